@@ -1,0 +1,132 @@
+#include "core/Gbk.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace {
+
+// ICU's "GBK" converter is code page 936 itself (0x80 is the euro sign),
+// which is what the Windows peers write.
+constexpr const char kCodecName[] = "GBK";
+
+QStringDecoder &decoder()
+{
+    thread_local QStringDecoder d(kCodecName, QStringConverter::Flag::Stateless);
+    d.resetState();
+    return d;
+}
+
+QStringEncoder &encoder()
+{
+    thread_local QStringEncoder e(kCodecName, QStringConverter::Flag::Stateless);
+    e.resetState();
+    return e;
+}
+
+bool isAscii(QStringView text)
+{
+    for (QChar c : text)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
+
+namespace Gbk {
+
+QString decode(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return {};
+    QString s = decoder().decode(bytes);
+    // A lead byte at the very end has no trail: keep it visible as U+FFFD.
+    const qsizetype last = bytes.size() - 1;
+    if (isLeadByte(static_cast<unsigned char>(bytes[last])) && charBoundary(bytes, last) == last
+        && !s.endsWith(QChar::ReplacementCharacter))
+        s.append(QChar::ReplacementCharacter);
+    return s;
+}
+
+QString decodeField(QByteArrayView bytes)
+{
+    const qsizetype nul = bytes.indexOf('\0');
+    return decode(nul < 0 ? bytes : bytes.first(nul));
+}
+
+QByteArray encode(QStringView text)
+{
+    if (text.isEmpty())
+        return {};
+    if (isAscii(text))
+        return text.toLatin1();
+    return encoder().encode(text);
+}
+
+qsizetype byteLength(QStringView text)
+{
+    return isAscii(text) ? text.size() : encode(text).size();
+}
+
+qsizetype charBoundary(QByteArrayView bytes, qsizetype n)
+{
+    if (n >= bytes.size())
+        n = bytes.size();
+    if (n <= 0)
+        return 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const qsizetype step = (isLeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size()) ? 2 : 1;
+        if (i + step > n)
+            break;
+        i += step;
+    }
+    return i;
+}
+
+QByteArray cutBytes(QByteArrayView bytes, qsizetype n)
+{
+    return bytes.first(charBoundary(bytes, n)).toByteArray();
+}
+
+QString truncate(QStringView text, qsizetype maxBytes)
+{
+    if (maxBytes <= 0)
+        return {};
+    if (text.size() <= maxBytes && isAscii(text))
+        return text.toString();
+    if (byteLength(text) <= maxBytes)
+        return text.toString();
+    // Walk whole code points so that a surrogate pair is never split.
+    qsizetype used = 0;
+    qsizetype end = 0;
+    while (end < text.size()) {
+        qsizetype len = 1;
+        if (text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate())
+            len = 2;
+        const qsizetype bytes = text[end].unicode() < 0x80 ? 1 : encode(text.sliced(end, len)).size();
+        if (used + bytes > maxBytes)
+            break;
+        used += bytes;
+        end += len;
+    }
+    return text.first(end).toString();
+}
+
+QByteArray sortKey(QStringView text, bool caseInsensitive)
+{
+    QByteArray key = encode(text);
+    if (caseInsensitive) {
+        // Fold only single-byte letters: a trail byte in 'A'..'Z' is part of a character.
+        for (qsizetype i = 0; i < key.size(); ++i) {
+            const auto c = static_cast<unsigned char>(key[i]);
+            if (isLeadByte(c) && i + 1 < key.size())
+                ++i;
+            else if (c >= 'A' && c <= 'Z')
+                key[i] = static_cast<char>(c + 32);
+        }
+    }
+    return key;
+}
+
+} // namespace Gbk

@@ -1,0 +1,31 @@
+// GBK (Windows code page 936) at the edges of the program: every byte that
+// crosses the wire or the disk is converted here, exactly once.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+namespace Gbk {
+
+// Lenient decode: invalid sequences become U+FFFD, nothing is dropped silently.
+QString decode(QByteArrayView bytes);
+// Decodes up to the first NUL (a fixed-size field of a record or packet).
+QString decodeField(QByteArrayView bytes);
+// Characters outside GBK become '?', as the Windows peers do it.
+QByteArray encode(QStringView text);
+
+inline bool isLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+qsizetype byteLength(QStringView text);
+// The largest length <= n that does not split a double-byte character of bytes.
+qsizetype charBoundary(QByteArrayView bytes, qsizetype n);
+QByteArray cutBytes(QByteArrayView bytes, qsizetype n);
+// The longest prefix of text whose GBK form fits in maxBytes bytes.
+QString truncate(QStringView text, qsizetype maxBytes);
+// The order Chinese users expect: GBK byte order (common characters are in
+// pinyin order there). With caseInsensitive, ASCII letters fold to lower case.
+QByteArray sortKey(QStringView text, bool caseInsensitive = false);
+
+} // namespace Gbk
