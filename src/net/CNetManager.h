@@ -1,0 +1,69 @@
+// The sockets of the messenger: UDP on 0.0.0.0:port for every protocol packet
+// (broadcast on), and a TCP listener on the same port for file requests.
+#pragma once
+
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QTcpServer>
+#include <QUdpSocket>
+
+class CNetManager : public QObject
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        QHostAddress bindAddress = QHostAddress(QHostAddress::AnyIPv4);
+        quint16 port = 2425;
+        // Where a broadcast goes. Empty: 255.255.255.255 and the directed
+        // broadcast of every interface. Tests put loopback addresses here.
+        QList<QHostAddress> broadcastTargets;
+        bool listenTcp = true;
+    };
+
+    explicit CNetManager(QObject *parent = nullptr);
+    ~CNetManager() override;
+
+    // Opens the sockets. False with errorText() naming the failing call.
+    bool Open(const Options &options);
+    void Close();
+    bool isOpen() const { return m_udp.state() == QAbstractSocket::BoundState; }
+    QString errorText() const { return m_error; }
+
+    quint16 port() const { return m_options.port; }
+    bool hasTcp() const { return m_tcp.isListening(); }
+    QTcpServer *tcpServer() { return &m_tcp; }
+
+    // The user's own IPv4 address (host order) and MAC text (12 upper-case hex digits).
+    quint32 ownAddress() const { return m_ownAddress; }
+    QString ownMac() const { return m_ownMac; }
+    void setOwnIdentity(quint32 address, const QString &mac);
+
+    // Every sender takes the next packet number from here (read, then incremented).
+    quint32 NextPacketNumber() { return m_packetCounter++; }
+
+    // Sends an already built packet. When the socket has gone bad it is opened
+    // again and the send is tried once more.
+    bool SendDatagram(quint32 address, quint16 port, const QByteArray &packet);
+    // To 255.255.255.255 (or the test targets), each interface's directed
+    // broadcast and the given subnet addresses, on the own port.
+    void Broadcast(const QByteArray &packet, const QList<quint32> &subnetAddresses);
+
+signals:
+    void datagramReceived(const QByteArray &data, quint32 address, quint16 port);
+    void tcpConnectionArrived();
+
+private:
+    bool bindUdp();
+    void readPendingDatagrams();
+    void findOwnIdentity();
+
+    Options m_options;
+    QUdpSocket m_udp;
+    QTcpServer m_tcp;
+    QString m_error;
+    quint32 m_ownAddress = 0x7F000001;
+    QString m_ownMac;
+    quint32 m_packetCounter = 0;
+};
