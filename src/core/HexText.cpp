@@ -47,11 +47,16 @@ QByteArray hexToBytes(QByteArrayView text, qsizetype maximum, bool fromEnd)
     return out;
 }
 
-char16_t unit(char c) { return static_cast<unsigned char>(c); }
-char16_t unit(QChar c) { return c.unicode(); }
+char16_t unit(char c)
+{
+    return static_cast<unsigned char>(c);
+}
+char16_t unit(QChar c)
+{
+    return c.unicode();
+}
 
-template <typename View>
-quint64 parseHex(View text)
+template <typename View> quint64 parseHex(View text)
 {
     quint64 value = 0;
     for (auto c : text) {

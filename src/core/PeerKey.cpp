@@ -41,10 +41,9 @@ QString dottedAddress(quint32 ipv4)
 
 } // namespace
 
-QString MakePeerKey(quint32 ipv4, QStringView loginName, QStringView hostName, QStringView macText,
-                    QStringView style)
+QString MakePeerKey(quint32 ipv4, QStringView loginName, QStringView hostName, QStringView macText, QStringView style)
 {
-    bool picked[4] = {false, false, false, false};
+    bool picked[4] = { false, false, false, false };
     bool any = false;
     for (QChar c : style) {
         if (c >= QLatin1Char('1') && c <= QLatin1Char('4')) {
@@ -55,8 +54,7 @@ QString MakePeerKey(quint32 ipv4, QStringView loginName, QStringView hostName, Q
     if (!any)
         return MakePeerKey(ipv4, loginName, hostName, macText, QStringView(kDefaultPeerKeyStyle));
 
-    const QString texts[4] = {dottedAddress(ipv4), loginName.toString(), hostName.toString(),
-                              normalisedMac(macText)};
+    const QString texts[4] = { dottedAddress(ipv4), loginName.toString(), hostName.toString(), normalisedMac(macText) };
     bool allEmpty = true;
     int count = 0;
     for (int i = 0; i < 4; ++i) {

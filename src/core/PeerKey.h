@@ -14,5 +14,4 @@ inline constexpr char16_t kDefaultPeerKeyStyle[] = u"43";
 // name, '3' the host name, '4' the MAC text. Other characters are ignored; a
 // style without any of these digits counts as "43". Empty when every picked
 // text is empty.
-QString MakePeerKey(quint32 ipv4, QStringView loginName, QStringView hostName, QStringView macText,
-                    QStringView style);
+QString MakePeerKey(quint32 ipv4, QStringView loginName, QStringView hostName, QStringView macText, QStringView style);

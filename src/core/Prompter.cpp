@@ -15,7 +15,7 @@ public:
 };
 
 SilentPrompter g_silent;
-std::atomic<Prompter *> g_current{nullptr};
+std::atomic<Prompter *> g_current { nullptr };
 
 } // namespace
 

@@ -26,15 +26,17 @@ public:
 
     // The owner is the window the box belongs to (a QWidget), or null.
     virtual Button messageBox(QObject *owner, const QString &text, const QString &caption,
-                              Buttons buttons = Buttons::Ok, Icon icon = Icon::None) = 0;
+        Buttons buttons = Buttons::Ok, Icon icon = Icon::None)
+        = 0;
     // Filters are Qt name filters separated by ";;" ("图片 (*.bmp *.jpg);;All Files (*)").
-    virtual QString openFile(QObject *owner, const QString &caption, const QString &directory,
-                             const QString &filter) = 0;
-    virtual QStringList openFiles(QObject *owner, const QString &caption, const QString &directory,
-                                  const QString &filter) = 0;
+    virtual QString openFile(QObject *owner, const QString &caption, const QString &directory, const QString &filter)
+        = 0;
+    virtual QStringList openFiles(
+        QObject *owner, const QString &caption, const QString &directory, const QString &filter)
+        = 0;
     // `suggestion` is a folder or a proposed file path.
-    virtual QString saveFile(QObject *owner, const QString &caption, const QString &suggestion,
-                             const QString &filter) = 0;
+    virtual QString saveFile(QObject *owner, const QString &caption, const QString &suggestion, const QString &filter)
+        = 0;
     virtual QString chooseFolder(QObject *owner, const QString &caption, const QString &directory) = 0;
 
     // A Yes/No question; true for Yes.

@@ -3,11 +3,13 @@
 // of a scope, and puts the previous one back.
 #pragma once
 
-template <typename Service>
-class ScopedCurrent
+template <typename Service> class ScopedCurrent
 {
 public:
-    explicit ScopedCurrent(Service &service) : m_previous(Service::setCurrent(&service)) { }
+    explicit ScopedCurrent(Service &service)
+        : m_previous(Service::setCurrent(&service))
+    {
+    }
     ~ScopedCurrent() { Service::setCurrent(m_previous); }
     ScopedCurrent(const ScopedCurrent &) = delete;
     ScopedCurrent &operator=(const ScopedCurrent &) = delete;

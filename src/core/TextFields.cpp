@@ -21,14 +21,25 @@ qsizetype findSeparator(QByteArrayView text, QByteArrayView separator, qsizetype
     return -1;
 }
 
-QString owned(QStringView v) { return v.toString(); }
-QByteArray owned(QByteArrayView v) { return v.toByteArray(); }
-QString trimmed(QStringView v) { return v.trimmed().toString(); }
-QByteArray trimmed(QByteArrayView v) { return v.trimmed().toByteArray(); }
+QString owned(QStringView v)
+{
+    return v.toString();
+}
+QByteArray owned(QByteArrayView v)
+{
+    return v.toByteArray();
+}
+QString trimmed(QStringView v)
+{
+    return v.trimmed().toString();
+}
+QByteArray trimmed(QByteArrayView v)
+{
+    return v.trimmed().toByteArray();
+}
 
 // Start of the text after the n-th separator (n >= 1), or -1.
-template <typename View>
-qsizetype afterOccurrence(View text, View separator, int n, qsizetype *at = nullptr)
+template <typename View> qsizetype afterOccurrence(View text, View separator, int n, qsizetype *at = nullptr)
 {
     qsizetype pos = 0;
     qsizetype found = -1;
@@ -43,8 +54,7 @@ qsizetype afterOccurrence(View text, View separator, int n, qsizetype *at = null
     return pos;
 }
 
-template <typename View>
-auto delimited(View text, View separator, int i, int j) -> std::optional<decltype(owned(text))>
+template <typename View> auto delimited(View text, View separator, int i, int j) -> std::optional<decltype(owned(text))>
 {
     if (separator.isEmpty() || i < 0 || j == 0 || j < -1 || (j > 0 && i >= j))
         return std::nullopt;
@@ -86,8 +96,7 @@ auto nextToken(View text, Char separator, qsizetype &position) -> std::optional<
     return token;
 }
 
-template <typename View, typename List>
-void split(View text, View separator, bool trim, List &out)
+template <typename View, typename List> void split(View text, View separator, bool trim, List &out)
 {
     if (text.isEmpty())
         return;

@@ -4,7 +4,10 @@
 
 namespace {
 
-QByteArray b(const char *bytes, qsizetype n) { return QByteArray(bytes, n); }
+QByteArray b(const char *bytes, qsizetype n)
+{
+    return QByteArray(bytes, n);
+}
 
 TEST(HexText, BytesToHexBothDirections)
 {
@@ -24,8 +27,8 @@ TEST(HexText, HexToBytesLimitsOddAndInvalidDigits)
     EXPECT_EQ(HexToBytes("00ABff", 2), b("\x00\xab", 2));
     EXPECT_TRUE(HexToBytes("00ABff", 0).isEmpty());
     EXPECT_TRUE(HexToBytes("00ABff", -1).isEmpty());
-    EXPECT_EQ(HexToBytes("abc", 10), b("\xab", 1));       // lone last digit ignored
-    EXPECT_EQ(HexToBytes("ab zzcd", 10), b("\xab", 1));   // stops at a bad pair
+    EXPECT_EQ(HexToBytes("abc", 10), b("\xab", 1)); // lone last digit ignored
+    EXPECT_EQ(HexToBytes("ab zzcd", 10), b("\xab", 1)); // stops at a bad pair
     EXPECT_EQ(HexToBytes("a", 10), QByteArray());
 
     EXPECT_EQ(HexToBytesReversed("0102ab", 10), b("\xab\x02\x01", 3));

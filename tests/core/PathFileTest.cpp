@@ -10,7 +10,10 @@
 
 namespace {
 
-QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+QString u(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 TEST(PathUtil, JoinAndSplitPaths)
 {
@@ -44,7 +47,8 @@ TEST(PathUtil, JoinAndSplitPaths)
 
 TEST(PathUtil, ReceivedNamesStayInTheirFolder)
 {
-    for (const QString &bad : {QString(), u("."), u(".."), u("a/b"), u("a\\b"), u("/etc"), QStringView(u"a\0b", 3).toString()}) {
+    for (const QString &bad :
+        { QString(), u("."), u(".."), u("a/b"), u("a\\b"), u("/etc"), QStringView(u"a\0b", 3).toString() }) {
         EXPECT_FALSE(IsSafeFileName(bad)) << qPrintable(bad);
         EXPECT_FALSE(FileNameEquals(JoinPath(u"/dl", bad), bad)) << qPrintable(bad);
     }

@@ -1,5 +1,5 @@
-#include "core/DateTimeText.h"
 #include "core/PeerKey.h"
+#include "core/DateTimeText.h"
 #include "core/PictureId.h"
 
 #include <QRegularExpression>
@@ -8,10 +8,13 @@
 
 namespace {
 
-QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+QString u(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
-QString key(const char *style, const char *host, const char *login = "user", const char *mac = "",
-            quint32 ip = 0xC0A80005)
+QString key(
+    const char *style, const char *host, const char *login = "user", const char *mac = "", quint32 ip = 0xC0A80005)
 {
     return MakePeerKey(ip, u(login), u(host), u(mac), u(style));
 }

@@ -1,13 +1,16 @@
+#include "core/TextFields.h"
 #include "core/AnsiText.h"
 #include "core/Gbk.h"
 #include "core/Password.h"
-#include "core/TextFields.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+QString u(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 // Double-byte characters whose trail bytes are '|' and '\'.
 const QByteArray kBar("\xc1\x7c");
 const QByteArray kBackslash("\x81\x5c");
@@ -66,13 +69,14 @@ TEST(TextFields, SplitNextTokenWalksWithCallerPosition)
 
 TEST(TextFields, SplitStringKeepsInnerEmptyPieces)
 {
-    EXPECT_EQ(SplitString(u"a|| b ||||c||", u"||", true), QStringList({u("a"), u("b"), QString(), u("c")}));
-    EXPECT_EQ(SplitString(u"a|| b ", u"||", false), QStringList({u("a"), u(" b ")}));
+    EXPECT_EQ(SplitString(u"a|| b ||||c||", u"||", true), QStringList({ u("a"), u("b"), QString(), u("c") }));
+    EXPECT_EQ(SplitString(u"a|| b ", u"||", false), QStringList({ u("a"), u(" b ") }));
     EXPECT_TRUE(SplitString(u"", u"||", false).isEmpty());
-    EXPECT_EQ(SplitString(u"abc", u"", false), QStringList({u("abc")}));
+    EXPECT_EQ(SplitString(u"abc", u"", false), QStringList({ u("abc") }));
     // C1 7C 7C 7C: the first '|' belongs to the character.
-    EXPECT_EQ(SplitString(QByteArray(kBar + "||x"), "||", false), QList<QByteArray>({kBar, "x"}));
-    EXPECT_EQ(SplitString(QByteArray(kBar + kBar + "|| y "), "||", true), QList<QByteArray>({QByteArray(kBar + kBar), "y"}));
+    EXPECT_EQ(SplitString(QByteArray(kBar + "||x"), "||", false), QList<QByteArray>({ kBar, "x" }));
+    EXPECT_EQ(SplitString(QByteArray(kBar + kBar + "|| y "), "||", true),
+        QList<QByteArray>({ QByteArray(kBar + kBar), "y" }));
 }
 
 TEST(AnsiText, CopyStringBoundedNeverSplitsACharacter)
@@ -127,7 +131,9 @@ TEST(Password, ScrambledFormAndVerification)
     EXPECT_TRUE(VerifyScrambledPassword(u"密码1", chinese));
     EXPECT_FALSE(VerifyScrambledPassword(u"密码2", chinese));
     // A byte with all low seven bits set scrambles to the terminator.
-    EXPECT_EQ(ScramblePassword(QByteArrayView("a\x7f" "b")), QByteArray("\x1e"));
+    EXPECT_EQ(ScramblePassword(QByteArrayView("a\x7f"
+                                              "b")),
+        QByteArray("\x1e"));
 }
 
 } // namespace
