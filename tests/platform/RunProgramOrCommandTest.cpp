@@ -31,7 +31,6 @@ TEST(RunProgramOrCommand, OpensAddressesAndExistingFilesOnly)
     EXPECT_TRUE(RunProgramOrCommand(QUrl::fromLocalFile(dir).toString()));
     ASSERT_EQ(desktop.opened.size(), 6);
     EXPECT_EQ(desktop.opened[0].host(), u("example.com"));
-    EXPECT_EQ(desktop.opened[1].scheme(), u("http"));
     EXPECT_EQ(desktop.opened[4], QUrl::fromLocalFile(file));
     EXPECT_TRUE(desktop.opened[5].isLocalFile());
     EXPECT_EQ(prompter.calls().size(), 0);
