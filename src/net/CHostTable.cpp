@@ -48,8 +48,12 @@ HostRecord *CHostTable::Search(int kind, const HostKey &key, qsizetype *position
         *position = 0;
     if (!isEnabled(kind))
         return nullptr;
+    return searchBy(kind, kCompareKind[kind], key, position);
+}
+
+HostRecord *CHostTable::searchBy(int kind, int cmpKind, const HostKey &key, qsizetype *position) const
+{
     const std::vector<HostRecord *> &index = m_index[kind];
-    const int cmpKind = kCompareKind[kind];
     qsizetype low = 0;
     qsizetype high = qsizetype(index.size()) - 1;
     while (low <= high) {
@@ -74,7 +78,9 @@ HostRecord *CHostTable::Search(int kind, const HostKey &key, qsizetype *position
 qsizetype CHostTable::find(int kind, const HostRecord *host) const
 {
     qsizetype pos = 0;
-    if (Search(kind, host->key, &pos) == host)
+    // Peers may share login and host names (cloned machines): the names index
+    // keeps them in address order, so the full key finds the one record.
+    if (searchBy(kind, kind == ByName ? kCompareKind[ByNameAndAddress] : kCompareKind[kind], host->key, &pos) == host)
         return pos;
     // A key changed while the record was listed: find it by identity so that
     // no index keeps a pointer to a record the table no longer holds.
@@ -89,7 +95,11 @@ bool CHostTable::Insert(HostRecord *host)
         return false;
     std::array<qsizetype, KindCount> pos {};
     for (int kind = 0; kind < KindCount; ++kind) {
-        if (isEnabled(kind) && Search(kind, host->key, &pos[kind]))
+        if (!isEnabled(kind))
+            continue;
+        // Equal names are allowed; the address (and so the full key) is unique.
+        const int cmpKind = kind == ByName ? kCompareKind[ByNameAndAddress] : kCompareKind[kind];
+        if (searchBy(kind, cmpKind, host->key, &pos[kind]))
             return false;
     }
     for (int kind = 0; kind < KindCount; ++kind) {

@@ -38,8 +38,9 @@ public:
     // that is not enabled).
     HostRecord *Search(int kind, const HostKey &key, qsizetype *position = nullptr) const;
     // Adds the record to every enabled index and takes a reference. Refused
-    // (false) for nullptr, a record already present or one whose key equals
-    // that of another record in any enabled index.
+    // (false) for nullptr, a record already present or one whose address and
+    // port (or whole key) equal another record's. Peers may share login and
+    // host names.
     bool Insert(HostRecord *host);
     // Removes the record from every enabled index and gives up the table's
     // reference (which may delete it); true when it was found.
@@ -49,6 +50,7 @@ public:
 
 private:
     qsizetype find(int kind, const HostRecord *host) const;
+    HostRecord *searchBy(int kind, int cmpKind, const HostKey &key, qsizetype *position) const;
 
     int m_enabled;
     qsizetype m_count = 0;
