@@ -1,6 +1,8 @@
 #include "app/KwelApp.h"
 
 #include "mainwnd/CMainPanelDlg.h"
+#include "platform/DesktopServices.h"
+#include "platform/QtPrompter.h"
 
 #include <QApplication>
 
@@ -15,6 +17,10 @@ void setIdentity(QApplication &app)
 
 int run(QApplication &app)
 {
+    QtPrompter prompter;
+    PrompterScope prompterScope(prompter);
+    QtDesktopServices desktop;
+    DesktopServicesScope desktopScope(desktop);
     CMainPanelDlg panel;
     panel.show();
     return app.exec();

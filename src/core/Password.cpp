@@ -1,0 +1,34 @@
+#include "core/Password.h"
+
+#include "core/Gbk.h"
+
+QByteArray ScramblePassword(QByteArrayView plain)
+{
+    QByteArray out;
+    out.reserve(plain.size());
+    for (char c : plain) {
+        if (c == '\0')
+            break;
+        const char s = static_cast<char>(~static_cast<unsigned char>(c) & 0x7F);
+        if (s == 0)
+            break;
+        out.append(s);
+    }
+    return out;
+}
+
+QByteArray ScramblePassword(QStringView plain)
+{
+    return ScramblePassword(Gbk::encode(plain));
+}
+
+bool VerifyScrambledPassword(QByteArrayView typed, QByteArrayView stored)
+{
+    const qsizetype nul = stored.indexOf('\0');
+    return ScramblePassword(typed) == (nul < 0 ? stored : stored.first(nul));
+}
+
+bool VerifyScrambledPassword(QStringView typed, QByteArrayView stored)
+{
+    return VerifyScrambledPassword(Gbk::encode(typed), stored);
+}

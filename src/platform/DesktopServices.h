@@ -1,0 +1,51 @@
+// Opening files, folders and addresses with the user's desktop programs,
+// behind one replaceable object like the prompter.
+#pragma once
+
+#include "core/ScopedCurrent.h"
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+class DesktopServices
+{
+public:
+    virtual ~DesktopServices() = default;
+
+    // Hands the address (a file: URL for local files and folders) to the
+    // desktop; false when nothing could open it.
+    virtual bool openUrl(const QUrl &url) = 0;
+    bool openPath(const QString &path) { return openUrl(QUrl::fromLocalFile(path)); }
+
+    // The current services; one that opens nothing until the application
+    // installs its own.
+    static DesktopServices &current();
+    // Installs the services (null puts the inert one back); returns the
+    // previous ones. The caller keeps ownership.
+    static DesktopServices *setCurrent(DesktopServices *services);
+};
+
+// The desktop of the running program (QDesktopServices).
+class QtDesktopServices final : public DesktopServices
+{
+public:
+    bool openUrl(const QUrl &url) override;
+};
+
+// For tests: records every address and answers with `result`.
+class RecordingDesktopServices final : public DesktopServices
+{
+public:
+    bool openUrl(const QUrl &url) override
+    {
+        opened.append(url);
+        return result;
+    }
+
+    QList<QUrl> opened;
+    bool result = true;
+};
+
+// Installs desktop services for the life of a scope (tests).
+using DesktopServicesScope = ScopedCurrent<DesktopServices>;

@@ -1,0 +1,102 @@
+#include "platform/QtPrompter.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+QWidget *parentOf(QObject *owner)
+{
+    return qobject_cast<QWidget *>(owner);
+}
+
+QMessageBox::StandardButtons standardButtons(Prompter::Buttons buttons)
+{
+    switch (buttons) {
+    case Prompter::Buttons::Ok:
+        return QMessageBox::Ok;
+    case Prompter::Buttons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case Prompter::Buttons::AbortRetryIgnore:
+        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case Prompter::Buttons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Prompter::Buttons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case Prompter::Buttons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon messageIcon(Prompter::Icon icon)
+{
+    switch (icon) {
+    case Prompter::Icon::None:
+        return QMessageBox::NoIcon;
+    case Prompter::Icon::Information:
+        return QMessageBox::Information;
+    case Prompter::Icon::Warning:
+        return QMessageBox::Warning;
+    case Prompter::Icon::Critical:
+        return QMessageBox::Critical;
+    case Prompter::Icon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+Prompter::Button pressed(int result, Prompter::Buttons buttons)
+{
+    switch (result) {
+    case QMessageBox::Ok:
+        return Prompter::Button::Ok;
+    case QMessageBox::Cancel:
+        return Prompter::Button::Cancel;
+    case QMessageBox::Abort:
+        return Prompter::Button::Abort;
+    case QMessageBox::Retry:
+        return Prompter::Button::Retry;
+    case QMessageBox::Ignore:
+        return Prompter::Button::Ignore;
+    case QMessageBox::Yes:
+        return Prompter::Button::Yes;
+    case QMessageBox::No:
+        return Prompter::Button::No;
+    default:
+        // Closed without a button: a box without Cancel answers its "no".
+        return buttons == Prompter::Buttons::YesNo ? Prompter::Button::No
+            : buttons == Prompter::Buttons::Ok     ? Prompter::Button::Ok
+                                                   : Prompter::Button::Cancel;
+    }
+}
+
+} // namespace
+
+Prompter::Button QtPrompter::messageBox(
+    QObject *owner, const QString &text, const QString &caption, Buttons buttons, Icon icon)
+{
+    QMessageBox box(messageIcon(icon), caption, text, standardButtons(buttons), parentOf(owner));
+    return pressed(box.exec(), buttons);
+}
+
+QString QtPrompter::openFile(QObject *owner, const QString &caption, const QString &directory, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parentOf(owner), caption, directory, filter);
+}
+
+QStringList QtPrompter::openFiles(
+    QObject *owner, const QString &caption, const QString &directory, const QString &filter)
+{
+    return QFileDialog::getOpenFileNames(parentOf(owner), caption, directory, filter);
+}
+
+QString QtPrompter::saveFile(QObject *owner, const QString &caption, const QString &suggestion, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(parentOf(owner), caption, suggestion, filter);
+}
+
+QString QtPrompter::chooseFolder(QObject *owner, const QString &caption, const QString &directory)
+{
+    return QFileDialog::getExistingDirectory(parentOf(owner), caption, directory);
+}

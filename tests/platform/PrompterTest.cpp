@@ -1,0 +1,83 @@
+#include "platform/QtPrompter.h"
+#include "platform/ScriptedPrompter.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString u(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+using Button = Prompter::Button;
+using Kind = ScriptedPrompter::Kind;
+
+TEST(ScriptedPrompter, AnswersFromQueuesAndRecordsCalls)
+{
+    // Before anything is installed nobody is asked and nothing is chosen.
+    EXPECT_EQ(Prompter::current().messageBox(nullptr, u("x"), u("y")), Button::Cancel);
+
+    ScriptedPrompter script;
+    {
+        PrompterScope scope(script);
+        script.queueButton(Button::Yes);
+        script.queueOpenFiles({ u("/a"), u("/b") });
+        script.queueSaveFile(u("/s"));
+        EXPECT_TRUE(Prompter::current().askYesNo(nullptr, u("删除?"), u("消息")));
+        EXPECT_FALSE(Prompter::current().askYesNo(nullptr, u("again"), u("消息"))); // unanswered
+        EXPECT_EQ(Prompter::current().openFiles(nullptr, u("文件"), u("/home"), u("All Files (*)")),
+            QStringList({ u("/a"), u("/b") }));
+        EXPECT_EQ(Prompter::current().saveFile(nullptr, {}, u("/tmp/x.txt"), {}), u("/s"));
+        ShowLastErrorBox(u"CryptImportKey", nullptr, 0x57);
+    }
+    EXPECT_TRUE(script.exhausted());
+    ASSERT_EQ(script.calls().size(), 5);
+    EXPECT_EQ(script.count(Kind::MessageBox), 3);
+    EXPECT_EQ(script.calls()[0].buttons, Prompter::Buttons::YesNo);
+    EXPECT_EQ(script.calls()[3].directory, u("/tmp/x.txt"));
+    const auto &error = script.calls().back();
+    EXPECT_EQ(error.text, u("CryptImportKey error = 57"));
+    EXPECT_EQ(error.caption, u("消息"));
+    // The scope put the silent prompter back.
+    EXPECT_EQ(Prompter::current().messageBox(nullptr, u("x"), u("y")), Button::Cancel);
+}
+
+TEST(Prompter, WindowsFiltersBecomeQtFilters)
+{
+    EXPECT_EQ(Prompter::filterFromWindows(u"All Files (*.*)|*.*||"), u("All Files (*)"));
+    EXPECT_EQ(Prompter::filterFromWindows(u"图片(*.bmp;*.jpg)|*.bmp; *.jpg|All Files (*.*)|*.*||"),
+        u("图片 (*.bmp *.jpg);;All Files (*)"));
+}
+
+// Presses a button of the message box once it is shown; gives up by closing
+// every window so that a test never hangs.
+void pressWhenShown(QMessageBox::StandardButton which)
+{
+    auto *timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, which] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            timer->deleteLater();
+            box->button(which)->click();
+        } else if (++*tries > 200) {
+            timer->deleteLater();
+            QApplication::closeAllWindows();
+        }
+    });
+    timer->start(10);
+}
+
+TEST(QtPrompter, MapsThePressedButton)
+{
+    QtPrompter prompter;
+    pressWhenShown(QMessageBox::No);
+    EXPECT_EQ(prompter.messageBox(nullptr, u("t"), u("c"), Prompter::Buttons::YesNoCancel, Prompter::Icon::Question),
+        Button::No);
+    EXPECT_EQ(static_cast<int>(Button::Yes), 6); // IDYES, where results are stored as numbers
+}
+
+} // namespace
