@@ -13,7 +13,7 @@ enum class JpegStatus {
     Ok,
     BadInput, // the DIB to encode is malformed
     Corrupt, // not a JPEG, damaged, truncated or of an unsupported kind
-    TooLarge, // beyond ImageLimits, or the decoder would need too much memory
+    TooLarge, // beyond ImageLimits (checked before anything is allocated)
 };
 
 class JpegFile
