@@ -125,22 +125,11 @@ void CBlowfish::decryptWords(std::uint32_t &left, std::uint32_t &right) const
     right = l ^ m_p[1];
 }
 
-CBlowfish::Block CBlowfish::encryptBlock(const Block &in) const
+CBlowfish::Block CBlowfish::transformBlock(const Block &in, WordOp op) const
 {
     std::uint32_t l = readBigEndian(in.data());
     std::uint32_t r = readBigEndian(in.data() + 4);
-    encryptWords(l, r);
-    Block out;
-    writeBigEndian(l, out.data());
-    writeBigEndian(r, out.data() + 4);
-    return out;
-}
-
-CBlowfish::Block CBlowfish::decryptBlock(const Block &in) const
-{
-    std::uint32_t l = readBigEndian(in.data());
-    std::uint32_t r = readBigEndian(in.data() + 4);
-    decryptWords(l, r);
+    (this->*op)(l, r);
     Block out;
     writeBigEndian(l, out.data());
     writeBigEndian(r, out.data() + 4);
@@ -185,7 +174,7 @@ int CBlowfish::Encrypt(const void *input, void *output, int length, std::uint32_
         }
         if (cbc)
             xorInto(block, chain);
-        chain = encryptBlock(block);
+        chain = transformBlock(block, &CBlowfish::encryptWords);
         std::memcpy(out + pos, chain.data(), chain.size());
     }
     return cipherLength;
@@ -205,7 +194,7 @@ int CBlowfish::Decrypt(const void *input, void *output, int length, std::uint32_
     // The last block first, so that a bad padding or a short output is refused
     // before anything is written (input and output may be the same buffer).
     const int lastPos = length - BlockSize;
-    Block last = decryptBlock(loadBlock(in + lastPos));
+    Block last = transformBlock(loadBlock(in + lastPos), &CBlowfish::decryptWords);
     if (cbc && lastPos > 0)
         xorInto(last, loadBlock(in + lastPos - BlockSize));
     int lastBytes = BlockSize;
@@ -222,7 +211,7 @@ int CBlowfish::Decrypt(const void *input, void *output, int length, std::uint32_
     Block chain {};
     for (int pos = 0; pos < lastPos; pos += BlockSize) {
         const Block cipher = loadBlock(in + pos);
-        Block plain = decryptBlock(cipher);
+        Block plain = transformBlock(cipher, &CBlowfish::decryptWords);
         if (cbc)
             xorInto(plain, chain);
         chain = cipher;

@@ -58,8 +58,8 @@ private:
     std::uint32_t f(std::uint32_t x) const;
     void encryptWords(std::uint32_t &left, std::uint32_t &right) const;
     void decryptWords(std::uint32_t &left, std::uint32_t &right) const;
-    Block encryptBlock(const Block &in) const;
-    Block decryptBlock(const Block &in) const;
+    using WordOp = void (CBlowfish::*)(std::uint32_t &, std::uint32_t &) const;
+    Block transformBlock(const Block &in, WordOp op) const;
     static bool validMode(std::uint32_t mode);
 
     std::uint32_t m_p[18] = {};

@@ -69,7 +69,7 @@ TEST(CryptoBlobs, PublicKeyBlobRefusals)
     EXPECT_EQ(parseWith(16, le32(1)), BlobStatus::BadExponent);
     EXPECT_EQ(parseWith(16, le32(0x10000)), BlobStatus::BadExponent);
     EXPECT_EQ(parseWith(20, QByteArray(1, '\x02')), BlobStatus::BadModulus); // even
-    EXPECT_EQ(parseWith(83, QByteArray(1, '\0')), BlobStatus::BadModulus);   // top byte unused
+    EXPECT_EQ(parseWith(83, QByteArray(1, '\0')), BlobStatus::BadModulus); // top byte unused
     // Every truncation and a trailing byte are refused.
     for (qsizetype n = 0; n < good.size(); ++n)
         EXPECT_NE(parsePublicKeyBlob(good.left(n), fields), BlobStatus::Ok) << n;
@@ -80,7 +80,9 @@ TEST(CryptoBlobs, SimpleBlobLayoutAndRefusals)
 {
     const QByteArray key(64, '\x5A');
     const QByteArray blob = buildSimpleBlob(CALG_RC2, key);
-    EXPECT_EQ(blob.left(12), QByteArray::fromHex("0102000002660000" "00a40000"));
+    EXPECT_EQ(blob.left(12),
+        QByteArray::fromHex("0102000002660000"
+                            "00a40000"));
     EXPECT_EQ(blob.mid(12), key);
 
     SimpleBlobFields fields;
@@ -99,7 +101,7 @@ TEST(CryptoBlobs, SimpleBlobLayoutAndRefusals)
     EXPECT_EQ(parseSimpleBlob(blob.left(11), CALG_RC2, fields), BlobStatus::TooShort);
     EXPECT_EQ(parseSimpleBlob(blob.left(12 + 63), CALG_RC2, fields), BlobStatus::BadLength);
     EXPECT_EQ(parseSimpleBlob(buildSimpleBlob(CALG_RC2, QByteArray(MaxRsaBits / 8 + 1, 'k')), CALG_RC2, fields),
-              BlobStatus::BadLength);
+        BlobStatus::BadLength);
     EXPECT_TRUE(fields.encryptedKey.isEmpty());
 }
 

@@ -11,7 +11,8 @@ namespace {
 class Context
 {
 public:
-    Context() : m_ctx(OSSL_LIB_CTX_new())
+    Context()
+        : m_ctx(OSSL_LIB_CTX_new())
     {
         if (!m_ctx)
             return;

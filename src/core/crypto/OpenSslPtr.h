@@ -11,8 +11,7 @@
 
 namespace Crypto {
 
-template<typename T, void (*Free)(T *)>
-struct OpenSslDeleter
+template <typename T, void (*Free)(T *)> struct OpenSslDeleter
 {
     void operator()(T *p) const { Free(p); }
 };

@@ -15,8 +15,7 @@ constexpr int BlockSize = 8;
 
 const EVP_CIPHER *rc2Cbc()
 {
-    static const CipherPtr cipher(legacyAvailable() ? EVP_CIPHER_fetch(libraryContext(), "RC2-CBC", nullptr)
-                                                    : nullptr);
+    static const CipherPtr cipher(legacyAvailable() ? EVP_CIPHER_fetch(libraryContext(), "RC2-CBC", nullptr) : nullptr);
     return cipher.get();
 }
 
@@ -75,24 +74,24 @@ std::optional<QByteArray> Rc2SessionKey::run(QByteArrayView input, bool encrypti
     const unsigned char iv[BlockSize] = {};
     const int enc = encrypting ? 1 : 0;
     std::size_t keyBits = std::size_t(effectiveBits());
-    const OSSL_PARAM params[] = {OSSL_PARAM_construct_size_t(OSSL_CIPHER_PARAM_RC2_KEYBITS, &keyBits),
-                                 OSSL_PARAM_construct_end()};
+    const OSSL_PARAM params[]
+        = { OSSL_PARAM_construct_size_t(OSSL_CIPHER_PARAM_RC2_KEYBITS, &keyBits), OSSL_PARAM_construct_end() };
     // The key length and the effective bits must be in place before the key
     // schedule runs, hence the two-step initialisation.
     CipherCtxPtr ctx(EVP_CIPHER_CTX_new());
     if (!ctx || EVP_CipherInit_ex2(ctx.get(), cipher, nullptr, nullptr, enc, nullptr) != 1
         || EVP_CIPHER_CTX_set_key_length(ctx.get(), int(key.size())) != 1
         || EVP_CIPHER_CTX_set_params(ctx.get(), params) != 1
-        || EVP_CipherInit_ex2(ctx.get(), nullptr, reinterpret_cast<const unsigned char *>(key.constData()), iv, enc,
-                              nullptr)
+        || EVP_CipherInit_ex2(
+               ctx.get(), nullptr, reinterpret_cast<const unsigned char *>(key.constData()), iv, enc, nullptr)
             != 1)
         return failed();
     QByteArray out(input.size() + BlockSize, '\0');
     auto *outData = reinterpret_cast<unsigned char *>(out.data());
     int written = 0;
     int last = 0;
-    if (EVP_CipherUpdate(ctx.get(), outData, &written, reinterpret_cast<const unsigned char *>(input.data()),
-                         int(input.size()))
+    if (EVP_CipherUpdate(
+            ctx.get(), outData, &written, reinterpret_cast<const unsigned char *>(input.data()), int(input.size()))
             != 1
         || EVP_CipherFinal_ex(ctx.get(), outData + written, &last) != 1)
         return failed();

@@ -42,7 +42,10 @@ public:
     std::optional<QByteArray> decrypt(QByteArrayView cipher) const;
 
 private:
-    explicit Rc2SessionKey(QByteArray material) : m_material(std::move(material)) {}
+    explicit Rc2SessionKey(QByteArray material)
+        : m_material(std::move(material))
+    {
+    }
     std::optional<QByteArray> run(QByteArrayView input, bool encrypting) const;
 
     QByteArray m_material;

@@ -66,8 +66,8 @@ std::optional<RsaPublicKey> RsaPublicKey::fromBlob(QByteArrayView blob, BlobStat
     return fromModulus(fields.modulus, fields.exponent, status);
 }
 
-std::optional<RsaPublicKey> RsaPublicKey::fromModulus(QByteArrayView modulus, std::uint32_t exponent,
-                                                      BlobStatus *status)
+std::optional<RsaPublicKey> RsaPublicKey::fromModulus(
+    QByteArrayView modulus, std::uint32_t exponent, BlobStatus *status)
 {
     const BlobStatus checked = checkRsaPublicKey(modulus, exponent);
     setStatus(status, checked);
@@ -118,12 +118,13 @@ std::optional<QByteArray> RsaPublicKey::encrypt(QByteArrayView plain) const
     if (!m_key || plain.size() > m_bytes - Pkcs1Overhead)
         return failed();
     PkeyCtxPtr ctx = operationContext(m_key.get());
-    if (!ctx || EVP_PKEY_encrypt_init(ctx.get()) != 1 || EVP_PKEY_CTX_set_rsa_padding(ctx.get(), RSA_PKCS1_PADDING) != 1)
+    if (!ctx || EVP_PKEY_encrypt_init(ctx.get()) != 1
+        || EVP_PKEY_CTX_set_rsa_padding(ctx.get(), RSA_PKCS1_PADDING) != 1)
         return failed();
     QByteArray out(m_bytes, '\0');
     std::size_t outLength = out.size();
     if (EVP_PKEY_encrypt(ctx.get(), reinterpret_cast<unsigned char *>(out.data()), &outLength,
-                         reinterpret_cast<const unsigned char *>(plain.data()), std::size_t(plain.size()))
+            reinterpret_cast<const unsigned char *>(plain.data()), std::size_t(plain.size()))
             != 1
         || outLength != std::size_t(m_bytes))
         return failed();
@@ -131,8 +132,8 @@ std::optional<QByteArray> RsaPublicKey::encrypt(QByteArrayView plain) const
     return out;
 }
 
-std::optional<QByteArray> RsaPublicKey::exportSimpleBlob(std::uint32_t sessionAlgorithm,
-                                                         QByteArrayView keyMaterial) const
+std::optional<QByteArray> RsaPublicKey::exportSimpleBlob(
+    std::uint32_t sessionAlgorithm, QByteArrayView keyMaterial) const
 {
     if (!validSessionKeyLength(sessionAlgorithm, keyMaterial.size()))
         return failed();
@@ -183,8 +184,7 @@ std::optional<RsaKeyPair> RsaKeyPair::fromPem(QByteArrayView pem)
 QByteArray RsaKeyPair::toPem() const
 {
     std::unique_ptr<BIO, OpenSslDeleter<BIO, BIO_free_all>> bio(BIO_new(BIO_s_mem()));
-    if (!bio || !handle()
-        || PEM_write_bio_PrivateKey(bio.get(), handle(), nullptr, nullptr, 0, nullptr, nullptr) != 1)
+    if (!bio || !handle() || PEM_write_bio_PrivateKey(bio.get(), handle(), nullptr, nullptr, 0, nullptr, nullptr) != 1)
         return {};
     char *data = nullptr;
     const long length = BIO_get_mem_data(bio.get(), &data);
@@ -197,13 +197,14 @@ std::optional<QByteArray> RsaKeyPair::decrypt(QByteArrayView cipher) const
     if (!handle() || cipher.size() != size)
         return failed();
     PkeyCtxPtr ctx = operationContext(handle());
-    if (!ctx || EVP_PKEY_decrypt_init(ctx.get()) != 1 || EVP_PKEY_CTX_set_rsa_padding(ctx.get(), RSA_PKCS1_PADDING) != 1)
+    if (!ctx || EVP_PKEY_decrypt_init(ctx.get()) != 1
+        || EVP_PKEY_CTX_set_rsa_padding(ctx.get(), RSA_PKCS1_PADDING) != 1)
         return failed();
     const QByteArray bigEndian = reversed(cipher);
     QByteArray out(size, '\0');
     std::size_t outLength = out.size();
     if (EVP_PKEY_decrypt(ctx.get(), reinterpret_cast<unsigned char *>(out.data()), &outLength,
-                         reinterpret_cast<const unsigned char *>(bigEndian.data()), std::size_t(bigEndian.size()))
+            reinterpret_cast<const unsigned char *>(bigEndian.data()), std::size_t(bigEndian.size()))
             != 1
         || outLength > std::size_t(size))
         return failed();
@@ -211,8 +212,8 @@ std::optional<QByteArray> RsaKeyPair::decrypt(QByteArrayView cipher) const
     return out;
 }
 
-std::optional<QByteArray> RsaKeyPair::importSimpleBlob(QByteArrayView blob, std::uint32_t sessionAlgorithm,
-                                                       BlobStatus *status) const
+std::optional<QByteArray> RsaKeyPair::importSimpleBlob(
+    QByteArrayView blob, std::uint32_t sessionAlgorithm, BlobStatus *status) const
 {
     SimpleBlobFields fields;
     BlobStatus parsed = parseSimpleBlob(blob, sessionAlgorithm, fields);

@@ -20,8 +20,8 @@ class RsaPublicKey
 {
 public:
     static std::optional<RsaPublicKey> fromBlob(QByteArrayView publicKeyBlob, BlobStatus *status = nullptr);
-    static std::optional<RsaPublicKey> fromModulus(QByteArrayView modulusLittleEndian, std::uint32_t exponent,
-                                                   BlobStatus *status = nullptr);
+    static std::optional<RsaPublicKey> fromModulus(
+        QByteArrayView modulusLittleEndian, std::uint32_t exponent, BlobStatus *status = nullptr);
 
     int bits() const { return m_bytes * 8; }
     int bytes() const { return m_bytes; }
@@ -39,7 +39,11 @@ public:
     EVP_PKEY *handle() const { return m_key.get(); }
 
 private:
-    RsaPublicKey(std::shared_ptr<EVP_PKEY> key, int bytes) : m_key(std::move(key)), m_bytes(bytes) {}
+    RsaPublicKey(std::shared_ptr<EVP_PKEY> key, int bytes)
+        : m_key(std::move(key))
+        , m_bytes(bytes)
+    {
+    }
     friend class RsaKeyPair;
 
     std::shared_ptr<EVP_PKEY> m_key;
@@ -69,13 +73,16 @@ public:
     std::optional<QByteArray> decrypt(QByteArrayView cipherLittleEndian) const;
     // CryptImportKey of a SIMPLEBLOB encrypted with this pair: the session
     // key's material. Only CALG_RC2 keys (5..16 bytes) are known.
-    std::optional<QByteArray> importSimpleBlob(QByteArrayView blob, std::uint32_t sessionAlgorithm,
-                                               BlobStatus *status = nullptr) const;
+    std::optional<QByteArray> importSimpleBlob(
+        QByteArrayView blob, std::uint32_t sessionAlgorithm, BlobStatus *status = nullptr) const;
 
     EVP_PKEY *handle() const { return m_public.handle(); }
 
 private:
-    explicit RsaKeyPair(RsaPublicKey key) : m_public(std::move(key)) {}
+    explicit RsaKeyPair(RsaPublicKey key)
+        : m_public(std::move(key))
+    {
+    }
 
     RsaPublicKey m_public;
 };
