@@ -1,5 +1,8 @@
 #include "net/CNetManager.h"
 
+#include "core/Gbk.h"
+#include "net/HostRecord.h"
+
 #include <QDateTime>
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
@@ -34,7 +37,7 @@ bool CNetManager::Open(const Options &options)
     if (options.listenTcp) {
         m_tcp.setMaxPendingConnections(64);
         if (!m_tcp.listen(options.bindAddress, m_options.port)) {
-            m_error = QStringLiteral("listen() error = %1").arg(m_tcp.errorString());
+            m_error = QStringLiteral("listen() error = %1").arg(int(m_tcp.serverError()));
             m_udp.close();
             return false;
         }
@@ -51,7 +54,7 @@ void CNetManager::Close()
 bool CNetManager::bindUdp()
 {
     if (!m_udp.bind(m_options.bindAddress, m_options.port, QAbstractSocket::DontShareAddress)) {
-        m_error = QStringLiteral("bind() error = %1").arg(m_udp.errorString());
+        m_error = QStringLiteral("bind() error = %1").arg(int(m_udp.error()));
         return false;
     }
     m_udp.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 1 << 20);
@@ -111,7 +114,7 @@ void CNetManager::Broadcast(const QByteArray &packet, const QList<quint32> &subn
         if (address == 0 || sent.contains(address))
             return;
         sent.insert(address);
-        SendDatagram(address, m_options.port, packet);
+        SendDatagram(address, m_options.broadcastPort ? m_options.broadcastPort : m_options.port, packet);
     };
     if (!m_options.broadcastTargets.isEmpty()) {
         for (const QHostAddress &target : m_options.broadcastTargets)
@@ -142,4 +145,47 @@ void CNetManager::readPendingDatagrams()
             continue;
         emit datagramReceived(datagram.data(), from, quint16(datagram.senderPort()));
     }
+}
+
+OwnHeader CNetManager::ownHeader() const
+{
+    if (m_headerSource)
+        return m_headerSource();
+    OwnHeader own;
+    own.macText = m_ownMac;
+    return own;
+}
+
+QByteArray CNetManager::BuildPacket(quint32 packetNumber, quint32 commandWord, QByteArrayView body,
+    QByteArrayView extension, qint32 extLen, qint32 binaryLength) const
+{
+    return PacketCodec::BuildPacket(ownHeader(), packetNumber, commandWord, body, extension, extLen, binaryLength);
+}
+
+bool CNetManager::SendToHost(const HostKey &to, quint32 commandWord, QByteArrayView body, QByteArrayView extension,
+    qint32 extLen, qint32 binaryLength)
+{
+    const QByteArray packet = BuildPacket(NextPacketNumber(), commandWord, body, extension, extLen, binaryLength);
+    return !packet.isEmpty() && SendDatagram(to.address, to.port, packet);
+}
+
+bool CNetManager::SendTextToHost(const HostKey &to, quint32 commandWord, const QString &body, const QString &extension)
+{
+    return SendToHost(to, commandWord, Gbk::encode(body), Gbk::encode(extension));
+}
+
+bool CNetManager::SendToAddress(quint32 address, quint16 port, quint32 commandWord, const QString &text)
+{
+    const QByteArray packet = BuildPacket(NextPacketNumber(), commandWord, Gbk::encode(text));
+    return !packet.isEmpty() && SendDatagram(address, port, packet);
+}
+
+bool CNetManager::SendNumber(const HostRecord &to, quint32 commandWord, quint32 number)
+{
+    return SendToHost(to.key, commandWord, QByteArray::number(number));
+}
+
+bool CNetManager::SendRawText(quint32 address, quint16 port, const QByteArray &packet)
+{
+    return SendDatagram(address, port, packet);
 }

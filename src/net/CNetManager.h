@@ -2,11 +2,17 @@
 // (broadcast on), and a TCP listener on the same port for file requests.
 #pragma once
 
+#include "net/HostKey.h"
+#include "net/PacketCodec.h"
+
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QTcpServer>
 #include <QUdpSocket>
+#include <functional>
+
+class HostRecord;
 
 class CNetManager : public QObject
 {
@@ -19,6 +25,8 @@ public:
         // Where a broadcast goes. Empty: 255.255.255.255 and the directed
         // broadcast of every interface. Tests put loopback addresses here.
         QList<QHostAddress> broadcastTargets;
+        // The port broadcasts go to; 0 is the own port (tests aim them at a probe).
+        quint16 broadcastPort = 0;
         bool listenTcp = true;
     };
 
@@ -50,6 +58,25 @@ public:
     // broadcast and the given subnet addresses, on the own port.
     void Broadcast(const QByteArray &packet, const QList<quint32> &subnetAddresses);
 
+    // The sender fields of every packet built here (names, status, MAC...).
+    void setHeaderSource(std::function<OwnHeader()> source) { m_headerSource = std::move(source); }
+    OwnHeader ownHeader() const;
+
+    // Formats a complete packet with the next packet number; see PacketCodec::BuildPacket.
+    QByteArray BuildPacket(quint32 packetNumber, quint32 commandWord, QByteArrayView body,
+        QByteArrayView extension = {}, qint32 extLen = 0, qint32 binaryLength = 0) const;
+    // Takes the next packet number, builds one packet and sends it to the
+    // address and port of the key. The texts are bytes as they go on the wire.
+    bool SendToHost(const HostKey &to, quint32 commandWord, QByteArrayView body, QByteArrayView extension = {},
+        qint32 extLen = 0, qint32 binaryLength = 0);
+    // The same with texts that are converted to GBK.
+    bool SendTextToHost(const HostKey &to, quint32 commandWord, const QString &body, const QString &extension = {});
+    bool SendToAddress(quint32 address, quint16 port, quint32 commandWord, const QString &text);
+    // A command whose body is a decimal number.
+    bool SendNumber(const HostRecord &to, quint32 commandWord, quint32 number);
+    // Sends an already built packet as it stands.
+    bool SendRawText(quint32 address, quint16 port, const QByteArray &packet);
+
 signals:
     void datagramReceived(const QByteArray &data, quint32 address, quint16 port);
     void tcpConnectionArrived();
@@ -66,4 +93,5 @@ private:
     quint32 m_ownAddress = 0x7F000001;
     QString m_ownMac;
     quint32 m_packetCounter = 0;
+    std::function<OwnHeader()> m_headerSource;
 };
