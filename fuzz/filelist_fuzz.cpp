@@ -5,18 +5,9 @@
 #include "net/Commands.h"
 #include "net/FileList.h"
 
+#include "FuzzCheck.h"
+
 #include <cstdint>
-#include <cstdlib>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
