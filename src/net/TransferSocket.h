@@ -1,6 +1,7 @@
 // The connected TCP socket of a file-send worker: blocking I/O in slices of
 // at most kSliceMs, so that the worker notices a stop request and a stalled
-// peer. Writes never raise SIGPIPE in the calling thread.
+// peer. Writes never raise SIGPIPE: the constructor blocks it in the calling
+// thread, so a TransferSocket is made on the worker thread that uses it.
 #pragma once
 
 #include "net/FolderWalk.h"

@@ -24,32 +24,24 @@ constexpr quint32 kLoopback = 0x7F000001;
 
 // A connected pair over 127.0.0.1: the receiver's end and the accepted end
 // that the server takes over.
-struct Connection
+std::pair<int, int> connectLoopback()
 {
-    int client = -1;
-    int accepted = -1;
-};
-
-Connection connectLoopback()
-{
-    Connection c;
     const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr {};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(kLoopback);
     socklen_t len = sizeof addr;
-    if (::bind(listener, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || ::listen(listener, 1) != 0
-        || ::getsockname(listener, reinterpret_cast<sockaddr *>(&addr), &len) != 0) {
-        ::close(listener);
-        return c;
-    }
-    c.client = ::socket(AF_INET, SOCK_STREAM, 0);
+    ::bind(listener, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
+    ::listen(listener, 1);
+    ::getsockname(listener, reinterpret_cast<sockaddr *>(&addr), &len);
+    const int client = ::socket(AF_INET, SOCK_STREAM, 0);
     timeval timeout { 10, 0 };
-    ::setsockopt(c.client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    if (::connect(c.client, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0)
-        c.accepted = ::accept(listener, nullptr, nullptr);
+    ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    const int accepted = ::connect(client, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0
+        ? ::accept(listener, nullptr, nullptr)
+        : -1;
     ::close(listener);
-    return c;
+    return { client, accepted };
 }
 
 QByteArray request(quint32 command, const QByteArray &body)
@@ -73,34 +65,24 @@ struct Served
 {
     QByteArray data; // everything the receiver got until the server closed
     TransferState state; // the server's final report
-    int progressReports = 0;
 };
 
 // Sends the request as a receiver does and reads the answer to its end.
 Served serve(FileServer &server, const QByteArray &req)
 {
     Served s;
-    const Connection c = connectLoopback();
-    if (c.accepted < 0)
-        return s;
+    const auto [client, accepted] = connectLoopback();
     QSignalSpy finished(&server, &FileServer::transferFinished);
-    QSignalSpy progress(&server, &FileServer::transferProgress);
-    server.Serve(c.accepted);
-    if (!req.isEmpty())
-        ::send(c.client, req.constData(), size_t(req.size()), 0);
+    server.Serve(accepted);
+    ::send(client, req.constData(), size_t(req.size()), 0);
     char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::recv(c.client, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            break;
+    for (ssize_t n; (n = ::recv(client, buffer, sizeof buffer, 0)) > 0;)
         s.data.append(buffer, n);
-    }
-    ::close(c.client);
+    ::close(client);
     if (finished.isEmpty())
         finished.wait(10000);
     if (!finished.isEmpty())
         s.state = finished.takeFirst().at(0).value<TransferState>();
-    s.progressReports = int(progress.count());
     return s;
 }
 
@@ -112,53 +94,40 @@ QByteArray pattern(qsizetype size)
     return b;
 }
 
-// Reads a folder stream as a receiver does: every header through
-// ParseFolderHeader, every file's data after its header. Gives "path=size"
-// lines and the data of each file; fails on anything left over or missing.
-struct ReceivedTree
+// Reads a folder stream as a receiver does, every header through
+// ParseFolderHeader: path -> data for files, path -> "/" for folders. Empty
+// when the stream is malformed, ends early or goes on after the top folder.
+std::map<QString, QByteArray> receiveFolder(const QByteArray &stream)
 {
-    bool ok = false;
-    std::map<QString, QByteArray> files;
-    std::vector<QString> folders;
-    std::map<QString, quint32> mtimes;
-};
-
-ReceivedTree receiveFolder(const QByteArray &stream)
-{
-    ReceivedTree tree;
-    qsizetype pos = 0;
+    std::map<QString, QByteArray> tree;
     QStringList path;
-    int depth = 0;
-    while (pos < stream.size()) {
+    for (qsizetype pos = 0; pos < stream.size();) {
         const auto length = ParseFolderHeaderLength(QByteArrayView(stream).sliced(pos));
         FolderEntryHeader h;
         if (!length || pos + *length > stream.size()
             || ParseFolderHeader(QByteArrayView(stream).sliced(pos, *length), h) != FolderHeaderStatus::Ok)
-            return tree;
+            return {};
         pos += *length;
+        if (h.kind() == FILE_ATTR_PARENT) {
+            if (path.isEmpty())
+                return {};
+            path.removeLast();
+            if (path.isEmpty())
+                return pos == stream.size() ? tree : std::map<QString, QByteArray>();
+            continue;
+        }
+        const QString name = (path + QStringList(h.name)).join(QLatin1Char('/'));
         if (h.kind() == FILE_ATTR_FOLDER) {
             path << h.name;
-            ++depth;
-            tree.folders.push_back(path.join(QLatin1Char('/')));
-            tree.mtimes[path.join(QLatin1Char('/'))] = h.mtime;
-        } else if (h.kind() == FILE_ATTR_PARENT) {
-            if (depth == 0)
-                return tree;
-            path.removeLast();
-            if (--depth == 0) {
-                tree.ok = pos == stream.size();
-                return tree;
-            }
+            tree[name] = "/";
+        } else if (path.isEmpty() || qsizetype(h.size) > stream.size() - pos) {
+            return {};
         } else {
-            if (depth == 0 || qsizetype(h.size) > stream.size() - pos)
-                return tree;
-            const QString name = path.join(QLatin1Char('/')) + QLatin1Char('/') + h.name;
-            tree.files[name] = stream.mid(pos, qsizetype(h.size));
-            tree.mtimes[name] = h.mtime;
+            tree[name] = stream.mid(pos, qsizetype(h.size));
             pos += qsizetype(h.size);
         }
     }
-    return tree;
+    return {};
 }
 
 class FileServing : public ::testing::Test
@@ -174,9 +143,9 @@ protected:
     }
 
     // An offer of packet 0x55 of the paths to a recipient at the address.
-    FileOffer *offer(const QStringList &paths, quint32 recipient = kLoopback)
+    FileOffer *offer(const QStringList &paths, quint32 recipient = kLoopback, quint32 packet = 0x55)
     {
-        FileOffer *o = table.CreateOffer(0x55);
+        FileOffer *o = table.CreateOffer(packet);
         for (const QString &p : paths)
             table.AddEntry(o, p);
         HostPtr peer(new HostRecord);
@@ -207,7 +176,6 @@ TEST_F(FileServing, SendsAFileFromAnOffset)
     EXPECT_EQ(s.state.bytesDone, quint64(content.size() - 1000));
     EXPECT_EQ(s.state.bytesTotal, quint64(content.size() - 1000));
     EXPECT_EQ(s.state.port, 2425);
-    EXPECT_GE(s.progressReports, 1);
     EXPECT_EQ(o->statusAt(0, 0), TransferReceived);
     EXPECT_EQ(o->statusAt(0, 1), TransferWaiting);
 
@@ -239,27 +207,24 @@ TEST_F(FileServing, StreamsAFolderTree)
     FileOffer *o = offer({ top });
     const Served s = serve(server, folderRequest(0x55, o->entries[0].fileId));
     EXPECT_EQ(s.state.status, ServeStatus::Done);
-    const ReceivedTree tree = receiveFolder(s.data);
-    ASSERT_TRUE(tree.ok) << s.data.left(200).constData();
-    std::map<QString, QByteArray> expected {
+    const std::map<QString, QByteArray> expected {
+        { QStringLiteral("shared"), "/" },
         { QStringLiteral("shared/a.txt"), "hello" },
         { QStringLiteral("shared/colon;name"), "c" }, // stored with ';'
+        { QStringLiteral("shared/emptydir"), "/" },
         { QString::fromUtf8("shared/中文.txt"), "gbk" },
         { QStringLiteral("shared/empty"), QByteArray() },
+        { QStringLiteral("shared/sub"), "/" },
         { QStringLiteral("shared/sub/inner.bin"), pattern(2 * 1024 * 1024) },
+        { QStringLiteral("shared/sub/deeper"), "/" },
         { QStringLiteral("shared/sub/deeper/z"), "zz" },
     };
-    EXPECT_TRUE(tree.files == expected);
-    EXPECT_EQ(tree.folders,
-        (std::vector<QString> { QStringLiteral("shared"), QStringLiteral("shared/emptydir"),
-            QStringLiteral("shared/sub"), QStringLiteral("shared/sub/deeper") }));
-    EXPECT_EQ(tree.mtimes.at(QStringLiteral("shared/a.txt")), quint32(st.st_mtime));
+    EXPECT_TRUE(receiveFolder(s.data) == expected) << s.data.left(300).constData();
     EXPECT_EQ(s.state.filesDone, 6u);
     EXPECT_EQ(s.state.bytesDone, s.state.bytesTotal);
-    // The stream begins with the top folder's header, names GBK.
-    EXPECT_TRUE(s.data.startsWith(
-        *BuildFolderHeader(QStringLiteral("shared"), 0, FILE_ATTR_FOLDER, tree.mtimes.at(QStringLiteral("shared")))));
+    // Names go out in GBK, with the file's modification time.
     EXPECT_TRUE(s.data.contains(QByteArray(":\xd6\xd0\xce\xc4.txt:3:1:")));
+    EXPECT_TRUE(s.data.contains(QByteArray(":a.txt:5:1:14=" + QByteArray::number(qint64(st.st_mtime), 16) + ':')));
 }
 
 TEST_F(FileServing, RefusesWhatWasNotOffered)
@@ -269,16 +234,19 @@ TEST_F(FileServing, RefusesWhatWasNotOffered)
     FileOffer *o = offer({ dir + QStringLiteral("/f"), dir + QStringLiteral("/d") });
     const quint32 file = o->entries[0].fileId;
     const quint32 folder = o->entries[1].fileId;
+    // The same file offered to another address only.
+    FileOffer *elsewhere = offer({ dir + QStringLiteral("/f") }, 0x0A010203, 0x57);
 
     const std::vector<std::pair<QByteArray, ServeStatus>> cases {
         { fileRequest(0x56, file, 0), ServeStatus::NoOffer },
+        { fileRequest(0x57, elsewhere->entries[0].fileId, 0), ServeStatus::NotRecipient },
         { fileRequest(0x55, 999, 0), ServeStatus::NoFile },
         { fileRequest(0x55, file, 11), ServeStatus::BadOffset },
         { fileRequest(0x55, folder, 0), ServeStatus::WrongKind },
         { folderRequest(0x55, file), ServeStatus::WrongKind },
         { request(CMD_SEND_MESSAGE, "55:0:0:"), ServeStatus::BadRequest },
         { request(CMD_GET_FILE_DATA, "55:zz:0:"), ServeStatus::BadRequest },
-        { QByteArray(), ServeStatus::RequestTimeout },
+        { QByteArray("1:2:bob"), ServeStatus::RequestTimeout },
     };
     for (const auto &[req, status] : cases) {
         const Served s = serve(server, req);
@@ -294,35 +262,24 @@ TEST_F(FileServing, RefusesWhatWasNotOffered)
     EXPECT_EQ(serve(server, fileRequest(0x55, file, 0)).state.status, ServeStatus::OpenFailed);
 }
 
-TEST_F(FileServing, RefusesAnAddressThatIsNotARecipient)
-{
-    ASSERT_TRUE(TestEnv::writeAll(dir + QStringLiteral("/f"), "data"));
-    FileOffer *o = offer({ dir + QStringLiteral("/f") }, 0x0A010203);
-    const Served s = serve(server, fileRequest(0x55, o->entries[0].fileId, 0));
-    EXPECT_TRUE(s.data.isEmpty());
-    EXPECT_EQ(s.state.status, ServeStatus::NotRecipient);
-    EXPECT_EQ(s.state.address, kLoopback);
-}
-
 TEST_F(FileServing, StopsAStalledSendWhenTheServerGoes)
 {
     ASSERT_TRUE(TestEnv::writeAll(dir + QStringLiteral("/big"), QByteArray()));
     ASSERT_TRUE(QFile::resize(dir + QStringLiteral("/big"), 512LL * 1024 * 1024));
     FileOffer *o = offer({ dir + QStringLiteral("/big") });
     const QByteArray req = fileRequest(0x55, o->entries[0].fileId, 0);
-    const Connection c = connectLoopback();
-    ASSERT_GE(c.accepted, 0);
+    const auto [client, accepted] = connectLoopback();
     auto *stopping = new FileServer(&table);
     QSignalSpy started(stopping, &FileServer::transferProgress);
-    stopping->Serve(c.accepted);
-    ::send(c.client, req.constData(), size_t(req.size()), 0);
+    stopping->Serve(accepted);
+    ::send(client, req.constData(), size_t(req.size()), 0);
     ASSERT_TRUE(started.wait(5000)); // the receiver reads nothing from here on
     EXPECT_EQ(o->statusAt(0, 0), TransferReceiving);
     QElapsedTimer timer;
     timer.start();
     delete stopping;
     EXPECT_LT(timer.elapsed(), 3000);
-    ::close(c.client);
+    ::close(client);
 }
 
 TEST(FileRequest, ParsesRequestsAsTheyArrive)
@@ -334,17 +291,8 @@ TEST(FileRequest, ParsesRequestsAsTheyArrive)
     for (qsizetype n = 0; n < fieldsEnd; ++n)
         ASSERT_EQ(ParseFileRequest(full.left(n), r), FileRequestStatus::Incomplete) << n;
     ASSERT_EQ(ParseFileRequest(full.left(fieldsEnd), r), FileRequestStatus::Ok);
-    ASSERT_EQ(ParseFileRequest(full, r), FileRequestStatus::Ok);
-    EXPECT_FALSE(r.folder);
-    EXPECT_EQ(r.packetNumber, 0x55u);
-    EXPECT_EQ(r.fileId, 0x1fu);
-    EXPECT_EQ(r.offset, 0x100000000ULL);
-    ASSERT_EQ(ParseFileRequest(folderRequest(7, 8), r), FileRequestStatus::Ok);
-    EXPECT_TRUE(r.folder);
-
-    // The packet ended before its fields, fields that are not numbers, too many bytes.
+    EXPECT_TRUE(!r.folder && r.packetNumber == 0x55 && r.fileId == 0x1f && r.offset == 0x100000000ULL);
+    // The packet ended before its fields; a field that is not a 32-bit number.
     EXPECT_EQ(ParseFileRequest(request(CMD_GET_FOLDER, "7:"), r), FileRequestStatus::Bad);
-    EXPECT_EQ(ParseFileRequest(request(CMD_GET_FOLDER, "7:-8:"), r), FileRequestStatus::Bad);
     EXPECT_EQ(ParseFileRequest(request(CMD_GET_FOLDER, "7:100000000:"), r), FileRequestStatus::Bad);
-    EXPECT_EQ(ParseFileRequest(QByteArray(kMaxRequestBytes, '1'), r), FileRequestStatus::Bad);
 }
