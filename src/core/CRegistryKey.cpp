@@ -3,8 +3,10 @@
 #include "core/Gbk.h"
 #include "core/SettingsFile.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileDevice>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSettings>
 #include <algorithm>
@@ -78,6 +80,21 @@ QVariant toVariant(const RegValue &v)
         return QVariant(v.bytes);
     default:
         return QVariant(v.text);
+    }
+}
+
+// QSettings guards its writes with a lock file. A writer killed between
+// creating that file and writing its owner into it leaves an empty lock (or
+// an empty ".rmlock" of the stale-lock removal) that would block every later
+// save for half a minute; such files are an abandoned moment, not an owner.
+void removeAbandonedLocks(const QString &settingsFile)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (QString lock = settingsFile + QStringLiteral(".lock"); QFileInfo::exists(lock);
+         lock += QStringLiteral(".rmlock")) {
+        const QFileInfo info(lock);
+        if (info.size() == 0 && info.lastModified().toUTC().msecsTo(now) > 1000)
+            QFile::remove(lock);
     }
 }
 
@@ -325,6 +342,7 @@ bool CRegistryKey::Flush()
     m_dirty = false;
     const bool readError = m_settings->status() != QSettings::NoError;
     const FileIdentity before = identity(m_settings->fileName());
+    removeAbandonedLocks(m_settings->fileName());
     m_settings->sync();
     if (!readError)
         return m_settings->status() == QSettings::NoError;

@@ -5,6 +5,7 @@
 #include "core/SettingsFile.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -375,9 +376,21 @@ TEST(Config, KilledWriterNeverLeavesAPartialFile)
             }
         }
         usleep(useconds_t(2000 + round * 3000));
+        if (round == 11) {
+            // make sure the writers got somewhere, however slow the machine
+            QElapsedTimer t;
+            t.start();
+            while (t.elapsed() < 10000
+                && SettingsFile::parse(TestEnv::readAll(path)).values.value(QStringLiteral("StrReply")).toInt() <= last)
+                usleep(5000);
+        }
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
+        // The writer is gone: its lock files may go too (the next writer
+        // would otherwise wait for them to become stale).
+        for (QString lock = path + QStringLiteral(".lock"); QFile::exists(lock); lock += QStringLiteral(".rmlock"))
+            QFile::remove(lock);
         const SettingsFile::ParseResult r = SettingsFile::parse(TestEnv::readAll(path));
         ASSERT_EQ(r.status, SettingsFile::Status::Ok) << "round " << round;
         last = std::max(last, generation(r.values));
@@ -386,6 +399,23 @@ TEST(Config, KilledWriterNeverLeavesAPartialFile)
     CConfig c(path);
     c.Load();
     EXPECT_EQ(c.StrReply.toInt(), last);
+}
+
+TEST(Config, AnAbandonedEmptyLockDoesNotBlockSaving)
+{
+    const QString path = storeIn("cfg-lock");
+    const QString lock = path + QStringLiteral(".lock");
+    ASSERT_TRUE(TestEnv::writeAll(lock, QByteArray()));
+    QFile f(lock);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFileDevice::FileModificationTime));
+    f.close();
+    CConfig c(path);
+    c.StartRun = 1;
+    QElapsedTimer t;
+    t.start();
+    EXPECT_TRUE(c.Save(CFG_GENERAL));
+    EXPECT_LT(t.elapsed(), 5000);
 }
 
 TEST(Config, DocumentationListsEveryValue)
