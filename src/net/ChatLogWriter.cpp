@@ -1,0 +1,201 @@
+#include "net/ChatLogWriter.h"
+
+#include "core/PathUtil.h"
+#include "net/ChatLogReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtDebug>
+
+ChatLogWriter::ChatLogWriter(const QString &baseDirectory)
+    : m_path(ChatLogPathIn(baseDirectory))
+    , m_clock([] { return QDateTime::currentDateTime(); })
+{
+}
+
+ChatLogWriter::~ChatLogWriter()
+{
+    Shutdown();
+}
+
+QString ChatLogWriter::ChatLogPathIn(const QString &baseDirectory)
+{
+    return JoinPath(baseDirectory, QStringLiteral("kwel/kwel.kwl"));
+}
+
+void ChatLogWriter::LogChatMessage(const ChatLogEntry &entry)
+{
+    if (!m_enabled)
+        return;
+    const QDateTime now = m_clock();
+    ChatLogEntry e = entry;
+    e.text = entry.userName + QLatin1Char(' ') + now.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("\n  ")
+        + entry.text + QLatin1Char('\n');
+    queue(std::move(e), now);
+}
+
+void ChatLogWriter::LogSentChatMessage(const ChatLogEntry &entry)
+{
+    if (!m_enabled)
+        return;
+    queue(entry, m_clock());
+}
+
+void ChatLogWriter::queue(ChatLogEntry entry, const QDateTime &at)
+{
+    std::lock_guard lock(m_mutex);
+    m_pending.append(Item { std::move(entry), at.date() });
+    if (m_writeAtOnce)
+        handOverLocked();
+}
+
+void ChatLogWriter::FlushChatLog()
+{
+    std::lock_guard lock(m_mutex);
+    handOverLocked();
+}
+
+void ChatLogWriter::SetChatLogWriteAtOnce(bool on)
+{
+    std::lock_guard lock(m_mutex);
+    m_writeAtOnce = on;
+    if (on)
+        handOverLocked();
+}
+
+bool ChatLogWriter::ChatLogWriteAtOnce() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_writeAtOnce;
+}
+
+bool ChatLogWriter::IsChatLogWriterBusy() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_busy;
+}
+
+bool ChatLogWriter::WaitUntilIdle(int msecs)
+{
+    std::unique_lock lock(m_mutex);
+    return m_idle.wait_for(lock, std::chrono::milliseconds(msecs), [this] { return !m_busy; });
+}
+
+qsizetype ChatLogWriter::PendingCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_pending.size();
+}
+
+void ChatLogWriter::handOverLocked()
+{
+    if (m_pending.isEmpty())
+        return;
+    m_queue.append(std::move(m_pending));
+    m_pending.clear();
+    m_busy = true;
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { ChatLogWriterThread(); });
+    m_wake.notify_one();
+}
+
+void ChatLogWriter::Shutdown()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        handOverLocked();
+        m_stopping = true;
+        m_wake.notify_one();
+    }
+    if (m_thread.joinable())
+        m_thread.join();
+    std::lock_guard lock(m_mutex);
+    m_stopping = false;
+    if (!m_pending.isEmpty())
+        qWarning("chat log: %lld records could not be written to the log file", qlonglong(m_pending.size()));
+}
+
+void ChatLogWriter::ChatLogWriterThread()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return !m_queue.isEmpty() || m_stopping; });
+        if (m_queue.isEmpty())
+            break;
+        const QList<Item> batch = std::move(m_queue);
+        m_queue.clear();
+        lock.unlock();
+        const qsizetype written = writeBatch(batch);
+        lock.lock();
+        if (written < batch.size()) {
+            // Kept for the next hand-over, ahead of anything queued since.
+            m_pending = batch.sliced(written) + m_pending;
+        }
+        if (m_queue.isEmpty()) {
+            m_busy = false;
+            m_idle.notify_all();
+        }
+    }
+}
+
+bool ChatLogWriter::prepareFile(QFile &file)
+{
+    if (!QDir().mkpath(GetPathDirectory(m_path)) || !file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return false;
+    const qint64 size = file.size();
+    if (size != m_knownSize && size > 0) {
+        // The file is new to this writer: cut off a record that a crash left
+        // incomplete (a cut header too), so that appended records stay readable.
+        const uchar *map = file.map(0, size);
+        const QByteArray copy = map ? QByteArray() : file.readAll();
+        const ChatLogReadResult scan
+            = ChatLogReader::Scan(map ? QByteArrayView(reinterpret_cast<const char *>(map), size) : copy);
+        if (map)
+            file.unmap(const_cast<uchar *>(map));
+        if (scan.status == ChatLogReadStatus::Truncated) {
+            qWarning(
+                "chat log: cutting %lld damaged bytes from the end of the log file", qlonglong(size - scan.endOffset));
+            if (!file.resize(scan.endOffset))
+                return false;
+        }
+    }
+    if (file.size() == 0) {
+        if (file.write(ChatLogFormat::encodeHeader()) != ChatLogFormat::kHeaderBytes) {
+            file.resize(0);
+            return false;
+        }
+        m_lastDay = QDate(); // a new file opens with a date line
+    }
+    return file.seek(file.size());
+}
+
+qsizetype ChatLogWriter::writeBatch(const QList<Item> &batch)
+{
+    QFile file(m_path);
+    if (!prepareFile(file)) {
+        qWarning("chat log: cannot open %s for writing", qPrintable(m_path));
+        m_knownSize = -1;
+        return 0;
+    }
+    qsizetype written = 0;
+    for (const Item &item : batch) {
+        QByteArray bytes;
+        if (item.day != m_lastDay) {
+            ChatLogEntry dated = item.entry;
+            dated.font = ChatLogFont::defaultFont();
+            dated.text = ChatLogFormat::dateLine(item.day);
+            bytes = ChatLogFormat::encodeRecord(dated);
+        }
+        bytes += ChatLogFormat::encodeRecord(item.entry);
+        const qint64 at = file.pos();
+        if (file.write(bytes) != bytes.size() || !file.flush()) {
+            qWarning("chat log: writing %s failed", qPrintable(m_path));
+            file.resize(at);
+            break;
+        }
+        m_lastDay = item.day;
+        ++written;
+    }
+    m_knownSize = file.size();
+    return written;
+}

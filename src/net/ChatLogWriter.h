@@ -1,0 +1,102 @@
+// The chat log's writer: the GUI thread queues records, a worker thread
+// (ChatLogWriterThread) appends them to "kwel/kwel.kwl" under the data base
+// folder. Records wait in a pending list until they are handed to the writer,
+// at once when write-at-once is on, or by FlushChatLog.
+//
+// Every record is built in memory and appended with one write. A record cut
+// off by a crash is removed from the end of the file before the next append,
+// so the records before it stay readable. Shutdown (and the destructor) hands
+// over what is pending and waits until it is written.
+#pragma once
+
+#include "net/ChatLogFormat.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+class QFile;
+
+class ChatLogWriter
+{
+public:
+    using Clock = std::function<QDateTime()>;
+
+    // baseDirectory: the folder that holds the data folder "kwel"
+    // (GetDataBaseDirectory() in the program, a temporary folder in tests).
+    explicit ChatLogWriter(const QString &baseDirectory);
+    ~ChatLogWriter();
+    ChatLogWriter(const ChatLogWriter &) = delete;
+    ChatLogWriter &operator=(const ChatLogWriter &) = delete;
+
+    static QString ChatLogPathIn(const QString &baseDirectory);
+    QString GetChatLogPath() const { return m_path; }
+
+    // The configuration's switch "保存聊天记录和日志": records are queued only
+    // while it is on.
+    void SetLoggingEnabled(bool on) { m_enabled = on; }
+    bool IsLoggingEnabled() const { return m_enabled; }
+    // The source of the local time stamped on every record (tests inject one).
+    void SetClock(Clock clock) { m_clock = std::move(clock); }
+
+    // A message received from the peer: the text is logged under a header
+    // line "<user name> HH:MM:SS" with the time it is queued, then the text
+    // indented by two spaces, then "\n".
+    void LogChatMessage(const ChatLogEntry &entry);
+    // The user's own message to the peer: the text is logged as given (the
+    // caller passes it with its header).
+    void LogSentChatMessage(const ChatLogEntry &entry);
+
+    // Hands every pending record to the writer and starts it.
+    void FlushChatLog();
+    // On: every queued record goes to the writer at once (switching it on
+    // hands over what is pending). Off: records wait for FlushChatLog.
+    void SetChatLogWriteAtOnce(bool on);
+    bool ChatLogWriteAtOnce() const;
+    // True from the moment records are handed over until they are written.
+    bool IsChatLogWriterBusy() const;
+    // Waits until the writer is idle; false when it is still busy after msecs.
+    bool WaitUntilIdle(int msecs);
+    // Records queued but not yet handed to the writer.
+    qsizetype PendingCount() const;
+
+    // Hands over everything pending, waits until it is written and stops the
+    // worker thread. Records queued later start a new one.
+    void Shutdown();
+
+private:
+    struct Item
+    {
+        ChatLogEntry entry;
+        QDate day;
+    };
+
+    void queue(ChatLogEntry entry, const QDateTime &at);
+    void handOverLocked();
+    void ChatLogWriterThread();
+    // The number of items appended (all of them unless a write failed).
+    qsizetype writeBatch(const QList<Item> &batch);
+    bool prepareFile(QFile &file);
+
+    const QString m_path;
+    Clock m_clock;
+    bool m_enabled = true;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    QList<Item> m_pending; // not yet handed over
+    QList<Item> m_queue; // handed to the worker
+    bool m_writeAtOnce = true;
+    bool m_busy = false;
+    bool m_stopping = false;
+    std::thread m_thread;
+
+    // Worker thread only.
+    QDate m_lastDay;
+    qint64 m_knownSize = -1; // the file's length after the last append
+};
