@@ -8,6 +8,7 @@
 #include "mainwnd/CMessengerDlg.h"
 #include "net/CNetManager.h"
 #include "net/EngineEventLog.h"
+#include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
 
 #include <QApplication>
@@ -68,6 +69,10 @@ std::optional<int> CMessengerApp::InitInstance()
     }
     m_engine = std::make_unique<MessengerEngine>(*m_config, *m_net);
     EngineEventLog::fromEnvironment(*m_engine, m_engine.get());
+    // The own key pairs before the first announcement, which tells the peers
+    // that we decrypt.
+    m_keys = new KeyExchange(*m_engine, m_engine.get());
+    m_keys->Start(m_dataFolder + QStringLiteral("/ownkeys.pem"));
 
     m_panel = std::make_unique<CMainPanelDlg>(*m_engine);
     connect(m_instance.get(), &SingleInstance::activationRequested, m_panel.get(), &CMainPanelDlg::bringForward);

@@ -11,6 +11,7 @@ class CConfig;
 class CMainPanelDlg;
 class CMessengerDlg;
 class CNetManager;
+class KeyExchange;
 class MessengerEngine;
 class QApplication;
 class SingleInstance;
@@ -32,6 +33,7 @@ public:
     QString dataFolder() const { return m_dataFolder; }
     CConfig *config() const { return m_config.get(); }
     MessengerEngine *engine() const { return m_engine.get(); }
+    KeyExchange *keyExchange() const { return m_keys; }
     CMainPanelDlg *mainPanel() const { return m_panel.get(); }
 
 private:
@@ -45,6 +47,7 @@ private:
     std::unique_ptr<CConfig> m_config;
     std::unique_ptr<CNetManager> m_net;
     std::unique_ptr<MessengerEngine> m_engine;
+    KeyExchange *m_keys = nullptr; // owned by the engine
     std::unique_ptr<CMainPanelDlg> m_panel;
     bool m_shutDown = false;
 };
