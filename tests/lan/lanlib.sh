@@ -32,6 +32,26 @@ lan_up() {
 
 lan_exec() { local i=$1; shift; ip netns exec "$LAN-$i" "$@"; }
 
+# Waits until a line of the file starts with the text.
+lan_wait_line() {
+  local file=$1 text=$2 seconds=$3 i
+  for i in $(seq 1 $((seconds * 10))); do
+    grep -q -- "^$text" "$file" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Runs a program in host i with its own home (DIR/h<i>) and the offscreen
+# platform, replacing the calling (background) shell so that its pid is the
+# program's: lan_run i DIR program args...
+lan_run() {
+  local i=$1 h=$2/h$1; shift 2
+  mkdir -p "$h/run"; chmod 700 "$h/run"
+  exec ip netns exec "$LAN-$i" env HOME="$h" XDG_RUNTIME_DIR="$h/run" XDG_CONFIG_HOME="$h/.config" \
+    XDG_DATA_HOME="$h/.local/share" QT_QPA_PLATFORM=offscreen "$@"
+}
+
 lan_down() {
   local ns
   for ns in $(ip netns list | awk '{print $1}' | grep -E "^$LAN-([0-9]+|sw)\$" || true); do
