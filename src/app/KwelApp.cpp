@@ -1,6 +1,6 @@
 #include "app/KwelApp.h"
 
-#include "mainwnd/CMainPanelDlg.h"
+#include "app/CMessengerApp.h"
 #include "platform/DesktopServices.h"
 #include "platform/QtPrompter.h"
 
@@ -13,6 +13,7 @@ void setIdentity(QApplication &app)
     app.setOrganizationName(QStringLiteral("TARPELON"));
     app.setApplicationName(QStringLiteral("Kwel"));
     app.setApplicationDisplayName(QStringLiteral("Kwel"));
+    app.setApplicationVersion(QStringLiteral("0.1.0"));
 }
 
 int run(QApplication &app)
@@ -21,9 +22,8 @@ int run(QApplication &app)
     PrompterScope prompterScope(prompter);
     QtDesktopServices desktop;
     DesktopServicesScope desktopScope(desktop);
-    CMainPanelDlg panel;
-    panel.show();
-    return app.exec();
+    CMessengerApp messenger(app);
+    return messenger.Run();
 }
 
 } // namespace KwelApp

@@ -1,0 +1,146 @@
+// Entry announcements from 2,000 distinct peers arriving in a burst: how many
+// packets per second the engine receives, parses and dispatches (adding each
+// peer and answering it), against a baseline that only receives the same
+// datagrams. Loopback only: the peers are sockets bound to 127.0.x.y.
+#include "core/CConfig.h"
+#include "net/CNetManager.h"
+#include "net/Commands.h"
+#include "net/MessengerEngine.h"
+#include "net/PacketCodec.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kPeers = 2000;
+constexpr int kRounds = 15;
+constexpr int kWindow = 256; // packets in flight before the sender waits
+
+struct Peer
+{
+    int fd = -1;
+    QByteArray packet;
+};
+
+std::vector<Peer> makePeers()
+{
+    std::vector<Peer> peers(kPeers);
+    for (int i = 0; i < kPeers; ++i) {
+        Peer &p = peers[size_t(i)];
+        p.fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(0x7F000000u | quint32((i / 250 + 1) << 8) | quint32(i % 250 + 1));
+        if (p.fd < 0 || ::bind(p.fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
+            std::perror("peer socket");
+            std::exit(2);
+        }
+        OwnHeader h;
+        h.userName = QStringLiteral("user%1").arg(i);
+        h.hostName = QStringLiteral("PC-%1").arg(i);
+        h.macText = QStringLiteral("%1").arg(0x001600000000ULL + quint64(i), 12, 16, QLatin1Char('0')).toUpper();
+        p.packet = PacketCodec::BuildTextPacket(h, 1000 + quint32(i), CMD_ANNOUNCE_ENTRY | OPT_FILE_ATTACH,
+            QStringLiteral("用户%1").arg(i), QStringLiteral("研发部"));
+    }
+    return peers;
+}
+
+// Sends every peer's announcement once, never more than kWindow ahead of
+// what the receiver has counted; returns when all were handled.
+double burst(const std::vector<Peer> &peers, quint16 port, std::atomic<int> &handled)
+{
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    handled = 0;
+    QElapsedTimer timer;
+    timer.start();
+    std::thread sender([&] {
+        for (int i = 0; i < kPeers; ++i) {
+            while (i - handled.load() >= kWindow)
+                std::this_thread::yield();
+            const Peer &p = peers[size_t(i)];
+            ::sendto(p.fd, p.packet.constData(), size_t(p.packet.size()), 0, reinterpret_cast<sockaddr *>(&to), sizeof to);
+        }
+    });
+    while (handled.load() < kPeers)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    sender.join();
+    return seconds;
+}
+
+CNetManager::Options options()
+{
+    CNetManager::Options o;
+    o.bindAddress = QHostAddress(QHostAddress::LocalHost);
+    o.port = 0;
+    o.broadcastTargets = {QHostAddress(QHostAddress::LocalHost)};
+    return o;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    rlimit files{8192, 8192};
+    setrlimit(RLIMIT_NOFILE, &files);
+    const std::vector<Peer> peers = makePeers();
+    QTemporaryDir dir;
+    std::vector<double> baseline, engine;
+
+    for (int round = 0; round < kRounds; ++round) {
+        {
+            // Baseline: the same datagrams received and counted.
+            CNetManager net;
+            net.Open(options());
+            std::atomic<int> handled{0};
+            QObject::connect(&net, &CNetManager::datagramReceived, [&](const QByteArray &, quint32, quint16) { ++handled; });
+            baseline.push_back(burst(peers, net.port(), handled));
+        }
+        {
+            // The engine: parse, admit, add the peer, answer it.
+            CConfig config(dir.path() + QStringLiteral("/kwel.ini"));
+            CNetManager net;
+            net.Open(options());
+            MessengerEngine messenger(config, net);
+            std::atomic<int> handled{0};
+            QObject::connect(&net, &CNetManager::datagramReceived, &messenger,
+                [&](const QByteArray &, quint32, quint16) { ++handled; });
+            engine.push_back(burst(peers, net.port(), handled));
+            if (messenger.hostTable().Count() != kPeers) {
+                std::fprintf(stderr, "engine listed %lld peers, expected %d\n",
+                    static_cast<long long>(messenger.hostTable().Count()), kPeers);
+                return 1;
+            }
+        }
+    }
+    const double b = kPeers / median(baseline);
+    const double e = kPeers / median(engine);
+    std::printf("entry burst of %d peers, median of %d rounds\n", kPeers, kRounds);
+    std::printf("  baseline (receive only):     %10.0f packets/s\n", b);
+    std::printf("  engine (parse and dispatch): %10.0f packets/s\n", e);
+    std::printf("  ratio engine/baseline:       %10.2f\n", e / b);
+    return 0;
+}

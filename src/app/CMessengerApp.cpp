@@ -1,0 +1,117 @@
+#include "app/CMessengerApp.h"
+
+#include "app/SingleInstance.h"
+#include "core/CConfig.h"
+#include "core/FileUtil.h"
+#include "core/Prompter.h"
+#include "mainwnd/CMainPanelDlg.h"
+#include "mainwnd/CMessengerDlg.h"
+#include "net/CNetManager.h"
+#include "net/EngineEventLog.h"
+#include "net/MessengerEngine.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+} // namespace
+
+CMessengerApp::CMessengerApp(QApplication &app)
+    : QObject(nullptr)
+    , m_app(app)
+{
+}
+
+CMessengerApp::~CMessengerApp()
+{
+    shutdown();
+}
+
+std::optional<int> CMessengerApp::InitInstance()
+{
+    m_options = ParseCommandLine(m_app.arguments());
+
+    const QString base = GetDataBaseDirectory();
+    m_dataFolder = base + QStringLiteral("/kwel");
+    QDir().mkpath(m_dataFolder);
+
+    m_instance = std::make_unique<SingleInstance>(base, m_dataFolder);
+    if (!m_instance->acquire()) {
+        Prompter::current().messageBox(nullptr, QStringLiteral("Kwel程序已在运行,只能运行一个实例!"),
+            QStringLiteral("提示"), Prompter::Buttons::Ok, Prompter::Icon::Information);
+        return -1;
+    }
+
+    m_config = std::make_unique<CConfig>();
+    m_config->Load();
+
+    CNetManager::Options net;
+    net.port = quint16(ChoosePort(m_options.commandLinePort, m_config->KwelPortNo));
+    m_net = std::make_unique<CNetManager>();
+    if (!m_net->Open(net)) {
+        Prompter::current().messageBox(nullptr, m_net->errorText(), QStringLiteral("消息"), Prompter::Buttons::Ok,
+            Prompter::Icon::Critical);
+        return 1;
+    }
+    m_engine = std::make_unique<MessengerEngine>(*m_config, *m_net);
+    EngineEventLog::fromEnvironment(*m_engine, m_engine.get());
+
+    m_panel = std::make_unique<CMainPanelDlg>(*m_engine);
+    connect(m_instance.get(), &SingleInstance::activationRequested, m_panel.get(), &CMainPanelDlg::bringForward);
+    m_panel->show();
+    m_engine->AnnounceStart();
+    watchTerminationSignals();
+    return std::nullopt;
+}
+
+void CMessengerApp::watchTerminationSignals()
+{
+    if (g_signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        char byte;
+        [[maybe_unused]] const auto got = ::read(g_signalPipe[0], &byte, 1);
+        m_app.quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}
+
+int CMessengerApp::Run()
+{
+    if (const auto early = InitInstance())
+        return *early;
+    const int code = m_app.exec();
+    shutdown();
+    return code;
+}
+
+void CMessengerApp::shutdown()
+{
+    if (m_shutDown || !m_engine)
+        return;
+    m_shutDown = true;
+    m_engine->AnnounceExit();
+    m_panel.reset();
+    m_engine.reset();
+    m_net->Close();
+}

@@ -1,0 +1,116 @@
+// The sockets of the messenger: UDP on 0.0.0.0:port for every protocol packet
+// (broadcast on), and a TCP listener on the same port for file requests.
+#pragma once
+
+#include "net/HostKey.h"
+#include "net/PacketCodec.h"
+
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QTcpServer>
+#include <QUdpSocket>
+#include <functional>
+
+class HostRecord;
+
+// The TCP listener: accepted connections go to a handler (the file server)
+// as raw descriptors, or are queued the ordinary way when none is set.
+class TcpListener : public QTcpServer
+{
+    Q_OBJECT
+public:
+    using Handler = std::function<void(qintptr descriptor)>;
+    using QTcpServer::QTcpServer;
+    void setHandler(Handler handler) { m_handler = std::move(handler); }
+
+protected:
+    void incomingConnection(qintptr descriptor) override;
+
+private:
+    Handler m_handler;
+};
+
+class CNetManager : public QObject
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        QHostAddress bindAddress = QHostAddress(QHostAddress::AnyIPv4);
+        quint16 port = 2425;
+        // Where a broadcast goes. Empty: 255.255.255.255 and the directed
+        // broadcast of every interface. Tests put loopback addresses here.
+        QList<QHostAddress> broadcastTargets;
+        // The port broadcasts go to; 0 is the own port (tests aim them at a probe).
+        quint16 broadcastPort = 0;
+        bool listenTcp = true;
+    };
+
+    explicit CNetManager(QObject *parent = nullptr);
+    ~CNetManager() override;
+
+    // Opens the sockets. False with errorText() naming the failing call.
+    bool Open(const Options &options);
+    void Close();
+    bool isOpen() const { return m_udp.state() == QAbstractSocket::BoundState; }
+    QString errorText() const { return m_error; }
+
+    quint16 port() const { return m_options.port; }
+    bool hasTcp() const { return m_tcp.isListening(); }
+    QTcpServer *tcpServer() { return &m_tcp; }
+    // Accepted TCP connections go to the handler from now on.
+    void setConnectionHandler(TcpListener::Handler handler) { m_tcp.setHandler(std::move(handler)); }
+
+    // The user's own IPv4 address (host order) and MAC text (12 upper-case hex digits).
+    quint32 ownAddress() const { return m_ownAddress; }
+    QString ownMac() const { return m_ownMac; }
+    void setOwnIdentity(quint32 address, const QString &mac);
+
+    // Every sender takes the next packet number from here (read, then incremented).
+    quint32 NextPacketNumber() { return m_packetCounter++; }
+
+    // Sends an already built packet. When the socket has gone bad it is opened
+    // again and the send is tried once more.
+    bool SendDatagram(quint32 address, quint16 port, const QByteArray &packet);
+    // To 255.255.255.255 (or the test targets), each interface's directed
+    // broadcast and the given subnet addresses, on the own port.
+    void Broadcast(const QByteArray &packet, const QList<quint32> &subnetAddresses);
+
+    // The sender fields of every packet built here (names, status, MAC...).
+    void setHeaderSource(std::function<OwnHeader()> source) { m_headerSource = std::move(source); }
+    OwnHeader ownHeader() const;
+
+    // Formats a complete packet with the next packet number; see PacketCodec::BuildPacket.
+    QByteArray BuildPacket(quint32 packetNumber, quint32 commandWord, QByteArrayView body,
+        QByteArrayView extension = {}, qint32 extLen = 0, qint32 binaryLength = 0) const;
+    // Takes the next packet number, builds one packet and sends it to the
+    // address and port of the key. The texts are bytes as they go on the wire.
+    bool SendToHost(const HostKey &to, quint32 commandWord, QByteArrayView body, QByteArrayView extension = {},
+        qint32 extLen = 0, qint32 binaryLength = 0);
+    // The same with texts that are converted to GBK.
+    bool SendTextToHost(const HostKey &to, quint32 commandWord, const QString &body, const QString &extension = {});
+    bool SendToAddress(quint32 address, quint16 port, quint32 commandWord, const QString &text);
+    // A command whose body is a decimal number.
+    bool SendNumber(const HostRecord &to, quint32 commandWord, quint32 number);
+    // Sends an already built packet as it stands.
+    bool SendRawText(quint32 address, quint16 port, const QByteArray &packet);
+
+signals:
+    void datagramReceived(const QByteArray &data, quint32 address, quint16 port);
+    void tcpConnectionArrived();
+
+private:
+    bool bindUdp();
+    void readPendingDatagrams();
+    void findOwnIdentity();
+
+    Options m_options;
+    QUdpSocket m_udp;
+    TcpListener m_tcp;
+    QString m_error;
+    quint32 m_ownAddress = 0x7F000001;
+    QString m_ownMac;
+    quint32 m_packetCounter = 0;
+    std::function<OwnHeader()> m_headerSource;
+};

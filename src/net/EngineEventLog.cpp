@@ -1,0 +1,54 @@
+#include "net/EngineEventLog.h"
+
+#include "net/MessengerEngine.h"
+
+#include <QFile>
+#include <memory>
+
+EngineEventLog::EngineEventLog(MessengerEngine &engine, Sink sink, QObject *parent)
+    : QObject(parent)
+{
+    auto emitLine = [sink = std::move(sink)](const QString &line) { sink(line); };
+    auto where = [](const HostRecord *h) -> QString { return dotted(h->key.address) + QLatin1Char(' ') + QString::number(h->key.port); };
+    connect(&engine, &MessengerEngine::hostAdded, this, [=](HostRecord *h) {
+        emitLine(QStringLiteral("ADDED ") + where(h) + QLatin1Char(' ') + QString::number(h->extension) + QLatin1Char(' ')
+            + h->displayName);
+    });
+    connect(&engine, &MessengerEngine::hostUpdated, this, [=](HostRecord *h) {
+        emitLine(QStringLiteral("UPDATED ") + where(h) + QLatin1Char(' ') + QString::number(h->statusBits, 16)
+            + QLatin1Char(' ') + h->displayName);
+    });
+    connect(&engine, &MessengerEngine::hostRemoved, this,
+        [=](HostRecord *h, bool) { emitLine(QStringLiteral("REMOVED ") + where(h)); });
+    connect(&engine, &MessengerEngine::messageReceived, this, [=](const PacketRecord &p, HostRecord *) {
+        emitLine(QStringLiteral("MESSAGE ") + dotted(p.key.address) + QLatin1Char(' ') + QString::number(p.packetNumber)
+            + QLatin1Char(' ') + p.bodyText().replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    });
+    connect(&engine, &MessengerEngine::receiptArrived, this, [=](HostRecord *h, quint32 number) {
+        emitLine(QStringLiteral("RECEIPT ") + (h ? dotted(h->key.address) : QStringLiteral("?")) + QLatin1Char(' ')
+            + QString::number(number));
+    });
+    connect(&engine, &MessengerEngine::readNoticeArrived, this, [=](HostRecord *h, quint32 number) {
+        emitLine(QStringLiteral("READ ") + (h ? dotted(h->key.address) : QStringLiteral("?")) + QLatin1Char(' ')
+            + QString::number(number));
+    });
+}
+
+EngineEventLog *EngineEventLog::fromEnvironment(MessengerEngine &engine, QObject *parent)
+{
+    const QString path = qEnvironmentVariable("KWEL_EVENT_LOG");
+    if (path.isEmpty())
+        return nullptr;
+    auto file = std::make_shared<QFile>(path);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+        return nullptr;
+    return new EngineEventLog(engine, [file](const QString &line) {
+        file->write(line.toUtf8() + '\n');
+        file->flush();
+    }, parent);
+}
+
+QString EngineEventLog::dotted(quint32 a)
+{
+    return QStringLiteral("%1.%2.%3.%4").arg(a >> 24).arg((a >> 16) & 0xFF).arg((a >> 8) & 0xFF).arg(a & 0xFF);
+}

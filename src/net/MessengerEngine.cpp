@@ -1,0 +1,388 @@
+#include "net/MessengerEngine.h"
+
+#include "core/CConfig.h"
+#include "core/ConfigValues.h"
+#include "core/Gbk.h"
+#include "net/CNetManager.h"
+#include "net/Commands.h"
+#include "net/PacketCodec.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QSysInfo>
+#include <QTimer>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype kNameBytes = 49;
+const char kExtSeparator[] = "@##~@";
+// StatusValue bits that say what a peer refuses.
+constexpr quint32 kRefusesAssistance = 0x4;
+constexpr quint32 kRefusesVoice = 0x8;
+constexpr quint32 kRefusesPictures = 0x10;
+
+QString systemLoginName()
+{
+    if (const passwd *pw = getpwuid(getuid()); pw && pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+    return qEnvironmentVariable("USER", QStringLiteral("user"));
+}
+
+} // namespace
+
+MessengerEngine::MessengerEngine(CConfig &config, CNetManager &net, QObject *parent)
+    : QObject(parent)
+    , m_config(config)
+    , m_net(net)
+    , m_login(systemLoginName())
+    , m_host(QSysInfo::machineHostName())
+{
+    m_net.setHeaderSource([this] { return ownHeader(); });
+    connect(&m_net, &CNetManager::datagramReceived, this, &MessengerEngine::HandleDatagram);
+    m_net.setConnectionHandler([this](qintptr descriptor) { m_fileServer.Serve(descriptor); });
+}
+
+MessengerEngine::~MessengerEngine()
+{
+    m_net.setHeaderSource({});
+    m_net.setConnectionHandler({});
+    m_hosts.Clear();
+}
+
+void MessengerEngine::setIdentity(const QString &loginName, const QString &hostName)
+{
+    m_login = loginName;
+    m_host = hostName;
+}
+
+bool MessengerEngine::isHidden() const
+{
+    return (m_config.StatusValue & StatusHidden) != 0;
+}
+
+bool MessengerEngine::isAway() const
+{
+    return m_config.AwayState != 0 || m_config.AwayFlag != 0;
+}
+
+OwnHeader MessengerEngine::ownHeader() const
+{
+    OwnHeader own;
+    own.userName = m_login;
+    own.hostName = m_host;
+    own.headIcon = m_headIcon;
+    // Under the all-blacklist switch every peer is to see the user as hidden.
+    own.statusBits = m_config.AllBlackList ? 0xFFFFFFFFu : m_config.StatusValue;
+    own.macText = m_net.ownMac();
+    return own;
+}
+
+QString MessengerEngine::GetOwnDisplayName() const
+{
+    QString name = m_config.NICKNAMESTR_STR.isEmpty() ? m_login : m_config.NICKNAMESTR_STR;
+    if (isAway()) {
+        const int index = m_config.AwayIndex;
+        if (index >= 0 && index < int(m_config.AwayNames.size()) && !m_config.AwayNames[index].isEmpty())
+            name = QStringLiteral("%1[%2]").arg(name, m_config.AwayNames[index]);
+    }
+    return name;
+}
+
+quint32 MessengerEngine::GetOwnOptionBits() const
+{
+    quint32 bits = 0;
+    if (m_net.hasTcp())
+        bits |= OPT_FILE_ATTACH;
+    if (m_config.DialUp)
+        bits |= OPT_DIALUP;
+    if (isAway())
+        bits |= OPT_ABSENCE;
+    if (m_encryptionReady)
+        bits |= OPT_ENCRYPT;
+    return bits;
+}
+
+QList<quint32> MessengerEngine::subnetAddresses() const
+{
+    QList<quint32> out;
+    for (const QString &entry : m_config.BroadcastList) {
+        // An entry may carry more fields after the address.
+        const QString address = entry.section(QLatin1String("::"), 0, 0).trimmed();
+        if (const auto parsed = ConfigValues::ParseIPv4(address))
+            out.append(*parsed);
+    }
+    return out;
+}
+
+void MessengerEngine::AnnouncePresence(quint32 commandWord)
+{
+    const QByteArray packet = PacketCodec::BuildTextPacket(ownHeader(), m_net.NextPacketNumber(),
+        commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
+    m_net.Broadcast(packet, subnetAddresses());
+
+    const quint32 command = GET_MODE(commandWord);
+    if (command == CMD_ANNOUNCE_ENTRY || command == CMD_ANNOUNCE_STATUS) {
+        // Plain IP Messenger peers are told the user has left when they are
+        // not to see him: while hidden, or when compatibility is off.
+        if (isHidden() || m_config.IPMsgCompatible == 0)
+            AnnouncePresence(CMD_ANNOUNCE_EXIT | OPT_PLAIN_PEERS_ONLY);
+    }
+    if (isHidden())
+        sendExtAnnounce();
+}
+
+void MessengerEngine::sendExtAnnounce()
+{
+    QString keys;
+    for (auto it = m_config.memoGroupNames.cbegin(); it != m_config.memoGroupNames.cend(); ++it) {
+        const int position = m_config.FindMemberGroup(it.value());
+        if (position < 0 || position >= m_config.MemberGroups.size())
+            continue;
+        if (m_config.MemberGroups.at(position).visibleWhenHidden)
+            keys += it.key() + QLatin1Char('#');
+    }
+    if (keys.isEmpty())
+        return;
+    const QString nick = m_config.NICKNAMESTR_STR.isEmpty() ? m_host : m_config.NICKNAMESTR_STR;
+    const QString sep = QLatin1String(kExtSeparator);
+    const QString text = nick + sep + m_config.GROUPNAMESTR_STR + sep + keys;
+    const QByteArray body = Gbk::cutBytes(Gbk::encode(text), kExtAnnounceBytes - 1);
+    const QByteArray packet = PacketCodec::BuildPacket(ownHeader(), m_net.NextPacketNumber(), CMD_EXT_ANNOUNCE, body);
+    m_net.Broadcast(packet, subnetAddresses());
+}
+
+void MessengerEngine::AnnounceStart()
+{
+    if (!(m_config.StatusValue & StatusNoOnlineAnnounce))
+        AnnouncePresence(CMD_ANNOUNCE_ENTRY);
+}
+
+void MessengerEngine::AnnounceExit()
+{
+    if (m_config.StatusValue & StatusNoOfflineAnnounce)
+        return;
+    AnnouncePresence(CMD_ANNOUNCE_EXIT);
+    // A lost datagram would leave us listed: say it twice.
+    QEventLoop pause;
+    QTimer::singleShot(100, &pause, &QEventLoop::quit);
+    pause.exec();
+    AnnouncePresence(CMD_ANNOUNCE_EXIT);
+}
+
+void MessengerEngine::AnswerEntry(const HostKey &peer, quint32 commandWord)
+{
+    if (commandWord == 0) {
+        m_net.SendToHost(peer, 0, {});
+        return;
+    }
+    m_net.SendTextToHost(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
+}
+
+void MessengerEngine::RefreshUsers(bool clearFirst)
+{
+    if (clearFirst)
+        RemoveAllHosts();
+    AnnouncePresence(CMD_ANNOUNCE_ENTRY);
+}
+
+HostRecord *MessengerEngine::FindHost(quint32 address, quint16 port) const
+{
+    return m_hosts.Search(CHostTable::ByAddress, HostKey(QString(), QString(), address, port));
+}
+
+void MessengerEngine::applyMemo(HostRecord &host) const
+{
+    const QString memoName = host.keyText.isEmpty() ? QString() : m_config.memoNickNames.value(host.keyText);
+    if (!memoName.isEmpty())
+        host.displayName = Gbk::truncate(memoName, kNameBytes);
+    else
+        host.displayName = host.nickName.isEmpty() ? host.key.loginName() : host.nickName;
+    const QString group = host.keyText.isEmpty() ? QString() : m_config.memoGroupNames.value(host.keyText);
+    host.customGroup = group.isEmpty() ? myFriendsGroup() : Gbk::truncate(group, kNameBytes);
+}
+
+HostRecord *MessengerEngine::AddOrUpdateHost(const PacketRecord &packet, quint32 commandWord,
+    const QString &nameText, const QString &groupText, qint32 extVersion, qint32 headIcon, quint32 statusBits,
+    const QString &macText, qint32 headPictureSize, qint32 customPictureSize)
+{
+    HostPtr host(FindHost(packet.key.address, packet.key.port));
+    const bool added = !host;
+    if (added) {
+        host = HostPtr(new HostRecord);
+        host->key = packet.key;
+        if (!m_hosts.Insert(host.data()))
+            return nullptr;
+    } else if (CompareHostKeys(host->key, packet.key, 2) != 0) {
+        // The peer changed its login or host name: keep the indexes sorted.
+        m_hosts.Remove(host.data());
+        host->key = packet.key;
+        if (!m_hosts.Insert(host.data())) {
+            emit hostRemoved(host.data(), false);
+            return nullptr;
+        }
+    }
+    host->nickName = Gbk::truncate(nameText, kNameBytes);
+    host->groupName = Gbk::truncate(groupText, kNameBytes);
+    host->extension = extVersion;
+    host->previousHeadIcon = host->headIcon;
+    host->headIcon = headIcon;
+    host->statusBits = (statusBits & ~(HostRecord::StatusAway | HostRecord::StatusSortLast))
+                       | (commandWord & OPT_ABSENCE ? HostRecord::StatusAway : 0);
+    host->peerFlags = statusBits & kRefusesPictures ? HostRecord::PeerRefusesPictures : 0;
+    host->featureBlocks = statusBits & (kRefusesAssistance | kRefusesVoice);
+    host->capabilities = GET_OPT(commandWord);
+    if (!macText.isEmpty())
+        host->keyText = macText;
+    host->headPictureSize = headPictureSize;
+    host->customPictureSize = customPictureSize;
+    applyMemo(*host);
+    if (isOwnPacket(packet))
+        host->displayName = selfName();
+    if (added)
+        emit hostAdded(host.data());
+    else
+        emit hostUpdated(host.data());
+    return host.data();
+}
+
+void MessengerEngine::RemoveHost(HostRecord *host, bool notify)
+{
+    if (!host)
+        return;
+    HostPtr hold(host);
+    if (!m_hosts.Search(CHostTable::ByAddress, host->key))
+        return;
+    emit hostRemoved(host, notify);
+    host->FreePublicKey();
+    m_hosts.Remove(host);
+}
+
+void MessengerEngine::RemoveAllHosts()
+{
+    while (m_hosts.Count() > 0)
+        RemoveHost(m_hosts.At(CHostTable::ByAddress, m_hosts.Count() - 1), true);
+}
+
+bool MessengerEngine::isOwnPacket(const PacketRecord &packet) const
+{
+    return packet.key.address == m_net.ownAddress() && packet.key.port == m_net.port();
+}
+
+void MessengerEngine::AddUsersFromText(const PacketRecord &packet)
+{
+    if (packet.key.address == m_net.ownAddress())
+        return;
+    const QString body = packet.bodyText();
+    const QString sep = QLatin1String(kExtSeparator);
+    const qsizetype first = body.indexOf(sep);
+    const qsizetype second = first < 0 ? -1 : body.indexOf(sep, first + sep.size());
+    const QString name = Gbk::truncate(first < 0 ? body : body.left(first), kNameBytes);
+    const QString group = first < 0 ? QString()
+                                    : Gbk::truncate(body.mid(first + sep.size(), second < 0 ? -1 : second - first - sep.size()),
+                                          kNameBytes);
+    const QString keys = second < 0 ? QString() : body.mid(second + sep.size());
+    const QString ownMac = m_net.ownMac();
+    if (ownMac.isEmpty() || !keys.contains(ownMac))
+        return;
+    AddOrUpdateHost(packet, packet.commandWord, name, group, packet.extVersion, packet.headIcon, packet.statusBits,
+        packet.macText, packet.headPictureSize, packet.customPictureSize);
+}
+
+void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, quint16 port)
+{
+    if (m_restricted && m_restricted(address))
+        return;
+    PacketRecord packet;
+    if (PacketCodec::ParsePacket(data, address, port, packet) != PacketStatus::Ok)
+        return;
+    if (m_admission && m_admission(packet))
+        return;
+    if (packet.command() == CMD_EXT_ANNOUNCE) {
+        AddUsersFromText(packet);
+        return;
+    }
+    const bool seen = m_recent.Contains(packet.packetNumber, address, port);
+    if (!seen)
+        m_recent.Add(packet.packetNumber, address, port);
+    if (packet.command() == CMD_SEND_MESSAGE) {
+        // A resent copy means our receipt was lost: confirm it again, but
+        // show the message only once.
+        if (packet.hasOption(OPT_SEND_CHECK) && !packet.hasOption(OPT_BROADCAST) && !packet.hasOption(OPT_AUTO_RETURN))
+            m_net.SendToHost(packet.key, CMD_MESSAGE_RECEIVED, QByteArray::number(packet.packetNumber));
+        if (!seen)
+            handleMessage(packet);
+        return;
+    }
+    if (!seen)
+        dispatch(packet);
+}
+
+void MessengerEngine::handleMessage(const PacketRecord &packet)
+{
+    HostRecord *sender = FindHost(packet.key.address, packet.key.port);
+    if (!sender && !packet.hasOption(OPT_NO_ADD_LIST) && !isOwnPacket(packet)) {
+        // Someone we have not heard of: introduce ourselves so that it answers.
+        m_net.SendTextToHost(packet.key, CMD_ANNOUNCE_ENTRY | GetOwnOptionBits(), GetOwnDisplayName(),
+            m_config.GROUPNAMESTR_STR);
+    }
+    if (m_config.AutoReply && !m_config.StrReply.trimmed().isEmpty() && !packet.hasOption(OPT_AUTO_RETURN)
+        && !packet.hasOption(OPT_BROADCAST) && !isOwnPacket(packet)) {
+        m_net.SendTextToHost(packet.key, CMD_SEND_MESSAGE | OPT_AUTO_RETURN, m_config.StrReply);
+    }
+    emit messageReceived(packet, sender);
+}
+
+void MessengerEngine::dispatch(const PacketRecord &packet)
+{
+    const quint32 command = packet.command();
+    HostRecord *sender = FindHost(packet.key.address, packet.key.port);
+    switch (command) {
+    case CMD_ANNOUNCE_ENTRY:
+        AddOrUpdateHost(packet, packet.commandWord, packet.bodyText(), packet.extensionText(), packet.extVersion,
+            packet.headIcon, packet.statusBits, packet.macText, packet.headPictureSize, packet.customPictureSize);
+        if (!isOwnPacket(packet))
+            AnswerEntry(packet.key, CMD_ANSWER_ENTRY);
+        break;
+    case CMD_ANSWER_ENTRY:
+    case CMD_ANNOUNCE_STATUS:
+        AddOrUpdateHost(packet, packet.commandWord, packet.bodyText(), packet.extensionText(), packet.extVersion,
+            packet.headIcon, packet.statusBits, packet.macText, packet.headPictureSize, packet.customPictureSize);
+        break;
+    case CMD_ANNOUNCE_EXIT:
+        RemoveHost(sender, true);
+        break;
+    case CMD_MESSAGE_RECEIVED:
+        emit receiptArrived(sender, packet.bodyText().trimmed().toUInt());
+        break;
+    case CMD_MESSAGE_OPENED:
+        if (packet.hasOption(OPT_READ_CHECK))
+            m_net.SendToHost(packet.key, CMD_ANSWER_READ, packet.body);
+        emit readNoticeArrived(sender, packet.bodyText().trimmed().toUInt());
+        break;
+    case CMD_RELEASE_FILES:
+        // The peer will not fetch the offer of that packet number.
+        m_offers.ReleaseOffer(packet.bodyText().trimmed().toUInt(), packet.key.address, packet.key.port);
+        break;
+    case CMD_GET_INFO:
+        m_net.SendTextToHost(packet.key, CMD_SEND_INFO,
+            QStringLiteral("Kwel %1 (Linux)").arg(QCoreApplication::applicationVersion()));
+        break;
+    case CMD_GET_ABSENCE_INFO: {
+        QString text = QStringLiteral("Not absence mode");
+        if (isAway()) {
+            const int index = m_config.AwayIndex;
+            if (!m_config.StrReply.isEmpty())
+                text = m_config.StrReply;
+            else if (index >= 0 && index < int(m_config.AwayNames.size()) && !m_config.AwayNames[index].isEmpty())
+                text = m_config.AwayNames[index];
+        }
+        m_net.SendTextToHost(packet.key, CMD_SEND_ABSENCE_INFO, text);
+        break;
+    }
+    default:
+        emit packetDispatched(packet, sender);
+        break;
+    }
+}

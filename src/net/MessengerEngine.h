@@ -1,0 +1,125 @@
+// The messenger's protocol work, without any window: presence, the host
+// table and the dispatch of every received packet. The windows hear about
+// peers and messages through the signals; the admission policy of the contact
+// list plugs in as a hook.
+#pragma once
+
+#include "net/CFileOfferTable.h"
+#include "net/CHostTable.h"
+#include "net/FileServer.h"
+#include "net/PacketRecord.h"
+#include "net/RecentPackets.h"
+
+#include <QObject>
+#include <functional>
+
+class CConfig;
+class CNetManager;
+struct OwnHeader;
+
+class MessengerEngine : public QObject
+{
+    Q_OBJECT
+public:
+    // StatusValue bits.
+    static constexpr quint32 StatusNoOnlineAnnounce = 0x1;
+    static constexpr quint32 StatusNoOfflineAnnounce = 0x2;
+    static constexpr quint32 StatusHidden = 0x40;
+    // The custom group of a peer the user has not placed anywhere.
+    static QString myFriendsGroup() { return QStringLiteral("我的好友"); }
+    static QString selfName() { return QStringLiteral("自己"); }
+    static constexpr qsizetype kExtAnnounceBytes = 16284;
+
+    MessengerEngine(CConfig &config, CNetManager &net, QObject *parent = nullptr);
+    ~MessengerEngine() override;
+
+    CConfig &config() { return m_config; }
+    CNetManager &net() { return m_net; }
+    CHostTable &hostTable() { return m_hosts; }
+    // The user's file offers and the server that answers the peers' requests.
+    CFileOfferTable &fileOffers() { return m_offers; }
+    FileServer &fileServer() { return m_fileServer; }
+
+    // The user's login and host names (the system's by default).
+    void setIdentity(const QString &loginName, const QString &hostName);
+    QString loginName() const { return m_login; }
+    QString hostName() const { return m_host; }
+    void setOwnHeadIcon(int index) { m_headIcon = index; }
+    void setEncryptionReady(bool ready) { m_encryptionReady = ready; }
+
+    // Decides, before the command switch, whether a packet is consumed
+    // (true). Without a hook every packet goes on.
+    using AdmissionHook = std::function<bool(const PacketRecord &)>;
+    void setAdmissionHook(AdmissionHook hook) { m_admission = std::move(hook); }
+    // Senders whose packets are dropped before anything else.
+    using RestrictedFilter = std::function<bool(quint32 address)>;
+    void setRestrictedFilter(RestrictedFilter filter) { m_restricted = std::move(filter); }
+
+    bool isHidden() const;
+    bool isAway() const;
+    OwnHeader ownHeader() const;
+    QString GetOwnDisplayName() const;
+    quint32 GetOwnOptionBits() const;
+
+    // Announces the user's status to the broadcast address and every
+    // configured subnet address (see the hidden and compatibility rules).
+    void AnnouncePresence(quint32 commandWord);
+    // Start-up announcement, unless the user asked for none.
+    void AnnounceStart();
+    // Shutdown: the exit twice with a short pause between, unless the user
+    // asked for none.
+    void AnnounceExit();
+    // Answers one peer with a presence command carrying the own bits, display
+    // name and group.
+    void AnswerEntry(const HostKey &peer, quint32 commandWord);
+    // A refresh request: with clearFirst the table is emptied before the
+    // entry is announced again.
+    void RefreshUsers(bool clearFirst);
+
+    HostRecord *FindHost(quint32 address, quint16 port) const;
+    HostRecord *AddOrUpdateHost(const PacketRecord &packet, quint32 commandWord, const QString &nameText,
+        const QString &groupText, qint32 extVersion, qint32 headIcon, quint32 statusBits, const QString &macText,
+        qint32 headPictureSize, qint32 customPictureSize);
+    void RemoveHost(HostRecord *host, bool notify = true);
+    void RemoveAllHosts();
+    // Command 0x75: a hidden peer's list of those who may still see him.
+    void AddUsersFromText(const PacketRecord &packet);
+
+    // The dispatcher: one received datagram.
+    void HandleDatagram(const QByteArray &data, quint32 address, quint16 port);
+
+    // The subnet addresses of the configuration that parse as IPv4.
+    QList<quint32> subnetAddresses() const;
+
+signals:
+    void hostAdded(HostRecord *host);
+    void hostUpdated(HostRecord *host);
+    // Emitted while the record is still valid, before the table lets it go.
+    void hostRemoved(HostRecord *host, bool notify);
+    void messageReceived(const PacketRecord &packet, HostRecord *sender);
+    void receiptArrived(HostRecord *sender, quint32 packetNumber);
+    void readNoticeArrived(HostRecord *sender, quint32 packetNumber);
+    // Every other command that passed admission, for the handlers that the
+    // chat windows and file transfers add.
+    void packetDispatched(const PacketRecord &packet, HostRecord *sender);
+
+private:
+    void dispatch(const PacketRecord &packet);
+    void handleMessage(const PacketRecord &packet);
+    void sendExtAnnounce();
+    bool isOwnPacket(const PacketRecord &packet) const;
+    void applyMemo(HostRecord &host) const;
+
+    CConfig &m_config;
+    CNetManager &m_net;
+    CHostTable m_hosts;
+    CFileOfferTable m_offers;
+    FileServer m_fileServer{&m_offers};
+    RecentPackets m_recent;
+    AdmissionHook m_admission;
+    RestrictedFilter m_restricted;
+    QString m_login;
+    QString m_host;
+    int m_headIcon = 0;
+    bool m_encryptionReady = false;
+};

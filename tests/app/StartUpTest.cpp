@@ -1,0 +1,71 @@
+#include "app/SingleInstance.h"
+#include "app/StartOptions.h"
+#include "TestEnv.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList args(std::initializer_list<const char *> list)
+{
+    QStringList out{QStringLiteral("kwel")};
+    for (const char *a : list)
+        out << QString::fromLatin1(a);
+    return out;
+}
+
+TEST(StartOptions, CommandLine)
+{
+    EXPECT_TRUE(ParseCommandLine(args({"1"})).autoStart);
+    EXPECT_EQ(ParseCommandLine(args({"1"})).commandLinePort, 0);
+    EXPECT_FALSE(ParseCommandLine(args({})).autoStart);
+    EXPECT_EQ(ParseCommandLine(args({"2500"})).commandLinePort, 2500);
+    EXPECT_EQ(ParseCommandLine(args({"1024"})).commandLinePort, 1024);
+    EXPECT_EQ(ParseCommandLine(args({"1023"})).commandLinePort, 0);
+    EXPECT_EQ(ParseCommandLine(args({"49151"})).commandLinePort, 0);
+    EXPECT_EQ(ParseCommandLine(args({"49150"})).commandLinePort, 49150);
+    EXPECT_EQ(ParseCommandLine(args({"abc"})).commandLinePort, 0);
+    EXPECT_EQ(ParseCommandLine(args({"99999999999999999999"})).commandLinePort, 0);
+    // "1" only means auto-start when it stands alone.
+    EXPECT_FALSE(ParseCommandLine(args({"1", "x"})).autoStart);
+}
+
+TEST(StartOptions, PortChoice)
+{
+    EXPECT_EQ(ChoosePort(3000, 4000), 3000);
+    EXPECT_EQ(ChoosePort(0, 4000), 4000);
+    EXPECT_EQ(ChoosePort(0, 80), kDefaultPort);
+    EXPECT_EQ(ChoosePort(0, 49151), kDefaultPort);
+    EXPECT_EQ(ChoosePort(0, -5), kDefaultPort);
+    EXPECT_EQ(ChoosePort(0, 1LL << 40), kDefaultPort);
+}
+
+TEST(SingleInstance, SecondCopyAsksFirstToComeForward)
+{
+    const QString dir = TestEnv::freshDir(QStringLiteral("single"));
+    SingleInstance first(dir, QStringLiteral("/data/a"));
+    ASSERT_TRUE(first.acquire());
+    QSignalSpy activated(&first, &SingleInstance::activationRequested);
+
+    SingleInstance second(dir, QStringLiteral("/data/a"));
+    EXPECT_FALSE(second.acquire());
+    EXPECT_TRUE(activated.wait(2000));
+
+    // Another data folder is another instance.
+    SingleInstance other(dir, QStringLiteral("/data/b"));
+    EXPECT_TRUE(other.acquire());
+}
+
+TEST(SingleInstance, LockIsFreedWithTheFirstCopy)
+{
+    const QString dir = TestEnv::freshDir(QStringLiteral("single2"));
+    {
+        SingleInstance first(dir, QStringLiteral("/data/c"));
+        ASSERT_TRUE(first.acquire());
+    }
+    SingleInstance again(dir, QStringLiteral("/data/c"));
+    EXPECT_TRUE(again.acquire());
+}
+
+} // namespace

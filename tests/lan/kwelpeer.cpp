@@ -1,0 +1,354 @@
+// A scripted peer for the multi-host tests. It runs the messenger engine (or,
+// with --plain, speaks the plain IP Messenger protocol by hand) and executes
+// the commands read from standard input one by one:
+//
+//   announce                      announce the entry
+//   away TEXT                     go away with that title and announce it
+//   send IP TEXT                  send a message that asks for a receipt
+//   resend                        send the last message again, byte for byte
+//   wait PREFIX [SECONDS]         wait until an event line starts with PREFIX
+//   count PREFIX N                the number of event lines starting with PREFIX is N
+//   sleep MS
+//   offer IP PATH...              offer files and folders to a listed peer
+//   fetch NAME DEST               fetch the offered file or folder of that name
+//                                 (0x60 into the file DEST, 0x62 into the folder DEST)
+//   exit                          announce the exit and stop
+//
+// Event lines (printed as they happen): ADDED ip port ext name, UPDATED ip port
+// status name, REMOVED ip port, MESSAGE ip number text, RECEIPT ip number,
+// FILE ip packet id kind size name (one per offered entry), FETCHED dest bytes, and
+// with --plain: RAW ip command-hex option-bits-hex.
+// The program exits 0 when every command succeeded, 1 at the first failure.
+#include "core/CConfig.h"
+#include "net/CNetManager.h"
+#include "net/Commands.h"
+#include "net/EngineEventLog.h"
+#include "net/FileList.h"
+#include "net/FolderHeader.h"
+#include "net/MessengerEngine.h"
+#include "net/PacketCodec.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTcpSocket>
+#include <QDeadlineTimer>
+#include <QNetworkDatagram>
+#include <QNetworkInterface>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUdpSocket>
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+QStringList g_events;
+
+struct ReceivedOffer
+{
+    quint32 address = 0;
+    quint32 packet = 0;
+    DecodedFileEntry entry;
+};
+QList<ReceivedOffer> g_offers;
+
+void event(const QString &line)
+{
+    g_events.append(line);
+    std::printf("%s\n", line.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+void say(const QString &line)
+{
+    std::printf("# %s\n", line.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+int countPrefix(const QString &prefix)
+{
+    int n = 0;
+    for (const QString &e : std::as_const(g_events))
+        if (e.startsWith(prefix))
+            ++n;
+    return n;
+}
+
+bool waitFor(const QString &prefix, int seconds)
+{
+    QDeadlineTimer deadline(seconds * 1000);
+    while (!deadline.hasExpired()) {
+        if (countPrefix(prefix) > 0)
+            return true;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return countPrefix(prefix) > 0;
+}
+
+quint32 parseAddress(const QString &text)
+{
+    return QHostAddress(text).toIPv4Address();
+}
+
+// The plain peer: the old protocol by hand, answering nothing.
+class PlainPeer
+{
+public:
+    PlainPeer(quint16 port, const QString &name)
+        : m_port(port)
+        , m_name(name)
+    {
+        m_socket.bind(QHostAddress(QHostAddress::AnyIPv4), port);
+        QObject::connect(&m_socket, &QUdpSocket::readyRead, [this] {
+            while (m_socket.hasPendingDatagrams()) {
+                const QNetworkDatagram d = m_socket.receiveDatagram();
+                PacketRecord p;
+                const quint32 from = d.senderAddress().toIPv4Address();
+                if (PacketCodec::ParsePacket(d.data(), from, quint16(d.senderPort()), p) != PacketStatus::Ok)
+                    continue;
+                event(QStringLiteral("RAW %1 %2 %3")
+                          .arg(EngineEventLog::dotted(from), QString::number(p.command(), 16),
+                              QString::number(GET_OPT(p.commandWord), 16)));
+            }
+        });
+    }
+    void broadcast(quint32 command, const QByteArray &body)
+    {
+        const QByteArray packet
+            = PacketCodec::BuildPlainPacket(m_name, QStringLiteral("plain-pc"), ++m_number, command, body, "plain");
+        m_socket.writeDatagram(packet, QHostAddress(QHostAddress::Broadcast), m_port);
+    }
+
+private:
+    QUdpSocket m_socket;
+    quint16 m_port;
+    QString m_name;
+    quint32 m_number = 1000;
+};
+
+// Reads exactly n bytes (less only when the stream ends).
+QByteArray readExactly(QTcpSocket &socket, qint64 n)
+{
+    QByteArray out;
+    while (out.size() < n) {
+        if (!socket.bytesAvailable() && !socket.waitForReadyRead(10000))
+            break;
+        out += socket.read(n - out.size());
+    }
+    return out;
+}
+
+QByteArray requestPacket(CNetManager &net, quint32 command, const QByteArray &body)
+{
+    return net.BuildPacket(net.NextPacketNumber(), command, body);
+}
+
+// The test receiver of one file: everything from offset 0 to the end.
+qint64 fetchFile(CNetManager &net, quint32 address, quint16 port, quint32 packet, quint32 id, const QString &dest)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress(address), port);
+    if (!socket.waitForConnected(5000))
+        return -1;
+    socket.write(requestPacket(net, CMD_GET_FILE_DATA, QByteArray::number(packet, 16) + ':' + QByteArray::number(id, 16) + ":0:"));
+    QFile out(dest);
+    if (!out.open(QIODevice::WriteOnly))
+        return -1;
+    qint64 total = 0;
+    for (;;) {
+        if (!socket.bytesAvailable() && !socket.waitForReadyRead(10000))
+            break;
+        const QByteArray chunk = socket.readAll();
+        total += chunk.size();
+        out.write(chunk);
+    }
+    return total;
+}
+
+// The test receiver of a folder: the stream of headers and file data.
+qint64 fetchFolder(CNetManager &net, quint32 address, quint16 port, quint32 packet, quint32 id, const QString &dest)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress(address), port);
+    if (!socket.waitForConnected(5000))
+        return -1;
+    socket.write(requestPacket(net, CMD_GET_FOLDER, QByteArray::number(packet, 16) + ':' + QByteArray::number(id, 16) + ':'));
+    QDir dir(dest);
+    dir.mkpath(QStringLiteral("."));
+    int depth = 0;
+    qint64 total = 0;
+    for (;;) {
+        const QByteArray prefix = readExactly(socket, kFolderHeaderPrefix);
+        const auto length = ParseFolderHeaderLength(prefix);
+        if (!length)
+            return -1;
+        const QByteArray header = prefix + readExactly(socket, *length - kFolderHeaderPrefix);
+        FolderEntryHeader entry;
+        if (ParseFolderHeader(header, entry) != FolderHeaderStatus::Ok)
+            return -1;
+        if (entry.kind() == FILE_ATTR_PARENT) {
+            if (--depth <= 0)
+                return total;
+            dir.cdUp();
+        } else if (entry.kind() == FILE_ATTR_FOLDER) {
+            if (!dir.mkpath(entry.name) || !dir.cd(entry.name))
+                return -1;
+            ++depth;
+        } else {
+            const QByteArray data = readExactly(socket, qint64(entry.size));
+            if (data.size() != qint64(entry.size))
+                return -1;
+            QFile f(dir.filePath(entry.name));
+            if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
+                return -1;
+            total += data.size();
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("TARPELON"));
+    QCoreApplication::setApplicationName(QStringLiteral("Kwel"));
+    quint16 port = 2425;
+    QString name = QStringLiteral("peer");
+    bool plain = false;
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--port") && i + 1 < args.size())
+            port = quint16(args[++i].toUInt());
+        else if (args[i] == QLatin1String("--name") && i + 1 < args.size())
+            name = args[++i];
+        else if (args[i] == QLatin1String("--plain"))
+            plain = true;
+    }
+
+    QTemporaryDir dir;
+    CConfig config(dir.path() + QStringLiteral("/kwel.ini"));
+    config.NICKNAMESTR_STR = name;
+    CNetManager net;
+    std::unique_ptr<MessengerEngine> engine;
+    std::unique_ptr<PlainPeer> plainPeer;
+    QByteArray lastMessage;
+    quint32 lastTo = 0;
+
+    if (plain) {
+        plainPeer = std::make_unique<PlainPeer>(port, name);
+    } else {
+        CNetManager::Options o;
+        o.port = port;
+        if (!net.Open(o)) {
+            say(QStringLiteral("cannot open: ") + net.errorText());
+            return 2;
+        }
+        engine = std::make_unique<MessengerEngine>(config, net);
+        new EngineEventLog(*engine, event, engine.get());
+        QObject::connect(engine.get(), &MessengerEngine::messageReceived, [](const PacketRecord &p, HostRecord *) {
+            if (!p.hasOption(OPT_FILE_ATTACH))
+                return;
+            DecodedFileList files;
+            DecodeFileList(p.extension, files);
+            for (const DecodedFileEntry &f : files) {
+                g_offers.append({p.key.address, p.packetNumber, f});
+                event(QStringLiteral("FILE %1 %2 %3 %4 %5 %6")
+                          .arg(EngineEventLog::dotted(p.key.address), QString::number(p.packetNumber),
+                              QString::number(f.fileId), QString::number(f.kind()), QString::number(f.size), f.name));
+            }
+        });
+    }
+
+    char line[4096];
+    while (std::fgets(line, sizeof line, stdin)) {
+        const QString command = QString::fromUtf8(line).trimmed();
+        if (command.isEmpty() || command.startsWith(QLatin1Char('#')))
+            continue;
+        say(command);
+        const QString verb = command.section(QLatin1Char(' '), 0, 0);
+        const QString rest = command.section(QLatin1Char(' '), 1);
+        bool ok = true;
+        if (verb == QLatin1String("announce")) {
+            if (plain)
+                plainPeer->broadcast(CMD_ANNOUNCE_ENTRY, name.toUtf8());
+            else
+                engine->AnnounceStart();
+        } else if (verb == QLatin1String("away") && engine) {
+            config.AwayState = 1;
+            config.AwayNames[0] = rest;
+            engine->AnnouncePresence(CMD_ANNOUNCE_STATUS);
+        } else if (verb == QLatin1String("send") && engine) {
+            lastTo = parseAddress(rest.section(QLatin1Char(' '), 0, 0));
+            lastMessage = net.BuildPacket(net.NextPacketNumber(), CMD_SEND_MESSAGE | OPT_SEND_CHECK,
+                rest.section(QLatin1Char(' '), 1).toUtf8());
+            ok = net.SendDatagram(lastTo, port, lastMessage);
+        } else if (verb == QLatin1String("resend") && engine) {
+            ok = net.SendDatagram(lastTo, port, lastMessage);
+        } else if (verb == QLatin1String("offer") && engine) {
+            const QStringList parts = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            HostRecord *to = parts.isEmpty() ? nullptr : engine->FindHost(parseAddress(parts[0]), port);
+            ok = to != nullptr;
+            if (ok) {
+                const quint32 number = net.NextPacketNumber();
+                FileOffer *offer = engine->fileOffers().CreateOffer(number);
+                for (const QString &path : parts.mid(1))
+                    ok = ok && engine->fileOffers().AddEntry(offer, path).has_value();
+                engine->fileOffers().SetRecipients(offer, {HostPtr(to)});
+                QByteArray list;
+                ok = ok && EncodeFileList(offer->entries, list) == qsizetype(offer->entries.size());
+                const QByteArray packet = net.BuildPacket(number, CMD_SEND_MESSAGE | OPT_SEND_CHECK | OPT_FILE_ATTACH,
+                    QByteArrayLiteral("files"), list, qint32(list.size()));
+                ok = ok && net.SendDatagram(to->key.address, to->key.port, packet);
+            }
+        } else if (verb == QLatin1String("fetch") && engine) {
+            const QString name = rest.section(QLatin1Char(' '), 0, 0);
+            const QString dest = rest.section(QLatin1Char(' '), 1);
+            ok = false;
+            for (const ReceivedOffer &o : std::as_const(g_offers)) {
+                if (o.entry.name != name)
+                    continue;
+                const bool folder = o.entry.kind() == FILE_ATTR_FOLDER;
+                const qint64 got
+                    = (folder ? fetchFolder : fetchFile)(net, o.address, port, o.packet, o.entry.fileId, dest);
+                ok = got >= 0;
+                if (ok)
+                    event(QStringLiteral("FETCHED %1 %2").arg(dest).arg(got));
+                break;
+            }
+        } else if (verb == QLatin1String("wait")) {
+            const QStringList parts = rest.split(QLatin1Char(' '));
+            const int seconds = parts.size() > 1 ? parts.last().toInt() : 10;
+            const QString prefix = parts.size() > 1 ? rest.section(QLatin1Char(' '), 0, -2) : rest;
+            ok = waitFor(prefix, seconds > 0 ? seconds : 10);
+        } else if (verb == QLatin1String("count")) {
+            const QString prefix = rest.section(QLatin1Char(' '), 0, -2);
+            const int want = rest.section(QLatin1Char(' '), -1).toInt();
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            ok = countPrefix(prefix) == want;
+            if (!ok)
+                say(QStringLiteral("counted %1").arg(countPrefix(prefix)));
+        } else if (verb == QLatin1String("sleep")) {
+            QDeadlineTimer deadline(rest.toInt());
+            while (!deadline.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        } else if (verb == QLatin1String("exit")) {
+            if (engine)
+                engine->AnnounceExit();
+            else
+                plainPeer->broadcast(CMD_ANNOUNCE_EXIT, QByteArray());
+            return 0;
+        } else {
+            say(QStringLiteral("unknown command"));
+            ok = false;
+        }
+        if (!ok) {
+            say(QStringLiteral("FAILED: ") + command);
+            return 1;
+        }
+    }
+    return 0;
+}

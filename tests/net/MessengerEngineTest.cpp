@@ -1,0 +1,318 @@
+#include "core/CConfig.h"
+#include "core/Gbk.h"
+#include "net/CNetManager.h"
+#include "net/Commands.h"
+#include "net/MessengerEngine.h"
+#include "net/PacketCodec.h"
+#include "TestEnv.h"
+
+#include <QNetworkDatagram>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUdpSocket>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+constexpr quint32 kLoopback = 0x7F000001;
+const QString kOwnMac = QStringLiteral("00163E0A0B0C");
+
+QString u(const char *s) { return QString::fromUtf8(s); }
+
+// A peer on loopback that sends hand-made packets to the engine and collects
+// what the engine sends back (its broadcasts included).
+class Probe
+{
+public:
+    Probe()
+    {
+        socket.bind(QHostAddress(QHostAddress::LocalHost), 0);
+    }
+    quint16 port() const { return socket.localPort(); }
+
+    void send(const QByteArray &packet, quint16 to) { socket.writeDatagram(packet, QHostAddress(kLoopback), to); }
+
+    // Runs the event loop (the engine works in it) and gathers packets until
+    // none has arrived for a short while.
+    QList<PacketRecord> collect(int quietMs = 150)
+    {
+        QList<PacketRecord> out;
+        int quiet = 0;
+        while (quiet < quietMs) {
+            QTest::qWait(10);
+            quiet += 10;
+            while (socket.hasPendingDatagrams()) {
+                quiet = 0;
+                const QNetworkDatagram d = socket.receiveDatagram();
+                PacketRecord p;
+                if (PacketCodec::ParsePacket(d.data(), kLoopback, quint16(d.senderPort()), p) == PacketStatus::Ok)
+                    out.append(p);
+            }
+        }
+        return out;
+    }
+
+    QByteArray entry(quint32 number, const QString &login, const QString &nick, const QString &group,
+        quint32 status = 0, quint32 cmd = CMD_ANNOUNCE_ENTRY) const
+    {
+        OwnHeader h;
+        h.userName = login;
+        h.hostName = QStringLiteral("probe-pc");
+        h.macText = QStringLiteral("AABBCCDDEEFF");
+        h.statusBits = status;
+        return PacketCodec::BuildTextPacket(h, number, cmd, nick, group);
+    }
+
+    QUdpSocket socket;
+};
+
+struct Fixture
+{
+    Fixture()
+        : config(TestEnv::freshDir(QStringLiteral("engine")) + QStringLiteral("/kwel.ini"))
+    {
+        config.IPMsgCompatible = 1;
+        config.NICKNAMESTR_STR = u("小王");
+        config.GROUPNAMESTR_STR = u("研发部");
+        CNetManager::Options o;
+        o.bindAddress = QHostAddress(QHostAddress::LocalHost);
+        o.port = 0;
+        o.broadcastTargets = {QHostAddress(QHostAddress::LocalHost)};
+        o.broadcastPort = probe.port();
+        EXPECT_TRUE(net.Open(o));
+        net.setOwnIdentity(kLoopback, kOwnMac);
+        engine = std::make_unique<MessengerEngine>(config, net);
+        engine->setIdentity(QStringLiteral("wang"), QStringLiteral("wang-pc"));
+    }
+
+    // Lets the engine read what the probe sent.
+    void settle(int ms = 100) { QTest::qWait(ms); }
+
+    CConfig config;
+    Probe probe;
+    CNetManager net;
+    std::unique_ptr<MessengerEngine> engine;
+};
+
+QList<quint32> commands(const QList<PacketRecord> &packets)
+{
+    QList<quint32> out;
+    for (const PacketRecord &p : packets)
+        out.append(p.commandWord);
+    return out;
+}
+
+TEST(MessengerEngine, AnnouncesPresenceWithOwnNameGroupAndBits)
+{
+    Fixture f;
+    f.engine->AnnouncePresence(CMD_ANNOUNCE_ENTRY);
+    const auto sent = f.probe.collect();
+    ASSERT_EQ(sent.size(), 1);
+    const PacketRecord &p = sent.first();
+    EXPECT_EQ(p.command(), CMD_ANNOUNCE_ENTRY);
+    EXPECT_TRUE(p.hasOption(OPT_FILE_ATTACH)) << "the TCP socket exists";
+    EXPECT_EQ(p.bodyText(), u("小王"));
+    EXPECT_EQ(p.extensionText(), u("研发部"));
+    EXPECT_EQ(p.extVersion, 1);
+    EXPECT_EQ(p.macText, kOwnMac);
+    EXPECT_EQ(p.key.loginName(), QStringLiteral("wang"));
+
+    // Away: the option bit and the away title in the name.
+    f.config.AwayState = 1;
+    f.config.AwayIndex = 0;
+    f.config.AwayNames[0] = u("开会");
+    f.engine->AnnouncePresence(CMD_ANNOUNCE_STATUS);
+    const auto away = f.probe.collect();
+    ASSERT_EQ(away.size(), 1);
+    EXPECT_TRUE(away.first().hasOption(OPT_ABSENCE));
+    EXPECT_EQ(away.first().bodyText(), u("小王[开会]"));
+}
+
+TEST(MessengerEngine, PlainPeersAreToldToForgetAHiddenOrIncompatibleUser)
+{
+    Fixture f;
+    f.config.IPMsgCompatible = 0;
+    f.engine->AnnouncePresence(CMD_ANNOUNCE_ENTRY);
+    EXPECT_EQ(commands(f.probe.collect()),
+        (QList<quint32>{CMD_ANNOUNCE_ENTRY | OPT_FILE_ATTACH, CMD_ANNOUNCE_EXIT | OPT_PLAIN_PEERS_ONLY | OPT_FILE_ATTACH}));
+
+    // Hidden: the status field says so, and the peers kept in a group that
+    // may see us get the visible-to list, once per announcement sent.
+    f.config.IPMsgCompatible = 1;
+    f.config.StatusValue = MessengerEngine::StatusHidden;
+    UserGroupRecord friends = InitUserGroupRecord(u("同事"));
+    friends.visibleWhenHidden = 1;
+    f.config.MemberGroups = {friends, InitUserGroupRecord(u("其他"))};
+    f.config.RebuildGroupIndex();
+    f.config.memoGroupNames.insert(QStringLiteral("111111111111"), u("同事"));
+    f.config.memoGroupNames.insert(QStringLiteral("222222222222"), u("其他"));
+    f.engine->AnnouncePresence(CMD_ANNOUNCE_ENTRY);
+    const auto sent = f.probe.collect();
+    ASSERT_EQ(sent.size(), 4);
+    EXPECT_EQ(sent[0].statusBits, MessengerEngine::StatusHidden);
+    EXPECT_EQ(sent[1].commandWord & ~OPT_FILE_ATTACH, CMD_ANNOUNCE_EXIT | OPT_PLAIN_PEERS_ONLY);
+    EXPECT_EQ(sent[2].commandWord, CMD_EXT_ANNOUNCE);
+    EXPECT_EQ(sent[2].bodyText(), u("小王@##~@研发部@##~@111111111111#"));
+    EXPECT_EQ(sent[3].commandWord, CMD_EXT_ANNOUNCE);
+
+    // Under the all-blacklist switch everybody sees the user as hidden.
+    f.config.StatusValue = 0;
+    f.config.AllBlackList = 1;
+    f.engine->AnnouncePresence(CMD_ANNOUNCE_ENTRY);
+    EXPECT_EQ(f.probe.collect().first().statusBits, 0xFFFFFFFFu);
+}
+
+TEST(MessengerEngine, EntryIsRecordedAndAnsweredExitRemoves)
+{
+    Fixture f;
+    QSignalSpy added(f.engine.get(), &MessengerEngine::hostAdded);
+    QSignalSpy removed(f.engine.get(), &MessengerEngine::hostRemoved);
+    f.probe.send(f.probe.entry(100, QStringLiteral("li"), u("老李"), u("销售部")), f.net.port());
+    const auto answers = f.probe.collect();
+    ASSERT_EQ(answers.size(), 1);
+    EXPECT_EQ(answers.first().command(), CMD_ANSWER_ENTRY);
+    EXPECT_EQ(answers.first().bodyText(), u("小王"));
+    ASSERT_EQ(added.size(), 1);
+    HostRecord *host = f.engine->FindHost(kLoopback, f.probe.port());
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(host->nickName, u("老李"));
+    EXPECT_EQ(host->groupName, u("销售部"));
+    EXPECT_EQ(host->keyText, QStringLiteral("AABBCCDDEEFF"));
+    EXPECT_EQ(host->customGroup, u("我的好友"));
+    EXPECT_EQ(host->extension, 1);
+
+    // A status change updates the same record; the same datagram twice
+    // (broadcast and directed broadcast) is handled once.
+    QSignalSpy updated(f.engine.get(), &MessengerEngine::hostUpdated);
+    const QByteArray away = f.probe.entry(101, QStringLiteral("li"), u("老李[外出]"), u("销售部"), 0,
+        CMD_ANNOUNCE_STATUS | OPT_ABSENCE);
+    f.probe.send(away, f.net.port());
+    f.probe.send(away, f.net.port());
+    f.settle();
+    EXPECT_EQ(updated.size(), 1);
+    EXPECT_EQ(f.engine->hostTable().Count(), 1);
+    EXPECT_TRUE(host->statusBits & HostRecord::StatusAway);
+
+    f.probe.send(f.probe.entry(102, QStringLiteral("li"), {}, {}, 0, CMD_ANNOUNCE_EXIT), f.net.port());
+    f.settle();
+    EXPECT_EQ(removed.size(), 1);
+    EXPECT_EQ(f.engine->hostTable().Count(), 0);
+}
+
+TEST(MessengerEngine, PlainPeerIsListedAndGetsPlainAnswers)
+{
+    Fixture f;
+    f.probe.send(PacketCodec::BuildPlainPacket(QStringLiteral("ipmsg"), QStringLiteral("old-pc"), 7,
+                     CMD_ANNOUNCE_ENTRY, "Old Timer", "Group"),
+        f.net.port());
+    const auto answers = f.probe.collect();
+    ASSERT_EQ(answers.size(), 1);
+    EXPECT_EQ(answers.first().command(), CMD_ANSWER_ENTRY);
+    EXPECT_EQ(answers.first().protocolVersion, 1) << "plain peers read the leading number";
+    HostRecord *host = f.engine->FindHost(kLoopback, f.probe.port());
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(host->extension, 0);
+    EXPECT_EQ(host->displayName, QStringLiteral("Old Timer"));
+}
+
+TEST(MessengerEngine, ReceiptForEveryCopyMessageShownOnce)
+{
+    Fixture f;
+    f.probe.send(f.probe.entry(1, QStringLiteral("li"), u("老李"), {}), f.net.port());
+    f.probe.collect();
+    QSignalSpy messages(f.engine.get(), &MessengerEngine::messageReceived);
+    OwnHeader h;
+    h.userName = QStringLiteral("li");
+    h.hostName = QStringLiteral("probe-pc");
+    const QByteArray msg = PacketCodec::BuildTextPacket(h, 4242, CMD_SEND_MESSAGE | OPT_SEND_CHECK, u("你好"));
+    f.probe.send(msg, f.net.port());
+    f.probe.send(msg, f.net.port()); // the receipt was lost: the sender tries again
+    const auto receipts = f.probe.collect();
+    ASSERT_EQ(receipts.size(), 2);
+    for (const PacketRecord &r : receipts) {
+        EXPECT_EQ(r.command(), CMD_MESSAGE_RECEIVED);
+        EXPECT_EQ(r.bodyText(), QStringLiteral("4242"));
+    }
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages.first().at(0).value<PacketRecord>().bodyText(), u("你好"));
+
+    // A broadcast message asks for no receipt; an unknown sender is greeted
+    // with our entry so that it answers.
+    OwnHeader stranger = h;
+    stranger.userName = QStringLiteral("new");
+    Probe other;
+    other.send(PacketCodec::BuildTextPacket(stranger, 9, CMD_SEND_MESSAGE | OPT_SEND_CHECK | OPT_BROADCAST, u("群发")),
+        f.net.port());
+    EXPECT_EQ(commands(other.collect()), QList<quint32>{CMD_ANNOUNCE_ENTRY | OPT_FILE_ATTACH});
+    EXPECT_EQ(messages.size(), 2);
+}
+
+TEST(MessengerEngine, ReadNoticesReceiptsAndRequests)
+{
+    Fixture f;
+    QSignalSpy read(f.engine.get(), &MessengerEngine::readNoticeArrived);
+    QSignalSpy receipts(f.engine.get(), &MessengerEngine::receiptArrived);
+    OwnHeader h;
+    h.userName = QStringLiteral("li");
+    h.hostName = QStringLiteral("probe-pc");
+    f.probe.send(PacketCodec::BuildTextPacket(h, 5, CMD_MESSAGE_OPENED | OPT_READ_CHECK, QStringLiteral("77")),
+        f.net.port());
+    f.probe.send(PacketCodec::BuildTextPacket(h, 6, CMD_MESSAGE_RECEIVED, QStringLiteral("78")), f.net.port());
+    f.probe.send(PacketCodec::BuildTextPacket(h, 7, CMD_GET_ABSENCE_INFO, {}), f.net.port());
+    const auto answers = f.probe.collect();
+    ASSERT_EQ(answers.size(), 2);
+    EXPECT_EQ(answers[0].command(), CMD_ANSWER_READ);
+    EXPECT_EQ(answers[0].bodyText(), QStringLiteral("77"));
+    EXPECT_EQ(answers[1].command(), CMD_SEND_ABSENCE_INFO);
+    EXPECT_EQ(answers[1].bodyText(), QStringLiteral("Not absence mode"));
+    ASSERT_EQ(read.size(), 1);
+    EXPECT_EQ(read.first().at(1).toUInt(), 77u);
+    ASSERT_EQ(receipts.size(), 1);
+    EXPECT_EQ(receipts.first().at(1).toUInt(), 78u);
+}
+
+TEST(MessengerEngine, AdmissionHookAndRestrictedHostsConsumePackets)
+{
+    Fixture f;
+    int asked = 0;
+    f.engine->setAdmissionHook([&](const PacketRecord &p) {
+        ++asked;
+        return p.command() == CMD_ANNOUNCE_ENTRY;
+    });
+    f.probe.send(f.probe.entry(1, QStringLiteral("li"), u("老李"), {}), f.net.port());
+    EXPECT_TRUE(f.probe.collect().isEmpty());
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(f.engine->hostTable().Count(), 0);
+
+    f.engine->setRestrictedFilter([](quint32) { return true; });
+    f.probe.send(f.probe.entry(2, QStringLiteral("li"), u("老李"), {}, 0, CMD_ANSWER_ENTRY), f.net.port());
+    f.settle();
+    EXPECT_EQ(asked, 1) << "restricted senders never reach admission";
+}
+
+TEST(MessengerEngine, VisibleToListRecordsOnlyWhenItNamesUs)
+{
+    Fixture f;
+    // The list is ignored when it comes from the own address: the probe must
+    // not look like us.
+    f.net.setOwnIdentity(0x0A000001, kOwnMac);
+    OwnHeader h;
+    h.userName = QStringLiteral("hid");
+    h.hostName = QStringLiteral("hid-pc");
+    Probe hidden;
+    const QString longName = QString(30, QChar(0x738B)); // 60 GBK bytes
+    hidden.send(PacketCodec::BuildTextPacket(h, 1, CMD_EXT_ANNOUNCE,
+                    longName + QStringLiteral("@##~@G@##~@111111111111#") + kOwnMac + QStringLiteral("#")),
+        f.net.port());
+    hidden.send(PacketCodec::BuildTextPacket(h, 2, CMD_EXT_ANNOUNCE, QStringLiteral("x@##~@G@##~@111111111111#")),
+        f.net.port());
+    f.settle();
+    ASSERT_EQ(f.engine->hostTable().Count(), 1);
+    HostRecord *host = f.engine->FindHost(kLoopback, hidden.port());
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(Gbk::byteLength(host->nickName), 48) << "cut to at most 49 bytes on a character boundary";
+    EXPECT_EQ(host->groupName, QStringLiteral("G"));
+}
+
+} // namespace
