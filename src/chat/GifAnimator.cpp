@@ -19,6 +19,7 @@ QSharedPointer<QMovie> sharedMovie(const QString &key)
     static QHash<QString, QWeakPointer<QMovie>> movies;
     if (QSharedPointer<QMovie> movie = movies.value(key).toStrongRef())
         return movie;
+    movies.removeIf([](const auto &entry) { return entry.value().isNull(); });
     // Deleted later: the last reference may go inside the movie's own signal.
     QSharedPointer<QMovie> movie(new QMovie(key), &QObject::deleteLater);
     movie->setCacheMode(QMovie::CacheAll);
