@@ -8,8 +8,10 @@
 #include "mainwnd/CMessengerDlg.h"
 #include "net/CNetManager.h"
 #include "net/EngineEventLog.h"
+#include "net/IncomingPictures.h"
 #include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
+#include "net/OwnPictureServer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -73,6 +75,12 @@ std::optional<int> CMessengerApp::InitInstance()
     // that we decrypt.
     m_keys = new KeyExchange(*m_engine, m_engine.get());
     m_keys->Start(m_dataFolder + QStringLiteral("/ownkeys.pem"));
+    const PictureStore pictureStore(m_dataFolder);
+    pictureStore.CreateFolders();
+    m_pictures = std::make_unique<IncomingPictures>(*m_config, pictureStore);
+    m_pictures->AttachTo(*m_engine);
+    m_ownPictures = std::make_unique<OwnPictureServer>(*m_config, pictureStore);
+    m_ownPictures->AttachTo(*m_engine);
 
     m_panel = std::make_unique<CMainPanelDlg>(*m_engine);
     connect(m_instance.get(), &SingleInstance::activationRequested, m_panel.get(), &CMainPanelDlg::bringForward);
@@ -117,6 +125,8 @@ void CMessengerApp::shutdown()
     m_shutDown = true;
     m_engine->AnnounceExit();
     m_panel.reset();
+    m_ownPictures.reset();
+    m_pictures.reset();
     m_engine.reset();
     m_net->Close();
 }

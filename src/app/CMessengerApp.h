@@ -11,8 +11,10 @@ class CConfig;
 class CMainPanelDlg;
 class CMessengerDlg;
 class CNetManager;
+class IncomingPictures;
 class KeyExchange;
 class MessengerEngine;
+class OwnPictureServer;
 class QApplication;
 class SingleInstance;
 
@@ -34,6 +36,7 @@ public:
     CConfig *config() const { return m_config.get(); }
     MessengerEngine *engine() const { return m_engine.get(); }
     KeyExchange *keyExchange() const { return m_keys; }
+    IncomingPictures *incomingPictures() const { return m_pictures.get(); }
     CMainPanelDlg *mainPanel() const { return m_panel.get(); }
 
 private:
@@ -48,6 +51,8 @@ private:
     std::unique_ptr<CNetManager> m_net;
     std::unique_ptr<MessengerEngine> m_engine;
     KeyExchange *m_keys = nullptr; // owned by the engine
+    std::unique_ptr<IncomingPictures> m_pictures;
+    std::unique_ptr<OwnPictureServer> m_ownPictures;
     std::unique_ptr<CMainPanelDlg> m_panel;
     bool m_shutDown = false;
 };
