@@ -1,5 +1,6 @@
 #include "net/KeyExchange.h"
 
+#include "LoopbackNet.h"
 #include "TestEnv.h"
 #include "TestKeys.h"
 #include "core/CConfig.h"
@@ -34,13 +35,7 @@ struct Node
     explicit Node(const QString &name)
         : config(TestEnv::freshDir(name) + QStringLiteral("/kwel.ini"))
     {
-        CNetManager::Options o;
-        o.bindAddress = QHostAddress(QHostAddress::LocalHost);
-        o.port = 0;
-        o.listenTcp = false;
-        o.broadcastTargets = { QHostAddress(QHostAddress::LocalHost) };
-        EXPECT_TRUE(net.Open(o));
-        net.setOwnIdentity(kLoopback, QString());
+        EXPECT_TRUE(TestNet::openLoopback(net));
         engine = std::make_unique<MessengerEngine>(config, net);
         engine->setIdentity(name, name + QStringLiteral("-pc"));
         keys = std::make_unique<KeyExchange>(*engine);
