@@ -99,10 +99,10 @@ bool CMsgSenderWnd::AllocDestinations()
     return !m_destinations.empty();
 }
 
-void CMsgSenderWnd::SetFiles(CFileOfferTable *table, const QStringList &paths)
+void CMsgSenderWnd::SetFiles(const QStringList &paths, CFileOfferTable *table)
 {
-    m_offerTable = table;
-    m_files = table ? paths : QStringList();
+    m_offerTable = table ? table : &m_engine.fileOffers();
+    m_files = paths;
 }
 
 CMsgSenderWnd::Status CMsgSenderWnd::refuse(Status status, const QString &text)

@@ -81,8 +81,9 @@ public:
     void AddRecipient(HostRecord *host);
     // One destination per recipient.
     bool AllocDestinations();
-    // The checked files and folders: they become the message's file offer.
-    void SetFiles(CFileOfferTable *table, const QStringList &paths);
+    // The checked files and folders: they become the message's file offer in
+    // the table (the engine's, which its file server answers from, when null).
+    void SetFiles(const QStringList &paths, CFileOfferTable *table = nullptr);
 
     // Asks for the missing public keys, sends to every destination and arms
     // the resend timer. Anything but Ok leaves nothing sent; errorText()

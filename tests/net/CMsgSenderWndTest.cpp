@@ -230,7 +230,7 @@ TEST(CMsgSenderWnd, OffersTheCheckedFilesWithTheMessage)
 
     std::unique_ptr<CMsgSenderWnd> s(f.sender(QString(), { peer }));
     EXPECT_EQ(s->StartSending(), CMsgSenderWnd::Status::NothingToSend);
-    s->SetFiles(&table, { dir + QStringLiteral("/a.txt"), dir + QStringLiteral("/b:c.bin") });
+    s->SetFiles({ dir + QStringLiteral("/a.txt"), dir + QStringLiteral("/b:c.bin") });
     ASSERT_EQ(s->StartSending(), CMsgSenderWnd::Status::Ok);
     const PacketRecord &p = f.out.last().packet;
     EXPECT_EQ(p.commandWord, CMD_SEND_MESSAGE | OPT_SEND_CHECK | OPT_FILE_ATTACH);
@@ -238,7 +238,7 @@ TEST(CMsgSenderWnd, OffersTheCheckedFilesWithTheMessage)
     ASSERT_EQ(DecodeFileList(p.extension, list), FileListStatus::Ok);
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[1].name, QStringLiteral("b:c.bin"));
-    FileOffer *offer = table.FindOffer(s->packetNumber());
+    FileOffer *offer = f.engine.fileOffers().FindOffer(s->packetNumber());
     ASSERT_TRUE(offer && offer->destinations.size() == 1u);
 
     // More files than the list can carry: refused, not cut.
@@ -248,7 +248,7 @@ TEST(CMsgSenderWnd, OffersTheCheckedFilesWithTheMessage)
         ASSERT_TRUE(TestEnv::writeAll(many.last(), "x"));
     }
     std::unique_ptr<CMsgSenderWnd> tooMany(f.sender(QStringLiteral("x"), { peer }));
-    tooMany->SetFiles(&table, many);
+    tooMany->SetFiles(many, &table);
     EXPECT_EQ(tooMany->StartSending(), CMsgSenderWnd::Status::FileListTooLong);
     EXPECT_EQ(table.FindOffer(tooMany->packetNumber()), nullptr);
 }
