@@ -127,18 +127,6 @@ QStringList TreeOf(const QString &folder)
     return out;
 }
 
-OverwriteChoice FakePrompts::askOverwrite(const QString &text)
-{
-    questions << text;
-    return answers.isEmpty() ? OverwriteChoice::Cancel : answers.takeFirst();
-}
-
-QString FakePrompts::chooseSavePath(const QString &)
-{
-    ++pathAsked;
-    return paths.isEmpty() ? QString() : paths.takeFirst();
-}
-
 void Receiving::SetUp()
 {
     FileReceiver::setOverwriteAll(false);

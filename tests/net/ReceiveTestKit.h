@@ -65,8 +65,16 @@ public:
     QStringList questions;
     int pathAsked = 0;
 
-    OverwriteChoice askOverwrite(const QString &text) override;
-    QString chooseSavePath(const QString &suggestion) override;
+    OverwriteChoice askOverwrite(const QString &text) override
+    {
+        questions << text;
+        return answers.isEmpty() ? OverwriteChoice::Cancel : answers.takeFirst();
+    }
+    QString chooseSavePath(const QString &) override
+    {
+        ++pathAsked;
+        return paths.isEmpty() ? QString() : paths.takeFirst();
+    }
 };
 
 class Receiving : public ::testing::Test
