@@ -86,7 +86,7 @@ void FileReceiver::enqueue(QList<FileReceiveJob> jobs, bool receiveAll)
 // ended the previous one: its questions are then asked from a clean stack.
 void FileReceiver::scheduleNext()
 {
-    if (m_worker || m_queue.empty() || m_startPending)
+    if (m_worker || m_queue.empty() || m_startPending || m_preparing)
         return;
     m_startPending = true;
     QMetaObject::invokeMethod(
@@ -101,7 +101,9 @@ void FileReceiver::scheduleNext()
 
 void FileReceiver::Cancel()
 {
-    if (m_worker)
+    if (m_preparing)
+        m_cancelWhilePreparing = true; // a question is open: the item ends when it is answered
+    else if (m_worker)
         m_worker->cancel(); // its result comes back through FinishReceive
     else if (!m_queue.empty())
         FinishReceive(cancelledResult());
@@ -109,12 +111,18 @@ void FileReceiver::Cancel()
 
 bool FileReceiver::PrepareReceive(bool askUser)
 {
-    if (m_worker || m_queue.empty())
+    if (m_worker || m_queue.empty() || m_preparing)
         return false;
     FileReceiveJob &job = m_queue.front();
     if (askUser)
         g_overwriteAll = false;
-    if (!settleTarget(job, askUser)) {
+    // The questions run an event loop of their own: an interruption meanwhile
+    // is kept until they are answered.
+    m_preparing = true;
+    m_cancelWhilePreparing = false;
+    const bool settled = settleTarget(job, askUser);
+    m_preparing = false;
+    if (!settled || m_cancelWhilePreparing) {
         FinishReceive(cancelledResult());
         return true;
     }

@@ -95,6 +95,8 @@ private:
     std::deque<FileReceiveJob> m_queue; // the front one runs
     std::unique_ptr<FileReceiveWorker> m_worker;
     bool m_startPending = false;
+    bool m_preparing = false; // the questions before an item are open
+    bool m_cancelWhilePreparing = false;
     int m_nextBatch = 1;
     // The running batch.
     quint64 m_batchBytes = 0;

@@ -77,11 +77,20 @@ TEST_F(Receiving, OverwriteQuestionsDecideTheTarget)
     EXPECT_EQ(TestEnv::readAll(save + QStringLiteral("/c.txt")), Pattern(10, 6));
     EXPECT_EQ(sender.requests().back().fileId, 7u);
 
+    // Interrupted while the question is open: nothing more is requested.
+    prompts.answers = { OverwriteChoice::Yes };
+    prompts.whileAsking = [&] { receiver->Cancel(); };
+    receiver->ReceiveAll({ job(sender, QStringLiteral("w4"), 10, 10), job(sender, QStringLiteral("c.txt"), 10, 11) });
+    ASSERT_TRUE(waitBatches(5));
+    EXPECT_EQ(lines.last(), QStringLiteral("取消文件传送!"));
+    EXPECT_EQ(sender.requests().back().fileId, 10u);
+    prompts.whileAsking = nullptr;
+
     // A folder that exists is received under the name the user gives.
     QDir(save).mkpath(QStringLiteral("tree"));
     prompts.paths = { save + QStringLiteral("/tree2") };
     receiver->Receive(job(sender, QStringLiteral("tree"), 0, 9, FILE_ATTR_FOLDER));
-    ASSERT_TRUE(waitBatches(5));
+    ASSERT_TRUE(waitBatches(6));
     EXPECT_EQ(TestEnv::readAll(save + QStringLiteral("/tree2/f")), "f");
     EXPECT_EQ(prompts.pathAsked, 2);
 }

@@ -64,10 +64,13 @@ public:
     QStringList paths;
     QStringList questions;
     int pathAsked = 0;
+    std::function<void()> whileAsking; // what happens while the question is open
 
     OverwriteChoice askOverwrite(const QString &text) override
     {
         questions << text;
+        if (whileAsking)
+            whileAsking();
         return answers.isEmpty() ? OverwriteChoice::Cancel : answers.takeFirst();
     }
     QString chooseSavePath(const QString &) override
