@@ -212,8 +212,10 @@ void ContactTreeModel::countChanged(const QString &customGroup, Node *peerNode)
 {
     syncRecordCount(customGroup);
     nodeChanged(findNode(customGroup, RowKind::UserGroup));
-    if (peerNode && peerNode->kind == RowKind::PeerGroup)
+    if (peerNode && peerNode->kind == RowKind::PeerGroup) {
+        peerNode->shownCount = int(peerNode->members.size());
         nodeChanged(peerNode);
+    }
 }
 
 void ContactTreeModel::resetNodes(bool resetCounts)
@@ -335,13 +337,11 @@ void ContactTreeModel::AddUser(HostRecord *host)
         Node *node = placeFor(p.entry, false);
         insertMember(p, node);
         ++m_userCounts[p.entry.customGroup];
-        if (oldGroup != p.entry.customGroup)
-            countChanged(oldGroup, nullptr);
-        countChanged(p.entry.customGroup, node);
-        if (old != node) {
-            nodeChanged(old);
+        countChanged(oldGroup, old);
+        if (oldGroup != p.entry.customGroup || node != old)
+            countChanged(p.entry.customGroup, node);
+        if (old != node)
             removeNodeIfEmpty(old);
-        }
         return;
     }
     auto placed = std::make_unique<Placed>();
@@ -394,9 +394,11 @@ void ContactTreeModel::Fill(const QList<HostRecord *> &hosts)
     }
     // One sort per group; a stable sort stays in bounds with any comparator.
     const SortOptions options = sortOptions();
-    for (const auto &node : m_nodes)
+    for (const auto &node : m_nodes) {
         std::stable_sort(node->members.begin(), node->members.end(),
             [&](const ContactEntry *a, const ContactEntry *b) { return compare(*a, *b, *node, options) < 0; });
+        node->shownCount = int(node->members.size());
+    }
     if (m_config)
         for (const UserGroupRecord &r : std::as_const(m_config->MemberGroups))
             syncRecordCount(r.name);
@@ -516,7 +518,7 @@ int ContactTreeModel::UserGroupCount(const QString &name) const
 int ContactTreeModel::PeerGroupCount(const QString &name) const
 {
     const Node *n = findNode(name, RowKind::PeerGroup);
-    return n ? int(n->members.size()) : -1;
+    return n ? n->shownCount : -1;
 }
 
 QStringList ContactTreeModel::PeerGroupNames() const
@@ -634,7 +636,7 @@ QVariant ContactTreeModel::data(const QModelIndex &index, int role) const
             return {};
         }
     }
-    const int count = node.kind == RowKind::UserGroup ? m_userCounts.value(node.name) : int(node.members.size());
+    const int count = node.kind == RowKind::UserGroup ? m_userCounts.value(node.name) : node.shownCount;
     switch (role) {
     case Qt::DisplayRole:
         return QStringLiteral("%1(%2)").arg(node.name).arg(count);

@@ -102,6 +102,7 @@ private:
         QString name;
         bool collapsed = false;
         unsigned peerSortWord = 0; // peer groups: their own record's word
+        int shownCount = 0; // peer groups: the count in the node's text, set after each change
         std::vector<ContactEntry *> members; // sorted
     };
     struct RowRef

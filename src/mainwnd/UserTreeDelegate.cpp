@@ -29,6 +29,14 @@ void drawFields(QPainter &p, const QRect &r, const QList<std::pair<QString, QCol
     }
 }
 
+void paintSelection(QPainter &p, const QRect &r, int x, const TreeStyle &style)
+{
+    p.setPen(style.selectionFrame);
+    p.setBrush(style.selectionFill);
+    p.drawRect(QRect(x - 2, r.top(), r.right() - x, r.height() - 1));
+    p.setBrush(Qt::NoBrush);
+}
+
 } // namespace
 
 UserTreeDelegate::UserTreeDelegate(CUserTreeCtrl *tree)
@@ -98,10 +106,14 @@ void UserTreeDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     painter->save();
     painter->setClipRect(option.rect);
     const auto kind = ContactTreeModel::RowKind(index.data(ContactTreeModel::KindRole).toInt());
-    if (kind == ContactTreeModel::RowKind::Peer)
-        paintPeer(*painter, option.rect, index, option.state & QStyle::State_Selected, style);
-    else
+    const bool selected = option.state & QStyle::State_Selected;
+    if (kind == ContactTreeModel::RowKind::Peer) {
+        paintPeer(*painter, option.rect, index, selected, style);
+    } else {
+        if (selected)
+            paintSelection(*painter, option.rect, 2 + index.data(ContactTreeModel::DepthRole).toInt() * kIndent, style);
         paintNode(*painter, option.rect, index, style);
+    }
     painter->restore();
 }
 
@@ -129,13 +141,8 @@ void UserTreeDelegate::paintPeer(
     const int depth = index.data(ContactTreeModel::DepthRole).toInt();
     const int x = 2 + depth * kIndent;
     const bool large = largeRow(index);
-    if (selected) {
-        const QRect box(x - 2, r.top(), r.right() - x, r.height() - 1);
-        p.setPen(style.selectionFrame);
-        p.setBrush(style.selectionFill);
-        p.drawRect(box);
-        p.setBrush(Qt::NoBrush);
-    }
+    if (selected)
+        paintSelection(p, r, x, style);
     const int iconSize = large ? kLargeIcon : kSmallIcon;
     const QRect icon(x, r.top() + (r.height() - iconSize) / 2, iconSize, iconSize);
     p.drawPixmap(icon.topLeft(), HeadImagePixmap(entry->image, iconSize));
