@@ -15,7 +15,7 @@ void check(bool condition)
 
 bool sameShape(const ChatLogEntry &a, const ChatLogEntry &b)
 {
-    ChatLogFont fa = a.font, fb = b.font;
+    ChatFont fa = a.font, fb = b.font;
     fa.faceName = fb.faceName = QString(); // invalid GBK does not survive decoding
     return a.address == b.address && a.port == b.port && fa == fb && a.userName.isEmpty() == b.userName.isEmpty()
         && a.macText.isEmpty() == b.macText.isEmpty();

@@ -8,7 +8,9 @@
 #include "mainwnd/CMessengerDlg.h"
 #include "net/CNetManager.h"
 #include "net/EngineEventLog.h"
+#include "net/IncomingPictures.h"
 #include "net/MessengerEngine.h"
+#include "net/OwnPictureServer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -68,6 +70,12 @@ std::optional<int> CMessengerApp::InitInstance()
     }
     m_engine = std::make_unique<MessengerEngine>(*m_config, *m_net);
     EngineEventLog::fromEnvironment(*m_engine, m_engine.get());
+    const PictureStore pictureStore(m_dataFolder);
+    pictureStore.CreateFolders();
+    m_pictures = std::make_unique<IncomingPictures>(*m_config, pictureStore);
+    m_pictures->AttachTo(*m_engine);
+    m_ownPictures = std::make_unique<OwnPictureServer>(*m_config, pictureStore);
+    m_ownPictures->AttachTo(*m_engine);
 
     m_panel = std::make_unique<CMainPanelDlg>(*m_engine);
     connect(m_instance.get(), &SingleInstance::activationRequested, m_panel.get(), &CMainPanelDlg::bringForward);
@@ -112,6 +120,8 @@ void CMessengerApp::shutdown()
     m_shutDown = true;
     m_engine->AnnounceExit();
     m_panel.reset();
+    m_ownPictures.reset();
+    m_pictures.reset();
     m_engine.reset();
     m_net->Close();
 }

@@ -11,7 +11,9 @@ class CConfig;
 class CMainPanelDlg;
 class CMessengerDlg;
 class CNetManager;
+class IncomingPictures;
 class MessengerEngine;
+class OwnPictureServer;
 class QApplication;
 class SingleInstance;
 
@@ -32,6 +34,7 @@ public:
     QString dataFolder() const { return m_dataFolder; }
     CConfig *config() const { return m_config.get(); }
     MessengerEngine *engine() const { return m_engine.get(); }
+    IncomingPictures *incomingPictures() const { return m_pictures.get(); }
     CMainPanelDlg *mainPanel() const { return m_panel.get(); }
 
 private:
@@ -45,6 +48,8 @@ private:
     std::unique_ptr<CConfig> m_config;
     std::unique_ptr<CNetManager> m_net;
     std::unique_ptr<MessengerEngine> m_engine;
+    std::unique_ptr<IncomingPictures> m_pictures;
+    std::unique_ptr<OwnPictureServer> m_ownPictures;
     std::unique_ptr<CMainPanelDlg> m_panel;
     bool m_shutDown = false;
 };

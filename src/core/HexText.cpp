@@ -6,21 +6,10 @@ namespace {
 
 constexpr char kDigits[] = "0123456789abcdef";
 
-int digitValue(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
-
 int pairValue(QByteArrayView text, qsizetype at)
 {
-    const int hi = digitValue(static_cast<unsigned char>(text[at]));
-    const int lo = digitValue(static_cast<unsigned char>(text[at + 1]));
+    const int hi = HexDigitValue(static_cast<unsigned char>(text[at]));
+    const int lo = HexDigitValue(static_cast<unsigned char>(text[at + 1]));
     return (hi < 0 || lo < 0) ? -1 : hi * 16 + lo;
 }
 
@@ -60,7 +49,7 @@ template <typename View> quint64 parseHex(View text)
 {
     quint64 value = 0;
     for (auto c : text) {
-        const int d = digitValue(unit(c));
+        const int d = HexDigitValue(unit(c));
         if (d < 0)
             continue;
         if (value > (std::numeric_limits<quint64>::max() >> 4))
@@ -71,6 +60,17 @@ template <typename View> quint64 parseHex(View text)
 }
 
 } // namespace
+
+int HexDigitValue(char16_t c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
 
 QByteArray BytesToHex(QByteArrayView bytes)
 {

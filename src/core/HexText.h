@@ -7,6 +7,9 @@
 #include <QStringView>
 #include <QtGlobal>
 
+// The value of one hexadecimal digit (either case), -1 for any other character.
+int HexDigitValue(char16_t c);
+
 // Lower-case hexadecimal text of the bytes, first byte first.
 QByteArray BytesToHex(QByteArrayView bytes);
 // Lower-case hexadecimal text of the bytes, last byte first.

@@ -10,3 +10,8 @@ quint32 GenerateRandomId()
         return word;
     return kFirstPictureId + QRandomGenerator::global()->bounded(31768U);
 }
+
+QString PictureIdText(quint32 id)
+{
+    return QStringLiteral("%1").arg(id, 8, 16, QLatin1Char('0'));
+}

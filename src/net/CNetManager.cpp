@@ -12,6 +12,14 @@ namespace {
 constexpr int kMaxDatagram = 65536;
 }
 
+void TcpListener::incomingConnection(qintptr descriptor)
+{
+    if (m_handler)
+        m_handler(descriptor);
+    else
+        QTcpServer::incomingConnection(descriptor);
+}
+
 CNetManager::CNetManager(QObject *parent)
     : QObject(parent)
 {

@@ -14,6 +14,23 @@
 
 class HostRecord;
 
+// The TCP listener: accepted connections go to a handler (the file server)
+// as raw descriptors, or are queued the ordinary way when none is set.
+class TcpListener : public QTcpServer
+{
+    Q_OBJECT
+public:
+    using Handler = std::function<void(qintptr descriptor)>;
+    using QTcpServer::QTcpServer;
+    void setHandler(Handler handler) { m_handler = std::move(handler); }
+
+protected:
+    void incomingConnection(qintptr descriptor) override;
+
+private:
+    Handler m_handler;
+};
+
 class CNetManager : public QObject
 {
     Q_OBJECT
@@ -42,6 +59,8 @@ public:
     quint16 port() const { return m_options.port; }
     bool hasTcp() const { return m_tcp.isListening(); }
     QTcpServer *tcpServer() { return &m_tcp; }
+    // Accepted TCP connections go to the handler from now on.
+    void setConnectionHandler(TcpListener::Handler handler) { m_tcp.setHandler(std::move(handler)); }
 
     // The user's own IPv4 address (host order) and MAC text (12 upper-case hex digits).
     quint32 ownAddress() const { return m_ownAddress; }
@@ -88,7 +107,7 @@ private:
 
     Options m_options;
     QUdpSocket m_udp;
-    QTcpServer m_tcp;
+    TcpListener m_tcp;
     QString m_error;
     quint32 m_ownAddress = 0x7F000001;
     QString m_ownMac;

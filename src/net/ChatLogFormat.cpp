@@ -48,16 +48,16 @@ QByteArray encodeRecord(const ChatLogEntry &e)
     appendText(out, e.macText, kMacLimit - 1);
     appendU32(out, qToBigEndian(e.address)); // the octets in network order, as Windows holds them
     appendU32(out, e.port);
-    const bool block = !e.font.sameLogFont(ChatLogFont::defaultFont());
+    const bool block = !e.font.sameFont(ChatFont::standard(), false);
     out.append(char(block ? kFontBlock : kColourOnly));
     if (block)
-        out.append(e.font.toBlock());
+        out.append(e.font.toBytes());
     else
-        appendU32(out, e.font.colour);
+        appendU32(out, e.font.color);
     appendText(out, e.text, kMaxTextBytes);
 
     // Everything after the tag, the size field included, but not the font block.
-    const qsizetype size = out.size() - 4 - (block ? ChatLogFont::kBlockBytes : 0);
+    const qsizetype size = out.size() - 4 - (block ? ChatFont::BlockBytes : 0);
     qToLittleEndian(quint32(size), out.data() + 4);
     return out;
 }

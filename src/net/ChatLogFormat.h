@@ -4,7 +4,7 @@
 // same file.
 #pragma once
 
-#include "net/ChatLogFont.h"
+#include "core/ChatFont.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -21,7 +21,7 @@ struct ChatLogEntry
     QString macText;
     quint32 address = 0; // IPv4 in host byte order (QHostAddress::toIPv4Address())
     quint32 port = 0;
-    ChatLogFont font;
+    ChatFont font;
     QString text; // the message with its markup
 
     bool operator==(const ChatLogEntry &other) const = default;

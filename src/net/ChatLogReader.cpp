@@ -82,15 +82,15 @@ bool readRecord(Cursor &c, ChatLogEntry *out)
         return false;
     if (flag == kFontBlock) {
         QByteArrayView block;
-        if (!c.bytes(ChatLogFont::kBlockBytes, &block))
+        if (!c.bytes(ChatFont::BlockBytes, &block))
             return false;
         if (decode)
-            e.font = *ChatLogFont::fromBlock(block);
+            e.font = *ChatFont::fromBytes(block);
     } else {
         quint32 colour = 0;
         if (!c.u32(colour))
             return false;
-        e.font.colour = colour;
+        e.font.color = colour;
     }
     quint32 length = 0;
     QByteArrayView text;

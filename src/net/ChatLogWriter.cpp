@@ -182,7 +182,7 @@ qsizetype ChatLogWriter::writeBatch(const QList<Item> &batch)
         QByteArray bytes;
         if (item.day != m_lastDay) {
             ChatLogEntry dated = item.entry;
-            dated.font = ChatLogFont::defaultFont();
+            dated.font = ChatFont::standard();
             dated.text = ChatLogFormat::dateLine(item.day);
             bytes = ChatLogFormat::encodeRecord(dated);
         }

@@ -41,11 +41,13 @@ MessengerEngine::MessengerEngine(CConfig &config, CNetManager &net, QObject *par
 {
     m_net.setHeaderSource([this] { return ownHeader(); });
     connect(&m_net, &CNetManager::datagramReceived, this, &MessengerEngine::HandleDatagram);
+    m_net.setConnectionHandler([this](qintptr descriptor) { m_fileServer.Serve(descriptor); });
 }
 
 MessengerEngine::~MessengerEngine()
 {
     m_net.setHeaderSource({});
+    m_net.setConnectionHandler({});
     m_hosts.Clear();
 }
 
@@ -358,6 +360,10 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
         if (packet.hasOption(OPT_READ_CHECK))
             m_net.SendToHost(packet.key, CMD_ANSWER_READ, packet.body);
         emit readNoticeArrived(sender, packet.bodyText().trimmed().toUInt());
+        break;
+    case CMD_RELEASE_FILES:
+        // The peer will not fetch the offer of that packet number.
+        m_offers.ReleaseOffer(packet.bodyText().trimmed().toUInt(), packet.key.address, packet.key.port);
         break;
     case CMD_GET_INFO:
         m_net.SendTextToHost(packet.key, CMD_SEND_INFO,

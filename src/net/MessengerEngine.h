@@ -4,7 +4,9 @@
 // list plugs in as a hook.
 #pragma once
 
+#include "net/CFileOfferTable.h"
 #include "net/CHostTable.h"
+#include "net/FileServer.h"
 #include "net/PacketRecord.h"
 #include "net/RecentPackets.h"
 
@@ -34,6 +36,9 @@ public:
     CConfig &config() { return m_config; }
     CNetManager &net() { return m_net; }
     CHostTable &hostTable() { return m_hosts; }
+    // The user's file offers and the server that answers the peers' requests.
+    CFileOfferTable &fileOffers() { return m_offers; }
+    FileServer &fileServer() { return m_fileServer; }
 
     // The user's login and host names (the system's by default).
     void setIdentity(const QString &loginName, const QString &hostName);
@@ -108,6 +113,8 @@ private:
     CConfig &m_config;
     CNetManager &m_net;
     CHostTable m_hosts;
+    CFileOfferTable m_offers;
+    FileServer m_fileServer{&m_offers};
     RecentPackets m_recent;
     AdmissionHook m_admission;
     RestrictedFilter m_restricted;

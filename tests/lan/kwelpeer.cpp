@@ -9,20 +9,29 @@
 //   wait PREFIX [SECONDS]         wait until an event line starts with PREFIX
 //   count PREFIX N                the number of event lines starting with PREFIX is N
 //   sleep MS
+//   offer IP PATH...              offer files and folders to a listed peer
+//   fetch NAME DEST               fetch the offered file or folder of that name
+//                                 (0x60 into the file DEST, 0x62 into the folder DEST)
 //   exit                          announce the exit and stop
 //
 // Event lines (printed as they happen): ADDED ip port ext name, UPDATED ip port
-// status name, REMOVED ip port, MESSAGE ip number text, RECEIPT ip number, and
+// status name, REMOVED ip port, MESSAGE ip number text, RECEIPT ip number,
+// FILE ip packet id kind size name (one per offered entry), FETCHED dest bytes, and
 // with --plain: RAW ip command-hex option-bits-hex.
 // The program exits 0 when every command succeeded, 1 at the first failure.
 #include "core/CConfig.h"
 #include "net/CNetManager.h"
 #include "net/Commands.h"
 #include "net/EngineEventLog.h"
+#include "net/FileList.h"
+#include "net/FolderHeader.h"
 #include "net/MessengerEngine.h"
 #include "net/PacketCodec.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTcpSocket>
 #include <QDeadlineTimer>
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
@@ -37,6 +46,14 @@
 namespace {
 
 QStringList g_events;
+
+struct ReceivedOffer
+{
+    quint32 address = 0;
+    quint32 packet = 0;
+    DecodedFileEntry entry;
+};
+QList<ReceivedOffer> g_offers;
 
 void event(const QString &line)
 {
@@ -112,6 +129,86 @@ private:
     quint32 m_number = 1000;
 };
 
+// Reads exactly n bytes (less only when the stream ends).
+QByteArray readExactly(QTcpSocket &socket, qint64 n)
+{
+    QByteArray out;
+    while (out.size() < n) {
+        if (!socket.bytesAvailable() && !socket.waitForReadyRead(10000))
+            break;
+        out += socket.read(n - out.size());
+    }
+    return out;
+}
+
+QByteArray requestPacket(CNetManager &net, quint32 command, const QByteArray &body)
+{
+    return net.BuildPacket(net.NextPacketNumber(), command, body);
+}
+
+// The test receiver of one file: everything from offset 0 to the end.
+qint64 fetchFile(CNetManager &net, quint32 address, quint16 port, quint32 packet, quint32 id, const QString &dest)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress(address), port);
+    if (!socket.waitForConnected(5000))
+        return -1;
+    socket.write(requestPacket(net, CMD_GET_FILE_DATA, QByteArray::number(packet, 16) + ':' + QByteArray::number(id, 16) + ":0:"));
+    QFile out(dest);
+    if (!out.open(QIODevice::WriteOnly))
+        return -1;
+    qint64 total = 0;
+    for (;;) {
+        if (!socket.bytesAvailable() && !socket.waitForReadyRead(10000))
+            break;
+        const QByteArray chunk = socket.readAll();
+        total += chunk.size();
+        out.write(chunk);
+    }
+    return total;
+}
+
+// The test receiver of a folder: the stream of headers and file data.
+qint64 fetchFolder(CNetManager &net, quint32 address, quint16 port, quint32 packet, quint32 id, const QString &dest)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress(address), port);
+    if (!socket.waitForConnected(5000))
+        return -1;
+    socket.write(requestPacket(net, CMD_GET_FOLDER, QByteArray::number(packet, 16) + ':' + QByteArray::number(id, 16) + ':'));
+    QDir dir(dest);
+    dir.mkpath(QStringLiteral("."));
+    int depth = 0;
+    qint64 total = 0;
+    for (;;) {
+        const QByteArray prefix = readExactly(socket, kFolderHeaderPrefix);
+        const auto length = ParseFolderHeaderLength(prefix);
+        if (!length)
+            return -1;
+        const QByteArray header = prefix + readExactly(socket, *length - kFolderHeaderPrefix);
+        FolderEntryHeader entry;
+        if (ParseFolderHeader(header, entry) != FolderHeaderStatus::Ok)
+            return -1;
+        if (entry.kind() == FILE_ATTR_PARENT) {
+            if (--depth <= 0)
+                return total;
+            dir.cdUp();
+        } else if (entry.kind() == FILE_ATTR_FOLDER) {
+            if (!dir.mkpath(entry.name) || !dir.cd(entry.name))
+                return -1;
+            ++depth;
+        } else {
+            const QByteArray data = readExactly(socket, qint64(entry.size));
+            if (data.size() != qint64(entry.size))
+                return -1;
+            QFile f(dir.filePath(entry.name));
+            if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
+                return -1;
+            total += data.size();
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -152,6 +249,18 @@ int main(int argc, char **argv)
         }
         engine = std::make_unique<MessengerEngine>(config, net);
         new EngineEventLog(*engine, event, engine.get());
+        QObject::connect(engine.get(), &MessengerEngine::messageReceived, [](const PacketRecord &p, HostRecord *) {
+            if (!p.hasOption(OPT_FILE_ATTACH))
+                return;
+            DecodedFileList files;
+            DecodeFileList(p.extension, files);
+            for (const DecodedFileEntry &f : files) {
+                g_offers.append({p.key.address, p.packetNumber, f});
+                event(QStringLiteral("FILE %1 %2 %3 %4 %5 %6")
+                          .arg(EngineEventLog::dotted(p.key.address), QString::number(p.packetNumber),
+                              QString::number(f.fileId), QString::number(f.kind()), QString::number(f.size), f.name));
+            }
+        });
     }
 
     char line[4096];
@@ -179,6 +288,37 @@ int main(int argc, char **argv)
             ok = net.SendDatagram(lastTo, port, lastMessage);
         } else if (verb == QLatin1String("resend") && engine) {
             ok = net.SendDatagram(lastTo, port, lastMessage);
+        } else if (verb == QLatin1String("offer") && engine) {
+            const QStringList parts = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            HostRecord *to = parts.isEmpty() ? nullptr : engine->FindHost(parseAddress(parts[0]), port);
+            ok = to != nullptr;
+            if (ok) {
+                const quint32 number = net.NextPacketNumber();
+                FileOffer *offer = engine->fileOffers().CreateOffer(number);
+                for (const QString &path : parts.mid(1))
+                    ok = ok && engine->fileOffers().AddEntry(offer, path).has_value();
+                engine->fileOffers().SetRecipients(offer, {HostPtr(to)});
+                QByteArray list;
+                ok = ok && EncodeFileList(offer->entries, list) == qsizetype(offer->entries.size());
+                const QByteArray packet = net.BuildPacket(number, CMD_SEND_MESSAGE | OPT_SEND_CHECK | OPT_FILE_ATTACH,
+                    QByteArrayLiteral("files"), list, qint32(list.size()));
+                ok = ok && net.SendDatagram(to->key.address, to->key.port, packet);
+            }
+        } else if (verb == QLatin1String("fetch") && engine) {
+            const QString name = rest.section(QLatin1Char(' '), 0, 0);
+            const QString dest = rest.section(QLatin1Char(' '), 1);
+            ok = false;
+            for (const ReceivedOffer &o : std::as_const(g_offers)) {
+                if (o.entry.name != name)
+                    continue;
+                const bool folder = o.entry.kind() == FILE_ATTR_FOLDER;
+                const qint64 got
+                    = (folder ? fetchFolder : fetchFile)(net, o.address, port, o.packet, o.entry.fileId, dest);
+                ok = got >= 0;
+                if (ok)
+                    event(QStringLiteral("FETCHED %1 %2").arg(dest).arg(got));
+                break;
+            }
         } else if (verb == QLatin1String("wait")) {
             const QStringList parts = rest.split(QLatin1Char(' '));
             const int seconds = parts.size() > 1 ? parts.last().toInt() : 10;

@@ -39,3 +39,48 @@ lan_down() {
     ip netns del "$ns"
   done
 }
+
+# The common frame of a multi-host test: a work folder, N hosts, and cleanup
+# of both (and of the programs started with lan_bg) when the script ends.
+lan_test_begin() {
+  lan_can_run || { echo "SKIP: needs root and network namespaces"; exit 77; }
+  LAN_WORK=$(mktemp -d /tmp/kwel-lan.XXXXXX)
+  LAN=${LAN:-kwt$$}
+  LAN_PIDS=()
+  trap lan_test_end EXIT
+  lan_up "$1"
+}
+
+lan_test_end() {
+  local p
+  for p in "${LAN_PIDS[@]}"; do kill "$p" 2>/dev/null; done
+  lan_down
+  rm -rf "$LAN_WORK"
+}
+
+# Prints the message and every output and event file of the test, and fails.
+lan_fail() {
+  local f
+  echo "FAIL: $*"
+  for f in "$LAN_WORK"/*.out "$LAN_WORK"/*.events; do [ -e "$f" ] && { echo "--- $f"; cat "$f"; }; done
+  exit 1
+}
+
+# Runs a program in host I with its own HOME, replacing the calling shell so
+# that, started in the background, its pid is the program's.
+lan_in_host() {
+  local i=$1 h="$LAN_WORK/h$1"; shift
+  mkdir -p "$h/run"; chmod 700 "$h/run"
+  exec ip netns exec "$LAN-$i" env HOME="$h" XDG_RUNTIME_DIR="$h/run" XDG_CONFIG_HOME="$h/.config" \
+    XDG_DATA_HOME="$h/.local/share" QT_QPA_PLATFORM=offscreen "$@"
+}
+
+# Waits until a line of the file starts with the text.
+lan_wait_line() {
+  local file=$1 text=$2 seconds=$3 i
+  for i in $(seq 1 $((seconds * 10))); do
+    grep -q -- "^$text" "$file" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}

@@ -16,7 +16,7 @@ ChatLogEntry withBlock()
     e.font.faceName = u("黑体");
     e.font.height = -16;
     e.font.weight = 700;
-    e.font.colour = 0xFF;
+    e.font.color = 0xFF;
     return e;
 }
 
@@ -24,7 +24,7 @@ ChatLogEntry colourOnly()
 {
     ChatLogEntry e { u("李四"), QStringLiteral("g"), QStringLiteral("ls"), QStringLiteral("h"), QString(), 0x0A000003,
         2425, {}, QStringLiteral("ok") };
-    e.font.colour = 0x428200;
+    e.font.color = 0x428200;
     return e;
 }
 
@@ -40,7 +40,7 @@ QByteArray logOf(std::initializer_list<ChatLogEntry> entries)
 const char kGolden[] = "4b574c01"                                                       // header
     "01000000 3c000000 04000000d5c5c8fd 00000000 020000007a73 03000000504331"   // tag, size 60, names
     "0c000000303031313232333334343535 c0a80102 79090000 00"                     // MAC, address, port, flag
-    "f0ffffff 00000000 00000000 00000000 bc020000 0000008600000000 badacce5"    // font block
+    "f0ffffff 00000000 00000000 00000000 bc020000 0000008600100020 badacce5"    // font block
     "00000000000000000000000000000000000000000000000000000000 ff000000"
     "02000000 6869"                                                             // text
     "01000000 33000000 04000000c0eecbc4 0100000067 020000006c73 0100000068 00000000"

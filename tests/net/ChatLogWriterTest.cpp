@@ -51,7 +51,7 @@ TEST(ChatLogWriter, DateLineWhenTheDayChanges)
     // The date line belongs to the peer of the record it opens, in the default font.
     const ChatLogEntry date = ChatLogReader::ReadFile(path)->records.at(3);
     EXPECT_EQ(date.macText, QStringLiteral("001122334455"));
-    EXPECT_EQ(date.font, ChatLogFont::defaultFont());
+    EXPECT_EQ(date.font, ChatFont::standard());
 }
 
 TEST(ChatLogWriter, DamagedTailIsCutOffBeforeTheNextAppend)

@@ -1,0 +1,247 @@
+#include "chat/CMsgRichEdit.h"
+
+#include "chat/GifAnimator.h"
+#include "chat/RichEditObjects.h"
+#include "chat/faces/FaceFolders.h"
+#include "chat/faces/FaceImages.h"
+#include "core/BmpFile.h"
+#include "core/FaceShortcuts.h"
+#include "core/MessageMarkers.h"
+
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTextDocument>
+
+namespace {
+
+bool g_sendMsgEnter = true;
+constexpr QRgb kFaceBackground = 0xFFFFFFFF;
+
+} // namespace
+
+CMsgRichEdit::CMsgRichEdit(QWidget *parent)
+    : QTextEdit(parent)
+    , m_animator(new GifAnimator(document(), this))
+{
+    setAcceptRichText(false);
+    connect(m_animator, &GifAnimator::objectsChanged, this, &CMsgRichEdit::repaintDocumentRects);
+}
+
+CMsgRichEdit::~CMsgRichEdit() = default;
+
+void CMsgRichEdit::SetViewMode(int mode)
+{
+    m_nViewMode = mode;
+    const bool history = mode == HistoryView;
+    setReadOnly(history);
+    setUndoRedoEnabled(!history);
+    if (history)
+        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+void CMsgRichEdit::SetSendMsgEnter(bool enter)
+{
+    g_sendMsgEnter = enter;
+}
+
+bool CMsgRichEdit::SendMsgEnter()
+{
+    return g_sendMsgEnter;
+}
+
+void CMsgRichEdit::ReplaceAllText(const QString &text)
+{
+    m_animator->clear();
+    document()->clear();
+    if (!text.isEmpty()) {
+        QTextCursor cursor(document());
+        cursor.insertText(PrepareInsertedText(text));
+    }
+}
+
+QString CMsgRichEdit::GetTextWithMarkers(QString &text, QList<quint32> &ids, bool selectionOnly) const
+{
+    int from = 0;
+    int to = document()->characterCount() - 1; // the last block end is not content
+    if (selectionOnly) {
+        from = textCursor().selectionStart();
+        to = textCursor().selectionEnd();
+    }
+    MarkedTextWriter writer(selectionOnly ? QStringView(u"\r") : QStringView(u"\r\n"));
+    WriteMarkedText(document(), from, to, writer);
+    text = writer.text();
+    ids = writer.ids();
+    return text;
+}
+
+bool CMsgRichEdit::SplitFaceText(QStringView text, QStringList &runs, QList<quint32> &flags)
+{
+    return ::SplitFaceText(text, runs, flags);
+}
+
+template <typename Insert> void CMsgRichEdit::atCaret(Insert insert)
+{
+    QTextCursor cursor = textCursor();
+    insert(cursor);
+    setTextCursor(cursor);
+    // What is typed next is text, not a copy of the object before it.
+    setCurrentCharFormat(PlainTextFormat(currentCharFormat()));
+}
+
+void CMsgRichEdit::InsertTextWithFaces(QStringView text, quint32 id)
+{
+    atCaret([&](QTextCursor &cursor) { insertTextWithFacesAt(cursor, text, id); });
+}
+
+void CMsgRichEdit::InsertFace(int index, quint32 id)
+{
+    atCaret([&](QTextCursor &cursor) { insertFaceAt(cursor, index, id); });
+}
+
+void CMsgRichEdit::InsertPicture(const QImage &bitmap, quint32 id)
+{
+    atCaret([&](QTextCursor &cursor) { insertPictureAt(cursor, bitmap, id); });
+}
+
+void CMsgRichEdit::InsertPictureFile(const QString &path, quint32 id)
+{
+    // A file that does not load gives a null bitmap and so "/<NF>".
+    const QImage bitmap = QFileInfo(path).isFile() ? LoadBitmapFile(path) : QImage();
+    InsertPicture(bitmap, id);
+}
+
+void CMsgRichEdit::InsertAnimatedPicture(const QString &path, quint32 id)
+{
+    atCaret([&](QTextCursor &cursor) { insertAnimatedAt(cursor, path, id); });
+}
+
+void CMsgRichEdit::InsertCustomFace(quint32 id)
+{
+    const QString path = GetPicturePath(id, PictureFileKind::Gif, {}, true);
+    if (path.isEmpty())
+        InsertTextWithFaces(FaceShortcutTable[kFaceNotFound], id);
+    else
+        InsertAnimatedPicture(path, id);
+}
+
+template <typename Insert> bool CMsgRichEdit::replacePlaceholders(quint32 id, Insert insert)
+{
+    QList<int> positions;
+    for (const RichEditObject &object : ListObjects(document())) {
+        if (object.placeholder && object.userValue == id)
+            positions.append(object.position);
+    }
+    if (positions.isEmpty())
+        return false;
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    // From the last to the first, so that the earlier positions stay valid.
+    for (auto it = positions.crbegin(); it != positions.crend(); ++it) {
+        cursor.setPosition(*it);
+        cursor.setPosition(*it + 1, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        insert(cursor);
+    }
+    cursor.endEditBlock();
+    return true;
+}
+
+bool CMsgRichEdit::ReplacePicturePlaceholder(quint32 id, const QImage &bitmap)
+{
+    return replacePlaceholders(id, [&](QTextCursor &cursor) { insertPictureAt(cursor, bitmap, id); });
+}
+
+bool CMsgRichEdit::ReplacePlaceholderByFile(quint32 id, const QString &path)
+{
+    return replacePlaceholders(id, [&](QTextCursor &cursor) { insertAnimatedAt(cursor, path, id); });
+}
+
+QImage CMsgRichEdit::GetPictureBitmap(quint32 id, bool &animated) const
+{
+    return FindObjectBitmap(document(), id, animated);
+}
+
+void CMsgRichEdit::insertTextWithFacesAt(QTextCursor &cursor, QStringView text, quint32 id)
+{
+    const QTextCharFormat textFormat = PlainTextFormat(cursor.charFormat());
+    for (const FaceTextPiece &piece : TokenizeFaceText(text)) {
+        switch (piece.kind) {
+        case FaceTextPiece::Kind::Plain:
+            cursor.insertText(PrepareInsertedText(piece.text), textFormat);
+            break;
+        case FaceTextPiece::Kind::Face:
+            insertFaceAt(cursor, piece.face, id);
+            break;
+        case FaceTextPiece::Kind::Marker: {
+            // A marker shown without its picture keeps its id, so that it
+            // reads back as the same marker and can still be replaced.
+            const std::optional<PictureMarkerInfo> marker = ParsePictureMarker(piece.text);
+            insertFaceAt(cursor, kFaceNotFound, id ? id : marker->id, marker->animated);
+            break;
+        }
+        }
+    }
+}
+
+void CMsgRichEdit::insertFaceAt(QTextCursor &cursor, int index, quint32 id, bool markerAnimated)
+{
+    const QImage bitmap = CreateBitmapFromImageList(FaceImageList(), index, kFaceBackground);
+    const bool placeholder = id != 0;
+    InsertBitmapObject(
+        cursor, bitmap, ObjectKind::Face, placeholder ? id : quint32(index), placeholder, markerAnimated);
+}
+
+void CMsgRichEdit::insertNotFoundAt(QTextCursor &cursor, quint32 id)
+{
+    insertTextWithFacesAt(cursor, FaceShortcutTable[kFaceNotFound], id);
+}
+
+void CMsgRichEdit::insertPictureAt(QTextCursor &cursor, const QImage &bitmap, quint32 id)
+{
+    if (!InsertBitmapObject(cursor, bitmap, ObjectKind::Picture, id))
+        insertNotFoundAt(cursor, id);
+}
+
+void CMsgRichEdit::insertAnimatedAt(QTextCursor &cursor, const QString &path, quint32 id)
+{
+    QSizeF size;
+    const QString resource = m_animator->resourceFor(path, size);
+    if (resource.isEmpty()) {
+        insertNotFoundAt(cursor, id);
+        return;
+    }
+    QTextImageFormat format = MakeObjectFormat(resource, size, ObjectKind::CustomFace, id);
+    format.setProperty(ObjectProperty::FilePath, path);
+    cursor.insertImage(format);
+    m_animator->track(path, cursor.position() - 1);
+    viewport()->update();
+}
+
+void CMsgRichEdit::repaintDocumentRects(const QList<QRectF> &rects)
+{
+    const QPointF scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    for (const QRectF &rect : rects)
+        viewport()->update(rect.translated(-scroll).toAlignedRect().adjusted(-1, -1, 1, 1));
+}
+
+void CMsgRichEdit::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        const bool ctrl = event->modifiers() & Qt::ControlModifier;
+        if (ctrl != g_sendMsgEnter) {
+            event->accept();
+            emit sendCommand();
+            return;
+        }
+        if (ctrl) {
+            // Ctrl+Enter that does not send starts a new line like Enter.
+            QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ControlModifier, event->text(),
+                event->isAutoRepeat(), ushort(event->count()));
+            QTextEdit::keyPressEvent(&plain);
+            event->setAccepted(plain.isAccepted());
+            return;
+        }
+    }
+    QTextEdit::keyPressEvent(event);
+}

@@ -1,0 +1,124 @@
+#include "chat/PictureFileCommands.h"
+
+#include "chat/faces/FaceFolders.h"
+#include "chat/faces/FaceLibraryAdder.h"
+#include "core/BmpFile.h"
+#include "core/Dib.h"
+#include "core/JpegFile.h"
+#include "core/PathUtil.h"
+#include "core/PictureId.h"
+#include "core/Prompter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QWidget>
+
+namespace {
+
+const QString kSaveFailed = QStringLiteral("保存失败");
+const QString kAddFailed = QStringLiteral("增加失败");
+
+void inform(QWidget *owner, const QString &text, const QString &caption)
+{
+    Prompter::current().messageBox(owner, text, caption, Prompter::Buttons::Ok, Prompter::Icon::Information);
+}
+
+// The dialog asked before overwriting, so an existing target is replaced.
+bool copyReplacing(const QString &from, const QString &to)
+{
+    if (QFileInfo(from).canonicalFilePath() == QFileInfo(to).canonicalFilePath())
+        return true;
+    if (QFileInfo::exists(to) && !QFile::remove(to))
+        return false;
+    return QFile::copy(from, to);
+}
+
+bool isJpegName(const QString &path)
+{
+    const QString extension = GetPathExtension(path).toLower();
+    return extension == QLatin1String("jpg") || extension == QLatin1String("jpeg");
+}
+
+} // namespace
+
+QString WithExtension(const QString &path, QStringView extension)
+{
+    if (GetPathExtension(path).compare(extension, Qt::CaseInsensitive) == 0)
+        return path;
+    return path + QLatin1Char('.') + extension;
+}
+
+void SavePictureAs(QWidget *owner, quint32 id, bool animated, const QImage &bitmap)
+{
+    Prompter &prompter = Prompter::current();
+    const QString caption = QStringLiteral("另存为");
+    const QString stored = GetPicturePath(id, animated ? PictureFileKind::Gif : PictureFileKind::Bitmap, {}, true);
+    if (animated) {
+        if (stored.isEmpty()) {
+            inform(owner, QStringLiteral("保存失败."), kSaveFailed);
+            return;
+        }
+        QString path = prompter.saveFile(owner, caption, stored, Prompter::filterFromWindows(u"All Files (*.*)|*.*||"));
+        if (path.isEmpty())
+            return;
+        if (GetPathExtension(path).isEmpty())
+            path = WithExtension(path, u"gif");
+        if (copyReplacing(stored, path))
+            inform(owner, QStringLiteral("保存成功!"), QStringLiteral("保存成功"));
+        else
+            inform(owner, QStringLiteral("保存失败!"), kSaveFailed);
+        return;
+    }
+
+    const QImage picture = bitmap.isNull() && !stored.isEmpty() ? LoadBitmapFile(stored) : bitmap;
+    if (picture.isNull() && stored.isEmpty()) {
+        inform(owner, kSaveFailed, kSaveFailed);
+        return;
+    }
+    // Only the formats that can be written are offered.
+    const QString filter = Prompter::filterFromWindows(u"BMP图像文件(*.bmp)|*.bmp|JPEG图像文件(*.jpg)|*.jpg||");
+    const QString suggestion = stored.isEmpty() ? PictureIdText(id) + QStringLiteral(".bmp") : stored;
+    const QString chosen = prompter.saveFile(owner, caption, suggestion, filter);
+    if (chosen.isEmpty())
+        return;
+    bool saved = false;
+    bool copied = false;
+    if (isJpegName(chosen)) {
+        saved = JpegFile::EncodeDibToJpegFile(BitmapToDib(picture, {}, 24), chosen);
+    } else {
+        const QString path = WithExtension(chosen, u"bmp");
+        if (!stored.isEmpty()) {
+            copied = true;
+            saved = copyReplacing(stored, path);
+        } else {
+            saved = SaveBitmapToFile(picture, path);
+        }
+    }
+    if (saved)
+        inform(owner, QStringLiteral("保存成功!"), QStringLiteral("保存成功"));
+    else
+        inform(owner, copied ? QStringLiteral("保存失败!") : kSaveFailed, kSaveFailed);
+}
+
+void AddPictureToFaces(QWidget *owner, quint32 id, bool animated, const QImage &bitmap)
+{
+    FaceLibraryAdder *adder = FaceLibraryAdder::current();
+    const QString stored = GetPicturePath(id, animated ? PictureFileKind::Gif : PictureFileKind::Bitmap, {}, true);
+    if (!stored.isEmpty()) {
+        if (adder)
+            adder->AddPictureAsFace(owner, id, stored, PictureIdText(id));
+        return;
+    }
+    if (animated) {
+        inform(owner, QStringLiteral("增加至自定义表情出错,未找到相应表情."), kAddFailed);
+        return;
+    }
+    const QString path = GetPicturePath(id, PictureFileKind::Bitmap, kSendFaceFolder, false);
+    if (bitmap.isNull() || !QDir().mkpath(FaceFolderPath(kSendFaceFolder)) || !SaveBitmapToFile(bitmap, path)) {
+        inform(owner, QStringLiteral("增加至自定义表情出错."), kAddFailed);
+        return;
+    }
+    if (!adder || !adder->AddPictureAsFace(owner, id, path, PictureIdText(id)))
+        QFile::remove(path);
+}

@@ -1,0 +1,24 @@
+// What a message edit does with a picture the user picked: save it to a file
+// and add it to the custom faces. The picture is given by its id, its kind
+// and (for a static picture) its bitmap; the stored file is looked up in the
+// face folders by id. Questions and results go through the prompter.
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+class QWidget;
+
+// Offers a file name and writes the picture there: an animated picture as a
+// copy of its stored GIF; a static one as a .bmp file or, when the chosen
+// name ends in ".jpg"/".jpeg", as a JPEG. A name without an extension gets
+// the default one of its kind.
+void SavePictureAs(QWidget *owner, quint32 id, bool animated, const QImage &bitmap);
+
+// Offers the picture to the face library (FaceLibraryAdder). A static
+// picture without a stored file is first written as "%08x.bmp" to SendFace,
+// and that file is removed again when the face is not added.
+void AddPictureToFaces(QWidget *owner, quint32 id, bool animated, const QImage &bitmap);
+
+// The path with ".<extension>" appended unless it already ends in it (case ignored).
+QString WithExtension(const QString &path, QStringView extension);

@@ -1,0 +1,46 @@
+// Answers a peer's CMD_GET_PICTURE (0x7b) and CMD_GET_CUSTOM_PICTURE (0x7d)
+// with the user's own head picture or custom picture: the .bmp file of
+// PictureStore as an LZW-packed DIB in CMD_PICTURE_DATA chunks (new id, kind
+// 1, compression 1, purpose 1 or 2, group 0). Peers do not acknowledge these
+// chunks, so they go out once.
+#pragma once
+
+#include "net/PictureSender.h"
+#include "net/PictureStore.h"
+
+#include <QObject>
+#include <functional>
+
+class CConfig;
+class HostKey;
+class HostRecord;
+class MessengerEngine;
+struct PacketRecord;
+
+class OwnPictureServer : public QObject
+{
+    Q_OBJECT
+public:
+    // Makes the chunk sender for one peer.
+    using SenderFactory = std::function<PictureSender::SendFunction(const HostKey &to)>;
+
+    OwnPictureServer(CConfig &config, const PictureStore &store, QObject *parent = nullptr);
+
+    // Answers the requests that reach the engine's packetDispatched, through
+    // its network manager.
+    void AttachTo(MessengerEngine &engine);
+    void setSenderFactory(SenderFactory factory) { m_factory = std::move(factory); }
+
+    void HandlePacket(const PacketRecord &packet, HostRecord *sender);
+    // Sends the picture of the purpose (1 head picture, 2 custom picture) to
+    // the peer; returns the chunks sent (0 when there is no such picture).
+    int Answer(const HostKey &to, qint32 purpose);
+    // What a request for the purpose is answered with: empty when there is no
+    // picture. Its size is what the own packets announce for it.
+    QByteArray Payload(qint32 purpose) const;
+
+private:
+    CConfig &m_config;
+    PictureStore m_store;
+    SenderFactory m_factory;
+};

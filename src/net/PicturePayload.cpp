@@ -1,0 +1,70 @@
+#include "net/PicturePayload.h"
+
+#include "core/Dib.h"
+#include "core/JpegFile.h"
+#include "core/Lzw.h"
+#include "net/PictureChunk.h"
+
+using namespace PictureChunk;
+
+namespace PicturePayloads {
+
+std::optional<PicturePayload> EncodeBitmap(const QImage &bitmap, bool zip)
+{
+    if (bitmap.isNull())
+        return std::nullopt;
+    PicturePayload out;
+    out.dib = BitmapToDib(bitmap, {}, 24);
+    if (out.dib.isEmpty())
+        return std::nullopt;
+    out.kind = KindCompressedBitmap;
+    if (zip) {
+        const bool jpeg = out.dib.size() >= kJpegFromBytes;
+        out.data = jpeg ? JpegCompressGlobal(out.dib) : LzwCompressGlobal(out.dib);
+        out.compression = jpeg ? CompressionJpeg : CompressionLzw;
+    }
+    if (out.data.isEmpty()) {
+        out.data = out.dib;
+        out.kind = KindDib;
+        out.compression = CompressionNone;
+    }
+    if (out.data.size() > kMaxBitmapPayload)
+        return std::nullopt;
+    return out;
+}
+
+PicturePayload GifPayload(QByteArray fileBytes)
+{
+    PicturePayload out;
+    out.data = std::move(fileBytes);
+    out.kind = KindGif;
+    out.compression = CompressionLzw;
+    return out;
+}
+
+bool IsGif(QByteArrayView data)
+{
+    return data.startsWith("GIF87a") || data.startsWith("GIF89a");
+}
+
+QByteArray Unpack(QByteArrayView data, qint32 compression)
+{
+    if (compression == CompressionLzw) {
+        QByteArray out;
+        return LzwDecompressGlobal(data, out, kMaxUnpackedBytes) == LzwStatus::Ok ? out : QByteArray();
+    }
+    if (compression == CompressionJpeg)
+        return JpegDecompressGlobal(data);
+    return data.toByteArray();
+}
+
+QByteArray MessagePictureDib(QByteArrayView data, qint32 kind, qint32 compression)
+{
+    if (kind == KindCompressedBitmap)
+        return Unpack(data, compression == CompressionLzw ? CompressionLzw : CompressionJpeg);
+    if (kind == KindDib)
+        return data.toByteArray();
+    return {};
+}
+
+} // namespace PicturePayloads

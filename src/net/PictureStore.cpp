@@ -1,0 +1,87 @@
+#include "net/PictureStore.h"
+
+#include "core/BmpFile.h"
+#include "core/FileUtil.h"
+#include "core/PathUtil.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+PictureStore::PictureStore(QString kwelFolder)
+    : m_folder(std::move(kwelFolder))
+{
+    if (m_folder.isEmpty()) {
+        const QString base = GetDataBaseDirectory();
+        if (!base.isEmpty())
+            m_folder = JoinPath(base, QStringLiteral("kwel"));
+    }
+}
+
+QString PictureStore::folderPath(const QString &folder) const
+{
+    return JoinPath(m_folder, folder);
+}
+
+bool PictureStore::CreateFolders() const
+{
+    if (m_folder.isEmpty() || !QDir().mkpath(m_folder))
+        return false;
+    bool ok = true;
+    for (const QString &folder : { customFace(), sendFace(), recvFace(), userHeadPhoto() })
+        ok = DirectoryExists(folderPath(folder), true) && ok;
+    return ok;
+}
+
+QString PictureStore::picturePath(const QString &folder, quint32 id, const QString &extension) const
+{
+    return JoinPath(folderPath(folder), QStringLiteral("%1.%2").arg(id, 8, 16, QLatin1Char('0')).arg(extension));
+}
+
+QString PictureStore::FindReceivedPicture(quint32 id, qint32 kind) const
+{
+    const QString extension = kind == 2 ? QStringLiteral("gif") : QStringLiteral("bmp");
+    for (const QString &folder : { customFace(), recvFace() }) {
+        const QString path = picturePath(folder, id, extension);
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return {};
+}
+
+bool PictureStore::IsMacText(const QString &text)
+{
+    if (text.size() != 12)
+        return false;
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
+    });
+}
+
+QString PictureStore::SaveHeadPhoto(QByteArrayView bmpFile, int kindDigit, const QString &macText, quint32 value) const
+{
+    if (bmpFile.isEmpty() || value == 0 || (kindDigit != 0 && kindDigit != 1) || !IsMacText(macText))
+        return {};
+    const QString folder = folderPath(userHeadPhoto());
+    if (!QDir().mkpath(folder))
+        return {};
+    const QString prefix = QString::number(kindDigit) + macText;
+    QDir dir(folder);
+    const QStringList old = dir.entryList({ prefix + QStringLiteral("*.bmp") }, QDir::Files | QDir::Hidden);
+    for (const QString &name : old)
+        dir.remove(name);
+    const QString name = prefix + QStringLiteral("%1.bmp").arg(value, 8, 16, QLatin1Char('0'));
+    const QString path = JoinPath(folder, name);
+    return writePictureFile(path, bmpFile) ? path : QString();
+}
+
+QString PictureStore::ownHeadPicturePath() const
+{
+    return JoinPath(folderPath(userHeadPhoto()), QStringLiteral("MyHeadPicture.bmp"));
+}
+
+QString PictureStore::ownCustomPicturePath() const
+{
+    return JoinPath(folderPath(userHeadPhoto()), QStringLiteral("MyCustomPicture.bmp"));
+}

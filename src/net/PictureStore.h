@@ -1,0 +1,49 @@
+// The picture folders under the data folder "kwel": CustomFace, SendFace,
+// RecvFace and UserHeadPhoto, the picture files named by id, the peers' head
+// photos and the user's own pictures that peers ask for.
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+class PictureStore
+{
+public:
+    static QString customFace() { return QStringLiteral("CustomFace"); }
+    static QString sendFace() { return QStringLiteral("SendFace"); }
+    static QString recvFace() { return QStringLiteral("RecvFace"); }
+    static QString userHeadPhoto() { return QStringLiteral("UserHeadPhoto"); }
+
+    // kwelFolder is the data folder itself ("<base>/kwel"); empty means the
+    // one under GetDataBaseDirectory().
+    explicit PictureStore(QString kwelFolder = {});
+
+    const QString &dataFolder() const { return m_folder; }
+    QString folderPath(const QString &folder) const;
+    // Makes the data folder and the four picture folders; true when all exist.
+    bool CreateFolders() const;
+
+    // "<folder>/%08x.<ext>", whether or not it exists.
+    QString picturePath(const QString &folder, quint32 id, const QString &extension) const;
+    // The stored copy of a received message picture: "%08x.gif" for a GIF
+    // face (kind 2), else "%08x.bmp", in CustomFace, then RecvFace; empty
+    // when neither exists.
+    QString FindReceivedPicture(quint32 id, qint32 kind) const;
+
+    // A peer's head photo: "UserHeadPhoto/%d%s%08x.bmp" (kind digit 0 the
+    // head picture, 1 the custom picture; the 12 hex digits of the MAC text;
+    // the value). Earlier files of the same kind and MAC are deleted first.
+    // Returns the path, empty when refused (kind not 0 or 1, value 0, MAC
+    // text not 12 hex digits) or not written.
+    QString SaveHeadPhoto(QByteArrayView bmpFile, int kindDigit, const QString &macText, quint32 value) const;
+
+    // The user's own pictures that peers ask for (0x7b, 0x7d): .bmp files in
+    // UserHeadPhoto. Their names cannot be taken for a peer's head photo.
+    QString ownHeadPicturePath() const;
+    QString ownCustomPicturePath() const;
+
+    static bool IsMacText(const QString &text);
+
+private:
+    QString m_folder;
+};

@@ -1,0 +1,230 @@
+#include "ChatTestUtil.h"
+#include "TestEnv.h"
+#include "chat/CMsgRichEdit.h"
+#include "chat/InsertFaceById.h"
+#include "chat/RichEditObjects.h"
+#include "chat/faces/FaceFolders.h"
+#include "chat/faces/FaceImages.h"
+#include "core/FaceShortcuts.h"
+#include "core/MessageMarkers.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString marked(const CMsgRichEdit &edit, QList<quint32> *ids = nullptr, bool selection = false)
+{
+    QString text;
+    QList<quint32> found;
+    edit.GetTextWithMarkers(text, found, selection);
+    if (ids)
+        *ids = found;
+    return text;
+}
+
+int placeholderCount(const CMsgRichEdit &edit, quint32 id)
+{
+    int count = 0;
+    for (const RichEditObject &object : ListObjects(edit.document()))
+        count += object.placeholder && object.userValue == id;
+    return count;
+}
+
+class MsgRichEditTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { SetFaceBaseDirectory(TestEnv::freshDir(QStringLiteral("richedit"))); }
+    void TearDown() override { SetFaceBaseDirectory(QString()); }
+    CMsgRichEdit edit;
+};
+
+} // namespace
+
+TEST_F(MsgRichEditTest, MarkersLandAtTheObjectsAfterChineseTextAndLineBreaks)
+{
+    const QImage picture = ChatTest::patternImage(30, 20, qRgb(10, 20, 30));
+    edit.InsertTextWithFaces(u"你好\r\n世界", 0);
+    edit.InsertFace(0, 0);
+    edit.InsertPicture(picture, 0x3e8);
+    edit.InsertTextWithFaces(u"尾\n再", 0);
+    edit.InsertPicture(picture, 0x3e9);
+
+    QList<quint32> ids;
+    EXPECT_EQ(marked(edit, &ids), u"你好\r\n世界/:)/~#>000003e8<B~尾\r\n再/~#>000003e9<B~");
+    EXPECT_EQ(ids, QList<quint32>({ 0x3e8, 0x3e9 }));
+
+    // From after "你" to before the last picture; a selection ends lines in "\r".
+    QTextCursor cursor(edit.document());
+    cursor.setPosition(1);
+    cursor.setPosition(edit.document()->characterCount() - 2, QTextCursor::KeepAnchor);
+    edit.setTextCursor(cursor);
+    EXPECT_EQ(marked(edit, &ids, true), u"好\r世界/:)/~#>000003e8<B~尾\r再");
+    EXPECT_EQ(ids, QList<quint32>({ 0x3e8 }));
+
+    // Just the first picture.
+    cursor.setPosition(6);
+    cursor.setPosition(7, QTextCursor::KeepAnchor);
+    edit.setTextCursor(cursor);
+    EXPECT_EQ(marked(edit, &ids, true), u"/~#>000003e8<B~");
+    EXPECT_TRUE(edit.IsSinglePictureSelected());
+    EXPECT_TRUE(edit.IsSingleStaticPictureSelected());
+}
+
+TEST_F(MsgRichEditTest, FacesPicturesAndPlaceholdersReadBackAsTheirTokens)
+{
+    QImage picture = ChatTest::patternImage(24, 24, qRgb(1, 2, 3));
+    edit.InsertPicture(picture, 0x3e8);
+    edit.InsertTextWithFaces(u" and ", 0);
+    edit.InsertPicture(picture, 0x3e8);
+    QList<quint32> ids;
+    EXPECT_EQ(marked(edit, &ids), u"/~#>000003e8<B~ and /~#>000003e8<B~");
+    EXPECT_EQ(ids, QList<quint32>({ 0x3e8 })); // two markers, one id
+
+    edit.ReplaceAllText(QString());
+    // Faces 83..95 and the special tokens are faces too, whatever their number.
+    edit.InsertFace(83, 0);
+    edit.InsertFace(95, 0);
+    edit.InsertFace(kFaceProgramLine, 0);
+    edit.InsertFace(120, 0); // no such face: nothing
+    EXPECT_EQ(marked(edit, &ids), u"/:share/nan/<V>");
+    EXPECT_TRUE(ids.isEmpty());
+
+    // "/<NF>" with a picture id keeps the id; a marker keeps its own id and kind.
+    edit.ReplaceAllText(QString());
+    edit.InsertTextWithFaces(u"x/<NF>y", 0x1234);
+    edit.InsertTextWithFaces(u"/~#>0000abcd<G~/:)", 0);
+    EXPECT_EQ(marked(edit, &ids), u"x/~#>00001234<B~y/~#>0000abcd<G~/:)");
+    EXPECT_EQ(ids, QList<quint32>({ 0x1234, 0xabcd }));
+    EXPECT_EQ(placeholderCount(edit, 0x1234), 1);
+    EXPECT_EQ(placeholderCount(edit, 0xabcd), 1);
+
+    // Peer text goes in as text, never as markup.
+    edit.ReplaceAllText(QString());
+    edit.InsertTextWithFaces(u"<b>bold</b>&amp;\uFFFC", 0);
+    EXPECT_EQ(edit.toPlainText(), u"<b>bold</b>&amp;\uFFFD");
+    EXPECT_TRUE(ListObjects(edit.document()).isEmpty());
+}
+
+TEST_F(MsgRichEditTest, PlaceholdersAreReplacedOnceEachAndOnlyWhenFlagged)
+{
+    // A real picture of face size with the same id is not a placeholder.
+    const QImage faceSized = ChatTest::patternImage(kFaceImageSide, kFaceImageSide, qRgb(50, 60, 70));
+    edit.InsertPicture(faceSized, 0x5000);
+    edit.InsertTextWithFaces(u"/<RB>", 0x5000);
+    edit.InsertTextWithFaces(u"text/<NF>", 0x5000);
+    edit.InsertTextWithFaces(u"/<RB>", 0x6000);
+    EXPECT_EQ(placeholderCount(edit, 0x5000), 2);
+
+    // No picture yet: each placeholder becomes "/<NF>" once, still replaceable.
+    EXPECT_TRUE(edit.ReplacePicturePlaceholder(0x5000, QImage()));
+    EXPECT_EQ(placeholderCount(edit, 0x5000), 2);
+
+    const QImage arrived = ChatTest::patternImage(40, 30, qRgb(200, 100, 0));
+    EXPECT_TRUE(edit.ReplacePicturePlaceholder(0x5000, arrived));
+    EXPECT_EQ(placeholderCount(edit, 0x5000), 0);
+    EXPECT_FALSE(edit.ReplacePicturePlaceholder(0x5000, arrived));
+    EXPECT_EQ(placeholderCount(edit, 0x6000), 1);
+
+    int pictures = 0;
+    for (const RichEditObject &object : ListObjects(edit.document()))
+        pictures += object.kind == ObjectKind::Picture && object.userValue == 0x5000;
+    EXPECT_EQ(pictures, 3);
+    EXPECT_EQ(marked(edit), u"/~#>00005000<B~/~#>00005000<B~text/~#>00005000<B~/~#>00006000<B~");
+    bool animated = true;
+    EXPECT_TRUE(ChatTest::sameRgb(edit.GetPictureBitmap(0x5000, animated), faceSized));
+    EXPECT_FALSE(animated);
+
+    // By file: a GIF becomes an animated picture, a missing file "/<NF>".
+    const QString gif = TestEnv::freshDir(QStringLiteral("gifs")) + QStringLiteral("/a.gif");
+    ASSERT_TRUE(ChatTest::writeGif(gif, { Qt::red, Qt::blue }));
+    EXPECT_TRUE(edit.ReplacePlaceholderByFile(0x6000, gif));
+    EXPECT_TRUE(marked(edit).endsWith(u"/~#>00006000<G~"));
+    EXPECT_TRUE(edit.GetPictureBitmap(0x6000, animated).isNull());
+    EXPECT_TRUE(animated);
+    edit.InsertTextWithFaces(u"/<RB>", 0x7000);
+    EXPECT_TRUE(edit.ReplacePlaceholderByFile(0x7000, gif + QStringLiteral(".missing")));
+    EXPECT_EQ(placeholderCount(edit, 0x7000), 1);
+}
+
+TEST_F(MsgRichEditTest, PicturesFromFilesAndTheFaceFolders)
+{
+    const QString dir = TestEnv::freshDir(QStringLiteral("files"));
+    const QImage picture = ChatTest::patternImage(12, 9, qRgb(0, 90, 180));
+    ASSERT_TRUE(picture.save(dir + QStringLiteral("/p.bmp")));
+    edit.InsertPictureFile(dir + QStringLiteral("/p.bmp"), 0x100);
+    edit.InsertPictureFile(dir + QStringLiteral("/none.bmp"), 0x101);
+    ASSERT_TRUE(TestEnv::writeAll(dir + QStringLiteral("/bad.gif"), QByteArrayLiteral("not a picture")));
+    edit.InsertAnimatedPicture(dir + QStringLiteral("/bad.gif"), 0x102);
+    ASSERT_TRUE(ChatTest::writeGif(FaceFolderPath(kRecvFaceFolder) + QStringLiteral("/00000103.gif"), { Qt::green }));
+    edit.InsertCustomFace(0x103);
+    edit.InsertCustomFace(0x104);
+
+    const QList<RichEditObject> objects = ListObjects(edit.document());
+    ASSERT_EQ(objects.size(), 5);
+    EXPECT_EQ(objects[0].kind, ObjectKind::Picture);
+    EXPECT_TRUE(objects[1].placeholder);
+    EXPECT_TRUE(objects[2].placeholder);
+    EXPECT_EQ(objects[3].kind, ObjectKind::CustomFace);
+    EXPECT_TRUE(objects[4].placeholder);
+    bool animated = false;
+    EXPECT_TRUE(ChatTest::sameRgb(edit.GetPictureBitmap(0x100, animated), picture));
+    EXPECT_EQ(marked(edit), u"/~#>00000100<B~/~#>00000101<B~/~#>00000102<B~/~#>00000103<G~/~#>00000104<B~");
+}
+
+TEST_F(MsgRichEditTest, InsertFaceByIdCopiesFromTheSourceOrTheCustomFaces)
+{
+    const QImage picture = ChatTest::patternImage(10, 10, qRgb(7, 7, 7));
+    const QString gif = TestEnv::freshDir(QStringLiteral("byid")) + QStringLiteral("/x.gif");
+    ASSERT_TRUE(ChatTest::writeGif(gif, { Qt::red }));
+    QDir().mkpath(FaceFolderPath(kCustomFaceFolder));
+    ASSERT_TRUE(picture.save(GetPicturePath(0x12, PictureFileKind::Bitmap, kCustomFaceFolder, false)));
+    CMsgRichEdit input;
+    input.InsertPicture(picture, 0x10);
+    input.InsertAnimatedPicture(gif, 0x11);
+
+    for (quint32 id : { 0x10u, 0x11u, 0x12u, 0x13u })
+        InsertFaceById(&edit, &input, id);
+    EXPECT_EQ(marked(edit), u"/~#>00000010<B~/~#>00000011<G~/~#>00000012<B~/~#>00000013<B~");
+    bool animated = false;
+    EXPECT_TRUE(ChatTest::sameRgb(edit.GetPictureBitmap(0x10, animated), picture));
+    EXPECT_TRUE(ChatTest::sameRgb(edit.GetPictureBitmap(0x12, animated), picture));
+    EXPECT_EQ(placeholderCount(edit, 0x13), 1);
+}
+
+TEST_F(MsgRichEditTest, EnterOrCtrlEnterSends)
+{
+    QSignalSpy send(&edit, &CMsgRichEdit::sendCommand);
+    edit.InsertTextWithFaces(u"ab", 0);
+    for (bool enterSends : { true, false }) {
+        SCOPED_TRACE(enterSends);
+        CMsgRichEdit::SetSendMsgEnter(enterSends);
+        send.clear();
+        const int before = edit.document()->blockCount();
+        QTest::keyClick(&edit, Qt::Key_Return, enterSends ? Qt::NoModifier : Qt::ControlModifier);
+        QTest::keyClick(&edit, Qt::Key_Enter, enterSends ? Qt::NoModifier : Qt::ControlModifier);
+        EXPECT_EQ(send.count(), 2);
+        EXPECT_EQ(edit.document()->blockCount(), before);
+        QTest::keyClick(&edit, Qt::Key_Return, enterSends ? Qt::ControlModifier : Qt::NoModifier);
+        EXPECT_EQ(send.count(), 2);
+        EXPECT_EQ(edit.document()->blockCount(), before + 1);
+    }
+    CMsgRichEdit::SetSendMsgEnter(true);
+}
+
+TEST(FaceImages, NinetyNineDistinctPictures)
+{
+    const QList<QImage> &images = FaceImageList();
+    ASSERT_EQ(images.size(), kFaceTableSize);
+    for (int i = 0; i < images.size(); ++i) {
+        EXPECT_EQ(images[i].size(), QSize(kFaceImageSide, kFaceImageSide)) << i;
+        for (int j = 0; j < i; ++j)
+            EXPECT_NE(images[i], images[j]) << i << " " << j;
+    }
+    const QImage onWhite = CreateBitmapFromImageList(images, 0, 0xFFFFFFFF);
+    EXPECT_FALSE(onWhite.hasAlphaChannel());
+    EXPECT_EQ(onWhite.pixel(0, 0), 0xFFFFFFFFu); // the corner is background
+    EXPECT_TRUE(CreateBitmapFromImageList(images, kFaceTableSize, 0).isNull());
+}

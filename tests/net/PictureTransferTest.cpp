@@ -1,0 +1,342 @@
+#include "TestEnv.h"
+#include "core/BmpFile.h"
+#include "core/CConfig.h"
+#include "core/Dib.h"
+#include "core/JpegFile.h"
+#include "net/Commands.h"
+#include "net/IncomingPictures.h"
+#include "net/PacketCodec.h"
+#include "net/PictureChunk.h"
+#include "net/PicturePayload.h"
+#include "net/PictureSender.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace PictureChunk;
+
+namespace {
+
+struct Chunk
+{
+    QByteArray header;
+    QByteArray bytes;
+};
+
+// The chunks a sender puts on the wire.
+QList<Chunk> chunksOf(quint32 id, const QByteArray &data, qint32 kind, qint32 compression, qint32 chunkSize,
+    qint32 purpose = 0, quint32 group = 0)
+{
+    QList<Chunk> out;
+    PictureSender s(id, data, kind, compression, purpose, group, chunkSize, [&](const QByteArray &h, QByteArrayView c) {
+        out.append({ h, c.toByteArray() });
+        return true;
+    });
+    s.SendAll();
+    return out;
+}
+
+PacketRecord packetOf(const Chunk &c, quint32 commandWord = CMD_PICTURE_DATA | OPT_FILE_ATTACH)
+{
+    PacketRecord p;
+    p.key = HostKey(QStringLiteral("li"), QStringLiteral("li-pc"), 0x0A000002, 2425);
+    p.macText = QStringLiteral("AABBCCDDEEFF");
+    p.commandWord = commandWord;
+    p.body = c.header;
+    p.extension = c.bytes;
+    return p;
+}
+
+QImage testImage(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x * 7 % 256, y * 11 % 256, (x + y) % 256));
+    return image;
+}
+
+// A receiver with its own data folder that records acknowledgements and pictures.
+struct Receiver
+{
+    explicit Receiver(const QString &name)
+        : folder(TestEnv::freshDir(name) + QStringLiteral("/kwel"))
+        , config(folder + QStringLiteral(".ini"))
+        , store(folder)
+        , in(config, store)
+    {
+        in.setAckSender([this](const HostKey &, const QByteArray &body) { acks.append(ParseAck(body)->chunkNumber); });
+        in.setClock([this] { return clock; });
+        QObject::connect(&in, &IncomingPictures::pictureReceived, [this](const ReceivedPicture &p) { got.append(p); });
+    }
+    void feed(const Chunk &c, quint32 commandWord = CMD_PICTURE_DATA | OPT_FILE_ATTACH)
+    {
+        in.OnPictureData(packetOf(c, commandWord));
+    }
+
+    QString folder;
+    CConfig config;
+    PictureStore store;
+    IncomingPictures in;
+    QList<qint32> acks;
+    QList<ReceivedPicture> got;
+    qint64 clock = 0;
+};
+
+} // namespace
+
+TEST(PictureChunk, HeaderAndAckTexts)
+{
+    PictureChunkHeader h { 0xabc, 1000, 512, 2, 2, 488, 0, 1, 0, 0x1234 };
+    EXPECT_EQ(FormatHeader(h), QByteArrayLiteral("00000abc|1000|512|2|2|488|0|1|0|00001234#"));
+    PictureChunkHeader back;
+    ASSERT_EQ(ParseHeader(QByteArray(FormatHeader(h) + "|ignored"), back), PictureChunkStatus::Ok);
+    EXPECT_EQ(back, h);
+    EXPECT_EQ(ParseHeader("00000abc|1000|512|2|2|488|0|1|0#|1", back), PictureChunkStatus::TooFewFields);
+    EXPECT_EQ(ParseHeader("00000abg|1000|512|2|2|488|0|1|0|0#", back), PictureChunkStatus::BadNumber);
+    EXPECT_EQ(ParseHeader("00000abc|1000|2147483648|2|2|488|0|1|0|0#", back), PictureChunkStatus::BadNumber);
+
+    EXPECT_EQ(FormatAck(0x3e8, 7), QByteArrayLiteral("000003e8|7#"));
+    ASSERT_TRUE(ParseAck("000003e8|7#"));
+    EXPECT_EQ(ParseAck("000003e8|7#")->chunkNumber, 7);
+    EXPECT_FALSE(ParseAck("000003e8|7|1#"));
+    EXPECT_FALSE(ParseAck("000003e8#"));
+}
+
+TEST(PictureSender, ChunksAcksAndResendPasses)
+{
+    QList<Chunk> sent;
+    auto record = [&](const QByteArray &h, QByteArrayView c) {
+        sent.append({ h, c.toByteArray() });
+        return true;
+    };
+    PictureSender s(0x1234, QByteArray(1000, 'x'), 0, 1, 0, 0, 512, record);
+    ASSERT_TRUE(s.isValid());
+    EXPECT_EQ(s.SendAll(), 2);
+    EXPECT_EQ(sent[0].header, QByteArrayLiteral("00001234|1000|0|2|1|512|0|1|0|00000000#"));
+    EXPECT_EQ(sent[1].header, QByteArrayLiteral("00001234|1000|512|2|2|488|0|1|0|00000000#"));
+    EXPECT_EQ(PictureSender(1, QByteArray(1024, 'x'), 0, 1, 0, 0, 512, record).chunkHeader(2).chunkLength, 512);
+
+    // Chunk sizes: out of range gives 512, and a chunk always fits a packet.
+    EXPECT_EQ(PictureSender::ChunkSizeFromConfig(100), 512);
+    EXPECT_EQ(PictureSender::ChunkSizeFromConfig(70000), 512);
+    EXPECT_EQ(PictureSender::ChunkSizeFromConfig(65536), kMaxChunkSize);
+    // At most 8000 chunks: a larger picture takes larger chunks; beyond that, nothing.
+    EXPECT_EQ(PictureSender(1, QByteArray(4096000, 'x'), 0, 1, 0, 0, 512, record).chunkCount(), 8000);
+    PictureSender bigger(1, QByteArray(4096001, 'x'), 0, 1, 0, 0, 512, record);
+    EXPECT_EQ(bigger.chunkCount(), 7985);
+    EXPECT_EQ(bigger.chunkSize(), 513);
+    EXPECT_EQ(PictureSender(1, QByteArray(kMaxPictureBytes + 1, 'x'), 0, 1, 0, 0, 512, record).status(),
+        PictureSender::Status::TooLarge);
+    EXPECT_EQ(PictureSender(1, QByteArray(), 0, 1, 0, 0, 512, record).status(), PictureSender::Status::Empty);
+
+    // The largest chunk with the longest header still travels whole.
+    OwnHeader own;
+    own.userName = own.hostName = QString(49, QLatin1Char('n'));
+    own.macText = QStringLiteral("AABBCCDDEEFF");
+    own.headIcon = own.headPictureSize = own.customPictureSize = std::numeric_limits<qint32>::min();
+    own.statusBits = 0x80000000u;
+    PictureChunkHeader worst { 0xffffffff, 0x80000000u, std::numeric_limits<qint32>::min(), -2147483647 - 1,
+        -2147483647 - 1, -2147483647 - 1, -2147483647 - 1, -2147483647 - 1, -2147483647 - 1, 0xffffffff };
+    const QByteArray packet = PacketCodec::BuildPacket(own, 0x80000000u, 0x800000c0u | OPT_FILE_ATTACH,
+        FormatHeader(worst), QByteArray(kMaxChunkSize, 'c'), kMaxChunkSize);
+    PacketRecord parsed;
+    ASSERT_EQ(PacketCodec::ParsePacket(packet, 1, 1, parsed), PacketStatus::Ok);
+    EXPECT_EQ(parsed.extension.size(), kMaxChunkSize);
+
+    // Acknowledgements count once; resend passes send only what is missing.
+    sent.clear();
+    PictureSender r(7, QByteArray(1500, 'y'), 1, 0, 0, 0, 512, record);
+    r.setTries(2);
+    EXPECT_TRUE(r.OnAck(2));
+    EXPECT_FALSE(r.OnAck(2));
+    EXPECT_FALSE(r.OnAck(0));
+    EXPECT_FALSE(r.OnAck(4));
+    bool finished = false;
+    EXPECT_EQ(r.ResendPass(finished), 2);
+    EXPECT_FALSE(finished);
+    EXPECT_EQ(r.ResendPass(finished), 2);
+    EXPECT_FALSE(finished);
+    EXPECT_EQ(r.ResendPass(finished), 2) << "the pass that exceeds the tries still sends";
+    EXPECT_TRUE(finished);
+
+    PictureSendTable table;
+    EXPECT_TRUE(table.Add(std::make_unique<PictureSender>(7, QByteArray(600, 'y'), 1, 0, 0, 0, 512, record)));
+    EXPECT_FALSE(table.Add(std::make_unique<PictureSender>(7, QByteArray(600, 'y'), 1, 0, 0, 0, 512, record)));
+    table.OnPictureChunkAck(7, 1);
+    table.OnPictureChunkAck(7, 1);
+    table.OnPictureChunkAck(8, 2);
+    EXPECT_TRUE(table.Contains(7));
+    table.OnPictureChunkAck(7, 2);
+    EXPECT_TRUE(table.isEmpty());
+    EXPECT_EQ(table.ResendPass(), 0);
+}
+
+TEST(IncomingPictures, ReassemblesWithLossDuplicatesAndReordering)
+{
+    Receiver r(QStringLiteral("pictures-reassemble"));
+    const QImage image = testImage(40, 30);
+    const auto payload = PicturePayloads::EncodeBitmap(image, true);
+    ASSERT_TRUE(payload);
+    ASSERT_EQ(payload->compression, CompressionLzw);
+    const QList<Chunk> chunks = chunksOf(0x5000, payload->data, payload->kind, payload->compression, 128);
+    ASSERT_GE(chunks.size(), 4);
+
+    // Backwards with every other one lost, the last one twice, then the lost ones.
+    for (qsizetype i = chunks.size() - 1; i >= 0; i -= 2)
+        r.feed(chunks[i]);
+    r.feed(chunks.last());
+    EXPECT_EQ(r.in.entryCount(), 1);
+    EXPECT_TRUE(r.got.isEmpty());
+    for (qsizetype i = chunks.size() - 2; i >= 0; i -= 2)
+        r.feed(chunks[i]);
+    ASSERT_EQ(r.got.size(), 1);
+    EXPECT_EQ(r.acks.size(), chunks.size() + 1) << "a repeated chunk is acknowledged again";
+    const ReceivedPicture &p = r.got.first();
+    EXPECT_EQ(p.id, 0x5000u);
+    EXPECT_FALSE(p.fromStore);
+    EXPECT_EQ(p.image.convertToFormat(QImage::Format_RGB32), image);
+    EXPECT_EQ(p.filePath, r.store.picturePath(PictureStore::recvFace(), 0x5000, QStringLiteral("bmp")));
+    EXPECT_EQ(LoadBitmapFile(p.filePath).convertToFormat(QImage::Format_RGB32), image);
+    EXPECT_EQ(r.in.entryCount(), 0);
+
+    // A late copy is only acknowledged; a new sending of the stored picture
+    // is answered from the store with all acknowledgements once.
+    r.acks.clear();
+    r.feed(chunks[1]);
+    EXPECT_EQ(r.acks, QList<qint32> { 2 });
+    EXPECT_EQ(r.got.size(), 1);
+    Receiver again(QStringLiteral("pictures-stored"));
+    again.store.CreateFolders();
+    ASSERT_TRUE(
+        QFile::copy(p.filePath, again.store.picturePath(PictureStore::recvFace(), 0x5000, QStringLiteral("bmp"))));
+    again.feed(chunks[2]);
+    again.feed(chunks[0]);
+    again.feed(chunks[1]);
+    EXPECT_EQ(again.acks.size(), chunks.size() + 2);
+    ASSERT_EQ(again.got.size(), 1);
+    EXPECT_TRUE(again.got.first().fromStore);
+    EXPECT_EQ(again.got.first().image.convertToFormat(QImage::Format_RGB32), image);
+}
+
+TEST(IncomingPictures, RefusesHostileChunks)
+{
+    Receiver r(QStringLiteral("pictures-hostile"));
+    const Chunk good = chunksOf(0x77, QByteArray(1000, 'z'), 1, 0, 512).first();
+    auto variant = [&](const char *header, QByteArray bytes = QByteArray(512, 'z')) { return Chunk { header, bytes }; };
+    const QList<Chunk> hostile = {
+        variant("00000077|1000|0|2|0|512|1|0|0|00000000#"), // chunk 0
+        variant("00000077|1000|0|2|3|512|1|0|0|00000000#"), // beyond the count
+        variant("00000077|100000|0|8001|1|512|1|0|0|00000000#"), // too many chunks
+        variant("00000077|1000|600|2|2|512|1|0|0|00000000#"), // past the end
+        variant("00000077|1000|-1|2|1|512|1|0|0|00000000#"), // before the start
+        variant("00000077|1000|0|2|1|512|1|0|0|00000000#", QByteArray(500, 'z')), // fewer bytes than told
+        variant("00000077|1000|0|2|1|0|1|0|0|00000000#", QByteArray()), // empty
+        variant("00000077|16777217|0|2|1|512|1|0|0|00000000#"), // too large a picture
+        variant("00000077|1000|0|2|1|512|5|0|0|00000000#"), // unknown kind
+    };
+    for (const Chunk &c : hostile)
+        r.feed(c);
+    EXPECT_TRUE(r.acks.isEmpty());
+    EXPECT_EQ(r.in.entryCount(), 0);
+
+    // A total or count that changes after the first chunk is not taken.
+    r.feed(good);
+    r.feed(variant("00000077|1100|512|2|2|488|1|0|0|00000000#", QByteArray(488, 'z')));
+    r.feed(variant("00000077|1000|512|3|2|488|1|0|0|00000000#", QByteArray(488, 'z')));
+    EXPECT_EQ(r.acks, QList<qint32> { 1 });
+    // Chunks that overlap leave a gap: all of them arrived, but no picture.
+    r.feed(variant("00000077|1000|0|2|2|488|1|0|0|00000000#", QByteArray(488, 'z')));
+    EXPECT_EQ(r.in.entryCount(), 0);
+    EXPECT_TRUE(r.got.isEmpty());
+
+    // The table and its buffers are bounded.
+    IncomingPictures::Limits limits;
+    limits.maxEntries = 1;
+    limits.maxBufferedBytes = 1500;
+    r.in.setLimits(limits);
+    r.feed(variant("00000078|1000|0|2|1|512|1|0|0|00000000#"));
+    r.feed(variant("00000079|1000|0|2|1|512|1|0|0|00000000#"));
+    limits.maxEntries = 5;
+    r.in.setLimits(limits);
+    r.feed(variant("0000007a|1000|0|2|1|512|1|0|0|00000000#"));
+    EXPECT_EQ(r.in.entryCount(), 1);
+    EXPECT_EQ(r.in.bufferedBytes(), 1000);
+
+    // Refused pictures, group pictures and pictures that are not acknowledged.
+    Receiver g(QStringLiteral("pictures-rules"));
+    g.config.StatusValue = 0x10;
+    g.feed(good);
+    EXPECT_EQ(g.in.entryCount(), 0);
+    g.config.StatusValue = 0;
+    const Chunk group = chunksOf(0x88, QByteArray(1000, 'z'), 1, 0, 512, 0, 0xabc).first();
+    g.feed(group);
+    EXPECT_EQ(g.in.entryCount(), 0) << "unknown group";
+    g.in.setGroupLookup([](quint32 id) { return id == 0xabc; });
+    g.feed(group);
+    EXPECT_EQ(g.in.entryCount(), 1);
+    g.config.QunNoRecvBmp = 1;
+    g.config.StatusValue = 1;
+    g.feed(chunksOf(0x89, QByteArray(1000, 'z'), 1, 0, 512, 0, 0xabc).first());
+    g.config.StatusValue = 0;
+    g.feed(good, CMD_PICTURE_DATA | OPT_FILE_ATTACH | OPT_MULTICAST);
+    g.feed(chunksOf(0x90, QByteArray(1000, 'z'), 1, 1, 512, PurposeHeadPicture).first(), CMD_HEAD_PICTURE_DATA);
+    EXPECT_EQ(g.in.entryCount(), 3);
+    EXPECT_TRUE(g.acks.isEmpty());
+}
+
+TEST(IncomingPictures, IncompleteEntriesExpire)
+{
+    Receiver r(QStringLiteral("pictures-expiry"));
+    const QList<Chunk> chunks = chunksOf(0x99, QByteArray(2000, 'q'), 1, 0, 512);
+    r.feed(chunks[0]);
+    r.clock = 30000;
+    r.feed(chunks[1]);
+    r.clock = 89999;
+    EXPECT_EQ(r.in.ExpireEntries(), 0) << "the last new chunk counts";
+    r.clock = 90000;
+    EXPECT_EQ(r.in.ExpireEntries(), 1);
+    EXPECT_EQ(r.in.bufferedBytes(), 0);
+    // What is left of it starts a new entry and cannot complete the old one.
+    r.feed(chunks[2]);
+    r.feed(chunks[3]);
+    EXPECT_EQ(r.in.entryCount(), 1);
+    EXPECT_TRUE(r.got.isEmpty());
+}
+
+TEST(IncomingPictures, DecodesEachKind)
+{
+    Receiver r(QStringLiteral("pictures-kinds"));
+    const QImage image = testImage(64, 48);
+    const QByteArray dib = BitmapToDib(image, {}, 24);
+    const QByteArray gif
+        = QByteArray::fromHex("474946383961010001008000000000ffffff21f90401000000002c00000000010001000002024401003b");
+    r.feed(chunksOf(1001, dib, KindDib, CompressionNone, 1000).first()); // not all chunks
+    for (const Chunk &c : chunksOf(1001, dib, KindDib, CompressionNone, 1000))
+        r.feed(c);
+    for (const Chunk &c : chunksOf(1002, JpegCompressGlobal(dib), KindCompressedBitmap, CompressionJpeg, 700))
+        r.feed(c);
+    for (const Chunk &c : chunksOf(1003, gif, KindGif, CompressionLzw, 16))
+        r.feed(c);
+    for (const Chunk &c : chunksOf(1004, QByteArray("not a picture at all"), KindGif, CompressionLzw, 8))
+        r.feed(c);
+    ASSERT_EQ(r.got.size(), 3);
+    EXPECT_EQ(r.got[0].image.convertToFormat(QImage::Format_RGB32), image);
+    EXPECT_EQ(r.got[1].image.size(), image.size());
+    EXPECT_LT(qAbs(qRed(r.got[1].image.pixel(10, 10)) - qRed(image.pixel(10, 10))), 8);
+    EXPECT_TRUE(QFileInfo::exists(r.got[1].filePath));
+    EXPECT_TRUE(r.got[2].image.isNull());
+    EXPECT_EQ(TestEnv::readAll(r.got[2].filePath), gif);
+    EXPECT_TRUE(r.got[2].filePath.endsWith(QStringLiteral("RecvFace/000003eb.gif")));
+
+    // Head pictures: stored under the sender's MAC text, never with a MAC
+    // text that is not one.
+    const QByteArray packed = PicturePayloads::EncodeBitmap(image, true)->data;
+    for (const Chunk &c : chunksOf(1005, packed, KindDib, CompressionLzw, 512, PurposeHeadPicture))
+        r.feed(c, CMD_HEAD_PICTURE_DATA);
+    ASSERT_EQ(r.got.size(), 4);
+    EXPECT_EQ(QFileInfo(r.got[3].filePath).fileName(),
+        QStringLiteral("0AABBCCDDEEFF%1.bmp").arg(packed.size(), 8, 16, QLatin1Char('0')));
+    EXPECT_EQ(LoadBitmapFile(r.got[3].filePath).convertToFormat(QImage::Format_RGB32), image);
+    EXPECT_TRUE(r.store.SaveHeadPhoto("BM", 1, QStringLiteral("../../x/yyyy"), 5).isEmpty());
+}
