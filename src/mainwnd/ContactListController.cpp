@@ -10,6 +10,8 @@
 #include "net/MessengerEngine.h"
 #include "net/NeighbourTable.h"
 
+#include <QFileInfo>
+
 #include <optional>
 
 namespace {
@@ -103,11 +105,14 @@ void ContactListController::sendPeerRequests(HostRecord &host)
     if (host.extension == 0 || host.key.address == ownAddress())
         return;
     m_net.SendNumber(host, CMD_GET_SIGNATURE, 0);
-    // No head photo or custom picture is stored yet: ask for what the peer
-    // announces.
-    if (host.headPictureSize != 0)
+    // The head picture and the custom picture are asked for when the peer
+    // announces one that is not stored under its key with that size.
+    auto stored = [&](int kind, qint32 size) {
+        return size != 0 && QFileInfo::exists(m_pictures.HeadPhotoPath(kind, host.keyText, quint32(size)));
+    };
+    if (host.headPictureSize != 0 && !stored(0, host.headPictureSize))
         m_net.SendNumber(host, CMD_GET_PICTURE, 0);
-    if (host.customPictureSize != 0)
+    if (host.customPictureSize != 0 && !stored(1, host.customPictureSize))
         m_net.SendNumber(host, CMD_GET_CUSTOM_PICTURE, 0);
 }
 

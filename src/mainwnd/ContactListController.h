@@ -8,6 +8,7 @@
 #include "mainwnd/ContactTreeModel.h"
 #include "mainwnd/TipNotice.h"
 #include "mainwnd/UserListModel.h"
+#include "net/PictureStore.h"
 
 #include <QObject>
 
@@ -99,6 +100,7 @@ private:
     ContactTreeModel m_tree;
     UserListModel m_list;
     bool m_noticesEnabled = true;
+    PictureStore m_pictures; // the peers' stored head photos
     bool m_selfIconPending = true;
     QString m_neighbourPath = QStringLiteral("/proc/net/arp");
 };

@@ -8,6 +8,7 @@
 #include "net/ListBusyCounter.h"
 #include "net/MessengerEngine.h"
 #include "net/PacketCodec.h"
+#include "net/PictureStore.h"
 #include "ContactTestUtil.h"
 
 #include <QNetworkDatagram>
@@ -36,6 +37,18 @@ struct Peer
         header.headIcon = 5;
         this->nick = nick;
         this->group = group;
+    }
+    // The commands the engine sent to this peer so far.
+    QList<quint32> received()
+    {
+        QList<quint32> out;
+        while (socket.hasPendingDatagrams()) {
+            PacketRecord r;
+            const QNetworkDatagram d = socket.receiveDatagram();
+            if (PacketCodec::ParsePacket(d.data(), kLoopback, quint16(d.senderPort()), r) == PacketStatus::Ok)
+                out.append(r.command());
+        }
+        return out;
     }
     void send(quint32 command, quint16 to)
     {
@@ -103,6 +116,11 @@ TEST(MessengerPage, PeersFromTheEngineAppearInTreeAndList)
     Peer wang(u("wang"), u("王五"), QString(), QStringLiteral("00000000000C"));
     Peer bob(u("bob"), u("Bob"), u("市场部"), QStringLiteral("00000000000D"));
     Peer zhao(u("zhao"), u("赵六"), u("市场部"), QStringLiteral("00000000000E"));
+    // Head pictures: zhang's is stored already, li's is not.
+    zhang.header.headPictureSize = li.header.headPictureSize = 0x500;
+    const PictureStore store;
+    ASSERT_TRUE(store.CreateFolders());
+    ASSERT_TRUE(TestEnv::writeAll(store.HeadPhotoPath(0, zhang.header.macText, 0x500), "BM"));
     const quint16 port = p.net.port();
     for (Peer *peer : { &zhang, &li, &wang, &zhao })
         peer->send(CMD_ANNOUNCE_ENTRY, port);
@@ -122,6 +140,14 @@ TEST(MessengerPage, PeersFromTheEngineAppearInTreeAndList)
     EXPECT_TRUE(rows.contains(u("对方未分组好友(1)")));
     EXPECT_TRUE(rows.contains(u("同事(1)"))) << "the memo group of 赵六's key";
     EXPECT_EQ(ListBusyCounter::value(), 0);
+    // Arrivals ask for the signature and for head pictures not stored.
+    QTest::qWait(50);
+    const QList<quint32> toZhang = zhang.received();
+    const QList<quint32> toLi = li.received();
+    EXPECT_TRUE(toZhang.contains(CMD_GET_SIGNATURE));
+    EXPECT_FALSE(toZhang.contains(CMD_GET_PICTURE));
+    EXPECT_TRUE(toLi.contains(CMD_GET_PICTURE));
+    EXPECT_FALSE(toLi.contains(CMD_GET_CUSTOM_PICTURE));
 
     // Going offline: out of the view, the count and an offline notice.
     zhang.send(CMD_ANNOUNCE_EXIT, port);
