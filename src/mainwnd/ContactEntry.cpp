@@ -23,6 +23,15 @@ ContactEntry ContactEntry::Make(HostRecord *host, const CConfig *config)
     return e;
 }
 
+ContactEntry ContactEntry::ForLookup(const HostRecord &host)
+{
+    ContactEntry e;
+    e.keys = UserSortKeys::From(host);
+    e.customGroup = host.customGroup;
+    e.group = host.groupName;
+    return e;
+}
+
 QString ContactEntry::field(int index) const
 {
     switch (index) {

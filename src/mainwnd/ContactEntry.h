@@ -31,6 +31,9 @@ struct ContactEntry
     // Builds the row data of a peer; config (may be null) tells whether the
     // peer has a memo name.
     static ContactEntry Make(HostRecord *host, const CConfig *config);
+    // The keys and group of a peer for a position look-up; holds no reference
+    // (the peer may be one that nobody counts, on the stack).
+    static ContactEntry ForLookup(const HostRecord &host);
 
     QString field(int index) const;
     // "%s(%s) %s": nick, host and address, the text of a tree item.

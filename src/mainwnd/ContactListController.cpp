@@ -71,8 +71,7 @@ int ContactListController::CompareUsersBy(const HostRecord &a, const HostRecord 
 
 int ContactListController::FindInsertPosition(const HostRecord &host) const
 {
-    return m_list.FindInsertPosition(
-        ContactEntry::Make(const_cast<HostRecord *>(&host), &m_config), SortOptions::FromConfig(&m_config));
+    return m_list.FindInsertPosition(ContactEntry::ForLookup(host), SortOptions::FromConfig(&m_config));
 }
 
 int ContactListController::FindTreeInsertPosition(const HostRecord &host) const

@@ -496,7 +496,7 @@ void ContactTreeModel::SetRootItemImage(const HostRecord *host, int image)
 
 int ContactTreeModel::FindTreeInsertPosition(const HostRecord &host) const
 {
-    const ContactEntry entry = ContactEntry::Make(const_cast<HostRecord *>(&host), m_config);
+    const ContactEntry entry = ContactEntry::ForLookup(host);
     const Node *node = m_autoGroup && entry.customGroup == MyFriends()
         ? findNode(PeerGroupName(host), RowKind::PeerGroup)
         : findNode(entry.customGroup, RowKind::UserGroup);

@@ -106,6 +106,9 @@ TEST(ContactTreeModel, WithoutAutoGroupingPeersSitUnderMyFriends)
     EXPECT_EQ(rows(m).mid(0, 3), QStringList({ u("我的好友(2)"), u("  阿(pc) 0.0.0.1"), u("  波(pc) 0.0.0.2") }));
     EXPECT_EQ(m.FindTreeInsertPosition(*host(u("啊"))), 0) << "before 阿: right after the node";
     EXPECT_EQ(m.FindTreeInsertPosition(*host(u("张"))), 2);
+    HostRecord probe; // nobody holds it: a look-up must not take a reference
+    probe.displayName = u("左");
+    EXPECT_EQ(m.FindTreeInsertPosition(probe), 2);
 }
 
 TEST(ContactTreeModel, UpdatesInPlaceOrMovesNeverDuplicates)

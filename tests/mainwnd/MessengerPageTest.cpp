@@ -173,6 +173,9 @@ TEST(MessengerPage, PeersFromTheEngineAppearInTreeAndList)
         names.append(p.page->peerRowText(r, ContactEntry::NickField));
     EXPECT_EQ(names, QStringList({ u("Bob[开会]"), u("李四"), u("王五"), u("赵六") }));
     EXPECT_EQ(p.page->peerRowText(1, ContactEntry::GroupField), u("研发部"));
+    HostRecord probe;
+    probe.displayName = u("啊");
+    EXPECT_EQ(p.page->FindInsertPosition(probe), 1);
     EXPECT_FALSE(p.page->userList()->model()->index(0, 0).data(Qt::DecorationRole).value<QPixmap>().isNull());
     // A click on "用户名" sorts descending.
     p.page->contacts().OnListColumnClick(0);
