@@ -115,10 +115,21 @@ void ContactListController::sendPeerRequests(HostRecord &host)
         m_net.SendNumber(host, CMD_GET_CUSTOM_PICTURE, 0);
 }
 
+void ContactListController::placeOwnEntry(HostRecord &host) const
+{
+    // The user's own entry belongs to the user group "自己" unless the user
+    // keeps it elsewhere.
+    const bool own = host.key.port == m_net.port() && (host.key.address == ownAddress() || host.key.address == kLoopback);
+    if (own && host.customGroup == MessengerEngine::myFriendsGroup()
+        && m_config.FindMemberGroup(MessengerEngine::selfName()) >= 0)
+        host.customGroup = MessengerEngine::selfName();
+}
+
 void ContactListController::InsertOrRefreshUser(HostRecord *host, bool notify, bool announce, bool setWidths)
 {
     if (!host)
         return;
+    placeOwnEntry(*host);
     const bool tree = treeStyle();
     const bool listed = tree ? m_tree.Contains(host) : m_list.Contains(host);
     if (host->extension != 0)
@@ -207,6 +218,7 @@ void ContactListController::completeKeys(const QList<HostRecord *> &hosts, bool 
         }
         if (memoForAll || (completed && memoForCompleted))
             PeerKeyCompletion::ApplyMemoData(*host, c);
+        placeOwnEntry(*host);
     }
 }
 

@@ -91,6 +91,7 @@ private:
     void completeKeys(const QList<HostRecord *> &hosts, bool memoForAll, bool memoForCompleted);
     void sendPeerRequests(HostRecord &host);
     void checkOwnIcon(const HostRecord &host);
+    void placeOwnEntry(HostRecord &host) const;
     quint32 ownAddress() const;
 
     MessengerEngine &m_engine;

@@ -149,6 +149,14 @@ TEST(MessengerPage, PeersFromTheEngineAppearInTreeAndList)
     EXPECT_TRUE(toLi.contains(CMD_GET_PICTURE));
     EXPECT_FALSE(toLi.contains(CMD_GET_CUSTOM_PICTURE));
 
+    // The own entry goes to the group "自己".
+    const HostPtr self = host(u("自己"), u("研发部"), 0x0A636363, u("me"));
+    self->key.port = p.net.port();
+    p.page->InsertOrRefreshUser(self.data(), true, true, false);
+    EXPECT_TRUE(p.treeRows().contains(u("自己(1)")));
+    EXPECT_EQ(notices.size(), 5) << "no online notice for the user himself";
+    p.page->RemoveUserWithNotice(self.data(), false);
+
     // Going offline: out of the view, the count and an offline notice.
     zhang.send(CMD_ANNOUNCE_EXIT, port);
     ASSERT_TRUE(p.waitPeers(4));
