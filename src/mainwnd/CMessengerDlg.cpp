@@ -14,13 +14,13 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 CMessengerDlg::CMessengerDlg(MessengerEngine &engine, QWidget *parent)
     : QWidget(parent)
     , m_engine(engine)
     , m_contacts(engine)
 {
-    qRegisterMetaType<TipNotice>();
     setObjectName(QStringLiteral("137"));
     CConfig &config = engine.config();
 
@@ -77,9 +77,6 @@ CMessengerDlg::CMessengerDlg(MessengerEngine &engine, QWidget *parent)
         if (m_engine.config().AutoWidth)
             m_autoWidth.start();
     });
-
-    m_blink.setInterval(kBlinkIntervalMs);
-    connect(&m_blink, &QTimer::timeout, this, &CMessengerDlg::trayBlinkStep);
 
     m_contacts.RebuildUserList();
 }
@@ -175,12 +172,10 @@ bool CMessengerDlg::QueueUnreadWindow(QWidget *window, int kind, const HostRecor
         if (m_unread.Remove(gone))
             unreadChanged(front);
     });
-    if (!isBlinking()) {
-        emit trayBlinkStep();
-        m_blink.start();
+    if (!m_blinking || before != m_unread.FrontImage()) {
+        m_blinking = true;
+        emit blinkRequested(true, m_unread.FrontImage());
     }
-    if (before != m_unread.FrontImage())
-        emit trayBlinkRequested(true, m_unread.FrontImage());
     return true;
 }
 
@@ -199,9 +194,9 @@ void CMessengerDlg::unreadChanged(int previousFrontImage)
 {
     m_unread.DropStale();
     if (m_unread.IsEmpty()) {
-        m_blink.stop();
-        emit trayBlinkRequested(false, -1);
+        if (std::exchange(m_blinking, false))
+            emit blinkRequested(false, -1);
     } else if (m_unread.FrontImage() != previousFrontImage) {
-        emit trayBlinkRequested(true, m_unread.FrontImage());
+        emit blinkRequested(true, m_unread.FrontImage());
     }
 }

@@ -25,9 +25,6 @@ class CMessengerDlg : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int kBlinkTimerId = 0x100;
-    static constexpr int kBlinkIntervalMs = 500;
-
     explicit CMessengerDlg(MessengerEngine &engine, QWidget *parent = nullptr);
     ~CMessengerDlg() override;
 
@@ -73,7 +70,7 @@ public:
     // Shows the window and takes it out of the queue; the blinking stops with
     // the last one. False when it was not queued.
     bool UnqueueUnreadWindow(QWidget *window);
-    bool isBlinking() const { return m_blink.isActive(); }
+    bool isBlinking() const { return m_blinking; }
     int unreadCount() const { return int(m_unread.Count()); }
 
 public slots:
@@ -88,12 +85,10 @@ signals:
     void peerCountChanged(int count);
     // An entry for the message tip popup.
     void tipNoticeRequested(const TipNotice &notice);
-    // The tray starts blinking with the message icon of that image (the
-    // image changes while windows are queued), or stops and shows the normal
-    // icon again (blinking false).
-    void trayBlinkRequested(bool blinking, int messageImage);
-    // One blink step: the tray alternates its icon.
-    void trayBlinkStep();
+    // The tray starts blinking (every 500 ms, the first step at once) with
+    // the message icon of that head-icon image, which changes while windows
+    // stay queued; or it stops and shows the normal icon again (false, -1).
+    void blinkRequested(bool blinking, int messageImage);
     // The own entry's head-icon image for the search strip's status button.
     void ownStatusIconChanged(int image);
     // A peer is to be talked to (double click on it).
@@ -113,6 +108,6 @@ private:
     QPlainTextEdit *m_messages = nullptr;
     QPushButton *m_refresh = nullptr;
     UnreadQueue m_unread;
-    QTimer m_blink;
+    bool m_blinking = false;
     QTimer m_autoWidth;
 };

@@ -108,9 +108,8 @@ quint64 cacheKey(int kind, int index, int size)
     return (quint64(quint32(kind)) << 48) | (quint64(quint32(index) & 0xFFFFu) << 32) | quint32(size);
 }
 
-} // namespace
-
-QPixmap HeadIconPixmap(int index, int size)
+// Head icon 0..83: the program's own picture, or a drawn stand-in.
+QPixmap headIcon(int index, int size)
 {
     if (size <= 0)
         return {};
@@ -127,10 +126,12 @@ QPixmap HeadIconPixmap(int index, int size)
     return pm;
 }
 
+} // namespace
+
 QPixmap HeadImagePixmap(int image, int size)
 {
     if (image >= HeadImage::kDefaultHead && image <= HeadImage::kHeadIconCount + 1)
-        return HeadIconPixmap(image - 1, size);
+        return headIcon(image - 1, size);
     if (size <= 0)
         return {};
     const quint64 key = cacheKey(2, image, size);
@@ -154,7 +155,7 @@ QPixmap HeadImagePixmap(int image, int size)
         pm = drawnMark(size, false);
         break;
     default:
-        pm = HeadIconPixmap(0, size);
+        pm = headIcon(0, size);
         break;
     }
     cache().insert(key, pm);

@@ -5,8 +5,6 @@
 
 #include <QPixmap>
 
-// Head icon 0..83 at size × size pixels.
-QPixmap HeadIconPixmap(int index, int size);
 // One image of the head-icon lists (see HeadImage.h): 0 a plain peer, 1..84
 // head icons 0..83, 85 a group chat, 86 group members, 89 and 90 the
 // expanded and collapsed marks of a tree node.

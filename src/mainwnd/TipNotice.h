@@ -1,22 +1,14 @@
-// One entry of the message tip popup, as the contact list hands it over: the
-// popup keeps a list of them and shows one at a time.
+// One notice for the message tip popup: an image of the large head-icon
+// list (negative: the program icon), a title, the text and the link tag that
+// a click opens ("#IP:", "#MAC:", "#QUNID:" or an address).
 #pragma once
 
-#include <QMetaType>
 #include <QString>
 
 struct TipNotice
 {
-    // Image of the head-icon list (0 plain peer, 1.. head icons, see
-    // HeadImage.h); -1 for none (the popup then shows the program icon).
-    int icon = -1;
+    int icon = 0;
     QString title;
     QString text;
-    // "#MAC:" with a key text or "#IP:" with a dotted address: the popup opens
-    // that peer's chat window. Empty for a notice without a link.
     QString linkTag;
-
-    bool operator==(const TipNotice &) const = default;
 };
-
-Q_DECLARE_METATYPE(TipNotice)
