@@ -135,7 +135,7 @@ void ContactListController::InsertOrRefreshUser(HostRecord *host, bool notify, b
     if (host->extension != 0)
         HeadImage::CorrectHeadIcon(*host);
     {
-        ListBusyCounter::Guard busy;
+        ListBusyCounter::Raiser busy;
         if (tree)
             m_tree.AddUser(host);
         else
@@ -163,7 +163,7 @@ void ContactListController::RemoveUserWithNotice(HostRecord *host, bool notify)
     // Hold the record until every view has let it go.
     const HostPtr hold(host);
     {
-        ListBusyCounter::Guard busy;
+        ListBusyCounter::Raiser busy;
         m_tree.RemoveUser(host);
         m_list.DeleteRowOf(host);
     }
@@ -176,7 +176,7 @@ void ContactListController::RemoveUserWithNotice(HostRecord *host, bool notify)
 void ContactListController::RemoveAllUsers()
 {
     {
-        ListBusyCounter::Guard busy;
+        ListBusyCounter::Raiser busy;
         m_tree.RebuildGroupNodes(true);
         m_list.DeleteAllItems();
     }
@@ -229,7 +229,7 @@ void ContactListController::RebuildUserList()
     completeKeys(hosts, false, true);
     const bool tree = treeStyle();
     {
-        ListBusyCounter::Guard busy;
+        ListBusyCounter::Raiser busy;
         for (HostRecord *host : hosts)
             if (host->extension != 0)
                 HeadImage::CorrectHeadIcon(*host);
@@ -260,7 +260,7 @@ void ContactListController::RebuildUserViews(bool reload)
     else
         completeKeys(hosts, false, true);
     {
-        ListBusyCounter::Guard busy;
+        ListBusyCounter::Raiser busy;
         if (tree)
             m_tree.Fill(hosts);
         else
@@ -277,7 +277,7 @@ void ContactListController::RefillUserList()
     const QList<HostRecord *> hosts = hostsByName();
     completeKeys(hosts, false, true);
     {
-        ListBusyCounter::Guard busy;
+        ListBusyCounter::Raiser busy;
         m_list.Fill(hosts, &m_config);
     }
     emit columnWidthsRequested();
@@ -290,7 +290,7 @@ void ContactListController::ClearUserList()
     for (qsizetype i = 0; i < m_hosts.Count(); ++i)
         hosts.append(m_hosts.At(CHostTable::ByAddress, i));
     {
-        ListBusyCounter::Guard busy;
+        ListBusyCounter::Raiser busy;
         m_list.Fill(hosts, &m_config);
     }
     emit columnWidthsRequested();

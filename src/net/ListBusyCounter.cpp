@@ -1,31 +1,27 @@
 #include "net/ListBusyCounter.h"
 
+#include <atomic>
+
 namespace {
-int g_count = 0;
+std::atomic<int> g_count { 0 };
 }
 
-namespace ListBusyCounter {
-
-int value()
+int ListBusyCounter::value()
 {
-    return g_count;
+    return g_count.load(std::memory_order_relaxed);
 }
 
-void raise()
+void ListBusyCounter::raise()
 {
-    ++g_count;
+    g_count.fetch_add(1, std::memory_order_relaxed);
 }
 
-void lower()
+void ListBusyCounter::lower()
 {
-    // A reset while a guard was alive must not leave the count negative.
-    if (g_count > 0)
-        --g_count;
+    g_count.fetch_sub(1, std::memory_order_relaxed);
 }
 
-void reset()
+void ListBusyCounter::reset()
 {
-    g_count = 0;
+    g_count.store(0, std::memory_order_relaxed);
 }
-
-} // namespace ListBusyCounter

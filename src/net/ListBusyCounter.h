@@ -1,24 +1,25 @@
-// A process-wide counter raised while code changes the rows of the user list,
-// the user tree or a member list. While it is above zero the chat windows
-// refuse to send ("正忙...正稍候重试!"). GUI thread only.
+// The process-wide count of views being changed: the contact list, the user
+// tree or a member list raise it while they change their rows, and the send
+// paths refuse to send while it is not zero ("正忙...正稍候重试!").
 #pragma once
 
-namespace ListBusyCounter {
-
-int value();
-void raise();
-void lower();
-// The chat window's constructor starts from a clean count.
-void reset();
-
-// Raises the counter for the lifetime of the guard.
-class Guard
+class ListBusyCounter
 {
 public:
-    Guard() { raise(); }
-    ~Guard() { lower(); }
-    Guard(const Guard &) = delete;
-    Guard &operator=(const Guard &) = delete;
-};
+    static int value();
+    static bool isBusy() { return value() != 0; }
+    static void raise();
+    static void lower();
+    // The chat window's constructor starts from a quiet count.
+    static void reset();
 
-} // namespace ListBusyCounter
+    // Raises the count for its lifetime.
+    class Raiser
+    {
+    public:
+        Raiser() { ListBusyCounter::raise(); }
+        ~Raiser() { ListBusyCounter::lower(); }
+        Raiser(const Raiser &) = delete;
+        Raiser &operator=(const Raiser &) = delete;
+    };
+};
