@@ -1,6 +1,5 @@
 #include "controls/CImageButton.h"
 
-#include <QBitmap>
 #include <QPainter>
 
 CImageButton::CImageButton(QWidget *parent)
@@ -17,16 +16,20 @@ int CImageButton::masked(const QImage &image, const QColor &transparent, QPixmap
     if (image.isNull())
         return InvalidBitmap;
     QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    if (argb.isNull())
+        return NoMask;
     if (transparent.isValid()) {
-        const QImage mask = argb.createMaskFromColor(transparent.rgb(), Qt::MaskOutColor);
-        if (mask.isNull())
-            return NoMask;
-        QPixmap pixmap = QPixmap::fromImage(argb);
-        pixmap.setMask(QBitmap::fromImage(mask));
-        out = pixmap;
-    } else {
-        out = QPixmap::fromImage(argb);
+        // The pixels of the transparent colour are left out.
+        const QRgb key = transparent.rgb() & 0xFFFFFF;
+        for (int y = 0; y < argb.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(argb.scanLine(y));
+            for (int x = 0; x < argb.width(); ++x) {
+                if ((line[x] & 0xFFFFFF) == key)
+                    line[x] = 0;
+            }
+        }
     }
+    out = QPixmap::fromImage(argb);
     return Ok;
 }
 

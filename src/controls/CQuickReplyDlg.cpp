@@ -34,12 +34,12 @@ CQuickReplyDlg::CQuickReplyDlg(QWidget *parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &CQuickReplyDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CQuickReplyDlg::reject);
     connect(m_combo, &QComboBox::currentIndexChanged, this, &CQuickReplyDlg::onSelectionChanged);
-    // The slot holds 127 GBK bytes: the edit takes no more, so that what
-    // the user sees is what is kept.
+    // A slot keeps 126 GBK bytes: the edit takes no more, so that what the
+    // user sees is what is kept (126 Chinese characters would not fit).
     connect(m_edit, &QLineEdit::textEdited, this, [this](const QString &text) {
-        if (Gbk::byteLength(text) >= kSlotBytes) {
+        if (Gbk::byteLength(text) > kMaxTextBytes) {
             const int cursor = m_edit->cursorPosition();
-            m_edit->setText(Gbk::truncate(text, kSlotBytes - 1));
+            m_edit->setText(Gbk::truncate(text, kMaxTextBytes));
             m_edit->setCursorPosition(std::min(cursor, int(m_edit->text().size())));
         }
     });
@@ -47,7 +47,7 @@ CQuickReplyDlg::CQuickReplyDlg(QWidget *parent)
 
 bool CQuickReplyDlg::StoreIntoSlot(int slot, const QString &text)
 {
-    if (slot < 0 || slot >= kSlotCount || Gbk::byteLength(text) >= kSlotBytes)
+    if (slot < 0 || slot >= kSlotCount || Gbk::byteLength(text) > kMaxTextBytes)
         return false;
     m_replies[size_t(slot)] = text;
     return true;

@@ -15,9 +15,9 @@ class CQuickReplyDlg : public QDialog
     Q_OBJECT
 public:
     static constexpr int kSlotCount = 4;
-    // A slot holds 128 bytes with the closing NUL: texts of 127 bytes or
-    // more are not stored.
+    // A slot holds 128 bytes; texts of 127 bytes or more are not stored.
     static constexpr int kSlotBytes = 128;
+    static constexpr int kMaxTextBytes = 126;
 
     explicit CQuickReplyDlg(QWidget *parent = nullptr);
 

@@ -3,6 +3,12 @@
 #include <QPainter>
 #include <algorithm>
 
+QRect CSelectRectTracker::Normalized(const QRect &rect)
+{
+    return QRect(QPoint(std::min(rect.left(), rect.right()), std::min(rect.top(), rect.bottom())),
+        QPoint(std::max(rect.left(), rect.right()), std::max(rect.top(), rect.bottom())));
+}
+
 QRect CSelectRectTracker::handleRect(Hit hit) const
 {
     const int s = m_handleSize;
@@ -117,7 +123,7 @@ QRect CSelectRectTracker::Track(Hit hit, const QPoint &from, const QPoint &to, c
     default:
         return m_rect;
     }
-    QRect sized = QRect(QPoint(left, top), QPoint(right, bottom)).normalized();
+    QRect sized = Normalized(QRect(QPoint(left, top), QPoint(right, bottom)));
     if (bounds.isValid())
         sized = sized.intersected(bounds);
     m_rect = sized;

@@ -16,13 +16,16 @@ public:
 
     CSelectRectTracker() = default;
     explicit CSelectRectTracker(const QRect &rect, int handleSize = 6)
-        : m_rect(rect.normalized())
+        : m_rect(Normalized(rect))
         , m_handleSize(handleSize)
     {
     }
 
     QRect rect() const { return m_rect; }
-    void setRect(const QRect &rect) { m_rect = rect.normalized(); }
+    void setRect(const QRect &rect) { m_rect = Normalized(rect); }
+    // The rectangle between the same corner pixels with left <= right and
+    // top <= bottom.
+    static QRect Normalized(const QRect &rect);
     int handleSize() const { return m_handleSize; }
 
     // The square of a handle (empty for Nothing and Middle).

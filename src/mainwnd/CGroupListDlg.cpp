@@ -27,7 +27,7 @@ CGroupListDlg::CGroupListDlg(QWidget *parent)
     m_hint->setAlignment(Qt::AlignCenter);
     m_hint->setWordWrap(true);
     m_hint->setStyleSheet(QStringLiteral("color: #4a6a90;"));
-    layout->addWidget(m_hint);
+    layout->addWidget(m_hint, 1);
     refreshHint();
 }
 
@@ -84,5 +84,7 @@ int CGroupListDlg::groupCount() const
 
 void CGroupListDlg::refreshHint()
 {
-    m_hint->setVisible(m_tree->topLevelItemCount() == 0);
+    const bool empty = m_tree->topLevelItemCount() == 0;
+    m_hint->setVisible(empty);
+    m_tree->setVisible(!empty);
 }

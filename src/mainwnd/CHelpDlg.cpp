@@ -60,9 +60,10 @@ CHelpDlg::CHelpDlg(const QString &dataFolder, const CConfig *config, QWidget *pa
     m_picture->setFixedSize(96, 96);
     m_picture->setPixmap(HelpPicture(0));
     top->addWidget(m_picture, 0, Qt::AlignTop);
-    auto *title = new QLabel(QStringLiteral("<b>蓝雀Kwel</b><br>局域网即时通讯<br>版本 %1")
-                                 .arg(QCoreApplication::applicationVersion().toHtmlEscaped()),
-        this);
+    QString about = QStringLiteral("<b>蓝雀Kwel</b><br>局域网即时通讯");
+    if (!QCoreApplication::applicationVersion().isEmpty())
+        about += QStringLiteral("<br>版本 ") + QCoreApplication::applicationVersion().toHtmlEscaped();
+    auto *title = new QLabel(about, this);
     top->addWidget(title, 1);
     layout->addLayout(top);
 

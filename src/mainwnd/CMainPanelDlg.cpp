@@ -246,25 +246,22 @@ void CMainPanelDlg::InitPanel(bool autoStart)
     m_savedRect = start;
     setWindowFlag(Qt::WindowStaysOnTopHint, config.WndTopMost != 0);
 
-    if (RegisterStoredHotKey(*m_hotKey, config.modifiers, config.virtualcode) == GlobalHotKey::Result::Failed) {
-        Prompter::current().messageBox(this, QStringLiteral("热键注册失败，可能重复了！"), QStringLiteral("Kwel"),
-            Prompter::Buttons::Ok, Prompter::Icon::Warning);
-    }
-
     if (config.MainOpacity != 0)
         WindowAlpha::SetLayeredAlpha(this, WindowAlpha::FromPercent(config.MainOpacity));
     UpdateTrayIcon(false);
 
-    if (PanelGeometry::StartsHidden(autoStart, config.StartAutoMin != 0, config.DbClickAutoMin != 0)) {
-        if (hasTray()) {
-            if (config.AutoMemMin)
-                TrimWorkingSet();
-            return; // stays in the tray
-        }
+    if (!PanelGeometry::StartsHidden(autoStart, config.StartAutoMin != 0, config.DbClickAutoMin != 0))
+        show();
+    else if (!hasTray())
         showMinimized(); // no tray to go to: the taskbar keeps it
-        return;
+    else if (config.AutoMemMin)
+        TrimWorkingSet(); // stays in the tray
+
+    // After the panel is placed, so that a failure is told over it.
+    if (RegisterStoredHotKey(*m_hotKey, config.modifiers, config.virtualcode) == GlobalHotKey::Result::Failed) {
+        Prompter::current().messageBox(this, QStringLiteral("热键注册失败，可能重复了！"), QStringLiteral("Kwel"),
+            Prompter::Buttons::Ok, Prompter::Icon::Warning);
     }
-    show();
 }
 
 TrayIconKind CMainPanelDlg::stateIconKind() const
