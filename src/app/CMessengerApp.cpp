@@ -12,6 +12,7 @@
 #include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
 #include "net/OwnPictureServer.h"
+#include "platform/WindowAlpha.h"
 
 #include <QApplication>
 #include <QDir>
@@ -82,9 +83,15 @@ std::optional<int> CMessengerApp::InitInstance()
     m_ownPictures = std::make_unique<OwnPictureServer>(*m_config, pictureStore);
     m_ownPictures->AttachTo(*m_engine);
 
+    // The panel hides into the tray and dialogs come and go: the program
+    // ends through the tray menu or a termination signal only.
+    m_app.setQuitOnLastWindowClosed(false);
     m_panel = std::make_unique<CMainPanelDlg>(*m_engine);
     connect(m_instance.get(), &SingleInstance::activationRequested, m_panel.get(), &CMainPanelDlg::bringForward);
-    m_panel->show();
+    // exit(), not quit(): quit() first asks every window to close, and the
+    // panel answers a close by going to the tray.
+    connect(m_panel.get(), &CMainPanelDlg::quitRequested, this, [] { QApplication::exit(0); }, Qt::QueuedConnection);
+    m_panel->InitPanel(m_options.autoStart);
     m_engine->AnnounceStart();
     watchTerminationSignals();
     return std::nullopt;
@@ -98,7 +105,7 @@ void CMessengerApp::watchTerminationSignals()
     connect(notifier, &QSocketNotifier::activated, this, [this] {
         char byte;
         [[maybe_unused]] const auto got = ::read(g_signalPipe[0], &byte, 1);
-        m_app.quit();
+        QApplication::exit(0);
     });
     struct sigaction action = {};
     action.sa_handler = onTerminationSignal;
@@ -118,12 +125,21 @@ int CMessengerApp::Run()
     return code;
 }
 
+int CMessengerApp::SetWindowsAlpha(int kind, int alpha)
+{
+    return WindowAlpha::ApplyToKind(kind, alpha);
+}
+
 void CMessengerApp::shutdown()
 {
     if (m_shutDown || !m_engine)
         return;
     m_shutDown = true;
     m_engine->AnnounceExit();
+    if (m_panel) {
+        m_panel->StoreWindowPlacement();
+        m_config->Save(CFG_GENERAL | CFG_WINDOW);
+    }
     m_panel.reset();
     m_ownPictures.reset();
     m_pictures.reset();
