@@ -17,6 +17,9 @@ public:
     // desktop; false when nothing could open it.
     virtual bool openUrl(const QUrl &url) = 0;
     bool openPath(const QString &path) { return openUrl(QUrl::fromLocalFile(path)); }
+    // Shows the file or folder in its folder, selected where the file
+    // manager can do that; by default the folder that holds it is opened.
+    virtual bool showInFolder(const QString &path);
 
     // The current services; one that opens nothing until the application
     // installs its own.
@@ -31,6 +34,9 @@ class QtDesktopServices final : public DesktopServices
 {
 public:
     bool openUrl(const QUrl &url) override;
+    // Asks the file manager (org.freedesktop.FileManager1) to select the
+    // item; without one, or when it refuses, opens the folder.
+    bool showInFolder(const QString &path) override;
 };
 
 // For tests: records every address and answers with `result`.
@@ -42,8 +48,14 @@ public:
         opened.append(url);
         return result;
     }
+    bool showInFolder(const QString &path) override
+    {
+        shown.append(path);
+        return result;
+    }
 
     QList<QUrl> opened;
+    QList<QString> shown; // showInFolder
     bool result = true;
 };
 
