@@ -1,0 +1,322 @@
+#include "OfferEntry.h"
+#include "TestEnv.h"
+#include "chat/CChatFilePanel.h"
+#include "core/CConfig.h"
+#include "net/FileReceiver.h"
+#include "net/LoopbackNet.h"
+#include "net/PacketCodec.h"
+#include "net/ReceiveTestKit.h"
+#include "platform/DesktopServices.h"
+#include "platform/ScriptedPrompter.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QTreeWidget>
+#include <QUdpSocket>
+
+#include <arpa/inet.h>
+
+namespace {
+
+namespace Id = FilePanelId;
+using S = ReceiveRowStatus;
+
+bool waitFor(const std::function<bool()> &done, int timeoutMs = 20000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+// A chat window's side of the panel: the engine on loopback, the peer a
+// scripted sender whose UDP port (the same number) catches the releases.
+class FilePanelTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FileReceiver::setOverwriteAll(false);
+        base = TestEnv::freshDir(QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        ASSERT_TRUE(TestNet::openLoopback(net));
+        config.LASTOPEN_STR = base;
+        config.RECVTRANSMAX_STR = 4096;
+    }
+
+    // The panel for a peer served by the sender, in a window of 600 x 435.
+    void open(const ScriptedSender &sender)
+    {
+        ASSERT_TRUE(udp.bind(QHostAddress::LocalHost, sender.port()));
+        peer = HostPtr(new HostRecord);
+        peer->key = HostKey(QStringLiteral("peer"), QStringLiteral("pc"), INADDR_LOOPBACK, sender.port());
+        window.resize(600, 435);
+        panel = new CChatFilePanel({ peer, &net, &config, &prompts }, &window);
+        panel->LayoutSidePanel(window.size(), 168);
+        QObject::connect(panel, &CChatFilePanel::systemText, [this](const QString &t) { lines << t; });
+        QObject::connect(&panel->receiver(), &FileReceiver::itemStatusChanged, [this](quint32, quint32 id, S s) {
+            states.append({ id, s });
+        });
+    }
+
+    // The CMD_RELEASE_FILES bodies that reached the peer.
+    QStringList releases()
+    {
+        QCoreApplication::processEvents();
+        while (udp.hasPendingDatagrams()) {
+            QByteArray data(int(udp.pendingDatagramSize()), Qt::Uninitialized);
+            udp.readDatagram(data.data(), data.size());
+            PacketRecord p;
+            if (PacketCodec::ParsePacket(data, INADDR_LOOPBACK, 0, p) == PacketStatus::Ok
+                && p.command() == CMD_RELEASE_FILES)
+                released << QString::fromLatin1(p.body);
+        }
+        return released;
+    }
+
+    QAbstractButton *button(int id) { return qobject_cast<QAbstractButton *>(panel->control(id)); }
+    QTreeWidget *list(int id) { return qobject_cast<QTreeWidget *>(panel->control(id)); }
+
+    QString base;
+    CNetManager net;
+    CConfig config;
+    FakePrompts prompts;
+    ScriptedPrompter prompter;
+    PrompterScope prompterScope { prompter };
+    RecordingDesktopServices desktop;
+    DesktopServicesScope desktopScope { desktop };
+    QUdpSocket udp;
+    HostPtr peer;
+    QWidget window;
+    CChatFilePanel *panel = nullptr;
+    QStringList lines;
+    QStringList released;
+    QList<std::pair<quint32, S>> states;
+};
+
+} // namespace
+
+TEST_F(FilePanelTest, ReceiveAllMovesTheRowsToTheReceivedList)
+{
+    ScriptedSender sender([](int fd, const FileRequest &r) {
+        if (r.folder)
+            SendAll(fd,
+                QByteArray(Header(QStringLiteral("docs"), 0, 2) + Header(QStringLiteral("f.txt"), 3, 1) + "abc"
+                    + Header(QStringLiteral("."), 0, 3)));
+        else
+            SendAll(fd, Pattern(10000, int(r.fileId)));
+    });
+    open(sender);
+    EXPECT_FALSE(panel->fileListsShown());
+    EXPECT_FALSE(button(Id::ReceiveAll)->isEnabled());
+    EXPECT_EQ(panel->AddReceivedOffer(
+                  0x55, { OfferEntry(1, QStringLiteral("a.bin"), 10000), OfferEntry(2, QStringLiteral("docs"), 0, 2) }),
+        2);
+    EXPECT_TRUE(panel->fileListsShown()); // the first offered rows show the receive lists
+    EXPECT_TRUE(list(Id::OfferedList)->isVisibleTo(&window));
+    EXPECT_TRUE(button(Id::ReceiveAll)->isEnabled());
+    EXPECT_FALSE(button(Id::Receive)->isEnabled()); // until a waiting row is clicked
+    EXPECT_EQ(list(Id::OfferedList)->topLevelItem(0)->foreground(0).color(), QColor(Qt::red));
+
+    const QString save = base + QStringLiteral("/in");
+    QDir().mkpath(save);
+    prompter.queueSaveFile(save + QStringLiteral("/first.bin"));
+    panel->OnReceiveAll();
+    EXPECT_EQ(config.LASTOPEN_STR, save);
+    ASSERT_TRUE(waitFor([&] { return panel->model().receivedRows().size() == 2; }));
+    EXPECT_EQ(states,
+        (QList<std::pair<quint32, S>> {
+            { 1, S::Receiving }, { 1, S::Received }, { 2, S::Receiving }, { 2, S::Received } }));
+    EXPECT_EQ(TestEnv::readAll(save + QStringLiteral("/first.bin")), Pattern(10000, 1));
+    EXPECT_EQ(TestEnv::readAll(save + QStringLiteral("/docs/f.txt")), "abc");
+    ASSERT_TRUE(waitFor([&] { return panel->model().offerCount() == 0; }));
+
+    QTreeWidget *received = list(Id::ReceivedList);
+    ASSERT_EQ(received->topLevelItemCount(), 2);
+    EXPECT_EQ(received->topLevelItem(0)->text(0), QStringLiteral("docs")); // the newest on top
+    EXPECT_EQ(received->topLevelItem(1)->text(3), save + QStringLiteral("/first.bin"));
+    EXPECT_EQ(received->topLevelItem(1)->foreground(0).color(), QColor(Qt::black));
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.last().startsWith(QStringLiteral("文件接收完成。"))) << lines.last().toStdString();
+    EXPECT_EQ(panel->lastNotice(), lines.last());
+    EXPECT_TRUE(releases().isEmpty()); // everything was taken: nothing to release
+    EXPECT_FALSE(button(Id::ReceiveAll)->isEnabled());
+    EXPECT_FALSE(panel->control(Id::Progress)->isVisibleTo(&window));
+
+    // Showing, opening and clearing the received files.
+    panel->SelectReceived(1);
+    panel->OnShowInFolder();
+    EXPECT_EQ(desktop.shown, QList<QString>({ save + QStringLiteral("/first.bin") }));
+    panel->OnOpenReceived();
+    EXPECT_EQ(desktop.opened, QList<QUrl>({ QUrl::fromLocalFile(save + QStringLiteral("/first.bin")) }));
+    panel->OnClearReceived();
+    EXPECT_EQ(received->topLevelItemCount(), 0);
+    EXPECT_FALSE(panel->fileListsShown()); // nothing left to show
+}
+
+TEST_F(FilePanelTest, ProgressReplacesTheReceiveButtonsAndAnInterruptionPutsTheRowBack)
+{
+    ScriptedSender *self = nullptr;
+    ScriptedSender sender([&self](int fd, const FileRequest &) {
+        SendAll(fd, Pattern(5000));
+        self->hold(); // stalls until the test lets go
+    });
+    self = &sender;
+    open(sender);
+    panel->AddReceivedOffer(0x60, { OfferEntry(7, QStringLiteral("big.iso"), 100000) });
+    panel->AddReceivedOffer(0x61, { OfferEntry(1, QStringLiteral("later.txt"), 5) });
+    panel->SelectOffered(0);
+    EXPECT_TRUE(button(Id::Receive)->isEnabled());
+    prompter.queueSaveFile(base + QStringLiteral("/big.iso"));
+    panel->OnReceiveSelected();
+
+    auto *progress = qobject_cast<QProgressBar *>(panel->control(Id::Progress));
+    ASSERT_TRUE(waitFor([&] { return progress->value() > 0; }));
+    EXPECT_TRUE(progress->isVisibleTo(&window));
+    EXPECT_TRUE(progress->format().contains(QStringLiteral("/98KB"))) << progress->format().toStdString();
+    for (int id : { Id::ReceiveAll, Id::RejectAll, Id::Receive, Id::Reject })
+        EXPECT_FALSE(panel->control(id)->isVisibleTo(&window)) << id;
+    EXPECT_TRUE(button(Id::StopTransfer)->isEnabled());
+    EXPECT_EQ(list(Id::OfferedList)->topLevelItem(0)->foreground(0).color(), QColor(0, 0x82, 0xFF));
+    panel->OnRejectAll(false); // nothing is rejected while an item is received
+    EXPECT_EQ(panel->model().offerCount(), 2);
+    EXPECT_EQ(panel->CreateOfferedMenu(), nullptr);
+
+    panel->OnStopTransfer();
+    ASSERT_TRUE(waitFor([&] { return !panel->isReceiving(); }, 5000));
+    sender.release();
+    EXPECT_EQ(lines.last(), QStringLiteral("取消文件传送!"));
+    EXPECT_EQ(panel->model().offeredRows()[0].status, S::NotReceived);
+    EXPECT_EQ(panel->model().offeredRows()[0].failures, 1);
+    EXPECT_FALSE(QFileInfo::exists(base + QStringLiteral("/big.iso")));
+    EXPECT_FALSE(QFileInfo::exists(base + QStringLiteral("/big.iso.kwq")));
+    EXPECT_FALSE(progress->isVisibleTo(&window));
+    EXPECT_TRUE(panel->control(Id::ReceiveAll)->isVisibleTo(&window));
+    EXPECT_TRUE(button(Id::ReceiveAll)->isEnabled());
+    EXPECT_FALSE(button(Id::StopTransfer)->isEnabled());
+    EXPECT_TRUE(panel->hasWaitingOffers()); // a closing window stays hidden
+}
+
+TEST_F(FilePanelTest, RejectingReleasesEachOfferOnce)
+{
+    ScriptedSender sender([](int, const FileRequest &) {});
+    open(sender);
+    panel->AddReceivedOffer(0x70, { OfferEntry(1, QStringLiteral("a"), 1), OfferEntry(2, QStringLiteral("b"), 1) });
+    panel->AddReceivedOffer(0x71, { OfferEntry(1, QStringLiteral("c"), 1) });
+    panel->AddReceivedOffer(0x72, { OfferEntry(1, QStringLiteral("d"), 1) });
+
+    // One item of the newest offer: its offer becomes current, and with its
+    // last item rejected it is released and the user is asked about the next.
+    panel->SelectOffered(3);
+    prompter.queueButton(Prompter::Button::Yes); // really reject it
+    prompter.queueButton(Prompter::Button::No); // do not go on receiving all
+    panel->OnRejectSelected();
+    ASSERT_TRUE(waitFor([&] { return releases().size() == 1; }, 3000));
+    EXPECT_EQ(releases(), QStringList(QString::number(0x72)));
+    ASSERT_EQ(prompter.calls().size(), 2);
+    EXPECT_EQ(prompter.calls()[0].text, QStringLiteral("您是否真的要拒收您选中的这文件？"));
+    EXPECT_EQ(prompter.calls()[1].text, QStringLiteral("您还有未接收的文件,您是否继续全部接收?"));
+    EXPECT_EQ(panel->model().offeredRows().size(), 3);
+
+    // Reject all: both remaining offers, one release each.
+    prompter.clear();
+    prompter.queueButton(Prompter::Button::Yes);
+    prompter.queueButton(Prompter::Button::Yes);
+    panel->OnRejectAll();
+    EXPECT_EQ(prompter.calls()[0].text, QStringLiteral("您是否真的要拒收全部文件？"));
+    EXPECT_EQ(prompter.calls()[1].text, QStringLiteral("您还有未接收的文件,您是否继续全部拒收?"));
+    ASSERT_TRUE(waitFor([&] { return releases().size() == 3; }, 3000));
+    EXPECT_EQ(releases(), QStringList({ QString::number(0x72), QString::number(0x71), QString::number(0x70) }));
+    EXPECT_EQ(list(Id::OfferedList)->topLevelItemCount(), 0);
+    EXPECT_FALSE(button(Id::ReceiveAll)->isEnabled());
+    panel->OnRejectAll(); // nothing left: no question, no release
+    EXPECT_EQ(prompter.calls().size(), 2);
+    EXPECT_TRUE(sender.requests().empty());
+}
+
+TEST_F(FilePanelTest, DroppedFilesAndFoldersBecomeAttachmentsOnce)
+{
+    ScriptedSender sender([](int, const FileRequest &) {});
+    open(sender);
+    const QString file = base + QStringLiteral("/send me.txt");
+    ASSERT_TRUE(TestEnv::writeAll(file, "x"));
+    QDir().mkpath(base + QStringLiteral("/folder"));
+    QList<int> ticked;
+    QObject::connect(panel, &CChatFilePanel::attachmentsChanged, [&](int n) { ticked << n; });
+
+    QMimeData mime;
+    mime.setUrls({ QUrl::fromLocalFile(file), QUrl::fromLocalFile(base + QStringLiteral("/folder")),
+        QUrl::fromLocalFile(base + QStringLiteral("/gone")), QUrl(QStringLiteral("https://example.com/x")) });
+    const QPoint at = panel->control(Id::AttachmentList)->geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(panel, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(panel, &drop);
+    QApplication::sendEvent(panel, &drop); // the same files again
+    QTreeWidget *attachments = list(Id::AttachmentList);
+    ASSERT_EQ(attachments->topLevelItemCount(), 2);
+    EXPECT_EQ(attachments->topLevelItem(0)->text(0), QStringLiteral("send me.txt"));
+    EXPECT_EQ(attachments->topLevelItem(1)->text(1), QStringLiteral("目录"));
+    EXPECT_EQ(attachments->topLevelItem(1)->checkState(0), Qt::Checked);
+    EXPECT_EQ(ticked, QList<int>({ 2 }));
+
+    QMimeData web;
+    web.setUrls({ QUrl(QStringLiteral("https://example.com/x")) });
+    EXPECT_FALSE(CChatFilePanel::CanDrop(&web));
+
+    // Unticking keeps a row out of the offer; the send takes the ticked ones.
+    attachments->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+    int files = -1;
+    int folders = -1;
+    EXPECT_EQ(panel->attachmentsToSend(&files, &folders), QStringList(base + QStringLiteral("/folder")));
+    EXPECT_EQ(files, 0);
+    EXPECT_EQ(folders, 1);
+    panel->AttachmentsSent();
+    ASSERT_EQ(attachments->topLevelItemCount(), 1);
+    EXPECT_EQ(attachments->topLevelItem(0)->checkState(0), Qt::Unchecked);
+
+    // "文件" and "目录" add through the choosers; "取消" removes the ticked rows.
+    prompter.queueOpenFiles({ file, base + QStringLiteral("/b.txt") });
+    ASSERT_TRUE(TestEnv::writeAll(base + QStringLiteral("/b.txt"), "y"));
+    panel->OnAddFiles();
+    prompter.queueFolder(base + QStringLiteral("/folder"));
+    panel->OnAddFolder();
+    EXPECT_EQ(prompter.calls().last().caption, QStringLiteral("增加文件夹:"));
+    EXPECT_EQ(attachments->topLevelItemCount(), 3);
+    panel->OnRemoveAttachments();
+    ASSERT_EQ(attachments->topLevelItemCount(), 1);
+    EXPECT_EQ(attachments->topLevelItem(0)->text(3), file);
+}
+
+TEST_F(FilePanelTest, RendersOffscreen)
+{
+    ScriptedSender sender([](int, const FileRequest &) {});
+    open(sender);
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, QColor(0xE8, 0xE8, 0xFF));
+    window.setPalette(palette);
+    window.setAutoFillBackground(true);
+    panel->AddReceivedOffer(
+        0x80, { OfferEntry(1, QStringLiteral("报告.doc"), 123456), OfferEntry(2, QStringLiteral("照片"), 0, 2) });
+    const QString file = base + QStringLiteral("/附件.txt");
+    ASSERT_TRUE(TestEnv::writeAll(file, "x"));
+    panel->AddAttachments({ file, base });
+    window.show();
+    const QImage offers = window.grab().toImage();
+    panel->SetProgress(42, QStringLiteral("41KB/97KB 20KB/s(42%)"));
+    const QImage receiving = window.grab().toImage();
+    if (qEnvironmentVariableIsSet("KWEL_SCREENSHOT")) {
+        offers.save(qEnvironmentVariable("KWEL_SCREENSHOT") + QStringLiteral("-offers.png"));
+        receiving.save(qEnvironmentVariable("KWEL_SCREENSHOT") + QStringLiteral("-receiving.png"));
+    }
+    // The caption bands are painted over the side panel and the lists hold their rows.
+    const QRect band = panel->geometryPlan().captions[0].band;
+    EXPECT_NE(offers.pixelColor(band.center()), palette.color(QPalette::Window));
+    EXPECT_NE(offers, receiving);
+    window.hide();
+}
