@@ -123,7 +123,7 @@ QString CChatFilePanel::chooseTarget(const QString &name, bool isFile)
 void CChatFilePanel::OnReceiveAll()
 {
     emit userAction();
-    const ReceivedOffer *current = m_model.currentOffer();
+    const QueuedOffer *current = m_model.currentOffer();
     if (busy() || !current || current->entries.empty())
         return;
     const DecodedFileEntry &first = current->entries.front();
@@ -240,7 +240,7 @@ void CChatFilePanel::onBatchFinished(bool complete)
     QMetaObject::invokeMethod(
         this,
         [this, packetNumber] {
-            const ReceivedOffer *offer = m_model.findOffer(packetNumber);
+            const QueuedOffer *offer = m_model.findOffer(packetNumber);
             if (!offer || !offer->entries.empty())
                 return;
             m_model.MakeCurrent(packetNumber);

@@ -4,7 +4,6 @@
 #include "net/HostRecord.h"
 
 #include <QElapsedTimer>
-#include <QHostAddress>
 #include <algorithm>
 #include <memory>
 
@@ -18,16 +17,6 @@ QString peerName(const HostRecord *peer)
 }
 
 } // namespace
-
-QString ChatWindowTitle(const HostRecord &peer)
-{
-    QString title = QStringLiteral("与 %1(%2) 聊天中 (IP:%3)")
-                        .arg(peer.nickName, peer.key.hostName(), QHostAddress(peer.key.address).toString());
-    const QString group = peer.groupName.trimmed();
-    if (!group.isEmpty())
-        title += QStringLiteral(" 组名:") + group;
-    return title;
-}
 
 ChatTimers::ChatTimers(ChatTimerHost &host, Clock clock)
     : m_host(host)
@@ -164,8 +153,8 @@ void ChatTimers::tick(int id)
         }
         break;
     case Title:
-        if (const HostRecord *peer = m_host.peer())
-            m_host.setWindowTitle(ChatWindowTitle(*peer));
+        if (m_host.peer())
+            m_host.refreshTitle();
         break;
     case PictureChunks:
         if (!m_host.resendPictureChunks())

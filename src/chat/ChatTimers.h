@@ -74,7 +74,8 @@ public:
     virtual int voiceState() const { return 0; }
     virtual void clearVoiceState() { }
 
-    virtual void setWindowTitle(const QString &title) { Q_UNUSED(title) }
+    // Sets the title from the peer's details: "与 nick(host) 聊天中 (IP:...)".
+    virtual void refreshTitle() { }
     virtual void typingEnded() { }
     // "CloseDialogDeleteRes": the window is freed when it closes.
     virtual bool freesOnClose() const { return true; }
@@ -85,10 +86,6 @@ public:
     virtual bool retryPicturePlaceholders() { return false; }
     virtual void activityTick() { }
 };
-
-// "与 nick(host) 聊天中 (IP:a.b.c.d)", with " 组名:group" when the peer's
-// group name is not blank.
-QString ChatWindowTitle(const HostRecord &peer);
 
 class ChatTimers
 {

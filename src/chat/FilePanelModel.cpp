@@ -63,7 +63,7 @@ int FilePanelModel::AddOffer(quint32 packetNumber, const DecodedFileList &entrie
 {
     if (entries.empty() || findOffer(packetNumber))
         return -1;
-    ReceivedOffer added;
+    QueuedOffer added;
     added.packetNumber = packetNumber;
     added.entries = entries;
     const int first = int(m_offered.size());
@@ -85,18 +85,18 @@ int FilePanelModel::AddOffer(quint32 packetNumber, const DecodedFileList &entrie
     return first;
 }
 
-const ReceivedOffer *FilePanelModel::findOffer(quint32 packetNumber) const
+const QueuedOffer *FilePanelModel::findOffer(quint32 packetNumber) const
 {
-    for (const ReceivedOffer &o : m_offers) {
+    for (const QueuedOffer &o : m_offers) {
         if (o.packetNumber == packetNumber)
             return &o;
     }
     return nullptr;
 }
 
-ReceivedOffer *FilePanelModel::offer(quint32 packetNumber)
+QueuedOffer *FilePanelModel::offer(quint32 packetNumber)
 {
-    return const_cast<ReceivedOffer *>(findOffer(packetNumber));
+    return const_cast<QueuedOffer *>(findOffer(packetNumber));
 }
 
 int FilePanelModel::queuePosition(quint32 packetNumber) const
@@ -121,7 +121,7 @@ std::optional<OfferRelease> FilePanelModel::EndCurrentOffer()
 {
     if (m_offers.empty())
         return std::nullopt;
-    const ReceivedOffer ended = std::move(m_offers.front());
+    const QueuedOffer ended = std::move(m_offers.front());
     m_offers.pop_front();
     m_offered.removeIf([&](const FileInfoRecord &r) { return r.packetNumber == ended.packetNumber; });
     renumber();
@@ -173,7 +173,7 @@ bool FilePanelModel::SetOfferRowStatus(
     received.time = now;
     received.queuePosition = 0;
     m_received.prepend(received);
-    if (ReceivedOffer *o = offer(packetNumber)) {
+    if (QueuedOffer *o = offer(packetNumber)) {
         const qsizetype entry = FindFileIndex(o->entries, fileId);
         if (entry >= 0)
             RemoveDecodedFileEntry(o->entries, entry);
@@ -196,7 +196,7 @@ bool FilePanelModel::RejectOfferedRow(int row)
     if (row < 0 || row >= m_offered.size() || m_offered[row].status != ReceiveRowStatus::NotReceived)
         return false;
     const FileInfoRecord gone = m_offered.takeAt(row);
-    if (ReceivedOffer *o = offer(gone.packetNumber)) {
+    if (QueuedOffer *o = offer(gone.packetNumber)) {
         const qsizetype entry = FindFileIndex(o->entries, gone.fileId);
         if (entry >= 0)
             RemoveDecodedFileEntry(o->entries, entry);
@@ -230,7 +230,7 @@ QList<FileReceiveJob> FilePanelModel::PlanReceiveAll(const QString &chosenPath, 
         if (row.status == ReceiveRowStatus::NotReceived)
             row.fullPath = JoinPath(*folder, row.name);
     }
-    const ReceivedOffer &current = m_offers.front();
+    const QueuedOffer &current = m_offers.front();
     for (const DecodedFileEntry &entry : current.entries) {
         const int index = findOfferedRow(current.packetNumber, entry.fileId);
         if (index < 0 || m_offered[index].status != ReceiveRowStatus::NotReceived)
@@ -251,7 +251,7 @@ std::optional<FileReceiveJob> FilePanelModel::PlanReceiveRow(
     if (row < 0 || row >= m_offered.size() || m_offered[row].status != ReceiveRowStatus::NotReceived)
         return std::nullopt;
     FileInfoRecord &r = m_offered[row];
-    const ReceivedOffer *o = findOffer(r.packetNumber);
+    const QueuedOffer *o = findOffer(r.packetNumber);
     const qsizetype entry = o ? FindFileIndex(o->entries, r.fileId) : -1;
     if (entry < 0)
         return std::nullopt;

@@ -37,7 +37,7 @@ struct FileInfoRecord
 };
 
 // One received message with files, as long as it is queued in the window.
-struct ReceivedOffer
+struct QueuedOffer
 {
     quint32 packetNumber = 0;
     DecodedFileList entries; // the items still offered
@@ -94,8 +94,8 @@ public:
     // offer brought no entries (or repeats a queued packet number).
     int AddOffer(quint32 packetNumber, const DecodedFileList &entries, const QDateTime &now);
     qsizetype offerCount() const { return qsizetype(m_offers.size()); }
-    const ReceivedOffer *currentOffer() const { return m_offers.empty() ? nullptr : &m_offers.front(); }
-    const ReceivedOffer *findOffer(quint32 packetNumber) const;
+    const QueuedOffer *currentOffer() const { return m_offers.empty() ? nullptr : &m_offers.front(); }
+    const QueuedOffer *findOffer(quint32 packetNumber) const;
     // 1 for the current offer, 0 when the packet number is not queued.
     int queuePosition(quint32 packetNumber) const;
     // Exchanges the offer with the current one (an older offer is received or rejected).
@@ -143,7 +143,7 @@ public:
     void AttachmentsSent();
 
 private:
-    ReceivedOffer *offer(quint32 packetNumber);
+    QueuedOffer *offer(quint32 packetNumber);
     FileReceiveJob makeJob(const FileInfoRecord &row, const DecodedFileEntry &entry, const QString &path,
         quint32 peerAddress, quint16 peerPort) const;
     void renumber();
@@ -151,6 +151,6 @@ private:
     QList<FileInfoRecord> m_offered;
     QList<FileInfoRecord> m_received;
     QList<FileInfoRecord> m_attachments;
-    std::deque<ReceivedOffer> m_offers; // the front one is current
+    std::deque<QueuedOffer> m_offers; // the front one is current
     qint32 m_nextLink = 1;
 };

@@ -301,16 +301,18 @@ TEST_F(FilePanelTest, RendersOffscreen)
     palette.setColor(QPalette::Window, QColor(0xE8, 0xE8, 0xFF));
     window.setPalette(palette);
     window.setAutoFillBackground(true);
-    panel->AddReceivedOffer(
-        0x80, { OfferEntry(1, QStringLiteral("报告.doc"), 123456), OfferEntry(2, QStringLiteral("照片"), 0, 2) });
     const QString file = base + QStringLiteral("/附件.txt");
     ASSERT_TRUE(TestEnv::writeAll(file, "x"));
     panel->AddAttachments({ file, base });
     window.show();
+    const QImage empty = window.grab().toImage(); // only the send list
+    panel->AddReceivedOffer(
+        0x80, { OfferEntry(1, QStringLiteral("报告.doc"), 123456), OfferEntry(2, QStringLiteral("照片"), 0, 2) });
     const QImage offers = window.grab().toImage();
     panel->SetProgress(42, QStringLiteral("41KB/97KB 20KB/s(42%)"));
     const QImage receiving = window.grab().toImage();
     if (qEnvironmentVariableIsSet("KWEL_SCREENSHOT")) {
+        empty.save(qEnvironmentVariable("KWEL_SCREENSHOT") + QStringLiteral("-empty.png"));
         offers.save(qEnvironmentVariable("KWEL_SCREENSHOT") + QStringLiteral("-offers.png"));
         receiving.save(qEnvironmentVariable("KWEL_SCREENSHOT") + QStringLiteral("-receiving.png"));
     }
@@ -318,5 +320,6 @@ TEST_F(FilePanelTest, RendersOffscreen)
     const QRect band = panel->geometryPlan().captions[0].band;
     EXPECT_NE(offers.pixelColor(band.center()), palette.color(QPalette::Window));
     EXPECT_NE(offers, receiving);
+    EXPECT_NE(empty, offers);
     window.hide();
 }
