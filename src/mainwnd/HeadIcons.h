@@ -1,6 +1,5 @@
-// The pictures of the head-icon lists. The program's own head icons are
-// resources ":/heads/<index>.png"; where one is missing a drawn stand-in (a
-// coloured disc with the number) takes its place.
+// The pictures of the head-icon lists, as the contact views index them; the
+// images themselves are the program's own (controls/HeadIcons.h).
 #pragma once
 
 #include <QPixmap>
