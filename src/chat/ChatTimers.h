@@ -4,6 +4,15 @@
 // side pane and the pictures in flight. ChatTimers keeps the timers against
 // an injectable clock and asks the window (ChatTimerHost) for everything
 // else; ChatTimerDriver runs it from the event loop.
+//
+// Wiring into CChatDlg: the window implements ChatTimerHost (or an adapter
+// member does), owns `ChatTimers m_timers{*this}` and
+// `ChatTimerDriver m_timerDriver{m_timers}`, sets setRetryMax(RETRYMAX_STR)
+// and, where the Windows program called SetTimer/KillTimer, calls
+// m_timers.start(ChatTimerId::..., period) / kill(...): the message send with
+// "RETRYMSEC_STR" (×6 with pictures), startRawResend for the raw resend,
+// startShareRequest for 0x90 / 0x92, TypingEnd with 5000 ms on every input
+// change. A receipt goes to OnSendConfirmed.
 #pragma once
 
 #include <QByteArray>
