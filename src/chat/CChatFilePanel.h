@@ -32,9 +32,9 @@
 //   AttachmentsSent(). For drops anywhere on the window: setAcceptDrops(true),
 //   accept in dragEnterEvent when CChatFilePanel::CanDrop(mime), and hand
 //   the URLs of dropEvent to AddDroppedUrls.
-// - The history line of the peer's own notice colour: systemText carries the
-//   receive summaries ("文件接收完成。..."), "文件传送错误!", "取消文件传送!" and
-//   rename notices; lastNotice() is the last of them.
+// - History lines: systemText carries the receive summaries ("文件接收完成。..."),
+//   "文件传送错误!", "取消文件传送!" and the rename notices, each appended with
+//   AppendSystemText in the notice colour; lastNotice() is the last of them.
 // - Closing: the window is only hidden while hasWaitingOffers() (a receive
 //   goes on in the background; nothing is asked); see DecideChatClose. When
 //   the window is destroyed for good, ReleaseAllOffers() tells the peer.
