@@ -9,6 +9,7 @@
 #include "net/CNetManager.h"
 #include "net/EngineEventLog.h"
 #include "net/IncomingPictures.h"
+#include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
 #include "net/OwnPictureServer.h"
 
@@ -70,6 +71,10 @@ std::optional<int> CMessengerApp::InitInstance()
     }
     m_engine = std::make_unique<MessengerEngine>(*m_config, *m_net);
     EngineEventLog::fromEnvironment(*m_engine, m_engine.get());
+    // The own key pairs before the first announcement, which tells the peers
+    // that we decrypt.
+    m_keys = new KeyExchange(*m_engine, m_engine.get());
+    m_keys->Start(m_dataFolder + QStringLiteral("/ownkeys.pem"));
     const PictureStore pictureStore(m_dataFolder);
     pictureStore.CreateFolders();
     m_pictures = std::make_unique<IncomingPictures>(*m_config, pictureStore);

@@ -12,6 +12,7 @@ class CMainPanelDlg;
 class CMessengerDlg;
 class CNetManager;
 class IncomingPictures;
+class KeyExchange;
 class MessengerEngine;
 class OwnPictureServer;
 class QApplication;
@@ -34,6 +35,7 @@ public:
     QString dataFolder() const { return m_dataFolder; }
     CConfig *config() const { return m_config.get(); }
     MessengerEngine *engine() const { return m_engine.get(); }
+    KeyExchange *keyExchange() const { return m_keys; }
     IncomingPictures *incomingPictures() const { return m_pictures.get(); }
     CMainPanelDlg *mainPanel() const { return m_panel.get(); }
 
@@ -48,6 +50,7 @@ private:
     std::unique_ptr<CConfig> m_config;
     std::unique_ptr<CNetManager> m_net;
     std::unique_ptr<MessengerEngine> m_engine;
+    KeyExchange *m_keys = nullptr; // owned by the engine
     std::unique_ptr<IncomingPictures> m_pictures;
     std::unique_ptr<OwnPictureServer> m_ownPictures;
     std::unique_ptr<CMainPanelDlg> m_panel;

@@ -5,6 +5,8 @@
 //   announce                      announce the entry
 //   away TEXT                     go away with that title and announce it
 //   send IP TEXT                  send a message that asks for a receipt
+//   sendenc IP TEXT               send a message through the message sender,
+//                                 encrypted (the peer must announce that it decrypts)
 //   resend                        send the last message again, byte for byte
 //   wait PREFIX [SECONDS]         wait until an event line starts with PREFIX
 //   count PREFIX N                the number of event lines starting with PREFIX is N
@@ -15,16 +17,22 @@
 //   exit                          announce the exit and stop
 //
 // Event lines (printed as they happen): ADDED ip port ext name, UPDATED ip port
-// status name, REMOVED ip port, MESSAGE ip number text, RECEIPT ip number,
-// FILE ip packet id kind size name (one per offered entry), FETCHED dest bytes, and
-// with --plain: RAW ip command-hex option-bits-hex.
+// status name, REMOVED ip port, MESSAGE ip number text (decrypted when it came
+// encrypted, after ENCRYPTED ip mode-hex status), RECEIPT ip number,
+// FILE ip packet id kind size name (one per offered entry), FETCHED dest bytes,
+// KEYS capabilities-hex (the own key pairs), SENT ip ok|failed (the end of a
+// sendenc), PLAIN ip status (a sendenc that could not be encrypted), and with
+// --plain: RAW ip command-hex option-bits-hex.
 // The program exits 0 when every command succeeded, 1 at the first failure.
 #include "core/CConfig.h"
+#include "core/Gbk.h"
+#include "net/CMsgSenderWnd.h"
 #include "net/CNetManager.h"
 #include "net/Commands.h"
 #include "net/EngineEventLog.h"
 #include "net/FileList.h"
 #include "net/FolderHeader.h"
+#include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
 #include "net/PacketCodec.h"
 
@@ -91,6 +99,53 @@ bool waitFor(const QString &prefix, int seconds)
 quint32 parseAddress(const QString &text)
 {
     return QHostAddress(text).toIPv4Address();
+}
+
+// Messages as the event lines show them, decrypted when they came encrypted.
+void watchMessages(MessengerEngine &engine, KeyExchange &keys)
+{
+    QObject::connect(&engine, &MessengerEngine::messageReceived, &keys, [&keys](const PacketRecord &p, HostRecord *) {
+        const QString from = EngineEventLog::dotted(p.key.address);
+        QString text = p.bodyText();
+        if (p.hasOption(OPT_ENCRYPT)) {
+            const DecryptedMessage m = keys.DecryptReceivedMessage(p);
+            event(QStringLiteral("ENCRYPTED %1 %2 %3").arg(from, QString::number(m.mode, 16)).arg(int(m.status)));
+            text = Gbk::decode(m.text).remove(QLatin1Char('\r'));
+        }
+        event(QStringLiteral("MESSAGE ") + from + QLatin1Char(' ') + QString::number(p.packetNumber) + QLatin1Char(' ')
+            + text.replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    });
+    QObject::connect(&keys, &KeyExchange::ownKeysChanged, &keys,
+        [](quint32 capabilities) { event(QStringLiteral("KEYS ") + QString::number(capabilities, 16)); });
+}
+
+// One message through the message sender, to a listed peer that decrypts.
+bool sendEncrypted(MessengerEngine &engine, KeyExchange &keys, quint32 address, quint16 port, const QString &text)
+{
+    HostRecord *peer = engine.FindHost(address, port);
+    if (!peer || !(peer->capabilities & OPT_ENCRYPT)) {
+        say(QStringLiteral("the peer is not listed as one that decrypts"));
+        return false;
+    }
+    auto *sender = new CMsgSenderWnd(engine, &keys, &engine);
+    const QString to = EngineEventLog::dotted(address);
+    QObject::connect(sender, &CMsgSenderWnd::finished, [to](bool ok) {
+        event(QStringLiteral("SENT %1 %2").arg(to, ok ? QStringLiteral("ok") : QStringLiteral("failed")));
+    });
+    QObject::connect(sender, &CMsgSenderWnd::encryptionFailed,
+        [to](HostRecord *, CryptStatus status) { event(QStringLiteral("PLAIN %1 %2").arg(to).arg(int(status))); });
+    if (!sender->SetMessage(text, ChatFont(), 0, nullptr)) {
+        say(sender->errorText());
+        return false;
+    }
+    sender->AddRecipient(peer);
+    sender->AllocDestinations();
+    if (sender->StartSending() != CMsgSenderWnd::Status::Ok) {
+        say(sender->errorText());
+        delete sender;
+        return false;
+    }
+    return true;
 }
 
 // The plain peer: the old protocol by hand, answering nothing.
@@ -235,6 +290,7 @@ int main(int argc, char **argv)
     CNetManager net;
     std::unique_ptr<MessengerEngine> engine;
     std::unique_ptr<PlainPeer> plainPeer;
+    KeyExchange *keys = nullptr;
     QByteArray lastMessage;
     quint32 lastTo = 0;
 
@@ -248,7 +304,14 @@ int main(int argc, char **argv)
             return 2;
         }
         engine = std::make_unique<MessengerEngine>(config, net);
-        new EngineEventLog(*engine, event, engine.get());
+        // Message lines come from watchMessages, which decrypts.
+        new EngineEventLog(*engine, [](const QString &line) {
+            if (!line.startsWith(QLatin1String("MESSAGE ")))
+                event(line);
+        }, engine.get());
+        keys = new KeyExchange(*engine, engine.get());
+        watchMessages(*engine, *keys);
+        keys->Start(QString());
         QObject::connect(engine.get(), &MessengerEngine::messageReceived, [](const PacketRecord &p, HostRecord *) {
             if (!p.hasOption(OPT_FILE_ATTACH))
                 return;
@@ -286,6 +349,9 @@ int main(int argc, char **argv)
             lastMessage = net.BuildPacket(net.NextPacketNumber(), CMD_SEND_MESSAGE | OPT_SEND_CHECK,
                 rest.section(QLatin1Char(' '), 1).toUtf8());
             ok = net.SendDatagram(lastTo, port, lastMessage);
+        } else if (verb == QLatin1String("sendenc") && engine) {
+            ok = sendEncrypted(*engine, *keys, parseAddress(rest.section(QLatin1Char(' '), 0, 0)), port,
+                rest.section(QLatin1Char(' '), 1));
         } else if (verb == QLatin1String("resend") && engine) {
             ok = net.SendDatagram(lastTo, port, lastMessage);
         } else if (verb == QLatin1String("offer") && engine) {

@@ -1,4 +1,5 @@
 // Two engines on 127.0.0.1 exchange pictures through their sockets.
+#include "LoopbackNet.h"
 #include "TestEnv.h"
 #include "core/BmpFile.h"
 #include "core/CConfig.h"
@@ -25,13 +26,7 @@ struct Peer
         , pictures(config, store)
         , server(config, store)
     {
-        CNetManager::Options o;
-        o.bindAddress = QHostAddress(QHostAddress::LocalHost);
-        o.port = 0;
-        o.listenTcp = false;
-        o.broadcastTargets = { QHostAddress(QHostAddress::LocalHost) };
-        EXPECT_TRUE(net.Open(o));
-        net.setOwnIdentity(0x7F000001, mac);
+        EXPECT_TRUE(TestNet::openLoopback(net, mac));
         engine = std::make_unique<MessengerEngine>(config, net);
         engine->setIdentity(name, name + QStringLiteral("-pc"));
         pictures.AttachTo(*engine);
