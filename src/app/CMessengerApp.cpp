@@ -1,20 +1,25 @@
 #include "app/CMessengerApp.h"
 
 #include "app/SingleInstance.h"
+#include "app/TestDriver.h"
+#include "chat/ChatWindows.h"
 #include "core/CConfig.h"
 #include "core/FileUtil.h"
 #include "core/Prompter.h"
 #include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "net/CNetManager.h"
+#include "net/ChatLogWriter.h"
 #include "net/EngineEventLog.h"
 #include "net/IncomingPictures.h"
 #include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
 #include "net/OwnPictureServer.h"
+#include "platform/MessageSound.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
@@ -82,6 +87,10 @@ std::optional<int> CMessengerApp::InitInstance()
     m_ownPictures = std::make_unique<OwnPictureServer>(*m_config, pictureStore);
     m_ownPictures->AttachTo(*m_engine);
 
+    m_chatLog = std::make_unique<ChatLogWriter>(base);
+    m_chatLog->SetLoggingEnabled(m_config->LOGCHECK_STR != 0);
+    wireChatWindows();
+
     m_panel = std::make_unique<CMainPanelDlg>(*m_engine);
     connect(m_instance.get(), &SingleInstance::activationRequested, m_panel.get(), &CMainPanelDlg::bringForward);
     m_panel->show();
@@ -124,6 +133,10 @@ void CMessengerApp::shutdown()
         return;
     m_shutDown = true;
     m_engine->AnnounceExit();
+    m_chats.reset();
+    MessageSound::setCurrent(nullptr);
+    // Everything the windows logged is on disk before the program ends.
+    m_chatLog->Shutdown();
     m_panel.reset();
     m_ownPictures.reset();
     m_pictures.reset();
