@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6svg6 qt6-image-formats-plugins
   libgl-dev libssl-dev libjpeg62-turbo-dev libpugixml-dev libicu-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libx11-dev
   fonts-wqy-microhei xvfb xauth x11-utils imagemagick iproute2 procps
 )
 

@@ -16,6 +16,7 @@
 #include "net/MessengerEngine.h"
 #include "net/OwnPictureServer.h"
 #include "platform/MessageSound.h"
+#include "platform/WindowAlpha.h"
 
 #include <QApplication>
 #include <QDir>
@@ -91,9 +92,15 @@ std::optional<int> CMessengerApp::InitInstance()
     m_chatLog->SetLoggingEnabled(m_config->LOGCHECK_STR != 0);
     wireChatWindows();
 
+    // The panel hides into the tray and dialogs come and go: the program
+    // ends through the tray menu or a termination signal only.
+    m_app.setQuitOnLastWindowClosed(false);
     m_panel = std::make_unique<CMainPanelDlg>(*m_engine);
     connect(m_instance.get(), &SingleInstance::activationRequested, m_panel.get(), &CMainPanelDlg::bringForward);
-    m_panel->show();
+    // exit(), not quit(): quit() first asks every window to close, and the
+    // panel answers a close by going to the tray.
+    connect(m_panel.get(), &CMainPanelDlg::quitRequested, this, [] { QApplication::exit(0); }, Qt::QueuedConnection);
+    m_panel->InitPanel(m_options.autoStart);
     m_engine->AnnounceStart();
     watchTerminationSignals();
     return std::nullopt;
@@ -107,7 +114,7 @@ void CMessengerApp::watchTerminationSignals()
     connect(notifier, &QSocketNotifier::activated, this, [this] {
         char byte;
         [[maybe_unused]] const auto got = ::read(g_signalPipe[0], &byte, 1);
-        m_app.quit();
+        QApplication::exit(0);
     });
     struct sigaction action = {};
     action.sa_handler = onTerminationSignal;
@@ -127,6 +134,11 @@ int CMessengerApp::Run()
     return code;
 }
 
+int CMessengerApp::SetWindowsAlpha(int kind, int alpha)
+{
+    return WindowAlpha::ApplyToKind(kind, alpha);
+}
+
 void CMessengerApp::shutdown()
 {
     if (m_shutDown || !m_engine)
@@ -137,6 +149,10 @@ void CMessengerApp::shutdown()
     MessageSound::setCurrent(nullptr);
     // Everything the windows logged is on disk before the program ends.
     m_chatLog->Shutdown();
+    if (m_panel) {
+        m_panel->StoreWindowPlacement();
+        m_config->Save(CFG_GENERAL | CFG_WINDOW);
+    }
     m_panel.reset();
     m_ownPictures.reset();
     m_pictures.reset();

@@ -57,6 +57,11 @@ public:
     // Moves the pending chat-log records to the writer.
     void FlushChatLog();
 
+    // Applies the alpha (0..255) to every window of the class: 0 the main
+    // window, 1 the chat windows, 2 the tip popups, 3 the other windows.
+    // Returns how many windows took it.
+    int SetWindowsAlpha(int kind, int alpha);
+
 private:
     void shutdown();
     void watchTerminationSignals();

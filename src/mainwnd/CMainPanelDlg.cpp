@@ -1,27 +1,215 @@
 #include "mainwnd/CMainPanelDlg.h"
 
+#include "controls/CGfxOutBarCtrl.h"
+#include "controls/FillGradientRect.h"
+#include "controls/HeadIcons.h"
+#include "controls/ProgramArt.h"
+#include "controls/SkinColor.h"
+#include "core/CConfig.h"
+#include "core/FileUtil.h"
+#include "core/Prompter.h"
+#include "mainwnd/CCalendarDlg.h"
+#include "mainwnd/CGroupListDlg.h"
+#include "mainwnd/CHelpDlg.h"
 #include "mainwnd/CMessengerDlg.h"
+#include "mainwnd/CMsgTipDlg.h"
+#include "mainwnd/PanelGeometry.h"
+#include "mainwnd/PanelTrayMenu.h"
+#include "net/Commands.h"
+#include "net/MessengerEngine.h"
+#include "platform/CTrayIcon.h"
+#include "platform/GlobalHotKey.h"
+#include "platform/WindowAlpha.h"
+#include "platform/WorkingSet.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMetaMethod>
+#include <QPainter>
+#include <QScreen>
+#include <QWindowStateChangeEvent>
+
+namespace {
+
+// The strip above the folder bar where the search box lives.
+class SearchStrip : public QWidget
+{
+public:
+    SearchStrip(const CConfig &config, QWidget *parent)
+        : QWidget(parent)
+        , m_config(config)
+    {
+        setObjectName(QStringLiteral("111"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        FillGradientRect(painter, rect(), ColorFromRef(m_config.MainBarLeftTopColor),
+            ColorFromRef(m_config.MainBarRightBtmColor), int(GradientMode::Vertical));
+        painter.setPen(ColorFromRef(m_config.MainBarFrameColor));
+        painter.drawLine(0, height() - 1, width(), height() - 1);
+    }
+
+private:
+    const CConfig &m_config;
+};
+
+// The tray menu's switches of "基本设置" and the values they flip.
+struct OptionSwitch
+{
+    int id;
+    int CConfig::*value; // null: a StatusValue bit
+    uint32_t statusBit; // checked while the bit is clear
+};
+
+constexpr OptionSwitch kOptions[] = {
+    {32845, &CConfig::StartRun, 0},
+    {32846, &CConfig::StartAutoMin, 0},
+    {32847, &CConfig::DbClickAutoMin, 0},
+    {32848, &CConfig::AutoHideWnd, 0},
+    {32849, &CConfig::LOGCHECK_STR, 0},
+    {32850, &CConfig::ShowInputStatus, 0},
+    {32851, nullptr, MessengerEngine::StatusNoOnlineAnnounce},
+    {32852, nullptr, MessengerEngine::StatusNoOfflineAnnounce},
+    {32853, &CConfig::NoTice, 0},
+    {32854, &CConfig::NoTice2, 0},
+};
+
+const OptionSwitch *findOption(int id)
+{
+    for (const OptionSwitch &option : kOptions) {
+        if (option.id == id)
+            return &option;
+    }
+    return nullptr;
+}
+
+bool optionChecked(const CConfig &config, const OptionSwitch &option)
+{
+    return option.value ? config.*option.value != 0 : (config.StatusValue & option.statusBit) == 0;
+}
+
+QRect workArea()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+// Every peer of the table, in the order of the first index the table keeps.
+template <typename Predicate> HostRecord *findHost(const CHostTable &table, Predicate matches)
+{
+    for (int kind = 0; kind < CHostTable::KindCount; ++kind) {
+        if (!table.isEnabled(kind))
+            continue;
+        for (qsizetype i = 0; i < table.Count(); ++i) {
+            HostRecord *host = table.At(kind, i);
+            if (host && matches(*host))
+                return host;
+        }
+        break;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+PanelPlatform PanelPlatform::System()
+{
+    PanelPlatform platform;
+    platform.tray = std::make_unique<SystemTrayIcon>();
+    platform.hotKey = CreateGlobalHotKey();
+    return platform;
+}
 
 CMainPanelDlg::CMainPanelDlg(MessengerEngine &engine, QWidget *parent)
-    : QDialog(parent)
+    : CMainPanelDlg(engine, PanelPlatform::System(), parent)
 {
+}
+
+CMainPanelDlg::CMainPanelDlg(MessengerEngine &engine, PanelPlatform platform, QWidget *parent)
+    : QDialog(parent)
+    , m_engine(engine)
+    , m_tray(std::move(platform.tray))
+    , m_hotKey(std::move(platform.hotKey))
+{
+    if (!m_tray)
+        m_tray = std::make_unique<FakeTrayIcon>(false);
+    if (!m_hotKey)
+        m_hotKey = std::make_unique<NoGlobalHotKey>();
     setObjectName(QStringLiteral("CMainPanelDlg"));
-    setWindowTitle(QStringLiteral("Kwel"));
+    setWindowTitle(QStringLiteral("蓝雀Kwel"));
+    setWindowIcon(ProgramIcon());
     setWindowFlags(Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    resize(260, 560);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_folder = new QLabel(titleText(0), this);
-    m_folder->setAlignment(Qt::AlignCenter);
-    m_folder->setMinimumHeight(24);
-    layout->addWidget(m_folder);
-    m_messenger = new CMessengerDlg(engine, this);
-    layout->addWidget(m_messenger, 1);
-    connect(m_messenger, &CMessengerDlg::peerCountChanged, this,
-        [this](int count) { m_folder->setText(titleText(count)); });
+    setMinimumSize(PanelGeometry::kMinimumSize);
+    resize(PanelGeometry::kDefaultSize);
+    WindowAlpha::SetKind(this, WindowAlpha::MainWindow);
+
+    m_tip = std::make_unique<CMsgTipDlg>(&m_engine.config());
+    connect(m_tip.get(), &CMsgTipDlg::addressLinkActivated, this, &CMainPanelDlg::openAddress);
+    connect(m_tip.get(), &CMsgTipDlg::keyLinkActivated, this, &CMainPanelDlg::openKey);
+    connect(m_tip.get(), &CMsgTipDlg::groupLinkActivated, this, &CMainPanelDlg::openGroup);
+
+    buildPages();
+
+    m_menu = TrayMenu::Build(this);
+    connect(m_menu, &QMenu::aboutToShow, this, &CMainPanelDlg::refreshTrayMenu);
+    connect(m_menu, &QMenu::triggered, this, [this](QAction *action) { OnTrayCommand(action->data().toInt()); });
+    refreshTrayMenu();
+
+    UpdateTrayIcon(true);
+    m_tray->SetContextMenu(m_menu);
+    m_tray->Create(m_icons[int(TrayIconKind::Online)], QStringLiteral("Kwel"));
+    connect(m_tray.get(), &CTrayIcon::activated, this, [this](CTrayIcon::Activation how) { onTrayActivated(int(how)); });
+    connect(m_hotKey.get(), &GlobalHotKey::activated, this, &CMainPanelDlg::OnHotKey);
+
+    m_blinkTimer.setInterval(kBlinkIntervalMs);
+    connect(&m_blinkTimer, &QTimer::timeout, this, [this] { BlinkTrayIcon(false); });
+}
+
+CMainPanelDlg::~CMainPanelDlg()
+{
+    m_blinkTimer.stop();
+    m_hotKey->Unregister();
+    m_tray->Remove();
+}
+
+void CMainPanelDlg::buildPages()
+{
+    const CConfig &config = m_engine.config();
+    m_search = new SearchStrip(config, this);
+    m_bar = new CGfxOutBarCtrl(this);
+    m_bar->setObjectName(QStringLiteral("outbar"));
+    m_bar->SetFlashInterval(200);
+    m_bar->SetSkinColors(ColorFromRef(config.MainBarFrameColor), ColorFromRef(config.MainBarLeftTopColor),
+        ColorFromRef(config.MainBarRightBtmColor), ColorFromRef(config.MainBarRightBtm2Color));
+
+    m_messenger = new CMessengerDlg(m_engine, m_bar);
+    m_bar->AddFolder(QStringLiteral("Kwel(在线人数)"), m_messenger);
+    m_groupList = new CGroupListDlg(m_bar);
+    m_bar->AddFolder(QStringLiteral("群 聊 天 室"), m_groupList);
+    m_calendar = new CCalendarDlg(m_bar);
+    const int calendarFolder = m_bar->AddFolder(m_calendar->folderTitle(), m_calendar);
+    connect(m_calendar, &CCalendarDlg::titleChanged, this,
+        [this, calendarFolder](const QString &title) { m_bar->SetFolderText(calendarFolder, title); });
+    m_bar->SetSelFolder(0);
+    connectMessengerPage();
+}
+
+void CMainPanelDlg::connectMessengerPage()
+{
+    connect(m_messenger, &CMessengerDlg::peerCountChanged, this, &CMainPanelDlg::OnPeerCountChanged);
+    // The messenger page announces notices and unread blinking once it has
+    // them; connected by name so that either side may come first.
+    const QMetaObject *meta = m_messenger->metaObject();
+    if (meta->indexOfSignal("tipNoticeRequested(TipNotice)") >= 0)
+        connect(m_messenger, SIGNAL(tipNoticeRequested(TipNotice)), this, SLOT(ShowTipNotice(TipNotice)));
+    if (meta->indexOfSignal("blinkRequested(bool,int)") >= 0)
+        connect(m_messenger, SIGNAL(blinkRequested(bool, int)), this, SLOT(SetBlinking(bool, int)));
 }
 
 QString CMainPanelDlg::titleText(int peers)
@@ -31,12 +219,340 @@ QString CMainPanelDlg::titleText(int peers)
 
 QString CMainPanelDlg::folderTitle() const
 {
-    return m_folder->text();
+    return m_bar->GetFolderText(0);
+}
+
+void CMainPanelDlg::OnPeerCountChanged(int count)
+{
+    const QString title = titleText(count);
+    m_bar->SetFolderText(0, title);
+    m_tray->Change(QIcon(), title);
+}
+
+bool CMainPanelDlg::hasTray() const
+{
+    return m_tray->isEnabled();
+}
+
+void CMainPanelDlg::InitPanel(bool autoStart)
+{
+    CConfig &config = m_engine.config();
+    m_dockSide = config.HideMode;
+
+    const PanelGeometry::StoredPlacement stored{config.WndLeft, config.WndTop, config.WndWidth, config.WndHeight};
+    const QRect start = PanelGeometry::StartRect(stored, QRect(pos(), size()), workArea());
+    resize(start.size());
+    move(start.topLeft());
+    m_savedRect = start;
+    setWindowFlag(Qt::WindowStaysOnTopHint, config.WndTopMost != 0);
+
+    if (config.MainOpacity != 0)
+        WindowAlpha::SetLayeredAlpha(this, WindowAlpha::FromPercent(config.MainOpacity));
+    UpdateTrayIcon(false);
+
+    if (!PanelGeometry::StartsHidden(autoStart, config.StartAutoMin != 0, config.DbClickAutoMin != 0))
+        show();
+    else if (!hasTray())
+        showMinimized(); // no tray to go to: the taskbar keeps it
+    else if (config.AutoMemMin)
+        TrimWorkingSet(); // stays in the tray
+
+    // After the panel is placed, so that a failure is told over it.
+    if (RegisterStoredHotKey(*m_hotKey, config.modifiers, config.virtualcode) == GlobalHotKey::Result::Failed) {
+        Prompter::current().messageBox(this, QStringLiteral("热键注册失败，可能重复了！"), QStringLiteral("Kwel"),
+            Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    }
+}
+
+TrayIconKind CMainPanelDlg::stateIconKind() const
+{
+    return TrayIconKindFor(m_engine.config().StatusValue, m_engine.isAway());
+}
+
+void CMainPanelDlg::UpdateTrayIcon(bool reload)
+{
+    const CConfig &config = m_engine.config();
+    if (reload || m_icons[0].isNull()) {
+        const QString files[4] = {config.ICON_STR, config.REVICON_STR, config.ICONNOVISIBLE_STR, config.MSGICON_STR};
+        for (int kind = 0; kind < 4; ++kind)
+            m_icons[size_t(kind)] = LoadTrayIcon(TrayIconKind(kind), files[kind]);
+    }
+    if (!isBlinking())
+        m_tray->Change(m_icons[size_t(stateIconKind())], QString());
+}
+
+void CMainPanelDlg::BlinkTrayIcon(bool restart)
+{
+    const bool message = m_blinker.Step(restart);
+    const QIcon &blink = m_blinkIcon.isNull() ? m_icons[size_t(TrayIconKind::Message)] : m_blinkIcon;
+    m_tray->Change(message ? blink : m_icons[size_t(stateIconKind())], QString());
+}
+
+void CMainPanelDlg::SetBlinking(bool on, int iconIndex)
+{
+    if (!on) {
+        m_blinkTimer.stop();
+        m_blinkIcon = QIcon();
+        UpdateTrayIcon(false);
+        return;
+    }
+    m_blinkIcon = iconIndex >= 0 && iconIndex < HeadImage::Count ? QIcon(HeadIconPixmap(iconIndex, 32)) : QIcon();
+    if (!m_blinkTimer.isActive()) {
+        BlinkTrayIcon(true);
+        m_blinkTimer.start();
+    }
+}
+
+void CMainPanelDlg::onTrayActivated(int how)
+{
+    const bool iconOpens = m_engine.config().LButtonIconOpen != 0;
+    switch (CTrayIcon::Activation(how)) {
+    case CTrayIcon::Activation::Click:
+        if (isBlinking() && isSignalConnected(QMetaMethod::fromSignal(&CMainPanelDlg::unreadOpenRequested)))
+            emit unreadOpenRequested();
+        else if (iconOpens || isBlinking())
+            ShowPanel();
+        break;
+    case CTrayIcon::Activation::DoubleClick:
+        if (!iconOpens)
+            ShowPanel();
+        break;
+    case CTrayIcon::Activation::Context:
+    case CTrayIcon::Activation::Middle:
+        break;
+    }
+}
+
+void CMainPanelDlg::OnHotKey()
+{
+    if (isBlinking() && isSignalConnected(QMetaMethod::fromSignal(&CMainPanelDlg::unreadOpenRequested)))
+        emit unreadOpenRequested();
+    else
+        ShowPanel();
 }
 
 void CMainPanelDlg::bringForward()
 {
+    ShowPanel();
+}
+
+void CMainPanelDlg::ShowPanel()
+{
+    m_hiddenByUser = false;
     showNormal();
     raise();
     activateWindow();
+}
+
+void CMainPanelDlg::HidePanel()
+{
+    m_hiddenByUser = true;
+    if (hasTray())
+        hide();
+    else
+        showMinimized();
+}
+
+void CMainPanelDlg::closeEvent(QCloseEvent *event)
+{
+    // Closing never ends the program: the panel goes to the tray.
+    event->ignore();
+    HidePanel();
+    if (m_engine.config().AutoMemMin)
+        TrimWorkingSet();
+}
+
+void CMainPanelDlg::reject()
+{
+    HidePanel();
+}
+
+void CMainPanelDlg::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && hasTray()) {
+        // Minimising hides the panel into the tray instead.
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized()) {
+                m_hiddenByUser = true;
+                hide();
+                setWindowState(windowState() & ~Qt::WindowMinimized);
+            }
+        });
+    }
+}
+
+void CMainPanelDlg::rememberRect()
+{
+    if (isVisible() && !isMinimized() && !isMaximized())
+        m_savedRect = QRect(pos(), size());
+}
+
+void CMainPanelDlg::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    m_search->setGeometry(0, 0, width(), PanelGeometry::kSearchStripHeight);
+    m_bar->setGeometry(0, PanelGeometry::kSearchStripHeight, width(),
+        std::max(0, height() - PanelGeometry::kSearchStripHeight));
+    rememberRect();
+}
+
+void CMainPanelDlg::moveEvent(QMoveEvent *event)
+{
+    QDialog::moveEvent(event);
+    rememberRect();
+}
+
+void CMainPanelDlg::StoreWindowPlacement()
+{
+    if (!m_savedRect.isValid())
+        return;
+    CConfig &config = m_engine.config();
+    config.WndLeft = m_savedRect.x();
+    config.WndTop = m_savedRect.y();
+    config.WndWidth = m_savedRect.width();
+    config.WndHeight = m_savedRect.height();
+}
+
+void CMainPanelDlg::ShowTipNotice(const TipNotice &notice)
+{
+    m_tip->AddNotice(notice, true);
+}
+
+void CMainPanelDlg::openAddress(quint32 address)
+{
+    if (HostRecord *host = findHost(m_engine.hostTable(), [address](const HostRecord &h) { return h.key.address == address; }))
+        emit chatWindowRequested(host);
+}
+
+void CMainPanelDlg::openKey(const QString &key)
+{
+    if (HostRecord *host = findHost(m_engine.hostTable(), [&key](const HostRecord &h) { return h.keyText == key; }))
+        emit chatWindowRequested(host);
+}
+
+void CMainPanelDlg::openGroup(quint32 groupId)
+{
+    if (!m_groupList->SelectGroup(groupId))
+        return; // the group is gone
+    m_bar->SetSelFolder(1);
+    emit groupChatRequested(groupId);
+}
+
+bool CMainPanelDlg::isForwarded(int id) const
+{
+    using namespace TrayMenu;
+    const bool forwarded = id == Settings || (id >= FirstSkin && id <= LastSkin) || id == ClassicSkin
+        || id == MultiSend || id == MemoList || id == ViewList || id == ViewTree
+        || (id >= FirstRecent && id < FirstRecent + RecentCount) || id == SendToAddress;
+    return forwarded && isSignalConnected(QMetaMethod::fromSignal(&CMainPanelDlg::messengerCommandRequested));
+}
+
+void CMainPanelDlg::refreshTrayMenu()
+{
+    using namespace TrayMenu;
+    const CConfig &config = m_engine.config();
+    TrayMenu::FillRecent(RecentSubmenu(m_menu), config.LastPersonTexts);
+    const auto handled = [this](int id) {
+        return id == Open || id == Quit || id == About || id == Hidden || id == LeaveAway || id == AutoReply
+            || id == IpMsgCompatible || (id >= FirstAway && id < FirstAway + AwayCount)
+            || (id >= FirstOption && id <= LastOption) || isForwarded(id);
+    };
+    const std::function<void(QMenu *)> walk = [&](QMenu *menu) {
+        const auto actions = menu->actions();
+        for (QAction *action : actions) {
+            if (action->menu()) {
+                walk(action->menu());
+                continue;
+            }
+            if (action->isSeparator())
+                continue;
+            const int id = action->data().toInt();
+            action->setEnabled(handled(id));
+            if (const OptionSwitch *option = findOption(id))
+                action->setChecked(optionChecked(config, *option));
+        }
+    };
+    walk(m_menu);
+    const bool away = m_engine.isAway();
+    for (int kind = 1; kind <= AwayCount; ++kind)
+        Find(m_menu, FirstAway + kind - 1)->setChecked(away && config.AwayState == kind);
+    Find(m_menu, LeaveAway)->setEnabled(away);
+    Find(m_menu, AutoReply)->setChecked(config.AutoReply != 0);
+    Find(m_menu, IpMsgCompatible)->setChecked(config.IPMsgCompatible != 0);
+    Find(m_menu, ViewList)->setChecked(config.MembersShowMode == 0);
+    Find(m_menu, ViewTree)->setChecked(config.MembersShowMode != 0);
+    Find(m_menu, Hidden)->setText(HiddenText(config.StatusValue));
+}
+
+void CMainPanelDlg::toggleOption(int id)
+{
+    const OptionSwitch *option = findOption(id);
+    if (!option)
+        return;
+    CConfig &config = m_engine.config();
+    if (option->value)
+        config.*option->value = config.*option->value != 0 ? 0 : 1;
+    else
+        config.StatusValue ^= option->statusBit;
+}
+
+void CMainPanelDlg::setAwayKind(int kind)
+{
+    CConfig &config = m_engine.config();
+    config.StatusValue &= ~MessengerEngine::StatusHidden;
+    config.AwayState = kind;
+    config.AwayFlag = kind != 0 ? 1 : 0;
+    if (kind != 0)
+        config.AwayIndex = kind - 1;
+    m_engine.AnnouncePresence(kind != 0 ? CMD_ANNOUNCE_STATUS : CMD_ANNOUNCE_ENTRY);
+    UpdateTrayIcon(false);
+}
+
+void CMainPanelDlg::setHidden(bool hidden)
+{
+    CConfig &config = m_engine.config();
+    config.AwayState = 0;
+    config.AwayFlag = 0;
+    if (hidden)
+        config.StatusValue |= MessengerEngine::StatusHidden;
+    else
+        config.StatusValue &= ~MessengerEngine::StatusHidden;
+    UpdateTrayIcon(false);
+    m_engine.AnnouncePresence(CMD_ANNOUNCE_ENTRY);
+}
+
+void CMainPanelDlg::openHelp()
+{
+    CHelpDlg help(GetDataBaseDirectory() + QStringLiteral("/kwel"), &m_engine.config(), this);
+    help.exec();
+}
+
+void CMainPanelDlg::OnTrayCommand(int id)
+{
+    using namespace TrayMenu;
+    CConfig &config = m_engine.config();
+    if (id == Open) {
+        ShowPanel();
+    } else if (id == Quit) {
+        emit quitRequested();
+    } else if (id >= FirstOption && id <= LastOption) {
+        toggleOption(id);
+    } else if (id >= FirstAway && id < FirstAway + AwayCount) {
+        setAwayKind(id - FirstAway + 1);
+    } else if (id == LeaveAway) {
+        setAwayKind(0);
+    } else if (id == Hidden) {
+        setHidden((config.StatusValue & MessengerEngine::StatusHidden) == 0);
+    } else if (id == AutoReply) {
+        config.AutoReply = config.AutoReply != 0 ? 0 : 1;
+        config.Save(CFG_GENERAL);
+    } else if (id == IpMsgCompatible) {
+        config.IPMsgCompatible = config.IPMsgCompatible != 0 ? 0 : 1;
+        m_engine.RefreshUsers(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));
+    } else if (id == About) {
+        openHelp();
+    } else if (isForwarded(id)) {
+        emit messengerCommandRequested(id);
+    }
 }

@@ -1,27 +1,152 @@
-// The main panel: the program's top-level window, hosting the messenger page.
+// The main panel: the program's top-level window. It hosts the folder bar
+// with the messenger page, the group list and the calendar, the search
+// strip above it, the tray icon with its menu and blinking, the global hot
+// key, the tip popup, and the panel's transparency. Closing or minimising
+// it goes to the tray (minimises where the desktop has no tray); the tray
+// menu's "退出(&C)" ends the program.
 #pragma once
 
-#include <QDialog>
+#include "mainwnd/PanelTray.h"
+#include "mainwnd/TipNotice.h"
 
+#include <QDialog>
+#include <QIcon>
+#include <QTimer>
+#include <array>
+#include <memory>
+
+class CCalendarDlg;
+class CGfxOutBarCtrl;
+class CGroupListDlg;
 class CMessengerDlg;
+class CMsgTipDlg;
+class CTrayIcon;
+class GlobalHotKey;
+class HostRecord;
 class MessengerEngine;
-class QLabel;
+class QMenu;
+
+// The platform services the panel uses; tests hand in fakes.
+struct PanelPlatform
+{
+    std::unique_ptr<CTrayIcon> tray;
+    std::unique_ptr<GlobalHotKey> hotKey;
+
+    // The desktop's tray and the platform's hot key.
+    static PanelPlatform System();
+};
 
 class CMainPanelDlg : public QDialog
 {
     Q_OBJECT
 public:
+    static constexpr int kBlinkIntervalMs = 500;
+
     explicit CMainPanelDlg(MessengerEngine &engine, QWidget *parent = nullptr);
+    CMainPanelDlg(MessengerEngine &engine, PanelPlatform platform, QWidget *parent = nullptr);
+    ~CMainPanelDlg() override;
+
+    // The start: position, hot key, shown or kept in the tray, transparency
+    // and the tray icon of the user's state. autoStart: launched by the
+    // session's auto-start entry.
+    void InitPanel(bool autoStart);
 
     CMessengerDlg *messengerPage() const { return m_messenger; }
+    CGroupListDlg *groupListPage() const { return m_groupList; }
+    CCalendarDlg *calendarPage() const { return m_calendar; }
+    CGfxOutBarCtrl *folderBar() const { return m_bar; }
+    CMsgTipDlg *tipPopup() const { return m_tip.get(); }
+    CTrayIcon *trayIcon() const { return m_tray.get(); }
+    GlobalHotKey *hotKey() const { return m_hotKey.get(); }
+    QMenu *trayMenu() const { return m_menu; }
+    QWidget *searchStrip() const { return m_search; }
+
     // "蓝雀Kwel(在线人数: %d)"
     static QString titleText(int peers);
+    // The title of the messenger page's folder.
     QString folderTitle() const;
+    bool isHiddenByUser() const { return m_hiddenByUser; }
+    bool isBlinking() const { return m_blinkTimer.isActive(); }
+    // The icon kind of the user's state (what the tray shows when not blinking).
+    TrayIconKind stateIconKind() const;
+    // The rectangle the panel had when last shown normally (position of the
+    // frame, size of the client).
+    QRect savedRect() const { return m_savedRect; }
+    // Writes the saved rectangle into WndLeft, WndTop, WndWidth, WndHeight.
+    void StoreWindowPlacement();
+
+    // Shows the tray icon of the user's state; reload reads the icon files
+    // of the configuration again.
+    void UpdateTrayIcon(bool reload);
+    // One step of the blinking (restart sets the step count back).
+    void BlinkTrayIcon(bool restart);
 
 public slots:
     void bringForward();
+    // Show and hide as the other windows ask (the restore from the tray and
+    // the hide into it).
+    void ShowPanel();
+    void HidePanel();
+    void OnHotKey();
+    // A notice for the tip popup.
+    void ShowTipNotice(const TipNotice &notice);
+    // Blinking for unread messages: on with the head-icon image to blink
+    // (outside the list: the message icon), off to stop.
+    void SetBlinking(bool on, int iconIndex);
+    void OnPeerCountChanged(int count);
+    void OnTrayCommand(int id);
+
+signals:
+    // "退出(&C)": the program is to end.
+    void quitRequested();
+    // A tray click or the hot key while unread messages wait: the oldest
+    // waiting window is to open.
+    void unreadOpenRequested();
+    // A notice link named a peer that is online / a group.
+    void chatWindowRequested(HostRecord *host);
+    void groupChatRequested(quint32 groupId);
+    // Tray commands that the messenger page carries out (settings, colour
+    // schemes, multi-send, memo list, recent contacts, view style).
+    void messengerCommandRequested(int id);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void reject() override;
 
 private:
+    void buildPages();
+    void connectMessengerPage();
+    void onTrayActivated(int how);
+    void refreshTrayMenu();
+    bool isForwarded(int id) const;
+    void toggleOption(int id);
+    void setAwayKind(int kind);
+    void setHidden(bool hidden);
+    void openHelp();
+    void openAddress(quint32 address);
+    void openKey(const QString &key);
+    void openGroup(quint32 groupId);
+    void rememberRect();
+    bool hasTray() const;
+
+    MessengerEngine &m_engine;
+    std::unique_ptr<CTrayIcon> m_tray;
+    std::unique_ptr<GlobalHotKey> m_hotKey;
+    std::unique_ptr<CMsgTipDlg> m_tip;
+    CGfxOutBarCtrl *m_bar = nullptr;
+    QWidget *m_search = nullptr;
     CMessengerDlg *m_messenger = nullptr;
-    QLabel *m_folder = nullptr;
+    CGroupListDlg *m_groupList = nullptr;
+    CCalendarDlg *m_calendar = nullptr;
+    QMenu *m_menu = nullptr;
+    std::array<QIcon, 4> m_icons; // by TrayIconKind
+    QIcon m_blinkIcon;
+    TrayBlinker m_blinker;
+    QTimer m_blinkTimer;
+    QRect m_savedRect;
+    int m_dockSide = 0;
+    bool m_hiddenByUser = false;
 };

@@ -1,85 +1,138 @@
 #include "mainwnd/CMessengerDlg.h"
 
-#include "net/EngineEventLog.h"
+#include "core/CConfig.h"
+#include "mainwnd/CUserListCtrl.h"
+#include "mainwnd/CUserTreeCtrl.h"
+#include "mainwnd/HeadImage.h"
 #include "net/MessengerEngine.h"
 
+#include <QApplication>
 #include <QDateTime>
-#include <QHeaderView>
+#include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTreeWidget>
+#include <QStackedWidget>
 #include <QVBoxLayout>
-
-namespace {
-enum Column { NameColumn, GroupColumn, HostColumn, AddressColumn, ColumnCount };
-constexpr int kHostRole = Qt::UserRole + 1;
-}
+#include <utility>
 
 CMessengerDlg::CMessengerDlg(MessengerEngine &engine, QWidget *parent)
     : QWidget(parent)
     , m_engine(engine)
+    , m_contacts(engine)
 {
     setObjectName(QStringLiteral("137"));
+    CConfig &config = engine.config();
+
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
     auto *splitter = new QSplitter(Qt::Vertical, this);
-    m_list = new QTreeWidget(splitter);
-    m_list->setObjectName(QStringLiteral("1000"));
-    m_list->setRootIsDecorated(false);
-    m_list->setColumnCount(ColumnCount);
-    m_list->setHeaderLabels({QStringLiteral("用户名"), QStringLiteral("组名"), QStringLiteral("主机"),
-        QStringLiteral("IP地址")});
-    m_list->setSortingEnabled(true);
-    m_list->sortByColumn(NameColumn, Qt::AscendingOrder);
-    m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_views = new QStackedWidget(splitter);
+    m_tree = new CUserTreeCtrl(m_views);
+    m_tree->setConfig(&config);
+    m_tree->setTreeModel(m_contacts.treeModel());
+    m_tree->SetLargeIcons(config.LargeTreeImage != 0);
+    m_list = new CUserListCtrl(m_views);
+    m_list->setListModel(m_contacts.listModel());
+    m_list->Init(this);
+    m_list->SetLargeIcons(config.LargeImage != 0);
+    m_views->addWidget(m_tree);
+    m_views->addWidget(m_list);
+    // Messages land here until the chat windows take them over; the pane
+    // stays closed until the first one arrives.
     m_messages = new QPlainTextEdit(splitter);
     m_messages->setReadOnly(true);
-    splitter->setStretchFactor(0, 3);
+    m_messages->hide();
+    splitter->setStretchFactor(0, 4);
     splitter->setStretchFactor(1, 1);
-    layout->addWidget(splitter);
-    auto *refresh = new QPushButton(QStringLiteral("刷新"), this);
-    refresh->setObjectName(QStringLiteral("1002"));
-    layout->addWidget(refresh);
-    connect(refresh, &QPushButton::clicked, this, [this] { m_engine.RefreshUsers(false); });
+    layout->addWidget(splitter, 1);
 
-    connect(&m_engine, &MessengerEngine::hostAdded, this, &CMessengerDlg::insertOrRefreshUser);
-    connect(&m_engine, &MessengerEngine::hostUpdated, this, &CMessengerDlg::insertOrRefreshUser);
-    connect(&m_engine, &MessengerEngine::hostRemoved, this, [this](HostRecord *host, bool) { removeUser(host); });
+    auto *buttons = new QHBoxLayout;
+    buttons->setContentsMargins(2, 0, 2, 2);
+    m_refresh = new QPushButton(QStringLiteral("刷新"), this);
+    m_refresh->setObjectName(QStringLiteral("1002"));
+    m_refresh->setToolTip(QStringLiteral("刷新在线用户 (按住Ctrl先清空列表)"));
+    buttons->addStretch(1);
+    buttons->addWidget(m_refresh);
+    layout->addLayout(buttons);
+    connect(m_refresh, &QPushButton::clicked, this, &CMessengerDlg::OnRefreshButton);
+
+    connect(&m_contacts, &ContactListController::peerCountChanged, this, &CMessengerDlg::peerCountChanged);
+    connect(&m_contacts, &ContactListController::tipNoticeRequested, this, &CMessengerDlg::tipNoticeRequested);
+    connect(&m_contacts, &ContactListController::ownStatusIconChanged, this, &CMessengerDlg::ownStatusIconChanged);
+    connect(&m_contacts, &ContactListController::viewStyleChanged, this, &CMessengerDlg::showView);
+    connect(&m_contacts, &ContactListController::columnWidthsRequested, this, &CMessengerDlg::applyColumnWidths);
+    connect(m_list, &CUserListCtrl::columnClicked, &m_contacts, &ContactListController::OnListColumnClick);
+    connect(m_list, &CUserListCtrl::userDoubleClicked, this, &CMessengerDlg::openChatRequested);
+    connect(m_tree, &CUserTreeCtrl::userDoubleClicked, this, &CMessengerDlg::openChatRequested);
     connect(&m_engine, &MessengerEngine::messageReceived, this, &CMessengerDlg::showMessage);
+
+    // With AutoWidth on, rows that arrive one by one resize the columns once
+    // after a burst, not once per row.
+    m_autoWidth.setSingleShot(true);
+    m_autoWidth.setInterval(0);
+    connect(&m_autoWidth, &QTimer::timeout, this, [this] { m_list->AutoSizeColumns(); });
+    connect(m_contacts.listModel(), &QAbstractItemModel::rowsInserted, this, [this] {
+        if (m_engine.config().AutoWidth)
+            m_autoWidth.start();
+    });
+
+    m_contacts.RebuildUserList();
 }
 
-QTreeWidgetItem *CMessengerDlg::findRow(const HostRecord *host) const
+CMessengerDlg::~CMessengerDlg()
 {
-    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *item = m_list->topLevelItem(i);
-        if (item->data(0, kHostRole).value<quintptr>() == quintptr(host))
-            return item;
+    // The views go before the models they show.
+    delete m_views;
+    m_views = nullptr;
+}
+
+void CMessengerDlg::showView(bool tree)
+{
+    m_views->setCurrentWidget(tree ? static_cast<QWidget *>(m_tree) : m_list);
+}
+
+void CMessengerDlg::applyColumnWidths()
+{
+    const CConfig &c = m_engine.config();
+    if (c.AutoWidth)
+        m_list->AutoSizeColumns();
+    else
+        m_list->SetColumnWidths({ c.SENDNICKNAME_STR, c.SENDHOSTNAME_STR, c.SENDUSERNAME_STR, c.SENDGROUPNAME_STR,
+            c.SENDTYPENAME_STR, c.SENDIPADDR_STR });
+}
+
+void CMessengerDlg::SetMembersShowMode(int mode)
+{
+    m_engine.config().MembersShowMode = mode;
+    m_contacts.RebuildUserList();
+}
+
+int CMessengerDlg::peerRowCount() const
+{
+    if (m_views->currentWidget() == m_list)
+        return m_contacts.listModel()->rowCount();
+    return m_contacts.treeModel()->visiblePeerRows();
+}
+
+QString CMessengerDlg::peerRowText(int row, int field) const
+{
+    const ContactEntry *entry = nullptr;
+    if (m_views->currentWidget() == m_list) {
+        entry = m_contacts.listModel()->entryAt(row);
+    } else {
+        const ContactTreeModel *tree = m_contacts.treeModel();
+        for (int r = 0, seen = 0; r < tree->rowCount() && !entry; ++r)
+            if (tree->rowKind(r) == ContactTreeModel::RowKind::Peer && seen++ == row)
+                entry = tree->entryAt(r);
     }
-    return nullptr;
+    return entry ? entry->field(field) : QString();
 }
 
-void CMessengerDlg::insertOrRefreshUser(HostRecord *host)
+QString CMessengerDlg::messagesText() const
 {
-    QTreeWidgetItem *item = findRow(host);
-    if (!item) {
-        item = new QTreeWidgetItem(m_list);
-        item->setData(0, kHostRole, QVariant::fromValue(quintptr(host)));
-    }
-    QString name = host->displayName;
-    if (host->statusBits & HostRecord::StatusAway)
-        name += QStringLiteral(" (离开)");
-    item->setText(NameColumn, name);
-    item->setText(GroupColumn, host->groupName);
-    item->setText(HostColumn, host->key.hostName());
-    item->setText(AddressColumn, EngineEventLog::dotted(host->key.address));
-    emit peerCountChanged(m_list->topLevelItemCount());
-}
-
-void CMessengerDlg::removeUser(HostRecord *host)
-{
-    delete findRow(host);
-    emit peerCountChanged(m_list->topLevelItemCount());
+    return m_messages->toPlainText();
 }
 
 void CMessengerDlg::showMessage(const PacketRecord &packet, HostRecord *sender)
@@ -88,20 +141,62 @@ void CMessengerDlg::showMessage(const PacketRecord &packet, HostRecord *sender)
     m_messages->appendPlainText(QStringLiteral("%1 %2\n  %3")
                                     .arg(who, QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss")),
                                         packet.bodyText()));
+    m_messages->show();
 }
 
-int CMessengerDlg::peerRowCount() const
+void CMessengerDlg::OnRefreshButton()
 {
-    return m_list->topLevelItemCount();
+    const bool clearFirst = QApplication::keyboardModifiers() & Qt::ControlModifier;
+    QMetaObject::invokeMethod(this, [this, clearFirst] { OnRefreshUsers(clearFirst); }, Qt::QueuedConnection);
 }
 
-QString CMessengerDlg::peerRowText(int row, int column) const
+void CMessengerDlg::OnRefreshUsers(bool clearFirst)
 {
-    const QTreeWidgetItem *item = m_list->topLevelItem(row);
-    return item ? item->text(column) : QString();
+    if (clearFirst)
+        m_contacts.RemoveAllUsers();
+    m_engine.RefreshUsers(false);
 }
 
-QString CMessengerDlg::messagesText() const
+// ---- unread windows ----
+
+bool CMessengerDlg::QueueUnreadWindow(QWidget *window, int kind, const HostRecord *peer)
 {
-    return m_messages->toPlainText();
+    if (!window || window->isVisible())
+        return false;
+    const int image = peer ? HeadImage::ForHost(*peer) : HeadImage::kDefaultHead;
+    const int before = m_unread.FrontImage();
+    if (!m_unread.Append(window, kind, image))
+        return false;
+    connect(window, &QObject::destroyed, this, [this](QObject *gone) {
+        const int front = m_unread.FrontImage();
+        if (m_unread.Remove(gone))
+            unreadChanged(front);
+    });
+    if (!m_blinking || before != m_unread.FrontImage()) {
+        m_blinking = true;
+        emit blinkRequested(true, m_unread.FrontImage());
+    }
+    return true;
+}
+
+bool CMessengerDlg::UnqueueUnreadWindow(QWidget *window)
+{
+    const int front = m_unread.FrontImage();
+    if (!window || !m_unread.Remove(window))
+        return false;
+    disconnect(window, &QObject::destroyed, this, nullptr);
+    window->show();
+    unreadChanged(front);
+    return true;
+}
+
+void CMessengerDlg::unreadChanged(int previousFrontImage)
+{
+    m_unread.DropStale();
+    if (m_unread.IsEmpty()) {
+        if (std::exchange(m_blinking, false))
+            emit blinkRequested(false, -1);
+    } else if (m_unread.FrontImage() != previousFrontImage) {
+        emit blinkRequested(true, m_unread.FrontImage());
+    }
 }

@@ -71,9 +71,14 @@ QString PictureStore::SaveHeadPhoto(QByteArrayView bmpFile, int kindDigit, const
     const QStringList old = dir.entryList({ prefix + QStringLiteral("*.bmp") }, QDir::Files | QDir::Hidden);
     for (const QString &name : old)
         dir.remove(name);
-    const QString name = prefix + QStringLiteral("%1.bmp").arg(value, 8, 16, QLatin1Char('0'));
-    const QString path = JoinPath(folder, name);
+    const QString path = HeadPhotoPath(kindDigit, macText, value);
     return writePictureFile(path, bmpFile) ? path : QString();
+}
+
+QString PictureStore::HeadPhotoPath(int kindDigit, const QString &macText, quint32 value) const
+{
+    const QString name = QString::number(kindDigit) + macText + QStringLiteral("%1.bmp").arg(value, 8, 16, QLatin1Char('0'));
+    return JoinPath(folderPath(userHeadPhoto()), name);
 }
 
 QString PictureStore::ownHeadPicturePath() const

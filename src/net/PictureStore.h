@@ -36,6 +36,8 @@ public:
     // Returns the path, empty when refused (kind not 0 or 1, value 0, MAC
     // text not 12 hex digits) or not written.
     QString SaveHeadPhoto(QByteArrayView bmpFile, int kindDigit, const QString &macText, quint32 value) const;
+    // Where SaveHeadPhoto keeps that photo, whether or not it exists.
+    QString HeadPhotoPath(int kindDigit, const QString &macText, quint32 value) const;
 
     // The user's own pictures that peers ask for (0x7b, 0x7d): .bmp files in
     // UserHeadPhoto. Their names cannot be taken for a peer's head photo.

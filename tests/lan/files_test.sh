@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Two hosts: host 1 offers a file and a folder tree to host 2, which fetches
-# both over TCP; what arrives must be byte-identical.
+# both over TCP, then offers them again and host 2 receives them with the
+# file receiver; what arrives must be byte-identical both times.
 set -u
 peer=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -39,7 +40,8 @@ announce
 wait ADDED $A2 20
 offer $A2 $work/src/big.bin $work/src/tree
 wait RECEIPT $A2 10
-sleep 8000
+offer $A2 $work/src/big.bin $work/src/tree
+sleep 15000
 EOF
 sender=$!
 pids+=("$sender")
@@ -49,6 +51,10 @@ announce
 wait FILE $A1 20
 fetch big.bin $work/recv/big.bin
 fetch tree $work/recv/tree
+count FILE $A1 4
+receive big.bin $work/recv2
+receive tree $work/recv2
+count HISTORY 2
 exit
 EOF
 receiver=$!
@@ -60,4 +66,8 @@ cmp "$work/src/big.bin" "$work/recv/big.bin" || fail "the file differs"
 # the Windows peers store it.
 mv "$work/src/tree/子目录/with:colon" "$work/src/tree/子目录/with;colon"
 diff -r "$work/src/tree" "$work/recv/tree/tree" || fail "the folder differs"
-echo "PASS: a file and a folder fetched byte-identical"
+cmp "$work/src/big.bin" "$work/recv2/big.bin" || fail "the received file differs"
+diff -r "$work/src/tree" "$work/recv2/tree" || fail "the received folder differs"
+grep -q "^HISTORY 文件接收完成.*共1个文件:big.bin" "$work/receiver.out" || fail "no summary of the file"
+[ -z "$(find "$work/recv2" -name '*.kwq')" ] || fail "a partial file was left"
+echo "PASS: a file and a folder fetched and received byte-identical"

@@ -14,15 +14,18 @@
 //   offer IP PATH...              offer files and folders to a listed peer
 //   fetch NAME DEST               fetch the offered file or folder of that name
 //                                 (0x60 into the file DEST, 0x62 into the folder DEST)
+//   receive NAME DEST             receive the latest offered item of that name with
+//                                 the file receiver, into the folder DEST
 //   exit                          announce the exit and stop
 //
 // Event lines (printed as they happen): ADDED ip port ext name, UPDATED ip port
 // status name, REMOVED ip port, MESSAGE ip number text (decrypted when it came
 // encrypted, after ENCRYPTED ip mode-hex status), RECEIPT ip number,
 // FILE ip packet id kind size name (one per offered entry), FETCHED dest bytes,
-// KEYS capabilities-hex (the own key pairs), SENT ip ok|failed (the end of a
-// sendenc), PLAIN ip status (a sendenc that could not be encrypted), and with
-// --plain: RAW ip command-hex option-bits-hex.
+// RECEIVED path bytes files, HISTORY line (the receiver's history lines), BOX
+// caption|text (its message boxes), KEYS capabilities-hex (the own key pairs),
+// SENT ip ok|failed (the end of a sendenc), PLAIN ip status (a sendenc that could
+// not be encrypted), and with --plain: RAW ip command-hex option-bits-hex.
 // The program exits 0 when every command succeeded, 1 at the first failure.
 #include "core/CConfig.h"
 #include "core/Gbk.h"
@@ -31,6 +34,7 @@
 #include "net/Commands.h"
 #include "net/EngineEventLog.h"
 #include "net/FileList.h"
+#include "net/FileReceiver.h"
 #include "net/FolderHeader.h"
 #include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
@@ -49,6 +53,7 @@
 #include <QUdpSocket>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -264,6 +269,29 @@ qint64 fetchFolder(CNetManager &net, quint32 address, quint16 port, quint32 pack
     }
 }
 
+// Receives one offered item with the file receiver, as the chat window does.
+bool receiveItem(FileReceiver &receiver, const ReceivedOffer &offer, quint16 port, const QString &dest)
+{
+    if (!QDir().mkpath(dest))
+        return false;
+    FileReceiveJob job;
+    job.packetNumber = offer.packet;
+    job.entry = offer.entry;
+    job.targetPath = QDir(dest).absoluteFilePath(offer.entry.name);
+    job.peerAddress = offer.address;
+    job.peerPort = port;
+    std::optional<FileReceiveJob> done;
+    const auto c = QObject::connect(&receiver, &FileReceiver::jobFinished, [&](const FileReceiveJob &j) { done = j; });
+    receiver.Receive(job);
+    for (QDeadlineTimer deadline(120000); !done && !deadline.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QObject::disconnect(c);
+    if (!done || !done->result.complete())
+        return false;
+    event(QStringLiteral("RECEIVED %1 %2 %3").arg(job.targetPath).arg(done->result.bytes).arg(done->result.files));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -326,6 +354,11 @@ int main(int argc, char **argv)
         });
     }
 
+    FileReceiver receiver(net, &config, nullptr);
+    QObject::connect(&receiver, &FileReceiver::systemText, [](const QString &l) { event(QStringLiteral("HISTORY ") + l); });
+    QObject::connect(&receiver, &FileReceiver::messageBox,
+        [](const QString &text, const QString &caption) { event(QStringLiteral("BOX ") + caption + u'|' + text); });
+
     char line[4096];
     while (std::fgets(line, sizeof line, stdin)) {
         const QString command = QString::fromUtf8(line).trimmed();
@@ -384,6 +417,15 @@ int main(int argc, char **argv)
                 if (ok)
                     event(QStringLiteral("FETCHED %1 %2").arg(dest).arg(got));
                 break;
+            }
+        } else if (verb == QLatin1String("receive") && engine) {
+            const QString name = rest.section(QLatin1Char(' '), 0, 0);
+            ok = false;
+            for (qsizetype i = g_offers.size() - 1; i >= 0; --i) {
+                if (g_offers[i].entry.name == name) {
+                    ok = receiveItem(receiver, g_offers[i], port, rest.section(QLatin1Char(' '), 1));
+                    break;
+                }
             }
         } else if (verb == QLatin1String("wait")) {
             const QStringList parts = rest.split(QLatin1Char(' '));

@@ -1,0 +1,302 @@
+#include "mainwnd/ContactListController.h"
+
+#include "core/CConfig.h"
+#include "mainwnd/ContactNotices.h"
+#include "mainwnd/HeadImage.h"
+#include "mainwnd/PeerKeyCompletion.h"
+#include "net/CNetManager.h"
+#include "net/Commands.h"
+#include "net/ListBusyCounter.h"
+#include "net/MessengerEngine.h"
+#include "net/NeighbourTable.h"
+
+#include <QFileInfo>
+
+#include <optional>
+
+namespace {
+
+constexpr quint32 kLoopback = 0x7F000001;
+
+} // namespace
+
+ContactListController::ContactListController(MessengerEngine &engine, QObject *parent)
+    : QObject(parent)
+    , m_engine(engine)
+    , m_config(engine.config())
+    , m_hosts(engine.hostTable())
+    , m_net(engine.net())
+    , m_tree(&engine.config())
+{
+    m_list.SetColumnOrder(m_config.ListColStryle_STR);
+    connect(&m_engine, &MessengerEngine::hostAdded, this,
+        [this](HostRecord *host) { InsertOrRefreshUser(host, true, true, false); });
+    connect(&m_engine, &MessengerEngine::hostUpdated, this,
+        [this](HostRecord *host) { InsertOrRefreshUser(host, false, true, false); });
+    connect(&m_engine, &MessengerEngine::hostRemoved, this,
+        [this](HostRecord *host, bool notify) { RemoveUserWithNotice(host, notify); });
+}
+
+ContactListController::~ContactListController() = default;
+
+bool ContactListController::treeStyle() const
+{
+    return m_config.MembersShowMode != 0;
+}
+
+quint32 ContactListController::ownAddress() const
+{
+    return m_net.ownAddress();
+}
+
+int ContactListController::onlineCount(const HostRecord *leaving) const
+{
+    int count = int(m_hosts.Count());
+    if (leaving && m_hosts.Search(CHostTable::ByAddress, leaving->key) == leaving)
+        --count;
+    return count;
+}
+
+// ---- order ----
+
+int ContactListController::CompareUsers(const HostRecord &a, const HostRecord &b) const
+{
+    return CompareUsersBy(a, b, m_list.sortKind(), m_list.descending());
+}
+
+int ContactListController::CompareUsersBy(const HostRecord &a, const HostRecord &b, int kind, bool descending) const
+{
+    return ::CompareUsersBy(a, b, kind, descending, SortOptions::FromConfig(&m_config));
+}
+
+int ContactListController::FindInsertPosition(const HostRecord &host) const
+{
+    return m_list.FindInsertPosition(ContactEntry::ForLookup(host), SortOptions::FromConfig(&m_config));
+}
+
+int ContactListController::FindTreeInsertPosition(const HostRecord &host) const
+{
+    return m_tree.FindTreeInsertPosition(host);
+}
+
+void ContactListController::OnListColumnClick(int column)
+{
+    if (column < 0 || column >= m_list.columnCount())
+        return;
+    const QString title = m_list.headerData(column, Qt::Horizontal).toString();
+    const int kind = UserListModel::SortKindOfTitle(title).value_or(m_list.sortKind());
+    m_list.setSort(kind, !m_list.descending());
+    ClearUserList();
+}
+
+// ---- peers ----
+
+void ContactListController::checkOwnIcon(const HostRecord &host)
+{
+    if (host.key.address == kLoopback || (m_selfIconPending && host.key.address == ownAddress())) {
+        m_selfIconPending = false;
+        emit ownStatusIconChanged(host.headIcon + 1);
+    }
+}
+
+void ContactListController::sendPeerRequests(HostRecord &host)
+{
+    if (host.extension == 0 || host.key.address == ownAddress())
+        return;
+    m_net.SendNumber(host, CMD_GET_SIGNATURE, 0);
+    // The head picture and the custom picture are asked for when the peer
+    // announces one that is not stored under its key with that size.
+    auto stored = [&](int kind, qint32 size) {
+        return size != 0 && QFileInfo::exists(m_pictures.HeadPhotoPath(kind, host.keyText, quint32(size)));
+    };
+    if (host.headPictureSize != 0 && !stored(0, host.headPictureSize))
+        m_net.SendNumber(host, CMD_GET_PICTURE, 0);
+    if (host.customPictureSize != 0 && !stored(1, host.customPictureSize))
+        m_net.SendNumber(host, CMD_GET_CUSTOM_PICTURE, 0);
+}
+
+void ContactListController::placeOwnEntry(HostRecord &host) const
+{
+    // The user's own entry belongs to the user group "自己" unless the user
+    // keeps it elsewhere.
+    const bool own = host.key.port == m_net.port() && (host.key.address == ownAddress() || host.key.address == kLoopback);
+    if (own && host.customGroup == MessengerEngine::myFriendsGroup()
+        && m_config.FindMemberGroup(MessengerEngine::selfName()) >= 0)
+        host.customGroup = MessengerEngine::selfName();
+}
+
+void ContactListController::InsertOrRefreshUser(HostRecord *host, bool notify, bool announce, bool setWidths)
+{
+    if (!host)
+        return;
+    placeOwnEntry(*host);
+    const bool tree = treeStyle();
+    const bool listed = tree ? m_tree.Contains(host) : m_list.Contains(host);
+    if (host->extension != 0)
+        HeadImage::CorrectHeadIcon(*host);
+    {
+        ListBusyCounter::Raiser busy;
+        if (tree)
+            m_tree.AddUser(host);
+        else
+            m_list.InsertOrRefresh(host, &m_config);
+    }
+    if (!listed) {
+        if (announce)
+            sendPeerRequests(*host);
+        if (!tree && setWidths)
+            emit columnWidthsRequested();
+        if (announce) {
+            emit peerCountChanged(onlineCount());
+            NoticeContext context { &m_config, ownAddress(), notify, m_noticesEnabled };
+            if (const auto notice = OnlineNotice(*host, context))
+                emit tipNoticeRequested(*notice);
+        }
+    }
+    checkOwnIcon(*host);
+}
+
+void ContactListController::RemoveUserWithNotice(HostRecord *host, bool notify)
+{
+    if (!host)
+        return;
+    // Hold the record until every view has let it go.
+    const HostPtr hold(host);
+    {
+        ListBusyCounter::Raiser busy;
+        m_tree.RemoveUser(host);
+        m_list.DeleteRowOf(host);
+    }
+    emit peerCountChanged(onlineCount(host));
+    NoticeContext context { &m_config, ownAddress(), notify, m_noticesEnabled };
+    if (const auto notice = OfflineNotice(*host, context))
+        emit tipNoticeRequested(*notice);
+}
+
+void ContactListController::RemoveAllUsers()
+{
+    {
+        ListBusyCounter::Raiser busy;
+        m_tree.RebuildGroupNodes(true);
+        m_list.DeleteAllItems();
+    }
+    // The peers did not go offline: the user cleared the list.
+    const bool enabled = m_noticesEnabled;
+    m_noticesEnabled = false;
+    m_engine.RemoveAllHosts();
+    m_noticesEnabled = enabled;
+    emit peerCountChanged(onlineCount());
+}
+
+// ---- full rebuilds ----
+
+QList<HostRecord *> ContactListController::hostsByName() const
+{
+    const CHostTable &table = m_hosts;
+    const int kind = table.isEnabled(CHostTable::ByName) ? CHostTable::ByName : CHostTable::ByAddress;
+    QList<HostRecord *> hosts;
+    hosts.reserve(table.Count());
+    for (qsizetype i = 0; i < table.Count(); ++i)
+        if (HostRecord *h = table.At(kind, i))
+            hosts.append(h);
+    return hosts;
+}
+
+void ContactListController::completeKeys(const QList<HostRecord *> &hosts, bool memoForAll, bool memoForCompleted)
+{
+    // The neighbour table is read once, and only when a peer needs it.
+    std::optional<NeighbourTable> neighbours;
+    CConfig &c = m_config;
+    for (HostRecord *host : hosts) {
+        bool completed = false;
+        if (host->keyText.isEmpty()) {
+            if (!neighbours && !c.IpToMac.contains(host->key.address)) {
+                neighbours.emplace();
+                neighbours->Load(m_neighbourPath);
+            }
+            completed = PeerKeyCompletion::CompleteKey(*host, &c, neighbours ? &*neighbours : nullptr);
+        }
+        if (memoForAll || (completed && memoForCompleted))
+            PeerKeyCompletion::ApplyMemoData(*host, c);
+        placeOwnEntry(*host);
+    }
+}
+
+void ContactListController::RebuildUserList()
+{
+    m_noticesEnabled = false;
+    const QList<HostRecord *> hosts = hostsByName();
+    completeKeys(hosts, false, true);
+    const bool tree = treeStyle();
+    {
+        ListBusyCounter::Raiser busy;
+        for (HostRecord *host : hosts)
+            if (host->extension != 0)
+                HeadImage::CorrectHeadIcon(*host);
+        if (tree) {
+            m_tree.Fill(hosts);
+            m_list.DeleteAllItems();
+        } else {
+            m_list.Fill(hosts, &m_config);
+            m_tree.RebuildGroupNodes(true);
+        }
+    }
+    if (!tree)
+        emit columnWidthsRequested();
+    m_noticesEnabled = true;
+    emit viewStyleChanged(tree);
+    emit peerCountChanged(onlineCount());
+    for (HostRecord *host : hosts)
+        checkOwnIcon(*host);
+}
+
+void ContactListController::RebuildUserViews(bool reload)
+{
+    m_noticesEnabled = false;
+    const QList<HostRecord *> hosts = hostsByName();
+    const bool tree = treeStyle();
+    if (tree)
+        completeKeys(hosts, reload, !reload);
+    else
+        completeKeys(hosts, false, true);
+    {
+        ListBusyCounter::Raiser busy;
+        if (tree)
+            m_tree.Fill(hosts);
+        else
+            m_list.Fill(hosts, &m_config);
+    }
+    if (!tree)
+        emit columnWidthsRequested();
+    m_noticesEnabled = true;
+}
+
+void ContactListController::RefillUserList()
+{
+    m_noticesEnabled = false;
+    const QList<HostRecord *> hosts = hostsByName();
+    completeKeys(hosts, false, true);
+    {
+        ListBusyCounter::Raiser busy;
+        m_list.Fill(hosts, &m_config);
+    }
+    emit columnWidthsRequested();
+    m_noticesEnabled = true;
+}
+
+void ContactListController::ClearUserList()
+{
+    QList<HostRecord *> hosts;
+    for (qsizetype i = 0; i < m_hosts.Count(); ++i)
+        hosts.append(m_hosts.At(CHostTable::ByAddress, i));
+    {
+        ListBusyCounter::Raiser busy;
+        m_list.Fill(hosts, &m_config);
+    }
+    emit columnWidthsRequested();
+}
+
+bool ContactListController::AddRecentContact(const HostRecord *host)
+{
+    return host && ::AddRecentContact(m_config, *host);
+}

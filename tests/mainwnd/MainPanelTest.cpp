@@ -1,0 +1,312 @@
+#include "TestEnv.h"
+#include "controls/CGfxOutBarCtrl.h"
+#include "controls/HeadIcons.h"
+#include "core/CConfig.h"
+#include "mainwnd/CCalendarDlg.h"
+#include "mainwnd/CGroupListDlg.h"
+#include "mainwnd/CMainPanelDlg.h"
+#include "mainwnd/CMessengerDlg.h"
+#include "mainwnd/CMsgTipDlg.h"
+#include "mainwnd/PanelTrayMenu.h"
+#include "net/CNetManager.h"
+#include "net/Commands.h"
+#include "net/MessengerEngine.h"
+#include "net/PacketCodec.h"
+#include "platform/CTrayIcon.h"
+#include "platform/GlobalHotKey.h"
+#include "platform/ScriptedPrompter.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QUdpSocket>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+constexpr quint32 kLoopback = 0x7F000001;
+
+QImage iconImage(const QIcon &icon)
+{
+    return icon.pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+// A panel over an engine on loopback; peers arrive as datagrams handed to
+// the engine, its own broadcasts go to a socket nobody reads.
+struct Panel
+{
+    explicit Panel(bool trayAvailable = true, const std::function<void(CConfig &)> &configure = {})
+        : config(TestEnv::freshDir(QStringLiteral("panel")) + QStringLiteral("/kwel.ini"))
+    {
+        sink.bind(QHostAddress(QHostAddress::LocalHost), 0);
+        if (configure)
+            configure(config);
+        CNetManager::Options o;
+        o.bindAddress = QHostAddress(QHostAddress::LocalHost);
+        o.port = 0;
+        o.broadcastTargets = {QHostAddress(QHostAddress::LocalHost)};
+        o.broadcastPort = sink.localPort();
+        o.listenTcp = false;
+        EXPECT_TRUE(net.Open(o));
+        net.setOwnIdentity(kLoopback, QStringLiteral("00163E0A0B0C"));
+        engine = std::make_unique<MessengerEngine>(config, net);
+        engine->setIdentity(QStringLiteral("wang"), QStringLiteral("wang-pc"));
+        auto trayIcon = std::make_unique<FakeTrayIcon>(trayAvailable);
+        auto key = std::make_unique<FakeGlobalHotKey>();
+        tray = trayIcon.get();
+        hotKey = key.get();
+        panel = std::make_unique<CMainPanelDlg>(*engine, PanelPlatform{std::move(trayIcon), std::move(key)});
+    }
+
+    void announce(quint32 address, const QString &nick, const QString &mac)
+    {
+        OwnHeader h;
+        h.userName = nick + QStringLiteral("-login");
+        h.hostName = nick + QStringLiteral("-pc");
+        h.macText = mac;
+        engine->HandleDatagram(PacketCodec::BuildTextPacket(h, ++packet, CMD_ANNOUNCE_ENTRY, nick, QStringLiteral("研发部")),
+            address, 2425);
+    }
+
+    QUdpSocket sink;
+    CConfig config;
+    CNetManager net;
+    std::unique_ptr<MessengerEngine> engine;
+    FakeTrayIcon *tray = nullptr;
+    FakeGlobalHotKey *hotKey = nullptr;
+    std::unique_ptr<CMainPanelDlg> panel;
+    quint32 packet = 100;
+};
+
+TEST(CMainPanelDlg, FoldersAndTheOnlineCountInTitleAndTray)
+{
+    Panel p;
+    CGfxOutBarCtrl *bar = p.panel->folderBar();
+    ASSERT_EQ(bar->GetFolderCount(), 3);
+    EXPECT_EQ(bar->GetFolderPage(0), p.panel->messengerPage());
+    EXPECT_EQ(bar->GetFolderPage(1), p.panel->groupListPage());
+    EXPECT_EQ(bar->GetFolderPage(2), p.panel->calendarPage());
+    EXPECT_EQ(bar->GetFolderText(1), QStringLiteral("群 聊 天 室"));
+    EXPECT_EQ(bar->GetFolderText(2), p.panel->calendarPage()->folderTitle());
+    EXPECT_EQ(bar->GetSelFolder(), 0);
+    EXPECT_TRUE(p.tray->isEnabled());
+    EXPECT_EQ(p.tray->tip(), QStringLiteral("Kwel"));
+
+    p.announce(0x7F000005, QStringLiteral("张三"), QStringLiteral("AABBCCDDEE01"));
+    p.announce(0x7F000006, QStringLiteral("李四"), QStringLiteral("AABBCCDDEE02"));
+    EXPECT_EQ(p.panel->messengerPage()->peerRowCount(), 2);
+    EXPECT_EQ(p.panel->folderTitle(), QStringLiteral("蓝雀Kwel(在线人数: 2)"));
+    EXPECT_EQ(p.tray->tip(), QStringLiteral("蓝雀Kwel(在线人数: 2)"));
+
+    p.panel->InitPanel(false);
+    p.panel->resize(260, 500);
+    EXPECT_EQ(p.panel->searchStrip()->geometry(), QRect(0, 0, 260, 22));
+    EXPECT_EQ(bar->geometry(), QRect(0, 22, 260, 478));
+    EXPECT_FALSE(p.panel->grab().isNull());
+}
+
+TEST(CMainPanelDlg, StartPlacementHotKeyAndTransparency)
+{
+    ScriptedPrompter prompter;
+    PrompterScope scope(prompter);
+    Panel p(true, [](CConfig &c) { c.MainOpacity = 50; });
+    p.panel->InitPanel(false);
+    EXPECT_TRUE(p.panel->isVisible());
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(p.panel->pos().x() + p.panel->width(), work.right() + 1) << "an unset place is the right edge";
+    EXPECT_NEAR(p.panel->windowOpacity(), 128 / 255.0, 0.01);
+    EXPECT_TRUE(p.hotKey->isRegistered());
+    EXPECT_EQ(p.hotKey->current, (HotKeyChord{HotKeyFlags::Control | HotKeyFlags::Shift, 0x58}));
+    EXPECT_TRUE(prompter.calls().isEmpty());
+
+    p.panel->StoreWindowPlacement();
+    EXPECT_EQ(QRect(p.config.WndLeft, p.config.WndTop, p.config.WndWidth, p.config.WndHeight), p.panel->savedRect());
+
+    // Hidden into the tray, the hot key brings the panel back.
+    p.panel->close();
+    EXPECT_FALSE(p.panel->isVisible());
+    p.hotKey->press();
+    EXPECT_TRUE(p.panel->isVisible());
+    EXPECT_FALSE(p.panel->isHiddenByUser());
+}
+
+TEST(CMainPanelDlg, HotKeyFailureIsToldAndZeroRegistersNothing)
+{
+    ScriptedPrompter prompter;
+    PrompterScope scope(prompter);
+    {
+        Panel p;
+        p.hotKey->answer = GlobalHotKey::Result::Failed;
+        p.panel->InitPanel(false);
+        ASSERT_EQ(prompter.calls().size(), 1);
+        EXPECT_EQ(prompter.calls()[0].text, QStringLiteral("热键注册失败，可能重复了！"));
+        EXPECT_TRUE(p.panel->isVisible()) << "the panel runs without a hot key";
+    }
+    prompter.clear();
+    Panel zero(true, [](CConfig &c) {
+        c.modifiers = 0;
+        c.virtualcode = 0;
+    });
+    zero.panel->InitPanel(false);
+    EXPECT_EQ(zero.hotKey->registrations, 0);
+    EXPECT_TRUE(prompter.calls().isEmpty());
+}
+
+TEST(CMainPanelDlg, StartsInTheTrayOrMinimisedWithoutOne)
+{
+    Panel autoStarted;
+    autoStarted.panel->InitPanel(true); // StartAutoMin is on by default
+    EXPECT_FALSE(autoStarted.panel->isVisible());
+
+    Panel noTray(false, [](CConfig &c) { c.DbClickAutoMin = 1; });
+    EXPECT_FALSE(noTray.tray->isEnabled());
+    noTray.panel->InitPanel(false);
+    EXPECT_TRUE(noTray.panel->isVisible()) << "no tray to hide into";
+    EXPECT_TRUE(noTray.panel->isMinimized());
+
+    // Without a tray, closing minimises instead of hiding into nothing.
+    noTray.panel->ShowPanel();
+    EXPECT_FALSE(noTray.panel->isMinimized());
+    noTray.panel->close();
+    EXPECT_TRUE(noTray.panel->isVisible());
+    EXPECT_TRUE(noTray.panel->isMinimized());
+}
+
+TEST(CMainPanelDlg, TrayClicksOpenThePanelOrTheWaitingMessage)
+{
+    Panel p;
+    p.panel->InitPanel(false);
+    p.panel->HidePanel();
+    EXPECT_TRUE(p.panel->isHiddenByUser());
+    p.tray->click(CTrayIcon::Activation::Click); // LButtonIconOpen is on
+    EXPECT_TRUE(p.panel->isVisible());
+
+    p.config.LButtonIconOpen = 0;
+    p.panel->HidePanel();
+    p.tray->click(CTrayIcon::Activation::Click);
+    EXPECT_FALSE(p.panel->isVisible()) << "a single click does nothing then";
+    p.tray->click(CTrayIcon::Activation::DoubleClick);
+    EXPECT_TRUE(p.panel->isVisible());
+
+    // While messages wait, a click opens the oldest one.
+    p.panel->HidePanel();
+    p.panel->SetBlinking(true, 5);
+    EXPECT_TRUE(p.panel->isBlinking());
+    QSignalSpy unread(p.panel.get(), &CMainPanelDlg::unreadOpenRequested);
+    p.tray->click(CTrayIcon::Activation::Click);
+    p.hotKey->press();
+    EXPECT_EQ(unread.size(), 2);
+    EXPECT_FALSE(p.panel->isVisible());
+}
+
+TEST(CMainPanelDlg, BlinkingAlternatesAndStops)
+{
+    Panel p;
+    const QImage online = iconImage(LoadTrayIcon(TrayIconKind::Online, QString()));
+    const QImage head = iconImage(QIcon(HeadIconPixmap(5, 32)));
+    EXPECT_EQ(iconImage(p.tray->icon()), online);
+
+    p.panel->SetBlinking(true, 5);
+    EXPECT_EQ(iconImage(p.tray->icon()), head) << "the first step shows the waiting sender";
+    p.panel->BlinkTrayIcon(false);
+    EXPECT_EQ(iconImage(p.tray->icon()), online);
+    p.panel->BlinkTrayIcon(false);
+    EXPECT_EQ(iconImage(p.tray->icon()), head);
+    // Out of the list: the message icon.
+    p.panel->SetBlinking(true, 500);
+    p.panel->BlinkTrayIcon(true);
+    EXPECT_EQ(iconImage(p.tray->icon()), iconImage(LoadTrayIcon(TrayIconKind::Message, QString())));
+
+    // Without a receiver for the waiting message a click shows the panel.
+    p.panel->HidePanel();
+    p.tray->click(CTrayIcon::Activation::Click);
+    EXPECT_TRUE(p.panel->isVisible());
+
+    p.panel->SetBlinking(false, 0);
+    EXPECT_FALSE(p.panel->isBlinking());
+    EXPECT_EQ(iconImage(p.tray->icon()), online);
+}
+
+TEST(CMainPanelDlg, TrayMenuCommands)
+{
+    Panel p;
+    QSignalSpy quit(p.panel.get(), &CMainPanelDlg::quitRequested);
+    QMenu *menu = p.panel->trayMenu();
+    EXPECT_EQ(p.tray->menu, menu);
+
+    // 上线时通知其他用户 is checked while StatusValue bit 0 is clear.
+    emit menu->aboutToShow();
+    EXPECT_TRUE(TrayMenu::Find(menu, 32851)->isChecked());
+    TrayMenu::Find(menu, 32851)->trigger();
+    EXPECT_EQ(p.config.StatusValue & 1u, 1u);
+    emit menu->aboutToShow();
+    EXPECT_FALSE(TrayMenu::Find(menu, 32851)->isChecked());
+    EXPECT_FALSE(TrayMenu::Find(menu, 33093)->isEnabled()) << "commands not built here are greyed";
+    EXPECT_FALSE(TrayMenu::Find(menu, TrayMenu::Settings)->isEnabled()) << "nobody carries it out yet";
+
+    // Hidden, then away: the tray icon follows the state.
+    TrayMenu::Find(menu, TrayMenu::Hidden)->trigger();
+    EXPECT_EQ(p.config.StatusValue & 0x40u, 0x40u);
+    EXPECT_EQ(iconImage(p.tray->icon()), iconImage(LoadTrayIcon(TrayIconKind::Hidden, QString())));
+    emit menu->aboutToShow();
+    EXPECT_EQ(TrayMenu::Find(menu, TrayMenu::Hidden)->text(), QStringLiteral("取消隐身状态"));
+    TrayMenu::Find(menu, TrayMenu::FirstAway + 2)->trigger();
+    EXPECT_EQ(p.config.AwayState, 3);
+    EXPECT_EQ(p.config.StatusValue & 0x40u, 0u) << "an away user is not hidden";
+    EXPECT_EQ(p.panel->stateIconKind(), TrayIconKind::Away);
+    emit menu->aboutToShow();
+    EXPECT_TRUE(TrayMenu::Find(menu, TrayMenu::FirstAway + 2)->isChecked());
+    EXPECT_TRUE(TrayMenu::Find(menu, TrayMenu::LeaveAway)->isEnabled());
+    TrayMenu::Find(menu, TrayMenu::LeaveAway)->trigger();
+    EXPECT_EQ(p.panel->stateIconKind(), TrayIconKind::Online);
+
+    // Forwarded commands reach whoever carries them out.
+    QSignalSpy forwarded(p.panel.get(), &CMainPanelDlg::messengerCommandRequested);
+    emit menu->aboutToShow();
+    TrayMenu::Find(menu, TrayMenu::FirstRecent)->trigger();
+    ASSERT_EQ(forwarded.size(), 1);
+    EXPECT_EQ(forwarded[0][0].toInt(), TrayMenu::FirstRecent);
+
+    TrayMenu::Find(menu, TrayMenu::Quit)->trigger();
+    EXPECT_EQ(quit.size(), 1);
+}
+
+TEST(CMainPanelDlg, NoticeLinksOpenOnlinePeers)
+{
+    Panel p;
+    p.announce(0x7F000005, QStringLiteral("张三"), QStringLiteral("AABBCCDDEE01"));
+    qRegisterMetaType<HostRecord *>("HostRecord*");
+    QSignalSpy chat(p.panel.get(), &CMainPanelDlg::chatWindowRequested);
+    QSignalSpy groupChat(p.panel.get(), &CMainPanelDlg::groupChatRequested);
+    CMsgTipDlg *tip = p.panel->tipPopup();
+
+    p.panel->ShowTipNotice({1, QStringLiteral(" 上 线 通 知 "), QStringLiteral("用户名:张三"), QStringLiteral("#IP:127.0.0.5")});
+    EXPECT_TRUE(tip->isVisible());
+    tip->OpenCurrentLink();
+    ASSERT_EQ(chat.size(), 1);
+    EXPECT_EQ(chat[0][0].value<HostRecord *>()->key.address, 0x7F000005u);
+
+    p.panel->ShowTipNotice({1, QStringLiteral("x"), QString(), QStringLiteral("#MAC:AABBCCDDEE01")});
+    tip->OpenCurrentLink();
+    ASSERT_EQ(chat.size(), 2);
+    EXPECT_EQ(chat[1][0].value<HostRecord *>()->displayName, QStringLiteral("张三"));
+
+    // Peers that are gone and groups that do not exist open nothing.
+    p.panel->ShowTipNotice({1, QStringLiteral("x"), QString(), QStringLiteral("#IP:127.0.0.9")});
+    tip->OpenCurrentLink();
+    p.panel->ShowTipNotice({1, QStringLiteral("x"), QString(), QStringLiteral("#QUNID:2A")});
+    tip->OpenCurrentLink();
+    EXPECT_EQ(chat.size(), 2);
+    EXPECT_EQ(groupChat.size(), 0);
+
+    p.panel->groupListPage()->SetGroup(0x2A, QStringLiteral("研发群"), 1);
+    tip->OpenCurrentLink();
+    ASSERT_EQ(groupChat.size(), 1);
+    EXPECT_EQ(p.panel->folderBar()->GetSelFolder(), 1);
+    tip->Close();
+}
+
+} // namespace
