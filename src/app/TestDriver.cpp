@@ -4,6 +4,7 @@
 #include "chat/CChatDlg.h"
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatWindows.h"
+#include "net/CNetManager.h"
 #include "net/MessengerEngine.h"
 
 #include <QCoreApplication>

@@ -14,6 +14,7 @@
 #include "controls/HeadIcons.h"
 #include "controls/ProgramArt.h"
 #include "core/CConfig.h"
+#include "core/Prompter.h"
 #include "net/CMsgSenderWnd.h"
 #include "net/CNetManager.h"
 #include "net/MessengerEngine.h"

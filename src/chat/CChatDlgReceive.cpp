@@ -16,6 +16,7 @@
 #include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
 
+#include <QAbstractButton>
 #include <QTreeWidget>
 
 void CChatDlg::TakeReceivedMessage(const PacketRecord &packet)

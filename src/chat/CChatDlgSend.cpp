@@ -5,6 +5,7 @@
 
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatFontDialog.h"
+#include "chat/ChatFontQt.h"
 #include "chat/ChatPeer.h"
 #include "chat/ChatSendPlan.h"
 #include "chat/FaceGridPopup.h"
@@ -25,6 +26,7 @@
 #include "net/MessengerEngine.h"
 #include "net/PicturePayload.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QFile>
 #include <QDir>

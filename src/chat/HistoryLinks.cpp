@@ -6,7 +6,7 @@ namespace {
 
 const QRegularExpression &linkPattern()
 {
-    static const QRegularExpression pattern(QStringLiteral(R"((?:https?://|ftp://|mailto:|www\.)[^\s"'<>]+)"),
+    static const QRegularExpression pattern(QStringLiteral(R"((?:https?://|ftp://|mailto:|www\.)[A-Za-z0-9\-._~:/?#\[\]@!$&()*+,;=%]+)"),
         QRegularExpression::CaseInsensitiveOption);
     return pattern;
 }
