@@ -163,8 +163,13 @@ void CChatDlg::createControls()
         m_buttons.insert(id, button);
         return button;
     };
-    connect(hover(ChatCtl::Send, QStringLiteral("发送(&S)")), &QAbstractButton::clicked, this, &CChatDlg::OnSend);
-    connect(hover(ChatCtl::Close, QStringLiteral("关闭(&C)")), &QAbstractButton::clicked, this, &QWidget::close);
+    // The skinned buttons draw their text as it stands: the mnemonics are shortcuts of their own.
+    QAbstractButton *send = hover(ChatCtl::Send, QStringLiteral("发送(S)"));
+    send->setShortcut(QKeySequence(Qt::ALT | Qt::Key_S));
+    connect(send, &QAbstractButton::clicked, this, &CChatDlg::OnSend);
+    QAbstractButton *closeButton = hover(ChatCtl::Close, QStringLiteral("关闭(C)"));
+    closeButton->setShortcut(QKeySequence(Qt::ALT | Qt::Key_C));
+    connect(closeButton, &QAbstractButton::clicked, this, &QWidget::close);
     QAbstractButton *sendArrow = hover(ChatCtl::SendArrow, QStringLiteral("↓"));
     connect(sendArrow, &QAbstractButton::clicked, this, [this, sendArrow] {
         SendReadNotice();
@@ -307,13 +312,18 @@ void CChatDlg::setTips()
 void CChatDlg::applyColors()
 {
     const uint32_t background = m_config ? m_config->ChatBkColor1 : 0xFFE8E8;
+    const uint32_t background2 = m_config ? m_config->ChatBkColor2 : 0xFFD3D3;
     const uint32_t frame = m_config ? m_config->ChatMsgWndFrameClr : 0xE99494;
     for (QAbstractButton *button : std::as_const(m_buttons)) {
         if (auto *image = qobject_cast<CImageButton *>(button)) {
             for (const int index : {CImageButton::BkIn, CImageButton::BkOut, CImageButton::BkFocus})
                 image->SetColor(index, ChatColor(background), false);
         } else if (auto *hover = qobject_cast<CHoverButton *>(button)) {
-            hover->SetColors(ChatColor(background), ChatColor(frame), Qt::white, ChatColor(background).darker(108));
+            // The send and close buttons stand out from the window.
+            const bool main = button == m_buttons.value(ChatCtl::Send) || button == m_buttons.value(ChatCtl::Close)
+                || button == m_buttons.value(ChatCtl::SendArrow);
+            hover->SetColors(ChatColor(main ? background2 : background), ChatColor(frame), Qt::white,
+                ChatColor(background2).darker(108));
         }
     }
     m_historySplitter->SetBarColor(ChatColor(frame));
@@ -409,9 +419,11 @@ void CChatDlg::paintSidePanel(QPainter &p)
     const QColor text = ChatColor(m_config ? m_config->ChatFontColor : 0x933E1E);
     FillGradientRect(p, m_layout.sideHeading, back, back2, int(GradientMode::Vertical));
     p.setPen(text);
-    if (m_peer)
-        p.drawText(m_layout.sideHeading.adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::TextSingleLine,
-            SidePaneHeading(*m_peer));
+    if (m_peer) {
+        const QRect heading = m_layout.sideHeading.adjusted(2, 0, -2, 0);
+        p.drawText(heading, Qt::AlignVCenter | Qt::TextSingleLine,
+            p.fontMetrics().elidedText(SidePaneHeading(*m_peer), Qt::ElideRight, heading.width()));
+    }
     for (const ChatCaption &caption : m_layout.captions) {
         FillGradientRect(p, caption.band, back, back2, int(GradientMode::Vertical));
         p.setPen(text);

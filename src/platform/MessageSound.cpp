@@ -42,17 +42,18 @@ struct QtMessageSound::Players
     QString loadedFile;
 };
 
-QtMessageSound::QtMessageSound()
-    : m_players(std::make_unique<Players>())
-{
-    initSoundResources();
-    m_players->builtIn.setSource(QUrl(QStringLiteral("qrc:/kwel/sounds/message.wav")));
-}
+QtMessageSound::QtMessageSound() = default;
 
 QtMessageSound::~QtMessageSound() = default;
 
 void QtMessageSound::Play(const QString &file)
 {
+    // The audio output is opened with the first sound, not at start-up.
+    if (!m_players) {
+        initSoundResources();
+        m_players = std::make_unique<Players>();
+        m_players->builtIn.setSource(QUrl(QStringLiteral("qrc:/kwel/sounds/message.wav")));
+    }
     if (!file.isEmpty() && QFileInfo(file).isFile()) {
         if (m_players->loadedFile != file) {
             m_players->file.setSource(QUrl::fromLocalFile(file));

@@ -1,5 +1,6 @@
 // The widget-free decisions of the chat window: layout, peer texts, what a
 // send does, what a received message does, typing and read notices.
+#include "chat/ChatFontQt.h"
 #include "chat/ChatLayout.h"
 #include "chat/ChatPeer.h"
 #include "chat/ChatSendPlan.h"
@@ -339,6 +340,42 @@ TEST(ChatNotices, TypingBurstsAndReadNotices)
     queue.Add(14, 0);
     EXPECT_FALSE(queue.Take(false).has_value()) << "switched off: dropped, nothing sent";
     EXPECT_TRUE(queue.isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(ChatFontQt, WindowsFacesMapToTheInstalledFontAndBack)
+{
+    // "宋体" is drawn with an installed family and travels as "宋体" again.
+    const ChatFont standard = ChatFont::standard();
+    const QFont drawn = ChatQFont(standard);
+    EXPECT_EQ(drawn.pixelSize(), 14);
+    EXPECT_FALSE(drawn.bold());
+    const ChatFont back = ChatFontFromQt(drawn, ChatColor(standard.color), standard);
+    EXPECT_EQ(back, standard) << "an unchanged choice keeps the standard font (no block is sent)";
+
+    ChatFont chosen = standard;
+    chosen.height = -20;
+    chosen.weight = 700;
+    chosen.italic = 1;
+    chosen.color = 0x00FF8000; // COLORREF: blue 0xFF, green 0x80
+    const QColor colour = ChatColor(chosen.color);
+    EXPECT_EQ(colour, QColor(0x00, 0x80, 0xFF));
+    EXPECT_EQ(ChatColorRef(colour), chosen.color);
+    const ChatFont round = ChatFontFromQt(ChatQFont(chosen), colour, standard);
+    EXPECT_EQ(round.height, -20);
+    EXPECT_EQ(round.weight, 700);
+    EXPECT_EQ(round.italic, 1);
+    EXPECT_EQ(round.faceName, u("宋体"));
+    EXPECT_EQ(round.color, chosen.color);
+
+    // A face that is installed keeps its name; the format carries font and colour.
+    EXPECT_EQ(InstalledFamilyFor(u("DejaVu Sans")), u("DejaVu Sans"));
+    const QTextCharFormat format = ChatCharFormat(chosen);
+    EXPECT_TRUE(format.font().bold());
+    EXPECT_EQ(format.foreground().color(), colour);
 }
 
 } // namespace
