@@ -295,6 +295,41 @@ TEST(ChatWindow, ReadNoticeGoesBackForAShownSealedMessageOnly)
     EXPECT_EQ(b.received.size(), 2) << "no reply to a reply";
 }
 
+TEST(ChatWindow, OfferedFilesAreListedOrReleasedWhenBlocked)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+    const QString file = a.dir + QStringLiteral("/报告.txt");
+    ASSERT_TRUE(TestEnv::writeAll(file, QByteArray(1000, 'x')));
+    a.window->AddAttachments({file, a.dir});
+    ASSERT_EQ(a.window->sendList()->topLevelItemCount(), 2);
+    a.window->OnSend(); // no text: the checked files alone are the message
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+    EXPECT_EQ(a.window->sendList()->topLevelItemCount(), 0);
+    EXPECT_TRUE(a.eventsOf(u("SYSTEM")).first().contains(u("发送了 1 个文件, 1 个文件夹， 共计 2 个")));
+    EXPECT_EQ(b.window->receiveList()->topLevelItemCount(), 2);
+    EXPECT_TRUE(b.window->receiveList()->isVisibleTo(b.window.get()));
+    EXPECT_TRUE(b.eventsOf(u("SYSTEM")).first().contains(u("a 给您发送了 2 个文件(夹),请在右侧接收")));
+
+    // A rule against messages with files: blocked, and the offer is released at once.
+    SpamRuleRecord rule;
+    rule.keyword = u("文件");
+    rule.matchMode = 1;
+    rule.fileCondition = 2;
+    b.config.SpamRules = {rule};
+    a.window->AddAttachments({file});
+    type(*a.window, u("文件给你"));
+    a.window->OnSend();
+    const QList<CMsgSenderWnd *> senders = a.window->activeSenders();
+    ASSERT_FALSE(senders.isEmpty());
+    const quint32 number = senders.last()->packetNumber();
+    ASSERT_NE(a.engine->fileOffers().FindOffer(number), nullptr);
+    ASSERT_TRUE(waitFor([&] { return !b.eventsOf(u("BLOCKED")).isEmpty(); }));
+    EXPECT_TRUE(waitFor([&] { return a.engine->fileOffers().FindOffer(number) == nullptr; }));
+    EXPECT_EQ(b.window->receiveList()->topLevelItemCount(), 2) << "nothing listed for the blocked message";
+}
+
 TEST(ChatWindow, PicturesGoToPeersThatTakeThem)
 {
     Side a(u("a")), b(u("b"));
