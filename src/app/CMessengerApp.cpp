@@ -100,6 +100,7 @@ std::optional<int> CMessengerApp::InitInstance()
     // exit(), not quit(): quit() first asks every window to close, and the
     // panel answers a close by going to the tray.
     connect(m_panel.get(), &CMainPanelDlg::quitRequested, this, [] { QApplication::exit(0); }, Qt::QueuedConnection);
+    wireChatPanel();
     m_panel->InitPanel(m_options.autoStart);
     m_engine->AnnounceStart();
     watchTerminationSignals();

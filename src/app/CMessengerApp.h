@@ -66,6 +66,8 @@ private:
     void shutdown();
     void watchTerminationSignals();
     void wireChatWindows();
+    void wireChatPanel();
+    void onUnreadOpen();
     CChatDlg *makeChatWindow(HostRecord *peer);
     void onMessageReceived(const PacketRecord &packet, HostRecord *sender);
     void onReadNotice(HostRecord *sender, quint32 packetNumber);

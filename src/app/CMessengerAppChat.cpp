@@ -9,6 +9,8 @@
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatWindows.h"
 #include "core/CConfig.h"
+#include "mainwnd/CMainPanelDlg.h"
+#include "mainwnd/CMessengerDlg.h"
 #include "net/ChatLogWriter.h"
 #include "net/Commands.h"
 #include "net/IncomingPictures.h"
@@ -50,6 +52,27 @@ void CMessengerApp::wireChatWindows()
         connect(m_driver, &TestDriver::commandDone, this, &CMessengerApp::writeEvent);
 }
 
+void CMessengerApp::wireChatPanel()
+{
+    CMessengerDlg *page = m_panel->messengerPage();
+    connect(page, &CMessengerDlg::openChatRequested, this,
+        [this](HostRecord *host) { OpenChatWindow(host, 0, ChatWindows::Front, 0); });
+    connect(m_panel.get(), &CMainPanelDlg::chatWindowRequested, this,
+        [this](HostRecord *host) { OpenChatWindow(host, 0, ChatWindows::Front, 0); });
+    connect(m_panel.get(), &CMainPanelDlg::unreadOpenRequested, this, &CMessengerApp::onUnreadOpen);
+}
+
+void CMessengerApp::onUnreadOpen()
+{
+    CMessengerDlg *page = m_panel ? m_panel->messengerPage() : nullptr;
+    auto *window = page ? qobject_cast<CChatDlg *>(page->FrontUnreadWindow()) : nullptr;
+    if (!window)
+        return;
+    page->UnqueueUnreadWindow(window);
+    window->BringToFront(false);
+    window->SendReadNotice();
+}
+
 CChatDlg *CMessengerApp::makeChatWindow(HostRecord *peer)
 {
     auto *window = new CChatDlg;
@@ -59,6 +82,19 @@ CChatDlg *CMessengerApp::makeChatWindow(HostRecord *peer)
     services.chatLog = m_chatLog.get();
     window->Attach(services, peer, m_config.get());
     connect(window, &CChatDlg::windowEvent, this, &CMessengerApp::writeEvent);
+    connect(window, &CChatDlg::tipRequested, this,
+        [this](const QString &title, const QString &text, int headImage, const QString &link) {
+            if (m_panel)
+                m_panel->ShowTipNotice(TipNotice{headImage, title, text, link});
+        });
+    connect(window, &CChatDlg::recentContact, this, [this](HostRecord *host) {
+        if (m_panel && host)
+            m_panel->messengerPage()->AddRecentContact(host);
+    });
+    connect(window, &CChatDlg::activatedByUser, this, [this](CChatDlg *w) {
+        if (m_panel)
+            m_panel->messengerPage()->UnqueueUnreadWindow(w);
+    });
     return window;
 }
 
@@ -98,6 +134,8 @@ void CMessengerApp::onMessageReceived(const PacketRecord &packet, HostRecord *se
         MessageSound::current().Play(policy.soundFile);
     if (!policy.tipOnly || !hidden)
         window->BringToFront(true);
+    else if (m_panel)
+        m_panel->messengerPage()->QueueUnreadWindow(window, 0, sender); // the tray blinks until it is opened
 }
 
 void CMessengerApp::onReadNotice(HostRecord *sender, quint32 packetNumber)

@@ -216,7 +216,6 @@ private:
     void releaseOffer();
     void sendAutoReply(const QString &text);
     void onSendFailed(const QStringList &names);
-    void onSendFinished(bool confirmed);
     void onPictureTimer();
     void insertRun(const QString &run, const ChatFont &font);
     void insertPictureMarker(const QString &marker, int mode);
