@@ -12,6 +12,7 @@
 #include "chat/ChatLayout.h"
 #include "chat/ReadNoticeQueue.h"
 #include "core/ChatFont.h"
+#include "net/ChatLogFormat.h"
 #include "net/FileList.h"
 #include "net/HostRecord.h"
 #include "net/PacketRecord.h"
@@ -212,6 +213,8 @@ private:
     void sendTyping(quint32 command);
     void logOwnMessage(const QString &header, const QString &text);
     void logReceived(const QString &text, const ChatFont &font);
+    // A chat-log record of the peer with the font and text.
+    ChatLogEntry peerLogEntry(const ChatFont &font, const QString &text) const;
     void listOfferedFiles(const DecodedFileList &files);
     void releaseOffer();
     void sendAutoReply(const QString &text);

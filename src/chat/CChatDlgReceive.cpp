@@ -70,17 +70,10 @@ bool CChatDlg::ShowReceivedMessage(bool filterFlag, bool notify)
         if (plan.tip)
             emit tipRequested(plan.tipTitle, plan.tipText, headImage, PeerLinkTag(*m_peer));
         if (plan.log && m_services.chatLog) {
-            ChatLogEntry entry;
+            ChatLogEntry entry = peerLogEntry(m_standardFont, plan.logText);
             entry.userName = ReceivedTexts::BlockedLogUser();
             entry.groupName = ReceivedTexts::BlockedLogTitle();
-            entry.loginName = m_peer->key.loginName();
-            entry.hostName = m_peer->key.hostName();
-            entry.macText = m_peer->keyText;
-            entry.address = m_peer->key.address;
-            entry.port = m_peer->key.port;
-            entry.font = m_standardFont;
             entry.font.color = kPeerHeaderColor;
-            entry.text = plan.logText;
             m_services.chatLog->LogSentChatMessage(entry);
         }
         if (plan.releaseOffer)
@@ -117,10 +110,8 @@ bool CChatDlg::ShowReceivedMessage(bool filterFlag, bool notify)
     return true;
 }
 
-void CChatDlg::logReceived(const QString &text, const ChatFont &font)
+ChatLogEntry CChatDlg::peerLogEntry(const ChatFont &font, const QString &text) const
 {
-    if (!m_services.chatLog || !m_peer)
-        return;
     ChatLogEntry entry;
     entry.userName = m_peer->displayName;
     entry.groupName = LogGroupName(*m_peer);
@@ -131,24 +122,19 @@ void CChatDlg::logReceived(const QString &text, const ChatFont &font)
     entry.port = m_peer->key.port;
     entry.font = font;
     entry.text = text;
-    m_services.chatLog->LogChatMessage(entry);
+    return entry;
+}
+
+void CChatDlg::logReceived(const QString &text, const ChatFont &font)
+{
+    if (m_services.chatLog && m_peer)
+        m_services.chatLog->LogChatMessage(peerLogEntry(font, text));
 }
 
 void CChatDlg::logOwnMessage(const QString &header, const QString &text)
 {
-    if (!m_services.chatLog || !m_peer)
-        return;
-    ChatLogEntry entry;
-    entry.userName = m_peer->displayName;
-    entry.groupName = LogGroupName(*m_peer);
-    entry.loginName = m_peer->key.loginName();
-    entry.hostName = m_peer->key.hostName();
-    entry.macText = m_peer->keyText;
-    entry.address = m_peer->key.address;
-    entry.port = m_peer->key.port;
-    entry.font = m_ownFont;
-    entry.text = header + text;
-    m_services.chatLog->LogSentChatMessage(entry);
+    if (m_services.chatLog && m_peer)
+        m_services.chatLog->LogSentChatMessage(peerLogEntry(m_ownFont, header + text));
 }
 
 void CChatDlg::listOfferedFiles(const DecodedFileList &files)
