@@ -551,10 +551,14 @@ int CChatDlg::BringToFront(bool noActivate)
             QApplication::alert(this);
         return 1;
     }
+    // A window that a message brings up does not take the focus from what
+    // the user is doing (and so does not count as read).
+    setAttribute(Qt::WA_ShowWithoutActivating, noActivate);
     if (isMaximized())
         showMaximized();
     else
         showNormal();
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
     if (!noActivate) {
         raise();
         activateWindow();
