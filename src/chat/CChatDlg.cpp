@@ -13,6 +13,7 @@
 #include "controls/FillGradientRect.h"
 #include "controls/HeadIcons.h"
 #include "controls/ProgramArt.h"
+#include "controls/SkinFont.h"
 #include "core/CConfig.h"
 #include "core/Prompter.h"
 #include "net/CMsgSenderWnd.h"
@@ -232,11 +233,12 @@ void CChatDlg::createControls()
     m_progress->setObjectName(QString::number(ChatCtl::Progress));
     m_progress->hide();
 
+    // The side panel's lists and narrow buttons use the small skin font.
+    for (QTreeWidget *list : {m_receiveList, m_receivedList, m_sendList})
+        list->setFont(SongFont(12));
     auto fileButton = [this](int id, const QString &text) {
-        auto *button = new CHoverButton(text, this);
-        button->setObjectName(QString::number(id));
-        button->installEventFilter(this);
-        m_buttons.insert(id, button);
+        QAbstractButton *button = makeToolButton(id, text, -1);
+        button->setFont(SongFont(11));
         return button;
     };
     const std::pair<int, QString> receiveButtons[] = {{ChatCtl::CancelSend, QStringLiteral("取消")},
@@ -444,8 +446,9 @@ void CChatDlg::paintSidePanel(QPainter &p)
     if (!m_peer)
         return;
     p.setPen(text);
+    p.setFont(SongFont(12));
     QRect line = m_layout.peerLines;
-    const int pitch = std::max(m_layout.peerLinePitch, p.fontMetrics().height() + 2);
+    const int pitch = std::max(m_layout.peerLinePitch, p.fontMetrics().height());
     for (const QString &peerLine : PeerInfoLines(*m_peer, m_layout.photoBeside)) {
         p.drawText(line, Qt::AlignVCenter | Qt::TextSingleLine,
             p.fontMetrics().elidedText(peerLine, Qt::ElideRight, line.width()));
