@@ -23,6 +23,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QTest>
 #include <QTreeWidget>
 #include <functional>
@@ -384,6 +385,38 @@ TEST(ChatWindow, LinksWindowsAndLayout)
     EXPECT_EQ(a.window->input()->geometry(), a.window->layout().rect(ChatCtl::Input));
     EXPECT_FALSE(a.window->receiveList()->isVisibleTo(a.window.get()));
     EXPECT_EQ(a.window->windowTitle(), u("与 b(b-pc) 聊天中 (IP:127.0.0.1)"));
+
+    // The send options: the read-notice request is a session switch, the send key a setting.
+    std::unique_ptr<QMenu> menu(a.window->CreateSendOptionsMenu());
+    const QList<QAction *> actions = menu->actions();
+    EXPECT_EQ(std::count_if(actions.begin(), actions.end(), [](QAction *x) { return !x->isSeparator(); }), 6);
+    a.window->OnMenuCommand(CChatDlg::CmdRequestReadNotice);
+    EXPECT_TRUE(a.window->requestsReadNotice());
+    a.window->OnMenuCommand(CChatDlg::CmdSendWithCtrlEnter);
+    EXPECT_EQ(a.config.SendMsgEnter, 0);
+    EXPECT_FALSE(CMsgRichEdit::SendMsgEnter());
+    a.window->OnMenuCommand(CChatDlg::CmdSendWithEnter);
+    EXPECT_TRUE(CMsgRichEdit::SendMsgEnter());
+
+    // A fresh record of the same peer is taken (the title follows it); another peer's is not.
+    HostPtr fresh(new HostRecord);
+    fresh->key = a.peerOf(b)->key;
+    fresh->keyText = a.peerOf(b)->keyText;
+    fresh->displayName = u("老b");
+    EXPECT_TRUE(a.window->OnPeerStatusChanged(fresh.data()));
+    EXPECT_EQ(a.window->peer(), fresh.data());
+    EXPECT_TRUE(a.window->windowTitle().startsWith(u("与 老b(b-pc)")));
+    HostPtr other(new HostRecord);
+    other->key = HostKey(u("c"), u("c-pc"), 0x7F000001, 1);
+    EXPECT_FALSE(a.window->OnPeerStatusChanged(other.data()));
+
+    // A message whose sender is not (or no longer) in the host table is not shown.
+    PacketRecord stray;
+    stray.key = other->key;
+    stray.commandWord = CMD_SEND_MESSAGE;
+    stray.body = "?";
+    a.window->TakeReceivedMessage(stray);
+    EXPECT_FALSE(a.window->ShowReceivedMessage(false, false));
 
     // One window per peer, found again by the window rule.
     ChatWindows windows([&](HostRecord *peer) {
