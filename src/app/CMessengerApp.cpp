@@ -1,21 +1,26 @@
 #include "app/CMessengerApp.h"
 
 #include "app/SingleInstance.h"
+#include "app/TestDriver.h"
+#include "chat/ChatWindows.h"
 #include "core/CConfig.h"
 #include "core/FileUtil.h"
 #include "core/Prompter.h"
 #include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "net/CNetManager.h"
+#include "net/ChatLogWriter.h"
 #include "net/EngineEventLog.h"
 #include "net/IncomingPictures.h"
 #include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
 #include "net/OwnPictureServer.h"
+#include "platform/MessageSound.h"
 #include "platform/WindowAlpha.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
@@ -83,6 +88,10 @@ std::optional<int> CMessengerApp::InitInstance()
     m_ownPictures = std::make_unique<OwnPictureServer>(*m_config, pictureStore);
     m_ownPictures->AttachTo(*m_engine);
 
+    m_chatLog = std::make_unique<ChatLogWriter>(base);
+    m_chatLog->SetLoggingEnabled(m_config->LOGCHECK_STR != 0);
+    wireChatWindows();
+
     // The panel hides into the tray and dialogs come and go: the program
     // ends through the tray menu or a termination signal only.
     m_app.setQuitOnLastWindowClosed(false);
@@ -91,6 +100,7 @@ std::optional<int> CMessengerApp::InitInstance()
     // exit(), not quit(): quit() first asks every window to close, and the
     // panel answers a close by going to the tray.
     connect(m_panel.get(), &CMainPanelDlg::quitRequested, this, [] { QApplication::exit(0); }, Qt::QueuedConnection);
+    wireChatPanel();
     m_panel->InitPanel(m_options.autoStart);
     m_engine->AnnounceStart();
     watchTerminationSignals();
@@ -136,6 +146,10 @@ void CMessengerApp::shutdown()
         return;
     m_shutDown = true;
     m_engine->AnnounceExit();
+    m_chats.reset();
+    MessageSound::setCurrent(nullptr);
+    // Everything the windows logged is on disk before the program ends.
+    m_chatLog->Shutdown();
     if (m_panel) {
         m_panel->StoreWindowPlacement();
         m_config->Save(CFG_GENERAL | CFG_WINDOW);

@@ -7,8 +7,15 @@
 #include <QObject>
 #include <memory>
 
+class CChatDlg;
 class CConfig;
 class CMainPanelDlg;
+class ChatLogWriter;
+class ChatWindows;
+class HostRecord;
+class QFile;
+class QtMessageSound;
+struct ReceivedPicture;
 class CMessengerDlg;
 class CNetManager;
 class IncomingPictures;
@@ -17,6 +24,8 @@ class MessengerEngine;
 class OwnPictureServer;
 class QApplication;
 class SingleInstance;
+class TestDriver;
+struct PacketRecord;
 
 class CMessengerApp : public QObject
 {
@@ -38,6 +47,15 @@ public:
     KeyExchange *keyExchange() const { return m_keys; }
     IncomingPictures *incomingPictures() const { return m_pictures.get(); }
     CMainPanelDlg *mainPanel() const { return m_panel.get(); }
+    ChatLogWriter *chatLog() const { return m_chatLog.get(); }
+    ChatWindows *chatWindows() const { return m_chats.get(); }
+
+    // The one-to-one chat window of the peer: looked up only (mode 3), found
+    // or made and kept hidden (0), shown (1), or also brought forward (2).
+    // A non-zero flag gives none at once.
+    CChatDlg *OpenChatWindow(HostRecord *host, int flag, int mode, int subMode);
+    // Moves the pending chat-log records to the writer.
+    void FlushChatLog();
 
     // Applies the alpha (0..255) to every window of the class: 0 the main
     // window, 1 the chat windows, 2 the tip popups, 3 the other windows.
@@ -47,6 +65,15 @@ public:
 private:
     void shutdown();
     void watchTerminationSignals();
+    void wireChatWindows();
+    void wireChatPanel();
+    void onUnreadOpen();
+    CChatDlg *makeChatWindow(HostRecord *peer);
+    void onMessageReceived(const PacketRecord &packet, HostRecord *sender);
+    void onReadNotice(HostRecord *sender, quint32 packetNumber);
+    void onPeerChanged(HostRecord *host);
+    void onPictureReceived(const ReceivedPicture &picture);
+    void writeEvent(const QString &line);
 
     QApplication &m_app;
     StartOptions m_options;
@@ -59,5 +86,10 @@ private:
     std::unique_ptr<IncomingPictures> m_pictures;
     std::unique_ptr<OwnPictureServer> m_ownPictures;
     std::unique_ptr<CMainPanelDlg> m_panel;
+    std::unique_ptr<ChatLogWriter> m_chatLog;
+    std::unique_ptr<ChatWindows> m_chats;
+    std::unique_ptr<QtMessageSound> m_sound;
+    std::unique_ptr<QFile> m_eventFile; // KWEL_EVENT_LOG: what the chat windows did
+    TestDriver *m_driver = nullptr;
     bool m_shutDown = false;
 };

@@ -71,6 +71,8 @@ public:
     // the last one. False when it was not queued.
     bool UnqueueUnreadWindow(QWidget *window);
     bool isBlinking() const { return m_blinking; }
+    // The oldest queued window, or null.
+    QWidget *FrontUnreadWindow() const { return qobject_cast<QWidget *>(m_unread.Front()); }
     int unreadCount() const { return int(m_unread.Count()); }
 
 public slots:

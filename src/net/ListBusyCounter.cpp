@@ -20,8 +20,3 @@ void ListBusyCounter::lower()
 {
     g_count.fetch_sub(1, std::memory_order_relaxed);
 }
-
-void ListBusyCounter::reset()
-{
-    g_count.store(0, std::memory_order_relaxed);
-}

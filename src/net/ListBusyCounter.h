@@ -10,8 +10,9 @@ public:
     static bool isBusy() { return value() != 0; }
     static void raise();
     static void lower();
-    // The chat window's constructor starts from a quiet count.
-    static void reset();
+    // There is no reset: every raise is undone by its own lower (use the
+    // Raiser), so a window that opens while a list is being changed cannot
+    // make the count go wrong.
 
     // Raises the count for its lifetime.
     class Raiser

@@ -160,7 +160,9 @@ DecryptedMessage DecryptMessageBody(const OwnKeyState &own, QByteArrayView body)
         if (cipher)
             plain = sessionKey->decrypt(*cipher);
     }
-    if (!plain)
+    // Every sender encrypts the text with its NUL: a plain text without one
+    // did not decrypt to what was sent.
+    if (!plain || !plain->contains('\0'))
         return failure(CryptStatus::TextNotDecrypted, mode, "CryptDecrypt", NTE_BAD_DATA);
     out.status = CryptStatus::Ok;
     out.text = ExpandLineBreaks(upToNul(*plain));

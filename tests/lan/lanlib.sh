@@ -55,7 +55,7 @@ lan_test_end() {
   local p
   for p in "${LAN_PIDS[@]}"; do kill "$p" 2>/dev/null; done
   lan_down
-  rm -rf "$LAN_WORK"
+  [ -n "${LAN_KEEP:-}" ] || rm -rf "$LAN_WORK"
 }
 
 # Prints the message and every output and event file of the test, and fails.

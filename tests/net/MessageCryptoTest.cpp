@@ -1,7 +1,10 @@
 #include "net/MessageCrypto.h"
 
 #include "TestKeys.h"
+#include "core/CBlowfish.h"
 #include "core/Gbk.h"
+#include "core/HexText.h"
+#include "core/crypto/RsaKeys.h"
 #include "core/crypto/Rc2SessionKey.h"
 #include "net/Commands.h"
 
@@ -114,6 +117,18 @@ TEST(MessageCrypto, RefusesTamperedAndMalformedBodies)
         EXPECT_EQ(got.text, bad);
     }
     EXPECT_EQ(DecryptMessageBody(bob, "4:00:00").status, CryptStatus::UnknownMode);
+
+    // Well padded but without the text's terminating NUL: not what a sender encrypts.
+    const QByteArray sessionKey(16, 'k');
+    const auto wrapped = Crypto::RsaPublicKey::fromModulus(
+        bob.pair1024->publicKey().modulusLittleEndian(), bob.pair1024->publicKey().exponent())
+                             ->encrypt(sessionKey);
+    ASSERT_TRUE(wrapped.has_value());
+    const auto unterminated = CBlowfish(sessionKey).encrypt(text, CBlowfish::ChatMode);
+    ASSERT_TRUE(unterminated.has_value());
+    got = DecryptMessageBody(bob, QByteArray("20002:" + BytesToHexReversed(*wrapped) + ':' + BytesToHex(*unterminated)));
+    EXPECT_EQ(got.status, CryptStatus::TextNotDecrypted);
+    EXPECT_TRUE(got.text.startsWith("CryptDecrypt Err("));
 
     if (!Crypto::Rc2SessionKey::available())
         return;

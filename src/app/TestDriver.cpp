@@ -1,0 +1,104 @@
+#include "app/TestDriver.h"
+
+#include "app/CMessengerApp.h"
+#include "chat/CChatDlg.h"
+#include "chat/CMsgRichEdit.h"
+#include "chat/ChatWindows.h"
+#include "net/CNetManager.h"
+#include "net/MessengerEngine.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QHostAddress>
+
+TestDriver::TestDriver(CMessengerApp &app, const QString &path, QObject *parent)
+    : QObject(parent)
+    , m_app(app)
+    , m_path(path)
+{
+    connect(&m_timer, &QTimer::timeout, this, &TestDriver::poll);
+    m_timer.start(100);
+}
+
+TestDriver *TestDriver::fromEnvironment(CMessengerApp &app, QObject *parent)
+{
+    const QString path = qEnvironmentVariable("KWEL_TEST_DRIVER");
+    return path.isEmpty() ? nullptr : new TestDriver(app, path, parent);
+}
+
+void TestDriver::poll()
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() <= m_done)
+        return;
+    file.seek(m_done);
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine();
+        if (!line.endsWith('\n'))
+            break; // not written whole yet
+        m_done += line.size();
+        const QString command = QString::fromUtf8(line).trimmed();
+        if (command.isEmpty())
+            continue;
+        const bool ok = Run(command);
+        emit commandDone(QStringLiteral("DRIVER %1 %2").arg(ok ? QStringLiteral("ok") : QStringLiteral("failed"), command));
+    }
+}
+
+CChatDlg *TestDriver::window(const QString &address, bool open)
+{
+    const quint32 ip = QHostAddress(address).toIPv4Address();
+    MessengerEngine *engine = m_app.engine();
+    HostRecord *host = engine ? engine->FindHost(ip, engine->net().port()) : nullptr;
+    if (!host)
+        return nullptr;
+    return m_app.OpenChatWindow(host, 0, open ? ChatWindows::Front : ChatWindows::LookUp, 0);
+}
+
+bool TestDriver::Run(const QString &command)
+{
+    const QString verb = command.section(QLatin1Char(' '), 0, 0);
+    const QString address = command.section(QLatin1Char(' '), 1, 1);
+    const QString rest = command.section(QLatin1Char(' '), 2);
+    if (verb == QLatin1String("quit")) {
+        QCoreApplication::quit();
+        return true;
+    }
+    CChatDlg *chat = window(address, verb == QLatin1String("open"));
+    if (!chat)
+        return false;
+    if (verb == QLatin1String("open"))
+        return true;
+    if (verb == QLatin1String("font")) {
+        const QStringList f = rest.split(QLatin1Char(' '));
+        if (f.size() != 4)
+            return false;
+        ChatFont font;
+        font.faceName = f[0];
+        font.height = f[1].toInt();
+        font.weight = f[2].toInt();
+        const uint rgb = f[3].toUInt(nullptr, 16);
+        font.color = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+        chat->SetOwnFont(font);
+        return true;
+    }
+    if (verb == QLatin1String("type")) {
+        chat->input()->InsertTextWithFaces(rest, 0);
+        return true;
+    }
+    if (verb == QLatin1String("readnotice")) {
+        chat->SetRequestReadNotice(rest == QLatin1String("on"));
+        return true;
+    }
+    if (verb == QLatin1String("send")) {
+        chat->OnSend();
+        return true;
+    }
+    if (verb == QLatin1String("act")) {
+        chat->SendReadNotice();
+        return true;
+    }
+    if (verb == QLatin1String("grab"))
+        return chat->grab().save(rest);
+    return false;
+}

@@ -1,0 +1,44 @@
+// Drives the chat windows the way a user would, for the multi-host tests:
+// with KWEL_TEST_DRIVER naming a file, every line appended to it is one
+// command, carried out on the GUI thread in order. What happens is written
+// to the event log (KWEL_EVENT_LOG) as "DRIVER ok|failed <command>".
+//
+//   open IP                          open the peer's chat window (as a double click)
+//   font IP FACE HEIGHT WEIGHT RGB   choose the chat font (colour as 6 hex digits, RRGGBB)
+//   type IP TEXT                     type into the input box (face shortcuts become faces)
+//   readnotice IP on|off             the send option "对方打开信息时进行通知"
+//   send IP                          press the send button
+//   act IP                           a user action in the window (sends an owed read notice)
+//   grab IP PATH                     save a picture of the window
+//   quit                             end the program
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+class CMessengerApp;
+class CChatDlg;
+
+class TestDriver : public QObject
+{
+    Q_OBJECT
+public:
+    TestDriver(CMessengerApp &app, const QString &path, QObject *parent = nullptr);
+    // The driver of the file that KWEL_TEST_DRIVER names, or none.
+    static TestDriver *fromEnvironment(CMessengerApp &app, QObject *parent);
+
+    bool Run(const QString &command);
+
+signals:
+    // "DRIVER ok|failed <command>" after each command.
+    void commandDone(const QString &line);
+
+private:
+    void poll();
+    CChatDlg *window(const QString &address, bool open);
+
+    CMessengerApp &m_app;
+    QString m_path;
+    qint64 m_done = 0; // bytes of the file already carried out
+    QTimer m_timer;
+};

@@ -1,0 +1,741 @@
+#include "chat/CChatDlg.h"
+
+#include "chat/CMsgRichEdit.h"
+#include "chat/ChatFontQt.h"
+#include "chat/ChatPeer.h"
+#include "chat/ChatSendPlan.h"
+#include "chat/ChatToolArt.h"
+#include "chat/TypingNotifier.h"
+#include "controls/BlueToolTip.h"
+#include "controls/CHoverButton.h"
+#include "controls/CImageButton.h"
+#include "controls/CSplitterBar.h"
+#include "controls/FillGradientRect.h"
+#include "controls/HeadIcons.h"
+#include "controls/ProgramArt.h"
+#include "controls/SkinFont.h"
+#include "core/CConfig.h"
+#include "core/Prompter.h"
+#include "net/CMsgSenderWnd.h"
+#include "net/CNetManager.h"
+#include "net/MessengerEngine.h"
+#include "platform/WindowAlpha.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTreeWidget>
+
+namespace {
+
+const char kTipProperty[] = "kwelTip";
+constexpr int kStartInputHeight = 120;
+constexpr int kStartSideWidth = 168;
+constexpr int kMinInputHeight = 60;
+constexpr int kMinHistoryHeight = 60;
+
+QTreeWidget *makeFileList(QWidget *parent, int id, const QStringList &columns, const QList<int> &widths)
+{
+    auto *list = new QTreeWidget(parent);
+    list->setObjectName(QString::number(id));
+    list->setRootIsDecorated(false);
+    list->setHeaderLabels(columns);
+    list->setAllColumnsShowFocus(true);
+    list->setUniformRowHeights(true);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    for (int i = 0; i < widths.size(); ++i)
+        list->header()->resizeSection(i, widths[i]);
+    return list;
+}
+
+} // namespace
+
+CChatDlg::CChatDlg(QWidget *parent)
+    : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
+{
+    setWindowTitle(QStringLiteral("对话"));
+    setObjectName(QStringLiteral("141"));
+    setMouseTracking(true);
+    setMinimumSize(400, 260);
+    m_typing = new TypingNotifier([this](quint32 command) { sendTyping(command); }, TypingNotifier::kQuietMs, this);
+    m_pictureTimer.setInterval(kPictureResendMs);
+    connect(&m_pictureTimer, &QTimer::timeout, this, &CChatDlg::onPictureTimer);
+}
+
+CChatDlg::~CChatDlg()
+{
+    // The senders outlive the window; they only stop reporting to it.
+    if (m_peer)
+        m_peer->FreePublicKey();
+}
+
+void CChatDlg::Attach(const Services &services, HostRecord *peer, CConfig *config)
+{
+    m_services = services;
+    m_config = config;
+    m_peer = HostPtr(peer);
+    if (!m_initialised)
+        OnInitDialog();
+    updateTitle();
+    update();
+}
+
+void CChatDlg::OnInitDialog()
+{
+    m_initialised = true;
+    if (m_config)
+        m_ownFont = m_config->chatFont;
+    createControls();
+    m_inputHeight = kStartInputHeight;
+    m_sideWidth = kStartSideWidth;
+    applyColors();
+    setWindowIcon(ProgramIcon());
+    WindowAlpha::SetKind(this, WindowAlpha::ChatWindows);
+
+    // Placed left of and below the middle of the work area, by a random amount,
+    // so that windows opened one after the other do not cover each other.
+    resize(640, 480);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        QRandomGenerator *random = QRandomGenerator::global();
+        QPoint topLeft = area.center() - QPoint(width() / 2, height() / 2);
+        topLeft += QPoint(-(60 + int(random->bounded(20))), int(random->bounded(50)));
+        move(topLeft);
+    }
+    if (m_config && m_config->ChatOpacity != 0)
+        SetTransparency(WindowAlpha::FromPercent(m_config->ChatOpacity));
+    setTips();
+    RecalcLayout();
+}
+
+QAbstractButton *CChatDlg::makeToolButton(int id, const QString &text, int art)
+{
+    auto *button = new CImageButton(this);
+    button->setObjectName(QString::number(id));
+    button->setText(text);
+    if (art >= 0)
+        button->SetIcon(ChatToolIcon(ChatArt(art)));
+    button->setFont(font());
+    button->installEventFilter(this);
+    m_buttons.insert(id, button);
+    return button;
+}
+
+void CChatDlg::createControls()
+{
+    m_history = new CMsgRichEdit(this);
+    m_history->setObjectName(QString::number(ChatCtl::History));
+    m_history->SetViewMode(CMsgRichEdit::HistoryView);
+    m_history->viewport()->installEventFilter(this);
+    m_history->viewport()->setMouseTracking(true);
+    m_history->setFrameShape(QFrame::NoFrame);
+
+    m_input = new CMsgRichEdit(this);
+    m_input->setObjectName(QString::number(ChatCtl::Input));
+    m_input->SetViewMode(CMsgRichEdit::InputBox);
+    m_input->SetConfig(m_config);
+    m_input->setFrameShape(QFrame::NoFrame);
+    m_input->installEventFilter(this);
+    SetOwnFont(m_ownFont);
+    connect(m_input, &QTextEdit::textChanged, this, &CChatDlg::OnInputChanged);
+    connect(m_input, &CMsgRichEdit::sendCommand, this, &CChatDlg::OnSend);
+    connect(m_input, &CMsgRichEdit::fontCommand, this, &CChatDlg::OnFontButton);
+
+    m_historySplitter = new CSplitterBar(this);
+    m_historySplitter->setObjectName(QString::number(ChatCtl::HistorySplitter));
+    m_historySplitter->SetHorizontal(true);
+    m_sideSplitter = new CSplitterBar(this);
+    m_sideSplitter->setObjectName(QString::number(ChatCtl::SideSplitter));
+    m_sideSplitter->SetHorizontal(false);
+    connect(m_historySplitter, &CSplitterBar::dragged, this, &CChatDlg::OnSplitterDragged);
+    connect(m_sideSplitter, &CSplitterBar::dragged, this, &CChatDlg::OnSplitterDragged);
+
+    auto hover = [this](int id, const QString &text) {
+        auto *button = new CHoverButton(text, this);
+        button->setObjectName(QString::number(id));
+        button->installEventFilter(this);
+        m_buttons.insert(id, button);
+        return button;
+    };
+    // The skinned buttons draw their text as it stands: the mnemonics are shortcuts of their own.
+    QAbstractButton *send = hover(ChatCtl::Send, QStringLiteral("发送(S)"));
+    send->setShortcut(QKeySequence(Qt::ALT | Qt::Key_S));
+    connect(send, &QAbstractButton::clicked, this, &CChatDlg::OnSend);
+    QAbstractButton *closeButton = hover(ChatCtl::Close, QStringLiteral("关闭(C)"));
+    closeButton->setShortcut(QKeySequence(Qt::ALT | Qt::Key_C));
+    connect(closeButton, &QAbstractButton::clicked, this, &QWidget::close);
+    QAbstractButton *sendArrow = hover(ChatCtl::SendArrow, QStringLiteral("↓"));
+    connect(sendArrow, &QAbstractButton::clicked, this, [this, sendArrow] {
+        SendReadNotice();
+        showMenuBelow(CreateSendOptionsMenu(), sendArrow);
+    });
+
+    connect(makeToolButton(ChatCtl::Font, QStringLiteral("字体"), int(ChatArt::Font)), &QAbstractButton::clicked, this,
+        &CChatDlg::OnFontButton);
+    connect(makeToolButton(ChatCtl::Faces, QStringLiteral("表情"), int(ChatArt::Faces)), &QAbstractButton::clicked,
+        this, &CChatDlg::OnFaceButton);
+    connect(makeToolButton(ChatCtl::SendPicture, QStringLiteral("发送图片"), int(ChatArt::Picture)),
+        &QAbstractButton::clicked, this, &CChatDlg::OnSendPictureFile);
+    QAbstractButton *captureArrow = makeToolButton(ChatCtl::CaptureArrow, QStringLiteral("↓"), -1);
+    connect(captureArrow, &QAbstractButton::clicked, this, [this, captureArrow] {
+        auto *menu = new QMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        const bool show = m_config && m_config->CaptureSrnShowWnd;
+        for (const auto &[id, text, checked] :
+            {std::tuple{CmdCaptureHide, QStringLiteral("截图时隐藏当前窗口"), !show},
+                std::tuple{CmdCaptureShow, QStringLiteral("截图时显示当前窗口"), show}}) {
+            QAction *action = menu->addAction(text);
+            action->setData(id);
+            action->setCheckable(true);
+            action->setChecked(checked);
+            action->setEnabled(m_config != nullptr);
+        }
+        connect(menu, &QMenu::triggered, this, [this](QAction *a) { OnMenuCommand(a->data().toInt()); });
+        showMenuBelow(menu, captureArrow);
+    });
+    // Features that come with a later version say so when pressed.
+    const std::tuple<int, QString, int> later[] = {
+        {ChatCtl::Capture, QStringLiteral("截图"), int(ChatArt::Capture)},
+        {ChatCtl::Doodle, QStringLiteral("随手涂鸦"), int(ChatArt::Doodle)},
+        {ChatCtl::Assistance, QStringLiteral("远程协助"), int(ChatArt::Assistance)},
+        {ChatCtl::Control, QStringLiteral("申请控制"), int(ChatArt::Control)},
+        {ChatCtl::Voice, QStringLiteral("语音聊天"), int(ChatArt::Voice)},
+        {ChatCtl::Shares, QStringLiteral("共享文件"), int(ChatArt::Shares)},
+        {ChatCtl::PeerLog, QStringLiteral("聊天记录"), -1},
+        {ChatCtl::WholeLog, QStringLiteral("全部记录"), -1},
+        {ChatCtl::Shake, QStringLiteral("闪屏振动"), -1},
+    };
+    for (const auto &[id, text, art] : later) {
+        const int command = id;
+        connect(makeToolButton(id, text, art), &QAbstractButton::clicked, this,
+            [this, command] { OnLaterFeature(command); });
+    }
+    m_buttons.value(ChatCtl::Control)->setEnabled(false);
+
+    m_receiveList = makeFileList(this, ChatCtl::ReceiveList,
+        {QStringLiteral("名称"), QStringLiteral("类型"), QStringLiteral("大小"), QStringLiteral("保存路径名"),
+            QStringLiteral("接收到的时间")},
+        {115, 45, 70, 300, 100});
+    m_receivedList = makeFileList(this, ChatCtl::ReceivedList,
+        {QStringLiteral("名称"), QStringLiteral("类型"), QStringLiteral("大小"), QStringLiteral("保存路径名"),
+            QStringLiteral("接收到的时间")},
+        {115, 45, 70, 300, 100});
+    m_sendList = makeFileList(this, ChatCtl::SendList,
+        {QStringLiteral("名称"), QStringLiteral("类型"), QStringLiteral("大小"), QStringLiteral("路径")}, {38, 38, 38, 38});
+    m_progress = new QLabel(this);
+    m_progress->setObjectName(QString::number(ChatCtl::Progress));
+    m_progress->hide();
+
+    // The side panel's lists and narrow buttons use the small skin font.
+    for (QTreeWidget *list : {m_receiveList, m_receivedList, m_sendList})
+        list->setFont(SongFont(12));
+    auto fileButton = [this](int id, const QString &text) {
+        QAbstractButton *button = makeToolButton(id, text, -1);
+        button->setFont(SongFont(11));
+        return button;
+    };
+    const std::pair<int, QString> receiveButtons[] = {{ChatCtl::CancelSend, QStringLiteral("取消")},
+        {ChatCtl::ReceiveAll, QStringLiteral("全部接收")}, {ChatCtl::RefuseAll, QStringLiteral("全部拒收")},
+        {ChatCtl::StopTransfer, QStringLiteral("中断传送")}, {ChatCtl::Receive, QStringLiteral("接收")},
+        {ChatCtl::CancelReceive, QStringLiteral("取消")}, {ChatCtl::OpenFolder, QStringLiteral("目录")},
+        {ChatCtl::OpenFile, QStringLiteral("打开")}, {ChatCtl::CloseReceived, QStringLiteral("关闭")},
+        {ChatCtl::AddFiles, QStringLiteral("文件")}, {ChatCtl::AddFolder, QStringLiteral("目录")},
+        {ChatCtl::Monitor, QStringLiteral("监视")}};
+    for (const auto &[id, text] : receiveButtons)
+        fileButton(id, text);
+    for (const int id : {ChatCtl::StopTransfer, ChatCtl::ReceiveAll, ChatCtl::RefuseAll, ChatCtl::CancelReceive,
+             ChatCtl::Receive})
+        m_buttons.value(id)->setEnabled(false);
+    for (const int id : {ChatCtl::ReceiveAll, ChatCtl::RefuseAll, ChatCtl::StopTransfer, ChatCtl::Receive,
+             ChatCtl::CancelReceive, ChatCtl::OpenFolder, ChatCtl::OpenFile, ChatCtl::CloseReceived, ChatCtl::Monitor}) {
+        const int command = id;
+        connect(m_buttons.value(id), &QAbstractButton::clicked, this, [this, command] { OnLaterFeature(command); });
+    }
+    connect(m_buttons.value(ChatCtl::AddFiles), &QAbstractButton::clicked, this, [this] {
+        SendReadNotice();
+        AddAttachments(Prompter::current().openFiles(this, QStringLiteral("增加要传送的文件"), QString(),
+            QStringLiteral("All Files (*)")));
+    });
+    connect(m_buttons.value(ChatCtl::AddFolder), &QAbstractButton::clicked, this, [this] {
+        SendReadNotice();
+        const QString folder = Prompter::current().chooseFolder(this, QStringLiteral("增加要传送的文件夹"), QString());
+        if (!folder.isEmpty())
+            AddAttachments({folder});
+    });
+    connect(m_buttons.value(ChatCtl::CancelSend), &QAbstractButton::clicked, this, [this] {
+        SendReadNotice();
+        const QList<QTreeWidgetItem *> selected = m_sendList->selectedItems();
+        for (QTreeWidgetItem *item : selected) {
+            m_attachments.removeAt(m_sendList->indexOfTopLevelItem(item));
+            delete item;
+        }
+    });
+}
+
+void CChatDlg::setTips()
+{
+    const auto tip = [this](int id, const QString &text) {
+        if (QAbstractButton *button = m_buttons.value(id))
+            button->setProperty(kTipProperty, text);
+    };
+    tip(ChatCtl::Capture, QStringLiteral("截取屏幕图像。\r\n点击旁边小箭头按钮还可以设置截屏时是否隐藏当前窗口。"));
+    tip(ChatCtl::Shake, QStringLiteral("如对方长时间没有回复您的信息,可给对方发送闪屏振动以提醒对方."));
+    tip(ChatCtl::CancelSend, QStringLiteral("取消选中的文件"));
+    tip(ChatCtl::ReceiveAll, QStringLiteral("接收此队列中的全部文件"));
+    tip(ChatCtl::RefuseAll, QStringLiteral("拒绝接收此队列中的全部文件"));
+    tip(ChatCtl::StopTransfer, QStringLiteral("中断当前正接收的文件"));
+    tip(ChatCtl::Send, ChatSendTexts::SendButtonTip(CMsgRichEdit::SendMsgEnter()));
+    tip(ChatCtl::CloseReceived,
+        QStringLiteral("当要接收的文件列表为空时,关闭接收框并清空列表中已接收完的文件(不会删除此文件)\r\n"
+                       "当要接收的文件列表不为空时,只清空列表中已接收完的文件(不会删除此文件)"));
+    tip(ChatCtl::OpenFolder, QStringLiteral("打开选择的文件(夹)所在目录"));
+    tip(ChatCtl::OpenFile, QStringLiteral("打开选择的文件(夹)"));
+    tip(ChatCtl::Receive, QStringLiteral("接收选择的文件(夹)"));
+    tip(ChatCtl::CancelReceive, QStringLiteral("取消选择的文件(夹)"));
+    tip(ChatCtl::SendPicture, QStringLiteral("发送图片(支持gif、bmp、jpg格式)"));
+    tip(ChatCtl::AddFolder, QStringLiteral("增加要传送的文件夹(支持文件拖放功能)"));
+    tip(ChatCtl::AddFiles, QStringLiteral("增加要传送的文件(支持文件拖放功能)"));
+    tip(ChatCtl::Monitor, QStringLiteral("监视发送文件传输状态"));
+    tip(ChatCtl::PeerLog, QStringLiteral("查看聊天记录(可在设置中设置保存或不保存聊天记录和日志文件)"));
+    tip(ChatCtl::WholeLog, QStringLiteral("查看全部聊天记录(可在设置中设置保存或不保存聊天记录和日志文件)"));
+    tip(ChatCtl::Close, QStringLiteral("点击关闭按钮后,如果您正在接收文件,将继续在后台进行接收."));
+    tip(ChatCtl::Shares,
+        QStringLiteral("您可以下载对方共享的文件(如果您有相应的权限).如果您要共享您的文件，请在设置里面的 "
+                       "文件共享设置 里进行设置。"));
+}
+
+void CChatDlg::applyColors()
+{
+    const uint32_t background = m_config ? m_config->ChatBkColor1 : 0xFFE8E8;
+    const uint32_t background2 = m_config ? m_config->ChatBkColor2 : 0xFFD3D3;
+    const uint32_t frame = m_config ? m_config->ChatMsgWndFrameClr : 0xE99494;
+    for (QAbstractButton *button : std::as_const(m_buttons)) {
+        if (auto *image = qobject_cast<CImageButton *>(button)) {
+            for (const int index : {CImageButton::BkIn, CImageButton::BkOut, CImageButton::BkFocus})
+                image->SetColor(index, ChatColor(background), false);
+        } else if (auto *hover = qobject_cast<CHoverButton *>(button)) {
+            // The send and close buttons stand out from the window.
+            const bool main = button == m_buttons.value(ChatCtl::Send) || button == m_buttons.value(ChatCtl::Close)
+                || button == m_buttons.value(ChatCtl::SendArrow);
+            hover->SetColors(ChatColor(main ? background2 : background), ChatColor(frame), Qt::white,
+                ChatColor(background2).darker(108));
+        }
+    }
+    m_historySplitter->SetBarColor(ChatColor(frame));
+    m_sideSplitter->SetBarColor(ChatColor(background));
+}
+
+void CChatDlg::RecalcLayout()
+{
+    if (!m_initialised)
+        return;
+    ChatLayoutInput in;
+    in.client = size();
+    in.sideWidth = m_sideWidth;
+    in.inputHeight = m_inputHeight;
+    in.fileListsShown = m_fileListsShown;
+    in.photoShown = m_photoShown;
+    m_layout = ComputeChatLayout(in);
+    const QList<QWidget *> children = findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    for (QWidget *child : children) {
+        bool isId = false;
+        const int id = child->objectName().toInt(&isId);
+        if (!isId || !m_layout.rects.contains(id)) {
+            if (isId && m_layout.hidden.contains(id))
+                child->hide();
+            continue;
+        }
+        child->setGeometry(m_layout.rect(id));
+        child->setVisible(m_layout.isShown(id) && !m_layout.rect(id).isEmpty());
+    }
+    update();
+}
+
+void CChatDlg::SetFileListsShown(bool shown)
+{
+    if (m_fileListsShown == shown)
+        return;
+    m_fileListsShown = shown;
+    RecalcLayout();
+}
+
+void CChatDlg::OnSplitterDragged(const QPoint &screenPos, bool horizontal)
+{
+    if (screenPos == QPoint(-1, -1))
+        return;
+    const QPoint at = mapFromGlobal(screenPos);
+    if (horizontal) {
+        const int room = height() - ChatLayout::kBottomBar - 57 - kMinHistoryHeight;
+        m_inputHeight = std::clamp(height() - ChatLayout::kBottomBar - at.y(), kMinInputHeight, std::max(room, kMinInputHeight));
+    } else {
+        m_sideWidth = std::clamp(width() - at.x(), ChatLayout::kNarrowSide, std::max(width() - ChatLayout::kMinLeftWidth, ChatLayout::kNarrowSide));
+    }
+    RecalcLayout();
+}
+
+void CChatDlg::paintEvent(QPaintEvent *)
+{
+    if (!m_initialised)
+        return;
+    QPainter p(this);
+    const QColor back = ChatColor(m_config ? m_config->ChatBkColor1 : 0xFFE8E8);
+    const QColor back2 = ChatColor(m_config ? m_config->ChatBkColor2 : 0xFFD3D3);
+    const QColor frame = ChatColor(m_config ? m_config->ChatMsgWndFrameClr : 0xE99494);
+    const QColor text = ChatColor(m_config ? m_config->ChatFontColor : 0x933E1E);
+    p.fillRect(rect(), back);
+    p.setFont(QApplication::font());
+
+    FillGradientRect(p, m_layout.band, back, back2, int(GradientMode::Vertical));
+    if (m_peer) {
+        p.drawPixmap(4, 39, HeadIconPixmap(PeerHeadImage(*m_peer, HeadImage::Count), 16));
+        p.setPen(text);
+        const QRect bandText = m_layout.band.adjusted(21 - m_layout.band.left(), 0, -2, 0);
+        p.drawText(bandText, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
+            p.fontMetrics().elidedText(PeerBandText(*m_peer), Qt::ElideRight, bandText.width()));
+    }
+    paintSidePanel(p);
+
+    p.setPen(QPen(frame, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(m_layout.leftFrame, 5, 5);
+    const int right = width() - m_layout.sideWidth;
+    p.drawLine(3, m_layout.historyLineY, right - 3, m_layout.historyLineY);
+    p.drawLine(3, m_layout.inputLineY, right - 3, m_layout.inputLineY);
+    p.drawRoundedRect(m_layout.sideFrame, 5, 5);
+    for (const int y : m_layout.sideLines)
+        p.drawLine(right + 2, y, width() - 1, y);
+}
+
+void CChatDlg::paintSidePanel(QPainter &p)
+{
+    const QColor back = ChatColor(m_config ? m_config->ChatBkColor1 : 0xFFE8E8);
+    const QColor back2 = ChatColor(m_config ? m_config->ChatBkColor2 : 0xFFD3D3);
+    const QColor frame = ChatColor(m_config ? m_config->ChatMsgWndFrameClr : 0xE99494);
+    const QColor text = ChatColor(m_config ? m_config->ChatFontColor : 0x933E1E);
+    FillGradientRect(p, m_layout.sideHeading, back, back2, int(GradientMode::Vertical));
+    p.setPen(text);
+    if (m_peer) {
+        const QRect heading = m_layout.sideHeading.adjusted(2, 0, -2, 0);
+        p.drawText(heading, Qt::AlignVCenter | Qt::TextSingleLine,
+            p.fontMetrics().elidedText(SidePaneHeading(*m_peer), Qt::ElideRight, heading.width()));
+    }
+    for (const ChatCaption &caption : m_layout.captions) {
+        FillGradientRect(p, caption.band, back, back2, int(GradientMode::Vertical));
+        p.setPen(text);
+        const QRect title = caption.band.adjusted(5, 0, 0, 0);
+        p.drawText(title, Qt::AlignVCenter | Qt::TextSingleLine, caption.title);
+        if (!m_fileListsShown && caption.title == QStringLiteral("对方形象照片") && title.width() > 90) {
+            // The triangle that folds the photo away or back.
+            const int x = title.left(), y = caption.band.top();
+            const QPolygon triangle = m_photoShown
+                ? QPolygon({QPoint(x + 80, y + 7), QPoint(x + 90, y + 7), QPoint(x + 85, y + 12)})
+                : QPolygon({QPoint(x + 85, y + 7), QPoint(x + 80, y + 12), QPoint(x + 90, y + 12)});
+            p.setPen(frame);
+            p.setBrush(frame);
+            p.drawPolygon(triangle);
+            p.setBrush(Qt::NoBrush);
+        }
+    }
+    if (!m_peer)
+        return;
+    p.setPen(text);
+    p.setFont(SongFont(12));
+    QRect line = m_layout.peerLines;
+    const int pitch = std::max(m_layout.peerLinePitch, p.fontMetrics().height());
+    for (const QString &peerLine : PeerInfoLines(*m_peer, m_layout.photoBeside)) {
+        p.drawText(line, Qt::AlignVCenter | Qt::TextSingleLine,
+            p.fontMetrics().elidedText(peerLine, Qt::ElideRight, line.width()));
+        line.translate(0, pitch);
+    }
+}
+
+void CChatDlg::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    RecalcLayout();
+}
+
+void CChatDlg::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (m_input)
+        m_input->setFocus();
+}
+
+void CChatDlg::closeEvent(QCloseEvent *event)
+{
+    SendReadNotice();
+    if (m_config && m_config->CloseDialogDeleteRes) {
+        setAttribute(Qt::WA_DeleteOnClose);
+    } else if (m_config && m_config->CloseClearContent && m_history) {
+        m_history->clear();
+    }
+    QDialog::closeEvent(event);
+}
+
+void CChatDlg::mouseMoveEvent(QMouseEvent *event)
+{
+    if (isActiveWindow())
+        SendReadNotice();
+    QDialog::mouseMoveEvent(event);
+}
+
+void CChatDlg::mousePressEvent(QMouseEvent *event)
+{
+    SendReadNotice();
+    QDialog::mousePressEvent(event);
+}
+
+bool CChatDlg::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::WindowActivate:
+        SendReadNotice();
+        emit activatedByUser(this);
+        break;
+    case QEvent::ToolTip: {
+        auto *help = static_cast<QHelpEvent *>(event);
+        QString tip;
+        if (m_peer && m_layout.band.contains(help->pos()))
+            tip = PeerBandText(*m_peer);
+        else if (m_peer && help->pos().x() >= width() - m_layout.sideWidth && help->pos().y() >= 55
+            && help->pos().y() < m_layout.peerLines.top() + 5 * std::max(m_layout.peerLinePitch, 14))
+            tip = PeerInfoLines(*m_peer, m_layout.photoBeside).join(QStringLiteral("\r\n"));
+        else if (!m_layout.captions.isEmpty() && m_layout.captions.last().band.contains(help->pos()))
+            tip = QStringLiteral("如果您要发送文件，请点目录或文件按钮或把文件拖到下列表框中，再点击下面的 发送(S) 按钮发送文件！");
+        return ShowBlueToolTip(help, tip, this);
+    }
+    default:
+        break;
+    }
+    return QDialog::event(event);
+}
+
+bool CChatDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const QString tip = watched->property(kTipProperty).toString();
+        if (!tip.isEmpty())
+            return ShowBlueToolTip(static_cast<QHelpEvent *>(event), tip, qobject_cast<QWidget *>(watched));
+    }
+    if (watched == m_history->viewport()) {
+        if (event->type() == QEvent::MouseMove && isActiveWindow())
+            SendReadNotice();
+        if (event->type() == QEvent::MouseButtonRelease) {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            const QString href = m_history->anchorAt(mouse->position().toPoint());
+            if (!href.isEmpty() && mouse->button() == Qt::LeftButton && !m_history->textCursor().hasSelection())
+                OpenHistoryLink(href);
+        }
+        if (event->type() == QEvent::MouseMove) {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            m_history->viewport()->setCursor(
+                m_history->anchorAt(mouse->position().toPoint()).isEmpty() ? Qt::IBeamCursor : Qt::PointingHandCursor);
+        }
+    }
+    if (watched == m_input && event->type() == QEvent::KeyPress)
+        SendReadNotice();
+    return QDialog::eventFilter(watched, event);
+}
+
+int CChatDlg::BringToFront(bool noActivate)
+{
+    if (m_history)
+        m_history->verticalScrollBar()->setValue(m_history->verticalScrollBar()->maximum());
+    if (isVisible() && noActivate) {
+        if (!isActiveWindow())
+            QApplication::alert(this);
+        return 1;
+    }
+    // A window that a message brings up does not take the focus from what
+    // the user is doing (and so does not count as read).
+    setAttribute(Qt::WA_ShowWithoutActivating, noActivate);
+    if (isMaximized())
+        showMaximized();
+    else
+        showNormal();
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
+    if (!noActivate) {
+        raise();
+        activateWindow();
+        if (m_input)
+            m_input->setFocus();
+    }
+    return 1;
+}
+
+void CChatDlg::SetTransparency(int alpha)
+{
+    m_alpha = (alpha < 0 || alpha > 255) ? 255 : alpha;
+    WindowAlpha::SetLayeredAlpha(this, m_alpha);
+}
+
+void CChatDlg::updateTitle()
+{
+    if (m_peer)
+        setWindowTitle(ChatWindowTitle(*m_peer));
+}
+
+bool CChatDlg::OnPeerStatusChanged(HostRecord *fresh)
+{
+    if (!fresh || !m_peer || !IsSameChatPeer(*m_peer, *fresh))
+        return false;
+    if (fresh != m_peer.data()) {
+        // The peer came back under a new record: keep its key only until the next message.
+        m_peer = HostPtr(fresh);
+    }
+    updateTitle();
+    update();
+    return true;
+}
+
+void CChatDlg::showMenuBelow(QMenu *menu, QWidget *anchor)
+{
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(anchor->mapToGlobal(QPoint(0, anchor->height())));
+}
+
+void CChatDlg::OnLaterFeature(int id)
+{
+    SendReadNotice();
+    QString name;
+    switch (id) {
+    case ChatCtl::Capture:
+        name = QStringLiteral("截图");
+        break;
+    case ChatCtl::Doodle:
+        name = QStringLiteral("随手涂鸦");
+        break;
+    case ChatCtl::Assistance:
+    case ChatCtl::Control:
+        name = QStringLiteral("远程协助");
+        break;
+    case ChatCtl::Voice:
+        name = QStringLiteral("语音聊天");
+        break;
+    case ChatCtl::Shares:
+        name = QStringLiteral("共享文件");
+        break;
+    case ChatCtl::PeerLog:
+    case ChatCtl::WholeLog:
+        name = QStringLiteral("聊天记录查看");
+        break;
+    case ChatCtl::Shake:
+        name = QStringLiteral("闪屏振动");
+        break;
+    case ChatCtl::Monitor:
+        name = QStringLiteral("文件传输监视");
+        break;
+    default:
+        name = QStringLiteral("文件接收");
+        break;
+    }
+    AppendSystemText(name + QStringLiteral("功能将在以后的版本中提供。"));
+}
+
+QMenu *CChatDlg::CreateSendOptionsMenu()
+{
+    auto *menu = new QMenu(this);
+    const bool enter = CMsgRichEdit::SendMsgEnter();
+    const bool freeOnClose = m_config && m_config->CloseDialogDeleteRes;
+    const std::tuple<int, QString, bool, bool> items[] = {
+        {CmdSendWithEnter, QStringLiteral("按Enter键发送消息"), enter, true},
+        {CmdSendWithCtrlEnter, QStringLiteral("按CTRL+Enter键发送消息"), !enter, true},
+        {CmdRequestReadNotice, QStringLiteral("对方打开信息时进行通知(需要回执)"), m_requestReadNotice, true},
+        {CmdCloseAfterSend, QStringLiteral("发送后关闭对话框"), m_config && m_config->SingleChatCloseWnd, true},
+        {CmdClearOnClose, QStringLiteral("关闭对话框后清空接收框内容(下项设置取消后有效)"),
+            m_config && m_config->CloseClearContent, !freeOnClose},
+        {CmdFreeOnClose, QStringLiteral("关闭对话框后自动释放对话框资源"), freeOnClose, true},
+    };
+    for (const auto &[id, text, checked, enabled] : items) {
+        if (id == CmdRequestReadNotice)
+            menu->addSeparator();
+        QAction *action = menu->addAction(text);
+        action->setData(id);
+        action->setCheckable(true);
+        action->setChecked(checked);
+        action->setEnabled(enabled && (m_config || id == CmdRequestReadNotice));
+    }
+    connect(menu, &QMenu::triggered, this, [this](QAction *a) { OnMenuCommand(a->data().toInt()); });
+    return menu;
+}
+
+void CChatDlg::OnMenuCommand(int command)
+{
+    if (command >= CmdQuickReplyFirst && command <= CmdQuickReplyLast) {
+        OnQuickReply(command);
+        return;
+    }
+    if (command == CmdRequestReadNotice) {
+        m_requestReadNotice = !m_requestReadNotice;
+        return;
+    }
+    if (!m_config)
+        return;
+    switch (command) {
+    case CmdSendWithEnter:
+    case CmdSendWithCtrlEnter:
+        m_config->SendMsgEnter = command == CmdSendWithEnter ? 1 : 0;
+        CMsgRichEdit::SetSendMsgEnter(m_config->SendMsgEnter != 0);
+        m_buttons.value(ChatCtl::Send)->setProperty(kTipProperty, ChatSendTexts::SendButtonTip(m_config->SendMsgEnter != 0));
+        m_config->Save(CFG_GENERAL);
+        break;
+    case CmdCloseAfterSend:
+        m_config->SingleChatCloseWnd = !m_config->SingleChatCloseWnd;
+        m_config->Save(CFG_GENERAL);
+        break;
+    case CmdClearOnClose:
+        m_config->CloseClearContent = !m_config->CloseClearContent;
+        m_config->Save(CFG_GENERAL);
+        break;
+    case CmdFreeOnClose:
+        m_config->CloseDialogDeleteRes = !m_config->CloseDialogDeleteRes;
+        m_config->Save(CFG_GENERAL);
+        break;
+    case CmdCaptureHide:
+    case CmdCaptureShow:
+        m_config->CaptureSrnShowWnd = command == CmdCaptureShow ? 1 : 0;
+        m_config->Save(CFG_GENERAL);
+        break;
+    case CmdEditQuickReplies:
+        EditQuickReplies();
+        break;
+    default:
+        break;
+    }
+}
+
+void CChatDlg::emitEvent(const QString &kind, const QString &rest)
+{
+    const QString where = m_peer ? DottedAddress(m_peer->key.address) : QStringLiteral("?");
+    QString line = kind + QLatin1Char(' ') + where + QLatin1Char(' ') + rest;
+    line.replace(QLatin1Char('\r'), QString()).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    emit windowEvent(line);
+}
+
+QString CChatDlg::timeText() const
+{
+    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+}
+
+QString CChatDlg::ownName() const
+{
+    return m_services.engine ? m_services.engine->GetOwnDisplayName() : QString();
+}
+
+QList<CMsgSenderWnd *> CChatDlg::activeSenders() const
+{
+    QList<CMsgSenderWnd *> out;
+    for (const QPointer<CMsgSenderWnd> &sender : m_senders) {
+        if (sender)
+            out.append(sender.data());
+    }
+    return out;
+}

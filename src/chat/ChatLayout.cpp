@@ -1,0 +1,145 @@
+#include "chat/ChatLayout.h"
+
+#include <algorithm>
+
+namespace {
+
+// A value that involves a fraction of the height, truncated as a whole.
+int frac(double value)
+{
+    return int(value);
+}
+
+void place(ChatLayout &out, int id, int x, int y, int w, int h)
+{
+    out.rects.insert(id, QRect(x, y, std::max(w, 0), std::max(h, 0)));
+}
+
+// A side-panel button left of the panel gets no room at all.
+void placeButton(ChatLayout &out, int panelLeft, int id, int x, int y, int w, int h)
+{
+    if (x < panelLeft)
+        out.rects.insert(id, QRect());
+    else
+        place(out, id, x, y, w, h);
+}
+
+void layoutLeft(ChatLayout &out, int width, int height)
+{
+    const int right = width - out.sideWidth; // the left column ends here
+    const int inputTop = height - out.inputHeight - ChatLayout::kBottomBar;
+    out.band = QRect(QPoint(3, 38), QPoint(right - 1, 54));
+    out.leftFrame = QRect(QPoint(2, 37), QPoint(right - 2, height - ChatLayout::kBottomBar));
+    out.historyLineY = 56;
+    out.inputLineY = inputTop;
+
+    place(out, ChatCtl::Assistance, 4, 3, 80, 32);
+    place(out, ChatCtl::Control, 86, 3, 80, 32);
+    place(out, ChatCtl::Voice, 168, 3, 80, 32);
+    place(out, ChatCtl::Shares, 250, 3, 80, 32);
+
+    place(out, ChatCtl::History, 4, 57, right - 8, inputTop - 58);
+    place(out, ChatCtl::HistorySplitter, 4, inputTop - 1, right - 8, 3);
+    const int toolY = inputTop + 2;
+    place(out, ChatCtl::Font, 7, toolY, 50, 25);
+    place(out, ChatCtl::Faces, 61, toolY, 50, 25);
+    place(out, ChatCtl::Capture, 113, toolY, 50, 25);
+    place(out, ChatCtl::CaptureArrow, 164, toolY + 3, 9, 19);
+    place(out, ChatCtl::SendPicture, 174, toolY, 80, 25);
+    place(out, ChatCtl::Doodle, 254, toolY, 76, 25);
+    place(out, ChatCtl::Input, 4, toolY + 27, right - 8, height - ChatLayout::kBottomBar - toolY - 28);
+
+    const int barY = height - ChatLayout::kBottomBar + 4;
+    place(out, ChatCtl::PeerLog, 4, barY, 55, 22);
+    place(out, ChatCtl::WholeLog, 61, barY, 55, 22);
+    place(out, ChatCtl::Shake, 118, barY, 55, 22);
+    place(out, ChatCtl::SendArrow, right - 12, barY, 8, 22);
+    place(out, ChatCtl::Send, right - 84, barY, 72, 22);
+    place(out, ChatCtl::Close, right - 148, barY, 60, 22);
+    place(out, ChatCtl::SideSplitter, right - 1, 37, 3, height - 37 - 5);
+}
+
+void layoutSidePanel(ChatLayout &out, const ChatLayoutInput &in)
+{
+    const int R = in.client.width();
+    const int C = in.client.height();
+    const int W = out.sideWidth;
+    const int X = R - W;
+    const double H = C - ChatLayout::kTopBar;
+    const int receiveButtons[] = {ChatCtl::ReceiveAll, ChatCtl::RefuseAll, ChatCtl::StopTransfer, ChatCtl::Receive,
+        ChatCtl::CancelReceive, ChatCtl::OpenFolder, ChatCtl::OpenFile, ChatCtl::CloseReceived};
+
+    out.sideHeading = QRect(QPoint(X + 3, 35), QPoint(R - 1, 54));
+    out.sideFrame = QRect(QPoint(X + 2, 37), QPoint(R - 1, C - 5));
+    out.sideLines = {55};
+    out.hidden.insert(ChatCtl::Progress);
+    double f = 2.0 / 3.0;
+    if (in.fileListsShown) {
+        f = 3.0 / 4.0;
+        placeButton(out, X, ChatCtl::StopTransfer, R - 58, frac(H / 4 + 18), 55, 16);
+        placeButton(out, X, ChatCtl::ReceiveAll, R - 164, frac(H / 4 + 38), 50, 16);
+        placeButton(out, X, ChatCtl::RefuseAll, R - 112, frac(H / 4 + 38), 50, 16);
+        placeButton(out, X, ChatCtl::Receive, R - 58, frac(H / 4 + 38), 27, 16);
+        placeButton(out, X, ChatCtl::CancelReceive, R - 30, frac(H / 4 + 38), 27, 16);
+        placeButton(out, X, ChatCtl::OpenFolder, R - 86, frac(H / 2 + 36), 27, 16);
+        placeButton(out, X, ChatCtl::OpenFile, R - 58, frac(H / 2 + 36), 27, 16);
+        placeButton(out, X, ChatCtl::CloseReceived, R - 30, frac(H / 2 + 36), 27, 16);
+        place(out, ChatCtl::Progress, X, frac(H / 4 + 38), W, 20);
+        place(out, ChatCtl::ReceiveList, X + 4, frac(H / 4 + 58), W - 7, frac(H / 4 - 25));
+        place(out, ChatCtl::ReceivedList, X + 4, frac(H / 2 + 58), W - 7, frac(H / 4 - 25));
+        place(out, ChatCtl::SendList, X + 5, frac(f * H + 58), W - 8, frac(H / 4 - 31));
+
+        const int q = frac(H / 4);
+        out.captions = {{QRect(X, 35 + q - 20, W, 20), QStringLiteral("要接收的文件")},
+            {QRect(X, 35 + 2 * q, W, 20), QStringLiteral("已接收的文件")},
+            {QRect(X, 35 + 3 * q, W, 20), QStringLiteral("发送文件")}};
+        out.sideLines += {35 + q - 20, 35 + q, 35 + 2 * q - 1, 35 + 2 * q + 20, 35 + 3 * q - 1, 35 + 3 * q + 20};
+        if (in.photoShown && in.photoAvailable) {
+            out.photo = QRect(QPoint(X + 3, 56), QPoint(X + std::min(W, 60), 56 + std::min(frac(H / 4 - 40), 60)));
+            out.photoBeside = true;
+        }
+    } else {
+        for (const int id : receiveButtons)
+            out.hidden.insert(id);
+        out.hidden += {ChatCtl::ReceiveList, ChatCtl::ReceivedList};
+        place(out, ChatCtl::SendList, X + 5, frac(f * H + 58), W - 8, frac(H / 3 - 31));
+        const int T = frac(H / 3);
+        out.captions = {{QRect(X, 35 + T - 20, W, 20), QStringLiteral("对方形象照片")},
+            {QRect(X, frac(35 + 2.0 * T), W, 20), QStringLiteral("发送文件")}};
+        out.sideLines += {35 + T - 20, 35 + T, 35 + 2 * T - 1, 35 + 2 * T + 20};
+        if (in.photoShown && in.photoAvailable)
+            out.photo = QRect(QPoint(X + 5, 35 + T + 1), QPoint(R - 3, frac(35 + 2.0 * T - 1)));
+    }
+    placeButton(out, X, ChatCtl::Monitor, R - 114, frac(f * H + 36), 27, 16);
+    placeButton(out, X, ChatCtl::AddFolder, R - 86, frac(f * H + 36), 27, 16);
+    placeButton(out, X, ChatCtl::AddFiles, R - 58, frac(f * H + 36), 27, 16);
+    placeButton(out, X, ChatCtl::CancelSend, R - 30, frac(f * H + 36), 27, 16);
+
+    // Peer lines: from y 55 at the pitch of a fifth of the room above the first caption.
+    const double Q = H / (in.fileListsShown ? 4 : 3);
+    out.peerLinePitch = frac((Q - 20 - 20) * 0.2);
+    const int left = out.photoBeside ? X + std::min(W, 60) : X + 3;
+    out.peerLines = QRect(left, 55, std::max(R - left - 2, 0), 20);
+}
+
+} // namespace
+
+int ClampSideWidth(int clientWidth, int sideWidth)
+{
+    if (clientWidth != 0 && clientWidth - sideWidth < ChatLayout::kMinLeftWidth) {
+        sideWidth = clientWidth - ChatLayout::kMinLeftWidth;
+        if (sideWidth <= 0)
+            sideWidth = ChatLayout::kNarrowSide;
+    }
+    return sideWidth;
+}
+
+ChatLayout ComputeChatLayout(const ChatLayoutInput &in)
+{
+    ChatLayout out;
+    out.sideWidth = ClampSideWidth(in.client.width(), in.sideWidth);
+    out.inputHeight = in.inputHeight;
+    layoutLeft(out, in.client.width(), in.client.height());
+    layoutSidePanel(out, in);
+    return out;
+}

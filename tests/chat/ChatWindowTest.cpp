@@ -1,0 +1,440 @@
+// Two chat windows on loopback, each with its own messenger engine, talking
+// the way two copies of the program do.
+#include "chat/CChatDlg.h"
+#include "chat/CMsgRichEdit.h"
+#include "chat/ChatWindows.h"
+#include "chat/HistoryLinks.h"
+#include "../net/LoopbackNet.h"
+#include "../net/TestKeys.h"
+#include "TestEnv.h"
+#include "core/CConfig.h"
+#include "core/FontBlock.h"
+#include "core/Gbk.h"
+#include "net/CMsgSenderWnd.h"
+#include "net/ChatLogReader.h"
+#include "net/ChatLogWriter.h"
+#include "net/Commands.h"
+#include "net/KeyExchange.h"
+#include "net/MessageCrypto.h"
+#include "net/ListBusyCounter.h"
+#include "net/MessengerEngine.h"
+#include "platform/DesktopServices.h"
+#include "platform/ScriptedPrompter.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QTest>
+#include <QTreeWidget>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+QString u(const char *s) { return QString::fromUtf8(s); }
+
+bool waitFor(const std::function<bool()> &done, int ms = 5000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+// One copy of the program: engine, keys, chat log and the window of the other side.
+struct Side
+{
+    explicit Side(const QString &name)
+        : dir(TestEnv::freshDir(name))
+        , config(dir + QStringLiteral("/kwel.ini"))
+    {
+        EXPECT_TRUE(TestNet::openLoopback(net, name == QLatin1String("a") ? u("00163E0A0B01") : u("00163E0A0B02")));
+        config.NICKNAMESTR_STR = name;
+        config.RETRYMSEC_STR = 200;
+        engine = std::make_unique<MessengerEngine>(config, net);
+        engine->setIdentity(name, name + QStringLiteral("-pc"));
+        keys = std::make_unique<KeyExchange>(*engine);
+        log = std::make_unique<ChatLogWriter>(dir);
+        QObject::connect(engine.get(), &MessengerEngine::messageReceived, engine.get(),
+            [this](const PacketRecord &packet, HostRecord *sender) {
+                received.append(packet);
+                if (!sender || !window)
+                    return;
+                window->TakeReceivedMessage(packet);
+                shown += window->ShowReceivedMessage(true, false) ? 1 : 0;
+            });
+        QObject::connect(engine.get(), &MessengerEngine::readNoticeArrived, engine.get(),
+            [this](HostRecord *, quint32 number) {
+                if (window)
+                    window->ShowReadNotice(QDateTime::currentDateTime(), number);
+            });
+        QObject::connect(engine.get(), &MessengerEngine::packetDispatched, engine.get(),
+            [this](const PacketRecord &packet, HostRecord *) { dispatched.append(packet.commandWord); });
+    }
+    ~Side()
+    {
+        window.reset();
+        log->Shutdown();
+    }
+
+    void meet(Side &other)
+    {
+        engine->AnswerEntry(HostKey(QString(), QString(), 0x7F000001, other.net.port()), CMD_ANNOUNCE_ENTRY);
+        ASSERT_TRUE(waitFor([&] { return peerOf(other) && other.peerOf(*this); }));
+        window = std::make_unique<CChatDlg>();
+        CChatDlg::Services services;
+        services.engine = engine.get();
+        services.keys = keys.get();
+        services.chatLog = log.get();
+        window->Attach(services, peerOf(other), &config);
+        QObject::connect(window.get(), &CChatDlg::windowEvent, [this](const QString &line) { events.append(line); });
+    }
+    HostRecord *peerOf(const Side &other) const { return engine->FindHost(0x7F000001, other.net.port()); }
+    QString historyText() const { return window->history()->toPlainText(); }
+    QStringList eventsOf(const QString &kind) const
+    {
+        QStringList out;
+        for (const QString &e : events) {
+            if (e.startsWith(kind + QLatin1Char(' ')))
+                out.append(e);
+        }
+        return out;
+    }
+    QList<ChatLogEntry> logged()
+    {
+        log->FlushChatLog();
+        log->WaitUntilIdle(5000);
+        const auto result = ChatLogReader::ReadFile(log->GetChatLogPath());
+        QList<ChatLogEntry> records = result ? result->records : QList<ChatLogEntry>();
+        records.removeIf([](const ChatLogEntry &e) { return e.text.startsWith(QStringLiteral("日期:")); });
+        return records;
+    }
+
+    QString dir;
+    CConfig config;
+    CNetManager net;
+    std::unique_ptr<MessengerEngine> engine;
+    std::unique_ptr<KeyExchange> keys;
+    std::unique_ptr<ChatLogWriter> log;
+    std::unique_ptr<CChatDlg> window;
+    QStringList events;
+    QList<PacketRecord> received;
+    QList<quint32> dispatched;
+    int shown = 0;
+};
+
+void type(CChatDlg &window, const QString &text)
+{
+    window.input()->InsertTextWithFaces(text, 0);
+}
+
+TEST(ChatWindow, MessagesWithFontAndFacesTravelBothWaysAndAreLogged)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+
+    ChatFont font;
+    font.faceName = u("楷体");
+    font.height = -18;
+    font.weight = 700;
+    font.color = 0x0000FF;
+    a.window->SetOwnFont(font);
+    type(*a.window, u("你好/:)世界"));
+    EXPECT_TRUE(waitFor([&] { return b.dispatched.contains(CMD_TYPING); })) << "the peer hears that the user types";
+    a.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+
+    // The wire text carries the block at its end; the receiver draws it in that font and cuts it off.
+    EXPECT_EQ(b.received.first().bodyText(), u("你好/:)世界") + FormatFontPrefix(font));
+    ASSERT_EQ(b.eventsOf(u("SHOWN")).size(), 1);
+    EXPECT_EQ(b.eventsOf(u("SHOWN")).first(), u("SHOWN 127.0.0.1 楷体,-18,700,0000ff 你好/:)世界"));
+    EXPECT_TRUE(b.historyText().contains(u("a ")));
+    EXPECT_TRUE(a.window->input()->document()->isEmpty()) << "sent: the input box is cleared";
+    EXPECT_EQ(a.eventsOf(u("SENT")).size(), 1);
+    EXPECT_TRUE(a.eventsOf(u("SENT")).first().endsWith(u("你好/:)世界")));
+
+    // The receipt ends the sender; no give-up line follows.
+    EXPECT_TRUE(waitFor([&] { return a.window->activeSenders().isEmpty(); }));
+    QTest::qWait(1500);
+    EXPECT_TRUE(a.eventsOf(u("SYSTEM")).isEmpty()) << a.events.join(u"\n").toStdString();
+
+    // The answer, in the standard font: no block on the wire.
+    type(*b.window, u("收到"));
+    b.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return a.shown == 1; }));
+    EXPECT_EQ(a.received.first().bodyText(), u("收到"));
+    EXPECT_TRUE(a.eventsOf(u("SHOWN")).first().endsWith(u("宋体,-14,500,000000 收到")));
+
+    // Both logs: the received message with the sender's font, the own one with its header.
+    const QList<ChatLogEntry> logB = b.logged();
+    ASSERT_EQ(logB.size(), 2);
+    EXPECT_TRUE(logB[0].text.endsWith(u("\n  你好/:)世界\n")));
+    EXPECT_EQ(logB[0].font, font);
+    EXPECT_EQ(logB[0].userName, u("a"));
+    EXPECT_TRUE(logB[1].text.startsWith(u("b ")));
+    EXPECT_TRUE(logB[1].text.endsWith(u("\n  收到\n")));
+}
+
+TEST(ChatWindow, RefusedMessagesAreNotShownLoggedOrCleared)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    ScriptedPrompter prompter;
+    PrompterScope scope(prompter);
+
+    type(*a.window, u("稍等"));
+    {
+        ListBusyCounter::Raiser busy;
+        a.window->OnSend();
+    }
+    ASSERT_EQ(prompter.calls().size(), 1);
+    EXPECT_EQ(prompter.calls().first().text, u("正忙...正稍候重试!"));
+    // A message that does not fit its packet is refused whole, never cut
+    // (2100 faces of one character each travel as 17,000 bytes of shortcuts).
+    type(*a.window, u("/:strong").repeated(2100));
+    a.window->OnSend();
+    ASSERT_EQ(prompter.calls().size(), 2);
+    EXPECT_TRUE(a.window->history()->document()->isEmpty());
+    EXPECT_FALSE(a.window->input()->document()->isEmpty());
+    EXPECT_TRUE(a.eventsOf(u("SENT")).isEmpty());
+    EXPECT_TRUE(a.logged().isEmpty());
+    QTest::qWait(100);
+    EXPECT_TRUE(b.received.isEmpty());
+
+    // Nothing typed: the quick replies, nothing sent; a quick reply goes into the input.
+    a.window->input()->clear();
+    a.window->OnSend();
+    EXPECT_TRUE(a.window->activeSenders().isEmpty());
+    a.window->OnQuickReply(CChatDlg::CmdQuickReplyFirst + 2);
+    EXPECT_EQ(a.window->input()->toPlainText(), a.config.QuickReplies[2]);
+}
+
+TEST(ChatWindow, EncryptedMessagesDecryptAndATamperedOneGetsOneNotice)
+{
+    Side a(u("a")), b(u("b"));
+    a.keys->setOwnKeys(TestKeys::full(0));
+    b.keys->setOwnKeys(TestKeys::full(1));
+    a.meet(b);
+    b.meet(a);
+    ASSERT_TRUE(a.window->peer()->capabilities & OPT_ENCRYPT);
+
+    type(*a.window, u("机密: 三点开会"));
+    a.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+    EXPECT_TRUE(b.received.first().hasOption(OPT_ENCRYPT));
+    EXPECT_FALSE(b.received.first().bodyText().contains(u("三点"))) << "not readable on the wire";
+    EXPECT_EQ(b.eventsOf(u("SHOWN")).first(), u("SHOWN 127.0.0.1 宋体,-14,500,000000 mode=20002 机密: 三点开会"));
+
+    // The answer travels encrypted too.
+    type(*b.window, u("好的"));
+    b.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return a.shown == 1; }));
+    EXPECT_TRUE(a.eventsOf(u("SHOWN")).first().endsWith(u("mode=20002 好的")));
+
+    // A body encrypted for somebody else's key: the error text and one automatic notice, however often it comes.
+    QByteArray body;
+    ASSERT_EQ(EncryptMessageBody(TestKeys::full(0), TestKeys::peerKey(*TestKeys::full(0).pair1024, 0x21003),
+                  Gbk::encode(u("再来")), body),
+        CryptStatus::Ok);
+    for (int i = 0; i < 2; ++i) {
+        a.net.SendToHost(a.peerOf(b)->key, CMD_SEND_MESSAGE | OPT_SEND_CHECK | OPT_ENCRYPT, body);
+        ASSERT_TRUE(waitFor([&] { return b.received.size() == 2 + i; }));
+    }
+    const auto notices = [&] {
+        int n = 0;
+        for (const PacketRecord &p : a.received)
+            n += p.commandWord == KeyExchange::kErrorReplyCommand ? 1 : 0;
+        return n;
+    };
+    ASSERT_TRUE(waitFor([&] { return notices() == 1; }));
+    QTest::qWait(300);
+    EXPECT_EQ(notices(), 1);
+    EXPECT_TRUE(b.historyText().contains(u("CryptDecrypt Err")) || b.historyText().contains(u("CryptImportKey Err")));
+}
+
+TEST(ChatWindow, ReadNoticeGoesBackForAShownSealedMessageOnly)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+    a.window->SetRequestReadNotice(true);
+    type(*a.window, u("请查收"));
+    a.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+    EXPECT_TRUE(b.received.first().hasOption(OPT_SECRET | OPT_READ_CHECK));
+    EXPECT_EQ(b.window->pendingReadNotices(), 1);
+    b.window->SendReadNotice(); // the user moves the mouse over the window
+    EXPECT_EQ(b.window->pendingReadNotices(), 0);
+    ASSERT_TRUE(waitFor([&] { return !a.eventsOf(u("READNOTICE")).isEmpty(); }));
+    EXPECT_TRUE(a.historyText().contains(u("b(b-pc)已打开您的消息.")));
+
+    // A sealed message that a spam rule blocks owes nothing; the rule's reply
+    // goes back once and is never answered by another reply.
+    SpamRuleRecord rule;
+    rule.keyword = u("广告");
+    rule.matchMode = 1;
+    rule.replyText = u("  请勿发送广告");
+    b.config.SpamRules = {rule};
+    SpamRuleRecord back;
+    back.keyword = u("广告");
+    back.matchMode = 1;
+    back.replyText = u("不要自动回复");
+    a.config.SpamRules = {back};
+    type(*a.window, u("广告: 打折"));
+    a.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return b.received.size() == 2; }));
+    EXPECT_EQ(b.window->pendingReadNotices(), 0);
+    EXPECT_EQ(b.eventsOf(u("BLOCKED")).size(), 1);
+    ASSERT_TRUE(waitFor([&] { return a.received.size() == 1; }));
+    EXPECT_EQ(a.received.first().bodyText(), u("请勿发送广告"));
+    EXPECT_TRUE(a.received.first().hasOption(OPT_AUTO_RETURN));
+    EXPECT_EQ(a.eventsOf(u("BLOCKED")).size(), 1) << "the reply matches A's own rule";
+    QTest::qWait(300);
+    EXPECT_EQ(b.received.size(), 2) << "no reply to a reply";
+}
+
+TEST(ChatWindow, OfferedFilesAreListedOrReleasedWhenBlocked)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+    const QString file = a.dir + QStringLiteral("/报告.txt");
+    ASSERT_TRUE(TestEnv::writeAll(file, QByteArray(1000, 'x')));
+    a.window->AddAttachments({file, a.dir});
+    ASSERT_EQ(a.window->sendList()->topLevelItemCount(), 2);
+    a.window->OnSend(); // no text: the checked files alone are the message
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+    EXPECT_EQ(a.window->sendList()->topLevelItemCount(), 0);
+    EXPECT_TRUE(a.eventsOf(u("SYSTEM")).first().contains(u("发送了 1 个文件, 1 个文件夹， 共计 2 个")));
+    EXPECT_EQ(b.window->receiveList()->topLevelItemCount(), 2);
+    EXPECT_TRUE(b.window->receiveList()->isVisibleTo(b.window.get()));
+    EXPECT_TRUE(b.eventsOf(u("SYSTEM")).first().contains(u("a 给您发送了 2 个文件(夹),请在右侧接收")));
+
+    // A rule against messages with files: blocked, and the offer is released at once.
+    SpamRuleRecord rule;
+    rule.keyword = u("文件");
+    rule.matchMode = 1;
+    rule.fileCondition = 2;
+    b.config.SpamRules = {rule};
+    a.window->AddAttachments({file});
+    type(*a.window, u("文件给你"));
+    a.window->OnSend();
+    const QList<CMsgSenderWnd *> senders = a.window->activeSenders();
+    ASSERT_FALSE(senders.isEmpty());
+    const quint32 number = senders.last()->packetNumber();
+    ASSERT_NE(a.engine->fileOffers().FindOffer(number), nullptr);
+    ASSERT_TRUE(waitFor([&] { return !b.eventsOf(u("BLOCKED")).isEmpty(); }));
+    EXPECT_TRUE(waitFor([&] { return a.engine->fileOffers().FindOffer(number) == nullptr; }));
+    EXPECT_EQ(b.window->receiveList()->topLevelItemCount(), 2) << "nothing listed for the blocked message";
+}
+
+TEST(ChatWindow, PicturesGoToPeersThatTakeThem)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    ScriptedPrompter prompter;
+    PrompterScope scope(prompter);
+
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(QColor(0x33, 0x99, 0xCC));
+    a.window->input()->InsertPicture(picture, 0x12345678);
+    type(*a.window, u("看图"));
+    a.window->OnSend();
+    EXPECT_EQ(a.window->picturesInFlight(), 1);
+    ASSERT_TRUE(waitFor([&] { return b.received.size() == 1; }));
+    EXPECT_EQ(b.received.first().bodyText(), u("/~#>12345678<B~看图"));
+    EXPECT_TRUE(waitFor([&] { return b.dispatched.contains(CMD_PICTURE_DATA | OPT_FILE_ATTACH); }));
+
+    // A plain peer cannot show pictures: the user is asked whether to offer the program instead.
+    a.window->peer()->extension = 0;
+    a.window->input()->InsertPicture(picture, 0x22222222);
+    prompter.queueButton(Prompter::Button::No);
+    a.window->OnSend();
+    ASSERT_EQ(prompter.calls().size(), 1);
+    EXPECT_TRUE(prompter.calls().first().text.contains(u("飞鸽传书")));
+    QTest::qWait(100);
+    EXPECT_EQ(b.received.size(), 1);
+}
+
+TEST(ChatWindow, LinksWindowsAndLayout)
+{
+    const QList<TextRun> runs = SplitLinks(u"看 http://example.com/a?b=1, 或 www.example.org。file:///etc/passwd");
+    ASSERT_GE(runs.size(), 4);
+    EXPECT_EQ(runs[1].href, u("http://example.com/a?b=1"));
+    EXPECT_EQ(runs[3].href, u("www.example.org"));
+    for (const TextRun &run : runs)
+        EXPECT_FALSE(run.href.startsWith(u("file:")));
+
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    RecordingDesktopServices desktop;
+    DesktopServicesScope scope(desktop);
+    EXPECT_TRUE(a.window->OpenHistoryLink(u("https://example.com")));
+    EXPECT_TRUE(a.window->OpenHistoryLink(u("mailto:someone@example.com")));
+    EXPECT_FALSE(a.window->OpenHistoryLink(u("javascript:alert(1)")));
+    EXPECT_FALSE(a.window->OpenHistoryLink(u("file:///etc/passwd")));
+    EXPECT_EQ(desktop.opened.size(), 2);
+
+    // The window places its controls by its layout.
+    a.window->resize(700, 500);
+    a.window->RecalcLayout();
+    EXPECT_EQ(a.window->history()->geometry(), a.window->layout().rect(ChatCtl::History));
+    EXPECT_EQ(a.window->input()->geometry(), a.window->layout().rect(ChatCtl::Input));
+    EXPECT_FALSE(a.window->receiveList()->isVisibleTo(a.window.get()));
+    EXPECT_EQ(a.window->windowTitle(), u("与 b(b-pc) 聊天中 (IP:127.0.0.1)"));
+
+    // The send options: the read-notice request is a session switch, the send key a setting.
+    std::unique_ptr<QMenu> menu(a.window->CreateSendOptionsMenu());
+    const QList<QAction *> actions = menu->actions();
+    EXPECT_EQ(std::count_if(actions.begin(), actions.end(), [](QAction *x) { return !x->isSeparator(); }), 6);
+    a.window->OnMenuCommand(CChatDlg::CmdRequestReadNotice);
+    EXPECT_TRUE(a.window->requestsReadNotice());
+    a.window->OnMenuCommand(CChatDlg::CmdSendWithCtrlEnter);
+    EXPECT_EQ(a.config.SendMsgEnter, 0);
+    EXPECT_FALSE(CMsgRichEdit::SendMsgEnter());
+    a.window->OnMenuCommand(CChatDlg::CmdSendWithEnter);
+    EXPECT_TRUE(CMsgRichEdit::SendMsgEnter());
+
+    // A fresh record of the same peer is taken (the title follows it); another peer's is not.
+    HostPtr fresh(new HostRecord);
+    fresh->key = a.peerOf(b)->key;
+    fresh->keyText = a.peerOf(b)->keyText;
+    fresh->displayName = u("老b");
+    EXPECT_TRUE(a.window->OnPeerStatusChanged(fresh.data()));
+    EXPECT_EQ(a.window->peer(), fresh.data());
+    EXPECT_TRUE(a.window->windowTitle().startsWith(u("与 老b(b-pc)")));
+    HostPtr other(new HostRecord);
+    other->key = HostKey(u("c"), u("c-pc"), 0x7F000001, 1);
+    EXPECT_FALSE(a.window->OnPeerStatusChanged(other.data()));
+
+    // A message whose sender is not (or no longer) in the host table is not shown.
+    PacketRecord stray;
+    stray.key = other->key;
+    stray.commandWord = CMD_SEND_MESSAGE;
+    stray.body = "?";
+    a.window->TakeReceivedMessage(stray);
+    EXPECT_FALSE(a.window->ShowReceivedMessage(false, false));
+
+    // One window per peer, found again by the window rule.
+    ChatWindows windows([&](HostRecord *peer) {
+        auto *w = new CChatDlg;
+        CChatDlg::Services services;
+        services.engine = a.engine.get();
+        w->Attach(services, peer, &a.config);
+        return w;
+    });
+    HostRecord *peer = a.peerOf(b);
+    EXPECT_EQ(windows.Open(peer, ChatWindows::LookUp), nullptr);
+    CChatDlg *hidden = windows.Open(peer, ChatWindows::Hidden);
+    ASSERT_NE(hidden, nullptr);
+    EXPECT_FALSE(hidden->isVisible());
+    EXPECT_EQ(windows.Open(peer, ChatWindows::Shown), hidden);
+    EXPECT_TRUE(hidden->isVisible());
+    EXPECT_EQ(windows.Open(peer, ChatWindows::LookUp), hidden);
+    EXPECT_EQ(windows.windows().size(), 1);
+}
+
+} // namespace
