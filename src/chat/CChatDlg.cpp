@@ -1,5 +1,11 @@
 #include "chat/CChatDlg.h"
 
+#include "chat/CChatFilePanel.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatFontQt.h"
 #include "chat/ChatPeer.h"
@@ -40,20 +46,6 @@ constexpr int kStartInputHeight = 120;
 constexpr int kStartSideWidth = 168;
 constexpr int kMinInputHeight = 60;
 constexpr int kMinHistoryHeight = 60;
-
-QTreeWidget *makeFileList(QWidget *parent, int id, const QStringList &columns, const QList<int> &widths)
-{
-    auto *list = new QTreeWidget(parent);
-    list->setObjectName(QString::number(id));
-    list->setRootIsDecorated(false);
-    list->setHeaderLabels(columns);
-    list->setAllColumnsShowFocus(true);
-    list->setUniformRowHeights(true);
-    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    for (int i = 0; i < widths.size(); ++i)
-        list->header()->resizeSection(i, widths[i]);
-    return list;
-}
 
 } // namespace
 
@@ -219,64 +211,17 @@ void CChatDlg::createControls()
     }
     m_buttons.value(ChatCtl::Control)->setEnabled(false);
 
-    m_receiveList = makeFileList(this, ChatCtl::ReceiveList,
-        {QStringLiteral("名称"), QStringLiteral("类型"), QStringLiteral("大小"), QStringLiteral("保存路径名"),
-            QStringLiteral("接收到的时间")},
-        {115, 45, 70, 300, 100});
-    m_receivedList = makeFileList(this, ChatCtl::ReceivedList,
-        {QStringLiteral("名称"), QStringLiteral("类型"), QStringLiteral("大小"), QStringLiteral("保存路径名"),
-            QStringLiteral("接收到的时间")},
-        {115, 45, 70, 300, 100});
-    m_sendList = makeFileList(this, ChatCtl::SendList,
-        {QStringLiteral("名称"), QStringLiteral("类型"), QStringLiteral("大小"), QStringLiteral("路径")}, {38, 38, 38, 38});
-    m_progress = new QLabel(this);
-    m_progress->setObjectName(QString::number(ChatCtl::Progress));
-    m_progress->hide();
-
-    // The side panel's lists and narrow buttons use the small skin font.
-    for (QTreeWidget *list : {m_receiveList, m_receivedList, m_sendList})
-        list->setFont(SongFont(12));
-    auto fileButton = [this](int id, const QString &text) {
-        QAbstractButton *button = makeToolButton(id, text, -1);
-        button->setFont(SongFont(11));
-        return button;
-    };
-    const std::pair<int, QString> receiveButtons[] = {{ChatCtl::CancelSend, QStringLiteral("取消")},
-        {ChatCtl::ReceiveAll, QStringLiteral("全部接收")}, {ChatCtl::RefuseAll, QStringLiteral("全部拒收")},
-        {ChatCtl::StopTransfer, QStringLiteral("中断传送")}, {ChatCtl::Receive, QStringLiteral("接收")},
-        {ChatCtl::CancelReceive, QStringLiteral("取消")}, {ChatCtl::OpenFolder, QStringLiteral("目录")},
-        {ChatCtl::OpenFile, QStringLiteral("打开")}, {ChatCtl::CloseReceived, QStringLiteral("关闭")},
-        {ChatCtl::AddFiles, QStringLiteral("文件")}, {ChatCtl::AddFolder, QStringLiteral("目录")},
-        {ChatCtl::Monitor, QStringLiteral("监视")}};
-    for (const auto &[id, text] : receiveButtons)
-        fileButton(id, text);
-    for (const int id : {ChatCtl::StopTransfer, ChatCtl::ReceiveAll, ChatCtl::RefuseAll, ChatCtl::CancelReceive,
-             ChatCtl::Receive})
-        m_buttons.value(id)->setEnabled(false);
-    for (const int id : {ChatCtl::ReceiveAll, ChatCtl::RefuseAll, ChatCtl::StopTransfer, ChatCtl::Receive,
-             ChatCtl::CancelReceive, ChatCtl::OpenFolder, ChatCtl::OpenFile, ChatCtl::CloseReceived, ChatCtl::Monitor}) {
-        const int command = id;
-        connect(m_buttons.value(id), &QAbstractButton::clicked, this, [this, command] { OnLaterFeature(command); });
-    }
-    connect(m_buttons.value(ChatCtl::AddFiles), &QAbstractButton::clicked, this, [this] {
-        SendReadNotice();
-        AddAttachments(Prompter::current().openFiles(this, QStringLiteral("增加要传送的文件"), QString(),
-            QStringLiteral("All Files (*)")));
-    });
-    connect(m_buttons.value(ChatCtl::AddFolder), &QAbstractButton::clicked, this, [this] {
-        SendReadNotice();
-        const QString folder = Prompter::current().chooseFolder(this, QStringLiteral("增加要传送的文件夹"), QString());
-        if (!folder.isEmpty())
-            AddAttachments({folder});
-    });
-    connect(m_buttons.value(ChatCtl::CancelSend), &QAbstractButton::clicked, this, [this] {
-        SendReadNotice();
-        const QList<QTreeWidgetItem *> selected = m_sendList->selectedItems();
-        for (QTreeWidgetItem *item : selected) {
-            m_attachments.removeAt(m_sendList->indexOfTopLevelItem(item));
-            delete item;
-        }
-    });
+    // The file panel: offered, received and attached files with their buttons.
+    CChatFilePanel::Context files;
+    files.peer = m_peer;
+    files.net = m_services.engine ? &m_services.engine->net() : nullptr;
+    files.config = m_config;
+    m_files = new CChatFilePanel(files, this);
+    connect(m_files, &CChatFilePanel::systemText, this, [this](const QString &text) { AppendSystemText(text); });
+    connect(m_files, &CChatFilePanel::userAction, this, &CChatDlg::SendReadNotice);
+    connect(m_files, &CChatFilePanel::fileListsShownChanged, this, [this](bool shown) { SetFileListsShown(shown); });
+    connect(m_files, &CChatFilePanel::monitorRequested, this, [this] { OnLaterFeature(ChatCtl::Monitor); });
+    setAcceptDrops(true);
 }
 
 void CChatDlg::setTips()
@@ -355,6 +300,8 @@ void CChatDlg::RecalcLayout()
         child->setGeometry(m_layout.rect(id));
         child->setVisible(m_layout.isShown(id) && !m_layout.rect(id).isEmpty());
     }
+    if (m_files)
+        m_files->LayoutSidePanel(size(), m_sideWidth);
     update();
 }
 
@@ -738,4 +685,29 @@ QList<CMsgSenderWnd *> CChatDlg::activeSenders() const
             out.append(sender.data());
     }
     return out;
+}
+
+QTreeWidget *CChatDlg::sendList() const
+{
+    return m_files ? m_files->findChild<QTreeWidget *>(QString::number(ChatCtl::SendList)) : nullptr;
+}
+
+QTreeWidget *CChatDlg::receiveList() const
+{
+    return m_files ? m_files->findChild<QTreeWidget *>(QString::number(ChatCtl::ReceiveList)) : nullptr;
+}
+
+void CChatDlg::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (m_files && CChatFilePanel::CanDrop(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void CChatDlg::dropEvent(QDropEvent *event)
+{
+    // Files dropped anywhere on the window go with the next message.
+    if (m_files && CChatFilePanel::CanDrop(event->mimeData())) {
+        m_files->AddDroppedUrls(event->mimeData()->urls());
+        event->acceptProposedAction();
+    }
 }

@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <memory>
 
+class CChatFilePanel;
 class CConfig;
 class CMsgRichEdit;
 class CMsgSenderWnd;
@@ -152,8 +153,9 @@ public:
 
     CMsgRichEdit *history() const { return m_history; }
     CMsgRichEdit *input() const { return m_input; }
-    QTreeWidget *sendList() const { return m_sendList; }
-    QTreeWidget *receiveList() const { return m_receiveList; }
+    QTreeWidget *sendList() const;
+    QTreeWidget *receiveList() const;
+    CChatFilePanel *filePanel() const { return m_files; }
     QAbstractButton *button(int id) const { return m_buttons.value(id); }
     int pendingReadNotices() const { return int(m_readNotices.count()); }
     int picturesInFlight() const { return int(m_pictures.count()); }
@@ -178,6 +180,8 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -246,10 +250,7 @@ private:
 
     CMsgRichEdit *m_history = nullptr;
     CMsgRichEdit *m_input = nullptr;
-    QTreeWidget *m_sendList = nullptr;
-    QTreeWidget *m_receiveList = nullptr;
-    QTreeWidget *m_receivedList = nullptr;
-    QLabel *m_progress = nullptr;
+    CChatFilePanel *m_files = nullptr;
     CSplitterBar *m_historySplitter = nullptr;
     CSplitterBar *m_sideSplitter = nullptr;
     QHash<int, QAbstractButton *> m_buttons;
@@ -258,9 +259,7 @@ private:
     TypingNotifier *m_typing = nullptr;
     ReadNoticeQueue m_readNotices;
     Received m_received;
-    int m_offerCounter = 0;
     QList<QPointer<CMsgSenderWnd>> m_senders;
     PictureSendTable m_pictures;
     QTimer m_pictureTimer;
-    QStringList m_attachments; // the send list, in its rows' order
 };

@@ -2,6 +2,7 @@
 // (decrypted, its offered files decoded), blocked by a spam rule or shown and
 // logged; read notices both ways; pictures that arrive later.
 #include "chat/CChatDlg.h"
+#include "chat/CChatFilePanel.h"
 
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatPeer.h"
@@ -139,25 +140,8 @@ void CChatDlg::logOwnMessage(const QString &header, const QString &text)
 
 void CChatDlg::listOfferedFiles(const DecodedFileList &files)
 {
-    QTreeWidgetItem *first = nullptr;
-    for (const DecodedFileEntry &entry : files) {
-        const bool folder = entry.kind() == FILE_ATTR_FOLDER;
-        auto *item = new QTreeWidgetItem(m_receiveList,
-            {entry.name, folder ? QStringLiteral("文件夹") : QStringLiteral("文件"),
-                folder ? QString() : FormatFileSize(qint64(entry.size)), QString(), QString()});
-        item->setData(0, Qt::UserRole, ++m_offerCounter);
-        item->setForeground(0, QColor(0xFF, 0, 0));
-        if (!first)
-            first = item;
-    }
-    if (!first)
-        return;
-    SetFileListsShown(true);
-    m_receiveList->scrollToItem(first);
-    // No receive runs yet: the whole queue can be taken or refused.
-    for (const int id : {ChatCtl::ReceiveAll, ChatCtl::RefuseAll})
-        m_buttons.value(id)->setEnabled(true);
-    m_buttons.value(ChatCtl::StopTransfer)->setEnabled(false);
+    if (m_files && !files.empty())
+        m_files->AddReceivedOffer(m_received.packet.packetNumber, files);
 }
 
 void CChatDlg::releaseOffer()

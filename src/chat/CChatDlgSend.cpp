@@ -2,6 +2,7 @@
 // message, quick replies, the font, faces, picture files, the pictures that a
 // message names, and the list of files to send.
 #include "chat/CChatDlg.h"
+#include "chat/CChatFilePanel.h"
 
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatFontDialog.h"
@@ -67,40 +68,20 @@ void CChatDlg::sendTyping(quint32 command)
 
 QStringList CChatDlg::checkedAttachments(int *files, int *folders) const
 {
-    QStringList paths;
     *files = *folders = 0;
-    for (int i = 0; i < m_sendList->topLevelItemCount() && i < m_attachments.size(); ++i) {
-        if (m_sendList->topLevelItem(i)->checkState(0) != Qt::Checked)
-            continue;
-        paths.append(m_attachments[i]);
-        ++(QFileInfo(m_attachments[i]).isDir() ? *folders : *files);
-    }
-    return paths;
+    return m_files ? m_files->attachmentsToSend(files, folders) : QStringList();
 }
 
 void CChatDlg::removeCheckedAttachments()
 {
-    for (int i = m_sendList->topLevelItemCount() - 1; i >= 0; --i) {
-        if (m_sendList->topLevelItem(i)->checkState(0) == Qt::Checked) {
-            delete m_sendList->takeTopLevelItem(i);
-            if (i < m_attachments.size())
-                m_attachments.removeAt(i);
-        }
-    }
+    if (m_files)
+        m_files->AttachmentsSent();
 }
 
 void CChatDlg::AddAttachments(const QStringList &paths)
 {
-    for (const QString &path : paths) {
-        const QFileInfo info(path);
-        if (!info.exists() || m_attachments.contains(info.absoluteFilePath()))
-            continue;
-        m_attachments.append(info.absoluteFilePath());
-        auto *item = new QTreeWidgetItem(m_sendList,
-            {info.fileName(), info.isDir() ? QStringLiteral("文件夹") : QStringLiteral("文件"),
-                info.isDir() ? QString() : FormatFileSize(info.size()), info.absoluteFilePath()});
-        item->setCheckState(0, Qt::Checked);
-    }
+    if (m_files)
+        m_files->AddAttachments(paths);
 }
 
 void CChatDlg::OnSend()
