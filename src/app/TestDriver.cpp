@@ -2,14 +2,17 @@
 
 #include "app/CMessengerApp.h"
 #include "chat/CChatDlg.h"
+#include "chat/CChatFilePanel.h"
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatWindows.h"
 #include "net/CNetManager.h"
 #include "net/MessengerEngine.h"
+#include "platform/ScriptedPrompter.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QHostAddress>
+#include <QTreeWidget>
 
 TestDriver::TestDriver(CMessengerApp &app, const QString &path, QObject *parent)
     : QObject(parent)
@@ -96,6 +99,23 @@ bool TestDriver::Run(const QString &command)
     }
     if (verb == QLatin1String("act")) {
         chat->SendReadNotice();
+        return true;
+    }
+    if (verb == QLatin1String("attach")) {
+        // Files and folders for the next message, as if dropped on the window.
+        chat->AddAttachments(rest.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+        return true;
+    }
+    if (verb == QLatin1String("receiveall")) {
+        // "全部接收", answering the save dialog with DIR/<first item's name>.
+        CChatFilePanel *files = chat->filePanel();
+        const QTreeWidget *offered = chat->receiveList();
+        if (!files || !offered || offered->topLevelItemCount() == 0)
+            return false;
+        ScriptedPrompter answers;
+        answers.queueSaveFile(rest + QLatin1Char('/') + offered->topLevelItem(0)->text(0));
+        PrompterScope scope(answers);
+        files->OnReceiveAll();
         return true;
     }
     if (verb == QLatin1String("grab"))
