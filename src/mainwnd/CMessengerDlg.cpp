@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QHBoxLayout>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -39,13 +38,6 @@ CMessengerDlg::CMessengerDlg(MessengerEngine &engine, QWidget *parent)
     m_list->SetLargeIcons(config.LargeImage != 0);
     m_views->addWidget(m_tree);
     m_views->addWidget(m_list);
-    // Messages land here until the chat windows take them over; the pane
-    // stays closed until the first one arrives.
-    m_messages = new QPlainTextEdit(splitter);
-    m_messages->setReadOnly(true);
-    m_messages->hide();
-    splitter->setStretchFactor(0, 4);
-    splitter->setStretchFactor(1, 1);
     layout->addWidget(splitter, 1);
 
     auto *buttons = new QHBoxLayout;
@@ -66,7 +58,6 @@ CMessengerDlg::CMessengerDlg(MessengerEngine &engine, QWidget *parent)
     connect(m_list, &CUserListCtrl::columnClicked, &m_contacts, &ContactListController::OnListColumnClick);
     connect(m_list, &CUserListCtrl::userDoubleClicked, this, &CMessengerDlg::openChatRequested);
     connect(m_tree, &CUserTreeCtrl::userDoubleClicked, this, &CMessengerDlg::openChatRequested);
-    connect(&m_engine, &MessengerEngine::messageReceived, this, &CMessengerDlg::showMessage);
 
     // With AutoWidth on, rows that arrive one by one resize the columns once
     // after a burst, not once per row.
@@ -128,20 +119,6 @@ QString CMessengerDlg::peerRowText(int row, int field) const
                 entry = tree->entryAt(r);
     }
     return entry ? entry->field(field) : QString();
-}
-
-QString CMessengerDlg::messagesText() const
-{
-    return m_messages->toPlainText();
-}
-
-void CMessengerDlg::showMessage(const PacketRecord &packet, HostRecord *sender)
-{
-    const QString who = sender ? sender->displayName : packet.key.loginName();
-    m_messages->appendPlainText(QStringLiteral("%1 %2\n  %3")
-                                    .arg(who, QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss")),
-                                        packet.bodyText()));
-    m_messages->show();
 }
 
 void CMessengerDlg::OnRefreshButton()

@@ -16,10 +16,8 @@ class CUserListCtrl;
 class CUserTreeCtrl;
 class HostRecord;
 class MessengerEngine;
-class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
-struct PacketRecord;
 
 class CMessengerDlg : public QWidget
 {
@@ -38,7 +36,6 @@ public:
     // of the row-th one.
     int peerRowCount() const;
     QString peerRowText(int row, int field) const;
-    QString messagesText() const;
 
     // ---- the contact list's operations ----
     int CompareUsers(const HostRecord &a, const HostRecord &b) const { return m_contacts.CompareUsers(a, b); }
@@ -99,7 +96,6 @@ signals:
 private:
     void showView(bool tree);
     void applyColumnWidths();
-    void showMessage(const PacketRecord &packet, HostRecord *sender);
     void unreadChanged(int previousFrontImage);
 
     MessengerEngine &m_engine;
@@ -107,7 +103,6 @@ private:
     QStackedWidget *m_views = nullptr;
     CUserTreeCtrl *m_tree = nullptr;
     CUserListCtrl *m_list = nullptr;
-    QPlainTextEdit *m_messages = nullptr;
     QPushButton *m_refresh = nullptr;
     UnreadQueue m_unread;
     bool m_blinking = false;
