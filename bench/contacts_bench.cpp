@@ -5,6 +5,7 @@
 // baseline is the least any rebuild must do: one sort of the peers' GBK name
 // keys. Prints the time per peer, the ratio to the baseline and the growth
 // from 1,000 to 8,000 peers against n log n.
+#include "BenchCommon.h"
 #include "core/CConfig.h"
 #include "core/Gbk.h"
 #include "mainwnd/CMessengerDlg.h"
@@ -22,6 +23,8 @@
 #include <memory>
 #include <random>
 #include <vector>
+
+using Bench::median;
 
 namespace {
 
@@ -50,11 +53,6 @@ void addPeers(MessengerEngine &engine, int count)
     }
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 struct Figures
 {

@@ -8,6 +8,8 @@
 #include "net/MessengerEngine.h"
 #include "net/PacketCodec.h"
 
+#include "BenchCommon.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -22,6 +24,8 @@
 #include <thread>
 #include <unistd.h>
 #include <vector>
+
+using Bench::median;
 
 namespace {
 
@@ -93,11 +97,6 @@ CNetManager::Options options()
     return o;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 } // namespace
 

@@ -7,6 +7,8 @@
 #include "net/HostRecord.h"
 #include "net/PacketCodec.h"
 
+#include "BenchCommon.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -24,11 +26,10 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace Bench;
+
 namespace {
 
-constexpr qint64 kBigFile = qint64(1) << 30;
-constexpr int kSmallFiles = 10000;
-constexpr int kSmallSize = 1024;
 constexpr int kRounds = 3;
 
 class Listener : public QTcpServer
@@ -117,11 +118,6 @@ double timeBaseline(const QStringList &files, int headerBytes, qint64 expected)
     return seconds;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 } // namespace
 
@@ -129,24 +125,10 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    // A sparse file: both sides read the same pages from the cache.
-    const QString big = dir.filePath(QStringLiteral("big.bin"));
-    {
-        QFile f(big);
-        f.open(QIODevice::WriteOnly);
-        f.resize(kBigFile);
-    }
-    const QString folder = dir.filePath(QStringLiteral("many"));
-    QDir().mkpath(folder);
-    QStringList smallFiles;
-    const QByteArray content(kSmallSize, 'k');
-    for (int i = 0; i < kSmallFiles; ++i) {
-        const QString path = QStringLiteral("%1/file%2.txt").arg(folder).arg(i, 5, 10, QLatin1Char('0'));
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(content);
-        smallFiles << path;
-    }
+    const Bench::TransferData data = Bench::MakeTransferData(QDir(dir.path()));
+    const QString &big = data.big;
+    const QString &folder = data.folder;
+    const QStringList &smallFiles = data.smallFiles;
 
     CFileOfferTable table;
     HostPtr peer(new HostRecord);

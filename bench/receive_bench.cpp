@@ -11,6 +11,8 @@
 #include "net/HostRecord.h"
 #include "net/PacketCodec.h"
 
+#include "BenchCommon.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -29,11 +31,10 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace Bench;
+
 namespace {
 
-constexpr qint64 kBigFile = qint64(1) << 30;
-constexpr int kSmallFiles = 10000;
-constexpr int kSmallSize = 1024;
 constexpr int kRounds = 4;
 constexpr int kBuffer = 65536; // the default RECVTRANSMAX_STR
 constexpr quint32 kLoopback = 0x7F000001;
@@ -184,11 +185,6 @@ double timeReceiver(FileReceiver &receiver, const FileReceiveJob &job)
     return seconds;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 } // namespace
 
@@ -196,21 +192,9 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    // A sparse source: the server reads the same cached pages every time.
-    const QString big = dir.filePath(QStringLiteral("big.bin"));
-    {
-        QFile f(big);
-        f.open(QIODevice::WriteOnly);
-        f.resize(kBigFile);
-    }
-    const QString folder = dir.filePath(QStringLiteral("many"));
-    QDir().mkpath(folder);
-    const QByteArray content(kSmallSize, 'k');
-    for (int i = 0; i < kSmallFiles; ++i) {
-        QFile f(QStringLiteral("%1/file%2.txt").arg(folder).arg(i, 5, 10, QLatin1Char('0')));
-        f.open(QIODevice::WriteOnly);
-        f.write(content);
-    }
+    const Bench::TransferData data = Bench::MakeTransferData(QDir(dir.path()));
+    const QString &big = data.big;
+    const QString &folder = data.folder;
     const QString dest = dir.filePath(QStringLiteral("dest"));
     QDir().mkpath(dest);
 
