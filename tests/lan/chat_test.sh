@@ -13,18 +13,7 @@ lan_test_begin 2
 work=$LAN_WORK
 A1=$(lan_addr 1); A2=$(lan_addr 2)
 
-for i in 1 2; do
-  : >"$work/drive$i"
-  lan_in_host "$i" env KWEL_EVENT_LOG="$work/kwel$i.events" KWEL_TEST_DRIVER="$work/drive$i" \
-    "$kwel" >"$work/kwel$i.out" 2>&1 &
-  LAN_PIDS+=("$!")
-done
-pid1=${LAN_PIDS[0]}; pid2=${LAN_PIDS[1]}
-lan_wait_line "$work/kwel1.events" "ADDED $A2 " 20 || lan_fail "the first copy did not list the second"
-lan_wait_line "$work/kwel2.events" "ADDED $A1 " 20 || lan_fail "the second copy did not list the first"
-
-drive() { local i=$1; shift; printf '%s\n' "$*" >>"$work/drive$i"; }
-expect() { lan_wait_line "$work/kwel$1.events" "$2" "${3:-15}" || lan_fail "copy $1: no line \"$2\""; }
+lan_start_two_copies "$kwel"
 
 # A red, bold 楷体 message with a face, from 1 to 2.
 drive 1 "open $A2"

@@ -84,3 +84,24 @@ lan_wait_line() {
   done
   return 1
 }
+
+# Starts the program in hosts 1 and 2, each driven through its windows by the
+# file $LAN_WORK/driveI and logging to $LAN_WORK/kwelI.events, and waits until
+# the two list each other. Sets pid1 and pid2.
+lan_start_two_copies() {
+  local kwel=$1 i
+  for i in 1 2; do
+    : >"$LAN_WORK/drive$i"
+    lan_in_host "$i" env KWEL_EVENT_LOG="$LAN_WORK/kwel$i.events" KWEL_TEST_DRIVER="$LAN_WORK/drive$i" \
+      "$kwel" >"$LAN_WORK/kwel$i.out" 2>&1 &
+    LAN_PIDS+=("$!")
+  done
+  pid1=${LAN_PIDS[0]}; pid2=${LAN_PIDS[1]}
+  lan_wait_line "$LAN_WORK/kwel1.events" "ADDED $(lan_addr 2) " 20 || lan_fail "the first copy did not list the second"
+  lan_wait_line "$LAN_WORK/kwel2.events" "ADDED $(lan_addr 1) " 20 || lan_fail "the second copy did not list the first"
+}
+
+# Appends a command to the driver file of copy I.
+drive() { local i=$1; shift; printf '%s\n' "$*" >>"$LAN_WORK/drive$i"; }
+# Waits for an event line of copy I.
+expect() { lan_wait_line "$LAN_WORK/kwel$1.events" "$2" "${3:-15}" || lan_fail "copy $1: no line \"$2\""; }
