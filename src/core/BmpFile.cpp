@@ -1,5 +1,7 @@
 #include "core/BmpFile.h"
 
+#include "core/FileUtil.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
@@ -80,13 +82,7 @@ QImage LoadBitmapFile(const QString &path)
 
 std::optional<QByteArray> readPictureFile(const QString &path, qint64 maxBytes)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || f.size() > maxBytes)
-        return std::nullopt;
-    QByteArray bytes = f.readAll();
-    if (bytes.size() > maxBytes || f.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
+    return LoadFileToGlobal(path, maxBytes);
 }
 
 bool writePictureFile(const QString &path, QByteArrayView bytes)

@@ -20,7 +20,7 @@
 #include "platform/CTrayIcon.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/WindowAlpha.h"
-#include "platform/WorkingSet.h"
+#include "core/WorkingSet.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,5 +1,7 @@
 #include "net/IncomingPictures.h"
 
+#include "core/WorkingSet.h"
+
 #include "core/BmpFile.h"
 #include "core/CConfig.h"
 #include "core/Dib.h"
@@ -11,7 +13,6 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <malloc.h>
 
 using namespace PictureChunk;
 
@@ -246,7 +247,7 @@ void IncomingPictures::complete(const Key &key)
     remember(key);
     removeEntry(key);
     if (large && m_config.AutoMemMin)
-        malloc_trim(0);
+        TrimWorkingSet();
 }
 
 void IncomingPictures::finish(Entry &entry)
