@@ -112,13 +112,3 @@ QString PeerLinkTag(const HostRecord &peer)
     return QStringLiteral("#IP:") + DottedAddress(peer.key.address);
 }
 
-int PeerHeadImage(const HostRecord &peer, int imageCount)
-{
-    if (peer.extension == 0)
-        return 0;
-    if (peer.headIcon + 1 < imageCount && peer.headIcon >= 0)
-        return peer.headIcon + 1;
-    if (peer.previousHeadIcon + 1 < imageCount && peer.previousHeadIcon >= 0)
-        return peer.previousHeadIcon + 1;
-    return 1;
-}

@@ -37,6 +37,3 @@ QString ChatWindowTitle(const HostRecord &peer);
 QString LogGroupName(const HostRecord &peer);
 // "#MAC:<key>" for a peer with a key text, else "#IP:<dotted address>".
 QString PeerLinkTag(const HostRecord &peer);
-// The head-icon image of the peer in the views' image list (0 for a plain
-// peer; the announced index + 1, else the previous index + 1, else 1).
-int PeerHeadImage(const HostRecord &peer, int imageCount);

@@ -6,15 +6,7 @@ namespace HeadImage {
 
 int ForHost(const HostRecord &host, int imageCount)
 {
-    if (host.extension == 0)
-        return kPlainPeer;
-    const int image = host.headIcon + 1;
-    if (image >= 0 && image < imageCount)
-        return image;
-    const int previous = host.previousHeadIcon + 1;
-    if (previous >= 0 && previous < imageCount)
-        return previous;
-    return kDefaultHead;
+    return PeerHeadImage(host, imageCount);
 }
 
 void CorrectHeadIcon(HostRecord &host)
