@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr quint32 kStatusNoPictures = 0x10;
 
 QString existing(const QString &path)
 {
@@ -120,7 +119,7 @@ void CChatDlg::insertPictureMarker(const QString &marker, int mode)
             insertFile(path);
         } else {
             // A placeholder that carries the id until the picture arrives.
-            const bool refused = m_config && (m_config->StatusValue & kStatusNoPictures);
+            const bool refused = m_config && (m_config->StatusValue & OwnStatus::RefusesPictures);
             m_history->InsertTextWithFaces(FaceShortcutTable[refused ? kFaceNotFound : kFaceWaiting], id);
         }
         break;

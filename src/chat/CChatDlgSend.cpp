@@ -38,10 +38,6 @@
 
 namespace {
 
-// The user's hidden state: a plain peer must hear our entry to be able to reply.
-constexpr quint32 kStatusHidden = 0x40;
-// The user refuses pictures.
-constexpr quint32 kStatusNoPictures = 0x10;
 
 } // namespace
 
@@ -115,7 +111,7 @@ void CChatDlg::OnSend()
             showMenuBelow(CreateQuickReplyMenu(), send);
         return;
     }
-    if (m_peer->extension == 0 && m_config && (m_config->StatusValue & kStatusHidden))
+    if (m_peer->extension == 0 && m_config && (m_config->StatusValue & OwnStatus::Hidden))
         m_services.engine->AnswerEntry(m_peer->key, CMD_ANNOUNCE_ENTRY);
 
     CMsgSenderWnd *sender = SendMessageToPeers(plan.wireText, checked, false, plan.withPictures, false);

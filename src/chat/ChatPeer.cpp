@@ -100,7 +100,7 @@ QString ChatWindowTitle(const HostRecord &peer)
 QString LogGroupName(const HostRecord &peer)
 {
     const QString custom = peer.customGroup.trimmed();
-    if (custom == MessengerEngine::myFriendsGroup() && !peer.groupName.isEmpty())
+    if (custom == DefaultGroups::MyFriends() && !peer.groupName.isEmpty())
         return peer.groupName;
     return custom;
 }

@@ -27,9 +27,9 @@ const QString kIpMacSection = QStringLiteral("IPMAC_STR");
 const QString kChatFontValue = QStringLiteral("ChatFont");
 const QString kSharePwdValue = QStringLiteral("FileSharePwd");
 
-const QString kMyFriends = QStringLiteral("我的好友");
-const QString kBlackList = QStringLiteral("黑名单");
-const QString kSelf = QStringLiteral("自己");
+const QString kMyFriends = DefaultGroups::MyFriends();
+const QString kBlackList = DefaultGroups::BlackList();
+const QString kSelf = DefaultGroups::Self();
 
 constexpr int kNameBytes = 50;
 constexpr int kMapKeyBytes = 64;

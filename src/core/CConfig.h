@@ -6,6 +6,7 @@
 
 #include "core/ChatFont.h"
 #include "core/ConfigRecords.h"
+#include "core/StatusBits.h"
 
 #include <QByteArray>
 #include <QHash>

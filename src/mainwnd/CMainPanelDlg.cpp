@@ -74,8 +74,8 @@ constexpr OptionSwitch kOptions[] = {
     {32848, &CConfig::AutoHideWnd, 0},
     {32849, &CConfig::LOGCHECK_STR, 0},
     {32850, &CConfig::ShowInputStatus, 0},
-    {32851, nullptr, MessengerEngine::StatusNoOnlineAnnounce},
-    {32852, nullptr, MessengerEngine::StatusNoOfflineAnnounce},
+    {32851, nullptr, OwnStatus::NoOnlineAnnounce},
+    {32852, nullptr, OwnStatus::NoOfflineAnnounce},
     {32853, &CConfig::NoTice, 0},
     {32854, &CConfig::NoTice2, 0},
 };
@@ -500,7 +500,7 @@ void CMainPanelDlg::toggleOption(int id)
 void CMainPanelDlg::setAwayKind(int kind)
 {
     CConfig &config = m_engine.config();
-    config.StatusValue &= ~MessengerEngine::StatusHidden;
+    config.StatusValue &= ~OwnStatus::Hidden;
     config.AwayState = kind;
     config.AwayFlag = kind != 0 ? 1 : 0;
     if (kind != 0)
@@ -515,9 +515,9 @@ void CMainPanelDlg::setHidden(bool hidden)
     config.AwayState = 0;
     config.AwayFlag = 0;
     if (hidden)
-        config.StatusValue |= MessengerEngine::StatusHidden;
+        config.StatusValue |= OwnStatus::Hidden;
     else
-        config.StatusValue &= ~MessengerEngine::StatusHidden;
+        config.StatusValue &= ~OwnStatus::Hidden;
     UpdateTrayIcon(false);
     m_engine.AnnouncePresence(CMD_ANNOUNCE_ENTRY);
 }
@@ -543,7 +543,7 @@ void CMainPanelDlg::OnTrayCommand(int id)
     } else if (id == LeaveAway) {
         setAwayKind(0);
     } else if (id == Hidden) {
-        setHidden((config.StatusValue & MessengerEngine::StatusHidden) == 0);
+        setHidden((config.StatusValue & OwnStatus::Hidden) == 0);
     } else if (id == AutoReply) {
         config.AutoReply = config.AutoReply != 0 ? 0 : 1;
         config.Save(CFG_GENERAL);

@@ -120,9 +120,9 @@ void ContactListController::placeOwnEntry(HostRecord &host) const
     // The user's own entry belongs to the user group "自己" unless the user
     // keeps it elsewhere.
     const bool own = host.key.port == m_net.port() && (host.key.address == ownAddress() || host.key.address == kLoopback);
-    if (own && host.customGroup == MessengerEngine::myFriendsGroup()
-        && m_config.FindMemberGroup(MessengerEngine::selfName()) >= 0)
-        host.customGroup = MessengerEngine::selfName();
+    if (own && host.customGroup == DefaultGroups::MyFriends()
+        && m_config.FindMemberGroup(DefaultGroups::Self()) >= 0)
+        host.customGroup = DefaultGroups::Self();
 }
 
 void ContactListController::InsertOrRefreshUser(HostRecord *host, bool notify, bool announce, bool setWidths)

@@ -28,7 +28,7 @@ QString noticeText(const HostRecord &host, const QString &groupLabel)
 
 QString NoticeGroupText(const HostRecord &host)
 {
-    if (host.customGroup == QStringLiteral("我的好友") && !host.groupName.isEmpty())
+    if (host.customGroup == DefaultGroups::MyFriends() && !host.groupName.isEmpty())
         return host.groupName;
     return host.customGroup;
 }

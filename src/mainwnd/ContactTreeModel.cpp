@@ -89,7 +89,7 @@ int ContactTreeModel::nodeIndex(const Node *node) const
 
 ContactTreeModel::Node *ContactTreeModel::myFriendsNode() const
 {
-    return findNode(MyFriends(), RowKind::UserGroup);
+    return findNode(DefaultGroups::MyFriends(), RowKind::UserGroup);
 }
 
 bool ContactTreeModel::nodeVisible(const Node &node) const
@@ -145,7 +145,7 @@ int ContactTreeModel::nodeRow(const Node *node) const
 int ContactTreeModel::blockRows(const Node &node) const
 {
     int rows = int(node.members.size());
-    if (node.kind == RowKind::UserGroup && node.name == MyFriends())
+    if (node.kind == RowKind::UserGroup && node.name == DefaultGroups::MyFriends())
         for (const auto &n : m_nodes)
             if (n->kind == RowKind::PeerGroup)
                 rows += 1 + (n->collapsed ? 0 : int(n->members.size()));
@@ -255,10 +255,10 @@ void ContactTreeModel::InsertGroupNode(const QString &name, bool atEnd)
 
 ContactTreeModel::Node *ContactTreeModel::placeFor(const ContactEntry &entry, bool quiet)
 {
-    if (m_autoGroup && entry.customGroup == MyFriends()) {
+    if (m_autoGroup && entry.customGroup == DefaultGroups::MyFriends()) {
         Node *friends = myFriendsNode();
         if (!friends)
-            friends = createNode(RowKind::UserGroup, MyFriends(), int(m_nodes.size()), quiet);
+            friends = createNode(RowKind::UserGroup, DefaultGroups::MyFriends(), int(m_nodes.size()), quiet);
         const QString name = PeerGroupName(*entry.host);
         if (Node *n = findNode(name, RowKind::PeerGroup))
             return n;
@@ -497,7 +497,7 @@ void ContactTreeModel::SetRootItemImage(const HostRecord *host, int image)
 int ContactTreeModel::FindTreeInsertPosition(const HostRecord &host) const
 {
     const ContactEntry entry = ContactEntry::ForLookup(host);
-    const Node *node = m_autoGroup && entry.customGroup == MyFriends()
+    const Node *node = m_autoGroup && entry.customGroup == DefaultGroups::MyFriends()
         ? findNode(PeerGroupName(host), RowKind::PeerGroup)
         : findNode(entry.customGroup, RowKind::UserGroup);
     if (!node || !membersVisible(*node))

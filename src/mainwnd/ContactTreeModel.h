@@ -34,7 +34,6 @@ public:
     };
 
     static QString PeerGroupMark() { return QStringLiteral("@#MARK*@"); }
-    static QString MyFriends() { return QStringLiteral("我的好友"); }
     static QString UngroupedPeers() { return QStringLiteral("对方未分组好友"); }
     // The peer-group name of a peer: its group text trimmed, or
     // "对方未分组好友" when empty.

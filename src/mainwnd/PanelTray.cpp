@@ -1,5 +1,7 @@
 #include "mainwnd/PanelTray.h"
 
+#include "core/StatusBits.h"
+
 #include "controls/ProgramArt.h"
 
 #include <QFileInfo>
@@ -7,7 +9,7 @@
 
 TrayIconKind TrayIconKindFor(uint32_t statusValue, bool away)
 {
-    if (statusValue & 0x40)
+    if (statusValue & OwnStatus::Hidden)
         return TrayIconKind::Hidden;
     return away ? TrayIconKind::Away : TrayIconKind::Online;
 }

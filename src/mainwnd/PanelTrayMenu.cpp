@@ -1,5 +1,7 @@
 #include "mainwnd/PanelTrayMenu.h"
 
+#include "core/StatusBits.h"
+
 #include <QAction>
 #include <QMenu>
 
@@ -29,7 +31,7 @@ QString AwayText(int kind)
 
 QString HiddenText(uint32_t statusValue)
 {
-    return (statusValue & 0x40) ? QStringLiteral("取消隐身状态") : QStringLiteral("设置为隐身状态");
+    return (statusValue & OwnStatus::Hidden) ? QStringLiteral("取消隐身状态") : QStringLiteral("设置为隐身状态");
 }
 
 QMenu *Build(QWidget *parent)

@@ -3,6 +3,7 @@
 // record is deleted when the last one is given up.
 #pragma once
 
+#include "core/StatusBits.h"
 #include "net/HostKey.h"
 
 #include <QByteArray>
@@ -37,7 +38,7 @@ public:
     QString displayName; // 50 bytes: memo name or announced nick name
     QString nickName; // 50 bytes: announced nick name
     QString groupName; // the peer's own group text
-    QString customGroup = QStringLiteral("我的好友"); // 50 bytes: the user group the user keeps the peer in
+    QString customGroup = DefaultGroups::MyFriends(); // 50 bytes: the user group the user keeps the peer in
     QString keyText; // MAC as 12 hex digits, or a made key: the memo key
     quint32 statusBits = 0;
     quint32 peerFlags = 0;

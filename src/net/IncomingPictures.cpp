@@ -18,7 +18,6 @@ using namespace PictureChunk;
 
 namespace {
 
-constexpr quint32 kStatusRefusesPictures = 0x10;
 constexpr int kMaxRemembered = 1024;
 constexpr int kExpiryCheckMs = 5000;
 
@@ -119,7 +118,7 @@ void IncomingPictures::acknowledge(const HostKey &to, quint32 id, qint32 chunkNu
 
 void IncomingPictures::OnPictureData(const PacketRecord &packet)
 {
-    if (m_config.StatusValue & kStatusRefusesPictures)
+    if (m_config.StatusValue & OwnStatus::RefusesPictures)
         return;
     PictureChunkHeader h;
     if (ParseHeader(packet.body, h) != PictureChunkStatus::Ok || !accepts(packet, h))

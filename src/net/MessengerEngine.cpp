@@ -59,7 +59,7 @@ void MessengerEngine::setIdentity(const QString &loginName, const QString &hostN
 
 bool MessengerEngine::isHidden() const
 {
-    return (m_config.StatusValue & StatusHidden) != 0;
+    return (m_config.StatusValue & OwnStatus::Hidden) != 0;
 }
 
 bool MessengerEngine::isAway() const
@@ -155,13 +155,13 @@ void MessengerEngine::sendExtAnnounce()
 
 void MessengerEngine::AnnounceStart()
 {
-    if (!(m_config.StatusValue & StatusNoOnlineAnnounce))
+    if (!(m_config.StatusValue & OwnStatus::NoOnlineAnnounce))
         AnnouncePresence(CMD_ANNOUNCE_ENTRY);
 }
 
 void MessengerEngine::AnnounceExit()
 {
-    if (m_config.StatusValue & StatusNoOfflineAnnounce)
+    if (m_config.StatusValue & OwnStatus::NoOfflineAnnounce)
         return;
     AnnouncePresence(CMD_ANNOUNCE_EXIT);
     // A lost datagram would leave us listed: say it twice.
@@ -200,7 +200,7 @@ void MessengerEngine::applyMemo(HostRecord &host) const
     else
         host.displayName = host.nickName.isEmpty() ? host.key.loginName() : host.nickName;
     const QString group = host.keyText.isEmpty() ? QString() : m_config.memoGroupNames.value(host.keyText);
-    host.customGroup = group.isEmpty() ? myFriendsGroup() : Gbk::truncate(group, kNameBytes);
+    host.customGroup = group.isEmpty() ? DefaultGroups::MyFriends() : Gbk::truncate(group, kNameBytes);
 }
 
 HostRecord *MessengerEngine::AddOrUpdateHost(const PacketRecord &packet, quint32 commandWord,
@@ -239,7 +239,7 @@ HostRecord *MessengerEngine::AddOrUpdateHost(const PacketRecord &packet, quint32
     host->customPictureSize = customPictureSize;
     applyMemo(*host);
     if (isOwnPacket(packet))
-        host->displayName = selfName();
+        host->displayName = DefaultGroups::Self();
     if (added)
         emit hostAdded(host.data());
     else

@@ -21,13 +21,6 @@ class MessengerEngine : public QObject
 {
     Q_OBJECT
 public:
-    // StatusValue bits.
-    static constexpr quint32 StatusNoOnlineAnnounce = 0x1;
-    static constexpr quint32 StatusNoOfflineAnnounce = 0x2;
-    static constexpr quint32 StatusHidden = 0x40;
-    // The custom group of a peer the user has not placed anywhere.
-    static QString myFriendsGroup() { return QStringLiteral("我的好友"); }
-    static QString selfName() { return QStringLiteral("自己"); }
     static constexpr qsizetype kExtAnnounceBytes = 16284;
 
     MessengerEngine(CConfig &config, CNetManager &net, QObject *parent = nullptr);

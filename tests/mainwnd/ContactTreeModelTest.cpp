@@ -148,7 +148,7 @@ void checkInvariants(const ContactTreeModel &m, const CConfig &c, const std::vec
     std::map<QString, int> users, peers;
     for (const HostPtr &h : in) {
         ++users[h->customGroup];
-        if (h->customGroup == ContactTreeModel::MyFriends())
+        if (h->customGroup == DefaultGroups::MyFriends())
             ++peers[ContactTreeModel::PeerGroupName(*h)];
     }
     int node = -1;

@@ -140,7 +140,7 @@ TEST(MessengerEngine, PlainPeersAreToldToForgetAHiddenOrIncompatibleUser)
     // Hidden: the status field says so, and the peers kept in a group that
     // may see us get the visible-to list, once per announcement sent.
     f.config.IPMsgCompatible = 1;
-    f.config.StatusValue = MessengerEngine::StatusHidden;
+    f.config.StatusValue = OwnStatus::Hidden;
     UserGroupRecord friends = InitUserGroupRecord(u("同事"));
     friends.visibleWhenHidden = 1;
     f.config.MemberGroups = {friends, InitUserGroupRecord(u("其他"))};
@@ -150,7 +150,7 @@ TEST(MessengerEngine, PlainPeersAreToldToForgetAHiddenOrIncompatibleUser)
     f.engine->AnnouncePresence(CMD_ANNOUNCE_ENTRY);
     const auto sent = f.probe.collect();
     ASSERT_EQ(sent.size(), 4);
-    EXPECT_EQ(sent[0].statusBits, MessengerEngine::StatusHidden);
+    EXPECT_EQ(sent[0].statusBits, OwnStatus::Hidden);
     EXPECT_EQ(sent[1].commandWord & ~OPT_FILE_ATTACH, CMD_ANNOUNCE_EXIT | OPT_PLAIN_PEERS_ONLY);
     EXPECT_EQ(sent[2].commandWord, CMD_EXT_ANNOUNCE);
     EXPECT_EQ(sent[2].bodyText(), u("小王@##~@研发部@##~@111111111111#"));
