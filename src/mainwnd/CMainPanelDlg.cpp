@@ -296,7 +296,7 @@ void CMainPanelDlg::SetBlinking(bool on, int iconIndex)
         UpdateTrayIcon(false);
         return;
     }
-    m_blinkIcon = iconIndex >= 0 && iconIndex < HeadImage::Count ? QIcon(HeadIconPixmap(iconIndex, 32)) : QIcon();
+    m_blinkIcon = iconIndex >= 0 && iconIndex < HeadIconCount() ? QIcon(HeadIconPixmap(iconIndex, 32)) : QIcon();
     if (!m_blinkTimer.isActive()) {
         BlinkTrayIcon(true);
         m_blinkTimer.start();
