@@ -1,8 +1,9 @@
-// Two chat windows on loopback, each with its own messenger engine, talking
-// the way two copies of the program do.
+// Two copies of the program on loopback, each with its own messenger engine
+// and its chat sessions, routing what the engine reports to the sessions and
+// their windows the way the program does.
 #include "chat/CChatDlg.h"
 #include "chat/CMsgRichEdit.h"
-#include "chat/ChatWindows.h"
+#include "chat/session/ChatSessions.h"
 #include "chat/HistoryLinks.h"
 #include "../net/LoopbackNet.h"
 #include "../net/TestKeys.h"
@@ -43,7 +44,8 @@ bool waitFor(const std::function<bool()> &done, int ms = 5000)
     return done();
 }
 
-// One copy of the program: engine, keys, chat log and the window of the other side.
+// One copy of the program: engine, keys, chat log, the chat sessions with
+// their windows, and the window of the other side.
 struct Side
 {
     explicit Side(const QString &name)
@@ -57,25 +59,30 @@ struct Side
         engine->setIdentity(name, name + QStringLiteral("-pc"));
         keys = std::make_unique<KeyExchange>(*engine);
         log = std::make_unique<ChatLogWriter>(dir);
+        ChatServices services;
+        services.engine = engine.get();
+        services.keys = keys.get();
+        services.chatLog = log.get();
+        services.dataFolder = dir + QStringLiteral("/kwel");
+        sessions = std::make_unique<ChatSessions>(services);
+        sessions->setViewFactory([this](ChatSession &session) {
+            auto *view = new CChatDlg;
+            view->Attach(&session);
+            windows.append(view);
+            return view;
+        });
+        QObject::connect(sessions.get(), &ChatSessions::event, [this](const QString &line) { events.append(line); });
+        QObject::connect(sessions.get(), &ChatSessions::messageShown, [this](ChatSession *, bool) { ++shown; });
         QObject::connect(engine.get(), &MessengerEngine::messageReceived, engine.get(),
-            [this](const PacketRecord &packet, HostRecord *sender) {
-                received.append(packet);
-                if (!sender || !window)
-                    return;
-                window->TakeReceivedMessage(packet);
-                shown += window->ShowReceivedMessage(true, false) ? 1 : 0;
-            });
-        QObject::connect(engine.get(), &MessengerEngine::readNoticeArrived, engine.get(),
-            [this](HostRecord *, quint32 number) {
-                if (window)
-                    window->ShowReadNotice(QDateTime::currentDateTime(), number);
-            });
+            [this](const PacketRecord &packet, HostRecord *) { received.append(packet); });
         QObject::connect(engine.get(), &MessengerEngine::packetDispatched, engine.get(),
             [this](const PacketRecord &packet, HostRecord *) { dispatched.append(packet.commandWord); });
     }
     ~Side()
     {
-        window.reset();
+        for (const QPointer<CChatDlg> &view : std::as_const(windows))
+            delete view.data();
+        sessions.reset();
         log->Shutdown();
     }
 
@@ -83,15 +90,11 @@ struct Side
     {
         engine->AnswerEntry(HostKey(QString(), QString(), 0x7F000001, other.net.port()), CMD_ANNOUNCE_ENTRY);
         ASSERT_TRUE(waitFor([&] { return peerOf(other) && other.peerOf(*this); }));
-        window = std::make_unique<CChatDlg>();
-        CChatDlg::Services services;
-        services.engine = engine.get();
-        services.keys = keys.get();
-        services.chatLog = log.get();
-        window->Attach(services, peerOf(other), &config);
-        QObject::connect(window.get(), &CChatDlg::windowEvent, [this](const QString &line) { events.append(line); });
+        window = dynamic_cast<CChatDlg *>(sessions->OpenView(peerOf(other), ChatSessions::OpenMode::Hidden));
+        ASSERT_NE(window, nullptr);
     }
     HostRecord *peerOf(const Side &other) const { return engine->FindHost(0x7F000001, other.net.port()); }
+    ChatSession *session() const { return window->session(); }
     QString historyText() const { return window->history()->toPlainText(); }
     QStringList eventsOf(const QString &kind) const
     {
@@ -118,7 +121,9 @@ struct Side
     std::unique_ptr<MessengerEngine> engine;
     std::unique_ptr<KeyExchange> keys;
     std::unique_ptr<ChatLogWriter> log;
-    std::unique_ptr<CChatDlg> window;
+    std::unique_ptr<ChatSessions> sessions;
+    QList<QPointer<CChatDlg>> windows;
+    QPointer<CChatDlg> window;
     QStringList events;
     QList<PacketRecord> received;
     QList<quint32> dispatched;
@@ -157,7 +162,7 @@ TEST(ChatWindow, MessagesWithFontAndFacesTravelBothWaysAndAreLogged)
     EXPECT_TRUE(a.eventsOf(u("SENT")).first().endsWith(u("你好/:)世界")));
 
     // The receipt ends the sender; no give-up line follows.
-    EXPECT_TRUE(waitFor([&] { return a.window->activeSenders().isEmpty(); }));
+    EXPECT_TRUE(waitFor([&] { return a.session()->activeSenders().isEmpty(); }));
     QTest::qWait(1500);
     EXPECT_TRUE(a.eventsOf(u("SYSTEM")).isEmpty()) << a.events.join(u"\n").toStdString();
 
@@ -207,7 +212,7 @@ TEST(ChatWindow, RefusedMessagesAreNotShownLoggedOrCleared)
     // Nothing typed: the quick replies, nothing sent; a quick reply goes into the input.
     a.window->input()->clear();
     a.window->OnSend();
-    EXPECT_TRUE(a.window->activeSenders().isEmpty());
+    EXPECT_TRUE(a.session()->activeSenders().isEmpty());
     a.window->OnQuickReply(CChatDlg::CmdQuickReplyFirst + 2);
     EXPECT_EQ(a.window->input()->toPlainText(), a.config.QuickReplies[2]);
 }
@@ -260,14 +265,14 @@ TEST(ChatWindow, ReadNoticeGoesBackForAShownSealedMessageOnly)
     Side a(u("a")), b(u("b"));
     a.meet(b);
     b.meet(a);
-    a.window->SetRequestReadNotice(true);
+    a.session()->SetRequestReadNotice(true);
     type(*a.window, u("请查收"));
     a.window->OnSend();
     ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
     EXPECT_TRUE(b.received.first().hasOption(OPT_SECRET | OPT_READ_CHECK));
-    EXPECT_EQ(b.window->pendingReadNotices(), 1);
+    EXPECT_EQ(b.session()->pendingReadNotices(), 1);
     b.window->SendReadNotice(); // the user moves the mouse over the window
-    EXPECT_EQ(b.window->pendingReadNotices(), 0);
+    EXPECT_EQ(b.session()->pendingReadNotices(), 0);
     ASSERT_TRUE(waitFor([&] { return !a.eventsOf(u("READNOTICE")).isEmpty(); }));
     EXPECT_TRUE(a.historyText().contains(u("b(b-pc)已打开您的消息.")));
 
@@ -286,7 +291,7 @@ TEST(ChatWindow, ReadNoticeGoesBackForAShownSealedMessageOnly)
     type(*a.window, u("广告: 打折"));
     a.window->OnSend();
     ASSERT_TRUE(waitFor([&] { return b.received.size() == 2; }));
-    EXPECT_EQ(b.window->pendingReadNotices(), 0);
+    EXPECT_EQ(b.session()->pendingReadNotices(), 0);
     EXPECT_EQ(b.eventsOf(u("BLOCKED")).size(), 1);
     ASSERT_TRUE(waitFor([&] { return a.received.size() == 1; }));
     EXPECT_EQ(a.received.first().bodyText(), u("请勿发送广告"));
@@ -310,7 +315,7 @@ TEST(ChatWindow, OfferedFilesAreListedOrReleasedWhenBlocked)
     EXPECT_EQ(a.window->sendList()->topLevelItemCount(), 0);
     EXPECT_TRUE(a.eventsOf(u("SYSTEM")).first().contains(u("发送了 1 个文件, 1 个文件夹， 共计 2 个")));
     EXPECT_EQ(b.window->receiveList()->topLevelItemCount(), 2);
-    EXPECT_TRUE(b.window->receiveList()->isVisibleTo(b.window.get()));
+    EXPECT_TRUE(b.window->receiveList()->isVisibleTo(b.window));
     EXPECT_TRUE(b.eventsOf(u("SYSTEM")).first().contains(u("a 给您发送了 2 个文件(夹),请在右侧接收")));
 
     // A rule against messages with files: blocked, and the offer is released at once.
@@ -322,7 +327,7 @@ TEST(ChatWindow, OfferedFilesAreListedOrReleasedWhenBlocked)
     a.window->AddAttachments({file});
     type(*a.window, u("文件给你"));
     a.window->OnSend();
-    const QList<CMsgSenderWnd *> senders = a.window->activeSenders();
+    const QList<CMsgSenderWnd *> senders = a.session()->activeSenders();
     ASSERT_FALSE(senders.isEmpty());
     const quint32 number = senders.last()->packetNumber();
     ASSERT_NE(a.engine->fileOffers().FindOffer(number), nullptr);
@@ -343,7 +348,7 @@ TEST(ChatWindow, PicturesGoToPeersThatTakeThem)
     a.window->input()->InsertPicture(picture, 0x12345678);
     type(*a.window, u("看图"));
     a.window->OnSend();
-    EXPECT_EQ(a.window->picturesInFlight(), 1);
+    EXPECT_EQ(a.session()->picturesInFlight(), 1);
     ASSERT_TRUE(waitFor([&] { return b.received.size() == 1; }));
     EXPECT_EQ(b.received.first().bodyText(), u("/~#>12345678<B~看图"));
     EXPECT_TRUE(waitFor([&] { return b.dispatched.contains(CMD_PICTURE_DATA | OPT_FILE_ATTACH); }));
@@ -383,7 +388,7 @@ TEST(ChatWindow, LinksWindowsAndLayout)
     a.window->RecalcLayout();
     EXPECT_EQ(a.window->history()->geometry(), a.window->layout().rect(ChatCtl::History));
     EXPECT_EQ(a.window->input()->geometry(), a.window->layout().rect(ChatCtl::Input));
-    EXPECT_FALSE(a.window->receiveList()->isVisibleTo(a.window.get()));
+    EXPECT_FALSE(a.window->receiveList()->isVisibleTo(a.window));
     EXPECT_EQ(a.window->windowTitle(), u("与 b(b-pc) 聊天中 (IP:127.0.0.1)"));
 
     // The send options: the read-notice request is a session switch, the send key a setting.
@@ -391,7 +396,7 @@ TEST(ChatWindow, LinksWindowsAndLayout)
     const QList<QAction *> actions = menu->actions();
     EXPECT_EQ(std::count_if(actions.begin(), actions.end(), [](QAction *x) { return !x->isSeparator(); }), 6);
     a.window->OnMenuCommand(CChatDlg::CmdRequestReadNotice);
-    EXPECT_TRUE(a.window->requestsReadNotice());
+    EXPECT_TRUE(a.session()->requestsReadNotice());
     a.window->OnMenuCommand(CChatDlg::CmdSendWithCtrlEnter);
     EXPECT_EQ(a.config.SendMsgEnter, 0);
     EXPECT_FALSE(CMsgRichEdit::SendMsgEnter());
@@ -403,38 +408,31 @@ TEST(ChatWindow, LinksWindowsAndLayout)
     fresh->key = a.peerOf(b)->key;
     fresh->keyText = a.peerOf(b)->keyText;
     fresh->displayName = u("老b");
-    EXPECT_TRUE(a.window->OnPeerStatusChanged(fresh.data()));
+    EXPECT_TRUE(a.session()->OnPeerStatusChanged(fresh.data()));
     EXPECT_EQ(a.window->peer(), fresh.data());
     EXPECT_TRUE(a.window->windowTitle().startsWith(u("与 老b(b-pc)")));
     HostPtr other(new HostRecord);
     other->key = HostKey(u("c"), u("c-pc"), 0x7F000001, 1);
-    EXPECT_FALSE(a.window->OnPeerStatusChanged(other.data()));
+    EXPECT_FALSE(a.session()->OnPeerStatusChanged(other.data()));
 
     // A message whose sender is not (or no longer) in the host table is not shown.
     PacketRecord stray;
     stray.key = other->key;
     stray.commandWord = CMD_SEND_MESSAGE;
     stray.body = "?";
-    a.window->TakeReceivedMessage(stray);
-    EXPECT_FALSE(a.window->ShowReceivedMessage(false, false));
+    a.session()->TakeReceivedMessage(stray);
+    EXPECT_FALSE(a.session()->ShowReceivedMessage(false, false));
 
-    // One window per peer, found again by the window rule.
-    ChatWindows windows([&](HostRecord *peer) {
-        auto *w = new CChatDlg;
-        CChatDlg::Services services;
-        services.engine = a.engine.get();
-        w->Attach(services, peer, &a.config);
-        return w;
-    });
-    HostRecord *peer = a.peerOf(b);
-    EXPECT_EQ(windows.Open(peer, ChatWindows::LookUp), nullptr);
-    CChatDlg *hidden = windows.Open(peer, ChatWindows::Hidden);
-    ASSERT_NE(hidden, nullptr);
-    EXPECT_FALSE(hidden->isVisible());
-    EXPECT_EQ(windows.Open(peer, ChatWindows::Shown), hidden);
-    EXPECT_TRUE(hidden->isVisible());
-    EXPECT_EQ(windows.Open(peer, ChatWindows::LookUp), hidden);
-    EXPECT_EQ(windows.windows().size(), 1);
+    // One session and one window per peer, found again by the window rule.
+    Side c(u("c"));
+    c.meet(a);
+    HostRecord *peer = c.peerOf(a);
+    EXPECT_EQ(c.sessions->OpenView(peer, ChatSessions::OpenMode::LookUp), c.window.data());
+    EXPECT_FALSE(c.window->isVisible());
+    EXPECT_EQ(c.sessions->OpenView(peer, ChatSessions::OpenMode::Shown), c.window.data());
+    EXPECT_TRUE(c.window->isVisible());
+    EXPECT_EQ(c.sessions->sessions().size(), 1);
+    EXPECT_EQ(c.windows.size(), 1);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "chat/ChatTimers.h"
+#include "chat/session/ChatTimers.h"
 
 #include "net/Commands.h"
 #include "net/HostRecord.h"
@@ -109,9 +109,6 @@ void ChatTimers::tick(int id)
 {
     using namespace ChatTimerId;
     switch (id) {
-    case MessageSend:
-        tickMessage();
-        break;
     case RawResend:
         tickRawResend();
         break;
@@ -169,22 +166,6 @@ void ChatTimers::tick(int id)
         break;
     default:
         break;
-    }
-}
-
-void ChatTimers::tickMessage()
-{
-    const QStringList unconfirmed = m_host.unconfirmedDestinations();
-    if (unconfirmed.isEmpty()) {
-        kill(ChatTimerId::MessageSend);
-        m_host.messageSettled();
-    } else if (nextRetry(ChatTimerId::MessageSend, m_retryMax)) {
-        m_host.resendMessage();
-    } else {
-        kill(ChatTimerId::MessageSend);
-        m_host.notice(QStringLiteral("给用户 %1 发送失败！可能用户已下线,或网络原因,或您发送的内容太长。")
-                          .arg(unconfirmed.join(QLatin1Char(','))));
-        m_host.bringToFront();
     }
 }
 
