@@ -42,8 +42,6 @@ namespace {
 const char kTipProperty[] = "kwelTip";
 constexpr int kStartInputHeight = 120;
 constexpr int kStartSideWidth = 168;
-constexpr int kMinInputHeight = 60;
-constexpr int kMinHistoryHeight = 60;
 
 } // namespace
 
@@ -83,6 +81,10 @@ void CChatDlg::Attach(ChatSession *session)
 
 void CChatDlg::Dispose()
 {
+    // The panel lets go of the session's files at once; the window follows
+    // from the event loop.
+    delete m_files;
+    m_files = nullptr;
     if (m_session)
         m_session->DetachView(this);
     m_session = nullptr;
@@ -336,15 +338,17 @@ void CChatDlg::SetFileListsShown(bool shown)
 
 void CChatDlg::OnSplitterDragged(const QPoint &screenPos, bool horizontal)
 {
-    if (screenPos == QPoint(-1, -1))
+    // Let go: the window is laid out again.
+    if (screenPos == QPoint(-1, -1)) {
+        RecalcLayout();
         return;
-    const QPoint at = mapFromGlobal(screenPos);
-    if (horizontal) {
-        const int room = height() - ChatLayout::kBottomBar - 57 - kMinHistoryHeight;
-        m_inputHeight = std::clamp(height() - ChatLayout::kBottomBar - at.y(), kMinInputHeight, std::max(room, kMinInputHeight));
-    } else {
-        m_sideWidth = std::clamp(width() - at.x(), ChatLayout::kNarrowSide, std::max(width() - ChatLayout::kMinLeftWidth, ChatLayout::kNarrowSide));
     }
+    const std::optional<ChatSplitSizes> sizes
+        = SplitterDrop(size(), mapFromGlobal(screenPos), horizontal, { m_sideWidth, m_inputHeight });
+    if (!sizes)
+        return;
+    m_sideWidth = sizes->sideWidth;
+    m_inputHeight = sizes->inputHeight;
     RecalcLayout();
 }
 

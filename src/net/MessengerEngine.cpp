@@ -354,16 +354,21 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
         RemoveHost(sender, true);
         break;
     case CMD_MESSAGE_RECEIVED:
-        emit receiptArrived(sender, packet.bodyText().trimmed().toUInt());
+        emit receiptArrived(sender, EchoedPacketNumber(packet));
         break;
     case CMD_MESSAGE_OPENED:
         if (packet.hasOption(OPT_READ_CHECK))
             m_net.SendToHost(packet.key, CMD_ANSWER_READ, packet.body);
-        emit readNoticeArrived(sender, packet.bodyText().trimmed().toUInt());
+        emit readNoticeArrived(sender, EchoedPacketNumber(packet));
         break;
     case CMD_RELEASE_FILES:
         // The peer will not fetch the offer of that packet number.
-        m_offers.ReleaseOffer(packet.bodyText().trimmed().toUInt(), packet.key.address, packet.key.port);
+        m_offers.ReleaseOffer(EchoedPacketNumber(packet), packet.key.address, packet.key.port);
+        break;
+    case CMD_CHAT_PROBE:
+        // A chat window asks for our current details: the entry answer.
+        if (sender && !isHidden() && !isOwnPacket(packet))
+            AnswerEntry(packet.key, CMD_ANSWER_ENTRY);
         break;
     case CMD_GET_INFO:
         m_net.SendTextToHost(packet.key, CMD_SEND_INFO,

@@ -1,10 +1,18 @@
 // Two copies of the program on loopback, each with its own messenger engine
 // and its chat sessions, routing what the engine reports to the sessions and
 // their windows the way the program does.
+#include "LoopbackChat.h"
 #include "chat/CChatDlg.h"
 #include "chat/CMsgRichEdit.h"
 #include "chat/session/ChatSessions.h"
+#include "chat/CChatFilePanel.h"
 #include "chat/HistoryLinks.h"
+#include "chat/session/ChatFileTransfers.h"
+#include "chat/RichEditObjects.h"
+#include "net/IncomingPictures.h"
+#include "net/PictureStore.h"
+#include <QDir>
+#include <QFileInfo>
 #include "../net/LoopbackNet.h"
 #include "../net/TestKeys.h"
 #include "TestEnv.h"
@@ -33,102 +41,9 @@
 
 namespace {
 
-QString u(const char *s) { return QString::fromUtf8(s); }
-
-bool waitFor(const std::function<bool()> &done, int ms = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
-
-// One copy of the program: engine, keys, chat log, the chat sessions with
-// their windows, and the window of the other side.
-struct Side
-{
-    explicit Side(const QString &name)
-        : dir(TestEnv::freshDir(name))
-        , config(dir + QStringLiteral("/kwel.ini"))
-    {
-        EXPECT_TRUE(TestNet::openLoopback(net, name == QLatin1String("a") ? u("00163E0A0B01") : u("00163E0A0B02")));
-        config.NICKNAMESTR_STR = name;
-        config.RETRYMSEC_STR = 200;
-        engine = std::make_unique<MessengerEngine>(config, net);
-        engine->setIdentity(name, name + QStringLiteral("-pc"));
-        keys = std::make_unique<KeyExchange>(*engine);
-        log = std::make_unique<ChatLogWriter>(dir);
-        ChatServices services;
-        services.engine = engine.get();
-        services.keys = keys.get();
-        services.chatLog = log.get();
-        services.dataFolder = dir + QStringLiteral("/kwel");
-        sessions = std::make_unique<ChatSessions>(services);
-        sessions->setViewFactory([this](ChatSession &session) {
-            auto *view = new CChatDlg;
-            view->Attach(&session);
-            windows.append(view);
-            return view;
-        });
-        QObject::connect(sessions.get(), &ChatSessions::event, [this](const QString &line) { events.append(line); });
-        QObject::connect(sessions.get(), &ChatSessions::messageShown, [this](ChatSession *, bool) { ++shown; });
-        QObject::connect(engine.get(), &MessengerEngine::messageReceived, engine.get(),
-            [this](const PacketRecord &packet, HostRecord *) { received.append(packet); });
-        QObject::connect(engine.get(), &MessengerEngine::packetDispatched, engine.get(),
-            [this](const PacketRecord &packet, HostRecord *) { dispatched.append(packet.commandWord); });
-    }
-    ~Side()
-    {
-        for (const QPointer<CChatDlg> &view : std::as_const(windows))
-            delete view.data();
-        sessions.reset();
-        log->Shutdown();
-    }
-
-    void meet(Side &other)
-    {
-        engine->AnswerEntry(HostKey(QString(), QString(), 0x7F000001, other.net.port()), CMD_ANNOUNCE_ENTRY);
-        ASSERT_TRUE(waitFor([&] { return peerOf(other) && other.peerOf(*this); }));
-        window = dynamic_cast<CChatDlg *>(sessions->OpenView(peerOf(other), ChatSessions::OpenMode::Hidden));
-        ASSERT_NE(window, nullptr);
-    }
-    HostRecord *peerOf(const Side &other) const { return engine->FindHost(0x7F000001, other.net.port()); }
-    ChatSession *session() const { return window->session(); }
-    QString historyText() const { return window->history()->toPlainText(); }
-    QStringList eventsOf(const QString &kind) const
-    {
-        QStringList out;
-        for (const QString &e : events) {
-            if (e.startsWith(kind + QLatin1Char(' ')))
-                out.append(e);
-        }
-        return out;
-    }
-    QList<ChatLogEntry> logged()
-    {
-        log->FlushChatLog();
-        log->WaitUntilIdle(5000);
-        const auto result = ChatLogReader::ReadFile(log->GetChatLogPath());
-        QList<ChatLogEntry> records = result ? result->records : QList<ChatLogEntry>();
-        records.removeIf([](const ChatLogEntry &e) { return e.text.startsWith(QStringLiteral("日期:")); });
-        return records;
-    }
-
-    QString dir;
-    CConfig config;
-    CNetManager net;
-    std::unique_ptr<MessengerEngine> engine;
-    std::unique_ptr<KeyExchange> keys;
-    std::unique_ptr<ChatLogWriter> log;
-    std::unique_ptr<ChatSessions> sessions;
-    QList<QPointer<CChatDlg>> windows;
-    QPointer<CChatDlg> window;
-    QStringList events;
-    QList<PacketRecord> received;
-    QList<quint32> dispatched;
-    int shown = 0;
-};
+using ChatTest::Side;
+using ChatTest::u;
+using ChatTest::waitFor;
 
 void type(CChatDlg &window, const QString &text)
 {
@@ -433,6 +348,205 @@ TEST(ChatWindow, LinksWindowsAndLayout)
     EXPECT_TRUE(c.window->isVisible());
     EXPECT_EQ(c.sessions->sessions().size(), 1);
     EXPECT_EQ(c.windows.size(), 1);
+}
+
+} // namespace
+
+namespace {
+
+using ChatTest::Side;
+using ChatTest::u;
+using ChatTest::waitFor;
+
+int placeholders(const CChatDlg &window)
+{
+    int n = 0;
+    for (const RichEditObject &object : ListObjects(window.history()->document()))
+        n += object.placeholder ? 1 : 0;
+    return n;
+}
+
+// The peer offers files; the receiving window is closed while they come.
+TEST(ChatWindow, ClosingDuringAReceiveOnlyHidesTheWindowUntilTheTransferIsDone)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+    ScriptedPrompter prompter;
+    PrompterScope scope(prompter);
+    const QString big = a.dir + QStringLiteral("/big.bin");
+    const QString small = a.dir + QStringLiteral("/small.txt");
+    ASSERT_TRUE(TestEnv::writeAll(big, QByteArray(24 << 20, 'k')));
+    ASSERT_TRUE(TestEnv::writeAll(small, "s"));
+    a.window->AddAttachments({big});
+    a.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+    const quint32 offer = b.received.first().packetNumber;
+    ASSERT_NE(a.engine->fileOffers().FindOffer(offer), nullptr);
+
+    // "全部接收", and the window is closed at once: it only hides.
+    b.window->show();
+    const QString target = b.dir + QStringLiteral("/in");
+    QDir().mkpath(target);
+    prompter.queueSaveFile(target + QStringLiteral("/big.bin"));
+    b.window->filePanel()->OnReceiveAll();
+    ASSERT_TRUE(b.session()->files().isReceiving());
+    QPointer<CChatDlg> receiving = b.window;
+    receiving->close();
+    EXPECT_FALSE(receiving.isNull());
+    EXPECT_FALSE(receiving->isVisible());
+    EXPECT_TRUE(b.session()->closeDeferred());
+
+    // The receive completes in the background and its summary brings the
+    // window back; closed again with nothing pending, it goes, and the
+    // whole offer was fetched: the sender's offer is done.
+    ASSERT_TRUE(waitFor([&] { return receiving->isVisible(); }, 20000)) << "the summary brings the window forward";
+    EXPECT_TRUE(b.historyText().contains(u("文件接收完成。")));
+    EXPECT_EQ(QFileInfo(target + QStringLiteral("/big.bin")).size(), qint64(24 << 20));
+    EXPECT_FALSE(QFileInfo::exists(target + QStringLiteral("/big.bin.kwq")));
+    EXPECT_TRUE(waitFor([&] { return !a.engine->fileOffers().FindOffer(offer); }));
+    receiving->close();
+    EXPECT_TRUE(waitFor([&] { return receiving.isNull(); }));
+    EXPECT_TRUE(waitFor([&] { return b.sessions->sessions().isEmpty(); })) << "nothing left: the session is freed";
+
+    // Two items, one received while the window is closed: the other still
+    // waits, so the window stays hidden; when it finally goes, the peer is
+    // told that the rest will not be fetched.
+    type(*a.window, u("两个文件"));
+    a.window->AddAttachments({big, small});
+    a.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return b.shown == 2; }));
+    const quint32 second = b.received.last().packetNumber;
+    CChatDlg *again = dynamic_cast<CChatDlg *>(b.sessions->OpenView(b.peerOf(a), ChatSessions::OpenMode::Shown));
+    ASSERT_NE(again, nullptr);
+    QPointer<CChatDlg> kept = again;
+    again->filePanel()->SelectOffered(0);
+    prompter.queueSaveFile(target + QStringLiteral("/big2.bin"));
+    again->filePanel()->OnReceiveSelected();
+    again->close();
+    EXPECT_FALSE(again->isVisible());
+    ASSERT_TRUE(waitFor([&] { return QFileInfo(target + QStringLiteral("/big2.bin")).size() == qint64(24 << 20); }, 20000));
+    ASSERT_TRUE(waitFor([&] { return again->isVisible(); }));
+    again->close();
+    QTest::qWait(100);
+    ASSERT_FALSE(kept.isNull()) << "an item still waits: the window stays hidden";
+    EXPECT_FALSE(kept->isVisible());
+    EXPECT_NE(a.engine->fileOffers().FindOffer(second), nullptr);
+    kept->Dispose();
+    EXPECT_TRUE(waitFor([&] { return !a.engine->fileOffers().FindOffer(second); })) << "released to the peer";
+}
+
+TEST(ChatWindow, APictureThatArrivesLateReplacesItsPlaceholder)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+    // The message names a picture that has not arrived: a placeholder.
+    a.net.SendTextToHost(a.peerOf(b)->key, CMD_SEND_MESSAGE | OPT_SEND_CHECK, u("/~#>1234abcd<B~看"));
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+    ASSERT_EQ(b.session()->pendingPlaceholders().size(), 1);
+    EXPECT_EQ(b.session()->pendingPlaceholders().first().id, 0x1234abcdu);
+    EXPECT_EQ(placeholders(*b.window), 1);
+
+    // It arrives: the placeholder is replaced and leaves the list.
+    ReceivedPicture picture;
+    picture.id = 0x1234abcd;
+    picture.sender = b.peerOf(a)->key;
+    picture.image = QImage(16, 12, QImage::Format_RGB32);
+    picture.image.fill(Qt::green);
+    b.sessions->OnPictureReceived(picture);
+    EXPECT_EQ(placeholders(*b.window), 0);
+    EXPECT_TRUE(b.session()->pendingPlaceholders().isEmpty());
+
+    // One that never comes by message: its file appears in the folder and
+    // the retry timer finds it; one that never comes at all is given up.
+    a.net.SendTextToHost(a.peerOf(b)->key, CMD_SEND_MESSAGE | OPT_SEND_CHECK, u("/~#>00c0ffee<B~/~#>00000bad<B~"));
+    ASSERT_TRUE(waitFor([&] { return b.shown == 2; }));
+    ASSERT_EQ(b.session()->pendingPlaceholders().size(), 2);
+    const PictureStore store(b.dir + QStringLiteral("/kwel"));
+    ASSERT_TRUE(store.CreateFolders());
+    QImage late(8, 8, QImage::Format_RGB32);
+    late.fill(Qt::red);
+    ASSERT_TRUE(late.save(store.picturePath(PictureStore::recvFace(), 0xc0ffee, QStringLiteral("bmp")), "BMP"));
+    ChatTimers &timers = b.session()->timers();
+    ASSERT_TRUE(timers.isRunning(ChatTimerId::PicturePlaceholders));
+    timers.tick(ChatTimerId::PicturePlaceholders);
+    ASSERT_EQ(b.session()->pendingPlaceholders().size(), 1);
+    for (int i = 0; i < ChatSession::kPlaceholderTries; ++i)
+        timers.tick(ChatTimerId::PicturePlaceholders);
+    EXPECT_TRUE(b.session()->pendingPlaceholders().isEmpty());
+    EXPECT_FALSE(timers.isRunning(ChatTimerId::PicturePlaceholders));
+    EXPECT_EQ(placeholders(*b.window), 1) << "the lost one stays a placeholder";
+}
+
+TEST(ChatWindow, TheProbeRefreshesThePeerAndTheTitle)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+    EXPECT_EQ(a.window->windowTitle(), u("与 b(b-pc) 聊天中 (IP:127.0.0.1)"));
+    // The peer changes its name without announcing it; the probe of a window
+    // fetches its entry, and the title follows two seconds later.
+    b.config.NICKNAMESTR_STR = u("小b");
+    b.config.GROUPNAMESTR_STR = u("研发");
+    a.session()->timers().tick(ChatTimerId::Probe);
+    ASSERT_TRUE(waitFor([&] { return a.peerOf(b)->displayName == u("小b"); }));
+    EXPECT_EQ(a.session()->timers().period(ChatTimerId::Title), 2000);
+    a.session()->timers().tick(ChatTimerId::Title);
+    EXPECT_EQ(a.window->windowTitle(), u("与 小b(b-pc) 聊天中 (IP:127.0.0.1) 组名:研发"));
+}
+
+TEST(ChatWindow, AFailedEncryptionIsShownBeforeThePlainMessageGoes)
+{
+    Side a(u("a")), b(u("b"));
+    a.keys->setOwnKeys(TestKeys::full(0));
+    b.keys->setOwnKeys(TestKeys::full(1));
+    a.meet(b);
+    b.meet(a);
+    ScriptedPrompter prompter;
+    PrompterScope scope(prompter);
+    type(*a.window, u("机密"));
+    a.window->OnSend();
+    // A key that cannot be imported arrives before the peer's real one.
+    HostRecord *peer = a.peerOf(b);
+    peer->publicKey = PeerPublicKey { QByteArray(128, '\0'), 65537, 0x21003 };
+    emit a.keys->publicKeyArrived(peer);
+    ASSERT_EQ(prompter.calls().size(), 1);
+    EXPECT_EQ(prompter.calls().first().text, u("CryptImportKey error = 80090015"));
+    EXPECT_EQ(prompter.calls().first().caption, u("消息"));
+    EXPECT_EQ(a.eventsOf(u("PLAIN")).size(), 1);
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+    EXPECT_FALSE(b.received.first().hasOption(OPT_ENCRYPT));
+}
+
+TEST(ChatWindow, ReadNoticesOnlyForMessagesThatAskedForOne)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+    // A notice for a number never sent opens nothing and shows nothing.
+    delete a.window.data();
+    ASSERT_TRUE(waitFor([&] { return a.sessions->sessions().isEmpty(); }));
+    b.net.SendToHost(b.peerOf(a)->key, CMD_MESSAGE_OPENED, QByteArray("12345"));
+    QTest::qWait(200);
+    EXPECT_TRUE(a.sessions->sessions().isEmpty());
+    EXPECT_TRUE(a.eventsOf(u("READNOTICE")).isEmpty());
+
+    // One for a message that asked: shown, once, even after its window went.
+    CChatDlg *window = dynamic_cast<CChatDlg *>(a.sessions->OpenView(a.peerOf(b), ChatSessions::OpenMode::Hidden));
+    ASSERT_NE(window, nullptr);
+    window->session()->SetRequestReadNotice(true);
+    type(*window, u("看完告诉我"));
+    window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+    const quint32 number = b.received.first().packetNumber;
+    delete window;
+    b.session()->SendReadNotice();
+    ASSERT_TRUE(waitFor([&] { return a.eventsOf(u("READNOTICE")).size() == 1; }));
+    EXPECT_EQ(a.eventsOf(u("READNOTICE")).first(), u("READNOTICE 127.0.0.1 ") + QString::number(number));
+    b.net.SendToHost(b.peerOf(a)->key, CMD_MESSAGE_OPENED, QByteArray::number(number));
+    QTest::qWait(200);
+    EXPECT_EQ(a.eventsOf(u("READNOTICE")).size(), 1) << "a repeated notice is not shown again";
 }
 
 } // namespace

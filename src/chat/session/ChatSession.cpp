@@ -23,6 +23,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTime>
+#include <utility>
 
 namespace {
 
@@ -61,6 +62,9 @@ ChatSession::ChatSession(const ChatServices &services, HostRecord *peer, QObject
 
 ChatSession::~ChatSession()
 {
+    // A window cannot outlive its conversation.
+    if (ChatSessionView *view = std::exchange(m_view, nullptr))
+        view->Dispose();
     m_timerDriver.reset();
     // A session that goes while the peer still offers files tells the peer.
     if (m_files)
@@ -77,6 +81,10 @@ void ChatSession::AttachView(ChatSessionView *view)
 {
     m_view = view;
     m_closeDeferred = false;
+    if (m_view) {
+        m_timers.start(ChatTimerId::Probe, kProbeDelayMs);
+        m_timers.start(ChatTimerId::SidePane, kFirstShowMs);
+    }
 }
 
 void ChatSession::DetachView(ChatSessionView *view)

@@ -92,7 +92,10 @@ public:
     static constexpr int kPlaceholderRetryMs = 5000;
     static constexpr int kPlaceholderTries = 3;
     static constexpr int kTypingQuietMs = 5000;
-    static constexpr int kTitleRefreshMs = 2000;
+    // The probe that asks the peer for its current details when a window opens.
+    static constexpr int kProbeDelayMs = 1000;
+    // The first-show work of a new window (its side pane).
+    static constexpr int kFirstShowMs = 20;
 
     enum class TypingState { Idle = 0, Typing = 1, Drawing = 2 };
 

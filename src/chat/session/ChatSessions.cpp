@@ -85,6 +85,7 @@ ChatSession *ChatSessions::make(HostRecord *peer)
 {
     auto *session = new ChatSession(m_services, peer, this);
     session->setKeptQuery(m_kept);
+    session->timers().setSidePaneShown(&m_sidePaneShown);
     session->setViewFactory([this](ChatSession &s) { return m_viewFactory ? m_viewFactory(s) : nullptr; });
     connect(session, &ChatSession::event, this, &ChatSessions::event);
     connect(session, &ChatSession::tipRequested, this, &ChatSessions::tipRequested);

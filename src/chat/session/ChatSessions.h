@@ -95,4 +95,5 @@ private:
     ChatSession::KeptQuery m_kept;
     QList<ChatSession *> m_sessions;
     SentReadChecks m_readChecks;
+    QSet<QString> m_sidePaneShown; // the peers whose side page was shown once
 };

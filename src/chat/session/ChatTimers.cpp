@@ -144,12 +144,16 @@ void ChatTimers::tick(int id)
         m_host.typingEnded();
         break;
     case Probe:
+        // Once per window: the peer answers with its current entry, and the
+        // title shows it a moment later.
+        kill(id);
         if (m_host.peer()) {
             m_host.sendToPeer(CMD_CHAT_PROBE, {});
             start(Title, 2000);
         }
         break;
     case Title:
+        kill(id);
         if (m_host.peer())
             m_host.refreshTitle();
         break;

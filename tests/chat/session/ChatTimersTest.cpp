@@ -147,9 +147,11 @@ TEST(ChatTimers, TypingEndTitleAndProbe)
     f.timers.start(T::Probe, 10000);
     f.advance(10000);
     EXPECT_EQ(f.window.sent.last().first, CMD_CHAT_PROBE);
+    EXPECT_FALSE(f.timers.isRunning(T::Probe)) << "one probe per window";
     EXPECT_EQ(f.timers.period(T::Title), 2000);
     f.advance(2000);
     EXPECT_EQ(f.window.titles, 1);
+    EXPECT_FALSE(f.timers.isRunning(T::Title));
 
     // Not bound to a peer: nothing goes out.
     f.window.bound = false;
