@@ -8,9 +8,8 @@
 #include "net/PacketCodec.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QSysInfo>
-#include <QTimer>
+#include <QThread>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -164,10 +163,10 @@ void MessengerEngine::AnnounceExit()
     if (m_config.StatusValue & OwnStatus::NoOfflineAnnounce)
         return;
     AnnouncePresence(CMD_ANNOUNCE_EXIT);
-    // A lost datagram would leave us listed: say it twice.
-    QEventLoop pause;
-    QTimer::singleShot(100, &pause, &QEventLoop::quit);
-    pause.exec();
+    // A lost datagram would leave us listed: say it twice. The pause runs no
+    // event loop: nothing that arrives meanwhile is handled while the program
+    // ends.
+    QThread::msleep(kExitRepeatMs);
     AnnouncePresence(CMD_ANNOUNCE_EXIT);
 }
 

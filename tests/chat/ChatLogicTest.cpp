@@ -87,6 +87,22 @@ TEST(ChatLayout, SidePanelNarrowsAndPlacesItsControls)
     EXPECT_FALSE(l.rect(ChatCtl::Close).intersects(l.rect(ChatCtl::Send)));
 }
 
+TEST(ChatLayout, SplitterDropsOnlyInsideTheirLimits)
+{
+    const QSize client(700, 500);
+    const ChatSplitSizes start;
+    // The vertical bar: at least 300 from the left, more than 50 from the right.
+    EXPECT_FALSE(SplitterDrop(client, { 299, 200 }, false, start));
+    EXPECT_EQ(SplitterDrop(client, { 300, 200 }, false, start)->sideWidth, 400);
+    EXPECT_EQ(SplitterDrop(client, { 649, 200 }, false, start)->sideWidth, 51);
+    EXPECT_FALSE(SplitterDrop(client, { 650, 200 }, false, start));
+    // The horizontal bar: at least 100 below the top, more than 60 above the bottom.
+    EXPECT_FALSE(SplitterDrop(client, { 100, 99 }, true, start));
+    EXPECT_EQ(SplitterDrop(client, { 100, 100 }, true, start)->inputHeight, 500 - ChatLayout::kBottomBar - 100);
+    EXPECT_FALSE(SplitterDrop(client, { 100, 440 }, true, start));
+    EXPECT_EQ(SplitterDrop(client, { 100, 200 }, true, start)->sideWidth, start.sideWidth) << "the other size stays";
+}
+
 TEST(ChatPeer, WindowMatchingAndTexts)
 {
     HostRecord a = peer("00163E0A0B0C", "wang", "pc1", 0x0A000005);
