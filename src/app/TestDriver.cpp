@@ -68,6 +68,8 @@ bool TestDriver::Run(const QString &command)
         QCoreApplication::quit();
         return true;
     }
+    if (const auto done = RunDrawing(verb, address, rest))
+        return *done;
     CChatDlg *chat = window(address, verb == QLatin1String("open"));
     if (!chat)
         return false;

@@ -7,6 +7,9 @@
 #include <QMimeData>
 
 #include "chat/CMsgRichEdit.h"
+#include "controls/CImageToolBar.h"
+#include "remote/CDoodleBoard.h"
+#include "remote/DoodleMenus.h"
 #include "chat/ChatFontQt.h"
 #include "chat/session/ChatSendPlan.h"
 #include "chat/ChatToolArt.h"
@@ -78,6 +81,7 @@ void CChatDlg::Attach(ChatSession *session)
         OnInitDialog();
     bindFilePanel();
     updateTitle();
+    RequestsChanged();
     update();
 }
 
@@ -213,24 +217,21 @@ void CChatDlg::createControls()
         connect(menu, &QMenu::triggered, this, [this](QAction *a) { OnMenuCommand(a->data().toInt()); });
         showMenuBelow(menu, captureArrow);
     });
+    // Remote assistance, control, voice and the shake; the capture and the
+    // doodle board.
+    createRequestButtons();
+    createDoodle();
     // Features that come with a later version say so when pressed.
     const std::tuple<int, QString, int> later[] = {
-        {ChatCtl::Capture, QStringLiteral("截图"), int(ChatArt::Capture)},
-        {ChatCtl::Doodle, QStringLiteral("随手涂鸦"), int(ChatArt::Doodle)},
-        {ChatCtl::Assistance, QStringLiteral("远程协助"), int(ChatArt::Assistance)},
-        {ChatCtl::Control, QStringLiteral("申请控制"), int(ChatArt::Control)},
-        {ChatCtl::Voice, QStringLiteral("语音聊天"), int(ChatArt::Voice)},
         {ChatCtl::Shares, QStringLiteral("共享文件"), int(ChatArt::Shares)},
         {ChatCtl::PeerLog, QStringLiteral("聊天记录"), -1},
         {ChatCtl::WholeLog, QStringLiteral("全部记录"), -1},
-        {ChatCtl::Shake, QStringLiteral("闪屏振动"), -1},
     };
     for (const auto &[id, text, art] : later) {
         const int command = id;
         connect(makeToolButton(id, text, art), &QAbstractButton::clicked, this,
             [this, command] { OnLaterFeature(command); });
     }
-    m_buttons.value(ChatCtl::Control)->setEnabled(false);
 
     m_photo = new CGifStatic(this);
     m_photo->setObjectName(QString::number(ChatCtl::HeadPhoto));
@@ -302,6 +303,8 @@ void CChatDlg::applyColors()
                 ChatColor(background2).darker(108));
         }
     }
+    if (m_toolStrip)
+        m_toolStrip->SetColors(ChatColor(background), ChatColor(frame));
     m_historySplitter->SetBarColor(ChatColor(frame));
     m_sideSplitter->SetBarColor(ChatColor(background));
 }
@@ -317,6 +320,9 @@ void CChatDlg::RecalcLayout()
     in.fileListsShown = m_fileListsShown;
     in.photoShown = m_photoShown;
     in.photoAvailable = !shownPhotoPath().isEmpty();
+    in.doodleMode = m_doodleMode;
+    for (const DoodlePropertyButton &button : DoodlePropertyButtons(m_board ? m_board->tool() : 0))
+        in.doodleButtons.append(button.id);
     m_layout = ComputeChatLayout(in);
     const QList<QWidget *> children = findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
     for (QWidget *child : children) {
@@ -501,6 +507,10 @@ void CChatDlg::hideEvent(QHideEvent *event)
 void CChatDlg::closeEvent(QCloseEvent *event)
 {
     SendReadNotice();
+    if (!closeRunningRequests()) {
+        event->ignore();
+        return;
+    }
     if (!m_session) {
         setAttribute(Qt::WA_DeleteOnClose);
         QDialog::closeEvent(event);
@@ -650,28 +660,12 @@ void CChatDlg::OnLaterFeature(int id)
     SendReadNotice();
     QString name;
     switch (id) {
-    case ChatCtl::Capture:
-        name = QStringLiteral("截图");
-        break;
-    case ChatCtl::Doodle:
-        name = QStringLiteral("随手涂鸦");
-        break;
-    case ChatCtl::Assistance:
-    case ChatCtl::Control:
-        name = QStringLiteral("远程协助");
-        break;
-    case ChatCtl::Voice:
-        name = QStringLiteral("语音聊天");
-        break;
     case ChatCtl::Shares:
         name = QStringLiteral("共享文件");
         break;
     case ChatCtl::PeerLog:
     case ChatCtl::WholeLog:
         name = QStringLiteral("聊天记录查看");
-        break;
-    case ChatCtl::Shake:
-        name = QStringLiteral("闪屏振动");
         break;
     case ChatCtl::Monitor:
         name = QStringLiteral("文件传输监视");

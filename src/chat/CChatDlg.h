@@ -22,7 +22,11 @@
 #include <QPointer>
 
 class CChatFilePanel;
+class CColorPaletteCtrl;
 class CConfig;
+class CDoodleBoard;
+class CImageToolBar;
+class WindowShaker;
 class CGifStatic;
 class CMsgRichEdit;
 class QAbstractButton;
@@ -70,6 +74,8 @@ public:
     bool ReplacePicturePlaceholder(quint32 id, const QImage &bitmap) override;
     bool ReplacePictureByFile(quint32 id, const QString &path) override;
     void PeerChanged() override;
+    void ShakeWindow() override;
+    void RequestsChanged() override;
     int BringToFront(bool noActivate) override;
     bool IsShown() const override { return isVisible(); }
     QObject *PromptOwner() override { return this; }
@@ -87,6 +93,19 @@ public:
     void EditQuickReplies();
     // Adds files or folders to the send list (checked).
     void AddAttachments(const QStringList &paths);
+    // "截图": a part of the screen into the input box (or onto the board).
+    void OnCaptureScreen();
+    // "随手涂鸦" / "文字模式": the doodle board in place of the input box.
+    void OnDoodleButton();
+    bool doodleMode() const { return m_doodleMode; }
+    CDoodleBoard *doodleBoard() const { return m_board; }
+    CColorPaletteCtrl *doodlePalette() const { return m_palette; }
+    CImageToolBar *doodleToolStrip() const { return m_toolStrip; }
+    // The board's tool changed: the property buttons follow it.
+    void SetDoodleTool(int tool);
+    // A property button (1182..1185): its menu for the board's tool, or null.
+    QMenu *CreateDoodleButtonMenu(int buttonId);
+    WindowShaker *shaker() const { return m_shaker; }
 
     // ---- the history ----
     // A program line "/<V> text" in the standard font and the colour.
@@ -146,6 +165,20 @@ private:
     void OnFontButton();
     void OnSendPictureFile();
     void OnLaterFeature(int id);
+    void createRequestButtons();
+    void createDoodle();
+    void OnDoodleToolChanged(int tool);
+    // Doodle mode: the drawing goes into the input box to be sent; false
+    // when nothing is to be sent.
+    bool prepareDoodleSend();
+    // A face chosen while the board is shown goes onto the board.
+    void putFaceOnBoard(const QImage &face);
+    // Doodle mode: the font of the board's text tool; false outside it.
+    bool chooseDoodleFont();
+    // Doodle mode: a picture file onto the board; false outside it.
+    bool loadPictureOntoBoard(const QString &path);
+    // The questions of closing while a request runs; false keeps the window.
+    bool closeRunningRequests();
     void OnSplitterDragged(const QPoint &screenPos, bool horizontal);
     void showMenuBelow(QMenu *menu, QWidget *anchor);
     void updateTitle();
@@ -181,4 +214,10 @@ private:
     CSplitterBar *m_sideSplitter = nullptr;
     QHash<int, QAbstractButton *> m_buttons;
     QPointer<QWidget> m_facePopup;
+    WindowShaker *m_shaker = nullptr;
+    CDoodleBoard *m_board = nullptr; // 1179
+    CColorPaletteCtrl *m_palette = nullptr; // 1180
+    CImageToolBar *m_toolStrip = nullptr; // 1181
+    bool m_doodleMode = false;
+    int m_savedInputHeight = 0; // the input height before the doodle mode
 };

@@ -11,6 +11,7 @@
 #include "chat/session/ChatSendPlan.h"
 #include "chat/FaceGridPopup.h"
 #include "chat/faces/FaceFolders.h"
+#include "chat/faces/FaceImages.h"
 #include "controls/CQuickReplyDlg.h"
 #include "core/BmpFile.h"
 #include "core/CConfig.h"
@@ -71,6 +72,8 @@ void CChatDlg::OnSend()
     if (!m_session) {
         return;
     }
+    if (m_doodleMode && !prepareDoodleSend())
+        return;
     OutgoingMessage message;
     QList<quint32> ids;
     m_input->GetTextWithMarkers(message.text, ids, false);
@@ -156,6 +159,8 @@ void CChatDlg::SetOwnFont(const ChatFont &font)
 void CChatDlg::OnFontButton()
 {
     SendReadNotice();
+    if (chooseDoodleFont())
+        return;
     const std::optional<ChatFont> chosen = ChooseChatFont(this, m_config ? m_config->chatFont : m_ownFont);
     if (!chosen)
         return;
@@ -174,6 +179,10 @@ void CChatDlg::OnFaceButton()
     auto *popup = new FaceGridPopup(this);
     m_facePopup = popup;
     connect(popup, &FaceGridPopup::faceChosen, this, [this](int index) {
+        if (m_doodleMode) {
+            putFaceOnBoard(CreateBitmapFromImageList(FaceImageList(), index, qRgb(255, 255, 255)));
+            return;
+        }
         m_input->InsertFace(index, 0);
         m_input->setFocus();
     });
@@ -186,7 +195,7 @@ void CChatDlg::OnSendPictureFile()
     SendReadNotice();
     const QString path = Prompter::current().openFile(this, QStringLiteral("发送图片"), QString(),
         Prompter::filterFromWindows(u"BMP,JPG,GIF图像文件(*.bmp;*.jpg;*.gif)|*.bmp;*.jpg;*.gif||"));
-    if (path.isEmpty())
+    if (path.isEmpty() || loadPictureOntoBoard(path))
         return;
     const QString extension = QFileInfo(path).suffix().toLower();
     if (extension == QLatin1String("gif")) {
