@@ -15,6 +15,7 @@
 #include "chat/ChatToolArt.h"
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/session/ChatPeer.h"
+#include "chat/session/ChatRequests.h"
 #include "controls/BlueToolTip.h"
 #include "controls/CGifStatic.h"
 #include "controls/CHoverButton.h"
@@ -100,8 +101,11 @@ void CChatDlg::Dispose()
 
 void CChatDlg::SendReadNotice()
 {
-    if (m_session)
-        m_session->SendReadNotice();
+    if (!m_session)
+        return;
+    // The user is at the window: the peer's requests shown in it are refused.
+    m_session->requests().OnUserAction();
+    m_session->SendReadNotice();
 }
 
 void CChatDlg::OnInitDialog()
@@ -556,7 +560,9 @@ bool CChatDlg::event(QEvent *event)
 {
     switch (event->type()) {
     case QEvent::WindowActivate:
-        SendReadNotice();
+        // Coming forward is no answer to the peer's requests yet.
+        if (m_session)
+            m_session->SendReadNotice();
         emit activatedByUser(this);
         break;
     case QEvent::ToolTip: {

@@ -133,8 +133,10 @@ void CScreenCaptureDlg::mouseMoveEvent(QMouseEvent *event)
     }
 }
 
-void CScreenCaptureDlg::mouseReleaseEvent(QMouseEvent *)
+void CScreenCaptureDlg::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (m_drag != Drag::None)
+        mouseMoveEvent(event); // the release point counts
     if (m_drag == Drag::New && (m_tracker.rect().width() < 3 || m_tracker.rect().height() < 3))
         m_hasArea = false;
     m_drag = Drag::None;

@@ -727,8 +727,10 @@ void DoodleCanvas::Release(QPoint at)
     if (m_button == Qt::NoButton)
         return;
     if (m_movingFloating) {
+        m_floatingAt = at - m_grab;
         m_movingFloating = false;
         m_button = Qt::NoButton;
+        emit changed();
         return;
     }
     Move(at);

@@ -50,7 +50,8 @@ public:
     // The peer's requests, answers and shakes (0xa0..0xa8, 0xb0..0xbc,
     // 0xd1, 0xd2); false for any other command.
     bool OnPacket(const PacketRecord &packet);
-    // A user action in the window: the peer's held requests are refused.
+    // The user acted in the window (the window tells; its coming forward is
+    // no action): the peer's held requests are refused.
     void OnUserAction() { RefuseIncoming(true); }
     // Refuses the peer's held requests; with show, each refusal is a line
     // in the history.

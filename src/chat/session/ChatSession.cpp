@@ -285,7 +285,6 @@ void ChatSession::sendAutoReply(const QString &text)
 
 void ChatSession::SendReadNotice()
 {
-    m_requests->OnUserAction();
     if (m_readNotices.isEmpty())
         return;
     const auto pending = m_readNotices.Take(!m_config || m_config->SendOpenMsg != 0);
