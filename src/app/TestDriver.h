@@ -20,7 +20,7 @@
 //   voicedevice on|off               whether voice chat finds a sound device
 //   tool IP CODE [VALUE]             a doodle board command (1..15 tools ...)
 //   draw IP X1 Y1 X2 Y2              a stroke of the board's tool
-//   capture IP X Y W H               "截图" with that area chosen
+//   capture IP X Y W H [PATH]        "截图" with that area chosen (the capture window saved at PATH)
 //   haspicture IP                    ok when a picture shows in the history
 #pragma once
 

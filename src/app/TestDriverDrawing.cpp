@@ -51,12 +51,16 @@ std::optional<bool> TestDriver::RunDrawing(const QString &verb, const QString &a
         return false;
     }
     if (verb == QLatin1String("capture")) {
-        // "截图", the area X Y W H chosen in the capture window.
-        if (args.size() != 4)
+        // "截图", the area X Y W H chosen in the capture window (whose
+        // picture is saved at PATH when one is given).
+        if (args.size() != 4 && args.size() != 5)
             return false;
         const QRect area(args[0].toInt(), args[1].toInt(), args[2].toInt(), args[3].toInt());
-        SetCaptureDialogHook([area](CScreenCaptureDlg &dialog) {
+        const QString shot = args.value(4);
+        SetCaptureDialogHook([area, shot](CScreenCaptureDlg &dialog) {
             dialog.setArea(area);
+            if (!shot.isEmpty())
+                dialog.grab().save(shot);
             dialog.accept();
             return int(dialog.result());
         });
