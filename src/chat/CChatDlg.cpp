@@ -438,6 +438,7 @@ void CChatDlg::paintEvent(QPaintEvent *)
     p.drawRoundedRect(m_layout.sideFrame, 5, 5);
     for (const int y : m_layout.sideLines)
         p.drawLine(right + 2, y, width() - 1, y);
+    paintActivity(p);
 }
 
 void CChatDlg::paintSidePanel(QPainter &p)

@@ -76,6 +76,10 @@ public:
     void PeerChanged() override;
     void ShakeWindow() override;
     void RequestsChanged() override;
+    void ActivityChanged(int marks) override;
+    int activityMarks() const { return m_activityMarks; }
+    // Where the activity indicator draws its marks (right of the top buttons).
+    static QRect ActivityRect();
     int BringToFront(bool noActivate) override;
     bool IsShown() const override { return isVisible(); }
     QObject *PromptOwner() override { return this; }
@@ -179,6 +183,7 @@ private:
     bool loadPictureOntoBoard(const QString &path);
     // The questions of closing while a request runs; false keeps the window.
     bool closeRunningRequests();
+    void paintActivity(QPainter &painter) const;
     void OnSplitterDragged(const QPoint &screenPos, bool horizontal);
     void showMenuBelow(QMenu *menu, QWidget *anchor);
     void updateTitle();
@@ -219,5 +224,6 @@ private:
     CColorPaletteCtrl *m_palette = nullptr; // 1180
     CImageToolBar *m_toolStrip = nullptr; // 1181
     bool m_doodleMode = false;
+    int m_activityMarks = 0;
     int m_savedInputHeight = 0; // the input height before the doodle mode
 };

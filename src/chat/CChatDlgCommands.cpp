@@ -10,6 +10,7 @@
 #include "core/Prompter.h"
 
 #include <QAbstractButton>
+#include <QPainter>
 
 void CChatDlg::createRequestButtons()
 {
@@ -76,4 +77,25 @@ bool CChatDlg::closeRunningRequests()
         requests.CancelVoice();
     }
     return true;
+}
+
+QRect CChatDlg::ActivityRect()
+{
+    return QRect(334, 13, 9 * 10, 10);
+}
+
+void CChatDlg::ActivityChanged(int marks)
+{
+    m_activityMarks = marks;
+    update(ActivityRect());
+}
+
+void CChatDlg::paintActivity(QPainter &p) const
+{
+    // One small mark per tick, each in its own colour.
+    static const QRgb colors[9] = {0xE53935, 0xFB8C00, 0xFDD835, 0x43A047, 0x00ACC1, 0x1E88E5, 0x5E35B1, 0xD81B60,
+        0x6D4C41};
+    const QRect area = ActivityRect();
+    for (int i = 0; i < m_activityMarks && i < 9; ++i)
+        p.fillRect(QRect(area.left() + i * 10, area.top() + 1, 8, 8), QColor::fromRgb(colors[i]));
 }

@@ -70,6 +70,25 @@ TEST(ChatRequests, VoiceRequestIsConfirmedCancelledOrRefused)
     EXPECT_EQ(text(a, ChatCtl::Voice), u("语音聊天"));
     EXPECT_EQ(a.sessions->requests().state(RemoteRequests::Kind::Voice), 0);
 
+    // The indicator counts while a request of the window waits, and clears when it ends.
+    a.window->button(ChatCtl::Voice)->click();
+    EXPECT_TRUE(a.session()->timers().isRunning(ChatTimerId::Activity));
+    EXPECT_EQ(a.session()->timers().period(ChatTimerId::Activity), ChatSession::kActivityMs);
+    for (int tick = 1; tick <= 10; ++tick) {
+        a.session()->timers().tick(ChatTimerId::Activity);
+        ASSERT_EQ(a.window->activityMarks(), tick % 10);
+    }
+    a.session()->timers().tick(ChatTimerId::Activity);
+    a.window->button(ChatCtl::Voice)->click(); // withdrawn
+    EXPECT_FALSE(a.session()->timers().isRunning(ChatTimerId::Activity));
+    EXPECT_EQ(a.window->activityMarks(), 0);
+
+    // A peer that asks for our program gets it offered.
+    const qsizetype before = b.received.size();
+    b.session()->SendCommand(CMD_GET_PROGRAM);
+    ASSERT_TRUE(waitFor([&] { return b.received.size() > before; }));
+    EXPECT_TRUE(b.received.last().hasOption(OPT_FILE_ATTACH));
+
     // Without a sound device nothing goes.
     a.sessions->requests().setVoiceDeviceCheck([] { return false; });
     a.window->button(ChatCtl::Voice)->click();

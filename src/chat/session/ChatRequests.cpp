@@ -75,8 +75,7 @@ bool ChatRequests::ownsConfirmed(Kind kind) const
 
 bool ChatRequests::hasPendingRequest() const
 {
-    return owns(Kind::Assistance) || owns(Kind::Control) || owns(Kind::Voice) || m_incoming[0] || m_incoming[1]
-        || m_incoming[2];
+    return waitsForPeer() || m_incoming[0] || m_incoming[1] || m_incoming[2];
 }
 
 void ChatRequests::send(quint32 command)

@@ -41,6 +41,9 @@ public:
     bool voiceRunning() const { return ownsConfirmed(Kind::Voice); }
     // Something of this conversation waits for the peer.
     bool hasPendingRequest() const;
+    // A request of this window waits for the peer's answer (the activity
+    // indicator runs meanwhile).
+    bool waitsForPeer() const { return owns(Kind::Assistance) || owns(Kind::Control) || owns(Kind::Voice); }
 
     // ---- closing the window while a request runs ----
     void CancelAssistance();

@@ -68,6 +68,7 @@ ChatSession::ChatSession(const ChatServices &services, HostRecord *peer, QObject
     connect(m_requests, &ChatRequests::changed, this, [this] {
         if (m_view)
             m_view->RequestsChanged();
+        updateActivity();
         checkSettled();
     });
 }
@@ -655,6 +656,29 @@ int ChatSession::voiceState() const
 void ChatSession::clearVoiceState()
 {
     m_requests->shared().StopVoice();
+}
+
+void ChatSession::updateActivity()
+{
+    const bool waits = m_requests->waitsForPeer();
+    if (waits == m_timers.isRunning(ChatTimerId::Activity))
+        return;
+    if (waits) {
+        m_timers.start(ChatTimerId::Activity, kActivityMs);
+        return;
+    }
+    m_timers.kill(ChatTimerId::Activity);
+    m_activityMarks = 0;
+    if (m_view)
+        m_view->ActivityChanged(0);
+}
+
+void ChatSession::activityTick()
+{
+    // One more mark each tick; after the ninth the area is cleared.
+    m_activityMarks = (m_activityMarks + 1) % 10;
+    if (m_view)
+        m_view->ActivityChanged(m_activityMarks);
 }
 
 bool ChatSession::OnSendConfirmed(quint32 address, quint16 port, quint32 packetNumber)

@@ -115,6 +115,9 @@ public:
     ChatTimers &timers() { return m_timers; }
     // Remote assistance, control, voice and the screen shake.
     ChatRequests &requests() { return *m_requests; }
+    int activityMarks() const { return m_activityMarks; }
+    // The indicator's marks between two redraws (1000 ms apart).
+    static constexpr int kActivityMs = 1000;
 
     // ---- the view ----
     // Makes the view (a hidden chat window) when a session must show something.
@@ -251,6 +254,9 @@ private:
     void clearAssistanceState() override;
     int voiceState() const override;
     void clearVoiceState() override;
+    void activityTick() override;
+    // The activity indicator runs while a request of this window waits.
+    void updateActivity();
     bool freesOnClose() const override;
     void navigateSidePane() override;
     bool resendPictureChunks() override;
@@ -275,6 +281,7 @@ private:
     KeptQuery m_kept;
     std::unique_ptr<ChatFileTransfers> m_files;
     ChatRequests *m_requests = nullptr; // a child
+    int m_activityMarks = 0;
     ChatTimers m_timers;
     std::unique_ptr<ChatTimerDriver> m_timerDriver;
 

@@ -211,11 +211,15 @@ void ChatSessions::OnPacketDispatched(const PacketRecord &packet, HostRecord *se
     const quint32 command = packet.command();
     const bool ours = (command >= CMD_VOICE_REQUEST && command <= CMD_VOICE_ANSWER_LAST)
         || (command >= CMD_ASSIST_REQUEST && command <= CMD_ASSIST_ANSWER_LAST) || command == CMD_SCREEN_SHAKE
-        || command == CMD_SHAKE_ACK;
-    // Only a listed peer talks to a conversation.
+        || command == CMD_SHAKE_ACK || command == CMD_GET_PROGRAM;
+    // Only a listed peer talks to a conversation. (A peer that asks for
+    // GdiPlus.dll gets nothing: there is no such file here.)
     if (!ours || !sender)
         return;
     ChatSession *session = Open(sender);
-    session->requests().OnPacket(packet);
+    if (command == CMD_GET_PROGRAM)
+        session->SendProgramFile(QString()); // the peer asked for our program: it is offered
+    else
+        session->requests().OnPacket(packet);
     freeIfIdle(session);
 }

@@ -77,8 +77,9 @@ public:
     void OnReadNotice(HostRecord *sender, quint32 packetNumber);
     void OnPeerChanged(HostRecord *host);
     void OnPictureReceived(const ReceivedPicture &picture);
-    // The peer's requests, answers and screen shakes (the other commands
-    // the engine passes on are not a conversation's).
+    // The peer's requests, answers and screen shakes, and its request for
+    // our program file (the other commands the engine passes on are not a
+    // conversation's).
     void OnPacketDispatched(const PacketRecord &packet, HostRecord *sender);
     // The program's request states (remote assistance, control, voice).
     RemoteRequests &requests() { return *m_services.requests; }
