@@ -244,16 +244,17 @@ bool PictureSendTable::Add(std::unique_ptr<PictureSender> sender, qint64 now)
     return true;
 }
 
-void PictureSendTable::finish(std::vector<std::unique_ptr<PictureSender>>::iterator it, qint64 now)
+PictureSendTable::Senders::iterator PictureSendTable::finish(Senders::iterator it, qint64 now)
 {
     // The picture leaves with its data; the handler sees its figures.
     std::unique_ptr<PictureSender> gone = std::move(*it);
     const qsizetype index = it - m_senders.begin();
-    m_senders.erase(it);
+    const auto next = m_senders.erase(it);
     if (m_next > index)
         --m_next;
     if (m_finished)
         m_finished(gone->stats(now));
+    return next;
 }
 
 void PictureSendTable::OnPictureChunkAck(quint32 id, qint32 chunkNumber, qint64 now)
@@ -304,7 +305,7 @@ std::optional<qint64> PictureSendTable::Pump(qint64 now)
             continue;
         }
         if (sender.tries() <= 0) {
-            finish(it, now);
+            it = finish(it, now);
             continue;
         }
         if (sender.repairsThisPass() < kRepairRounds && sender.acksSinceQueued() > 0) {
@@ -327,7 +328,7 @@ int PictureSendTable::ResendPass(qint64 now)
     for (auto it = m_senders.begin(); it != m_senders.end();) {
         PictureSender &sender = **it;
         if (sender.IsComplete() || sender.tries() <= 0 || !sender.BeginPass()) {
-            finish(it, now);
+            it = finish(it, now);
             continue;
         }
         queued += int(sender.queuedCount());

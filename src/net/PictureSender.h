@@ -194,10 +194,12 @@ public:
     qint64 queuedChunks() const;
 
 private:
+    using Senders = std::vector<std::unique_ptr<PictureSender>>;
     PictureSender *find(quint32 id) const;
-    void finish(std::vector<std::unique_ptr<PictureSender>>::iterator it, qint64 now);
+    // Takes the picture out of the table; returns the one after it.
+    Senders::iterator finish(Senders::iterator it, qint64 now);
 
-    std::vector<std::unique_ptr<PictureSender>> m_senders;
+    Senders m_senders;
     FinishedHandler m_finished;
     qsizetype m_next = 0; // where the next step starts (round robin)
 };
