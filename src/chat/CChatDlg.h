@@ -24,6 +24,7 @@
 class CChatFilePanel;
 class CFacePickerDlg;
 class CConfig;
+class CGifStatic;
 class CMsgRichEdit;
 class QAbstractButton;
 class QLabel;
@@ -136,6 +137,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -159,6 +161,9 @@ private:
     void insertRun(const QString &run, const ChatFont &font);
     void insertPictureMarker(const QString &marker, Source source);
     void bindFilePanel();
+    // The stored photo of the peer to show, empty without one.
+    QString shownPhotoPath() const;
+    void placePhoto();
 
     QPointer<ChatSession> m_session;
     CConfig *m_config = nullptr;
@@ -176,6 +181,9 @@ private:
     CMsgRichEdit *m_history = nullptr;
     CMsgRichEdit *m_input = nullptr;
     CChatFilePanel *m_files = nullptr;
+    CGifStatic *m_photo = nullptr; // 1224: the peer's photo
+    QString m_photoPath; // the file the photo shows
+    QRect m_photoRect; // where the photo stood last (a click there toggles it)
     CSplitterBar *m_historySplitter = nullptr;
     CSplitterBar *m_sideSplitter = nullptr;
     QHash<int, QAbstractButton *> m_buttons;

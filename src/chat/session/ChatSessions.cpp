@@ -202,10 +202,12 @@ void ChatSessions::OnPictureReceived(const ReceivedPicture &picture)
         if (session)
             session->SetPeerReadsLzw(true);
     }
-    if (picture.purpose != 0 || picture.groupId != 0)
+    if (picture.groupId != 0 || !session)
         return;
-    if (session)
+    if (picture.purpose == 0)
         session->OnPictureArrived(picture.id, picture.image, picture.filePath);
+    else
+        session->OnPeerStatusChanged(host); // a head picture: the window shows it
 }
 
 QString ChatSessions::LzwPeerKey(const HostRecord &peer)
