@@ -266,7 +266,9 @@ void PictureSendTable::OnPictureChunkAck(quint32 id, qint32 chunkNumber, qint64 
     if (it == m_senders.end())
         return;
     (*it)->OnAck(chunkNumber);
-    if ((*it)->IsComplete())
+    // While a step sends (a send function may answer at once), the picture
+    // stays; the step takes complete pictures out when it is done.
+    if ((*it)->IsComplete() && !m_pumping)
         finish(it, now);
 }
 
@@ -283,6 +285,7 @@ std::optional<qint64> PictureSendTable::Pump(qint64 now)
     // Sending: the step's budget goes round the pictures in turn.
     int budget = kChunksPerStep;
     const qsizetype n = qsizetype(m_senders.size());
+    m_pumping = true;
     for (qsizetype k = 0; k < n && budget > 0; ++k) {
         PictureSender &sender = *m_senders[size_t((m_next + k) % n)];
         bool failed = false;
@@ -290,8 +293,11 @@ std::optional<qint64> PictureSendTable::Pump(qint64 now)
         if (failed)
             break; // the network refuses: try again next step
     }
+    m_pumping = false;
     if (n > 0)
         m_next = (m_next + 1) % n;
+    for (auto it = m_senders.begin(); it != m_senders.end();)
+        it = (*it)->IsComplete() ? finish(it, now) : it + 1;
 
     // Pictures without resends are done with once sent; the others may be
     // repaired early.

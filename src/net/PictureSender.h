@@ -202,6 +202,7 @@ private:
     Senders m_senders;
     FinishedHandler m_finished;
     qsizetype m_next = 0; // where the next step starts (round robin)
+    bool m_pumping = false; // a step is sending
 };
 
 // Runs a PictureSendTable from the event loop: one precise single-shot timer

@@ -61,15 +61,26 @@ ChatSession::ChatSession(const ChatServices &services, HostRecord *peer, QObject
         });
     }
     m_timerDriver = std::make_unique<ChatTimerDriver>(m_timers);
-    m_pacer = std::make_unique<PicturePacer>(m_pictures);
-    m_pictures.setFinishedHandler([this](const PictureSendStats &stats) {
-        // Reported from inside the table: the session looks at it afterwards.
-        QMetaObject::invokeMethod(this, [this, stats] {
-            onPictureFinished(stats);
-            if (m_pictures.isEmpty())
-                checkSettled();
-        }, Qt::QueuedConnection);
-    });
+}
+
+PicturePacer &ChatSession::pacer()
+{
+    // Made with the first picture: most conversations send none.
+    if (!m_pacer) {
+        m_pacer = std::make_unique<PicturePacer>(m_pictures);
+        m_pictures.setFinishedHandler([this](const PictureSendStats &stats) {
+            // Reported from inside the table: the session looks at it afterwards.
+            QMetaObject::invokeMethod(
+                this,
+                [this, stats] {
+                    onPictureFinished(stats);
+                    if (m_pictures.isEmpty())
+                        checkSettled();
+                },
+                Qt::QueuedConnection);
+        });
+    }
+    return *m_pacer;
 }
 
 ChatSession::~ChatSession()
@@ -364,18 +375,20 @@ bool ChatSession::retryPicturePlaceholders()
 
 void ChatSession::OnPictureChunkAck(quint32 id, qint32 chunkNumber)
 {
-    m_pictures.OnPictureChunkAck(id, chunkNumber, m_pacer->now());
+    if (m_pictures.isEmpty())
+        return;
+    m_pictures.OnPictureChunkAck(id, chunkNumber, pacer().now());
     if (m_pictures.isEmpty())
         checkSettled();
     else
-        m_pacer->Kick();
+        pacer().Kick();
 }
 
 bool ChatSession::resendPictureChunks()
 {
-    m_pictures.ResendPass(m_pacer->now());
+    m_pictures.ResendPass(pacer().now());
     if (!m_pictures.isEmpty()) {
-        m_pacer->Kick();
+        pacer().Kick();
         return true;
     }
     checkSettled();
@@ -429,8 +442,8 @@ void ChatSession::SendFace(const OutgoingPicture &picture)
     const bool resend = sender->tries() > 0;
     // The chunks go out paced; without resends the picture leaves the table
     // (with its data) once they all went out.
-    m_pictures.Add(std::move(sender), m_pacer->now());
-    m_pacer->Kick();
+    m_pictures.Add(std::move(sender), pacer().now());
+    pacer().Kick();
     if (resend)
         m_timers.start(ChatTimerId::PictureChunks, kPictureResendMs);
     if (large && m_config && m_config->AutoMemMin)

@@ -258,6 +258,7 @@ private:
     void onSenderFinished();
     void checkSettled();
     void onPictureFinished(const PictureSendStats &stats);
+    PicturePacer &pacer();
     bool peerFetchesOurFiles() const;
     void emitEvent(const QString &kind, const QString &rest);
     void resetTyping();
