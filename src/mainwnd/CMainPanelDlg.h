@@ -97,8 +97,9 @@ public:
     void OnImportGroups();
     // Writes or removes the session's autostart entry as StartRun says.
     void SyncAutostart();
-    // Carries out the commands above (and the version check, 0): false for
-    // any other command id.
+    // The version check now (what the start does after ten seconds).
+    void CheckVersion();
+    // Carries out the menu commands above: false for any other command id.
     bool OnExtraCommand(int id);
     static bool IsExtraCommand(int id);
 

@@ -81,16 +81,14 @@ void CMainPanelDlg::buildExtras()
 
 bool CMainPanelDlg::IsExtraCommand(int id)
 {
-    return id == 0 || SettingsBackup::KindOfCommand(id) || id == SettingsBackup::kRestoreCommand
+    return SettingsBackup::KindOfCommand(id) || id == SettingsBackup::kRestoreCommand
         || id == kDesktopShortcut || id == kMenuShortcut || id == GroupFile::kExportCommand
         || id == GroupFile::kImportCommand;
 }
 
 bool CMainPanelDlg::OnExtraCommand(int id)
 {
-    if (id == 0)
-        m_versions->CheckVersion();
-    else if (const auto kind = SettingsBackup::KindOfCommand(id))
+    if (const auto kind = SettingsBackup::KindOfCommand(id))
         BackupSettings(*kind);
     else if (id == SettingsBackup::kRestoreCommand)
         OnRestoreSettings();
@@ -103,6 +101,11 @@ bool CMainPanelDlg::OnExtraCommand(int id)
     else
         return false;
     return true;
+}
+
+void CMainPanelDlg::CheckVersion()
+{
+    m_versions->CheckVersion();
 }
 
 void CMainPanelDlg::BackupSettings(int kind)
