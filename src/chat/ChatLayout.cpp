@@ -143,3 +143,17 @@ ChatLayout ComputeChatLayout(const ChatLayoutInput &in)
     layoutSidePanel(out, in);
     return out;
 }
+
+std::optional<ChatSplitSizes> SplitterDrop(const QSize &client, const QPoint &at, bool horizontal, ChatSplitSizes sizes)
+{
+    if (horizontal) {
+        if (at.y() < 100 || client.height() - at.y() <= 60)
+            return std::nullopt;
+        sizes.inputHeight = client.height() - ChatLayout::kBottomBar - at.y();
+    } else {
+        if (at.x() < 300 || client.width() - at.x() <= 50)
+            return std::nullopt;
+        sizes.sideWidth = client.width() - at.x();
+    }
+    return sizes;
+}

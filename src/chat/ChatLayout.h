@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QSize>
 #include <QString>
+#include <optional>
 
 namespace ChatCtl {
 enum : int {
@@ -102,3 +103,18 @@ struct ChatLayout
 int ClampSideWidth(int clientWidth, int sideWidth);
 
 ChatLayout ComputeChatLayout(const ChatLayoutInput &input);
+
+// The sizes the splitters set: the side panel's width and the input area's height.
+struct ChatSplitSizes
+{
+    int sideWidth = 168;
+    int inputHeight = 120;
+    bool operator==(const ChatSplitSizes &) const = default;
+};
+// A splitter let go at a client position: the vertical bar is accepted at
+// least 300 pixels from the left edge and more than 50 from the right one
+// (the side panel then reaches from there to the right edge); the horizontal
+// bar at least 100 pixels below the top and more than 60 above the bottom
+// (the input area then starts there). None when the drop is outside these
+// limits: the sizes stay.
+std::optional<ChatSplitSizes> SplitterDrop(const QSize &client, const QPoint &at, bool horizontal, ChatSplitSizes sizes);

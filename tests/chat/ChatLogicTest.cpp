@@ -2,11 +2,10 @@
 // send does, what a received message does, typing and read notices.
 #include "chat/ChatFontQt.h"
 #include "chat/ChatLayout.h"
-#include "chat/ChatPeer.h"
-#include "chat/ChatSendPlan.h"
-#include "chat/ReadNoticeQueue.h"
-#include "chat/ReceivedMessagePlan.h"
-#include "chat/TypingNotifier.h"
+#include "chat/session/ChatPeer.h"
+#include "chat/session/ChatSendPlan.h"
+#include "chat/session/ReadNoticeQueue.h"
+#include "chat/session/ReceivedMessagePlan.h"
 #include "core/FontBlock.h"
 #include "net/Commands.h"
 #include "net/HostRecord.h"
@@ -86,6 +85,22 @@ TEST(ChatLayout, SidePanelNarrowsAndPlacesItsControls)
     EXPECT_LT(input.bottom(), l.rect(ChatCtl::Send).top());
     EXPECT_LT(l.rect(ChatCtl::Send).right(), 640 - 168);
     EXPECT_FALSE(l.rect(ChatCtl::Close).intersects(l.rect(ChatCtl::Send)));
+}
+
+TEST(ChatLayout, SplitterDropsOnlyInsideTheirLimits)
+{
+    const QSize client(700, 500);
+    const ChatSplitSizes start;
+    // The vertical bar: at least 300 from the left, more than 50 from the right.
+    EXPECT_FALSE(SplitterDrop(client, { 299, 200 }, false, start));
+    EXPECT_EQ(SplitterDrop(client, { 300, 200 }, false, start)->sideWidth, 400);
+    EXPECT_EQ(SplitterDrop(client, { 649, 200 }, false, start)->sideWidth, 51);
+    EXPECT_FALSE(SplitterDrop(client, { 650, 200 }, false, start));
+    // The horizontal bar: at least 100 below the top, more than 60 above the bottom.
+    EXPECT_FALSE(SplitterDrop(client, { 100, 99 }, true, start));
+    EXPECT_EQ(SplitterDrop(client, { 100, 100 }, true, start)->inputHeight, 500 - ChatLayout::kBottomBar - 100);
+    EXPECT_FALSE(SplitterDrop(client, { 100, 440 }, true, start));
+    EXPECT_EQ(SplitterDrop(client, { 100, 200 }, true, start)->sideWidth, start.sideWidth) << "the other size stays";
 }
 
 TEST(ChatPeer, WindowMatchingAndTexts)
@@ -306,28 +321,8 @@ TEST(ReceivedMessagePlan, BlockedAndShownMessages)
     EXPECT_EQ(plan.offerNotice, u("小王 给您发送了 2 个文件(夹),请在右侧接收.时间 09:30:00."));
 }
 
-TEST(ChatNotices, TypingBurstsAndReadNotices)
+TEST(ChatNotices, ReadNoticesOneForTheFirstThenAllForgotten)
 {
-    QList<quint32> sent;
-    TypingNotifier typing([&](quint32 command) { sent.append(command); }, 50);
-    typing.Changed(false, false);
-    EXPECT_TRUE(sent.isEmpty()) << "notices switched off";
-    typing.Changed(true, false);
-    typing.Changed(true, false);
-    typing.Changed(true, false);
-    EXPECT_EQ(sent, QList<quint32>{CMD_TYPING}) << "one notice per burst";
-    typing.Changed(true, true);
-    EXPECT_EQ(sent.last(), CMD_TYPING | OPT_DRAWING);
-    QElapsedTimer clock;
-    clock.start();
-    while (typing.state() != TypingNotifier::Idle && clock.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_EQ(sent.last(), CMD_TYPING_STOPPED);
-    typing.Changed(true, false);
-    typing.Reset();
-    EXPECT_FALSE(typing.isTimerActive());
-    EXPECT_EQ(sent.last(), CMD_TYPING) << "sending the message ends the burst silently";
-
     ReadNoticeQueue queue;
     queue.Add(11, CMD_SEND_MESSAGE | OPT_SECRET | OPT_READ_CHECK);
     queue.Add(12, CMD_SEND_MESSAGE | OPT_SECRET);

@@ -1,7 +1,7 @@
-#include "chat/FilePanelModel.h"
-#include "OfferEntry.h"
+#include "chat/session/FilePanelModel.h"
+#include "chat/OfferEntry.h"
 #include "TestEnv.h"
-#include "chat/ChatCloseRules.h"
+#include "chat/session/ChatCloseRules.h"
 #include "chat/FilePanelLayout.h"
 
 #include <QDir>
