@@ -15,12 +15,6 @@ ChatWebPane::ChatWebPane(const CConfig *config, QWidget *parent)
     hide();
 }
 
-QSet<QString> &ChatWebPane::shownPeers()
-{
-    static QSet<QString> peers;
-    return peers;
-}
-
 bool ChatWebPane::NavigateSidePane(const QString &path)
 {
     m_path = path;
@@ -36,23 +30,9 @@ bool ChatWebPane::NavigateSidePane(const QString &path)
     return true;
 }
 
-int ChatWebPane::PageTick(const QString &peerKey, bool windowHidden)
+bool ChatWebPane::NavigateToWebAccessPage()
 {
-    if (m_config && m_config->CloseDialogDeleteRes != 0) {
-        if (!shownPeers().contains(peerKey)) {
-            NavigateSidePane(GetWebAccessPagePath());
-            shownPeers().insert(peerKey);
-        }
-        return 0;
-    }
-    if (m_firstRefresh) {
-        m_firstRefresh = false;
-        NavigateSidePane(GetWebAccessPagePath());
-        return kHourlyMs;
-    }
-    if (windowHidden)
-        NavigateSidePane(GetWebAccessPagePath());
-    return kHourlyMs;
+    return NavigateSidePane(GetWebAccessPagePath());
 }
 
 int ChatWebPane::RefreshAll(const QString &path)

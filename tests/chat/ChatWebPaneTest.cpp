@@ -17,7 +17,6 @@ struct Fixture
         : config(TestEnv::freshDir(QStringLiteral("webpane")) + QStringLiteral("/k.ini"))
     {
         config.ChatShowWeb = 1;
-        ChatWebPane::shownPeers().clear();
         QFile::remove(GetWebAccessPagePath());
     }
     void writePage(const char *html) { ASSERT_TRUE(TestEnv::writeAll(GetWebAccessPagePath(), Gbk::encode(u(html)))); }
@@ -49,41 +48,13 @@ TEST(ChatWebPane, ShowsTheLocalPageOnlyWhenOnAndThere)
     EXPECT_FALSE(pane.NavigateSidePane(GetWebAccessPagePath())) << "too large";
 }
 
-TEST(ChatWebPane, PageTimerRules)
-{
-    Fixture f;
-    f.writePage("<p>一</p>");
-    // Windows made anew each time: once per peer, then the timer stops.
-    {
-        ChatWebPane a(&f.config, &f.window);
-        EXPECT_EQ(a.PageTick(QStringLiteral("AABBCCDDEE01"), false), 0);
-        EXPECT_TRUE(a.toPlainText().contains(u("一")));
-        ChatWebPane b(&f.config, &f.window);
-        EXPECT_EQ(b.PageTick(QStringLiteral("AABBCCDDEE01"), false), 0);
-        EXPECT_TRUE(b.toPlainText().isEmpty()) << "that peer's page was shown already";
-        EXPECT_EQ(b.PageTick(QStringLiteral("AABBCCDDEE02"), false), 0);
-        EXPECT_FALSE(b.toPlainText().isEmpty());
-    }
-    // Windows kept: the first tick shows the page and goes hourly; later
-    // ticks reload only while the window is hidden.
-    f.config.CloseDialogDeleteRes = 0;
-    ChatWebPane pane(&f.config, &f.window);
-    EXPECT_EQ(pane.PageTick(QStringLiteral("AABBCCDDEE01"), false), ChatWebPane::kHourlyMs);
-    EXPECT_TRUE(pane.toPlainText().contains(u("一")));
-    f.writePage("<p>二</p>");
-    EXPECT_EQ(pane.PageTick(QStringLiteral("AABBCCDDEE01"), false), ChatWebPane::kHourlyMs);
-    EXPECT_TRUE(pane.toPlainText().contains(u("一"))) << "shown: not reloaded";
-    EXPECT_EQ(pane.PageTick(QStringLiteral("AABBCCDDEE01"), true), ChatWebPane::kHourlyMs);
-    EXPECT_TRUE(pane.toPlainText().contains(u("二")));
-}
-
 TEST(ChatWebPane, RefreshAllReloadsThePanesOnThePage)
 {
     Fixture f;
     ChatWebPane waiting(&f.config, &f.window);
     ChatWebPane elsewhere(&f.config, &f.window);
     ChatWebPane idle(&f.config, &f.window);
-    waiting.NavigateSidePane(GetWebAccessPagePath()); // before the page arrived
+    waiting.NavigateToWebAccessPage(); // before the page arrived
     const QString other = TestEnv::freshDir(QStringLiteral("other")) + QStringLiteral("/p.htm");
     ASSERT_TRUE(TestEnv::writeAll(other, "<p>other</p>"));
     elsewhere.NavigateSidePane(other);

@@ -169,8 +169,9 @@ TEST(SettingsBackup, AKilledBackupLeavesAWholeFile)
         int status = 0;
         waitpid(child, &status, 0);
         const QByteArray bytes = TestEnv::readAll(target);
-        if (bytes != "old backup")
+        if (bytes != "old backup") {
             EXPECT_EQ(RegExport::parse(bytes).status, RegExport::Status::Ok) << "round " << round;
+        }
     }
 }
 
