@@ -121,6 +121,11 @@ bool TestDriver::Run(const QString &command)
         files->OnReceiveAll();
         return true;
     }
+    if (verb == QLatin1String("close")) {
+        // The window's close box: it hides while anything is pending.
+        chat->close();
+        return true;
+    }
     if (verb == QLatin1String("grab"))
         return chat->grab().save(rest);
     return false;

@@ -255,18 +255,18 @@ void CChatDlg::setTips()
     };
     tip(ChatCtl::Capture, QStringLiteral("截取屏幕图像。\r\n点击旁边小箭头按钮还可以设置截屏时是否隐藏当前窗口。"));
     tip(ChatCtl::Shake, QStringLiteral("如对方长时间没有回复您的信息,可给对方发送闪屏振动以提醒对方."));
-    tip(ChatCtl::CancelSend, QStringLiteral("取消选中的文件"));
+    tip(ChatCtl::RemoveAttachments, QStringLiteral("取消选中的文件"));
     tip(ChatCtl::ReceiveAll, QStringLiteral("接收此队列中的全部文件"));
-    tip(ChatCtl::RefuseAll, QStringLiteral("拒绝接收此队列中的全部文件"));
+    tip(ChatCtl::RejectAll, QStringLiteral("拒绝接收此队列中的全部文件"));
     tip(ChatCtl::StopTransfer, QStringLiteral("中断当前正接收的文件"));
     tip(ChatCtl::Send, ChatSendTexts::SendButtonTip(CMsgRichEdit::SendMsgEnter()));
-    tip(ChatCtl::CloseReceived,
+    tip(ChatCtl::ClearReceived,
         QStringLiteral("当要接收的文件列表为空时,关闭接收框并清空列表中已接收完的文件(不会删除此文件)\r\n"
                        "当要接收的文件列表不为空时,只清空列表中已接收完的文件(不会删除此文件)"));
-    tip(ChatCtl::OpenFolder, QStringLiteral("打开选择的文件(夹)所在目录"));
-    tip(ChatCtl::OpenFile, QStringLiteral("打开选择的文件(夹)"));
+    tip(ChatCtl::ShowInFolder, QStringLiteral("打开选择的文件(夹)所在目录"));
+    tip(ChatCtl::OpenReceived, QStringLiteral("打开选择的文件(夹)"));
     tip(ChatCtl::Receive, QStringLiteral("接收选择的文件(夹)"));
-    tip(ChatCtl::CancelReceive, QStringLiteral("取消选择的文件(夹)"));
+    tip(ChatCtl::Reject, QStringLiteral("取消选择的文件(夹)"));
     tip(ChatCtl::SendPicture, QStringLiteral("发送图片(支持gif、bmp、jpg格式)"));
     tip(ChatCtl::AddFolder, QStringLiteral("增加要传送的文件夹(支持文件拖放功能)"));
     tip(ChatCtl::AddFiles, QStringLiteral("增加要传送的文件(支持文件拖放功能)"));
@@ -343,12 +343,18 @@ void CChatDlg::OnSplitterDragged(const QPoint &screenPos, bool horizontal)
         RecalcLayout();
         return;
     }
-    const std::optional<ChatSplitSizes> sizes
-        = SplitterDrop(size(), mapFromGlobal(screenPos), horizontal, { m_sideWidth, m_inputHeight });
-    if (!sizes)
-        return;
-    m_sideWidth = sizes->sideWidth;
-    m_inputHeight = sizes->inputHeight;
+    const QPoint at = mapFromGlobal(screenPos);
+    if (horizontal) {
+        const std::optional<int> height = InputHeightFromSplitter(this->height(), at.y());
+        if (!height)
+            return; // outside the limits: ignored
+        m_inputHeight = *height;
+    } else {
+        const std::optional<int> width = SideWidthFromSplitter(this->width(), at.x());
+        if (!width)
+            return;
+        m_sideWidth = *width;
+    }
     RecalcLayout();
 }
 
@@ -698,12 +704,12 @@ void CChatDlg::OnMenuCommand(int command)
 
 QTreeWidget *CChatDlg::sendList() const
 {
-    return m_files ? m_files->findChild<QTreeWidget *>(QString::number(ChatCtl::SendList)) : nullptr;
+    return m_files ? m_files->findChild<QTreeWidget *>(QString::number(ChatCtl::AttachmentList)) : nullptr;
 }
 
 QTreeWidget *CChatDlg::receiveList() const
 {
-    return m_files ? m_files->findChild<QTreeWidget *>(QString::number(ChatCtl::ReceiveList)) : nullptr;
+    return m_files ? m_files->findChild<QTreeWidget *>(QString::number(ChatCtl::OfferedList)) : nullptr;
 }
 
 void CChatDlg::dragEnterEvent(QDragEnterEvent *event)

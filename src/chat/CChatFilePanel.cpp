@@ -27,7 +27,7 @@
 
 namespace {
 
-namespace Id = FilePanelId;
+namespace Id = ChatCtl;
 
 // The controls of the two receive lists, shown only with the file lists.
 constexpr int kReceiveControls[] = { Id::OfferedList, Id::ReceivedList, Id::StopTransfer, Id::ReceiveAll, Id::RejectAll,

@@ -19,7 +19,7 @@
 
 namespace {
 
-namespace Id = FilePanelId;
+namespace Id = ChatCtl;
 
 const QString kPrompt = QStringLiteral("提示");
 

@@ -2,6 +2,7 @@
 // send does, what a received message does, typing and read notices.
 #include "chat/ChatFontQt.h"
 #include "chat/ChatLayout.h"
+#include "chat/FilePanelLayout.h"
 #include "chat/session/ChatPeer.h"
 #include "chat/session/ChatSendPlan.h"
 #include "chat/session/ReadNoticeQueue.h"
@@ -35,45 +36,25 @@ TEST(ChatLayout, SidePanelNarrowsAndPlacesItsControls)
     EXPECT_EQ(ClampSideWidth(0, 168), 168);
     EXPECT_EQ(ClampSideWidth(800, 168), 168);
 
-    // Client height 435 (H = 400) with the file lists shown.
+    // Client height 435 (H = 400): the captions with the file lists shown
+    // (the file panel places its own lists and buttons under them).
     ChatLayoutInput in;
     in.client = QSize(700, 435);
     in.fileListsShown = true;
     ChatLayout l = ComputeChatLayout(in);
-    EXPECT_EQ(l.rect(ChatCtl::ReceiveList), QRect(700 - 168 + 4, 158, 161, 75));
-    EXPECT_EQ(l.rect(ChatCtl::ReceivedList).top(), 258);
-    EXPECT_EQ(l.rect(ChatCtl::ReceivedList).height(), 75);
-    EXPECT_EQ(l.rect(ChatCtl::SendList).top(), 358);
-    EXPECT_EQ(l.rect(ChatCtl::SendList).height(), 69);
-    EXPECT_EQ(l.rect(ChatCtl::SendList).bottom() + 1, 435 - 8);
-    EXPECT_EQ(l.rect(ChatCtl::StopTransfer).top(), 118);
-    EXPECT_EQ(l.rect(ChatCtl::ReceiveAll).top(), 138);
-    EXPECT_EQ(l.rect(ChatCtl::OpenFile).top(), 236);
-    EXPECT_EQ(l.rect(ChatCtl::AddFiles).top(), 336);
-    EXPECT_TRUE(l.isShown(ChatCtl::ReceiveList));
+    ASSERT_EQ(l.captions.size(), 3);
+    EXPECT_EQ(l.captions[0].band, QRect(700 - 168, 115, 168, 20));
+    EXPECT_EQ(l.captions[2].title, QStringLiteral("发送文件"));
+    EXPECT_EQ(ComputeFilePanelLayout(in.client, 168, true).captions.first().band, l.captions[0].band)
+        << "the panel's bands lie on the window's";
 
-    // The same window with the file lists hidden.
+    // The same window with the file lists hidden: the photo between the bands.
     in.fileListsShown = false;
     in.photoAvailable = true;
     l = ComputeChatLayout(in);
-    EXPECT_EQ(l.rect(ChatCtl::SendList).top(), 324);
-    EXPECT_EQ(l.rect(ChatCtl::SendList).height(), 102);
-    EXPECT_EQ(l.rect(ChatCtl::AddFiles).top(), 302);
+    EXPECT_EQ(l.captions.first().title, QStringLiteral("对方形象照片"));
     EXPECT_EQ(l.photo.top(), 169);
     EXPECT_EQ(l.photo.bottom(), 300);
-    EXPECT_FALSE(l.isShown(ChatCtl::ReceiveList));
-    EXPECT_FALSE(l.isShown(ChatCtl::ReceiveAll));
-
-    // A panel 60 pixels wide: the buttons that would stand left of it get no room.
-    in.client = QSize(400, 435);
-    in.sideWidth = 60;
-    in.fileListsShown = true;
-    l = ComputeChatLayout(in);
-    for (const int id : {ChatCtl::ReceiveAll, ChatCtl::RefuseAll, ChatCtl::OpenFolder, ChatCtl::AddFolder,
-             ChatCtl::Monitor})
-        EXPECT_TRUE(l.rect(id).isEmpty()) << id;
-    EXPECT_EQ(l.rect(ChatCtl::Receive).left(), 400 - 58);
-    EXPECT_EQ(l.rect(ChatCtl::CancelReceive).left(), 400 - 30);
 
     // The left column: history above the tool row and the input box, nothing overlapping.
     in.client = QSize(640, 480);
@@ -85,22 +66,6 @@ TEST(ChatLayout, SidePanelNarrowsAndPlacesItsControls)
     EXPECT_LT(input.bottom(), l.rect(ChatCtl::Send).top());
     EXPECT_LT(l.rect(ChatCtl::Send).right(), 640 - 168);
     EXPECT_FALSE(l.rect(ChatCtl::Close).intersects(l.rect(ChatCtl::Send)));
-}
-
-TEST(ChatLayout, SplitterDropsOnlyInsideTheirLimits)
-{
-    const QSize client(700, 500);
-    const ChatSplitSizes start;
-    // The vertical bar: at least 300 from the left, more than 50 from the right.
-    EXPECT_FALSE(SplitterDrop(client, { 299, 200 }, false, start));
-    EXPECT_EQ(SplitterDrop(client, { 300, 200 }, false, start)->sideWidth, 400);
-    EXPECT_EQ(SplitterDrop(client, { 649, 200 }, false, start)->sideWidth, 51);
-    EXPECT_FALSE(SplitterDrop(client, { 650, 200 }, false, start));
-    // The horizontal bar: at least 100 below the top, more than 60 above the bottom.
-    EXPECT_FALSE(SplitterDrop(client, { 100, 99 }, true, start));
-    EXPECT_EQ(SplitterDrop(client, { 100, 100 }, true, start)->inputHeight, 500 - ChatLayout::kBottomBar - 100);
-    EXPECT_FALSE(SplitterDrop(client, { 100, 440 }, true, start));
-    EXPECT_EQ(SplitterDrop(client, { 100, 200 }, true, start)->sideWidth, start.sideWidth) << "the other size stays";
 }
 
 TEST(ChatPeer, WindowMatchingAndTexts)

@@ -24,7 +24,7 @@
 
 namespace {
 
-namespace Id = FilePanelId;
+namespace Id = ChatCtl;
 using S = ReceiveRowStatus;
 
 bool waitFor(const std::function<bool()> &done, int timeoutMs = 20000)

@@ -75,8 +75,10 @@ bool ChatFileTransfers::busy() const
 
 void ChatFileTransfers::release(const OfferRelease &release)
 {
-    if (release.notifyPeer && m_net && m_peer)
+    if (release.notifyPeer && m_net && m_peer) {
         m_net->SendNumber(*m_peer, CMD_RELEASE_FILES, release.packetNumber);
+        emit offerReleased(release.packetNumber);
+    }
 }
 
 // ---- offers -------------------------------------------------------------

@@ -103,6 +103,8 @@ signals:
     void moreOffersWaiting();
     // Nothing runs or waits any more (a hidden window may go now).
     void settled();
+    // The peer was told that the rest of an offer will not be fetched.
+    void offerReleased(quint32 packetNumber);
 
 private:
     class Prompts;

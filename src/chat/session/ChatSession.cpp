@@ -46,6 +46,8 @@ ChatSession::ChatSession(const ChatServices &services, HostRecord *peer, QObject
         Prompter::current().messageBox(m_view ? m_view->PromptOwner() : nullptr, text, caption);
     });
     connect(m_files.get(), &ChatFileTransfers::settled, this, &ChatSession::checkSettled);
+    connect(m_files.get(), &ChatFileTransfers::offerReleased, this,
+        [this](quint32 packetNumber) { emitEvent(QStringLiteral("RELEASED"), QString::number(packetNumber)); });
     m_timers.setRetryMax(m_config ? m_config->RETRYMAX_STR : 3);
     if (m_services.engine) {
         // The peer fetched or released what our messages offered.

@@ -204,7 +204,8 @@ public:
 signals:
     // One line of what the conversation did, for the program's event log:
     // "SHOWN ip font text", "SENT ip packet text", "SYSTEM ip text",
-    // "BLOCKED ip rule", "OPENED ip packet", "READNOTICE ip packet", "PLAIN ip why".
+    // "BLOCKED ip rule", "OPENED ip packet", "READNOTICE ip packet",
+    // "PLAIN ip call", "RELEASED ip packet".
     void event(const QString &line);
     // A message was sent (the program remembers which of them await a read notice).
     void messageSent(quint32 packetNumber, quint32 commandWord);
