@@ -61,8 +61,9 @@ TEST(DesktopEntry, ShortcutAndAutostartFilesAreValid)
     ASSERT_TRUE(DesktopEntry::Write(autostart, entry));
     EXPECT_TRUE(QString::fromUtf8(TestEnv::readAll(autostart)).contains(QStringLiteral("Exec=\"/opt/蓝雀 Kwel/kwel\" 1\n")));
     for (const QString &path : {shortcut, autostart}) {
-        if (const auto verdict = validate(path))
+        if (const auto verdict = validate(path)) {
             EXPECT_TRUE(verdict->isEmpty()) << qPrintable(*verdict);
+        }
     }
     EXPECT_FALSE(DesktopEntry::Write(QStringLiteral("/proc/no/such.desktop"), entry));
 }
