@@ -1,4 +1,5 @@
 #include "LocalHttpServer.h"
+#include "SpyWait.h"
 #include "PanelTestUtil.h"
 #include "controls/CGfxOutBarCtrl.h"
 #include "controls/HtmlPaneView.h"
@@ -15,10 +16,12 @@
 #include <QCheckBox>
 #include <QNetworkProxy>
 #include <QPushButton>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
 namespace {
+
 
 QString u(const char *s) { return QString::fromUtf8(s); }
 
@@ -166,7 +169,7 @@ TEST(WebPane, FolderWidensThePanelAndShowsTheSummaryPage)
     EXPECT_EQ(p.panel->frameGeometry().width(), 316);
     EXPECT_EQ(pane->rememberedWidth(), 250);
     EXPECT_FALSE(pane->widenedToLeft());
-    ASSERT_TRUE(loaded.wait(10000));
+    ASSERT_TRUE(waitFor(loaded));
     QTRY_VERIFY_WITH_TIMEOUT(pane->isVisible(), 2000); // once the folder buttons have slid
     EXPECT_TRUE(loaded.first().at(1).toBool());
     EXPECT_FALSE(pane->isFirstLoad());
@@ -186,7 +189,7 @@ TEST(WebPane, FolderWidensThePanelAndShowsTheSummaryPage)
     EXPECT_TRUE(pane->isFirstLoad());
     EXPECT_TRUE(pane->view()->isBlank());
     p.panel->ShowPanel();
-    ASSERT_TRUE(loaded.wait(10000));
+    ASSERT_TRUE(waitFor(loaded));
     EXPECT_FALSE(pane->view()->isBlank());
 
     // Near the right edge the panel widens to the left.
@@ -217,7 +220,7 @@ TEST(WebPane, NoticePageTimerWritesTheWebAccessPage)
     EXPECT_FALSE(p.panel->versionCheck()->versionTimerActive());
     EXPECT_TRUE(p.panel->versionCheck()->noticeTimerActive());
     p.panel->versionCheck()->FetchNoticePage();
-    ASSERT_TRUE(ready.wait(10000));
+    ASSERT_TRUE(waitFor(ready));
     EXPECT_EQ(ready.first().at(0).toString(), GetWebAccessPagePath());
     EXPECT_EQ(TestEnv::readAll(GetWebAccessPagePath()), Gbk::encode(u("<p>公告</p>")));
 }

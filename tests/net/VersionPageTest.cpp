@@ -1,4 +1,5 @@
 #include "LocalHttpServer.h"
+#include "SpyWait.h"
 #include "TestEnv.h"
 #include "core/Gbk.h"
 #include "net/VersionFetch.h"
@@ -6,10 +7,13 @@
 
 #include <QFile>
 #include <QNetworkProxy>
+#include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
+
 
 QString u(const char *s) { return QString::fromUtf8(s); }
 
@@ -91,7 +95,7 @@ TEST(VersionFetch, UpgradeCheckAndNoticePageFromALocalServer)
     QSignalSpy newer(&fetch, &VersionFetch::newerVersionFound);
     QSignalSpy done(&fetch, &VersionFetch::upgradeCheckDone);
     fetch.StartUpgradeCheck({server.url("/missing.htm"), server.url("/upgrade.htm")}, kProgramTime);
-    ASSERT_TRUE(done.wait(10000));
+    ASSERT_TRUE(waitFor(done));
     ASSERT_EQ(newer.size(), 1);
     EXPECT_EQ(newer.first().at(0).toString(), u("1、新增群聊天&文件共享\r\n2、修正 托盘 问题\r\n"));
     EXPECT_EQ(newer.first().at(1).toString(), QStringLiteral("http://127.0.0.1/kwel.tar.gz"));
@@ -100,14 +104,14 @@ TEST(VersionFetch, UpgradeCheckAndNoticePageFromALocalServer)
     EXPECT_FALSE(QFile::exists(SiteCacheFolder() + QStringLiteral("/kweL_Upgrade.txt")));
 
     fetch.StartUpgradeCheck({server.url("/old.htm")}, kProgramTime);
-    ASSERT_TRUE(done.wait(10000));
+    ASSERT_TRUE(waitFor(done));
     EXPECT_EQ(newer.size(), 1) << "an older release says nothing";
     EXPECT_FALSE(done.last().at(0).toBool());
 
     QSignalSpy ready(&fetch, &VersionFetch::noticePageReady);
     QSignalSpy noticeDone(&fetch, &VersionFetch::noticePageDone);
     fetch.StartNoticePage({server.url("/notice.htm")});
-    ASSERT_TRUE(noticeDone.wait(10000));
+    ASSERT_TRUE(waitFor(noticeDone));
     ASSERT_EQ(ready.size(), 1);
     EXPECT_EQ(ready.first().at(0).toString(), GetWebAccessPagePath());
     EXPECT_TRUE(GetWebAccessPagePath().startsWith(SiteCacheFolder()));
@@ -117,7 +121,7 @@ TEST(VersionFetch, UpgradeCheckAndNoticePageFromALocalServer)
     // A page without its end marker writes no web-access page.
     QFile::remove(GetWebAccessPagePath());
     fetch.StartNoticePage({server.url("/missing.htm"), QStringLiteral("file:///etc/passwd")});
-    ASSERT_TRUE(noticeDone.wait(10000));
+    ASSERT_TRUE(waitFor(noticeDone));
     EXPECT_FALSE(noticeDone.last().at(0).toBool());
     EXPECT_FALSE(QFile::exists(GetWebAccessPagePath()));
 }
