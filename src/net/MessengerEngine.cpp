@@ -71,7 +71,12 @@ OwnHeader MessengerEngine::ownHeader() const
     OwnHeader own;
     own.userName = m_login;
     own.hostName = m_host;
-    own.headIcon = m_headIcon;
+    own.headIcon = m_config.FaceImage;
+    if (m_ownPictures) {
+        const OwnPictureSizes sizes = m_ownPictures();
+        own.headPictureSize = sizes.headPicture;
+        own.customPictureSize = sizes.customPicture;
+    }
     // Under the all-blacklist switch every peer is to see the user as hidden.
     own.statusBits = m_config.AllBlackList ? 0xFFFFFFFFu : m_config.StatusValue;
     own.macText = m_net.ownMac();

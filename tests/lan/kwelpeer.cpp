@@ -26,6 +26,8 @@
 // caption|text (its message boxes), KEYS capabilities-hex (the own key pairs),
 // SENT ip ok|failed (the end of a sendenc), PLAIN ip status (a sendenc that could
 // not be encrypted), and with --plain: RAW ip command-hex option-bits-hex.
+// With --photo FILE the peer has that .bmp file as its own head picture and
+// custom picture: its packets announce them and it answers 0x7b and 0x7d.
 // The program exits 0 when every command succeeded, 1 at the first failure.
 #include "core/CConfig.h"
 #include "core/Gbk.h"
@@ -38,6 +40,7 @@
 #include "net/FolderHeader.h"
 #include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
+#include "net/OwnPictureServer.h"
 #include "net/PacketCodec.h"
 
 #include <QCoreApplication>
@@ -302,6 +305,7 @@ int main(int argc, char **argv)
     quint16 port = 2425;
     QString name = QStringLiteral("peer");
     bool plain = false;
+    QString photo;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--port") && i + 1 < args.size())
@@ -310,6 +314,8 @@ int main(int argc, char **argv)
             name = args[++i];
         else if (args[i] == QLatin1String("--plain"))
             plain = true;
+        else if (args[i] == QLatin1String("--photo") && i + 1 < args.size())
+            photo = args[++i];
     }
 
     QTemporaryDir dir;
@@ -318,6 +324,7 @@ int main(int argc, char **argv)
     CNetManager net;
     std::unique_ptr<MessengerEngine> engine;
     std::unique_ptr<PlainPeer> plainPeer;
+    std::unique_ptr<OwnPictureServer> ownPictures;
     KeyExchange *keys = nullptr;
     QByteArray lastMessage;
     quint32 lastTo = 0;
@@ -337,6 +344,16 @@ int main(int argc, char **argv)
             if (!line.startsWith(QLatin1String("MESSAGE ")))
                 event(line);
         }, engine.get());
+        if (!photo.isEmpty()) {
+            const PictureStore store(dir.path() + QStringLiteral("/kwel"));
+            store.CreateFolders();
+            if (!QFile::copy(photo, store.ownHeadPicturePath()) || !QFile::copy(photo, store.ownCustomPicturePath())) {
+                say(QStringLiteral("cannot take the photo ") + photo);
+                return 2;
+            }
+            ownPictures = std::make_unique<OwnPictureServer>(config, store);
+            ownPictures->AttachTo(*engine);
+        }
         keys = new KeyExchange(*engine, engine.get());
         watchMessages(*engine, *keys);
         keys->Start(QString());
