@@ -3,6 +3,7 @@
 #include "core/CConfig.h"
 #include "core/ConfigValues.h"
 #include "core/Gbk.h"
+#include "core/OpenFileLimit.h"
 #include "net/CNetManager.h"
 #include "net/Commands.h"
 #include "net/PacketCodec.h"
@@ -40,6 +41,9 @@ MessengerEngine::MessengerEngine(CConfig &config, CNetManager &net, QObject *par
 {
     m_net.setHeaderSource([this] { return ownHeader(); });
     connect(&m_net, &CNetManager::datagramReceived, this, &MessengerEngine::HandleDatagram);
+    // The caps on connections follow the limit of open files in force
+    // (raised at start-up).
+    m_fileServer.setLimits(FileSendLimits::ForOpenFiles(OpenFileLimit()));
     m_net.setConnectionHandler([this](qintptr descriptor) { m_fileServer.Serve(descriptor); });
 }
 
