@@ -113,7 +113,9 @@ void CChatDlg::SetDoodleTool(int tool)
         if (QAbstractButton *button = m_buttons.value(b.id))
             button->setText(b.caption);
     }
-    RecalcLayout();
+    // Which of them stand on the board's row (shown in the doodle mode only).
+    if (m_doodleMode)
+        RecalcLayout();
 }
 
 void CChatDlg::OnDoodleToolChanged(int tool)

@@ -206,6 +206,15 @@ TEST(ChatDrawing, TheCaptureGoesIntoTheInputBoxOrOntoTheBoard)
     w.button(ChatCtl::SendPicture)->click();
     EXPECT_EQ(w.doodleBoard()->canvas().floatingRect().size(), QSize(12, 8));
     EXPECT_EQ(pictures(w.input()), 1) << "not into the hidden input box";
+
+    // So does a face chosen in the picker, built-in or custom.
+    w.doodleBoard()->CommitFloating();
+    w.OnFaceChosen(QString(), 3);
+    EXPECT_EQ(w.doodleBoard()->tool(), 16);
+    EXPECT_FALSE(w.doodleBoard()->canvas().floatingRect().isEmpty());
+    w.OnFaceChosen(file, -1);
+    EXPECT_EQ(w.doodleBoard()->canvas().floatingRect().size(), QSize(12, 8));
+    EXPECT_EQ(ListObjects(w.input()->document()).size(), 1) << "no face went into the input box";
 }
 
 } // namespace

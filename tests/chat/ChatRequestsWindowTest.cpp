@@ -83,12 +83,6 @@ TEST(ChatRequests, VoiceRequestIsConfirmedCancelledOrRefused)
     EXPECT_FALSE(a.session()->timers().isRunning(ChatTimerId::Activity));
     EXPECT_EQ(a.window->activityMarks(), 0);
 
-    // A peer that asks for our program gets it offered.
-    const qsizetype before = b.received.size();
-    b.session()->SendCommand(CMD_GET_PROGRAM);
-    ASSERT_TRUE(waitFor([&] { return b.received.size() > before; }));
-    EXPECT_TRUE(b.received.last().hasOption(OPT_FILE_ATTACH));
-
     // Without a sound device nothing goes.
     a.sessions->requests().setVoiceDeviceCheck([] { return false; });
     a.window->button(ChatCtl::Voice)->click();

@@ -89,6 +89,7 @@ ChatSession *ChatSessions::Find(const HostRecord &peer) const
 ChatSession *ChatSessions::make(HostRecord *peer)
 {
     auto *session = new ChatSession(m_services, peer, this);
+    session->SetPeerReadsLzw(peer && m_lzwPeers.contains(LzwPeerKey(*peer)));
     session->setKeptQuery(m_kept);
     session->timers().setSidePaneShown(&m_sidePaneShown);
     session->setViewFactory([this](ChatSession &s) { return m_viewFactory ? m_viewFactory(s) : nullptr; });
@@ -194,11 +195,19 @@ void ChatSessions::OnPeerChanged(HostRecord *host)
 
 void ChatSessions::OnPictureReceived(const ReceivedPicture &picture)
 {
-    if (picture.groupId != 0 || !m_services.engine)
+    if (!m_services.engine)
         return;
     HostRecord *host = m_services.engine->FindHost(picture.sender.address, picture.sender.port);
     ChatSession *session = host ? Find(*host) : nullptr;
-    if (!session)
+    // A picture in our LZW container that decoded: the peer writes the
+    // container we write, so it reads ours too.
+    const bool unpackedLzw = picture.compression == 1 && (picture.purpose != 0 || picture.kind == 0);
+    if (host && unpackedLzw && !picture.image.isNull() && !picture.fromStore) {
+        m_lzwPeers.insert(LzwPeerKey(*host));
+        if (session)
+            session->SetPeerReadsLzw(true);
+    }
+    if (picture.groupId != 0 || !session)
         return;
     if (picture.purpose == 0)
         session->OnPictureArrived(picture.id, picture.image, picture.filePath);
@@ -211,15 +220,16 @@ void ChatSessions::OnPacketDispatched(const PacketRecord &packet, HostRecord *se
     const quint32 command = packet.command();
     const bool ours = (command >= CMD_VOICE_REQUEST && command <= CMD_VOICE_ANSWER_LAST)
         || (command >= CMD_ASSIST_REQUEST && command <= CMD_ASSIST_ANSWER_LAST) || command == CMD_SCREEN_SHAKE
-        || command == CMD_SHAKE_ACK || command == CMD_GET_PROGRAM;
-    // Only a listed peer talks to a conversation. (A peer that asks for
-    // GdiPlus.dll gets nothing: there is no such file here.)
+        || command == CMD_SHAKE_ACK;
+    // Only a listed peer talks to a conversation.
     if (!ours || !sender)
         return;
     ChatSession *session = Open(sender);
-    if (command == CMD_GET_PROGRAM)
-        session->SendProgramFile(QString()); // the peer asked for our program: it is offered
-    else
-        session->requests().OnPacket(packet);
+    session->requests().OnPacket(packet);
     freeIfIdle(session);
+}
+
+QString ChatSessions::LzwPeerKey(const HostRecord &peer)
+{
+    return peer.keyText.isEmpty() ? QStringLiteral("%1:%2").arg(peer.key.address).arg(peer.key.port) : peer.keyText;
 }

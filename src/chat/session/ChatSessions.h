@@ -77,9 +77,8 @@ public:
     void OnReadNotice(HostRecord *sender, quint32 packetNumber);
     void OnPeerChanged(HostRecord *host);
     void OnPictureReceived(const ReceivedPicture &picture);
-    // The peer's requests, answers and screen shakes, and its request for
-    // our program file (the other commands the engine passes on are not a
-    // conversation's).
+    // The peer's requests, answers and screen shakes (the other commands
+    // the engine passes on are not a conversation's).
     void OnPacketDispatched(const PacketRecord &packet, HostRecord *sender);
     // The program's request states (remote assistance, control, voice).
     RemoteRequests &requests() { return *m_services.requests; }
@@ -94,6 +93,7 @@ signals:
 
 private:
     ChatSession *make(HostRecord *peer);
+    static QString LzwPeerKey(const HostRecord &peer);
     void freeIfIdle(ChatSession *session);
 
     ChatServices m_services;
@@ -102,4 +102,5 @@ private:
     QList<ChatSession *> m_sessions;
     SentReadChecks m_readChecks;
     QSet<QString> m_sidePaneShown; // the peers whose side page was shown once
+    QSet<QString> m_lzwPeers; // peers that sent us our LZW container
 };
