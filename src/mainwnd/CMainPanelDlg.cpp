@@ -1,7 +1,6 @@
 #include "mainwnd/CMainPanelDlg.h"
 
 #include "controls/CGfxOutBarCtrl.h"
-#include "controls/FillGradientRect.h"
 #include "controls/HeadIcons.h"
 #include "controls/ProgramArt.h"
 #include "controls/SkinColor.h"
@@ -13,6 +12,7 @@
 #include "mainwnd/CHelpDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CMsgTipDlg.h"
+#include "mainwnd/CSearchBarDlg.h"
 #include "mainwnd/PanelGeometry.h"
 #include "mainwnd/PanelTrayMenu.h"
 #include "net/Commands.h"
@@ -28,36 +28,10 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMetaMethod>
-#include <QPainter>
 #include <QScreen>
 #include <QWindowStateChangeEvent>
 
 namespace {
-
-// The strip above the folder bar where the search box lives.
-class SearchStrip : public QWidget
-{
-public:
-    SearchStrip(const CConfig &config, QWidget *parent)
-        : QWidget(parent)
-        , m_config(config)
-    {
-        setObjectName(QStringLiteral("111"));
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        FillGradientRect(painter, rect(), ColorFromRef(m_config.MainBarLeftTopColor),
-            ColorFromRef(m_config.MainBarRightBtmColor), int(GradientMode::Vertical));
-        painter.setPen(ColorFromRef(m_config.MainBarFrameColor));
-        painter.drawLine(0, height() - 1, width(), height() - 1);
-    }
-
-private:
-    const CConfig &m_config;
-};
 
 // The tray menu's switches of "基本设置" and the values they flip.
 struct OptionSwitch
@@ -181,7 +155,6 @@ CMainPanelDlg::~CMainPanelDlg()
 void CMainPanelDlg::buildPages()
 {
     const CConfig &config = m_engine.config();
-    m_search = new SearchStrip(config, this);
     m_bar = new CGfxOutBarCtrl(this);
     m_bar->setObjectName(QStringLiteral("outbar"));
     m_bar->SetFlashInterval(200);
@@ -197,6 +170,7 @@ void CMainPanelDlg::buildPages()
     connect(m_calendar, &CCalendarDlg::titleChanged, this,
         [this, calendarFolder](const QString &title) { m_bar->SetFolderText(calendarFolder, title); });
     m_bar->SetSelFolder(0);
+    m_search = new CSearchBarDlg(m_messenger, this);
     connectMessengerPage();
 }
 

@@ -94,6 +94,12 @@ void CMessengerDlg::applyColumnWidths()
             c.SENDTYPENAME_STR, c.SENDIPADDR_STR });
 }
 
+void CMessengerDlg::OpenChatWindow(HostRecord *host)
+{
+    if (host)
+        emit openChatRequested(host);
+}
+
 void CMessengerDlg::SetMembersShowMode(int mode)
 {
     m_engine.config().MembersShowMode = mode;

@@ -56,6 +56,8 @@ public:
     void RefillUserList() { m_contacts.RefillUserList(); }
     void ClearUserList() { m_contacts.ClearUserList(); }
     bool AddRecentContact(const HostRecord *host) { return m_contacts.AddRecentContact(host); }
+    // Opens or brings up the peer's chat window (through the application).
+    void OpenChatWindow(HostRecord *host);
     // Switches between the list (0) and the tree (any other value).
     void SetMembersShowMode(int mode);
 
@@ -90,7 +92,7 @@ signals:
     void blinkRequested(bool blinking, int messageImage);
     // The own entry's head-icon image for the search strip's status button.
     void ownStatusIconChanged(int image);
-    // A peer is to be talked to (double click on it).
+    // A peer is to be talked to (double click on it, a search result).
     void openChatRequested(HostRecord *host);
 
 private:

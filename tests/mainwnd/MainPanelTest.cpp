@@ -7,6 +7,7 @@
 #include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CMsgTipDlg.h"
+#include "mainwnd/CSearchBarDlg.h"
 #include "mainwnd/PanelTrayMenu.h"
 #include "net/CNetManager.h"
 #include "net/Commands.h"
