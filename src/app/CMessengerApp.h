@@ -67,6 +67,7 @@ private:
     void watchTerminationSignals();
     void wireChatWindows();
     void wireChatPanel();
+    void wireContactPage();
     void onUnreadOpen();
     CChatDlg *makeChatWindow(HostRecord *peer);
     void onMessageReceived(const PacketRecord &packet, HostRecord *sender);

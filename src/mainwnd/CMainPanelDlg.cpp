@@ -177,6 +177,11 @@ void CMainPanelDlg::buildPages()
 void CMainPanelDlg::connectMessengerPage()
 {
     connect(m_messenger, &CMessengerDlg::peerCountChanged, this, &CMainPanelDlg::OnPeerCountChanged);
+    // The page's notices go to the panel's tip popup; its help button and the
+    // tray's recent contacts are the panel's and the page's in turn.
+    m_messenger->setTipPopup(m_tip.get());
+    connect(m_messenger, &CMessengerDlg::helpRequested, this, &CMainPanelDlg::openHelp);
+    connect(this, &CMainPanelDlg::messengerCommandRequested, m_messenger, &CMessengerDlg::OnMenuCommand);
     // The messenger page announces notices and unread blinking once it has
     // them; connected by name so that either side may come first.
     const QMetaObject *meta = m_messenger->metaObject();
@@ -419,7 +424,7 @@ bool CMainPanelDlg::isForwarded(int id) const
     const bool forwarded = id == Settings || (id >= FirstSkin && id <= LastSkin) || id == ClassicSkin
         || id == MultiSend || id == MemoList || id == ViewList || id == ViewTree
         || (id >= FirstRecent && id < FirstRecent + RecentCount) || id == SendToAddress;
-    return forwarded && isSignalConnected(QMetaMethod::fromSignal(&CMainPanelDlg::messengerCommandRequested));
+    return forwarded && m_messenger->HandlesMenuCommand(id);
 }
 
 void CMainPanelDlg::refreshTrayMenu()
