@@ -331,6 +331,15 @@ void CMessengerDlg::OnRemoteAssistanceEnded(quint32 address)
     }
 }
 
+void CMessengerDlg::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Buttons whose windows nobody opens yet are greyed.
+    for (QPushButton *b : m_buttons)
+        if (b)
+            b->setEnabled(hasReceiver(b->objectName().toInt()));
+}
+
 void CMessengerDlg::keyPressEvent(QKeyEvent *event)
 {
     // Enter and Escape never close the page or the main window under it.
