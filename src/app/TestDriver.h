@@ -11,10 +11,12 @@
 //   act IP                           a user action in the window (sends an owed read notice)
 //   grab IP PATH                     save a picture of the window
 //   quit                             end the program
+//   search, searchenter, grabpanel   the main panel's search strip (TestDriverPanel.cpp)
 #pragma once
 
 #include <QObject>
 #include <QTimer>
+#include <optional>
 
 class CMessengerApp;
 class CChatDlg;
@@ -36,6 +38,8 @@ signals:
 private:
     void poll();
     CChatDlg *window(const QString &address, bool open);
+    // A command of the main panel; nothing when the verb is not one.
+    std::optional<bool> runPanelCommand(const QString &verb, const QString &rest);
 
     CMessengerApp &m_app;
     QString m_path;

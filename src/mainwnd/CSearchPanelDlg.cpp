@@ -33,6 +33,7 @@ CSearchPanelDlg::CSearchPanelDlg(CMessengerDlg *messenger, QWidget *searchBox, Q
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->SetLargeIcons(true);
     m_list->verticalHeader()->setDefaultSectionSize(SearchLayout::kRowHeight);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(m_list, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) { OpenResult(index.row()); });
 
     static const char *const ids[] = { "1235", "1237", "1238" };
@@ -66,13 +67,17 @@ void CSearchPanelDlg::Search(const QString &text, const QRect &strip)
         l->resize(l->sizeHint().width(), SearchLayout::kLinksHeight);
         l->setVisible(m_showLinks);
     }
-    // Columns share the width in proportion to their usual widths.
-    int total = 0;
-    for (int c = 0; c < m_model->columnCount(); ++c)
-        total += m_model->columnDefaultWidth(c);
-    const int width = rects.list.width() - 2;
-    for (int c = 0; c < m_model->columnCount() && total > 0; ++c)
-        m_list->setColumnWidth(c, std::max(24, m_model->columnDefaultWidth(c) * width / total));
+    // The name (with its icon) and the address fit their texts; the other
+    // columns share what is left of the panel's width.
+    const int width = rects.list.width() - 2 * m_list->frameWidth();
+    int rest = width;
+    for (int c : { int(ContactEntry::NickField), int(ContactEntry::AddressField) }) {
+        m_list->resizeColumnToContents(c);
+        rest -= m_list->columnWidth(c);
+    }
+    const int others = m_model->columnCount() - 2;
+    for (int c = 1; c < ContactEntry::AddressField && others > 0; ++c)
+        m_list->setColumnWidth(c, std::max(12, rest / others));
     show();
     m_focusTimer.start(kFocusTimerMs, this);
 }
