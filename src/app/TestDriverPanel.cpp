@@ -10,7 +10,7 @@
 
 #include "app/CMessengerApp.h"
 #include "chat/CChatDlg.h"
-#include "chat/ChatWindows.h"
+#include "chat/session/ChatSessions.h"
 #include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/CSearchBarDlg.h"
 #include "mainwnd/CSearchEdit.h"
@@ -58,6 +58,6 @@ std::optional<bool> TestDriver::runPanelCommand(const QString &verb, const QStri
     QCoreApplication::sendEvent(box, &enter);
     MessengerEngine *engine = m_app.engine();
     HostRecord *host = engine ? engine->FindHost(QHostAddress(rest).toIPv4Address(), engine->net().port()) : nullptr;
-    CChatDlg *chat = host ? m_app.OpenChatWindow(host, 0, ChatWindows::LookUp, 0) : nullptr;
+    CChatDlg *chat = host ? m_app.OpenChatWindow(host, 0, int(ChatSessions::OpenMode::LookUp), 0) : nullptr;
     return chat && chat->isVisible();
 }

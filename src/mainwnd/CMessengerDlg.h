@@ -90,6 +90,7 @@ public:
     // The oldest queued window, or null.
     QWidget *FrontUnreadWindow() const { return qobject_cast<QWidget *>(m_unread.Front()); }
     int unreadCount() const { return int(m_unread.Count()); }
+    bool IsUnreadWindowQueued(const QWidget *window) const { return m_unread.Contains(window); }
 
     // ---- buttons, menus, recent contacts and notices ----
     // The tip popup the notices go to (none: tipNoticeRequested carries them).

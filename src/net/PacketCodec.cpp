@@ -268,3 +268,12 @@ QString PacketRecord::extensionText() const
 {
     return Gbk::decodeField(extension);
 }
+
+quint32 EchoedPacketNumber(const PacketRecord &packet)
+{
+    bool ok = false;
+    const qint64 value = packet.body.trimmed().toLongLong(&ok);
+    if (!ok || value < INT32_MIN || value > UINT32_MAX)
+        return 0;
+    return quint32(value);
+}
