@@ -6,31 +6,12 @@
 #include <QMenu>
 
 namespace ContactListMenu {
-namespace {
-
-QAction *item(QMenu *menu, int id, const QString &text, bool checkable = false)
-{
-    QAction *action = menu->addAction(text);
-    action->setData(id);
-    action->setCheckable(checkable);
-    return action;
-}
-
-void fillRecent(QMenu *recent)
-{
-    for (int i = 0; i < TrayMenu::RecentCount; ++i)
-        item(recent, TrayMenu::FirstRecent + i, QStringLiteral("(无)"));
-    recent->addSeparator();
-    item(recent, TrayMenu::SendToAddress, QStringLiteral("向指定计算机IP地址发送信息"));
-}
-
-} // namespace
 
 QMenu *BuildRecent(QWidget *parent)
 {
     auto *menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("159"));
-    fillRecent(menu);
+    TrayMenu::AddRecentItems(menu);
     return menu;
 }
 
@@ -38,75 +19,75 @@ QMenu *Build(QWidget *parent)
 {
     auto *menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("252"));
-    item(menu, 32963, QStringLiteral("发送消息"));
-    item(menu, 33124, QStringLiteral("发送文件"));
-    item(menu, 33125, QStringLiteral("发送文件夹"));
+    TrayMenu::AddItem(menu, 32963, QStringLiteral("发送消息"));
+    TrayMenu::AddItem(menu, 33124, QStringLiteral("发送文件"));
+    TrayMenu::AddItem(menu, 33125, QStringLiteral("发送文件夹"));
     menu->addSeparator();
-    item(menu, 32962, QStringLiteral("更改用户名及用户资料"));
-    item(menu, 33114, QStringLiteral("隐身对该组成员可见"), true);
-    item(menu, 33144, QStringLiteral("我的好友组下成员自动分组"), true);
+    TrayMenu::AddItem(menu, 32962, QStringLiteral("更改用户名及用户资料"));
+    TrayMenu::AddItem(menu, 33114, QStringLiteral("隐身对该组成员可见"), true);
+    TrayMenu::AddItem(menu, 33144, QStringLiteral("我的好友组下成员自动分组"), true);
     QMenu *move = menu->addMenu(QStringLiteral("把好友移动到组..."));
-    item(move, 32964, QStringLiteral("我的好友"));
+    TrayMenu::AddItem(move, 32964, QStringLiteral("我的好友"));
     menu->addSeparator();
-    item(menu, NewGroup, QStringLiteral("新建组"));
-    item(menu, ManageGroups, QStringLiteral("管理组"));
-    item(menu, 33090, QStringLiteral("组权限设置"));
-    item(menu, 33065, QStringLiteral("修改组名"));
+    TrayMenu::AddItem(menu, NewGroup, QStringLiteral("新建组"));
+    TrayMenu::AddItem(menu, ManageGroups, QStringLiteral("管理组"));
+    TrayMenu::AddItem(menu, 33090, QStringLiteral("组权限设置"));
+    TrayMenu::AddItem(menu, 33065, QStringLiteral("修改组名"));
     QMenu *sort = menu->addMenu(QStringLiteral("排序"));
-    item(sort, 33072, QStringLiteral("用户名"), true);
-    item(sort, 33073, QStringLiteral("主机名"), true);
-    item(sort, 33074, QStringLiteral("登录名"), true);
-    item(sort, 33075, QStringLiteral("组名"), true);
-    item(sort, 33076, QStringLiteral("IP地址"), true);
+    TrayMenu::AddItem(sort, 33072, QStringLiteral("用户名"), true);
+    TrayMenu::AddItem(sort, 33073, QStringLiteral("主机名"), true);
+    TrayMenu::AddItem(sort, 33074, QStringLiteral("登录名"), true);
+    TrayMenu::AddItem(sort, 33075, QStringLiteral("组名"), true);
+    TrayMenu::AddItem(sort, 33076, QStringLiteral("IP地址"), true);
     menu->addSeparator();
-    item(menu, AddOtherSubnetFriends, QStringLiteral("增加其他网段好友"));
+    TrayMenu::AddItem(menu, AddOtherSubnetFriends, QStringLiteral("增加其他网段好友"));
     menu->addSeparator();
-    item(menu, Settings, QStringLiteral("个人及系统设置"));
+    TrayMenu::AddItem(menu, Settings, QStringLiteral("个人及系统设置"));
     menu->addSeparator();
     QMenu *style = menu->addMenu(QStringLiteral("风格设置"));
-    item(style, 32957, QStringLiteral("列表风格"), true);
-    item(style, 32958, QStringLiteral("树型风格"), true);
+    TrayMenu::AddItem(style, 32957, QStringLiteral("列表风格"), true);
+    TrayMenu::AddItem(style, 32958, QStringLiteral("树型风格"), true);
     menu->addSeparator();
     QMenu *skins = menu->addMenu(QStringLiteral("皮肤颜色设置"));
-    item(skins, 33116, QStringLiteral("颜色恢复"));
+    TrayMenu::AddItem(skins, 33116, QStringLiteral("颜色恢复"));
     skins->addSeparator();
     static const char16_t *const skinTexts[] = { u"贵族紫", u"水晶蓝", u"天际蓝", u"苹果绿", u"沙漠黄", u"玫瑰红" };
     for (int i = 0; i < 6; ++i)
-        item(skins, 33117 + i, QString::fromUtf16(skinTexts[i]));
-    item(skins, 33136, QStringLiteral("Windows 经典"));
+        TrayMenu::AddItem(skins, 33117 + i, QString::fromUtf16(skinTexts[i]));
+    TrayMenu::AddItem(skins, 33136, QStringLiteral("Windows 经典"));
     skins->addSeparator();
-    item(skins, 33123, QStringLiteral("自定义"));
+    TrayMenu::AddItem(skins, 33123, QStringLiteral("自定义"));
     menu->addSeparator();
     QMenu *look = menu->addMenu(QStringLiteral("界面设置"));
-    item(look, 33086, QStringLiteral("自定义树型控件风格"));
-    item(look, 33087, QStringLiteral("设置透明度"));
+    TrayMenu::AddItem(look, 33086, QStringLiteral("自定义树型控件风格"));
+    TrayMenu::AddItem(look, 33087, QStringLiteral("设置透明度"));
     menu->addSeparator();
     QMenu *icons = menu->addMenu(QStringLiteral("图标显示设置"));
-    item(icons, LargeIcons, QStringLiteral("显示大图标"), true);
-    item(icons, SmallIcons, QStringLiteral("显示小图标"), true);
+    TrayMenu::AddItem(icons, LargeIcons, QStringLiteral("显示大图标"), true);
+    TrayMenu::AddItem(icons, SmallIcons, QStringLiteral("显示小图标"), true);
     icons->addSeparator();
-    item(icons, 33146, QStringLiteral("树型小图标时,选中项大图标显示"), true);
+    TrayMenu::AddItem(icons, 33146, QStringLiteral("树型小图标时,选中项大图标显示"), true);
     menu->addSeparator();
     QMenu *groups = menu->addMenu(QStringLiteral("收缩打开成员组列表"));
-    item(groups, 33066, QStringLiteral("收缩全部组成员"));
-    item(groups, 33067, QStringLiteral("打开全部组成员"));
+    TrayMenu::AddItem(groups, 33066, QStringLiteral("收缩全部组成员"));
+    TrayMenu::AddItem(groups, 33067, QStringLiteral("打开全部组成员"));
     menu->addSeparator();
-    fillRecent(menu->addMenu(QStringLiteral("最近联系人")));
+    TrayMenu::AddRecentItems(menu->addMenu(QStringLiteral("最近联系人")));
     menu->addSeparator();
     QMenu *more = menu->addMenu(QStringLiteral("其它功能"));
-    item(more, 32803, QStringLiteral("文件下载监视"));
+    TrayMenu::AddItem(more, 32803, QStringLiteral("文件下载监视"));
     more->addSeparator();
-    item(more, 32804, QStringLiteral("查看全部聊天记录"));
+    TrayMenu::AddItem(more, 32804, QStringLiteral("查看全部聊天记录"));
     more->addSeparator();
-    item(more, MultiSend, QStringLiteral("多人群发"));
+    TrayMenu::AddItem(more, MultiSend, QStringLiteral("多人群发"));
     more->addSeparator();
-    item(more, Find, QStringLiteral("搜索"));
+    TrayMenu::AddItem(more, Find, QStringLiteral("搜索"));
     more->addSeparator();
-    item(more, 33085, QStringLiteral("共享文件设置"));
+    TrayMenu::AddItem(more, 33085, QStringLiteral("共享文件设置"));
     more->addSeparator();
-    item(more, 33142, QStringLiteral("查看所有备注用户信息资料"));
+    TrayMenu::AddItem(more, 33142, QStringLiteral("查看所有备注用户信息资料"));
     more->addSeparator();
-    item(more, Refresh, QStringLiteral("刷新"));
+    TrayMenu::AddItem(more, Refresh, QStringLiteral("刷新"));
     return menu;
 }
 
