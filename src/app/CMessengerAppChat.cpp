@@ -94,6 +94,7 @@ ChatSessionView *CMessengerApp::makeChatWindow(ChatSession &session)
         if (m_panel)
             m_panel->messengerPage()->UnqueueUnreadWindow(w);
     });
+    m_windows.removeAll(nullptr);
     m_windows.append(window);
     return window;
 }
