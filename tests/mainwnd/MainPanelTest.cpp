@@ -12,6 +12,7 @@
 #include "net/CNetManager.h"
 #include "net/Commands.h"
 #include "net/MessengerEngine.h"
+#include "net/LoopbackNet.h"
 #include "net/PacketCodec.h"
 #include "platform/CTrayIcon.h"
 #include "platform/GlobalHotKey.h"
@@ -51,7 +52,7 @@ struct Panel
         o.broadcastTargets = {QHostAddress(QHostAddress::LocalHost)};
         o.broadcastPort = sink.localPort();
         o.listenTcp = false;
-        EXPECT_TRUE(net.Open(o));
+        EXPECT_TRUE(TestNet::openAnyPort(net, o));
         net.setOwnIdentity(kLoopback, QStringLiteral("00163E0A0B0C"));
         engine = std::make_unique<MessengerEngine>(config, net);
         engine->setIdentity(QStringLiteral("wang"), QStringLiteral("wang-pc"));

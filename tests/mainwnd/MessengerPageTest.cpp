@@ -7,6 +7,7 @@
 #include "net/Commands.h"
 #include "net/ListBusyCounter.h"
 #include "net/MessengerEngine.h"
+#include "net/LoopbackNet.h"
 #include "net/PacketCodec.h"
 #include "net/PictureStore.h"
 #include "ContactTestUtil.h"
@@ -73,7 +74,7 @@ struct Page
         o.port = 0;
         o.broadcastTargets = { QHostAddress(QHostAddress::LocalHost) };
         o.broadcastPort = sink.localPort();
-        EXPECT_TRUE(net.Open(o));
+        EXPECT_TRUE(TestNet::openAnyPort(net, o));
         // Not loopback: the peers below are others, not the user.
         net.setOwnIdentity(0x0A636363, QStringLiteral("00163E000001"));
         engine = std::make_unique<MessengerEngine>(config, net);
