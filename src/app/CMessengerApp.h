@@ -10,6 +10,7 @@
 
 class CChatDlg;
 class CConfig;
+class FaceLibraryDialogAdder;
 class CMainPanelDlg;
 class ChatLogWriter;
 class ChatSession;
@@ -63,6 +64,9 @@ public:
     // window, 1 the chat windows, 2 the tip popups, 3 the other windows.
     // Returns how many windows took it.
     int SetWindowsAlpha(int kind, int alpha);
+    // Every open chat window whose web pane shows the web-access page loads
+    // it again; returns how many did.
+    int RefreshChatWebPanes();
 
 private:
     void shutdown();
@@ -90,6 +94,7 @@ private:
     std::unique_ptr<ChatSessions> m_chats;
     QList<QPointer<CChatDlg>> m_windows;
     std::unique_ptr<QtMessageSound> m_sound;
+    std::unique_ptr<FaceLibraryDialogAdder> m_faces;
     std::unique_ptr<QFile> m_eventFile; // KWEL_EVENT_LOG: what the chat windows did
     TestDriver *m_driver = nullptr;
     bool m_shutDown = false;

@@ -22,8 +22,10 @@
 #include <QPointer>
 
 class CChatFilePanel;
+class CFacePickerDlg;
 class CConfig;
 class CGifStatic;
+class ChatWebPane;
 class CMsgRichEdit;
 class QAbstractButton;
 class QLabel;
@@ -74,6 +76,7 @@ public:
     bool IsShown() const override { return isVisible(); }
     QObject *PromptOwner() override { return this; }
     void Dispose() override;
+    void NavigateSidePane() override;
 
     // ---- the user ----
     // Every user action in the window: the read notice owed goes out.
@@ -87,6 +90,15 @@ public:
     void EditQuickReplies();
     // Adds files or folders to the send list (checked).
     void AddAttachments(const QStringList &paths);
+    // Sends the picture or face with the id that the input box holds (this
+    // window's or another window's, as the multi-user window does).
+    void SendFace(quint32 id, const CMsgRichEdit *input);
+    // The face button: the face picker above it.
+    void OnFaceButton();
+    // A face chosen in the picker: a built-in face by index, a custom face
+    // by its picture file (index -1).
+    void OnFaceChosen(const QString &path, int index);
+    CFacePickerDlg *facePicker() const { return m_facePicker; }
 
     // ---- the history ----
     // A program line "/<V> text" in the standard font and the colour.
@@ -142,7 +154,6 @@ private:
     void applyColors();
     void paintSidePanel(QPainter &painter);
     void OnInputChanged();
-    void OnFaceButton();
     void OnFontButton();
     void OnSendPictureFile();
     void OnLaterFeature(int id);
@@ -151,8 +162,6 @@ private:
     void updateTitle();
     void insertRun(const QString &run, const ChatFont &font);
     void insertPictureMarker(const QString &marker, Source source);
-    // The pictures the input box holds for the ids, for sending.
-    QList<OutgoingPicture> outgoingPictures(const QList<quint32> &ids) const;
     void bindFilePanel();
     // The stored photo of the peer to show, empty without one.
     QString shownPhotoPath() const;
@@ -175,10 +184,11 @@ private:
     CMsgRichEdit *m_input = nullptr;
     CChatFilePanel *m_files = nullptr;
     CGifStatic *m_photo = nullptr; // 1224: the peer's photo
+    ChatWebPane *m_webPane = nullptr; // 1150: the side web pane
     QString m_photoPath; // the file the photo shows
     QRect m_photoRect; // where the photo stood last (a click there toggles it)
     CSplitterBar *m_historySplitter = nullptr;
     CSplitterBar *m_sideSplitter = nullptr;
     QHash<int, QAbstractButton *> m_buttons;
-    QPointer<QWidget> m_facePopup;
+    CFacePickerDlg *m_facePicker = nullptr;
 };
