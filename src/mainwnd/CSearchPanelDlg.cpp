@@ -1,6 +1,7 @@
 #include "mainwnd/CSearchPanelDlg.h"
 
 #include "controls/CHyperLinkStatic.h"
+#include "core/CConfig.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CUserListCtrl.h"
 #include "mainwnd/SearchLayout.h"
@@ -62,10 +63,10 @@ void CSearchPanelDlg::Search(const QString &text, const QRect &strip)
     m_list->setGeometry(rects.list);
     for (int i = 0; i < SearchLayout::kLinkCount; ++i) {
         CHyperLinkStatic *l = m_links[size_t(i)];
-        l->SetURL(SearchLayout::LinkAddress(i, text));
+        l->SetURL(SearchLayout::LinkAddress(i, text, engine.config().ForumSearchURL));
         l->move(rects.links[size_t(i)]);
         l->resize(l->sizeHint().width(), SearchLayout::kLinksHeight);
-        l->setVisible(m_showLinks);
+        l->setVisible(m_showLinks && !l->GetURL().isEmpty());
     }
     // The name (with its icon) and the address fit their texts; the other
     // columns share what is left of the panel's width.

@@ -31,14 +31,13 @@ QString LinkText(int link)
     return link >= 0 && link < kLinkCount ? QString::fromUtf16(texts[link]) : QString();
 }
 
-QString LinkAddress(int link, const QString &text)
+QString LinkAddress(int link, const QString &text, const QString &forumPrefix)
 {
-    // The query prefixes of the two public engines and of the product forum.
-    static const char *const prefixes[kLinkCount] = { "https://www.google.com/search?q=",
-        "https://www.baidu.com/s?ie=utf-8&wd=", "https://bbs.kwel.net/search.php?keyword=" };
+    static const char *const engines[2] = { "https://www.google.com/search?q=", "https://www.baidu.com/s?ie=utf-8&wd=" };
     if (link < 0 || link >= kLinkCount)
         return {};
-    return QString::fromLatin1(prefixes[link]) + QString::fromLatin1(QUrl::toPercentEncoding(text));
+    const QString prefix = link < 2 ? QString::fromLatin1(engines[link]) : forumPrefix;
+    return prefix.isEmpty() ? QString() : prefix + QString::fromLatin1(QUrl::toPercentEncoding(text));
 }
 
 } // namespace SearchLayout

@@ -33,8 +33,9 @@ struct Panel
 Panel PanelRects(const QRect &strip, int count, bool showLinks);
 
 // The links' texts ("Google搜索", "百度搜索", "蓝雀论坛搜索") and the
-// addresses that search the text there.
+// addresses that search the text there: the public engines' query prefixes,
+// the forum's from the configuration (empty: no forum link).
 QString LinkText(int link);
-QString LinkAddress(int link, const QString &text);
+QString LinkAddress(int link, const QString &text, const QString &forumPrefix);
 
 } // namespace SearchLayout

@@ -109,6 +109,7 @@ TEST(SearchStrip, TypingShowsResultsAndEnterOpensTheOnlyOne)
     EXPECT_TRUE(s.panel()->link(0)->isVisible());
     EXPECT_EQ(s.panel()->link(1)->GetURL(), u("https://www.baidu.com/s?ie=utf-8&wd=zw"));
     EXPECT_EQ(s.panel()->link(2)->text(), u("蓝雀论坛搜索"));
+    EXPECT_EQ(s.panel()->link(2)->isVisible(), !s.config.ForumSearchURL.isEmpty());
 
     QTest::keyClick(s.box(), Qt::Key_Return);
     ASSERT_EQ(open.size(), 1);
@@ -234,8 +235,10 @@ TEST(SearchLayout, PanelHeightsAndLinkAddresses)
     EXPECT_EQ(with.links[2], QPoint(126, 0));
     EXPECT_EQ(SearchLayout::PanelRects(strip, 0, false).window.height(), 64);
     // The text is percent-encoded as UTF-8; a link beyond the three is empty.
-    EXPECT_EQ(SearchLayout::LinkAddress(0, u("张 &")), u("https://www.google.com/search?q=%E5%BC%A0%20%26"));
-    EXPECT_TRUE(SearchLayout::LinkAddress(3, u("x")).isEmpty());
+    EXPECT_EQ(SearchLayout::LinkAddress(0, u("张 &"), {}), u("https://www.google.com/search?q=%E5%BC%A0%20%26"));
+    EXPECT_EQ(SearchLayout::LinkAddress(2, u("a"), u("http://site/s?k=")), u("http://site/s?k=a"));
+    EXPECT_TRUE(SearchLayout::LinkAddress(2, u("a"), {}).isEmpty()); // no forum known
+    EXPECT_TRUE(SearchLayout::LinkAddress(3, u("x"), u("http://site/")).isEmpty());
 }
 
 } // namespace
