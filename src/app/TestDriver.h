@@ -19,10 +19,12 @@
 //   facemanager IP                   the picker's "表情管理" (modal; later commands run inside it)
 //   closemodal                       closes the open modal window
 //   quit                             end the program
+//   search, searchenter, grabpanel   the main panel's search strip (TestDriverPanel.cpp)
 #pragma once
 
 #include <QObject>
 #include <QTimer>
+#include <optional>
 
 class CMessengerApp;
 class CChatDlg;
@@ -44,6 +46,8 @@ signals:
 private:
     void poll();
     CChatDlg *window(const QString &address, bool open);
+    // A command of the main panel; nothing when the verb is not one.
+    std::optional<bool> runPanelCommand(const QString &verb, const QString &rest);
 
     CMessengerApp &m_app;
     QString m_path;
