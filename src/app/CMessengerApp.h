@@ -73,6 +73,7 @@ private:
     void watchTerminationSignals();
     void wireChatWindows();
     void wireChatPanel();
+    void wireContactPage();
     void onUnreadOpen();
     ChatSessionView *makeChatWindow(ChatSession &session);
     void closeChatWindows();

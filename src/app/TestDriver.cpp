@@ -83,6 +83,8 @@ bool TestDriver::Run(const QString &command)
         QCoreApplication::quit();
         return true;
     }
+    if (const std::optional<bool> done = runPanelCommand(verb, command.section(QLatin1Char(' '), 1)))
+        return *done;
     if (const auto done = RunDrawing(verb, address, rest))
         return *done;
     CChatDlg *chat = window(address, verb == QLatin1String("open"));

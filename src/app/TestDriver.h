@@ -19,6 +19,7 @@
 //   facemanager IP                   the picker's "表情管理" (modal; later commands run inside it)
 //   closemodal                       closes the open modal window
 //   quit                             end the program
+//   search, searchenter, grabpanel   the main panel's search strip (TestDriverPanel.cpp)
 // and on the requests and drawing tools (TestDriverDrawing.cpp):
 //   press IP ID                      click the window's button (1029, 1032, 1051, 1084 ...)
 //   check IP ID TEXT                 ok when the button reads TEXT
@@ -56,6 +57,8 @@ signals:
 private:
     void poll();
     CChatDlg *window(const QString &address, bool open);
+    // A command of the main panel; nothing when the verb is not one.
+    std::optional<bool> runPanelCommand(const QString &verb, const QString &rest);
 
     CMessengerApp &m_app;
     QString m_path;
