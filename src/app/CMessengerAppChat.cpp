@@ -16,7 +16,10 @@
 #include "net/EngineEventLog.h"
 #include "net/IncomingPictures.h"
 #include "net/MessengerEngine.h"
+#include "net/RemoteRequests.h"
+#include "platform/AudioDevices.h"
 #include "platform/MessageSound.h"
+#include "remote/CVoiceSession.h"
 
 #include <QFile>
 
@@ -45,6 +48,10 @@ void CMessengerApp::wireChatWindows()
     m_chats = std::make_unique<ChatSessions>(services);
     m_chats->AttachPictures(*m_pictures);
     m_chats->setViewFactory([this](ChatSession &session) { return makeChatWindow(session); });
+    // Voice chat: the sound devices of the desktop, and the session a
+    // cancelled voice chat stops (it goes with the sessions).
+    m_chats->requests().setVoiceDeviceCheck(&HasVoiceDevice);
+    new CVoiceSession(m_chats->requests(), m_chats.get());
     m_chats->setKeptQuery([this](const ChatSession &session) {
         CMessengerDlg *page = m_panel ? m_panel->messengerPage() : nullptr;
         auto *window = dynamic_cast<CChatDlg *>(session.view());

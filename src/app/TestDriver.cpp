@@ -85,6 +85,8 @@ bool TestDriver::Run(const QString &command)
     }
     if (const std::optional<bool> done = runPanelCommand(verb, command.section(QLatin1Char(' '), 1)))
         return *done;
+    if (const auto done = RunDrawing(verb, address, rest))
+        return *done;
     CChatDlg *chat = window(address, verb == QLatin1String("open"));
     if (!chat)
         return false;

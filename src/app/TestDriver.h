@@ -20,6 +20,14 @@
 //   closemodal                       closes the open modal window
 //   quit                             end the program
 //   search, searchenter, grabpanel   the main panel's search strip (TestDriverPanel.cpp)
+// and on the requests and drawing tools (TestDriverDrawing.cpp):
+//   press IP ID                      click the window's button (1029, 1032, 1051, 1084 ...)
+//   check IP ID TEXT                 ok when the button reads TEXT
+//   voicedevice on|off               whether voice chat finds a sound device
+//   tool IP CODE [VALUE]             a doodle board command (1..15 tools ...)
+//   draw IP X1 Y1 X2 Y2              a stroke of the board's tool
+//   capture IP X Y W H [PATH]        "截图" with that area chosen (the capture window saved at PATH)
+//   haspicture IP                    ok when a picture shows in the history
 #pragma once
 
 #include <QObject>
@@ -38,6 +46,9 @@ public:
     static TestDriver *fromEnvironment(CMessengerApp &app, QObject *parent);
 
     bool Run(const QString &command);
+    // The commands of the requests and drawing tools; nothing when the verb
+    // is not one of them.
+    std::optional<bool> RunDrawing(const QString &verb, const QString &address, const QString &rest);
 
 signals:
     // "DRIVER ok|failed <command>" after each command.

@@ -7,12 +7,16 @@
 #include <QMimeData>
 
 #include "chat/CMsgRichEdit.h"
+#include "controls/CImageToolBar.h"
+#include "remote/CDoodleBoard.h"
+#include "remote/DoodleMenus.h"
 #include "chat/ChatFontQt.h"
 #include "chat/session/ChatSendPlan.h"
 #include "chat/ChatToolArt.h"
 #include "chat/ChatWebPane.h"
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/session/ChatPeer.h"
+#include "chat/session/ChatRequests.h"
 #include "controls/BlueToolTip.h"
 #include "controls/CGifStatic.h"
 #include "controls/CHoverButton.h"
@@ -79,6 +83,7 @@ void CChatDlg::Attach(ChatSession *session)
         OnInitDialog();
     bindFilePanel();
     updateTitle();
+    RequestsChanged();
     update();
 }
 
@@ -97,8 +102,11 @@ void CChatDlg::Dispose()
 
 void CChatDlg::SendReadNotice()
 {
-    if (m_session)
-        m_session->SendReadNotice();
+    if (!m_session)
+        return;
+    // The user is at the window: the peer's requests shown in it are refused.
+    m_session->requests().OnUserAction();
+    m_session->SendReadNotice();
 }
 
 void CChatDlg::OnInitDialog()
@@ -214,24 +222,21 @@ void CChatDlg::createControls()
         connect(menu, &QMenu::triggered, this, [this](QAction *a) { OnMenuCommand(a->data().toInt()); });
         showMenuBelow(menu, captureArrow);
     });
+    // Remote assistance, control, voice and the shake; the capture and the
+    // doodle board.
+    createRequestButtons();
+    createDoodle();
     // Features that come with a later version say so when pressed.
     const std::tuple<int, QString, int> later[] = {
-        {ChatCtl::Capture, QStringLiteral("截图"), int(ChatArt::Capture)},
-        {ChatCtl::Doodle, QStringLiteral("随手涂鸦"), int(ChatArt::Doodle)},
-        {ChatCtl::Assistance, QStringLiteral("远程协助"), int(ChatArt::Assistance)},
-        {ChatCtl::Control, QStringLiteral("申请控制"), int(ChatArt::Control)},
-        {ChatCtl::Voice, QStringLiteral("语音聊天"), int(ChatArt::Voice)},
         {ChatCtl::Shares, QStringLiteral("共享文件"), int(ChatArt::Shares)},
         {ChatCtl::PeerLog, QStringLiteral("聊天记录"), -1},
         {ChatCtl::WholeLog, QStringLiteral("全部记录"), -1},
-        {ChatCtl::Shake, QStringLiteral("闪屏振动"), -1},
     };
     for (const auto &[id, text, art] : later) {
         const int command = id;
         connect(makeToolButton(id, text, art), &QAbstractButton::clicked, this,
             [this, command] { OnLaterFeature(command); });
     }
-    m_buttons.value(ChatCtl::Control)->setEnabled(false);
 
     m_photo = new CGifStatic(this);
     m_photo->setObjectName(QString::number(ChatCtl::HeadPhoto));
@@ -305,6 +310,8 @@ void CChatDlg::applyColors()
                 ChatColor(background2).darker(108));
         }
     }
+    if (m_toolStrip)
+        m_toolStrip->SetColors(ChatColor(background), ChatColor(frame));
     m_historySplitter->SetBarColor(ChatColor(frame));
     m_sideSplitter->SetBarColor(ChatColor(background));
 }
@@ -320,6 +327,9 @@ void CChatDlg::RecalcLayout()
     in.fileListsShown = m_fileListsShown;
     in.photoShown = m_photoShown;
     in.photoAvailable = !shownPhotoPath().isEmpty();
+    in.doodleMode = m_doodleMode;
+    for (const DoodlePropertyButton &button : DoodlePropertyButtons(m_board ? m_board->tool() : 0))
+        in.doodleButtons.append(button.id);
     m_layout = ComputeChatLayout(in);
     const QList<QWidget *> children = findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
     for (QWidget *child : children) {
@@ -440,6 +450,7 @@ void CChatDlg::paintEvent(QPaintEvent *)
     p.drawRoundedRect(m_layout.sideFrame, 5, 5);
     for (const int y : m_layout.sideLines)
         p.drawLine(right + 2, y, width() - 1, y);
+    paintActivity(p);
 }
 
 void CChatDlg::paintSidePanel(QPainter &p)
@@ -513,6 +524,10 @@ void CChatDlg::hideEvent(QHideEvent *event)
 void CChatDlg::closeEvent(QCloseEvent *event)
 {
     SendReadNotice();
+    if (!closeRunningRequests()) {
+        event->ignore();
+        return;
+    }
     if (!m_session) {
         setAttribute(Qt::WA_DeleteOnClose);
         QDialog::closeEvent(event);
@@ -558,7 +573,9 @@ bool CChatDlg::event(QEvent *event)
 {
     switch (event->type()) {
     case QEvent::WindowActivate:
-        SendReadNotice();
+        // Coming forward is no answer to the peer's requests yet.
+        if (m_session)
+            m_session->SendReadNotice();
         emit activatedByUser(this);
         break;
     case QEvent::ToolTip: {
@@ -662,28 +679,12 @@ void CChatDlg::OnLaterFeature(int id)
     SendReadNotice();
     QString name;
     switch (id) {
-    case ChatCtl::Capture:
-        name = QStringLiteral("截图");
-        break;
-    case ChatCtl::Doodle:
-        name = QStringLiteral("随手涂鸦");
-        break;
-    case ChatCtl::Assistance:
-    case ChatCtl::Control:
-        name = QStringLiteral("远程协助");
-        break;
-    case ChatCtl::Voice:
-        name = QStringLiteral("语音聊天");
-        break;
     case ChatCtl::Shares:
         name = QStringLiteral("共享文件");
         break;
     case ChatCtl::PeerLog:
     case ChatCtl::WholeLog:
         name = QStringLiteral("聊天记录查看");
-        break;
-    case ChatCtl::Shake:
-        name = QStringLiteral("闪屏振动");
         break;
     case ChatCtl::Monitor:
         name = QStringLiteral("文件传输监视");

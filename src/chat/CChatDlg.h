@@ -22,8 +22,12 @@
 #include <QPointer>
 
 class CChatFilePanel;
+class CColorPaletteCtrl;
 class CFacePickerDlg;
 class CConfig;
+class CDoodleBoard;
+class CImageToolBar;
+class WindowShaker;
 class CGifStatic;
 class ChatWebPane;
 class CMsgRichEdit;
@@ -72,6 +76,12 @@ public:
     bool ReplacePicturePlaceholder(quint32 id, const QImage &bitmap) override;
     bool ReplacePictureByFile(quint32 id, const QString &path) override;
     void PeerChanged() override;
+    void ShakeWindow() override;
+    void RequestsChanged() override;
+    void ActivityChanged(int marks) override;
+    int activityMarks() const { return m_activityMarks; }
+    // Where the activity indicator draws its marks (right of the top buttons).
+    static QRect ActivityRect();
     int BringToFront(bool noActivate) override;
     bool IsShown() const override { return isVisible(); }
     QObject *PromptOwner() override { return this; }
@@ -90,6 +100,19 @@ public:
     void EditQuickReplies();
     // Adds files or folders to the send list (checked).
     void AddAttachments(const QStringList &paths);
+    // "截图": a part of the screen into the input box (or onto the board).
+    void OnCaptureScreen();
+    // "随手涂鸦" / "文字模式": the doodle board in place of the input box.
+    void OnDoodleButton();
+    bool doodleMode() const { return m_doodleMode; }
+    CDoodleBoard *doodleBoard() const { return m_board; }
+    CColorPaletteCtrl *doodlePalette() const { return m_palette; }
+    CImageToolBar *doodleToolStrip() const { return m_toolStrip; }
+    // The board's tool changed: the property buttons follow it.
+    void SetDoodleTool(int tool);
+    // A property button (1182..1185): its menu for the board's tool, or null.
+    QMenu *CreateDoodleButtonMenu(int buttonId);
+    WindowShaker *shaker() const { return m_shaker; }
     // Sends the picture or face with the id that the input box holds (this
     // window's or another window's, as the multi-user window does).
     void SendFace(quint32 id, const CMsgRichEdit *input);
@@ -157,6 +180,21 @@ private:
     void OnFontButton();
     void OnSendPictureFile();
     void OnLaterFeature(int id);
+    void createRequestButtons();
+    void createDoodle();
+    void OnDoodleToolChanged(int tool);
+    // Doodle mode: the drawing goes into the input box to be sent; false
+    // when nothing is to be sent.
+    bool prepareDoodleSend();
+    // A face chosen while the board is shown goes onto the board.
+    void putFaceOnBoard(const QImage &face);
+    // Doodle mode: the font of the board's text tool; false outside it.
+    bool chooseDoodleFont();
+    // Doodle mode: a picture file onto the board; false outside it.
+    bool loadPictureOntoBoard(const QString &path);
+    // The questions of closing while a request runs; false keeps the window.
+    bool closeRunningRequests();
+    void paintActivity(QPainter &painter) const;
     void OnSplitterDragged(const QPoint &screenPos, bool horizontal);
     void showMenuBelow(QMenu *menu, QWidget *anchor);
     void updateTitle();
@@ -191,4 +229,11 @@ private:
     CSplitterBar *m_sideSplitter = nullptr;
     QHash<int, QAbstractButton *> m_buttons;
     CFacePickerDlg *m_facePicker = nullptr;
+    WindowShaker *m_shaker = nullptr;
+    CDoodleBoard *m_board = nullptr; // 1179
+    CColorPaletteCtrl *m_palette = nullptr; // 1180
+    CImageToolBar *m_toolStrip = nullptr; // 1181
+    bool m_doodleMode = false;
+    int m_activityMarks = 0;
+    int m_savedInputHeight = 0; // the input height before the doodle mode
 };

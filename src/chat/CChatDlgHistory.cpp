@@ -6,6 +6,7 @@
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatFontQt.h"
 #include "chat/HistoryLinks.h"
+#include "chat/session/ChatPeer.h"
 #include "chat/InsertFaceById.h"
 #include "net/PictureStore.h"
 #include "core/BmpFile.h"
@@ -148,6 +149,14 @@ void CChatDlg::insertPictureMarker(const QString &marker, Source source)
 
 bool CChatDlg::OpenHistoryLink(const QString &href)
 {
+    if (IsPeerLinkTag(href)) {
+        // The notice's peer is this window's: it comes forward.
+        const HostRecord *peer = this->peer();
+        if (!peer || href != PeerLinkTag(*peer))
+            return false;
+        BringToFront(false);
+        return true;
+    }
     const QUrl url = LinkTarget(href);
     if (!IsOpenableLink(url))
         return false;

@@ -12,6 +12,7 @@
 #include "chat/OutgoingPictures.h"
 #include "chat/faces/CFacePickerDlg.h"
 #include "net/PictureStore.h"
+#include "chat/faces/FaceImages.h"
 #include "controls/CQuickReplyDlg.h"
 #include "core/BmpFile.h"
 #include "core/CConfig.h"
@@ -61,6 +62,8 @@ void CChatDlg::OnSend()
     if (!m_session) {
         return;
     }
+    if (m_doodleMode && !prepareDoodleSend())
+        return;
     OutgoingMessage message;
     QList<quint32> ids;
     m_input->GetTextWithMarkers(message.text, ids, false);
@@ -146,6 +149,8 @@ void CChatDlg::SetOwnFont(const ChatFont &font)
 void CChatDlg::OnFontButton()
 {
     SendReadNotice();
+    if (chooseDoodleFont())
+        return;
     const std::optional<ChatFont> chosen = ChooseChatFont(this, m_config ? m_config->chatFont : m_ownFont);
     if (!chosen)
         return;
@@ -177,6 +182,12 @@ void CChatDlg::OnFaceChosen(const QString &path, int index)
 {
     if (m_facePicker)
         m_facePicker->hide();
+    if (m_doodleMode) {
+        // The face goes onto the board: a built-in one drawn on white, a custom one from its file.
+        putFaceOnBoard(index >= 0 ? CreateBitmapFromImageList(FaceImageList(), index, qRgb(255, 255, 255))
+                                  : LoadBitmapFile(path));
+        return;
+    }
     if (index >= 0) {
         m_input->InsertFace(index, 0);
     } else {
@@ -198,7 +209,7 @@ void CChatDlg::OnSendPictureFile()
     SendReadNotice();
     const QString path = Prompter::current().openFile(this, QStringLiteral("发送图片"), QString(),
         Prompter::filterFromWindows(u"BMP,JPG,GIF图像文件(*.bmp;*.jpg;*.gif)|*.bmp;*.jpg;*.gif||"));
-    if (path.isEmpty())
+    if (path.isEmpty() || loadPictureOntoBoard(path))
         return;
     const QString extension = QFileInfo(path).suffix().toLower();
     if (extension == QLatin1String("gif")) {

@@ -1,5 +1,7 @@
 #include "chat/ChatLayout.h"
 
+#include "chat/DoodleLayout.h"
+
 #include <algorithm>
 
 namespace {
@@ -111,6 +113,13 @@ ChatLayout ComputeChatLayout(const ChatLayoutInput &in)
     out.sideWidth = ClampSideWidth(in.client.width(), in.sideWidth);
     out.inputHeight = in.inputHeight;
     layoutLeft(out, in.client.width(), in.client.height());
+    if (in.doodleMode) {
+        out.hidden.insert(ChatCtl::Input);
+        LayoutDoodlePane(out, {out.rect(ChatCtl::Input), in.client.width(), out.sideWidth, in.doodleButtons});
+    } else {
+        out.hidden += {ChatCtl::DoodleBoard, ChatCtl::DoodlePalette, ChatCtl::DoodleToolStrip, ChatCtl::DoodleLineType,
+            ChatCtl::DoodleLineWidth, ChatCtl::DoodleFill, ChatCtl::DoodleImage};
+    }
     layoutSidePanel(out, in);
     return out;
 }

@@ -43,6 +43,13 @@ enum : int {
     ReceivedList = 1050,
     Doodle = 1051,
     SendArrow = 1052,
+    DoodleBoard = 1179,
+    DoodlePalette = 1180,
+    DoodleToolStrip = 1181,
+    DoodleLineType = 1182,
+    DoodleLineWidth = 1183,
+    DoodleFill = 1184,
+    DoodleImage = 1185,
     PeerLog = 1082,
     WholeLog = 1083,
     Shake = 1084,
@@ -62,6 +69,8 @@ struct ChatLayoutInput
     bool fileListsShown = false; // the lists of offered and received files
     bool photoShown = true;
     bool photoAvailable = false; // the peer announces a photo and it is stored
+    bool doodleMode = false; // the doodle board replaces the input box
+    QList<int> doodleButtons; // the property buttons of the board's tool
 };
 
 struct ChatCaption

@@ -6,8 +6,15 @@ namespace {
 
 const QRegularExpression &linkPattern()
 {
-    static const QRegularExpression pattern(QStringLiteral(R"((?:https?://|ftp://|mailto:|www\.)[A-Za-z0-9\-._~:/?#\[\]@!$&()*+,;=%]+)"),
+    static const QRegularExpression pattern(
+        QStringLiteral(R"((?:https?://|ftp://|mailto:|www\.)[A-Za-z0-9\-._~:/?#\[\]@!$&()*+,;=%]+|#IP:\d{1,3}(?:\.\d{1,3}){3}|#MAC:[0-9A-Za-z]+)"),
         QRegularExpression::CaseInsensitiveOption);
+    return pattern;
+}
+
+const QRegularExpression &peerTagPattern()
+{
+    static const QRegularExpression pattern(QStringLiteral(R"(^(?:#IP:\d{1,3}(?:\.\d{1,3}){3}|#MAC:[0-9A-Za-z]+)$)"));
     return pattern;
 }
 
@@ -32,7 +39,7 @@ QList<TextRun> SplitLinks(QStringView text)
         const qsizetype start = m.capturedStart();
         const qsizetype length = trimTrailing(m.capturedView());
         const QStringView link = text.mid(start, length);
-        if (!IsOpenableLink(LinkTarget(link.toString())))
+        if (!IsPeerLinkTag(link) && !IsOpenableLink(LinkTarget(link.toString())))
             continue;
         if (start > done)
             runs.append({text.mid(done, start - done).toString(), QString()});
@@ -61,4 +68,9 @@ bool IsOpenableLink(const QUrl &url)
         return !url.path().isEmpty();
     return (scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("ftp"))
         && !url.host().isEmpty();
+}
+
+bool IsPeerLinkTag(QStringView text)
+{
+    return peerTagPattern().match(text.toString()).hasMatch();
 }

@@ -1,5 +1,6 @@
 // Addresses in the text of the history view: found in plain runs, drawn as
-// links, and opened on a click only when they are web, FTP or mail addresses.
+// links, and opened on a click only when they are web, FTP or mail addresses;
+// a peer's link in a notice ("#IP:", "#MAC:") brings that peer's window up.
 #pragma once
 
 #include <QList>
@@ -20,3 +21,5 @@ QList<TextRun> SplitLinks(QStringView text);
 QUrl LinkTarget(const QString &href);
 // True for http, https, ftp and mailto addresses with something behind the scheme.
 bool IsOpenableLink(const QUrl &url);
+// A peer's link in the notices: "#IP:" with a dotted address, "#MAC:" with a key text.
+bool IsPeerLinkTag(QStringView text);

@@ -70,17 +70,32 @@ inline constexpr uint32_t CMD_GET_ALL_SHARES = 0x94;
 inline constexpr uint32_t CMD_ALL_SHARES = 0x95;
 
 // ---- voice chat (answers 0xa1..0xa8) -------------------------------------
+// The answers between 0xa1 and 0xa8 other than the cancel are Kwel's choice
+// (docs/remote-requests.md); 0xa5..0xa8 all end a running voice chat.
 inline constexpr uint32_t CMD_VOICE_REQUEST = 0xa0;
 inline constexpr uint32_t CMD_VOICE_ANSWER_FIRST = 0xa1;
+inline constexpr uint32_t CMD_VOICE_ASKING = 0xa1; // the request reached the peer, whose user is asked
+inline constexpr uint32_t CMD_VOICE_ACCEPTED = 0xa2;
+inline constexpr uint32_t CMD_VOICE_REFUSED = 0xa3;
 inline constexpr uint32_t CMD_VOICE_CANCELLED = 0xa4;
+inline constexpr uint32_t CMD_VOICE_ENDED = 0xa5;
 inline constexpr uint32_t CMD_VOICE_ANSWER_LAST = 0xa8;
 
 // ---- remote assistance and control (answers 0xb1..0xbc) ------------------
+// The answers other than the two cancels are Kwel's choice, as with voice;
+// 0xba..0xbc all end a running assistance.
 inline constexpr uint32_t CMD_ASSIST_REQUEST = 0xb0;
 inline constexpr uint32_t CMD_ASSIST_ANSWER_FIRST = 0xb1;
+inline constexpr uint32_t CMD_ASSIST_ASKING = 0xb1;
+inline constexpr uint32_t CMD_ASSIST_ACCEPTED = 0xb2;
+inline constexpr uint32_t CMD_ASSIST_REFUSED = 0xb3;
 inline constexpr uint32_t CMD_ASSIST_CANCELLED = 0xb4;
 inline constexpr uint32_t CMD_CONTROL_REQUEST = 0xb5;
+inline constexpr uint32_t CMD_CONTROL_ASKING = 0xb6;
+inline constexpr uint32_t CMD_CONTROL_ACCEPTED = 0xb7;
+inline constexpr uint32_t CMD_CONTROL_REFUSED = 0xb8;
 inline constexpr uint32_t CMD_CONTROL_CANCELLED = 0xb9;
+inline constexpr uint32_t CMD_ASSIST_ENDED = 0xba;
 inline constexpr uint32_t CMD_ASSIST_ANSWER_LAST = 0xbc;
 
 // ---- pictures in messages, program requests, groups ----------------------

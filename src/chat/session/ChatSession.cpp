@@ -2,6 +2,7 @@
 
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/session/ChatPeer.h"
+#include "chat/session/ChatRequests.h"
 #include "chat/session/ChatSessionView.h"
 #include "chat/session/ReceivedMessagePlan.h"
 #include "core/CConfig.h"
@@ -20,6 +21,7 @@
 #include "net/MessengerEngine.h"
 #include "net/PicturePayload.h"
 #include "net/PictureStore.h"
+#include "net/RemoteRequests.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -61,6 +63,15 @@ ChatSession::ChatSession(const ChatServices &services, HostRecord *peer, QObject
         });
     }
     m_timerDriver = std::make_unique<ChatTimerDriver>(m_timers);
+    if (!m_services.requests)
+        m_services.requests = new RemoteRequests(this);
+    m_requests = new ChatRequests(*this, *m_services.requests);
+    connect(m_requests, &ChatRequests::changed, this, [this] {
+        if (m_view)
+            m_view->RequestsChanged();
+        updateActivity();
+        checkSettled();
+    });
 }
 
 PicturePacer &ChatSession::pacer()
@@ -120,6 +131,8 @@ void ChatSession::DetachView(ChatSessionView *view)
     m_files->setPrompts(nullptr);
     m_files->ReleaseAllOffers();
     m_files->ClearReceived();
+    // The peer's requests shown in the window that went are refused.
+    m_requests->RefuseIncoming(false);
     m_placeholders.clear();
     m_timers.kill(ChatTimerId::PicturePlaceholders);
     // The read notices owed were for messages in the window that went.
@@ -309,16 +322,22 @@ void ChatSession::ShowReadNotice(const QDateTime &when, quint32 packetNumber)
 {
     if (!m_peer)
         return;
-    const QString text = QStringLiteral("%1(%2)已打开您的消息.\n消息打开时间:%3\n\n对方IP:%4\n对方组名:%5(%6)")
-                             .arg(m_peer->displayName, m_peer->key.hostName(),
-                                 when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), DottedAddress(m_peer->key.address),
-                                 m_peer->customGroup, m_peer->groupName);
-    AppendSystemText(QStringLiteral("消息打开通知"));
+    AppendNotice(QStringLiteral("消息打开通知"),
+        QStringLiteral("%1(%2)已打开您的消息.\n消息打开时间:%3\n\n对方IP:%4\n对方组名:%5(%6)")
+            .arg(m_peer->displayName, m_peer->key.hostName(), when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                DottedAddress(m_peer->key.address), m_peer->customGroup, m_peer->groupName));
+    emitEvent(QStringLiteral("READNOTICE"), QString::number(packetNumber));
+}
+
+void ChatSession::AppendNotice(const QString &heading, const QString &text)
+{
+    AppendSystemText(heading);
     ChatFont font = m_standardFont;
     font.color = kNoticeColor;
-    append({ font, QStringLiteral("  ") + QString(text).replace(QLatin1Char('\n'), QStringLiteral("\n  ")) + QLatin1Char('\n'),
+    // The peer's link in its one written form (the tips use it too).
+    const QString link = m_peer ? QStringLiteral("\n") + PeerLinkTag(*m_peer) : QString();
+    append({ font, QStringLiteral("  ") + QString(text + link).replace(QLatin1Char('\n'), QStringLiteral("\n  ")) + QLatin1Char('\n'),
         ChatHistoryEntry::Source::ReceivedMessage });
-    emitEvent(QStringLiteral("READNOTICE"), QString::number(packetNumber));
 }
 
 bool ChatSession::OnPeerStatusChanged(HostRecord *fresh)
@@ -666,6 +685,54 @@ void ChatSession::navigateSidePane()
         m_view->NavigateSidePane();
 }
 
+int ChatSession::assistanceState() const
+{
+    return m_requests->shared().isOwner(RemoteRequests::Kind::Assistance, this)
+        ? m_requests->shared().state(RemoteRequests::Kind::Assistance)
+        : 0;
+}
+
+void ChatSession::clearAssistanceState()
+{
+    m_requests->shared().Reset(RemoteRequests::Kind::Assistance);
+    m_requests->shared().Reset(RemoteRequests::Kind::Control);
+}
+
+int ChatSession::voiceState() const
+{
+    return m_requests->shared().isOwner(RemoteRequests::Kind::Voice, this)
+        ? m_requests->shared().state(RemoteRequests::Kind::Voice)
+        : 0;
+}
+
+void ChatSession::clearVoiceState()
+{
+    m_requests->shared().StopVoice();
+}
+
+void ChatSession::updateActivity()
+{
+    const bool waits = m_requests->waitsForPeer();
+    if (waits == m_timers.isRunning(ChatTimerId::Activity))
+        return;
+    if (waits) {
+        m_timers.start(ChatTimerId::Activity, kActivityMs);
+        return;
+    }
+    m_timers.kill(ChatTimerId::Activity);
+    m_activityMarks = 0;
+    if (m_view)
+        m_view->ActivityChanged(0);
+}
+
+void ChatSession::activityTick()
+{
+    // One more mark each tick; after the ninth the area is cleared.
+    m_activityMarks = (m_activityMarks + 1) % 10;
+    if (m_view)
+        m_view->ActivityChanged(m_activityMarks);
+}
+
 bool ChatSession::OnSendConfirmed(quint32 address, quint16 port, quint32 packetNumber)
 {
     return m_timers.OnSendConfirmed(address, port, packetNumber);
@@ -687,7 +754,7 @@ bool ChatSession::peerFetchesOurFiles() const
 bool ChatSession::hasPendingWork() const
 {
     return !activeSenders().isEmpty() || !m_pictures.isEmpty() || m_files->isReceiving() || m_files->hasWaitingOffers()
-        || m_timers.isRunning(ChatTimerId::RawResend) || peerFetchesOurFiles();
+        || m_timers.isRunning(ChatTimerId::RawResend) || peerFetchesOurFiles() || m_requests->hasPendingRequest();
 }
 
 ChatCloseDecision ChatSession::DecideClose() const

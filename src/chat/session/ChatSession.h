@@ -26,7 +26,9 @@
 #include <memory>
 
 class CConfig;
+class ChatRequests;
 class CMsgSenderWnd;
+class RemoteRequests;
 class ChatFileTransfers;
 class ChatLogWriter;
 class ChatSessionView;
@@ -45,6 +47,9 @@ struct ChatServices
     ChatLogWriter *chatLog = nullptr;
     CConfig *config = nullptr; // the engine's when null
     QString dataFolder; // "<base>/kwel": the picture folders
+    // The program's request states, shared by the sessions (the session
+    // keeps its own when none is given).
+    RemoteRequests *requests = nullptr;
 };
 
 // One picture the user put into a message, as the input box holds it.
@@ -108,6 +113,11 @@ public:
     CConfig *config() const { return m_config; }
     ChatFileTransfers &files() { return *m_files; }
     ChatTimers &timers() { return m_timers; }
+    // Remote assistance, control, voice and the screen shake.
+    ChatRequests &requests() { return *m_requests; }
+    int activityMarks() const { return m_activityMarks; }
+    // The indicator's marks between two redraws (1000 ms apart).
+    static constexpr int kActivityMs = 1000;
 
     // ---- the view ----
     // Makes the view (a hidden chat window) when a session must show something.
@@ -208,6 +218,11 @@ public:
     // brings the window forward.
     void AppendSystemText(const QString &text, uint32_t color = kNoticeColor);
     QString lastNotice() const { return m_lastNotice; }
+    // A notice about the peer: the heading as a program line, the text
+    // indented below it and the peer's link.
+    void AppendNotice(const QString &heading, const QString &text);
+    // A command with a body to the peer.
+    void SendCommand(quint32 command, const QByteArray &body = {}) { sendToPeer(command, body); }
     // "%H:%M:%S" now.
     static QString TimeText();
 
@@ -245,6 +260,13 @@ private:
     void sendDone() override;
     void refreshTitle() override;
     void typingEnded() override { m_typing = TypingState::Idle; }
+    int assistanceState() const override;
+    void clearAssistanceState() override;
+    int voiceState() const override;
+    void clearVoiceState() override;
+    void activityTick() override;
+    // The activity indicator runs while a request of this window waits.
+    void updateActivity();
     bool freesOnClose() const override;
     void navigateSidePane() override;
     bool resendPictureChunks() override;
@@ -270,6 +292,8 @@ private:
     ViewFactory m_viewFactory;
     KeptQuery m_kept;
     std::unique_ptr<ChatFileTransfers> m_files;
+    ChatRequests *m_requests = nullptr; // a child
+    int m_activityMarks = 0;
     ChatTimers m_timers;
     std::unique_ptr<ChatTimerDriver> m_timerDriver;
 

@@ -43,6 +43,12 @@ public:
     // The window the session's questions and message boxes belong to.
     virtual QObject *PromptOwner() = 0;
     virtual void NavigateSidePane() { }
+    // A screen shake arrived (or the peer answered ours): the window shakes.
+    virtual void ShakeWindow() { }
+    // The request states changed: the buttons show them again.
+    virtual void RequestsChanged() { }
+    // The activity indicator shows this many marks (0..9; 0 clears it).
+    virtual void ActivityChanged(int marks) { Q_UNUSED(marks) }
     // The window was closed while something was pending and stayed hidden;
     // now nothing is: it goes for good.
     virtual void Dispose() = 0;

@@ -1,12 +1,14 @@
 #include "chat/session/ChatSessions.h"
 
 #include "chat/session/ChatPeer.h"
+#include "chat/session/ChatRequests.h"
 #include "chat/session/ChatSessionView.h"
 #include "chat/session/IncomingMessagePolicy.h"
 #include "core/CConfig.h"
 #include "net/Commands.h"
 #include "net/IncomingPictures.h"
 #include "net/MessengerEngine.h"
+#include "net/RemoteRequests.h"
 #include "platform/MessageSound.h"
 
 // ---- read notices we wait for -------------------------------------------
@@ -35,6 +37,8 @@ ChatSessions::ChatSessions(const ChatServices &services, QObject *parent)
     : QObject(parent)
     , m_services(services)
 {
+    if (!m_services.requests)
+        m_services.requests = new RemoteRequests(this);
     if (MessengerEngine *engine = m_services.engine) {
         if (!m_services.config)
             m_services.config = &engine->config();
@@ -42,6 +46,7 @@ ChatSessions::ChatSessions(const ChatServices &services, QObject *parent)
         connect(engine, &MessengerEngine::readNoticeArrived, this, &ChatSessions::OnReadNotice);
         connect(engine, &MessengerEngine::hostAdded, this, &ChatSessions::OnPeerChanged);
         connect(engine, &MessengerEngine::hostUpdated, this, &ChatSessions::OnPeerChanged);
+        connect(engine, &MessengerEngine::packetDispatched, this, &ChatSessions::OnPacketDispatched);
     }
 }
 
@@ -208,6 +213,20 @@ void ChatSessions::OnPictureReceived(const ReceivedPicture &picture)
         session->OnPictureArrived(picture.id, picture.image, picture.filePath);
     else
         session->OnPeerStatusChanged(host); // a head picture: the window shows it
+}
+
+void ChatSessions::OnPacketDispatched(const PacketRecord &packet, HostRecord *sender)
+{
+    const quint32 command = packet.command();
+    const bool ours = (command >= CMD_VOICE_REQUEST && command <= CMD_VOICE_ANSWER_LAST)
+        || (command >= CMD_ASSIST_REQUEST && command <= CMD_ASSIST_ANSWER_LAST) || command == CMD_SCREEN_SHAKE
+        || command == CMD_SHAKE_ACK;
+    // Only a listed peer talks to a conversation.
+    if (!ours || !sender)
+        return;
+    ChatSession *session = Open(sender);
+    session->requests().OnPacket(packet);
+    freeIfIdle(session);
 }
 
 QString ChatSessions::LzwPeerKey(const HostRecord &peer)

@@ -77,6 +77,11 @@ public:
     void OnReadNotice(HostRecord *sender, quint32 packetNumber);
     void OnPeerChanged(HostRecord *host);
     void OnPictureReceived(const ReceivedPicture &picture);
+    // The peer's requests, answers and screen shakes (the other commands
+    // the engine passes on are not a conversation's).
+    void OnPacketDispatched(const PacketRecord &packet, HostRecord *sender);
+    // The program's request states (remote assistance, control, voice).
+    RemoteRequests &requests() { return *m_services.requests; }
 
 signals:
     // A message was shown. unread: its window stays hidden (only a tip) and

@@ -1,0 +1,209 @@
+// The chat window's drawing tools: the screen capture into the input box,
+// and the doodle mode, in which the doodle board with its colour strip, tool
+// strip and property buttons replaces the input box and the drawing is sent
+// as a picture.
+#include "chat/CChatDlg.h"
+
+#include "chat/CMsgRichEdit.h"
+#include "chat/ChatFontDialog.h"
+#include "chat/ChatFontQt.h"
+#include "chat/ChatToolArt.h"
+#include "chat/session/ChatFileTransfers.h"
+#include "chat/session/ChatSendPlan.h"
+#include "controls/CColorPaletteCtrl.h"
+#include "controls/CHoverButton.h"
+#include "controls/CImageToolBar.h"
+#include "core/CConfig.h"
+#include "core/PictureId.h"
+#include "core/Prompter.h"
+#include "remote/CDoodleBoard.h"
+#include "remote/CScreenCaptureDlg.h"
+#include "remote/DoodleMenus.h"
+
+#include <QAbstractButton>
+#include <QCursor>
+#include <QMenu>
+#include <QSignalBlocker>
+
+namespace {
+
+constexpr int kDoodleExtraHeight = 70; // the input area grows by this in doodle mode
+
+} // namespace
+
+void CChatDlg::createDoodle()
+{
+    connect(makeToolButton(ChatCtl::Capture, QStringLiteral("截图"), int(ChatArt::Capture)), &QAbstractButton::clicked,
+        this, &CChatDlg::OnCaptureScreen);
+    connect(makeToolButton(ChatCtl::Doodle, QStringLiteral("随手涂鸦"), int(ChatArt::Doodle)),
+        &QAbstractButton::clicked, this, &CChatDlg::OnDoodleButton);
+
+    m_palette = new CColorPaletteCtrl(this);
+    m_board = new CDoodleBoard(this);
+    m_toolStrip = new CImageToolBar(this);
+    for (QWidget *w : {static_cast<QWidget *>(m_palette), static_cast<QWidget *>(m_board),
+             static_cast<QWidget *>(m_toolStrip)})
+        w->hide();
+    connect(m_palette, &CColorPaletteCtrl::colorsChanged, m_board, &CDoodleBoard::SetColors);
+    connect(m_board, &CDoodleBoard::colorsChanged, m_palette, &CColorPaletteCtrl::SetColors);
+    connect(m_board, &CDoodleBoard::textFontChanged, m_palette,
+        [this](const QFont &, const QColor &color) { m_palette->SetColors(color, QColor()); });
+    connect(m_toolStrip, &CImageToolBar::commandChosen, m_board, [this](int code) { m_board->Command(code); });
+    connect(m_board, &CDoodleBoard::undoStateChanged, m_toolStrip, &CImageToolBar::SetUndoState);
+    connect(m_board, &CDoodleBoard::toolChanged, this, &CChatDlg::OnDoodleToolChanged);
+    m_toolStrip->SetCurrentTool(m_board->tool());
+    if (m_config)
+        m_toolStrip->SetColors(ChatColor(m_config->ChatBkColor1), ChatColor(m_config->ChatMsgWndFrameClr));
+
+    // The property buttons and "图像操作" (their captions follow the tool).
+    const std::pair<int, QString> buttons[] = {
+        {ChatCtl::DoodleLineType, QStringLiteral("线型")},
+        {ChatCtl::DoodleLineWidth, QStringLiteral("线宽")},
+        {ChatCtl::DoodleFill, QStringLiteral("填充")},
+        {ChatCtl::DoodleImage, QStringLiteral("图像操作")},
+    };
+    for (const auto &[id, text] : buttons) {
+        auto *button = new CHoverButton(text, this);
+        button->setObjectName(QString::number(id));
+        button->installEventFilter(this);
+        button->hide();
+        m_buttons.insert(id, button);
+        const int buttonId = id;
+        connect(button, &QAbstractButton::clicked, this, [this, button, buttonId] {
+            SendReadNotice();
+            if (QMenu *menu = CreateDoodleButtonMenu(buttonId)) {
+                menu->setAttribute(Qt::WA_DeleteOnClose);
+                menu->popup(button->mapToGlobal(QPoint(0, button->height())));
+            }
+        });
+    }
+    SetDoodleTool(m_board->tool());
+}
+
+QMenu *CChatDlg::CreateDoodleButtonMenu(int buttonId)
+{
+    return CreateDoodleMenu(this, m_board, buttonId);
+}
+
+void CChatDlg::OnDoodleButton()
+{
+    SendReadNotice();
+    QAbstractButton *button = m_buttons.value(ChatCtl::Doodle);
+    if (!m_doodleMode) {
+        m_savedInputHeight = m_inputHeight;
+        m_inputHeight += kDoodleExtraHeight;
+        m_doodleMode = true;
+        button->setText(QStringLiteral("文字模式"));
+    } else {
+        m_inputHeight = m_savedInputHeight;
+        m_doodleMode = false;
+        button->setText(QStringLiteral("随手涂鸦"));
+        m_input->setFocus();
+    }
+    RecalcLayout();
+    if (m_doodleMode)
+        m_board->setFocus();
+}
+
+void CChatDlg::SetDoodleTool(int tool)
+{
+    if (tool < 1 || tool > 15)
+        return;
+    for (const DoodlePropertyButton &b : DoodlePropertyButtons(tool)) {
+        if (QAbstractButton *button = m_buttons.value(b.id))
+            button->setText(b.caption);
+    }
+    // Which of them stand on the board's row (shown in the doodle mode only).
+    if (m_doodleMode)
+        RecalcLayout();
+}
+
+void CChatDlg::OnDoodleToolChanged(int tool)
+{
+    SetDoodleTool(tool);
+    m_toolStrip->SetCurrentTool(tool);
+    // The peer sees that the user draws.
+    if (m_session)
+        m_session->InputChanged(ChatSession::TypingState::Drawing);
+}
+
+bool CChatDlg::prepareDoodleSend()
+{
+    if (!m_doodleMode || !m_board)
+        return true;
+    const HostRecord *peer = this->peer();
+    if (peer && peer->extension == 0) {
+        if (Prompter::current().askYesNo(this, ChatSendTexts::PlainPeerPictureQuestion(), QStringLiteral("提示")))
+            m_session->SendProgramFile(ChatSendTexts::ProgramOfferText());
+        return false;
+    }
+    m_board->CommitFloating();
+    const bool filesChecked = m_session && !m_session->files().CheckedAttachments().isEmpty();
+    if (!m_board->HasDrawing() && !filesChecked && m_input->document()->isEmpty()) {
+        AppendSystemText(QStringLiteral("要发送的图片内容为空。"));
+        return false;
+    }
+    if (m_board->HasDrawing()) {
+        // The drawing follows whatever the (hidden) input box holds, so that
+        // nothing typed before the doodle mode is lost.
+        QTextCursor end = m_input->textCursor();
+        end.movePosition(QTextCursor::End);
+        m_input->setTextCursor(end);
+        m_input->InsertPicture(m_board->GetBitmap(), GenerateRandomId());
+        if (!m_board->HasSelection()) {
+            // The program's own clearing is no drawing to tell the peer about.
+            const QSignalBlocker quiet(m_board);
+            m_board->Command(DoodleCmd::Clear);
+            m_toolStrip->SetUndoState(m_board->canvas().CanUndo(), m_board->canvas().CanRedo());
+        }
+    }
+    return true;
+}
+
+void CChatDlg::putFaceOnBoard(const QImage &face)
+{
+    if (face.isNull())
+        return;
+    m_board->PutBitmap(face, true);
+    QCursor::setPos(m_board->mapToGlobal(QPoint(face.width() / 2, face.height() / 2)));
+    m_board->setFocus();
+}
+
+bool CChatDlg::chooseDoodleFont()
+{
+    if (!m_doodleMode)
+        return false;
+    const ChatFont start = ChatFontFromQt(m_board->textFont(), m_board->foreground());
+    if (const std::optional<ChatFont> chosen = ChooseChatFont(this, start))
+        m_board->SetTextFont(ChatQFont(*chosen), ChatColor(chosen->color));
+    return true;
+}
+
+bool CChatDlg::loadPictureOntoBoard(const QString &path)
+{
+    if (!m_doodleMode)
+        return false;
+    m_board->LoadPictureFile(path);
+    m_board->setFocus();
+    return true;
+}
+
+void CChatDlg::OnCaptureScreen()
+{
+    SendReadNotice();
+    if (m_doodleMode && !m_board)
+        return;
+    // "CaptureSrnShowWnd" 0: the window keeps out of the picture.
+    const bool hide = m_config && m_config->CaptureSrnShowWnd == 0;
+    const QImage area = CaptureScreenArea(this, hide);
+    if (area.isNull())
+        return;
+    if (m_doodleMode) {
+        // Floating on the board until it is placed; its commit is the undo step.
+        m_board->PutBitmap(area, true);
+        m_board->setFocus();
+        return;
+    }
+    m_input->InsertPicture(area, GenerateRandomId());
+    m_input->setFocus();
+}
