@@ -310,7 +310,7 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
         // A resent copy means our receipt was lost: confirm it again, but
         // show the message only once.
         if (packet.hasOption(OPT_SEND_CHECK) && !packet.hasOption(OPT_BROADCAST) && !packet.hasOption(OPT_AUTO_RETURN))
-            m_net.SendToHost(packet.key, CMD_MESSAGE_RECEIVED, QByteArray::number(packet.packetNumber));
+            m_net.SendNumber(packet.key, CMD_MESSAGE_RECEIVED, packet.packetNumber);
         if (!seen)
             handleMessage(packet);
         return;
@@ -354,16 +354,16 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
         RemoveHost(sender, true);
         break;
     case CMD_MESSAGE_RECEIVED:
-        emit receiptArrived(sender, packet.bodyText().trimmed().toUInt());
+        emit receiptArrived(sender, PacketCodec::EchoedNumber(packet));
         break;
     case CMD_MESSAGE_OPENED:
         if (packet.hasOption(OPT_READ_CHECK))
             m_net.SendToHost(packet.key, CMD_ANSWER_READ, packet.body);
-        emit readNoticeArrived(sender, packet.bodyText().trimmed().toUInt());
+        emit readNoticeArrived(sender, PacketCodec::EchoedNumber(packet));
         break;
     case CMD_RELEASE_FILES:
         // The peer will not fetch the offer of that packet number.
-        m_offers.ReleaseOffer(packet.bodyText().trimmed().toUInt(), packet.key.address, packet.key.port);
+        m_offers.ReleaseOffer(PacketCodec::EchoedNumber(packet), packet.key.address, packet.key.port);
         break;
     case CMD_GET_INFO:
         m_net.SendTextToHost(packet.key, CMD_SEND_INFO,

@@ -28,7 +28,7 @@ QByteArray headerField(const QString &text, qsizetype fitBytes, bool inVersionFi
 
 QByteArray number(quint32 value)
 {
-    return QByteArray::number(static_cast<qint32>(value));
+    return PacketCodec::FormatNumber(value);
 }
 
 QByteArrayView upToNul(QByteArrayView text)
@@ -73,36 +73,6 @@ QByteArray appendPayload(QByteArray packet, quint32 commandWord, QByteArrayView 
 
 // ---- parsing ---------------------------------------------------------------
 
-// A 32-bit number as a Windows peer writes "%ld" and reads it back: an
-// optional sign and at least one digit, nothing else; values from -2^31 to
-// 2^32-1 give their 32-bit pattern, anything beyond is refused.
-std::optional<quint32> parseNumber(QByteArrayView field)
-{
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < field.size() && (field[i] == '-' || field[i] == '+')) {
-        negative = field[i] == '-';
-        ++i;
-    }
-    if (i == field.size())
-        return std::nullopt;
-    quint64 value = 0;
-    for (; i < field.size(); ++i) {
-        const char c = field[i];
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + quint64(c - '0');
-        if (value > 0xFFFFFFFFULL)
-            return std::nullopt;
-    }
-    if (negative) {
-        if (value > 0x80000000ULL)
-            return std::nullopt;
-        return static_cast<quint32>(0 - value);
-    }
-    return static_cast<quint32>(value);
-}
-
 qsizetype leadingDigits(QByteArrayView text)
 {
     qsizetype n = 0;
@@ -118,7 +88,7 @@ bool parseExtension(QByteArrayView text, PacketRecord &out)
     const qsizetype underscore = text.indexOf('_');
     if (underscore < 0)
         return false;
-    const auto ext = parseNumber(text.first(underscore));
+    const auto ext = PacketCodec::ParseNumber(text.first(underscore));
     if (!ext)
         return false;
     std::array<QByteArrayView, 6> f;
@@ -130,11 +100,11 @@ bool parseExtension(QByteArrayView text, PacketRecord &out)
         f[i] = hash < 0 ? rest : rest.first(hash);
         rest = hash < 0 ? QByteArrayView() : rest.sliced(hash + 1);
     }
-    const auto icon = parseNumber(f[0]);
-    const auto status = parseNumber(f[1]);
-    const auto headPicture = parseNumber(f[3]);
-    const auto customPicture = parseNumber(f[4]);
-    const auto binary = parseNumber(f[5]);
+    const auto icon = PacketCodec::ParseNumber(f[0]);
+    const auto status = PacketCodec::ParseNumber(f[1]);
+    const auto headPicture = PacketCodec::ParseNumber(f[3]);
+    const auto customPicture = PacketCodec::ParseNumber(f[4]);
+    const auto binary = PacketCodec::ParseNumber(f[5]);
     if (!icon || !status || !headPicture || !customPicture || !binary)
         return false;
     out.extVersion = qint32(*ext);
@@ -150,7 +120,7 @@ bool parseExtension(QByteArrayView text, PacketRecord &out)
 PacketStatus parseVersion(QByteArrayView field, PacketRecord &out)
 {
     const qsizetype digits = leadingDigits(field);
-    const auto version = parseNumber(field.first(digits));
+    const auto version = PacketCodec::ParseNumber(field.first(digits));
     if (!version || *version > 0x7FFFFFFFU)
         return PacketStatus::BadVersion;
     out.protocolVersion = qint32(*version);
@@ -225,8 +195,8 @@ PacketStatus ParsePacket(QByteArrayView data, quint32 address, quint16 port, Pac
     const PacketStatus version = parseVersion(field[0], out);
     if (version != PacketStatus::Ok)
         return version;
-    const auto packetNumber = parseNumber(field[1]);
-    const auto commandWord = parseNumber(field[4]);
+    const auto packetNumber = PacketCodec::ParseNumber(field[1]);
+    const auto commandWord = PacketCodec::ParseNumber(field[4]);
     if (!packetNumber || !commandWord)
         return PacketStatus::BadNumber;
     if (out.binaryLength < 0)
@@ -255,6 +225,43 @@ PacketStatus ParsePacket(QByteArrayView data, quint32 address, quint16 port, Pac
     if (nul >= 0)
         out.extension = rest.sliced(nul + 1).toByteArray();
     return PacketStatus::Ok;
+}
+
+QByteArray FormatNumber(quint32 value)
+{
+    return QByteArray::number(static_cast<qint32>(value));
+}
+
+std::optional<quint32> ParseNumber(QByteArrayView field)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < field.size() && (field[i] == '-' || field[i] == '+')) {
+        negative = field[i] == '-';
+        ++i;
+    }
+    if (i == field.size())
+        return std::nullopt;
+    quint64 value = 0;
+    for (; i < field.size(); ++i) {
+        const char c = field[i];
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + quint64(c - '0');
+        if (value > 0xFFFFFFFFULL)
+            return std::nullopt;
+    }
+    if (negative) {
+        if (value > 0x80000000ULL)
+            return std::nullopt;
+        return static_cast<quint32>(0 - value);
+    }
+    return static_cast<quint32>(value);
+}
+
+quint32 EchoedNumber(const PacketRecord &packet)
+{
+    return ParseNumber(QByteArrayView(packet.body).trimmed()).value_or(0);
 }
 
 } // namespace PacketCodec
