@@ -2,7 +2,7 @@
 
 #include "app/SingleInstance.h"
 #include "app/TestDriver.h"
-#include "chat/ChatWindows.h"
+#include "chat/session/ChatSessions.h"
 #include "core/CConfig.h"
 #include "core/FileUtil.h"
 #include "core/Prompter.h"
@@ -146,7 +146,7 @@ void CMessengerApp::shutdown()
         return;
     m_shutDown = true;
     m_engine->AnnounceExit();
-    m_chats.reset();
+    closeChatWindows();
     MessageSound::setCurrent(nullptr);
     // Everything the windows logged is on disk before the program ends.
     m_chatLog->Shutdown();

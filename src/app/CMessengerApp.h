@@ -5,17 +5,19 @@
 #include "app/StartOptions.h"
 
 #include <QObject>
+#include <QPointer>
 #include <memory>
 
 class CChatDlg;
 class CConfig;
 class CMainPanelDlg;
 class ChatLogWriter;
-class ChatWindows;
+class ChatSession;
+class ChatSessionView;
+class ChatSessions;
 class HostRecord;
 class QFile;
 class QtMessageSound;
-struct ReceivedPicture;
 class CMessengerDlg;
 class CNetManager;
 class IncomingPictures;
@@ -48,11 +50,11 @@ public:
     IncomingPictures *incomingPictures() const { return m_pictures.get(); }
     CMainPanelDlg *mainPanel() const { return m_panel.get(); }
     ChatLogWriter *chatLog() const { return m_chatLog.get(); }
-    ChatWindows *chatWindows() const { return m_chats.get(); }
+    ChatSessions *chatSessions() const { return m_chats.get(); }
 
     // The one-to-one chat window of the peer: looked up only (mode 3), found
-    // or made and kept hidden (0), shown (1), or also brought forward (2).
-    // A non-zero flag gives none at once.
+    // or made and kept hidden (0), shown (1), or also brought forward (2)
+    // (ChatSessions::OpenMode). A non-zero flag gives none at once.
     CChatDlg *OpenChatWindow(HostRecord *host, int flag, int mode, int subMode);
     // Moves the pending chat-log records to the writer.
     void FlushChatLog();
@@ -68,11 +70,8 @@ private:
     void wireChatWindows();
     void wireChatPanel();
     void onUnreadOpen();
-    CChatDlg *makeChatWindow(HostRecord *peer);
-    void onMessageReceived(const PacketRecord &packet, HostRecord *sender);
-    void onReadNotice(HostRecord *sender, quint32 packetNumber);
-    void onPeerChanged(HostRecord *host);
-    void onPictureReceived(const ReceivedPicture &picture);
+    ChatSessionView *makeChatWindow(ChatSession &session);
+    void closeChatWindows();
     void writeEvent(const QString &line);
 
     QApplication &m_app;
@@ -87,7 +86,8 @@ private:
     std::unique_ptr<OwnPictureServer> m_ownPictures;
     std::unique_ptr<CMainPanelDlg> m_panel;
     std::unique_ptr<ChatLogWriter> m_chatLog;
-    std::unique_ptr<ChatWindows> m_chats;
+    std::unique_ptr<ChatSessions> m_chats;
+    QList<QPointer<CChatDlg>> m_windows;
     std::unique_ptr<QtMessageSound> m_sound;
     std::unique_ptr<QFile> m_eventFile; // KWEL_EVENT_LOG: what the chat windows did
     TestDriver *m_driver = nullptr;

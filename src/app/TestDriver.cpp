@@ -4,7 +4,7 @@
 #include "chat/CChatDlg.h"
 #include "chat/CChatFilePanel.h"
 #include "chat/CMsgRichEdit.h"
-#include "chat/ChatWindows.h"
+#include "chat/session/ChatSessions.h"
 #include "net/CNetManager.h"
 #include "net/MessengerEngine.h"
 #include "platform/ScriptedPrompter.h"
@@ -55,7 +55,8 @@ CChatDlg *TestDriver::window(const QString &address, bool open)
     HostRecord *host = engine ? engine->FindHost(ip, engine->net().port()) : nullptr;
     if (!host)
         return nullptr;
-    return m_app.OpenChatWindow(host, 0, open ? ChatWindows::Front : ChatWindows::LookUp, 0);
+    return m_app.OpenChatWindow(
+        host, 0, int(open ? ChatSessions::OpenMode::Front : ChatSessions::OpenMode::LookUp), 0);
 }
 
 bool TestDriver::Run(const QString &command)
@@ -90,7 +91,9 @@ bool TestDriver::Run(const QString &command)
         return true;
     }
     if (verb == QLatin1String("readnotice")) {
-        chat->SetRequestReadNotice(rest == QLatin1String("on"));
+        if (!chat->session())
+            return false;
+        chat->session()->SetRequestReadNotice(rest == QLatin1String("on"));
         return true;
     }
     if (verb == QLatin1String("send")) {
@@ -116,6 +119,11 @@ bool TestDriver::Run(const QString &command)
         answers.queueSaveFile(rest + QLatin1Char('/') + offered->topLevelItem(0)->text(0));
         PrompterScope scope(answers);
         files->OnReceiveAll();
+        return true;
+    }
+    if (verb == QLatin1String("close")) {
+        // The window's close box: it hides while anything is pending.
+        chat->close();
         return true;
     }
     if (verb == QLatin1String("grab"))

@@ -9,6 +9,9 @@
 //   readnotice IP on|off             the send option "对方打开信息时进行通知"
 //   send IP                          press the send button
 //   act IP                           a user action in the window (sends an owed read notice)
+//   attach IP PATH...                files and folders for the next message
+//   receiveall IP DIR                "全部接收" into the folder
+//   close IP                         the window's close box
 //   grab IP PATH                     save a picture of the window
 //   quit                             end the program
 #pragma once

@@ -8,10 +8,10 @@
 
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatFontQt.h"
-#include "chat/ChatPeer.h"
-#include "chat/ChatSendPlan.h"
+#include "chat/session/ChatSendPlan.h"
 #include "chat/ChatToolArt.h"
-#include "chat/TypingNotifier.h"
+#include "chat/session/ChatFileTransfers.h"
+#include "chat/session/ChatPeer.h"
 #include "controls/BlueToolTip.h"
 #include "controls/CHoverButton.h"
 #include "controls/CImageButton.h"
@@ -22,9 +22,7 @@
 #include "controls/SkinFont.h"
 #include "core/CConfig.h"
 #include "core/Prompter.h"
-#include "net/CMsgSenderWnd.h"
-#include "net/CNetManager.h"
-#include "net/MessengerEngine.h"
+#include "core/WorkingSet.h"
 #include "platform/WindowAlpha.h"
 
 #include <QApplication>
@@ -44,8 +42,6 @@ namespace {
 const char kTipProperty[] = "kwelTip";
 constexpr int kStartInputHeight = 120;
 constexpr int kStartSideWidth = 168;
-constexpr int kMinInputHeight = 60;
-constexpr int kMinHistoryHeight = 60;
 
 } // namespace
 
@@ -56,27 +52,50 @@ CChatDlg::CChatDlg(QWidget *parent)
     setObjectName(QStringLiteral("141"));
     setMouseTracking(true);
     setMinimumSize(400, 260);
-    m_typing = new TypingNotifier([this](quint32 command) { sendTyping(command); }, TypingNotifier::kQuietMs, this);
-    m_pictureTimer.setInterval(kPictureResendMs);
-    connect(&m_pictureTimer, &QTimer::timeout, this, &CChatDlg::onPictureTimer);
 }
 
 CChatDlg::~CChatDlg()
 {
-    // The senders outlive the window; they only stop reporting to it.
-    if (m_peer)
-        m_peer->FreePublicKey();
+    // The panel lets go of the session's files before the session hears
+    // that its window went.
+    delete m_files;
+    m_files = nullptr;
+    if (m_session)
+        m_session->DetachView(this);
 }
 
-void CChatDlg::Attach(const Services &services, HostRecord *peer, CConfig *config)
+void CChatDlg::Attach(ChatSession *session)
 {
-    m_services = services;
-    m_config = config;
-    m_peer = HostPtr(peer);
+    if (m_session && m_session != session)
+        m_session->DetachView(this);
+    m_session = session;
+    m_config = session ? session->config() : nullptr;
+    if (session)
+        session->AttachView(this);
     if (!m_initialised)
         OnInitDialog();
+    bindFilePanel();
     updateTitle();
     update();
+}
+
+void CChatDlg::Dispose()
+{
+    // The panel lets go of the session's files at once; the window follows
+    // from the event loop.
+    delete m_files;
+    m_files = nullptr;
+    if (m_session)
+        m_session->DetachView(this);
+    m_session = nullptr;
+    hide();
+    deleteLater();
+}
+
+void CChatDlg::SendReadNotice()
+{
+    if (m_session)
+        m_session->SendReadNotice();
 }
 
 void CChatDlg::OnInitDialog()
@@ -211,17 +230,21 @@ void CChatDlg::createControls()
     }
     m_buttons.value(ChatCtl::Control)->setEnabled(false);
 
-    // The file panel: offered, received and attached files with their buttons.
-    CChatFilePanel::Context files;
-    files.peer = m_peer;
-    files.net = m_services.engine ? &m_services.engine->net() : nullptr;
-    files.config = m_config;
-    m_files = new CChatFilePanel(files, this);
-    connect(m_files, &CChatFilePanel::systemText, this, [this](const QString &text) { AppendSystemText(text); });
+    // The file panel: offered, received and attached files with their
+    // buttons, bound to the session's files by bindFilePanel.
+    setAcceptDrops(true);
+}
+
+void CChatDlg::bindFilePanel()
+{
+    if (m_files || !m_session)
+        return;
+    m_files = new CChatFilePanel(m_session->files(), m_config, this);
     connect(m_files, &CChatFilePanel::userAction, this, &CChatDlg::SendReadNotice);
     connect(m_files, &CChatFilePanel::fileListsShownChanged, this, [this](bool shown) { SetFileListsShown(shown); });
     connect(m_files, &CChatFilePanel::monitorRequested, this, [this] { OnLaterFeature(ChatCtl::Monitor); });
-    setAcceptDrops(true);
+    m_files->show();
+    RecalcLayout();
 }
 
 void CChatDlg::setTips()
@@ -232,18 +255,18 @@ void CChatDlg::setTips()
     };
     tip(ChatCtl::Capture, QStringLiteral("截取屏幕图像。\r\n点击旁边小箭头按钮还可以设置截屏时是否隐藏当前窗口。"));
     tip(ChatCtl::Shake, QStringLiteral("如对方长时间没有回复您的信息,可给对方发送闪屏振动以提醒对方."));
-    tip(ChatCtl::CancelSend, QStringLiteral("取消选中的文件"));
+    tip(ChatCtl::RemoveAttachments, QStringLiteral("取消选中的文件"));
     tip(ChatCtl::ReceiveAll, QStringLiteral("接收此队列中的全部文件"));
-    tip(ChatCtl::RefuseAll, QStringLiteral("拒绝接收此队列中的全部文件"));
+    tip(ChatCtl::RejectAll, QStringLiteral("拒绝接收此队列中的全部文件"));
     tip(ChatCtl::StopTransfer, QStringLiteral("中断当前正接收的文件"));
     tip(ChatCtl::Send, ChatSendTexts::SendButtonTip(CMsgRichEdit::SendMsgEnter()));
-    tip(ChatCtl::CloseReceived,
+    tip(ChatCtl::ClearReceived,
         QStringLiteral("当要接收的文件列表为空时,关闭接收框并清空列表中已接收完的文件(不会删除此文件)\r\n"
                        "当要接收的文件列表不为空时,只清空列表中已接收完的文件(不会删除此文件)"));
-    tip(ChatCtl::OpenFolder, QStringLiteral("打开选择的文件(夹)所在目录"));
-    tip(ChatCtl::OpenFile, QStringLiteral("打开选择的文件(夹)"));
+    tip(ChatCtl::ShowInFolder, QStringLiteral("打开选择的文件(夹)所在目录"));
+    tip(ChatCtl::OpenReceived, QStringLiteral("打开选择的文件(夹)"));
     tip(ChatCtl::Receive, QStringLiteral("接收选择的文件(夹)"));
-    tip(ChatCtl::CancelReceive, QStringLiteral("取消选择的文件(夹)"));
+    tip(ChatCtl::Reject, QStringLiteral("取消选择的文件(夹)"));
     tip(ChatCtl::SendPicture, QStringLiteral("发送图片(支持gif、bmp、jpg格式)"));
     tip(ChatCtl::AddFolder, QStringLiteral("增加要传送的文件夹(支持文件拖放功能)"));
     tip(ChatCtl::AddFiles, QStringLiteral("增加要传送的文件(支持文件拖放功能)"));
@@ -315,14 +338,22 @@ void CChatDlg::SetFileListsShown(bool shown)
 
 void CChatDlg::OnSplitterDragged(const QPoint &screenPos, bool horizontal)
 {
-    if (screenPos == QPoint(-1, -1))
+    // Let go: the window is laid out again.
+    if (screenPos == QPoint(-1, -1)) {
+        RecalcLayout();
         return;
+    }
     const QPoint at = mapFromGlobal(screenPos);
     if (horizontal) {
-        const int room = height() - ChatLayout::kBottomBar - 57 - kMinHistoryHeight;
-        m_inputHeight = std::clamp(height() - ChatLayout::kBottomBar - at.y(), kMinInputHeight, std::max(room, kMinInputHeight));
+        const std::optional<int> height = InputHeightFromSplitter(this->height(), at.y());
+        if (!height)
+            return; // outside the limits: ignored
+        m_inputHeight = *height;
     } else {
-        m_sideWidth = std::clamp(width() - at.x(), ChatLayout::kNarrowSide, std::max(width() - ChatLayout::kMinLeftWidth, ChatLayout::kNarrowSide));
+        const std::optional<int> width = SideWidthFromSplitter(this->width(), at.x());
+        if (!width)
+            return;
+        m_sideWidth = *width;
     }
     RecalcLayout();
 }
@@ -340,12 +371,12 @@ void CChatDlg::paintEvent(QPaintEvent *)
     p.setFont(QApplication::font());
 
     FillGradientRect(p, m_layout.band, back, back2, int(GradientMode::Vertical));
-    if (m_peer) {
-        p.drawPixmap(4, 39, HeadIconPixmap(PeerHeadImage(*m_peer, HeadImage::Count), 16));
+    if (const HostRecord *peer = this->peer()) {
+        p.drawPixmap(4, 39, HeadIconPixmap(PeerHeadImage(*peer, HeadImage::Count), 16));
         p.setPen(text);
         const QRect bandText = m_layout.band.adjusted(21 - m_layout.band.left(), 0, -2, 0);
         p.drawText(bandText, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
-            p.fontMetrics().elidedText(PeerBandText(*m_peer), Qt::ElideRight, bandText.width()));
+            p.fontMetrics().elidedText(PeerBandText(*peer), Qt::ElideRight, bandText.width()));
     }
     paintSidePanel(p);
 
@@ -368,10 +399,11 @@ void CChatDlg::paintSidePanel(QPainter &p)
     const QColor text = ChatColor(m_config ? m_config->ChatFontColor : 0x933E1E);
     FillGradientRect(p, m_layout.sideHeading, back, back2, int(GradientMode::Vertical));
     p.setPen(text);
-    if (m_peer) {
+    const HostRecord *peer = this->peer();
+    if (peer) {
         const QRect heading = m_layout.sideHeading.adjusted(2, 0, -2, 0);
         p.drawText(heading, Qt::AlignVCenter | Qt::TextSingleLine,
-            p.fontMetrics().elidedText(SidePaneHeading(*m_peer), Qt::ElideRight, heading.width()));
+            p.fontMetrics().elidedText(SidePaneHeading(*peer), Qt::ElideRight, heading.width()));
     }
     for (const ChatCaption &caption : m_layout.captions) {
         FillGradientRect(p, caption.band, back, back2, int(GradientMode::Vertical));
@@ -390,13 +422,13 @@ void CChatDlg::paintSidePanel(QPainter &p)
             p.setBrush(Qt::NoBrush);
         }
     }
-    if (!m_peer)
+    if (!peer)
         return;
     p.setPen(text);
     p.setFont(SongFont(12));
     QRect line = m_layout.peerLines;
     const int pitch = std::max(m_layout.peerLinePitch, p.fontMetrics().height());
-    for (const QString &peerLine : PeerInfoLines(*m_peer, m_layout.photoBeside)) {
+    for (const QString &peerLine : PeerInfoLines(*peer, m_layout.photoBeside)) {
         p.drawText(line, Qt::AlignVCenter | Qt::TextSingleLine,
             p.fontMetrics().elidedText(peerLine, Qt::ElideRight, line.width()));
         line.translate(0, pitch);
@@ -419,12 +451,27 @@ void CChatDlg::showEvent(QShowEvent *event)
 void CChatDlg::closeEvent(QCloseEvent *event)
 {
     SendReadNotice();
-    if (m_config && m_config->CloseDialogDeleteRes) {
+    if (!m_session) {
         setAttribute(Qt::WA_DeleteOnClose);
-    } else if (m_config && m_config->CloseClearContent && m_history) {
-        m_history->clear();
+        QDialog::closeEvent(event);
+        return;
     }
+    const ChatCloseDecision decision = m_session->DecideClose(false);
+    if (decision.clearHistory && m_history)
+        m_history->clear();
+    if (decision.destroy) {
+        // The window goes for good; the session releases what it listed.
+        event->accept();
+        Dispose();
+        return;
+    }
+    // Something is still under way: the window only hides and goes once
+    // nothing is pending (when the program frees windows on close).
+    m_session->SetCloseDeferred(decision.destroyWhenSettled);
+    event->accept();
     QDialog::closeEvent(event);
+    if (decision.trimWorkingSet)
+        TrimWorkingSet();
 }
 
 void CChatDlg::mouseMoveEvent(QMouseEvent *event)
@@ -450,11 +497,12 @@ bool CChatDlg::event(QEvent *event)
     case QEvent::ToolTip: {
         auto *help = static_cast<QHelpEvent *>(event);
         QString tip;
-        if (m_peer && m_layout.band.contains(help->pos()))
-            tip = PeerBandText(*m_peer);
-        else if (m_peer && help->pos().x() >= width() - m_layout.sideWidth && help->pos().y() >= 55
+        const HostRecord *peer = this->peer();
+        if (peer && m_layout.band.contains(help->pos()))
+            tip = PeerBandText(*peer);
+        else if (peer && help->pos().x() >= width() - m_layout.sideWidth && help->pos().y() >= 55
             && help->pos().y() < m_layout.peerLines.top() + 5 * std::max(m_layout.peerLinePitch, 14))
-            tip = PeerInfoLines(*m_peer, m_layout.photoBeside).join(QStringLiteral("\r\n"));
+            tip = PeerInfoLines(*peer, m_layout.photoBeside).join(QStringLiteral("\r\n"));
         else if (!m_layout.captions.isEmpty() && m_layout.captions.last().band.contains(help->pos()))
             tip = QStringLiteral("如果您要发送文件，请点目录或文件按钮或把文件拖到下列表框中，再点击下面的 发送(S) 按钮发送文件！");
         return ShowBlueToolTip(help, tip, this);
@@ -526,21 +574,14 @@ void CChatDlg::SetTransparency(int alpha)
 
 void CChatDlg::updateTitle()
 {
-    if (m_peer)
-        setWindowTitle(ChatWindowTitle(*m_peer));
+    if (const HostRecord *peer = this->peer())
+        setWindowTitle(ChatWindowTitle(*peer));
 }
 
-bool CChatDlg::OnPeerStatusChanged(HostRecord *fresh)
+void CChatDlg::PeerChanged()
 {
-    if (!fresh || !m_peer || !IsSameChatPeer(*m_peer, *fresh))
-        return false;
-    if (fresh != m_peer.data()) {
-        // The peer came back under a new record: keep its key only until the next message.
-        m_peer = HostPtr(fresh);
-    }
     updateTitle();
     update();
-    return true;
 }
 
 void CChatDlg::showMenuBelow(QMenu *menu, QWidget *anchor)
@@ -595,7 +636,8 @@ QMenu *CChatDlg::CreateSendOptionsMenu()
     const std::tuple<int, QString, bool, bool> items[] = {
         {CmdSendWithEnter, QStringLiteral("按Enter键发送消息"), enter, true},
         {CmdSendWithCtrlEnter, QStringLiteral("按CTRL+Enter键发送消息"), !enter, true},
-        {CmdRequestReadNotice, QStringLiteral("对方打开信息时进行通知(需要回执)"), m_requestReadNotice, true},
+        {CmdRequestReadNotice, QStringLiteral("对方打开信息时进行通知(需要回执)"),
+            m_session && m_session->requestsReadNotice(), true},
         {CmdCloseAfterSend, QStringLiteral("发送后关闭对话框"), m_config && m_config->SingleChatCloseWnd, true},
         {CmdClearOnClose, QStringLiteral("关闭对话框后清空接收框内容(下项设置取消后有效)"),
             m_config && m_config->CloseClearContent, !freeOnClose},
@@ -621,7 +663,8 @@ void CChatDlg::OnMenuCommand(int command)
         return;
     }
     if (command == CmdRequestReadNotice) {
-        m_requestReadNotice = !m_requestReadNotice;
+        if (m_session)
+            m_session->SetRequestReadNotice(!m_session->requestsReadNotice());
         return;
     }
     if (!m_config)
@@ -659,42 +702,14 @@ void CChatDlg::OnMenuCommand(int command)
     }
 }
 
-void CChatDlg::emitEvent(const QString &kind, const QString &rest)
-{
-    const QString where = m_peer ? DottedAddress(m_peer->key.address) : QStringLiteral("?");
-    QString line = kind + QLatin1Char(' ') + where + QLatin1Char(' ') + rest;
-    line.replace(QLatin1Char('\r'), QString()).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    emit windowEvent(line);
-}
-
-QString CChatDlg::timeText() const
-{
-    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
-}
-
-QString CChatDlg::ownName() const
-{
-    return m_services.engine ? m_services.engine->GetOwnDisplayName() : QString();
-}
-
-QList<CMsgSenderWnd *> CChatDlg::activeSenders() const
-{
-    QList<CMsgSenderWnd *> out;
-    for (const QPointer<CMsgSenderWnd> &sender : m_senders) {
-        if (sender)
-            out.append(sender.data());
-    }
-    return out;
-}
-
 QTreeWidget *CChatDlg::sendList() const
 {
-    return m_files ? m_files->findChild<QTreeWidget *>(QString::number(ChatCtl::SendList)) : nullptr;
+    return m_files ? m_files->findChild<QTreeWidget *>(QString::number(ChatCtl::AttachmentList)) : nullptr;
 }
 
 QTreeWidget *CChatDlg::receiveList() const
 {
-    return m_files ? m_files->findChild<QTreeWidget *>(QString::number(ChatCtl::ReceiveList)) : nullptr;
+    return m_files ? m_files->findChild<QTreeWidget *>(QString::number(ChatCtl::OfferedList)) : nullptr;
 }
 
 void CChatDlg::dragEnterEvent(QDragEnterEvent *event)

@@ -1,6 +1,6 @@
-// The history view of the chat window: every text goes through
-// RenderMessage, which draws plain runs in the message's font (addresses as
-// links), faces as faces and picture markers as their pictures.
+// The history view of the chat window: every entry the session appends goes
+// through RenderMessage, which draws plain runs in the message's font
+// (addresses as links), faces as faces and picture markers as their pictures.
 #include "chat/CChatDlg.h"
 
 #include "chat/CMsgRichEdit.h"
@@ -30,28 +30,28 @@ QString existing(const QString &path)
 
 } // namespace
 
-void CChatDlg::AppendToHistory(const QString &text, const ChatFont &font, int mode)
+void CChatDlg::AppendEntry(const ChatHistoryEntry &entry)
 {
-    RenderMessage(font, text, mode);
-}
-
-void CChatDlg::AppendMarkedUpText(const QString &text, int mode)
-{
-    QString body = text;
-    const ChatFont font = ParseFontPrefix(body);
-    RenderMessage(font, body, mode);
+    RenderMessage(entry.font, entry.text, entry.source);
 }
 
 void CChatDlg::AppendSystemText(const QString &text, uint32_t color)
 {
-    ChatFont font = m_standardFont;
-    font.color = color;
-    RenderMessage(font, FaceShortcutTable[kFaceProgramLine].toString() + QLatin1Char(' ') + text + QLatin1Char('\n'),
-        ReceivedMessage);
-    emitEvent(QStringLiteral("SYSTEM"), text);
+    if (m_session)
+        m_session->AppendSystemText(text, color);
 }
 
-void CChatDlg::RenderMessage(const ChatFont &font, const QString &text, int mode)
+bool CChatDlg::ReplacePicturePlaceholder(quint32 id, const QImage &bitmap)
+{
+    return m_history && m_history->ReplacePicturePlaceholder(id, bitmap);
+}
+
+bool CChatDlg::ReplacePictureByFile(quint32 id, const QString &path)
+{
+    return m_history && m_history->ReplacePlaceholderByFile(id, path);
+}
+
+void CChatDlg::RenderMessage(const ChatFont &font, const QString &text, Source source)
 {
     if (!m_history)
         return;
@@ -67,7 +67,7 @@ void CChatDlg::RenderMessage(const ChatFont &font, const QString &text, int mode
             insertRun(run, font);
         } else if (run.size() >= PictureMarkerLength && run.startsWith(QLatin1String("/~#>"))
             && (run.mid(12, 3) == QLatin1String("<G~") || run.mid(12, 3) == QLatin1String("<B~"))) {
-            insertPictureMarker(run, mode);
+            insertPictureMarker(run, source);
         } else {
             m_history->InsertTextWithFaces(run, 0);
         }
@@ -93,7 +93,7 @@ void CChatDlg::insertRun(const QString &run, const ChatFont &font)
     m_history->setTextCursor(cursor);
 }
 
-void CChatDlg::insertPictureMarker(const QString &marker, int mode)
+void CChatDlg::insertPictureMarker(const QString &marker, Source source)
 {
     bool ok = false;
     quint32 id = marker.mid(4, 8).toUInt(&ok, 16);
@@ -107,11 +107,11 @@ void CChatDlg::insertPictureMarker(const QString &marker, int mode)
         else
             m_history->InsertPictureFile(path, id);
     };
-    switch (mode) {
-    case OwnMessage:
+    switch (source) {
+    case Source::OwnMessage:
         InsertFaceById(m_history, m_input, id);
         break;
-    case ReceivedMessage: {
+    case Source::ReceivedMessage: {
         QString path = existing(GetPicturePath(id, kind, kCustomFaceFolder, false));
         if (path.isEmpty())
             path = existing(GetPicturePath(id, kind, kRecvFaceFolder, false));
@@ -121,10 +121,12 @@ void CChatDlg::insertPictureMarker(const QString &marker, int mode)
             // A placeholder that carries the id until the picture arrives.
             const bool refused = m_config && (m_config->StatusValue & OwnStatus::RefusesPictures);
             m_history->InsertTextWithFaces(FaceShortcutTable[refused ? kFaceNotFound : kFaceWaiting], id);
+            if (!refused && m_session)
+                m_session->AddPendingPlaceholder(id, animated);
         }
         break;
     }
-    case FromLog: {
+    case Source::FromLog: {
         const QString path = GetPicturePath(id, kind, {}, true);
         const QString jpeg = animated ? QString() : GetPicturePath(id, PictureFileKind::Jpeg, {}, true);
         if (!path.isEmpty()) {
@@ -141,24 +143,7 @@ void CChatDlg::insertPictureMarker(const QString &marker, int mode)
         }
         break;
     }
-    default:
-        break; // other modes drop the markers
     }
-}
-
-QString CChatDlg::historyTextFrom(int position) const
-{
-    // Read back as message text: faces as their shortcuts, pictures as markers.
-    const QTextCursor saved = m_history->textCursor();
-    QTextCursor range(m_history->document());
-    range.setPosition(std::clamp(position, 0, m_history->document()->characterCount() - 1));
-    range.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-    m_history->setTextCursor(range);
-    QString text;
-    QList<quint32> ids;
-    m_history->GetTextWithMarkers(text, ids, true);
-    m_history->setTextCursor(saved);
-    return text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }
 
 bool CChatDlg::OpenHistoryLink(const QString &href)

@@ -9,8 +9,7 @@
 #include "core/CConfig.h"
 #include "core/PathUtil.h"
 #include "core/Prompter.h"
-#include "net/CNetManager.h"
-#include "net/FileReceiver.h"
+#include "chat/session/ChatFileTransfers.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -28,7 +27,7 @@
 
 namespace {
 
-namespace Id = FilePanelId;
+namespace Id = ChatCtl;
 
 // The controls of the two receive lists, shown only with the file lists.
 constexpr int kReceiveControls[] = { Id::OfferedList, Id::ReceivedList, Id::StopTransfer, Id::ReceiveAll, Id::RejectAll,
@@ -43,45 +42,41 @@ uint32_t skin(const CConfig *config, uint32_t CConfig::*member, uint32_t fallbac
 
 } // namespace
 
-CChatFilePanel::CChatFilePanel(const Context &context, QWidget *parent)
+CChatFilePanel::CChatFilePanel(ChatFileTransfers &files, CConfig *config, QWidget *parent)
     : QWidget(parent)
-    , m_context(context)
+    , m_transfers(files)
+    , m_config(config)
+    , m_prompts(std::make_unique<DialogReceivePrompts>(this))
 {
     setObjectName(QStringLiteral("filePanel"));
     setAcceptDrops(true);
     setFont(SongFont(12));
-    ReceivePrompts *prompts = m_context.prompts;
-    if (!prompts) {
-        m_ownPrompts = std::make_unique<DialogReceivePrompts>(this);
-        prompts = m_ownPrompts.get();
-    }
-    if (!m_context.net) {
-        // Without the engine nothing is requested or released; the receiver
-        // still needs a manager to build requests with.
-        m_ownNet = std::make_unique<CNetManager>();
-    }
-    m_receiver = std::make_unique<FileReceiver>(m_context.net ? *m_context.net : *m_ownNet, m_context.config, prompts);
-    connect(m_receiver.get(), &FileReceiver::progressChanged, this, &CChatFilePanel::onProgress);
-    connect(m_receiver.get(), &FileReceiver::systemText, this, &CChatFilePanel::onSystemText);
-    connect(m_receiver.get(), &FileReceiver::messageBox, this, [this](const QString &text, const QString &caption) {
-        Prompter::current().messageBox(window(), text, caption);
-    });
-    connect(m_receiver.get(), &FileReceiver::itemStatusChanged, this, &CChatFilePanel::onStatusChanged);
-    connect(m_receiver.get(), &FileReceiver::itemPathChanged, this, &CChatFilePanel::onPathChanged);
-    connect(m_receiver.get(), &FileReceiver::jobFinished, this,
-        [this](const FileReceiveJob &job) { m_lastPacket = job.packetNumber; });
-    connect(m_receiver.get(), &FileReceiver::batchFinished, this,
-        [this](bool complete, bool) { onBatchFinished(complete); });
+    // While the panel shows the files, the receiver asks through its dialogs.
+    m_transfers.setPrompts(m_prompts.get());
+    connect(&m_transfers, &ChatFileTransfers::offeredRowsChanged, this, &CChatFilePanel::onOfferedRowsChanged);
+    connect(&m_transfers, &ChatFileTransfers::receivedRowsChanged, this, &CChatFilePanel::FillReceivedList);
+    connect(&m_transfers, &ChatFileTransfers::attachmentRowsChanged, this, &CChatFilePanel::FillAttachmentList);
+    connect(&m_transfers, &ChatFileTransfers::progressChanged, this, &CChatFilePanel::SetProgress);
+    connect(&m_transfers, &ChatFileTransfers::receiveStateChanged, this, &CChatFilePanel::updateReceiveButtons);
+    connect(&m_transfers, &ChatFileTransfers::moreOffersWaiting, this, &CChatFilePanel::onMoreOffersWaiting);
     createControls();
     LayoutSidePanel(parent ? parent->size() : QSize(483, 435), m_sideWidth);
+    // A window made for a session that already holds files shows them.
+    FillOfferedList();
+    FillReceivedList();
+    FillAttachmentList();
+    SetProgress(m_transfers.progressPercent(), m_transfers.progressText());
 }
 
 CChatFilePanel::~CChatFilePanel()
 {
-    // The receiver stops its worker and waits for it before the lists go.
-    if (m_receiver)
-        m_receiver->disconnect(this);
-    m_receiver.reset();
+    m_transfers.setPrompts(nullptr);
+    m_transfers.disconnect(this);
+}
+
+const FilePanelModel &CChatFilePanel::model() const
+{
+    return m_transfers.model();
 }
 
 QAbstractButton *CChatFilePanel::makeButton(
@@ -172,7 +167,7 @@ void CChatFilePanel::connectLists()
     connect(m_offeredList, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) {
         onOfferedClicked(item);
         const int row = m_selectedOffered;
-        if (row >= 0 && m_model.offeredRows()[row].status == ReceiveRowStatus::NotReceived && !busy())
+        if (row >= 0 && model().offeredRows()[row].status == ReceiveRowStatus::NotReceived && !m_transfers.busy())
             OnReceiveSelected();
     });
     connect(m_offeredList, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
@@ -256,9 +251,9 @@ void CChatFilePanel::fillRows(QTreeWidget *list, const QList<FileInfoRecord> &ro
 void CChatFilePanel::FillOfferedList()
 {
     const bool wasEmpty = m_offeredList->topLevelItemCount() == 0;
-    if (wasEmpty && !m_model.offeredRows().isEmpty())
+    if (wasEmpty && !model().offeredRows().isEmpty())
         setFileListsShown(true);
-    fillRows(m_offeredList, m_model.offeredRows(), false);
+    fillRows(m_offeredList, model().offeredRows(), false);
     m_selectedOffered = -1;
     enableControl(Id::Receive, false);
     enableControl(Id::Reject, false);
@@ -266,22 +261,20 @@ void CChatFilePanel::FillOfferedList()
 
 void CChatFilePanel::FillReceivedList()
 {
-    fillRows(m_receivedList, m_model.receivedRows(), false);
+    fillRows(m_receivedList, model().receivedRows(), false);
     m_selectedReceived = -1;
 }
 
 void CChatFilePanel::FillAttachmentList()
 {
-    fillRows(m_attachmentList, m_model.attachmentRows(), true);
+    fillRows(m_attachmentList, model().attachmentRows(), true);
 }
 
 void CChatFilePanel::onAttachmentChanged(QTreeWidgetItem *item)
 {
     if (m_filling)
         return;
-    const int row = m_attachmentList->indexOfTopLevelItem(item);
-    if (m_model.SetAttachmentChecked(row, item->checkState(0) == Qt::Checked))
-        emit attachmentsChanged(int(m_model.CheckedAttachments().size()));
+    m_transfers.SetAttachmentChecked(m_attachmentList->indexOfTopLevelItem(item), item->checkState(0) == Qt::Checked);
 }
 
 void CChatFilePanel::SelectOffered(int row)
@@ -293,7 +286,7 @@ void CChatFilePanel::SelectOffered(int row)
 
 void CChatFilePanel::SelectReceived(int row)
 {
-    m_selectedReceived = row >= 0 && row < m_model.receivedRows().size() ? row : -1;
+    m_selectedReceived = row >= 0 && row < model().receivedRows().size() ? row : -1;
     if (m_selectedReceived >= 0)
         m_receivedList->setCurrentItem(m_receivedList->topLevelItem(row));
 }
@@ -302,12 +295,12 @@ void CChatFilePanel::onOfferedClicked(QTreeWidgetItem *item)
 {
     emit userAction();
     m_selectedOffered = m_offeredList->indexOfTopLevelItem(item);
-    if (m_selectedOffered >= m_model.offeredRows().size())
+    if (m_selectedOffered >= model().offeredRows().size())
         m_selectedOffered = -1;
     if (m_selectedOffered >= 0)
         m_offeredList->setCurrentItem(item);
     const bool waiting
-        = m_selectedOffered >= 0 && m_model.offeredRows()[m_selectedOffered].status == ReceiveRowStatus::NotReceived;
+        = m_selectedOffered >= 0 && model().offeredRows()[m_selectedOffered].status == ReceiveRowStatus::NotReceived;
     enableControl(Id::Receive, waiting && !m_progressShown);
     enableControl(Id::Reject, waiting && !m_progressShown);
 }
@@ -354,7 +347,7 @@ void CChatFilePanel::applyLayout()
 
 void CChatFilePanel::paintEvent(QPaintEvent *)
 {
-    const CConfig *config = m_context.config;
+    const CConfig *config = m_config;
     const QColor back1 = ColorFromRef(skin(config, &CConfig::ChatBkColor1, 0xFFE8E8));
     const QColor back2 = ColorFromRef(skin(config, &CConfig::ChatBkColor2, 0xFFD3D3));
     const QColor frame = ColorFromRef(skin(config, &CConfig::ChatMsgWndFrameClr, 0xE99494));

@@ -5,8 +5,7 @@
 #include "core/CConfig.h"
 #include "core/PathUtil.h"
 #include "core/Prompter.h"
-#include "net/CNetManager.h"
-#include "net/FileReceiver.h"
+#include "chat/session/ChatFileTransfers.h"
 #include "platform/DesktopServices.h"
 
 #include <QAction>
@@ -20,7 +19,7 @@
 
 namespace {
 
-namespace Id = FilePanelId;
+namespace Id = ChatCtl;
 
 const QString kPrompt = QStringLiteral("提示");
 
@@ -41,71 +40,42 @@ void CChatFilePanel::popup(QMenu *menu)
     menu->popup(QCursor::pos());
 }
 
-bool CChatFilePanel::isReceiving() const
+void CChatFilePanel::onOfferedRowsChanged(int firstNew)
 {
-    return m_receiver->isRunning() || m_receiver->queuedCount() > 0;
-}
-
-bool CChatFilePanel::busy() const
-{
-    return isReceiving() || m_model.hasReceivingRow();
-}
-
-// ---- offers -------------------------------------------------------------
-
-int CChatFilePanel::AddReceivedOffer(quint32 packetNumber, const DecodedFileList &files)
-{
-    const int first = m_model.AddOffer(packetNumber, files, QDateTime::currentDateTime());
-    if (first < 0)
-        return 0;
     FillOfferedList();
-    if (QTreeWidgetItem *item = m_offeredList->topLevelItem(first))
-        m_offeredList->scrollToItem(item);
+    if (firstNew >= 0) {
+        if (QTreeWidgetItem *item = m_offeredList->topLevelItem(firstNew))
+            m_offeredList->scrollToItem(item);
+    }
     updateReceiveButtons();
-    return int(m_model.offeredRows().size()) - first;
 }
 
 void CChatFilePanel::updateReceiveButtons()
 {
-    const bool waiting = m_model.offerCount() > 0 && m_model.hasWaitingRow();
-    enableControl(Id::ReceiveAll, waiting && !busy());
-    enableControl(Id::RejectAll, waiting && !busy());
-    enableControl(Id::StopTransfer, m_progressShown || isReceiving());
+    const bool busy = m_transfers.busy();
+    const bool waiting = model().offerCount() > 0 && model().hasWaitingRow();
+    enableControl(Id::ReceiveAll, waiting && !busy);
+    enableControl(Id::RejectAll, waiting && !busy);
+    enableControl(Id::StopTransfer, m_progressShown || m_transfers.isReceiving());
 }
 
-void CChatFilePanel::release(const OfferRelease &release)
+void CChatFilePanel::onMoreOffersWaiting()
 {
-    if (release.notifyPeer && m_context.net && m_context.peer)
-        m_context.net->SendNumber(*m_context.peer, CMD_RELEASE_FILES, release.packetNumber);
-}
-
-void CChatFilePanel::ReleaseAllOffers()
-{
-    if (isReceiving())
-        m_receiver->Cancel();
-    while (const std::optional<OfferRelease> r = m_model.EndCurrentOffer())
-        release(*r);
-    FillOfferedList();
-    updateReceiveButtons();
-}
-
-void CChatFilePanel::EndReceiveMode()
-{
-    if (const std::optional<OfferRelease> r = m_model.EndCurrentOffer())
-        release(*r);
-    FillOfferedList();
-    updateReceiveButtons();
-    if (m_model.offerCount() == 0 || !m_model.hasWaitingRow())
-        return;
-    if (ask(QStringLiteral("您还有未接收的文件,您是否继续全部接收?")))
-        OnReceiveAll();
+    // The question is asked from the event loop, never from inside a report
+    // of the receiver.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (model().offerCount() > 0 && model().hasWaitingRow()
+                && ask(QStringLiteral("您还有未接收的文件,您是否继续全部接收?")))
+                OnReceiveAll();
+        },
+        Qt::QueuedConnection);
 }
 
 QString CChatFilePanel::chooseTarget(const QString &name, bool isFile)
 {
-    const QString folder = m_context.config && !m_context.config->LASTOPEN_STR.isEmpty()
-        ? m_context.config->LASTOPEN_STR
-        : QDir::homePath();
+    const QString folder = m_config && !m_config->LASTOPEN_STR.isEmpty() ? m_config->LASTOPEN_STR : QDir::homePath();
     const QString chosen = Prompter::current().saveFile(window(), QStringLiteral("另存为"), JoinPath(folder, name),
         Prompter::filterFromWindows(u"All Files (*.*)|*.*||"));
     if (chosen.isEmpty())
@@ -115,138 +85,66 @@ QString CChatFilePanel::chooseTarget(const QString &name, bool isFile)
     // another file that exists.
     if (path != chosen && QFileInfo::exists(path) && !ask(OverwriteQuestion(path)))
         return QString();
-    if (m_context.config)
-        m_context.config->LASTOPEN_STR = GetParentDirectory(path).value_or(QString());
+    if (m_config)
+        m_config->LASTOPEN_STR = GetParentDirectory(path).value_or(QString());
     return path;
 }
 
 void CChatFilePanel::OnReceiveAll()
 {
     emit userAction();
-    const QueuedOffer *current = m_model.currentOffer();
-    if (busy() || !current || current->entries.empty())
+    const QueuedOffer *current = model().currentOffer();
+    if (m_transfers.busy() || !current || current->entries.empty())
         return;
     const DecodedFileEntry &first = current->entries.front();
     const QString path = chooseTarget(first.name, first.kind() != FILE_ATTR_FOLDER);
-    if (path.isEmpty())
-        return;
-    const HostKey peer = m_context.peer ? m_context.peer->key : HostKey();
-    const QList<FileReceiveJob> jobs = m_model.PlanReceiveAll(path, peer.address, peer.port);
-    FillOfferedList();
-    if (!jobs.isEmpty())
-        m_receiver->ReceiveAll(jobs);
-    updateReceiveButtons();
+    if (!path.isEmpty())
+        m_transfers.ReceiveAll(path);
 }
 
 void CChatFilePanel::OnReceiveSelected()
 {
     emit userAction();
     const int row = m_selectedOffered;
-    if (busy() || row < 0 || row >= m_model.offeredRows().size())
+    if (m_transfers.busy() || row < 0 || row >= model().offeredRows().size())
         return;
-    const FileInfoRecord chosen = m_model.offeredRows()[row];
+    const FileInfoRecord chosen = model().offeredRows()[row];
     if (chosen.status != ReceiveRowStatus::NotReceived)
         return;
-    m_model.MakeCurrent(chosen.packetNumber);
+    m_transfers.MakeRowCurrent(row);
     const QString path = chooseTarget(chosen.name, chosen.isFile);
-    if (path.isEmpty())
-        return;
-    const HostKey peer = m_context.peer ? m_context.peer->key : HostKey();
-    const std::optional<FileReceiveJob> job = m_model.PlanReceiveRow(row, path, peer.address, peer.port);
-    FillOfferedList();
-    if (job)
-        m_receiver->Receive(*job);
-    updateReceiveButtons();
+    if (!path.isEmpty())
+        m_transfers.ReceiveRow(row, path);
 }
 
 void CChatFilePanel::OnRejectSelected()
 {
     emit userAction();
     const int row = m_selectedOffered;
-    if (busy() || row < 0 || row >= m_model.offeredRows().size()
-        || m_model.offeredRows()[row].status != ReceiveRowStatus::NotReceived)
+    if (m_transfers.busy() || row < 0 || row >= model().offeredRows().size()
+        || model().offeredRows()[row].status != ReceiveRowStatus::NotReceived)
         return;
-    if (!ask(QStringLiteral("您是否真的要拒收您选中的这文件？")))
-        return;
-    const quint32 packetNumber = m_model.offeredRows()[row].packetNumber;
-    m_model.MakeCurrent(packetNumber);
-    m_model.RejectOfferedRow(row);
-    FillOfferedList();
-    if (m_model.currentOffer() && m_model.currentOffer()->entries.empty())
-        EndReceiveMode();
-    updateReceiveButtons();
+    if (ask(QStringLiteral("您是否真的要拒收您选中的这文件？")))
+        m_transfers.RejectRow(row);
 }
 
 void CChatFilePanel::OnRejectAll(bool askFirst)
 {
     emit userAction();
-    if (busy() || m_model.offerCount() == 0)
+    if (m_transfers.busy() || model().offerCount() == 0)
         return;
     if (askFirst && !ask(QStringLiteral("您是否真的要拒收全部文件？")))
         return;
-    while (const std::optional<OfferRelease> r = m_model.EndCurrentOffer()) {
-        release(*r);
-        FillOfferedList();
-        if (m_model.offerCount() == 0 || !ask(QStringLiteral("您还有未接收的文件,您是否继续全部拒收?")))
+    while (m_transfers.RejectCurrentOffer()) {
+        if (!ask(QStringLiteral("您还有未接收的文件,您是否继续全部拒收?")))
             break;
     }
-    updateReceiveButtons();
 }
 
 void CChatFilePanel::OnStopTransfer()
 {
     emit userAction();
-    if (isReceiving())
-        m_receiver->Cancel();
-}
-
-// ---- what the receiver reports ------------------------------------------
-
-void CChatFilePanel::onStatusChanged(quint32 packetNumber, quint32 fileId, ReceiveRowStatus status)
-{
-    if (!m_model.SetOfferRowStatus(packetNumber, fileId, status, QDateTime::currentDateTime()))
-        return;
-    FillOfferedList();
-    if (status == ReceiveRowStatus::Received)
-        FillReceivedList();
-}
-
-void CChatFilePanel::onPathChanged(quint32 packetNumber, quint32 fileId, const QString &path)
-{
-    if (m_model.SetOfferRowPath(packetNumber, fileId, path))
-        FillOfferedList();
-}
-
-void CChatFilePanel::onProgress(const ReceiveProgress &progress)
-{
-    SetProgress(progress.percent, progress.text);
-}
-
-void CChatFilePanel::onSystemText(const QString &text)
-{
-    m_lastNotice = text;
-    emit systemText(text);
-}
-
-void CChatFilePanel::onBatchFinished(bool complete)
-{
-    updateReceiveButtons();
-    if (!complete)
-        return;
-    // Every item of the offer arrived: it leaves the queue, and the next
-    // offer's question is asked from the event loop, not from inside the
-    // receiver's report.
-    const quint32 packetNumber = m_lastPacket;
-    QMetaObject::invokeMethod(
-        this,
-        [this, packetNumber] {
-            const QueuedOffer *offer = m_model.findOffer(packetNumber);
-            if (!offer || !offer->entries.empty())
-                return;
-            m_model.MakeCurrent(packetNumber);
-            EndReceiveMode();
-        },
-        Qt::QueuedConnection);
+    m_transfers.StopTransfer();
 }
 
 void CChatFilePanel::SetProgress(int percent, const QString &text)
@@ -268,9 +166,9 @@ void CChatFilePanel::SetProgress(int percent, const QString &text)
 void CChatFilePanel::OnShowInFolder()
 {
     emit userAction();
-    if (m_selectedReceived < 0 || m_selectedReceived >= m_model.receivedRows().size())
+    if (m_selectedReceived < 0 || m_selectedReceived >= model().receivedRows().size())
         return;
-    const ShowInFolderPlan plan = PlanShowInFolder(m_model.receivedRows()[m_selectedReceived].fullPath);
+    const ShowInFolderPlan plan = PlanShowInFolder(model().receivedRows()[m_selectedReceived].fullPath);
     if (plan.selectItem)
         DesktopServices::current().showInFolder(plan.path);
     else
@@ -280,16 +178,15 @@ void CChatFilePanel::OnShowInFolder()
 void CChatFilePanel::OnOpenReceived()
 {
     emit userAction();
-    if (m_selectedReceived >= 0 && m_selectedReceived < m_model.receivedRows().size())
-        DesktopServices::current().openPath(m_model.receivedRows()[m_selectedReceived].fullPath);
+    if (m_selectedReceived >= 0 && m_selectedReceived < model().receivedRows().size())
+        DesktopServices::current().openPath(model().receivedRows()[m_selectedReceived].fullPath);
 }
 
 void CChatFilePanel::OnClearReceived()
 {
     emit userAction();
-    m_model.ClearReceived();
-    FillReceivedList();
-    if (m_offeredList->topLevelItemCount() == 0 && m_model.receivedRows().isEmpty())
+    m_transfers.ClearReceived();
+    if (m_offeredList->topLevelItemCount() == 0 && model().receivedRows().isEmpty())
         setFileListsShown(false);
 }
 
@@ -297,9 +194,9 @@ void CChatFilePanel::DeleteReceived(bool permanently)
 {
     emit userAction();
     const int row = m_selectedReceived;
-    if (row < 0 || row >= m_model.receivedRows().size())
+    if (row < 0 || row >= model().receivedRows().size())
         return;
-    const FileInfoRecord &entry = m_model.receivedRows()[row];
+    const FileInfoRecord &entry = model().receivedRows()[row];
     const QFileInfo info(entry.fullPath);
     const bool folder = info.isDir() && !info.isSymLink();
     const QString question = permanently ? (folder ? QStringLiteral("您是否真的要永久删除此文件夹.文件夹名为 %1")
@@ -321,15 +218,14 @@ void CChatFilePanel::DeleteReceived(bool permanently)
             Prompter::Icon::Information);
         return;
     }
-    m_model.RemoveReceivedRow(row);
-    FillReceivedList();
+    m_transfers.RemoveReceivedRow(row);
 }
 
 QMenu *CChatFilePanel::CreateOfferedMenu()
 {
     const int row = m_selectedOffered;
-    if (row < 0 || row >= m_model.offeredRows().size()
-        || m_model.offeredRows()[row].status != ReceiveRowStatus::NotReceived || busy())
+    if (row < 0 || row >= model().offeredRows().size()
+        || model().offeredRows()[row].status != ReceiveRowStatus::NotReceived || m_transfers.busy())
         return nullptr;
     auto *menu = new QMenu(this);
     menu->addAction(QStringLiteral("接收(&A)"))->setData(int(CmdReceive));
@@ -339,7 +235,7 @@ QMenu *CChatFilePanel::CreateOfferedMenu()
 
 QMenu *CChatFilePanel::CreateReceivedMenu()
 {
-    if (m_selectedReceived < 0 || m_selectedReceived >= m_model.receivedRows().size())
+    if (m_selectedReceived < 0 || m_selectedReceived >= model().receivedRows().size())
         return nullptr;
     auto *menu = new QMenu(this);
     menu->addAction(QStringLiteral("打开文件(&F)"))->setData(int(CmdOpenReceived));
@@ -380,19 +276,13 @@ void CChatFilePanel::OnMenuCommand(int command)
 
 void CChatFilePanel::AddAttachments(const QStringList &paths)
 {
-    bool added = false;
-    for (const QString &path : paths)
-        added |= m_model.AddAttachment(path, QDateTime::currentDateTime()) == FilePanelModel::AddResult::Added;
-    if (!added)
-        return;
-    FillAttachmentList();
-    emit attachmentsChanged(int(m_model.CheckedAttachments().size()));
+    m_transfers.AddAttachments(paths);
 }
 
 void CChatFilePanel::OnAddFiles()
 {
     emit userAction();
-    const QString folder = m_context.config ? m_context.config->LASTOPEN_STR : QString();
+    const QString folder = m_config ? m_config->LASTOPEN_STR : QString();
     AddAttachments(Prompter::current().openFiles(
         window(), QStringLiteral("打开"), folder, Prompter::filterFromWindows(u"All Files (*.*)|*.*||")));
 }
@@ -400,7 +290,7 @@ void CChatFilePanel::OnAddFiles()
 void CChatFilePanel::OnAddFolder()
 {
     emit userAction();
-    const QString folder = m_context.config ? m_context.config->LASTOPEN_STR : QString();
+    const QString folder = m_config ? m_config->LASTOPEN_STR : QString();
     const QString chosen = Prompter::current().chooseFolder(window(), QStringLiteral("增加文件夹:"), folder);
     if (!chosen.isEmpty())
         AddAttachments({ chosen });
@@ -409,20 +299,5 @@ void CChatFilePanel::OnAddFolder()
 void CChatFilePanel::OnRemoveAttachments()
 {
     emit userAction();
-    if (m_model.RemoveCheckedAttachments() == 0)
-        return;
-    FillAttachmentList();
-    emit attachmentsChanged(int(m_model.CheckedAttachments().size()));
-}
-
-QStringList CChatFilePanel::attachmentsToSend(int *files, int *folders) const
-{
-    return m_model.CheckedAttachments(files, folders);
-}
-
-void CChatFilePanel::AttachmentsSent()
-{
-    m_model.AttachmentsSent();
-    FillAttachmentList();
-    emit attachmentsChanged(0);
+    m_transfers.RemoveCheckedAttachments();
 }

@@ -15,15 +15,6 @@ void place(ChatLayout &out, int id, int x, int y, int w, int h)
     out.rects.insert(id, QRect(x, y, std::max(w, 0), std::max(h, 0)));
 }
 
-// A side-panel button left of the panel gets no room at all.
-void placeButton(ChatLayout &out, int panelLeft, int id, int x, int y, int w, int h)
-{
-    if (x < panelLeft)
-        out.rects.insert(id, QRect());
-    else
-        place(out, id, x, y, w, h);
-}
-
 void layoutLeft(ChatLayout &out, int width, int height)
 {
     const int right = width - out.sideWidth; // the left column ends here
@@ -61,34 +52,19 @@ void layoutLeft(ChatLayout &out, int width, int height)
 
 void layoutSidePanel(ChatLayout &out, const ChatLayoutInput &in)
 {
+    // The file panel places its own lists and buttons (FilePanelLayout); the
+    // window keeps the heading, the caption bands, the lines, the photo and
+    // the peer lines.
     const int R = in.client.width();
     const int C = in.client.height();
     const int W = out.sideWidth;
     const int X = R - W;
     const double H = C - ChatLayout::kTopBar;
-    const int receiveButtons[] = {ChatCtl::ReceiveAll, ChatCtl::RefuseAll, ChatCtl::StopTransfer, ChatCtl::Receive,
-        ChatCtl::CancelReceive, ChatCtl::OpenFolder, ChatCtl::OpenFile, ChatCtl::CloseReceived};
 
     out.sideHeading = QRect(QPoint(X + 3, 35), QPoint(R - 1, 54));
     out.sideFrame = QRect(QPoint(X + 2, 37), QPoint(R - 1, C - 5));
     out.sideLines = {55};
-    out.hidden.insert(ChatCtl::Progress);
-    double f = 2.0 / 3.0;
     if (in.fileListsShown) {
-        f = 3.0 / 4.0;
-        placeButton(out, X, ChatCtl::StopTransfer, R - 58, frac(H / 4 + 18), 55, 16);
-        placeButton(out, X, ChatCtl::ReceiveAll, R - 164, frac(H / 4 + 38), 50, 16);
-        placeButton(out, X, ChatCtl::RefuseAll, R - 112, frac(H / 4 + 38), 50, 16);
-        placeButton(out, X, ChatCtl::Receive, R - 58, frac(H / 4 + 38), 27, 16);
-        placeButton(out, X, ChatCtl::CancelReceive, R - 30, frac(H / 4 + 38), 27, 16);
-        placeButton(out, X, ChatCtl::OpenFolder, R - 86, frac(H / 2 + 36), 27, 16);
-        placeButton(out, X, ChatCtl::OpenFile, R - 58, frac(H / 2 + 36), 27, 16);
-        placeButton(out, X, ChatCtl::CloseReceived, R - 30, frac(H / 2 + 36), 27, 16);
-        place(out, ChatCtl::Progress, X, frac(H / 4 + 38), W, 20);
-        place(out, ChatCtl::ReceiveList, X + 4, frac(H / 4 + 58), W - 7, frac(H / 4 - 25));
-        place(out, ChatCtl::ReceivedList, X + 4, frac(H / 2 + 58), W - 7, frac(H / 4 - 25));
-        place(out, ChatCtl::SendList, X + 5, frac(f * H + 58), W - 8, frac(H / 4 - 31));
-
         const int q = frac(H / 4);
         out.captions = {{QRect(X, 35 + q - 20, W, 20), QStringLiteral("要接收的文件")},
             {QRect(X, 35 + 2 * q, W, 20), QStringLiteral("已接收的文件")},
@@ -99,10 +75,6 @@ void layoutSidePanel(ChatLayout &out, const ChatLayoutInput &in)
             out.photoBeside = true;
         }
     } else {
-        for (const int id : receiveButtons)
-            out.hidden.insert(id);
-        out.hidden += {ChatCtl::ReceiveList, ChatCtl::ReceivedList};
-        place(out, ChatCtl::SendList, X + 5, frac(f * H + 58), W - 8, frac(H / 3 - 31));
         const int T = frac(H / 3);
         out.captions = {{QRect(X, 35 + T - 20, W, 20), QStringLiteral("对方形象照片")},
             {QRect(X, frac(35 + 2.0 * T), W, 20), QStringLiteral("发送文件")}};
@@ -110,10 +82,6 @@ void layoutSidePanel(ChatLayout &out, const ChatLayoutInput &in)
         if (in.photoShown && in.photoAvailable)
             out.photo = QRect(QPoint(X + 5, 35 + T + 1), QPoint(R - 3, frac(35 + 2.0 * T - 1)));
     }
-    placeButton(out, X, ChatCtl::Monitor, R - 114, frac(f * H + 36), 27, 16);
-    placeButton(out, X, ChatCtl::AddFolder, R - 86, frac(f * H + 36), 27, 16);
-    placeButton(out, X, ChatCtl::AddFiles, R - 58, frac(f * H + 36), 27, 16);
-    placeButton(out, X, ChatCtl::CancelSend, R - 30, frac(f * H + 36), 27, 16);
 
     // Peer lines: from y 55 at the pitch of a fifth of the room above the first caption.
     const double Q = H / (in.fileListsShown ? 4 : 3);
@@ -142,4 +110,18 @@ ChatLayout ComputeChatLayout(const ChatLayoutInput &in)
     layoutLeft(out, in.client.width(), in.client.height());
     layoutSidePanel(out, in);
     return out;
+}
+
+std::optional<int> SideWidthFromSplitter(int clientWidth, int x)
+{
+    if (x >= 300 && clientWidth - x > 50)
+        return clientWidth - x;
+    return std::nullopt;
+}
+
+std::optional<int> InputHeightFromSplitter(int clientHeight, int y)
+{
+    if (y >= 100 && clientHeight - y > 60)
+        return clientHeight - ChatLayout::kBottomBar - y;
+    return std::nullopt;
 }

@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QSize>
 #include <QString>
+#include <optional>
 
 namespace ChatCtl {
 enum : int {
@@ -23,19 +24,19 @@ enum : int {
     Shares = 1031,
     Voice = 1032,
     CaptureArrow = 1033,
-    ReceiveList = 1034,
+    OfferedList = 1034,
     Close = 1035,
-    SendList = 1036,
-    CancelSend = 1037,
+    AttachmentList = 1036,
+    RemoveAttachments = 1037,
     ReceiveAll = 1038,
-    RefuseAll = 1039,
+    RejectAll = 1039,
     StopTransfer = 1040,
     Progress = 1041,
     Receive = 1042,
-    CancelReceive = 1043,
-    OpenFolder = 1044,
-    OpenFile = 1045,
-    CloseReceived = 1046,
+    Reject = 1043,
+    ShowInFolder = 1044,
+    OpenReceived = 1045,
+    ClearReceived = 1046,
     AddFiles = 1047,
     AddFolder = 1048,
     Monitor = 1049,
@@ -102,3 +103,12 @@ struct ChatLayout
 int ClampSideWidth(int clientWidth, int sideWidth);
 
 ChatLayout ComputeChatLayout(const ChatLayoutInput &input);
+
+// The vertical splitter left of the side panel, dropped at client x: the
+// new side-panel width, when x is at least 300 pixels from the left edge and
+// more than 50 from the right edge.
+std::optional<int> SideWidthFromSplitter(int clientWidth, int x);
+// The splitter above the input area, dropped at client y: the new height of
+// the input area (which then starts at y, above the bottom bar), when y is
+// at least 100 pixels below the top and more than 60 above the bottom.
+std::optional<int> InputHeightFromSplitter(int clientHeight, int y);

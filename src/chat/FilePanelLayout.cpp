@@ -12,20 +12,15 @@ int toInt(double value)
 FilePanelGeometry ComputeFilePanelLayout(const QSize &client, int sideWidth, bool fileListsShown)
 {
     using G = FilePanelGeometry;
-    namespace Id = FilePanelId;
+    namespace Id = ChatCtl;
     G g;
     const int r = client.width();
     const int c = client.height();
-    int w = sideWidth;
-    if (r - w < G::kMinLeftWidth && r != 0) {
-        w = r - G::kMinLeftWidth;
-        if (w <= 0)
-            w = G::kNarrowSide;
-    }
+    const int w = ClampSideWidth(r, sideWidth);
     g.sideWidth = w;
     g.fileListsShown = fileListsShown;
     const int x = r - w;
-    const double h = c - G::kTopBar;
+    const double h = c - ChatLayout::kTopBar;
 
     auto button
         = [&](int id, int bx, int by, int bw, int bh) { g.rects.insert(id, bx < x ? QRect() : QRect(bx, by, bw, bh)); };
@@ -36,8 +31,8 @@ FilePanelGeometry ComputeFilePanelLayout(const QSize &client, int sideWidth, boo
     if (fileListsShown) {
         sendFraction = 3.0 / 4.0;
         sendListHeight = toInt(h / 4 - 31);
-        caption(toInt(G::kTopBar + h / 4) - 20, QStringLiteral("要接收的文件"));
-        caption(toInt(G::kTopBar + h / 2), QStringLiteral("已接收的文件"));
+        caption(toInt(ChatLayout::kTopBar + h / 4) - 20, QStringLiteral("要接收的文件"));
+        caption(toInt(ChatLayout::kTopBar + h / 2), QStringLiteral("已接收的文件"));
         button(Id::StopTransfer, r - 58, toInt(h / 4 + 18), 55, 16);
         button(Id::ReceiveAll, r - 164, toInt(h / 4 + 38), 50, 16);
         button(Id::RejectAll, r - 112, toInt(h / 4 + 38), 50, 16);
@@ -50,7 +45,7 @@ FilePanelGeometry ComputeFilePanelLayout(const QSize &client, int sideWidth, boo
         g.rects.insert(Id::OfferedList, QRect(x + 4, toInt(h / 4 + 58), w - 7, toInt(h / 4 - 25)));
         g.rects.insert(Id::ReceivedList, QRect(x + 4, toInt(h / 2 + 58), w - 7, toInt(h / 4 - 25)));
     }
-    const int sendTop = toInt(G::kTopBar + sendFraction * h);
+    const int sendTop = toInt(ChatLayout::kTopBar + sendFraction * h);
     caption(sendTop, QStringLiteral("发送文件"));
     g.rects.insert(Id::AttachmentList, QRect(x + 5, toInt(sendFraction * h + 58), w - 8, sendListHeight));
     button(Id::Monitor, r - 114, toInt(sendFraction * h + 36), 27, 16);
@@ -62,18 +57,4 @@ FilePanelGeometry ComputeFilePanelLayout(const QSize &client, int sideWidth, boo
     g.panel = QRect(x, top, w, qMax(0, c - top));
     g.sendHint = QRect(x + 5, sendTop, 46, 20);
     return g;
-}
-
-std::optional<int> SideWidthFromSplitter(int clientWidth, int x)
-{
-    if (x >= 300 && clientWidth - x > 50)
-        return clientWidth - x;
-    return std::nullopt;
-}
-
-std::optional<int> InputHeightFromSplitter(int clientHeight, int y)
-{
-    if (y >= 100 && clientHeight - y > 60)
-        return clientHeight - y;
-    return std::nullopt;
 }

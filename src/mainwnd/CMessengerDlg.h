@@ -71,6 +71,7 @@ public:
     // The oldest queued window, or null.
     QWidget *FrontUnreadWindow() const { return qobject_cast<QWidget *>(m_unread.Front()); }
     int unreadCount() const { return int(m_unread.Count()); }
+    bool IsUnreadWindowQueued(const QWidget *window) const { return m_unread.Contains(window); }
 
 public slots:
     // Button 1002 "刷新": the refresh request, with Ctrl held the list is

@@ -230,12 +230,17 @@ void CMsgSenderWnd::SendToDestinations()
 void CMsgSenderWnd::EncryptDestination(SendDestination &entry, const PeerPublicKey &key)
 {
     QByteArray body;
-    CryptStatus status = EncryptMessageBody(m_keys->ownKeys(), key, m_message, body);
-    if (status == CryptStatus::Ok && !fits(entry.command, body.size()))
+    CryptFailure failure;
+    CryptStatus status = EncryptMessageBody(m_keys->ownKeys(), key, m_message, body, nullptr, &failure);
+    if (status == CryptStatus::Ok && !fits(entry.command, body.size())) {
         status = CryptStatus::TooLong;
+        failure = { QStringLiteral("CryptEncrypt"), 0x80090004 }; // NTE_BAD_LEN
+    }
     if (status != CryptStatus::Ok) {
         entry.command &= ~OPT_ENCRYPT;
         body = m_message;
+        if (status != CryptStatus::NoCommonMode && m_encryptionFailure)
+            m_encryptionFailure(entry.host.data(), failure);
         emit encryptionFailed(entry.host.data(), status);
     }
     entry.packet

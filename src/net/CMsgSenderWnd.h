@@ -107,6 +107,11 @@ public:
     void Retry();
 
     void setDatagramSink(DatagramSink sink) { m_sink = std::move(sink); }
+    // Called when a destination's encryption fails, before its message goes
+    // out plain (the window tells the user which step failed). A peer with no
+    // cipher in common gets the plain message without it.
+    using EncryptionFailureHandler = std::function<void(HostRecord *peer, const CryptFailure &failure)>;
+    void setEncryptionFailureHandler(EncryptionFailureHandler handler) { m_encryptionFailure = std::move(handler); }
 
     QString errorText() const { return m_error; }
     quint32 packetNumber() const { return m_packetNumber; }
@@ -117,6 +122,8 @@ public:
     bool isTimerActive() const { return m_timer.isActive(); }
     int resendInterval() const { return m_timer.interval(); }
     int retryCount() const { return m_retries; }
+    // Every destination confirmed, or the sender gave up: it deletes itself.
+    bool isFinished() const { return m_finished; }
 
     // The history line of a one-to-one chat for the peers that never confirmed.
     static QString FailureText(const QStringList &names);
@@ -149,6 +156,7 @@ private:
     CConfig *m_config = nullptr;
     DatagramSink m_sink;
     PictureSender m_pictureSender;
+    EncryptionFailureHandler m_encryptionFailure;
     QTimer m_timer;
 
     QByteArray m_message; // GBK, without CR

@@ -16,6 +16,9 @@ namespace {
 constexpr quint32 NTE_BAD_DATA = 0x80090005;
 constexpr quint32 NTE_BAD_ALGID = 0x80090008;
 constexpr quint32 NTE_NO_KEY = 0x8009000D;
+constexpr quint32 NTE_BAD_LEN = 0x80090004;
+constexpr quint32 NTE_BAD_PUBLIC_KEY = 0x80090015;
+constexpr quint32 NTE_FAIL = 0x80090020;
 
 constexpr qsizetype kMaxSessionKeyBytes = 1024;
 constexpr qsizetype kMaxRc2BlobKeyBytes = 1012;
@@ -73,20 +76,25 @@ qsizetype EncryptedBodyLength(qsizetype plainBytes, qsizetype keyBytes)
     return 9 + 2 * keyBytes + 1 + 2 * cipher;
 }
 
-CryptStatus EncryptMessageBody(
-    const OwnKeyState &own, const PeerPublicKey &peer, QByteArrayView plainText, QByteArray &outBody, quint32 *outMode)
+CryptStatus EncryptMessageBody(const OwnKeyState &own, const PeerPublicKey &peer, QByteArrayView plainText,
+    QByteArray &outBody, quint32 *outMode, CryptFailure *failure)
 {
+    const auto fail = [failure](CryptStatus status, const char *call, quint32 code) {
+        if (failure)
+            *failure = { QString::fromLatin1(call), code };
+        return status;
+    };
     if (!own.ready())
-        return CryptStatus::NoOwnKey;
+        return fail(CryptStatus::NoOwnKey, "CryptAcquireContext", NTE_NO_KEY);
     const quint32 mode = ChooseEncryptionMode(own.capabilities(), peer.capabilities, peer.key.size());
     if (mode == 0)
         return CryptStatus::NoCommonMode;
     const auto peerKey = Crypto::RsaPublicKey::fromModulus(peer.key, peer.exponent);
     if (!peerKey)
-        return CryptStatus::BadPeerKey;
+        return fail(CryptStatus::BadPeerKey, "CryptImportKey", NTE_BAD_PUBLIC_KEY);
     QByteArray plain = PacketCodec::StripCarriageReturns(plainText);
     if (plain.size() + 1 > kMaxEncryptedPlain)
-        return CryptStatus::TooLong;
+        return fail(CryptStatus::TooLong, "CryptEncrypt", NTE_BAD_LEN);
     plain.append('\0');
 
     std::optional<QByteArray> sessionKey; // as it goes on the wire, little-endian
@@ -94,20 +102,25 @@ CryptStatus EncryptMessageBody(
     if (mode & CAP_BLOWFISH_128) {
         const auto key = Crypto::randomBytes(CBlowfish::ChatKeyLength);
         if (!key)
-            return CryptStatus::CipherFailed;
+            return fail(CryptStatus::CipherFailed, "CryptGenRandom", NTE_FAIL);
         sessionKey = peerKey->encrypt(*key);
+        if (!sessionKey)
+            return fail(CryptStatus::CipherFailed, "CryptEncrypt", NTE_BAD_DATA);
         cipher = CBlowfish(*key).encrypt(plain, CBlowfish::ChatMode);
+        if (!cipher)
+            return fail(CryptStatus::CipherFailed, "CryptEncrypt", NTE_FAIL);
     } else {
         const auto key = Crypto::Rc2SessionKey::generate();
         if (!key)
-            return CryptStatus::CipherFailed;
+            return fail(CryptStatus::CipherFailed, "CryptGenKey", NTE_BAD_ALGID);
         const auto blob = peerKey->exportSimpleBlob(Crypto::CALG_RC2, key->keyMaterial());
-        if (blob)
-            sessionKey = blob->mid(Crypto::SimpleBlobHeaderSize);
+        if (!blob)
+            return fail(CryptStatus::CipherFailed, "CryptExportKey", NTE_BAD_DATA);
+        sessionKey = blob->mid(Crypto::SimpleBlobHeaderSize);
         cipher = key->encrypt(plain);
+        if (!cipher)
+            return fail(CryptStatus::CipherFailed, "CryptEncrypt RC2", NTE_FAIL);
     }
-    if (!sessionKey || !cipher)
-        return CryptStatus::CipherFailed;
     outBody
         = QByteArray::number(mode, 16).toUpper() + ':' + BytesToHexReversed(*sessionKey) + ':' + BytesToHex(*cipher);
     if (outMode)

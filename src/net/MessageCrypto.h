@@ -19,6 +19,7 @@
 #include "net/OwnKeys.h"
 
 #include <QByteArray>
+#include <QString>
 #include <QByteArrayView>
 
 inline constexpr quint32 kModeBlowfish1024 = 0x20002;
@@ -48,10 +49,19 @@ quint32 ChooseEncryptionMode(quint32 ownCapabilities, quint32 peerCapabilities, 
 // key of keyBytes can give.
 qsizetype EncryptedBodyLength(qsizetype plainBytes, qsizetype keyBytes);
 
+// Which step of encrypting failed, named as the Windows peers name the call,
+// with the error code they would report.
+struct CryptFailure
+{
+    QString call; // "CryptImportKey", "CryptGenRandom", "CryptEncrypt", "CryptGenKey", "CryptExportKey", ...
+    quint32 code = 0;
+};
+
 // Encrypts the GBK text for the peer. On success `outBody` holds the body and
-// `outMode` the mode; nothing is written otherwise.
+// `outMode` the mode; nothing is written otherwise. A failure other than
+// NoCommonMode names its step in `failure`.
 CryptStatus EncryptMessageBody(const OwnKeyState &own, const PeerPublicKey &peer, QByteArrayView plainText,
-    QByteArray &outBody, quint32 *outMode = nullptr);
+    QByteArray &outBody, quint32 *outMode = nullptr, CryptFailure *failure = nullptr);
 
 struct DecryptedMessage
 {

@@ -8,9 +8,8 @@
 #include "net/PacketCodec.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QSysInfo>
-#include <QTimer>
+#include <QThread>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -164,10 +163,10 @@ void MessengerEngine::AnnounceExit()
     if (m_config.StatusValue & OwnStatus::NoOfflineAnnounce)
         return;
     AnnouncePresence(CMD_ANNOUNCE_EXIT);
-    // A lost datagram would leave us listed: say it twice.
-    QEventLoop pause;
-    QTimer::singleShot(100, &pause, &QEventLoop::quit);
-    pause.exec();
+    // A lost datagram would leave us listed: say it twice. The pause runs no
+    // event loop: nothing that arrives meanwhile is handled while the program
+    // ends.
+    QThread::msleep(kExitRepeatMs);
     AnnouncePresence(CMD_ANNOUNCE_EXIT);
 }
 
@@ -354,16 +353,21 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
         RemoveHost(sender, true);
         break;
     case CMD_MESSAGE_RECEIVED:
-        emit receiptArrived(sender, PacketCodec::EchoedNumber(packet));
+        emit receiptArrived(sender, EchoedPacketNumber(packet));
         break;
     case CMD_MESSAGE_OPENED:
         if (packet.hasOption(OPT_READ_CHECK))
             m_net.SendToHost(packet.key, CMD_ANSWER_READ, packet.body);
-        emit readNoticeArrived(sender, PacketCodec::EchoedNumber(packet));
+        emit readNoticeArrived(sender, EchoedPacketNumber(packet));
         break;
     case CMD_RELEASE_FILES:
         // The peer will not fetch the offer of that packet number.
-        m_offers.ReleaseOffer(PacketCodec::EchoedNumber(packet), packet.key.address, packet.key.port);
+        m_offers.ReleaseOffer(EchoedPacketNumber(packet), packet.key.address, packet.key.port);
+        break;
+    case CMD_CHAT_PROBE:
+        // A chat window asks for our current details: the entry answer.
+        if (sender && !isHidden() && !isOwnPacket(packet))
+            AnswerEntry(packet.key, CMD_ANSWER_ENTRY);
         break;
     case CMD_GET_INFO:
         m_net.SendTextToHost(packet.key, CMD_SEND_INFO,

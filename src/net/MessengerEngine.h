@@ -22,6 +22,8 @@ class MessengerEngine : public QObject
     Q_OBJECT
 public:
     static constexpr qsizetype kExtAnnounceBytes = 16284;
+    // The exit is announced twice, this far apart.
+    static constexpr unsigned long kExitRepeatMs = 100;
 
     MessengerEngine(CConfig &config, CNetManager &net, QObject *parent = nullptr);
     ~MessengerEngine() override;

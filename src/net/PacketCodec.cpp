@@ -26,11 +26,6 @@ QByteArray headerField(const QString &text, qsizetype fitBytes, bool inVersionFi
     return bytes;
 }
 
-QByteArray number(quint32 value)
-{
-    return PacketCodec::FormatNumber(value);
-}
-
 QByteArrayView upToNul(QByteArrayView text)
 {
     const qsizetype nul = text.indexOf('\0');
@@ -41,8 +36,8 @@ QByteArrayView upToNul(QByteArrayView text)
 void appendCommonHeader(
     QByteArray &out, quint32 packetNumber, const QString &userName, const QString &hostName, quint32 commandWord)
 {
-    out += ':' + number(packetNumber) + ':' + headerField(userName, HostKey::kNameBytes) + ':'
-        + headerField(hostName, HostKey::kNameBytes) + ':' + number(commandWord) + ':';
+    out += ':' + PacketCodec::FormatNumber(packetNumber) + ':' + headerField(userName, HostKey::kNameBytes) + ':'
+        + headerField(hostName, HostKey::kNameBytes) + ':' + PacketCodec::FormatNumber(commandWord) + ':';
 }
 
 // Body, NUL and extension part after a complete header; empty when a binary
@@ -73,6 +68,36 @@ QByteArray appendPayload(QByteArray packet, quint32 commandWord, QByteArrayView 
 
 // ---- parsing ---------------------------------------------------------------
 
+// A 32-bit number as a Windows peer writes "%ld" and reads it back: an
+// optional sign and at least one digit, nothing else; values from -2^31 to
+// 2^32-1 give their 32-bit pattern, anything beyond is refused.
+std::optional<quint32> parseNumber(QByteArrayView field)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < field.size() && (field[i] == '-' || field[i] == '+')) {
+        negative = field[i] == '-';
+        ++i;
+    }
+    if (i == field.size())
+        return std::nullopt;
+    quint64 value = 0;
+    for (; i < field.size(); ++i) {
+        const char c = field[i];
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + quint64(c - '0');
+        if (value > 0xFFFFFFFFULL)
+            return std::nullopt;
+    }
+    if (negative) {
+        if (value > 0x80000000ULL)
+            return std::nullopt;
+        return static_cast<quint32>(0 - value);
+    }
+    return static_cast<quint32>(value);
+}
+
 qsizetype leadingDigits(QByteArrayView text)
 {
     qsizetype n = 0;
@@ -88,7 +113,7 @@ bool parseExtension(QByteArrayView text, PacketRecord &out)
     const qsizetype underscore = text.indexOf('_');
     if (underscore < 0)
         return false;
-    const auto ext = PacketCodec::ParseNumber(text.first(underscore));
+    const auto ext = parseNumber(text.first(underscore));
     if (!ext)
         return false;
     std::array<QByteArrayView, 6> f;
@@ -100,11 +125,11 @@ bool parseExtension(QByteArrayView text, PacketRecord &out)
         f[i] = hash < 0 ? rest : rest.first(hash);
         rest = hash < 0 ? QByteArrayView() : rest.sliced(hash + 1);
     }
-    const auto icon = PacketCodec::ParseNumber(f[0]);
-    const auto status = PacketCodec::ParseNumber(f[1]);
-    const auto headPicture = PacketCodec::ParseNumber(f[3]);
-    const auto customPicture = PacketCodec::ParseNumber(f[4]);
-    const auto binary = PacketCodec::ParseNumber(f[5]);
+    const auto icon = parseNumber(f[0]);
+    const auto status = parseNumber(f[1]);
+    const auto headPicture = parseNumber(f[3]);
+    const auto customPicture = parseNumber(f[4]);
+    const auto binary = parseNumber(f[5]);
     if (!icon || !status || !headPicture || !customPicture || !binary)
         return false;
     out.extVersion = qint32(*ext);
@@ -120,7 +145,7 @@ bool parseExtension(QByteArrayView text, PacketRecord &out)
 PacketStatus parseVersion(QByteArrayView field, PacketRecord &out)
 {
     const qsizetype digits = leadingDigits(field);
-    const auto version = PacketCodec::ParseNumber(field.first(digits));
+    const auto version = parseNumber(field.first(digits));
     if (!version || *version > 0x7FFFFFFFU)
         return PacketStatus::BadVersion;
     out.protocolVersion = qint32(*version);
@@ -150,7 +175,7 @@ QByteArray BuildPacket(const OwnHeader &own, quint32 packetNumber, quint32 comma
     QByteArray packet;
     packet.reserve(qMin(kMaxPacket, 256 + body.size() + extension.size()));
     packet += QByteArray::number(PROTOCOL_VERSION) + kTag + QByteArray::number(kExtVersion) + '_'
-        + QByteArray::number(own.headIcon) + '#' + number(own.statusBits) + '#'
+        + QByteArray::number(own.headIcon) + '#' + PacketCodec::FormatNumber(own.statusBits) + '#'
         + headerField(own.macText, kMacChars, true) + '#' + QByteArray::number(own.headPictureSize) + '#'
         + QByteArray::number(own.customPictureSize) + '#' + QByteArray::number(binary);
     appendCommonHeader(packet, packetNumber, own.userName, own.hostName, commandWord);
@@ -195,8 +220,8 @@ PacketStatus ParsePacket(QByteArrayView data, quint32 address, quint16 port, Pac
     const PacketStatus version = parseVersion(field[0], out);
     if (version != PacketStatus::Ok)
         return version;
-    const auto packetNumber = PacketCodec::ParseNumber(field[1]);
-    const auto commandWord = PacketCodec::ParseNumber(field[4]);
+    const auto packetNumber = parseNumber(field[1]);
+    const auto commandWord = parseNumber(field[4]);
     if (!packetNumber || !commandWord)
         return PacketStatus::BadNumber;
     if (out.binaryLength < 0)
@@ -232,38 +257,6 @@ QByteArray FormatNumber(quint32 value)
     return QByteArray::number(static_cast<qint32>(value));
 }
 
-std::optional<quint32> ParseNumber(QByteArrayView field)
-{
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < field.size() && (field[i] == '-' || field[i] == '+')) {
-        negative = field[i] == '-';
-        ++i;
-    }
-    if (i == field.size())
-        return std::nullopt;
-    quint64 value = 0;
-    for (; i < field.size(); ++i) {
-        const char c = field[i];
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + quint64(c - '0');
-        if (value > 0xFFFFFFFFULL)
-            return std::nullopt;
-    }
-    if (negative) {
-        if (value > 0x80000000ULL)
-            return std::nullopt;
-        return static_cast<quint32>(0 - value);
-    }
-    return static_cast<quint32>(value);
-}
-
-quint32 EchoedNumber(const PacketRecord &packet)
-{
-    return ParseNumber(QByteArrayView(packet.body).trimmed()).value_or(0);
-}
-
 } // namespace PacketCodec
 
 QString PacketRecord::bodyText() const
@@ -274,4 +267,13 @@ QString PacketRecord::bodyText() const
 QString PacketRecord::extensionText() const
 {
     return Gbk::decodeField(extension);
+}
+
+quint32 EchoedPacketNumber(const PacketRecord &packet)
+{
+    bool ok = false;
+    const qint64 value = packet.body.trimmed().toLongLong(&ok);
+    if (!ok || value < INT32_MIN || value > UINT32_MAX)
+        return 0;
+    return quint32(value);
 }

@@ -8,7 +8,6 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-#include <optional>
 
 // The sender's fields of the extended header.
 struct OwnHeader
@@ -70,12 +69,5 @@ PacketStatus ParsePacket(QByteArrayView data, quint32 address, quint16 port, Pac
 // 2^31 on it is negative. Packet numbers echoed in a body (receipt, read
 // notice, release of an offer) are written the same way.
 QByteArray FormatNumber(quint32 value);
-// A decimal 32-bit number with an optional sign, written signed or unsigned:
-// values from -2^31 to 2^32-1 give their 32-bit pattern; none for anything
-// else.
-std::optional<quint32> ParseNumber(QByteArrayView field);
-// The packet number a receipt, read notice or release names in its text
-// body, blanks around it ignored; 0 when the body holds no number.
-quint32 EchoedNumber(const PacketRecord &packet);
 
 } // namespace PacketCodec

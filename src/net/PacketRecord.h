@@ -34,3 +34,8 @@ struct PacketRecord
     // The extension part as text, up to its first NUL.
     QString extensionText() const;
 };
+
+// The packet number a receipt, read notice or release echoes in its body.
+// Peers write it as the header does ("%ld"), so numbers above 0x7FFFFFFF
+// come back negative; 0 when the body holds no number.
+quint32 EchoedPacketNumber(const PacketRecord &packet);

@@ -2,11 +2,11 @@
 // send does, what a received message does, typing and read notices.
 #include "chat/ChatFontQt.h"
 #include "chat/ChatLayout.h"
-#include "chat/ChatPeer.h"
-#include "chat/ChatSendPlan.h"
-#include "chat/ReadNoticeQueue.h"
-#include "chat/ReceivedMessagePlan.h"
-#include "chat/TypingNotifier.h"
+#include "chat/FilePanelLayout.h"
+#include "chat/session/ChatPeer.h"
+#include "chat/session/ChatSendPlan.h"
+#include "chat/session/ReadNoticeQueue.h"
+#include "chat/session/ReceivedMessagePlan.h"
 #include "core/FontBlock.h"
 #include "net/Commands.h"
 #include "net/HostRecord.h"
@@ -36,45 +36,25 @@ TEST(ChatLayout, SidePanelNarrowsAndPlacesItsControls)
     EXPECT_EQ(ClampSideWidth(0, 168), 168);
     EXPECT_EQ(ClampSideWidth(800, 168), 168);
 
-    // Client height 435 (H = 400) with the file lists shown.
+    // Client height 435 (H = 400): the captions with the file lists shown
+    // (the file panel places its own lists and buttons under them).
     ChatLayoutInput in;
     in.client = QSize(700, 435);
     in.fileListsShown = true;
     ChatLayout l = ComputeChatLayout(in);
-    EXPECT_EQ(l.rect(ChatCtl::ReceiveList), QRect(700 - 168 + 4, 158, 161, 75));
-    EXPECT_EQ(l.rect(ChatCtl::ReceivedList).top(), 258);
-    EXPECT_EQ(l.rect(ChatCtl::ReceivedList).height(), 75);
-    EXPECT_EQ(l.rect(ChatCtl::SendList).top(), 358);
-    EXPECT_EQ(l.rect(ChatCtl::SendList).height(), 69);
-    EXPECT_EQ(l.rect(ChatCtl::SendList).bottom() + 1, 435 - 8);
-    EXPECT_EQ(l.rect(ChatCtl::StopTransfer).top(), 118);
-    EXPECT_EQ(l.rect(ChatCtl::ReceiveAll).top(), 138);
-    EXPECT_EQ(l.rect(ChatCtl::OpenFile).top(), 236);
-    EXPECT_EQ(l.rect(ChatCtl::AddFiles).top(), 336);
-    EXPECT_TRUE(l.isShown(ChatCtl::ReceiveList));
+    ASSERT_EQ(l.captions.size(), 3);
+    EXPECT_EQ(l.captions[0].band, QRect(700 - 168, 115, 168, 20));
+    EXPECT_EQ(l.captions[2].title, QStringLiteral("发送文件"));
+    EXPECT_EQ(ComputeFilePanelLayout(in.client, 168, true).captions.first().band, l.captions[0].band)
+        << "the panel's bands lie on the window's";
 
-    // The same window with the file lists hidden.
+    // The same window with the file lists hidden: the photo between the bands.
     in.fileListsShown = false;
     in.photoAvailable = true;
     l = ComputeChatLayout(in);
-    EXPECT_EQ(l.rect(ChatCtl::SendList).top(), 324);
-    EXPECT_EQ(l.rect(ChatCtl::SendList).height(), 102);
-    EXPECT_EQ(l.rect(ChatCtl::AddFiles).top(), 302);
+    EXPECT_EQ(l.captions.first().title, QStringLiteral("对方形象照片"));
     EXPECT_EQ(l.photo.top(), 169);
     EXPECT_EQ(l.photo.bottom(), 300);
-    EXPECT_FALSE(l.isShown(ChatCtl::ReceiveList));
-    EXPECT_FALSE(l.isShown(ChatCtl::ReceiveAll));
-
-    // A panel 60 pixels wide: the buttons that would stand left of it get no room.
-    in.client = QSize(400, 435);
-    in.sideWidth = 60;
-    in.fileListsShown = true;
-    l = ComputeChatLayout(in);
-    for (const int id : {ChatCtl::ReceiveAll, ChatCtl::RefuseAll, ChatCtl::OpenFolder, ChatCtl::AddFolder,
-             ChatCtl::Monitor})
-        EXPECT_TRUE(l.rect(id).isEmpty()) << id;
-    EXPECT_EQ(l.rect(ChatCtl::Receive).left(), 400 - 58);
-    EXPECT_EQ(l.rect(ChatCtl::CancelReceive).left(), 400 - 30);
 
     // The left column: history above the tool row and the input box, nothing overlapping.
     in.client = QSize(640, 480);
@@ -306,28 +286,8 @@ TEST(ReceivedMessagePlan, BlockedAndShownMessages)
     EXPECT_EQ(plan.offerNotice, u("小王 给您发送了 2 个文件(夹),请在右侧接收.时间 09:30:00."));
 }
 
-TEST(ChatNotices, TypingBurstsAndReadNotices)
+TEST(ChatNotices, ReadNoticesOneForTheFirstThenAllForgotten)
 {
-    QList<quint32> sent;
-    TypingNotifier typing([&](quint32 command) { sent.append(command); }, 50);
-    typing.Changed(false, false);
-    EXPECT_TRUE(sent.isEmpty()) << "notices switched off";
-    typing.Changed(true, false);
-    typing.Changed(true, false);
-    typing.Changed(true, false);
-    EXPECT_EQ(sent, QList<quint32>{CMD_TYPING}) << "one notice per burst";
-    typing.Changed(true, true);
-    EXPECT_EQ(sent.last(), CMD_TYPING | OPT_DRAWING);
-    QElapsedTimer clock;
-    clock.start();
-    while (typing.state() != TypingNotifier::Idle && clock.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_EQ(sent.last(), CMD_TYPING_STOPPED);
-    typing.Changed(true, false);
-    typing.Reset();
-    EXPECT_FALSE(typing.isTimerActive());
-    EXPECT_EQ(sent.last(), CMD_TYPING) << "sending the message ends the burst silently";
-
     ReadNoticeQueue queue;
     queue.Add(11, CMD_SEND_MESSAGE | OPT_SECRET | OPT_READ_CHECK);
     queue.Add(12, CMD_SEND_MESSAGE | OPT_SECRET);

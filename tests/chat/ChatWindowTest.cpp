@@ -1,9 +1,18 @@
-// Two chat windows on loopback, each with its own messenger engine, talking
-// the way two copies of the program do.
+// Two copies of the program on loopback, each with its own messenger engine
+// and its chat sessions, routing what the engine reports to the sessions and
+// their windows the way the program does.
+#include "LoopbackChat.h"
 #include "chat/CChatDlg.h"
 #include "chat/CMsgRichEdit.h"
-#include "chat/ChatWindows.h"
+#include "chat/session/ChatSessions.h"
+#include "chat/CChatFilePanel.h"
 #include "chat/HistoryLinks.h"
+#include "chat/session/ChatFileTransfers.h"
+#include "chat/RichEditObjects.h"
+#include "net/IncomingPictures.h"
+#include "net/PictureStore.h"
+#include <QDir>
+#include <QFileInfo>
 #include "../net/LoopbackNet.h"
 #include "../net/TestKeys.h"
 #include "TestEnv.h"
@@ -32,98 +41,9 @@
 
 namespace {
 
-QString u(const char *s) { return QString::fromUtf8(s); }
-
-bool waitFor(const std::function<bool()> &done, int ms = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
-
-// One copy of the program: engine, keys, chat log and the window of the other side.
-struct Side
-{
-    explicit Side(const QString &name)
-        : dir(TestEnv::freshDir(name))
-        , config(dir + QStringLiteral("/kwel.ini"))
-    {
-        EXPECT_TRUE(TestNet::openLoopback(net, name == QLatin1String("a") ? u("00163E0A0B01") : u("00163E0A0B02")));
-        config.NICKNAMESTR_STR = name;
-        config.RETRYMSEC_STR = 200;
-        engine = std::make_unique<MessengerEngine>(config, net);
-        engine->setIdentity(name, name + QStringLiteral("-pc"));
-        keys = std::make_unique<KeyExchange>(*engine);
-        log = std::make_unique<ChatLogWriter>(dir);
-        QObject::connect(engine.get(), &MessengerEngine::messageReceived, engine.get(),
-            [this](const PacketRecord &packet, HostRecord *sender) {
-                received.append(packet);
-                if (!sender || !window)
-                    return;
-                window->TakeReceivedMessage(packet);
-                shown += window->ShowReceivedMessage(true, false) ? 1 : 0;
-            });
-        QObject::connect(engine.get(), &MessengerEngine::readNoticeArrived, engine.get(),
-            [this](HostRecord *, quint32 number) {
-                if (window)
-                    window->ShowReadNotice(QDateTime::currentDateTime(), number);
-            });
-        QObject::connect(engine.get(), &MessengerEngine::packetDispatched, engine.get(),
-            [this](const PacketRecord &packet, HostRecord *) { dispatched.append(packet.commandWord); });
-    }
-    ~Side()
-    {
-        window.reset();
-        log->Shutdown();
-    }
-
-    void meet(Side &other)
-    {
-        engine->AnswerEntry(HostKey(QString(), QString(), 0x7F000001, other.net.port()), CMD_ANNOUNCE_ENTRY);
-        ASSERT_TRUE(waitFor([&] { return peerOf(other) && other.peerOf(*this); }));
-        window = std::make_unique<CChatDlg>();
-        CChatDlg::Services services;
-        services.engine = engine.get();
-        services.keys = keys.get();
-        services.chatLog = log.get();
-        window->Attach(services, peerOf(other), &config);
-        QObject::connect(window.get(), &CChatDlg::windowEvent, [this](const QString &line) { events.append(line); });
-    }
-    HostRecord *peerOf(const Side &other) const { return engine->FindHost(0x7F000001, other.net.port()); }
-    QString historyText() const { return window->history()->toPlainText(); }
-    QStringList eventsOf(const QString &kind) const
-    {
-        QStringList out;
-        for (const QString &e : events) {
-            if (e.startsWith(kind + QLatin1Char(' ')))
-                out.append(e);
-        }
-        return out;
-    }
-    QList<ChatLogEntry> logged()
-    {
-        log->FlushChatLog();
-        log->WaitUntilIdle(5000);
-        const auto result = ChatLogReader::ReadFile(log->GetChatLogPath());
-        QList<ChatLogEntry> records = result ? result->records : QList<ChatLogEntry>();
-        records.removeIf([](const ChatLogEntry &e) { return e.text.startsWith(QStringLiteral("日期:")); });
-        return records;
-    }
-
-    QString dir;
-    CConfig config;
-    CNetManager net;
-    std::unique_ptr<MessengerEngine> engine;
-    std::unique_ptr<KeyExchange> keys;
-    std::unique_ptr<ChatLogWriter> log;
-    std::unique_ptr<CChatDlg> window;
-    QStringList events;
-    QList<PacketRecord> received;
-    QList<quint32> dispatched;
-    int shown = 0;
-};
+using ChatTest::Side;
+using ChatTest::u;
+using ChatTest::waitFor;
 
 void type(CChatDlg &window, const QString &text)
 {
@@ -157,7 +77,7 @@ TEST(ChatWindow, MessagesWithFontAndFacesTravelBothWaysAndAreLogged)
     EXPECT_TRUE(a.eventsOf(u("SENT")).first().endsWith(u("你好/:)世界")));
 
     // The receipt ends the sender; no give-up line follows.
-    EXPECT_TRUE(waitFor([&] { return a.window->activeSenders().isEmpty(); }));
+    EXPECT_TRUE(waitFor([&] { return a.session()->activeSenders().isEmpty(); }));
     QTest::qWait(1500);
     EXPECT_TRUE(a.eventsOf(u("SYSTEM")).isEmpty()) << a.events.join(u"\n").toStdString();
 
@@ -207,7 +127,7 @@ TEST(ChatWindow, RefusedMessagesAreNotShownLoggedOrCleared)
     // Nothing typed: the quick replies, nothing sent; a quick reply goes into the input.
     a.window->input()->clear();
     a.window->OnSend();
-    EXPECT_TRUE(a.window->activeSenders().isEmpty());
+    EXPECT_TRUE(a.session()->activeSenders().isEmpty());
     a.window->OnQuickReply(CChatDlg::CmdQuickReplyFirst + 2);
     EXPECT_EQ(a.window->input()->toPlainText(), a.config.QuickReplies[2]);
 }
@@ -260,14 +180,14 @@ TEST(ChatWindow, ReadNoticeGoesBackForAShownSealedMessageOnly)
     Side a(u("a")), b(u("b"));
     a.meet(b);
     b.meet(a);
-    a.window->SetRequestReadNotice(true);
+    a.session()->SetRequestReadNotice(true);
     type(*a.window, u("请查收"));
     a.window->OnSend();
     ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
     EXPECT_TRUE(b.received.first().hasOption(OPT_SECRET | OPT_READ_CHECK));
-    EXPECT_EQ(b.window->pendingReadNotices(), 1);
+    EXPECT_EQ(b.session()->pendingReadNotices(), 1);
     b.window->SendReadNotice(); // the user moves the mouse over the window
-    EXPECT_EQ(b.window->pendingReadNotices(), 0);
+    EXPECT_EQ(b.session()->pendingReadNotices(), 0);
     ASSERT_TRUE(waitFor([&] { return !a.eventsOf(u("READNOTICE")).isEmpty(); }));
     EXPECT_TRUE(a.historyText().contains(u("b(b-pc)已打开您的消息.")));
 
@@ -286,7 +206,7 @@ TEST(ChatWindow, ReadNoticeGoesBackForAShownSealedMessageOnly)
     type(*a.window, u("广告: 打折"));
     a.window->OnSend();
     ASSERT_TRUE(waitFor([&] { return b.received.size() == 2; }));
-    EXPECT_EQ(b.window->pendingReadNotices(), 0);
+    EXPECT_EQ(b.session()->pendingReadNotices(), 0);
     EXPECT_EQ(b.eventsOf(u("BLOCKED")).size(), 1);
     ASSERT_TRUE(waitFor([&] { return a.received.size() == 1; }));
     EXPECT_EQ(a.received.first().bodyText(), u("请勿发送广告"));
@@ -310,7 +230,7 @@ TEST(ChatWindow, OfferedFilesAreListedOrReleasedWhenBlocked)
     EXPECT_EQ(a.window->sendList()->topLevelItemCount(), 0);
     EXPECT_TRUE(a.eventsOf(u("SYSTEM")).first().contains(u("发送了 1 个文件, 1 个文件夹， 共计 2 个")));
     EXPECT_EQ(b.window->receiveList()->topLevelItemCount(), 2);
-    EXPECT_TRUE(b.window->receiveList()->isVisibleTo(b.window.get()));
+    EXPECT_TRUE(b.window->receiveList()->isVisibleTo(b.window));
     EXPECT_TRUE(b.eventsOf(u("SYSTEM")).first().contains(u("a 给您发送了 2 个文件(夹),请在右侧接收")));
 
     // A rule against messages with files: blocked, and the offer is released at once.
@@ -322,7 +242,7 @@ TEST(ChatWindow, OfferedFilesAreListedOrReleasedWhenBlocked)
     a.window->AddAttachments({file});
     type(*a.window, u("文件给你"));
     a.window->OnSend();
-    const QList<CMsgSenderWnd *> senders = a.window->activeSenders();
+    const QList<CMsgSenderWnd *> senders = a.session()->activeSenders();
     ASSERT_FALSE(senders.isEmpty());
     const quint32 number = senders.last()->packetNumber();
     ASSERT_NE(a.engine->fileOffers().FindOffer(number), nullptr);
@@ -343,7 +263,7 @@ TEST(ChatWindow, PicturesGoToPeersThatTakeThem)
     a.window->input()->InsertPicture(picture, 0x12345678);
     type(*a.window, u("看图"));
     a.window->OnSend();
-    EXPECT_EQ(a.window->picturesInFlight(), 1);
+    EXPECT_EQ(a.session()->picturesInFlight(), 1);
     ASSERT_TRUE(waitFor([&] { return b.received.size() == 1; }));
     EXPECT_EQ(b.received.first().bodyText(), u("/~#>12345678<B~看图"));
     EXPECT_TRUE(waitFor([&] { return b.dispatched.contains(CMD_PICTURE_DATA | OPT_FILE_ATTACH); }));
@@ -383,7 +303,7 @@ TEST(ChatWindow, LinksWindowsAndLayout)
     a.window->RecalcLayout();
     EXPECT_EQ(a.window->history()->geometry(), a.window->layout().rect(ChatCtl::History));
     EXPECT_EQ(a.window->input()->geometry(), a.window->layout().rect(ChatCtl::Input));
-    EXPECT_FALSE(a.window->receiveList()->isVisibleTo(a.window.get()));
+    EXPECT_FALSE(a.window->receiveList()->isVisibleTo(a.window));
     EXPECT_EQ(a.window->windowTitle(), u("与 b(b-pc) 聊天中 (IP:127.0.0.1)"));
 
     // The send options: the read-notice request is a session switch, the send key a setting.
@@ -391,7 +311,7 @@ TEST(ChatWindow, LinksWindowsAndLayout)
     const QList<QAction *> actions = menu->actions();
     EXPECT_EQ(std::count_if(actions.begin(), actions.end(), [](QAction *x) { return !x->isSeparator(); }), 6);
     a.window->OnMenuCommand(CChatDlg::CmdRequestReadNotice);
-    EXPECT_TRUE(a.window->requestsReadNotice());
+    EXPECT_TRUE(a.session()->requestsReadNotice());
     a.window->OnMenuCommand(CChatDlg::CmdSendWithCtrlEnter);
     EXPECT_EQ(a.config.SendMsgEnter, 0);
     EXPECT_FALSE(CMsgRichEdit::SendMsgEnter());
@@ -403,38 +323,230 @@ TEST(ChatWindow, LinksWindowsAndLayout)
     fresh->key = a.peerOf(b)->key;
     fresh->keyText = a.peerOf(b)->keyText;
     fresh->displayName = u("老b");
-    EXPECT_TRUE(a.window->OnPeerStatusChanged(fresh.data()));
+    EXPECT_TRUE(a.session()->OnPeerStatusChanged(fresh.data()));
     EXPECT_EQ(a.window->peer(), fresh.data());
     EXPECT_TRUE(a.window->windowTitle().startsWith(u("与 老b(b-pc)")));
     HostPtr other(new HostRecord);
     other->key = HostKey(u("c"), u("c-pc"), 0x7F000001, 1);
-    EXPECT_FALSE(a.window->OnPeerStatusChanged(other.data()));
+    EXPECT_FALSE(a.session()->OnPeerStatusChanged(other.data()));
 
     // A message whose sender is not (or no longer) in the host table is not shown.
     PacketRecord stray;
     stray.key = other->key;
     stray.commandWord = CMD_SEND_MESSAGE;
     stray.body = "?";
-    a.window->TakeReceivedMessage(stray);
-    EXPECT_FALSE(a.window->ShowReceivedMessage(false, false));
+    a.session()->TakeReceivedMessage(stray);
+    EXPECT_FALSE(a.session()->ShowReceivedMessage(false, false));
 
-    // One window per peer, found again by the window rule.
-    ChatWindows windows([&](HostRecord *peer) {
-        auto *w = new CChatDlg;
-        CChatDlg::Services services;
-        services.engine = a.engine.get();
-        w->Attach(services, peer, &a.config);
-        return w;
-    });
+    // One session and one window per peer, found again by the window rule.
+    Side c(u("c"));
+    c.meet(a);
+    HostRecord *peer = c.peerOf(a);
+    EXPECT_EQ(c.sessions->OpenView(peer, ChatSessions::OpenMode::LookUp), c.window.data());
+    EXPECT_FALSE(c.window->isVisible());
+    EXPECT_EQ(c.sessions->OpenView(peer, ChatSessions::OpenMode::Shown), c.window.data());
+    EXPECT_TRUE(c.window->isVisible());
+    EXPECT_EQ(c.sessions->sessions().size(), 1);
+    EXPECT_EQ(c.windows.size(), 1);
+}
+
+} // namespace
+
+namespace {
+
+using ChatTest::Side;
+using ChatTest::u;
+using ChatTest::waitFor;
+
+int placeholders(const CChatDlg &window)
+{
+    int n = 0;
+    for (const RichEditObject &object : ListObjects(window.history()->document()))
+        n += object.placeholder ? 1 : 0;
+    return n;
+}
+
+// The peer offers files; the receiving window is closed while they come.
+TEST(ChatWindow, ClosingDuringAReceiveOnlyHidesTheWindowUntilTheTransferIsDone)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+    ScriptedPrompter prompter;
+    PrompterScope scope(prompter);
+    const QString big = a.dir + QStringLiteral("/big.bin");
+    const QString small = a.dir + QStringLiteral("/small.txt");
+    ASSERT_TRUE(TestEnv::writeAll(big, QByteArray(24 << 20, 'k')));
+    ASSERT_TRUE(TestEnv::writeAll(small, "s"));
+    a.window->AddAttachments({big});
+    a.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+    const quint32 offer = b.received.first().packetNumber;
+    ASSERT_NE(a.engine->fileOffers().FindOffer(offer), nullptr);
+
+    // "全部接收", and the window is closed at once: it only hides.
+    b.window->show();
+    const QString target = b.dir + QStringLiteral("/in");
+    QDir().mkpath(target);
+    prompter.queueSaveFile(target + QStringLiteral("/big.bin"));
+    b.window->filePanel()->OnReceiveAll();
+    ASSERT_TRUE(b.session()->files().isReceiving());
+    QPointer<CChatDlg> receiving = b.window;
+    receiving->close();
+    EXPECT_FALSE(receiving.isNull());
+    EXPECT_FALSE(receiving->isVisible());
+    EXPECT_TRUE(b.session()->closeDeferred());
+
+    // The receive completes in the background and its summary brings the
+    // window back; closed again with nothing pending, it goes, and the
+    // whole offer was fetched: the sender's offer is done.
+    ASSERT_TRUE(waitFor([&] { return receiving->isVisible(); }, 20000)) << "the summary brings the window forward";
+    EXPECT_TRUE(b.historyText().contains(u("文件接收完成。")));
+    EXPECT_EQ(QFileInfo(target + QStringLiteral("/big.bin")).size(), qint64(24 << 20));
+    EXPECT_FALSE(QFileInfo::exists(target + QStringLiteral("/big.bin.kwq")));
+    EXPECT_TRUE(waitFor([&] { return !a.engine->fileOffers().FindOffer(offer); }));
+    receiving->close();
+    EXPECT_TRUE(waitFor([&] { return receiving.isNull(); }));
+    EXPECT_TRUE(waitFor([&] { return b.sessions->sessions().isEmpty(); })) << "nothing left: the session is freed";
+
+    // Two items, one received while the window is closed: the other still
+    // waits, so the window stays hidden; when it finally goes, the peer is
+    // told that the rest will not be fetched.
+    type(*a.window, u("两个文件"));
+    a.window->AddAttachments({big, small});
+    a.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return b.shown == 2; }));
+    const quint32 second = b.received.last().packetNumber;
+    CChatDlg *again = dynamic_cast<CChatDlg *>(b.sessions->OpenView(b.peerOf(a), ChatSessions::OpenMode::Shown));
+    ASSERT_NE(again, nullptr);
+    QPointer<CChatDlg> kept = again;
+    again->filePanel()->SelectOffered(0);
+    prompter.queueSaveFile(target + QStringLiteral("/big2.bin"));
+    again->filePanel()->OnReceiveSelected();
+    again->close();
+    EXPECT_FALSE(again->isVisible());
+    ASSERT_TRUE(waitFor([&] { return QFileInfo(target + QStringLiteral("/big2.bin")).size() == qint64(24 << 20); }, 20000));
+    ASSERT_TRUE(waitFor([&] { return again->isVisible(); }));
+    again->close();
+    QTest::qWait(100);
+    ASSERT_FALSE(kept.isNull()) << "an item still waits: the window stays hidden";
+    EXPECT_FALSE(kept->isVisible());
+    EXPECT_NE(a.engine->fileOffers().FindOffer(second), nullptr);
+    kept->Dispose();
+    EXPECT_TRUE(waitFor([&] { return !a.engine->fileOffers().FindOffer(second); })) << "released to the peer";
+}
+
+TEST(ChatWindow, APictureThatArrivesLateReplacesItsPlaceholder)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+    // The message names a picture that has not arrived: a placeholder.
+    a.net.SendTextToHost(a.peerOf(b)->key, CMD_SEND_MESSAGE | OPT_SEND_CHECK, u("/~#>1234abcd<B~看"));
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+    ASSERT_EQ(b.session()->pendingPlaceholders().size(), 1);
+    EXPECT_EQ(b.session()->pendingPlaceholders().first().id, 0x1234abcdu);
+    EXPECT_EQ(placeholders(*b.window), 1);
+
+    // It arrives: the placeholder is replaced and leaves the list.
+    ReceivedPicture picture;
+    picture.id = 0x1234abcd;
+    picture.sender = b.peerOf(a)->key;
+    picture.image = QImage(16, 12, QImage::Format_RGB32);
+    picture.image.fill(Qt::green);
+    b.sessions->OnPictureReceived(picture);
+    EXPECT_EQ(placeholders(*b.window), 0);
+    EXPECT_TRUE(b.session()->pendingPlaceholders().isEmpty());
+
+    // One that never comes by message: its file appears in the folder and
+    // the retry timer finds it; one that never comes at all is given up.
+    a.net.SendTextToHost(a.peerOf(b)->key, CMD_SEND_MESSAGE | OPT_SEND_CHECK, u("/~#>00c0ffee<B~/~#>00000bad<B~"));
+    ASSERT_TRUE(waitFor([&] { return b.shown == 2; }));
+    ASSERT_EQ(b.session()->pendingPlaceholders().size(), 2);
+    const PictureStore store(b.dir + QStringLiteral("/kwel"));
+    ASSERT_TRUE(store.CreateFolders());
+    QImage late(8, 8, QImage::Format_RGB32);
+    late.fill(Qt::red);
+    ASSERT_TRUE(late.save(store.picturePath(PictureStore::recvFace(), 0xc0ffee, QStringLiteral("bmp")), "BMP"));
+    ChatTimers &timers = b.session()->timers();
+    ASSERT_TRUE(timers.isRunning(ChatTimerId::PicturePlaceholders));
+    timers.tick(ChatTimerId::PicturePlaceholders);
+    ASSERT_EQ(b.session()->pendingPlaceholders().size(), 1);
+    for (int i = 0; i < ChatSession::kPlaceholderTries; ++i)
+        timers.tick(ChatTimerId::PicturePlaceholders);
+    EXPECT_TRUE(b.session()->pendingPlaceholders().isEmpty());
+    EXPECT_FALSE(timers.isRunning(ChatTimerId::PicturePlaceholders));
+    EXPECT_EQ(placeholders(*b.window), 1) << "the lost one stays a placeholder";
+}
+
+TEST(ChatWindow, TheProbeRefreshesThePeerAndTheTitle)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+    EXPECT_EQ(a.window->windowTitle(), u("与 b(b-pc) 聊天中 (IP:127.0.0.1)"));
+    // The peer changes its name without announcing it; the probe of a window
+    // fetches its entry, and the title follows two seconds later.
+    b.config.NICKNAMESTR_STR = u("小b");
+    b.config.GROUPNAMESTR_STR = u("研发");
+    a.session()->timers().tick(ChatTimerId::Probe);
+    ASSERT_TRUE(waitFor([&] { return a.peerOf(b)->displayName == u("小b"); }));
+    EXPECT_EQ(a.session()->timers().period(ChatTimerId::Title), 2000);
+    a.session()->timers().tick(ChatTimerId::Title);
+    EXPECT_EQ(a.window->windowTitle(), u("与 小b(b-pc) 聊天中 (IP:127.0.0.1) 组名:研发"));
+}
+
+TEST(ChatWindow, AFailedEncryptionIsShownBeforeThePlainMessageGoes)
+{
+    Side a(u("a")), b(u("b"));
+    a.keys->setOwnKeys(TestKeys::full(0));
+    b.keys->setOwnKeys(TestKeys::full(1));
+    a.meet(b);
+    b.meet(a);
+    ScriptedPrompter prompter;
+    PrompterScope scope(prompter);
+    type(*a.window, u("机密"));
+    a.window->OnSend();
+    // A key that cannot be imported arrives before the peer's real one.
     HostRecord *peer = a.peerOf(b);
-    EXPECT_EQ(windows.Open(peer, ChatWindows::LookUp), nullptr);
-    CChatDlg *hidden = windows.Open(peer, ChatWindows::Hidden);
-    ASSERT_NE(hidden, nullptr);
-    EXPECT_FALSE(hidden->isVisible());
-    EXPECT_EQ(windows.Open(peer, ChatWindows::Shown), hidden);
-    EXPECT_TRUE(hidden->isVisible());
-    EXPECT_EQ(windows.Open(peer, ChatWindows::LookUp), hidden);
-    EXPECT_EQ(windows.windows().size(), 1);
+    peer->publicKey = PeerPublicKey { QByteArray(128, '\0'), 65537, 0x21003 };
+    emit a.keys->publicKeyArrived(peer);
+    ASSERT_EQ(prompter.calls().size(), 1);
+    EXPECT_EQ(prompter.calls().first().text, u("CryptImportKey error = 80090015"));
+    EXPECT_EQ(prompter.calls().first().caption, u("消息"));
+    EXPECT_EQ(a.eventsOf(u("PLAIN")).size(), 1);
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+    EXPECT_FALSE(b.received.first().hasOption(OPT_ENCRYPT));
+}
+
+TEST(ChatWindow, ReadNoticesOnlyForMessagesThatAskedForOne)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+    // A notice for a number never sent opens nothing and shows nothing.
+    delete a.window.data();
+    ASSERT_TRUE(waitFor([&] { return a.sessions->sessions().isEmpty(); }));
+    b.net.SendToHost(b.peerOf(a)->key, CMD_MESSAGE_OPENED, QByteArray("12345"));
+    QTest::qWait(200);
+    EXPECT_TRUE(a.sessions->sessions().isEmpty());
+    EXPECT_TRUE(a.eventsOf(u("READNOTICE")).isEmpty());
+
+    // One for a message that asked: shown, once, even after its window went.
+    CChatDlg *window = dynamic_cast<CChatDlg *>(a.sessions->OpenView(a.peerOf(b), ChatSessions::OpenMode::Hidden));
+    ASSERT_NE(window, nullptr);
+    window->session()->SetRequestReadNotice(true);
+    type(*window, u("看完告诉我"));
+    window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+    const quint32 number = b.received.first().packetNumber;
+    delete window;
+    b.session()->SendReadNotice();
+    ASSERT_TRUE(waitFor([&] { return a.eventsOf(u("READNOTICE")).size() == 1; }));
+    EXPECT_EQ(a.eventsOf(u("READNOTICE")).first(), u("READNOTICE 127.0.0.1 ") + QString::number(number));
+    b.net.SendToHost(b.peerOf(a)->key, CMD_MESSAGE_OPENED, QByteArray::number(number));
+    QTest::qWait(200);
+    EXPECT_EQ(a.eventsOf(u("READNOTICE")).size(), 1) << "a repeated notice is not shown again";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
-#include "OfferEntry.h"
+#include "chat/OfferEntry.h"
 #include "TestEnv.h"
 #include "chat/CChatFilePanel.h"
+#include "chat/session/ChatFileTransfers.h"
 #include "core/CConfig.h"
 #include "net/FileReceiver.h"
 #include "net/LoopbackNet.h"
@@ -23,7 +24,7 @@
 
 namespace {
 
-namespace Id = FilePanelId;
+namespace Id = ChatCtl;
 using S = ReceiveRowStatus;
 
 bool waitFor(const std::function<bool()> &done, int timeoutMs = 20000)
@@ -55,12 +56,28 @@ protected:
         peer = HostPtr(new HostRecord);
         peer->key = HostKey(QStringLiteral("peer"), QStringLiteral("pc"), INADDR_LOOPBACK, sender.port());
         window.resize(600, 435);
-        panel = new CChatFilePanel({ peer, &net, &config, &prompts }, &window);
+        files = std::make_unique<ChatFileTransfers>(peer, &net, &config);
+        panel = new CChatFilePanel(*files, &config, &window);
+        files->setPrompts(&prompts); // in place of the panel's dialogs
         panel->LayoutSidePanel(window.size(), 168);
-        QObject::connect(panel, &CChatFilePanel::systemText, [this](const QString &t) { lines << t; });
-        QObject::connect(&panel->receiver(), &FileReceiver::itemStatusChanged, [this](quint32, quint32 id, S s) {
+        QObject::connect(files.get(), &ChatFileTransfers::systemText, [this](const QString &t) { lines << t; });
+        QObject::connect(&files->receiver(), &FileReceiver::itemStatusChanged, [this](quint32, quint32 id, S s) {
             states.append({ id, s });
         });
+    }
+
+    void TearDown() override
+    {
+        delete panel;
+        files.reset();
+    }
+
+    // Queues a received offer; returns the number of rows it added.
+    int addOffer(quint32 packetNumber, const DecodedFileList &entries)
+    {
+        const qsizetype before = files->model().offeredRows().size();
+        files->AddReceivedOffer(packetNumber, entries);
+        return int(files->model().offeredRows().size() - before);
     }
 
     // The CMD_RELEASE_FILES bodies that reached the peer.
@@ -92,6 +109,7 @@ protected:
     QUdpSocket udp;
     HostPtr peer;
     QWidget window;
+    std::unique_ptr<ChatFileTransfers> files;
     CChatFilePanel *panel = nullptr;
     QStringList lines;
     QStringList released;
@@ -113,7 +131,7 @@ TEST_F(FilePanelTest, ReceiveAllMovesTheRowsToTheReceivedList)
     open(sender);
     EXPECT_FALSE(panel->fileListsShown());
     EXPECT_FALSE(button(Id::ReceiveAll)->isEnabled());
-    EXPECT_EQ(panel->AddReceivedOffer(
+    EXPECT_EQ(addOffer(
                   0x55, { OfferEntry(1, QStringLiteral("a.bin"), 10000), OfferEntry(2, QStringLiteral("docs"), 0, 2) }),
         2);
     EXPECT_TRUE(panel->fileListsShown()); // the first offered rows show the receive lists
@@ -142,7 +160,7 @@ TEST_F(FilePanelTest, ReceiveAllMovesTheRowsToTheReceivedList)
     EXPECT_EQ(received->topLevelItem(1)->foreground(0).color(), QColor(Qt::black));
     ASSERT_FALSE(lines.isEmpty());
     EXPECT_TRUE(lines.last().startsWith(QStringLiteral("文件接收完成。"))) << lines.last().toStdString();
-    EXPECT_EQ(panel->lastNotice(), lines.last());
+    EXPECT_EQ(files->lastNotice(), lines.last());
     EXPECT_TRUE(releases().isEmpty()); // everything was taken: nothing to release
     EXPECT_FALSE(button(Id::ReceiveAll)->isEnabled());
     EXPECT_FALSE(panel->control(Id::Progress)->isVisibleTo(&window));
@@ -167,8 +185,8 @@ TEST_F(FilePanelTest, ProgressReplacesTheReceiveButtonsAndAnInterruptionPutsTheR
     });
     self = &sender;
     open(sender);
-    panel->AddReceivedOffer(0x60, { OfferEntry(7, QStringLiteral("big.iso"), 100000) });
-    panel->AddReceivedOffer(0x61, { OfferEntry(1, QStringLiteral("later.txt"), 5) });
+    addOffer(0x60, { OfferEntry(7, QStringLiteral("big.iso"), 100000) });
+    addOffer(0x61, { OfferEntry(1, QStringLiteral("later.txt"), 5) });
     panel->SelectOffered(0);
     EXPECT_TRUE(button(Id::Receive)->isEnabled());
     prompter.queueSaveFile(base + QStringLiteral("/big.iso"));
@@ -187,7 +205,7 @@ TEST_F(FilePanelTest, ProgressReplacesTheReceiveButtonsAndAnInterruptionPutsTheR
     EXPECT_EQ(panel->CreateOfferedMenu(), nullptr);
 
     panel->OnStopTransfer();
-    ASSERT_TRUE(waitFor([&] { return !panel->isReceiving(); }, 5000));
+    ASSERT_TRUE(waitFor([&] { return !files->isReceiving(); }, 5000));
     sender.release();
     EXPECT_EQ(lines.last(), QStringLiteral("取消文件传送!"));
     EXPECT_EQ(panel->model().offeredRows()[0].status, S::NotReceived);
@@ -198,16 +216,16 @@ TEST_F(FilePanelTest, ProgressReplacesTheReceiveButtonsAndAnInterruptionPutsTheR
     EXPECT_TRUE(panel->control(Id::ReceiveAll)->isVisibleTo(&window));
     EXPECT_TRUE(button(Id::ReceiveAll)->isEnabled());
     EXPECT_FALSE(button(Id::StopTransfer)->isEnabled());
-    EXPECT_TRUE(panel->hasWaitingOffers()); // a closing window stays hidden
+    EXPECT_TRUE(files->hasWaitingOffers()); // a closing window stays hidden
 }
 
 TEST_F(FilePanelTest, RejectingReleasesEachOfferOnce)
 {
     ScriptedSender sender([](int, const FileRequest &) {});
     open(sender);
-    panel->AddReceivedOffer(0x70, { OfferEntry(1, QStringLiteral("a"), 1), OfferEntry(2, QStringLiteral("b"), 1) });
-    panel->AddReceivedOffer(0x71, { OfferEntry(1, QStringLiteral("c"), 1) });
-    panel->AddReceivedOffer(0x72, { OfferEntry(1, QStringLiteral("d"), 1) });
+    addOffer(0x70, { OfferEntry(1, QStringLiteral("a"), 1), OfferEntry(2, QStringLiteral("b"), 1) });
+    addOffer(0x71, { OfferEntry(1, QStringLiteral("c"), 1) });
+    addOffer(0x72, { OfferEntry(1, QStringLiteral("d"), 1) });
 
     // One item of the newest offer: its offer becomes current, and with its
     // last item rejected it is released and the user is asked about the next.
@@ -245,8 +263,8 @@ TEST_F(FilePanelTest, DroppedFilesAndFoldersBecomeAttachmentsOnce)
     const QString file = base + QStringLiteral("/send me.txt");
     ASSERT_TRUE(TestEnv::writeAll(file, "x"));
     QDir().mkpath(base + QStringLiteral("/folder"));
-    QList<int> ticked;
-    QObject::connect(panel, &CChatFilePanel::attachmentsChanged, [&](int n) { ticked << n; });
+    int changes = 0;
+    QObject::connect(files.get(), &ChatFileTransfers::attachmentRowsChanged, [&] { ++changes; });
 
     QMimeData mime;
     mime.setUrls({ QUrl::fromLocalFile(file), QUrl::fromLocalFile(base + QStringLiteral("/folder")),
@@ -263,7 +281,7 @@ TEST_F(FilePanelTest, DroppedFilesAndFoldersBecomeAttachmentsOnce)
     EXPECT_EQ(attachments->topLevelItem(0)->text(0), QStringLiteral("send me.txt"));
     EXPECT_EQ(attachments->topLevelItem(1)->text(1), QStringLiteral("目录"));
     EXPECT_EQ(attachments->topLevelItem(1)->checkState(0), Qt::Checked);
-    EXPECT_EQ(ticked, QList<int>({ 2 }));
+    EXPECT_EQ(changes, 1); // the second drop added nothing
 
     QMimeData web;
     web.setUrls({ QUrl(QStringLiteral("https://example.com/x")) });
@@ -273,10 +291,10 @@ TEST_F(FilePanelTest, DroppedFilesAndFoldersBecomeAttachmentsOnce)
     attachments->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
     int files = -1;
     int folders = -1;
-    EXPECT_EQ(panel->attachmentsToSend(&files, &folders), QStringList(base + QStringLiteral("/folder")));
+    EXPECT_EQ(this->files->CheckedAttachments(&files, &folders), QStringList(base + QStringLiteral("/folder")));
     EXPECT_EQ(files, 0);
     EXPECT_EQ(folders, 1);
-    panel->AttachmentsSent();
+    this->files->AttachmentsSent();
     ASSERT_EQ(attachments->topLevelItemCount(), 1);
     EXPECT_EQ(attachments->topLevelItem(0)->checkState(0), Qt::Unchecked);
 
@@ -306,7 +324,7 @@ TEST_F(FilePanelTest, RendersOffscreen)
     panel->AddAttachments({ file, base });
     window.show();
     const QImage empty = window.grab().toImage(); // only the send list
-    panel->AddReceivedOffer(
+    addOffer(
         0x80, { OfferEntry(1, QStringLiteral("报告.doc"), 123456), OfferEntry(2, QStringLiteral("照片"), 0, 2) });
     const QImage offers = window.grab().toImage();
     panel->SetProgress(42, QStringLiteral("41KB/97KB 20KB/s(42%)"));

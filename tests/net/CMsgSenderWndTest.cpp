@@ -252,3 +252,32 @@ TEST(CMsgSenderWnd, OffersTheCheckedFilesWithTheMessage)
     EXPECT_EQ(tooMany->StartSending(), CMsgSenderWnd::Status::FileListTooLong);
     EXPECT_EQ(table.FindOffer(tooMany->packetNumber()), nullptr);
 }
+
+TEST(CMsgSenderWnd, AFailedEncryptionIsToldBeforeThePlainMessageGoesOut)
+{
+    Fixture f;
+    HostPtr secret = f.peer(0x0A000001, QStringLiteral("secret"), true);
+    QPointer<CMsgSenderWnd> s = f.sender(QStringLiteral("机密"), { secret });
+    qsizetype sentWhenTold = -1;
+    CryptFailure told;
+    s->setEncryptionFailureHandler([&](HostRecord *peer, const CryptFailure &failure) {
+        EXPECT_EQ(peer, secret.data());
+        sentWhenTold = f.to(0x0A000001).size();
+        told = failure;
+    });
+    ASSERT_EQ(s->StartSending(), CMsgSenderWnd::Status::Ok);
+    ASSERT_EQ(f.to(0x0A000001).size(), 1); // the key request
+
+    // A key that cannot be imported: the user hears which call failed, then
+    // the message goes plain.
+    secret->publicKey = PeerPublicKey { QByteArray(128, '\0'), 65537, 0x21003 };
+    EXPECT_TRUE(s->OnPublicKeyArrived(secret.data()));
+    EXPECT_EQ(sentWhenTold, 1) << "told before anything but the request went out";
+    EXPECT_EQ(told.call, QStringLiteral("CryptImportKey"));
+    EXPECT_EQ(told.code, 0x80090015u);
+    ASSERT_EQ(f.to(0x0A000001).size(), 2);
+    const PacketRecord plain = f.to(0x0A000001).last().packet;
+    EXPECT_FALSE(plain.hasOption(OPT_ENCRYPT));
+    EXPECT_EQ(plain.bodyText(), QStringLiteral("机密"));
+    emit f.engine.receiptArrived(secret.data(), s->packetNumber());
+}

@@ -5,14 +5,11 @@
 // an injectable clock and asks the window (ChatTimerHost) for everything
 // else; ChatTimerDriver runs it from the event loop.
 //
-// Wiring into CChatDlg: the window implements ChatTimerHost (or an adapter
-// member does), owns `ChatTimers m_timers{*this}` and
-// `ChatTimerDriver m_timerDriver{m_timers}`, sets setRetryMax(RETRYMAX_STR)
-// and, where the Windows program called SetTimer/KillTimer, calls
-// m_timers.start(ChatTimerId::..., period) / kill(...): the message send with
-// "RETRYMSEC_STR" (×6 with pictures), startRawResend for the raw resend,
-// startShareRequest for 0x90 / 0x92, TypingEnd with 5000 ms on every input
-// change. A receipt goes to OnSendConfirmed.
+// The chat session owns the timers and is their host: typing notices restart
+// TypingEnd, pictures in flight PictureChunks, placeholders that wait for
+// their picture PicturePlaceholders; a receipt goes to OnSendConfirmed.
+// Messages are resent by their own senders (CMsgSenderWnd), one per message,
+// so that a later message never cuts off the resends of an earlier one.
 #pragma once
 
 #include <QByteArray>
@@ -30,7 +27,7 @@ class HostRecord;
 // The timer ids of the chat window (the WM_TIMER ids of the Windows program).
 namespace ChatTimerId {
 enum : int {
-    MessageSend = 0x102, // resend unconfirmed destinations, then give up
+    MessageSend = 0x102, // each message's sender (CMsgSenderWnd) runs its own resends
     RawResend = 0x108, // send the kept raw packet again
     Activity = 0x112, // the activity indicator
     Assistance = 0x113, // remote-assistance invitation
@@ -68,12 +65,6 @@ public:
     virtual void notice(const QString &text) { Q_UNUSED(text) }
     virtual void bringToFront() { }
 
-    // The message being sent: the display names of its destinations that
-    // have not confirmed it (empty: all have), resending to them, and the
-    // end of the resends when all have confirmed.
-    virtual QStringList unconfirmedDestinations() const { return {}; }
-    virtual void resendMessage() { }
-    virtual void messageSettled() { }
     // The hidden window's send was confirmed: the main window may dispose of it.
     virtual void sendDone() { }
 
@@ -149,7 +140,6 @@ private:
     // Post-increments the timer's counter and compares it with the limit.
     bool nextRetry(int id, int limit);
     void giveUp(int id, const QString &format);
-    void tickMessage();
     void tickRawResend();
     void tickRequest(int id, bool pending, quint32 command, const QByteArray &body, const QString &giveUpFormat,
         const std::function<void()> &clearState);

@@ -1,4 +1,4 @@
-#include "chat/ChatTimers.h"
+#include "chat/session/ChatTimers.h"
 
 #include "net/Commands.h"
 #include "net/HostRecord.h"
@@ -109,9 +109,6 @@ void ChatTimers::tick(int id)
 {
     using namespace ChatTimerId;
     switch (id) {
-    case MessageSend:
-        tickMessage();
-        break;
     case RawResend:
         tickRawResend();
         break;
@@ -147,12 +144,16 @@ void ChatTimers::tick(int id)
         m_host.typingEnded();
         break;
     case Probe:
+        // Once per window: the peer answers with its current entry, and the
+        // title shows it a moment later.
+        kill(id);
         if (m_host.peer()) {
             m_host.sendToPeer(CMD_CHAT_PROBE, {});
             start(Title, 2000);
         }
         break;
     case Title:
+        kill(id);
         if (m_host.peer())
             m_host.refreshTitle();
         break;
@@ -169,22 +170,6 @@ void ChatTimers::tick(int id)
         break;
     default:
         break;
-    }
-}
-
-void ChatTimers::tickMessage()
-{
-    const QStringList unconfirmed = m_host.unconfirmedDestinations();
-    if (unconfirmed.isEmpty()) {
-        kill(ChatTimerId::MessageSend);
-        m_host.messageSettled();
-    } else if (nextRetry(ChatTimerId::MessageSend, m_retryMax)) {
-        m_host.resendMessage();
-    } else {
-        kill(ChatTimerId::MessageSend);
-        m_host.notice(QStringLiteral("给用户 %1 发送失败！可能用户已下线,或网络原因,或您发送的内容太长。")
-                          .arg(unconfirmed.join(QLatin1Char(','))));
-        m_host.bringToFront();
     }
 }
 

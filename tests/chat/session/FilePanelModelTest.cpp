@@ -1,7 +1,7 @@
-#include "chat/FilePanelModel.h"
-#include "OfferEntry.h"
+#include "chat/session/FilePanelModel.h"
+#include "chat/OfferEntry.h"
 #include "TestEnv.h"
-#include "chat/ChatCloseRules.h"
+#include "chat/session/ChatCloseRules.h"
 #include "chat/FilePanelLayout.h"
 
 #include <QDir>
@@ -188,7 +188,7 @@ TEST(FilePanelModel, SmallDecisions)
 
 TEST(FilePanelLayout, PlacesTheListsAndButtonsOfBothArrangements)
 {
-    namespace Id = FilePanelId;
+    namespace Id = ChatCtl;
     // Client height 435 (H = 400), side panel 168 wide at the right of 600.
     FilePanelGeometry g = ComputeFilePanelLayout(QSize(600, 435), 168, true);
     const int x = 600 - 168;
@@ -226,9 +226,10 @@ TEST(FilePanelLayout, PlacesTheListsAndButtonsOfBothArrangements)
     EXPECT_EQ(ComputeFilePanelLayout(QSize(400, 435), 168, true).sideWidth, 85);
     EXPECT_EQ(ComputeFilePanelLayout(QSize(300, 435), 168, true).sideWidth, 80);
 
-    EXPECT_EQ(InputHeightFromSplitter(500, 100), 400);
+    // The input area then starts at the drop, above the bottom bar.
+    EXPECT_EQ(InputHeightFromSplitter(500, 100), 500 - ChatLayout::kBottomBar - 100);
     EXPECT_FALSE(InputHeightFromSplitter(500, 99));
-    EXPECT_EQ(InputHeightFromSplitter(500, 439), 61);
+    EXPECT_EQ(InputHeightFromSplitter(500, 439), 31);
     EXPECT_FALSE(InputHeightFromSplitter(500, 440));
     EXPECT_EQ(SideWidthFromSplitter(600, 300), 300);
     EXPECT_FALSE(SideWidthFromSplitter(600, 299));

@@ -1,4 +1,4 @@
-#include "chat/ChatSendPlan.h"
+#include "chat/session/ChatSendPlan.h"
 
 #include "core/FontBlock.h"
 

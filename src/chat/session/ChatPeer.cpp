@@ -1,4 +1,4 @@
-#include "chat/ChatPeer.h"
+#include "chat/session/ChatPeer.h"
 
 #include "net/HostRecord.h"
 #include "net/MessengerEngine.h"

@@ -19,6 +19,8 @@ struct ChatCloseState
 struct ChatCloseDecision
 {
     bool destroy = false;
+    // Hidden now, but to go once nothing is pending any more ("CloseDialogDeleteRes").
+    bool destroyWhenSettled = false;
     bool trimWorkingSet = false; // before hiding
     bool clearHistory = false;
 };

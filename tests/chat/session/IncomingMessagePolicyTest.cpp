@@ -1,4 +1,4 @@
-#include "app/IncomingMessagePolicy.h"
+#include "chat/session/IncomingMessagePolicy.h"
 
 #include "TestEnv.h"
 #include "core/CConfig.h"

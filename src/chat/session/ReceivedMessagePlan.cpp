@@ -1,7 +1,7 @@
-#include "chat/ReceivedMessagePlan.h"
+#include "chat/session/ReceivedMessagePlan.h"
 
-#include "chat/ChatPeer.h"
-#include "chat/ChatSendPlan.h"
+#include "chat/session/ChatPeer.h"
+#include "chat/session/ChatSendPlan.h"
 #include "core/FontBlock.h"
 
 StrippedText StripFontBlock(const QString &text)

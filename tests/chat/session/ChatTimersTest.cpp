@@ -1,4 +1,4 @@
-#include "chat/ChatTimers.h"
+#include "chat/session/ChatTimers.h"
 #include "net/Commands.h"
 #include "net/HostRecord.h"
 
@@ -25,9 +25,6 @@ public:
     void sendRaw(const QByteArray &packet) override { raw << packet; }
     void notice(const QString &text) override { notices << text; }
     void bringToFront() override { ++fronts; }
-    QStringList unconfirmedDestinations() const override { return unconfirmed; }
-    void resendMessage() override { ++resends; }
-    void messageSettled() override { ++settled; }
     void sendDone() override { ++done; }
     int assistanceState() const override { return assistance; }
     void clearAssistanceState() override { assistance = 0; }
@@ -40,9 +37,8 @@ public:
     QList<std::pair<quint32, QByteArray>> sent;
     QList<QByteArray> raw;
     QStringList notices;
-    QStringList unconfirmed;
     int assistance = 0;
-    int fronts = 0, resends = 0, settled = 0, done = 0, typingEnds = 0, titles = 0;
+    int fronts = 0, done = 0, typingEnds = 0, titles = 0;
 };
 
 struct Fixture
@@ -61,38 +57,14 @@ struct Fixture
 
 } // namespace
 
-TEST(ChatTimers, MessageIsResentRetryMaxPlusOneTimesThenGivenUp)
+TEST(ChatTimers, MissedTicksAreNotMadeUp)
 {
     Fixture f;
-    f.window.unconfirmed = { QStringLiteral("李工") };
-    f.timers.start(T::MessageSend, 1500);
-    EXPECT_EQ(f.advance(1499), 0);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(f.advance(i == 0 ? 1 : 1500), 1);
-    EXPECT_EQ(f.window.resends, 4); // counter values 0..3
-    EXPECT_TRUE(f.window.notices.isEmpty());
-    f.advance(1500);
-    EXPECT_FALSE(f.timers.isRunning(T::MessageSend));
-    EXPECT_EQ(f.window.notices,
-        QStringList(QStringLiteral("给用户 李工 发送失败！可能用户已下线,或网络原因,或您发送的内容太长。")));
-    EXPECT_EQ(f.window.fronts, 1);
-    EXPECT_EQ(f.timers.retryCount(T::MessageSend), 0);
-
-    // Confirmed by everyone: the timer stops without a line.
-    f.timers.start(T::MessageSend, 1500);
-    f.advance(1500);
-    f.window.unconfirmed.clear();
-    f.advance(1500);
-    EXPECT_EQ(f.window.settled, 1);
-    EXPECT_FALSE(f.timers.isRunning(T::MessageSend));
-    EXPECT_EQ(f.window.notices.size(), 1);
-
     // A clock that jumped ahead runs a timer once, not once per lost period.
-    f.window.unconfirmed = { QStringLiteral("x") };
-    f.window.resends = 0;
-    f.timers.start(T::MessageSend, 1500);
+    f.timers.startShareRequest(CMD_GET_SHARE_LIST, {}, 1500);
+    EXPECT_EQ(f.advance(1499), 0);
     EXPECT_EQ(f.advance(60000), 1);
-    EXPECT_EQ(f.window.resends, 1);
+    EXPECT_EQ(f.window.sent.size(), 1);
     EXPECT_EQ(f.timers.nextDue(), f.clock + 1500);
 }
 
@@ -175,9 +147,11 @@ TEST(ChatTimers, TypingEndTitleAndProbe)
     f.timers.start(T::Probe, 10000);
     f.advance(10000);
     EXPECT_EQ(f.window.sent.last().first, CMD_CHAT_PROBE);
+    EXPECT_FALSE(f.timers.isRunning(T::Probe)) << "one probe per window";
     EXPECT_EQ(f.timers.period(T::Title), 2000);
     f.advance(2000);
     EXPECT_EQ(f.window.titles, 1);
+    EXPECT_FALSE(f.timers.isRunning(T::Title));
 
     // Not bound to a peer: nothing goes out.
     f.window.bound = false;
@@ -193,12 +167,11 @@ TEST(ChatTimers, DriverRunsTheTimersFromTheEventLoop)
     FakeWindow window;
     ChatTimers timers(window);
     ChatTimerDriver driver(timers);
-    window.unconfirmed = { QStringLiteral("x") };
-    timers.start(T::MessageSend, 20);
+    timers.startShareRequest(CMD_GET_SHARE_LIST, {}, 20);
     QDeadlineTimer deadline(5000);
     while (!window.notices.size() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_EQ(window.resends, 4);
+    EXPECT_EQ(window.sent.size(), 4); // counter values 0..3, then the give-up
     EXPECT_EQ(window.notices.size(), 1);
     EXPECT_FALSE(timers.nextDue());
 }

@@ -1,4 +1,4 @@
-#include "chat/ChatCloseRules.h"
+#include "chat/session/ChatCloseRules.h"
 
 ChatCloseDecision DecideChatClose(const ChatCloseState &s)
 {
@@ -6,6 +6,7 @@ ChatCloseDecision DecideChatClose(const ChatCloseState &s)
     d.clearHistory = s.clearOnClose;
     d.destroy = !s.offeredRowsWaiting && s.freeOnClose && s.allReceipts && s.picturesComplete && !s.keptByMainWindow
         && !s.peerFetchingOurFiles;
+    d.destroyWhenSettled = !d.destroy && s.freeOnClose && !s.keptByMainWindow;
     d.trimWorkingSet = !d.destroy && s.trimOnHide;
     return d;
 }

@@ -1,4 +1,4 @@
-#include "chat/FilePanelModel.h"
+#include "chat/session/FilePanelModel.h"
 
 #include "core/FileUtil.h"
 #include "core/PathUtil.h"

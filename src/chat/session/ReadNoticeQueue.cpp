@@ -1,4 +1,4 @@
-#include "chat/ReadNoticeQueue.h"
+#include "chat/session/ReadNoticeQueue.h"
 
 std::optional<ReadNoticeQueue::Pending> ReadNoticeQueue::Take(bool sendNotices)
 {

@@ -1,0 +1,666 @@
+#include "chat/session/ChatSession.h"
+
+#include "chat/session/ChatFileTransfers.h"
+#include "chat/session/ChatPeer.h"
+#include "chat/session/ChatSessionView.h"
+#include "chat/session/ReceivedMessagePlan.h"
+#include "core/CConfig.h"
+#include "core/BmpFile.h"
+#include "core/FaceShortcuts.h"
+#include "core/FontBlock.h"
+#include "core/Gbk.h"
+#include "core/Prompter.h"
+#include "core/WorkingSet.h"
+#include "net/CMsgSenderWnd.h"
+#include "net/CNetManager.h"
+#include "net/ChatLogWriter.h"
+#include "net/Commands.h"
+#include "net/KeyExchange.h"
+#include "net/MessengerEngine.h"
+#include "net/PicturePayload.h"
+#include "net/PictureStore.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTime>
+#include <utility>
+
+namespace {
+
+// The head-icon list the tips draw from: 91 images.
+constexpr int kHeadImageCount = 91;
+
+} // namespace
+
+ChatSession::ChatSession(const ChatServices &services, HostRecord *peer, QObject *parent)
+    : QObject(parent)
+    , m_services(services)
+    , m_config(services.config ? services.config : (services.engine ? &services.engine->config() : nullptr))
+    , m_peer(peer)
+    , m_timers(*this)
+{
+    m_files = std::make_unique<ChatFileTransfers>(
+        m_peer, m_services.engine ? &m_services.engine->net() : nullptr, m_config, this);
+    connect(m_files.get(), &ChatFileTransfers::systemText, this, [this](const QString &text) { AppendSystemText(text); });
+    connect(m_files.get(), &ChatFileTransfers::messageBox, this, [this](const QString &text, const QString &caption) {
+        Prompter::current().messageBox(m_view ? m_view->PromptOwner() : nullptr, text, caption);
+    });
+    connect(m_files.get(), &ChatFileTransfers::settled, this, &ChatSession::checkSettled);
+    connect(m_files.get(), &ChatFileTransfers::offerReleased, this,
+        [this](quint32 packetNumber) { emitEvent(QStringLiteral("RELEASED"), QString::number(packetNumber)); });
+    m_timers.setRetryMax(m_config ? m_config->RETRYMAX_STR : 3);
+    if (m_services.engine) {
+        // The peer fetched or released what our messages offered.
+        connect(&m_services.engine->fileOffers(), &CFileOfferTable::transfersChanged, this, [this] {
+            if (m_ourOffers.isEmpty())
+                return;
+            m_ourOffers.removeIf([this](quint32 n) { return !m_services.engine->fileOffers().FindOffer(n); });
+            if (m_ourOffers.isEmpty())
+                checkSettled();
+        });
+    }
+    m_timerDriver = std::make_unique<ChatTimerDriver>(m_timers);
+}
+
+ChatSession::~ChatSession()
+{
+    // A window cannot outlive its conversation.
+    if (ChatSessionView *view = std::exchange(m_view, nullptr))
+        view->Dispose();
+    m_timerDriver.reset();
+    // A session that goes while the peer still offers files tells the peer.
+    if (m_files)
+        m_files->ReleaseAllOffers();
+    for (const QPointer<CMsgSenderWnd> &sender : std::as_const(m_senders)) {
+        if (sender)
+            sender->disconnect(this);
+    }
+}
+
+// ---- the view -----------------------------------------------------------
+
+void ChatSession::AttachView(ChatSessionView *view)
+{
+    m_view = view;
+    m_closeDeferred = false;
+    if (m_view) {
+        m_timers.start(ChatTimerId::Probe, kProbeDelayMs);
+        m_timers.start(ChatTimerId::SidePane, kFirstShowMs);
+    }
+}
+
+void ChatSession::DetachView(ChatSessionView *view)
+{
+    if (!view || view != m_view)
+        return;
+    m_view = nullptr;
+    m_closeDeferred = false;
+    m_files->setPrompts(nullptr);
+    m_files->ReleaseAllOffers();
+    m_files->ClearReceived();
+    m_placeholders.clear();
+    m_timers.kill(ChatTimerId::PicturePlaceholders);
+    // The read notices owed were for messages in the window that went.
+    m_readNotices.Take(false);
+    checkSettled();
+}
+
+ChatSessionView *ChatSession::EnsureView()
+{
+    if (!m_view && m_viewFactory)
+        m_viewFactory(*this); // attaches itself
+    return m_view;
+}
+
+// ---- the history --------------------------------------------------------
+
+QString ChatSession::TimeText()
+{
+    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+}
+
+void ChatSession::append(const ChatHistoryEntry &entry)
+{
+    if (ChatSessionView *view = EnsureView())
+        view->AppendEntry(entry);
+}
+
+void ChatSession::appendHeader(const QString &line, uint32_t color)
+{
+    ChatFont font = m_standardFont;
+    font.color = color;
+    append({ font, line, ChatHistoryEntry::Source::ReceivedMessage });
+}
+
+void ChatSession::AppendSystemText(const QString &text, uint32_t color)
+{
+    ChatFont font = m_standardFont;
+    font.color = color;
+    m_lastNotice = text;
+    append({ font, FaceShortcutTable[kFaceProgramLine].toString() + QLatin1Char(' ') + text + QLatin1Char('\n'),
+        ChatHistoryEntry::Source::ReceivedMessage });
+    emitEvent(QStringLiteral("SYSTEM"), text);
+    if (m_view)
+        m_view->BringToFront(true);
+}
+
+void ChatSession::emitEvent(const QString &kind, const QString &rest)
+{
+    const QString where = m_peer ? DottedAddress(m_peer->key.address) : QStringLiteral("?");
+    emit event(kind + QLatin1Char(' ') + where + QLatin1Char(' ') + rest);
+}
+
+ChatLogEntry ChatSession::peerLogEntry(const ChatFont &font, const QString &text) const
+{
+    ChatLogEntry entry;
+    entry.userName = m_peer->displayName;
+    entry.groupName = LogGroupName(*m_peer);
+    entry.loginName = m_peer->key.loginName();
+    entry.hostName = m_peer->key.hostName();
+    entry.macText = m_peer->keyText;
+    entry.address = m_peer->key.address;
+    entry.port = m_peer->key.port;
+    entry.font = font;
+    entry.text = text;
+    return entry;
+}
+
+// ---- receiving ----------------------------------------------------------
+
+void ChatSession::TakeReceivedMessage(const PacketRecord &packet)
+{
+    m_received = Received();
+    m_received.packet = packet;
+    if (packet.hasOption(OPT_FILE_ATTACH))
+        DecodeFileList(packet.extension, m_received.files);
+    QByteArray body = packet.body;
+    if (packet.hasOption(OPT_ENCRYPT) && m_services.keys) {
+        // A body that does not decrypt stays as its error text; the sender
+        // hears of it through the automatic notice.
+        const DecryptedMessage message = m_services.keys->DecryptReceivedMessage(packet);
+        m_received.mode = message.mode;
+        m_received.decrypted = message.status == CryptStatus::Ok;
+        body = message.text;
+    }
+    if (const qsizetype nul = body.indexOf('\0'); nul >= 0)
+        body.truncate(nul);
+    m_received.text = Gbk::decode(body).remove(QLatin1Char('\r'));
+}
+
+bool ChatSession::ShowReceivedMessage(bool filterFlag, bool notify)
+{
+    if (!m_peer || !m_services.engine)
+        return false;
+    const PacketRecord &packet = m_received.packet;
+    if (!m_services.engine->FindHost(packet.key.address, packet.key.port))
+        return false;
+
+    ReceivedInput in;
+    in.text = m_received.text;
+    in.multiSend = packet.hasOption(OPT_MULTICAST);
+    in.sealed = packet.hasOption(OPT_SECRET);
+    in.automatic = packet.hasOption(OPT_AUTO_RETURN);
+    in.offersFiles = packet.hasOption(OPT_FILE_ATTACH);
+    for (const DecodedFileEntry &entry : m_received.files)
+        in.files.append({ entry.name, entry.kind() == FILE_ATTR_FOLDER });
+    in.applyRules = m_config && filterFlag;
+    if (m_config)
+        in.rules = m_config->SpamRules;
+    in.notify = notify;
+    in.nick = m_peer->displayName;
+    in.hostName = m_peer->key.hostName();
+    in.address = m_peer->key.address;
+    in.time = TimeText();
+    const ReceivedPlan plan = PlanReceivedMessage(in);
+    const int headImage = PeerHeadImage(*m_peer, kHeadImageCount);
+
+    if (plan.blocked) {
+        if (plan.tip)
+            emit tipRequested(plan.tipTitle, plan.tipText, headImage, PeerLinkTag(*m_peer));
+        if (plan.log && m_services.chatLog) {
+            ChatLogEntry entry = peerLogEntry(m_standardFont, plan.logText);
+            entry.userName = ReceivedTexts::BlockedLogUser();
+            entry.groupName = ReceivedTexts::BlockedLogTitle();
+            entry.font.color = kPeerHeaderColor;
+            m_services.chatLog->LogSentChatMessage(entry);
+        }
+        if (plan.releaseOffer)
+            releaseReceivedOffer();
+        if (!plan.autoReply.isEmpty())
+            sendAutoReply(plan.autoReply);
+        emitEvent(QStringLiteral("BLOCKED"), QString::number(plan.rule));
+        return false;
+    }
+
+    emit recentContact(m_peer.data());
+    if (!plan.senderLine.isEmpty()) {
+        appendHeader(plan.senderLine, kPeerHeaderColor);
+        QString shown = plan.shownText;
+        const ChatFont font = ParseFontPrefix(shown);
+        append({ font, shown, ChatHistoryEntry::Source::ReceivedMessage });
+        if (m_services.chatLog)
+            m_services.chatLog->LogChatMessage(peerLogEntry(plan.logFont, plan.logBody.trimmed()));
+        const ChatFont &f = plan.logFont;
+        emitEvent(QStringLiteral("SHOWN"),
+            QStringLiteral("%1,%2,%3,%4 ").arg(f.faceName).arg(f.height).arg(f.weight).arg(f.color, 6, 16, QLatin1Char('0'))
+                + (m_received.mode ? QStringLiteral("mode=%1 ").arg(m_received.mode, 0, 16) : QString())
+                + plan.logBody.trimmed());
+    }
+    if (!plan.offerNotice.isEmpty()) {
+        AppendSystemText(plan.offerNotice);
+        m_files->AddReceivedOffer(packet.packetNumber, m_received.files);
+    }
+    if (plan.queueReadNotice)
+        m_readNotices.Add(packet.packetNumber, packet.commandWord);
+    if (plan.showTip)
+        emit tipRequested(plan.tipTitle, plan.tipText, headImage, PeerLinkTag(*m_peer));
+    return true;
+}
+
+void ChatSession::releaseReceivedOffer()
+{
+    if (m_services.engine && m_peer)
+        m_services.engine->net().SendNumber(*m_peer, CMD_RELEASE_FILES, m_received.packet.packetNumber);
+}
+
+void ChatSession::sendAutoReply(const QString &text)
+{
+    // Its own packet number, no receipt asked for, no resends: the user's own
+    // message and its resends are not touched.
+    if (m_services.engine && m_peer)
+        m_services.engine->net().SendTextToHost(m_peer->key, CMD_SEND_MESSAGE | OPT_AUTO_RETURN, text);
+}
+
+void ChatSession::SendReadNotice()
+{
+    if (m_readNotices.isEmpty())
+        return;
+    const auto pending = m_readNotices.Take(!m_config || m_config->SendOpenMsg != 0);
+    if (!pending || !m_services.engine || !m_peer)
+        return;
+    m_services.engine->net().SendToHost(m_peer->key, CMD_MESSAGE_OPENED | (pending->commandWord & OPT_READ_CHECK),
+        QByteArray::number(qint32(pending->packetNumber)));
+    emitEvent(QStringLiteral("OPENED"), QString::number(pending->packetNumber));
+}
+
+void ChatSession::ShowReadNotice(const QDateTime &when, quint32 packetNumber)
+{
+    if (!m_peer)
+        return;
+    const QString text = QStringLiteral("%1(%2)已打开您的消息.\n消息打开时间:%3\n\n对方IP:%4\n对方组名:%5(%6)")
+                             .arg(m_peer->displayName, m_peer->key.hostName(),
+                                 when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), DottedAddress(m_peer->key.address),
+                                 m_peer->customGroup, m_peer->groupName);
+    AppendSystemText(QStringLiteral("消息打开通知"));
+    ChatFont font = m_standardFont;
+    font.color = kNoticeColor;
+    append({ font, QStringLiteral("  ") + QString(text).replace(QLatin1Char('\n'), QStringLiteral("\n  ")) + QLatin1Char('\n'),
+        ChatHistoryEntry::Source::ReceivedMessage });
+    emitEvent(QStringLiteral("READNOTICE"), QString::number(packetNumber));
+}
+
+bool ChatSession::OnPeerStatusChanged(HostRecord *fresh)
+{
+    if (!fresh || !m_peer || !IsSameChatPeer(*m_peer, *fresh))
+        return false;
+    if (fresh != m_peer.data()) {
+        // The peer came back under a new record.
+        m_peer = HostPtr(fresh);
+        m_files->setPeer(m_peer);
+    }
+    if (m_view)
+        m_view->PeerChanged();
+    return true;
+}
+
+// ---- pictures -----------------------------------------------------------
+
+void ChatSession::OnPictureArrived(quint32 id, const QImage &image, const QString &path)
+{
+    if (!m_view)
+        return;
+    const bool replaced = image.isNull() ? m_view->ReplacePictureByFile(id, path)
+                                         : m_view->ReplacePicturePlaceholder(id, image);
+    if (replaced)
+        m_placeholders.removeIf([id](const PendingPlaceholder &p) { return p.id == id; });
+}
+
+void ChatSession::AddPendingPlaceholder(quint32 id, bool animated)
+{
+    m_placeholders.append({ id, animated, 0 });
+    if (!m_timers.isRunning(ChatTimerId::PicturePlaceholders))
+        m_timers.start(ChatTimerId::PicturePlaceholders, kPlaceholderRetryMs);
+}
+
+bool ChatSession::retryPicturePlaceholders()
+{
+    const PictureStore store(m_services.dataFolder);
+    for (qsizetype i = 0; i < m_placeholders.size();) {
+        PendingPlaceholder &p = m_placeholders[i];
+        const QString path = store.FindReceivedPicture(p.id, p.animated ? 2 : 1);
+        const bool replaced = m_view && !path.isEmpty() && m_view->ReplacePictureByFile(p.id, path);
+        if (replaced || ++p.tries > kPlaceholderTries)
+            m_placeholders.removeAt(i);
+        else
+            ++i;
+    }
+    return !m_placeholders.isEmpty();
+}
+
+void ChatSession::OnPictureChunkAck(quint32 id, qint32 chunkNumber)
+{
+    m_pictures.OnPictureChunkAck(id, chunkNumber);
+    if (m_pictures.isEmpty())
+        checkSettled();
+}
+
+bool ChatSession::resendPictureChunks()
+{
+    m_pictures.ResendPass();
+    if (!m_pictures.isEmpty())
+        return true;
+    checkSettled();
+    return false;
+}
+
+void ChatSession::SendFace(const OutgoingPicture &picture)
+{
+    if (!m_services.engine || !m_peer || m_peer->extension == 0 || m_pictures.Contains(picture.id))
+        return;
+    const PictureStore store(m_services.dataFolder);
+    std::optional<PicturePayload> payload;
+    if (!picture.gifPath.isEmpty()) {
+        const auto bytes = readPictureFile(picture.gifPath);
+        if (bytes && !bytes->isEmpty())
+            payload = PicturePayloads::GifPayload(*bytes);
+    } else if (!picture.bitmap.isNull()) {
+        payload = PicturePayloads::EncodeBitmap(picture.bitmap, m_config ? m_config->SendBmpZip != 0 : true);
+        if (payload) {
+            // The sent picture stays in SendFace for the chat log.
+            const QString kept = store.picturePath(PictureStore::sendFace(), picture.id, QStringLiteral("bmp"));
+            if (!QFileInfo::exists(kept))
+                SaveDibToFile(kept, payload->dib);
+        }
+    }
+    if (!payload)
+        return;
+    const int chunkSize = PictureSender::ChunkSizeFromConfig(m_config ? m_config->BmpUdpSendSize : 512);
+    auto sender = std::make_unique<PictureSender>(picture.id, payload->data, payload->kind, payload->compression, 0, 0,
+        chunkSize, PictureSender::NetSend(m_services.engine->net(), m_peer->key));
+    if (!sender->isValid())
+        return;
+    sender->setTries(PictureSender::TriesFromConfig(m_config ? m_config->BmpUdpTrys : 10));
+    const bool large = payload->data.size() >= PicturePayloads::kLargeTransfer;
+    sender->SendAll();
+    const bool resend = sender->tries() > 0;
+    m_pictures.Add(std::move(sender));
+    if (resend)
+        m_timers.start(ChatTimerId::PictureChunks, kPictureResendMs);
+    else
+        m_pictures.ResendPass(); // no resends: the picture is done with
+    if (large && m_config && m_config->AutoMemMin)
+        TrimWorkingSet();
+}
+
+// ---- the user -----------------------------------------------------------
+
+void ChatSession::InputChanged(TypingState kind)
+{
+    SendReadNotice();
+    if (!m_config || !m_config->ShowInputStatus || kind == TypingState::Idle)
+        return;
+    m_timers.start(ChatTimerId::TypingEnd, kTypingQuietMs);
+    if (m_typing != kind && m_services.engine && m_peer) {
+        sendToPeer(kind == TypingState::Drawing ? (CMD_TYPING | OPT_DRAWING) : CMD_TYPING, {});
+    }
+    m_typing = kind;
+}
+
+void ChatSession::resetTyping()
+{
+    m_timers.kill(ChatTimerId::TypingEnd);
+    m_typing = TypingState::Idle;
+}
+
+// ---- sending ------------------------------------------------------------
+
+SendOutcome ChatSession::Send(const OutgoingMessage &message)
+{
+    SendReadNotice();
+    if (!m_services.engine || !m_peer)
+        return SendOutcome::Refused;
+    resetTyping();
+
+    int files = 0, folders = 0;
+    const QStringList checked = m_files->CheckedAttachments(&files, &folders);
+    ComposeInput in;
+    in.text = message.text;
+    for (const OutgoingPicture &picture : message.pictures)
+        in.pictureIds.append(picture.id);
+    in.checkedFiles = files;
+    in.checkedFolders = folders;
+    in.peerSpeaksExtensions = m_peer->extension != 0;
+    in.peerRefusesPictures = (m_peer->peerFlags & HostRecord::PeerRefusesPictures) != 0;
+    in.ownFont = message.font;
+    in.standardFont = m_standardFont;
+    const ComposePlan plan = PlanOutgoingMessage(in);
+    if (plan.action == ComposePlan::Action::OfferProgram)
+        return SendOutcome::PlainPeerPictures;
+    if (plan.action == ComposePlan::Action::QuickReplies)
+        return SendOutcome::QuickReplies;
+
+    // A hidden user is unknown to a plain peer, which could not answer.
+    if (m_peer->extension == 0 && m_config && (m_config->StatusValue & OwnStatus::Hidden))
+        m_services.engine->AnswerEntry(m_peer->key, CMD_ANNOUNCE_ENTRY);
+
+    SendOptions options;
+    options.withPictures = plan.withPictures;
+    CMsgSenderWnd *sender = SendMessageToPeers(plan.wireText, message.font, checked, options);
+    if (!sender)
+        return SendOutcome::Refused; // nothing is shown or logged, the input stays
+    const QString time = TimeText();
+    if (!message.text.isEmpty()) {
+        const QString header = ChatSendTexts::HeaderLine(m_services.engine->GetOwnDisplayName(), time);
+        appendHeader(header, kOwnHeaderColor);
+        append({ message.font, plan.echoText, ChatHistoryEntry::Source::OwnMessage });
+        if (m_services.chatLog)
+            m_services.chatLog->LogSentChatMessage(peerLogEntry(message.font, header + plan.echoText));
+        emitEvent(QStringLiteral("SENT"), QString::number(sender->packetNumber()) + QLatin1Char(' ')
+                + plan.echoText.trimmed());
+    }
+    if (plan.selected > 0)
+        AppendSystemText(ChatSendTexts::FilesSentNotice(m_peer->displayName, files, folders, time));
+    if (plan.picturesRefused)
+        AppendSystemText(ChatSendTexts::PicturesRefusedNotice());
+    if (plan.withPictures) {
+        for (const OutgoingPicture &picture : message.pictures)
+            SendFace(picture);
+    }
+    if (plan.selected > 0)
+        m_files->AttachmentsSent();
+    emit recentContact(m_peer.data());
+    resetTyping();
+    return SendOutcome::Sent;
+}
+
+CMsgSenderWnd *ChatSession::SendMessageToPeers(
+    const QString &text, const ChatFont &font, const QStringList &files, const SendOptions &sendOptions)
+{
+    if (!m_config || !m_services.engine)
+        return nullptr;
+    QObject *owner = m_view ? m_view->PromptOwner() : nullptr;
+    auto refuse = [owner](const QString &message, const QString &caption) -> CMsgSenderWnd * {
+        Prompter::current().messageBox(owner, message, caption, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return nullptr;
+    };
+    if (!m_peer)
+        return refuse(QStringLiteral("错误"), QStringLiteral("错误"));
+
+    // The session keeps the sender: a message goes on being resent after its
+    // window has closed, and the session stays while it does.
+    auto *sender = new CMsgSenderWnd(*m_services.engine, m_services.keys, this);
+    quint32 options = 0;
+    if (m_requestReadNotice)
+        options |= OPT_READ_CHECK | OPT_SECRET;
+    if (sendOptions.multicast)
+        options |= OPT_MULTICAST;
+    if (sendOptions.privateFlag)
+        options |= OPT_AUTO_SEND;
+    if (!sender->SetMessage(text, font, options, m_config)) {
+        const QString why = sender->errorText();
+        delete sender;
+        return refuse(why, QStringLiteral("提示"));
+    }
+    sender->AddRecipient(m_peer.data());
+    sender->AllocDestinations();
+    if (!files.isEmpty())
+        sender->SetFiles(files);
+    // A destination whose encryption fails is told to the user before its
+    // message goes out plain.
+    sender->setEncryptionFailureHandler([this](HostRecord *, const CryptFailure &failure) {
+        ShowLastErrorBox(failure.call, m_view ? m_view->PromptOwner() : nullptr, int(failure.code));
+        emitEvent(QStringLiteral("PLAIN"), failure.call);
+    });
+    const CMsgSenderWnd::Status status = sender->StartSending(sendOptions.withPictures);
+    if (status != CMsgSenderWnd::Status::Ok) {
+        const QString why = sender->errorText();
+        delete sender;
+        const QString caption = status == CMsgSenderWnd::Status::Busy ? QCoreApplication::applicationName()
+                                                                      : QStringLiteral("提示");
+        return refuse(why, caption);
+    }
+    connect(sender, &CMsgSenderWnd::sendFailed, this, [this](const QStringList &names) {
+        AppendSystemText(CMsgSenderWnd::FailureText(names));
+    });
+    connect(sender, &CMsgSenderWnd::finished, this, &ChatSession::onSenderFinished);
+    m_senders.removeAll(nullptr);
+    m_senders.append(sender);
+    if (!files.isEmpty())
+        m_ourOffers.append(sender->packetNumber());
+    emit messageSent(sender->packetNumber(), sender->commandWord());
+    return sender;
+}
+
+void ChatSession::SendProgramFile(const QString &text)
+{
+    SendMessageToPeers(text, m_standardFont, { QCoreApplication::applicationFilePath() }, {});
+}
+
+QList<CMsgSenderWnd *> ChatSession::activeSenders() const
+{
+    QList<CMsgSenderWnd *> out;
+    for (const QPointer<CMsgSenderWnd> &sender : m_senders) {
+        if (sender && !sender->isFinished())
+            out.append(sender.data());
+    }
+    return out;
+}
+
+void ChatSession::onSenderFinished()
+{
+    // The sender deletes itself later: it no longer counts.
+    QMetaObject::invokeMethod(this, &ChatSession::checkSettled, Qt::QueuedConnection);
+}
+
+// ---- the timers' host ---------------------------------------------------
+
+bool ChatSession::isHidden() const
+{
+    return !m_view || !m_view->IsShown();
+}
+
+void ChatSession::sendToPeer(quint32 command, const QByteArray &body)
+{
+    if (m_services.engine && m_peer)
+        m_services.engine->net().SendToHost(m_peer->key, command, body);
+}
+
+void ChatSession::sendRaw(const QByteArray &packet)
+{
+    if (m_services.engine && m_peer)
+        m_services.engine->net().SendRawText(m_peer->key.address, m_peer->key.port, packet);
+}
+
+void ChatSession::notice(const QString &text)
+{
+    AppendSystemText(text);
+}
+
+void ChatSession::bringToFront()
+{
+    if (m_view)
+        m_view->BringToFront(true);
+}
+
+void ChatSession::sendDone()
+{
+    checkSettled();
+}
+
+void ChatSession::refreshTitle()
+{
+    if (m_view)
+        m_view->PeerChanged();
+}
+
+bool ChatSession::freesOnClose() const
+{
+    return !m_config || m_config->CloseDialogDeleteRes != 0;
+}
+
+void ChatSession::navigateSidePane()
+{
+    if (m_view)
+        m_view->NavigateSidePane();
+}
+
+bool ChatSession::OnSendConfirmed(quint32 address, quint16 port, quint32 packetNumber)
+{
+    return m_timers.OnSendConfirmed(address, port, packetNumber);
+}
+
+// ---- closing ------------------------------------------------------------
+
+bool ChatSession::peerFetchesOurFiles() const
+{
+    if (!m_services.engine)
+        return false;
+    for (const quint32 packetNumber : m_ourOffers) {
+        if (m_services.engine->fileOffers().FindOffer(packetNumber))
+            return true;
+    }
+    return false;
+}
+
+bool ChatSession::hasPendingWork() const
+{
+    return !activeSenders().isEmpty() || !m_pictures.isEmpty() || m_files->isReceiving() || m_files->hasWaitingOffers()
+        || m_timers.isRunning(ChatTimerId::RawResend) || peerFetchesOurFiles();
+}
+
+ChatCloseDecision ChatSession::DecideClose(bool keptByMainWindow) const
+{
+    ChatCloseState state;
+    state.offeredRowsWaiting = m_files->hasWaitingOffers() || m_files->isReceiving();
+    state.freeOnClose = freesOnClose();
+    state.allReceipts = activeSenders().isEmpty() && !m_timers.isRunning(ChatTimerId::RawResend);
+    state.picturesComplete = m_pictures.isEmpty();
+    state.keptByMainWindow = keptByMainWindow;
+    state.peerFetchingOurFiles = peerFetchesOurFiles();
+    state.trimOnHide = !m_config || m_config->AutoMemMin != 0;
+    state.clearOnClose = m_config && m_config->CloseClearContent != 0;
+    return DecideChatClose(state);
+}
+
+void ChatSession::checkSettled()
+{
+    if (hasPendingWork())
+        return;
+    // A window that the user closed while something was pending goes now.
+    if (m_view && m_closeDeferred && !m_view->IsShown()) {
+        const bool kept = m_kept && m_kept(*this);
+        if (DecideClose(kept).destroy)
+            m_view->Dispose();
+    }
+    emit settled(this);
+}

@@ -1,0 +1,274 @@
+// The conversation with one peer, without any widget: it takes the peer's
+// messages in (decrypted, checked against the spam rules, logged, its
+// offered files queued), sends the user's messages and their pictures, owes
+// and sends read notices, answers with the automatic replies, receives
+// offered files, and runs the conversation's timers. It is owned by the
+// program's ChatSessions, not by a window: a chat window is a view bound to
+// it, and closing the window never cancels what the session still does.
+#pragma once
+
+#include "chat/session/ChatCloseRules.h"
+#include "chat/session/ChatSendPlan.h"
+#include "chat/session/ChatTimers.h"
+#include "chat/session/ReadNoticeQueue.h"
+#include "core/ChatFont.h"
+#include "net/FileList.h"
+#include "net/HostRecord.h"
+#include "net/MessageCrypto.h"
+#include "net/PacketRecord.h"
+#include "net/PictureSender.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+
+class CConfig;
+class CMsgSenderWnd;
+class ChatFileTransfers;
+class ChatLogWriter;
+class ChatSessionView;
+class KeyExchange;
+class MessengerEngine;
+struct ChatHistoryEntry;
+struct ChatLogEntry;
+
+// What a session uses of the program. The engine is required for anything to
+// be sent; without keys nothing is encrypted or decrypted, without the chat
+// log nothing is logged.
+struct ChatServices
+{
+    MessengerEngine *engine = nullptr;
+    KeyExchange *keys = nullptr;
+    ChatLogWriter *chatLog = nullptr;
+    CConfig *config = nullptr; // the engine's when null
+    QString dataFolder; // "<base>/kwel": the picture folders
+};
+
+// One picture the user put into a message, as the input box holds it.
+struct OutgoingPicture
+{
+    quint32 id = 0;
+    QImage bitmap; // a still picture
+    QString gifPath; // an animated face: its file
+};
+
+// What the send command hands over: the input box and the user's font.
+struct OutgoingMessage
+{
+    QString text; // faces as shortcuts, pictures as markers
+    QList<OutgoingPicture> pictures; // the pictures the text names, in order
+    ChatFont font;
+};
+
+// What became of the send command.
+enum class SendOutcome {
+    Sent,
+    Refused, // busy, no peer, too long, files that cannot be offered: nothing went out
+    QuickReplies, // nothing to send: the quick replies are offered
+    PlainPeerPictures, // pictures for a plain peer: the program may be offered instead
+};
+
+// A picture marker of a shown message whose picture has not arrived.
+struct PendingPlaceholder
+{
+    quint32 id = 0;
+    bool animated = false;
+    int tries = 0;
+};
+
+class ChatSession : public QObject, private ChatTimerHost
+{
+    Q_OBJECT
+public:
+    // History colours (COLORREF): sender lines of the peer, of the user, program lines.
+    static constexpr uint32_t kPeerHeaderColor = 0xFF0000;
+    static constexpr uint32_t kOwnHeaderColor = 0x428200;
+    static constexpr uint32_t kNoticeColor = 0xDE5921;
+    // The picture resend pass and the placeholder retries.
+    static constexpr int kPictureResendMs = 5000;
+    static constexpr int kPlaceholderRetryMs = 5000;
+    static constexpr int kPlaceholderTries = 3;
+    static constexpr int kTypingQuietMs = 5000;
+    // The probe that asks the peer for its current details when a window opens.
+    static constexpr int kProbeDelayMs = 1000;
+    // The first-show work of a new window (its side pane).
+    static constexpr int kFirstShowMs = 20;
+
+    enum class TypingState { Idle = 0, Typing = 1, Drawing = 2 };
+
+    ChatSession(const ChatServices &services, HostRecord *peer, QObject *parent = nullptr);
+    // Releases the offers the session still holds and stops a receive.
+    ~ChatSession() override;
+
+    HostRecord *peer() const override { return m_peer.data(); }
+    const ChatServices &services() const { return m_services; }
+    CConfig *config() const { return m_config; }
+    ChatFileTransfers &files() { return *m_files; }
+    ChatTimers &timers() { return m_timers; }
+
+    // ---- the view ----
+    // Makes the view (a hidden chat window) when a session must show something.
+    using ViewFactory = std::function<ChatSessionView *(ChatSession &session)>;
+    void setViewFactory(ViewFactory factory) { m_viewFactory = std::move(factory); }
+    void AttachView(ChatSessionView *view);
+    // The view goes for good: the offers it listed are released to the peer
+    // and the rows it showed are forgotten.
+    void DetachView(ChatSessionView *view);
+    ChatSessionView *view() const { return m_view; }
+    // The view, made now when there is none (null when none can be made).
+    ChatSessionView *EnsureView();
+
+    // ---- receiving ----
+    // Takes a received message: its offered files and its text, decrypted
+    // when it came encrypted (a body that does not decrypt gets the automatic
+    // notice and stays as the error text).
+    void TakeReceivedMessage(const PacketRecord &packet);
+    // Shows the taken message or blocks it by the spam rules; true when it
+    // was shown. filterFlag: apply the spam rules; notify: a tip is wanted.
+    bool ShowReceivedMessage(bool filterFlag, bool notify);
+    // The peer opened a sealed message of ours.
+    void ShowReadNotice(const QDateTime &when, quint32 packetNumber);
+    // A fresh record of a peer: taken when it is this session's peer.
+    bool OnPeerStatusChanged(HostRecord *fresh);
+    // A picture of a shown message arrived (image, or the file of a GIF face).
+    void OnPictureArrived(quint32 id, const QImage &image, const QString &path);
+    // The view drew a placeholder for a picture that has not arrived.
+    void AddPendingPlaceholder(quint32 id, bool animated);
+    const QList<PendingPlaceholder> &pendingPlaceholders() const { return m_placeholders; }
+    // An acknowledged chunk of a picture this session sends.
+    void OnPictureChunkAck(quint32 id, qint32 chunkNumber);
+    // A receipt for a packet sent raw (timer 0x108): true when it was awaited.
+    bool OnSendConfirmed(quint32 address, quint16 port, quint32 packetNumber);
+
+    // ---- the user ----
+    // Every user action in the window: the read notice owed, if any, goes out.
+    void SendReadNotice();
+    int pendingReadNotices() const { return int(m_readNotices.count()); }
+    // The input box (or the doodle board) changed: the typing notice.
+    void InputChanged(TypingState kind);
+    TypingState typingState() const { return m_typing; }
+    // The send option "对方打开信息时进行通知": not stored.
+    bool requestsReadNotice() const { return m_requestReadNotice; }
+    void SetRequestReadNotice(bool on) { m_requestReadNotice = on; }
+
+    // ---- sending ----
+    // The send command: the message is echoed into the history, logged and
+    // sent with the ticked attachments and its pictures. Anything but Sent
+    // leaves the input as it is.
+    SendOutcome Send(const OutgoingMessage &message);
+    // The options of one message beyond the session's read-notice option.
+    struct SendOptions
+    {
+        bool multicast = false;
+        bool withPictures = false; // resent six times more slowly
+        bool privateFlag = false;
+    };
+    // One message to the peer: its own sender, packet number and resends.
+    // Refused (busy, no peer, too long, files that cannot be offered) with a
+    // message box and null; nothing is sent then.
+    CMsgSenderWnd *SendMessageToPeers(
+        const QString &text, const ChatFont &font, const QStringList &files, const SendOptions &options);
+    // Offers the program's own file to the peer with the text.
+    void SendProgramFile(const QString &text);
+    // Sends one picture the message names.
+    void SendFace(const OutgoingPicture &picture);
+    // The senders that still run.
+    QList<CMsgSenderWnd *> activeSenders() const;
+    int picturesInFlight() const { return int(m_pictures.count()); }
+
+    // ---- closing ----
+    // Something still runs or waits: a message without its receipt, a
+    // picture being sent, an item being received or offered.
+    bool hasPendingWork() const;
+    // What closing the window does now.
+    ChatCloseDecision DecideClose(bool keptByMainWindow) const;
+    // The window was hidden instead of closed; it goes once nothing is pending.
+    void SetCloseDeferred(bool deferred) { m_closeDeferred = deferred; }
+    bool closeDeferred() const { return m_closeDeferred; }
+    // The program-wide question whether the main window keeps the view (its
+    // list of windows with unread messages).
+    using KeptQuery = std::function<bool(const ChatSession &)>;
+    void setKeptQuery(KeptQuery query) { m_kept = std::move(query); }
+
+    // ---- the history ----
+    // A program line "/<V> text" in the standard font and the colour; it
+    // brings the window forward.
+    void AppendSystemText(const QString &text, uint32_t color = kNoticeColor);
+    QString lastNotice() const { return m_lastNotice; }
+    // "%H:%M:%S" now.
+    static QString TimeText();
+
+signals:
+    // One line of what the conversation did, for the program's event log:
+    // "SHOWN ip font text", "SENT ip packet text", "SYSTEM ip text",
+    // "BLOCKED ip rule", "OPENED ip packet", "READNOTICE ip packet",
+    // "PLAIN ip call", "RELEASED ip packet".
+    void event(const QString &line);
+    // A message was sent (the program remembers which of them await a read notice).
+    void messageSent(quint32 packetNumber, quint32 commandWord);
+    // A tip for the tip popup: title, text, head image, link tag.
+    void tipRequested(const QString &title, const QString &text, int headImage, const QString &link);
+    void recentContact(HostRecord *peer);
+    // Nothing runs or waits any more.
+    void settled(ChatSession *session);
+
+private:
+    struct Received
+    {
+        PacketRecord packet;
+        QString text;
+        DecodedFileList files;
+        quint32 mode = 0; // the received encryption mode
+        bool decrypted = true;
+    };
+
+    // ChatTimerHost
+    bool isHidden() const override;
+    void sendToPeer(quint32 command, const QByteArray &body) override;
+    void sendRaw(const QByteArray &packet) override;
+    void notice(const QString &text) override;
+    void bringToFront() override;
+    void sendDone() override;
+    void refreshTitle() override;
+    void typingEnded() override { m_typing = TypingState::Idle; }
+    bool freesOnClose() const override;
+    void navigateSidePane() override;
+    bool resendPictureChunks() override;
+    bool retryPicturePlaceholders() override;
+
+    void append(const ChatHistoryEntry &entry);
+    void appendHeader(const QString &line, uint32_t color);
+    ChatLogEntry peerLogEntry(const ChatFont &font, const QString &text) const;
+    void releaseReceivedOffer();
+    void sendAutoReply(const QString &text);
+    void onSenderFinished();
+    void checkSettled();
+    bool peerFetchesOurFiles() const;
+    void emitEvent(const QString &kind, const QString &rest);
+    void resetTyping();
+
+    ChatServices m_services;
+    CConfig *m_config = nullptr;
+    HostPtr m_peer;
+    ChatSessionView *m_view = nullptr;
+    ViewFactory m_viewFactory;
+    KeptQuery m_kept;
+    std::unique_ptr<ChatFileTransfers> m_files;
+    ChatTimers m_timers;
+    std::unique_ptr<ChatTimerDriver> m_timerDriver;
+
+    ChatFont m_standardFont = ChatFont::standard();
+    Received m_received;
+    ReadNoticeQueue m_readNotices;
+    TypingState m_typing = TypingState::Idle;
+    bool m_requestReadNotice = false;
+    bool m_closeDeferred = false;
+    QString m_lastNotice;
+    QList<QPointer<CMsgSenderWnd>> m_senders;
+    QList<quint32> m_ourOffers; // packet numbers of the offers our messages made
+    PictureSendTable m_pictures;
+    QList<PendingPlaceholder> m_placeholders;
+};

@@ -1,0 +1,197 @@
+#include "chat/session/ChatSessions.h"
+
+#include "chat/session/ChatPeer.h"
+#include "chat/session/ChatSessionView.h"
+#include "chat/session/IncomingMessagePolicy.h"
+#include "core/CConfig.h"
+#include "net/Commands.h"
+#include "net/IncomingPictures.h"
+#include "net/MessengerEngine.h"
+#include "platform/MessageSound.h"
+
+// ---- read notices we wait for -------------------------------------------
+
+void SentReadChecks::Add(quint32 address, quint16 port, quint32 packetNumber)
+{
+    if (m_entries.size() >= size_t(kCapacity))
+        m_entries.pop_front();
+    m_entries.push_back({ address, port, packetNumber });
+}
+
+bool SentReadChecks::Take(quint32 address, quint16 port, quint32 packetNumber)
+{
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        if (it->address == address && it->port == port && it->packetNumber == packetNumber) {
+            m_entries.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---- the sessions -------------------------------------------------------
+
+ChatSessions::ChatSessions(const ChatServices &services, QObject *parent)
+    : QObject(parent)
+    , m_services(services)
+{
+    if (MessengerEngine *engine = m_services.engine) {
+        if (!m_services.config)
+            m_services.config = &engine->config();
+        connect(engine, &MessengerEngine::messageReceived, this, &ChatSessions::OnMessageReceived);
+        connect(engine, &MessengerEngine::readNoticeArrived, this, &ChatSessions::OnReadNotice);
+        connect(engine, &MessengerEngine::hostAdded, this, &ChatSessions::OnPeerChanged);
+        connect(engine, &MessengerEngine::hostUpdated, this, &ChatSessions::OnPeerChanged);
+    }
+}
+
+ChatSessions::~ChatSessions()
+{
+    const QList<ChatSession *> sessions = m_sessions;
+    m_sessions.clear();
+    for (ChatSession *session : sessions) {
+        // A window still open keeps a null session afterwards and shows nothing new.
+        session->disconnect(this);
+        delete session;
+    }
+}
+
+void ChatSessions::AttachPictures(IncomingPictures &pictures)
+{
+    connect(&pictures, &IncomingPictures::pictureReceived, this, &ChatSessions::OnPictureReceived);
+    connect(&pictures, &IncomingPictures::pictureChunkAcked, this,
+        [this](quint32 id, qint32 chunk, const HostKey &from) {
+            HostRecord *host = m_services.engine ? m_services.engine->FindHost(from.address, from.port) : nullptr;
+            if (ChatSession *session = host ? Find(*host) : nullptr)
+                session->OnPictureChunkAck(id, chunk);
+        });
+}
+
+QList<ChatSession *> ChatSessions::sessions() const
+{
+    return m_sessions;
+}
+
+ChatSession *ChatSessions::Find(const HostRecord &peer) const
+{
+    for (ChatSession *session : m_sessions) {
+        if (session->peer() && IsSameChatPeer(*session->peer(), peer))
+            return session;
+    }
+    return nullptr;
+}
+
+ChatSession *ChatSessions::make(HostRecord *peer)
+{
+    auto *session = new ChatSession(m_services, peer, this);
+    session->setKeptQuery(m_kept);
+    session->timers().setSidePaneShown(&m_sidePaneShown);
+    session->setViewFactory([this](ChatSession &s) { return m_viewFactory ? m_viewFactory(s) : nullptr; });
+    connect(session, &ChatSession::event, this, &ChatSessions::event);
+    connect(session, &ChatSession::tipRequested, this, &ChatSessions::tipRequested);
+    connect(session, &ChatSession::recentContact, this, &ChatSessions::recentContact);
+    connect(session, &ChatSession::messageSent, this, [this, session](quint32 packetNumber, quint32 command) {
+        if ((command & OPT_READ_CHECK) && session->peer())
+            m_readChecks.Add(session->peer()->key.address, session->peer()->key.port, packetNumber);
+    });
+    connect(session, &ChatSession::settled, this, &ChatSessions::freeIfIdle, Qt::QueuedConnection);
+    m_sessions.append(session);
+    return session;
+}
+
+ChatSession *ChatSessions::Open(HostRecord *peer)
+{
+    if (!peer)
+        return nullptr;
+    if (ChatSession *session = Find(*peer))
+        return session;
+    return make(peer);
+}
+
+ChatSessionView *ChatSessions::OpenView(HostRecord *peer, OpenMode mode)
+{
+    if (!peer)
+        return nullptr;
+    if (mode == OpenMode::LookUp) {
+        ChatSession *session = Find(*peer);
+        return session ? session->view() : nullptr;
+    }
+    ChatSession *session = Open(peer);
+    ChatSessionView *view = session->EnsureView();
+    if (!view) {
+        freeIfIdle(session);
+        return nullptr;
+    }
+    if (mode == OpenMode::Shown && !view->IsShown())
+        view->BringToFront(true);
+    else if (mode == OpenMode::Front)
+        view->BringToFront(false);
+    return view;
+}
+
+void ChatSessions::freeIfIdle(ChatSession *session)
+{
+    if (!m_sessions.contains(session) || session->view() || session->hasPendingWork())
+        return;
+    m_sessions.removeAll(session);
+    session->deleteLater();
+}
+
+// ---- what the engine reports --------------------------------------------
+
+void ChatSessions::OnMessageReceived(const PacketRecord &packet, HostRecord *sender)
+{
+    MessengerEngine *engine = m_services.engine;
+    if (!engine)
+        return;
+    if (!sender) {
+        // The receipt has gone out already: a sender we have not heard of yet
+        // is listed from the message's header, and its entry answer fills in
+        // the rest later.
+        sender = engine->AddOrUpdateHost(packet, 0, packet.key.loginName(), QString(), packet.extVersion,
+            packet.headIcon, packet.statusBits, packet.macText, packet.headPictureSize, packet.customPictureSize);
+        if (!sender)
+            return;
+    }
+    const IncomingMessagePolicy policy = IncomingMessagePolicy::For(*m_services.config, *sender);
+    ChatSession *session = Open(sender);
+    const bool hidden = !session->view() || !session->view()->IsShown();
+    session->TakeReceivedMessage(packet);
+    if (!session->ShowReceivedMessage(policy.applySpamRules, hidden && policy.tipOnly)) {
+        freeIfIdle(session);
+        return;
+    }
+    if (policy.sound)
+        MessageSound::current().Play(policy.soundFile);
+    const bool unread = policy.tipOnly && hidden;
+    if (!unread && session->view())
+        session->view()->BringToFront(true);
+    emit messageShown(session, unread);
+}
+
+void ChatSessions::OnReadNotice(HostRecord *sender, quint32 packetNumber)
+{
+    // Only a notice for a message we sent to that peer with the request is
+    // shown; any other opens nothing.
+    if (!sender || !m_readChecks.Take(sender->key.address, sender->key.port, packetNumber))
+        return;
+    if (ChatSession *session = Open(sender))
+        session->ShowReadNotice(QDateTime::currentDateTime(), packetNumber);
+}
+
+void ChatSessions::OnPeerChanged(HostRecord *host)
+{
+    if (!host)
+        return;
+    for (ChatSession *session : std::as_const(m_sessions))
+        session->OnPeerStatusChanged(host);
+}
+
+void ChatSessions::OnPictureReceived(const ReceivedPicture &picture)
+{
+    if (picture.purpose != 0 || picture.groupId != 0 || !m_services.engine)
+        return;
+    HostRecord *host = m_services.engine->FindHost(picture.sender.address, picture.sender.port);
+    if (ChatSession *session = host ? Find(*host) : nullptr)
+        session->OnPictureArrived(picture.id, picture.image, picture.filePath);
+}

@@ -1,0 +1,99 @@
+// The program's chat sessions: one per peer the user talks with, found again
+// by the window rule (IsSameChatPeer) or made on demand. It takes from the
+// engine what belongs to a conversation — received messages, read notices,
+// peer changes, arrived pictures and picture acknowledgements — and hands it
+// to the peer's session; the session asks for a window (through the view
+// factory) only when it has something to show. A session without a window
+// and with nothing pending is freed.
+#pragma once
+
+#include "chat/session/ChatSession.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <deque>
+#include <functional>
+
+class IncomingPictures;
+struct ReceivedPicture;
+
+// The messages we sent that asked for a read notice, by peer and packet
+// number; only a notice for one of them is shown. Bounded: the oldest go.
+class SentReadChecks
+{
+public:
+    static constexpr qsizetype kCapacity = 1024;
+
+    void Add(quint32 address, quint16 port, quint32 packetNumber);
+    // True, once, for a notice that answers one of them.
+    bool Take(quint32 address, quint16 port, quint32 packetNumber);
+    qsizetype count() const { return qsizetype(m_entries.size()); }
+
+private:
+    struct Entry
+    {
+        quint32 address;
+        quint16 port;
+        quint32 packetNumber;
+    };
+    std::deque<Entry> m_entries;
+};
+
+class ChatSessions : public QObject
+{
+    Q_OBJECT
+public:
+    // How OpenView shows the peer's window.
+    enum class OpenMode {
+        Hidden = 0, // find or make, keep hidden
+        Shown = 1, // find or make, show
+        Front = 2, // find or make, show and bring forward
+        LookUp = 3, // only find
+    };
+
+    explicit ChatSessions(const ChatServices &services, QObject *parent = nullptr);
+    // Frees every session (their windows first, through the view factory's owner).
+    ~ChatSessions() override;
+
+    // Makes the window of a session and attaches it (the application's).
+    void setViewFactory(ChatSession::ViewFactory factory) { m_viewFactory = std::move(factory); }
+    // Whether the main window keeps a session's window (unread messages).
+    void setKeptQuery(ChatSession::KeptQuery query) { m_kept = std::move(query); }
+    // Pictures of shown messages and acknowledgements of the pictures we send.
+    void AttachPictures(IncomingPictures &pictures);
+
+    ChatSession *Find(const HostRecord &peer) const;
+    // The peer's session, made when there is none (null without a peer).
+    ChatSession *Open(HostRecord *peer);
+    // The peer's window by the mode; null for LookUp without one, or when
+    // none can be made.
+    ChatSessionView *OpenView(HostRecord *peer, OpenMode mode);
+    QList<ChatSession *> sessions() const;
+    const SentReadChecks &sentReadChecks() const { return m_readChecks; }
+
+    // The engine's reports (connected in the constructor; public for tests).
+    void OnMessageReceived(const PacketRecord &packet, HostRecord *sender);
+    void OnReadNotice(HostRecord *sender, quint32 packetNumber);
+    void OnPeerChanged(HostRecord *host);
+    void OnPictureReceived(const ReceivedPicture &picture);
+
+signals:
+    // A message was shown. unread: its window stays hidden (only a tip) and
+    // the main window is to keep it until the user opens it.
+    void messageShown(ChatSession *session, bool unread);
+    void tipRequested(const QString &title, const QString &text, int headImage, const QString &link);
+    void recentContact(HostRecord *peer);
+    void event(const QString &line);
+
+private:
+    ChatSession *make(HostRecord *peer);
+    void freeIfIdle(ChatSession *session);
+
+    ChatServices m_services;
+    ChatSession::ViewFactory m_viewFactory;
+    ChatSession::KeptQuery m_kept;
+    QList<ChatSession *> m_sessions;
+    SentReadChecks m_readChecks;
+    QSet<QString> m_sidePaneShown; // the peers whose side page was shown once
+};

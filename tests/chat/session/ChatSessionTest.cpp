@@ -1,0 +1,197 @@
+// The chat session without a window: a recording view stands in for the
+// chat window, and a second copy of the program on loopback is the peer.
+#include "chat/LoopbackChat.h"
+#include "chat/session/ChatFileTransfers.h"
+#include "chat/session/ChatSession.h"
+#include "chat/session/ChatSessionView.h"
+#include "chat/session/ChatSessions.h"
+#include "net/CMsgSenderWnd.h"
+#include "net/Commands.h"
+#include "platform/MessageSound.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using ChatTest::Side;
+using ChatTest::u;
+using ChatTest::waitFor;
+
+class RecordingView : public ChatSessionView
+{
+public:
+    explicit RecordingView(ChatSession &session)
+        : m_session(&session)
+    {
+        session.AttachView(this);
+    }
+    ~RecordingView() override
+    {
+        if (m_session)
+            m_session->DetachView(this);
+    }
+
+    void AppendEntry(const ChatHistoryEntry &entry) override { entries.append(entry.text); }
+    bool ReplacePicturePlaceholder(quint32, const QImage &) override { return false; }
+    bool ReplacePictureByFile(quint32, const QString &) override { return false; }
+    void PeerChanged() override { ++peerChanges; }
+    int BringToFront(bool noActivate) override
+    {
+        fronts.append(noActivate);
+        shown = true;
+        return 1;
+    }
+    bool IsShown() const override { return shown; }
+    QObject *PromptOwner() override { return nullptr; }
+    void Dispose() override
+    {
+        if (m_session)
+            m_session->DetachView(this);
+        m_session = nullptr;
+        disposed = true;
+    }
+
+    QPointer<ChatSession> m_session;
+    QStringList entries;
+    QList<bool> fronts;
+    int peerChanges = 0;
+    bool shown = false;
+    bool disposed = false;
+};
+
+// A side whose sessions show themselves in recording views.
+struct ViewSide : Side
+{
+    explicit ViewSide(const QString &name)
+        : Side(name)
+    {
+        sessions->setViewFactory([this](ChatSession &session) {
+            views.push_back(std::make_unique<RecordingView>(session));
+            return views.back().get();
+        });
+    }
+    ~ViewSide()
+    {
+        for (auto &view : views)
+            view->Dispose();
+    }
+    ChatSession *sessionOf(const Side &other) const { return sessions->Find(*peerOf(other)); }
+
+    std::vector<std::unique_ptr<RecordingView>> views;
+};
+
+void know(Side &a, Side &b)
+{
+    a.engine->AnswerEntry(HostKey(QString(), QString(), 0x7F000001, b.net.port()), CMD_ANNOUNCE_ENTRY);
+    ASSERT_TRUE(waitFor([&] { return a.peerOf(b) && b.peerOf(a); }));
+}
+
+TEST(ChatSession, ABlockedMessageNeedsNoWindowAndLeavesNothingBehind)
+{
+    ViewSide a(u("a"));
+    Side b(u("b"));
+    know(a, b);
+    RecordingMessageSound sound;
+    MessageSoundScope soundScope(sound);
+    SpamRuleRecord rule;
+    rule.keyword = u("广告");
+    rule.matchMode = 1;
+    a.config.SpamRules = { rule };
+    b.net.SendTextToHost(b.peerOf(a)->key, CMD_SEND_MESSAGE | OPT_SEND_CHECK, u("广告: 打折"));
+    ASSERT_TRUE(waitFor([&] { return a.received.size() == 1; }));
+    EXPECT_EQ(a.eventsOf(u("BLOCKED")).size(), 1);
+    EXPECT_TRUE(a.views.empty()) << "a blocked message opens no window";
+    EXPECT_TRUE(sound.played.isEmpty());
+    EXPECT_TRUE(waitFor([&] { return a.sessions->sessions().isEmpty(); })) << "and keeps no session";
+
+    // A shown one makes the view (hidden: only a tip) and sounds.
+    b.net.SendTextToHost(b.peerOf(a)->key, CMD_SEND_MESSAGE | OPT_SEND_CHECK, u("你好"));
+    ASSERT_TRUE(waitFor([&] { return a.shown == 1; }));
+    ASSERT_EQ(a.views.size(), 1u);
+    EXPECT_TRUE(a.views[0]->entries.last().contains(u("你好")));
+    EXPECT_EQ(sound.played.size(), 1);
+}
+
+TEST(ChatSession, TypingIsToldOncePerBurstAndEndsAfterQuiet)
+{
+    ViewSide a(u("a"));
+    Side b(u("b"));
+    know(a, b);
+    a.config.ShowInputStatus = 1;
+    ChatSession *session = a.sessions->Open(a.peerOf(b));
+    session->InputChanged(ChatSession::TypingState::Typing);
+    session->InputChanged(ChatSession::TypingState::Typing);
+    session->InputChanged(ChatSession::TypingState::Typing);
+    ASSERT_TRUE(waitFor([&] { return b.dispatched.contains(CMD_TYPING); }));
+    QTest::qWait(100);
+    EXPECT_EQ(b.dispatched.count(CMD_TYPING), 1);
+    EXPECT_TRUE(session->timers().isRunning(ChatTimerId::TypingEnd));
+    session->InputChanged(ChatSession::TypingState::Drawing);
+    ASSERT_TRUE(waitFor([&] { return b.dispatched.contains(CMD_TYPING | OPT_DRAWING); }));
+    session->timers().tick(ChatTimerId::TypingEnd);
+    ASSERT_TRUE(waitFor([&] { return b.dispatched.contains(CMD_TYPING_STOPPED); }));
+    EXPECT_EQ(session->typingState(), ChatSession::TypingState::Idle);
+
+    // Switched off: nothing goes out.
+    a.config.ShowInputStatus = 0;
+    session->InputChanged(ChatSession::TypingState::Typing);
+    QTest::qWait(100);
+    EXPECT_EQ(b.dispatched.count(CMD_TYPING), 1);
+}
+
+TEST(ChatSession, AWindowClosedWithMessagesInFlightGoesWhenTheyAreConfirmed)
+{
+    ViewSide a(u("a"));
+    Side b(u("b"));
+    know(a, b);
+    ChatSession *session = a.sessions->Open(a.peerOf(b));
+    RecordingView *view = dynamic_cast<RecordingView *>(session->EnsureView());
+    ASSERT_NE(view, nullptr);
+    view->shown = true;
+    b.net.Close(); // the receipt cannot come yet
+    OutgoingMessage message;
+    message.text = u("在吗");
+    ASSERT_EQ(session->Send(message), SendOutcome::Sent);
+    ASSERT_EQ(session->activeSenders().size(), 1);
+
+    // Closing now only hides: the receipt is awaited.
+    ChatCloseDecision close = session->DecideClose(false);
+    EXPECT_FALSE(close.destroy);
+    EXPECT_TRUE(close.destroyWhenSettled);
+    EXPECT_TRUE(close.trimWorkingSet);
+    view->shown = false;
+    session->SetCloseDeferred(close.destroyWhenSettled);
+
+    // The receipt arrives: the hidden view goes, then the idle session.
+    const quint32 number = session->activeSenders().first()->packetNumber();
+    emit a.engine->receiptArrived(a.peerOf(b), number);
+    ASSERT_TRUE(waitFor([&] { return view->disposed; }));
+    EXPECT_TRUE(waitFor([&] { return a.sessions->sessions().isEmpty(); }));
+
+    // A window kept by the main window (unread messages) is never disposed of.
+    EXPECT_FALSE(DecideChatClose({ false, true, true, true, true, false, true, false }).destroy);
+    EXPECT_FALSE(DecideChatClose({ false, true, true, true, true, false, true, false }).destroyWhenSettled);
+    // Without "CloseDialogDeleteRes" a window only ever hides.
+    const ChatCloseDecision keep = DecideChatClose({ false, false, true, true, false, false, true, true });
+    EXPECT_FALSE(keep.destroy);
+    EXPECT_FALSE(keep.destroyWhenSettled);
+    EXPECT_TRUE(keep.clearHistory);
+}
+
+TEST(ChatSession, ReadChecksAreBoundedAndTakenOnce)
+{
+    SentReadChecks checks;
+    checks.Add(1, 2425, 7);
+    EXPECT_FALSE(checks.Take(1, 2426, 7)) << "another port is another peer";
+    EXPECT_FALSE(checks.Take(2, 2425, 7));
+    EXPECT_TRUE(checks.Take(1, 2425, 7));
+    EXPECT_FALSE(checks.Take(1, 2425, 7));
+    for (quint32 n = 0; n < SentReadChecks::kCapacity + 10; ++n)
+        checks.Add(1, 2425, n);
+    EXPECT_EQ(checks.count(), SentReadChecks::kCapacity);
+    EXPECT_FALSE(checks.Take(1, 2425, 5)) << "the oldest went";
+    EXPECT_TRUE(checks.Take(1, 2425, SentReadChecks::kCapacity + 9));
+}
+
+} // namespace
