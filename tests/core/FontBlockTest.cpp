@@ -122,7 +122,6 @@ TEST(FontBlock, WindowsReaderTakesEveryFaceWholeAndTheColour)
         EXPECT_EQ(read.fields, 15) << f.ours;
         EXPECT_EQ(read.face, u(f.theirs)) << f.ours;
         EXPECT_EQ(read.color, 0x00FF8000) << f.ours;
-        EXPECT_EQ(FaceNames::WireFaceName(u(f.ours)), u(f.theirs));
     }
     // A '%' in a face name is written as it stands.
     ChatFont percent;
@@ -134,16 +133,10 @@ TEST(FontBlock, WindowsReaderTakesEveryFaceWholeAndTheColour)
 
 TEST(FaceNames, BlankLessNamesFindTheirFamilyAgain)
 {
-    const QStringList installed { QStringLiteral("DejaVu Sans"), QStringLiteral("DejaVu Sans Mono"),
-        QStringLiteral("Noto Sans CJK SC") };
-    EXPECT_EQ(FaceNames::FamilyWithoutBlanks(QStringLiteral("DejaVuSansMono"), installed), QStringLiteral("DejaVu Sans Mono"));
-    EXPECT_EQ(FaceNames::FamilyWithoutBlanks(QStringLiteral("dejavusans"), installed), QStringLiteral("DejaVu Sans"));
+    const QStringList installed { QStringLiteral("DejaVu Sans"), QStringLiteral("DejaVu Sans Mono") };
+    EXPECT_EQ(FaceNames::FamilyWithoutBlanks(QStringLiteral("dejavusansmono"), installed), installed[1]);
     EXPECT_TRUE(FaceNames::FamilyWithoutBlanks(QStringLiteral("Arial"), installed).isEmpty());
     EXPECT_TRUE(FaceNames::FamilyWithoutBlanks(QStringLiteral("DejaVu Sans"), installed).isEmpty());
-    EXPECT_TRUE(FaceNames::FamilyWithoutBlanks(QString(), installed).isEmpty());
-    EXPECT_TRUE(FaceNames::IsWindowsChineseFace(QStringLiteral("simsun")));
-    EXPECT_FALSE(FaceNames::IsWindowsChineseFace(QStringLiteral("Arial")));
-    EXPECT_EQ(FaceNames::CjkFamilies().first(), QStringLiteral("WenQuanYi Micro Hei"));
 }
 
 } // namespace
