@@ -23,6 +23,7 @@
 
 class CChatFilePanel;
 class CConfig;
+class CGifStatic;
 class CMsgRichEdit;
 class QAbstractButton;
 class QLabel;
@@ -126,6 +127,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -152,6 +154,9 @@ private:
     // The pictures the input box holds for the ids, for sending.
     QList<OutgoingPicture> outgoingPictures(const QList<quint32> &ids) const;
     void bindFilePanel();
+    // The stored photo of the peer to show, empty without one.
+    QString shownPhotoPath() const;
+    void placePhoto();
 
     QPointer<ChatSession> m_session;
     CConfig *m_config = nullptr;
@@ -169,6 +174,9 @@ private:
     CMsgRichEdit *m_history = nullptr;
     CMsgRichEdit *m_input = nullptr;
     CChatFilePanel *m_files = nullptr;
+    CGifStatic *m_photo = nullptr; // 1224: the peer's photo
+    QString m_photoPath; // the file the photo shows
+    QRect m_photoRect; // where the photo stood last (a click there toggles it)
     CSplitterBar *m_historySplitter = nullptr;
     CSplitterBar *m_sideSplitter = nullptr;
     QHash<int, QAbstractButton *> m_buttons;
