@@ -13,6 +13,11 @@
 //   receiveall IP DIR                "全部接收" into the folder
 //   close IP                         the window's close box
 //   grab IP PATH                     save a picture of the window
+//   paste IP PICTURE                 a picture file put on the clipboard and pasted (Ctrl+V)
+//   face IP PICTURE                  the file added to the face library and picked in the picker
+//   faces IP                         the face button: the face picker
+//   facemanager IP                   the picker's "表情管理" (modal; later commands run inside it)
+//   closemodal                       closes the open modal window
 //   quit                             end the program
 #pragma once
 

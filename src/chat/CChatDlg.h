@@ -22,6 +22,7 @@
 #include <QPointer>
 
 class CChatFilePanel;
+class CFacePickerDlg;
 class CConfig;
 class CGifStatic;
 class CMsgRichEdit;
@@ -87,6 +88,15 @@ public:
     void EditQuickReplies();
     // Adds files or folders to the send list (checked).
     void AddAttachments(const QStringList &paths);
+    // Sends the picture or face with the id that the input box holds (this
+    // window's or another window's, as the multi-user window does).
+    void SendFace(quint32 id, const CMsgRichEdit *input);
+    // The face button: the face picker above it.
+    void OnFaceButton();
+    // A face chosen in the picker: a built-in face by index, a custom face
+    // by its picture file (index -1).
+    void OnFaceChosen(const QString &path, int index);
+    CFacePickerDlg *facePicker() const { return m_facePicker; }
 
     // ---- the history ----
     // A program line "/<V> text" in the standard font and the colour.
@@ -142,7 +152,6 @@ private:
     void applyColors();
     void paintSidePanel(QPainter &painter);
     void OnInputChanged();
-    void OnFaceButton();
     void OnFontButton();
     void OnSendPictureFile();
     void OnLaterFeature(int id);
@@ -151,8 +160,6 @@ private:
     void updateTitle();
     void insertRun(const QString &run, const ChatFont &font);
     void insertPictureMarker(const QString &marker, Source source);
-    // The pictures the input box holds for the ids, for sending.
-    QList<OutgoingPicture> outgoingPictures(const QList<quint32> &ids) const;
     void bindFilePanel();
     // The stored photo of the peer to show, empty without one.
     QString shownPhotoPath() const;
@@ -180,5 +187,5 @@ private:
     CSplitterBar *m_historySplitter = nullptr;
     CSplitterBar *m_sideSplitter = nullptr;
     QHash<int, QAbstractButton *> m_buttons;
-    QPointer<QWidget> m_facePopup;
+    CFacePickerDlg *m_facePicker = nullptr;
 };

@@ -7,7 +7,7 @@
 #include "chat/ChatFontQt.h"
 #include "chat/HistoryLinks.h"
 #include "chat/InsertFaceById.h"
-#include "chat/faces/FaceFolders.h"
+#include "net/PictureStore.h"
 #include "core/BmpFile.h"
 #include "core/CConfig.h"
 #include "core/Dib.h"

@@ -9,8 +9,9 @@
 #include "chat/ChatFontQt.h"
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/session/ChatSendPlan.h"
-#include "chat/FaceGridPopup.h"
-#include "chat/faces/FaceFolders.h"
+#include "chat/OutgoingPictures.h"
+#include "chat/faces/CFacePickerDlg.h"
+#include "net/PictureStore.h"
 #include "controls/CQuickReplyDlg.h"
 #include "core/BmpFile.h"
 #include "core/CConfig.h"
@@ -49,21 +50,10 @@ void CChatDlg::AddAttachments(const QStringList &paths)
         m_session->files().AddAttachments(paths);
 }
 
-QList<OutgoingPicture> CChatDlg::outgoingPictures(const QList<quint32> &ids) const
+void CChatDlg::SendFace(quint32 id, const CMsgRichEdit *input)
 {
-    QList<OutgoingPicture> pictures;
-    for (const quint32 id : ids) {
-        OutgoingPicture picture;
-        picture.id = id;
-        bool animated = false;
-        picture.bitmap = m_input->GetPictureBitmap(id, animated);
-        if (animated) {
-            picture.bitmap = QImage();
-            picture.gifPath = GetPicturePath(id, PictureFileKind::Gif, {}, true);
-        }
-        pictures.append(picture);
-    }
-    return pictures;
+    if (m_session && input)
+        m_session->SendPictures(CollectOutgoingPictures(*input, { id }));
 }
 
 void CChatDlg::OnSend()
@@ -74,7 +64,7 @@ void CChatDlg::OnSend()
     OutgoingMessage message;
     QList<quint32> ids;
     m_input->GetTextWithMarkers(message.text, ids, false);
-    message.pictures = outgoingPictures(ids);
+    message.pictures = CollectOutgoingPictures(*m_input, ids);
     message.font = m_ownFont;
     switch (m_session->Send(message)) {
     case SendOutcome::PlainPeerPictures:
@@ -169,16 +159,38 @@ void CChatDlg::OnFontButton()
 void CChatDlg::OnFaceButton()
 {
     SendReadNotice();
-    if (m_facePopup)
-        return;
-    auto *popup = new FaceGridPopup(this);
-    m_facePopup = popup;
-    connect(popup, &FaceGridPopup::faceChosen, this, [this](int index) {
-        m_input->InsertFace(index, 0);
-        m_input->setFocus();
-    });
     QWidget *anchor = m_buttons.value(ChatCtl::Faces);
-    popup->ShowAt(anchor->mapToGlobal(QPoint(0, anchor->height())));
+    if (!anchor)
+        return;
+    if (!m_facePicker) {
+        m_facePicker = new CFacePickerDlg(this);
+        m_facePicker->SetCallback([this](const QString &path, int index) { OnFaceChosen(path, index); });
+    }
+    // The library of the session's data folder; the index is reread when it changed.
+    const QString folder = m_session ? m_session->services().dataFolder : QString();
+    m_facePicker->SetStore(FaceStore(folder.isEmpty() ? PictureStore::Program() : PictureStore(folder)));
+    m_facePicker->LoadFaceIndex();
+    m_facePicker->ShowAt(QRect(anchor->mapToGlobal(QPoint(0, 0)), anchor->size()));
+}
+
+void CChatDlg::OnFaceChosen(const QString &path, int index)
+{
+    if (m_facePicker)
+        m_facePicker->hide();
+    if (index >= 0) {
+        m_input->InsertFace(index, 0);
+    } else {
+        // A custom face: its file is named by its id.
+        bool ok = false;
+        const quint32 id = QFileInfo(path).completeBaseName().toUInt(&ok, 16);
+        if (!ok || id == 0)
+            return;
+        if (QFileInfo(path).suffix().compare(QLatin1String("gif"), Qt::CaseInsensitive) == 0)
+            m_input->InsertAnimatedPicture(path, id);
+        else
+            m_input->InsertPictureFile(path, id);
+    }
+    m_input->setFocus();
 }
 
 void CChatDlg::OnSendPictureFile()

@@ -1,6 +1,6 @@
 #include "chat/PictureFileCommands.h"
 
-#include "chat/faces/FaceFolders.h"
+#include "net/PictureStore.h"
 #include "chat/faces/FaceLibraryAdder.h"
 #include "core/BmpFile.h"
 #include "core/Dib.h"
