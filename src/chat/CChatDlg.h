@@ -25,6 +25,7 @@ class CChatFilePanel;
 class CFacePickerDlg;
 class CConfig;
 class CGifStatic;
+class ChatWebPane;
 class CMsgRichEdit;
 class QAbstractButton;
 class QLabel;
@@ -75,6 +76,7 @@ public:
     bool IsShown() const override { return isVisible(); }
     QObject *PromptOwner() override { return this; }
     void Dispose() override;
+    void NavigateSidePane() override;
 
     // ---- the user ----
     // Every user action in the window: the read notice owed goes out.
@@ -182,6 +184,7 @@ private:
     CMsgRichEdit *m_input = nullptr;
     CChatFilePanel *m_files = nullptr;
     CGifStatic *m_photo = nullptr; // 1224: the peer's photo
+    ChatWebPane *m_webPane = nullptr; // 1150: the side web pane
     QString m_photoPath; // the file the photo shows
     QRect m_photoRect; // where the photo stood last (a click there toggles it)
     CSplitterBar *m_historySplitter = nullptr;
