@@ -3,6 +3,11 @@
 // baseline receiver in the same run that only reads the same bytes into the
 // same files (a read/write loop with the same buffer size, no partial names,
 // times or progress). Prints the ratios.
+//
+// Environment: KWEL_BENCH_DIR puts the test data and the received copies in
+// that folder (e.g. a tmpfs such as /dev/shm) instead of the temporary folder;
+// KWEL_BENCH_ONLY=file or =folder runs one of the two; KWEL_BENCH_ROUNDS sets
+// the number of rounds (default 4).
 #include "net/CFileOfferTable.h"
 #include "net/CNetManager.h"
 #include "net/FileReceiver.h"
@@ -16,6 +21,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -35,7 +41,7 @@ using namespace Bench;
 
 namespace {
 
-constexpr int kRounds = 4;
+constexpr int kDefaultRounds = 4;
 constexpr int kBuffer = 65536; // the default RECVTRANSMAX_STR
 constexpr quint32 kLoopback = 0x7F000001;
 
@@ -142,17 +148,20 @@ double timeBaseline(quint16 port, const QByteArray &request, bool folder, const 
     QElapsedTimer timer;
     timer.start();
     std::atomic<qint64> got { -2 };
+    QEventLoop loop;
     std::thread client([&] {
         const int fd = connectTo(port);
         if (fd < 0 || ::write(fd, request.constData(), size_t(request.size())) != request.size()) {
             got = -1;
-            return;
+        } else {
+            got = folder ? baselineFolder(fd, dest) : baselineFile(fd, dest);
+            ::close(fd);
         }
-        got = folder ? baselineFolder(fd, dest) : baselineFile(fd, dest);
-        ::close(fd);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
-    while (got.load() == -2)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    // The server's connection arrives through the event loop, which sleeps
+    // until something happens (never a busy wait that takes a core).
+    loop.exec();
     client.join();
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     if (got.load() != expected) {
@@ -165,17 +174,16 @@ double timeBaseline(quint16 port, const QByteArray &request, bool folder, const 
 
 double timeReceiver(FileReceiver &receiver, const FileReceiveJob &job)
 {
-    bool ended = false;
     bool complete = false;
+    QEventLoop loop;
     const auto c = QObject::connect(&receiver, &FileReceiver::batchFinished, [&](bool ok, bool) {
-        ended = true;
         complete = ok;
+        loop.quit();
     });
     QElapsedTimer timer;
     timer.start();
     receiver.Receive(job);
-    while (!ended)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    loop.exec();
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     QObject::disconnect(c);
     if (!complete) {
@@ -191,7 +199,18 @@ double timeReceiver(FileReceiver &receiver, const FileReceiveJob &job)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
+    const QString base = qEnvironmentVariable("KWEL_BENCH_DIR");
+    QTemporaryDir dir(base.isEmpty() ? QDir::tempPath() + QStringLiteral("/receive_bench-XXXXXX")
+                                     : base + QStringLiteral("/receive_bench-XXXXXX"));
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "cannot make a folder in %s\n", qPrintable(base));
+        return 1;
+    }
+    const QString only = qEnvironmentVariable("KWEL_BENCH_ONLY");
+    const bool runFile = only.isEmpty() || only == QLatin1String("file");
+    const bool runFolder = only.isEmpty() || only == QLatin1String("folder");
+    const int rounds = qMax(1, qEnvironmentVariableIntValue("KWEL_BENCH_ROUNDS") ?: kDefaultRounds);
+    std::printf("data in %s\n", qPrintable(dir.path()));
     const Bench::TransferData data = Bench::MakeTransferData(QDir(dir.path()));
     const QString &big = data.big;
     const QString &folder = data.folder;
@@ -241,10 +260,10 @@ int main(int argc, char **argv)
 
     std::vector<double> fileBase, fileOurs, folderBase, folderOurs;
     const qint64 folderBytes = qint64(kSmallFiles) * kSmallSize;
-    for (int round = 0; round < kRounds; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         // Alternating which one goes first evens out what the file system
         // still does for the previous run.
-        for (int turn = 0; turn < 2; ++turn) {
+        for (int turn = 0; turn < 2 && runFile; ++turn) {
             if ((turn + round) % 2 == 0) {
                 auto [job, request] = offer(big);
                 fileBase.push_back(timeBaseline(listener.serverPort(), request, false, job.targetPath, kBigFile));
@@ -253,7 +272,7 @@ int main(int argc, char **argv)
             }
             clean();
         }
-        for (int turn = 0; turn < 2; ++turn) {
+        for (int turn = 0; turn < 2 && runFolder; ++turn) {
             if ((turn + round) % 2 == 0) {
                 auto [job, request] = offer(folder);
                 folderBase.push_back(timeBaseline(listener.serverPort(), request, true, dest, folderBytes));
@@ -264,13 +283,17 @@ int main(int argc, char **argv)
         }
     }
     const double gib = double(kBigFile) / double(1 << 30);
-    std::printf("1 GiB file over loopback from the file server, median of %d\n", kRounds);
-    std::printf("  baseline read/write loop: %8.2f GiB/s\n", gib / median(fileBase));
-    std::printf("  file receiver:            %8.2f GiB/s\n", gib / median(fileOurs));
-    std::printf("  ratio receiver/baseline:  %8.2f\n", median(fileBase) / median(fileOurs));
-    std::printf("folder of %d files of %d bytes, median of %d\n", kSmallFiles, kSmallSize, kRounds);
-    std::printf("  baseline read/write loop: %8.0f files/s\n", kSmallFiles / median(folderBase));
-    std::printf("  file receiver:            %8.0f files/s\n", kSmallFiles / median(folderOurs));
-    std::printf("  ratio receiver/baseline:  %8.2f\n", median(folderBase) / median(folderOurs));
+    if (runFile) {
+        std::printf("1 GiB file over loopback from the file server, median of %d\n", rounds);
+        std::printf("  baseline read/write loop: %8.2f GiB/s\n", gib / median(fileBase));
+        std::printf("  file receiver:            %8.2f GiB/s\n", gib / median(fileOurs));
+        std::printf("  ratio receiver/baseline:  %8.2f\n", median(fileBase) / median(fileOurs));
+    }
+    if (runFolder) {
+        std::printf("folder of %d files of %d bytes, median of %d\n", kSmallFiles, kSmallSize, rounds);
+        std::printf("  baseline read/write loop: %8.0f files/s\n", kSmallFiles / median(folderBase));
+        std::printf("  file receiver:            %8.0f files/s\n", kSmallFiles / median(folderOurs));
+        std::printf("  ratio receiver/baseline:  %8.2f\n", median(folderBase) / median(folderOurs));
+    }
     return 0;
 }

@@ -1,18 +1,12 @@
 #include "chat/ChatFontQt.h"
 
+#include "core/FaceNames.h"
 #include "core/Gbk.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
 
 namespace {
-
-// Faces of Chinese Windows systems that have no namesake here.
-const char16_t *const kWindowsChineseFaces[] = {u"宋体", u"新宋体", u"SimSun", u"NSimSun", u"黑体", u"SimHei",
-    u"微软雅黑", u"Microsoft YaHei", u"楷体_GB2312", u"楷体", u"仿宋_GB2312", u"仿宋", u"隶书", u"幼圆"};
-// The installed families that draw them, best first.
-const char16_t *const kCjkFamilies[] = {u"WenQuanYi Micro Hei", u"Noto Sans CJK SC", u"Noto Serif CJK SC",
-    u"WenQuanYi Zen Hei", u"AR PL UMing CN", u"Droid Sans Fallback"};
 
 bool isInstalled(const QString &family)
 {
@@ -22,23 +16,13 @@ bool isInstalled(const QString &family)
 QString cjkFamily()
 {
     static const QString found = [] {
-        for (const char16_t *f : kCjkFamilies) {
-            const QString family = QString::fromUtf16(f);
+        for (const QString &family : FaceNames::CjkFamilies()) {
             if (isInstalled(family))
                 return family;
         }
         return QString();
     }();
     return found;
-}
-
-bool isWindowsChineseFace(const QString &face)
-{
-    for (const char16_t *f : kWindowsChineseFaces) {
-        if (face.compare(QString::fromUtf16(f), Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -55,9 +39,13 @@ uint32_t ChatColorRef(const QColor &color)
 
 QString InstalledFamilyFor(const QString &faceName)
 {
-    if (isWindowsChineseFace(faceName) && !isInstalled(faceName) && !cjkFamily().isEmpty())
+    if (isInstalled(faceName))
+        return faceName;
+    if (FaceNames::IsWindowsChineseFace(faceName) && !cjkFamily().isEmpty())
         return cjkFamily();
-    return faceName;
+    // A family of ours that travelled without its blanks.
+    const QString family = FaceNames::FamilyWithoutBlanks(faceName, QFontDatabase::families());
+    return family.isEmpty() ? faceName : family;
 }
 
 QString ChatFaceNameFor(const QString &family)

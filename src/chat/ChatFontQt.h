@@ -1,7 +1,8 @@
 // The chat font of the messages (a LOGFONT-shaped ChatFont with a COLORREF
 // colour) as Qt draws it, and back. The Windows face "宋体" (and the other
 // Chinese system faces) stands for the installed CJK family on this system
-// and is written as "宋体" again, so Windows peers see their usual face.
+// and is written as "宋体" again, so Windows peers see their usual face (the
+// table of faces: core/FaceNames.h).
 #pragma once
 
 #include "core/ChatFont.h"
@@ -16,7 +17,8 @@ uint32_t ChatColorRef(const QColor &color);
 
 // The installed family that draws the face: the face itself when it is
 // installed, the preferred installed CJK family for a Windows Chinese face,
-// else the face as it stands (Qt substitutes).
+// the installed family a blank-less name stands for ("NotoSansMono"), else
+// the face as it stands (Qt substitutes).
 QString InstalledFamilyFor(const QString &faceName);
 // The face name a family travels as: "宋体" for the family "宋体" maps to,
 // else the family cut to 31 GBK bytes.

@@ -1,5 +1,6 @@
 #include "core/FontBlock.h"
 
+#include "core/FaceNames.h"
 #include "core/Gbk.h"
 
 #include <QStringList>
@@ -25,22 +26,13 @@ std::optional<int32_t> scanInt(const QString &word)
 
 QString FormatFontPrefix(const ChatFont &f)
 {
-    return QStringLiteral("{/font;%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12 %13 %14 %15;}")
-        .arg(f.height)
-        .arg(f.width)
-        .arg(f.escapement)
-        .arg(f.orientation)
-        .arg(f.weight)
-        .arg(unsigned(f.italic))
-        .arg(unsigned(f.underline))
-        .arg(unsigned(f.strikeOut))
-        .arg(unsigned(f.charSet))
-        .arg(unsigned(f.outPrecision))
-        .arg(unsigned(f.clipPrecision))
-        .arg(unsigned(f.quality))
-        .arg(unsigned(f.pitchAndFamily))
-        .arg(f.faceName)
-        .arg(int32_t(f.color));
+    // Joined, not substituted: a face name may hold a '%'.
+    const QStringList fields { QString::number(f.height), QString::number(f.width), QString::number(f.escapement),
+        QString::number(f.orientation), QString::number(f.weight), QString::number(f.italic),
+        QString::number(f.underline), QString::number(f.strikeOut), QString::number(f.charSet),
+        QString::number(f.outPrecision), QString::number(f.clipPrecision), QString::number(f.quality),
+        QString::number(f.pitchAndFamily), FaceNames::WireFaceName(f.faceName), QString::number(int32_t(f.color)) };
+    return kOpen + fields.join(QLatin1Char(' ')) + QLatin1String(";}");
 }
 
 ChatFont ParseFontPrefix(QString &text)

@@ -253,9 +253,14 @@ bool CNetManager::SendToAddress(quint32 address, quint16 port, quint32 commandWo
     return !packet.isEmpty() && SendDatagram(address, port, packet);
 }
 
+bool CNetManager::SendNumber(const HostKey &to, quint32 commandWord, quint32 number)
+{
+    return SendToHost(to, commandWord, PacketCodec::FormatNumber(number));
+}
+
 bool CNetManager::SendNumber(const HostRecord &to, quint32 commandWord, quint32 number)
 {
-    return SendToHost(to.key, commandWord, QByteArray::number(number));
+    return SendNumber(to.key, commandWord, number);
 }
 
 bool CNetManager::SendRawText(quint32 address, quint16 port, const QByteArray &packet)

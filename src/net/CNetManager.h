@@ -104,7 +104,12 @@ public:
     // The same with texts that are converted to GBK.
     bool SendTextToHost(const HostKey &to, quint32 commandWord, const QString &body, const QString &extension = {});
     bool SendToAddress(quint32 address, quint16 port, quint32 commandWord, const QString &text);
-    // A command whose body is a decimal number.
+    // A command whose body is a decimal number, written as the header writes
+    // its numbers ("%ld": from 2^31 on negative), so that a packet number
+    // echoed in a receipt (CMD_MESSAGE_RECEIVED), a read notice
+    // (CMD_MESSAGE_OPENED) or a release (CMD_RELEASE_FILES) is the one the
+    // peer's header carried.
+    bool SendNumber(const HostKey &to, quint32 commandWord, quint32 number);
     bool SendNumber(const HostRecord &to, quint32 commandWord, quint32 number);
     // Sends an already built packet as it stands.
     bool SendRawText(quint32 address, quint16 port, const QByteArray &packet);

@@ -90,7 +90,8 @@ QByteArray EncodeWireName(QStringView name)
             out += c;
             out += gbk[++i];
         } else if (c == ':') {
-            out += "::";
+            // A Windows reader splits at every ':' and stores ':' as ';'.
+            out += ';';
         } else if (uchar(c) < 0x20 || c == 0x7F || c == '\\') {
             out += '_';
         } else {

@@ -1,8 +1,10 @@
 // The file list of an offer, as it travels in the extension part of a
 // message with OPT_FILE_ATTACH: one entry per file or folder,
 // "id:name:size:mtime:attr:" followed by BEL. The id is decimal, the size,
-// time and attribute word hexadecimal; a ':' inside a name is written "::".
-// Names are GBK on the wire.
+// time and attribute word hexadecimal. A ':' inside a name is written ';'
+// (a Windows reader splits at every ':', and ';' is how a Windows file
+// system stores the name); a "::" that a peer writes is read as ':'. Names
+// are GBK on the wire.
 #pragma once
 
 #include <QByteArray>
@@ -77,9 +79,9 @@ void FreeDecodedFileList(DecodedFileList &list);
 
 // ---- pieces shared with the folder stream ----------------------------------
 
-// A name as the peer receives it: GBK, with ':' doubled. Control characters
-// (BEL separates entries) and '\' (a path separator for Windows peers)
-// become '_'.
+// A name as the peer receives it: GBK, with ':' written ';' (so the name
+// holds no field separator). Control characters (BEL separates entries) and
+// '\' (a path separator for Windows peers) become '_'.
 QByteArray EncodeWireName(QStringView name);
 // The next field of colon-terminated text from position on, with every "::"
 // turned into one ':'; position moves behind the terminating ':'. None when

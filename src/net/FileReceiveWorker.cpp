@@ -63,6 +63,8 @@ void FileReceiveWorker::run()
         CloseReceivedFile(true); // a single file; nothing is open after a folder
     } else {
         CloseReceivedFile(false);
+        // What arrived of a folder stays, under the folder's name.
+        publishFolder();
         m_state = ReceiveState::Failed;
         if (m_stop.load())
             m_result.error = ReceiveError::Cancelled;
@@ -248,11 +250,17 @@ bool FileReceiveWorker::enterFolder(const QString &name)
     const QString path = JoinPath(m_levels.back().path, name);
     if (!checkPath(path, name))
         return false;
-    // A folder that exists already (or a link in its place) is refused.
-    const QByteArray fsName = QFile::encodeName(name);
-    if (::mkdirat(parent, fsName.constData(), 0777) != 0)
-        return fail(ReceiveError::CreateFolder);
-    UniqueFd fd(::openat(parent, fsName.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    // A folder that exists already (or a link in its place) is refused. The
+    // top folder is filled under a partial name and gets its own when the
+    // receive ends; the folders inside it are made as they come.
+    UniqueFd fd;
+    if (depth() == 0) {
+        fd = m_folder.create(parent, name);
+    } else {
+        const QByteArray fsName = QFile::encodeName(name);
+        if (::mkdirat(parent, fsName.constData(), 0777) == 0)
+            fd.reset(::openat(parent, fsName.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    }
     if (!fd.isValid())
         return fail(ReceiveError::CreateFolder);
     m_levels.push_back({ std::move(fd), path });
@@ -260,11 +268,27 @@ bool FileReceiveWorker::enterFolder(const QString &name)
     return true;
 }
 
+void FileReceiveWorker::publishFolder()
+{
+    if (!m_folder.isOpen() || m_folder.commit())
+        return;
+    // Something took the folder's name meanwhile; nothing of it is replaced.
+    renameNotice(JoinPath(m_levels.front().path, m_request.name), m_folder.partialName(), m_request.name);
+}
+
+void FileReceiveWorker::renameNotice(const QString &finalPath, const QString &heldAs, const QString &name)
+{
+    history(QStringLiteral("文件 %1 保存失败，如果文件正在使用，请关闭此文件，然后把该目录下的文件 %2 重命名为 %3 ")
+                .arg(finalPath, heldAs, name));
+}
+
 bool FileReceiveWorker::leaveFolder(const FolderEntryHeader &header)
 {
     // A return with no folder open would climb out of the save folder.
     if (depth() == 0)
         return fail(ReceiveError::ReturnAtTop);
+    if (depth() == 1)
+        publishFolder(); // complete: the top folder takes its name
     // The write permission of a folder stays: on Windows the read-only bit of
     // a folder means nothing for its contents, here it would lock them.
     if (header.mtime) {
@@ -296,7 +320,10 @@ bool FileReceiveWorker::OpenReceiveFile()
     const QString path = JoinPath(level.path, m_item.name);
     if (!checkPath(path, m_item.name))
         return false;
-    if (!m_file.create(level.fd.get(), m_item.name)) {
+    // Inside the partial folder a file is made under its final name: the
+    // folder's rename publishes it.
+    const auto naming = depth() > 0 && m_folder.isOpen() ? PartialFile::Naming::Final : PartialFile::Naming::Partial;
+    if (!m_file.create(level.fd.get(), m_item.name, naming)) {
         if (depth() == 0)
             message(QStringLiteral("创建文件失败"), path);
         return fail(ReceiveError::CreateFile);
@@ -327,12 +354,10 @@ bool FileReceiveWorker::CloseReceivedFile(bool success)
     case PartialFile::Commit::Renamed:
         break;
     case PartialFile::Commit::RenamedAside:
-        history(QStringLiteral("文件 %1 保存失败，如果文件正在使用，请关闭此文件，然后把该目录下的文件 [kwel]%2 重命名为 %3 ")
-                    .arg(finalPath, m_item.name, m_item.name));
+        renameNotice(finalPath, QString::fromLatin1(kAsidePrefix) + m_item.name, m_item.name);
         break;
     case PartialFile::Commit::Kept:
-        history(QStringLiteral("文件 %1 保存失败，如果文件正在使用，请关闭此文件，然后把该目录下的文件 %2 重命名为 %3 ")
-                    .arg(finalPath, m_file.partialName(), m_item.name));
+        renameNotice(finalPath, m_file.partialName(), m_item.name);
         break;
     }
     return true;

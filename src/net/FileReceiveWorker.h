@@ -1,9 +1,12 @@
 // Receives one offered file or folder on its own thread: connects to the
 // peer, sends the request and writes what arrives, a single file or a folder
-// stream, into the save folder. Every file is written under a partial name
-// and renamed when complete; every step below the save folder goes through
-// an open folder and never follows a link. Reports through queued signals
-// carrying value snapshots and never waits for the GUI thread.
+// stream, into the save folder. Nothing appears under its final name before
+// it is complete: a single file is written under a partial name and renamed
+// when complete, a folder is filled under a partial name and renamed when
+// the receive ends (what arrived of a failed folder stays, as a partial
+// file of it does with receive-all). Every step below the save folder goes
+// through an open folder and never follows a link. Reports through queued
+// signals carrying value snapshots and never waits for the GUI thread.
 #pragma once
 
 #include "net/FileReceiveJob.h"
@@ -82,6 +85,8 @@ private:
     void consume(qsizetype bytes);
     bool enterFolder(const QString &name);
     bool leaveFolder(const FolderEntryHeader &header);
+    // Gives the top folder its name, once.
+    void publishFolder();
     bool checkPath(const QString &path, const QString &name);
     int depth() const { return int(m_levels.size()) - 1; }
     // Records the first error; false, for the callers' returns.
@@ -89,6 +94,8 @@ private:
     Step stop(ReceiveError error);
     void message(const QString &text, const QString &caption);
     void history(const QString &text);
+    // The item could not take its final name: the user is told which one to rename.
+    void renameNotice(const QString &finalPath, const QString &heldAs, const QString &name);
     void report(bool force);
 
     ReceiveRequest m_request;
@@ -98,6 +105,7 @@ private:
     ReceiveState m_state = ReceiveState::Failed;
     Item m_item;
     PartialFile m_file;
+    PartialFolder m_folder; // the top folder of a folder receive
     std::vector<Level> m_levels;
     // Received bytes not yet taken are m_buffer[m_begin, m_end).
     std::unique_ptr<char[]> m_buffer;

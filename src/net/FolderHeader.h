@@ -1,6 +1,7 @@
 // The headers of a folder stream, the answer to CMD_GET_FOLDER. Every entry
 // starts with a header of ':'-terminated fields: the header length in
-// hexadecimal (counting the whole header), the name (':' written "::"), the
+// hexadecimal (counting the whole header), the name (':' written ';'; a
+// "::" that a peer writes is read as ':' and stored as ';'), the
 // size and the attribute word in hexadecimal, then key=value extension fields
 // in hexadecimal (FILE_EXT_MTIME: modification time, Unix seconds). A file
 // header (kind FILE_ATTR_REGULAR) is followed by exactly size bytes of data,

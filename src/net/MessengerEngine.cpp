@@ -318,7 +318,7 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
         // A resent copy means our receipt was lost: confirm it again, but
         // show the message only once.
         if (packet.hasOption(OPT_SEND_CHECK) && !packet.hasOption(OPT_BROADCAST) && !packet.hasOption(OPT_AUTO_RETURN))
-            m_net.SendToHost(packet.key, CMD_MESSAGE_RECEIVED, QByteArray::number(packet.packetNumber));
+            m_net.SendNumber(packet.key, CMD_MESSAGE_RECEIVED, packet.packetNumber);
         if (!seen)
             handleMessage(packet);
         return;

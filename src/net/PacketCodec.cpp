@@ -26,11 +26,6 @@ QByteArray headerField(const QString &text, qsizetype fitBytes, bool inVersionFi
     return bytes;
 }
 
-QByteArray number(quint32 value)
-{
-    return QByteArray::number(static_cast<qint32>(value));
-}
-
 QByteArrayView upToNul(QByteArrayView text)
 {
     const qsizetype nul = text.indexOf('\0');
@@ -41,8 +36,8 @@ QByteArrayView upToNul(QByteArrayView text)
 void appendCommonHeader(
     QByteArray &out, quint32 packetNumber, const QString &userName, const QString &hostName, quint32 commandWord)
 {
-    out += ':' + number(packetNumber) + ':' + headerField(userName, HostKey::kNameBytes) + ':'
-        + headerField(hostName, HostKey::kNameBytes) + ':' + number(commandWord) + ':';
+    out += ':' + PacketCodec::FormatNumber(packetNumber) + ':' + headerField(userName, HostKey::kNameBytes) + ':'
+        + headerField(hostName, HostKey::kNameBytes) + ':' + PacketCodec::FormatNumber(commandWord) + ':';
 }
 
 // Body, NUL and extension part after a complete header; empty when a binary
@@ -180,7 +175,7 @@ QByteArray BuildPacket(const OwnHeader &own, quint32 packetNumber, quint32 comma
     QByteArray packet;
     packet.reserve(qMin(kMaxPacket, 256 + body.size() + extension.size()));
     packet += QByteArray::number(PROTOCOL_VERSION) + kTag + QByteArray::number(kExtVersion) + '_'
-        + QByteArray::number(own.headIcon) + '#' + number(own.statusBits) + '#'
+        + QByteArray::number(own.headIcon) + '#' + PacketCodec::FormatNumber(own.statusBits) + '#'
         + headerField(own.macText, kMacChars, true) + '#' + QByteArray::number(own.headPictureSize) + '#'
         + QByteArray::number(own.customPictureSize) + '#' + QByteArray::number(binary);
     appendCommonHeader(packet, packetNumber, own.userName, own.hostName, commandWord);
@@ -255,6 +250,11 @@ PacketStatus ParsePacket(QByteArrayView data, quint32 address, quint16 port, Pac
     if (nul >= 0)
         out.extension = rest.sliced(nul + 1).toByteArray();
     return PacketStatus::Ok;
+}
+
+QByteArray FormatNumber(quint32 value)
+{
+    return QByteArray::number(static_cast<qint32>(value));
 }
 
 } // namespace PacketCodec

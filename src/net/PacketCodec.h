@@ -65,4 +65,9 @@ QByteArray BuildPlainPacket(const QString &userName, const QString &hostName, qu
 // only meaningful when the result is PacketStatus::Ok.
 PacketStatus ParsePacket(QByteArrayView data, quint32 address, quint16 port, PacketRecord &out);
 
+// A 32-bit value as the header writes it ("%ld" of a Windows long): from
+// 2^31 on it is negative. Packet numbers echoed in a body (receipt, read
+// notice, release of an offer) are written the same way.
+QByteArray FormatNumber(quint32 value);
+
 } // namespace PacketCodec

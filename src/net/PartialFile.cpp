@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +21,37 @@ int createNew(int folderFd, const QByteArray &name)
     return ::openat(folderFd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
 }
 
+// Takes "<name>.kwq", or "<name>.<random>.kwq" while a name is taken (the
+// attempt fails with EEXIST). The name taken; empty when none could be.
+QByteArray takePartialName(const QByteArray &name, const std::function<bool(const QByteArray &)> &attempt)
+{
+    QByteArray partial = name + kPartialSuffix;
+    if (attempt(partial))
+        return partial;
+    for (int i = 0; errno == EEXIST && i < kCreateTries; ++i) {
+        partial = name + '.' + QByteArray::number(QRandomGenerator::system()->generate(), 16) + kPartialSuffix;
+        if (attempt(partial))
+            return partial;
+    }
+    return QByteArray();
+}
+
+// Renames without replacing anything. Where the file system cannot promise
+// that, a target that exists is refused before a plain rename.
+bool renameNoReplace(int folderFd, const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(folderFd, from.constData(), folderFd, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL)
+        return false;
+    struct stat st;
+    if (::fstatat(folderFd, to.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::renameat(folderFd, from.constData(), folderFd, to.constData()) == 0;
+}
+
 } // namespace
 
 PartialFile::~PartialFile()
@@ -27,19 +59,25 @@ PartialFile::~PartialFile()
     abandon(false);
 }
 
-bool PartialFile::create(int folderFd, const QString &name)
+bool PartialFile::create(int folderFd, const QString &name, Naming naming)
 {
     abandon(false);
     m_folderFd = folderFd;
     m_name = QFile::encodeName(name);
-    m_partial = m_name + kPartialSuffix;
-    m_fd.reset(createNew(folderFd, m_partial));
-    for (int i = 0; !m_fd.isValid() && errno == EEXIST && i < kCreateTries; ++i) {
-        m_partial = m_name + '.' + QByteArray::number(QRandomGenerator::system()->generate(), 16) + kPartialSuffix;
-        m_fd.reset(createNew(folderFd, m_partial));
+    if (naming == Naming::Final) {
+        m_fd.reset(createNew(folderFd, m_name));
+        if (m_fd.isValid()) {
+            m_partial = m_name;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+        // The name is taken (a name the stream repeats): replaced when complete.
     }
-    if (!m_fd.isValid())
-        m_partial.clear();
+    m_partial = takePartialName(m_name, [&](const QByteArray &partial) {
+        m_fd.reset(createNew(folderFd, partial));
+        return m_fd.isValid();
+    });
     return m_fd.isValid();
 }
 
@@ -79,6 +117,8 @@ PartialFile::Commit PartialFile::commit()
 {
     m_fd.reset();
     const QByteArray partial = std::exchange(m_partial, QByteArray());
+    if (partial == m_name)
+        return Commit::Renamed; // made under its final name inside a partial folder
     if (::renameat(m_folderFd, partial.constData(), m_folderFd, m_name.constData()) == 0)
         return Commit::Renamed;
     // The final name is taken by something that cannot be replaced (a
@@ -95,7 +135,45 @@ void PartialFile::abandon(bool keep)
     if (!m_fd.isValid())
         return;
     m_fd.reset();
-    if (!keep)
-        ::unlinkat(m_folderFd, m_partial.constData(), 0);
+    const QByteArray partial = std::exchange(m_partial, QByteArray());
+    if (keep && partial != m_name)
+        return;
+    if (keep && !takePartialName(m_name, [&](const QByteArray &to) { return renameNoReplace(m_folderFd, partial, to); })
+                     .isEmpty())
+        return;
+    ::unlinkat(m_folderFd, partial.constData(), 0);
+}
+
+UniqueFd PartialFolder::create(int parentFd, const QString &name)
+{
+    m_parentFd = parentFd;
+    m_name = QFile::encodeName(name);
     m_partial.clear();
+    m_open = false;
+    struct stat st;
+    if (::fstatat(parentFd, m_name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT)
+        return UniqueFd();
+    const QByteArray partial = takePartialName(
+        m_name, [&](const QByteArray &candidate) { return ::mkdirat(parentFd, candidate.constData(), 0777) == 0; });
+    if (partial.isEmpty())
+        return UniqueFd();
+    UniqueFd fd(::openat(parentFd, partial.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    m_open = fd.isValid();
+    if (m_open)
+        m_partial = partial;
+    else
+        ::unlinkat(parentFd, partial.constData(), AT_REMOVEDIR);
+    return fd;
+}
+
+QString PartialFolder::partialName() const
+{
+    return QFile::decodeName(m_partial);
+}
+
+bool PartialFolder::commit()
+{
+    if (!std::exchange(m_open, false))
+        return true;
+    return renameNoReplace(m_parentFd, m_partial, m_name);
 }

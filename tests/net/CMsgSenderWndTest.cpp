@@ -237,7 +237,7 @@ TEST(CMsgSenderWnd, OffersTheCheckedFilesWithTheMessage)
     DecodedFileList list;
     ASSERT_EQ(DecodeFileList(p.extension, list), FileListStatus::Ok);
     ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[1].name, QStringLiteral("b:c.bin"));
+    EXPECT_EQ(list[1].name, QStringLiteral("b;c.bin")); // as a Windows peer stores it
     FileOffer *offer = f.engine.fileOffers().FindOffer(s->packetNumber());
     ASSERT_TRUE(offer && offer->destinations.size() == 1u);
 

@@ -1,5 +1,9 @@
 #include "net/FileList.h"
 #include "net/Commands.h"
+#include "core/Gbk.h"
+
+#include <QList>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -45,16 +49,46 @@ TEST(FileList, EncodeGolden)
     EXPECT_EQ(text,
         QByteArray("0:a.txt:1f4:5f5e1000:1:\a"
                    "1:disk.img:100000005:60000000:1:\a"
-                   "2:a::b:ffffffff:1:2:\a"
+                   "2:a;b:ffffffff:1:2:\a"
                    "3:\xd6\xd0\xce\xc4.doc:0:0:1:\a"
                    "-2147483648:b_el_x:1:2:1:\a"));
 
-    // Round trip: ids, 64-bit sizes, colons and GBK names come back.
+    // Round trip: ids, 64-bit sizes and GBK names come back, a ':' as ';'.
     DecodedFileList list;
     EXPECT_EQ(DecodeFileList(text, list), FileListStatus::Ok);
     EXPECT_EQ(describe(list),
-        "0|a.txt|1f4|5f5e1000|1\n1|disk.img|100000005|60000000|1\n2|a:b|ffffffff|1|2\n3|中文.doc|0|0|1\n"
+        "0|a.txt|1f4|5f5e1000|1\n1|disk.img|100000005|60000000|1\n2|a;b|ffffffff|1|2\n3|中文.doc|0|0|1\n"
         "2147483648|b_el_x|1|2|1\n");
+    // A "::" that a peer writes is still a ':'.
+    EXPECT_EQ(DecodeFileList("7:x::y:1:2:1:\a", list), FileListStatus::Ok);
+    EXPECT_EQ(describe(list), "7|x:y|1|2|1\n");
+}
+
+// A Windows peer reads a list by splitting it at BEL into entries and each
+// entry at every ':' into its fields: every name must come through as one
+// field, stored the way a Windows file system stores it (':' as ';').
+TEST(FileList, WindowsReaderTakesNamesWithColonsAsOneField)
+{
+    const QStringList names { QStringLiteral("a:b"), QStringLiteral(":lead"), QStringLiteral("trail:"),
+        QStringLiteral("x::y"), QStringLiteral(":"), QString::fromUtf8("报告:终稿.doc") };
+    std::vector<OfferedFile> files;
+    for (int i = 0; i < names.size(); ++i)
+        files.push_back(offered(quint32(i), QStringLiteral("/home/u/") + names[i], quint64(i) + 10, 0x60000000));
+    QByteArray text;
+    ASSERT_EQ(EncodeFileList(files, text), names.size());
+
+    QList<QByteArray> entries = text.split('\a');
+    ASSERT_EQ(entries.takeLast(), QByteArray()); // the list ends with BEL
+    ASSERT_EQ(entries.size(), names.size());
+    for (int i = 0; i < names.size(); ++i) {
+        const QList<QByteArray> fields = entries[i].split(':');
+        ASSERT_EQ(fields.size(), 6) << entries[i].toStdString(); // five fields, each ended by ':'
+        EXPECT_EQ(fields[0].toInt(), i);
+        EXPECT_EQ(Gbk::decode(fields[1]), QString(names[i]).replace(u':', u';'));
+        EXPECT_EQ(fields[2].toULongLong(nullptr, 16), quint64(i) + 10);
+        EXPECT_EQ(fields[3], "60000000");
+        EXPECT_EQ(fields[4], "1");
+    }
 }
 
 TEST(FileList, EncodeStopsShortOfTheBufferAndSaysSo)

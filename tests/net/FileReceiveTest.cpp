@@ -3,6 +3,7 @@
 #include "core/Gbk.h"
 #include "net/CFileOfferTable.h"
 #include "net/FileServer.h"
+#include "net/FolderHeader.h"
 #include "net/HostRecord.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <arpa/inet.h>
 #include <sys/stat.h>
@@ -109,14 +111,16 @@ TEST_F(Receiving, FolderTreeWithEmptyItemsAndOddNames)
 {
     const QString gbkName = QString::fromUtf8("塡淺.txt"); // GBK trail bytes 0x5C
     ASSERT_TRUE(Gbk::encode(gbkName).contains('\\'));
+    // A ':' that a peer writes "::" is stored as ';'.
+    const QByteArray doubled = "001a:a::b:3:1:14=5f5e1000:";
     const QByteArray stream = Header(QStringLiteral("sent-name"), 0, FILE_ATTR_FOLDER, 0x5F000000)
-        + Header(QStringLiteral("a:b"), 3, FILE_ATTR_REGULAR) + "abc" // "::" on the wire
+        + doubled + "abc"
         + Header(gbkName, 5000, FILE_ATTR_REGULAR) + Pattern(5000, 3) + Header(QStringLiteral("empty"), 0, 1)
         + Header(QStringLiteral("emptydir"), 0, FILE_ATTR_FOLDER) + Header(QStringLiteral("."), 0, 3, 0x5F000100)
         + Header(QStringLiteral("sub"), 0, FILE_ATTR_FOLDER) + Header(QStringLiteral("deeper"), 0, FILE_ATTR_FOLDER)
         + Header(QStringLiteral("z"), 2, FILE_ATTR_REGULAR) + "zz" + Header(QStringLiteral("."), 0, 3)
         + Header(QStringLiteral("."), 0, 3) + Header(QStringLiteral("."), 0, 3, 0x5F000000);
-    ASSERT_TRUE(stream.contains("a::b"));
+    ASSERT_EQ(ParseFolderHeaderLength(doubled), doubled.size());
     ScriptedSender sender([&](int fd, const FileRequest &) { SendAll(fd, stream); });
     receiver->Receive(job(sender, QStringLiteral("tree"), 0, 9, FILE_ATTR_FOLDER));
     ASSERT_TRUE(waitBatches(1));
@@ -132,6 +136,105 @@ TEST_F(Receiving, FolderTreeWithEmptyItemsAndOddNames)
     EXPECT_EQ(mtimeOf(save + QStringLiteral("/tree/sub/deeper/z")), 0x5F5E1000u);
     EXPECT_TRUE(sender.requests().at(0).folder);
     EXPECT_TRUE(lines.last().endsWith(QStringLiteral("秒  共4个文件"))) << lines.last().toStdString();
+}
+
+// A folder is filled under a partial name and takes its own in one rename
+// when the receive ends; its files are made under their final names inside
+// it. What arrived of a failed folder stays under the folder's name without
+// the file that broke off (receive-all keeps that one as a partial file), and
+// a name taken meanwhile is never replaced.
+TEST_F(Receiving, FolderTakesItsNameOnlyWhenTheReceiveEnds)
+{
+    auto folder = [](const char *name, quint32 mtime = kTime) {
+        return Header(QString::fromUtf8(name), 0, FILE_ATTR_FOLDER, mtime);
+    };
+    auto file = [](const char *name, const QByteArray &data) -> QByteArray {
+        return Header(QString::fromUtf8(name), quint64(data.size()), FILE_ATTR_REGULAR) + data;
+    };
+    const QByteArray up = Header(QStringLiteral("."), 0, FILE_ATTR_PARENT);
+    const QByteArray head = folder("x") + file("a", "abc") + folder("sub") + file("b", "bb");
+    const QByteArray rest = up + Header(QStringLiteral("."), 0, FILE_ATTR_PARENT, 0x5F000000);
+    auto waitFor = [&](const QString &entry) -> QString {
+        for (QDeadlineTimer deadline(10000); !deadline.hasExpired(); QCoreApplication::processEvents(QEventLoop::AllEvents, 20))
+            for (const QString &e : TreeOf(save))
+                if (e.endsWith(entry))
+                    return e;
+        return QString();
+    };
+
+    // "tree.kwq" is a file of the user's: the partial folder takes another name.
+    ASSERT_TRUE(TestEnv::writeAll(save + QStringLiteral("/tree.kwq"), "mine"));
+    ScriptedSender sender([&](int fd, const FileRequest &) {
+        SendAll(fd, head);
+        sender.hold();
+        SendAll(fd, rest);
+    });
+    receiver->Receive(job(sender, QStringLiteral("tree"), 0, 1, FILE_ATTR_FOLDER));
+    const QString b = waitFor(QStringLiteral("/sub/b"));
+    EXPECT_TRUE(b.startsWith(QStringLiteral("tree.")) && b.endsWith(QStringLiteral(".kwq/sub/b"))
+        && !b.startsWith(QStringLiteral("tree.kwq/"))) << b.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(save + QStringLiteral("/tree")));
+    sender.release();
+    ASSERT_TRUE(waitBatches(1));
+    EXPECT_EQ(TreeOf(save), QStringList({ QStringLiteral("tree.kwq"), QStringLiteral("tree/"), QStringLiteral("tree/a"),
+        QStringLiteral("tree/sub/"), QStringLiteral("tree/sub/b") }));
+    EXPECT_EQ(TestEnv::readAll(save + QStringLiteral("/tree/sub/b")), "bb");
+    EXPECT_EQ(mtimeOf(save + QStringLiteral("/tree")), 0x5F000000u);
+    EXPECT_EQ(mtimeOf(save + QStringLiteral("/tree/a")), kTime);
+    EXPECT_EQ(TestEnv::readAll(save + QStringLiteral("/tree.kwq")), "mine");
+
+    // Broken off inside a file: the folder keeps what is whole.
+    ScriptedSender cut([&](int fd, const FileRequest &) {
+        SendAll(fd, QByteArray(head + Header(QStringLiteral("c"), 10000, FILE_ATTR_REGULAR) + Pattern(6000)));
+    });
+    receiver->Receive(job(cut, QStringLiteral("one"), 0, 2, FILE_ATTR_FOLDER));
+    ASSERT_TRUE(waitBatches(2));
+    receiver->ReceiveAll({ job(cut, QStringLiteral("all"), 0, 3, FILE_ATTR_FOLDER) });
+    ASSERT_TRUE(waitBatches(3));
+    EXPECT_EQ(lines.last(), QStringLiteral("文件传送错误!"));
+    const QStringList tree = TreeOf(save);
+    EXPECT_EQ(tree.filter(QRegularExpression(QStringLiteral("^one"))),
+        QStringList({ QStringLiteral("one/"), QStringLiteral("one/a"), QStringLiteral("one/sub/"), QStringLiteral("one/sub/b") }));
+    EXPECT_EQ(tree.filter(QRegularExpression(QStringLiteral("^all"))),
+        QStringList({ QStringLiteral("all/"), QStringLiteral("all/a"), QStringLiteral("all/sub/"), QStringLiteral("all/sub/b"),
+            QStringLiteral("all/sub/c.kwq") }));
+    const QByteArray kept = TestEnv::readAll(save + QStringLiteral("/all/sub/c.kwq"));
+    EXPECT_TRUE(!kept.isEmpty() && Pattern(6000).startsWith(kept)) << kept.size();
+
+    // The name is taken while the folder arrives: the folder keeps its partial
+    // name and the user is told which folder to rename.
+    QDir(save).removeRecursively();
+    QDir().mkpath(save);
+    lines.clear();
+    ScriptedSender late([&](int fd, const FileRequest &) {
+        SendAll(fd, head);
+        late.hold();
+        SendAll(fd, rest);
+    });
+    receiver->Receive(job(late, QStringLiteral("late"), 0, 4, FILE_ATTR_FOLDER));
+    ASSERT_FALSE(waitFor(QStringLiteral("/sub/b")).isEmpty());
+    ASSERT_TRUE(QDir(save).mkdir(QStringLiteral("late")));
+    late.release();
+    ASSERT_TRUE(waitBatches(4));
+    EXPECT_EQ(TreeOf(save), QStringList({ QStringLiteral("late.kwq/"), QStringLiteral("late.kwq/a"),
+        QStringLiteral("late.kwq/sub/"), QStringLiteral("late.kwq/sub/b"), QStringLiteral("late/") }));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("文件 %1/late 保存失败，如果文件正在使用，请关闭此文件，然后把该目录下的文件 late.kwq 重命名为 late ").arg(save));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("文件接收完成")));
+}
+
+// A folder in the way of a file's name is not replaced: the file goes beside
+// it and the user is told which file to rename.
+TEST_F(Receiving, FileBlockedByAFolderGoesBesideIt)
+{
+    ASSERT_TRUE(QDir(save).mkpath(QStringLiteral("f.bin/inside")));
+    ScriptedSender sender([](int fd, const FileRequest &) { SendAll(fd, Pattern(10, 6)); });
+    receiver->Receive(job(sender, QStringLiteral("f.bin"), 10, 1));
+    ASSERT_TRUE(waitBatches(1));
+    EXPECT_EQ(TestEnv::readAll(save + QStringLiteral("/[kwel]f.bin")), Pattern(10, 6));
+    EXPECT_EQ(TreeOf(save), QStringList({ QStringLiteral("[kwel]f.bin"), QStringLiteral("f.bin/"), QStringLiteral("f.bin/inside/") }));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("文件 %1/f.bin 保存失败，如果文件正在使用，请关闭此文件，然后把该目录下的文件 [kwel]f.bin 重命名为 f.bin ").arg(save));
 }
 
 // The real server of the other side, serving a folder and a file.

@@ -1,5 +1,8 @@
 #include "net/FolderHeader.h"
 #include "net/Commands.h"
+#include "core/Gbk.h"
+
+#include <QList>
 
 #include <gtest/gtest.h>
 
@@ -27,10 +30,12 @@ QByteArray withLength(const QByteArray &rest)
 TEST(FolderHeader, BuildGoldenAndParseBack)
 {
     EXPECT_EQ(BuildFolderHeader(QStringLiteral("a:b.txt"), 0x100000000ULL, FILE_ATTR_REGULAR, 0x5f5e1000),
-        QByteArray("0026:a::b.txt:100000000:1:14=5f5e1000:"));
+        QByteArray("0025:a;b.txt:100000000:1:14=5f5e1000:"));
     EXPECT_EQ(BuildFolderHeader(QString::fromLatin1(kParentEntryName), 0, FILE_ATTR_PARENT, 0),
         QByteArray("0010:.:0:3:14=0:"));
-    // The stored name: ':' becomes ';' and '?' '_', GBK decoded.
+    // The stored name: ':' (written "::" by a peer) becomes ';' and '?' '_',
+    // GBK decoded.
+    EXPECT_EQ(parsed("0025:a;b.txt:100000000:1:14=5f5e1000:"), "a;b.txt|100000000|1|5f5e1000");
     EXPECT_EQ(parsed("0026:a::b.txt:100000000:1:14=5f5e1000:"), "a;b.txt|100000000|1|5f5e1000");
     EXPECT_EQ(parsed(withLength(":::x?:5:101:14=1:")), ";x_|5|101|1");
     EXPECT_EQ(parsed(withLength(":\xd6\xd0:0:2:")), "中|0|2|0");
@@ -38,6 +43,31 @@ TEST(FolderHeader, BuildGoldenAndParseBack)
     EXPECT_EQ(parsed(withLength(":f:1:1:16=zz:junk:14=2:")), "f|1|1|2");
     // A name long enough to pass 1022 bytes has no header.
     EXPECT_FALSE(BuildFolderHeader(QString(1100, QLatin1Char('n')), 0, FILE_ATTR_REGULAR, 0));
+}
+
+// A Windows peer reads a header by turning every "::" into ';' and then
+// cutting the fields at ':', skipping empty ones. A name with ':' anywhere
+// in it must reach the name field whole, with ';' for ':'.
+TEST(FolderHeader, WindowsReaderTakesNamesWithColons)
+{
+    auto readAsWindows = [](QByteArray header) {
+        header.replace("::", ";");
+        QList<QByteArray> fields = header.split(':');
+        fields.removeAll(QByteArray());
+        return fields;
+    };
+    for (const QString &name : { QStringLiteral(":lead"), QStringLiteral("trail:"), QStringLiteral("a::b"),
+             QStringLiteral(":"), QString::fromUtf8("报告:终稿") }) {
+        const auto header = BuildFolderHeader(name, 0x1234, FILE_ATTR_REGULAR, 0x60000000);
+        ASSERT_TRUE(header);
+        const QList<QByteArray> fields = readAsWindows(*header);
+        ASSERT_EQ(fields.size(), 5) << header->toStdString();
+        EXPECT_EQ(fields[0].toInt(nullptr, 16), header->size());
+        EXPECT_EQ(Gbk::decode(fields[1]), QString(name).replace(u':', u';'));
+        EXPECT_EQ(fields[2], "1234");
+        EXPECT_EQ(fields[3], "1");
+        EXPECT_EQ(fields[4], "14=60000000");
+    }
 }
 
 TEST(FolderHeader, LengthBoundaries)

@@ -2,6 +2,7 @@
 #include "core/Gbk.h"
 #include "net/CNetManager.h"
 #include "net/Commands.h"
+#include "net/HostRecord.h"
 #include "net/MessengerEngine.h"
 #include "net/PacketCodec.h"
 #include "net/LoopbackNet.h"
@@ -274,6 +275,43 @@ TEST(MessengerEngine, ReadNoticesReceiptsAndRequests)
     EXPECT_EQ(read.first().at(1).toUInt(), 77u);
     ASSERT_EQ(receipts.size(), 1);
     EXPECT_EQ(receipts.first().at(1).toUInt(), 78u);
+}
+
+// Packet numbers echoed in a body are written as the header writes them
+// ("%ld"): a Windows peer whose numbers have passed 2^31 finds its own number
+// in our receipts, read notices and releases. Both forms are read.
+TEST(MessengerEngine, EchoedPacketNumbersAreSignedLikeTheHeader)
+{
+    Fixture f;
+    OwnHeader h;
+    h.userName = QStringLiteral("li");
+    h.hostName = QStringLiteral("win-pc");
+    const QByteArray msg = PacketCodec::BuildTextPacket(h, 0x80000001u, CMD_SEND_MESSAGE | OPT_SEND_CHECK, u("你好"));
+    ASSERT_TRUE(msg.contains(":-2147483647:li:")) << "the header carries the number signed";
+    f.probe.send(msg, f.net.port());
+    auto answers = f.probe.collect(); // the receipt, and our entry for a stranger
+    ASSERT_FALSE(answers.isEmpty());
+    EXPECT_EQ(answers.first().command(), CMD_MESSAGE_RECEIVED);
+    EXPECT_EQ(answers.first().body, QByteArray("-2147483647"));
+
+    // The release of an offer and a read notice go through the same helper.
+    HostRecord peer;
+    peer.key = HostKey(QStringLiteral("li"), QStringLiteral("win-pc"), kLoopback, f.probe.port());
+    f.net.SendNumber(peer, CMD_RELEASE_FILES, 0xFFFFFFFEu);
+    f.net.SendNumber(peer.key, CMD_MESSAGE_OPENED | OPT_READ_CHECK, 0x7FFFFFFFu);
+    answers = f.probe.collect();
+    ASSERT_EQ(answers.size(), 2);
+    EXPECT_EQ(answers[0].body, QByteArray("-2"));
+    EXPECT_EQ(answers[1].body, QByteArray("2147483647"));
+
+    // Read back signed, and unsigned as older copies wrote it.
+    QSignalSpy receipts(f.engine.get(), &MessengerEngine::receiptArrived);
+    f.probe.send(PacketCodec::BuildTextPacket(h, 101, CMD_MESSAGE_RECEIVED, QStringLiteral("-2147483647")), f.net.port());
+    f.probe.send(PacketCodec::BuildTextPacket(h, 102, CMD_MESSAGE_RECEIVED, QStringLiteral("2147483649")), f.net.port());
+    f.probe.collect();
+    ASSERT_EQ(receipts.size(), 2);
+    EXPECT_EQ(receipts[0].at(1).toUInt(), 0x80000001u);
+    EXPECT_EQ(receipts[1].at(1).toUInt(), 0x80000001u);
 }
 
 // Requests for the program file and the picture library stay unanswered and
