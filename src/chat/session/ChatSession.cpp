@@ -313,8 +313,8 @@ void ChatSession::SendReadNotice()
     const auto pending = m_readNotices.Take(!m_config || m_config->SendOpenMsg != 0);
     if (!pending || !m_services.engine || !m_peer)
         return;
-    m_services.engine->net().SendToHost(m_peer->key, CMD_MESSAGE_OPENED | (pending->commandWord & OPT_READ_CHECK),
-        QByteArray::number(qint32(pending->packetNumber)));
+    m_services.engine->net().SendNumber(
+        *m_peer, CMD_MESSAGE_OPENED | (pending->commandWord & OPT_READ_CHECK), pending->packetNumber);
     emitEvent(QStringLiteral("OPENED"), QString::number(pending->packetNumber));
 }
 
