@@ -3,6 +3,7 @@
 #include "app/SingleInstance.h"
 #include "app/TestDriver.h"
 #include "chat/session/ChatSessions.h"
+#include "chat/session/MultiSendSession.h"
 #include "core/CConfig.h"
 #include "core/FileUtil.h"
 #include "core/Prompter.h"

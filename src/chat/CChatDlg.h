@@ -12,16 +12,21 @@
 #pragma once
 
 #include "chat/ChatLayout.h"
+#include "chat/ChatMenus.h"
+#include "chat/ChatLogFilter.h"
 #include "chat/session/ChatSession.h"
 #include "chat/session/ChatSessionView.h"
 #include "core/ChatFont.h"
+#include "net/ChatLogFormat.h"
 #include "net/HostRecord.h"
 
 #include <QDialog>
 #include <QHash>
 #include <QPointer>
+#include <functional>
 
 class CChatFilePanel;
+class ChatLogTasks;
 class CConfig;
 class CMsgRichEdit;
 class QAbstractButton;
@@ -41,8 +46,8 @@ public:
         CmdQuickReplyFirst = 32772,
         CmdQuickReplyLast = 32775,
         CmdEditQuickReplies = 32836,
-        CmdCaptureHide = 32833,
-        CmdCaptureShow = 32834,
+        CmdCaptureHide = kCmdCaptureHide,
+        CmdCaptureShow = kCmdCaptureShow,
         CmdSendWithEnter = 32952,
         CmdSendWithCtrlEnter = 32953,
         CmdRequestReadNotice = 32954,
@@ -86,13 +91,24 @@ public:
     void EditQuickReplies();
     // Adds files or folders to the send list (checked).
     void AddAttachments(const QStringList &paths);
+    // "聊天记录": this peer's history from the chat log, by the filter the
+    // user sets, in place of the history view's content.
+    void OnPeerLog();
+    // "全部记录": the chat-log viewer.
+    void OnWholeLog();
+    // Asks for the filter of "聊天记录" (preset for the peer); false when the
+    // user cancels. Without one the preset filter is taken.
+    using LogFilterAsker = std::function<bool(QWidget *parent, ChatLogFilter &filter)>;
+    static void SetLogFilterAsker(LogFilterAsker asker);
 
     // ---- the history ----
     // A program line "/<V> text" in the standard font and the colour.
     void AppendSystemText(const QString &text, uint32_t color = ChatSession::kNoticeColor);
     // Draws the text: plain runs in the font, faces and picture markers as
     // their pictures (from the input box, the picture folders or placeholders).
-    void RenderMessage(const ChatFont &font, const QString &text, Source source);
+    // pictures: the pictures of a message typed in another window.
+    void RenderMessage(
+        const ChatFont &font, const QString &text, Source source, const QList<OutgoingPicture> &pictures = {});
     // A click on a link of the history: only web, FTP and mail addresses open.
     bool OpenHistoryLink(const QString &href);
 
@@ -119,6 +135,11 @@ public:
 signals:
     // The user brought a window with unread messages up.
     void activatedByUser(CChatDlg *window);
+    void chatLogViewerRequested();
+    // The user wants to set up the chat log (there is none yet).
+    void settingsRequested();
+    // The history from the chat log is drawn whole.
+    void loggedHistoryShown();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -147,11 +168,10 @@ private:
     void OnSplitterDragged(const QPoint &screenPos, bool horizontal);
     void showMenuBelow(QMenu *menu, QWidget *anchor);
     void updateTitle();
-    void insertRun(const QString &run, const ChatFont &font);
-    void insertPictureMarker(const QString &marker, Source source);
-    // The pictures the input box holds for the ids, for sending.
-    QList<OutgoingPicture> outgoingPictures(const QList<quint32> &ids) const;
+    void insertPictureMarker(quint32 id, bool animated, Source source, const QList<OutgoingPicture> &pictures);
     void bindFilePanel();
+    void showLoggedHistory(const QList<ChatLogEntry> &entries);
+    void drawLoggedBatch();
 
     QPointer<ChatSession> m_session;
     CConfig *m_config = nullptr;
@@ -173,4 +193,6 @@ private:
     CSplitterBar *m_sideSplitter = nullptr;
     QHash<int, QAbstractButton *> m_buttons;
     QPointer<QWidget> m_facePopup;
+    ChatLogTasks *m_logTasks = nullptr;
+    QList<ChatLogEntry> m_loggedHistory; // still to be drawn
 };

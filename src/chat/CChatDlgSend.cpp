@@ -7,9 +7,12 @@
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatFontDialog.h"
 #include "chat/ChatFontQt.h"
+#include "chat/ChatMenus.h"
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/session/ChatSendPlan.h"
 #include "chat/FaceGridPopup.h"
+#include "chat/OutgoingPictures.h"
+#include "chat/PictureFileCommands.h"
 #include "chat/faces/FaceFolders.h"
 #include "controls/CQuickReplyDlg.h"
 #include "core/BmpFile.h"
@@ -28,13 +31,7 @@
 void CChatDlg::OnInputChanged()
 {
     // The input box holds at most kInputLimit characters.
-    QTextDocument *doc = m_input->document();
-    if (doc->characterCount() - 1 > kInputLimit) {
-        QTextCursor cursor(doc);
-        cursor.setPosition(kInputLimit);
-        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-    }
+    LimitInputLength(m_input, kInputLimit);
     if (!m_session)
         return;
     if (m_input->document()->isEmpty())
@@ -49,23 +46,6 @@ void CChatDlg::AddAttachments(const QStringList &paths)
         m_session->files().AddAttachments(paths);
 }
 
-QList<OutgoingPicture> CChatDlg::outgoingPictures(const QList<quint32> &ids) const
-{
-    QList<OutgoingPicture> pictures;
-    for (const quint32 id : ids) {
-        OutgoingPicture picture;
-        picture.id = id;
-        bool animated = false;
-        picture.bitmap = m_input->GetPictureBitmap(id, animated);
-        if (animated) {
-            picture.bitmap = QImage();
-            picture.gifPath = GetPicturePath(id, PictureFileKind::Gif, {}, true);
-        }
-        pictures.append(picture);
-    }
-    return pictures;
-}
-
 void CChatDlg::OnSend()
 {
     if (!m_session) {
@@ -74,7 +54,7 @@ void CChatDlg::OnSend()
     OutgoingMessage message;
     QList<quint32> ids;
     m_input->GetTextWithMarkers(message.text, ids, false);
-    message.pictures = outgoingPictures(ids);
+    message.pictures = OutgoingPicturesOf(*m_input, ids);
     message.font = m_ownFont;
     switch (m_session->Send(message)) {
     case SendOutcome::PlainPeerPictures:
@@ -143,14 +123,8 @@ void CChatDlg::EditQuickReplies()
 void CChatDlg::SetOwnFont(const ChatFont &font)
 {
     m_ownFont = font;
-    if (!m_input)
-        return;
-    const QTextCharFormat format = ChatCharFormat(font);
-    m_input->setFont(ChatQFont(font));
-    QTextCursor all(m_input->document());
-    all.select(QTextCursor::Document);
-    all.mergeCharFormat(format);
-    m_input->setCurrentCharFormat(format);
+    if (m_input)
+        ApplyChatFont(m_input, font);
 }
 
 void CChatDlg::OnFontButton()
@@ -184,31 +158,10 @@ void CChatDlg::OnFaceButton()
 void CChatDlg::OnSendPictureFile()
 {
     SendReadNotice();
-    const QString path = Prompter::current().openFile(this, QStringLiteral("发送图片"), QString(),
-        Prompter::filterFromWindows(u"BMP,JPG,GIF图像文件(*.bmp;*.jpg;*.gif)|*.bmp;*.jpg;*.gif||"));
+    const QString path
+        = Prompter::current().openFile(this, QStringLiteral("发送图片"), QString(), SendPictureFilter());
     if (path.isEmpty())
         return;
-    const QString extension = QFileInfo(path).suffix().toLower();
-    if (extension == QLatin1String("gif")) {
-        // A GIF travels as its file: it gets an id of its own in SendFace.
-        for (int tries = 0; tries < 100; ++tries) {
-            const quint32 id = GenerateRandomId();
-            const QString copy = GetPicturePath(id, PictureFileKind::Gif, kSendFaceFolder, false);
-            if (QFileInfo::exists(copy))
-                continue;
-            QDir().mkpath(QFileInfo(copy).path());
-            if (QFile::copy(path, copy))
-                m_input->InsertAnimatedPicture(copy, id);
-            break;
-        }
-    } else if (extension == QLatin1String("bmp")) {
-        m_input->InsertPictureFile(path, GenerateRandomId());
-    } else if (extension == QLatin1String("jpg")) {
-        const auto bytes = readPictureFile(path);
-        QByteArray dib;
-        if (bytes && decodeJpegToDib(*bytes, dib) == JpegStatus::Ok)
-            m_input->InsertPicture(DibToBitmap(dib), GenerateRandomId());
-    }
+    InsertPictureFileToSend(m_input, path);
     m_input->setFocus();
 }
-
