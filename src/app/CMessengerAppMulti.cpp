@@ -20,7 +20,6 @@
 #include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
 
-#include <QFileInfo>
 #include <QItemSelectionModel>
 
 void CMessengerApp::wireMultiSend(const ChatServices &services)
@@ -92,7 +91,7 @@ void CMessengerApp::OpenChatLogViewer()
         return;
     }
     const QString path = m_chatLog->GetChatLogPath();
-    if (!QFileInfo(path).isFile()) {
+    if (!m_chatLog->HasLog()) {
         if (Prompter::current().askYesNo(nullptr, ChatLogTexts::NoLogQuestion(), QStringLiteral("提示")))
             openSettings();
         return;

@@ -14,7 +14,6 @@
 #include "net/ChatLogWriter.h"
 
 #include <QDate>
-#include <QFile>
 #include <QTimer>
 
 namespace {
@@ -43,7 +42,7 @@ void CChatDlg::OnPeerLog()
     if (!host || !writer)
         return;
     const QString path = writer->GetChatLogPath();
-    if (!QFile(path).open(QIODevice::ReadOnly)) {
+    if (!writer->HasLog()) {
         if (Prompter::current().askYesNo(this, ChatLogTexts::NoLogQuestion(), QStringLiteral("提示")))
             emit settingsRequested();
         return;

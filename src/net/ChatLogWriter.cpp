@@ -87,6 +87,16 @@ qsizetype ChatLogWriter::PendingCount() const
     return m_pending.size();
 }
 
+bool ChatLogWriter::HasLog() const
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_busy || !m_pending.isEmpty())
+            return true;
+    }
+    return QFile(m_path).open(QIODevice::ReadOnly);
+}
+
 void ChatLogWriter::handOverLocked()
 {
     if (m_pending.isEmpty() || m_holds > 0)

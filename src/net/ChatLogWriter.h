@@ -64,6 +64,8 @@ public:
     bool WaitUntilIdle(int msecs);
     // Records queued but not yet handed to the writer.
     qsizetype PendingCount() const;
+    // The log file can be read, or records for it are on their way.
+    bool HasLog() const;
 
     // Hands over everything pending, waits until it is written and stops the
     // worker thread. Records queued later start a new one.

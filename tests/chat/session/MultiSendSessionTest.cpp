@@ -43,12 +43,7 @@ struct MultiFixture
             peers.push_back(std::make_unique<Side>(u("r%1").arg(i + 1)));
             sender.meet(*peers.back());
         }
-        ChatServices services;
-        services.engine = sender.engine.get();
-        services.keys = sender.keys.get();
-        services.chatLog = sender.log.get();
-        services.dataFolder = sender.dir + u("/kwel");
-        multi = std::make_unique<MultiSendSession>(*sender.sessions, services);
+        multi = std::make_unique<MultiSendSession>(*sender.sessions, sender.services());
         QObject::connect(multi.get(), &MultiSendSession::event, [this](const QString &line) { events.append(line); });
     }
 
