@@ -154,14 +154,18 @@ void CChatLogDlg::createControls()
     m_search->setObjectName(QString::number(SearchText));
     connect(m_search, &QLineEdit::returnPressed, this, &CChatLogDlg::OnSearch);
     commands->addWidget(m_search, 1);
-    connect(makeButton(Search, QStringLiteral("查找")), &QAbstractButton::clicked, this, &CChatLogDlg::OnSearch);
-    connect(makeButton(Refresh, QStringLiteral("刷新")), &QAbstractButton::clicked, this, [this] {
+    const auto command = [&](int id, const QString &text, auto slot) {
+        QPushButton *button = makeButton(id, text);
+        commands->addWidget(button);
+        connect(button, &QAbstractButton::clicked, this, slot);
+    };
+    command(Search, QStringLiteral("查找"), [this] { OnSearch(); });
+    command(Refresh, QStringLiteral("刷新"), [this] {
         m_records->clearSelection();
         LoadLog();
     });
-    connect(makeButton(DeleteLogs, QStringLiteral("删除日志")), &QAbstractButton::clicked, this,
-        &CChatLogDlg::OnDeleteLogs);
-    connect(makeButton(Close, QStringLiteral("关闭")), &QAbstractButton::clicked, this, &QWidget::close);
+    command(DeleteLogs, QStringLiteral("删除日志"), [this] { OnDeleteLogs(); });
+    command(Close, QStringLiteral("关闭"), [this] { close(); });
     layout->addLayout(commands);
 }
 

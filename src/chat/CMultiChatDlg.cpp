@@ -16,6 +16,7 @@
 #include "controls/CSplitterBar.h"
 #include "controls/FillGradientRect.h"
 #include "controls/ProgramArt.h"
+#include "controls/SkinFont.h"
 #include "core/CConfig.h"
 #include "core/Prompter.h"
 #include "core/WorkingSet.h"
@@ -195,6 +196,8 @@ void CMultiChatDlg::createControls()
     for (int c = 0; c < 4; ++c)
         m_fileList->setColumnWidth(c, 38);
     m_fileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_fileList->setFont(SongFont(12));
+    m_fileList->header()->setFont(SongFont(12));
     connect(m_fileList, &QTreeWidget::itemChanged, this, &CMultiChatDlg::onFileItemChanged);
     connect(m_fileList, &QTreeWidget::itemClicked, this, [this] { update(m_layout.InfoLine(1, 2)); });
 
@@ -237,6 +240,9 @@ void CMultiChatDlg::createControls()
     });
     connect(makeHoverButton(Monitor, QStringLiteral("监视")), &QAbstractButton::clicked, this,
         &CMultiChatDlg::transferMonitorRequested);
+    // The small buttons of the file section and the arrows take a small font.
+    for (const int id : std::initializer_list<int> { RemoveFiles, MultiCtl::AddFiles, AddFolder, Monitor, CaptureArrow, SendArrow })
+        m_buttons.value(id)->setFont(SongFont(id == CaptureArrow || id == SendArrow ? 10 : 12));
 
     // The doodle board and its tools, when the drawing tools provide one.
     if (const DoodleFactory &factory = doodleFactory())
