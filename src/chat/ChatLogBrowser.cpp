@@ -108,11 +108,11 @@ void ChatLogBrowser::ChooseRows(QList<int> rows)
             order[size_t(m_rows[size_t(row)])] = position++;
     }
     std::vector<std::vector<qint32>> byRow(static_cast<size_t>(position));
-    for (qsizetype i = 0; i < m_index->recordCount(); ++i) {
-        const int at = order[size_t(m_index->recordPeer(i))];
+    m_index->forEachRecordPeer([&](qsizetype i, qint32 peer) {
+        const int at = order[size_t(peer)];
         if (at >= 0)
             byRow[size_t(at)].push_back(qint32(i));
-    }
+    });
     for (const std::vector<qint32> &records : byRow)
         m_shown.insert(m_shown.end(), records.begin(), records.end());
     SetPage(0);

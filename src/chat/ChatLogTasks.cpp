@@ -161,10 +161,10 @@ bool ChatLogTasks::CollectHistory(const QString &path, const ChatLogFilter &filt
             for (const ChatLogPeer &peer : index->peers())
                 peers.push_back(filter.MatchesPeer(peer));
             std::vector<qint32> records;
-            for (qsizetype i = 0; i < index->recordCount(); ++i) {
-                if (peers[size_t(index->recordPeer(i))] && filter.MatchesDay(index->recordDay(i), today))
+            index->forEachRecordPeer([&](qsizetype i, qint32 peer) {
+                if (peers[size_t(peer)] && filter.MatchesDay(index->recordDay(i), today))
                     records.push_back(qint32(i));
-            }
+            });
             if (!m_cancel)
                 entries = ChatLogBrowser::ReadRecords(path, *index, records);
         }

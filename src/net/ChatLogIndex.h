@@ -1,7 +1,7 @@
 // Where each record of a chat-log file lies, whose it is and of which day,
 // without its text: enough to list the peers of a log of hundreds of
 // megabytes and to read any record back by its offset. Built in one pass
-// over the file (in mapped windows, so that the file is never held whole),
+// over the file (read a window at a time, so that the file is never held whole),
 // under the reading rules of ChatLogReader: every field is checked against
 // the end of the file, and the walk stops at the first one that would pass it.
 #pragma once
@@ -44,17 +44,28 @@ public:
     // The records of the data (a whole file's bytes).
     static ChatLogIndex Build(QByteArrayView data);
     // The records of the file, read in windows of windowBytes; none when it
-    // cannot be opened or the walk was cancelled.
+    // cannot be opened or the walk was cancelled. A large file is walked by
+    // several threads (threads 0: by its size and the processors), each from
+    // a place where whole records follow each other; the parts are joined
+    // where each ended at the next one's start, and the file is walked on
+    // alone from where one did not, so the index is always the one walk's.
     static std::optional<ChatLogIndex> BuildFromFile(const QString &path, const Progress &progress = {},
-        const std::atomic<bool> *cancel = nullptr, qint64 windowBytes = kDefaultWindow);
+        const std::atomic<bool> *cancel = nullptr, qint64 windowBytes = kDefaultWindow, int threads = 0);
 
-    static constexpr qint64 kDefaultWindow = 64 * 1024 * 1024;
+    static constexpr qint64 kDefaultWindow = 1024 * 1024;
 
-    qsizetype recordCount() const { return qsizetype(m_offsets.size()); }
+    qsizetype recordCount() const { return m_count; }
     // The record's first byte (its tag) and the byte after its text.
-    qint64 recordOffset(qsizetype i) const { return m_offsets[size_t(i)]; }
+    qint64 recordOffset(qsizetype i) const;
     qint64 recordEnd(qsizetype i) const;
-    int recordPeer(qsizetype i) const { return m_peers[size_t(i)]; }
+    int recordPeer(qsizetype i) const;
+    // Calls f(record, peer) for every record in file order.
+    template <typename F> void forEachRecordPeer(F f) const
+    {
+        for (const Run &run : m_runs)
+            for (size_t k = 0; k < run.peers.size(); ++k)
+                f(run.first + qsizetype(k), run.peers[k]);
+    }
     // The day of the date line the record follows (a date line has its own
     // day); invalid before the first date line.
     QDate recordDay(qsizetype i) const;
@@ -70,11 +81,25 @@ public:
     bool truncated() const { return m_endOffset < m_fileSize; }
 
 private:
-    class Walker;
-    friend class Walker;
+    friend class ChatLogIndexWalker;
+    // Takes the records of the parts walked one after the other (their peers
+    // mapped onto one list by their texts).
+    void join(std::vector<ChatLogIndex *> parts);
 
-    std::vector<qint64> m_offsets;
-    std::vector<qint32> m_peers;
+    // The records, in runs that threads walked one after the other (one run
+    // when a single walk read the file).
+    struct Run
+    {
+        qsizetype first = 0; // the index of its first record
+        std::vector<qint64> offsets;
+        std::vector<qint32> peers;
+    };
+    const Run &runOf(qsizetype i) const;
+    Run &lastRun();
+    void addRecord(qint64 offset, qint32 peer);
+
+    std::vector<Run> m_runs;
+    qsizetype m_count = 0;
     // (first record, julian day); a date line starts a run of its own.
     std::vector<std::pair<qint64, qint64>> m_days;
     std::vector<qint64> m_dateLines; // the indexes of the date lines

@@ -1,4 +1,5 @@
 #include "net/ChatLogIndex.h"
+#include "net/ChatLogFormat.h"
 
 #include "TestEnv.h"
 #include "core/Gbk.h"
@@ -152,4 +153,89 @@ TEST(ChatLogIndex, PeersAreTheFieldsAsRead)
     EXPECT_EQ(last, data.size());
     const std::atomic<bool> cancel { true };
     EXPECT_FALSE(ChatLogIndex::BuildFromFile(path, {}, &cancel));
+}
+
+namespace {
+
+// Everything an index says, for comparing two of them.
+QStringList describe(const ChatLogIndex &index)
+{
+    QStringList out;
+    for (const ChatLogPeer &p : index.peers())
+        out.append(QString::fromLatin1(p.userName.toHex() + '/' + p.macText) + QString::number(p.address));
+    for (qsizetype i = 0; i < index.recordCount(); ++i)
+        out.append(QStringLiteral("%1 %2 %3 %4 %5")
+                       .arg(index.recordOffset(i))
+                       .arg(index.recordEnd(i))
+                       .arg(index.recordPeer(i))
+                       .arg(index.recordDay(i).toString(Qt::ISODate))
+                       .arg(index.isDateLine(i)));
+    out.append(QStringLiteral("end %1 of %2").arg(index.endOffset()).arg(index.fileSize()));
+    return out;
+}
+
+} // namespace
+
+TEST(ChatLogIndex, SeveralThreadsFindTheSameRecordsAsOneWalk)
+{
+    const QString base = TestEnv::freshDir(QStringLiteral("index-threads"));
+    QDateTime now(QDate(2024, 5, 1), QTime(9, 0));
+    {
+        ChatLogWriter writer(base);
+        writer.SetClock([&now] { return now; });
+        for (int i = 0; i < 6000; ++i) {
+            ChatLogEntry e = entry(QStringLiteral("用户%1").arg(i % 37), QStringLiteral("00AA000000%1").arg(i % 37, 2, 10,
+                QLatin1Char('0')), 0x0A000000u + quint32(i % 37), QStringLiteral("第%1条消息/:)").arg(i));
+            if (i % 500 == 0)
+                now = now.addDays(1);
+            if (i == 3000)
+                e.text = QString(20000, QLatin1Char('x')); // one long record
+            writer.LogChatMessage(e);
+        }
+    }
+    const QString path = ChatLogWriter::ChatLogPathIn(base);
+    QByteArray data = TestEnv::readAll(path);
+    const QStringList one = describe(*ChatLogIndex::BuildFromFile(path, {}, nullptr, ChatLogIndex::kDefaultWindow, 1));
+    ASSERT_EQ(one, describe(ChatLogIndex::Build(data)));
+    for (const int threads : { 2, 3, 7, 16 }) {
+        SCOPED_TRACE(threads);
+        EXPECT_EQ(describe(*ChatLogIndex::BuildFromFile(path, {}, nullptr, 4096, threads)), one);
+    }
+    // A cut last record; tags the writer does not write (no part finds a
+    // start: one walk does it all).
+    data.chop(5);
+    ASSERT_TRUE(TestEnv::writeAll(path, data));
+    const QStringList cut = describe(ChatLogIndex::Build(data));
+    EXPECT_EQ(describe(*ChatLogIndex::BuildFromFile(path, {}, nullptr, 4096, 5)), cut);
+    const ChatLogIndex index = ChatLogIndex::Build(data);
+    for (qsizetype i = 0; i < index.recordCount(); ++i)
+        data[index.recordOffset(i)] = '\x07';
+    ASSERT_TRUE(TestEnv::writeAll(path, data));
+    EXPECT_EQ(describe(*ChatLogIndex::BuildFromFile(path, {}, nullptr, 4096, 4)), cut);
+}
+
+TEST(ChatLogIndex, ATextThatLooksLikeRecordsDoesNotFoolTheThreads)
+{
+    // In the middle of the file a record whose text holds 3000 encoded
+    // records: a part that starts inside it finds them and ends at the next
+    // true record, but the part before ends past its start: one walk goes on.
+    const QString path = TestEnv::freshDir(QStringLiteral("index-fake")) + QStringLiteral("/kwel.kwl");
+    QByteArray fake;
+    for (int i = 0; i < 3000; ++i) {
+        ChatLogEntry e = entry(QStringLiteral("fake"), QString(), 0x0A000063, QStringLiteral("x%1").arg(i));
+        e.groupName = e.hostName = e.loginName = QStringLiteral("f");
+        fake += ChatLogFormat::encodeRecord(e);
+    }
+    ASSERT_LT(fake.size(), ChatLogFormat::kMaxTextBytes);
+    QByteArray data = ChatLogFormat::encodeHeader();
+    for (int i = 0; i < 200; ++i)
+        data += ChatLogFormat::encodeRecord(entry(QStringLiteral("ann"), QString(), 1, QStringLiteral("a%1").arg(i)));
+    data += ChatLogFormat::encodeRecord(entry(QStringLiteral("host"), QString(), 2, QString::fromLatin1(fake)));
+    for (int i = 0; i < 200; ++i)
+        data += ChatLogFormat::encodeRecord(entry(QStringLiteral("bob"), QString(), 3, QStringLiteral("b%1").arg(i)));
+    ASSERT_TRUE(TestEnv::writeAll(path, data));
+    const QStringList one = describe(ChatLogIndex::Build(data));
+    ASSERT_EQ(ChatLogIndex::Build(data).recordCount(), 401);
+    for (const int threads : { 2, 3, 4 })
+        EXPECT_EQ(describe(*ChatLogIndex::BuildFromFile(path, {}, nullptr, 4096, threads)), one) << threads;
 }
