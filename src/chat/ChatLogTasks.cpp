@@ -9,7 +9,8 @@
 
 namespace {
 
-constexpr qint64 kSearchWindow = 64 * 1024 * 1024;
+// The records are searched a window of this many bytes at a time.
+constexpr qint64 kSearchWindow = 4 * 1024 * 1024;
 
 } // namespace
 
@@ -95,6 +96,7 @@ bool ChatLogTasks::Search(std::shared_ptr<const ChatLogIndex> index, const QStri
         const QByteArray needle = Gbk::encode(text);
         const bool byBytes = Gbk::decode(needle) == text;
         QFile file(path);
+        QByteArray buffer;
         if (file.open(QIODevice::ReadOnly)) {
             const qsizetype count = index->recordCount();
             for (qsizetype i = 0; i < count && !m_cancel;) {
@@ -104,13 +106,10 @@ bool ChatLogTasks::Search(std::shared_ptr<const ChatLogIndex> index, const QStri
                     ++j;
                 const qint64 begin = index->recordOffset(i);
                 const qint64 length = index->recordEnd(j - 1) - begin;
-                uchar *map = file.map(begin, length);
-                QByteArray copy;
-                if (!map && file.seek(begin))
-                    copy = file.read(length);
-                const QByteArrayView window
-                    = map ? QByteArrayView(reinterpret_cast<const char *>(map), length) : QByteArrayView(copy);
-                if (window.size() == length) {
+                if (buffer.size() < length)
+                    buffer.resize(length);
+                if (file.seek(begin) && file.read(buffer.data(), length) == length) {
+                    const QByteArrayView window(buffer.constData(), length);
                     for (qsizetype k = i; k < j; ++k) {
                         const QByteArrayView bytes
                             = window.sliced(index->recordOffset(k) - begin, index->recordEnd(k) - index->recordOffset(k));
@@ -121,8 +120,6 @@ bool ChatLogTasks::Search(std::shared_ptr<const ChatLogIndex> index, const QStri
                             found.append(qint32(k));
                     }
                 }
-                if (map)
-                    file.unmap(map);
                 report(j, count);
                 i = j;
             }
