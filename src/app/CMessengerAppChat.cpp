@@ -12,6 +12,7 @@
 #include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "net/ChatLogWriter.h"
+#include "net/EngineEventLog.h"
 #include "net/IncomingPictures.h"
 #include "net/MessengerEngine.h"
 #include "platform/MessageSound.h"
@@ -129,6 +130,6 @@ void CMessengerApp::writeEvent(const QString &line)
 {
     if (!m_eventFile)
         return;
-    m_eventFile->write(line.toUtf8() + '\n');
+    m_eventFile->write(EngineEventLog::EscapeLine(line).toUtf8() + '\n');
     m_eventFile->flush();
 }

@@ -24,6 +24,8 @@ TestDriver::TestDriver(CMessengerApp &app, const QString &path, QObject *parent)
 {
     connect(&m_timer, &QTimer::timeout, this, &TestDriver::poll);
     m_timer.start(100);
+    // "聊天记录" takes the filter as preset instead of asking.
+    CChatDlg::SetLogFilterAsker([](QWidget *, ChatLogFilter &) { return true; });
 }
 
 TestDriver *TestDriver::fromEnvironment(CMessengerApp &app, QObject *parent)

@@ -14,6 +14,7 @@
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/session/ChatPeer.h"
 #include "controls/BlueToolTip.h"
+#include "controls/CGifStatic.h"
 #include "controls/CHoverButton.h"
 #include "controls/CImageButton.h"
 #include "controls/CSplitterBar.h"
@@ -24,6 +25,7 @@
 #include "core/CConfig.h"
 #include "core/Prompter.h"
 #include "core/WorkingSet.h"
+#include "net/PictureStore.h"
 #include "platform/WindowAlpha.h"
 
 #include <QApplication>
@@ -221,6 +223,10 @@ void CChatDlg::createControls()
     connect(makeToolButton(ChatCtl::WholeLog, QStringLiteral("全部记录"), -1), &QAbstractButton::clicked, this,
         &CChatDlg::OnWholeLog);
 
+    m_photo = new CGifStatic(this);
+    m_photo->setObjectName(QString::number(ChatCtl::HeadPhoto));
+    m_photo->hide();
+
     // The file panel: offered, received and attached files with their
     // buttons, bound to the session's files by bindFilePanel.
     setAcceptDrops(true);
@@ -301,6 +307,7 @@ void CChatDlg::RecalcLayout()
     in.inputHeight = m_inputHeight;
     in.fileListsShown = m_fileListsShown;
     in.photoShown = m_photoShown;
+    in.photoAvailable = !shownPhotoPath().isEmpty();
     m_layout = ComputeChatLayout(in);
     const QList<QWidget *> children = findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
     for (QWidget *child : children) {
@@ -316,7 +323,39 @@ void CChatDlg::RecalcLayout()
     }
     if (m_files)
         m_files->LayoutSidePanel(size(), m_sideWidth);
+    placePhoto();
     update();
+}
+
+QString CChatDlg::shownPhotoPath() const
+{
+    const HostRecord *peer = this->peer();
+    if (!peer || !m_session)
+        return QString();
+    return PictureStore(m_session->services().dataFolder).ShownPhotoPath(*peer);
+}
+
+void CChatDlg::placePhoto()
+{
+    if (!m_photo)
+        return;
+    const QString path = m_layout.photo.isEmpty() ? QString() : shownPhotoPath();
+    if (!m_layout.photo.isEmpty())
+        m_photoRect = m_layout.photo;
+    if (path.isEmpty() || !isVisible()) {
+        m_photo->UnLoad();
+        m_photoPath.clear();
+        m_photo->hide();
+        return;
+    }
+    m_photo->setGeometry(m_layout.photo);
+    m_photo->SetFixedSize(m_layout.photo.width(), m_layout.photo.height());
+    if (path != m_photoPath || !m_photo->IsAnimating()) {
+        m_photo->UnLoad();
+        m_photoPath = m_photo->LoadFromFile(path) ? path : QString();
+        m_photo->Draw();
+    }
+    m_photo->show();
 }
 
 void CChatDlg::SetFileListsShown(bool shown)
@@ -363,7 +402,7 @@ void CChatDlg::paintEvent(QPaintEvent *)
 
     FillGradientRect(p, m_layout.band, back, back2, int(GradientMode::Vertical));
     if (const HostRecord *peer = this->peer()) {
-        p.drawPixmap(4, 39, HeadIconPixmap(PeerHeadImage(*peer, HeadImage::Count), 16));
+        p.drawPixmap(4, 39, HeadIconPixmap(PeerHeadImage(*peer, HeadIconCount()), 16));
         p.setPen(text);
         const QRect bandText = m_layout.band.adjusted(21 - m_layout.band.left(), 0, -2, 0);
         p.drawText(bandText, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
@@ -437,6 +476,17 @@ void CChatDlg::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (m_input)
         m_input->setFocus();
+    placePhoto();
+}
+
+void CChatDlg::hideEvent(QHideEvent *event)
+{
+    // A hidden window animates nothing.
+    if (m_photo) {
+        m_photo->UnLoad();
+        m_photoPath.clear();
+    }
+    QDialog::hideEvent(event);
 }
 
 void CChatDlg::closeEvent(QCloseEvent *event)
@@ -447,7 +497,7 @@ void CChatDlg::closeEvent(QCloseEvent *event)
         QDialog::closeEvent(event);
         return;
     }
-    const ChatCloseDecision decision = m_session->DecideClose(false);
+    const ChatCloseDecision decision = m_session->DecideClose();
     if (decision.clearHistory && m_history)
         m_history->clear();
     if (decision.destroy) {
@@ -475,6 +525,11 @@ void CChatDlg::mouseMoveEvent(QMouseEvent *event)
 void CChatDlg::mousePressEvent(QMouseEvent *event)
 {
     SendReadNotice();
+    // A click on the photo (or where it stood) folds it away or back.
+    if (event->button() == Qt::LeftButton && m_photoRect.contains(event->position().toPoint())) {
+        m_photoShown = !m_photoShown;
+        RecalcLayout();
+    }
     QDialog::mousePressEvent(event);
 }
 
@@ -572,7 +627,7 @@ void CChatDlg::updateTitle()
 void CChatDlg::PeerChanged()
 {
     updateTitle();
-    update();
+    RecalcLayout(); // a photo may have come or gone
 }
 
 void CChatDlg::showMenuBelow(QMenu *menu, QWidget *anchor)

@@ -28,6 +28,7 @@
 class CChatFilePanel;
 class ChatLogTasks;
 class CConfig;
+class CGifStatic;
 class CMsgRichEdit;
 class QAbstractButton;
 class QLabel;
@@ -97,7 +98,7 @@ public:
     // "全部记录": the chat-log viewer.
     void OnWholeLog();
     // Asks for the filter of "聊天记录" (preset for the peer); false when the
-    // user cancels. Without one the preset filter is taken.
+    // user cancels. The filter dialog by default; null puts it back.
     using LogFilterAsker = std::function<bool(QWidget *parent, ChatLogFilter &filter)>;
     static void SetLogFilterAsker(LogFilterAsker asker);
 
@@ -147,6 +148,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -172,6 +174,9 @@ private:
     void bindFilePanel();
     void showLoggedHistory(const QList<ChatLogEntry> &entries);
     void drawLoggedBatch();
+    // The stored photo of the peer to show, empty without one.
+    QString shownPhotoPath() const;
+    void placePhoto();
 
     QPointer<ChatSession> m_session;
     CConfig *m_config = nullptr;
@@ -189,6 +194,9 @@ private:
     CMsgRichEdit *m_history = nullptr;
     CMsgRichEdit *m_input = nullptr;
     CChatFilePanel *m_files = nullptr;
+    CGifStatic *m_photo = nullptr; // 1224: the peer's photo
+    QString m_photoPath; // the file the photo shows
+    QRect m_photoRect; // where the photo stood last (a click there toggles it)
     CSplitterBar *m_historySplitter = nullptr;
     CSplitterBar *m_sideSplitter = nullptr;
     QHash<int, QAbstractButton *> m_buttons;

@@ -8,6 +8,7 @@
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatLogBrowser.h"
 #include "chat/ChatLogTasks.h"
+#include "chat/CUserLogFilterDlg.h"
 #include "core/CConfig.h"
 #include "core/Prompter.h"
 #include "core/WorkingSet.h"
@@ -21,9 +22,32 @@ namespace {
 // Records drawn per turn of the event loop.
 constexpr int kDrawBatch = 50;
 
+// The filter dialog ("设置过滤条件"), preset from the filter, run modally.
+bool AskWithFilterDialog(QWidget *parent, ChatLogFilter &filter)
+{
+    CUserLogFilterDlg dialog(parent);
+    dialog.m_groupEqual = filter.groupEqual;
+    dialog.m_hostEqual = filter.hostEqual;
+    dialog.m_addressEqual = filter.addressEqual;
+    dialog.m_loginEqual = filter.loginEqual;
+    dialog.m_userEqual = filter.userEqual;
+    dialog.m_macEqual = filter.macEqual;
+    dialog.m_period = filter.period;
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    filter.groupEqual = dialog.m_groupEqual;
+    filter.hostEqual = dialog.m_hostEqual;
+    filter.addressEqual = dialog.m_addressEqual;
+    filter.loginEqual = dialog.m_loginEqual;
+    filter.userEqual = dialog.m_userEqual;
+    filter.macEqual = dialog.m_macEqual;
+    filter.period = dialog.m_period;
+    return true;
+}
+
 CChatDlg::LogFilterAsker &logFilterAsker()
 {
-    static CChatDlg::LogFilterAsker asker;
+    static CChatDlg::LogFilterAsker asker = AskWithFilterDialog;
     return asker;
 }
 
@@ -31,7 +55,7 @@ CChatDlg::LogFilterAsker &logFilterAsker()
 
 void CChatDlg::SetLogFilterAsker(LogFilterAsker asker)
 {
-    logFilterAsker() = std::move(asker);
+    logFilterAsker() = asker ? std::move(asker) : AskWithFilterDialog;
 }
 
 void CChatDlg::OnPeerLog()
@@ -48,7 +72,7 @@ void CChatDlg::OnPeerLog()
         return;
     }
     ChatLogFilter filter = ChatLogFilter::ForPeer(*host);
-    if (const LogFilterAsker &ask = logFilterAsker(); ask && !ask(this, filter))
+    if (!logFilterAsker()(this, filter))
         return;
     if (!m_logTasks) {
         m_logTasks = new ChatLogTasks(writer, this);

@@ -1,10 +1,14 @@
 #include "mainwnd/CCalendarDlg.h"
 
+#include "core/Schedule.h"
+
 #include <QCalendarWidget>
+#include <QDateTime>
 #include <QLabel>
 #include <QLocale>
 #include <QTextCharFormat>
 #include <QVBoxLayout>
+#include <algorithm>
 
 CCalendarDlg::CCalendarDlg(QWidget *parent)
     : QWidget(parent)
@@ -20,34 +24,45 @@ CCalendarDlg::CCalendarDlg(QWidget *parent)
     m_calendar->setGridVisible(false);
     m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     m_calendar->setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
-    m_calendar->setSelectedDate(QDate::currentDate());
-    QTextCharFormat todayFormat;
-    todayFormat.setFontWeight(QFont::Bold);
-    todayFormat.setForeground(QColor(0xD0, 0x30, 0x30));
-    m_calendar->setDateTextFormat(QDate::currentDate(), todayFormat);
     layout->addWidget(m_calendar);
     m_day = new QLabel(this);
     m_day->setWordWrap(true);
     m_day->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_day->setTextFormat(Qt::PlainText);
     layout->addWidget(m_day, 1);
     connect(m_calendar, &QCalendarWidget::selectionChanged, this, &CCalendarDlg::refreshDay);
+    m_midnight.setSingleShot(true);
+    connect(&m_midnight, &QTimer::timeout, this, [this] {
+        scheduleMidnight();
+        emit titleChanged(folderTitle());
+    });
+    scheduleMidnight();
+}
+
+void CCalendarDlg::scheduleMidnight()
+{
     const QDate today = QDate::currentDate();
+    QTextCharFormat plain;
+    m_calendar->setDateTextFormat(today.addDays(-1), plain);
+    QTextCharFormat todayFormat;
+    todayFormat.setFontWeight(QFont::Bold);
+    todayFormat.setForeground(QColor(0xD0, 0x30, 0x30));
+    m_calendar->setDateTextFormat(today, todayFormat);
+    m_calendar->setSelectedDate(today);
     m_today->setText(QStringLiteral("今天是 %1年%2月%3日 %4")
                          .arg(today.year())
                          .arg(today.month())
                          .arg(today.day())
                          .arg(QLocale(QLocale::Chinese, QLocale::China).dayName(today.dayOfWeek())));
+    // A second after midnight, so that the new day has begun.
+    const qint64 ms = QDateTime::currentDateTime().msecsTo(QDateTime(today.addDays(1), QTime(0, 0, 1)));
+    m_midnight.start(int(std::clamp<qint64>(ms, 1000, 86'401'000)));
     refreshDay();
-}
-
-QString CCalendarDlg::DateKey(const QDate &date)
-{
-    return date.toString(QStringLiteral("yyyyMMdd"));
 }
 
 QString CCalendarDlg::ScheduleTitle(const QMap<QString, QString> &reminders, const QDate &today, bool hasTodayNote)
 {
-    const QString key = DateKey(today);
+    const QString key = Schedule::DateKey(today);
     int count = 0;
     for (auto it = reminders.cbegin(); it != reminders.cend(); ++it) {
         const qsizetype mark = it.key().indexOf(QLatin1String("##"));
@@ -66,6 +81,16 @@ QString CCalendarDlg::ScheduleTitle(const QMap<QString, QString> &reminders, con
     return title;
 }
 
+int CCalendarDlg::LoadSchedule(const QString &storePath)
+{
+    const Schedule::Data data = Schedule::Load(storePath);
+    m_reminders = data.reminders;
+    m_notes = data.notes;
+    refreshDay();
+    emit titleChanged(folderTitle());
+    return data.skipped;
+}
+
 void CCalendarDlg::SetReminders(const QMap<QString, QString> &reminders)
 {
     m_reminders = reminders;
@@ -73,16 +98,21 @@ void CCalendarDlg::SetReminders(const QMap<QString, QString> &reminders)
     emit titleChanged(folderTitle());
 }
 
-void CCalendarDlg::SetTodayNote(const QString &note)
+void CCalendarDlg::SetNotes(const QMap<QString, QString> &notes)
 {
-    m_todayNote = note;
+    m_notes = notes;
     refreshDay();
     emit titleChanged(folderTitle());
 }
 
+QString CCalendarDlg::todayNote() const
+{
+    return m_notes.value(Schedule::DateKey(QDate::currentDate()));
+}
+
 QString CCalendarDlg::folderTitle() const
 {
-    return ScheduleTitle(m_reminders, QDate::currentDate(), !m_todayNote.isEmpty());
+    return ScheduleTitle(m_reminders, QDate::currentDate(), !todayNote().isEmpty());
 }
 
 QDate CCalendarDlg::shownDate() const
@@ -90,17 +120,22 @@ QDate CCalendarDlg::shownDate() const
     return m_calendar->selectedDate();
 }
 
+QString CCalendarDlg::dayText() const
+{
+    return m_day->text();
+}
+
 void CCalendarDlg::refreshDay()
 {
     const QDate date = m_calendar->selectedDate();
-    const QString key = DateKey(date) + QStringLiteral("##");
+    const QString key = Schedule::DateKey(date) + QStringLiteral("##");
     QStringList lines;
-    for (auto it = m_reminders.cbegin(); it != m_reminders.cend(); ++it) {
-        if (it.key().startsWith(key))
-            lines << it.key().mid(key.size()) + QLatin1Char(' ') + it.value();
-    }
-    if (date == QDate::currentDate() && !m_todayNote.isEmpty())
-        lines.prepend(QStringLiteral("记事: ") + m_todayNote);
+    const QString note = m_notes.value(Schedule::DateKey(date));
+    if (!note.isEmpty())
+        lines << QStringLiteral("记事: ") + note;
+    // The keys sort by time within a day.
+    for (auto it = m_reminders.lowerBound(key); it != m_reminders.cend() && it.key().startsWith(key); ++it)
+        lines << it.key().mid(key.size()) + QLatin1Char(' ') + it.value();
     m_day->setText(lines.isEmpty() ? QStringLiteral("%1月%2日没有日程安排。").arg(date.month()).arg(date.day())
                                    : lines.join(QLatin1Char('\n')));
 }

@@ -1,15 +1,10 @@
 #include "mainwnd/CGroupListDlg.h"
 
-#include "controls/HeadIcons.h"
+#include "mainwnd/CGroupTreeCtrl.h"
 
-#include <QHeaderView>
-#include <QLabel>
-#include <QTreeWidget>
+#include <QStandardItemModel>
+#include <algorithm>
 #include <QVBoxLayout>
-
-namespace {
-constexpr int kGroupIdRole = Qt::UserRole + 1;
-}
 
 CGroupListDlg::CGroupListDlg(QWidget *parent)
     : QWidget(parent)
@@ -17,74 +12,65 @@ CGroupListDlg::CGroupListDlg(QWidget *parent)
     setObjectName(QStringLiteral("315"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    m_tree = new QTreeWidget(this);
+    m_tree = new CGroupTreeCtrl(this);
     m_tree->setObjectName(QStringLiteral("1000"));
-    m_tree->setHeaderHidden(true);
     m_tree->setIconSize(QSize(16, 16));
-    m_tree->setRootIsDecorated(true);
+    m_tree->setGroupLookup([this](quint32 id) { return group(id); });
     layout->addWidget(m_tree, 1);
-    m_hint = new QLabel(QStringLiteral("还没有加入任何群。\n群聊天室里的群会显示在这里。"), this);
-    m_hint->setAlignment(Qt::AlignCenter);
-    m_hint->setWordWrap(true);
-    m_hint->setStyleSheet(QStringLiteral("color: #4a6a90;"));
-    layout->addWidget(m_hint, 1);
-    refreshHint();
 }
 
-QString CGroupListDlg::GroupLabel(const QString &name, int unread)
+const GroupRecord *CGroupListDlg::group(quint32 groupId) const
 {
-    return unread != 0 ? QStringLiteral("%1(%2条新信息)").arg(name).arg(unread) : name;
-}
-
-QTreeWidgetItem *CGroupListDlg::FindGroupNode(quint32 groupId) const
-{
-    for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *item = m_tree->topLevelItem(i);
-        if (item->data(0, kGroupIdRole).toUInt() == groupId)
-            return item;
-    }
+    for (const GroupRecord &r : m_groups)
+        if (r.id == groupId)
+            return &r;
     return nullptr;
 }
 
-QTreeWidgetItem *CGroupListDlg::SetGroup(quint32 groupId, const QString &name, int unread)
+QStandardItem *CGroupListDlg::FindGroupNode(quint32 groupId) const
 {
-    QTreeWidgetItem *item = FindGroupNode(groupId);
-    if (!item) {
-        item = new QTreeWidgetItem(m_tree);
-        item->setData(0, kGroupIdRole, groupId);
-        item->setIcon(0, HeadIconPixmap(HeadImage::Group, 16));
-        auto *members = new QTreeWidgetItem(item, {QStringLiteral("群内组织")});
-        members->setIcon(0, HeadIconPixmap(HeadImage::GroupMembers, 16));
+    return m_tree->groupNode(groupId);
+}
+
+QStandardItem *CGroupListDlg::SetGroup(quint32 groupId, const QString &name, int unread)
+{
+    const auto record = std::find_if(m_groups.begin(), m_groups.end(), [groupId](const GroupRecord &r) { return r.id == groupId; });
+    if (record == m_groups.end()) {
+        m_groups.append(GroupRecord { groupId, name, unread });
+        m_tree->InsertGroup(name, groupId);
+    } else {
+        record->name = name;
+        record->unreadCount = unread;
     }
-    item->setText(0, GroupLabel(name, unread));
-    refreshHint();
-    return item;
+    m_tree->UpdateGroupLabel(groupId);
+    return m_tree->groupNode(groupId);
 }
 
 bool CGroupListDlg::RemoveGroup(quint32 groupId)
 {
-    QTreeWidgetItem *item = FindGroupNode(groupId);
-    delete item;
-    refreshHint();
-    return item != nullptr;
+    m_groups.removeIf([groupId](const GroupRecord &r) { return r.id == groupId; });
+    return m_tree->DeleteGroup(groupId);
 }
 
 bool CGroupListDlg::SelectGroup(quint32 groupId)
 {
-    QTreeWidgetItem *item = FindGroupNode(groupId);
-    if (item)
-        m_tree->setCurrentItem(item);
-    return item != nullptr;
+    QStandardItem *node = m_tree->groupNode(groupId);
+    if (node)
+        m_tree->setCurrentIndex(node->index());
+    return node != nullptr;
 }
 
 int CGroupListDlg::groupCount() const
 {
-    return m_tree->topLevelItemCount();
+    return m_tree->groupCount();
 }
 
-void CGroupListDlg::refreshHint()
+void CGroupListDlg::UpdateUserInGroups(HostRecord *host)
 {
-    const bool empty = m_tree->topLevelItemCount() == 0;
-    m_hint->setVisible(empty);
-    m_tree->setVisible(!empty);
+    m_tree->UpdateMember(host);
+}
+
+void CGroupListDlg::RemoveUserFromGroups(const HostRecord *host)
+{
+    m_tree->RemoveMemberFromAllGroups(host);
 }

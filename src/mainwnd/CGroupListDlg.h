@@ -1,13 +1,17 @@
 // The group list page of the main panel: the group chats the user takes part
-// in, one node per group with its unread count. The group chat subsystem
-// fills it; until then it lists no groups.
+// in, shown by the group tree (one node per group with its unread count, its
+// "群内组织" node and the online members). The panel's group records are
+// kept here; the group chat windows fill them.
 #pragma once
 
+#include "mainwnd/GroupRecord.h"
+
+#include <QList>
 #include <QWidget>
 
-class QLabel;
-class QTreeWidget;
-class QTreeWidgetItem;
+class CGroupTreeCtrl;
+class HostRecord;
+class QStandardItem;
 
 class CGroupListDlg : public QWidget
 {
@@ -15,20 +19,23 @@ class CGroupListDlg : public QWidget
 public:
     explicit CGroupListDlg(QWidget *parent = nullptr);
 
-    // "%s(%d条新信息)" while the group has unread messages, else the name.
-    static QString GroupLabel(const QString &name, int unread);
+    CGroupTreeCtrl *groupTree() const { return m_tree; }
+    const GroupRecord *group(quint32 groupId) const;
 
-    // Adds or updates the node of a group; returns it.
-    QTreeWidgetItem *SetGroup(quint32 groupId, const QString &name, int unread);
+    // Adds the group or updates its name and unread count; returns its node.
+    QStandardItem *SetGroup(quint32 groupId, const QString &name, int unread);
     bool RemoveGroup(quint32 groupId);
-    QTreeWidgetItem *FindGroupNode(quint32 groupId) const;
+    QStandardItem *FindGroupNode(quint32 groupId) const;
     // Selects the group's node; false when there is none.
     bool SelectGroup(quint32 groupId);
     int groupCount() const;
 
-private:
-    void refreshHint();
+    // A peer's data changed: its member items follow.
+    void UpdateUserInGroups(HostRecord *host);
+    // A peer went offline: it leaves every group's members.
+    void RemoveUserFromGroups(const HostRecord *host);
 
-    QTreeWidget *m_tree = nullptr;
-    QLabel *m_hint = nullptr;
+private:
+    CGroupTreeCtrl *m_tree = nullptr;
+    QList<GroupRecord> m_groups;
 };

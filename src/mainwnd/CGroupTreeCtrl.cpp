@@ -1,5 +1,6 @@
 #include "mainwnd/CGroupTreeCtrl.h"
 
+#include "controls/HeadIcons.h"
 #include "mainwnd/GroupRecord.h"
 #include "mainwnd/HeadIcons.h"
 #include "mainwnd/HeadImage.h"
@@ -52,6 +53,11 @@ int CGroupTreeCtrl::MemberImage(const HostRecord &host, int imageCount)
     return HeadImage::kDefaultHead;
 }
 
+int CGroupTreeCtrl::groupCount() const
+{
+    return m_model->rowCount();
+}
+
 QStandardItem *CGroupTreeCtrl::groupNode(quint32 groupId) const
 {
     for (int i = 0; i < m_model->rowCount(); ++i) {
@@ -75,7 +81,7 @@ QStandardItem *CGroupTreeCtrl::memberItem(QStandardItem *members, const HostReco
 void CGroupTreeCtrl::setMember(QStandardItem *item, HostRecord *host) const
 {
     static_cast<MemberItem *>(item)->host = HostPtr(host);
-    const int image = MemberImage(*host, m_imageCount);
+    const int image = MemberImage(*host, HeadIconCount());
     item->setText(MemberText(*host));
     item->setData(QVariant::fromValue(quintptr(host)), HostRole);
     item->setData(image, ImageRole);

@@ -20,11 +20,9 @@ public:
     explicit CGroupTreeCtrl(QWidget *parent = nullptr);
     ~CGroupTreeCtrl() override;
 
-    // Where the group records live (by id), and how many images the member
-    // head-icon list holds.
+    // Where the group records live (by id).
     using GroupLookup = std::function<const GroupRecord *(quint32 id)>;
     void setGroupLookup(GroupLookup lookup) { m_lookup = std::move(lookup); }
-    void setImageCount(int count) { m_imageCount = count; }
 
     // Appends a group's node with its "群内组织" child; returns the child.
     QStandardItem *InsertGroup(const QString &name, quint32 groupId);
@@ -37,8 +35,9 @@ public:
 
     // "%s(%s)(%s) %s": nick name, key text, host name, address.
     static QString MemberText(const HostRecord &host);
-    // Head-icon index + 1 within the list, else the previous index + 1, else 1.
+    // Head-icon index + 1 within the lists, else the previous index + 1, else 1.
     static int MemberImage(const HostRecord &host, int imageCount);
+    int groupCount() const;
 
     QStandardItemModel *groupModel() const { return m_model; }
     QStandardItem *groupNode(quint32 groupId) const;
@@ -49,5 +48,4 @@ private:
 
     QStandardItemModel *m_model;
     GroupLookup m_lookup;
-    int m_imageCount = 91;
 };

@@ -192,7 +192,11 @@ void CMainPanelDlg::buildPages()
     m_bar->AddFolder(QStringLiteral("Kwel(在线人数)"), m_messenger);
     m_groupList = new CGroupListDlg(m_bar);
     m_bar->AddFolder(QStringLiteral("群 聊 天 室"), m_groupList);
+    connect(&m_engine, &MessengerEngine::hostUpdated, m_groupList, &CGroupListDlg::UpdateUserInGroups);
+    connect(&m_engine, &MessengerEngine::hostRemoved, m_groupList,
+        [this](HostRecord *host, bool) { m_groupList->RemoveUserFromGroups(host); });
     m_calendar = new CCalendarDlg(m_bar);
+    m_calendar->LoadSchedule(config.StorePath());
     const int calendarFolder = m_bar->AddFolder(m_calendar->folderTitle(), m_calendar);
     connect(m_calendar, &CCalendarDlg::titleChanged, this,
         [this, calendarFolder](const QString &title) { m_bar->SetFolderText(calendarFolder, title); });
@@ -296,7 +300,7 @@ void CMainPanelDlg::SetBlinking(bool on, int iconIndex)
         UpdateTrayIcon(false);
         return;
     }
-    m_blinkIcon = iconIndex >= 0 && iconIndex < HeadImage::Count ? QIcon(HeadIconPixmap(iconIndex, 32)) : QIcon();
+    m_blinkIcon = iconIndex >= 0 && iconIndex < HeadIconCount() ? QIcon(HeadIconPixmap(iconIndex, 32)) : QIcon();
     if (!m_blinkTimer.isActive()) {
         BlinkTrayIcon(true);
         m_blinkTimer.start();

@@ -131,6 +131,7 @@ void CMessengerDlg::OnRefreshUsers(bool clearFirst)
 {
     if (clearFirst)
         m_contacts.RemoveAllUsers();
+    m_contacts.BeginRefresh();
     m_engine.RefreshUsers(false);
 }
 

@@ -8,9 +8,8 @@
 #include "net/Commands.h"
 #include "net/ListBusyCounter.h"
 #include "net/MessengerEngine.h"
+#include "net/IncomingPictures.h"
 #include "net/NeighbourTable.h"
-
-#include <QFileInfo>
 
 #include <optional>
 
@@ -29,6 +28,9 @@ ContactListController::ContactListController(MessengerEngine &engine, QObject *p
     , m_tree(&engine.config())
 {
     m_list.SetColumnOrder(m_config.ListColStryle_STR);
+    m_refreshEnd.setSingleShot(true);
+    m_refreshEnd.setInterval(kRefreshAnswerMs);
+    connect(&m_refreshEnd, &QTimer::timeout, this, [this] { m_refreshing = false; });
     connect(&m_engine, &MessengerEngine::hostAdded, this,
         [this](HostRecord *host) { InsertOrRefreshUser(host, true, true, false); });
     connect(&m_engine, &MessengerEngine::hostUpdated, this,
@@ -99,20 +101,37 @@ void ContactListController::checkOwnIcon(const HostRecord &host)
     }
 }
 
-void ContactListController::sendPeerRequests(HostRecord &host)
+void ContactListController::sendPeerRequests(HostRecord &host, quint32 storedHeadPicture)
 {
     if (host.extension == 0 || host.key.address == ownAddress())
         return;
     m_net.SendNumber(host, CMD_GET_SIGNATURE, 0);
-    // The head picture and the custom picture are asked for when the peer
-    // announces one that is not stored under its key with that size.
-    auto stored = [&](int kind, qint32 size) {
-        return size != 0 && QFileInfo::exists(m_pictures.HeadPhotoPath(kind, host.keyText, quint32(size)));
-    };
-    if (host.headPictureSize != 0 && !stored(0, host.headPictureSize))
+    // The pictures are asked for when the peer announces one whose size
+    // differs from the stored one's; never when it announces none.
+    if (host.headPictureSize != 0 && quint32(host.headPictureSize) != storedHeadPicture)
         m_net.SendNumber(host, CMD_GET_PICTURE, 0);
-    if (host.customPictureSize != 0 && !stored(1, host.customPictureSize))
+    if (host.customPictureSize != 0 && quint32(host.customPictureSize) != m_pictures.FindHeadPhoto(host.keyText))
         m_net.SendNumber(host, CMD_GET_CUSTOM_PICTURE, 0);
+}
+
+void ContactListController::BeginRefresh()
+{
+    m_refreshing = true;
+    m_refreshEnd.start();
+}
+
+void ContactListController::AttachPictures(IncomingPictures &pictures)
+{
+    connect(&pictures, &IncomingPictures::pictureReceived, this, [this](const ReceivedPicture &picture) {
+        if (picture.purpose == PictureChunk::PurposeHeadPicture && !picture.filePath.isEmpty())
+            OnHeadPhotoStored(m_engine.FindHost(picture.sender.address, picture.sender.port));
+    });
+}
+
+void ContactListController::OnHeadPhotoStored(HostRecord *host)
+{
+    if (host && (treeStyle() ? m_tree.Contains(host) : m_list.Contains(host)))
+        InsertOrRefreshUser(host, false, false, false);
 }
 
 void ContactListController::placeOwnEntry(HostRecord &host) const
@@ -132,8 +151,7 @@ void ContactListController::InsertOrRefreshUser(HostRecord *host, bool notify, b
     placeOwnEntry(*host);
     const bool tree = treeStyle();
     const bool listed = tree ? m_tree.Contains(host) : m_list.Contains(host);
-    if (host->extension != 0)
-        HeadImage::CorrectHeadIcon(*host);
+    const quint32 storedHeadPicture = host->extension != 0 ? HeadImage::CorrectHeadIcon(*host, m_pictures) : 0;
     {
         ListBusyCounter::Raiser busy;
         if (tree)
@@ -141,9 +159,13 @@ void ContactListController::InsertOrRefreshUser(HostRecord *host, bool notify, b
         else
             m_list.InsertOrRefresh(host, &m_config);
     }
-    if (!listed) {
+    if (listed) {
+        // A peer that answers the user's refresh is asked again.
+        if (announce && m_refreshing)
+            sendPeerRequests(*host, storedHeadPicture);
+    } else {
         if (announce)
-            sendPeerRequests(*host);
+            sendPeerRequests(*host, storedHeadPicture);
         if (!tree && setWidths)
             emit columnWidthsRequested();
         if (announce) {
@@ -180,6 +202,7 @@ void ContactListController::RemoveAllUsers()
         m_tree.RebuildGroupNodes(true);
         m_list.DeleteAllItems();
     }
+    HeadImage::DropHeadPhotos();
     // The peers did not go offline: the user cleared the list.
     const bool enabled = m_noticesEnabled;
     m_noticesEnabled = false;
@@ -232,7 +255,7 @@ void ContactListController::RebuildUserList()
         ListBusyCounter::Raiser busy;
         for (HostRecord *host : hosts)
             if (host->extension != 0)
-                HeadImage::CorrectHeadIcon(*host);
+                HeadImage::CorrectHeadIcon(*host, m_pictures);
         if (tree) {
             m_tree.Fill(hosts);
             m_list.DeleteAllItems();

@@ -11,11 +11,13 @@
 #include "net/PictureStore.h"
 
 #include <QObject>
+#include <QTimer>
 
 class CConfig;
 class CHostTable;
 class CNetManager;
 class HostRecord;
+class IncomingPictures;
 class MessengerEngine;
 class NeighbourTable;
 
@@ -23,6 +25,10 @@ class ContactListController : public QObject
 {
     Q_OBJECT
 public:
+    // How long after a refresh request the peers' answers count as answers
+    // to it (their pictures and signatures are asked for again).
+    static constexpr int kRefreshAnswerMs = 5000;
+
     explicit ContactListController(MessengerEngine &engine, QObject *parent = nullptr);
     ~ContactListController() override;
 
@@ -51,8 +57,17 @@ public:
     void InsertOrRefreshUser(HostRecord *host, bool notify, bool announce, bool setWidths);
     // Takes a peer out of both views, then the title and the offline notice.
     void RemoveUserWithNotice(HostRecord *host, bool notify);
-    // Empties the views, then removes every peer from the host table.
+    // Empties the views and drops the loaded head photos, then removes every
+    // peer from the host table.
     void RemoveAllUsers();
+    // The user asked for a refresh: for a while, listed peers that announce
+    // themselves again are asked for their signature and pictures again.
+    void BeginRefresh();
+    bool refreshing() const { return m_refreshing; }
+    // A peer's head picture was stored: its row shows it.
+    void OnHeadPhotoStored(HostRecord *host);
+    // Stored head pictures of the reception reach the rows.
+    void AttachPictures(IncomingPictures &pictures);
 
     // ---- full rebuilds ----
     // The current view anew from the host table, shown, with the title.
@@ -89,7 +104,7 @@ signals:
 private:
     QList<HostRecord *> hostsByName() const;
     void completeKeys(const QList<HostRecord *> &hosts, bool memoForAll, bool memoForCompleted);
-    void sendPeerRequests(HostRecord &host);
+    void sendPeerRequests(HostRecord &host, quint32 storedHeadPicture);
     void checkOwnIcon(const HostRecord &host);
     void placeOwnEntry(HostRecord &host) const;
     quint32 ownAddress() const;
@@ -103,5 +118,7 @@ private:
     bool m_noticesEnabled = true;
     PictureStore m_pictures; // the peers' stored head photos
     bool m_selfIconPending = true;
+    bool m_refreshing = false;
+    QTimer m_refreshEnd;
     QString m_neighbourPath = QStringLiteral("/proc/net/arp");
 };

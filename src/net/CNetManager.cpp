@@ -8,8 +8,69 @@
 #include <QNetworkInterface>
 #include <QSet>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 constexpr int kMaxDatagram = 65536;
+constexpr int kListenBacklog = 1024;
+// How long accepting pauses when waiting connections could not be refused.
+constexpr int kAcceptRetryMs = 100;
+
+int openSpare()
+{
+    return ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+}
+} // namespace
+
+TcpListener::TcpListener(QObject *parent)
+    : QTcpServer(parent)
+    , m_spare(openSpare())
+{
+    m_resume.setSingleShot(true);
+    connect(&m_resume, &QTimer::timeout, this, &QTcpServer::resumeAccepting);
+    connect(this, &QTcpServer::acceptError, this, &TcpListener::onAcceptError);
+}
+
+TcpListener::~TcpListener()
+{
+    if (m_spare >= 0)
+        ::close(m_spare);
+}
+
+// QTcpServer stops accepting at any error but a temporary one: go on, at
+// once when the waiting connections could be refused, else after a pause.
+void TcpListener::onAcceptError(QAbstractSocket::SocketError error)
+{
+    if (error == QAbstractSocket::SocketResourceError && refuseWaiting())
+        resumeAccepting();
+    else
+        m_resume.start(kAcceptRetryMs);
+}
+
+// Accepts the waiting connections on the spare descriptor's place and closes
+// them, a bounded number at a time. True when none is left waiting.
+bool TcpListener::refuseWaiting()
+{
+    constexpr int kAtOnce = 1024;
+    if (m_spare >= 0)
+        ::close(m_spare);
+    bool emptied = false;
+    for (int i = 0; i < kAtOnce; ++i) {
+        const int fd = ::accept4(int(socketDescriptor()), nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) {
+            emptied = errno == EAGAIN || errno == EWOULDBLOCK;
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            break;
+        }
+        ::close(fd);
+        ++m_refused;
+    }
+    m_spare = openSpare();
+    return emptied && m_spare >= 0;
 }
 
 void TcpListener::incomingConnection(qintptr descriptor)
@@ -44,6 +105,10 @@ bool CNetManager::Open(const Options &options)
     m_options.port = m_udp.localPort(); // port 0 asks for any free port
     if (options.listenTcp) {
         m_tcp.setMaxPendingConnections(64);
+        // Connections the system completes before we accept them: under a
+        // flood a receiver's connection still finds room instead of waiting
+        // for the system to try again seconds later.
+        m_tcp.setListenBacklogSize(kListenBacklog);
         if (!m_tcp.listen(options.bindAddress, m_options.port)) {
             m_error = QStringLiteral("listen() error = %1").arg(int(m_tcp.serverError()));
             m_udp.close();

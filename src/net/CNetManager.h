@@ -9,6 +9,7 @@
 #include <QList>
 #include <QObject>
 #include <QTcpServer>
+#include <QTimer>
 #include <QUdpSocket>
 #include <functional>
 
@@ -16,19 +17,31 @@ class HostRecord;
 
 // The TCP listener: accepted connections go to a handler (the file server)
 // as raw descriptors, or are queued the ordinary way when none is set.
+// When the process has no descriptor left, the waiting connections are
+// accepted on a descriptor kept spare for this and closed at once, and
+// accepting goes on: the peers see a refusal, never a listener that stopped.
 class TcpListener : public QTcpServer
 {
     Q_OBJECT
 public:
     using Handler = std::function<void(qintptr descriptor)>;
-    using QTcpServer::QTcpServer;
+    explicit TcpListener(QObject *parent = nullptr);
+    ~TcpListener() override;
     void setHandler(Handler handler) { m_handler = std::move(handler); }
+    // Connections closed at once for want of descriptors.
+    quint64 refusedForDescriptors() const { return m_refused; }
 
 protected:
     void incomingConnection(qintptr descriptor) override;
 
 private:
+    void onAcceptError(QAbstractSocket::SocketError error);
+    bool refuseWaiting();
+
     Handler m_handler;
+    int m_spare = -1;
+    quint64 m_refused = 0;
+    QTimer m_resume;
 };
 
 class CNetManager : public QObject

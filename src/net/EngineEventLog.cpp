@@ -8,7 +8,7 @@
 EngineEventLog::EngineEventLog(MessengerEngine &engine, Sink sink, QObject *parent)
     : QObject(parent)
 {
-    auto emitLine = [sink = std::move(sink)](const QString &line) { sink(line); };
+    auto emitLine = [sink = std::move(sink)](const QString &line) { sink(EscapeLine(line)); };
     auto where = [](const HostRecord *h) -> QString { return dotted(h->key.address) + QLatin1Char(' ') + QString::number(h->key.port); };
     connect(&engine, &MessengerEngine::hostAdded, this, [=](HostRecord *h) {
         emitLine(QStringLiteral("ADDED ") + where(h) + QLatin1Char(' ') + QString::number(h->extension) + QLatin1Char(' ')
@@ -22,7 +22,7 @@ EngineEventLog::EngineEventLog(MessengerEngine &engine, Sink sink, QObject *pare
         [=](HostRecord *h, bool) { emitLine(QStringLiteral("REMOVED ") + where(h)); });
     connect(&engine, &MessengerEngine::messageReceived, this, [=](const PacketRecord &p, HostRecord *) {
         emitLine(QStringLiteral("MESSAGE ") + dotted(p.key.address) + QLatin1Char(' ') + QString::number(p.packetNumber)
-            + QLatin1Char(' ') + p.bodyText().replace(QLatin1Char('\n'), QLatin1Char(' ')));
+            + QLatin1Char(' ') + p.bodyText());
     });
     connect(&engine, &MessengerEngine::receiptArrived, this, [=](HostRecord *h, quint32 number) {
         emitLine(QStringLiteral("RECEIPT ") + (h ? dotted(h->key.address) : QStringLiteral("?")) + QLatin1Char(' ')
@@ -51,4 +51,28 @@ EngineEventLog *EngineEventLog::fromEnvironment(MessengerEngine &engine, QObject
 QString EngineEventLog::dotted(quint32 a)
 {
     return QStringLiteral("%1.%2.%3.%4").arg(a >> 24).arg((a >> 16) & 0xFF).arg((a >> 8) & 0xFF).arg(a & 0xFF);
+}
+
+QString EngineEventLog::EscapeLine(const QString &line)
+{
+    QString out;
+    out.reserve(line.size());
+    for (const QChar c : line) {
+        const char16_t u = c.unicode();
+        if (u == u'\\')
+            out += QLatin1String("\\\\");
+        else if (u == u'\n')
+            out += QLatin1String("\\n");
+        else if (u == u'\r')
+            out += QLatin1String("\\r");
+        else if (u == u'\t')
+            out += QLatin1String("\\t");
+        else if (u < 0x20 || (u >= 0x7F && u < 0xA0))
+            out += QStringLiteral("\\x%1").arg(uint(u), 2, 16, QLatin1Char('0'));
+        else if (u == 0x2028 || u == 0x2029)
+            out += QStringLiteral("\\u%1").arg(uint(u), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
 }

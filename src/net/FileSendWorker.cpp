@@ -10,68 +10,61 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-FileSendWorker::FileSendWorker(
-    qintptr descriptor, std::vector<OfferSnapshot> offers, const FileSendLimits &limits, QObject *parent)
-    : QThread(parent)
-    , m_descriptor(descriptor)
+FileSendLimits FileSendLimits::ForOpenFiles(quint64 openFiles)
+{
+    // Keep a reserve for the program itself and half of the rest for the
+    // files and folders that the sends open beside their connections.
+    constexpr quint64 kReserve = 256;
+    FileSendLimits limits;
+    const quint64 room = openFiles > kReserve ? (openFiles - kReserve) / 2 : 0;
+    limits.maxConnections = int(qBound<quint64>(16, room, quint64(limits.maxConnections)));
+    limits.maxPerAddress = qMin(limits.maxPerAddress, limits.maxConnections);
+    return limits;
+}
+
+FileSendWorker::FileSendWorker(UniqueFd socket, const FileRequest &request, quint32 peerAddress,
+    std::vector<OfferSnapshot> offers, const FileSendLimits &limits, Reports reports)
+    : m_socket(std::move(socket))
+    , m_request(request)
+    , m_peer(peerAddress)
     , m_offers(std::move(offers))
     , m_limits(limits)
+    , m_reports(std::move(reports))
 {
+    m_state.packetNumber = request.packetNumber;
+    m_state.fileId = request.fileId;
+    m_state.address = peerAddress;
+    m_state.folder = request.folder;
 }
 
-FileSendWorker::~FileSendWorker()
+void FileSendWorker::run(const std::atomic<bool> &stop)
 {
-    cancel();
-    wait();
-    if (m_descriptor >= 0) // never started
-        ::close(int(m_descriptor));
-}
-
-void FileSendWorker::run()
-{
-    TransferSocket socket(m_descriptor, m_limits.idleTimeoutMs, m_stop);
-    m_descriptor = -1;
+    TransferSocket socket(m_socket.release(), m_limits.idleTimeoutMs, stop);
     m_state.status = socket.isValid() ? serve(socket) : ServeStatus::SendFailed;
     if (m_state.status == ServeStatus::Done)
         socket.finish(m_limits.lingerMs);
-    if (m_stop.load() && m_state.status != ServeStatus::Done)
+    if (stop.load() && m_state.status != ServeStatus::Done)
         m_state.status = ServeStatus::Cancelled;
     m_state.elapsedMs = m_clock.isValid() ? m_clock.elapsed() : 0;
-    emit transferFinished(m_state);
+    m_reports.finished(m_state);
 }
 
 ServeStatus FileSendWorker::serve(TransferSocket &socket)
 {
-    QByteArray data;
-    FileRequest request;
-    FileRequestStatus parsed = FileRequestStatus::Incomplete;
-    socket.receiveUntil(data, kMaxRequestBytes, m_limits.requestTimeoutMs, [&](const QByteArray &bytes) {
-        parsed = ParseFileRequest(bytes, request);
-        return parsed != FileRequestStatus::Incomplete;
-    });
-    if (parsed != FileRequestStatus::Ok)
-        return parsed == FileRequestStatus::Bad || data.size() >= kMaxRequestBytes ? ServeStatus::BadRequest
-                                                                                   : ServeStatus::RequestTimeout;
-
-    const quint32 peer = socket.peerAddress();
-    m_state.packetNumber = request.packetNumber;
-    m_state.fileId = request.fileId;
-    m_state.address = peer;
-    m_state.folder = request.folder;
     const OfferedFile *entry = nullptr;
     const OfferSnapshot::Recipient *recipient = nullptr;
-    const ServeStatus checked = CheckFileRequest(m_offers, request, peer, entry, recipient);
+    const ServeStatus checked = CheckFileRequest(m_offers, m_request, m_peer, entry, recipient);
     if (checked != ServeStatus::Running)
         return checked;
     m_state.port = recipient->port;
-    return request.folder ? sendFolder(socket, *entry) : sendFile(socket, *entry, request.offset);
+    return m_request.folder ? sendFolder(socket, *entry) : sendFile(socket, *entry, m_request.offset);
 }
 
 void FileSendWorker::begin()
 {
     m_clock.start();
     m_state.started = true;
-    emit transferStarted(m_state);
+    m_reports.started(m_state);
 }
 
 void FileSendWorker::sent(quint64 bytes)
@@ -81,7 +74,7 @@ void FileSendWorker::sent(quint64 bytes)
     if (now - m_lastReport >= m_limits.progressIntervalMs) {
         m_lastReport = now;
         m_state.elapsedMs = now;
-        emit transferProgress(m_state);
+        m_reports.progress(m_state);
     }
 }
 

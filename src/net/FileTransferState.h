@@ -1,5 +1,5 @@
-// What a file-send worker reports to the GUI thread: a value snapshot of one
-// transfer, queued through signals.
+// What the file server reports of a connection: a value snapshot of one
+// transfer, queued from the send threads to the GUI thread.
 #pragma once
 
 #include <QMetaType>
@@ -18,6 +18,7 @@ enum class ServeStatus {
     OpenFailed, // the file or folder cannot be opened as offered
     SendFailed, // the connection failed, stalled or the file changed under way
     Cancelled, // the server stopped the worker
+    Refused, // closed at once: too many connections (in total or from the address)
 };
 
 struct TransferState

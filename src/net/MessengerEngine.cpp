@@ -3,6 +3,7 @@
 #include "core/CConfig.h"
 #include "core/ConfigValues.h"
 #include "core/Gbk.h"
+#include "core/OpenFileLimit.h"
 #include "net/CNetManager.h"
 #include "net/Commands.h"
 #include "net/PacketCodec.h"
@@ -40,6 +41,9 @@ MessengerEngine::MessengerEngine(CConfig &config, CNetManager &net, QObject *par
 {
     m_net.setHeaderSource([this] { return ownHeader(); });
     connect(&m_net, &CNetManager::datagramReceived, this, &MessengerEngine::HandleDatagram);
+    // The caps on connections follow the limit of open files in force
+    // (raised at start-up).
+    m_fileServer.setLimits(FileSendLimits::ForOpenFiles(OpenFileLimit()));
     m_net.setConnectionHandler([this](qintptr descriptor) { m_fileServer.Serve(descriptor); });
 }
 
@@ -71,7 +75,12 @@ OwnHeader MessengerEngine::ownHeader() const
     OwnHeader own;
     own.userName = m_login;
     own.hostName = m_host;
-    own.headIcon = m_headIcon;
+    own.headIcon = m_config.FaceImage;
+    if (m_ownPictures) {
+        const OwnPictureSizes sizes = m_ownPictures();
+        own.headPictureSize = sizes.headPicture;
+        own.customPictureSize = sizes.customPicture;
+    }
     // Under the all-blacklist switch every peer is to see the user as hidden.
     own.statusBits = m_config.AllBlackList ? 0xFFFFFFFFu : m_config.StatusValue;
     own.macText = m_net.ownMac();

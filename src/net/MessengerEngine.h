@@ -17,6 +17,14 @@ class CConfig;
 class CNetManager;
 struct OwnHeader;
 
+// The sizes of the user's own pictures as the packets announce them (0 for
+// none): what a peer's request for them is answered with.
+struct OwnPictureSizes
+{
+    qint32 headPicture = 0;
+    qint32 customPicture = 0;
+};
+
 class MessengerEngine : public QObject
 {
     Q_OBJECT
@@ -39,7 +47,9 @@ public:
     void setIdentity(const QString &loginName, const QString &hostName);
     QString loginName() const { return m_login; }
     QString hostName() const { return m_host; }
-    void setOwnHeadIcon(int index) { m_headIcon = index; }
+    // Where the sizes of the own pictures come from (none: 0 and 0).
+    using OwnPictureSource = std::function<OwnPictureSizes()>;
+    void setOwnPictureSource(OwnPictureSource source) { m_ownPictures = std::move(source); }
     void setEncryptionReady(bool ready) { m_encryptionReady = ready; }
 
     // Decides, before the command switch, whether a packet is consumed
@@ -52,6 +62,8 @@ public:
 
     bool isHidden() const;
     bool isAway() const;
+    // The fields of the own packets' header: the configured head icon
+    // (FaceImage) and the sizes of the own pictures among them.
     OwnHeader ownHeader() const;
     QString GetOwnDisplayName() const;
     quint32 GetOwnOptionBits() const;
@@ -115,6 +127,6 @@ private:
     RestrictedFilter m_restricted;
     QString m_login;
     QString m_host;
-    int m_headIcon = 0;
+    OwnPictureSource m_ownPictures;
     bool m_encryptionReady = false;
 };

@@ -9,6 +9,8 @@
 #include "net/MessengerEngine.h"
 #include "net/PacketRecord.h"
 
+#include <QFileInfo>
+
 using namespace PictureChunk;
 
 OwnPictureServer::OwnPictureServer(CConfig &config, const PictureStore &store, QObject *parent)
@@ -18,11 +20,24 @@ OwnPictureServer::OwnPictureServer(CConfig &config, const PictureStore &store, Q
 {
 }
 
+OwnPictureServer::~OwnPictureServer()
+{
+    if (m_engine)
+        m_engine->setOwnPictureSource({});
+}
+
 void OwnPictureServer::AttachTo(MessengerEngine &engine)
 {
     CNetManager &net = engine.net();
     m_factory = [&net](const HostKey &to) { return PictureSender::NetSend(net, to); };
     connect(&engine, &MessengerEngine::packetDispatched, this, &OwnPictureServer::HandlePacket);
+    m_engine = &engine;
+    engine.setOwnPictureSource([this] { return Sizes(); });
+}
+
+OwnPictureSizes OwnPictureServer::Sizes() const
+{
+    return { qint32(Payload(PurposeHeadPicture).size()), qint32(Payload(PurposeCustomPicture).size()) };
 }
 
 void OwnPictureServer::HandlePacket(const PacketRecord &packet, HostRecord *)
@@ -35,11 +50,27 @@ void OwnPictureServer::HandlePacket(const PacketRecord &packet, HostRecord *)
 
 QByteArray OwnPictureServer::Payload(qint32 purpose) const
 {
+    if (purpose != PurposeHeadPicture && purpose != PurposeCustomPicture)
+        return {};
     const QString path = purpose == PurposeHeadPicture ? m_store.ownHeadPicturePath() : m_store.ownCustomPicturePath();
+    // Every packet announces the sizes: the file is only looked at, and
+    // packed again when it changed.
+    const QFileInfo info(path);
+    Cached &cached = m_cache[size_t(purpose - 1)];
+    const bool exists = info.isFile();
+    if (exists == cached.exists && (!exists || (info.lastModified() == cached.modified && info.size() == cached.size)))
+        return cached.payload;
+    cached = Cached { exists, exists ? info.lastModified() : QDateTime(), exists ? info.size() : -1, {} };
+    if (!exists || info.size() > kMaxPictureFileBytes)
+        return {};
     const QImage bitmap = LoadBitmapFile(path);
     if (bitmap.isNull())
         return {};
-    return LzwCompressGlobal(BitmapToDib(bitmap, {}, 0));
+    QByteArray payload = LzwCompressGlobal(BitmapToDib(bitmap, {}, 0));
+    // What could not be sent is not announced.
+    if (qint64(payload.size()) <= qint64(kMaxPictureBytes))
+        cached.payload = std::move(payload);
+    return cached.payload;
 }
 
 int OwnPictureServer::Answer(const HostKey &to, qint32 purpose)

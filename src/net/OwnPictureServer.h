@@ -2,19 +2,24 @@
 // with the user's own head picture or custom picture: the .bmp file of
 // PictureStore as an LZW-packed DIB in CMD_PICTURE_DATA chunks (new id, kind
 // 1, compression 1, purpose 1 or 2, group 0). Peers do not acknowledge these
-// chunks, so they go out once.
+// chunks, so they go out once. The sizes of these answers are what the own
+// packets announce; the packed bytes are made again only when a file changes.
 #pragma once
 
 #include "net/PictureSender.h"
 #include "net/PictureStore.h"
 
+#include <QDateTime>
 #include <QObject>
+#include <QPointer>
+#include <array>
 #include <functional>
 
 class CConfig;
 class HostKey;
 class HostRecord;
 class MessengerEngine;
+struct OwnPictureSizes;
 struct PacketRecord;
 
 class OwnPictureServer : public QObject
@@ -25,9 +30,10 @@ public:
     using SenderFactory = std::function<PictureSender::SendFunction(const HostKey &to)>;
 
     OwnPictureServer(CConfig &config, const PictureStore &store, QObject *parent = nullptr);
+    ~OwnPictureServer() override;
 
     // Answers the requests that reach the engine's packetDispatched, through
-    // its network manager.
+    // its network manager, and tells the engine the sizes to announce.
     void AttachTo(MessengerEngine &engine);
     void setSenderFactory(SenderFactory factory) { m_factory = std::move(factory); }
 
@@ -36,11 +42,25 @@ public:
     // the peer; returns the chunks sent (0 when there is no such picture).
     int Answer(const HostKey &to, qint32 purpose);
     // What a request for the purpose is answered with: empty when there is no
-    // picture. Its size is what the own packets announce for it.
+    // picture, or one too large to send. Its size is what the own packets
+    // announce for it.
     QByteArray Payload(qint32 purpose) const;
+    OwnPictureSizes Sizes() const;
 
 private:
+    // The packed bytes of one own picture file and the file version they
+    // were made from.
+    struct Cached
+    {
+        bool exists = false;
+        QDateTime modified;
+        qint64 size = -1;
+        QByteArray payload;
+    };
+
     CConfig &m_config;
     PictureStore m_store;
     SenderFactory m_factory;
+    QPointer<MessengerEngine> m_engine;
+    mutable std::array<Cached, 2> m_cache; // by purpose − 1
 };

@@ -3,10 +3,23 @@
 #include "core/BmpFile.h"
 #include "core/FileUtil.h"
 #include "core/PathUtil.h"
+#include "net/HostRecord.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+
+namespace {
+
+bool isHexText(QStringView text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
+    });
+}
+
+} // namespace
 
 PictureStore::PictureStore(QString kwelFolder)
     : m_folder(std::move(kwelFolder))
@@ -51,12 +64,7 @@ QString PictureStore::FindReceivedPicture(quint32 id, qint32 kind) const
 
 bool PictureStore::IsMacText(const QString &text)
 {
-    if (text.size() != 12)
-        return false;
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
-        const char16_t u = c.unicode();
-        return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
-    });
+    return text.size() == 12 && isHexText(text);
 }
 
 QString PictureStore::SaveHeadPhoto(QByteArrayView bmpFile, int kindDigit, const QString &macText, quint32 value) const
@@ -89,4 +97,39 @@ QString PictureStore::ownHeadPicturePath() const
 QString PictureStore::ownCustomPicturePath() const
 {
     return JoinPath(folderPath(userHeadPhoto()), QStringLiteral("MyCustomPicture.bmp"));
+}
+
+std::optional<HeadPhotoFile> PictureStore::FindHeadPhotoFile(int kindDigit, const QString &macText, bool wholeName) const
+{
+    if ((kindDigit != 0 && kindDigit != 1) || !IsMacText(macText))
+        return std::nullopt;
+    const QString prefix = QString::number(kindDigit) + macText;
+    const QDir dir(folderPath(userHeadPhoto()));
+    const QStringList names = dir.entryList({ prefix + QStringLiteral("*.bmp") }, QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString &name : names) {
+        // Title: the kind digit, 12 MAC digits and 8 hex digits of the value.
+        const QStringView title = QStringView(name).chopped(4);
+        const bool ok = title.size() == 21 && isHexText(title.right(8));
+        const quint32 value = ok ? title.right(8).toUInt(nullptr, 16) : 0;
+        if (wholeName && !ok)
+            continue;
+        return HeadPhotoFile { dir.filePath(name), ok ? value : 0 };
+    }
+    return std::nullopt;
+}
+
+quint32 PictureStore::FindHeadPhoto(const QString &macText, QString *path) const
+{
+    const auto found = FindHeadPhotoFile(1, macText, false);
+    if (path)
+        *path = found ? found->path : QString();
+    return found ? found->value : 0;
+}
+
+QString PictureStore::ShownPhotoPath(const HostRecord &peer) const
+{
+    QString path;
+    if (peer.customPictureSize == 0 || FindHeadPhoto(peer.keyText, &path) == 0)
+        return {};
+    return path;
 }

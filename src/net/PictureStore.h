@@ -6,6 +6,18 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <optional>
+
+class HostRecord;
+
+// A peer's stored head photo: its file and the value its name carries (the
+// transferred size of the photo; 0 when the name carries none).
+struct HeadPhotoFile
+{
+    QString path;
+    quint32 value = 0;
+};
+
 class PictureStore
 {
 public:
@@ -38,6 +50,18 @@ public:
     QString SaveHeadPhoto(QByteArrayView bmpFile, int kindDigit, const QString &macText, quint32 value) const;
     // Where SaveHeadPhoto keeps that photo, whether or not it exists.
     QString HeadPhotoPath(int kindDigit, const QString &macText, quint32 value) const;
+    // The stored photo of that kind: the first file (in name order) whose
+    // name is the kind digit, the MAC text and anything ending in ".bmp".
+    // With wholeName only a name of exactly that form ("%d%s%08x.bmp") is
+    // taken; without it the first such file is, and a name of another form
+    // gives the value 0. Nothing for a MAC text that is not 12 hex digits.
+    std::optional<HeadPhotoFile> FindHeadPhotoFile(int kindDigit, const QString &macText, bool wholeName) const;
+    // The peer's custom picture (kind 1): its value, 0 when there is none;
+    // path (may be null) gets the file.
+    quint32 FindHeadPhoto(const QString &macText, QString *path = nullptr) const;
+    // The photo a chat window shows for the peer: the stored custom picture
+    // when the peer announces one, else empty.
+    QString ShownPhotoPath(const HostRecord &peer) const;
 
     // The user's own pictures that peers ask for (0x7b, 0x7d): .bmp files in
     // UserHeadPhoto. Their names cannot be taken for a peer's head photo.

@@ -44,11 +44,11 @@ TransferSocket::TransferSocket(qintptr descriptor, int idleMs, const std::atomic
     ::setsockopt(m_fd.get(), SOL_SOCKET, SO_SNDTIMEO, &slice, sizeof slice);
 }
 
-quint32 TransferSocket::peerAddress() const
+quint32 PeerAddressOf(int socket)
 {
     sockaddr_storage addr {};
     socklen_t len = sizeof addr;
-    if (::getpeername(m_fd.get(), reinterpret_cast<sockaddr *>(&addr), &len) != 0)
+    if (::getpeername(socket, reinterpret_cast<sockaddr *>(&addr), &len) != 0)
         return 0;
     if (addr.ss_family == AF_INET)
         return ntohl(reinterpret_cast<const sockaddr_in &>(addr).sin_addr.s_addr);

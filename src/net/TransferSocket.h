@@ -11,6 +11,10 @@
 #include <atomic>
 #include <functional>
 
+// The IPv4 address (host byte order) of the peer of a connected socket; 0
+// when it has none.
+quint32 PeerAddressOf(int socket);
+
 class TransferSocket
 {
 public:
@@ -22,8 +26,6 @@ public:
 
     bool isValid() const { return m_fd.isValid(); }
     bool stopped() const { return m_stop.load(std::memory_order_relaxed); }
-    // The IPv4 address of the peer in host byte order; 0 when it has none.
-    quint32 peerAddress() const;
 
     // Receives into buffer until accept() says the bytes are enough (true),
     // or until maxBytes, end of stream, an error, a stop or timeoutMs in

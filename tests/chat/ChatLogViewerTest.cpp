@@ -16,6 +16,9 @@
 #include "TestEnv.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -375,6 +378,25 @@ TEST(ChatWindowLog, ThePeersHistoryFromTheLogInTheWindowAndTheViewerButton)
     EXPECT_TRUE(history.contains(u("  你好"))) << history.toStdString();
     EXPECT_TRUE(history.contains(u("  收到")));
     EXPECT_FALSE(history.contains(u("别人的话")));
+
+    // The filter dialog, preset for the peer, is what asks by default.
+    a.window->history()->clear();
+    bool seen = false;
+    QTimer::singleShot(200, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), u("设置过滤条件"));
+        EXPECT_TRUE(dialog->findChild<QAbstractButton *>(u("1080"))->isChecked());
+        EXPECT_FALSE(dialog->findChild<QAbstractButton *>(u("1086"))->isChecked());
+        EXPECT_TRUE(dialog->findChild<QAbstractButton *>(u("1162"))->isChecked());
+        dialog->findChild<QAbstractButton *>(u("1165"))->click(); // all time
+        seen = true;
+        dialog->accept();
+    });
+    a.window->OnPeerLog();
+    EXPECT_TRUE(seen);
+    ASSERT_TRUE(drawn.wait(10000));
+    EXPECT_TRUE(a.window->history()->toPlainText().contains(u("  你好")));
 
     // "全部记录" asks the application for the viewer.
     QSignalSpy viewer(a.window.data(), &CChatDlg::chatLogViewerRequested);

@@ -11,6 +11,7 @@
 #include "chat/RichEditObjects.h"
 #include "net/IncomingPictures.h"
 #include "net/PictureStore.h"
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include "../net/LoopbackNet.h"
@@ -547,6 +548,46 @@ TEST(ChatWindow, ReadNoticesOnlyForMessagesThatAskedForOne)
     b.net.SendToHost(b.peerOf(a)->key, CMD_MESSAGE_OPENED, QByteArray::number(number));
     QTest::qWait(200);
     EXPECT_EQ(a.eventsOf(u("READNOTICE")).size(), 1) << "a repeated notice is not shown again";
+}
+
+} // namespace
+
+namespace {
+
+TEST(ChatWindow, ThePeersStoredPhotoShowsAndFoldsAway)
+{
+    Side a(ChatTest::u("a")), b(ChatTest::u("b"));
+    a.meet(b);
+    HostRecord *peer = a.peerOf(b);
+    ASSERT_EQ(peer->keyText.size(), 12);
+    a.window->resize(640, 480);
+    a.window->show();
+    auto *photo = a.window->findChild<QWidget *>(QString::number(ChatCtl::HeadPhoto));
+    ASSERT_NE(photo, nullptr);
+    EXPECT_FALSE(photo->isVisible()) << "no photo announced";
+
+    // The peer announces its picture and it is stored: the side pane shows it.
+    QImage image(48, 64, QImage::Format_RGB32);
+    image.fill(QColor(0x20, 0x80, 0xC0));
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(image.save(&buffer, "BMP"));
+    const PictureStore store(a.dir + QStringLiteral("/kwel"));
+    ASSERT_TRUE(store.CreateFolders());
+    ASSERT_FALSE(store.SaveHeadPhoto(bmp, 1, peer->keyText, quint32(bmp.size())).isEmpty());
+    peer->customPictureSize = qint32(bmp.size());
+    a.session()->OnPeerStatusChanged(peer);
+    EXPECT_TRUE(photo->isVisible());
+    EXPECT_EQ(photo->geometry(), a.window->layout().photo);
+
+    // A click on it folds it away, another brings it back.
+    const QPoint at = a.window->layout().photo.center();
+    QTest::mouseClick(a.window, Qt::LeftButton, {}, at);
+    EXPECT_FALSE(photo->isVisible());
+    QTest::mouseClick(a.window, Qt::LeftButton, {}, at);
+    EXPECT_TRUE(photo->isVisible());
+    a.window->hide();
 }
 
 } // namespace

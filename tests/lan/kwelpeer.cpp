@@ -16,19 +16,32 @@
 //                                 (0x60 into the file DEST, 0x62 into the folder DEST)
 //   receive NAME DEST             receive the latest offered item of that name with
 //                                 the file receiver, into the folder DEST
+//   waitcount N PREFIX SECONDS    wait until at least N event lines start with PREFIX
+//   slow IP N SECONDS [FROM...]   hold N slow file requests open to IP for SECONDS
+//                                 (one byte a second; reopened a second after the
+//                                 server closes one), bound to the FROM addresses
+//                                 in turn; runs on while the next commands do
+//   slowend                       wait until the slow requests are over
+//   churn IP COUNT [PACE_MS]      COUNT identities: exit, answer-entry under a new
+//                                 login name, read notice for a number never sent
 //   exit                          announce the exit and stop
 //
-// Event lines (printed as they happen): ADDED ip port ext name, UPDATED ip port
-// status name, REMOVED ip port, MESSAGE ip number text (decrypted when it came
-// encrypted, after ENCRYPTED ip mode-hex status), RECEIPT ip number,
-// FILE ip packet id kind size name (one per offered entry), FETCHED dest bytes,
-// RECEIVED path bytes files, HISTORY line (the receiver's history lines), BOX
-// caption|text (its message boxes), KEYS capabilities-hex (the own key pairs),
-// SENT ip ok|failed (the end of a sendenc), PLAIN ip status (a sendenc that could
-// not be encrypted), and with --plain: RAW ip command-hex option-bits-hex.
+// Event lines (printed as they happen, escaped as the program's event log is):
+// ADDED ip port ext name, UPDATED ip port status name, REMOVED ip port,
+// MESSAGE ip number text (decrypted when it came encrypted, after ENCRYPTED ip
+// mode-hex status), RECEIPT ip number, FILE ip packet id kind size name (one
+// per offered entry), FETCHED dest bytes, RECEIVED path bytes files, HISTORY
+// line (the receiver's history lines), BOX caption|text (its message boxes),
+// KEYS capabilities-hex (the own key pairs), SENT ip ok|failed (the end of a
+// sendenc), PLAIN ip status (a sendenc that could not be encrypted), SLOW
+// connects C refused R closed-later L held-max H (the end of a slow), CHURNED
+// count, and with --plain: RAW ip command-hex option-bits-hex.
+// With --photo FILE the peer has that .bmp file as its own head picture and
+// custom picture: its packets announce them and it answers 0x7b and 0x7d.
 // The program exits 0 when every command succeeded, 1 at the first failure.
 #include "core/CConfig.h"
 #include "core/Gbk.h"
+#include "core/OpenFileLimit.h"
 #include "net/CMsgSenderWnd.h"
 #include "net/CNetManager.h"
 #include "net/Commands.h"
@@ -38,7 +51,10 @@
 #include "net/FolderHeader.h"
 #include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
+#include "net/OwnPictureServer.h"
 #include "net/PacketCodec.h"
+
+#include "hostile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -117,8 +133,8 @@ void watchMessages(MessengerEngine &engine, KeyExchange &keys)
             event(QStringLiteral("ENCRYPTED %1 %2 %3").arg(from, QString::number(m.mode, 16)).arg(int(m.status)));
             text = Gbk::decode(m.text).remove(QLatin1Char('\r'));
         }
-        event(QStringLiteral("MESSAGE ") + from + QLatin1Char(' ') + QString::number(p.packetNumber) + QLatin1Char(' ')
-            + text.replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        event(EngineEventLog::EscapeLine(QStringLiteral("MESSAGE ") + from + QLatin1Char(' ')
+            + QString::number(p.packetNumber) + QLatin1Char(' ') + text));
     });
     QObject::connect(&keys, &KeyExchange::ownKeysChanged, &keys,
         [](quint32 capabilities) { event(QStringLiteral("KEYS ") + QString::number(capabilities, 16)); });
@@ -180,6 +196,10 @@ public:
         const QByteArray packet
             = PacketCodec::BuildPlainPacket(m_name, QStringLiteral("plain-pc"), ++m_number, command, body, "plain");
         m_socket.writeDatagram(packet, QHostAddress(QHostAddress::Broadcast), m_port);
+    }
+    bool send(quint32 address, const QByteArray &packet)
+    {
+        return m_socket.writeDatagram(packet, QHostAddress(address), m_port) == packet.size();
     }
 
 private:
@@ -296,12 +316,14 @@ bool receiveItem(FileReceiver &receiver, const ReceivedOffer &offer, quint16 por
 
 int main(int argc, char **argv)
 {
+    RaiseOpenFileLimit(); // the slow requests take a descriptor each
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("TARPELON"));
     QCoreApplication::setApplicationName(QStringLiteral("Kwel"));
     quint16 port = 2425;
     QString name = QStringLiteral("peer");
     bool plain = false;
+    QString photo;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--port") && i + 1 < args.size())
@@ -310,6 +332,8 @@ int main(int argc, char **argv)
             name = args[++i];
         else if (args[i] == QLatin1String("--plain"))
             plain = true;
+        else if (args[i] == QLatin1String("--photo") && i + 1 < args.size())
+            photo = args[++i];
     }
 
     QTemporaryDir dir;
@@ -318,6 +342,7 @@ int main(int argc, char **argv)
     CNetManager net;
     std::unique_ptr<MessengerEngine> engine;
     std::unique_ptr<PlainPeer> plainPeer;
+    std::unique_ptr<OwnPictureServer> ownPictures;
     KeyExchange *keys = nullptr;
     QByteArray lastMessage;
     quint32 lastTo = 0;
@@ -337,6 +362,16 @@ int main(int argc, char **argv)
             if (!line.startsWith(QLatin1String("MESSAGE ")))
                 event(line);
         }, engine.get());
+        if (!photo.isEmpty()) {
+            const PictureStore store(dir.path() + QStringLiteral("/kwel"));
+            store.CreateFolders();
+            if (!QFile::copy(photo, store.ownHeadPicturePath()) || !QFile::copy(photo, store.ownCustomPicturePath())) {
+                say(QStringLiteral("cannot take the photo ") + photo);
+                return 2;
+            }
+            ownPictures = std::make_unique<OwnPictureServer>(config, store);
+            ownPictures->AttachTo(*engine);
+        }
         keys = new KeyExchange(*engine, engine.get());
         watchMessages(*engine, *keys);
         keys->Start(QString());
@@ -358,6 +393,8 @@ int main(int argc, char **argv)
     QObject::connect(&receiver, &FileReceiver::systemText, [](const QString &l) { event(QStringLiteral("HISTORY ") + l); });
     QObject::connect(&receiver, &FileReceiver::messageBox,
         [](const QString &text, const QString &caption) { event(QStringLiteral("BOX ") + caption + u'|' + text); });
+
+    std::unique_ptr<SlowClients> slow;
 
     char line[4096];
     while (std::fgets(line, sizeof line, stdin)) {
@@ -432,6 +469,43 @@ int main(int argc, char **argv)
             const int seconds = parts.size() > 1 ? parts.last().toInt() : 10;
             const QString prefix = parts.size() > 1 ? rest.section(QLatin1Char(' '), 0, -2) : rest;
             ok = waitFor(prefix, seconds > 0 ? seconds : 10);
+        } else if (verb == QLatin1String("waitcount")) {
+            const int want = rest.section(QLatin1Char(' '), 0, 0).toInt();
+            const QString prefix = rest.section(QLatin1Char(' '), 1, -2);
+            QDeadlineTimer deadline(rest.section(QLatin1Char(' '), -1).toInt() * 1000);
+            while (countPrefix(prefix) < want && !deadline.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            ok = countPrefix(prefix) >= want;
+        } else if (verb == QLatin1String("slow") && !slow) {
+            const QStringList parts = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            ok = parts.size() >= 3;
+            if (ok) {
+                QList<QHostAddress> sources;
+                for (const QString &from : parts.mid(3))
+                    sources << QHostAddress(from);
+                OwnHeader own;
+                own.userName = name;
+                own.hostName = QStringLiteral("slow-pc");
+                const QByteArray request
+                    = PacketCodec::BuildPacket(own, 1, CMD_GET_FILE_DATA, QByteArrayLiteral("1:0:0:"));
+                slow = std::make_unique<SlowClients>(
+                    QHostAddress(parts[0]), port, parts[1].toInt(), parts[2].toInt(), sources, request);
+                slow->start();
+            }
+        } else if (verb == QLatin1String("slowend") && slow) {
+            while (slow->isRunning())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            event(slow->summary());
+        } else if (verb == QLatin1String("churn")) {
+            const QStringList parts = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            const quint32 to = parts.isEmpty() ? 0 : parseAddress(parts[0]);
+            const int count = parts.size() > 1 ? qBound(0, parts[1].toInt(), 100000) : 0;
+            const int pace = parts.size() > 2 ? parts[2].toInt() : 2;
+            const int done = ChurnIdentities(count, pace, QStringLiteral("churn-pc"), [&](const QByteArray &packet) {
+                return plain ? plainPeer->send(to, packet) : net.SendDatagram(to, port, packet);
+            });
+            event(QStringLiteral("CHURNED %1").arg(done));
+            ok = to != 0 && done == count;
         } else if (verb == QLatin1String("count")) {
             const QString prefix = rest.section(QLatin1Char(' '), 0, -2);
             const int want = rest.section(QLatin1Char(' '), -1).toInt();

@@ -88,13 +88,19 @@ lan_wait_line() {
 # Starts the program in hosts 1..N, each driven through its windows by the
 # file $LAN_WORK/driveI and logging to $LAN_WORK/kwelI.events, and waits until
 # every copy lists every other. Sets pid1..pidN. A copy whose settings file
-# $LAN_WORK/hI/.config/TARPELON/Kwel.ini exists starts with it.
+# $LAN_WORK/hI/.config/TARPELON/Kwel.ini exists starts with it. The optional
+# arguments after N are commands that run the program of copy 1, 2, ... (for
+# example "prlimit --nofile=1024:1024"); they are split at blanks.
 lan_start_copies() {
-  local kwel=$1 n=$2 i j
+  local kwel=$1 n=$2 i j wrap
+  shift 2
+  local wraps=("$@")
   for i in $(seq 1 "$n"); do
     : >"$LAN_WORK/drive$i"
+    wrap=${wraps[$((i - 1))]:-}
+    # shellcheck disable=SC2086
     lan_in_host "$i" env KWEL_EVENT_LOG="$LAN_WORK/kwel$i.events" KWEL_TEST_DRIVER="$LAN_WORK/drive$i" \
-      "$kwel" >"$LAN_WORK/kwel$i.out" 2>&1 &
+      $wrap "$kwel" >"$LAN_WORK/kwel$i.out" 2>&1 &
     LAN_PIDS+=("$!")
     eval "pid$i=$!"
   done
@@ -106,10 +112,37 @@ lan_start_copies() {
   done
 }
 
-# The same for two copies (hosts 1 and 2).
-lan_start_two_copies() { lan_start_copies "$1" 2; }
+# The same for two copies (hosts 1 and 2), with the commands that run them.
+lan_start_two_copies() { lan_start_copies "$1" 2 "${2:-}" "${3:-}"; }
 
 # Appends a command to the driver file of copy I.
 drive() { local i=$1; shift; printf '%s\n' "$*" >>"$LAN_WORK/drive$i"; }
 # Waits for an event line of copy I.
 expect() { lan_wait_line "$LAN_WORK/kwel$1.events" "$2" "${3:-15}" || lan_fail "copy $1: no line \"$2\""; }
+
+# The resident size of a process in kB, from /proc.
+lan_rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status" 2>/dev/null; }
+
+# Watches a process in the background until it ends: every 0.2 s its open
+# descriptors, resident size and threads are read from /proc, and the largest
+# of each so far are kept in FILE as "fds N rss-kb N threads N".
+lan_watch_proc() {
+  local pid=$1 out=$2
+  (
+    fds=0 rss=0 threads=0
+    while [ -d "/proc/$pid" ]; do
+      f=$(ls "/proc/$pid/fd" 2>/dev/null | wc -l)
+      r=$(lan_rss_kb "$pid"); r=${r:-0}
+      t=$(awk '/^Threads:/ {print $2}' "/proc/$pid/status" 2>/dev/null); t=${t:-0}
+      [ "$f" -gt "$fds" ] && fds=$f
+      [ "$r" -gt "$rss" ] && rss=$r
+      [ "$t" -gt "$threads" ] && threads=$t
+      echo "fds $fds rss-kb $rss threads $threads" >"$out.new" && mv "$out.new" "$out"
+      sleep 0.2
+    done
+  ) &
+  LAN_PIDS+=("$!")
+}
+
+# The field after NAME in a line of words ("fds 12 rss-kb 3400": fds -> 12).
+lan_field() { awk -v k="$2" '{for (i = 1; i < NF; i++) if ($i == k) {print $(i + 1); exit}}' "$1"; }

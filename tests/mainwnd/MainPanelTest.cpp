@@ -2,6 +2,9 @@
 #include "controls/CGfxOutBarCtrl.h"
 #include "controls/HeadIcons.h"
 #include "core/CConfig.h"
+#include "core/CRegistryKey.h"
+#include "core/ConfigRecords.h"
+#include "core/Schedule.h"
 #include "mainwnd/CCalendarDlg.h"
 #include "mainwnd/CGroupListDlg.h"
 #include "mainwnd/CMainPanelDlg.h"
@@ -106,6 +109,18 @@ TEST(CMainPanelDlg, FoldersAndTheOnlineCountInTitleAndTray)
     EXPECT_EQ(p.panel->searchStrip()->geometry(), QRect(0, 0, 260, 22));
     EXPECT_EQ(bar->geometry(), QRect(0, 22, 260, 478));
     EXPECT_FALSE(p.panel->grab().isNull());
+}
+
+TEST(CMainPanelDlg, CalendarFolderCountsTodaysStoredReminders)
+{
+    Panel p(true, [](CConfig &config) {
+        CRegistryKey key(QString(), QString(), config.StorePath());
+        const QString today = Schedule::DateKey(QDate::currentDate());
+        key.WriteList(Schedule::kReminderSection,
+            { RecordText::join({ today + QStringLiteral("##08:00:00"), QStringLiteral("晨会") }),
+                RecordText::join({ today + QStringLiteral("##17:00:00"), QStringLiteral("周报") }) });
+    });
+    EXPECT_EQ(p.panel->folderBar()->GetFolderText(2), QStringLiteral("日程安排提醒 - [今日2条提醒]"));
 }
 
 TEST(CMainPanelDlg, StartPlacementHotKeyAndTransparency)

@@ -1,13 +1,20 @@
+#include "controls/HeadIcons.h"
+#include "core/BmpFile.h"
+#include "core/Dib.h"
+#include "core/Lzw.h"
 #include "mainwnd/CGroupTreeCtrl.h"
+#include "mainwnd/HeadImage.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CUserListCtrl.h"
 #include "mainwnd/CUserTreeCtrl.h"
 #include "mainwnd/GroupRecord.h"
 #include "net/CNetManager.h"
 #include "net/Commands.h"
+#include "net/IncomingPictures.h"
 #include "net/ListBusyCounter.h"
 #include "net/MessengerEngine.h"
 #include "net/PacketCodec.h"
+#include "net/PictureSender.h"
 #include "net/PictureStore.h"
 #include "ContactTestUtil.h"
 
@@ -54,6 +61,17 @@ struct Peer
     {
         socket.writeDatagram(PacketCodec::BuildTextPacket(header, ++number, command, nick, group),
             QHostAddress(kLoopback), to);
+    }
+    // The peer's answer to 0x7b: its head picture in chunks.
+    void sendHeadPicture(const QByteArray &packed, quint16 to)
+    {
+        PictureSender sender(0x5000 + number, packed, PictureChunk::KindDib, PictureChunk::CompressionLzw,
+            PictureChunk::PurposeHeadPicture, 0, 512, [this, to](const QByteArray &head, QByteArrayView chunk) {
+                const QByteArray packet = PacketCodec::BuildPacket(
+                    header, ++number, CMD_PICTURE_DATA | OPT_FILE_ATTACH, head, chunk, qint32(chunk.size()));
+                return socket.writeDatagram(packet, QHostAddress(kLoopback), to) == packet.size();
+            });
+        sender.SendAll();
     }
     QUdpSocket socket;
     OwnHeader header;
@@ -120,7 +138,7 @@ TEST(MessengerPage, PeersFromTheEngineAppearInTreeAndList)
     zhang.header.headPictureSize = li.header.headPictureSize = 0x500;
     const PictureStore store;
     ASSERT_TRUE(store.CreateFolders());
-    ASSERT_TRUE(TestEnv::writeAll(store.HeadPhotoPath(0, zhang.header.macText, 0x500), "BM"));
+    ASSERT_TRUE(SaveBitmapToFile(QImage(8, 8, QImage::Format_RGB32), store.HeadPhotoPath(0, zhang.header.macText, 0x500)));
     const quint16 port = p.net.port();
     for (Peer *peer : { &zhang, &li, &wang, &zhao })
         peer->send(CMD_ANNOUNCE_ENTRY, port);
@@ -220,6 +238,82 @@ TEST(MessengerPage, PeersFromTheEngineAppearInTreeAndList)
     EXPECT_EQ(p.engine->hostTable().Count(), 0);
     EXPECT_EQ(notices.size(), before);
     EXPECT_EQ(counts.last().at(0).toInt(), 0);
+}
+
+TEST(MessengerPage, HeadPhotosShowInTheRowsAndAreAskedForWhenTheyDiffer)
+{
+    Page p;
+    HeadImage::DropHeadPhotos();
+    const PictureStore store;
+    ASSERT_TRUE(store.CreateFolders());
+    IncomingPictures pictures(p.config, store);
+    pictures.AttachTo(*p.engine);
+    p.page->contacts().AttachPictures(pictures);
+    const quint16 port = p.net.port();
+    auto rowImage = [&] {
+        const ContactTreeModel *m = p.page->contacts().treeModel();
+        for (int r = 0; r < m->rowCount(); ++r)
+            if (m->rowKind(r) == ContactTreeModel::RowKind::Peer)
+                return m->index(r).data(ContactTreeModel::ImageRole).toInt();
+        return -1;
+    };
+
+    QImage photo(48, 48, QImage::Format_RGB32);
+    photo.fill(qRgb(30, 160, 40));
+    const QByteArray packed = LzwCompressGlobal(BitmapToDib(photo, {}, 0));
+    Peer liu(u("liu"), u("刘一"), u("研发部"), QStringLiteral("0000000000A1"));
+    liu.header.headPictureSize = qint32(packed.size());
+    liu.header.customPictureSize = 0x77;
+    store.SaveHeadPhoto("BM", 1, liu.header.macText, 0x77);
+
+    // Arrival: the head picture is asked for, the stored custom picture not.
+    liu.send(CMD_ANNOUNCE_ENTRY, port);
+    ASSERT_TRUE(p.waitPeers(1));
+    QTest::qWait(50);
+    QList<quint32> asked = liu.received();
+    EXPECT_TRUE(asked.contains(CMD_GET_SIGNATURE));
+    EXPECT_TRUE(asked.contains(CMD_GET_PICTURE));
+    EXPECT_FALSE(asked.contains(CMD_GET_CUSTOM_PICTURE));
+    EXPECT_EQ(rowImage(), 6) << "head icon 5 until the photo is here";
+
+    // The answer is stored and the row shows the photo.
+    liu.sendHeadPicture(packed, port);
+    QTRY_COMPARE_WITH_TIMEOUT(rowImage(), HeadImage::kImageCount, 3000);
+    EXPECT_EQ(QColor(HeadIconPixmap(rowImage(), 16).toImage().pixel(8, 8)).green(), 160);
+    p.page->SetMembersShowMode(0);
+    const QModelIndex listRow = p.page->userList()->model()->index(0, 0);
+    EXPECT_EQ(listRow.data(UserListModel::ImageRole).toInt(), HeadImage::kImageCount);
+    p.page->SetMembersShowMode(1);
+
+    // Announced again: the row keeps the photo; nothing is asked outside a refresh.
+    liu.send(CMD_ANNOUNCE_STATUS, port);
+    QTest::qWait(100);
+    EXPECT_EQ(rowImage(), HeadImage::kImageCount);
+    EXPECT_TRUE(liu.received().isEmpty());
+    EXPECT_EQ(HeadIconCount(), HeadImage::kImageCount + 1) << "the same photo is not loaded twice";
+
+    // Answering a refresh: the signature again; the pictures only when they
+    // differ from the stored ones, never when none is announced.
+    p.page->contacts().BeginRefresh();
+    liu.send(CMD_ANSWER_ENTRY, port);
+    QTest::qWait(100);
+    asked = liu.received();
+    EXPECT_EQ(asked, QList<quint32>({ CMD_GET_SIGNATURE }));
+    liu.header.headPictureSize += 1;
+    liu.header.customPictureSize = 0;
+    liu.send(CMD_ANSWER_ENTRY, port);
+    QTest::qWait(100);
+    asked = liu.received();
+    EXPECT_TRUE(asked.contains(CMD_GET_PICTURE));
+    EXPECT_FALSE(asked.contains(CMD_GET_CUSTOM_PICTURE));
+    liu.header.customPictureSize = 0x78;
+    liu.send(CMD_ANSWER_ENTRY, port);
+    QTest::qWait(100);
+    EXPECT_TRUE(liu.received().contains(CMD_GET_CUSTOM_PICTURE));
+
+    // Clearing the list drops the loaded photos.
+    p.page->RemoveAllUsers();
+    EXPECT_EQ(HeadIconCount(), HeadImage::kImageCount);
 }
 
 TEST(MessengerPage, RebuildsCompleteKeysAndReadMemosQuietly)

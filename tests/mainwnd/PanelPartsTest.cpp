@@ -1,6 +1,11 @@
 #include "TestEnv.h"
 #include "mainwnd/CCalendarDlg.h"
+#include "core/CRegistryKey.h"
+#include "core/ConfigRecords.h"
+#include "core/Schedule.h"
 #include "mainwnd/CGroupListDlg.h"
+#include "mainwnd/CGroupTreeCtrl.h"
+#include "net/HostRecord.h"
 #include "mainwnd/CMainToolBar.h"
 #include "mainwnd/PanelGeometry.h"
 #include "mainwnd/PanelTray.h"
@@ -10,7 +15,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
-#include <QTreeWidgetItem>
+#include <QStandardItem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -123,29 +128,69 @@ TEST(CCalendarDlg, ScheduleTitle)
     reminders.insert(QStringLiteral("20240131"), QStringLiteral("no time part"));
     EXPECT_EQ(CCalendarDlg::ScheduleTitle(reminders, today, false), QStringLiteral("日程安排提醒 - [今日2条提醒]"));
     EXPECT_EQ(CCalendarDlg::ScheduleTitle(reminders, today, true), QStringLiteral("日程安排提醒-[记事] [2提醒]"));
-
-    CCalendarDlg page;
-    EXPECT_EQ(page.shownDate(), QDate::currentDate());
-    QSignalSpy title(&page, &CCalendarDlg::titleChanged);
-    page.SetTodayNote(QStringLiteral("交周报"));
-    ASSERT_EQ(title.size(), 1);
-    EXPECT_EQ(title[0][0].toString(), QStringLiteral("日程安排提醒-[今日记事]"));
 }
 
-TEST(CGroupListDlg, GroupNodes)
+TEST(CCalendarDlg, ShowsTheStoredScheduleOfTheDay)
 {
-    EXPECT_EQ(CGroupListDlg::GroupLabel(QStringLiteral("研发群"), 0), QStringLiteral("研发群"));
-    EXPECT_EQ(CGroupListDlg::GroupLabel(QStringLiteral("研发群"), 3), QStringLiteral("研发群(3条新信息)"));
+    const QString store = TestEnv::freshDir(QStringLiteral("calendar")) + QStringLiteral("/kwel.ini");
+    const QDate today = QDate::currentDate();
+    const QString day = Schedule::DateKey(today);
+    {
+        CRegistryKey key(QString(), QString(), store);
+        key.WriteList(Schedule::kReminderSection,
+            { RecordText::join({ day + QStringLiteral("##14:30:00"), QStringLiteral("评审 #3") }),
+                RecordText::join({ day + QStringLiteral("##09:00:00"), QStringLiteral("例会") }),
+                RecordText::join({ Schedule::DateKey(today.addDays(1)) + QStringLiteral("##09:00:00"), QStringLiteral("明天") }),
+                QStringLiteral("20240230##09:00:00#~$#no such day") });
+        key.WriteList(Schedule::kNoteSection, { RecordText::join({ day, QStringLiteral("交周报") }) });
+    }
+    CCalendarDlg page;
+    EXPECT_EQ(page.shownDate(), today);
+    EXPECT_TRUE(page.dayText().endsWith(QStringLiteral("没有日程安排。")));
+    QSignalSpy title(&page, &CCalendarDlg::titleChanged);
+    EXPECT_EQ(page.LoadSchedule(store), 1) << "the entry of a day that does not exist is left out";
+    ASSERT_EQ(title.size(), 1);
+    EXPECT_EQ(title[0][0].toString(), QStringLiteral("日程安排提醒-[记事] [2提醒]"));
+    EXPECT_EQ(page.todayNote(), QStringLiteral("交周报"));
+    EXPECT_EQ(page.dayText(), QStringLiteral("记事: 交周报\n09:00:00 例会\n14:30:00 评审 #3"));
+    EXPECT_EQ(page.reminders().size(), 3);
+    // Without a store nothing is there.
+    EXPECT_EQ(page.LoadSchedule(TestEnv::freshDir(QStringLiteral("calendar-empty")) + QStringLiteral("/kwel.ini")), 0);
+    EXPECT_EQ(page.folderTitle(), QStringLiteral("日程安排提醒"));
+}
+
+TEST(CGroupListDlg, GroupNodesInTheGroupTree)
+{
     CGroupListDlg page;
+    CGroupTreeCtrl *tree = page.findChild<CGroupTreeCtrl *>();
+    ASSERT_EQ(tree, page.groupTree());
+    EXPECT_TRUE(tree->isVisibleTo(&page));
+    EXPECT_EQ(page.groupCount(), 0);
     page.SetGroup(7, QStringLiteral("研发群"), 2);
+    EXPECT_EQ(page.FindGroupNode(7)->text(), QStringLiteral("研发群(2条新信息)"));
     page.SetGroup(7, QStringLiteral("研发群"), 0);
     EXPECT_EQ(page.groupCount(), 1) << "one node per group";
-    EXPECT_EQ(page.FindGroupNode(7)->text(0), QStringLiteral("研发群"));
-    EXPECT_EQ(page.FindGroupNode(7)->child(0)->text(0), QStringLiteral("群内组织"));
+    EXPECT_EQ(page.FindGroupNode(7)->text(), QStringLiteral("研发群"));
+    EXPECT_EQ(page.FindGroupNode(7)->child(0)->text(), QStringLiteral("群内组织"));
     EXPECT_TRUE(page.SelectGroup(7));
+    EXPECT_EQ(tree->currentIndex(), page.FindGroupNode(7)->index());
     EXPECT_FALSE(page.SelectGroup(8));
+
+    // Members follow their peers' changes and leave when they go offline.
+    HostPtr peer(new HostRecord);
+    peer->displayName = QStringLiteral("张三");
+    peer->keyText = QStringLiteral("00163E0A0B0C");
+    peer->key = HostKey(QStringLiteral("zs"), QStringLiteral("ZS"), 0x0A000001, 2425);
+    ASSERT_TRUE(tree->AddMember(7, peer.data()));
+    peer->displayName = QStringLiteral("张三丰");
+    page.UpdateUserInGroups(peer.data());
+    EXPECT_TRUE(page.FindGroupNode(7)->child(0)->child(0)->text().startsWith(QStringLiteral("张三丰(")));
+    page.RemoveUserFromGroups(peer.data());
+    EXPECT_EQ(page.FindGroupNode(7)->child(0)->rowCount(), 0);
+
     EXPECT_TRUE(page.RemoveGroup(7));
     EXPECT_FALSE(page.RemoveGroup(7));
+    EXPECT_EQ(page.group(7), nullptr);
 }
 
 TEST(CMainToolBar, ButtonsByPosition)

@@ -12,8 +12,12 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <atomic>
+#include <functional>
 #include <map>
+#include <thread>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,24 +71,89 @@ struct Served
     TransferState state; // the server's final report
 };
 
-// Sends the request as a receiver does and reads the answer to its end.
-Served serve(FileServer &server, const QByteArray &req)
+// Runs the receiver's side on its own thread while the server's side runs
+// events here, until the receiver is done.
+void whileServing(const std::function<void()> &receiver)
+{
+    std::atomic<bool> done { false };
+    std::thread thread([&] {
+        receiver();
+        done = true;
+    });
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    thread.join();
+}
+
+// Reads to the end of the stream (or the receive time-out).
+QByteArray readToEnd(int client)
+{
+    QByteArray data;
+    char buffer[65536];
+    for (ssize_t n; (n = ::recv(client, buffer, sizeof buffer, 0)) > 0;)
+        data.append(buffer, n);
+    return data;
+}
+
+// Sends the request as a receiver does, in pieces of `piece` bytes, and reads
+// the answer to its end.
+Served serve(FileServer &server, const QByteArray &req, qsizetype piece = 0)
 {
     Served s;
     const auto [client, accepted] = connectLoopback();
-    QSignalSpy finished(&server, &FileServer::transferFinished);
     server.Serve(accepted);
-    ::send(client, req.constData(), size_t(req.size()), 0);
-    char buffer[65536];
-    for (ssize_t n; (n = ::recv(client, buffer, sizeof buffer, 0)) > 0;)
-        s.data.append(buffer, n);
-    ::close(client);
+    QSignalSpy finished(&server, &FileServer::transferFinished); // not the report of a connection it made room for
+    whileServing([&, client = client] {
+        for (qsizetype at = 0; at < req.size(); at += piece ? piece : req.size()) {
+            ::send(client, req.constData() + at, size_t(qMin(req.size() - at, piece ? piece : req.size())), 0);
+            if (piece)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        s.data = readToEnd(client);
+        ::close(client);
+    });
     if (finished.isEmpty())
         finished.wait(10000);
     if (!finished.isEmpty())
         s.state = finished.takeFirst().at(0).value<TransferState>();
     return s;
 }
+
+// True when the server closes the client's connection within ms.
+bool closedByServer(int client, int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        pollfd p { client, POLLIN, 0 };
+        if (::poll(&p, 1, 5) > 0) {
+            char byte;
+            const ssize_t n = ::recv(client, &byte, 1, MSG_DONTWAIT);
+            if (n == 0 || (n < 0 && errno != EAGAIN))
+                return true;
+        }
+    } while (timer.elapsed() < ms);
+    return false;
+}
+
+// Connections from 127.0.0.1 handed to the server; closed at the end.
+struct Clients
+{
+    std::vector<int> fds;
+    ~Clients()
+    {
+        for (int fd : fds)
+            ::close(fd);
+    }
+    int connect(FileServer &server)
+    {
+        const auto [client, accepted] = connectLoopback();
+        server.Serve(accepted);
+        fds.push_back(client);
+        return client;
+    }
+};
 
 QByteArray pattern(qsizetype size)
 {
@@ -178,6 +247,11 @@ TEST_F(FileServing, SendsAFileFromAnOffset)
     EXPECT_EQ(s.state.port, 2425);
     EXPECT_EQ(o->statusAt(0, 0), TransferReceived);
     EXPECT_EQ(o->statusAt(0, 1), TransferWaiting);
+
+    // A request that arrives a byte at a time is served the same.
+    s = serve(server, fileRequest(0x55, id, 1000), 1);
+    EXPECT_EQ(s.state.status, ServeStatus::Done);
+    EXPECT_EQ(s.data, content.mid(1000));
 
     // The offset at the very end sends nothing and succeeds.
     s = serve(server, fileRequest(0x55, id, quint64(content.size())));
@@ -280,6 +354,111 @@ TEST_F(FileServing, StopsAStalledSendWhenTheServerGoes)
     delete stopping;
     EXPECT_LT(timer.elapsed(), 3000);
     ::close(client);
+}
+
+TEST_F(FileServing, ClosesConnectionsAboveTheCapOfAnAddressAtOnce)
+{
+    limits.maxPerAddress = 3;
+    server.setLimits(limits);
+    Clients clients;
+    QSignalSpy finished(&server, &FileServer::transferFinished);
+    for (int i = 0; i < 3; ++i)
+        clients.connect(server);
+    const int fourth = clients.connect(server);
+    EXPECT_TRUE(closedByServer(fourth, 200));
+    ASSERT_EQ(finished.size(), 1);
+    EXPECT_EQ(finished.at(0).at(0).value<TransferState>().status, ServeStatus::Refused);
+    EXPECT_EQ(server.openConnections(), 3);
+    EXPECT_FALSE(closedByServer(clients.fds[0], 100));
+
+    // One that goes makes room for the next.
+    ::shutdown(clients.fds[0], SHUT_WR);
+    EXPECT_TRUE(closedByServer(clients.fds[0], 2000));
+    EXPECT_EQ(server.openConnections(), 2);
+    EXPECT_FALSE(closedByServer(clients.connect(server), 100));
+    EXPECT_EQ(server.openConnections(), 3);
+}
+
+TEST_F(FileServing, AtTheTotalCapAConnectionWaitingForItsRequestMakesRoom)
+{
+    ASSERT_TRUE(TestEnv::writeAll(dir + QStringLiteral("/big"), QByteArray()));
+    ASSERT_TRUE(QFile::resize(dir + QStringLiteral("/big"), 512LL * 1024 * 1024));
+    ASSERT_TRUE(TestEnv::writeAll(dir + QStringLiteral("/small"), "small"));
+    FileOffer *o = offer({ dir + QStringLiteral("/big"), dir + QStringLiteral("/small") });
+    limits.maxConnections = 2;
+    limits.requestTimeoutMs = 10000;
+    server.setLimits(limits);
+    Clients clients;
+    const int first = clients.connect(server);
+    const int second = clients.connect(server);
+    clients.connect(server);
+    EXPECT_TRUE(closedByServer(first, 200)); // the longest waiting
+    EXPECT_FALSE(closedByServer(second, 50));
+
+    // A request that has arrived but was not read yet is served, not thrown
+    // away: the one behind it makes room.
+    const QByteArray small = fileRequest(0x55, o->entries[1].fileId, 0);
+    ::send(second, small.constData(), size_t(small.size()), 0);
+    const int fourth = clients.connect(server);
+    EXPECT_TRUE(closedByServer(clients.fds[2], 200));
+    QByteArray got;
+    whileServing([&] { got = readToEnd(second); });
+    EXPECT_EQ(got, QByteArray("small"));
+    EXPECT_FALSE(closedByServer(fourth, 50));
+
+    // Two sends that stall hold both places: nothing waits for its request,
+    // so a new connection is closed at once.
+    QSignalSpy progress(&server, &FileServer::transferProgress);
+    const QByteArray big = fileRequest(0x55, o->entries[0].fileId, 0);
+    ::send(fourth, big.constData(), size_t(big.size()), 0);
+    ::send(clients.connect(server), big.constData(), size_t(big.size()), 0);
+    for (int i = 0; i < 50 && progress.size() < 2; ++i)
+        progress.wait(100);
+    ASSERT_GE(progress.size(), 2);
+    EXPECT_EQ(server.openConnections(), 2);
+    EXPECT_TRUE(closedByServer(clients.connect(server), 200));
+    EXPECT_EQ(server.openConnections(), 2);
+}
+
+TEST_F(FileServing, SendsBeyondTheThreadsWaitTheirTurn)
+{
+    const QByteArray a = pattern(2 * 1024 * 1024);
+    const QByteArray b = pattern(100000);
+    ASSERT_TRUE(TestEnv::writeAll(dir + QStringLiteral("/a"), a));
+    ASSERT_TRUE(TestEnv::writeAll(dir + QStringLiteral("/b"), b));
+    FileOffer *o = offer({ dir + QStringLiteral("/a"), dir + QStringLiteral("/b") });
+    limits.sendThreads = 1;
+    server.setLimits(limits);
+    Clients clients;
+    const int first = clients.connect(server);
+    const int second = clients.connect(server);
+    QByteArray gotA, gotB;
+    whileServing([&] {
+        std::thread other([&] {
+            const QByteArray req = fileRequest(0x55, o->entries[1].fileId, 0);
+            ::send(second, req.constData(), size_t(req.size()), 0);
+            gotB = readToEnd(second);
+        });
+        const QByteArray req = fileRequest(0x55, o->entries[0].fileId, 0);
+        ::send(first, req.constData(), size_t(req.size()), 0);
+        gotA = readToEnd(first);
+        other.join();
+    });
+    EXPECT_EQ(gotA, a);
+    EXPECT_EQ(gotB, b);
+    EXPECT_EQ(server.sendThreads(), 1);
+}
+
+TEST(FileSendLimits, CapsShrinkWithTheLimitOfOpenFiles)
+{
+    const FileSendLimits usual = FileSendLimits::ForOpenFiles(65536);
+    EXPECT_EQ(usual.maxConnections, 256);
+    EXPECT_EQ(usual.maxPerAddress, 32);
+    EXPECT_EQ(FileSendLimits::ForOpenFiles(1024).maxConnections, 256);
+    const FileSendLimits low = FileSendLimits::ForOpenFiles(300);
+    EXPECT_EQ(low.maxConnections, 22);
+    EXPECT_EQ(low.maxPerAddress, 22);
+    EXPECT_EQ(FileSendLimits::ForOpenFiles(0).maxConnections, 16);
 }
 
 TEST(FileRequest, ParsesRequestsAsTheyArrive)

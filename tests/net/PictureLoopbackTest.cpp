@@ -111,4 +111,10 @@ TEST(PictureLoopback, HeadPictureRequestIsAnsweredWithTheOwnPicture)
     EXPECT_EQ(QFileInfo(p.filePath).dir().dirName(), QStringLiteral("UserHeadPhoto"));
     EXPECT_TRUE(QFileInfo(p.filePath).fileName().startsWith(QStringLiteral("00D0000000004")));
     EXPECT_EQ(LoadBitmapFile(p.filePath).convertToFormat(QImage::Format_RGB32), head);
+    // Stored with the size that the sender's packets announce, so that the
+    // receiver does not ask for it again.
+    const auto stored = a.store.FindHeadPhotoFile(0, QStringLiteral("0D0000000004"), true);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->path, p.filePath);
+    EXPECT_EQ(qint64(stored->value), qint64(b.engine->ownHeader().headPictureSize));
 }

@@ -672,8 +672,9 @@ bool ChatSession::hasPendingWork() const
         || m_timers.isRunning(ChatTimerId::RawResend) || peerFetchesOurFiles();
 }
 
-ChatCloseDecision ChatSession::DecideClose(bool keptByMainWindow) const
+ChatCloseDecision ChatSession::DecideClose() const
 {
+    const bool keptByMainWindow = m_kept && m_kept(*this);
     ChatCloseState state;
     state.offeredRowsWaiting = m_files->hasWaitingOffers() || m_files->isReceiving();
     state.freeOnClose = freesOnClose();
@@ -691,10 +692,7 @@ void ChatSession::checkSettled()
     if (hasPendingWork())
         return;
     // A window that the user closed while something was pending goes now.
-    if (m_view && m_closeDeferred && !m_view->IsShown()) {
-        const bool kept = m_kept && m_kept(*this);
-        if (DecideClose(kept).destroy)
-            m_view->Dispose();
-    }
+    if (m_view && m_closeDeferred && !m_view->IsShown() && DecideClose().destroy)
+        m_view->Dispose();
     emit settled(this);
 }

@@ -196,8 +196,9 @@ public:
     // Something still runs or waits: a message without its receipt, a
     // picture being sent, an item being received or offered.
     bool hasPendingWork() const;
-    // What closing the window does now.
-    ChatCloseDecision DecideClose(bool keptByMainWindow) const;
+    // What closing the window does now (the kept query tells whether the
+    // main window keeps it).
+    ChatCloseDecision DecideClose() const;
     // The window was hidden instead of closed; it goes once nothing is pending.
     void SetCloseDeferred(bool deferred) { m_closeDeferred = deferred; }
     bool closeDeferred() const { return m_closeDeferred; }

@@ -204,9 +204,14 @@ void ChatSessions::OnPeerChanged(HostRecord *host)
 
 void ChatSessions::OnPictureReceived(const ReceivedPicture &picture)
 {
-    if (picture.purpose != 0 || picture.groupId != 0 || !m_services.engine)
+    if (picture.groupId != 0 || !m_services.engine)
         return;
     HostRecord *host = m_services.engine->FindHost(picture.sender.address, picture.sender.port);
-    if (ChatSession *session = host ? Find(*host) : nullptr)
+    ChatSession *session = host ? Find(*host) : nullptr;
+    if (!session)
+        return;
+    if (picture.purpose == 0)
         session->OnPictureArrived(picture.id, picture.image, picture.filePath);
+    else
+        session->OnPeerStatusChanged(host); // a head picture: the window shows it
 }

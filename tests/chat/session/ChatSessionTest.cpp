@@ -156,7 +156,7 @@ TEST(ChatSession, AWindowClosedWithMessagesInFlightGoesWhenTheyAreConfirmed)
     ASSERT_EQ(session->activeSenders().size(), 1);
 
     // Closing now only hides: the receipt is awaited.
-    ChatCloseDecision close = session->DecideClose(false);
+    ChatCloseDecision close = session->DecideClose();
     EXPECT_FALSE(close.destroy);
     EXPECT_TRUE(close.destroyWhenSettled);
     EXPECT_TRUE(close.trimWorkingSet);
