@@ -22,25 +22,27 @@ namespace {
 // Records drawn per turn of the event loop.
 constexpr int kDrawBatch = 50;
 
+// The filter's switches and the dialog's members that show them.
+const std::pair<bool ChatLogFilter::*, bool CUserLogFilterDlg::*> kSwitches[] = {
+    { &ChatLogFilter::groupEqual, &CUserLogFilterDlg::m_groupEqual },
+    { &ChatLogFilter::hostEqual, &CUserLogFilterDlg::m_hostEqual },
+    { &ChatLogFilter::addressEqual, &CUserLogFilterDlg::m_addressEqual },
+    { &ChatLogFilter::loginEqual, &CUserLogFilterDlg::m_loginEqual },
+    { &ChatLogFilter::userEqual, &CUserLogFilterDlg::m_userEqual },
+    { &ChatLogFilter::macEqual, &CUserLogFilterDlg::m_macEqual },
+};
+
 // The filter dialog ("设置过滤条件"), preset from the filter, run modally.
 bool AskWithFilterDialog(QWidget *parent, ChatLogFilter &filter)
 {
     CUserLogFilterDlg dialog(parent);
-    dialog.m_groupEqual = filter.groupEqual;
-    dialog.m_hostEqual = filter.hostEqual;
-    dialog.m_addressEqual = filter.addressEqual;
-    dialog.m_loginEqual = filter.loginEqual;
-    dialog.m_userEqual = filter.userEqual;
-    dialog.m_macEqual = filter.macEqual;
+    for (const auto &[own, shown] : kSwitches)
+        dialog.*shown = filter.*own;
     dialog.m_period = filter.period;
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    filter.groupEqual = dialog.m_groupEqual;
-    filter.hostEqual = dialog.m_hostEqual;
-    filter.addressEqual = dialog.m_addressEqual;
-    filter.loginEqual = dialog.m_loginEqual;
-    filter.userEqual = dialog.m_userEqual;
-    filter.macEqual = dialog.m_macEqual;
+    for (const auto &[own, shown] : kSwitches)
+        filter.*own = dialog.*shown;
     filter.period = dialog.m_period;
     return true;
 }
