@@ -2,6 +2,7 @@
 
 #include "app/SingleInstance.h"
 #include "app/TestDriver.h"
+#include "chat/faces/FaceLibraryCommands.h"
 #include "chat/session/ChatSessions.h"
 #include "chat/session/MultiSendSession.h"
 #include "core/CConfig.h"
@@ -82,6 +83,7 @@ std::optional<int> CMessengerApp::InitInstance()
     // that we decrypt.
     m_keys = new KeyExchange(*m_engine, m_engine.get());
     m_keys->Start(m_dataFolder + QStringLiteral("/ownkeys.pem"));
+    PictureStore::SetProgramFolder(m_dataFolder);
     const PictureStore pictureStore(m_dataFolder);
     pictureStore.CreateFolders();
     m_pictures = std::make_unique<IncomingPictures>(*m_config, pictureStore);

@@ -14,6 +14,7 @@ class CChatLogDlg;
 class CMultiChatDlg;
 class MultiSendSession;
 class CConfig;
+class FaceLibraryDialogAdder;
 class CMainPanelDlg;
 class ChatLogWriter;
 class ChatSession;
@@ -111,6 +112,7 @@ private:
     std::unique_ptr<ChatSessions> m_chats;
     QList<QPointer<CChatDlg>> m_windows;
     std::unique_ptr<QtMessageSound> m_sound;
+    std::unique_ptr<FaceLibraryDialogAdder> m_faces;
     std::unique_ptr<QFile> m_eventFile; // KWEL_EVENT_LOG: what the chat windows did
     TestDriver *m_driver = nullptr;
     std::unique_ptr<MultiSendSession> m_multiSend;

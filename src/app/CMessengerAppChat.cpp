@@ -7,6 +7,7 @@
 #include "app/TestDriver.h"
 #include "chat/CChatDlg.h"
 #include "chat/CMsgRichEdit.h"
+#include "chat/faces/FaceLibraryCommands.h"
 #include "chat/session/ChatSessions.h"
 #include "core/CConfig.h"
 #include "mainwnd/CMainPanelDlg.h"
@@ -22,6 +23,9 @@
 void CMessengerApp::wireChatWindows()
 {
     CMsgRichEdit::SetSendMsgEnter(m_config->SendMsgEnter != 0);
+    // "添加到表情库(&T)" of the message edits adds to the user's face library.
+    m_faces = std::make_unique<FaceLibraryDialogAdder>(FaceStore(PictureStore(m_dataFolder)));
+    FaceLibraryAdder::setCurrent(m_faces.get());
     m_sound = std::make_unique<QtMessageSound>();
     MessageSound::setCurrent(m_sound.get());
 
@@ -118,6 +122,9 @@ void CMessengerApp::closeChatWindows()
         delete window.data();
     m_windows.clear();
     m_chats.reset();
+    if (FaceLibraryAdder::current() == m_faces.get())
+        FaceLibraryAdder::setCurrent(nullptr);
+    m_faces.reset();
 }
 
 void CMessengerApp::FlushChatLog()

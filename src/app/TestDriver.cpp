@@ -6,13 +6,18 @@
 #include "chat/CChatLogDlg.h"
 #include "chat/CMultiChatDlg.h"
 #include "chat/CMsgRichEdit.h"
+#include "chat/faces/CFacePickerDlg.h"
+#include "chat/facestore/FaceStore.h"
 #include "chat/session/ChatSessions.h"
 #include "mainwnd/CUserListCtrl.h"
 #include "net/CNetManager.h"
 #include "net/MessengerEngine.h"
 #include "platform/ScriptedPrompter.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QFile>
 #include <QHostAddress>
 #include <QTreeWidget>
@@ -39,8 +44,12 @@ void TestDriver::poll()
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly) || file.size() <= m_done)
         return;
-    file.seek(m_done);
-    while (!file.atEnd()) {
+    // A command may run a nested event loop (a modal window) in which later
+    // commands run: every line is read from where the last one ended.
+    for (;;) {
+        file.seek(m_done);
+        if (file.atEnd())
+            break;
         const QByteArray line = file.readLine();
         if (!line.endsWith('\n'))
             break; // not written whole yet
@@ -154,6 +163,12 @@ bool TestDriver::Run(const QString &command)
     const QString verb = command.section(QLatin1Char(' '), 0, 0);
     const QString address = command.section(QLatin1Char(' '), 1, 1);
     const QString rest = command.section(QLatin1Char(' '), 2);
+    if (verb == QLatin1String("closemodal")) {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal)
+            modal->close();
+        return modal != nullptr;
+    }
     if (verb == QLatin1String("quit")) {
         QCoreApplication::quit();
         return true;
@@ -218,6 +233,44 @@ bool TestDriver::Run(const QString &command)
         return chat->grab().save(rest);
     if (verb == QLatin1String("peerlog")) {
         chat->OnPeerLog();
+        return true;
+    }
+    if (verb == QLatin1String("faces")) {
+        chat->OnFaceButton(); // the face picker above the face button
+        return chat->facePicker() && chat->facePicker()->isVisible();
+    }
+    if (verb == QLatin1String("facemanager")) {
+        // The picker's manager picture: "表情管理" opens modally; later
+        // commands run while it is open, "closemodal" ends it.
+        if (!chat->facePicker())
+            chat->OnFaceButton();
+        chat->facePicker()->OnLButtonDown(CFacePickerDlg::HotRect(0).center());
+        return true;
+    }
+    if (verb == QLatin1String("paste")) {
+        // A picture on the clipboard, pasted into the input box (Ctrl+V).
+        const QImage picture(rest);
+        if (picture.isNull())
+            return false;
+        QGuiApplication::clipboard()->setImage(picture);
+        chat->input()->Paste();
+        return true;
+    }
+    if (verb == QLatin1String("face")) {
+        // The picture file joins the face library and is picked in the face picker.
+        const FaceStore store(PictureStore(m_app.dataFolder()));
+        store.Prepare();
+        FaceStore::AddRequest request;
+        request.source = rest;
+        quint32 id = 0;
+        if (store.AddCustomFace(request, &id) != FaceStore::AddStatus::Added)
+            return false;
+        QList<FaceEntry> faces;
+        store.index().Read(faces);
+        for (const FaceEntry &face : std::as_const(faces)) {
+            if (face.id == id)
+                chat->OnFaceChosen(store.pictureFile(face), -1);
+        }
         return true;
     }
     return false;

@@ -21,6 +21,11 @@
 //   log open                         "查看聊天记录"
 //   log peer IP                      show the records of the peer at that address
 //   log grab PATH                    save a picture of the viewer
+//   paste IP PICTURE                 a picture file put on the clipboard and pasted (Ctrl+V)
+//   face IP PICTURE                  the file added to the face library and picked in the picker
+//   faces IP                         the face button: the face picker
+//   facemanager IP                   the picker's "表情管理" (modal; later commands run inside it)
+//   closemodal                       closes the open modal window
 //   quit                             end the program
 #pragma once
 

@@ -26,6 +26,7 @@
 #include <functional>
 
 class CChatFilePanel;
+class CFacePickerDlg;
 class ChatLogTasks;
 class CConfig;
 class CGifStatic;
@@ -101,6 +102,15 @@ public:
     // user cancels. The filter dialog by default; null puts it back.
     using LogFilterAsker = std::function<bool(QWidget *parent, ChatLogFilter &filter)>;
     static void SetLogFilterAsker(LogFilterAsker asker);
+    // Sends the picture or face with the id that the input box holds (this
+    // window's or another window's, as the multi-user window does).
+    void SendFace(quint32 id, const CMsgRichEdit *input);
+    // The face button: the face picker above it.
+    void OnFaceButton();
+    // A face chosen in the picker: a built-in face by index, a custom face
+    // by its picture file (index -1).
+    void OnFaceChosen(const QString &path, int index);
+    CFacePickerDlg *facePicker() const { return m_facePicker; }
 
     // ---- the history ----
     // A program line "/<V> text" in the standard font and the colour.
@@ -163,7 +173,6 @@ private:
     void applyColors();
     void paintSidePanel(QPainter &painter);
     void OnInputChanged();
-    void OnFaceButton();
     void OnFontButton();
     void OnSendPictureFile();
     void OnLaterFeature(int id);
@@ -200,7 +209,7 @@ private:
     CSplitterBar *m_historySplitter = nullptr;
     CSplitterBar *m_sideSplitter = nullptr;
     QHash<int, QAbstractButton *> m_buttons;
-    QPointer<QWidget> m_facePopup;
+    CFacePickerDlg *m_facePicker = nullptr;
     ChatLogTasks *m_logTasks = nullptr;
     QList<ChatLogEntry> m_loggedHistory; // still to be drawn
 };

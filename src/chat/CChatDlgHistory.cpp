@@ -7,7 +7,7 @@
 #include "chat/HistoryLinks.h"
 #include "chat/HistoryText.h"
 #include "chat/InsertFaceById.h"
-#include "chat/faces/FaceFolders.h"
+#include "net/PictureStore.h"
 #include "core/CConfig.h"
 #include "core/FaceShortcuts.h"
 #include "platform/DesktopServices.h"

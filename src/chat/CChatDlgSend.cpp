@@ -10,10 +10,10 @@
 #include "chat/ChatMenus.h"
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/session/ChatSendPlan.h"
-#include "chat/FaceGridPopup.h"
 #include "chat/OutgoingPictures.h"
 #include "chat/PictureFileCommands.h"
-#include "chat/faces/FaceFolders.h"
+#include "chat/faces/CFacePickerDlg.h"
+#include "net/PictureStore.h"
 #include "controls/CQuickReplyDlg.h"
 #include "core/BmpFile.h"
 #include "core/CConfig.h"
@@ -46,6 +46,12 @@ void CChatDlg::AddAttachments(const QStringList &paths)
         m_session->files().AddAttachments(paths);
 }
 
+void CChatDlg::SendFace(quint32 id, const CMsgRichEdit *input)
+{
+    if (m_session && input)
+        m_session->SendPictures(CollectOutgoingPictures(*input, { id }));
+}
+
 void CChatDlg::OnSend()
 {
     if (!m_session) {
@@ -54,7 +60,7 @@ void CChatDlg::OnSend()
     OutgoingMessage message;
     QList<quint32> ids;
     m_input->GetTextWithMarkers(message.text, ids, false);
-    message.pictures = OutgoingPicturesOf(*m_input, ids);
+    message.pictures = CollectOutgoingPictures(*m_input, ids);
     message.font = m_ownFont;
     switch (m_session->Send(message)) {
     case SendOutcome::PlainPeerPictures:
@@ -143,16 +149,26 @@ void CChatDlg::OnFontButton()
 void CChatDlg::OnFaceButton()
 {
     SendReadNotice();
-    if (m_facePopup)
-        return;
-    auto *popup = new FaceGridPopup(this);
-    m_facePopup = popup;
-    connect(popup, &FaceGridPopup::faceChosen, this, [this](int index) {
-        m_input->InsertFace(index, 0);
-        m_input->setFocus();
-    });
     QWidget *anchor = m_buttons.value(ChatCtl::Faces);
-    popup->ShowAt(anchor->mapToGlobal(QPoint(0, anchor->height())));
+    if (!anchor)
+        return;
+    if (!m_facePicker) {
+        m_facePicker = new CFacePickerDlg(this);
+        m_facePicker->SetCallback([this](const QString &path, int index) { OnFaceChosen(path, index); });
+    }
+    // The library of the session's data folder; the index is reread when it changed.
+    const QString folder = m_session ? m_session->services().dataFolder : QString();
+    m_facePicker->SetStore(FaceStore(folder.isEmpty() ? PictureStore::Program() : PictureStore(folder)));
+    m_facePicker->LoadFaceIndex();
+    m_facePicker->ShowAt(QRect(anchor->mapToGlobal(QPoint(0, 0)), anchor->size()));
+}
+
+void CChatDlg::OnFaceChosen(const QString &path, int index)
+{
+    if (m_facePicker)
+        m_facePicker->hide();
+    InsertChosenFace(m_input, path, index);
+    m_input->setFocus();
 }
 
 void CChatDlg::OnSendPictureFile()

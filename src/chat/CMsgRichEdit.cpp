@@ -2,7 +2,7 @@
 
 #include "chat/GifAnimator.h"
 #include "chat/RichEditObjects.h"
-#include "chat/faces/FaceFolders.h"
+#include "net/PictureStore.h"
 #include "chat/faces/FaceImages.h"
 #include "core/BmpFile.h"
 #include "core/FaceShortcuts.h"

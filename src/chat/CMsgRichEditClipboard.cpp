@@ -5,7 +5,7 @@
 #include "chat/CMsgRichEdit.h"
 
 #include "chat/RichEditObjects.h"
-#include "chat/faces/FaceFolders.h"
+#include "net/PictureStore.h"
 #include "core/BmpFile.h"
 #include "core/ClipBlock.h"
 #include "core/Dib.h"

@@ -22,6 +22,7 @@
 #include <memory>
 
 class CConfig;
+class CFacePickerDlg;
 class CMsgRichEdit;
 class CSplitterBar;
 class CUserListCtrl;
@@ -101,6 +102,9 @@ public:
     void OnCapture();
     void OnSendPictureFile();
     void OnFaceButton();
+    // A face chosen in the picker: a built-in face by index, a custom face
+    // by its picture file (index -1).
+    void OnFaceChosen(const QString &path, int index);
     void OnFontButton();
     bool doodleMode() const { return m_doodleMode; }
     QMenu *CreateSendOptionsMenu();
@@ -174,5 +178,5 @@ private:
     CSplitterBar *m_paneSplitter = nullptr;
     std::unique_ptr<DoodleSurface> m_doodle;
     QHash<int, QAbstractButton *> m_buttons;
-    QPointer<QWidget> m_facePopup;
+    CFacePickerDlg *m_facePicker = nullptr;
 };

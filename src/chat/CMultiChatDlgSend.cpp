@@ -7,11 +7,12 @@
 #include "chat/ChatFontQt.h"
 #include "chat/ChatMenus.h"
 #include "chat/DoodleSurface.h"
-#include "chat/FaceGridPopup.h"
+#include "chat/faces/CFacePickerDlg.h"
 #include "chat/OutgoingPictures.h"
 #include "chat/PictureFileCommands.h"
 #include "chat/faces/FaceImages.h"
 #include "chat/session/MultiSendSession.h"
+#include "net/PictureStore.h"
 #include "core/CConfig.h"
 #include "core/PictureId.h"
 #include "core/Prompter.h"
@@ -42,7 +43,7 @@ void CMultiChatDlg::OnSend()
     OutgoingMessage message;
     QList<quint32> ids;
     m_input->GetTextWithMarkers(message.text, ids, false);
-    message.pictures = OutgoingPicturesOf(*m_input, ids);
+    message.pictures = CollectOutgoingPictures(*m_input, ids);
     message.font = m_ownFont;
     const MultiSendSession::Outcome outcome = m_session.Send(message, recipients);
     if (!outcome.sent)
@@ -219,20 +220,31 @@ void CMultiChatDlg::OnSendPictureFile()
 
 void CMultiChatDlg::OnFaceButton()
 {
-    if (m_facePopup)
-        return;
-    auto *popup = new FaceGridPopup(this);
-    m_facePopup = popup;
-    connect(popup, &FaceGridPopup::faceChosen, this, [this](int index) {
-        if (m_doodleMode && m_doodle) {
-            m_doodle->PutBitmap(CreateBitmapFromImageList(FaceImageList(), index, qRgb(255, 255, 255)), true);
-            return;
-        }
-        m_input->InsertFace(index, 0);
-        m_input->setFocus();
-    });
     QWidget *anchor = m_buttons.value(MultiCtl::Faces);
-    popup->ShowAt(anchor->mapToGlobal(QPoint(0, anchor->height())));
+    if (!m_facePicker) {
+        m_facePicker = new CFacePickerDlg(this);
+        m_facePicker->SetCallback([this](const QString &path, int index) { OnFaceChosen(path, index); });
+    }
+    const QString folder = m_session.dataFolder();
+    m_facePicker->SetStore(FaceStore(folder.isEmpty() ? PictureStore::Program() : PictureStore(folder)));
+    m_facePicker->LoadFaceIndex();
+    m_facePicker->ShowAt(QRect(anchor->mapToGlobal(QPoint(0, 0)), anchor->size()));
+}
+
+void CMultiChatDlg::OnFaceChosen(const QString &path, int index)
+{
+    if (m_facePicker)
+        m_facePicker->hide();
+    if (m_doodleMode && m_doodle) {
+        // On the board the face floats where it can be placed.
+        const QImage face = index >= 0 ? CreateBitmapFromImageList(FaceImageList(), index, qRgb(255, 255, 255))
+                                       : QImage(path);
+        if (!face.isNull())
+            m_doodle->PutBitmap(face, true);
+        return;
+    }
+    InsertChosenFace(m_input, path, index);
+    m_input->setFocus();
 }
 
 void CMultiChatDlg::SetOwnFont(const ChatFont &font)

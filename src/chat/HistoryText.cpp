@@ -3,7 +3,7 @@
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatFontQt.h"
 #include "chat/HistoryLinks.h"
-#include "chat/faces/FaceFolders.h"
+#include "net/PictureStore.h"
 #include "core/BmpFile.h"
 #include "core/Dib.h"
 #include "core/FaceShortcuts.h"

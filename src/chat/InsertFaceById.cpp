@@ -2,7 +2,7 @@
 
 #include "chat/CMsgRichEdit.h"
 #include "chat/RichEditObjects.h"
-#include "chat/faces/FaceFolders.h"
+#include "net/PictureStore.h"
 #include "core/FaceShortcuts.h"
 
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "chat/OutgoingPictures.h"
 
 #include "chat/CMsgRichEdit.h"
-#include "chat/faces/FaceFolders.h"
+#include "net/PictureStore.h"
 
-QList<OutgoingPicture> OutgoingPicturesOf(const CMsgRichEdit &input, const QList<quint32> &ids)
+QList<OutgoingPicture> CollectOutgoingPictures(const CMsgRichEdit &input, const QList<quint32> &ids)
 {
     QList<OutgoingPicture> pictures;
     for (const quint32 id : ids) {

@@ -1,8 +1,7 @@
 #include "chat/PictureFileCommands.h"
 
 #include "chat/CMsgRichEdit.h"
-
-#include "chat/faces/FaceFolders.h"
+#include "net/PictureStore.h"
 #include "chat/faces/FaceLibraryAdder.h"
 #include "core/BmpFile.h"
 #include "core/Dib.h"
@@ -161,4 +160,22 @@ bool InsertPictureFileToSend(CMsgRichEdit *input, const QString &path)
         return true;
     }
     return false;
+}
+
+bool InsertChosenFace(CMsgRichEdit *input, const QString &path, int index)
+{
+    if (index >= 0) {
+        input->InsertFace(index, 0);
+        return true;
+    }
+    // A custom face: its file is named by its id.
+    bool ok = false;
+    const quint32 id = QFileInfo(path).completeBaseName().toUInt(&ok, 16);
+    if (!ok || id == 0)
+        return false;
+    if (QFileInfo(path).suffix().compare(QLatin1String("gif"), Qt::CaseInsensitive) == 0)
+        input->InsertAnimatedPicture(path, id);
+    else
+        input->InsertPictureFile(path, id);
+    return true;
 }

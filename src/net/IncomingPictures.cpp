@@ -112,8 +112,13 @@ bool IncomingPictures::sameHead(const PictureChunkHeader &a, const PictureChunkH
 
 void IncomingPictures::acknowledge(const HostKey &to, quint32 id, qint32 chunkNumber)
 {
-    if (m_ackSender)
-        m_ackSender(to, FormatAck(id, chunkNumber));
+    if (!m_ackSender)
+        return;
+    // Every acknowledgement goes out twice: a lost one costs the sender a
+    // needless resend of a chunk that arrived, and a repeated one counts once.
+    const QByteArray body = FormatAck(id, chunkNumber);
+    for (int copy = 0; copy < kAckCopies; ++copy)
+        m_ackSender(to, body);
 }
 
 void IncomingPictures::OnPictureData(const PacketRecord &packet)

@@ -48,6 +48,8 @@ public:
         qint64 maxBufferedBytes = qint64(64) << 20; // their buffers together
         qint64 timeoutMs = 60000; // an entry without a new chunk for this long is dropped
     };
+    // Copies of each acknowledgement sent (a lost one makes the sender resend).
+    static constexpr int kAckCopies = 2;
     // Milliseconds of a monotonic clock.
     using Clock = std::function<qint64()>;
     // Sends the body of a CMD_PICTURE_ACK to a peer.
@@ -59,7 +61,7 @@ public:
     ~IncomingPictures() override;
 
     // Takes the picture commands from the engine's packetDispatched and sends
-    // acknowledgements through its network manager.
+    // acknowledgements (kAckCopies of each) through its network manager.
     void AttachTo(MessengerEngine &engine);
 
     void setAckSender(AckSender sender) { m_ackSender = std::move(sender); }

@@ -9,7 +9,7 @@ using namespace PictureChunk;
 
 namespace PicturePayloads {
 
-std::optional<PicturePayload> EncodeBitmap(const QImage &bitmap, bool zip)
+std::optional<PicturePayload> EncodeBitmap(const QImage &bitmap, bool zip, Packing packing)
 {
     if (bitmap.isNull())
         return std::nullopt;
@@ -19,7 +19,7 @@ std::optional<PicturePayload> EncodeBitmap(const QImage &bitmap, bool zip)
         return std::nullopt;
     out.kind = KindCompressedBitmap;
     if (zip) {
-        const bool jpeg = out.dib.size() >= kJpegFromBytes;
+        const bool jpeg = packing == Packing::JpegOnly || out.dib.size() >= kJpegFromBytes;
         out.data = jpeg ? JpegCompressGlobal(out.dib) : LzwCompressGlobal(out.dib);
         out.compression = jpeg ? CompressionJpeg : CompressionLzw;
     }

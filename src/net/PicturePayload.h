@@ -26,11 +26,21 @@ inline constexpr qsizetype kLargeTransfer = 51200;
 // The most bytes an LZW container of a received picture may unpack to.
 inline constexpr qsizetype kMaxUnpackedBytes = qsizetype(64) << 20;
 
+// How a bitmap is packed when "SendBmpZip" is on.
+enum class Packing {
+    // JPEG at quality 100 whatever the size: every receiver decodes it. Our
+    // LZW container cannot be checked against the Windows peers' codec.
+    JpegOnly,
+    // LZW below kJpegFromBytes, JPEG above: for a peer known to read our
+    // LZW container (it sent us one that decoded).
+    LzwBelowThreshold,
+};
+
 // A bitmap as sent in a message: a 24-bit DIB, compressed when `zip` is on
-// (LZW below kJpegFromBytes, else JPEG at quality 100; kind 0), or the DIB
-// itself (kind 1, compression 0) when zip is off or the encoder fails. None
-// when there is no bitmap or the payload would exceed kMaxBitmapPayload.
-std::optional<PicturePayload> EncodeBitmap(const QImage &bitmap, bool zip);
+// (kind 0, by `packing`), or the DIB itself (kind 1, compression 0) when zip
+// is off or the encoder fails. None when there is no bitmap or the payload
+// would exceed kMaxBitmapPayload.
+std::optional<PicturePayload> EncodeBitmap(const QImage &bitmap, bool zip, Packing packing = Packing::JpegOnly);
 // A GIF face: the file's bytes as they are (kind 2, compression 1).
 PicturePayload GifPayload(QByteArray fileBytes);
 

@@ -4,7 +4,7 @@
 #include "net/Commands.h"
 #include "net/HostKey.h"
 
-#include <QThread>
+#include <QElapsedTimer>
 #include <algorithm>
 
 using namespace PictureChunk;
@@ -56,6 +56,13 @@ PictureSender::PictureSender(quint32 id, QByteArray data, qint32 kind, qint32 co
     m_chunkSize = qint32(chunk);
     m_chunkCount = qint32((size + chunk - 1) / chunk);
     m_acked.assign(size_t(m_chunkCount), false);
+    m_queued.assign(size_t(m_chunkCount), false);
+    m_everSent.assign(size_t(m_chunkCount), false);
+}
+
+bool PictureSender::IsAcked(qint32 chunkNumber) const
+{
+    return chunkNumber >= 1 && chunkNumber <= m_chunkCount && m_acked[size_t(chunkNumber - 1)];
 }
 
 PictureChunkHeader PictureSender::chunkHeader(qint32 n) const
@@ -74,6 +81,18 @@ PictureChunkHeader PictureSender::chunkHeader(qint32 n) const
     return h;
 }
 
+bool PictureSender::sendChunk(qint32 n, qint64 now)
+{
+    const PictureChunkHeader h = chunkHeader(n);
+    const size_t i = size_t(n - 1);
+    ++m_transmissions;
+    if (m_everSent[i])
+        ++m_resent;
+    m_everSent[i] = true;
+    m_lastSend = now;
+    return m_send(FormatHeader(h), QByteArrayView(m_data).sliced(h.offset, h.chunkLength));
+}
+
 int PictureSender::sendChunks(bool onlyMissing)
 {
     if (!isValid() || !m_send)
@@ -82,9 +101,7 @@ int PictureSender::sendChunks(bool onlyMissing)
     for (qint32 n = 1; n <= m_chunkCount; ++n) {
         if (onlyMissing && m_acked[size_t(n - 1)])
             continue;
-        const PictureChunkHeader h = chunkHeader(n);
-        if (!m_send(FormatHeader(h), QByteArrayView(m_data).sliced(h.offset, h.chunkLength)))
-            QThread::msleep(2);
+        sendChunk(n, m_lastSend); // a failed chunk stays unacknowledged
         ++sent;
     }
     return sent;
@@ -106,20 +123,104 @@ bool PictureSender::OnAck(qint32 chunkNumber)
         return false;
     m_acked[size_t(chunkNumber - 1)] = true;
     ++m_ackedCount;
+    ++m_acksSinceQueued;
     return true;
+}
+
+void PictureSender::QueueAll()
+{
+    if (!isValid())
+        return;
+    for (qint32 n = 1; n <= m_chunkCount; ++n) {
+        if (!m_queued[size_t(n - 1)]) {
+            m_queued[size_t(n - 1)] = true;
+            m_queue.push_back(n);
+        }
+    }
+    m_acksSinceQueued = 0;
+}
+
+int PictureSender::QueueMissing()
+{
+    if (!isValid())
+        return 0;
+    int queued = 0;
+    for (qint32 n = 1; n <= m_chunkCount; ++n) {
+        const size_t i = size_t(n - 1);
+        if (!m_acked[i] && !m_queued[i]) {
+            m_queued[i] = true;
+            m_queue.push_back(n);
+            ++queued;
+        }
+    }
+    m_acksSinceQueued = 0;
+    return queued;
+}
+
+int PictureSender::SendQueued(int budget, qint64 now, bool *failed)
+{
+    if (failed)
+        *failed = false;
+    int sent = 0;
+    while (sent < budget && !m_queue.empty()) {
+        const qint32 n = m_queue.front();
+        m_queue.pop_front();
+        m_queued[size_t(n - 1)] = false;
+        if (m_acked[size_t(n - 1)])
+            continue;
+        ++sent;
+        if (!sendChunk(n, now)) {
+            if (failed)
+                *failed = true;
+            break;
+        }
+    }
+    return sent;
+}
+
+bool PictureSender::BeginPass()
+{
+    if (IsComplete() || m_passes >= m_tries)
+        return false;
+    ++m_passes;
+    m_repairsThisPass = 0;
+    QueueMissing();
+    return true;
+}
+
+void PictureSender::BeginRepair()
+{
+    ++m_repairs;
+    ++m_repairsThisPass;
+    QueueMissing();
 }
 
 int PictureSender::ResendPass(bool &finished)
 {
     finished = true;
-    if (IsComplete() || m_tries <= 0)
+    if (IsComplete() || m_tries <= 0 || m_passes >= m_tries)
         return 0;
     const int sent = SendMissing();
     if (sent == 0)
         return 0;
     ++m_passes;
-    finished = m_passes > m_tries;
+    finished = false;
     return sent;
+}
+
+PictureSendStats PictureSender::stats(qint64 now) const
+{
+    PictureSendStats s;
+    s.id = m_id;
+    s.chunkCount = m_chunkCount;
+    s.ackedCount = m_ackedCount;
+    s.transmissions = m_transmissions;
+    s.resent = m_resent;
+    s.passes = m_passes;
+    s.repairs = m_repairs;
+    s.elapsedMs = now - m_start;
+    s.complete = IsComplete();
+    return s;
 }
 
 // ---- PictureSendTable --------------------------------------------------------
@@ -133,15 +234,30 @@ PictureSender *PictureSendTable::find(quint32 id) const
     return nullptr;
 }
 
-bool PictureSendTable::Add(std::unique_ptr<PictureSender> sender)
+bool PictureSendTable::Add(std::unique_ptr<PictureSender> sender, qint64 now)
 {
     if (!sender || !sender->isValid() || Contains(sender->id()))
         return false;
+    sender->setStartTime(now);
+    sender->QueueAll();
     m_senders.push_back(std::move(sender));
     return true;
 }
 
-void PictureSendTable::OnPictureChunkAck(quint32 id, qint32 chunkNumber)
+PictureSendTable::Senders::iterator PictureSendTable::finish(Senders::iterator it, qint64 now)
+{
+    // The picture leaves with its data; the handler sees its figures.
+    std::unique_ptr<PictureSender> gone = std::move(*it);
+    const qsizetype index = it - m_senders.begin();
+    const auto next = m_senders.erase(it);
+    if (m_next > index)
+        --m_next;
+    if (m_finished)
+        m_finished(gone->stats(now));
+    return next;
+}
+
+void PictureSendTable::OnPictureChunkAck(quint32 id, qint32 chunkNumber, qint64 now)
 {
     if (chunkNumber < 1 || chunkNumber > kMaxChunks)
         return;
@@ -150,17 +266,122 @@ void PictureSendTable::OnPictureChunkAck(quint32 id, qint32 chunkNumber)
     if (it == m_senders.end())
         return;
     (*it)->OnAck(chunkNumber);
-    if ((*it)->IsComplete())
-        m_senders.erase(it);
+    // While a step sends (a send function may answer at once), the picture
+    // stays; the step takes complete pictures out when it is done.
+    if ((*it)->IsComplete() && !m_pumping)
+        finish(it, now);
 }
 
-int PictureSendTable::ResendPass()
+qint64 PictureSendTable::queuedChunks() const
 {
-    int sent = 0;
-    for (auto it = m_senders.begin(); it != m_senders.end();) {
-        bool finished = false;
-        sent += (*it)->ResendPass(finished);
-        it = finished ? m_senders.erase(it) : it + 1;
+    qint64 queued = 0;
+    for (const auto &sender : m_senders)
+        queued += sender->queuedCount();
+    return queued;
+}
+
+std::optional<qint64> PictureSendTable::Pump(qint64 now)
+{
+    // Sending: the step's budget goes round the pictures in turn.
+    int budget = kChunksPerStep;
+    const qsizetype n = qsizetype(m_senders.size());
+    m_pumping = true;
+    for (qsizetype k = 0; k < n && budget > 0; ++k) {
+        PictureSender &sender = *m_senders[size_t((m_next + k) % n)];
+        bool failed = false;
+        budget -= sender.SendQueued(budget, now, &failed);
+        if (failed)
+            break; // the network refuses: try again next step
     }
-    return sent;
+    m_pumping = false;
+    if (n > 0)
+        m_next = (m_next + 1) % n;
+    for (auto it = m_senders.begin(); it != m_senders.end();)
+        it = (*it)->IsComplete() ? finish(it, now) : it + 1;
+
+    // Pictures without resends are done with once sent; the others may be
+    // repaired early.
+    std::optional<qint64> next;
+    if (queuedChunks() > 0)
+        next = now + kStepMs;
+    for (auto it = m_senders.begin(); it != m_senders.end();) {
+        PictureSender &sender = **it;
+        if (sender.hasQueued()) {
+            ++it;
+            continue;
+        }
+        if (sender.tries() <= 0) {
+            it = finish(it, now);
+            continue;
+        }
+        if (sender.repairsThisPass() < kRepairRounds && sender.acksSinceQueued() > 0) {
+            const qint64 due = sender.lastSendTime() + kRepairGraceMs;
+            if (now >= due) {
+                sender.BeginRepair();
+                next = now + kStepMs;
+            } else if (!next || due < *next) {
+                next = due;
+            }
+        }
+        ++it;
+    }
+    return next;
+}
+
+int PictureSendTable::ResendPass(qint64 now)
+{
+    int queued = 0;
+    for (auto it = m_senders.begin(); it != m_senders.end();) {
+        PictureSender &sender = **it;
+        if (sender.IsComplete() || sender.tries() <= 0 || !sender.BeginPass()) {
+            it = finish(it, now);
+            continue;
+        }
+        queued += int(sender.queuedCount());
+        ++it;
+    }
+    return queued;
+}
+
+// ---- PicturePacer --------------------------------------------------------------
+
+PicturePacer::PicturePacer(PictureSendTable &table, Clock clock, QObject *parent)
+    : QObject(parent)
+    , m_table(table)
+    , m_clock(std::move(clock))
+{
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &PicturePacer::step);
+}
+
+qint64 PicturePacer::now() const
+{
+    if (m_clock)
+        return m_clock();
+    static const QElapsedTimer started = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return started.elapsed();
+}
+
+void PicturePacer::Kick()
+{
+    // A step due anyway is not brought forward: acknowledgements must not
+    // add chunks to the pace.
+    if (m_timer.isActive() && m_timer.remainingTime() <= PictureSendTable::kStepMs)
+        return;
+    step();
+}
+
+void PicturePacer::step()
+{
+    const qint64 t = now();
+    const std::optional<qint64> next = m_table.Pump(t);
+    if (next)
+        m_timer.start(int(std::clamp<qint64>(*next - t, 0, 60000)));
+    else
+        m_timer.stop();
 }

@@ -11,6 +11,12 @@
 
 namespace {
 
+QString &programFolder()
+{
+    static QString folder;
+    return folder;
+}
+
 bool isHexText(QStringView text)
 {
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
@@ -20,6 +26,29 @@ bool isHexText(QStringView text)
 }
 
 } // namespace
+
+PictureStore PictureStore::Program()
+{
+    return PictureStore(programFolder());
+}
+
+void PictureStore::SetProgramFolder(const QString &kwelFolder)
+{
+    QString cleaned = kwelFolder;
+    while (cleaned.size() > 1 && cleaned.endsWith(QLatin1Char('/')))
+        cleaned.chop(1);
+    programFolder() = cleaned;
+}
+
+QString GetPicturePath(quint32 id, PictureFileKind kind, QStringView folder, bool search)
+{
+    return PictureStore::Program().GetPicturePath(id, kind, folder, search);
+}
+
+QString FaceFolderPath(QStringView folder)
+{
+    return PictureStore::Program().folderPath(folder.toString());
+}
 
 PictureStore::PictureStore(QString kwelFolder)
     : m_folder(std::move(kwelFolder))
@@ -49,6 +78,21 @@ bool PictureStore::CreateFolders() const
 QString PictureStore::picturePath(const QString &folder, quint32 id, const QString &extension) const
 {
     return JoinPath(folderPath(folder), QStringLiteral("%1.%2").arg(id, 8, 16, QLatin1Char('0')).arg(extension));
+}
+
+QString PictureStore::GetPicturePath(quint32 id, PictureFileKind kind, QStringView folder, bool search) const
+{
+    const QString extension = kind == PictureFileKind::Gif ? QStringLiteral("gif")
+        : kind == PictureFileKind::Jpeg                   ? QStringLiteral("jpg")
+                                                          : QStringLiteral("bmp");
+    if (!search)
+        return picturePath(folder.toString(), id, extension);
+    for (QStringView candidate : { kCustomFaceFolder, kRecvFaceFolder, kSendFaceFolder }) {
+        const QString path = picturePath(candidate.toString(), id, extension);
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return {};
 }
 
 QString PictureStore::FindReceivedPicture(quint32 id, qint32 kind) const

@@ -1,10 +1,21 @@
 // The picture folders under the data folder "kwel": CustomFace, SendFace,
 // RecvFace and UserHeadPhoto, the picture files named by id, the peers' head
-// photos and the user's own pictures that peers ask for.
+// photos and the user's own pictures that peers ask for. The one home of
+// these names: reception, sending, the message edits and the face library
+// all find their files here.
 #pragma once
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
+
+inline constexpr QStringView kCustomFaceFolder = u"CustomFace";
+inline constexpr QStringView kSendFaceFolder = u"SendFace";
+inline constexpr QStringView kRecvFaceFolder = u"RecvFace";
+inline constexpr QStringView kUserHeadPhotoFolder = u"UserHeadPhoto";
+
+// The picture kinds of the look-ups: 2 ".gif", 0 ".jpg", anything else ".bmp".
+enum class PictureFileKind { Jpeg = 0, Bitmap = 1, Gif = 2 };
 
 #include <optional>
 
@@ -21,10 +32,15 @@ struct HeadPhotoFile
 class PictureStore
 {
 public:
-    static QString customFace() { return QStringLiteral("CustomFace"); }
-    static QString sendFace() { return QStringLiteral("SendFace"); }
-    static QString recvFace() { return QStringLiteral("RecvFace"); }
-    static QString userHeadPhoto() { return QStringLiteral("UserHeadPhoto"); }
+    static QString customFace() { return kCustomFaceFolder.toString(); }
+    static QString sendFace() { return kSendFaceFolder.toString(); }
+    static QString recvFace() { return kRecvFaceFolder.toString(); }
+    static QString userHeadPhoto() { return kUserHeadPhotoFolder.toString(); }
+
+    // The program's store: the data folder the application set at start-up
+    // (tests set their own), else the one under GetDataBaseDirectory().
+    static PictureStore Program();
+    static void SetProgramFolder(const QString &kwelFolder);
 
     // kwelFolder is the data folder itself ("<base>/kwel"); empty means the
     // one under GetDataBaseDirectory().
@@ -37,6 +53,10 @@ public:
 
     // "<folder>/%08x.<ext>", whether or not it exists.
     QString picturePath(const QString &folder, quint32 id, const QString &extension) const;
+    // Without `search`, the picture file of that folder whether or not it
+    // exists. With it, the first existing file of CustomFace, RecvFace and
+    // SendFace, in that order; empty when none exists (`folder` is not used).
+    QString GetPicturePath(quint32 id, PictureFileKind kind, QStringView folder, bool search) const;
     // The stored copy of a received message picture: "%08x.gif" for a GIF
     // face (kind 2), else "%08x.bmp", in CustomFace, then RecvFace; empty
     // when neither exists.
@@ -73,3 +93,9 @@ public:
 private:
     QString m_folder;
 };
+
+// The program's store (PictureStore::Program()) as the message edits and the
+// chat windows look pictures up.
+QString GetPicturePath(quint32 id, PictureFileKind kind, QStringView folder, bool search);
+// "<data folder>/<folder>", whether or not it exists.
+QString FaceFolderPath(QStringView folder);

@@ -2,7 +2,7 @@
 #include "TestEnv.h"
 #include "chat/CMsgRichEdit.h"
 #include "chat/RichEditObjects.h"
-#include "chat/faces/FaceFolders.h"
+#include "net/PictureStore.h"
 #include "core/ClipBlock.h"
 #include "core/Dib.h"
 
@@ -35,10 +35,10 @@ class MsgRichEditClipboardTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        SetFaceBaseDirectory(TestEnv::freshDir(QStringLiteral("clip")));
+        PictureStore::SetProgramFolder(TestEnv::freshDir(QStringLiteral("clip")) + QStringLiteral("/kwel"));
         QGuiApplication::clipboard()->clear();
     }
-    void TearDown() override { SetFaceBaseDirectory(QString()); }
+    void TearDown() override { PictureStore::SetProgramFolder(QString()); }
     CMsgRichEdit source;
     CMsgRichEdit target;
 };

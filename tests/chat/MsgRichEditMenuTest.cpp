@@ -2,7 +2,7 @@
 #include "TestEnv.h"
 #include "chat/CMsgRichEdit.h"
 #include "chat/PictureFileCommands.h"
-#include "chat/faces/FaceFolders.h"
+#include "net/PictureStore.h"
 #include "chat/faces/FaceLibraryAdder.h"
 #include "core/CConfig.h"
 #include "platform/ScriptedPrompter.h"
@@ -53,10 +53,10 @@ protected:
     void SetUp() override
     {
         dir = TestEnv::freshDir(QStringLiteral("menu"));
-        SetFaceBaseDirectory(dir);
+        PictureStore::SetProgramFolder(dir + QStringLiteral("/kwel"));
         QGuiApplication::clipboard()->clear();
     }
-    void TearDown() override { SetFaceBaseDirectory(QString()); }
+    void TearDown() override { PictureStore::SetProgramFolder(QString()); }
     void selectObject(int position)
     {
         QTextCursor cursor(edit.document());

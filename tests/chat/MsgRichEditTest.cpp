@@ -3,7 +3,7 @@
 #include "chat/CMsgRichEdit.h"
 #include "chat/InsertFaceById.h"
 #include "chat/RichEditObjects.h"
-#include "chat/faces/FaceFolders.h"
+#include "net/PictureStore.h"
 #include "chat/faces/FaceImages.h"
 #include "core/FaceShortcuts.h"
 #include "core/MessageMarkers.h"
@@ -36,8 +36,8 @@ int placeholderCount(const CMsgRichEdit &edit, quint32 id)
 class MsgRichEditTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { SetFaceBaseDirectory(TestEnv::freshDir(QStringLiteral("richedit"))); }
-    void TearDown() override { SetFaceBaseDirectory(QString()); }
+    void SetUp() override { PictureStore::SetProgramFolder(TestEnv::freshDir(QStringLiteral("richedit")) + QStringLiteral("/kwel")); }
+    void TearDown() override { PictureStore::SetProgramFolder(QString()); }
     CMsgRichEdit edit;
 };
 

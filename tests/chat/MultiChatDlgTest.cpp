@@ -272,3 +272,31 @@ TEST(MultiChatDlg, MenusAndTheirCommands)
             a->trigger();
     EXPECT_TRUE(logRequested);
 }
+
+TEST(MultiChatDlg, FacesFromThePickerGoIntoTheInputOrOntoTheBoard)
+{
+    WindowFixture f;
+    f.window->show();
+    f.window->OnFaceButton();
+    // A built-in face and a custom face (its file named by its id).
+    f.window->OnFaceChosen(QString(), 3);
+    const QString custom = TestEnv::freshDir(u("multi-faces")) + u("/0000abcd.bmp");
+    ASSERT_TRUE(ChatTest::patternImage(16, 16, 0x445566).save(custom, "BMP"));
+    f.window->OnFaceChosen(custom, -1);
+    QString text;
+    QList<quint32> ids;
+    f.window->input()->GetTextWithMarkers(text, ids, false);
+    EXPECT_EQ(ids, QList<quint32>({ 0xabcd }));
+    EXPECT_TRUE(text.endsWith(u("/~#>0000abcd<B~")));
+    EXPECT_TRUE(text.startsWith(u("/"))) << "the built-in face as its shortcut";
+
+    CMultiChatDlg::SetDoodleFactory([](QWidget *parent) { return std::make_unique<FakeBoard>(parent); });
+    WindowFixture g;
+    CMultiChatDlg::SetDoodleFactory({});
+    g.window->OnModeButton();
+    FakeBoard::floats = 0;
+    g.window->OnFaceChosen(QString(), 3);
+    g.window->OnFaceChosen(custom, -1);
+    EXPECT_EQ(FakeBoard::floats, 2) << "on the board, floating";
+    EXPECT_TRUE(g.window->input()->document()->isEmpty());
+}

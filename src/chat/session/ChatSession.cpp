@@ -9,6 +9,7 @@
 #include "core/FaceShortcuts.h"
 #include "core/FontBlock.h"
 #include "core/Gbk.h"
+#include "core/PictureId.h"
 #include "core/Prompter.h"
 #include "core/WorkingSet.h"
 #include "net/CMsgSenderWnd.h"
@@ -62,12 +63,33 @@ ChatSession::ChatSession(const ChatServices &services, HostRecord *peer, QObject
     m_timerDriver = std::make_unique<ChatTimerDriver>(m_timers);
 }
 
+PicturePacer &ChatSession::pacer()
+{
+    // Made with the first picture: most conversations send none.
+    if (!m_pacer) {
+        m_pacer = std::make_unique<PicturePacer>(m_pictures);
+        m_pictures.setFinishedHandler([this](const PictureSendStats &stats) {
+            // Reported from inside the table: the session looks at it afterwards.
+            QMetaObject::invokeMethod(
+                this,
+                [this, stats] {
+                    onPictureFinished(stats);
+                    if (m_pictures.isEmpty())
+                        checkSettled();
+                },
+                Qt::QueuedConnection);
+        });
+    }
+    return *m_pacer;
+}
+
 ChatSession::~ChatSession()
 {
     // A window cannot outlive its conversation.
     if (ChatSessionView *view = std::exchange(m_view, nullptr))
         view->Dispose();
     m_timerDriver.reset();
+    m_pacer.reset();
     // A session that goes while the peer still offers files tells the peer.
     if (m_files)
         m_files->ReleaseAllOffers();
@@ -311,8 +333,10 @@ void ChatSession::OnPictureArrived(quint32 id, const QImage &image, const QStrin
         return;
     const bool replaced = image.isNull() ? m_view->ReplacePictureByFile(id, path)
                                          : m_view->ReplacePicturePlaceholder(id, image);
-    if (replaced)
+    if (replaced) {
         m_placeholders.removeIf([id](const PendingPlaceholder &p) { return p.id == id; });
+        emitEvent(QStringLiteral("PICTURE"), PictureIdText(id));
+    }
 }
 
 void ChatSession::AddPendingPlaceholder(quint32 id, bool animated)
@@ -329,6 +353,8 @@ bool ChatSession::retryPicturePlaceholders()
         PendingPlaceholder &p = m_placeholders[i];
         const QString path = store.FindReceivedPicture(p.id, p.animated ? 2 : 1);
         const bool replaced = m_view && !path.isEmpty() && m_view->ReplacePictureByFile(p.id, path);
+        if (replaced)
+            emitEvent(QStringLiteral("PICTURE"), PictureIdText(p.id));
         if (replaced || ++p.tries > kPlaceholderTries)
             m_placeholders.removeAt(i);
         else
@@ -339,18 +365,38 @@ bool ChatSession::retryPicturePlaceholders()
 
 void ChatSession::OnPictureChunkAck(quint32 id, qint32 chunkNumber)
 {
-    m_pictures.OnPictureChunkAck(id, chunkNumber);
+    if (m_pictures.isEmpty())
+        return;
+    m_pictures.OnPictureChunkAck(id, chunkNumber, pacer().now());
     if (m_pictures.isEmpty())
         checkSettled();
+    else
+        pacer().Kick();
 }
 
 bool ChatSession::resendPictureChunks()
 {
-    m_pictures.ResendPass();
-    if (!m_pictures.isEmpty())
+    m_pictures.ResendPass(pacer().now());
+    if (!m_pictures.isEmpty()) {
+        pacer().Kick();
         return true;
+    }
     checkSettled();
     return false;
+}
+
+void ChatSession::onPictureFinished(const PictureSendStats &s)
+{
+    emitEvent(s.complete ? QStringLiteral("PICTURESENT") : QStringLiteral("PICTUREDROPPED"),
+        QStringLiteral("%1 chunks=%2 acked=%3 sent=%4 resent=%5 passes=%6 repairs=%7 ms=%8")
+            .arg(PictureIdText(s.id))
+            .arg(s.chunkCount)
+            .arg(s.ackedCount)
+            .arg(s.transmissions)
+            .arg(s.resent)
+            .arg(s.passes)
+            .arg(s.repairs)
+            .arg(s.elapsedMs));
 }
 
 void ChatSession::SendFace(const OutgoingPicture &picture)
@@ -364,7 +410,9 @@ void ChatSession::SendFace(const OutgoingPicture &picture)
         if (bytes && !bytes->isEmpty())
             payload = PicturePayloads::GifPayload(*bytes);
     } else if (!picture.bitmap.isNull()) {
-        payload = PicturePayloads::EncodeBitmap(picture.bitmap, m_config ? m_config->SendBmpZip != 0 : true);
+        const auto packing = m_peerReadsLzw ? PicturePayloads::Packing::LzwBelowThreshold
+                                            : PicturePayloads::Packing::JpegOnly;
+        payload = PicturePayloads::EncodeBitmap(picture.bitmap, m_config ? m_config->SendBmpZip != 0 : true, packing);
         if (payload) {
             // The sent picture stays in SendFace for the chat log.
             const QString kept = store.picturePath(PictureStore::sendFace(), picture.id, QStringLiteral("bmp"));
@@ -381,15 +429,21 @@ void ChatSession::SendFace(const OutgoingPicture &picture)
         return;
     sender->setTries(PictureSender::TriesFromConfig(m_config ? m_config->BmpUdpTrys : 10));
     const bool large = payload->data.size() >= PicturePayloads::kLargeTransfer;
-    sender->SendAll();
     const bool resend = sender->tries() > 0;
-    m_pictures.Add(std::move(sender));
+    // The chunks go out paced; without resends the picture leaves the table
+    // (with its data) once they all went out.
+    m_pictures.Add(std::move(sender), pacer().now());
+    pacer().Kick();
     if (resend)
         m_timers.start(ChatTimerId::PictureChunks, kPictureResendMs);
-    else
-        m_pictures.ResendPass(); // no resends: the picture is done with
     if (large && m_config && m_config->AutoMemMin)
         TrimWorkingSet();
+}
+
+void ChatSession::SendPictures(const QList<OutgoingPicture> &pictures)
+{
+    for (const OutgoingPicture &picture : pictures)
+        SendFace(picture);
 }
 
 // ---- the user -----------------------------------------------------------
@@ -455,10 +509,8 @@ SendOutcome ChatSession::Send(const OutgoingMessage &message)
         AppendSystemText(ChatSendTexts::FilesSentNotice(m_peer->displayName, files, folders, time));
     if (plan.picturesRefused)
         AppendSystemText(ChatSendTexts::PicturesRefusedNotice());
-    if (plan.withPictures) {
-        for (const OutgoingPicture &picture : message.pictures)
-            SendFace(picture);
-    }
+    if (plan.withPictures)
+        SendPictures(message.pictures);
     if (plan.selected > 0)
         m_files->AttachmentsSent();
     emit recentContact(m_peer.data());
@@ -509,10 +561,8 @@ bool ChatSession::SendPreparedMessage(const PreparedMessage &message)
     }
     if (!message.files.isEmpty())
         AppendSystemText(ChatSendTexts::FilesOfferedNotice(m_peer->displayName, message.fileCount, message.folderCount));
-    if (withPictures) {
-        for (const OutgoingPicture &picture : message.pictures)
-            SendFace(picture);
-    }
+    if (withPictures)
+        SendPictures(message.pictures);
     emit recentContact(m_peer.data());
     return true;
 }

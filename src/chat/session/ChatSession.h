@@ -186,8 +186,17 @@ public:
         const QString &text, const ChatFont &font, const QStringList &files, const SendOptions &options);
     // Offers the program's own file to the peer with the text.
     void SendProgramFile(const QString &text);
-    // Sends one picture the message names.
+    // Sends one picture the message names (a picture whose id is in flight
+    // already, or for a plain peer, is not sent). The chunks go out paced and
+    // are resent by timer 0x120 until acknowledged or the tries are spent.
     void SendFace(const OutgoingPicture &picture);
+    // Every picture of a message, in order: the entry point of the windows
+    // that send a message through this session (the multi-user window too).
+    void SendPictures(const QList<OutgoingPicture> &pictures);
+    // The peer sent us a picture in our LZW container that decoded: small
+    // bitmaps go to it as LZW from now on (JPEG otherwise).
+    void SetPeerReadsLzw(bool reads) { m_peerReadsLzw = reads; }
+    bool peerReadsLzw() const { return m_peerReadsLzw; }
     // The senders that still run.
     QList<CMsgSenderWnd *> activeSenders() const;
     int picturesInFlight() const { return int(m_pictures.count()); }
@@ -219,7 +228,8 @@ signals:
     // One line of what the conversation did, for the program's event log:
     // "SHOWN ip font text", "SENT ip packet text", "SYSTEM ip text",
     // "BLOCKED ip rule", "OPENED ip packet", "READNOTICE ip packet",
-    // "PLAIN ip call", "RELEASED ip packet".
+    // "PLAIN ip call", "RELEASED ip packet", "PICTURESENT ip id figures",
+    // "PICTUREDROPPED ip id figures", "PICTURE ip id" (a placeholder filled).
     void event(const QString &line);
     // A message was sent (the program remembers which of them await a read notice).
     void messageSent(quint32 packetNumber, quint32 commandWord);
@@ -262,6 +272,8 @@ private:
     void sendAutoReply(const QString &text);
     void onSenderFinished();
     void checkSettled();
+    void onPictureFinished(const PictureSendStats &stats);
+    PicturePacer &pacer();
     bool peerFetchesOurFiles() const;
     void emitEvent(const QString &kind, const QString &rest);
     void resetTyping();
@@ -286,5 +298,7 @@ private:
     QList<QPointer<CMsgSenderWnd>> m_senders;
     QList<quint32> m_ourOffers; // packet numbers of the offers our messages made
     PictureSendTable m_pictures;
+    std::unique_ptr<PicturePacer> m_pacer;
+    bool m_peerReadsLzw = false;
     QList<PendingPlaceholder> m_placeholders;
 };

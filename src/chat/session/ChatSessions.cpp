@@ -84,6 +84,7 @@ ChatSession *ChatSessions::Find(const HostRecord &peer) const
 ChatSession *ChatSessions::make(HostRecord *peer)
 {
     auto *session = new ChatSession(m_services, peer, this);
+    session->SetPeerReadsLzw(peer && m_lzwPeers.contains(LzwPeerKey(*peer)));
     session->setKeptQuery(m_kept);
     session->timers().setSidePaneShown(&m_sidePaneShown);
     session->setViewFactory([this](ChatSession &s) { return m_viewFactory ? m_viewFactory(s) : nullptr; });
@@ -139,8 +140,7 @@ void ChatSessions::SendPictures(HostRecord *peer, const QList<OutgoingPicture> &
     ChatSession *session = Open(peer);
     if (!session)
         return;
-    for (const OutgoingPicture &picture : pictures)
-        session->SendFace(picture);
+    session->SendPictures(pictures);
     freeIfIdle(session);
 }
 
@@ -204,14 +204,27 @@ void ChatSessions::OnPeerChanged(HostRecord *host)
 
 void ChatSessions::OnPictureReceived(const ReceivedPicture &picture)
 {
-    if (picture.groupId != 0 || !m_services.engine)
+    if (!m_services.engine)
         return;
     HostRecord *host = m_services.engine->FindHost(picture.sender.address, picture.sender.port);
     ChatSession *session = host ? Find(*host) : nullptr;
-    if (!session)
+    // A picture in our LZW container that decoded: the peer writes the
+    // container we write, so it reads ours too.
+    const bool unpackedLzw = picture.compression == 1 && (picture.purpose != 0 || picture.kind == 0);
+    if (host && unpackedLzw && !picture.image.isNull() && !picture.fromStore) {
+        m_lzwPeers.insert(LzwPeerKey(*host));
+        if (session)
+            session->SetPeerReadsLzw(true);
+    }
+    if (picture.groupId != 0 || !session)
         return;
     if (picture.purpose == 0)
         session->OnPictureArrived(picture.id, picture.image, picture.filePath);
     else
         session->OnPeerStatusChanged(host); // a head picture: the window shows it
+}
+
+QString ChatSessions::LzwPeerKey(const HostRecord &peer)
+{
+    return peer.keyText.isEmpty() ? QStringLiteral("%1:%2").arg(peer.key.address).arg(peer.key.port) : peer.keyText;
 }

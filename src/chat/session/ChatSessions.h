@@ -93,6 +93,7 @@ signals:
 
 private:
     ChatSession *make(HostRecord *peer);
+    static QString LzwPeerKey(const HostRecord &peer);
     void freeIfIdle(ChatSession *session);
 
     ChatServices m_services;
@@ -101,4 +102,5 @@ private:
     QList<ChatSession *> m_sessions;
     SentReadChecks m_readChecks;
     QSet<QString> m_sidePaneShown; // the peers whose side page was shown once
+    QSet<QString> m_lzwPeers; // peers that sent us our LZW container
 };

@@ -29,6 +29,8 @@ public:
 
     MessengerEngine *engine() const { return m_services.engine; }
     CConfig *config() const { return m_config; }
+    // "<base>/kwel": the face folders.
+    QString dataFolder() const { return m_services.dataFolder; }
 
     // ---- the peers ----
     // Every peer of the host table, in table order.

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Pictures between two copies of the program on a private LAN, driven as a
+# user drives the chat windows: a pasted screenshot and a custom face appear
+# in the other copy's history in place of their placeholders; then the same
+# with 10 % of the packets lost on the link (nftables in each host), where
+# the screenshot must still arrive within two resend passes and the chunks
+# resent must stay within twice the chunks lost. Prints the figures.
+set -u
+kwel=$1
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/lanlib.sh"
+LAN=kwp$$
+lan_test_begin 2
+work=$LAN_WORK
+A1=$(lan_addr 1); A2=$(lan_addr 2)
+
+# A screenshot of about 1 MB as it travels (JPEG of noise) and a small face.
+command -v convert >/dev/null || { echo "SKIP: needs ImageMagick"; exit 77; }
+convert -size 600x420 xc: +noise Random -depth 8 "$work/shot1.png" || lan_fail "no picture made"
+convert -size 600x420 xc: +noise Random -depth 8 "$work/shot2.png" || lan_fail "no picture made"
+convert -size 24x24 xc:orange -fill blue -draw "circle 12,12 12,4" "$work/smile.gif" || lan_fail "no face made"
+
+lan_start_two_copies "$kwel"
+
+# figure NAME LINE: the value of NAME=... in an event line.
+figure() { printf '%s\n' "$2" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
+
+send_picture() { # send_picture SHOT TEXT
+  drive 1 "paste $A2 $1"
+  drive 1 "type $A2 $2"
+  drive 1 "send $A2"
+}
+
+# Without loss: the screenshot and a face from the library.
+drive 1 "open $A2"
+send_picture "$work/shot1.png" 看图
+expect 2 "SHOWN $A1 .*看图" 20
+expect 1 "PICTURESENT $A2 " 60
+expect 2 "PICTURE $A1 " 30
+clean=$(grep "^PICTURESENT $A2 " "$work/kwel1.events" | head -1)
+drive 1 "face $A2 $work/smile.gif"
+drive 1 "type $A2 表情"
+drive 1 "send $A2"
+expect 1 "DRIVER ok face $A2 "
+expect 2 "SHOWN $A1 .*表情" 20
+# The face arrives before or after its message: either it fills its
+# placeholder, or the history finds it stored when the message is drawn.
+face=$(sed -n "s/^SENT $A2 [0-9]* \/~#>\([0-9a-f]\{8\}\)<G~表情\$/\1/p" "$work/kwel1.events")
+[ -n "$face" ] || lan_fail "the face was not sent as an animated picture marker"
+for i in $(seq 1 300); do
+  ls "$work"/h2/.local/share/*/*/kwel/RecvFace/"$face".gif >/dev/null 2>&1 && break
+  sleep 0.1
+done
+ls "$work"/h2/.local/share/*/*/kwel/RecvFace/"$face".gif >/dev/null 2>&1 || lan_fail "the face was not stored as a GIF"
+cmp -s "$work/smile.gif" "$work"/h2/.local/share/*/*/kwel/RecvFace/"$face".gif || lan_fail "the face did not arrive byte for byte"
+drive 2 "grab $A1 $work/received.png"
+expect 2 "DRIVER ok grab"
+
+# 10 % loss each way: host 2 drops chunks (counted) and everything else, host 1 the acknowledgements.
+if ! command -v nft >/dev/null; then
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends nftables >/dev/null 2>&1 \
+    || { echo "SKIP: the loss part needs nftables"; exit 77; }
+fi
+for i in 1 2; do
+  lan_exec "$i" nft add table inet kwloss
+  lan_exec "$i" nft 'add chain inet kwloss in { type filter hook input priority 0; }'
+done
+lan_exec 2 nft add rule inet kwloss in iifname eth0 meta length gt 400 numgen random mod 100 \< 10 counter drop
+lan_exec 2 nft add rule inet kwloss in iifname eth0 meta length le 400 numgen random mod 100 \< 10 drop
+lan_exec 1 nft add rule inet kwloss in iifname eth0 numgen random mod 100 \< 10 counter drop
+
+send_picture "$work/shot2.png" 丢包
+expect 2 "SHOWN $A1 .*丢包" 30
+for i in $(seq 1 600); do
+  [ "$(grep -c "^PICTURESENT $A2 " "$work/kwel1.events")" -ge 3 ] && break
+  grep -q "^PICTUREDROPPED $A2 " "$work/kwel1.events" && lan_fail "the picture was given up under loss"
+  sleep 0.1
+done
+lossy=$(grep "^PICTURESENT $A2 " "$work/kwel1.events" | sed -n 3p)
+[ -n "$lossy" ] || lan_fail "the screenshot did not complete under loss"
+shot=$(sed -n "s/^SENT $A2 [0-9]* \/~#>\([0-9a-f]\{8\}\)<B~丢包\$/\1/p" "$work/kwel1.events")
+for i in $(seq 1 300); do
+  ls "$work"/h2/.local/share/*/*/kwel/RecvFace/"$shot".bmp >/dev/null 2>&1 && break
+  sleep 0.1
+done
+ls "$work"/h2/.local/share/*/*/kwel/RecvFace/"$shot".bmp >/dev/null 2>&1 || lan_fail "the lossy screenshot was not received"
+lost=$(lan_exec 2 nft list ruleset | sed -n 's/.*counter packets \([0-9]*\).*/\1/p' | head -1)
+
+chunks=$(figure chunks "$clean"); ms0=$(figure ms "$clean"); sent0=$(figure sent "$clean")
+ms1=$(figure ms "$lossy"); sent1=$(figure sent "$lossy"); resent=$(figure resent "$lossy"); passes=$(figure passes "$lossy")
+repairs=$(figure repairs "$lossy")
+echo "FIGURES chunks=$chunks no-loss: ms=$ms0 sent=$sent0 | 10% loss: ms=$ms1 sent=$sent1 resent=$resent lost=$lost passes=$passes repairs=$repairs"
+echo "FIGURES time ratio (loss/no loss) = $(awk "BEGIN{printf \"%.2f\", $ms1/($ms0>0?$ms0:1)}"), resent/lost = $(awk "BEGIN{printf \"%.2f\", $resent/($lost>0?$lost:1)}")"
+[ "$passes" -le 2 ] || lan_fail "more than two resend passes under loss ($passes)"
+[ "$resent" -le $((2 * lost)) ] || lan_fail "resent $resent chunks for $lost lost"
+
+kill -TERM "$pid1" "$pid2"
+wait "$pid1" || lan_fail "the first copy ended badly"
+wait "$pid2" || lan_fail "the second copy ended badly"
+echo "PASS: a pasted screenshot and a face appear in the peer's history, also at 10 % loss"
