@@ -9,7 +9,7 @@ packages=(
   libgl-dev libssl-dev libjpeg62-turbo-dev libpugixml-dev libicu-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libx11-dev
-  fonts-wqy-microhei xvfb xauth x11-utils imagemagick iproute2 procps
+  fonts-wqy-microhei xvfb xauth x11-utils imagemagick iproute2 procps desktop-file-utils
 )
 
 missing=()

@@ -69,6 +69,9 @@ public:
     // window, 1 the chat windows, 2 the tip popups, 3 the other windows.
     // Returns how many windows took it.
     int SetWindowsAlpha(int kind, int alpha);
+    // Every open chat window whose web pane shows the web-access page loads
+    // it again; returns how many did.
+    int RefreshChatWebPanes();
 
     // ---- the multi-user window and the chat-log viewer (CMessengerAppMulti.cpp) ----
     // "多人群发": the multi-user window, made once and reused, its members

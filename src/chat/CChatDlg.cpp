@@ -11,6 +11,7 @@
 #include "chat/ChatFontQt.h"
 #include "chat/session/ChatSendPlan.h"
 #include "chat/ChatToolArt.h"
+#include "chat/ChatWebPane.h"
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/session/ChatPeer.h"
 #include "controls/BlueToolTip.h"
@@ -226,6 +227,8 @@ void CChatDlg::createControls()
     m_photo = new CGifStatic(this);
     m_photo->setObjectName(QString::number(ChatCtl::HeadPhoto));
     m_photo->hide();
+    m_webPane = new ChatWebPane(m_config, this);
+    m_webPane->hide();
 
     // The file panel: offered, received and attached files with their
     // buttons, bound to the session's files by bindFilePanel.
@@ -324,7 +327,16 @@ void CChatDlg::RecalcLayout()
     if (m_files)
         m_files->LayoutSidePanel(size(), m_sideWidth);
     placePhoto();
+    m_webPane->setGeometry(m_layout.webPane);
+    if (m_layout.webPane.isEmpty())
+        m_webPane->hide();
     update();
+}
+
+void CChatDlg::NavigateSidePane()
+{
+    if (!m_layout.webPane.isEmpty())
+        m_webPane->NavigateToWebAccessPage();
 }
 
 QString CChatDlg::shownPhotoPath() const

@@ -30,6 +30,7 @@ class CFacePickerDlg;
 class ChatLogTasks;
 class CConfig;
 class CGifStatic;
+class ChatWebPane;
 class CMsgRichEdit;
 class QAbstractButton;
 class QLabel;
@@ -80,6 +81,7 @@ public:
     bool IsShown() const override { return isVisible(); }
     QObject *PromptOwner() override { return this; }
     void Dispose() override;
+    void NavigateSidePane() override;
 
     // ---- the user ----
     // Every user action in the window: the read notice owed goes out.
@@ -204,6 +206,7 @@ private:
     CMsgRichEdit *m_input = nullptr;
     CChatFilePanel *m_files = nullptr;
     CGifStatic *m_photo = nullptr; // 1224: the peer's photo
+    ChatWebPane *m_webPane = nullptr; // 1150: the side web pane
     QString m_photoPath; // the file the photo shows
     QRect m_photoRect; // where the photo stood last (a click there toggles it)
     CSplitterBar *m_historySplitter = nullptr;

@@ -79,8 +79,11 @@ void layoutSidePanel(ChatLayout &out, const ChatLayoutInput &in)
         out.captions = {{QRect(X, 35 + T - 20, W, 20), QStringLiteral("对方形象照片")},
             {QRect(X, frac(35 + 2.0 * T), W, 20), QStringLiteral("发送文件")}};
         out.sideLines += {35 + T - 20, 35 + T, 35 + 2 * T - 1, 35 + 2 * T + 20};
+        const QRect room(QPoint(X + 5, 35 + T + 1), QPoint(R - 3, frac(35 + 2.0 * T - 1)));
         if (in.photoShown && in.photoAvailable)
-            out.photo = QRect(QPoint(X + 5, 35 + T + 1), QPoint(R - 3, frac(35 + 2.0 * T - 1)));
+            out.photo = room;
+        else
+            out.webPane = room;
     }
 
     // Peer lines: from y 55 at the pitch of a fifth of the room above the first caption.

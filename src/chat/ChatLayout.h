@@ -85,6 +85,9 @@ struct ChatLayout
     QRect sideHeading; // "对方资料(...)"
     QList<ChatCaption> captions; // the caption bands of the side panel
     QRect photo; // empty: no photo
+    // The side web pane (1150): the room under "对方形象照片" while no photo
+    // stands there; empty while the file lists fill the panel.
+    QRect webPane;
     QRect peerLines; // where the peer lines start (x, y) and how wide they are
     int peerLinePitch = 0;
     bool photoBeside = false; // the photo stands beside the peer lines

@@ -98,6 +98,9 @@ public:
     int KwelPortNo;
     QString MulticastIP;
     QStringList BroadcastList; // "BROADCAST_STR"
+    // The maker's pages: the upgrade page and the notice page (each tried
+    // in turn), the web pane's news summary, the download page.
+    QString UpgradePageURL1, UpgradePageURL2, NoticePageURL1, NoticePageURL2, NewsPageURL, DownloadPageURL;
 
     // ---- appearance ----
     int MainOpacity, ChatOpacity, MsgOpacity, OtherOpacity;

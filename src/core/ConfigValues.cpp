@@ -135,6 +135,13 @@ const Word kWords[] = {
 #define KW_TEXT(n, d, bytes, kind) {#n, G, &CConfig::n, d, bytes, TextKind::kind}
 // clang-format on
 
+// The maker's site is part of the build (KWEL_SITE_URL); without one the
+// page addresses are empty until the settings file names them.
+#ifndef KWEL_SITE_URL
+#define KWEL_SITE_URL ""
+#endif
+#define KW_SITE_PAGE(page) (sizeof(KWEL_SITE_URL) > 1 ? KWEL_SITE_URL page : "")
+
 const Text kTexts[] = {
     KW_TEXT(StrReply, "", 1024, Text),
     KW_TEXT(ICON_STR, "", 260, Path),
@@ -155,12 +162,19 @@ const Text kTexts[] = {
     KW_TEXT(FileShareInfo, "", CConfig::FileShareInfoBytes, Entries),
     KW_TEXT(WorkDir, "", 1024, Path),
     KW_TEXT(LASTOPEN_STR, "", 260, Path),
+    KW_TEXT(UpgradePageURL1, KW_SITE_PAGE("/kwel/upgrade.htm"), 1024, Path),
+    KW_TEXT(UpgradePageURL2, KW_SITE_PAGE("/kwel/upgrade2.htm"), 1024, Path),
+    KW_TEXT(NoticePageURL1, KW_SITE_PAGE("/kwel/notice.htm"), 1024, Path),
+    KW_TEXT(NoticePageURL2, KW_SITE_PAGE("/kwel/notice2.htm"), 1024, Path),
+    KW_TEXT(NewsPageURL, KW_SITE_PAGE("/kwel/news.htm"), 1024, Path),
+    KW_TEXT(DownloadPageURL, KW_SITE_PAGE("/kwel/download.htm"), 1024, Path),
 };
 
 #undef KW_INT
 #undef KW_FLAG
 #undef KW_COLOR
 #undef KW_TEXT
+#undef KW_SITE_PAGE
 
 bool isMulticast(const QString &text)
 {

@@ -13,6 +13,9 @@
 #include "mainwnd/CHelpDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CMsgTipDlg.h"
+#include "mainwnd/CWebPaneDlg.h"
+#include "mainwnd/PanelDocking.h"
+#include "mainwnd/PanelVersionCheck.h"
 #include "mainwnd/PanelGeometry.h"
 #include "mainwnd/PanelTrayMenu.h"
 #include "net/Commands.h"
@@ -155,6 +158,7 @@ CMainPanelDlg::CMainPanelDlg(MessengerEngine &engine, PanelPlatform platform, QW
     connect(m_tip.get(), &CMsgTipDlg::groupLinkActivated, this, &CMainPanelDlg::openGroup);
 
     buildPages();
+    buildExtras();
 
     m_menu = TrayMenu::Build(this);
     connect(m_menu, &QMenu::aboutToShow, this, &CMainPanelDlg::refreshTrayMenu);
@@ -241,7 +245,6 @@ bool CMainPanelDlg::hasTray() const
 void CMainPanelDlg::InitPanel(bool autoStart)
 {
     CConfig &config = m_engine.config();
-    m_dockSide = config.HideMode;
 
     const PanelGeometry::StoredPlacement stored{config.WndLeft, config.WndTop, config.WndWidth, config.WndHeight};
     const QRect start = PanelGeometry::StartRect(stored, QRect(pos(), size()), workArea());
@@ -253,6 +256,10 @@ void CMainPanelDlg::InitPanel(bool autoStart)
     if (config.MainOpacity != 0)
         WindowAlpha::SetLayeredAlpha(this, WindowAlpha::FromPercent(config.MainOpacity));
     UpdateTrayIcon(false);
+    // With a tray to go to, the panel keeps out of the taskbar.
+    setWindowFlag(Qt::Tool, hasTray());
+    m_docking->InitialHide();
+    SyncAutostart();
 
     if (!PanelGeometry::StartsHidden(autoStart, config.StartAutoMin != 0, config.DbClickAutoMin != 0))
         show();
@@ -266,6 +273,7 @@ void CMainPanelDlg::InitPanel(bool autoStart)
         Prompter::current().messageBox(this, QStringLiteral("热键注册失败，可能重复了！"), QStringLiteral("Kwel"),
             Prompter::Buttons::Ok, Prompter::Icon::Warning);
     }
+    m_versions->Start();
 }
 
 TrayIconKind CMainPanelDlg::stateIconKind() const
@@ -346,6 +354,9 @@ void CMainPanelDlg::ShowPanel()
     showNormal();
     raise();
     activateWindow();
+    m_docking->OnShown();
+    if (m_webPane->isVisible())
+        m_webPane->LoadSummary();
 }
 
 void CMainPanelDlg::HidePanel()
@@ -364,6 +375,7 @@ void CMainPanelDlg::closeEvent(QCloseEvent *event)
     HidePanel();
     if (m_engine.config().AutoMemMin)
         TrimWorkingSet();
+    m_webPane->Blank();
 }
 
 void CMainPanelDlg::reject()
@@ -405,6 +417,13 @@ void CMainPanelDlg::moveEvent(QMoveEvent *event)
 {
     QDialog::moveEvent(event);
     rememberRect();
+    m_docking->OnMoved();
+}
+
+void CMainPanelDlg::enterEvent(QEnterEvent *event)
+{
+    QDialog::enterEvent(event);
+    m_docking->OnEnter();
 }
 
 void CMainPanelDlg::StoreWindowPlacement()
@@ -416,6 +435,7 @@ void CMainPanelDlg::StoreWindowPlacement()
     config.WndTop = m_savedRect.y();
     config.WndWidth = m_savedRect.width();
     config.WndHeight = m_savedRect.height();
+    config.HideMode = m_docking->side();
 }
 
 void CMainPanelDlg::ShowTipNotice(const TipNotice &notice)
@@ -460,7 +480,7 @@ void CMainPanelDlg::refreshTrayMenu()
     const auto handled = [this](int id) {
         return id == Open || id == Quit || id == About || id == Hidden || id == LeaveAway || id == AutoReply
             || id == IpMsgCompatible || (id >= FirstAway && id < FirstAway + AwayCount)
-            || (id >= FirstOption && id <= LastOption) || isForwarded(id);
+            || (id >= FirstOption && id <= LastOption) || IsExtraCommand(id) || isForwarded(id);
     };
     const std::function<void(QMenu *)> walk = [&](QMenu *menu) {
         const auto actions = menu->actions();
@@ -499,6 +519,10 @@ void CMainPanelDlg::toggleOption(int id)
         config.*option->value = config.*option->value != 0 ? 0 : 1;
     else
         config.StatusValue ^= option->statusBit;
+    if (option->value == &CConfig::AutoHideWnd)
+        m_docking->OnAutoHideChanged();
+    if (option->value == &CConfig::StartRun || option->value == &CConfig::StartAutoMin)
+        SyncAutostart();
 }
 
 void CMainPanelDlg::setAwayKind(int kind)
@@ -556,6 +580,8 @@ void CMainPanelDlg::OnTrayCommand(int id)
         m_engine.RefreshUsers(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));
     } else if (id == About) {
         openHelp();
+    } else if (OnExtraCommand(id)) {
+        // backup, restore, shortcuts, the group file
     } else if (isForwarded(id)) {
         emit messengerCommandRequested(id);
     }

@@ -21,9 +21,12 @@ class CGroupListDlg;
 class CMessengerDlg;
 class CMsgTipDlg;
 class CTrayIcon;
+class CWebPaneDlg;
 class GlobalHotKey;
 class HostRecord;
 class MessengerEngine;
+class PanelDocking;
+class PanelVersionCheck;
 class QMenu;
 
 // The platform services the panel uses; tests hand in fakes.
@@ -75,6 +78,31 @@ public:
     // Writes the saved rectangle into WndLeft, WndTop, WndWidth, WndHeight.
     void StoreWindowPlacement();
 
+    // ---- docking, backup and restore, shortcuts, the group file, version
+    // checks and the web pane (CMainPanelExtras.cpp) ----
+    PanelDocking *docking() const { return m_docking; }
+    PanelVersionCheck *versionCheck() const { return m_versions; }
+    CWebPaneDlg *webPane() const { return m_webPane; }
+    // The folder of the web pane ("蓝雀vudo"), -1 without one (ShowBbsBar).
+    int webPaneFolder() const { return m_webFolder; }
+    // The backup of kind 0, 2..6 (33093, 33099..33103) and the restore (33094).
+    void BackupSettings(int kind);
+    void OnRestoreSettings();
+    // A desktop entry at linkPath that starts the target; 1 on success.
+    int CreateShortcut(const QString &target, const QString &linkPath);
+    // 33137 on the desktop, 33138 in the applications menu.
+    void OnCreateShortcut(int command);
+    // 33139 and 33140: the user groups and memo names as a file.
+    void OnExportGroups();
+    void OnImportGroups();
+    // Writes or removes the session's autostart entry as StartRun says.
+    void SyncAutostart();
+    // The version check now (what the start does after ten seconds).
+    void CheckVersion();
+    // Carries out the menu commands above: false for any other command id.
+    bool OnExtraCommand(int id);
+    static bool IsExtraCommand(int id);
+
     // Shows the tray icon of the user's state; reload reads the icon files
     // of the configuration again.
     void UpdateTrayIcon(bool reload);
@@ -108,16 +136,20 @@ signals:
     // Tray commands that the messenger page carries out (settings, colour
     // schemes, multi-send, memo list, recent contacts, view style).
     void messengerCommandRequested(int id);
+    // The chat windows' web-access page was written.
+    void webAccessPageReady(const QString &path);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
     void reject() override;
 
 private:
     void buildPages();
+    void buildExtras();
     void connectMessengerPage();
     void onTrayActivated(int how);
     void refreshTrayMenu();
@@ -147,6 +179,9 @@ private:
     TrayBlinker m_blinker;
     QTimer m_blinkTimer;
     QRect m_savedRect;
-    int m_dockSide = 0;
+    PanelDocking *m_docking = nullptr;
+    PanelVersionCheck *m_versions = nullptr;
+    CWebPaneDlg *m_webPane = nullptr;
+    int m_webFolder = -1;
     bool m_hiddenByUser = false;
 };

@@ -394,6 +394,11 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
         m_net.SendTextToHost(packet.key, CMD_SEND_ABSENCE_INFO, text);
         break;
     }
+    case CMD_GET_PROGRAM:
+    case CMD_GET_GDIPLUS:
+        // A peer asks for our program file or picture library: a Linux
+        // executable is of no use to it, so the request stays unanswered.
+        break;
     default:
         emit packetDispatched(packet, sender);
         break;

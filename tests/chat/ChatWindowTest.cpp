@@ -11,6 +11,7 @@
 #include "chat/RichEditObjects.h"
 #include "net/IncomingPictures.h"
 #include "net/PictureStore.h"
+#include "net/VersionFetch.h"
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
@@ -588,6 +589,35 @@ TEST(ChatWindow, ThePeersStoredPhotoShowsAndFoldsAway)
     QTest::mouseClick(a.window, Qt::LeftButton, {}, at);
     EXPECT_TRUE(photo->isVisible());
     a.window->hide();
+}
+
+} // namespace
+
+namespace {
+
+TEST(ChatWindow, TheSidePaneShowsTheNoticePageWhereNoPhotoStands)
+{
+    Side a(ChatTest::u("a")), b(ChatTest::u("b"));
+    a.meet(b);
+    a.config.ChatShowWeb = 1;
+    const QString page = GetWebAccessPagePath();
+    QDir().mkpath(QFileInfo(page).path());
+    ASSERT_TRUE(TestEnv::writeAll(page, "<html><body>公告</body></html>"));
+    a.window->resize(640, 480);
+    a.window->show();
+    // The window's first-show work navigates the pane once per peer.
+    a.session()->timers().tick(ChatTimerId::SidePane);
+    auto *pane = a.window->findChild<QWidget *>(QStringLiteral("1150"));
+    ASSERT_NE(pane, nullptr);
+    EXPECT_TRUE(pane->isVisible());
+    EXPECT_EQ(pane->geometry(), a.window->layout().webPane);
+    EXPECT_TRUE(a.window->layout().webPane.top() > a.window->layout().captions.first().band.bottom());
+
+    // With the file lists shown there is no room for it.
+    a.window->SetFileListsShown(true);
+    EXPECT_FALSE(pane->isVisible());
+    a.window->hide();
+    QFile::remove(page);
 }
 
 } // namespace

@@ -14,9 +14,9 @@ work=$LAN_WORK
 A1=$(lan_addr 1); A2=$(lan_addr 2)
 count=${KWEL_CHURN_COUNT:-3000}
 
-# Under AddressSanitizer freed memory waits in a quarantine (256 MB) before
-# it is reused: a small one keeps the resident size a measure of what is kept.
-lan_in_host 1 env KWEL_EVENT_LOG="$work/kwel.events" ASAN_OPTIONS="${ASAN_OPTIONS:-}:quarantine_size_mb=8" \
+# Under AddressSanitizer freed memory stays in its quarantine (256 MB by
+# default) and would count as growth: a small one keeps the measure honest.
+lan_in_host 1 env KWEL_EVENT_LOG="$work/kwel.events" ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}quarantine_size_mb=16" \
   "$kwel" >"$work/kwel.out" 2>&1 &
 kwel_pid=$!
 LAN_PIDS+=("$kwel_pid")

@@ -275,6 +275,25 @@ TEST(MessengerEngine, ReadNoticesReceiptsAndRequests)
     EXPECT_EQ(receipts.first().at(1).toUInt(), 78u);
 }
 
+// Requests for the program file and the picture library stay unanswered and
+// reach no handler, from listed and unknown peers alike.
+TEST(MessengerEngine, ProgramFileRequestsStayUnanswered)
+{
+    Fixture f;
+    QSignalSpy dispatched(f.engine.get(), &MessengerEngine::packetDispatched);
+    f.probe.send(f.probe.entry(1, QStringLiteral("li"), u("小李"), u("研发部")), f.net.port());
+    f.probe.collect();
+    OwnHeader h;
+    h.userName = QStringLiteral("li");
+    h.hostName = QStringLiteral("probe-pc");
+    f.probe.send(PacketCodec::BuildTextPacket(h, 2, CMD_GET_PROGRAM, {}), f.net.port());
+    f.probe.send(PacketCodec::BuildTextPacket(h, 3, CMD_GET_GDIPLUS, {}), f.net.port());
+    h.userName = QStringLiteral("stranger");
+    f.probe.send(PacketCodec::BuildTextPacket(h, 4, CMD_GET_PROGRAM, {}), f.net.port());
+    EXPECT_TRUE(f.probe.collect().isEmpty());
+    EXPECT_EQ(dispatched.size(), 0);
+}
+
 TEST(MessengerEngine, AdmissionHookAndRestrictedHostsConsumePackets)
 {
     Fixture f;

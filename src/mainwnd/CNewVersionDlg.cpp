@@ -1,0 +1,90 @@
+#include "mainwnd/CNewVersionDlg.h"
+
+#include "platform/OpenUrl.h"
+#include "platform/WindowAlpha.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+CNewVersionDlg::CNewVersionDlg(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("160"));
+    setWindowTitle(QStringLiteral("Kwel检测到新版本提示"));
+    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
+    WindowAlpha::SetKind(this, WindowAlpha::OtherWindows);
+    resize(kSize);
+    m_text = new QPlainTextEdit(this);
+    m_text->setObjectName(QStringLiteral("1078"));
+    m_text->setReadOnly(true);
+    auto *download = new QPushButton(QStringLiteral("点击下载最新版本"), this);
+    download->setObjectName(QStringLiteral("1001"));
+    auto *close = new QPushButton(QStringLiteral("关闭"), this);
+    close->setObjectName(QStringLiteral("1002"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(download);
+    buttons->addWidget(close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_text);
+    layout->addLayout(buttons);
+    connect(download, &QPushButton::clicked, this, &CNewVersionDlg::OnDownload);
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    m_slide.setInterval(kSlideStepMs);
+    connect(&m_slide, &QTimer::timeout, this, &CNewVersionDlg::slideStep);
+}
+
+void CNewVersionDlg::SetInfo(const QString &text, const QString &downloadUrl, bool lan, quint32 peerAddress)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_text->setPlainText(shown);
+    m_url = downloadUrl;
+    m_lan = lan;
+    m_peer = peerAddress;
+}
+
+QString CNewVersionDlg::infoText() const
+{
+    return m_text->toPlainText();
+}
+
+QRect CNewVersionDlg::workArea() const
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+QPoint CNewVersionDlg::SlidePosition(const QRect &workArea, const QSize &frame, int step)
+{
+    const int right = workArea.x() + workArea.width();
+    const int bottom = workArea.y() + workArea.height();
+    return QPoint(right - frame.width(), bottom - frame.height() * step / kSlideSteps);
+}
+
+void CNewVersionDlg::ShowSliding()
+{
+    m_step = 0;
+    move(SlidePosition(workArea(), frameGeometry().size(), 1));
+    show();
+    slideStep();
+    m_slide.start();
+}
+
+void CNewVersionDlg::slideStep()
+{
+    ++m_step;
+    move(SlidePosition(workArea(), frameGeometry().size(), std::min(m_step, kSlideSteps)));
+    if (m_step >= kSlideSteps)
+        m_slide.stop();
+}
+
+void CNewVersionDlg::OnDownload()
+{
+    OpenUrlOrReport(this, m_url);
+    close();
+}

@@ -1,0 +1,92 @@
+#include "mainwnd/CWebPaneDlg.h"
+
+#include "controls/HtmlPaneView.h"
+#include "net/PageFetcher.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+CWebPaneDlg::CWebPaneDlg(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("350"));
+    m_view = new HtmlPaneView(this);
+    m_view->setObjectName(QStringLiteral("1150"));
+    m_fetcher = new PageFetcher(this);
+    connect(m_fetcher, &PageFetcher::fetched, this, [this](const QUrl &url, const QString &text, bool ok) {
+        if (url != m_current)
+            return; // the pane moved on
+        if (ok)
+            m_view->SetPage(text, url);
+        else
+            m_view->ClearPage();
+        emit pageLoaded(url, ok);
+    });
+}
+
+CWebPaneDlg::~CWebPaneDlg() = default;
+
+void CWebPaneDlg::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_view->setGeometry(rect());
+}
+
+CWebPaneDlg::Widening CWebPaneDlg::Widen(const QRect &frame, const QRect &desktop)
+{
+    Widening w{frame, false, false};
+    if (frame.width() >= kMinimumWidth)
+        return w;
+    w.widened = true;
+    if (frame.x() + kMinimumWidth <= desktop.x() + desktop.width()) {
+        w.rect.setWidth(kMinimumWidth);
+    } else {
+        w.rect.setLeft(frame.x() + frame.width() - kMinimumWidth);
+        w.toLeft = true;
+    }
+    return w;
+}
+
+void CWebPaneDlg::OnFolderOpened(QWidget *window)
+{
+    if (window) {
+        const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+        const QRect desktop = screen ? screen->geometry() : QRect();
+        const QRect frame = window->frameGeometry();
+        const Widening w = Widen(frame, desktop);
+        if (w.widened) {
+            m_rememberedWidth = frame.width();
+            m_widenedToLeft = w.toLeft;
+            window->resize(window->width() + w.rect.width() - frame.width(), window->height());
+            window->move(w.rect.topLeft());
+        }
+    }
+    if (m_firstLoad || m_current.isEmpty()) {
+        m_firstLoad = false;
+        Navigate(m_summary);
+    } else {
+        Navigate(m_current);
+    }
+}
+
+void CWebPaneDlg::LoadSummary()
+{
+    m_firstLoad = false;
+    Navigate(m_summary);
+}
+
+void CWebPaneDlg::Blank()
+{
+    Navigate(QUrl(QStringLiteral("about:blank")));
+    m_firstLoad = true;
+}
+
+void CWebPaneDlg::Navigate(const QUrl &url)
+{
+    m_current = url;
+    if (url.isEmpty() || url.toString() == QLatin1String("about:blank")) {
+        m_view->ClearPage();
+        return;
+    }
+    m_fetcher->Fetch(url);
+}
