@@ -104,6 +104,7 @@ std::optional<int> CMessengerApp::InitInstance()
     // panel answers a close by going to the tray.
     connect(m_panel.get(), &CMainPanelDlg::quitRequested, this, [] { QApplication::exit(0); }, Qt::QueuedConnection);
     wireChatPanel();
+    wireContactPage();
     connect(m_panel.get(), &CMainPanelDlg::webAccessPageReady, this, [this] { RefreshChatWebPanes(); });
     m_panel->messengerPage()->contacts().AttachPictures(*m_pictures);
     m_panel->InitPanel(m_options.autoStart);

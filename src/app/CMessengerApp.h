@@ -91,11 +91,13 @@ private:
     void watchTerminationSignals();
     void wireChatWindows();
     void wireChatPanel();
+    void wireContactPage();
     void onUnreadOpen();
     ChatSessionView *makeChatWindow(ChatSession &session);
     void closeChatWindows();
     void writeEvent(const QString &line);
     void wireMultiSend(const ChatServices &services);
+    void wireMultiPanel();
     void closeMultiSend();
     void openSettings();
     void showLaterFeature(const QString &name);

@@ -79,6 +79,7 @@ void CMessengerApp::wireChatPanel()
     connect(m_panel.get(), &CMainPanelDlg::chatWindowRequested, this,
         [this](HostRecord *host) { OpenChatWindow(host, 0, int(ChatSessions::OpenMode::Front), 0); });
     connect(m_panel.get(), &CMainPanelDlg::unreadOpenRequested, this, &CMessengerApp::onUnreadOpen);
+    wireMultiPanel();
 }
 
 void CMessengerApp::onUnreadOpen()

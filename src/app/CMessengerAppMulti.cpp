@@ -28,6 +28,13 @@ void CMessengerApp::wireMultiSend(const ChatServices &services)
     connect(m_multiSend.get(), &MultiSendSession::event, this, &CMessengerApp::writeEvent);
 }
 
+void CMessengerApp::wireMultiPanel()
+{
+    // "群发", the contact list's "多人群发" and the tray's "多人群发(&M)".
+    connect(m_panel->messengerPage(), &CMessengerDlg::multiChatRequested, this,
+        [this] { OpenMultiChatWindow(0, QString()); });
+}
+
 CMultiChatDlg *CMessengerApp::multiChatWindow() const
 {
     return m_multiWindow.data();

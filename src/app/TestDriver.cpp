@@ -9,6 +9,8 @@
 #include "chat/faces/CFacePickerDlg.h"
 #include "chat/facestore/FaceStore.h"
 #include "chat/session/ChatSessions.h"
+#include "mainwnd/CMainPanelDlg.h"
+#include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CUserListCtrl.h"
 #include "net/CNetManager.h"
 #include "net/MessengerEngine.h"
@@ -16,6 +18,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QFile>
@@ -94,8 +97,15 @@ bool TestDriver::runMulti(const QString &command)
     const QString verb = command.section(QLatin1Char(' '), 0, 0);
     const QString rest = command.section(QLatin1Char(' '), 1);
     if (verb == QLatin1String("open")) {
-        m_app.OpenMultiChatWindow(0, rest);
-        return m_app.multiChatWindow() != nullptr;
+        // The page's "群发" button, or the window for the peers of a custom group.
+        QAbstractButton *button = m_app.mainPanel()
+            ? m_app.mainPanel()->messengerPage()->findChild<QAbstractButton *>(QStringLiteral("1001"))
+            : nullptr;
+        if (rest.isEmpty() && button && button->isEnabled())
+            button->click();
+        else
+            m_app.OpenMultiChatWindow(0, rest);
+        return m_app.multiChatWindow() && m_app.multiChatWindow()->isVisible();
     }
     CMultiChatDlg *multi = m_app.multiChatWindow();
     if (!multi)
@@ -177,6 +187,8 @@ bool TestDriver::Run(const QString &command)
         return runMulti(command.section(QLatin1Char(' '), 1));
     if (verb == QLatin1String("log"))
         return runLog(command.section(QLatin1Char(' '), 1));
+    if (const std::optional<bool> done = runPanelCommand(verb, command.section(QLatin1Char(' '), 1)))
+        return *done;
     CChatDlg *chat = window(address, verb == QLatin1String("open"));
     if (!chat)
         return false;

@@ -27,10 +27,12 @@
 //   facemanager IP                   the picker's "表情管理" (modal; later commands run inside it)
 //   closemodal                       closes the open modal window
 //   quit                             end the program
+//   search, searchenter, grabpanel   the main panel's search strip (TestDriverPanel.cpp)
 #pragma once
 
 #include <QObject>
 #include <QTimer>
+#include <optional>
 
 #include "core/ChatFont.h"
 
@@ -59,6 +61,8 @@ private:
     bool runLog(const QString &command);
     HostRecord *host(const QString &address) const;
     static ChatFont parseFont(const QStringList &fields);
+    // A command of the main panel; nothing when the verb is not one.
+    std::optional<bool> runPanelCommand(const QString &verb, const QString &rest);
 
     CMessengerApp &m_app;
     QString m_path;

@@ -101,6 +101,7 @@ public:
     // The maker's pages: the upgrade page and the notice page (each tried
     // in turn), the web pane's news summary, the download page.
     QString UpgradePageURL1, UpgradePageURL2, NoticePageURL1, NoticePageURL2, NewsPageURL, DownloadPageURL;
+    QString ForumSearchURL; // the forum's query prefix; the search text follows it
 
     // ---- appearance ----
     int MainOpacity, ChatOpacity, MsgOpacity, OtherOpacity;

@@ -1,7 +1,6 @@
 #include "mainwnd/CMainPanelDlg.h"
 
 #include "controls/CGfxOutBarCtrl.h"
-#include "controls/FillGradientRect.h"
 #include "controls/HeadIcons.h"
 #include "controls/ProgramArt.h"
 #include "controls/SkinColor.h"
@@ -13,6 +12,7 @@
 #include "mainwnd/CHelpDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CMsgTipDlg.h"
+#include "mainwnd/CSearchBarDlg.h"
 #include "mainwnd/CWebPaneDlg.h"
 #include "mainwnd/PanelDocking.h"
 #include "mainwnd/PanelVersionCheck.h"
@@ -31,36 +31,10 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMetaMethod>
-#include <QPainter>
 #include <QScreen>
 #include <QWindowStateChangeEvent>
 
 namespace {
-
-// The strip above the folder bar where the search box lives.
-class SearchStrip : public QWidget
-{
-public:
-    SearchStrip(const CConfig &config, QWidget *parent)
-        : QWidget(parent)
-        , m_config(config)
-    {
-        setObjectName(QStringLiteral("111"));
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        FillGradientRect(painter, rect(), ColorFromRef(m_config.MainBarLeftTopColor),
-            ColorFromRef(m_config.MainBarRightBtmColor), int(GradientMode::Vertical));
-        painter.setPen(ColorFromRef(m_config.MainBarFrameColor));
-        painter.drawLine(0, height() - 1, width(), height() - 1);
-    }
-
-private:
-    const CConfig &m_config;
-};
 
 // The tray menu's switches of "基本设置" and the values they flip.
 struct OptionSwitch
@@ -185,7 +159,6 @@ CMainPanelDlg::~CMainPanelDlg()
 void CMainPanelDlg::buildPages()
 {
     const CConfig &config = m_engine.config();
-    m_search = new SearchStrip(config, this);
     m_bar = new CGfxOutBarCtrl(this);
     m_bar->setObjectName(QStringLiteral("outbar"));
     m_bar->SetFlashInterval(200);
@@ -205,12 +178,18 @@ void CMainPanelDlg::buildPages()
     connect(m_calendar, &CCalendarDlg::titleChanged, this,
         [this, calendarFolder](const QString &title) { m_bar->SetFolderText(calendarFolder, title); });
     m_bar->SetSelFolder(0);
+    m_search = new CSearchBarDlg(m_messenger, this);
     connectMessengerPage();
 }
 
 void CMainPanelDlg::connectMessengerPage()
 {
     connect(m_messenger, &CMessengerDlg::peerCountChanged, this, &CMainPanelDlg::OnPeerCountChanged);
+    // The page's notices go to the panel's tip popup; its help button and the
+    // tray's recent contacts are the panel's and the page's in turn.
+    m_messenger->setTipPopup(m_tip.get());
+    connect(m_messenger, &CMessengerDlg::helpRequested, this, &CMainPanelDlg::openHelp);
+    connect(this, &CMainPanelDlg::messengerCommandRequested, m_messenger, &CMessengerDlg::OnMenuCommand);
     // The messenger page announces notices and unread blinking once it has
     // them; connected by name so that either side may come first.
     const QMetaObject *meta = m_messenger->metaObject();
@@ -469,7 +448,7 @@ bool CMainPanelDlg::isForwarded(int id) const
     const bool forwarded = id == Settings || (id >= FirstSkin && id <= LastSkin) || id == ClassicSkin
         || id == MultiSend || id == MemoList || id == ViewList || id == ViewTree
         || (id >= FirstRecent && id < FirstRecent + RecentCount) || id == SendToAddress;
-    return forwarded && isSignalConnected(QMetaMethod::fromSignal(&CMainPanelDlg::messengerCommandRequested));
+    return forwarded && m_messenger->HandlesMenuCommand(id);
 }
 
 void CMainPanelDlg::refreshTrayMenu()

@@ -20,6 +20,7 @@ class CGfxOutBarCtrl;
 class CGroupListDlg;
 class CMessengerDlg;
 class CMsgTipDlg;
+class CSearchBarDlg;
 class CTrayIcon;
 class CWebPaneDlg;
 class GlobalHotKey;
@@ -62,7 +63,7 @@ public:
     CTrayIcon *trayIcon() const { return m_tray.get(); }
     GlobalHotKey *hotKey() const { return m_hotKey.get(); }
     QMenu *trayMenu() const { return m_menu; }
-    QWidget *searchStrip() const { return m_search; }
+    CSearchBarDlg *searchStrip() const { return m_search; }
 
     // "蓝雀Kwel(在线人数: %d)"
     static QString titleText(int peers);
@@ -169,7 +170,7 @@ private:
     std::unique_ptr<GlobalHotKey> m_hotKey;
     std::unique_ptr<CMsgTipDlg> m_tip;
     CGfxOutBarCtrl *m_bar = nullptr;
-    QWidget *m_search = nullptr;
+    CSearchBarDlg *m_search = nullptr;
     CMessengerDlg *m_messenger = nullptr;
     CGroupListDlg *m_groupList = nullptr;
     CCalendarDlg *m_calendar = nullptr;

@@ -42,16 +42,16 @@ CMessengerDlg::CMessengerDlg(MessengerEngine &engine, QWidget *parent)
 
     auto *buttons = new QHBoxLayout;
     buttons->setContentsMargins(2, 0, 2, 2);
-    m_refresh = new QPushButton(QStringLiteral("刷新"), this);
-    m_refresh->setObjectName(QStringLiteral("1002"));
-    m_refresh->setToolTip(QStringLiteral("刷新在线用户 (按住Ctrl先清空列表)"));
-    buttons->addStretch(1);
-    buttons->addWidget(m_refresh);
+    buttons->setSpacing(1);
+    createButtons(buttons);
     layout->addLayout(buttons);
-    connect(m_refresh, &QPushButton::clicked, this, &CMessengerDlg::OnRefreshButton);
 
     connect(&m_contacts, &ContactListController::peerCountChanged, this, &CMessengerDlg::peerCountChanged);
-    connect(&m_contacts, &ContactListController::tipNoticeRequested, this, &CMessengerDlg::tipNoticeRequested);
+    connect(&m_contacts, &ContactListController::tipNoticeRequested, this, [this](const TipNotice &notice) {
+        ShowTipMessage(notice);
+        if (m_engine.config().NOBEEP_STR == 0)
+            PlayNotifySound(NotifySound::Notice);
+    });
     connect(&m_contacts, &ContactListController::ownStatusIconChanged, this, &CMessengerDlg::ownStatusIconChanged);
     connect(&m_contacts, &ContactListController::viewStyleChanged, this, &CMessengerDlg::showView);
     connect(&m_contacts, &ContactListController::columnWidthsRequested, this, &CMessengerDlg::applyColumnWidths);
@@ -92,6 +92,12 @@ void CMessengerDlg::applyColumnWidths()
     else
         m_list->SetColumnWidths({ c.SENDNICKNAME_STR, c.SENDHOSTNAME_STR, c.SENDUSERNAME_STR, c.SENDGROUPNAME_STR,
             c.SENDTYPENAME_STR, c.SENDIPADDR_STR });
+}
+
+void CMessengerDlg::OpenChatWindow(HostRecord *host)
+{
+    if (host)
+        emit openChatRequested(host);
 }
 
 void CMessengerDlg::SetMembersShowMode(int mode)

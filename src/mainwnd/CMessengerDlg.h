@@ -11,13 +11,30 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <array>
+#include <functional>
 
+class CFindUserDlg;
+class CMsgTipDlg;
+class CSendToAddressDlg;
 class CUserListCtrl;
 class CUserTreeCtrl;
 class HostRecord;
 class MessengerEngine;
+class QHBoxLayout;
+class QMenu;
 class QPushButton;
 class QStackedWidget;
+
+// How ShowTipMessage hands an entry to the tip popup.
+struct TipOptions
+{
+    bool clear = false; // the popup's entries go first
+    bool show = true; // the popup appears (without taking the focus)
+};
+
+// The two sounds of the page: a message arrived, a peer came or went.
+enum class NotifySound { Message, Notice };
 
 class CMessengerDlg : public QWidget
 {
@@ -56,6 +73,8 @@ public:
     void RefillUserList() { m_contacts.RefillUserList(); }
     void ClearUserList() { m_contacts.ClearUserList(); }
     bool AddRecentContact(const HostRecord *host) { return m_contacts.AddRecentContact(host); }
+    // Opens or brings up the peer's chat window (through the application).
+    void OpenChatWindow(HostRecord *host);
     // Switches between the list (0) and the tree (any other value).
     void SetMembersShowMode(int mode);
 
@@ -73,7 +92,47 @@ public:
     int unreadCount() const { return int(m_unread.Count()); }
     bool IsUnreadWindowQueued(const QWidget *window) const { return m_unread.Contains(window); }
 
+    // ---- buttons, menus, recent contacts and notices ----
+    // The tip popup the notices go to (none: tipNoticeRequested carries them).
+    void setTipPopup(CMsgTipDlg *tip) { m_tip = tip; }
+    // An entry for the tip popup.
+    void ShowTipMessage(const TipNotice &notice, TipOptions options = {});
+    // Plays the configured sound of the kind unless that sound is playing
+    // still; false when it was not started.
+    bool PlayNotifySound(NotifySound kind);
+    static constexpr int kSoundBusyMs = 1500;
+    // The open chat window of a peer key, for recent contacts that are not
+    // online (the application knows the windows).
+    using ChatWindowFinder = std::function<QWidget *(const QString &key)>;
+    void setChatWindowFinder(ChatWindowFinder finder) { m_chatWindowFinder = std::move(finder); }
+    CFindUserDlg *findDialog() const { return m_find; }
+    CSendToAddressDlg *sendToAddressDialog() const { return m_sendToAddress; }
+    QPushButton *button(int id) const;
+    // True when a command of the page's menus (or one the tray forwards)
+    // does something now: handled here, or by a receiver of its signal.
+    bool HandlesMenuCommand(int id) const;
+    // The menus as the buttons show them (filled and checked, not yet shown).
+    QMenu *MakeRecentMenu();
+    QMenu *MakeMoreMenu();
+
 public slots:
+    // The commands of the buttons 1001..1007 and 1098.
+    void OnButtonCommand(int id);
+    // A command of the page's menus (and of the tray's recent contacts); the
+    // commands of the peers and groups go on as menuCommandRequested. True
+    // when handled here.
+    bool OnMenuCommand(int id);
+    // Recent contact i (0..9): its chat, or after a question the send-to-
+    // address dialog when it is not online.
+    void OnRecentContact(int index);
+    // "向指定计算机IP地址发送信息": the dialog, its address preset (0: empty).
+    void OpenSendToAddressDialog(quint32 address);
+    // "搜索": the find dialog beside the main window.
+    void OnFind();
+    // Large (true) or small head icons in the current view.
+    void SetIconSize(bool large);
+    // Remote assistance with the peer at the address ended.
+    void OnRemoteAssistanceEnded(quint32 address);
     // Button 1002 "刷新": the refresh request, with Ctrl held the list is
     // emptied first. Posted, so the click returns at once.
     void OnRefreshButton();
@@ -91,10 +150,26 @@ signals:
     void blinkRequested(bool blinking, int messageImage);
     // The own entry's head-icon image for the search strip's status button.
     void ownStatusIconChanged(int image);
-    // A peer is to be talked to (double click on it).
+    // A peer is to be talked to (double click on it, a search result).
     void openChatRequested(HostRecord *host);
+    // Buttons whose windows live elsewhere: "群发", "设置", "帮助", "共享".
+    void multiChatRequested();
+    void settingsRequested();
+    void helpRequested();
+    void allSharedFilesRequested();
+    // A command of menu 252 that concerns peers and groups.
+    void menuCommandRequested(int id);
+    // The chat window of the peer is to show "退出远程协助.".
+    void remoteAssistanceEnded(HostRecord *host);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    void createButtons(QHBoxLayout *row);
+    void updateMenu(QMenu *menu) const;
+    bool hasReceiver(int buttonId) const;
     void showView(bool tree);
     void applyColumnWidths();
     void unreadChanged(int previousFrontImage);
@@ -105,6 +180,12 @@ private:
     CUserTreeCtrl *m_tree = nullptr;
     CUserListCtrl *m_list = nullptr;
     QPushButton *m_refresh = nullptr;
+    std::array<QPushButton *, 8> m_buttons{};
+    CFindUserDlg *m_find = nullptr; // owned by the main window, made once
+    CSendToAddressDlg *m_sendToAddress = nullptr; // likewise
+    CMsgTipDlg *m_tip = nullptr;
+    ChatWindowFinder m_chatWindowFinder;
+    std::array<bool, 2> m_soundBusy{}; // by NotifySound
     UnreadQueue m_unread;
     bool m_blinking = false;
     QTimer m_autoWidth;

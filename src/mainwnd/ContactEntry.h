@@ -26,6 +26,7 @@ struct ContactEntry
     QString address; // dotted
     QString signature;
     bool hasMemoName = false;
+    bool checked = false; // the check box of a pick list
     int image = 0;
 
     // Builds the row data of a peer; config (may be null) tells whether the

@@ -10,10 +10,7 @@ namespace {
 
 QAction *item(QMenu *menu, int id, const QString &text, bool checkable = false)
 {
-    QAction *action = menu->addAction(text);
-    action->setData(id);
-    action->setCheckable(checkable);
-    return action;
+    return AddItem(menu, id, text, checkable);
 }
 
 QString u16(const char16_t *text)
@@ -22,6 +19,22 @@ QString u16(const char16_t *text)
 }
 
 } // namespace
+
+QAction *AddItem(QMenu *menu, int id, const QString &text, bool checkable)
+{
+    QAction *action = menu->addAction(text);
+    action->setData(id);
+    action->setCheckable(checkable);
+    return action;
+}
+
+void AddRecentItems(QMenu *menu)
+{
+    for (int i = 0; i < RecentCount; ++i)
+        AddItem(menu, FirstRecent + i, QStringLiteral("(无)"));
+    menu->addSeparator();
+    AddItem(menu, SendToAddress, QStringLiteral("向指定计算机IP地址发送信息"));
+}
 
 QString AwayText(int kind)
 {
@@ -86,10 +99,7 @@ QMenu *Build(QWidget *parent)
     menu->addSeparator();
     QMenu *recent = menu->addMenu(QStringLiteral("最近联系人"));
     recent->setObjectName(QStringLiteral("recent"));
-    for (int i = 0; i < RecentCount; ++i)
-        item(recent, FirstRecent + i, QStringLiteral("(无)"));
-    recent->addSeparator();
-    item(recent, SendToAddress, QStringLiteral("向指定计算机IP地址发送信息"));
+    AddRecentItems(recent);
     QMenu *away = menu->addMenu(QStringLiteral("离开状态"));
     item(away, LeaveAway, QStringLiteral("取消离线状态"));
     away->addSeparator();

@@ -38,6 +38,10 @@ constexpr int OnlineHelp = 33115;
 constexpr int About = 33081;
 constexpr int Quit = 32809;
 
+// Appends an item carrying its command id (also for the other menus).
+QAction *AddItem(QMenu *menu, int id, const QString &text, bool checkable = false);
+// The ten recent-contact items "(无)", a separator and SendToAddress.
+void AddRecentItems(QMenu *menu);
 // Builds menu 142 under the parent.
 QMenu *Build(QWidget *parent);
 // The item with the command id anywhere in the menu, or null.

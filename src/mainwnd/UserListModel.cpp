@@ -68,6 +68,8 @@ QVariant UserListModel::data(const QModelIndex &index, int role) const
         return QVariant::fromValue(quintptr(e.host.data()));
     case ImageRole:
         return e.image;
+    case Qt::CheckStateRole:
+        return m_checkable && index.column() == 0 ? QVariant(e.checked ? Qt::Checked : Qt::Unchecked) : QVariant();
     default:
         return {};
     }
@@ -82,6 +84,36 @@ QVariant UserListModel::headerData(int section, Qt::Orientation orientation, int
     if (role == Qt::TextAlignmentRole)
         return int(Qt::AlignLeft | Qt::AlignVCenter);
     return {};
+}
+
+Qt::ItemFlags UserListModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (m_checkable && index.isValid() && index.column() == 0)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+bool UserListModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!m_checkable || role != Qt::CheckStateRole || !index.isValid() || index.column() != 0
+        || index.row() >= int(m_rows.size()))
+        return false;
+    setChecked(index.row(), value.toInt() == Qt::Checked);
+    return true;
+}
+
+bool UserListModel::isChecked(int row) const
+{
+    return row >= 0 && row < int(m_rows.size()) && m_rows[size_t(row)]->checked;
+}
+
+void UserListModel::setChecked(int row, bool checked)
+{
+    if (row < 0 || row >= int(m_rows.size()) || m_rows[size_t(row)]->checked == checked)
+        return;
+    m_rows[size_t(row)]->checked = checked;
+    emit dataChanged(index(row, 0), index(row, 0), { Qt::CheckStateRole });
 }
 
 void UserListModel::SetColumnOrder(const QString &order)

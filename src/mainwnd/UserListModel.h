@@ -33,6 +33,13 @@ public:
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+    // Rows with a check box in the first column (pick lists).
+    void setCheckable(bool checkable) { m_checkable = checkable; }
+    bool isChecked(int row) const;
+    void setChecked(int row, bool checked);
 
     // ---- columns ----
     // Replaces the columns: for exactly "123456" the six in field order with
@@ -86,4 +93,5 @@ private:
     int m_sortKind = SortNone;
     bool m_descending = false;
     Decoration m_decoration;
+    bool m_checkable = false;
 };

@@ -13,6 +13,7 @@
 #include "net/IncomingPictures.h"
 #include "net/ListBusyCounter.h"
 #include "net/MessengerEngine.h"
+#include "net/LoopbackNet.h"
 #include "net/PacketCodec.h"
 #include "net/PictureSender.h"
 #include "net/PictureStore.h"
@@ -91,7 +92,7 @@ struct Page
         o.port = 0;
         o.broadcastTargets = { QHostAddress(QHostAddress::LocalHost) };
         o.broadcastPort = sink.localPort();
-        EXPECT_TRUE(net.Open(o));
+        EXPECT_TRUE(TestNet::openAnyPort(net, o));
         // Not loopback: the peers below are others, not the user.
         net.setOwnIdentity(0x0A636363, QStringLiteral("00163E000001"));
         engine = std::make_unique<MessengerEngine>(config, net);

@@ -7,6 +7,18 @@
 
 namespace TestNet {
 
+// Opens on the options; with port 0 and a TCP listener the free UDP port may
+// be taken for TCP by another program running at the same time, so a few
+// further ports are tried.
+inline bool openAnyPort(CNetManager &net, const CNetManager::Options &options)
+{
+    const int tries = options.port == 0 && options.listenTcp ? 8 : 1;
+    for (int i = 0; i < tries; ++i)
+        if (net.Open(options))
+            return true;
+    return false;
+}
+
 inline bool openLoopback(CNetManager &net, const QString &mac = QString(), bool listenTcp = false)
 {
     CNetManager::Options o;
@@ -14,7 +26,7 @@ inline bool openLoopback(CNetManager &net, const QString &mac = QString(), bool 
     o.port = 0;
     o.listenTcp = listenTcp;
     o.broadcastTargets = { QHostAddress(QHostAddress::LocalHost) };
-    const bool opened = net.Open(o);
+    const bool opened = openAnyPort(net, o);
     net.setOwnIdentity(0x7F000001, mac);
     return opened;
 }

@@ -4,6 +4,7 @@
 #include "net/Commands.h"
 #include "net/MessengerEngine.h"
 #include "net/PacketCodec.h"
+#include "net/LoopbackNet.h"
 #include "TestEnv.h"
 
 #include <QNetworkDatagram>
@@ -83,7 +84,7 @@ struct Fixture
         o.port = 0;
         o.broadcastTargets = {QHostAddress(QHostAddress::LocalHost)};
         o.broadcastPort = probe.port();
-        EXPECT_TRUE(net.Open(o));
+        EXPECT_TRUE(TestNet::openAnyPort(net, o));
         net.setOwnIdentity(kLoopback, kOwnMac);
         engine = std::make_unique<MessengerEngine>(config, net);
         engine->setIdentity(QStringLiteral("wang"), QStringLiteral("wang-pc"));

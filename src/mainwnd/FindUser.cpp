@@ -1,0 +1,48 @@
+#include "mainwnd/FindUser.h"
+
+#include "mainwnd/ContactTreeModel.h"
+#include "mainwnd/UserListModel.h"
+
+namespace FindUser {
+
+bool Matches(const ContactEntry &e, const QString &text, const Fields &f)
+{
+    const auto has = [&text](const QString &field) { return field.contains(text, Qt::CaseInsensitive); };
+    return (f.nick && has(e.nick)) || (f.host && has(e.hostName)) || (f.login && has(e.login))
+        || (f.group && has(e.group)) || (f.address && has(e.address));
+}
+
+QList<int> ListMatches(const UserListModel &list, const QString &text, const Fields &fields)
+{
+    QList<int> rows;
+    for (int row = 0; row < list.rowCount(); ++row)
+        if (const ContactEntry *e = list.entryAt(row); e && Matches(*e, text, fields))
+            rows.append(row);
+    return rows;
+}
+
+int NextTreeMatch(const ContactTreeModel &tree, int selectedRow, const QString &text, const Fields &fields)
+{
+    const auto matches = [&](int row) {
+        const ContactEntry *e = tree.rowKind(row) == ContactTreeModel::RowKind::Peer ? tree.entryAt(row) : nullptr;
+        return e && Matches(*e, text, fields);
+    };
+    for (int row = std::max(selectedRow + 1, 0); row < tree.rowCount(); ++row)
+        if (matches(row))
+            return row;
+    return selectedRow >= 0 && selectedRow < tree.rowCount() && matches(selectedRow) ? selectedRow : -1;
+}
+
+bool AddToHistory(QStringList &history, const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return false;
+    for (const QString &old : std::as_const(history))
+        if (old.trimmed().compare(t, Qt::CaseInsensitive) == 0)
+            return false;
+    history.append(t);
+    return true;
+}
+
+} // namespace FindUser
