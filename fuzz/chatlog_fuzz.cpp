@@ -1,5 +1,8 @@
 // Reads arbitrary chat-log files; what parses is written again and must read
-// back as the same records.
+// back as the same records. The index of the viewer walks the same bytes and
+// must find the same records where the reader finds them.
+#include "core/Gbk.h"
+#include "net/ChatLogIndex.h"
 #include "net/ChatLogReader.h"
 
 #include <cstdint>
@@ -31,6 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(r.endOffset <= input.size() && r.endOffset == s.endOffset && r.status == s.status);
     check((r.status == ChatLogReadStatus::Complete) == (r.endOffset == input.size()));
     check(r.records.isEmpty() || r.endOffset >= ChatLogFormat::kHeaderBytes);
+
+    const ChatLogIndex index = ChatLogIndex::Build(input);
+    check(index.recordCount() == r.records.size() && index.endOffset() == r.endOffset);
+    for (qsizetype i = 0; i < index.recordCount(); ++i) {
+        const std::optional<ChatLogEntry> one = ChatLogReader::ParseRecord(
+            input.sliced(index.recordOffset(i), index.recordEnd(i) - index.recordOffset(i)));
+        check(one && *one == r.records[i]);
+        const ChatLogPeer &peer = index.peers().at(index.recordPeer(i));
+        check(peer.address == one->address && Gbk::decode(peer.userName) == one->userName);
+        (void)index.recordDay(i);
+    }
 
     QByteArray again = ChatLogFormat::encodeHeader();
     for (const ChatLogEntry &e : r.records) {

@@ -4,6 +4,7 @@
 #include "app/TestDriver.h"
 #include "chat/faces/FaceLibraryCommands.h"
 #include "chat/session/ChatSessions.h"
+#include "chat/session/MultiSendSession.h"
 #include "core/CConfig.h"
 #include "core/FileUtil.h"
 #include "core/Prompter.h"

@@ -6,14 +6,19 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 #include <memory>
 
 class CChatDlg;
+class CChatLogDlg;
+class CMultiChatDlg;
+class MultiSendSession;
 class CConfig;
 class FaceLibraryDialogAdder;
 class CMainPanelDlg;
 class ChatLogWriter;
 class ChatSession;
+struct ChatServices;
 class ChatSessionView;
 class ChatSessions;
 class HostRecord;
@@ -68,6 +73,19 @@ public:
     // it again; returns how many did.
     int RefreshChatWebPanes();
 
+    // ---- the multi-user window and the chat-log viewer (CMessengerAppMulti.cpp) ----
+    // "多人群发": the multi-user window, made once and reused, its members
+    // filled again and chosen for a group id (0 none) or the peers of a
+    // custom group (empty: the peers selected in the main panel's list),
+    // with files to send.
+    void OpenMultiChatWindow(quint32 groupId, const QString &name, const QStringList &files = {});
+    // "查看聊天记录": the chat-log viewer; without a log file the user is asked
+    // whether to set up logging instead.
+    void OpenChatLogViewer();
+    CMultiChatDlg *multiChatWindow() const;
+    CChatLogDlg *chatLogViewer() const;
+    MultiSendSession *multiSend() const { return m_multiSend.get(); }
+
 private:
     void shutdown();
     void watchTerminationSignals();
@@ -78,6 +96,11 @@ private:
     ChatSessionView *makeChatWindow(ChatSession &session);
     void closeChatWindows();
     void writeEvent(const QString &line);
+    void wireMultiSend(const ChatServices &services);
+    void wireMultiPanel();
+    void closeMultiSend();
+    void openSettings();
+    void showLaterFeature(const QString &name);
 
     QApplication &m_app;
     StartOptions m_options;
@@ -97,5 +120,8 @@ private:
     std::unique_ptr<FaceLibraryDialogAdder> m_faces;
     std::unique_ptr<QFile> m_eventFile; // KWEL_EVENT_LOG: what the chat windows did
     TestDriver *m_driver = nullptr;
+    std::unique_ptr<MultiSendSession> m_multiSend;
+    QPointer<CMultiChatDlg> m_multiWindow;
+    QPointer<CChatLogDlg> m_logViewer;
     bool m_shutDown = false;
 };

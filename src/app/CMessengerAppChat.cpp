@@ -72,6 +72,7 @@ void CMessengerApp::wireChatWindows()
         if (m_panel && host)
             m_panel->messengerPage()->AddRecentContact(host);
     });
+    wireMultiSend(services);
     m_driver = TestDriver::fromEnvironment(*this, this);
     if (m_driver)
         connect(m_driver, &TestDriver::commandDone, this, &CMessengerApp::writeEvent);
@@ -85,6 +86,7 @@ void CMessengerApp::wireChatPanel()
     connect(m_panel.get(), &CMainPanelDlg::chatWindowRequested, this,
         [this](HostRecord *host) { OpenChatWindow(host, 0, int(ChatSessions::OpenMode::Front), 0); });
     connect(m_panel.get(), &CMainPanelDlg::unreadOpenRequested, this, &CMessengerApp::onUnreadOpen);
+    wireMultiPanel();
 }
 
 void CMessengerApp::onUnreadOpen()
@@ -106,6 +108,8 @@ ChatSessionView *CMessengerApp::makeChatWindow(ChatSession &session)
         if (m_panel)
             m_panel->messengerPage()->UnqueueUnreadWindow(w);
     });
+    connect(window, &CChatDlg::chatLogViewerRequested, this, &CMessengerApp::OpenChatLogViewer);
+    connect(window, &CChatDlg::settingsRequested, this, &CMessengerApp::openSettings);
     m_windows.removeAll(nullptr);
     m_windows.append(window);
     return window;
@@ -121,6 +125,7 @@ CChatDlg *CMessengerApp::OpenChatWindow(HostRecord *host, int flag, int mode, in
 void CMessengerApp::closeChatWindows()
 {
     // The windows go before their sessions, which release what they hold.
+    closeMultiSend();
     for (const QPointer<CChatDlg> &window : std::as_const(m_windows))
         delete window.data();
     m_windows.clear();

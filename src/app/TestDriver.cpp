@@ -3,16 +3,22 @@
 #include "app/CMessengerApp.h"
 #include "chat/CChatDlg.h"
 #include "chat/CChatFilePanel.h"
+#include "chat/CChatLogDlg.h"
+#include "chat/CMultiChatDlg.h"
 #include "chat/CMsgRichEdit.h"
 #include "chat/faces/CFacePickerDlg.h"
 #include "chat/facestore/FaceStore.h"
 #include "chat/session/ChatSessions.h"
+#include "mainwnd/CMainPanelDlg.h"
+#include "mainwnd/CMessengerDlg.h"
+#include "mainwnd/CUserListCtrl.h"
 #include "net/CNetManager.h"
 #include "net/MessengerEngine.h"
 #include "platform/ScriptedPrompter.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QFile>
@@ -26,6 +32,8 @@ TestDriver::TestDriver(CMessengerApp &app, const QString &path, QObject *parent)
 {
     connect(&m_timer, &QTimer::timeout, this, &TestDriver::poll);
     m_timer.start(100);
+    // "聊天记录" takes the filter as preset instead of asking.
+    CChatDlg::SetLogFilterAsker([](QWidget *, ChatLogFilter &) { return true; });
 }
 
 TestDriver *TestDriver::fromEnvironment(CMessengerApp &app, QObject *parent)
@@ -57,15 +65,107 @@ void TestDriver::poll()
     }
 }
 
-CChatDlg *TestDriver::window(const QString &address, bool open)
+HostRecord *TestDriver::host(const QString &address) const
 {
     const quint32 ip = QHostAddress(address).toIPv4Address();
     MessengerEngine *engine = m_app.engine();
-    HostRecord *host = engine ? engine->FindHost(ip, engine->net().port()) : nullptr;
-    if (!host)
+    return engine ? engine->FindHost(ip, engine->net().port()) : nullptr;
+}
+
+CChatDlg *TestDriver::window(const QString &address, bool open)
+{
+    HostRecord *peer = host(address);
+    if (!peer)
         return nullptr;
     return m_app.OpenChatWindow(
-        host, 0, int(open ? ChatSessions::OpenMode::Front : ChatSessions::OpenMode::LookUp), 0);
+        peer, 0, int(open ? ChatSessions::OpenMode::Front : ChatSessions::OpenMode::LookUp), 0);
+}
+
+ChatFont TestDriver::parseFont(const QStringList &f)
+{
+    ChatFont font;
+    font.faceName = f[0];
+    font.height = f[1].toInt();
+    font.weight = f[2].toInt();
+    const uint rgb = f[3].toUInt(nullptr, 16);
+    font.color = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+    return font;
+}
+
+bool TestDriver::runMulti(const QString &command)
+{
+    const QString verb = command.section(QLatin1Char(' '), 0, 0);
+    const QString rest = command.section(QLatin1Char(' '), 1);
+    if (verb == QLatin1String("open")) {
+        // The page's "群发" button, or the window for the peers of a custom group.
+        QAbstractButton *button = m_app.mainPanel()
+            ? m_app.mainPanel()->messengerPage()->findChild<QAbstractButton *>(QStringLiteral("1001"))
+            : nullptr;
+        if (rest.isEmpty() && button && button->isEnabled())
+            button->click();
+        else
+            m_app.OpenMultiChatWindow(0, rest);
+        return m_app.multiChatWindow() && m_app.multiChatWindow()->isVisible();
+    }
+    CMultiChatDlg *multi = m_app.multiChatWindow();
+    if (!multi)
+        return false;
+    if (verb == QLatin1String("select")) {
+        QList<HostRecord *> hosts;
+        for (const QString &address : rest.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            HostRecord *peer = host(address);
+            if (!peer)
+                return false;
+            hosts.append(peer);
+        }
+        multi->memberList()->clearSelection();
+        multi->SelectMembers(hosts);
+        return multi->selectedCount() == hosts.size();
+    }
+    if (verb == QLatin1String("font")) {
+        const QStringList f = rest.split(QLatin1Char(' '));
+        if (f.size() != 4)
+            return false;
+        multi->SetOwnFont(parseFont(f));
+        return true;
+    }
+    if (verb == QLatin1String("type")) {
+        multi->input()->InsertTextWithFaces(rest, 0);
+        return true;
+    }
+    if (verb == QLatin1String("send")) {
+        multi->OnSend();
+        return true;
+    }
+    if (verb == QLatin1String("grab"))
+        return multi->grab().save(rest);
+    return false;
+}
+
+bool TestDriver::runLog(const QString &command)
+{
+    const QString verb = command.section(QLatin1Char(' '), 0, 0);
+    const QString rest = command.section(QLatin1Char(' '), 1);
+    if (verb == QLatin1String("open")) {
+        m_app.OpenChatLogViewer();
+        return m_app.chatLogViewer() != nullptr;
+    }
+    CChatLogDlg *viewer = m_app.chatLogViewer();
+    if (!viewer || viewer->isWorking())
+        return false;
+    if (verb == QLatin1String("peer")) {
+        QTreeWidget *users = viewer->userList();
+        users->clearSelection();
+        for (int row = 0; row < users->topLevelItemCount(); ++row) {
+            if (users->topLevelItem(row)->text(ChatLogBrowser::AddressColumn) == rest)
+                users->topLevelItem(row)->setSelected(true);
+        }
+        viewer->OnUserListClicked();
+        return !users->selectedItems().isEmpty();
+    }
+    if (verb == QLatin1String("grab"))
+        return viewer->grab().save(rest);
+    return false;
 }
 
 bool TestDriver::Run(const QString &command)
@@ -83,6 +183,10 @@ bool TestDriver::Run(const QString &command)
         QCoreApplication::quit();
         return true;
     }
+    if (verb == QLatin1String("multi"))
+        return runMulti(command.section(QLatin1Char(' '), 1));
+    if (verb == QLatin1String("log"))
+        return runLog(command.section(QLatin1Char(' '), 1));
     if (const std::optional<bool> done = runPanelCommand(verb, command.section(QLatin1Char(' '), 1)))
         return *done;
     if (const auto done = RunDrawing(verb, address, rest))
@@ -96,13 +200,7 @@ bool TestDriver::Run(const QString &command)
         const QStringList f = rest.split(QLatin1Char(' '));
         if (f.size() != 4)
             return false;
-        ChatFont font;
-        font.faceName = f[0];
-        font.height = f[1].toInt();
-        font.weight = f[2].toInt();
-        const uint rgb = f[3].toUInt(nullptr, 16);
-        font.color = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
-        chat->SetOwnFont(font);
+        chat->SetOwnFont(parseFont(f));
         return true;
     }
     if (verb == QLatin1String("type")) {
@@ -147,6 +245,10 @@ bool TestDriver::Run(const QString &command)
     }
     if (verb == QLatin1String("grab"))
         return chat->grab().save(rest);
+    if (verb == QLatin1String("peerlog")) {
+        chat->OnPeerLog();
+        return true;
+    }
     if (verb == QLatin1String("faces")) {
         chat->OnFaceButton(); // the face picker above the face button
         return chat->facePicker() && chat->facePicker()->isVisible();

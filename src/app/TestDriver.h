@@ -13,6 +13,14 @@
 //   receiveall IP DIR                "全部接收" into the folder
 //   close IP                         the window's close box
 //   grab IP PATH                     save a picture of the window
+//   peerlog IP                       "聊天记录" with the filter as preset
+//   multi open [NAME]                "多人群发" (NAME: the peers of that custom group)
+//   multi select IP...               choose these members
+//   multi font FACE HEIGHT WEIGHT RGB / multi type TEXT / multi send
+//   multi grab PATH                  save a picture of the multi-user window
+//   log open                         "查看聊天记录"
+//   log peer IP                      show the records of the peer at that address
+//   log grab PATH                    save a picture of the viewer
 //   paste IP PICTURE                 a picture file put on the clipboard and pasted (Ctrl+V)
 //   face IP PICTURE                  the file added to the face library and picked in the picker
 //   faces IP                         the face button: the face picker
@@ -34,8 +42,11 @@
 #include <QTimer>
 #include <optional>
 
+#include "core/ChatFont.h"
+
 class CMessengerApp;
 class CChatDlg;
+class HostRecord;
 
 class TestDriver : public QObject
 {
@@ -57,6 +68,10 @@ signals:
 private:
     void poll();
     CChatDlg *window(const QString &address, bool open);
+    bool runMulti(const QString &command);
+    bool runLog(const QString &command);
+    HostRecord *host(const QString &address) const;
+    static ChatFont parseFont(const QStringList &fields);
     // A command of the main panel; nothing when the verb is not one.
     std::optional<bool> runPanelCommand(const QString &verb, const QString &rest);
 

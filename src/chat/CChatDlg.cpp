@@ -1,6 +1,7 @@
 #include "chat/CChatDlg.h"
 
 #include "chat/CChatFilePanel.h"
+#include "chat/ChatMenus.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -207,20 +208,8 @@ void CChatDlg::createControls()
         &QAbstractButton::clicked, this, &CChatDlg::OnSendPictureFile);
     QAbstractButton *captureArrow = makeToolButton(ChatCtl::CaptureArrow, QStringLiteral("↓"), -1);
     connect(captureArrow, &QAbstractButton::clicked, this, [this, captureArrow] {
-        auto *menu = new QMenu(this);
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        const bool show = m_config && m_config->CaptureSrnShowWnd;
-        for (const auto &[id, text, checked] :
-            {std::tuple{CmdCaptureHide, QStringLiteral("截图时隐藏当前窗口"), !show},
-                std::tuple{CmdCaptureShow, QStringLiteral("截图时显示当前窗口"), show}}) {
-            QAction *action = menu->addAction(text);
-            action->setData(id);
-            action->setCheckable(true);
-            action->setChecked(checked);
-            action->setEnabled(m_config != nullptr);
-        }
-        connect(menu, &QMenu::triggered, this, [this](QAction *a) { OnMenuCommand(a->data().toInt()); });
-        showMenuBelow(menu, captureArrow);
+        showMenuBelow(MakeCommandMenu(this, CaptureOptionItems(m_config), [this](int id) { OnMenuCommand(id); }),
+            captureArrow);
     });
     // Remote assistance, control, voice and the shake; the capture and the
     // doodle board.
@@ -229,14 +218,16 @@ void CChatDlg::createControls()
     // Features that come with a later version say so when pressed.
     const std::tuple<int, QString, int> later[] = {
         {ChatCtl::Shares, QStringLiteral("共享文件"), int(ChatArt::Shares)},
-        {ChatCtl::PeerLog, QStringLiteral("聊天记录"), -1},
-        {ChatCtl::WholeLog, QStringLiteral("全部记录"), -1},
     };
     for (const auto &[id, text, art] : later) {
         const int command = id;
         connect(makeToolButton(id, text, art), &QAbstractButton::clicked, this,
             [this, command] { OnLaterFeature(command); });
     }
+    connect(makeToolButton(ChatCtl::PeerLog, QStringLiteral("聊天记录"), -1), &QAbstractButton::clicked, this,
+        &CChatDlg::OnPeerLog);
+    connect(makeToolButton(ChatCtl::WholeLog, QStringLiteral("全部记录"), -1), &QAbstractButton::clicked, this,
+        &CChatDlg::OnWholeLog);
 
     m_photo = new CGifStatic(this);
     m_photo->setObjectName(QString::number(ChatCtl::HeadPhoto));
@@ -682,10 +673,6 @@ void CChatDlg::OnLaterFeature(int id)
     case ChatCtl::Shares:
         name = QStringLiteral("共享文件");
         break;
-    case ChatCtl::PeerLog:
-    case ChatCtl::WholeLog:
-        name = QStringLiteral("聊天记录查看");
-        break;
     case ChatCtl::Monitor:
         name = QStringLiteral("文件传输监视");
         break;
@@ -698,30 +685,21 @@ void CChatDlg::OnLaterFeature(int id)
 
 QMenu *CChatDlg::CreateSendOptionsMenu()
 {
-    auto *menu = new QMenu(this);
     const bool enter = CMsgRichEdit::SendMsgEnter();
     const bool freeOnClose = m_config && m_config->CloseDialogDeleteRes;
-    const std::tuple<int, QString, bool, bool> items[] = {
-        {CmdSendWithEnter, QStringLiteral("按Enter键发送消息"), enter, true},
-        {CmdSendWithCtrlEnter, QStringLiteral("按CTRL+Enter键发送消息"), !enter, true},
-        {CmdRequestReadNotice, QStringLiteral("对方打开信息时进行通知(需要回执)"),
-            m_session && m_session->requestsReadNotice(), true},
-        {CmdCloseAfterSend, QStringLiteral("发送后关闭对话框"), m_config && m_config->SingleChatCloseWnd, true},
-        {CmdClearOnClose, QStringLiteral("关闭对话框后清空接收框内容(下项设置取消后有效)"),
-            m_config && m_config->CloseClearContent, !freeOnClose},
-        {CmdFreeOnClose, QStringLiteral("关闭对话框后自动释放对话框资源"), freeOnClose, true},
-    };
-    for (const auto &[id, text, checked, enabled] : items) {
-        if (id == CmdRequestReadNotice)
-            menu->addSeparator();
-        QAction *action = menu->addAction(text);
-        action->setData(id);
-        action->setCheckable(true);
-        action->setChecked(checked);
-        action->setEnabled(enabled && (m_config || id == CmdRequestReadNotice));
-    }
-    connect(menu, &QMenu::triggered, this, [this](QAction *a) { OnMenuCommand(a->data().toInt()); });
-    return menu;
+    const bool configured = m_config != nullptr;
+    return MakeCommandMenu(this,
+        {
+            {CmdSendWithEnter, QStringLiteral("按Enter键发送消息"), enter, configured},
+            {CmdSendWithCtrlEnter, QStringLiteral("按CTRL+Enter键发送消息"), !enter, configured},
+            {CmdRequestReadNotice, QStringLiteral("对方打开信息时进行通知(需要回执)"),
+                m_session && m_session->requestsReadNotice(), true, true},
+            {CmdCloseAfterSend, QStringLiteral("发送后关闭对话框"), m_config && m_config->SingleChatCloseWnd, configured},
+            {CmdClearOnClose, QStringLiteral("关闭对话框后清空接收框内容(下项设置取消后有效)"),
+                m_config && m_config->CloseClearContent, configured && !freeOnClose},
+            {CmdFreeOnClose, QStringLiteral("关闭对话框后自动释放对话框资源"), freeOnClose, configured},
+        },
+        [this](int id) { OnMenuCommand(id); });
 }
 
 void CChatDlg::OnMenuCommand(int command)

@@ -12,18 +12,23 @@
 #pragma once
 
 #include "chat/ChatLayout.h"
+#include "chat/ChatMenus.h"
+#include "chat/ChatLogFilter.h"
 #include "chat/session/ChatSession.h"
 #include "chat/session/ChatSessionView.h"
 #include "core/ChatFont.h"
+#include "net/ChatLogFormat.h"
 #include "net/HostRecord.h"
 
 #include <QDialog>
 #include <QHash>
 #include <QPointer>
+#include <functional>
 
 class CChatFilePanel;
 class CColorPaletteCtrl;
 class CFacePickerDlg;
+class ChatLogTasks;
 class CConfig;
 class CDoodleBoard;
 class CImageToolBar;
@@ -48,8 +53,8 @@ public:
         CmdQuickReplyFirst = 32772,
         CmdQuickReplyLast = 32775,
         CmdEditQuickReplies = 32836,
-        CmdCaptureHide = 32833,
-        CmdCaptureShow = 32834,
+        CmdCaptureHide = kCmdCaptureHide,
+        CmdCaptureShow = kCmdCaptureShow,
         CmdSendWithEnter = 32952,
         CmdSendWithCtrlEnter = 32953,
         CmdRequestReadNotice = 32954,
@@ -113,6 +118,15 @@ public:
     // A property button (1182..1185): its menu for the board's tool, or null.
     QMenu *CreateDoodleButtonMenu(int buttonId);
     WindowShaker *shaker() const { return m_shaker; }
+    // "聊天记录": this peer's history from the chat log, by the filter the
+    // user sets, in place of the history view's content.
+    void OnPeerLog();
+    // "全部记录": the chat-log viewer.
+    void OnWholeLog();
+    // Asks for the filter of "聊天记录" (preset for the peer); false when the
+    // user cancels. The filter dialog by default; null puts it back.
+    using LogFilterAsker = std::function<bool(QWidget *parent, ChatLogFilter &filter)>;
+    static void SetLogFilterAsker(LogFilterAsker asker);
     // Sends the picture or face with the id that the input box holds (this
     // window's or another window's, as the multi-user window does).
     void SendFace(quint32 id, const CMsgRichEdit *input);
@@ -128,7 +142,9 @@ public:
     void AppendSystemText(const QString &text, uint32_t color = ChatSession::kNoticeColor);
     // Draws the text: plain runs in the font, faces and picture markers as
     // their pictures (from the input box, the picture folders or placeholders).
-    void RenderMessage(const ChatFont &font, const QString &text, Source source);
+    // pictures: the pictures of a message typed in another window.
+    void RenderMessage(
+        const ChatFont &font, const QString &text, Source source, const QList<OutgoingPicture> &pictures = {});
     // A click on a link of the history: only web, FTP and mail addresses open.
     bool OpenHistoryLink(const QString &href);
 
@@ -155,6 +171,11 @@ public:
 signals:
     // The user brought a window with unread messages up.
     void activatedByUser(CChatDlg *window);
+    void chatLogViewerRequested();
+    // The user wants to set up the chat log (there is none yet).
+    void settingsRequested();
+    // The history from the chat log is drawn whole.
+    void loggedHistoryShown();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -198,9 +219,10 @@ private:
     void OnSplitterDragged(const QPoint &screenPos, bool horizontal);
     void showMenuBelow(QMenu *menu, QWidget *anchor);
     void updateTitle();
-    void insertRun(const QString &run, const ChatFont &font);
-    void insertPictureMarker(const QString &marker, Source source);
+    void insertPictureMarker(quint32 id, bool animated, Source source, const QList<OutgoingPicture> &pictures);
     void bindFilePanel();
+    void showLoggedHistory(const QList<ChatLogEntry> &entries);
+    void drawLoggedBatch();
     // The stored photo of the peer to show, empty without one.
     QString shownPhotoPath() const;
     void placePhoto();
@@ -236,4 +258,6 @@ private:
     bool m_doodleMode = false;
     int m_activityMarks = 0;
     int m_savedInputHeight = 0; // the input height before the doodle mode
+    ChatLogTasks *m_logTasks = nullptr;
+    QList<ChatLogEntry> m_loggedHistory; // still to be drawn
 };

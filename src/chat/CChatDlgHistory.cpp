@@ -4,22 +4,17 @@
 #include "chat/CChatDlg.h"
 
 #include "chat/CMsgRichEdit.h"
-#include "chat/ChatFontQt.h"
 #include "chat/HistoryLinks.h"
 #include "chat/session/ChatPeer.h"
+#include "chat/HistoryText.h"
 #include "chat/InsertFaceById.h"
 #include "net/PictureStore.h"
-#include "core/BmpFile.h"
 #include "core/CConfig.h"
-#include "core/Dib.h"
 #include "core/FaceShortcuts.h"
-#include "core/FontBlock.h"
-#include "core/JpegFile.h"
 #include "platform/DesktopServices.h"
 
 #include <QFileInfo>
-#include <QScrollBar>
-#include <QTextCursor>
+#include <algorithm>
 
 namespace {
 
@@ -33,7 +28,7 @@ QString existing(const QString &path)
 
 void CChatDlg::AppendEntry(const ChatHistoryEntry &entry)
 {
-    RenderMessage(entry.font, entry.text, entry.source);
+    RenderMessage(entry.font, entry.text, entry.source, entry.pictures);
 }
 
 void CChatDlg::AppendSystemText(const QString &text, uint32_t color)
@@ -52,55 +47,14 @@ bool CChatDlg::ReplacePictureByFile(quint32 id, const QString &path)
     return m_history && m_history->ReplacePlaceholderByFile(id, path);
 }
 
-void CChatDlg::RenderMessage(const ChatFont &font, const QString &text, Source source)
+void CChatDlg::RenderMessage(const ChatFont &font, const QString &text, Source source, const QList<OutgoingPicture> &pictures)
 {
-    if (!m_history)
-        return;
-    QStringList runs;
-    QList<quint32> flags;
-    CMsgRichEdit::SplitFaceText(text, runs, flags);
-    for (int i = 0; i < runs.size(); ++i) {
-        const QString &run = runs[i];
-        QTextCursor end = m_history->textCursor();
-        end.movePosition(QTextCursor::End);
-        m_history->setTextCursor(end);
-        if (flags[i] == 1) {
-            insertRun(run, font);
-        } else if (run.size() >= PictureMarkerLength && run.startsWith(QLatin1String("/~#>"))
-            && (run.mid(12, 3) == QLatin1String("<G~") || run.mid(12, 3) == QLatin1String("<B~"))) {
-            insertPictureMarker(run, source);
-        } else {
-            m_history->InsertTextWithFaces(run, 0);
-        }
-    }
-    m_history->verticalScrollBar()->setValue(m_history->verticalScrollBar()->maximum());
+    RenderHistoryText(m_history, font, text,
+        [&](quint32 id, bool animated) { insertPictureMarker(id, animated, source, pictures); });
 }
 
-void CChatDlg::insertRun(const QString &run, const ChatFont &font)
+void CChatDlg::insertPictureMarker(quint32 id, bool animated, Source source, const QList<OutgoingPicture> &pictures)
 {
-    QTextCursor cursor(m_history->document());
-    cursor.movePosition(QTextCursor::End);
-    const QTextCharFormat plain = ChatCharFormat(font);
-    for (const TextRun &piece : SplitLinks(QString(run).remove(QLatin1Char('\r')))) {
-        QTextCharFormat format = plain;
-        if (!piece.href.isEmpty()) {
-            format.setAnchor(true);
-            format.setAnchorHref(piece.href);
-            format.setFontUnderline(true);
-            format.setForeground(QColor(0, 0, 0xFF));
-        }
-        cursor.insertText(piece.text, format);
-    }
-    m_history->setTextCursor(cursor);
-}
-
-void CChatDlg::insertPictureMarker(const QString &marker, Source source)
-{
-    bool ok = false;
-    quint32 id = marker.mid(4, 8).toUInt(&ok, 16);
-    if (!ok)
-        id = 0;
-    const bool animated = marker.mid(12, 3) == QLatin1String("<G~");
     const PictureFileKind kind = animated ? PictureFileKind::Gif : PictureFileKind::Bitmap;
     const auto insertFile = [this, animated, id](const QString &path) {
         if (animated)
@@ -112,6 +66,18 @@ void CChatDlg::insertPictureMarker(const QString &marker, Source source)
     case Source::OwnMessage:
         InsertFaceById(m_history, m_input, id);
         break;
+    case Source::OtherWindowInput: {
+        // The pictures came with the message from the window it was typed in.
+        const auto it = std::find_if(
+            pictures.begin(), pictures.end(), [id](const OutgoingPicture &p) { return p.id == id; });
+        if (it != pictures.end() && !it->bitmap.isNull())
+            m_history->InsertPicture(it->bitmap, id);
+        else if (it != pictures.end() && !it->gifPath.isEmpty())
+            m_history->InsertAnimatedPicture(it->gifPath, id);
+        else
+            InsertLoggedPicture(m_history, id, animated);
+        break;
+    }
     case Source::ReceivedMessage: {
         QString path = existing(GetPicturePath(id, kind, kCustomFaceFolder, false));
         if (path.isEmpty())
@@ -127,23 +93,9 @@ void CChatDlg::insertPictureMarker(const QString &marker, Source source)
         }
         break;
     }
-    case Source::FromLog: {
-        const QString path = GetPicturePath(id, kind, {}, true);
-        const QString jpeg = animated ? QString() : GetPicturePath(id, PictureFileKind::Jpeg, {}, true);
-        if (!path.isEmpty()) {
-            insertFile(path);
-        } else if (!jpeg.isEmpty()) {
-            const auto bytes = readPictureFile(jpeg);
-            QByteArray dib;
-            if (bytes && decodeJpegToDib(*bytes, dib) == JpegStatus::Ok)
-                m_history->InsertPicture(DibToBitmap(dib), id);
-            else
-                m_history->InsertTextWithFaces(FaceShortcutTable[kFaceNotFound], id);
-        } else {
-            m_history->InsertTextWithFaces(FaceShortcutTable[kFaceNotFound], id);
-        }
+    case Source::FromLog:
+        InsertLoggedPicture(m_history, id, animated);
         break;
-    }
     }
 }
 

@@ -7,9 +7,11 @@
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatFontDialog.h"
 #include "chat/ChatFontQt.h"
+#include "chat/ChatMenus.h"
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/session/ChatSendPlan.h"
 #include "chat/OutgoingPictures.h"
+#include "chat/PictureFileCommands.h"
 #include "chat/faces/CFacePickerDlg.h"
 #include "net/PictureStore.h"
 #include "chat/faces/FaceImages.h"
@@ -30,13 +32,7 @@
 void CChatDlg::OnInputChanged()
 {
     // The input box holds at most kInputLimit characters.
-    QTextDocument *doc = m_input->document();
-    if (doc->characterCount() - 1 > kInputLimit) {
-        QTextCursor cursor(doc);
-        cursor.setPosition(kInputLimit);
-        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-    }
+    LimitInputLength(m_input, kInputLimit);
     if (!m_session)
         return;
     if (m_input->document()->isEmpty())
@@ -136,14 +132,8 @@ void CChatDlg::EditQuickReplies()
 void CChatDlg::SetOwnFont(const ChatFont &font)
 {
     m_ownFont = font;
-    if (!m_input)
-        return;
-    const QTextCharFormat format = ChatCharFormat(font);
-    m_input->setFont(ChatQFont(font));
-    QTextCursor all(m_input->document());
-    all.select(QTextCursor::Document);
-    all.mergeCharFormat(format);
-    m_input->setCurrentCharFormat(format);
+    if (m_input)
+        ApplyChatFont(m_input, font);
 }
 
 void CChatDlg::OnFontButton()
@@ -188,50 +178,17 @@ void CChatDlg::OnFaceChosen(const QString &path, int index)
                                   : LoadBitmapFile(path));
         return;
     }
-    if (index >= 0) {
-        m_input->InsertFace(index, 0);
-    } else {
-        // A custom face: its file is named by its id.
-        bool ok = false;
-        const quint32 id = QFileInfo(path).completeBaseName().toUInt(&ok, 16);
-        if (!ok || id == 0)
-            return;
-        if (QFileInfo(path).suffix().compare(QLatin1String("gif"), Qt::CaseInsensitive) == 0)
-            m_input->InsertAnimatedPicture(path, id);
-        else
-            m_input->InsertPictureFile(path, id);
-    }
+    InsertChosenFace(m_input, path, index);
     m_input->setFocus();
 }
 
 void CChatDlg::OnSendPictureFile()
 {
     SendReadNotice();
-    const QString path = Prompter::current().openFile(this, QStringLiteral("发送图片"), QString(),
-        Prompter::filterFromWindows(u"BMP,JPG,GIF图像文件(*.bmp;*.jpg;*.gif)|*.bmp;*.jpg;*.gif||"));
+    const QString path
+        = Prompter::current().openFile(this, QStringLiteral("发送图片"), QString(), SendPictureFilter());
     if (path.isEmpty() || loadPictureOntoBoard(path))
         return;
-    const QString extension = QFileInfo(path).suffix().toLower();
-    if (extension == QLatin1String("gif")) {
-        // A GIF travels as its file: it gets an id of its own in SendFace.
-        for (int tries = 0; tries < 100; ++tries) {
-            const quint32 id = GenerateRandomId();
-            const QString copy = GetPicturePath(id, PictureFileKind::Gif, kSendFaceFolder, false);
-            if (QFileInfo::exists(copy))
-                continue;
-            QDir().mkpath(QFileInfo(copy).path());
-            if (QFile::copy(path, copy))
-                m_input->InsertAnimatedPicture(copy, id);
-            break;
-        }
-    } else if (extension == QLatin1String("bmp")) {
-        m_input->InsertPictureFile(path, GenerateRandomId());
-    } else if (extension == QLatin1String("jpg")) {
-        const auto bytes = readPictureFile(path);
-        QByteArray dib;
-        if (bytes && decodeJpegToDib(*bytes, dib) == JpegStatus::Ok)
-            m_input->InsertPicture(DibToBitmap(dib), GenerateRandomId());
-    }
+    InsertPictureFileToSend(m_input, path);
     m_input->setFocus();
 }
-

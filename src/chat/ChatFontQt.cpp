@@ -1,6 +1,10 @@
 #include "chat/ChatFontQt.h"
 
 #include "core/FaceNames.h"
+
+#include <QTextCursor>
+#include <QTextEdit>
+
 #include "core/Gbk.h"
 
 #include <QFontDatabase>
@@ -91,4 +95,14 @@ QTextCharFormat ChatCharFormat(const ChatFont &font)
     format.setFont(ChatQFont(font), QTextCharFormat::FontPropertiesAll);
     format.setForeground(ChatColor(font.color));
     return format;
+}
+
+void ApplyChatFont(QTextEdit *edit, const ChatFont &font)
+{
+    const QTextCharFormat format = ChatCharFormat(font);
+    edit->setFont(ChatQFont(font));
+    QTextCursor all(edit->document());
+    all.select(QTextCursor::Document);
+    all.mergeCharFormat(format);
+    edit->setCurrentCharFormat(format);
 }

@@ -11,6 +11,8 @@
 #include <QFont>
 #include <QTextCharFormat>
 
+class QTextEdit;
+
 // A COLORREF (0x00BBGGRR) as a colour, and back.
 QColor ChatColor(uint32_t colorRef);
 uint32_t ChatColorRef(const QColor &color);
@@ -33,3 +35,5 @@ QFont ChatQFont(const ChatFont &font);
 ChatFont ChatFontFromQt(const QFont &font, const QColor &color, const ChatFont &base = ChatFont::standard());
 // The character format of text drawn in the font (its colour included).
 QTextCharFormat ChatCharFormat(const ChatFont &font);
+// An input box takes the font: its whole text and what is typed next.
+void ApplyChatFont(QTextEdit *edit, const ChatFont &font);

@@ -1,5 +1,6 @@
 #include "chat/PictureFileCommands.h"
 
+#include "chat/CMsgRichEdit.h"
 #include "net/PictureStore.h"
 #include "chat/faces/FaceLibraryAdder.h"
 #include "core/BmpFile.h"
@@ -121,4 +122,60 @@ void AddPictureToFaces(QWidget *owner, quint32 id, bool animated, const QImage &
     }
     if (!adder || !adder->AddPictureAsFace(owner, id, path, PictureIdText(id)))
         QFile::remove(path);
+}
+
+QString SendPictureFilter()
+{
+    return Prompter::filterFromWindows(u"BMP,JPG,GIF图像文件(*.bmp;*.jpg;*.gif)|*.bmp;*.jpg;*.gif||");
+}
+
+bool InsertPictureFileToSend(CMsgRichEdit *input, const QString &path)
+{
+    const QString extension = QFileInfo(path).suffix().toLower();
+    if (extension == QLatin1String("gif")) {
+        // A GIF travels as its file: it gets an id of its own in SendFace.
+        for (int tries = 0; tries < 100; ++tries) {
+            const quint32 id = GenerateRandomId();
+            const QString copy = GetPicturePath(id, PictureFileKind::Gif, kSendFaceFolder, false);
+            if (QFileInfo::exists(copy))
+                continue;
+            QDir().mkpath(QFileInfo(copy).path());
+            if (!QFile::copy(path, copy))
+                return false;
+            input->InsertAnimatedPicture(copy, id);
+            return true;
+        }
+        return false;
+    }
+    if (extension == QLatin1String("bmp")) {
+        input->InsertPictureFile(path, GenerateRandomId());
+        return true;
+    }
+    if (extension == QLatin1String("jpg")) {
+        const auto bytes = readPictureFile(path);
+        QByteArray dib;
+        if (!bytes || decodeJpegToDib(*bytes, dib) != JpegStatus::Ok)
+            return false;
+        input->InsertPicture(DibToBitmap(dib), GenerateRandomId());
+        return true;
+    }
+    return false;
+}
+
+bool InsertChosenFace(CMsgRichEdit *input, const QString &path, int index)
+{
+    if (index >= 0) {
+        input->InsertFace(index, 0);
+        return true;
+    }
+    // A custom face: its file is named by its id.
+    bool ok = false;
+    const quint32 id = QFileInfo(path).completeBaseName().toUInt(&ok, 16);
+    if (!ok || id == 0)
+        return false;
+    if (QFileInfo(path).suffix().compare(QLatin1String("gif"), Qt::CaseInsensitive) == 0)
+        input->InsertAnimatedPicture(path, id);
+    else
+        input->InsertPictureFile(path, id);
+    return true;
 }

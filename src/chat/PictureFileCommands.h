@@ -7,7 +7,20 @@
 #include <QImage>
 #include <QString>
 
+class CMsgRichEdit;
 class QWidget;
+
+// The filter of the send-picture choosers: "BMP,JPG,GIF图像文件(*.bmp;*.jpg;*.gif)".
+QString SendPictureFilter();
+// A picture file the user picked to send, into the input box at its caret
+// with a new id: a GIF is copied into SendFace under its id and shown
+// animated, a BMP is shown from its file, a JPEG decoded. False when the
+// file could not be taken.
+bool InsertPictureFileToSend(CMsgRichEdit *input, const QString &path);
+// A face chosen in the face picker, into the input box at its caret: a
+// built-in face by its index, a custom face from its picture file (named by
+// its id; a GIF animated). False when the file's name is no id.
+bool InsertChosenFace(CMsgRichEdit *input, const QString &path, int index);
 
 // Offers a file name and writes the picture there: an animated picture as a
 // copy of its stored GIF; a static one as a .bmp file or, when the chosen

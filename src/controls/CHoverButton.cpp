@@ -61,6 +61,10 @@ void CHoverButton::paintEvent(QPaintEvent *)
     }
     const int shift = down ? 1 : 0;
     QRect content = r.adjusted(4 + shift, 2 + shift, -4 + shift, -2 + shift);
+    // A button too narrow for its margins (the arrows beside other buttons)
+    // draws its text across its whole width.
+    if (icon().isNull() && content.width() < fontMetrics().horizontalAdvance(text()))
+        content = r.adjusted(shift, shift, shift, shift);
     const QSize iconSz = iconSize();
     if (!icon().isNull()) {
         const int textWidth = text().isEmpty() ? 0 : fontMetrics().horizontalAdvance(text()) + 4;

@@ -75,9 +75,29 @@ bool CMsgSenderWnd::SetMessage(const QString &text, const ChatFont &font, quint3
         return false;
     }
     m_message = bytes;
+    m_extensionTail.clear();
     m_font = font;
     m_options = options & ~kOwnBits;
     return true;
+}
+
+bool CMsgSenderWnd::SetExtensionTail(const QString &tail)
+{
+    if (m_started)
+        return false;
+    const QByteArray bytes = PacketCodec::StripCarriageReturns(Gbk::encode(tail));
+    m_error.clear();
+    if (!fits(kWidestNumber, m_message.size() + bytes.size())) {
+        m_error = tooLongText();
+        return false;
+    }
+    m_extensionTail = bytes;
+    return true;
+}
+
+QByteArray CMsgSenderWnd::bodyFor(const HostRecord &host) const
+{
+    return host.extension != 0 ? m_message + m_extensionTail : m_message;
 }
 
 void CMsgSenderWnd::AddRecipient(HostRecord *host)
@@ -148,7 +168,9 @@ CMsgSenderWnd::Status CMsgSenderWnd::StartSending(bool withPictures)
     bool anyEncrypting = false;
     for (const SendDestination &entry : m_destinations)
         anyEncrypting |= encryptAllowed && (entry.host->capabilities & OPT_ENCRYPT);
-    if (anyEncrypting && m_message.size() + 1 > kMaxEncryptedPlain)
+    // The longest text a destination gets decides what fits.
+    const qsizetype longest = m_message.size() + m_extensionTail.size();
+    if (anyEncrypting && longest + 1 > kMaxEncryptedPlain)
         return refuse(Status::TooLongToEncrypt, QStringLiteral("您发送的内容太长,无法加密发送,请分多次发送!"));
 
     m_packetNumber = m_engine.net().NextPacketNumber();
@@ -163,9 +185,9 @@ CMsgSenderWnd::Status CMsgSenderWnd::StartSending(bool withPictures)
         offer = m_offerTable->FindOffer(m_packetNumber);
     }
     Status status = Status::Ok;
-    if (!fits(m_command, m_message.size()))
+    if (!fits(m_command, longest))
         status = refuse(Status::TooLong, tooLongText());
-    else if (anyEncrypting && !fits(m_command | OPT_ENCRYPT, EncryptedBodyLength(m_message.size(), kPlannedKeyBytes)))
+    else if (anyEncrypting && !fits(m_command | OPT_ENCRYPT, EncryptedBodyLength(longest, kPlannedKeyBytes)))
         status = refuse(Status::TooLongToEncrypt, QStringLiteral("您发送的内容太长,无法加密发送,请分多次发送!"));
     if (status != Status::Ok) {
         if (offer)
@@ -188,6 +210,7 @@ CMsgSenderWnd::Status CMsgSenderWnd::StartSending(bool withPictures)
     if (offer)
         m_offerTable->SetRecipients(offer, hosts);
     m_plainPacket.clear();
+    m_extensionPlainPacket.clear();
     m_retries = 0;
     SendToDestinations();
     m_timer.start(m_config->RETRYMSEC_STR * (withPictures ? PictureIntervalFactor : 1));
@@ -202,7 +225,8 @@ void CMsgSenderWnd::SendPictures()
 
 bool CMsgSenderWnd::send(const SendDestination &entry)
 {
-    const QByteArray &packet = entry.packet.isEmpty() ? m_plainPacket : entry.packet;
+    const QByteArray &shared = entry.host->extension != 0 ? m_extensionPlainPacket : m_plainPacket;
+    const QByteArray &packet = entry.packet.isEmpty() ? shared : entry.packet;
     return m_sink(entry.host->key.address, entry.host->key.port, packet);
 }
 
@@ -218,9 +242,11 @@ void CMsgSenderWnd::SendToDestinations()
         if (entry.state == SendDestination::Plain) {
             entry.state = SendDestination::Sent;
             entry.packet.clear();
-            if (m_plainPacket.isEmpty())
-                m_plainPacket = m_engine.net().BuildPacket(
-                    m_packetNumber, entry.command, m_message, m_extension, qint32(m_extension.size()));
+            // One packet serves every plain destination of its kind.
+            QByteArray &shared = entry.host->extension != 0 ? m_extensionPlainPacket : m_plainPacket;
+            if (shared.isEmpty())
+                shared = m_engine.net().BuildPacket(
+                    m_packetNumber, entry.command, bodyFor(*entry.host), m_extension, qint32(m_extension.size()));
         }
         if (entry.state == SendDestination::Sent)
             send(entry);
@@ -231,14 +257,15 @@ void CMsgSenderWnd::EncryptDestination(SendDestination &entry, const PeerPublicK
 {
     QByteArray body;
     CryptFailure failure;
-    CryptStatus status = EncryptMessageBody(m_keys->ownKeys(), key, m_message, body, nullptr, &failure);
+    const QByteArray text = bodyFor(*entry.host);
+    CryptStatus status = EncryptMessageBody(m_keys->ownKeys(), key, text, body, nullptr, &failure);
     if (status == CryptStatus::Ok && !fits(entry.command, body.size())) {
         status = CryptStatus::TooLong;
         failure = { QStringLiteral("CryptEncrypt"), 0x80090004 }; // NTE_BAD_LEN
     }
     if (status != CryptStatus::Ok) {
         entry.command &= ~OPT_ENCRYPT;
-        body = m_message;
+        body = text;
         if (status != CryptStatus::NoCommonMode && m_encryptionFailure)
             m_encryptionFailure(entry.host.data(), failure);
         emit encryptionFailed(entry.host.data(), status);

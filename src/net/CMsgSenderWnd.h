@@ -78,6 +78,10 @@ public:
     // (the engine's when null). False, with errorText(), when the text does
     // not fit one packet with its header: it is never cut.
     bool SetMessage(const QString &text, const ChatFont &font, quint32 options, CConfig *config);
+    // A tail that only the destinations speaking the extensions get at the
+    // end of the text (the font block); plain IP Messenger peers never see
+    // it. False, with errorText(), when the text with it does not fit.
+    bool SetExtensionTail(const QString &tail);
     void AddRecipient(HostRecord *host);
     // One destination per recipient.
     bool AllocDestinations();
@@ -117,6 +121,9 @@ public:
     quint32 packetNumber() const { return m_packetNumber; }
     quint32 commandWord() const { return m_command; }
     const QByteArray &messageBytes() const { return m_message; }
+    // The text a destination gets: with the extension tail for a peer that
+    // speaks the extensions.
+    QByteArray bodyFor(const HostRecord &host) const;
     const ChatFont &font() const { return m_font; }
     const std::vector<SendDestination> &destinations() const { return m_destinations; }
     bool isTimerActive() const { return m_timer.isActive(); }
@@ -160,12 +167,16 @@ private:
     QTimer m_timer;
 
     QByteArray m_message; // GBK, without CR
+    QByteArray m_extensionTail; // GBK: only for peers that speak the extensions
     ChatFont m_font;
     quint32 m_options = 0;
     quint32 m_command = 0;
     quint32 m_packetNumber = 0;
     QByteArray m_extension; // the file list
+    // The packets shared by all destinations that go unencrypted: one for
+    // plain IP Messenger peers, one for peers that speak the extensions.
     QByteArray m_plainPacket;
+    QByteArray m_extensionPlainPacket;
 
     std::vector<HostPtr> m_recipients;
     std::vector<SendDestination> m_destinations;

@@ -67,4 +67,16 @@ QString dateLine(QDate day)
     return QStringLiteral("日期:") + day.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('\n');
 }
 
+std::optional<QDate> parseDateLine(QByteArrayView text)
+{
+    static const QByteArray prefix = Gbk::encode(u"日期:");
+    if (text.size() != kDateLineBytes || !text.startsWith(prefix) || !text.endsWith('\n'))
+        return std::nullopt;
+    const QDate day = QDate::fromString(
+        QString::fromLatin1(text.sliced(prefix.size(), text.size() - prefix.size() - 1)), QStringLiteral("yyyy-MM-dd"));
+    if (!day.isValid())
+        return std::nullopt;
+    return day;
+}
+
 } // namespace ChatLogFormat

@@ -10,6 +10,7 @@
 #include <QByteArrayView>
 #include <QDate>
 #include <QString>
+#include <optional>
 
 // One record of the chat log: the peer it belongs to, the font and the text.
 struct ChatLogEntry
@@ -58,5 +59,9 @@ QByteArray encodeRecord(const ChatLogEntry &entry);
 
 // The line that opens a new day: "日期:2024-05-01\n".
 QString dateLine(QDate day);
+// The length of a date line's text in bytes.
+inline constexpr qsizetype kDateLineBytes = 16;
+// The day of a record text that is a date line, else nothing.
+std::optional<QDate> parseDateLine(QByteArrayView text);
 
 } // namespace ChatLogFormat

@@ -143,6 +143,15 @@ ChatLogReadResult Scan(QByteArrayView data)
     return walk(data, false);
 }
 
+std::optional<ChatLogEntry> ParseRecord(QByteArrayView bytes)
+{
+    Cursor c(bytes, 0);
+    ChatLogEntry entry;
+    if (!readRecord(c, &entry))
+        return std::nullopt;
+    return entry;
+}
+
 std::optional<ChatLogReadResult> ReadFile(const QString &path)
 {
     QFile file(path);

@@ -32,6 +32,9 @@ namespace ChatLogReader {
 ChatLogReadResult Parse(QByteArrayView data);
 // The same walk without decoding: status and endOffset only.
 ChatLogReadResult Scan(QByteArrayView data);
+// One record from its first byte (its tag) on; none when a field would pass
+// the end of the bytes.
+std::optional<ChatLogEntry> ParseRecord(QByteArrayView bytes);
 // Parses the file; none when it cannot be opened.
 std::optional<ChatLogReadResult> ReadFile(const QString &path);
 

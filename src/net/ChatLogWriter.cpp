@@ -87,9 +87,19 @@ qsizetype ChatLogWriter::PendingCount() const
     return m_pending.size();
 }
 
+bool ChatLogWriter::HasLog() const
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_busy || !m_pending.isEmpty())
+            return true;
+    }
+    return QFile(m_path).open(QIODevice::ReadOnly);
+}
+
 void ChatLogWriter::handOverLocked()
 {
-    if (m_pending.isEmpty())
+    if (m_pending.isEmpty() || m_holds > 0)
         return;
     m_queue.append(std::move(m_pending));
     m_pending.clear();
@@ -113,6 +123,29 @@ void ChatLogWriter::Shutdown()
     m_stopping = false;
     if (!m_pending.isEmpty())
         qWarning("chat log: %lld records could not be written to the log file", qlonglong(m_pending.size()));
+}
+
+bool ChatLogWriter::Hold(int msecs)
+{
+    std::unique_lock lock(m_mutex);
+    ++m_holds;
+    return m_idle.wait_for(lock, std::chrono::milliseconds(msecs), [this] { return !m_busy; });
+}
+
+void ChatLogWriter::Release()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_holds == 0)
+        return;
+    m_fileReplaced = true;
+    if (--m_holds == 0 && m_writeAtOnce)
+        handOverLocked();
+}
+
+bool ChatLogWriter::isHeld() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_holds > 0;
 }
 
 void ChatLogWriter::ChatLogWriterThread()
@@ -171,6 +204,11 @@ bool ChatLogWriter::prepareFile(QFile &file)
 
 qsizetype ChatLogWriter::writeBatch(const QList<Item> &batch)
 {
+    if (m_fileReplaced.exchange(false)) {
+        // The file may be another one now, of any length: scanned again.
+        m_knownSize = -1;
+        m_lastDay = QDate();
+    }
     QFile file(m_path);
     if (!prepareFile(file)) {
         qWarning("chat log: cannot open %s for writing", qPrintable(m_path));

@@ -14,6 +14,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -63,10 +64,23 @@ public:
     bool WaitUntilIdle(int msecs);
     // Records queued but not yet handed to the writer.
     qsizetype PendingCount() const;
+    // The log file can be read, or records for it are on their way.
+    bool HasLog() const;
 
     // Hands over everything pending, waits until it is written and stops the
     // worker thread. Records queued later start a new one.
     void Shutdown();
+
+    // Holds the writer while another party rewrites the file: records
+    // queued meanwhile wait (also those handed over by FlushChatLog), and the
+    // call returns once the worker has written what it already had. False
+    // when it is still busy after msecs (the hold is taken all the same).
+    // Holds count; each one is given back with Release, after which the
+    // writer reads the file anew before it appends, and hands over what waits
+    // when write-at-once is on.
+    bool Hold(int msecs);
+    void Release();
+    bool isHeld() const;
 
 private:
     struct Item
@@ -94,7 +108,9 @@ private:
     bool m_writeAtOnce = true;
     bool m_busy = false;
     bool m_stopping = false;
+    int m_holds = 0;
     std::thread m_thread;
+    std::atomic<bool> m_fileReplaced { false }; // another party rewrote the file
 
     // Worker thread only.
     QDate m_lastDay;

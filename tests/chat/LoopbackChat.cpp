@@ -34,12 +34,7 @@ Side::Side(const QString &name)
     engine->setIdentity(name, name + QStringLiteral("-pc"));
     keys = std::make_unique<KeyExchange>(*engine);
     log = std::make_unique<ChatLogWriter>(dir);
-    ChatServices services;
-    services.engine = engine.get();
-    services.keys = keys.get();
-    services.chatLog = log.get();
-    services.dataFolder = dir + QStringLiteral("/kwel");
-    sessions = std::make_unique<ChatSessions>(services);
+    sessions = std::make_unique<ChatSessions>(services());
     sessions->setViewFactory([this](ChatSession &session) {
         auto *view = new CChatDlg;
         view->Attach(&session);
@@ -68,6 +63,16 @@ void Side::meet(Side &other)
     ASSERT_TRUE(waitFor([&] { return peerOf(other) && other.peerOf(*this); }));
     window = dynamic_cast<CChatDlg *>(sessions->OpenView(peerOf(other), ChatSessions::OpenMode::Hidden));
     ASSERT_NE(window, nullptr);
+}
+
+ChatServices Side::services() const
+{
+    ChatServices services;
+    services.engine = engine.get();
+    services.keys = keys.get();
+    services.chatLog = log.get();
+    services.dataFolder = dir + QStringLiteral("/kwel");
+    return services;
 }
 
 HostRecord *Side::peerOf(const Side &other) const

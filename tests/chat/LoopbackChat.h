@@ -36,6 +36,8 @@ struct Side
     HostRecord *peerOf(const Side &other) const;
     ChatSession *session() const { return window ? window->session() : nullptr; }
     QString historyText() const;
+    // What this copy's chat sessions use of it.
+    ChatServices services() const;
     QStringList eventsOf(const QString &kind) const;
     // The records of the chat log (date lines left out).
     QList<ChatLogEntry> logged();

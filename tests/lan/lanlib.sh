@@ -85,25 +85,35 @@ lan_wait_line() {
   return 1
 }
 
-# Starts the program in hosts 1 and 2, each driven through its windows by the
+# Starts the program in hosts 1..N, each driven through its windows by the
 # file $LAN_WORK/driveI and logging to $LAN_WORK/kwelI.events, and waits until
-# the two list each other. Sets pid1 and pid2. The optional second and third
-# arguments are commands that run the program of copy 1 and 2 (for example
-# "prlimit --nofile=1024:1024"); they are split at blanks.
-lan_start_two_copies() {
-  local kwel=$1 i wrap
-  for i in 1 2; do
+# every copy lists every other. Sets pid1..pidN. A copy whose settings file
+# $LAN_WORK/hI/.config/TARPELON/Kwel.ini exists starts with it. The optional
+# arguments after N are commands that run the program of copy 1, 2, ... (for
+# example "prlimit --nofile=1024:1024"); they are split at blanks.
+lan_start_copies() {
+  local kwel=$1 n=$2 i j wrap
+  shift 2
+  local wraps=("$@")
+  for i in $(seq 1 "$n"); do
     : >"$LAN_WORK/drive$i"
-    wrap=${2:-}; [ "$i" -eq 2 ] && wrap=${3:-}
+    wrap=${wraps[$((i - 1))]:-}
     # shellcheck disable=SC2086
     lan_in_host "$i" env KWEL_EVENT_LOG="$LAN_WORK/kwel$i.events" KWEL_TEST_DRIVER="$LAN_WORK/drive$i" \
       $wrap "$kwel" >"$LAN_WORK/kwel$i.out" 2>&1 &
     LAN_PIDS+=("$!")
+    eval "pid$i=$!"
   done
-  pid1=${LAN_PIDS[0]}; pid2=${LAN_PIDS[1]}
-  lan_wait_line "$LAN_WORK/kwel1.events" "ADDED $(lan_addr 2) " 20 || lan_fail "the first copy did not list the second"
-  lan_wait_line "$LAN_WORK/kwel2.events" "ADDED $(lan_addr 1) " 20 || lan_fail "the second copy did not list the first"
+  for i in $(seq 1 "$n"); do
+    for j in $(seq 1 "$n"); do
+      [ "$i" = "$j" ] && continue
+      lan_wait_line "$LAN_WORK/kwel$i.events" "ADDED $(lan_addr "$j") " 20 || lan_fail "copy $i did not list copy $j"
+    done
+  done
 }
+
+# The same for two copies (hosts 1 and 2), with the commands that run them.
+lan_start_two_copies() { lan_start_copies "$1" 2 "${2:-}" "${3:-}"; }
 
 # Appends a command to the driver file of copy I.
 drive() { local i=$1; shift; printf '%s\n' "$*" >>"$LAN_WORK/drive$i"; }

@@ -281,3 +281,31 @@ TEST(CMsgSenderWnd, AFailedEncryptionIsToldBeforeThePlainMessageGoesOut)
     EXPECT_EQ(plain.bodyText(), QStringLiteral("机密"));
     emit f.engine.receiptArrived(secret.data(), s->packetNumber());
 }
+
+TEST(CMsgSenderWnd, TheFontBlockGoesOnlyToPeersThatSpeakTheExtensions)
+{
+    Fixture f;
+    HostPtr plainA = f.peer(0x0A000001, QStringLiteral("a"));
+    HostPtr plainB = f.peer(0x0A000002, QStringLiteral("b"));
+    HostPtr extC = f.peer(0x0A000003, QStringLiteral("c"));
+    HostPtr extD = f.peer(0x0A000004, QStringLiteral("d"));
+    extC->extension = extD->extension = 1;
+    const QString block = QStringLiteral("{/font;-18 0 0 0 700 0 0 0 134 0 16 0 32 宋体 255;}");
+    QPointer<CMsgSenderWnd> s = f.sender(QStringLiteral("通知"), { plainA, extC, plainB, extD }, OPT_MULTICAST);
+    ASSERT_TRUE(s->SetExtensionTail(block));
+    ASSERT_EQ(s->StartSending(), CMsgSenderWnd::Status::Ok);
+    ASSERT_EQ(f.out.size(), 4);
+    EXPECT_EQ(f.to(0x0A000001).first().packet.bodyText(), QStringLiteral("通知"));
+    EXPECT_EQ(f.to(0x0A000002).first().packet.bodyText(), QStringLiteral("通知"));
+    EXPECT_EQ(f.to(0x0A000003).first().packet.bodyText(), QStringLiteral("通知") + block);
+    EXPECT_EQ(f.to(0x0A000004).first().packet.bodyText(), QStringLiteral("通知") + block);
+    // One packet number for the message, whatever its text.
+    for (const Sent &sent : f.out)
+        EXPECT_EQ(sent.packet.packetNumber, s->packetNumber());
+
+    // A tail that makes the text too long for one packet is refused, not cut.
+    std::unique_ptr<CMsgSenderWnd> tooLong(f.sender(QString(8000, QChar(0x4E00)), { extC }));
+    EXPECT_FALSE(tooLong->SetExtensionTail(QString(400, QLatin1Char('x'))));
+    EXPECT_FALSE(tooLong->errorText().isEmpty());
+    delete s.data();
+}

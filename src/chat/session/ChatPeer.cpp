@@ -1,5 +1,7 @@
 #include "chat/session/ChatPeer.h"
 
+#include "net/ChatLogFormat.h"
+
 #include "net/HostRecord.h"
 #include "net/MessengerEngine.h"
 
@@ -103,6 +105,21 @@ QString LogGroupName(const HostRecord &peer)
     if (custom == DefaultGroups::MyFriends() && !peer.groupName.isEmpty())
         return peer.groupName;
     return custom;
+}
+
+ChatLogEntry PeerLogEntry(const HostRecord &peer, const ChatFont &font, const QString &text)
+{
+    ChatLogEntry entry;
+    entry.userName = peer.displayName;
+    entry.groupName = LogGroupName(peer);
+    entry.loginName = peer.key.loginName();
+    entry.hostName = peer.key.hostName();
+    entry.macText = peer.keyText;
+    entry.address = peer.key.address;
+    entry.port = peer.key.port;
+    entry.font = font;
+    entry.text = text;
+    return entry;
 }
 
 QString PeerLinkTag(const HostRecord &peer)

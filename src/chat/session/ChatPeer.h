@@ -8,6 +8,8 @@
 #include <QStringList>
 
 class HostRecord;
+struct ChatFont;
+struct ChatLogEntry;
 
 // The window of `a` serves `b`: when both carry a MAC text, the MAC texts are
 // equal and the login and host names, the address and the port are the same;
@@ -35,5 +37,7 @@ QString ChatWindowTitle(const HostRecord &peer);
 // The group a chat-log record names: the custom group, or the peer's own
 // group when the custom group is the default one and the own is not empty.
 QString LogGroupName(const HostRecord &peer);
+// A chat-log record of the peer with the font and text.
+ChatLogEntry PeerLogEntry(const HostRecord &peer, const ChatFont &font, const QString &text);
 // "#MAC:<key>" for a peer with a key text, else "#IP:<dotted address>".
 QString PeerLinkTag(const HostRecord &peer);

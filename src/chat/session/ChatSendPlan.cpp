@@ -39,12 +39,16 @@ QString HeaderLine(const QString &name, const QString &time, bool multiSend)
 
 QString FilesSentNotice(const QString &nick, int files, int folders, const QString &time)
 {
-    return QStringLiteral("您给 %1 发送了 %2 个文件, %3 个文件夹， 共计 %4 个.(时间:%5)")
+    return FilesOfferedNotice(nick, files, folders) + QStringLiteral("(时间:%1)").arg(time);
+}
+
+QString FilesOfferedNotice(const QString &nick, int files, int folders)
+{
+    return QStringLiteral("您给 %1 发送了 %2 个文件, %3 个文件夹， 共计 %4 个.")
         .arg(nick)
         .arg(files)
         .arg(folders)
-        .arg(files + folders)
-        .arg(time);
+        .arg(files + folders);
 }
 
 QString PicturesRefusedNotice()

@@ -48,6 +48,8 @@ namespace ChatSendTexts {
 QString HeaderLine(const QString &name, const QString &time, bool multiSend = false);
 // "您给 %s 发送了 %d 个文件, %d 个文件夹， 共计 %d 个.(时间:%s)"
 QString FilesSentNotice(const QString &nick, int files, int folders, const QString &time);
+// The same without the time: what a message of the multi-user window offered.
+QString FilesOfferedNotice(const QString &nick, int files, int folders);
 QString PicturesRefusedNotice();
 QString PlainPeerPictureQuestion();
 QString ProgramOfferText();

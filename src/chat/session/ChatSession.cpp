@@ -187,17 +187,7 @@ void ChatSession::emitEvent(const QString &kind, const QString &rest)
 
 ChatLogEntry ChatSession::peerLogEntry(const ChatFont &font, const QString &text) const
 {
-    ChatLogEntry entry;
-    entry.userName = m_peer->displayName;
-    entry.groupName = LogGroupName(*m_peer);
-    entry.loginName = m_peer->key.loginName();
-    entry.hostName = m_peer->key.hostName();
-    entry.macText = m_peer->keyText;
-    entry.address = m_peer->key.address;
-    entry.port = m_peer->key.port;
-    entry.font = font;
-    entry.text = text;
-    return entry;
+    return PeerLogEntry(*m_peer, font, text);
 }
 
 // ---- receiving ----------------------------------------------------------
@@ -532,15 +522,8 @@ SendOutcome ChatSession::Send(const OutgoingMessage &message)
     if (!sender)
         return SendOutcome::Refused; // nothing is shown or logged, the input stays
     const QString time = TimeText();
-    if (!message.text.isEmpty()) {
-        const QString header = ChatSendTexts::HeaderLine(m_services.engine->GetOwnDisplayName(), time);
-        appendHeader(header, kOwnHeaderColor);
-        append({ message.font, plan.echoText, ChatHistoryEntry::Source::OwnMessage });
-        if (m_services.chatLog)
-            m_services.chatLog->LogSentChatMessage(peerLogEntry(message.font, header + plan.echoText));
-        emitEvent(QStringLiteral("SENT"), QString::number(sender->packetNumber()) + QLatin1Char(' ')
-                + plan.echoText.trimmed());
-    }
+    if (!message.text.isEmpty())
+        echoOwnMessage({ message.font, plan.echoText, ChatHistoryEntry::Source::OwnMessage }, sender->packetNumber());
     if (plan.selected > 0)
         AppendSystemText(ChatSendTexts::FilesSentNotice(m_peer->displayName, files, folders, time));
     if (plan.picturesRefused)
@@ -552,6 +535,55 @@ SendOutcome ChatSession::Send(const OutgoingMessage &message)
     emit recentContact(m_peer.data());
     resetTyping();
     return SendOutcome::Sent;
+}
+
+void ChatSession::echoOwnMessage(const ChatHistoryEntry &entry, quint32 packetNumber)
+{
+    const QString header = ChatSendTexts::HeaderLine(m_services.engine->GetOwnDisplayName(), TimeText());
+    appendHeader(header, kOwnHeaderColor);
+    append(entry);
+    if (m_services.chatLog)
+        m_services.chatLog->LogSentChatMessage(peerLogEntry(entry.font, header + entry.text));
+    emitEvent(QStringLiteral("SENT"), QString::number(packetNumber) + QLatin1Char(' ') + entry.text.trimmed());
+}
+
+bool ChatSession::SendPreparedMessage(const PreparedMessage &message)
+{
+    if (!m_services.engine || !m_peer || (message.text.isEmpty() && message.files.isEmpty()))
+        return false;
+    const bool speaks = m_peer->extension != 0;
+    // The text as the peer's own window would send it: the font block at its
+    // end, and only for a peer that reads it.
+    QString wire = message.text;
+    if (!message.text.isEmpty() && speaks && !IsSameChatFont(message.font, m_standardFont, true))
+        wire += FormatFontPrefix(message.font);
+    const bool withPictures = !message.pictures.isEmpty() && speaks
+        && (m_peer->peerFlags & HostRecord::PeerRefusesPictures) == 0;
+    if (!speaks && m_config && (m_config->StatusValue & OwnStatus::Hidden))
+        m_services.engine->AnswerEntry(m_peer->key, CMD_ANNOUNCE_ENTRY);
+
+    SendOptions options;
+    options.multicast = message.multiSend;
+    options.withPictures = withPictures;
+    options.readNotice = message.requestReadNotice;
+    CMsgSenderWnd *sender = SendMessageToPeers(wire, message.font, message.files, options);
+    if (!sender)
+        return false;
+    if (!message.text.isEmpty()) {
+        // The text without its trailing blanks, indented as the window's own.
+        QString shown = message.text;
+        while (!shown.isEmpty() && shown.back().isSpace())
+            shown.chop(1);
+        const ChatHistoryEntry entry { message.font, QStringLiteral("  ") + shown + QLatin1Char('\n'),
+            ChatHistoryEntry::Source::OtherWindowInput, message.pictures };
+        echoOwnMessage(entry, sender->packetNumber());
+    }
+    if (!message.files.isEmpty())
+        AppendSystemText(ChatSendTexts::FilesOfferedNotice(m_peer->displayName, message.fileCount, message.folderCount));
+    if (withPictures)
+        SendPictures(message.pictures);
+    emit recentContact(m_peer.data());
+    return true;
 }
 
 CMsgSenderWnd *ChatSession::SendMessageToPeers(
@@ -571,7 +603,7 @@ CMsgSenderWnd *ChatSession::SendMessageToPeers(
     // window has closed, and the session stays while it does.
     auto *sender = new CMsgSenderWnd(*m_services.engine, m_services.keys, this);
     quint32 options = 0;
-    if (m_requestReadNotice)
+    if (m_requestReadNotice || sendOptions.readNotice)
         options |= OPT_READ_CHECK | OPT_SECRET;
     if (sendOptions.multicast)
         options |= OPT_MULTICAST;

@@ -9,6 +9,7 @@
 
 #include "chat/session/ChatCloseRules.h"
 #include "chat/session/ChatSendPlan.h"
+#include "chat/session/ChatSessionView.h"
 #include "chat/session/ChatTimers.h"
 #include "chat/session/ReadNoticeQueue.h"
 #include "core/ChatFont.h"
@@ -50,14 +51,6 @@ struct ChatServices
     // The program's request states, shared by the sessions (the session
     // keeps its own when none is given).
     RemoteRequests *requests = nullptr;
-};
-
-// One picture the user put into a message, as the input box holds it.
-struct OutgoingPicture
-{
-    quint32 id = 0;
-    QImage bitmap; // a still picture
-    QString gifPath; // an animated face: its file
 };
 
 // What the send command hands over: the input box and the user's font.
@@ -175,7 +168,27 @@ public:
         bool multicast = false;
         bool withPictures = false; // resent six times more slowly
         bool privateFlag = false;
+        bool readNotice = false; // asked for by the sending window
     };
+    // A message the multi-user window prepared for this peer, one of one or
+    // two chosen peers.
+    struct PreparedMessage
+    {
+        QString text; // faces as shortcuts, pictures as markers, no font block
+        ChatFont font;
+        QStringList files; // the files and folders it offers
+        int fileCount = 0;
+        int folderCount = 0;
+        QList<OutgoingPicture> pictures; // the pictures the text names
+        bool multiSend = false; // two peers were chosen
+        bool requestReadNotice = false;
+    };
+    // Shows, logs and sends it as if it had been typed in the peer's own
+    // window: the font block only for a peer that speaks the extensions, the
+    // pictures after it when the peer can take them. False when it was
+    // refused (too long, busy, files that cannot be offered: said in a
+    // message box) or empty; nothing is shown then.
+    bool SendPreparedMessage(const PreparedMessage &message);
     // One message to the peer: its own sender, packet number and resends.
     // Refused (busy, no peer, too long, files that cannot be offered) with a
     // message box and null; nothing is sent then.
@@ -273,6 +286,8 @@ private:
     bool retryPicturePlaceholders() override;
 
     void append(const ChatHistoryEntry &entry);
+    // The user's own message in the history (entry.text: the echo text) and the log.
+    void echoOwnMessage(const ChatHistoryEntry &entry, quint32 packetNumber);
     void appendHeader(const QString &line, uint32_t color);
     ChatLogEntry peerLogEntry(const ChatFont &font, const QString &text) const;
     void releaseReceivedOffer();

@@ -7,9 +7,18 @@
 #include "core/ChatFont.h"
 
 #include <QImage>
+#include <QList>
 #include <QString>
 
 class QObject;
+
+// One picture the user put into a message, as the input box holds it.
+struct OutgoingPicture
+{
+    quint32 id = 0;
+    QImage bitmap; // a still picture
+    QString gifPath; // an animated face: its file
+};
 
 // One piece of the history, drawn at its end.
 struct ChatHistoryEntry
@@ -18,12 +27,14 @@ struct ChatHistoryEntry
     enum class Source {
         OwnMessage = 0, // the input box the message was sent from
         ReceivedMessage = 1, // the picture folders, else a placeholder
+        OtherWindowInput = 2, // the pictures carried by the entry (the multi-user window's input box)
         FromLog = 3, // the picture folders, else "/<NF>"
     };
 
     ChatFont font;
     QString text; // faces as shortcuts, pictures as markers
     Source source = Source::ReceivedMessage;
+    QList<OutgoingPicture> pictures = {}; // OtherWindowInput: the pictures the text names
 };
 
 class ChatSessionView

@@ -135,6 +135,20 @@ ChatSessionView *ChatSessions::OpenView(HostRecord *peer, OpenMode mode)
     return view;
 }
 
+void ChatSessions::ExpectReadNotice(const HostRecord &peer, quint32 packetNumber)
+{
+    m_readChecks.Add(peer.key.address, peer.key.port, packetNumber);
+}
+
+void ChatSessions::SendPictures(HostRecord *peer, const QList<OutgoingPicture> &pictures)
+{
+    ChatSession *session = Open(peer);
+    if (!session)
+        return;
+    session->SendPictures(pictures);
+    freeIfIdle(session);
+}
+
 void ChatSessions::freeIfIdle(ChatSession *session)
 {
     if (!m_sessions.contains(session) || session->view() || session->hasPendingWork())

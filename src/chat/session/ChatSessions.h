@@ -71,6 +71,11 @@ public:
     ChatSessionView *OpenView(HostRecord *peer, OpenMode mode);
     QList<ChatSession *> sessions() const;
     const SentReadChecks &sentReadChecks() const { return m_readChecks; }
+    // A message sent to the peer outside its session asked for a read notice.
+    void ExpectReadNotice(const HostRecord &peer, quint32 packetNumber);
+    // Sends the pictures of a message that went to the peer by another road:
+    // the peer's session sends them and takes their acknowledgements.
+    void SendPictures(HostRecord *peer, const QList<OutgoingPicture> &pictures);
 
     // The engine's reports (connected in the constructor; public for tests).
     void OnMessageReceived(const PacketRecord &packet, HostRecord *sender);

@@ -1,0 +1,117 @@
+// The chat window's chat-log buttons: "聊天记录" (1082) shows this peer's
+// history from the chat log in the window itself, by the filter the user
+// sets; "全部记录" (1083) opens the chat-log viewer. The log is read on a
+// worker; the records are drawn a batch at a time so the window stays
+// responsive however long the history is.
+#include "chat/CChatDlg.h"
+
+#include "chat/CMsgRichEdit.h"
+#include "chat/ChatLogBrowser.h"
+#include "chat/ChatLogTasks.h"
+#include "chat/CUserLogFilterDlg.h"
+#include "core/CConfig.h"
+#include "core/Prompter.h"
+#include "core/WorkingSet.h"
+#include "net/ChatLogWriter.h"
+
+#include <QDate>
+#include <QTimer>
+
+namespace {
+
+// Records drawn per turn of the event loop.
+constexpr int kDrawBatch = 50;
+
+// The filter's switches and the dialog's members that show them.
+const std::pair<bool ChatLogFilter::*, bool CUserLogFilterDlg::*> kSwitches[] = {
+    { &ChatLogFilter::groupEqual, &CUserLogFilterDlg::m_groupEqual },
+    { &ChatLogFilter::hostEqual, &CUserLogFilterDlg::m_hostEqual },
+    { &ChatLogFilter::addressEqual, &CUserLogFilterDlg::m_addressEqual },
+    { &ChatLogFilter::loginEqual, &CUserLogFilterDlg::m_loginEqual },
+    { &ChatLogFilter::userEqual, &CUserLogFilterDlg::m_userEqual },
+    { &ChatLogFilter::macEqual, &CUserLogFilterDlg::m_macEqual },
+};
+
+// The filter dialog ("设置过滤条件"), preset from the filter, run modally.
+bool AskWithFilterDialog(QWidget *parent, ChatLogFilter &filter)
+{
+    CUserLogFilterDlg dialog(parent);
+    for (const auto &[own, shown] : kSwitches)
+        dialog.*shown = filter.*own;
+    dialog.m_period = filter.period;
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    for (const auto &[own, shown] : kSwitches)
+        filter.*own = dialog.*shown;
+    filter.period = dialog.m_period;
+    return true;
+}
+
+CChatDlg::LogFilterAsker &logFilterAsker()
+{
+    static CChatDlg::LogFilterAsker asker = AskWithFilterDialog;
+    return asker;
+}
+
+} // namespace
+
+void CChatDlg::SetLogFilterAsker(LogFilterAsker asker)
+{
+    logFilterAsker() = asker ? std::move(asker) : AskWithFilterDialog;
+}
+
+void CChatDlg::OnPeerLog()
+{
+    SendReadNotice();
+    const HostRecord *host = peer();
+    ChatLogWriter *writer = m_session ? m_session->services().chatLog : nullptr;
+    if (!host || !writer)
+        return;
+    const QString path = writer->GetChatLogPath();
+    if (!writer->HasLog()) {
+        if (Prompter::current().askYesNo(this, ChatLogTexts::NoLogQuestion(), QStringLiteral("提示")))
+            emit settingsRequested();
+        return;
+    }
+    ChatLogFilter filter = ChatLogFilter::ForPeer(*host);
+    if (!logFilterAsker()(this, filter))
+        return;
+    if (!m_logTasks) {
+        m_logTasks = new ChatLogTasks(writer, this);
+        connect(m_logTasks, &ChatLogTasks::historyCollected, this, &CChatDlg::showLoggedHistory);
+    }
+    if (m_logTasks->isBusy())
+        return;
+    m_loggedHistory.clear();
+    m_history->clear();
+    m_logTasks->CollectHistory(path, filter, QDate::currentDate());
+}
+
+void CChatDlg::showLoggedHistory(const QList<ChatLogEntry> &entries)
+{
+    m_loggedHistory = entries;
+    m_history->clear();
+    drawLoggedBatch();
+}
+
+void CChatDlg::drawLoggedBatch()
+{
+    const qsizetype n = std::min<qsizetype>(kDrawBatch, m_loggedHistory.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const ChatLogEntry &entry = m_loggedHistory[i];
+        RenderMessage(entry.font, entry.text, Source::FromLog);
+    }
+    m_loggedHistory.remove(0, n);
+    if (!m_loggedHistory.isEmpty())
+        QTimer::singleShot(0, this, &CChatDlg::drawLoggedBatch);
+    else
+        emit loggedHistoryShown();
+}
+
+void CChatDlg::OnWholeLog()
+{
+    SendReadNotice();
+    emit chatLogViewerRequested();
+    if (m_config && m_config->AutoMemMin)
+        TrimWorkingSet();
+}

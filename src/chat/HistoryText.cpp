@@ -1,0 +1,82 @@
+#include "chat/HistoryText.h"
+
+#include "chat/CMsgRichEdit.h"
+#include "chat/ChatFontQt.h"
+#include "chat/HistoryLinks.h"
+#include "net/PictureStore.h"
+#include "core/BmpFile.h"
+#include "core/Dib.h"
+#include "core/FaceShortcuts.h"
+#include "core/JpegFile.h"
+#include "core/MessageMarkers.h"
+
+#include <QScrollBar>
+#include <QTextCursor>
+
+void RenderHistoryText(CMsgRichEdit *view, const ChatFont &font, const QString &text, const PictureInserter &picture)
+{
+    if (!view)
+        return;
+    QStringList runs;
+    QList<quint32> flags;
+    CMsgRichEdit::SplitFaceText(text, runs, flags);
+    for (int i = 0; i < runs.size(); ++i) {
+        const QString &run = runs[i];
+        QTextCursor end = view->textCursor();
+        end.movePosition(QTextCursor::End);
+        view->setTextCursor(end);
+        if (flags[i] == 1) {
+            AppendTextRun(view, run, font);
+        } else if (run.size() >= PictureMarkerLength && run.startsWith(QLatin1String("/~#>"))
+            && (run.mid(12, 3) == QLatin1String("<G~") || run.mid(12, 3) == QLatin1String("<B~"))) {
+            bool ok = false;
+            quint32 id = run.mid(4, 8).toUInt(&ok, 16);
+            if (!ok)
+                id = 0;
+            picture(id, run.mid(12, 3) == QLatin1String("<G~"));
+        } else {
+            view->InsertTextWithFaces(run, 0);
+        }
+    }
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+}
+
+void AppendTextRun(CMsgRichEdit *view, const QString &run, const ChatFont &font)
+{
+    QTextCursor cursor(view->document());
+    cursor.movePosition(QTextCursor::End);
+    const QTextCharFormat plain = ChatCharFormat(font);
+    for (const TextRun &piece : SplitLinks(QString(run).remove(QLatin1Char('\r')))) {
+        QTextCharFormat format = plain;
+        if (!piece.href.isEmpty()) {
+            format.setAnchor(true);
+            format.setAnchorHref(piece.href);
+            format.setFontUnderline(true);
+            format.setForeground(QColor(0, 0, 0xFF));
+        }
+        cursor.insertText(piece.text, format);
+    }
+    view->setTextCursor(cursor);
+}
+
+void InsertLoggedPicture(CMsgRichEdit *view, quint32 id, bool animated)
+{
+    const PictureFileKind kind = animated ? PictureFileKind::Gif : PictureFileKind::Bitmap;
+    const QString path = GetPicturePath(id, kind, {}, true);
+    const QString jpeg = animated ? QString() : GetPicturePath(id, PictureFileKind::Jpeg, {}, true);
+    if (!path.isEmpty()) {
+        if (animated)
+            view->InsertAnimatedPicture(path, id);
+        else
+            view->InsertPictureFile(path, id);
+    } else if (!jpeg.isEmpty()) {
+        const auto bytes = readPictureFile(jpeg);
+        QByteArray dib;
+        if (bytes && decodeJpegToDib(*bytes, dib) == JpegStatus::Ok)
+            view->InsertPicture(DibToBitmap(dib), id);
+        else
+            view->InsertTextWithFaces(FaceShortcutTable[kFaceNotFound], id);
+    } else {
+        view->InsertTextWithFaces(FaceShortcutTable[kFaceNotFound], id);
+    }
+}

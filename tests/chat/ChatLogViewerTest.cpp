@@ -1,0 +1,418 @@
+// The chat-log viewer over logs written by the program's own writer: the
+// peers, the pages, the search and the deletion, without and with its window.
+#include "chat/CChatDlg.h"
+#include "chat/CChatLogDlg.h"
+#include "chat/LoopbackChat.h"
+#include "chat/CMsgRichEdit.h"
+#include "chat/ChatLogBrowser.h"
+#include "chat/ChatLogFilter.h"
+#include "chat/ChatLogRecordModel.h"
+#include "core/Gbk.h"
+#include "net/ChatLogReader.h"
+#include "net/ChatLogWriter.h"
+#include "net/HostRecord.h"
+#include "platform/ScriptedPrompter.h"
+
+#include "TestEnv.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTextBlock>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+using ChatTest::u;
+
+ChatLogEntry peer(const QString &user, const QString &mac, quint32 address, const QString &group = u("研发部"))
+{
+    ChatLogEntry e;
+    e.userName = user;
+    e.groupName = group;
+    e.loginName = user;
+    e.hostName = user + u("-pc");
+    e.macText = mac;
+    e.address = address;
+    e.port = 2425;
+    return e;
+}
+
+const ChatLogEntry kAnn = peer(u("ann"), u("00AA00000001"), 0xC0A80102); // 192.168.1.2
+const ChatLogEntry kBob = peer(u("鲍勃"), u("00AA00000002"), 0x0A000003); // 10.0.0.3
+const ChatLogEntry kCat = peer(u("cat"), QString(), 0x0A000104);
+
+struct LogFile
+{
+    QString base;
+    QString path;
+    QDateTime now { QDate::currentDate(), QTime(9, 0) };
+
+    explicit LogFile(const QString &name)
+        : base(TestEnv::freshDir(name))
+        , path(ChatLogWriter::ChatLogPathIn(base))
+    {
+    }
+
+    // count records of the peer, texts "<prefix><n>".
+    void add(ChatLogWriter &writer, const ChatLogEntry &who, int count, const QString &prefix)
+    {
+        for (int i = 0; i < count; ++i) {
+            ChatLogEntry e = who;
+            e.text = prefix + QString::number(i) + u("\n");
+            writer.LogSentChatMessage(e);
+        }
+    }
+};
+
+std::shared_ptr<const ChatLogIndex> indexOf(const QString &path)
+{
+    std::optional<ChatLogIndex> index = ChatLogIndex::BuildFromFile(path);
+    return index ? std::make_shared<const ChatLogIndex>(std::move(*index)) : nullptr;
+}
+
+QStringList pageTexts(const ChatLogBrowser &browser)
+{
+    QStringList out;
+    for (const ChatLogEntry &e : ChatLogBrowser::ReadRecords(browser.path(), *browser.index(), browser.PageRecords()))
+        out.append(e.text);
+    return out;
+}
+
+int rowOf(const ChatLogBrowser &browser, const QString &user)
+{
+    for (int row = 0; row < browser.rowCount(); ++row)
+        if (browser.RowTexts(row).first() == user)
+            return row;
+    return -1;
+}
+
+} // namespace
+
+TEST(ChatLogBrowser, PagesCountFromTheNewestRecordBack)
+{
+    LogFile log(u("browser-pages"));
+    {
+        ChatLogWriter writer(log.base);
+        writer.SetClock([&] { return log.now; });
+        log.add(writer, kAnn, 40, u("a")); // and its date line: 41 records
+        log.add(writer, kBob, 40, u("b"));
+    }
+    ChatLogBrowser browser;
+    EXPECT_EQ(browser.pageCount(), 1);
+    EXPECT_EQ(browser.PageLabel(), u("当前第 1/1 页"));
+    browser.SetIndex(indexOf(log.path), log.path);
+    ASSERT_EQ(browser.rowCount(), 2);
+    EXPECT_EQ(browser.RowTexts(0), QStringList({ u("ann"), u("ann-pc"), u("ann"), u("研发部"), u("00-AA-00-00-00-01"),
+                                       u("192.168.1.2") }));
+
+    browser.ChooseRows({ rowOf(browser, u("鲍勃")) });
+    EXPECT_EQ(browser.shownRecords().size(), 40u);
+    EXPECT_EQ(browser.pageCount(), 2);
+    EXPECT_EQ(browser.currentPage(), 2) << "the last page first";
+    EXPECT_EQ(pageTexts(browser).first(), u("b20\n"));
+    browser.ChooseRows({ rowOf(browser, u("ann")) });
+    EXPECT_EQ(browser.pageCount(), 3);
+    browser.SetPage(1);
+    EXPECT_EQ(pageTexts(browser), QStringList({ u("日期:") + QDate::currentDate().toString(u("yyyy-MM-dd")) + u("\n") }))
+        << "the first page holds only the oldest record";
+    browser.SetPage(9);
+    EXPECT_EQ(browser.currentPage(), 3);
+    EXPECT_EQ(browser.PageLabel(), u("当前第 3/3 页"));
+
+    // Two rows: the upper row's records, then the lower one's, each in file order.
+    browser.ChooseRows({ 1, 0 });
+    ASSERT_EQ(browser.shownRecords().size(), 81u);
+    EXPECT_LT(browser.shownRecords()[0], browser.shownRecords()[40]);
+    EXPECT_EQ(browser.index()->recordPeer(browser.shownRecords()[0]), 0);
+    EXPECT_EQ(browser.index()->recordPeer(browser.shownRecords()[80]), 1);
+}
+
+TEST(ChatLogBrowser, ColumnSortsOneFlagForAllColumnsAddressesAsNumbers)
+{
+    LogFile log(u("browser-sort"));
+    {
+        ChatLogWriter writer(log.base);
+        log.add(writer, kAnn, 1, u("a"));
+        log.add(writer, kBob, 1, u("b"));
+        log.add(writer, kCat, 1, u("c"));
+    }
+    ChatLogBrowser browser;
+    browser.SetIndex(indexOf(log.path), log.path);
+    const auto column = [&](int c) {
+        QStringList out;
+        for (int row = 0; row < browser.rowCount(); ++row)
+            out.append(browser.RowTexts(row)[c]);
+        return out;
+    };
+    browser.OnColumnClick(ChatLogBrowser::AddressColumn);
+    EXPECT_TRUE(browser.ascending()) << "the first click sorts ascending";
+    EXPECT_EQ(column(5), QStringList({ u("10.0.0.3"), u("10.0.1.4"), u("192.168.1.2") }));
+    browser.OnColumnClick(ChatLogBrowser::UserColumn);
+    EXPECT_FALSE(browser.ascending()) << "the next one, on another column, descending";
+    EXPECT_EQ(column(0), QStringList({ u("鲍勃"), u("cat"), u("ann") })) << "bytes compared unsigned";
+}
+
+TEST(ChatLogBrowser, TheRecordsOfChosenPeersAndTheFilterOfTheChatWindow)
+{
+    LogFile log(u("browser-chosen"));
+    {
+        ChatLogWriter writer(log.base);
+        log.add(writer, kAnn, 1, u("a"));
+        log.add(writer, peer(u("ann"), u("00AA00000001"), 0xC0A80102, u("市场部")), 1, u("a-other-group"));
+    }
+    ChatLogBrowser browser;
+    browser.SetIndex(indexOf(log.path), log.path);
+    ASSERT_EQ(browser.rowCount(), 2);
+    const ChatLogPeer &first = browser.rowPeer(0);
+    EXPECT_TRUE(browser.IsRecordOfChosenPeers(first, { 0 }));
+    EXPECT_FALSE(browser.IsRecordOfChosenPeers(browser.rowPeer(1), { 0 }))
+        << "a record that differs only in the group name stays";
+    EXPECT_FALSE(browser.IsRecordOfChosenPeers(first, { 7 })) << "rows outside the list are passed over";
+    ChatLogPeer padded = first;
+    padded.userName += "  ";
+    EXPECT_TRUE(ChatLogBrowser::IsRecordOf(padded, { first })) << "trailing blanks of the names do not count";
+    padded.macText += " ";
+    EXPECT_FALSE(ChatLogBrowser::IsRecordOf(padded, { first })) << "the record's MAC text counts as stored";
+
+    // The chat window's filter: the peer's MAC, or its names and address.
+    HostRecord host;
+    host.key = HostKey(u("ann"), u("ann-pc"), 0xC0A80102, 2425);
+    host.displayName = u("ann");
+    host.keyText = u("00AA00000001");
+    host.customGroup = u("研发部");
+    ChatLogFilter filter = ChatLogFilter::ForPeer(host);
+    EXPECT_TRUE(filter.macEqual);
+    EXPECT_FALSE(filter.userEqual);
+    EXPECT_TRUE(filter.MatchesPeer(browser.rowPeer(1)));
+    filter.groupEqual = true;
+    EXPECT_FALSE(filter.MatchesPeer(browser.rowPeer(1)));
+    host.keyText.clear();
+    const ChatLogFilter byNames = ChatLogFilter::ForPeer(host);
+    EXPECT_TRUE(byNames.userEqual && byNames.loginEqual && byNames.hostEqual && byNames.addressEqual);
+    EXPECT_FALSE(byNames.macEqual);
+    const QDate today(2024, 3, 31);
+    ChatLogFilter period;
+    EXPECT_TRUE(period.MatchesDay(today, today));
+    EXPECT_FALSE(period.MatchesDay(today.addDays(-1), today));
+    EXPECT_FALSE(period.MatchesDay(QDate(), today)) << "no day: only for all time";
+    period.period = ChatLogFilter::Week;
+    EXPECT_TRUE(period.MatchesDay(today.addDays(-6), today));
+    EXPECT_FALSE(period.MatchesDay(today.addDays(-7), today));
+    period.period = ChatLogFilter::Month;
+    EXPECT_TRUE(period.MatchesDay(QDate(2024, 2, 29), today));
+    EXPECT_FALSE(period.MatchesDay(QDate(2024, 2, 28), today));
+    period.period = ChatLogFilter::AllTime;
+    EXPECT_TRUE(period.MatchesDay(QDate(), today));
+}
+
+namespace {
+
+struct ViewerFixture
+{
+    explicit ViewerFixture(const QString &name)
+        : log(name)
+    {
+    }
+    void open()
+    {
+        dialog = std::make_unique<CChatLogDlg>(nullptr, log.path, nullptr);
+        done = std::make_unique<QSignalSpy>(dialog.get(), &CChatLogDlg::taskFinished);
+        wait();
+    }
+    void wait() { ASSERT_TRUE(done->wait(10000) || !dialog->isWorking()); }
+    int row(const QString &user) const
+    {
+        for (int r = 0; r < dialog->userList()->topLevelItemCount(); ++r)
+            if (dialog->userList()->topLevelItem(r)->text(0) == user)
+                return r;
+        return -1;
+    }
+    void click(int r)
+    {
+        dialog->userList()->clearSelection();
+        dialog->userList()->topLevelItem(r)->setSelected(true);
+        dialog->OnUserListClicked();
+    }
+
+    LogFile log;
+    std::unique_ptr<CChatLogDlg> dialog;
+    std::unique_ptr<QSignalSpy> done;
+};
+
+} // namespace
+
+TEST(ChatLogDlg, ReadsTheWritersLogUpToATornLastRecord)
+{
+    ViewerFixture f(u("viewer-torn"));
+    {
+        ChatLogWriter writer(f.log.base);
+        f.log.add(writer, kAnn, 25, u("ann说"));
+        f.log.add(writer, kBob, 3, u("bob说/:) "));
+        ChatLogEntry coloured = kCat;
+        coloured.font.color = 0x0000FF;
+        coloured.text = u("红字 http://example.com/a 与 javascript:alert(1)");
+        writer.LogSentChatMessage(coloured);
+        f.log.add(writer, kCat, 1, u("断了"));
+    }
+    QByteArray data = TestEnv::readAll(f.log.path);
+    data.chop(2); // the last record is cut
+    ASSERT_TRUE(TestEnv::writeAll(f.log.path, data));
+    f.open();
+    EXPECT_EQ(f.dialog->windowTitle(), u("查看聊天记录"));
+    ASSERT_EQ(f.dialog->userList()->topLevelItemCount(), 3);
+    EXPECT_EQ(f.dialog->pageLabel()->text(), u("当前第 1/1 页"));
+
+    f.click(f.row(u("ann")));
+    EXPECT_TRUE(f.dialog->textView()->isVisibleTo(f.dialog.get()));
+    EXPECT_FALSE(f.dialog->recordList()->isVisibleTo(f.dialog.get()));
+    EXPECT_EQ(f.dialog->pageLabel()->text(), u("当前第 2/2 页"));
+    EXPECT_EQ(f.dialog->pageCombo()->count(), 2);
+    EXPECT_TRUE(f.dialog->textView()->toPlainText().contains(u("ann说24")));
+    EXPECT_FALSE(f.dialog->textView()->toPlainText().contains(u("ann说4\n")));
+    f.dialog->button(CChatLogDlg::FirstPage)->click();
+    EXPECT_EQ(f.dialog->pageLabel()->text(), u("当前第 1/2 页"));
+    EXPECT_TRUE(f.dialog->textView()->toPlainText().contains(u("ann说4")));
+
+    // The coloured record shows in the default face with its colour; the cut one is not there.
+    f.click(f.row(u("cat")));
+    const QString text = f.dialog->textView()->toPlainText();
+    EXPECT_TRUE(text.contains(u("红字")));
+    EXPECT_FALSE(text.contains(u("断了")));
+    QTextCursor cursor(f.dialog->textView()->document());
+    cursor.setPosition(1);
+    EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(255, 0, 0));
+    // Only web, FTP and mail addresses open.
+    EXPECT_FALSE(f.dialog->OpenLink(u("javascript:alert(1)")));
+}
+
+TEST(ChatLogDlg, SearchThenDeleteOnePeersLogKeepingTheOthersByteForByte)
+{
+    ViewerFixture f(u("viewer-delete"));
+    {
+        ChatLogWriter writer(f.log.base);
+        f.log.add(writer, kAnn, 5, u("会议"));
+        f.log.add(writer, kBob, 5, u("会议"));
+        f.log.add(writer, kCat, 5, u("午饭"));
+    }
+    const QByteArray before = TestEnv::readAll(f.log.path);
+    f.open();
+    f.dialog->searchText()->setText(u("会议3"));
+    f.dialog->OnSearch();
+    f.wait();
+    EXPECT_TRUE(f.dialog->recordList()->isVisibleTo(f.dialog.get()));
+    ASSERT_EQ(f.dialog->recordList()->model()->rowCount(), 2);
+    EXPECT_EQ(f.dialog->recordList()->model()->index(0, 3).data().toString(), u("会议3"));
+    EXPECT_FALSE(f.dialog->pageLabel()->isVisibleTo(f.dialog.get())) << "no pages for search results";
+    f.dialog->OnRecordDoubleClicked(1);
+    EXPECT_EQ(f.dialog->textView()->toPlainText(), u("会议3\n"));
+
+    ScriptedPrompter prompts;
+    PrompterScope scope(prompts);
+    prompts.queueButton(Prompter::Button::No);
+    f.dialog->userList()->topLevelItem(f.row(u("鲍勃")))->setSelected(true);
+    f.dialog->OnDeleteLogs();
+    EXPECT_EQ(prompts.calls().last().text, u("您是否真的要删除这 1 个人的日志？"));
+    EXPECT_EQ(TestEnv::readAll(f.log.path), before);
+
+    prompts.queueButton(Prompter::Button::Yes);
+    f.dialog->OnDeleteLogs();
+    f.wait();
+    ASSERT_EQ(f.dialog->userList()->topLevelItemCount(), 2);
+    EXPECT_EQ(f.row(u("鲍勃")), -1);
+    const QByteArray after = TestEnv::readAll(f.log.path);
+    const ChatLogIndex old = ChatLogIndex::Build(before);
+    QByteArray expected = before.left(4);
+    for (qsizetype i = 0; i < old.recordCount(); ++i)
+        if (old.peers()[old.recordPeer(i)].macText != "00AA00000002")
+            expected += before.mid(old.recordOffset(i), old.recordEnd(i) - old.recordOffset(i));
+    EXPECT_EQ(after, expected);
+
+    // With nobody chosen, all logs go.
+    f.dialog->userList()->clearSelection();
+    prompts.queueButton(Prompter::Button::Yes);
+    f.dialog->OnDeleteLogs();
+    EXPECT_EQ(prompts.calls().last().text, u("您是否真的要删除所有日志？"));
+    f.wait();
+    EXPECT_EQ(f.dialog->userList()->topLevelItemCount(), 0);
+    EXPECT_EQ(TestEnv::readAll(f.log.path), before.left(4));
+}
+
+TEST(ChatWindowLog, ThePeersHistoryFromTheLogInTheWindowAndTheViewerButton)
+{
+    ChatTest::Side a(u("甲"));
+    ChatTest::Side b(u("乙"));
+    ChatTest::Side c(u("丙"));
+    a.meet(c);
+    a.meet(b);
+    // Messages both ways with b, one from c: only b's show in b's window.
+    b.meet(a);
+    b.window->input()->InsertTextWithFaces(u("你好/:)"), 0);
+    b.window->OnSend();
+    c.meet(a);
+    c.window->input()->InsertTextWithFaces(u("别人的话"), 0);
+    c.window->OnSend();
+    ASSERT_TRUE(ChatTest::waitFor([&] { return a.shown == 2; }));
+    a.window->input()->InsertTextWithFaces(u("收到"), 0);
+    a.window->OnSend();
+
+    ChatLogFilter asked;
+    CChatDlg::SetLogFilterAsker([&](QWidget *, ChatLogFilter &filter) {
+        asked = filter;
+        return true;
+    });
+    QSignalSpy drawn(a.window.data(), &CChatDlg::loggedHistoryShown);
+    a.window->OnPeerLog();
+    ASSERT_TRUE(drawn.wait(10000));
+    CChatDlg::SetLogFilterAsker({});
+    EXPECT_TRUE(asked.macEqual) << "preset by the peer's MAC text";
+    EXPECT_EQ(asked.period, ChatLogFilter::Today);
+    const QString history = a.window->history()->toPlainText();
+    EXPECT_TRUE(history.contains(u("  你好"))) << history.toStdString();
+    EXPECT_TRUE(history.contains(u("  收到")));
+    EXPECT_FALSE(history.contains(u("别人的话")));
+
+    // The filter dialog, preset for the peer, is what asks by default.
+    a.window->history()->clear();
+    bool seen = false;
+    QTimer::singleShot(200, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), u("设置过滤条件"));
+        EXPECT_TRUE(dialog->findChild<QAbstractButton *>(u("1080"))->isChecked());
+        EXPECT_FALSE(dialog->findChild<QAbstractButton *>(u("1086"))->isChecked());
+        EXPECT_TRUE(dialog->findChild<QAbstractButton *>(u("1162"))->isChecked());
+        dialog->findChild<QAbstractButton *>(u("1165"))->click(); // all time
+        seen = true;
+        dialog->accept();
+    });
+    a.window->OnPeerLog();
+    EXPECT_TRUE(seen);
+    ASSERT_TRUE(drawn.wait(10000));
+    EXPECT_TRUE(a.window->history()->toPlainText().contains(u("  你好")));
+
+    // "全部记录" asks the application for the viewer.
+    QSignalSpy viewer(a.window.data(), &CChatDlg::chatLogViewerRequested);
+    a.window->button(ChatCtl::WholeLog)->click();
+    EXPECT_EQ(viewer.size(), 1);
+
+    // Without a log file the user is asked whether to set it up.
+    ChatTest::Side d(u("丁"));
+    d.meet(a);
+    QFile::remove(d.log->GetChatLogPath());
+    ScriptedPrompter prompts;
+    PrompterScope scope(prompts);
+    prompts.queueButton(Prompter::Button::Yes);
+    QSignalSpy settings(d.window.data(), &CChatDlg::settingsRequested);
+    d.window->button(ChatCtl::PeerLog)->click();
+    ASSERT_EQ(prompts.calls().size(), 1);
+    EXPECT_EQ(prompts.calls().first().text, ChatLogTexts::NoLogQuestion());
+    EXPECT_EQ(settings.size(), 1);
+}
