@@ -3,6 +3,7 @@
 // strip and property buttons replaces the input box and the drawing is sent
 // as a picture.
 #include "chat/CChatDlg.h"
+#include "chat/DoodleBoardSurface.h"
 
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatFontDialog.h"
@@ -44,14 +45,8 @@ void CChatDlg::createDoodle()
     for (QWidget *w : {static_cast<QWidget *>(m_palette), static_cast<QWidget *>(m_board),
              static_cast<QWidget *>(m_toolStrip)})
         w->hide();
-    connect(m_palette, &CColorPaletteCtrl::colorsChanged, m_board, &CDoodleBoard::SetColors);
-    connect(m_board, &CDoodleBoard::colorsChanged, m_palette, &CColorPaletteCtrl::SetColors);
-    connect(m_board, &CDoodleBoard::textFontChanged, m_palette,
-        [this](const QFont &, const QColor &color) { m_palette->SetColors(color, QColor()); });
-    connect(m_toolStrip, &CImageToolBar::commandChosen, m_board, [this](int code) { m_board->Command(code); });
-    connect(m_board, &CDoodleBoard::undoStateChanged, m_toolStrip, &CImageToolBar::SetUndoState);
+    WireDoodleTools(m_board, m_palette, m_toolStrip);
     connect(m_board, &CDoodleBoard::toolChanged, this, &CChatDlg::OnDoodleToolChanged);
-    m_toolStrip->SetCurrentTool(m_board->tool());
     if (m_config)
         m_toolStrip->SetColors(ChatColor(m_config->ChatBkColor1), ChatColor(m_config->ChatMsgWndFrameClr));
 

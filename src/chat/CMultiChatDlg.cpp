@@ -1,6 +1,7 @@
 // The multi-user window: its controls, the member list, the layout, the
 // information panel and the splitters.
 #include "chat/CMultiChatDlg.h"
+#include "chat/DoodleBoardSurface.h"
 
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatFontQt.h"
@@ -50,9 +51,11 @@ constexpr uint32_t kDefaultBack2 = 0xFFD3D3;
 constexpr uint32_t kDefaultFrame = 0xE99494;
 constexpr uint32_t kDefaultText = 0x933E1E;
 
+// The drawing tools by default; tests put others in.
 CMultiChatDlg::DoodleFactory &doodleFactory()
 {
-    static CMultiChatDlg::DoodleFactory factory;
+    static CMultiChatDlg::DoodleFactory factory
+        = [](QWidget *parent) { return std::make_unique<DoodleBoardSurface>(parent); };
     return factory;
 }
 
@@ -66,7 +69,8 @@ CMultiChatDlg::CaptureRunner &CMultiChatDlg::captureRunner()
 
 void CMultiChatDlg::SetDoodleFactory(DoodleFactory factory)
 {
-    doodleFactory() = std::move(factory);
+    doodleFactory() = factory ? std::move(factory)
+                              : [](QWidget *parent) { return std::make_unique<DoodleBoardSurface>(parent); };
 }
 
 void CMultiChatDlg::SetCaptureRunner(CaptureRunner runner)

@@ -114,9 +114,9 @@ public:
     CUserListCtrl *memberList() const { return m_members; }
     QAbstractButton *button(int id) const { return m_buttons.value(id); }
 
-    // The doodle board and the screen capture come from the drawing tools:
-    // the window asks these when they are set, and says that the feature
-    // comes later when not.
+    // The doodle board and the screen capture are the drawing tools';
+    // tests put others in (an empty factory puts the board back, an empty
+    // runner the real capture).
     using DoodleFactory = std::function<std::unique_ptr<DoodleSurface>(QWidget *parent)>;
     static void SetDoodleFactory(DoodleFactory factory);
     // Runs the capture; true when the captured picture is on the clipboard.

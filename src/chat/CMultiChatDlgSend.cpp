@@ -1,6 +1,7 @@
 // The multi-user window's commands: the send, the send options, faces,
 // fonts, pictures, the screen capture, the doodle mode and the member menu.
 #include "chat/CMultiChatDlg.h"
+#include "remote/CScreenCaptureDlg.h"
 
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatFontDialog.h"
@@ -180,17 +181,18 @@ void CMultiChatDlg::OnModeButton()
 
 void CMultiChatDlg::OnCapture()
 {
-    const CaptureRunner &runner = captureRunner();
-    if (!runner) {
-        laterFeature(QStringLiteral("截图"));
-        return;
-    }
     const bool hideWindow = m_config && !m_config->CaptureSrnShowWnd;
-    if (hideWindow)
-        hide();
-    const bool captured = runner(this);
-    if (hideWindow)
-        show();
+    bool captured = false;
+    if (const CaptureRunner &runner = captureRunner()) {
+        if (hideWindow)
+            hide();
+        captured = runner(this);
+        if (hideWindow)
+            show();
+    } else {
+        // The capture hides the window itself and waits for it to vanish.
+        captured = !CaptureScreenArea(this, hideWindow).isNull();
+    }
     if (captured)
         insertClipboardPicture();
 }

@@ -189,13 +189,16 @@ TEST(MultiChatDlg, SplittersAndTheDoodleMode)
     drag(0, 400, true);
     EXPECT_EQ(f.window->layout().inputHeight, 200);
 
-    // Without the drawing tools the mode button says that the board comes later.
-    ScriptedPrompter prompts;
-    PrompterScope scope(prompts);
+    // The mode button puts the drawing tools in place of the input box and back.
     f.window->OnModeButton();
-    ASSERT_EQ(prompts.calls().size(), 1);
-    EXPECT_EQ(prompts.calls().first().text, u("随手涂鸦功能将在以后的版本中提供。"));
+    EXPECT_TRUE(f.window->doodleMode());
+    QWidget *board = f.window->findChild<QWidget *>(QStringLiteral("1179"));
+    ASSERT_NE(board, nullptr);
+    EXPECT_TRUE(board->isVisibleTo(f.window.get()));
+    EXPECT_FALSE(f.window->input()->isVisibleTo(f.window.get()));
+    f.window->OnModeButton();
     EXPECT_FALSE(f.window->doodleMode());
+    EXPECT_FALSE(board->isVisibleTo(f.window.get()));
 }
 
 TEST(MultiChatDlg, TheDoodleBoardsDrawingGoesAsAPicture)
