@@ -134,6 +134,10 @@ template <typename Insert> bool CMsgRichEdit::replacePlaceholders(quint32 id, In
     }
     if (positions.isEmpty())
         return false;
+    // A reader at the end of the history stays there when the picture,
+    // taller than its placeholder, arrives.
+    QScrollBar *bar = verticalScrollBar();
+    const bool atEnd = bar->value() >= bar->maximum();
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     // From the last to the first, so that the earlier positions stay valid.
@@ -144,6 +148,8 @@ template <typename Insert> bool CMsgRichEdit::replacePlaceholders(quint32 id, In
         insert(cursor);
     }
     cursor.endEditBlock();
+    if (atEnd)
+        bar->setValue(bar->maximum());
     return true;
 }
 
