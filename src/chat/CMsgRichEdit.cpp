@@ -26,6 +26,12 @@ CMsgRichEdit::CMsgRichEdit(QWidget *parent)
 {
     setAcceptRichText(false);
     connect(m_animator, &GifAnimator::objectsChanged, this, &CMsgRichEdit::repaintDocumentRects);
+    QScrollBar *bar = verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) { m_atEnd = value >= bar->maximum(); });
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        if (m_nViewMode == HistoryView && m_atEnd)
+            bar->setValue(maximum);
+    });
 }
 
 CMsgRichEdit::~CMsgRichEdit() = default;

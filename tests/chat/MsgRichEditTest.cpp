@@ -184,6 +184,30 @@ TEST_F(MsgRichEditTest, ALatePictureKeepsTheEndInView)
     EXPECT_EQ(bar->value(), 10);
 }
 
+// A history filled while its window is hidden, and scrolled to its end
+// before the window shows, is at its end once shown; resizing keeps it there
+// unless the reader scrolled away.
+TEST_F(MsgRichEditTest, AHistoryAtItsEndStaysThereWhenShownOrResized)
+{
+    edit.SetViewMode(CMsgRichEdit::HistoryView);
+    QScrollBar *bar = edit.verticalScrollBar();
+    for (int i = 0; i < 60; ++i)
+        edit.InsertTextWithFaces(QStringLiteral("第%1行\n").arg(i), 0);
+    bar->setValue(bar->maximum());
+    edit.resize(300, 200);
+    edit.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    edit.resize(300, 120);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    bar->setValue(0);
+    edit.resize(300, 150);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), 0);
+}
+
 TEST_F(MsgRichEditTest, PicturesFromFilesAndTheFaceFolders)
 {
     const QString dir = TestEnv::freshDir(QStringLiteral("files"));

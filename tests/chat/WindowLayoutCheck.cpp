@@ -94,6 +94,16 @@ void checkButton(const QAbstractButton &button, const QString &where, QStringLis
         const QStyle *style = button.style();
         need += style->pixelMetric(check ? QStyle::PM_IndicatorWidth : QStyle::PM_ExclusiveIndicatorWidth, nullptr, &button)
             + style->pixelMetric(check ? QStyle::PM_CheckBoxLabelSpacing : QStyle::PM_RadioButtonLabelSpacing, nullptr, &button);
+    } else if (const auto *push = qobject_cast<const QPushButton *>(&button);
+               push && push->metaObject() == &QPushButton::staticMetaObject) {
+        // A plain push button: its style says where the text goes.
+        QStyleOptionButton option;
+        option.initFrom(push);
+        option.text = push->text();
+        option.icon = push->icon();
+        option.iconSize = push->iconSize();
+        const QRect contents = push->style()->subElementRect(QStyle::SE_PushButtonContents, &option, push);
+        need += push->width() - contents.width();
     } else {
         need += 2 * kButtonPadding;
     }
@@ -185,7 +195,8 @@ QStringList Unexcused(const QStringList &problems, const QList<Exception> &excep
     QStringList out;
     for (const QString &problem : problems) {
         const bool excused = std::any_of(exceptions.cbegin(), exceptions.cend(), [&](const Exception &e) {
-            return problem.startsWith(e.window + QLatin1Char('/') + e.widget + QLatin1Char(':'));
+            return problem.startsWith(e.window + QLatin1Char('/') + e.widget + QLatin1Char(':'))
+                && (e.what.isEmpty() || problem.contains(e.what));
         });
         if (!excused)
             out << problem;

@@ -21,6 +21,7 @@ struct Exception
     QString window;
     QString widget;
     QString reason;
+    QString what = QString(); // only problems that contain this text; all when empty
 };
 
 // The problems of the shown window and all its visible descendants.

@@ -21,6 +21,7 @@
 #include "chat/facestore/FaceStore.h"
 #include "chat/session/ChatPeer.h"
 #include "chat/session/MultiSendSession.h"
+#include "controls/CGfxOutBarCtrl.h"
 #include "controls/CQuickReplyDlg.h"
 #include "controls/SkinFont.h"
 #include "core/ChatFont.h"
@@ -29,6 +30,9 @@
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CMsgTipDlg.h"
 #include "mainwnd/CNewVersionDlg.h"
+#include "mainwnd/CSearchBarDlg.h"
+#include "mainwnd/CSearchEdit.h"
+#include "mainwnd/CSearchPanelDlg.h"
 #include "mainwnd/CSelectUsersDlg.h"
 #include "mainwnd/CSendToAddressDlg.h"
 #include "mainwnd/CUpgradePromptDlg.h"
@@ -63,7 +67,17 @@ const QList<Exception> kExceptions = {
     {u("CChatDlg"), u("1033"), u("capture arrow, 8 pixels wide by the window's layout")},
     {u("CChatDlg+files"), u("1052"), u("send arrow, 8 pixels wide by the window's layout")},
     {u("CChatDlg+files"), u("1033"), u("capture arrow, 8 pixels wide by the window's layout")},
+    {u("CChatDlg+doodle"), u("1052"), u("send arrow, 8 pixels wide by the window's layout")},
+    {u("CChatDlg+doodle"), u("1033"), u("capture arrow, 8 pixels wide by the window's layout")},
     {u("CMultiChatDlg"), u("1052"), u("send arrow, 8 × 18 by the window's layout")},
+    // The side pane's file lists keep the column widths the window gives
+    // them when it opens (115, 45, 70, 300 and 100 pixels in a list of some
+    // 160): they scroll sideways by design; each title fits its column.
+    {u("CChatDlg+files"), u("QHeaderView"), u("file list columns of fixed widths"), u("ends at")},
+    // The result panel sizes its columns to its own width: the name and the
+    // address fit their texts, the four others share what is left, however
+    // narrow. The address itself is always in view.
+    {u("CSearchPanelDlg"), u("0"), u("columns sized to the panel's width"), u("its title needs")},
     {u("CMultiChatDlg"), u("1030"), u("capture arrow, 8 × 19 by the window's layout")},
 };
 
@@ -137,6 +151,27 @@ TEST(WindowLayout, MainPanelAndItsDialogs)
     p.announce(0xC0A864C8, u("王小明"), u("00163E000001"));
     p.announce(0xC0A864C9, u("李四"), u("00163E000002"));
     EXPECT_NO_PROBLEMS(shownProblems(*p.panel, u("CMainPanelDlg")));
+    // Every folder of the bar, and the contact list as a list.
+    CGfxOutBarCtrl *bar = p.panel->folderBar();
+    for (int folder = 1; folder < bar->GetFolderCount(); ++folder) {
+        bar->SetSelFolder(folder);
+        QCoreApplication::processEvents();
+        EXPECT_NO_PROBLEMS(LayoutCheck::Unexcused(
+            LayoutCheck::Problems(*p.panel, u("CMainPanelDlg+") + bar->GetFolderText(folder)), kExceptions));
+    }
+    bar->SetSelFolder(0);
+    p.panel->messengerPage()->SetMembersShowMode(0);
+    QCoreApplication::processEvents();
+    EXPECT_NO_PROBLEMS(LayoutCheck::Unexcused(LayoutCheck::Problems(*p.panel, u("CMainPanelDlg+list")), kExceptions));
+    p.panel->messengerPage()->SetMembersShowMode(1);
+    // The search strip's result panel, with a result.
+    CSearchEdit *box = p.panel->searchStrip()->searchBox();
+    box->setFocus();
+    QTest::keyClicks(box, u("wang"));
+    ASSERT_TRUE(ChatTest::waitFor([&] { return p.panel->searchStrip()->resultPanel()->isVisible(); }, 3000));
+    EXPECT_NO_PROBLEMS(LayoutCheck::Unexcused(
+        LayoutCheck::Problems(*p.panel->searchStrip()->resultPanel(), u("CSearchPanelDlg")), kExceptions));
+    p.panel->searchStrip()->HidePanel();
 
     CFindUserDlg find;
     EXPECT_NO_PROBLEMS(shownProblems(find, u("CFindUserDlg")));
@@ -199,12 +234,26 @@ TEST(WindowLayout, ChatWindowOnBothSides)
     b.meet(a);
     HostRecord *peer = a.peerOf(b);
     ASSERT_NE(peer, nullptr);
-    const OfficeLooks looks(*peer);
 
     CChatDlg &window = *a.window;
     EXPECT_NO_PROBLEMS(shownProblems(window, u("CChatDlg")));
 
-    window.SetFileListsShown(true);
+    // The doodle mode with the most property buttons (the rectangle tool).
+    window.button(ChatCtl::Doodle)->click();
+    window.doodleBoard()->Command(12);
+    QCoreApplication::processEvents();
+    EXPECT_NO_PROBLEMS(LayoutCheck::Unexcused(LayoutCheck::Problems(window, u("CChatDlg+doodle")), kExceptions));
+    window.button(ChatCtl::Doodle)->click();
+
+    // b offers a file: a's window shows its lists of offered and received files.
+    const QString file = b.dir + u("/报告.txt");
+    ASSERT_TRUE(TestEnv::writeAll(file, QByteArray(100, 'x')));
+    b.window->AddAttachments({file});
+    b.window->OnSend();
+    ASSERT_TRUE(ChatTest::waitFor([&] { return a.shown == 1; }));
+    ASSERT_TRUE(window.receiveList()->isVisibleTo(&window));
+    const OfficeLooks looks(*peer);
+    window.update();
     QCoreApplication::processEvents();
     QStringList problems = LayoutCheck::Unexcused(LayoutCheck::Problems(window, u("CChatDlg+files")), kExceptions);
     // The peer's lines, painted one under the other from the top of their
@@ -237,7 +286,6 @@ TEST(WindowLayout, ChatWindowOnBothSides)
             << "the peer's lines run into the first caption";
     }
     EXPECT_NO_PROBLEMS(problems);
-    window.SetFileListsShown(false);
 }
 
 // A drawing from the board of a default-size window shows whole in the
