@@ -22,12 +22,16 @@ void setIdentity(QApplication &app)
 bool installQtTranslation(QCoreApplication &app, const QString &folder)
 {
     const QString from = folder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : folder;
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
     auto *translator = new QTranslator(&app);
-    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qt"), QStringLiteral("_"), from)
+    if (!translator->load(chinese, QStringLiteral("qt"), QStringLiteral("_"), from)
         || !QCoreApplication::installTranslator(translator)) {
         delete translator;
         return false;
     }
+    // Dates and sizes in Qt's dialogs (the file dialog's columns, the
+    // calendar's day names) in the same language as their texts.
+    QLocale::setDefault(chinese);
     return true;
 }
 

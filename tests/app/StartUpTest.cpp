@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QSignalSpy>
 #include <QTranslator>
 #include <gtest/gtest.h>
@@ -93,11 +94,14 @@ TEST(StartUp, QtTranslation)
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     ASSERT_TRUE(QFile::exists(folder + QStringLiteral("/qt_zh_CN.qm")))
         << "Qt's Chinese translation is missing: scripts/setup.sh installs it";
+    const QLocale before;
     EXPECT_TRUE(KwelApp::installQtTranslation(app));
+    EXPECT_EQ(QLocale().language(), QLocale::Chinese);
     EXPECT_EQ(okText(), QStringLiteral("确定"));
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
     EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
     removeAll();
+    QLocale::setDefault(before);
     EXPECT_EQ(okText(), QStringLiteral("OK"));
 }
 
