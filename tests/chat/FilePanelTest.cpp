@@ -185,6 +185,13 @@ TEST_F(FilePanelTest, TheReceivedFilesMenuOpensAndDeletesWhatIsChosen)
     addOffer(0x56,
         { OfferEntry(1, QStringLiteral("a.bin"), 100), OfferEntry(2, QStringLiteral("b,c.bin"), 100),
             OfferEntry(3, QStringLiteral("d.bin"), 100) });
+    // A waiting offered row has its own menu: receive it or cancel it.
+    panel->SelectOffered(0);
+    std::unique_ptr<QMenu> offered(panel->CreateOfferedMenu());
+    ASSERT_NE(offered, nullptr);
+    ASSERT_EQ(offered->actions().size(), 2);
+    EXPECT_EQ(offered->actions()[0]->text(), QStringLiteral("接收(&A)"));
+    EXPECT_EQ(offered->actions()[1]->text(), QStringLiteral("取消(&C)"));
     const QString save = base + QStringLiteral("/in");
     QDir().mkpath(save);
     prompter.queueSaveFile(save + QStringLiteral("/a.bin"));
