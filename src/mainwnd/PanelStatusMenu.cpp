@@ -1,7 +1,7 @@
 #include "mainwnd/PanelStatusMenu.h"
 
-#include "mainwnd/PanelTrayMenu.h"
 #include "core/StatusBits.h"
+#include "mainwnd/PanelTrayMenu.h"
 
 #include <QAction>
 #include <QMenu>
