@@ -298,6 +298,14 @@ void MessengerEngine::AddUsersFromText(const PacketRecord &packet)
         packet.macText, packet.headPictureSize, packet.customPictureSize);
 }
 
+bool MessengerEngine::MayAnswer(const HostKey &peer, quint32 command)
+{
+    if (m_answers.allow(peer.address, peer.port, PeerRateLimiter::Now(), command))
+        return true;
+    Refuse(PeerRefusal::AnswerRate, peer.address);
+    return false;
+}
+
 void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, quint16 port)
 {
     if (m_restricted && m_restricted(address))
@@ -311,10 +319,18 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
         AddUsersFromText(packet);
         return;
     }
-    const bool seen = m_recent.Contains(packet.packetNumber, address, port);
-    if (!seen)
-        m_recent.Add(packet.packetNumber, address, port);
     if (packet.command() == CMD_SEND_MESSAGE) {
+        if (!FindHost(address, port) && !isOwnPacket(packet)) {
+            // A sender the host table does not list: the message is dropped
+            // without a receipt and not remembered, so that a real peer's
+            // resend, after the entry our introduction asks for, is shown.
+            introduce(packet);
+            Refuse(PeerRefusal::MessageUnlisted, address);
+            return;
+        }
+        const bool seen = m_recent.Contains(packet.packetNumber, address, port);
+        if (!seen)
+            m_recent.Add(packet.packetNumber, address, port);
         // A resent copy means our receipt was lost: confirm it again, but
         // show the message only once.
         if (packet.hasOption(OPT_SEND_CHECK) && !packet.hasOption(OPT_BROADCAST) && !packet.hasOption(OPT_AUTO_RETURN))
@@ -323,20 +339,27 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
             handleMessage(packet);
         return;
     }
-    if (!seen)
+    const bool seen = m_recent.Contains(packet.packetNumber, address, port);
+    if (!seen) {
+        m_recent.Add(packet.packetNumber, address, port);
         dispatch(packet);
+    }
+}
+
+void MessengerEngine::introduce(const PacketRecord &packet)
+{
+    // Someone we have not heard of: introduce ourselves so that it answers
+    // with its entry (once a second at most per address).
+    if (!packet.hasOption(OPT_NO_ADD_LIST) && MayAnswer(packet.key, CMD_ANNOUNCE_ENTRY))
+        m_net.SendTextToHost(packet.key, CMD_ANNOUNCE_ENTRY | GetOwnOptionBits(), GetOwnDisplayName(),
+            m_config.GROUPNAMESTR_STR);
 }
 
 void MessengerEngine::handleMessage(const PacketRecord &packet)
 {
     HostRecord *sender = FindHost(packet.key.address, packet.key.port);
-    if (!sender && !packet.hasOption(OPT_NO_ADD_LIST) && !isOwnPacket(packet)) {
-        // Someone we have not heard of: introduce ourselves so that it answers.
-        m_net.SendTextToHost(packet.key, CMD_ANNOUNCE_ENTRY | GetOwnOptionBits(), GetOwnDisplayName(),
-            m_config.GROUPNAMESTR_STR);
-    }
     if (m_config.AutoReply && !m_config.StrReply.trimmed().isEmpty() && !packet.hasOption(OPT_AUTO_RETURN)
-        && !packet.hasOption(OPT_BROADCAST) && !isOwnPacket(packet)) {
+        && !packet.hasOption(OPT_BROADCAST) && !isOwnPacket(packet) && MayAnswer(packet.key, CMD_SEND_MESSAGE)) {
         m_net.SendTextToHost(packet.key, CMD_SEND_MESSAGE | OPT_AUTO_RETURN, m_config.StrReply);
     }
     emit messageReceived(packet, sender);
@@ -350,7 +373,7 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
     case CMD_ANNOUNCE_ENTRY:
         AddOrUpdateHost(packet, packet.commandWord, packet.bodyText(), packet.extensionText(), packet.extVersion,
             packet.headIcon, packet.statusBits, packet.macText, packet.headPictureSize, packet.customPictureSize);
-        if (!isOwnPacket(packet))
+        if (!isOwnPacket(packet) && MayAnswer(packet.key, CMD_ANNOUNCE_ENTRY))
             AnswerEntry(packet.key, CMD_ANSWER_ENTRY);
         break;
     case CMD_ANSWER_ENTRY:
@@ -375,14 +398,18 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
         break;
     case CMD_CHAT_PROBE:
         // A chat window asks for our current details: the entry answer.
-        if (sender && !isHidden() && !isOwnPacket(packet))
+        if (sender && !isHidden() && !isOwnPacket(packet) && MayAnswer(packet.key, CMD_CHAT_PROBE))
             AnswerEntry(packet.key, CMD_ANSWER_ENTRY);
         break;
     case CMD_GET_INFO:
-        m_net.SendTextToHost(packet.key, CMD_SEND_INFO,
-            QStringLiteral("Kwel %1 (Linux)").arg(QCoreApplication::applicationVersion()));
+        if (MayAnswer(packet.key, CMD_GET_INFO)) {
+            m_net.SendTextToHost(packet.key, CMD_SEND_INFO,
+                QStringLiteral("Kwel %1 (Linux)").arg(QCoreApplication::applicationVersion()));
+        }
         break;
     case CMD_GET_ABSENCE_INFO: {
+        if (!MayAnswer(packet.key, CMD_GET_ABSENCE_INFO))
+            break;
         QString text = QStringLiteral("Not absence mode");
         if (isAway()) {
             const int index = m_config.AwayIndex;

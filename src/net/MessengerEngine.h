@@ -7,6 +7,8 @@
 #include "net/CFileOfferTable.h"
 #include "net/CHostTable.h"
 #include "net/FileServer.h"
+#include "net/PeerBounds.h"
+#include "net/PeerRateLimiter.h"
 #include "net/PacketRecord.h"
 #include "net/RecentPackets.h"
 
@@ -98,6 +100,13 @@ public:
     // The subnet addresses of the configuration that parse as IPv4.
     QList<quint32> subnetAddresses() const;
 
+    // Something a peer sent was refused by a bound: the event log counts it.
+    void Refuse(PeerRefusal refusal, quint32 address) { emit refused(refusal, address); }
+    // True when a short answer of that command may go to the peer now (at
+    // most one per peer and command in PeerBounds::kSmallAnswerIntervalMs);
+    // a refusal is counted.
+    bool MayAnswer(const HostKey &peer, quint32 command);
+
 signals:
     void hostAdded(HostRecord *host);
     void hostUpdated(HostRecord *host);
@@ -109,10 +118,12 @@ signals:
     // Every other command that passed admission, for the handlers that the
     // chat windows and file transfers add.
     void packetDispatched(const PacketRecord &packet, HostRecord *sender);
+    void refused(PeerRefusal refusal, quint32 address);
 
 private:
     void dispatch(const PacketRecord &packet);
     void handleMessage(const PacketRecord &packet);
+    void introduce(const PacketRecord &packet);
     void sendExtAnnounce();
     bool isOwnPacket(const PacketRecord &packet) const;
     void applyMemo(HostRecord &host) const;
@@ -129,4 +140,5 @@ private:
     QString m_host;
     OwnPictureSource m_ownPictures;
     bool m_encryptionReady = false;
+    PeerRateLimiter m_answers{PeerBounds::kSmallAnswerIntervalMs, PeerBounds::kAnswerPeers};
 };

@@ -164,16 +164,22 @@ void ChatSessions::OnMessageReceived(const PacketRecord &packet, HostRecord *sen
     MessengerEngine *engine = m_services.engine;
     if (!engine)
         return;
-    if (!sender) {
-        // The receipt has gone out already: a sender we have not heard of yet
-        // is listed from the message's header, and its entry answer fills in
-        // the rest later.
-        sender = engine->AddOrUpdateHost(packet, 0, packet.key.loginName(), QString(), packet.extVersion,
-            packet.headIcon, packet.statusBits, packet.macText, packet.headPictureSize, packet.customPictureSize);
-        if (!sender)
-            return;
-    }
+    // A sender the host table does not list is not shown (the engine sent
+    // no receipt; the peer resends after its entry).
+    if (!sender)
+        return;
     const IncomingMessagePolicy policy = IncomingMessagePolicy::For(*m_services.config, *sender);
+    ChatSession *existing = Find(*sender);
+    if ((!existing || !existing->view()) && !m_windowRate.allow(PeerRateLimiter::Now())) {
+        // The network may open only so many windows a minute: beyond that
+        // the message is kept in the chat log, not shown.
+        engine->Refuse(PeerRefusal::WindowRate, sender->key.address);
+        ChatSession *session = Open(sender);
+        session->TakeReceivedMessage(packet);
+        session->LogUnshownMessage();
+        freeIfIdle(session);
+        return;
+    }
     ChatSession *session = Open(sender);
     const bool hidden = !session->view() || !session->view()->IsShown();
     session->TakeReceivedMessage(packet);

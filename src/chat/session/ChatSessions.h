@@ -8,6 +8,8 @@
 #pragma once
 
 #include "chat/session/ChatSession.h"
+#include "net/PeerBounds.h"
+#include "net/PeerRateLimiter.h"
 
 #include <QList>
 #include <QObject>
@@ -108,4 +110,5 @@ private:
     SentReadChecks m_readChecks;
     QSet<QString> m_sidePaneShown; // the peers whose side page was shown once
     QSet<QString> m_lzwPeers; // peers that sent us our LZW container
+    RateBudget m_windowRate{PeerBounds::kNetworkWindowsPerMinute, PeerBounds::kNetworkWindowsPeriodMs};
 };
