@@ -13,8 +13,8 @@ QString PeerRefusalWord(PeerRefusal refusal)
         return QStringLiteral("picture-unclaimed");
     case PeerRefusal::PictureFolderFull:
         return QStringLiteral("picture-folder-full");
-    case PeerRefusal::HeadPictureUnlisted:
-        return QStringLiteral("head-picture-unlisted");
+    case PeerRefusal::PictureUnlisted:
+        return QStringLiteral("picture-unlisted");
     case PeerRefusal::AnswerUnlisted:
         return QStringLiteral("answer-unlisted");
     case PeerRefusal::AnswerRate:

@@ -67,7 +67,7 @@ enum class PeerRefusal {
     PictureExpired, // an incomplete picture dropped for its age
     PictureUnclaimed, // a chat picture no message of its sender named
     PictureFolderFull, // the picture folders reached their bound
-    HeadPictureUnlisted, // a head or custom picture from a peer the host table does not list
+    PictureUnlisted, // a picture from a peer the host table does not list
     AnswerUnlisted, // a large answer asked for by a peer the host table does not list
     AnswerRate, // an answer the peer asked for again too soon
     MessageUnlisted, // a message from a sender the host table does not list

@@ -53,9 +53,18 @@ QByteArray Unpack(QByteArrayView data, qint32 compression)
         QByteArray out;
         return LzwDecompressGlobal(data, out, kMaxUnpackedBytes) == LzwStatus::Ok ? out : QByteArray();
     }
-    if (compression == CompressionJpeg)
-        return JpegDecompressGlobal(data);
+    if (compression == CompressionJpeg) {
+        // Nothing beyond the peer limits is allocated.
+        QByteArray dib;
+        return decodeJpegToDib(data, dib, kPeerPictureLimits) == JpegStatus::Ok ? dib : QByteArray();
+    }
     return data.toByteArray();
+}
+
+bool WithinPeerLimits(QByteArrayView dib)
+{
+    DibLayout layout;
+    return parseDibHeader(dib, layout, kPeerPictureLimits) == DibStatus::Ok;
 }
 
 QByteArray MessagePictureDib(QByteArrayView data, qint32 kind, qint32 compression)

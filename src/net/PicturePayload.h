@@ -47,10 +47,13 @@ PicturePayload GifPayload(QByteArray fileBytes);
 // True when the bytes start like a GIF file.
 bool IsGif(QByteArrayView data);
 // Unpacks data by its compression: 1 LZW, 2 JPEG, anything else as it is.
-// Empty when the data does not unpack.
+// Empty when the data does not unpack (a JPEG beyond kPeerPictureLimits
+// does not).
 QByteArray Unpack(QByteArrayView data, qint32 compression);
 // The packed DIB of a received message picture: kind 0 is LZW (compression 1)
 // or else JPEG, kind 1 the DIB itself. Empty on failure and for other kinds.
 QByteArray MessagePictureDib(QByteArrayView data, qint32 kind, qint32 compression);
+// True when a packed DIB from a peer is a bitmap within kPeerPictureLimits.
+bool WithinPeerLimits(QByteArrayView dib);
 
 } // namespace PicturePayloads

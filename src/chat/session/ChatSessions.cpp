@@ -5,6 +5,9 @@
 #include "chat/session/ChatSessionView.h"
 #include "chat/session/IncomingMessagePolicy.h"
 #include "core/CConfig.h"
+#include "core/MessageMarkers.h"
+#include "chat/session/ReceivedMessagePlan.h"
+#include "net/ChatLogWriter.h"
 #include "net/Commands.h"
 #include "net/IncomingPictures.h"
 #include "net/MessengerEngine.h"
@@ -63,6 +66,15 @@ ChatSessions::~ChatSessions()
 
 void ChatSessions::AttachPictures(IncomingPictures &pictures)
 {
+    m_pictures = &pictures;
+    connect(&pictures, &IncomingPictures::pictureFoldersFull, this, [this](const QString &text) {
+        if (!m_services.chatLog)
+            return;
+        ChatLogEntry entry;
+        entry.userName = ReceivedTexts::BlockedLogUser();
+        entry.text = text;
+        m_services.chatLog->LogChatMessage(entry);
+    });
     connect(&pictures, &IncomingPictures::pictureReceived, this, &ChatSessions::OnPictureReceived);
     connect(&pictures, &IncomingPictures::pictureChunkAcked, this,
         [this](quint32 id, qint32 chunk, const HostKey &from) {
@@ -183,6 +195,9 @@ void ChatSessions::OnMessageReceived(const PacketRecord &packet, HostRecord *sen
     ChatSession *session = Open(sender);
     const bool hidden = !session->view() || !session->view()->IsShown();
     session->TakeReceivedMessage(packet);
+    // The pictures the message names are kept when they arrive.
+    if (m_pictures)
+        m_pictures->ClaimPictures(sender->key, PictureMarkerIds(session->receivedText(), PeerBounds::kPicturesPerMessage));
     if (!session->ShowReceivedMessage(policy.applySpamRules, hidden && policy.tipOnly)) {
         freeIfIdle(session);
         return;

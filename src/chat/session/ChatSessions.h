@@ -110,5 +110,6 @@ private:
     SentReadChecks m_readChecks;
     QSet<QString> m_sidePaneShown; // the peers whose side page was shown once
     QSet<QString> m_lzwPeers; // peers that sent us our LZW container
+    IncomingPictures *m_pictures = nullptr; // lives as long as the sessions
     RateBudget m_windowRate{PeerBounds::kNetworkWindowsPerMinute, PeerBounds::kNetworkWindowsPeriodMs};
 };
