@@ -3,6 +3,7 @@
 #include "core/CConfig.h"
 #include "core/Dib.h"
 #include "core/JpegFile.h"
+#include "core/Lzw.h"
 #include "net/Commands.h"
 #include "net/IncomingPictures.h"
 #include "net/PacketCodec.h"
@@ -12,6 +13,7 @@
 
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -558,4 +560,102 @@ TEST(IncomingPictures, DecodesEachKind)
         QStringLiteral("0AABBCCDDEEFF%1.bmp").arg(packed.size(), 8, 16, QLatin1Char('0')));
     EXPECT_EQ(LoadBitmapFile(r.got[3].filePath).convertToFormat(QImage::Format_RGB32), image);
     EXPECT_TRUE(r.store.SaveHeadPhoto("BM", 1, QStringLiteral("../../x/yyyy"), 5).isEmpty());
+}
+
+// What one peer's pictures may cost: a chat picture no message names is not
+// kept, one sender cannot take the whole budget, entries end at an absolute
+// age, a decoding bomb is dropped and the folders have a bound.
+TEST(IncomingPictures, BoundsWhatPeersCost)
+{
+    Receiver r(QStringLiteral("pictures-bounds"));
+    IncomingPictures::Limits limits;
+    r.in.setLimits(limits); // claims required, as in the program
+    QList<PeerRefusal> refusals;
+    r.in.setRefusalSink([&](PeerRefusal why, quint32) { refusals.append(why); });
+    const QByteArray dib = BitmapToDib(testImage(16, 16), {}, 24);
+    auto feedAll = [&](quint32 id, const QByteArray &data, qint32 kind, qint32 compression) {
+        for (const Chunk &c : chunksOf(id, data, kind, compression, 256))
+            r.feed(c);
+    };
+
+    // Whole but unnamed: waits, then goes without a file.
+    feedAll(0x100, dib, KindDib, CompressionNone);
+    EXPECT_TRUE(r.got.isEmpty());
+    EXPECT_EQ(r.in.entryCount(), 1);
+    r.clock += limits.claimMs;
+    EXPECT_EQ(r.in.ExpireEntries(), 1);
+    EXPECT_EQ(refusals, QList<PeerRefusal> { PeerRefusal::PictureUnclaimed });
+    EXPECT_FALSE(QFileInfo::exists(r.store.picturePath(PictureStore::recvFace(), 0x100, QStringLiteral("bmp"))));
+    // Named after it arrived (within the time) or before: kept.
+    const HostKey sender = packetOf(Chunk {}).key;
+    feedAll(0x101, dib, KindDib, CompressionNone);
+    r.in.ClaimPictures(sender, { 0x101 });
+    r.in.ClaimPictures(sender, { 0x102 });
+    feedAll(0x102, dib, KindDib, CompressionNone);
+    ASSERT_EQ(r.got.size(), 2);
+    EXPECT_EQ(r.got[0].id, 0x101u);
+    EXPECT_EQ(r.got[1].id, 0x102u);
+    EXPECT_EQ(r.in.entryCount(), 0);
+    // Another sender's message does not name this sender's picture.
+    HostKey other = sender;
+    other.port = 2426;
+    r.in.ClaimPictures(other, { 0x103 });
+    feedAll(0x103, dib, KindDib, CompressionNone);
+    EXPECT_EQ(r.got.size(), 2);
+
+    // An LZW container that unpacks beyond the peer limits is dropped.
+    refusals.clear();
+    const QByteArray bomb = LzwCompressGlobal(QByteArray(makeDibInfoHeader(5000, 4000, 24) + QByteArray(5000 * 3 * 4000, 0)));
+    ASSERT_FALSE(bomb.isEmpty());
+    ASSERT_LT(bomb.size(), 1 << 20);
+    r.in.ClaimPictures(sender, { 0x104 });
+    for (const Chunk &c : chunksOf(0x104, bomb, KindCompressedBitmap, CompressionLzw, 8192))
+        r.feed(c);
+    EXPECT_EQ(r.got.size(), 2);
+    EXPECT_TRUE(refusals.contains(PeerRefusal::PictureTooLarge));
+
+    // One sender holds at most its part of the entries and of the bytes;
+    // another still gets in; memory follows what arrived.
+    Receiver s(QStringLiteral("pictures-share"));
+    IncomingPictures::Limits small;
+    small.maxEntries = 8;
+    small.maxBufferedBytes = 8000;
+    s.in.setLimits(small);
+    for (quint32 id = 1; id <= 8; ++id)
+        s.feed(chunksOf(0x200 + id, QByteArray(4000, 'x'), KindDib, CompressionNone, 500).first());
+    EXPECT_EQ(s.in.entryCount(), 2) << "a quarter of eight entries";
+    EXPECT_EQ(s.in.bufferedBytes(), 1000);
+    for (const Chunk &c : chunksOf(0x201, QByteArray(4000, 'x'), KindDib, CompressionNone, 500))
+        s.feed(c);
+    EXPECT_EQ(s.in.bufferedBytes(), 2000) << "a quarter of the bytes";
+    Chunk fromOther = chunksOf(0x300, QByteArray(4000, 'y'), KindDib, CompressionNone, 500).first();
+    PacketRecord p = packetOf(fromOther);
+    p.key.address = 0x0A000003;
+    s.in.OnPictureData(p);
+    EXPECT_EQ(s.in.entryCount(), 3);
+    // A new chunk every 50 s keeps an entry alive only up to its age.
+    Receiver a(QStringLiteral("pictures-age"));
+    const QList<Chunk> slow = chunksOf(0x500, QByteArray(4000, 'x'), KindDib, CompressionNone, 500);
+    int expired = 0;
+    for (int i = 0; i < 8 && expired == 0; ++i) {
+        a.feed(slow[i]);
+        a.clock += 50000;
+        expired += a.in.ExpireEntries();
+    }
+    EXPECT_EQ(expired, 1);
+    EXPECT_LE(a.clock, limits.maxAgeMs + 50000);
+
+    // The folders' bound refuses new pictures and says so once.
+    Receiver f(QStringLiteral("pictures-folder-bound"));
+    IncomingPictures::Limits tight;
+    tight.requireClaims = false;
+    tight.folderBytes = dib.size() + 14;
+    f.in.setLimits(tight);
+    QSignalSpy full(&f.in, &IncomingPictures::pictureFoldersFull);
+    for (quint32 id = 0x400; id < 0x403; ++id)
+        for (const Chunk &c : chunksOf(id, dib, KindDib, CompressionNone, 256))
+            f.feed(c);
+    EXPECT_EQ(f.got.size(), 1);
+    EXPECT_EQ(full.size(), 1);
+    EXPECT_EQ(f.in.folderBytes(), dib.size() + 14);
 }
