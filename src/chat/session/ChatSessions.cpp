@@ -259,8 +259,36 @@ void ChatSessions::OnPacketDispatched(const PacketRecord &packet, HostRecord *se
     // Only a listed peer talks to a conversation.
     if (!ours || !sender)
         return;
+    // What reaches the user is bounded per peer: a shake at most once in the
+    // sender's own interval, a request notice of each kind likewise (a real
+    // peer resends its request); and a window the network opens counts
+    // against the windows of the minute.
+    const quint32 address = sender->key.address;
+    const quint16 port = sender->key.port;
+    const qint64 now = PeerRateLimiter::Now();
+    MessengerEngine *engine = m_services.engine;
+    if (command == CMD_SCREEN_SHAKE && !m_shakes.allow(address, port, now)) {
+        engine->Refuse(PeerRefusal::ShakeRate, address);
+        return;
+    }
+    const bool request = command == CMD_VOICE_REQUEST || command == CMD_ASSIST_REQUEST || command == CMD_CONTROL_REQUEST;
+    // A request beyond the rate is still confirmed and held for the
+    // refusal, only without its notice (and so without a window).
+    bool quiet = false;
+    if (request && !m_requestNotices.allow(address, port, now, command)) {
+        engine->Refuse(PeerRefusal::RequestRate, address);
+        quiet = true;
+    }
+    ChatSession *existing = Find(*sender);
+    const bool opens = command == CMD_SCREEN_SHAKE || (request && !quiet);
+    if (opens && (!existing || !existing->view()) && !m_windowRate.allow(now)) {
+        engine->Refuse(PeerRefusal::WindowRate, address);
+        if (!request)
+            return;
+        quiet = true;
+    }
     ChatSession *session = Open(sender);
-    session->requests().OnPacket(packet);
+    session->requests().OnPacket(packet, quiet);
     freeIfIdle(session);
 }
 

@@ -112,4 +112,6 @@ private:
     QSet<QString> m_lzwPeers; // peers that sent us our LZW container
     IncomingPictures *m_pictures = nullptr; // lives as long as the sessions
     RateBudget m_windowRate{PeerBounds::kNetworkWindowsPerMinute, PeerBounds::kNetworkWindowsPeriodMs};
+    PeerRateLimiter m_shakes{PeerBounds::kIncomingShakeIntervalMs, PeerBounds::kAnswerPeers};
+    PeerRateLimiter m_requestNotices{PeerBounds::kRequestNoticeIntervalMs, PeerBounds::kAnswerPeers};
 };
