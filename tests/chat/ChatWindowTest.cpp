@@ -35,6 +35,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
 #include <functional>
@@ -467,6 +468,28 @@ TEST(ChatWindow, CloseAfterSendingAndWhatClosingClears)
     EXPECT_TRUE(a.window->input()->toPlainText().isEmpty());
     EXPECT_TRUE(a.historyText().trimmed().isEmpty()) << a.historyText().toStdString();
     ASSERT_TRUE(waitFor([&] { return b.shown == 2; }));
+}
+
+TEST(ChatWindow, OnlyTheAwaitedReceiptFromThePeerStopsTheRawResend)
+{
+    Side a(u("a")), b(u("b")), c(u("c"));
+    a.meet(b);
+    b.meet(a);
+    c.meet(a);
+    ChatTimers &timers = a.session()->timers();
+    timers.startRawResend("raw", 4711, 60000);
+    QSignalSpy receipts(a.engine.get(), &MessengerEngine::receiptArrived);
+    const auto receipt = [&](Side &from, const char *number) {
+        const qsizetype before = receipts.size();
+        from.net.SendToHost(from.peerOf(a)->key, CMD_MESSAGE_RECEIVED, number);
+        return waitFor([&] { return receipts.size() > before; });
+    };
+    // Another number, or the awaited number from another peer: it goes on.
+    ASSERT_TRUE(receipt(b, "4712"));
+    ASSERT_TRUE(receipt(c, "4711"));
+    EXPECT_TRUE(timers.isRunning(ChatTimerId::RawResend));
+    ASSERT_TRUE(receipt(b, "4711"));
+    EXPECT_FALSE(timers.isRunning(ChatTimerId::RawResend));
 }
 
 // The peer offers files; the receiving window is closed while they come.
