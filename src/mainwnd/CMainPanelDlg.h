@@ -167,6 +167,8 @@ private:
     void showStatusMenu(const QPoint &globalPos);
     void updateStatusButton();
     void openHelp();
+    // "设置自动回复内容": the text of the automatic reply, saved on OK.
+    void editAutoReplyText();
     void openAddress(quint32 address);
     void openKey(const QString &key);
     void openGroup(quint32 groupId);

@@ -44,6 +44,7 @@ ChatSessions::ChatSessions(const ChatServices &services, QObject *parent)
             m_services.config = &engine->config();
         connect(engine, &MessengerEngine::messageReceived, this, &ChatSessions::OnMessageReceived);
         connect(engine, &MessengerEngine::readNoticeArrived, this, &ChatSessions::OnReadNotice);
+        connect(engine, &MessengerEngine::receiptArrived, this, &ChatSessions::OnReceipt);
         connect(engine, &MessengerEngine::hostAdded, this, &ChatSessions::OnPeerChanged);
         connect(engine, &MessengerEngine::hostUpdated, this, &ChatSessions::OnPeerChanged);
         connect(engine, &MessengerEngine::packetDispatched, this, &ChatSessions::OnPacketDispatched);
@@ -197,6 +198,14 @@ void ChatSessions::OnReadNotice(HostRecord *sender, quint32 packetNumber)
         return;
     if (ChatSession *session = Open(sender))
         session->ShowReadNotice(QDateTime::currentDateTime(), packetNumber);
+}
+
+void ChatSessions::OnReceipt(HostRecord *sender, quint32 packetNumber)
+{
+    // Only a conversation that exists waits for anything.
+    ChatSession *session = sender ? Find(*sender) : nullptr;
+    if (session && session->OnSendConfirmed(sender->key.address, sender->key.port, packetNumber))
+        freeIfIdle(session);
 }
 
 void ChatSessions::OnPeerChanged(HostRecord *host)

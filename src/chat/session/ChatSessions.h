@@ -80,6 +80,8 @@ public:
     // The engine's reports (connected in the constructor; public for tests).
     void OnMessageReceived(const PacketRecord &packet, HostRecord *sender);
     void OnReadNotice(HostRecord *sender, quint32 packetNumber);
+    // A receipt: the peer's session stops the raw resend that awaited it.
+    void OnReceipt(HostRecord *sender, quint32 packetNumber);
     void OnPeerChanged(HostRecord *host);
     void OnPictureReceived(const ReceivedPicture &picture);
     // The peer's requests, answers and screen shakes (the other commands
