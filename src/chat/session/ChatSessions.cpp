@@ -226,6 +226,11 @@ void ChatSessions::OnPictureReceived(const ReceivedPicture &picture)
     // container we write, so it reads ours too.
     const bool unpackedLzw = picture.compression == 1 && (picture.purpose != 0 || picture.kind == 0);
     if (host && unpackedLzw && !picture.image.isNull() && !picture.fromStore) {
+        // Bounded: a host that changes its name or MAC at will must not grow
+        // it. Peers forgotten are sent our pictures as JPEG until they send
+        // one of theirs again.
+        if (m_lzwPeers.size() >= kLzwPeersKept)
+            m_lzwPeers.clear();
         m_lzwPeers.insert(LzwPeerKey(*host));
         if (session)
             session->SetPeerReadsLzw(true);

@@ -52,6 +52,9 @@ public:
         LookUp = 3, // only find
     };
 
+    // How many peers known to read our LZW container are remembered.
+    static constexpr qsizetype kLzwPeersKept = 1024;
+
     explicit ChatSessions(const ChatServices &services, QObject *parent = nullptr);
     // Frees every session (their windows first, through the view factory's owner).
     ~ChatSessions() override;
@@ -71,6 +74,7 @@ public:
     ChatSessionView *OpenView(HostRecord *peer, OpenMode mode);
     QList<ChatSession *> sessions() const;
     const SentReadChecks &sentReadChecks() const { return m_readChecks; }
+    qsizetype lzwPeerCount() const { return m_lzwPeers.size(); }
     // A message sent to the peer outside its session asked for a read notice.
     void ExpectReadNotice(const HostRecord &peer, quint32 packetNumber);
     // Sends the pictures of a message that went to the peer by another road:
