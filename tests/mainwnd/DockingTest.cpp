@@ -1,4 +1,6 @@
 #include "PanelTestUtil.h"
+#include "mainwnd/CSearchBarDlg.h"
+#include "mainwnd/CSearchPanelDlg.h"
 #include "mainwnd/DockGeometry.h"
 #include "mainwnd/PanelDocking.h"
 #include "mainwnd/PanelTrayMenu.h"
@@ -160,8 +162,13 @@ TEST(PanelDocking, DocksSlidesOutAndComesBack)
     EXPECT_TRUE(dock->isWatching());
     EXPECT_GE(p.panel->minimumHeight(), 400) << "docked minimum";
 
+    // The search results beside the panel go with it (they hide when the
+    // panel moves).
+    CSearchPanelDlg *results = p.panel->searchStrip()->resultPanel();
+    results->show();
     QCursor::setPos(m.area.left + 900, m.area.top + 600);
     QTRY_VERIFY_WITH_TIMEOUT(dock->isSlidOut(), 3000);
+    EXPECT_FALSE(results->isVisible());
     EXPECT_EQ(p.panel->frameGeometry().bottom() + 1, m.area.top + m.strip);
     EXPECT_EQ(p.panel->frameGeometry().height(), height);
     EXPECT_FALSE(dock->isWatching());

@@ -1,6 +1,7 @@
 // The tray menu's items for backups, shortcuts, the autostart switch and the
-// group file reach their work from the running panel, and without a
-// notification area the panel offers that menu itself.
+// group file reach their work from the running panel; without a
+// notification area the panel keeps its taskbar button and offers that menu
+// itself.
 #include "PanelTestUtil.h"
 #include "mainwnd/PanelTrayMenu.h"
 #include "platform/DesktopEntry.h"
@@ -97,6 +98,9 @@ TEST(PanelExtras, WithoutATrayThePanelOffersTheTrayMenu)
     for (const bool tray : {false, true}) {
         Panel p(tray);
         p.panel->InitPanel(false);
+        // With a tray to go to there is no taskbar button; without one the
+        // taskbar is the way back.
+        EXPECT_EQ(p.panel->windowType() == Qt::Tool, tray) << "tray " << tray;
         p.panel->show();
         const QPoint at(20, 60);
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, p.panel->mapToGlobal(at));
