@@ -10,9 +10,24 @@
 //   tray ID               the tray menu's command ID, as a click on its item;
 //                         failed when the item is disabled
 //   grabscreen PATH       save a picture of the whole screen
+//   newversion            ok when the new-version notice is shown; writes
+//                         "NEWVERSION <its text, lines joined by |>"
+//   webfolder             open the folder of the panel's web pane
+//   webpane WORD          ok when the panel's web pane shows a page with WORD
+//   sidepane IP WORD      ok when the side pane of the peer's chat window
+//                         shows a page with WORD
+// (words after the last argument are left alone: tags that tell repeated
+// commands apart)
 #include "app/TestDriver.h"
 
 #include "app/CMessengerApp.h"
+#include "chat/CChatDlg.h"
+#include "chat/ChatWebPane.h"
+#include "controls/CGfxOutBarCtrl.h"
+#include "controls/HtmlPaneView.h"
+#include "mainwnd/CNewVersionDlg.h"
+#include "mainwnd/CWebPaneDlg.h"
+#include "mainwnd/PanelVersionCheck.h"
 #include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/PanelDocking.h"
 #include "mainwnd/PanelTrayMenu.h"
@@ -27,7 +42,8 @@
 std::optional<bool> TestDriver::runDockCommand(const QString &verb, const QString &rest)
 {
     static const QStringList verbs = {QStringLiteral("cursor"), QStringLiteral("movepanel"), QStringLiteral("panel"),
-        QStringLiteral("tray"), QStringLiteral("grabscreen")};
+        QStringLiteral("tray"), QStringLiteral("grabscreen"), QStringLiteral("newversion"), QStringLiteral("webfolder"),
+        QStringLiteral("webpane"), QStringLiteral("sidepane")};
     if (!verbs.contains(verb))
         return std::nullopt;
     CMainPanelDlg *panel = m_app.mainPanel();
@@ -64,6 +80,26 @@ std::optional<bool> TestDriver::runDockCommand(const QString &verb, const QStrin
             return false;
         action->trigger();
         return true;
+    }
+    if (verb == QLatin1String("newversion")) {
+        const CNewVersionDlg *notice = panel->versionCheck()->newVersionDlg();
+        if (!notice || !notice->isVisible())
+            return false;
+        emit commandDone(QStringLiteral("NEWVERSION ") + notice->infoText().replace(QLatin1Char('\n'), QLatin1Char('|')));
+        return true;
+    }
+    if (verb == QLatin1String("webfolder")) {
+        if (panel->webPaneFolder() < 0)
+            return false;
+        panel->folderBar()->SetSelFolder(panel->webPaneFolder());
+        return true;
+    }
+    if (verb == QLatin1String("webpane"))
+        return panel->webPane()->isVisible() && panel->webPane()->view()->toPlainText().contains(args.value(0));
+    if (verb == QLatin1String("sidepane")) {
+        const CChatDlg *chat = window(args.value(0), false);
+        const auto *pane = chat ? chat->findChild<ChatWebPane *>(QStringLiteral("1150")) : nullptr;
+        return pane && pane->isVisible() && pane->toPlainText().contains(args.value(1));
     }
     QScreen *screen = QGuiApplication::primaryScreen();
     return screen && screen->grabWindow(0).save(rest);
