@@ -16,14 +16,10 @@ LAN=kwk$$
 lan_test_begin 1
 work=$LAN_WORK
 
-screen=100
-while [ -e "/tmp/.X$screen-lock" ]; do screen=$((screen + 1)); done
-lan_in_host 1 Xvfb ":$screen" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.out" 2>&1 &
-LAN_PIDS+=("$!")
-for i in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$screen" ] && break; sleep 0.1; done
+lan_xvfb 1
 
 : >"$work/drive1"
-lan_in_host 1 env QT_QPA_PLATFORM=xcb DISPLAY=":$screen" KWEL_EVENT_LOG="$work/kwel1.events" \
+lan_in_host 1 env "${LAN_DISPLAY[@]}" KWEL_EVENT_LOG="$work/kwel1.events" \
   KWEL_TEST_DRIVER="$work/drive1" "$kwel" >"$work/kwel1.out" 2>&1 &
 LAN_PIDS+=("$!")
 kwel_pid=$!
@@ -128,7 +124,7 @@ ini="$h1/.config/TARPELON/Kwel.ini"
 grep -q '^HideMode=@Int(4)$' "$ini" || lan_fail "the dock side was not stored: $(grep HideMode "$ini")"
 run=2
 : >"$work/drive2"
-lan_in_host 1 env QT_QPA_PLATFORM=xcb DISPLAY=":$screen" KWEL_EVENT_LOG="$work/kwel2.events" \
+lan_in_host 1 env "${LAN_DISPLAY[@]}" KWEL_EVENT_LOG="$work/kwel2.events" \
   KWEL_TEST_DRIVER="$work/drive2" "$kwel" >"$work/kwel2.out" 2>&1 &
 LAN_PIDS+=("$!")
 kwel_pid=$!

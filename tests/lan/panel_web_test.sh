@@ -46,17 +46,10 @@ NoticePageURL1=$site/notice.htm
 NewsPageURL=$site/news.htm
 EOF
 
-display=()
-if command -v Xvfb >/dev/null; then
-  screen=100
-  while [ -e "/tmp/.X$screen-lock" ]; do screen=$((screen + 1)); done
-  lan_in_host 1 Xvfb ":$screen" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.out" 2>&1 &
-  LAN_PIDS+=("$!")
-  for i in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$screen" ] && break; sleep 0.1; done
-  display=(QT_QPA_PLATFORM=xcb DISPLAY=":$screen")
-fi
+LAN_DISPLAY=()
+command -v Xvfb >/dev/null && lan_xvfb 1
 : >"$work/drive1"
-lan_in_host 1 env "${display[@]}" KWEL_EVENT_LOG="$work/kwel1.events" KWEL_TEST_DRIVER="$work/drive1" \
+lan_in_host 1 env "${LAN_DISPLAY[@]}" KWEL_EVENT_LOG="$work/kwel1.events" KWEL_TEST_DRIVER="$work/drive1" \
   "$kwel" >"$work/kwel1.out" 2>&1 &
 LAN_PIDS+=("$!")
 kwel_pid=$!
@@ -93,7 +86,7 @@ grep "^NEWVERSION" "$work/kwel1.events" | tail -1 | grep -q "^NEWVERSION 1、新
 
 drive "webfolder"
 until_ok 10 webpane news-3
-if [ -n "${KWEL_LAN_SHOT:-}" ] && [ ${#display[@]} -gt 0 ]; then
+if [ -n "${KWEL_LAN_SHOT:-}" ] && [ ${#LAN_DISPLAY[@]} -gt 0 ]; then
   drive "grabscreen $KWEL_LAN_SHOT"
   lan_wait_line "$work/kwel1.events" "DRIVER ok grabscreen" 10 || lan_fail "no screenshot"
 fi
