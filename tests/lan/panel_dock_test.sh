@@ -118,7 +118,7 @@ fi
 drive "cursor 795 300"
 drive "movepanel 560 100"
 panel_is 4 0
-kill -TERM "$kwel_pid"
+drive "tray 32809" # 退出(&C)
 wait "$kwel_pid" || lan_fail "the program did not end cleanly"
 ini="$h1/.config/TARPELON/Kwel.ini"
 grep -q '^HideMode=@Int(4)$' "$ini" || lan_fail "the dock side was not stored: $(grep HideMode "$ini")"
