@@ -25,12 +25,12 @@
 #include "chat/ChatWebPane.h"
 #include "controls/CGfxOutBarCtrl.h"
 #include "controls/HtmlPaneView.h"
+#include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/CNewVersionDlg.h"
 #include "mainwnd/CWebPaneDlg.h"
-#include "mainwnd/PanelVersionCheck.h"
-#include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/PanelDocking.h"
 #include "mainwnd/PanelTrayMenu.h"
+#include "mainwnd/PanelVersionCheck.h"
 
 #include <QAction>
 #include <QCursor>
@@ -41,9 +41,9 @@
 
 std::optional<bool> TestDriver::runDockCommand(const QString &verb, const QString &rest)
 {
-    static const QStringList verbs = {QStringLiteral("cursor"), QStringLiteral("movepanel"), QStringLiteral("panel"),
+    static const QStringList verbs = { QStringLiteral("cursor"), QStringLiteral("movepanel"), QStringLiteral("panel"),
         QStringLiteral("tray"), QStringLiteral("grabscreen"), QStringLiteral("newversion"), QStringLiteral("webfolder"),
-        QStringLiteral("webpane"), QStringLiteral("sidepane")};
+        QStringLiteral("webpane"), QStringLiteral("sidepane") };
     if (!verbs.contains(verb))
         return std::nullopt;
     CMainPanelDlg *panel = m_app.mainPanel();
@@ -85,7 +85,8 @@ std::optional<bool> TestDriver::runDockCommand(const QString &verb, const QStrin
         const CNewVersionDlg *notice = panel->versionCheck()->newVersionDlg();
         if (!notice || !notice->isVisible())
             return false;
-        emit commandDone(QStringLiteral("NEWVERSION ") + notice->infoText().replace(QLatin1Char('\n'), QLatin1Char('|')));
+        emit commandDone(
+            QStringLiteral("NEWVERSION ") + notice->infoText().replace(QLatin1Char('\n'), QLatin1Char('|')));
         return true;
     }
     if (verb == QLatin1String("webfolder")) {

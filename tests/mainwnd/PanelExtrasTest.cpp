@@ -68,7 +68,7 @@ TEST(PanelExtras, BackupRestoreAndTheGroupFileFromTheMenu)
     ScriptedPrompter prompter;
     PrompterScope scope(prompter);
     Panel p;
-    p.config.BroadcastList = {QStringLiteral("10.9.9.255")};
+    p.config.BroadcastList = { QStringLiteral("10.9.9.255") };
     p.config.memoGroupNames.insert(QStringLiteral("AABBCCDDEE01"), QStringLiteral("同事"));
     const QString dir = TestEnv::freshDir(QStringLiteral("extras"));
 
@@ -80,7 +80,7 @@ TEST(PanelExtras, BackupRestoreAndTheGroupFileFromTheMenu)
     prompter.queueButton(Prompter::Button::Yes);
     trigger(p, 33094);
     EXPECT_EQ(prompter.calls().last().text, QStringLiteral("还原成功！"));
-    EXPECT_EQ(p.config.BroadcastList, QStringList{QStringLiteral("10.9.9.255")});
+    EXPECT_EQ(p.config.BroadcastList, QStringList { QStringLiteral("10.9.9.255") });
 
     prompter.queueSaveFile(dir + QStringLiteral("/groups.xml"));
     trigger(p, 33139);
@@ -95,7 +95,7 @@ TEST(PanelExtras, BackupRestoreAndTheGroupFileFromTheMenu)
 
 TEST(PanelExtras, WithoutATrayThePanelOffersTheTrayMenu)
 {
-    for (const bool tray : {false, true}) {
+    for (const bool tray : { false, true }) {
         Panel p(tray);
         p.panel->InitPanel(false);
         // With a tray to go to there is no taskbar button; without one the
