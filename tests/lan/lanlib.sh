@@ -107,7 +107,7 @@ lan_start_copies() {
   for i in $(seq 1 "$n"); do
     for j in $(seq 1 "$n"); do
       [ "$i" = "$j" ] && continue
-      lan_wait_line "$LAN_WORK/kwel$i.events" "ADDED $(lan_addr "$j") " 20 || lan_fail "copy $i did not list copy $j"
+      lan_wait_line "$LAN_WORK/kwel$i.events" "ADDED $(lan_addr "$j") " 60 || lan_fail "copy $i did not list copy $j"
     done
   done
 }
@@ -118,7 +118,9 @@ lan_start_two_copies() { lan_start_copies "$1" 2 "${2:-}" "${3:-}"; }
 # Appends a command to the driver file of copy I.
 drive() { local i=$1; shift; printf '%s\n' "$*" >>"$LAN_WORK/drive$i"; }
 # Waits for an event line of copy I.
-expect() { lan_wait_line "$LAN_WORK/kwel$1.events" "$2" "${3:-15}" || lan_fail "copy $1: no line \"$2\""; }
+# The waits are generous: they only last that long when something is wrong,
+# and a loaded machine (the sanitizer build beside other builds) is slow.
+expect() { lan_wait_line "$LAN_WORK/kwel$1.events" "$2" "${3:-60}" || lan_fail "copy $1: no line \"$2\""; }
 
 # The resident size of a process in kB, from /proc.
 lan_rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status" 2>/dev/null; }
