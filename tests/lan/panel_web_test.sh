@@ -30,9 +30,9 @@ printf '%s' '<html>[MYKWELUTFTAGBEGIN]<p>今日公告 notice-7</p><script>alert(
   >"$work/site/notice.htm"
 printf '%s' '<html><head><meta charset="utf-8"></head><body><p>蓝雀新闻 news-3</p></body></html>' \
   >"$work/site/news.htm"
-lan_in_host 2 python3 -m http.server 8425 --bind "$A2" --directory "$work/site" >"$work/site.out" 2>&1 &
+lan_in_host 2 python3 -u -m http.server 8425 --bind "$A2" --directory "$work/site" >"$work/site.out" 2>&1 &
 LAN_PIDS+=("$!")
-for i in $(seq 1 50); do grep -q "Serving HTTP" "$work/site.out" && break; sleep 0.1; done
+for i in $(seq 1 300); do lan_exec 2 bash -c "exec 3<>/dev/tcp/$A2/8425" 2>/dev/null && break; sleep 0.1; done
 
 ini="$work/h1/.config/TARPELON/Kwel.ini"
 mkdir -p "$(dirname "$ini")"
@@ -53,7 +53,7 @@ lan_in_host 1 env "${LAN_DISPLAY[@]}" KWEL_EVENT_LOG="$work/kwel1.events" KWEL_T
   "$kwel" >"$work/kwel1.out" 2>&1 &
 LAN_PIDS+=("$!")
 kwel_pid=$!
-lan_wait_line "$work/kwel1.events" "ADDED $A1 " 20 || lan_fail "the program did not start"
+lan_wait_line "$work/kwel1.events" "ADDED $A1 " 60 || lan_fail "the program did not start"
 
 drive() { printf '%s\n' "$*" >>"$work/drive1"; }
 step=0
@@ -64,7 +64,7 @@ until_ok() {
   for i in $(seq 1 $((seconds * 4))); do
     step=$((step + 1))
     drive "$* #$step"
-    lan_wait_line "$work/kwel1.events" "DRIVER [a-z]* $* #$step\$" 10 || lan_fail "the driver stopped"
+    lan_wait_line "$work/kwel1.events" "DRIVER [a-z]* $* #$step\$" 60 || lan_fail "the driver stopped"
     grep -q "^DRIVER ok $* #$step\$" "$work/kwel1.events" && return 0
     sleep 0.25
   done
@@ -72,23 +72,23 @@ until_ok() {
 }
 
 cache="$work/h1/.cache/TARPELON/Kwel"
-for i in $(seq 1 150); do [ -s "$cache/kwelaccess.htm" ] && break; sleep 0.1; done
+for i in $(seq 1 600); do [ -s "$cache/kwelaccess.htm" ] && break; sleep 0.1; done
 [ -s "$cache/kwelaccess.htm" ] || lan_fail "no web-access page in $cache: $(ls "$cache" 2>&1)"
 grep -q "notice-7" "$cache/kwelaccess.htm" || lan_fail "the web-access page is not the notice: $(cat "$cache/kwelaccess.htm")"
 grep -q "MYKWEL" "$cache/kwelaccess.htm" && lan_fail "the markers went into the web-access page"
 drive "open $A1"
-until_ok 10 sidepane "$A1" notice-7
+until_ok 60 sidepane "$A1" notice-7
 
-until_ok 20 newversion
+until_ok 60 newversion
 grep "^NEWVERSION" "$work/kwel1.events" | tail -1 | grep -q "^NEWVERSION 1、新的停靠|2、更快的传送|\?$" \
   || lan_fail "the notice lists $(grep '^NEWVERSION' "$work/kwel1.events" | tail -1)"
 [ -e "$cache/kweL_Upgrade.html" ] && lan_fail "the upgrade page stayed in the cache"
 
 drive "webfolder"
-until_ok 10 webpane news-3
+until_ok 60 webpane news-3
 if [ -n "${KWEL_LAN_SHOT:-}" ] && [ ${#LAN_DISPLAY[@]} -gt 0 ]; then
   drive "grabscreen $KWEL_LAN_SHOT"
-  lan_wait_line "$work/kwel1.events" "DRIVER ok grabscreen" 10 || lan_fail "no screenshot"
+  lan_wait_line "$work/kwel1.events" "DRIVER ok grabscreen" 60 || lan_fail "no screenshot"
 fi
 
 kill -TERM "$kwel_pid"
