@@ -152,6 +152,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void reject() override;
 
 private:
