@@ -7,6 +7,7 @@
 #include "core/CConfig.h"
 #include "core/FileUtil.h"
 #include "core/Prompter.h"
+#include "mainwnd/CAutoReplyTextDlg.h"
 #include "mainwnd/CCalendarDlg.h"
 #include "mainwnd/CGroupListDlg.h"
 #include "mainwnd/CHelpDlg.h"
@@ -460,7 +461,7 @@ void CMainPanelDlg::refreshTrayMenu()
     TrayMenu::FillRecent(RecentSubmenu(m_menu), config.LastPersonTexts);
     const auto handled = [this](int id) {
         return id == Open || id == Quit || id == About || id == Hidden || id == LeaveAway || id == AutoReply
-            || id == IpMsgCompatible || (id >= FirstAway && id < FirstAway + AwayCount)
+            || id == AutoReplyText || id == IpMsgCompatible || (id >= FirstAway && id < FirstAway + AwayCount)
             || (id >= FirstOption && id <= LastOption) || IsExtraCommand(id) || isForwarded(id);
     };
     const std::function<void(QMenu *)> walk = [&](QMenu *menu) {
@@ -533,6 +534,17 @@ void CMainPanelDlg::setHidden(bool hidden)
     m_engine.AnnouncePresence(CMD_ANNOUNCE_ENTRY);
 }
 
+void CMainPanelDlg::editAutoReplyText()
+{
+    CConfig &config = m_engine.config();
+    CAutoReplyTextDlg dialog(this);
+    dialog.m_text = config.StrReply;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    config.StrReply = dialog.m_text;
+    config.Save(CFG_GENERAL);
+}
+
 void CMainPanelDlg::openHelp()
 {
     CHelpDlg help(GetDataBaseDirectory() + QStringLiteral("/kwel"), &m_engine.config(), this);
@@ -558,6 +570,8 @@ void CMainPanelDlg::OnTrayCommand(int id)
     } else if (id == AutoReply) {
         config.AutoReply = config.AutoReply != 0 ? 0 : 1;
         config.Save(CFG_GENERAL);
+    } else if (id == AutoReplyText) {
+        editAutoReplyText();
     } else if (id == IpMsgCompatible) {
         config.IPMsgCompatible = config.IPMsgCompatible != 0 ? 0 : 1;
         m_engine.RefreshUsers(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));

@@ -152,6 +152,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void reject() override;
 
 private:
@@ -167,6 +168,8 @@ private:
     void showStatusMenu(const QPoint &globalPos);
     void updateStatusButton();
     void openHelp();
+    // "设置自动回复内容": the text of the automatic reply, saved on OK.
+    void editAutoReplyText();
     void openAddress(quint32 address);
     void openKey(const QString &key);
     void openGroup(quint32 groupId);

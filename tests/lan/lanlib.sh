@@ -148,3 +148,14 @@ lan_watch_proc() {
 
 # The field after NAME in a line of words ("fds 12 rss-kb 3400": fds -> 12).
 lan_field() { awk -v k="$2" '{for (i = 1; i < NF; i++) if ($i == k) {print $(i + 1); exit}}' "$1"; }
+
+# Starts a virtual screen (Xvfb, 800 x 600) in host I and sets LAN_DISPLAY to
+# the environment that puts a program on it.
+lan_xvfb() {
+  local screen=100 i
+  while [ -e "/tmp/.X$screen-lock" ]; do screen=$((screen + 1)); done
+  lan_in_host "$1" Xvfb ":$screen" -screen 0 800x600x24 -nolisten tcp >"$LAN_WORK/xvfb.out" 2>&1 &
+  LAN_PIDS+=("$!")
+  for i in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$screen" ] && break; sleep 0.1; done
+  LAN_DISPLAY=(QT_QPA_PLATFORM=xcb DISPLAY=":$screen")
+}
