@@ -324,7 +324,7 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
             // A sender the host table does not list: the message is dropped
             // without a receipt and not remembered, so that a real peer's
             // resend, after the entry our introduction asks for, is shown.
-            introduce(packet);
+            Introduce(packet);
             Refuse(PeerRefusal::MessageUnlisted, address);
             return;
         }
@@ -346,7 +346,7 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
     }
 }
 
-void MessengerEngine::introduce(const PacketRecord &packet)
+void MessengerEngine::Introduce(const PacketRecord &packet)
 {
     // Someone we have not heard of: introduce ourselves so that it answers
     // with its entry (once a second at most per address).

@@ -106,6 +106,9 @@ public:
     // most one per peer and command in PeerBounds::kSmallAnswerIntervalMs);
     // a refusal is counted.
     bool MayAnswer(const HostKey &peer, quint32 command);
+    // Introduces the user to a sender the host table does not list (the
+    // entry, so that it answers with its own), once a second at most.
+    void Introduce(const PacketRecord &packet);
 
 signals:
     void hostAdded(HostRecord *host);
@@ -123,7 +126,6 @@ signals:
 private:
     void dispatch(const PacketRecord &packet);
     void handleMessage(const PacketRecord &packet);
-    void introduce(const PacketRecord &packet);
     void sendExtAnnounce();
     bool isOwnPacket(const PacketRecord &packet) const;
     void applyMemo(HostRecord &host) const;
