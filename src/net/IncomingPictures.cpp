@@ -292,7 +292,7 @@ IncomingPictures::Entry *IncomingPictures::newEntry(
     entry.sender = packet.key;
     // A head picture is filed under the MAC text of the listed peer, not
     // under whatever the packet claims.
-    entry.senderMac = host && !host->keyText.isEmpty() ? host->keyText : packet.macText;
+    entry.senderMac = host ? host->keyText : packet.macText;
     entry.arrived.assign(size_t(h.chunkCount), false);
     entry.firstChunk = entry.lastChunk = now();
     ++m_shares[packet.key.address].entries;
@@ -454,10 +454,12 @@ void IncomingPictures::finish(Entry &entry)
         return;
     }
 
-    const QByteArray dib = h.purpose == PurposeMessage ? PicturePayloads::MessagePictureDib(data, h.kind, h.compression)
-                                                       : PicturePayloads::Unpack(data, h.compression);
+    bool tooLarge = false;
+    const QByteArray dib = h.purpose == PurposeMessage
+        ? PicturePayloads::MessagePictureDib(data, h.kind, h.compression, &tooLarge)
+        : PicturePayloads::Unpack(data, h.compression, &tooLarge);
     data.clear();
-    if (!dib.isEmpty() && !PicturePayloads::WithinPeerLimits(dib)) {
+    if (tooLarge || (!dib.isEmpty() && !PicturePayloads::WithinPeerLimits(dib))) {
         refuse(PeerRefusal::PictureTooLarge, entry.sender.address);
         return;
     }

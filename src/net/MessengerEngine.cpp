@@ -349,10 +349,16 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
 void MessengerEngine::Introduce(const PacketRecord &packet)
 {
     // Someone we have not heard of: introduce ourselves so that it answers
-    // with its entry (once a second at most per address).
-    if (!packet.hasOption(OPT_NO_ADD_LIST) && MayAnswer(packet.key, CMD_ANNOUNCE_ENTRY))
-        m_net.SendTextToHost(packet.key, CMD_ANNOUNCE_ENTRY | GetOwnOptionBits(), GetOwnDisplayName(),
-            m_config.GROUPNAMESTR_STR);
+    // with its entry.
+    if (packet.hasOption(OPT_NO_ADD_LIST) || !MayAnswer(packet.key, CMD_ANNOUNCE_ENTRY))
+        return;
+    // Many ports (or forged addresses) at once: a bounded number a second.
+    if (!m_introductions.allow(PeerRateLimiter::Now())) {
+        Refuse(PeerRefusal::AnswerRate, packet.key.address);
+        return;
+    }
+    m_net.SendTextToHost(
+        packet.key, CMD_ANNOUNCE_ENTRY | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
 }
 
 void MessengerEngine::handleMessage(const PacketRecord &packet)

@@ -107,7 +107,8 @@ public:
     // a refusal is counted.
     bool MayAnswer(const HostKey &peer, quint32 command);
     // Introduces the user to a sender the host table does not list (the
-    // entry, so that it answers with its own), once a second at most.
+    // entry, so that it answers with its own), once a second at most per
+    // sender and kIntroductionsPerSecond in all.
     void Introduce(const PacketRecord &packet);
 
 signals:
@@ -143,4 +144,5 @@ private:
     OwnPictureSource m_ownPictures;
     bool m_encryptionReady = false;
     PeerRateLimiter m_answers{PeerBounds::kSmallAnswerIntervalMs, PeerBounds::kAnswerPeers};
+    RateBudget m_introductions{PeerBounds::kIntroductionsPerSecond, 1000};
 };

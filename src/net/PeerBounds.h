@@ -54,6 +54,9 @@ inline constexpr qint64 kLargeAnswerIntervalMs = 10000;
 // Short answers (entry answers, information, absence text, the entry sent to
 // an unknown sender): at most one per peer and command in this interval.
 inline constexpr qint64 kSmallAnswerIntervalMs = 1000;
+// Introductions to senders the host table does not list (our entry, so that
+// they answer with theirs): at most this many a second, all senders together.
+inline constexpr int kIntroductionsPerSecond = 20;
 // Peers the answer limiters remember at once (further ones are refused).
 inline constexpr qsizetype kAnswerPeers = 4096;
 
