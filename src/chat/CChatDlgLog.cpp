@@ -15,6 +15,7 @@
 #include "net/ChatLogWriter.h"
 
 #include <QDate>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -32,19 +33,23 @@ const std::pair<bool ChatLogFilter::*, bool CUserLogFilterDlg::*> kSwitches[] = 
     { &ChatLogFilter::macEqual, &CUserLogFilterDlg::m_macEqual },
 };
 
-// The filter dialog ("设置过滤条件"), preset from the filter, run modally.
-bool AskWithFilterDialog(QWidget *parent, ChatLogFilter &filter)
+// The filter dialog ("设置过滤条件"), preset from the filter; it goes with
+// its window when it ends, and only OK calls done.
+void AskWithFilterDialog(QWidget *parent, const ChatLogFilter &preset, CChatDlg::LogFilterDone done)
 {
-    CUserLogFilterDlg dialog(parent);
+    auto *dialog = new CUserLogFilterDlg(parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
     for (const auto &[own, shown] : kSwitches)
-        dialog.*shown = filter.*own;
-    dialog.m_period = filter.period;
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    for (const auto &[own, shown] : kSwitches)
-        filter.*own = dialog.*shown;
-    filter.period = dialog.m_period;
-    return true;
+        dialog->*shown = preset.*own;
+    dialog->m_period = preset.period;
+    QObject::connect(dialog, &QDialog::accepted, dialog, [dialog, preset, done = std::move(done)] {
+        ChatLogFilter filter = preset;
+        for (const auto &[own, shown] : kSwitches)
+            filter.*own = dialog->*shown;
+        filter.period = dialog->m_period;
+        done(filter);
+    });
+    dialog->open();
 }
 
 CChatDlg::LogFilterAsker &logFilterAsker()
@@ -73,18 +78,20 @@ void CChatDlg::OnPeerLog()
             emit settingsRequested();
         return;
     }
-    ChatLogFilter filter = ChatLogFilter::ForPeer(*host);
-    if (!logFilterAsker()(this, filter))
-        return;
-    if (!m_logTasks) {
-        m_logTasks = new ChatLogTasks(writer, this);
-        connect(m_logTasks, &ChatLogTasks::historyCollected, this, &CChatDlg::showLoggedHistory);
-    }
-    if (m_logTasks->isBusy())
-        return;
-    m_loggedHistory.clear();
-    m_history->clear();
-    m_logTasks->CollectHistory(path, filter, QDate::currentDate());
+    QPointer<CChatDlg> self(this);
+    logFilterAsker()(this, ChatLogFilter::ForPeer(*host), [self, writer, path](const ChatLogFilter &filter) {
+        if (!self)
+            return;
+        if (!self->m_logTasks) {
+            self->m_logTasks = new ChatLogTasks(writer, self);
+            connect(self->m_logTasks, &ChatLogTasks::historyCollected, self, &CChatDlg::showLoggedHistory);
+        }
+        if (self->m_logTasks->isBusy())
+            return;
+        self->m_loggedHistory.clear();
+        self->m_history->clear();
+        self->m_logTasks->CollectHistory(path, filter, QDate::currentDate());
+    });
 }
 
 void CChatDlg::showLoggedHistory(const QList<ChatLogEntry> &entries)
