@@ -4,6 +4,7 @@
 #include "chat/CChatDlg.h"
 #include "chat/CChatFilePanel.h"
 #include "chat/CChatLogDlg.h"
+#include "chat/ChatLayout.h"
 #include "chat/CMultiChatDlg.h"
 #include "chat/CMsgRichEdit.h"
 #include "chat/faces/CFacePickerDlg.h"
@@ -146,7 +147,11 @@ bool TestDriver::runMulti(const QString &command)
         return true;
     }
     if (verb == QLatin1String("send")) {
-        multi->OnSend();
+        // "发送(S)", as the user presses it.
+        QAbstractButton *send = multi->button(MultiCtl::Send);
+        if (!send || !send->isVisible())
+            return false;
+        send->click();
         return true;
     }
     if (verb == QLatin1String("grab"))
@@ -282,7 +287,11 @@ bool TestDriver::Run(const QString &command)
             disconnect(*shown);
             emit commandDone(QStringLiteral("LOGSHOWN %1 %2").arg(address, joinedLines(chat->history())));
         });
-        chat->OnPeerLog();
+        // The window's "聊天记录" button, as the user presses it.
+        QAbstractButton *button = chat->button(ChatCtl::PeerLog);
+        if (!button || !button->isEnabled())
+            return false;
+        button->click();
         return true;
     }
     if (verb == QLatin1String("faces")) {
