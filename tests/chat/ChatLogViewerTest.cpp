@@ -23,6 +23,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QTextBlock>
 #include <QTreeView>
@@ -371,7 +372,13 @@ TEST(ChatWindowLog, ThePeersHistoryFromTheLogInTheWindowAndTheViewerButton)
     });
     QSignalSpy drawn(a.window.data(), &CChatDlg::loggedHistoryShown);
     a.window->OnPeerLog();
+    // The log is read on a worker; a bar at the foot of the history shows it.
+    auto *bar = a.window->history()->findChild<QProgressBar *>();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_FALSE(bar->isHidden());
     ASSERT_TRUE(drawn.wait(10000));
+    EXPECT_TRUE(bar->isHidden()) << "gone once the history is drawn";
+    EXPECT_EQ(bar->value(), bar->maximum());
     CChatDlg::SetLogFilterAsker({});
     EXPECT_TRUE(asked.macEqual) << "preset by the peer's MAC text";
     EXPECT_EQ(asked.period, ChatLogFilter::Today);
