@@ -4,6 +4,7 @@
 #include "chat/CChatDlg.h"
 #include "chat/CChatFilePanel.h"
 #include "chat/CChatLogDlg.h"
+#include "chat/ChatLayout.h"
 #include "chat/CMultiChatDlg.h"
 #include "chat/CMsgRichEdit.h"
 #include "chat/faces/CFacePickerDlg.h"
@@ -12,6 +13,7 @@
 #include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CUserListCtrl.h"
+#include "mainwnd/PanelTrayMenu.h"
 #include "net/CNetManager.h"
 #include "net/MessengerEngine.h"
 #include "platform/ScriptedPrompter.h"
@@ -19,11 +21,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QAbstractButton>
+#include <QAction>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QFile>
 #include <QHostAddress>
+#include <QLabel>
+#include <QMenu>
+#include <QTextEdit>
 #include <QTreeWidget>
+#include <memory>
 
 TestDriver::TestDriver(CMessengerApp &app, const QString &path, QObject *parent)
     : QObject(parent)
@@ -33,7 +40,8 @@ TestDriver::TestDriver(CMessengerApp &app, const QString &path, QObject *parent)
     connect(&m_timer, &QTimer::timeout, this, &TestDriver::poll);
     m_timer.start(100);
     // "聊天记录" takes the filter as preset instead of asking.
-    CChatDlg::SetLogFilterAsker([](QWidget *, ChatLogFilter &) { return true; });
+    CChatDlg::SetLogFilterAsker(
+        [](QWidget *, const ChatLogFilter &preset, const CChatDlg::LogFilterDone &done) { done(preset); });
 }
 
 TestDriver *TestDriver::fromEnvironment(CMessengerApp &app, QObject *parent)
@@ -92,6 +100,11 @@ ChatFont TestDriver::parseFont(const QStringList &f)
     return font;
 }
 
+QString TestDriver::joinedLines(const QTextEdit *view)
+{
+    return view->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QLatin1Char('|'));
+}
+
 bool TestDriver::runMulti(const QString &command)
 {
     const QString verb = command.section(QLatin1Char(' '), 0, 0);
@@ -134,7 +147,11 @@ bool TestDriver::runMulti(const QString &command)
         return true;
     }
     if (verb == QLatin1String("send")) {
-        multi->OnSend();
+        // "发送(S)", as the user presses it.
+        QAbstractButton *send = multi->button(MultiCtl::Send);
+        if (!send || !send->isVisible())
+            return false;
+        send->click();
         return true;
     }
     if (verb == QLatin1String("grab"))
@@ -147,8 +164,24 @@ bool TestDriver::runLog(const QString &command)
     const QString verb = command.section(QLatin1Char(' '), 0, 0);
     const QString rest = command.section(QLatin1Char(' '), 1);
     if (verb == QLatin1String("open")) {
-        m_app.OpenChatLogViewer();
-        return m_app.chatLogViewer() != nullptr;
+        // The tray's "查看聊天记录(&L)", as the user picks it.
+        CMainPanelDlg *panel = m_app.mainPanel();
+        if (panel)
+            emit panel->trayMenu()->aboutToShow();
+        QAction *item = panel ? TrayMenu::Find(panel->trayMenu(), TrayMenu::ChatLog) : nullptr;
+        if (!item || !item->isEnabled())
+            return false;
+        const bool fresh = !m_app.chatLogViewer();
+        item->trigger();
+        CChatLogDlg *viewer = m_app.chatLogViewer();
+        if (viewer && fresh) {
+            connect(viewer, &CChatLogDlg::taskFinished, this, [this, viewer] {
+                emit commandDone(QStringLiteral("LOGREAD %1 %2")
+                        .arg(viewer->userList()->topLevelItemCount())
+                        .arg(viewer->pageLabel()->text()));
+            });
+        }
+        return viewer != nullptr;
     }
     CChatLogDlg *viewer = m_app.chatLogViewer();
     if (!viewer || viewer->isWorking())
@@ -161,7 +194,10 @@ bool TestDriver::runLog(const QString &command)
                 users->topLevelItem(row)->setSelected(true);
         }
         viewer->OnUserListClicked();
-        return !users->selectedItems().isEmpty();
+        if (users->selectedItems().isEmpty())
+            return false;
+        emit commandDone(QStringLiteral("LOGPAGE %1 %2").arg(viewer->pageLabel()->text(), joinedLines(viewer->textView())));
+        return true;
     }
     if (verb == QLatin1String("grab"))
         return viewer->grab().save(rest);
@@ -246,7 +282,16 @@ bool TestDriver::Run(const QString &command)
     if (verb == QLatin1String("grab"))
         return chat->grab().save(rest);
     if (verb == QLatin1String("peerlog")) {
-        chat->OnPeerLog();
+        auto shown = std::make_shared<QMetaObject::Connection>();
+        *shown = connect(chat, &CChatDlg::loggedHistoryShown, this, [this, chat, address, shown] {
+            disconnect(*shown);
+            emit commandDone(QStringLiteral("LOGSHOWN %1 %2").arg(address, joinedLines(chat->history())));
+        });
+        // The window's "聊天记录" button, as the user presses it.
+        QAbstractButton *button = chat->button(ChatCtl::PeerLog);
+        if (!button || !button->isEnabled())
+            return false;
+        button->click();
         return true;
     }
     if (verb == QLatin1String("faces")) {

@@ -13,13 +13,16 @@
 //   receiveall IP DIR                "全部接收" into the folder
 //   close IP                         the window's close box
 //   grab IP PATH                     save a picture of the window
-//   peerlog IP                       "聊天记录" with the filter as preset
+//   peerlog IP                       "聊天记录" with the filter as preset; when it is
+//                                    drawn: "LOGSHOWN IP <history, lines joined by |>"
 //   multi open [NAME]                "多人群发" (NAME: the peers of that custom group)
 //   multi select IP...               choose these members
 //   multi font FACE HEIGHT WEIGHT RGB / multi type TEXT / multi send
 //   multi grab PATH                  save a picture of the multi-user window
-//   log open                         "查看聊天记录"
-//   log peer IP                      show the records of the peer at that address
+//   log open                         the tray's "查看聊天记录(&L)"; when the log is
+//                                    read: "LOGREAD <peers> <page label>"
+//   log peer IP                      show the records of the peer at that address:
+//                                    "LOGPAGE <page label> <records, lines joined by |>"
 //   log grab PATH                    save a picture of the viewer
 //   paste IP PICTURE                 a picture file put on the clipboard and pasted (Ctrl+V)
 //   face IP PICTURE                  the file added to the face library and picked in the picker
@@ -49,6 +52,7 @@
 class CMessengerApp;
 class CChatDlg;
 class HostRecord;
+class QTextEdit;
 
 class TestDriver : public QObject
 {
@@ -70,6 +74,8 @@ signals:
 private:
     void poll();
     CChatDlg *window(const QString &address, bool open);
+    // The view's text, its lines joined by "|", for one event line.
+    static QString joinedLines(const QTextEdit *view);
     bool runMulti(const QString &command);
     bool runLog(const QString &command);
     HostRecord *host(const QString &address) const;

@@ -449,7 +449,7 @@ bool CMainPanelDlg::isForwarded(int id) const
 {
     using namespace TrayMenu;
     const bool forwarded = id == Settings || (id >= FirstSkin && id <= LastSkin) || id == ClassicSkin
-        || id == MultiSend || id == MemoList || id == ViewList || id == ViewTree
+        || id == MultiSend || id == ChatLog || id == MemoList || id == ViewList || id == ViewTree
         || (id >= FirstRecent && id < FirstRecent + RecentCount) || id == SendToAddress;
     return forwarded && m_messenger->HandlesMenuCommand(id);
 }

@@ -163,6 +163,8 @@ signals:
     void settingsRequested();
     void helpRequested();
     void allSharedFilesRequested();
+    // The contact list's "查看全部聊天记录" and the tray's "查看聊天记录(&L)".
+    void chatLogViewerRequested();
     // A command of menu 252 that concerns peers and groups.
     void menuCommandRequested(int id);
     // The chat window of the peer is to show "退出远程协助.".

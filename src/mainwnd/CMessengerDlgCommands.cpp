@@ -68,6 +68,18 @@ Request requestOf(int id)
     }
 }
 
+// The signal a menu command without a button asks for, or null.
+Request requestOfCommand(int id)
+{
+    switch (id) {
+    case ContactListMenu::ChatLog:
+    case TrayMenu::ChatLog:
+        return &CMessengerDlg::chatLogViewerRequested;
+    default:
+        return nullptr;
+    }
+}
+
 // The button command a menu command stands for, or 0.
 int buttonOfCommand(int id)
 {
@@ -166,6 +178,8 @@ bool CMessengerDlg::HandlesMenuCommand(int id) const
 {
     if (const int b = buttonOfCommand(id))
         return hasReceiver(b);
+    if (const Request request = requestOfCommand(id))
+        return isSignalConnected(QMetaMethod::fromSignal(request));
     return isRecent(id) || id == TrayMenu::SendToAddress || id == ContactListMenu::LargeIcons
         || id == ContactListMenu::SmallIcons || id == ContactListMenu::ManageGroups
         || isSignalConnected(QMetaMethod::fromSignal(&CMessengerDlg::menuCommandRequested));
@@ -175,6 +189,8 @@ bool CMessengerDlg::OnMenuCommand(int id)
 {
     if (const int b = buttonOfCommand(id)) {
         OnButtonCommand(b);
+    } else if (const Request request = requestOfCommand(id)) {
+        emit(this->*request)();
     } else if (isRecent(id)) {
         OnRecentContact(id - TrayMenu::FirstRecent);
     } else if (id == TrayMenu::SendToAddress) {

@@ -79,7 +79,7 @@ QMenu *Build(QWidget *parent)
     QMenu *more = menu->addMenu(QStringLiteral("其它功能"));
     TrayMenu::AddItem(more, 32803, QStringLiteral("文件下载监视"));
     more->addSeparator();
-    TrayMenu::AddItem(more, 32804, QStringLiteral("查看全部聊天记录"));
+    TrayMenu::AddItem(more, ChatLog, QStringLiteral("查看全部聊天记录"));
     more->addSeparator();
     TrayMenu::AddItem(more, MultiSend, QStringLiteral("多人群发"));
     more->addSeparator();

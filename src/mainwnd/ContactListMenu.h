@@ -27,6 +27,7 @@ int ToolbarButtonCommand(int index);
 
 constexpr int LargeIcons = 32801;
 constexpr int SmallIcons = 32802;
+constexpr int ChatLog = 32804; // "查看全部聊天记录"
 constexpr int MultiSend = 32805;
 constexpr int Find = 32806;
 constexpr int Settings = 32807;

@@ -73,7 +73,7 @@ QMenu *Build(QWidget *parent)
     item(menu, MultiSend, QStringLiteral("多人群发(&M)"));
     item(menu, 33106, QStringLiteral("增加其他网段好友"));
     item(menu, 33080, QStringLiteral("文件传送监视(&F)"));
-    item(menu, 33082, QStringLiteral("查看聊天记录(&L)"));
+    item(menu, ChatLog, QStringLiteral("查看聊天记录(&L)"));
     item(menu, MemoList, QStringLiteral("查看所有备注用户信息资料"));
     menu->addSeparator();
     QMenu *backup = menu->addMenu(QStringLiteral("备份还原数据"));

@@ -21,6 +21,7 @@ constexpr int FirstSkin = 33116; // the colour schemes, 33116..33123 and 33136
 constexpr int LastSkin = 33123;
 constexpr int ClassicSkin = 33136;
 constexpr int MultiSend = 33079;
+constexpr int ChatLog = 33082; // "查看聊天记录(&L)"
 constexpr int MemoList = 33143;
 constexpr int ViewList = 33069;
 constexpr int ViewTree = 33070;

@@ -90,6 +90,15 @@ TEST(ContactButtons, ButtonsAndTheWindowsTheyAskFor)
     EXPECT_TRUE(p.page->HandlesMenuCommand(TrayMenu::Settings));
     EXPECT_TRUE(p.page->OnMenuCommand(TrayMenu::Settings));
     EXPECT_EQ(settings.size(), 1);
+    // The list's "查看全部聊天记录" and the tray's "查看聊天记录(&L)" ask for the
+    // viewer, greyed while nobody opens it.
+    EXPECT_FALSE(p.page->HandlesMenuCommand(ContactListMenu::ChatLog));
+    QSignalSpy viewer(p.page.get(), &CMessengerDlg::chatLogViewerRequested);
+    for (const int id : { ContactListMenu::ChatLog, TrayMenu::ChatLog }) {
+        EXPECT_TRUE(p.page->HandlesMenuCommand(id));
+        EXPECT_TRUE(p.page->OnMenuCommand(id));
+    }
+    EXPECT_EQ(viewer.size(), 2);
     // Peer commands of the menu go on to whoever handles them.
     EXPECT_FALSE(p.page->HandlesMenuCommand(32963));
     QSignalSpy others(p.page.get(), &CMessengerDlg::menuCommandRequested);
