@@ -200,7 +200,6 @@ void CFacePickerDlg::OnLButtonDown(QPoint pos)
 
 void CFacePickerDlg::openManager()
 {
-    emit managerOpening();
     hide();
     CFaceManagerDlg manager(m_store, parentWidget());
     manager.exec();
