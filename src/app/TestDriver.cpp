@@ -6,6 +6,7 @@
 #include "chat/CChatLogDlg.h"
 #include "chat/CMultiChatDlg.h"
 #include "chat/CMsgRichEdit.h"
+#include "chat/RichEditObjects.h"
 #include "chat/faces/CFacePickerDlg.h"
 #include "chat/facestore/FaceStore.h"
 #include "chat/session/ChatSessions.h"
@@ -24,6 +25,7 @@
 #include <QFile>
 #include <QHostAddress>
 #include <QTreeWidget>
+#include <algorithm>
 
 TestDriver::TestDriver(CMessengerApp &app, const QString &path, QObject *parent)
     : QObject(parent)
@@ -245,6 +247,15 @@ bool TestDriver::Run(const QString &command)
     }
     if (verb == QLatin1String("grab"))
         return chat->grab().save(rest);
+    if (verb == QLatin1String("shown")) {
+        // The history shows the picture of this id (hex) in place, not a placeholder.
+        bool ok = false;
+        const quint32 id = rest.toUInt(&ok, 16);
+        const QList<RichEditObject> objects = ListObjects(chat->history()->document());
+        return ok && std::any_of(objects.cbegin(), objects.cend(), [id](const RichEditObject &object) {
+            return object.userValue == id && !object.placeholder;
+        });
+    }
     if (verb == QLatin1String("peerlog")) {
         chat->OnPeerLog();
         return true;

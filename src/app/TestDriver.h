@@ -13,6 +13,7 @@
 //   receiveall IP DIR                "全部接收" into the folder
 //   close IP                         the window's close box
 //   grab IP PATH                     save a picture of the window
+//   shown IP ID                      ok when the history shows picture ID (hex) in place
 //   peerlog IP                       "聊天记录" with the filter as preset
 //   multi open [NAME]                "多人群发" (NAME: the peers of that custom group)
 //   multi select IP...               choose these members

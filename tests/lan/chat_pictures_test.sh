@@ -25,6 +25,22 @@ lan_start_two_copies "$kwel"
 # figure NAME LINE: the value of NAME=... in an event line.
 figure() { printf '%s\n' "$2" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
 
+# shown_in_place I ADDR ID: copy I's history with ADDR shows picture ID in place (asked for up to 10 s).
+shown_in_place() {
+  local n i tried
+  for n in $(seq 1 20); do
+    tried=$(grep -c "^DRIVER [a-z]* shown $2 $3" "$work/kwel$1.events")
+    drive "$1" "shown $2 $3"
+    for i in $(seq 1 50); do
+      [ "$(grep -c "^DRIVER [a-z]* shown $2 $3" "$work/kwel$1.events")" -gt "$tried" ] && break
+      sleep 0.1
+    done
+    grep -q "^DRIVER ok shown $2 $3" "$work/kwel$1.events" && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
 send_picture() { # send_picture SHOT TEXT
   drive 1 "paste $A2 $1"
   drive 1 "type $A2 $2"
@@ -38,6 +54,10 @@ expect 2 "SHOWN $A1 .*看图" 20
 expect 1 "PICTURESENT $A2 " 60
 expect 2 "PICTURE $A1 " 30
 clean=$(grep "^PICTURESENT $A2 " "$work/kwel1.events" | head -1)
+first=$(sed -n "s/^SENT $A2 [0-9]* \/~#>\([0-9a-f]\{8\}\)<B~看图\$/\1/p" "$work/kwel1.events")
+[ -n "$first" ] || lan_fail "the screenshot was not sent as a picture marker"
+expect 2 "PICTURE $A1 $first" 5
+shown_in_place 2 "$A1" "$first" || lan_fail "the screenshot is not shown in the peer's history"
 drive 1 "face $A2 $work/smile.gif"
 drive 1 "type $A2 表情"
 drive 1 "send $A2"
@@ -53,6 +73,7 @@ for i in $(seq 1 300); do
 done
 ls "$work"/h2/.local/share/*/*/kwel/RecvFace/"$face".gif >/dev/null 2>&1 || lan_fail "the face was not stored as a GIF"
 cmp -s "$work/smile.gif" "$work"/h2/.local/share/*/*/kwel/RecvFace/"$face".gif || lan_fail "the face did not arrive byte for byte"
+shown_in_place 2 "$A1" "$face" || lan_fail "the face is not shown in the peer's history"
 drive 2 "grab $A1 $work/received.png"
 expect 2 "DRIVER ok grab"
 
@@ -84,6 +105,9 @@ for i in $(seq 1 300); do
   sleep 0.1
 done
 ls "$work"/h2/.local/share/*/*/kwel/RecvFace/"$shot".bmp >/dev/null 2>&1 || lan_fail "the lossy screenshot was not received"
+# In the history in the message's place (its placeholder filled, or found
+# stored when a late message was drawn).
+shown_in_place 2 "$A1" "$shot" || lan_fail "the lossy screenshot is not shown in the peer's history"
 lost=$(lan_exec 2 nft list ruleset | sed -n 's/.*counter packets \([0-9]*\).*/\1/p' | head -1)
 
 chunks=$(figure chunks "$clean"); ms0=$(figure ms "$clean"); sent0=$(figure sent "$clean")
