@@ -24,7 +24,10 @@
 #include <QGuiApplication>
 #include <QFile>
 #include <QHostAddress>
+#include <QTextCursor>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QDialog>
 #include <algorithm>
 
 TestDriver::TestDriver(CMessengerApp &app, const QString &path, QObject *parent)
@@ -50,7 +53,9 @@ void TestDriver::poll()
     if (!file.open(QIODevice::ReadOnly) || file.size() <= m_done)
         return;
     // A command may run a nested event loop (a modal window) in which later
-    // commands run: every line is read from where the last one ended.
+    // commands run: every line is read from where the last one ended, and
+    // each command runs from the event loop, not inside this timer's slot
+    // (a timer is not fired again while its slot runs).
     for (;;) {
         file.seek(m_done);
         if (file.atEnd())
@@ -62,8 +67,14 @@ void TestDriver::poll()
         const QString command = QString::fromUtf8(line).trimmed();
         if (command.isEmpty())
             continue;
-        const bool ok = Run(command);
-        emit commandDone(QStringLiteral("DRIVER %1 %2").arg(ok ? QStringLiteral("ok") : QStringLiteral("failed"), command));
+        QMetaObject::invokeMethod(
+            this,
+            [this, command] {
+                const bool ok = Run(command);
+                emit commandDone(
+                    QStringLiteral("DRIVER %1 %2").arg(ok ? QStringLiteral("ok") : QStringLiteral("failed"), command));
+            },
+            Qt::QueuedConnection);
     }
 }
 
@@ -255,6 +266,29 @@ bool TestDriver::Run(const QString &command)
         return ok && std::any_of(objects.cbegin(), objects.cend(), [id](const RichEditObject &object) {
             return object.userValue == id && !object.placeholder;
         });
+    }
+    if (verb == QLatin1String("addface")) {
+        // "添加到表情库(&T)" on the picture of this id (hex) in the history: the
+        // proposed name is confirmed in "新增自定义表情"; ok when it was added.
+        bool ok = false;
+        const quint32 id = rest.toUInt(&ok, 16);
+        const QList<RichEditObject> objects = ListObjects(chat->history()->document());
+        const auto it = std::find_if(objects.cbegin(), objects.cend(),
+            [id](const RichEditObject &object) { return object.userValue == id && !object.placeholder; });
+        if (!ok || it == objects.cend())
+            return false;
+        QTextCursor cursor = chat->history()->textCursor();
+        cursor.setPosition(it->position);
+        cursor.setPosition(it->position + 1, QTextCursor::KeepAnchor);
+        chat->history()->setTextCursor(cursor);
+        ScriptedPrompter answers;
+        PrompterScope scope(answers);
+        QTimer::singleShot(0, chat, [] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                dialog->accept();
+        });
+        chat->history()->OnMenuCommand(CMsgRichEdit::CmdAddToFaces);
+        return !answers.calls().isEmpty() && answers.calls().last().text == QStringLiteral("已成功添加至表情库!");
     }
     if (verb == QLatin1String("peerlog")) {
         chat->OnPeerLog();
