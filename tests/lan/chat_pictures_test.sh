@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Pictures between two copies of the program on a private LAN, driven as a
 # user drives the chat windows: a pasted screenshot and a custom face appear
-# in the other copy's history in place of their placeholders; then the same
+# in the other copy's history in place of their placeholders, and the
+# received face is added to that copy's face library; then the same
 # with 10 % of the packets lost on the link (nftables in each host), where
 # the screenshot must still arrive within two resend passes and the chunks
 # resent must stay within twice the chunks lost. Prints the figures.
@@ -74,6 +75,21 @@ done
 ls "$work"/h2/.local/share/*/*/kwel/RecvFace/"$face".gif >/dev/null 2>&1 || lan_fail "the face was not stored as a GIF"
 cmp -s "$work/smile.gif" "$work"/h2/.local/share/*/*/kwel/RecvFace/"$face".gif || lan_fail "the face did not arrive byte for byte"
 shown_in_place 2 "$A1" "$face" || lan_fail "the face is not shown in the peer's history"
+# The received face joins copy 2's library through the history's
+# "添加到表情库(&T)"; the picker and the manager open on the library.
+drive 2 "addface $A1 $face"
+expect 2 "DRIVER [a-z]* addface $A1 $face" 15
+expect 2 "DRIVER ok addface $A1 $face" 1
+lib2=$(ls -d "$work"/h2/.local/share/*/*/kwel/CustomFace)
+cmp -s "$work/smile.gif" "$lib2/$face.gif" || lan_fail "the received face did not join the library byte for byte"
+[ -f "$lib2/${face}fixed.bmp" ] || lan_fail "the added face has no thumbnail"
+grep -q "id=\"$face\"" "$lib2/face.xml" || lan_fail "the library's index does not list the added face"
+drive 2 "faces $A1"
+expect 2 "DRIVER ok faces $A1"
+drive 2 "facemanager $A1"
+drive 2 "closemodal"
+expect 2 "DRIVER ok closemodal"
+expect 2 "DRIVER ok facemanager $A1"
 drive 2 "grab $A1 $work/received.png"
 expect 2 "DRIVER ok grab"
 
