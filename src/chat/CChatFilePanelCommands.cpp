@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QProgressBar>
+#include <QStandardPaths>
 #include <QTreeWidget>
 
 namespace {
@@ -206,8 +207,13 @@ void CChatFilePanel::DeleteReceived(bool permanently)
     if (!ask(question.arg(entry.fullPath)))
         return;
     bool deleted = false;
-    if (!permanently)
-        deleted = QFile::moveToTrash(entry.fullPath);
+    if (!permanently) {
+        // The trash lives in the user's data folder; where that folder does
+        // not exist yet, Qt reports success after moving the file into the
+        // current directory instead.
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        deleted = !data.isEmpty() && QDir().mkpath(data) && QFile::moveToTrash(entry.fullPath);
+    }
     else if (folder)
         deleted = QDir(entry.fullPath).removeRecursively();
     else

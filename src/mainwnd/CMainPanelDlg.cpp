@@ -179,6 +179,8 @@ void CMainPanelDlg::buildPages()
         [this, calendarFolder](const QString &title) { m_bar->SetFolderText(calendarFolder, title); });
     m_bar->SetSelFolder(0);
     m_search = new CSearchBarDlg(m_messenger, this);
+    connect(m_search, &CSearchBarDlg::statusMenuRequested, this, &CMainPanelDlg::showStatusMenu);
+    updateStatusButton();
     connectMessengerPage();
 }
 
@@ -514,6 +516,7 @@ void CMainPanelDlg::setAwayKind(int kind)
         config.AwayIndex = kind - 1;
     m_engine.AnnouncePresence(kind != 0 ? CMD_ANNOUNCE_STATUS : CMD_ANNOUNCE_ENTRY);
     UpdateTrayIcon(false);
+    updateStatusButton();
 }
 
 void CMainPanelDlg::setHidden(bool hidden)
@@ -526,6 +529,7 @@ void CMainPanelDlg::setHidden(bool hidden)
     else
         config.StatusValue &= ~OwnStatus::Hidden;
     UpdateTrayIcon(false);
+    updateStatusButton();
     m_engine.AnnouncePresence(CMD_ANNOUNCE_ENTRY);
 }
 

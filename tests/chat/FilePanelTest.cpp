@@ -15,8 +15,10 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QDropEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QStandardPaths>
 #include <QTreeWidget>
 #include <QUdpSocket>
 
@@ -174,6 +176,91 @@ TEST_F(FilePanelTest, ReceiveAllMovesTheRowsToTheReceivedList)
     panel->OnClearReceived();
     EXPECT_EQ(received->topLevelItemCount(), 0);
     EXPECT_FALSE(panel->fileListsShown()); // nothing left to show
+}
+
+TEST_F(FilePanelTest, TheReceivedFilesMenuOpensAndDeletesWhatIsChosen)
+{
+    ScriptedSender sender([](int fd, const FileRequest &r) { SendAll(fd, Pattern(100, int(r.fileId))); });
+    open(sender);
+    addOffer(0x56,
+        { OfferEntry(1, QStringLiteral("a.bin"), 100), OfferEntry(2, QStringLiteral("b,c.bin"), 100),
+            OfferEntry(3, QStringLiteral("d.bin"), 100) });
+    // A waiting offered row has its own menu: receive it or cancel it.
+    panel->SelectOffered(0);
+    std::unique_ptr<QMenu> offered(panel->CreateOfferedMenu());
+    ASSERT_NE(offered, nullptr);
+    ASSERT_EQ(offered->actions().size(), 2);
+    EXPECT_EQ(offered->actions()[0]->text(), QStringLiteral("接收(&A)"));
+    EXPECT_EQ(offered->actions()[1]->text(), QStringLiteral("取消(&C)"));
+    const QString save = base + QStringLiteral("/in");
+    QDir().mkpath(save);
+    prompter.queueSaveFile(save + QStringLiteral("/a.bin"));
+    panel->OnReceiveAll();
+    ASSERT_TRUE(waitFor([&] { return panel->model().receivedRows().size() == 3; }));
+    ASSERT_TRUE(waitFor([&] { return panel->model().offerCount() == 0; }));
+    const auto rowOf = [&](const QString &name) {
+        const auto &rows = panel->model().receivedRows();
+        for (int i = 0; i < rows.size(); ++i) {
+            if (rows[i].fullPath == save + QLatin1Char('/') + name)
+                return i;
+        }
+        return -1;
+    };
+
+    // No menu without a chosen row; with one, the four commands.
+    EXPECT_EQ(panel->CreateReceivedMenu(), nullptr);
+    panel->SelectReceived(rowOf(QStringLiteral("b,c.bin")));
+    std::unique_ptr<QMenu> menu(panel->CreateReceivedMenu());
+    ASSERT_NE(menu, nullptr);
+    QStringList texts;
+    for (QAction *action : menu->actions()) {
+        if (!action->isSeparator())
+            texts << action->text();
+    }
+    EXPECT_EQ(texts,
+        (QStringList { QStringLiteral("打开文件(&F)"), QStringLiteral("打开目录(&D)"),
+            QStringLiteral("删除文件(夹)(&D)"), QStringLiteral("永久删除文件(夹)") }));
+    // A path with a comma opens its folder instead of selecting the file in it.
+    panel->OnMenuCommand(CChatFilePanel::CmdShowInFolder);
+    EXPECT_TRUE(desktop.shown.isEmpty());
+    EXPECT_EQ(desktop.opened, QList<QUrl>({ QUrl::fromLocalFile(save) }));
+
+    // "No" keeps the file and its row.
+    prompter.queueButton(Prompter::Button::No);
+    panel->OnMenuCommand(CChatFilePanel::CmdDeletePermanently);
+    EXPECT_EQ(prompter.calls().last().text,
+        QStringLiteral("您是否真的要永久删除此文件.文件名为 %1").arg(save + QStringLiteral("/b,c.bin")));
+    EXPECT_TRUE(QFileInfo::exists(save + QStringLiteral("/b,c.bin")));
+    EXPECT_EQ(panel->model().receivedRows().size(), 3);
+
+    // "Yes": the file goes for good and its row with it.
+    prompter.queueButton(Prompter::Button::Yes);
+    panel->OnMenuCommand(CChatFilePanel::CmdDeletePermanently);
+    EXPECT_FALSE(QFileInfo::exists(save + QStringLiteral("/b,c.bin")));
+    EXPECT_EQ(panel->model().receivedRows().size(), 2);
+    EXPECT_EQ(rowOf(QStringLiteral("b,c.bin")), -1);
+
+    // Into the trash: the file leaves its folder, the row goes.
+    panel->SelectReceived(rowOf(QStringLiteral("a.bin")));
+    prompter.queueButton(Prompter::Button::Yes);
+    panel->OnMenuCommand(CChatFilePanel::CmdDeleteToTrash);
+    EXPECT_EQ(prompter.calls().last().text,
+        QStringLiteral("您是否真的要删除此文件.文件名为 %1").arg(save + QStringLiteral("/a.bin")));
+    EXPECT_FALSE(QFileInfo::exists(save + QStringLiteral("/a.bin")));
+    EXPECT_EQ(rowOf(QStringLiteral("a.bin")), -1);
+    // In the user's trash, even while the data folder did not exist yet.
+    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/Trash/files/a.bin");
+    EXPECT_EQ(TestEnv::readAll(trash), Pattern(100, 1));
+
+    // A file that cannot be deleted says so and keeps its row.
+    panel->SelectReceived(rowOf(QStringLiteral("d.bin")));
+    ASSERT_TRUE(QFile::remove(save + QStringLiteral("/d.bin")));
+    prompter.queueButton(Prompter::Button::Yes);
+    panel->OnMenuCommand(CChatFilePanel::CmdDeletePermanently);
+    EXPECT_EQ(prompter.calls().last().text, QStringLiteral("删除文件失败"));
+    EXPECT_EQ(panel->model().receivedRows().size(), 1);
+    EXPECT_TRUE(prompter.exhausted());
 }
 
 TEST_F(FilePanelTest, ProgressReplacesTheReceiveButtonsAndAnInterruptionPutsTheRowBack)

@@ -1,6 +1,7 @@
 #include "PanelTestUtil.h"
 #include "TestEnv.h"
 #include "controls/CGfxOutBarCtrl.h"
+#include "controls/CImageButton.h"
 #include "controls/HeadIcons.h"
 #include "core/CConfig.h"
 #include "core/CRegistryKey.h"
@@ -12,6 +13,7 @@
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CMsgTipDlg.h"
 #include "mainwnd/CSearchBarDlg.h"
+#include "mainwnd/PanelStatusMenu.h"
 #include "mainwnd/PanelTrayMenu.h"
 #include "net/CNetManager.h"
 #include "net/Commands.h"
@@ -23,10 +25,12 @@
 #include "platform/ScriptedPrompter.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
 #include <memory>
@@ -277,6 +281,54 @@ TEST(CMainPanelDlg, NoticeLinksOpenOnlinePeers)
     ASSERT_EQ(groupChat.size(), 1);
     EXPECT_EQ(p.panel->folderBar()->GetSelFolder(), 1);
     tip->Close();
+}
+
+TEST(CMainPanelDlg, StatusButtonMenuSetsTheStateAndTheButtonFollows)
+{
+    Panel p;
+    CImageButton *button = p.panel->searchStrip()->statusButton();
+    EXPECT_EQ(button->text(), QStringLiteral("在线▼"));
+
+    // A click on the status button opens menu 389 with 在线 checked; 开会 is
+    // chosen from it.
+    QStringList shown;
+    QTimer::singleShot(0, [&shown] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction *a : menu->actions())
+            if (a->isChecked())
+                shown.append(a->text());
+        QAction *meeting = TrayMenu::Find(menu, StatusMenu::FirstAway + 2);
+        menu->close();
+        if (meeting)
+            meeting->trigger();
+    });
+    button->click();
+    EXPECT_EQ(shown, QStringList{QStringLiteral("在线")});
+    EXPECT_EQ(p.config.AwayState, 3);
+    EXPECT_EQ(button->text(), QStringLiteral("开会▼"));
+    EXPECT_EQ(p.panel->stateIconKind(), TrayIconKind::Away);
+
+    // Hidden while away leaves the away state; the tray's toggle and the
+    // status menu agree on the button.
+    std::unique_ptr<QMenu> menu(p.panel->MakeStatusMenu());
+    EXPECT_TRUE(TrayMenu::Find(menu.get(), StatusMenu::FirstAway + 2)->isChecked());
+    TrayMenu::Find(menu.get(), StatusMenu::Hidden)->trigger();
+    EXPECT_EQ(p.config.AwayState, 0);
+    EXPECT_EQ(p.config.StatusValue & 0x40u, 0x40u);
+    EXPECT_EQ(button->text(), QStringLiteral("隐身▼"));
+    menu.reset(p.panel->MakeStatusMenu());
+    EXPECT_TRUE(TrayMenu::Find(menu.get(), StatusMenu::Hidden)->isChecked());
+    EXPECT_FALSE(TrayMenu::Find(menu.get(), StatusMenu::Online)->isChecked());
+    p.panel->OnTrayCommand(TrayMenu::Hidden);
+    EXPECT_EQ(button->text(), QStringLiteral("在线▼"));
+    p.panel->OnTrayCommand(TrayMenu::FirstAway + 7);
+    EXPECT_EQ(button->text(), QStringLiteral("工作▼"));
+    p.panel->OnStatusCommand(StatusMenu::Online);
+    EXPECT_EQ(button->text(), QStringLiteral("在线▼"));
+    EXPECT_FALSE(p.engine->isAway());
+    EXPECT_EQ(p.config.StatusValue & 0x40u, 0u);
 }
 
 } // namespace

@@ -116,6 +116,13 @@ TEST(DoodleCanvas, ShapesTakeTheirLineAndFillModes)
     const QColor left = QColor::fromRgb(b.at(143, 50)), right = QColor::fromRgb(b.at(196, 50));
     EXPECT_GT(left.red(), left.blue()) << "the gradient starts in the foreground colour";
     EXPECT_GT(right.blue(), right.red()) << "and ends in the background colour";
+    // Each shape is one step back and forth.
+    const QImage shapes = b.canvas.image();
+    ASSERT_TRUE(b.canvas.Command(DoodleCmd::Undo));
+    EXPECT_EQ(b.at(170, 50), kWhite);
+    EXPECT_EQ(b.at(100, 40), kBlue) << "only the last shape went";
+    ASSERT_TRUE(b.canvas.Command(DoodleCmd::Redo));
+    EXPECT_EQ(b.canvas.image(), shapes);
 
     // Values a property does not take are refused.
     EXPECT_FALSE(b.canvas.Command(DoodleCmd::LineWidth, 11));
@@ -159,6 +166,15 @@ TEST(DoodleCanvas, LinesArrowsPolygonsAndCurves)
     b.stroke(QPoint(50, 60), QPoint(50, 60));
     EXPECT_EQ(b.at(50, 90), kWhite) << "the curve left its straight line";
     EXPECT_LT(b.count(kWhite, QRect(45, 60, 10, 20)), 200) << "drawn smooth, near its bends";
+    // The curve is one step, not three; the polygon the one before it.
+    ASSERT_TRUE(b.canvas.Command(DoodleCmd::Undo));
+    EXPECT_EQ(b.count(kRed, QRect(0, 55, 100, 45)), 0);
+    EXPECT_EQ(b.at(150, 30), kRed);
+    ASSERT_TRUE(b.canvas.Command(DoodleCmd::Undo));
+    EXPECT_EQ(b.at(150, 30), kWhite);
+    EXPECT_EQ(b.at(50, 10), kRed);
+    ASSERT_TRUE(b.canvas.Command(DoodleCmd::Redo));
+    EXPECT_EQ(b.at(150, 30), kRed);
 }
 
 TEST(DoodleCanvas, FillPickEraseAndSpray)
@@ -171,6 +187,11 @@ TEST(DoodleCanvas, FillPickEraseAndSpray)
     EXPECT_EQ(b.at(30, 30), kBlue);
     EXPECT_EQ(b.at(11, 11), kBlue);
     EXPECT_EQ(b.at(60, 60), kWhite) << "the fill stops at the border";
+    ASSERT_TRUE(b.canvas.Command(DoodleCmd::Undo));
+    EXPECT_EQ(b.at(30, 30), kWhite);
+    EXPECT_EQ(b.at(10, 30), kRed) << "the border stays";
+    ASSERT_TRUE(b.canvas.Command(DoodleCmd::Redo));
+    EXPECT_EQ(b.at(30, 30), kBlue);
 
     // The picker takes a colour and goes back to the tool it came from.
     ASSERT_TRUE(b.canvas.Command(DoodleTool::ColorPicker));
@@ -199,6 +220,10 @@ TEST(DoodleCanvas, FillPickEraseAndSpray)
     EXPECT_GT(b.count(kRed, QRect(140, 40, 21, 21)), 20);
     EXPECT_EQ(b.count(kRed, QRect(100, 0, 100, 100)) - b.count(kRed, QRect(139, 39, 23, 23)), 0);
     EXPECT_FALSE(b.canvas.isSpraying());
+    ASSERT_TRUE(b.canvas.Command(DoodleCmd::Undo));
+    EXPECT_EQ(b.count(kRed, QRect(140, 40, 21, 21)), 0) << "one spray is one step";
+    ASSERT_TRUE(b.canvas.Command(DoodleCmd::Undo));
+    EXPECT_EQ(b.at(30, 30), kBlue) << "the eraser's stroke undone";
 }
 
 TEST(DoodleCanvas, TextBoxIsRenderedWhenCommitted)

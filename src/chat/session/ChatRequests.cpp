@@ -431,5 +431,4 @@ void ChatRequests::takeShake(bool answer)
     }
     if (ChatSessionView *view = m_session.EnsureView())
         view->ShakeWindow();
-    emit shakeArrived();
 }

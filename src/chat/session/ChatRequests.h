@@ -67,8 +67,6 @@ public:
 signals:
     // The captions changed.
     void changed();
-    // A shake arrived (its notice is in the history already, when it has one).
-    void shakeArrived();
 
 private:
     bool ownsConfirmed(Kind kind) const;
