@@ -7,6 +7,7 @@
 #include "chat/ChatLayout.h"
 #include "chat/CMultiChatDlg.h"
 #include "chat/CMsgRichEdit.h"
+#include "chat/RichEditObjects.h"
 #include "chat/faces/CFacePickerDlg.h"
 #include "chat/facestore/FaceStore.h"
 #include "chat/session/ChatSessions.h"
@@ -26,10 +27,14 @@
 #include <QGuiApplication>
 #include <QFile>
 #include <QHostAddress>
+#include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <memory>
 
 TestDriver::TestDriver(CMessengerApp &app, const QString &path, QObject *parent)
@@ -56,7 +61,9 @@ void TestDriver::poll()
     if (!file.open(QIODevice::ReadOnly) || file.size() <= m_done)
         return;
     // A command may run a nested event loop (a modal window) in which later
-    // commands run: every line is read from where the last one ended.
+    // commands run: every line is read from where the last one ended, and
+    // each command runs from the event loop, not inside this timer's slot
+    // (a timer is not fired again while its slot runs).
     for (;;) {
         file.seek(m_done);
         if (file.atEnd())
@@ -68,8 +75,14 @@ void TestDriver::poll()
         const QString command = QString::fromUtf8(line).trimmed();
         if (command.isEmpty())
             continue;
-        const bool ok = Run(command);
-        emit commandDone(QStringLiteral("DRIVER %1 %2").arg(ok ? QStringLiteral("ok") : QStringLiteral("failed"), command));
+        QMetaObject::invokeMethod(
+            this,
+            [this, command] {
+                const bool ok = Run(command);
+                emit commandDone(
+                    QStringLiteral("DRIVER %1 %2").arg(ok ? QStringLiteral("ok") : QStringLiteral("failed"), command));
+            },
+            Qt::QueuedConnection);
     }
 }
 
@@ -281,6 +294,38 @@ bool TestDriver::Run(const QString &command)
     }
     if (verb == QLatin1String("grab"))
         return chat->grab().save(rest);
+    if (verb == QLatin1String("shown")) {
+        // The history shows the picture of this id (hex) in place, not a placeholder.
+        bool ok = false;
+        const quint32 id = rest.toUInt(&ok, 16);
+        const QList<RichEditObject> objects = ListObjects(chat->history()->document());
+        return ok && std::any_of(objects.cbegin(), objects.cend(), [id](const RichEditObject &object) {
+            return object.userValue == id && !object.placeholder;
+        });
+    }
+    if (verb == QLatin1String("addface")) {
+        // "添加到表情库(&T)" on the picture of this id (hex) in the history: the
+        // proposed name is confirmed in "新增自定义表情"; ok when it was added.
+        bool ok = false;
+        const quint32 id = rest.toUInt(&ok, 16);
+        const QList<RichEditObject> objects = ListObjects(chat->history()->document());
+        const auto it = std::find_if(objects.cbegin(), objects.cend(),
+            [id](const RichEditObject &object) { return object.userValue == id && !object.placeholder; });
+        if (!ok || it == objects.cend())
+            return false;
+        QTextCursor cursor = chat->history()->textCursor();
+        cursor.setPosition(it->position);
+        cursor.setPosition(it->position + 1, QTextCursor::KeepAnchor);
+        chat->history()->setTextCursor(cursor);
+        ScriptedPrompter answers;
+        PrompterScope scope(answers);
+        QTimer::singleShot(0, chat, [] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                dialog->accept();
+        });
+        chat->history()->OnMenuCommand(CMsgRichEdit::CmdAddToFaces);
+        return !answers.calls().isEmpty() && answers.calls().last().text == QStringLiteral("已成功添加至表情库!");
+    }
     if (verb == QLatin1String("peerlog")) {
         auto shown = std::make_shared<QMetaObject::Connection>();
         *shown = connect(chat, &CChatDlg::loggedHistoryShown, this, [this, chat, address, shown] {

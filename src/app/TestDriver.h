@@ -13,6 +13,8 @@
 //   receiveall IP DIR                "全部接收" into the folder
 //   close IP                         the window's close box
 //   grab IP PATH                     save a picture of the window
+//   shown IP ID                      ok when the history shows picture ID (hex) in place
+//   addface IP ID                    "添加到表情库(&T)" on that picture, its name confirmed
 //   peerlog IP                       "聊天记录" with the filter as preset; when it is
 //                                    drawn: "LOGSHOWN IP <history, lines joined by |>"
 //   multi open [NAME]                "多人群发" (NAME: the peers of that custom group)
