@@ -446,7 +446,8 @@ bool CMainPanelDlg::isForwarded(int id) const
 {
     using namespace TrayMenu;
     const bool forwarded = id == Settings || (id >= FirstSkin && id <= LastSkin) || id == ClassicSkin
-        || id == MultiSend || id == MemoList || id == ViewList || id == ViewTree
+        || id == MultiSend || id == MemoList || id == ViewList || id == ViewTree || id == ShareSettings
+        || id == TransferMonitor
         || (id >= FirstRecent && id < FirstRecent + RecentCount) || id == SendToAddress;
     return forwarded && m_messenger->HandlesMenuCommand(id);
 }

@@ -85,6 +85,21 @@ int buttonOfCommand(int id)
     }
 }
 
+// The menu commands whose windows live elsewhere (no button of their own).
+Request commandRequestOf(int id)
+{
+    switch (id) {
+    case ContactListMenu::ShareSettings:
+    case TrayMenu::ShareSettings:
+        return &CMessengerDlg::shareSettingsRequested;
+    case ContactListMenu::TransferMonitor:
+    case TrayMenu::TransferMonitor:
+        return &CMessengerDlg::transferMonitorRequested;
+    default:
+        return nullptr;
+    }
+}
+
 bool isRecent(int id)
 {
     return id >= TrayMenu::FirstRecent && id < TrayMenu::FirstRecent + TrayMenu::RecentCount;
@@ -164,6 +179,8 @@ bool CMessengerDlg::HandlesMenuCommand(int id) const
 {
     if (const int b = buttonOfCommand(id))
         return hasReceiver(b);
+    if (const Request request = commandRequestOf(id))
+        return isSignalConnected(QMetaMethod::fromSignal(request));
     return isRecent(id) || id == TrayMenu::SendToAddress || id == ContactListMenu::LargeIcons
         || id == ContactListMenu::SmallIcons
         || isSignalConnected(QMetaMethod::fromSignal(&CMessengerDlg::menuCommandRequested));
@@ -173,6 +190,8 @@ bool CMessengerDlg::OnMenuCommand(int id)
 {
     if (const int b = buttonOfCommand(id)) {
         OnButtonCommand(b);
+    } else if (const Request request = commandRequestOf(id)) {
+        emit(this->*request)();
     } else if (isRecent(id)) {
         OnRecentContact(id - TrayMenu::FirstRecent);
     } else if (id == TrayMenu::SendToAddress) {

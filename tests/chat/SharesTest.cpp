@@ -1,0 +1,143 @@
+// Shared files between two copies on loopback: the list behind the password,
+// the password's retries and refusals, the download request made in the
+// browser and served as an offer, and the files received byte for byte.
+#include "LoopbackChat.h"
+#include "TestEnv.h"
+#include "chat/session/ChatFileTransfers.h"
+#include "chat/session/ChatShares.h"
+#include "chat/shares/CShareBrowseDlg.h"
+#include "chat/shares/ShareListWidget.h"
+#include "core/Password.h"
+#include "net/Commands.h"
+#include "net/ShareService.h"
+#include "platform/ScriptedPrompter.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace ChatTest;
+
+namespace {
+
+// The program's routing of share answers and granted downloads, without the dialogs.
+struct Sharing
+{
+    explicit Sharing(Side &side)
+        : service(*side.engine)
+    {
+        QObject::connect(&service, &ShareService::shareListArrived, [this, &side](HostRecord *peer, const QString &t) {
+            if (ChatSession *session = side.sessions->Find(*peer)) {
+                answers.append(session->shares().TakeAnswer(t));
+                texts.append(t);
+            }
+        });
+        QObject::connect(&service, &ShareService::downloadApproved, [&side](HostRecord *peer, const QStringList &p) {
+            side.sessions->Open(peer)->shares().ServeShareDownload(p);
+        });
+        QObject::connect(&service, &ShareService::event, [this](const QString &e) { events.append(e); });
+    }
+    ShareService service;
+    QList<ChatShares::Answer> answers;
+    QStringList texts;
+    QStringList events;
+};
+
+QByteArray bytes(int n, char seed)
+{
+    QByteArray out(n, Qt::Uninitialized);
+    for (int i = 0; i < n; ++i)
+        out[i] = char(seed + i * 7);
+    return out;
+}
+
+} // namespace
+
+TEST(Shares, BrowseBehindThePasswordAndDownloadByteForByte)
+{
+    ScriptedPrompter prompter;
+    PrompterScope scope(prompter);
+    Side a(QStringLiteral("amy"));
+    Side b(QStringLiteral("bob"));
+    a.meet(b);
+    b.meet(a);
+    Sharing sa(a), sb(b);
+
+    // Amy shares a folder and a file; her password has Chinese characters
+    // and an 'r', whose scrambled form is a CR.
+    const QString root = TestEnv::freshDir(QStringLiteral("amy-share"));
+    QDir(root).mkpath(QStringLiteral("docs/sub"));
+    TestEnv::writeAll(root + QStringLiteral("/docs/a.txt"), bytes(3000, 'a'));
+    TestEnv::writeAll(root + QStringLiteral("/docs/sub/b.bin"), bytes(70000, 'b'));
+    TestEnv::writeAll(root + QStringLiteral("/c.dat"), bytes(12345, 'c'));
+    const QString docs = QFileInfo(root + QStringLiteral("/docs")).canonicalFilePath();
+    const QString c = QFileInfo(root + QStringLiteral("/c.dat")).canonicalFilePath();
+    a.config.FileShareInfo = ShareList::BuildStored({ { 1, docs }, { 2, c } });
+    a.config.FileSharePwd = ScrambleForField(u("口令r"));
+
+    ChatShares &shares = b.session()->shares();
+    ASSERT_TRUE(shares.OnSharesButton());
+    EXPECT_FALSE(shares.OnSharesButton()) << "one request at a time";
+    ASSERT_TRUE(waitFor([&] { return !sb.answers.isEmpty(); }));
+    EXPECT_EQ(sb.answers.last(), ChatShares::Answer::NeedPassword);
+    EXPECT_FALSE(b.session()->timers().isRunning(ChatTimerId::ShareList)) << "answered: no more resends";
+
+    // A wrong password is said in the history.
+    shares.SendPassword(u("口令x"));
+    ASSERT_TRUE(waitFor([&] { return sb.answers.size() == 2; }));
+    EXPECT_EQ(sb.answers.last(), ChatShares::Answer::WrongPassword);
+    EXPECT_TRUE(b.historyText().contains(ChatShares::WrongPasswordText()));
+
+    // A download request without the password gets nothing.
+    shares.SendDownloadRequest("2_" + ShareList::RequestTime(QFileInfo(c).lastModified()).toLatin1());
+    ASSERT_TRUE(waitFor([&] { return !sa.events.filter(QStringLiteral("SHAREDOWNLOAD")).isEmpty(); }));
+    EXPECT_TRUE(sa.events.filter(QStringLiteral("SHAREDOWNLOAD")).first().endsWith(QStringLiteral(" 0")));
+
+    // The right one gives the list; an answer nobody waits for is ignored.
+    shares.SendPassword(u("口令r"));
+    ASSERT_TRUE(waitFor([&] { return sb.answers.size() == 3; }));
+    ASSERT_EQ(sb.answers.last(), ChatShares::Answer::List);
+    EXPECT_EQ(shares.TakeAnswer(sb.texts.last()), ChatShares::Answer::Ignored);
+
+    // The browser takes both rows and asks with the password in front.
+    CShareBrowseDlg browse(shares.BrowseCaption(), sb.texts.last(), shares.password());
+    ASSERT_EQ(browse.list()->topLevelItemCount(), 2);
+    EXPECT_EQ(browse.list()->topLevelItem(0)->text(1), u("目录"));
+    browse.list()->SetAllChecked(true);
+    browse.accept();
+    ASSERT_EQ(browse.result(), QDialog::Accepted);
+    EXPECT_TRUE(browse.requestText().startsWith(QByteArray(shares.password() + "||")));
+    ASSERT_TRUE(shares.SendDownloadRequest(browse.requestText()));
+
+    // Amy's program offers them as an automatic message; Bob receives them.
+    ASSERT_TRUE(waitFor([&] {
+        return !b.received.isEmpty() && b.received.last().hasOption(OPT_AUTO_SEND)
+            && b.session()->files().model().offeredRows().size() == 2;
+    }));
+    EXPECT_TRUE(b.received.last().bodyText().isEmpty());
+    b.config.RECVTRANSMAX_STR = 4096;
+    const QString into = TestEnv::freshDir(QStringLiteral("bob-got"));
+    // The first item is saved as the chosen path, the others beside it.
+    ASSERT_TRUE(b.session()->files().ReceiveAll(into + QStringLiteral("/docs")));
+    const bool done = waitFor([&] { return b.session()->files().model().receivedRows().size() == 2
+                                  && !b.session()->files().isReceiving(); }, 15000);
+    ASSERT_TRUE(done) << b.historyText().toStdString();
+    EXPECT_EQ(TestEnv::readAll(into + QStringLiteral("/docs/a.txt")), bytes(3000, 'a'));
+    EXPECT_EQ(TestEnv::readAll(into + QStringLiteral("/docs/sub/b.bin")), bytes(70000, 'b'));
+    EXPECT_EQ(TestEnv::readAll(into + QStringLiteral("/c.dat")), bytes(12345, 'c'));
+}
+
+TEST(Shares, ListRequestsAreResentAndGivenUp)
+{
+    Side a(QStringLiteral("ann"));
+    Side b(QStringLiteral("ben"));
+    a.meet(b);
+    b.meet(a);
+    // Nobody on Ben's side answers shares: the request goes out once and is
+    // resent four times (counter values 0 to 3), then the history says so.
+    ChatShares &shares = a.session()->shares();
+    ASSERT_TRUE(shares.OnSharesButton());
+    ASSERT_TRUE(waitFor([&] { return !shares.waiting(); }, 5000));
+    EXPECT_EQ(std::count(b.dispatched.begin(), b.dispatched.end(), CMD_GET_SHARE_LIST), 5);
+    EXPECT_TRUE(a.historyText().contains(u("请求共享文件信息失败")));
+}
