@@ -12,6 +12,7 @@
 #include "net/ShareService.h"
 #include "platform/ScriptedPrompter.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -136,8 +137,18 @@ TEST(Shares, ListRequestsAreResentAndGivenUp)
     // Nobody on Ben's side answers shares: the request goes out once and is
     // resent four times (counter values 0 to 3), then the history says so.
     ChatShares &shares = a.session()->shares();
-    ASSERT_TRUE(shares.OnSharesButton());
+    auto *button = a.window->findChild<QAbstractButton *>(QStringLiteral("1031"));
+    ASSERT_NE(button, nullptr);
+    button->click();
+    EXPECT_TRUE(shares.waiting());
     ASSERT_TRUE(waitFor([&] { return !shares.waiting(); }, 5000));
     EXPECT_EQ(std::count(b.dispatched.begin(), b.dispatched.end(), CMD_GET_SHARE_LIST), 5);
     EXPECT_TRUE(a.historyText().contains(u("请求共享文件信息失败")));
+
+    // "监视" of the file panel asks the program for the transfer monitor.
+    QSignalSpy monitor(a.window.data(), &CChatDlg::transferMonitorRequested);
+    auto *watch = a.window->findChild<QAbstractButton *>(QStringLiteral("1049"));
+    ASSERT_NE(watch, nullptr);
+    watch->click();
+    EXPECT_EQ(monitor.count(), 1);
 }
