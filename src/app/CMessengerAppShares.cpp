@@ -9,10 +9,9 @@
 #include "chat/session/ChatSessions.h"
 #include "chat/session/ChatShares.h"
 #include "chat/shares/CAllSharedFilesDlg.h"
-#include "chat/shares/CShareBrowseDlg.h"
 #include "chat/shares/CShareSettingsDlg.h"
-#include "chat/shares/CSharePasswordInputDlg.h"
 #include "chat/shares/CTransferMonitorDlg.h"
+#include "chat/shares/ShareAnswerDialogs.h"
 #include "core/CConfig.h"
 #include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/CMessengerDlg.h"
@@ -72,34 +71,11 @@ void CMessengerApp::wireSharePanel()
 
 void CMessengerApp::onShareAnswer(HostRecord *peer, const QString &text)
 {
-    ChatSession *session = m_chats->Find(*peer);
-    if (!session)
-        return;
-    const ChatShares::Answer answer = session->shares().TakeAnswer(text);
-    if (answer != ChatShares::Answer::NeedPassword && answer != ChatShares::Answer::List)
-        return;
-    CChatDlg *window = OpenChatWindow(peer, 0, int(ChatSessions::OpenMode::LookUp), 0);
-    QPointer<ChatSession> guard(session);
-    QDialog *dialog = nullptr;
-    if (answer == ChatShares::Answer::NeedPassword) {
-        auto *prompt = new CSharePasswordInputDlg(session->shares().PeerTitle(), window);
-        connect(prompt, &QDialog::accepted, this, [guard, prompt] {
-            if (guard)
-                guard->shares().SendPassword(prompt->typed());
-        });
-        dialog = prompt;
-    } else {
-        auto *browse = new CShareBrowseDlg(session->shares().BrowseCaption(), text, session->shares().password(), window);
-        connect(browse, &QDialog::accepted, this, [guard, browse] {
-            if (guard)
-                guard->shares().SendDownloadRequest(browse->requestText());
-        });
-        dialog = browse;
+    if (ChatSession *session = m_chats->Find(*peer)) {
+        const ChatShares::Answer answer = session->shares().TakeAnswer(text);
+        OpenShareAnswerDialog(
+            *session, answer, text, OpenChatWindow(peer, 0, int(ChatSessions::OpenMode::LookUp), 0));
     }
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
 }
 
 void CMessengerApp::OpenAllSharedFiles()

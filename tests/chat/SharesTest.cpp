@@ -6,6 +6,9 @@
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/session/ChatShares.h"
 #include "chat/shares/CShareBrowseDlg.h"
+#include "chat/shares/CSharePasswordInputDlg.h"
+#include "chat/shares/ShareAnswerDialogs.h"
+#include "chat/shares/ShareRecords.h"
 #include "chat/shares/ShareListWidget.h"
 #include "core/Password.h"
 #include "net/Commands.h"
@@ -13,7 +16,11 @@
 #include "platform/ScriptedPrompter.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPointer>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -71,6 +78,10 @@ TEST(Shares, BrowseBehindThePasswordAndDownloadByteForByte)
     TestEnv::writeAll(root + QStringLiteral("/docs/a.txt"), bytes(3000, 'a'));
     TestEnv::writeAll(root + QStringLiteral("/docs/sub/b.bin"), bytes(70000, 'b'));
     TestEnv::writeAll(root + QStringLiteral("/c.dat"), bytes(12345, 'c'));
+    // A link inside the shared folder to a file outside it is never served.
+    const QString outside = TestEnv::freshDir(QStringLiteral("amy-private")) + QStringLiteral("/secret.txt");
+    TestEnv::writeAll(outside, "secret");
+    ASSERT_TRUE(QFile::link(outside, root + QStringLiteral("/docs/link.txt")));
     const QString docs = QFileInfo(root + QStringLiteral("/docs")).canonicalFilePath();
     const QString c = QFileInfo(root + QStringLiteral("/c.dat")).canonicalFilePath();
     a.config.FileShareInfo = ShareList::BuildStored({ { 1, docs }, { 2, c } });
@@ -94,21 +105,35 @@ TEST(Shares, BrowseBehindThePasswordAndDownloadByteForByte)
     ASSERT_TRUE(waitFor([&] { return !sa.events.filter(QStringLiteral("SHAREDOWNLOAD")).isEmpty(); }));
     EXPECT_TRUE(sa.events.filter(QStringLiteral("SHAREDOWNLOAD")).first().endsWith(QStringLiteral(" 0")));
 
-    // The right one gives the list; an answer nobody waits for is ignored.
-    shares.SendPassword(u("口令r"));
+    // The right one, typed into the prompt, gives the list; an answer nobody
+    // waits for is ignored.
+    auto *prompt = qobject_cast<CSharePasswordInputDlg *>(
+        OpenShareAnswerDialog(*b.session(), ChatShares::Answer::NeedPassword, QString(), nullptr));
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(prompt->windowTitle(), shares.PeerTitle());
+    prompt->passwordBox()->setText(u("口令r"));
+    prompt->accept();
     ASSERT_TRUE(waitFor([&] { return sb.answers.size() == 3; }));
     ASSERT_EQ(sb.answers.last(), ChatShares::Answer::List);
     EXPECT_EQ(shares.TakeAnswer(sb.texts.last()), ChatShares::Answer::Ignored);
 
-    // The browser takes both rows and asks with the password in front.
-    CShareBrowseDlg browse(shares.BrowseCaption(), sb.texts.last(), shares.password());
-    ASSERT_EQ(browse.list()->topLevelItemCount(), 2);
-    EXPECT_EQ(browse.list()->topLevelItem(0)->text(1), u("目录"));
-    browse.list()->SetAllChecked(true);
-    browse.accept();
-    ASSERT_EQ(browse.result(), QDialog::Accepted);
-    EXPECT_TRUE(browse.requestText().startsWith(QByteArray(shares.password() + "||")));
-    ASSERT_TRUE(shares.SendDownloadRequest(browse.requestText()));
+    // The browser opens without a loop of its own; it takes both rows and
+    // asks with the password in front.
+    auto *browse = qobject_cast<CShareBrowseDlg *>(
+        OpenShareAnswerDialog(*b.session(), ChatShares::Answer::List, sb.texts.last(), nullptr));
+    ASSERT_NE(browse, nullptr);
+    EXPECT_TRUE(browse->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(browse->windowTitle(), shares.BrowseCaption());
+    ASSERT_EQ(browse->list()->topLevelItemCount(), 2);
+    EXPECT_EQ(browse->list()->topLevelItem(0)->text(1), u("目录"));
+    browse->list()->SetAllChecked(true);
+    QPointer<CShareBrowseDlg> guard(browse);
+    browse->accept(); // sends the request and goes
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());
+    ASSERT_TRUE(waitFor([&] { return sa.events.filter(QStringLiteral("SHAREDOWNLOAD")).size() == 2; }));
+    EXPECT_TRUE(sa.events.filter(QStringLiteral("SHAREDOWNLOAD")).last().endsWith(QStringLiteral(" 2")));
 
     // Amy's program offers them as an automatic message; Bob receives them.
     ASSERT_TRUE(waitFor([&] {
@@ -126,6 +151,7 @@ TEST(Shares, BrowseBehindThePasswordAndDownloadByteForByte)
     EXPECT_EQ(TestEnv::readAll(into + QStringLiteral("/docs/a.txt")), bytes(3000, 'a'));
     EXPECT_EQ(TestEnv::readAll(into + QStringLiteral("/docs/sub/b.bin")), bytes(70000, 'b'));
     EXPECT_EQ(TestEnv::readAll(into + QStringLiteral("/c.dat")), bytes(12345, 'c'));
+    EXPECT_FALSE(QFileInfo::exists(into + QStringLiteral("/docs/link.txt")));
 }
 
 TEST(Shares, ListRequestsAreResentAndGivenUp)
