@@ -2,7 +2,6 @@
 
 #include "core/DateTimeText.h"
 #include "core/Gbk.h"
-#include "core/PathUtil.h"
 
 namespace ShareList {
 
@@ -91,7 +90,6 @@ std::vector<SharedEntry> ParseReceived(QStringView text)
         entry.file = *flag != 0;
         entry.size = *size;
         entry.modified = *time;
-        entry.safeName = IsSafeFileName(entry.name);
         out.push_back(std::move(entry));
     }
     return out;

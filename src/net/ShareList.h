@@ -49,7 +49,6 @@ struct SharedEntry
     bool file = true;
     qint64 size = 0;
     QDateTime modified; // local time
-    bool safeName = true; // the name is one safe path component
 };
 
 // Entries with another number of fields, an id or size that is no number, a

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QSet>
 #include <sys/stat.h>
 
 namespace {
@@ -116,7 +117,11 @@ QStringList ShareService::ResolveDownload(const CConfig &config, QByteArrayView 
     }
     const std::vector<ShareList::StoredShare> stored = ShareList::ParseStored(config.FileShareInfo);
     QStringList paths;
+    QSet<qint32> seen; // a request naming an id many times costs one look each
     for (const ShareList::RequestItem &item : request.items) {
+        if (seen.contains(item.id))
+            continue;
+        seen.insert(item.id);
         for (const ShareList::StoredShare &share : stored) {
             if (share.id != item.id)
                 continue;

@@ -70,7 +70,7 @@ TEST(ShareList, ReceivedEntriesAreCheckedFieldByField)
     EXPECT_EQ(entries[0].size, 123);
     EXPECT_EQ(entries[0].modified, QDateTime(QDate(2008, 1, 2), QTime(3, 4, 5)));
     EXPECT_FALSE(entries[1].file);
-    EXPECT_FALSE(entries[2].safeName) << "a name with a path is only shown";
+    EXPECT_EQ(entries[2].name, QStringLiteral("../../etc")) << "kept to be shown; a download names the id";
     EXPECT_TRUE(ShareList::ParseReceived(QString()).empty());
 
     // Names are bounded, and what we build reads back.

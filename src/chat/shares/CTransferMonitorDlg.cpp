@@ -1,6 +1,7 @@
 #include "chat/shares/CTransferMonitorDlg.h"
 
 #include "chat/shares/ShareListWidget.h"
+#include "controls/ProgramArt.h"
 #include "core/CConfig.h"
 #include "net/CFileOfferTable.h"
 #include "net/FileServer.h"
@@ -53,6 +54,7 @@ CTransferMonitorDlg::CTransferMonitorDlg(CFileOfferTable &offers, FileServer *se
 {
     setObjectName(QStringLiteral("161"));
     setWindowTitle(QStringLiteral("文件传送监视"));
+    setWindowIcon(ProgramIcon());
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(5, 5, 5, 5);
     m_list = new QTreeWidget(this);
