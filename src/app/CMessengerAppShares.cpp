@@ -54,11 +54,10 @@ void CMessengerApp::wireShares()
                 session->shares().ServeShareDownload(paths);
         });
     connect(m_shareService.get(), &ShareService::shareListArrived, this, &CMessengerApp::onShareAnswer);
-    connect(m_shareService.get(), &ShareService::allSharesArrived, this,
-        [this](HostRecord *peer, const QString &text) {
-            if (m_allShares)
-                m_allShares->ApplyShareList(text, ChatShares::PeerTitle(*peer), peer->key.address);
-        });
+    connect(m_shareService.get(), &ShareService::allSharesArrived, this, [this](HostRecord *peer, const QString &text) {
+        if (m_allShares)
+            m_allShares->ApplyShareList(text, ChatShares::PeerTitle(*peer), peer->key.address);
+    });
 }
 
 void CMessengerApp::wireSharePanel()
@@ -73,8 +72,7 @@ void CMessengerApp::onShareAnswer(HostRecord *peer, const QString &text)
 {
     if (ChatSession *session = m_chats->Find(*peer)) {
         const ChatShares::Answer answer = session->shares().TakeAnswer(text);
-        OpenShareAnswerDialog(
-            *session, answer, text, OpenChatWindow(peer, 0, int(ChatSessions::OpenMode::LookUp), 0));
+        OpenShareAnswerDialog(*session, answer, text, OpenChatWindow(peer, 0, int(ChatSessions::OpenMode::LookUp), 0));
     }
 }
 
@@ -91,8 +89,8 @@ void CMessengerApp::OpenAllSharedFiles()
     if (m_config->OtherOpacity != 0)
         WindowAlpha::SetLayeredAlpha(m_allShares, WindowAlpha::FromPercent(m_config->OtherOpacity));
     placeAtTenth(m_allShares);
-    connect(m_allShares, &CAllSharedFilesDlg::downloadRequested, this,
-        [this](quint32 address, const QByteArray &request) {
+    connect(
+        m_allShares, &CAllSharedFilesDlg::downloadRequested, this, [this](quint32 address, const QByteArray &request) {
             const QList<HostRecord *> hosts = HostsInTableOrder(m_engine->hostTable());
             for (HostRecord *host : hosts) {
                 if (host->key.address == address) {

@@ -30,8 +30,7 @@
 
 namespace {
 
-template <typename Dialog>
-Dialog *openDialog()
+template <typename Dialog> Dialog *openDialog()
 {
     const auto windows = QApplication::topLevelWidgets();
     for (QWidget *w : windows) {

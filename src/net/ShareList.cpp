@@ -120,8 +120,8 @@ QByteArray BuildRequest(const QByteArray &password, const std::vector<RequestIte
         out = password + "||";
     bool first = true;
     for (const RequestItem &item : items) {
-        const QByteArray part = (first ? QByteArray() : QByteArray(";")) + QByteArray::number(item.id) + '_'
-            + Gbk::encode(item.time);
+        const QByteArray part
+            = (first ? QByteArray() : QByteArray(";")) + QByteArray::number(item.id) + '_' + Gbk::encode(item.time);
         if (out.size() + part.size() >= kTextBytes)
             break;
         out += part;

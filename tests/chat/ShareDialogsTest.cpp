@@ -26,7 +26,10 @@
 
 namespace {
 
-QString u(const char *s) { return QString::fromUtf8(s); }
+QString u(const char *s)
+{
+    return QString::fromUtf8(s);
+}
 
 void click(QWidget *dialog, int id)
 {
@@ -79,7 +82,8 @@ TEST_F(ShareDialogs, SettingsKeepOneRowPerPathAndDropWhatIsGone)
     prompter.queueOpenFiles({ a, dir + QStringLiteral("/docs") });
     click(&dlg, 1146);
     QMimeData mime;
-    mime.setUrls({ QUrl::fromLocalFile(dir + QStringLiteral("/docs")), QUrl::fromLocalFile(dir + QStringLiteral("/nope")) });
+    mime.setUrls(
+        { QUrl::fromLocalFile(dir + QStringLiteral("/docs")), QUrl::fromLocalFile(dir + QStringLiteral("/nope")) });
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&dlg, &drop);
     ASSERT_EQ(dlg.list()->topLevelItemCount(), 2);

@@ -8,8 +8,8 @@
 #include "chat/shares/CShareBrowseDlg.h"
 #include "chat/shares/CSharePasswordInputDlg.h"
 #include "chat/shares/ShareAnswerDialogs.h"
-#include "chat/shares/ShareRecords.h"
 #include "chat/shares/ShareListWidget.h"
+#include "chat/shares/ShareRecords.h"
 #include "core/Password.h"
 #include "net/Commands.h"
 #include "net/ShareService.h"
@@ -145,8 +145,9 @@ TEST(Shares, BrowseBehindThePasswordAndDownloadByteForByte)
     const QString into = TestEnv::freshDir(QStringLiteral("bob-got"));
     // The first item is saved as the chosen path, the others beside it.
     ASSERT_TRUE(b.session()->files().ReceiveAll(into + QStringLiteral("/docs")));
-    const bool done = waitFor([&] { return b.session()->files().model().receivedRows().size() == 2
-                                  && !b.session()->files().isReceiving(); }, 15000);
+    const bool done = waitFor(
+        [&] { return b.session()->files().model().receivedRows().size() == 2 && !b.session()->files().isReceiving(); },
+        15000);
     ASSERT_TRUE(done) << b.historyText().toStdString();
     EXPECT_EQ(TestEnv::readAll(into + QStringLiteral("/docs/a.txt")), bytes(3000, 'a'));
     EXPECT_EQ(TestEnv::readAll(into + QStringLiteral("/docs/sub/b.bin")), bytes(70000, 'b'));

@@ -1,3 +1,5 @@
+#include "net/ShareService.h"
+#include "TestEnv.h"
 #include "core/CConfig.h"
 #include "core/Gbk.h"
 #include "core/Password.h"
@@ -7,8 +9,6 @@
 #include "net/MessengerEngine.h"
 #include "net/PacketCodec.h"
 #include "net/ShareList.h"
-#include "net/ShareService.h"
-#include "TestEnv.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,7 +21,10 @@
 
 namespace {
 
-QString u(const char *s) { return QString::fromUtf8(s); }
+QString u(const char *s)
+{
+    return QString::fromUtf8(s);
+}
 
 QString makeFile(const QString &path, const QByteArray &data = "data")
 {
@@ -74,7 +77,8 @@ TEST(ShareList, ReceivedEntriesAreCheckedFieldByField)
     EXPECT_TRUE(ShareList::ParseReceived(QString()).empty());
 
     // Names are bounded, and what we build reads back.
-    const auto longName = ShareList::ParseReceived(QStringLiteral("1::%1::1::1::2020-01-01 00:00:00").arg(QString(400, u'x')));
+    const auto longName
+        = ShareList::ParseReceived(QStringLiteral("1::%1::1::1::2020-01-01 00:00:00").arg(QString(400, u'x')));
     ASSERT_EQ(longName.size(), 1u);
     EXPECT_EQ(longName[0].name.size(), ShareList::kNameChars);
     const auto again = ShareList::ParseReceived(ShareList::BuildReceived(entries));

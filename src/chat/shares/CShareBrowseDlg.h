@@ -12,8 +12,8 @@ class CShareBrowseDlg : public QDialog
 {
     Q_OBJECT
 public:
-    CShareBrowseDlg(const QString &caption, const QString &listText, const QByteArray &password,
-        QWidget *parent = nullptr);
+    CShareBrowseDlg(
+        const QString &caption, const QString &listText, const QByteArray &password, QWidget *parent = nullptr);
 
     ShareListWidget *list() const { return m_list; }
     const std::vector<ShareRecord> &records() const { return m_records; }

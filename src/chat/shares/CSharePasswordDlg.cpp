@@ -75,6 +75,7 @@ void CSharePasswordDlg::accept()
     }
     m_config->FileSharePwd = ScrambleForField(m_new->text());
     const bool saved = m_config->Save(CFG_GENERAL);
-    prompter.messageBox(this, saved ? QStringLiteral("密码修改成功！") : QStringLiteral("密码修改失败！"), windowTitle());
+    prompter.messageBox(
+        this, saved ? QStringLiteral("密码修改成功！") : QStringLiteral("密码修改失败！"), windowTitle());
     QDialog::accept();
 }

@@ -27,16 +27,14 @@ CShareSettingsDlg::CShareSettingsDlg(CConfig *config, QWidget *parent)
         &CShareSettingsDlg::OnAddFolder);
     connect(AddShareButton(row, 1146, QStringLiteral("增加文件")), &QPushButton::clicked, this,
         &CShareSettingsDlg::OnAddFiles);
-    connect(AddShareButton(row, 1147, QStringLiteral("删除")), &QPushButton::clicked, this,
-        &CShareSettingsDlg::OnDelete);
+    connect(
+        AddShareButton(row, 1147, QStringLiteral("删除")), &QPushButton::clicked, this, &CShareSettingsDlg::OnDelete);
     connect(AddShareButton(row, 1148, QStringLiteral("设置密码")), &QPushButton::clicked, this,
         &CShareSettingsDlg::OnPassword);
     AddCheckButtons(row, m_list);
     row->addStretch();
-    connect(AddShareButton(row, 1006, QStringLiteral("确定")), &QPushButton::clicked, this,
-        &CShareSettingsDlg::accept);
-    connect(AddShareButton(row, 1005, QStringLiteral("取消")), &QPushButton::clicked, this,
-        &CShareSettingsDlg::reject);
+    connect(AddShareButton(row, 1006, QStringLiteral("确定")), &QPushButton::clicked, this, &CShareSettingsDlg::accept);
+    connect(AddShareButton(row, 1005, QStringLiteral("取消")), &QPushButton::clicked, this, &CShareSettingsDlg::reject);
     layout->addLayout(row);
     resize(700, 420);
     if (m_config)
@@ -93,10 +91,9 @@ void CShareSettingsDlg::OnDelete()
         Prompter::current().messageBox(this, QStringLiteral("您还没有选择要从列表中删除的文件(夹)"), windowTitle());
         return;
     }
-    const QString question
-        = QStringLiteral("您是否真有要从列表中删除选择的这 %1 个文件(夹)?").arg(rows.size());
-    if (Prompter::current().messageBox(this, question, windowTitle(), Prompter::Buttons::YesNo,
-            Prompter::Icon::Question)
+    const QString question = QStringLiteral("您是否真有要从列表中删除选择的这 %1 个文件(夹)?").arg(rows.size());
+    if (Prompter::current().messageBox(
+            this, question, windowTitle(), Prompter::Buttons::YesNo, Prompter::Icon::Question)
         != Prompter::Button::Yes)
         return;
     m_model.Remove(rows);

@@ -72,7 +72,8 @@ CTransferMonitorDlg::CTransferMonitorDlg(CFileOfferTable &offers, FileServer *se
     layout->addWidget(m_list);
     auto *row = new QHBoxLayout;
     row->addStretch();
-    connect(AddShareButton(row, 1, QStringLiteral("删除")), &QPushButton::clicked, this, &CTransferMonitorDlg::OnDelete);
+    connect(
+        AddShareButton(row, 1, QStringLiteral("删除")), &QPushButton::clicked, this, &CTransferMonitorDlg::OnDelete);
     connect(AddShareButton(row, 2, QStringLiteral("关闭")), &QPushButton::clicked, this, &CTransferMonitorDlg::reject);
     layout->addLayout(row);
     resize(680, 320);

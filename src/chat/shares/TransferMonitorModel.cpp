@@ -42,15 +42,16 @@ void TransferMonitorModel::Rebuild()
                 const OfferedFile &entry = offer->entries[e];
                 MonitorRow row;
                 row.number = ++n;
-                row.key = CFileOfferTable::TransferKey(offer->packetNumber, entry.fileId, host.key.address, host.key.port);
+                row.key
+                    = CFileOfferTable::TransferKey(offer->packetNumber, entry.fileId, host.key.address, host.key.port);
                 row.packetNumber = offer->packetNumber;
                 row.folder = entry.isFolder();
                 row.path = entry.path;
                 row.file = PathToDisplayName(entry.path).trimmed();
                 const QString kind = row.folder ? QStringLiteral("目录") : QStringLiteral("文件");
-                row.size = entry.size != 0 ? QStringLiteral("%1(%2)").arg(FormatFileSize(qint64(entry.size),
-                                                                              FileSizeBlankBeforeUnit), kind)
-                                           : kind;
+                row.size = entry.size != 0
+                    ? QStringLiteral("%1(%2)").arg(FormatFileSize(qint64(entry.size), FileSizeBlankBeforeUnit), kind)
+                    : kind;
                 row.state = CFileOfferTable::StatusText(status);
                 row.destination = host.displayName.trimmed() + QLatin1Char('(') + host.key.hostName().trimmed()
                     + QStringLiteral(") ");
