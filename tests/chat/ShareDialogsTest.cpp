@@ -11,6 +11,7 @@
 #include "core/CConfig.h"
 #include "core/Password.h"
 #include "net/CFileOfferTable.h"
+#include "net/FileServer.h"
 #include "net/ShareService.h"
 #include "platform/ScriptedPrompter.h"
 
@@ -212,7 +213,8 @@ TEST(TransferMonitor, RowsFollowOffersStatesAndProgress)
         peers.push_back(h);
     }
     table.SetRecipients(offer, peers);
-    CTransferMonitorDlg monitor(table, nullptr, nullptr);
+    FileServer server(&table);
+    CTransferMonitorDlg monitor(table, &server, nullptr);
     EXPECT_FALSE(monitor.AddTransfer()) << "hidden: nothing happens";
     monitor.ShowRestored();
     ASSERT_EQ(monitor.list()->topLevelItemCount(), 6);
@@ -239,6 +241,13 @@ TEST(TransferMonitor, RowsFollowOffersStatesAndProgress)
     EXPECT_EQ(monitor.list()->topLevelItem(2)->data(3, CTransferMonitorDlg::ProgressRole).toInt(), 100);
     EXPECT_FALSE(monitor.SetProgress(CFileOfferTable::TransferKey(78, one, 0x0A000002, 2425), p.text, 5))
         << "another offer's entry with the same file id has no row";
+    // The file server's reports reach the row of their offer, entry and peer.
+    state.fileId = two;
+    state.bytesDone = 3;
+    state.bytesTotal = 10;
+    emit server.transferProgress(state);
+    EXPECT_EQ(monitor.model().rows()[3].progress, 30);
+    EXPECT_EQ(monitor.list()->topLevelItem(3)->text(3), TransferMonitorModel::ProgressOf(state).text);
 
     // A peer receiving keeps the whole offer on "删除".
     table.SetTransferStatus(77, one, 0x0A000002, 2425, TransferReceiving);
