@@ -28,6 +28,8 @@
 //   closemodal                       closes the open modal window
 //   quit                             end the program
 //   search, searchenter, grabpanel   the main panel's search strip (TestDriverPanel.cpp)
+//   cursor, movepanel, panel, tray   the pointer, the panel's place and docking, the
+//                                    tray menu's commands (TestDriverDock.cpp)
 // and on the requests and drawing tools (TestDriverDrawing.cpp):
 //   press IP ID                      click the window's button (1029, 1032, 1051, 1084 ...)
 //   check IP ID TEXT                 ok when the button reads TEXT
@@ -76,6 +78,7 @@ private:
     static ChatFont parseFont(const QStringList &fields);
     // A command of the main panel; nothing when the verb is not one.
     std::optional<bool> runPanelCommand(const QString &verb, const QString &rest);
+    std::optional<bool> runDockCommand(const QString &verb, const QString &rest);
     // A command of shared files or the monitor; nothing when the verb is not one.
     std::optional<bool> runShareCommand(const QString &verb, const QString &rest);
 

@@ -7,6 +7,7 @@
 #include "core/CConfig.h"
 #include "core/FileUtil.h"
 #include "core/Prompter.h"
+#include "mainwnd/CAutoReplyTextDlg.h"
 #include "mainwnd/CCalendarDlg.h"
 #include "mainwnd/CGroupListDlg.h"
 #include "mainwnd/CHelpDlg.h"
@@ -179,6 +180,8 @@ void CMainPanelDlg::buildPages()
         [this, calendarFolder](const QString &title) { m_bar->SetFolderText(calendarFolder, title); });
     m_bar->SetSelFolder(0);
     m_search = new CSearchBarDlg(m_messenger, this);
+    connect(m_search, &CSearchBarDlg::statusMenuRequested, this, &CMainPanelDlg::showStatusMenu);
+    updateStatusButton();
     connectMessengerPage();
 }
 
@@ -459,7 +462,7 @@ void CMainPanelDlg::refreshTrayMenu()
     TrayMenu::FillRecent(RecentSubmenu(m_menu), config.LastPersonTexts);
     const auto handled = [this](int id) {
         return id == Open || id == Quit || id == About || id == Hidden || id == LeaveAway || id == AutoReply
-            || id == IpMsgCompatible || (id >= FirstAway && id < FirstAway + AwayCount)
+            || id == AutoReplyText || id == IpMsgCompatible || (id >= FirstAway && id < FirstAway + AwayCount)
             || (id >= FirstOption && id <= LastOption) || IsExtraCommand(id) || isForwarded(id);
     };
     const std::function<void(QMenu *)> walk = [&](QMenu *menu) {
@@ -515,6 +518,7 @@ void CMainPanelDlg::setAwayKind(int kind)
         config.AwayIndex = kind - 1;
     m_engine.AnnouncePresence(kind != 0 ? CMD_ANNOUNCE_STATUS : CMD_ANNOUNCE_ENTRY);
     UpdateTrayIcon(false);
+    updateStatusButton();
 }
 
 void CMainPanelDlg::setHidden(bool hidden)
@@ -527,7 +531,19 @@ void CMainPanelDlg::setHidden(bool hidden)
     else
         config.StatusValue &= ~OwnStatus::Hidden;
     UpdateTrayIcon(false);
+    updateStatusButton();
     m_engine.AnnouncePresence(CMD_ANNOUNCE_ENTRY);
+}
+
+void CMainPanelDlg::editAutoReplyText()
+{
+    CConfig &config = m_engine.config();
+    CAutoReplyTextDlg dialog(this);
+    dialog.m_text = config.StrReply;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    config.StrReply = dialog.m_text;
+    config.Save(CFG_GENERAL);
 }
 
 void CMainPanelDlg::openHelp()
@@ -555,6 +571,8 @@ void CMainPanelDlg::OnTrayCommand(int id)
     } else if (id == AutoReply) {
         config.AutoReply = config.AutoReply != 0 ? 0 : 1;
         config.Save(CFG_GENERAL);
+    } else if (id == AutoReplyText) {
+        editAutoReplyText();
     } else if (id == IpMsgCompatible) {
         config.IPMsgCompatible = config.IPMsgCompatible != 0 ? 0 : 1;
         m_engine.RefreshUsers(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));

@@ -109,6 +109,9 @@ public:
     void UpdateTrayIcon(bool reload);
     // One step of the blinking (restart sets the step count back).
     void BlinkTrayIcon(bool restart);
+    // The own-status menu (389) with the current state checked, carrying
+    // out its commands (CMainPanelStatus.cpp).
+    QMenu *MakeStatusMenu();
 
 public slots:
     void bringForward();
@@ -124,6 +127,9 @@ public slots:
     void SetBlinking(bool on, int iconIndex);
     void OnPeerCountChanged(int count);
     void OnTrayCommand(int id);
+    // The own-status menu's commands: 33126 online, 33127..33134 away,
+    // 33135 hidden.
+    void OnStatusCommand(int id);
 
 signals:
     // "退出(&C)": the program is to end.
@@ -146,6 +152,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void reject() override;
 
 private:
@@ -158,7 +165,11 @@ private:
     void toggleOption(int id);
     void setAwayKind(int kind);
     void setHidden(bool hidden);
+    void showStatusMenu(const QPoint &globalPos);
+    void updateStatusButton();
     void openHelp();
+    // "设置自动回复内容": the text of the automatic reply, saved on OK.
+    void editAutoReplyText();
     void openAddress(quint32 address);
     void openKey(const QString &key);
     void openGroup(quint32 groupId);

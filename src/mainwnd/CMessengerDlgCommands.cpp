@@ -1,5 +1,6 @@
 // The messenger page's buttons and menus, its recent contacts, the icon
-// size, the find and send-to-address dialogs, the tip entries and sounds.
+// size, the find, send-to-address and group dialogs, the tip entries and
+// sounds.
 #include "mainwnd/CMessengerDlg.h"
 
 #include "core/CConfig.h"
@@ -7,6 +8,7 @@
 #include "mainwnd/CFindUserDlg.h"
 #include "mainwnd/CMsgTipDlg.h"
 #include "mainwnd/CSendToAddressDlg.h"
+#include "mainwnd/CUserGroupManageDlg.h"
 #include "mainwnd/CUserListCtrl.h"
 #include "mainwnd/CUserTreeCtrl.h"
 #include "mainwnd/ContactAddresses.h"
@@ -182,7 +184,7 @@ bool CMessengerDlg::HandlesMenuCommand(int id) const
     if (const Request request = commandRequestOf(id))
         return isSignalConnected(QMetaMethod::fromSignal(request));
     return isRecent(id) || id == TrayMenu::SendToAddress || id == ContactListMenu::LargeIcons
-        || id == ContactListMenu::SmallIcons
+        || id == ContactListMenu::SmallIcons || id == ContactListMenu::ManageGroups
         || isSignalConnected(QMetaMethod::fromSignal(&CMessengerDlg::menuCommandRequested));
 }
 
@@ -198,6 +200,9 @@ bool CMessengerDlg::OnMenuCommand(int id)
         OpenSendToAddressDialog(0);
     } else if (id == ContactListMenu::LargeIcons || id == ContactListMenu::SmallIcons) {
         SetIconSize(id == ContactListMenu::LargeIcons);
+    } else if (id == ContactListMenu::ManageGroups) {
+        CUserGroupManageDlg manage(this, window());
+        manage.exec();
     } else {
         emit menuCommandRequested(id);
         return false;

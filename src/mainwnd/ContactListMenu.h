@@ -21,6 +21,10 @@ constexpr int RecentButton = 1006; // "最近"
 constexpr int SharesButton = 1007; // "共享"
 constexpr int MoreButton = 1098; // "更多"
 
+// The button command that main toolbar button index (0..7) runs, 0 for any
+// other index.
+int ToolbarButtonCommand(int index);
+
 constexpr int LargeIcons = 32801;
 constexpr int SmallIcons = 32802;
 constexpr int MultiSend = 32805;

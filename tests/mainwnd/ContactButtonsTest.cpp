@@ -1,11 +1,15 @@
 #include "mainwnd/CFindUserDlg.h"
+#include "mainwnd/CMainToolBar.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CMsgTipDlg.h"
+#include "mainwnd/CSelectUsersDlg.h"
 #include "mainwnd/CSendToAddressDlg.h"
+#include "mainwnd/CUserGroupManageDlg.h"
 #include "mainwnd/CUserListCtrl.h"
 #include "mainwnd/CUserTreeCtrl.h"
 #include "mainwnd/ContactListMenu.h"
 #include "mainwnd/PanelTrayMenu.h"
+#include "mainwnd/UserListModel.h"
 #include "net/CNetManager.h"
 #include "net/MessengerEngine.h"
 #include "platform/MessageSound.h"
@@ -14,11 +18,15 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QApplication>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace ContactTest;
@@ -104,6 +112,45 @@ TEST(ContactButtons, ButtonsAndTheWindowsTheyAskFor)
     EXPECT_EQ(others[0][0].toInt(), 32963);
 }
 
+TEST(ContactButtons, TheToolbarRunsTheButtonsInItsOwnOrder)
+{
+    Page p;
+    // The strip takes the panel's left-top colour (a COLORREF: 0x0000FF is red).
+    p.config.MainBarLeftTopColor = 0x0000FF;
+    EXPECT_EQ(CMessengerDlg(*p.engine).toolBar()->bkColor(), QColor(255, 0, 0));
+    CMainToolBar *bar = p.page->toolBar();
+    ASSERT_TRUE(bar);
+    p.page->show();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->geometry(), QRect(2, 2, 198, 16));
+    // The views start below the strip.
+    auto *views = p.page->findChild<QStackedWidget *>();
+    EXPECT_GT(views->mapTo(p.page.get(), QPoint(0, 0)).y(), bar->geometry().bottom());
+
+    QSignalSpy multi(p.page.get(), &CMessengerDlg::multiChatRequested);
+    QSignalSpy settings(p.page.get(), &CMessengerDlg::settingsRequested);
+    QSignalSpy help(p.page.get(), &CMessengerDlg::helpRequested);
+    QSignalSpy shares(p.page.get(), &CMessengerDlg::allSharedFilesRequested);
+    const auto click = [bar](int x) { QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(x, 8)); };
+    click(30); // index 1: "群发"
+    click(25 * 4 + 3); // "共享"
+    click(25 * 5 + 3); // "设置"
+    click(25 * 7 + 3); // "帮助"
+    click(200); // beyond the eighth: nothing
+    EXPECT_EQ(multi.size(), 1);
+    EXPECT_EQ(shares.size(), 1);
+    EXPECT_EQ(settings.size(), 1);
+    EXPECT_EQ(help.size(), 1);
+    // Index 3 is the find button: its dialog opens.
+    click(25 * 3 + 3);
+    ASSERT_TRUE(p.page->findDialog());
+    EXPECT_TRUE(p.page->findDialog()->isVisible());
+    p.page->findDialog()->close();
+    p.page->OnToolbarClick(8);
+    p.page->OnToolbarClick(-1);
+    EXPECT_EQ(multi.size() + shares.size() + settings.size() + help.size(), 4);
+}
+
 TEST(ContactButtons, MoreMenuAsTheButtonShowsIt)
 {
     Page p;
@@ -126,6 +173,7 @@ TEST(ContactButtons, MoreMenuAsTheButtonShowsIt)
     EXPECT_FALSE(TrayMenu::Find(menu.get(), ContactListMenu::SmallIcons)->isChecked());
     // Group commands live elsewhere: greyed while nobody takes them.
     EXPECT_FALSE(TrayMenu::Find(menu.get(), ContactListMenu::NewGroup)->isEnabled());
+    EXPECT_TRUE(TrayMenu::Find(menu.get(), ContactListMenu::ManageGroups)->isEnabled());
     EXPECT_TRUE(TrayMenu::Find(menu.get(), TrayMenu::FirstRecent)->isEnabled());
 
     // The whole menu 252 (the tree's right click) keeps its order.
@@ -260,6 +308,58 @@ TEST(ContactButtons, EnterAndEscapeNeverCloseTheWindowAndFindOpensBeside)
     p.page->OnFind();
     EXPECT_EQ(p.page->findDialog(), find); // made once
     p.page->setParent(nullptr); // the page outlives the dialog here
+}
+
+TEST(ContactButtons, ManageGroupsPutsTheTickedPeersIntoTheGroup)
+{
+    ScriptedPrompter prompter;
+    PrompterScope scope(prompter);
+    Page p;
+    p.config.MemberGroups.append(InitUserGroupRecord(u("同事")));
+    p.config.RebuildGroupIndex();
+    HostRecord *zhang = p.add(u("张伟"), 0x0A00000A, u("AABBCCDDEE01"));
+    HostRecord *wang = p.add(u("王芳"), 0x0A000009, u("AABBCCDDEE02"));
+    HostRecord *li = p.add(u("李娜"), 0x0A00000B, u("AABBCCDDEE03"));
+    li->customGroup = u("同事");
+    p.add(u("无键"), 0x0A00000C, QString()); // no memo key: cannot be grouped
+
+    // "管理组" from the menu: the group dialog, "同事" chosen, "添加成员...".
+    QStringList offered;
+    bool refusedFirst = false;
+    int moved = -1;
+    QTimer::singleShot(0, [&] {
+        auto *manage = qobject_cast<CUserGroupManageDlg *>(QApplication::activeModalWidget());
+        ASSERT_TRUE(manage);
+        const auto found = manage->groupList()->findItems(u("同事"), Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        manage->groupList()->setCurrentItem(found[0]);
+        QTimer::singleShot(0, [&] {
+            auto *pick = qobject_cast<CSelectUsersDlg *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(pick);
+            UserListModel *model = pick->userList()->listModel();
+            for (int row = 0; row < model->rowCount(); ++row)
+                offered << model->index(row, 0).data().toString();
+            pick->findChild<QPushButton *>(u("1"))->click(); // none ticked yet
+            refusedFirst = pick->isVisible();
+            for (int row = 0; row < model->rowCount(); ++row)
+                if (model->index(row, 0).data().toString() == u("王芳"))
+                    model->setData(model->index(row, 0), Qt::Checked, Qt::CheckStateRole);
+            pick->findChild<QPushButton *>(u("1"))->click();
+        });
+        moved = manage->OnAddMembers();
+        manage->accept();
+    });
+    EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::ManageGroups));
+    offered.sort();
+    EXPECT_EQ(offered, (QStringList{ u("张伟"), u("王芳") })) << "members and peers without a key are not offered";
+    EXPECT_TRUE(refusedFirst);
+    EXPECT_EQ(moved, 1);
+    EXPECT_EQ(wang->customGroup, u("同事"));
+    EXPECT_EQ(zhang->customGroup, u("我的好友"));
+    EXPECT_EQ(p.config.memoGroupNames.value(u("AABBCCDDEE02")), u("同事"));
+    CConfig stored(p.config.StorePath());
+    stored.Load();
+    EXPECT_EQ(stored.memoGroupNames.value(u("AABBCCDDEE02")), u("同事")) << "saved at once";
 }
 
 } // namespace

@@ -1,17 +1,20 @@
 #include "PanelTestUtil.h"
 #include "TestEnv.h"
 #include "controls/CGfxOutBarCtrl.h"
+#include "controls/CImageButton.h"
 #include "controls/HeadIcons.h"
 #include "core/CConfig.h"
 #include "core/CRegistryKey.h"
 #include "core/ConfigRecords.h"
 #include "core/Schedule.h"
+#include "mainwnd/CAutoReplyTextDlg.h"
 #include "mainwnd/CCalendarDlg.h"
 #include "mainwnd/CGroupListDlg.h"
 #include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CMsgTipDlg.h"
 #include "mainwnd/CSearchBarDlg.h"
+#include "mainwnd/PanelStatusMenu.h"
 #include "mainwnd/PanelTrayMenu.h"
 #include "net/CNetManager.h"
 #include "net/Commands.h"
@@ -23,10 +26,14 @@
 #include "platform/ScriptedPrompter.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
 #include <memory>
@@ -244,6 +251,47 @@ TEST(CMainPanelDlg, TrayMenuCommands)
     EXPECT_EQ(quit.size(), 1);
 }
 
+TEST(CMainPanelDlg, TheAutoReplyTextIsEditedFromTheTrayAndSavedOnOkOnly)
+{
+    Panel p;
+    p.config.StrReply = QStringLiteral("开会中");
+    QMenu *menu = p.panel->trayMenu();
+    emit menu->aboutToShow();
+    QAction *edit = TrayMenu::Find(menu, TrayMenu::AutoReplyText);
+    ASSERT_TRUE(edit);
+    EXPECT_TRUE(edit->isEnabled());
+
+    // The dialog shows the stored text; a longer one is cut to 258 characters.
+    QString shown;
+    int limit = 0;
+    const auto answer = [&](const QString &typed, const char *button) {
+        QTimer::singleShot(0, p.panel.get(), [&, typed, button] {
+            auto *dialog = qobject_cast<CAutoReplyTextDlg *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("自定义自动回复内容"));
+            auto *line = dialog->findChild<QLineEdit *>(QStringLiteral("1067"));
+            ASSERT_TRUE(line);
+            shown = line->text();
+            limit = line->maxLength();
+            line->setText(typed);
+            dialog->findChild<QPushButton *>(QLatin1String(button))->click();
+        });
+    };
+    answer(QString(300, QChar(0x5FD9)), "2"); // 忙… then "取消"
+    edit->trigger();
+    EXPECT_EQ(shown, QStringLiteral("开会中"));
+    EXPECT_EQ(limit, CAutoReplyTextDlg::kMaxLength);
+    EXPECT_EQ(p.config.StrReply, QStringLiteral("开会中"));
+
+    answer(QString(300, QChar(0x5FD9)), "1");
+    edit->trigger();
+    EXPECT_EQ(p.config.StrReply, QString(258, QChar(0x5FD9)));
+    // Saved: a configuration read from the store has it.
+    CConfig stored(p.config.StorePath());
+    ASSERT_TRUE(stored.Load());
+    EXPECT_EQ(stored.StrReply, QString(258, QChar(0x5FD9)));
+}
+
 TEST(CMainPanelDlg, NoticeLinksOpenOnlinePeers)
 {
     Panel p;
@@ -277,6 +325,54 @@ TEST(CMainPanelDlg, NoticeLinksOpenOnlinePeers)
     ASSERT_EQ(groupChat.size(), 1);
     EXPECT_EQ(p.panel->folderBar()->GetSelFolder(), 1);
     tip->Close();
+}
+
+TEST(CMainPanelDlg, StatusButtonMenuSetsTheStateAndTheButtonFollows)
+{
+    Panel p;
+    CImageButton *button = p.panel->searchStrip()->statusButton();
+    EXPECT_EQ(button->text(), QStringLiteral("在线▼"));
+
+    // A click on the status button opens menu 389 with 在线 checked; 开会 is
+    // chosen from it.
+    QStringList shown;
+    QTimer::singleShot(0, [&shown] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction *a : menu->actions())
+            if (a->isChecked())
+                shown.append(a->text());
+        QAction *meeting = TrayMenu::Find(menu, StatusMenu::FirstAway + 2);
+        menu->close();
+        if (meeting)
+            meeting->trigger();
+    });
+    button->click();
+    EXPECT_EQ(shown, QStringList{QStringLiteral("在线")});
+    EXPECT_EQ(p.config.AwayState, 3);
+    EXPECT_EQ(button->text(), QStringLiteral("开会▼"));
+    EXPECT_EQ(p.panel->stateIconKind(), TrayIconKind::Away);
+
+    // Hidden while away leaves the away state; the tray's toggle and the
+    // status menu agree on the button.
+    std::unique_ptr<QMenu> menu(p.panel->MakeStatusMenu());
+    EXPECT_TRUE(TrayMenu::Find(menu.get(), StatusMenu::FirstAway + 2)->isChecked());
+    TrayMenu::Find(menu.get(), StatusMenu::Hidden)->trigger();
+    EXPECT_EQ(p.config.AwayState, 0);
+    EXPECT_EQ(p.config.StatusValue & 0x40u, 0x40u);
+    EXPECT_EQ(button->text(), QStringLiteral("隐身▼"));
+    menu.reset(p.panel->MakeStatusMenu());
+    EXPECT_TRUE(TrayMenu::Find(menu.get(), StatusMenu::Hidden)->isChecked());
+    EXPECT_FALSE(TrayMenu::Find(menu.get(), StatusMenu::Online)->isChecked());
+    p.panel->OnTrayCommand(TrayMenu::Hidden);
+    EXPECT_EQ(button->text(), QStringLiteral("在线▼"));
+    p.panel->OnTrayCommand(TrayMenu::FirstAway + 7);
+    EXPECT_EQ(button->text(), QStringLiteral("工作▼"));
+    p.panel->OnStatusCommand(StatusMenu::Online);
+    EXPECT_EQ(button->text(), QStringLiteral("在线▼"));
+    EXPECT_FALSE(p.engine->isAway());
+    EXPECT_EQ(p.config.StatusValue & 0x40u, 0u);
 }
 
 } // namespace
