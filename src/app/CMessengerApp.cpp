@@ -17,6 +17,7 @@
 #include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
 #include "net/OwnPictureServer.h"
+#include "net/ShareService.h"
 #include "platform/MessageSound.h"
 #include "platform/WindowAlpha.h"
 
@@ -94,6 +95,7 @@ std::optional<int> CMessengerApp::InitInstance()
     m_chatLog = std::make_unique<ChatLogWriter>(base);
     m_chatLog->SetLoggingEnabled(m_config->LOGCHECK_STR != 0);
     wireChatWindows();
+    wireShares();
 
     // The panel hides into the tray and dialogs come and go: the program
     // ends through the tray menu or a termination signal only.
@@ -105,6 +107,7 @@ std::optional<int> CMessengerApp::InitInstance()
     connect(m_panel.get(), &CMainPanelDlg::quitRequested, this, [] { QApplication::exit(0); }, Qt::QueuedConnection);
     wireChatPanel();
     wireContactPage();
+    wireSharePanel();
     connect(m_panel.get(), &CMainPanelDlg::webAccessPageReady, this, [this] { RefreshChatWebPanes(); });
     m_panel->messengerPage()->contacts().AttachPictures(*m_pictures);
     m_panel->InitPanel(m_options.autoStart);
@@ -153,6 +156,7 @@ void CMessengerApp::shutdown()
     m_shutDown = true;
     m_engine->AnnounceExit();
     closeChatWindows();
+    closeShares();
     MessageSound::setCurrent(nullptr);
     // Everything the windows logged is on disk before the program ends.
     m_chatLog->Shutdown();

@@ -65,8 +65,7 @@ void CMessengerApp::OpenMultiChatWindow(quint32 groupId, const QString &name, co
         connect(m_multiWindow, &CMultiChatDlg::chatRequested, this,
             [this](HostRecord *host) { OpenChatWindow(host, 0, int(ChatSessions::OpenMode::Front), 0); });
         connect(m_multiWindow, &CMultiChatDlg::chatLogViewerRequested, this, &CMessengerApp::OpenChatLogViewer);
-        connect(m_multiWindow, &CMultiChatDlg::transferMonitorRequested, this,
-            [this] { showLaterFeature(QStringLiteral("文件传输监视")); });
+        connect(m_multiWindow, &CMultiChatDlg::transferMonitorRequested, this, &CMessengerApp::ShowTransferMonitor);
         connect(m_multiWindow, &CMultiChatDlg::searchRequested, this, [this] {
             if (m_panel)
                 m_panel->messengerPage()->OnFind();

@@ -238,6 +238,8 @@ bool TestDriver::Run(const QString &command)
         return runLog(command.section(QLatin1Char(' '), 1));
     if (const std::optional<bool> done = runPanelCommand(verb, command.section(QLatin1Char(' '), 1)))
         return *done;
+    if (const std::optional<bool> done = runShareCommand(verb, command.section(QLatin1Char(' '), 1)))
+        return *done;
     if (const auto done = RunDrawing(verb, address, rest))
         return *done;
     CChatDlg *chat = window(address, verb == QLatin1String("open"));

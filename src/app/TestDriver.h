@@ -43,6 +43,8 @@
 //   draw IP X1 Y1 X2 Y2              a stroke of the board's tool
 //   capture IP X Y W H [PATH]        "截图" with that area chosen (the capture window saved at PATH)
 //   haspicture IP                    ok when a picture shows in the history
+// and on shared files and the transfer monitor (TestDriverShares.cpp):
+//   shares add|password|save|typepassword|download ..., monitor open|rows|grab ...
 #pragma once
 
 #include <QObject>
@@ -85,6 +87,8 @@ private:
     // A command of the main panel; nothing when the verb is not one.
     std::optional<bool> runPanelCommand(const QString &verb, const QString &rest);
     std::optional<bool> runDockCommand(const QString &verb, const QString &rest);
+    // A command of shared files or the monitor; nothing when the verb is not one.
+    std::optional<bool> runShareCommand(const QString &verb, const QString &rest);
 
     CMessengerApp &m_app;
     QString m_path;

@@ -175,6 +175,8 @@ signals:
     // The user brought a window with unread messages up.
     void activatedByUser(CChatDlg *window);
     void chatLogViewerRequested();
+    // 1049 "监视": the transfer monitor.
+    void transferMonitorRequested();
     // The user wants to set up the chat log (there is none yet).
     void settingsRequested();
     // The history from the chat log is drawn whole.
@@ -203,7 +205,8 @@ private:
     void OnInputChanged();
     void OnFontButton();
     void OnSendPictureFile();
-    void OnLaterFeature(int id);
+    // 1031 "共享文件": asks the peer for its shared files.
+    void OnShares();
     void createRequestButtons();
     void createDoodle();
     void OnDoodleToolChanged(int tool);

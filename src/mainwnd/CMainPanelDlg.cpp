@@ -450,6 +450,7 @@ bool CMainPanelDlg::isForwarded(int id) const
     using namespace TrayMenu;
     const bool forwarded = id == Settings || (id >= FirstSkin && id <= LastSkin) || id == ClassicSkin
         || id == MultiSend || id == ChatLog || id == MemoList || id == ViewList || id == ViewTree
+        || id == ShareSettings || id == TransferMonitor
         || (id >= FirstRecent && id < FirstRecent + RecentCount) || id == SendToAddress;
     return forwarded && m_messenger->HandlesMenuCommand(id);
 }

@@ -165,6 +165,9 @@ signals:
     void allSharedFilesRequested();
     // The contact list's "查看全部聊天记录" and the tray's "查看聊天记录(&L)".
     void chatLogViewerRequested();
+    // "共享文件设置" and "文件下载监视" of the menus (and the tray's).
+    void shareSettingsRequested();
+    void transferMonitorRequested();
     // A command of menu 252 that concerns peers and groups.
     void menuCommandRequested(int id);
     // The chat window of the peer is to show "退出远程协助.".

@@ -75,6 +75,12 @@ Request requestOfCommand(int id)
     case ContactListMenu::ChatLog:
     case TrayMenu::ChatLog:
         return &CMessengerDlg::chatLogViewerRequested;
+    case ContactListMenu::ShareSettings:
+    case TrayMenu::ShareSettings:
+        return &CMessengerDlg::shareSettingsRequested;
+    case ContactListMenu::TransferMonitor:
+    case TrayMenu::TransferMonitor:
+        return &CMessengerDlg::transferMonitorRequested;
     default:
         return nullptr;
     }

@@ -77,7 +77,7 @@ QMenu *Build(QWidget *parent)
     TrayMenu::AddRecentItems(menu->addMenu(QStringLiteral("最近联系人")));
     menu->addSeparator();
     QMenu *more = menu->addMenu(QStringLiteral("其它功能"));
-    TrayMenu::AddItem(more, 32803, QStringLiteral("文件下载监视"));
+    TrayMenu::AddItem(more, TransferMonitor, QStringLiteral("文件下载监视"));
     more->addSeparator();
     TrayMenu::AddItem(more, ChatLog, QStringLiteral("查看全部聊天记录"));
     more->addSeparator();
@@ -85,7 +85,7 @@ QMenu *Build(QWidget *parent)
     more->addSeparator();
     TrayMenu::AddItem(more, Find, QStringLiteral("搜索"));
     more->addSeparator();
-    TrayMenu::AddItem(more, 33085, QStringLiteral("共享文件设置"));
+    TrayMenu::AddItem(more, ShareSettings, QStringLiteral("共享文件设置"));
     more->addSeparator();
     TrayMenu::AddItem(more, 33142, QStringLiteral("查看所有备注用户信息资料"));
     more->addSeparator();

@@ -59,7 +59,7 @@ QMenu *Build(QWidget *parent)
         u"上线时通知其他用户", u"下线时通知其他用户", u"其他用户上线时进行通知", u"其他用户下线时进行通知"};
     for (int i = 0; i <= LastOption - FirstOption; ++i)
         item(options, FirstOption + i, u16(optionTexts[i]), true);
-    item(menu, 33084, QStringLiteral("共享文件设置"));
+    item(menu, ShareSettings, QStringLiteral("共享文件设置"));
     QMenu *skins = menu->addMenu(QStringLiteral("皮肤颜色设置"));
     static const char16_t *const skinTexts[] = {u"颜色恢复", u"贵族紫", u"水晶蓝", u"天际蓝", u"苹果绿", u"沙漠黄",
         u"玫瑰红"};
@@ -72,7 +72,7 @@ QMenu *Build(QWidget *parent)
     menu->addSeparator();
     item(menu, MultiSend, QStringLiteral("多人群发(&M)"));
     item(menu, 33106, QStringLiteral("增加其他网段好友"));
-    item(menu, 33080, QStringLiteral("文件传送监视(&F)"));
+    item(menu, TransferMonitor, QStringLiteral("文件传送监视(&F)"));
     item(menu, ChatLog, QStringLiteral("查看聊天记录(&L)"));
     item(menu, MemoList, QStringLiteral("查看所有备注用户信息资料"));
     menu->addSeparator();

@@ -99,6 +99,20 @@ TEST(ContactButtons, ButtonsAndTheWindowsTheyAskFor)
         EXPECT_TRUE(p.page->OnMenuCommand(id));
     }
     EXPECT_EQ(viewer.size(), 2);
+    // "共享文件设置" and the monitor, from the page's menu and the tray, once
+    // somebody opens their windows.
+    for (const int id : { ContactListMenu::ShareSettings, TrayMenu::ShareSettings, ContactListMenu::TransferMonitor,
+             TrayMenu::TransferMonitor })
+        EXPECT_FALSE(p.page->HandlesMenuCommand(id)) << id;
+    QSignalSpy shares(p.page.get(), &CMessengerDlg::shareSettingsRequested);
+    QSignalSpy monitor(p.page.get(), &CMessengerDlg::transferMonitorRequested);
+    EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::ShareSettings));
+    EXPECT_TRUE(p.page->OnMenuCommand(TrayMenu::ShareSettings));
+    EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::TransferMonitor));
+    EXPECT_TRUE(p.page->OnMenuCommand(TrayMenu::TransferMonitor));
+    EXPECT_EQ(shares.size(), 2);
+    EXPECT_EQ(monitor.size(), 2);
+    EXPECT_TRUE(p.page->HandlesMenuCommand(TrayMenu::TransferMonitor));
     // Peer commands of the menu go on to whoever handles them.
     EXPECT_FALSE(p.page->HandlesMenuCommand(32963));
     QSignalSpy others(p.page.get(), &CMessengerDlg::menuCommandRequested);
