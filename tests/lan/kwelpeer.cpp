@@ -33,7 +33,7 @@
 // per offered entry), FETCHED dest bytes, RECEIVED path bytes files, HISTORY
 // line (the receiver's history lines), BOX caption|text (its message boxes),
 // KEYS capabilities-hex (the own key pairs), SENT ip ok|failed (the end of a
-// sendenc), PLAIN ip status (a sendenc that could not be encrypted), SLOW
+// sendenc, after PLAIN ip when its message went unencrypted), SLOW
 // connects C refused R closed-later L held-max H (the end of a slow), CHURNED
 // count, and with --plain: RAW ip command-hex option-bits-hex.
 // With --photo FILE the peer has that .bmp file as its own head picture and
@@ -136,8 +136,22 @@ void watchMessages(MessengerEngine &engine, KeyExchange &keys)
         event(EngineEventLog::EscapeLine(QStringLiteral("MESSAGE ") + from + QLatin1Char(' ')
             + QString::number(p.packetNumber) + QLatin1Char(' ') + text));
     });
-    QObject::connect(&keys, &KeyExchange::ownKeysChanged, &keys,
-        [](quint32 capabilities) { event(QStringLiteral("KEYS ") + QString::number(capabilities, 16)); });
+}
+
+// KEYS lines: the own pairs at once, and again when the 1024-bit pair is ready.
+void watchOwnKeys(KeyExchange &keys)
+{
+    event(QStringLiteral("KEYS ") + QString::number(keys.ownCapabilities(), 16));
+    if (!keys.isGenerating())
+        return;
+    auto *poll = new QTimer(&keys);
+    QObject::connect(poll, &QTimer::timeout, &keys, [&keys, poll] {
+        if (keys.isGenerating())
+            return;
+        poll->deleteLater();
+        event(QStringLiteral("KEYS ") + QString::number(keys.ownCapabilities(), 16));
+    });
+    poll->start(100);
 }
 
 // One message through the message sender, to a listed peer that decrypts.
@@ -150,11 +164,14 @@ bool sendEncrypted(MessengerEngine &engine, KeyExchange &keys, quint32 address, 
     }
     auto *sender = new CMsgSenderWnd(engine, &keys, &engine);
     const QString to = EngineEventLog::dotted(address);
-    QObject::connect(sender, &CMsgSenderWnd::finished, [to](bool ok) {
+    QObject::connect(sender, &CMsgSenderWnd::finished, [to, sender](bool ok) {
+        // A destination that could not be encrypted lost its encryption bit.
+        for (const SendDestination &d : sender->destinations()) {
+            if (!(d.command & OPT_ENCRYPT))
+                event(QStringLiteral("PLAIN ") + to);
+        }
         event(QStringLiteral("SENT %1 %2").arg(to, ok ? QStringLiteral("ok") : QStringLiteral("failed")));
     });
-    QObject::connect(sender, &CMsgSenderWnd::encryptionFailed,
-        [to](HostRecord *, CryptStatus status) { event(QStringLiteral("PLAIN %1 %2").arg(to).arg(int(status))); });
     if (!sender->SetMessage(text, ChatFont(), 0, nullptr)) {
         say(sender->errorText());
         return false;
@@ -375,6 +392,7 @@ int main(int argc, char **argv)
         keys = new KeyExchange(*engine, engine.get());
         watchMessages(*engine, *keys);
         keys->Start(QString());
+        watchOwnKeys(*keys);
         QObject::connect(engine.get(), &MessengerEngine::messageReceived, [](const PacketRecord &p, HostRecord *) {
             if (!p.hasOption(OPT_FILE_ATTACH))
                 return;
