@@ -75,6 +75,9 @@ public:
     // Every open chat window whose web pane shows the web-access page loads
     // it again; returns how many did.
     int RefreshChatWebPanes();
+    // The colour scheme of the configuration on the chat windows, the
+    // multi-user window and the web-access page.
+    void ApplyColorScheme();
 
     // ---- the multi-user window and the chat-log viewer (CMessengerAppMulti.cpp) ----
     // "多人群发": the multi-user window, made once and reused, its members

@@ -7,6 +7,7 @@
 #include "core/CConfig.h"
 #include "core/FileUtil.h"
 #include "core/Prompter.h"
+#include "mainwnd/CAutoReplyTextDlg.h"
 #include "mainwnd/CCalendarDlg.h"
 #include "mainwnd/CGroupListDlg.h"
 #include "mainwnd/CHelpDlg.h"
@@ -17,7 +18,9 @@
 #include "mainwnd/PanelDocking.h"
 #include "mainwnd/PanelVersionCheck.h"
 #include "mainwnd/PanelGeometry.h"
+#include "mainwnd/ContactListMenu.h"
 #include "mainwnd/PanelTrayMenu.h"
+#include "platform/OpenUrl.h"
 #include "net/Commands.h"
 #include "net/MessengerEngine.h"
 #include "platform/CTrayIcon.h"
@@ -162,9 +165,6 @@ void CMainPanelDlg::buildPages()
     m_bar = new CGfxOutBarCtrl(this);
     m_bar->setObjectName(QStringLiteral("outbar"));
     m_bar->SetFlashInterval(200);
-    m_bar->SetSkinColors(ColorFromRef(config.MainBarFrameColor), ColorFromRef(config.MainBarLeftTopColor),
-        ColorFromRef(config.MainBarRightBtmColor), ColorFromRef(config.MainBarRightBtm2Color));
-
     m_messenger = new CMessengerDlg(m_engine, m_bar);
     m_bar->AddFolder(QStringLiteral("Kwel(在线人数)"), m_messenger);
     m_groupList = new CGroupListDlg(m_bar);
@@ -179,6 +179,8 @@ void CMainPanelDlg::buildPages()
         [this, calendarFolder](const QString &title) { m_bar->SetFolderText(calendarFolder, title); });
     m_bar->SetSelFolder(0);
     m_search = new CSearchBarDlg(m_messenger, this);
+    ApplySkinColors();
+    connect(m_messenger, &CMessengerDlg::colorSchemeChanged, this, &CMainPanelDlg::ApplySkinColors);
     connect(m_search, &CSearchBarDlg::statusMenuRequested, this, &CMainPanelDlg::showStatusMenu);
     updateStatusButton();
     connectMessengerPage();
@@ -444,13 +446,30 @@ void CMainPanelDlg::openGroup(quint32 groupId)
     emit groupChatRequested(groupId);
 }
 
+// The messenger page's command that a tray command stands for (the same id
+// for most).
+int CMainPanelDlg::forwardedCommand(int id)
+{
+    switch (id) {
+    case TrayMenu::ChatLog:
+        return ContactListMenu::ChatLog;
+    case TrayMenu::TransferMonitor:
+        return ContactListMenu::TransferMonitor;
+    case TrayMenu::ShareSettings:
+        return ContactListMenu::ShareSettings;
+    default:
+        return id;
+    }
+}
+
 bool CMainPanelDlg::isForwarded(int id) const
 {
     using namespace TrayMenu;
     const bool forwarded = id == Settings || (id >= FirstSkin && id <= LastSkin) || id == ClassicSkin
-        || id == MultiSend || id == MemoList || id == ViewList || id == ViewTree
-        || (id >= FirstRecent && id < FirstRecent + RecentCount) || id == SendToAddress;
-    return forwarded && m_messenger->HandlesMenuCommand(id);
+        || id == MultiSend || id == MemoList || id == ViewList || id == ViewTree || id == CustomTreeStyle
+        || id == Transparency || id == OtherSubnetFriends || id == ChatLog || id == TransferMonitor
+        || id == ShareSettings || (id >= FirstRecent && id < FirstRecent + RecentCount) || id == SendToAddress;
+    return forwarded && m_messenger->HandlesMenuCommand(forwardedCommand(id));
 }
 
 void CMainPanelDlg::refreshTrayMenu()
@@ -460,7 +479,8 @@ void CMainPanelDlg::refreshTrayMenu()
     TrayMenu::FillRecent(RecentSubmenu(m_menu), config.LastPersonTexts);
     const auto handled = [this](int id) {
         return id == Open || id == Quit || id == About || id == Hidden || id == LeaveAway || id == AutoReply
-            || id == IpMsgCompatible || (id >= FirstAway && id < FirstAway + AwayCount)
+            || id == AutoReplyText || id == OnlineHelp || id == TodayNote || id == IpMsgCompatible
+            || (id >= FirstAway && id < FirstAway + AwayCount)
             || (id >= FirstOption && id <= LastOption) || IsExtraCommand(id) || isForwarded(id);
     };
     const std::function<void(QMenu *)> walk = [&](QMenu *menu) {
@@ -533,6 +553,43 @@ void CMainPanelDlg::setHidden(bool hidden)
     m_engine.AnnouncePresence(CMD_ANNOUNCE_ENTRY);
 }
 
+void CMainPanelDlg::openOnlineHelp()
+{
+    const QString page = m_engine.config().HelpPageURL;
+    if (page.isEmpty()) {
+        Prompter::current().messageBox(this, QStringLiteral("没有设置联机帮助页面的地址."), QStringLiteral("提示"),
+            Prompter::Buttons::Ok, Prompter::Icon::Information);
+        return;
+    }
+    OpenUrlOrReport(this, page);
+}
+
+void CMainPanelDlg::OnAutoReplyText()
+{
+    CConfig &config = m_engine.config();
+    CAutoReplyTextDlg dialog(config.StrReply, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    config.StrReply = dialog.text();
+    config.Save(CFG_GENERAL);
+}
+
+void CMainPanelDlg::ShowTodayNoteDlg()
+{
+    ShowPanel();
+    m_bar->SetSelFolder(2);
+    m_calendar->ShowDate(QDate::currentDate());
+}
+
+void CMainPanelDlg::ApplySkinColors()
+{
+    const CConfig &config = m_engine.config();
+    m_bar->SetSkinColors(ColorFromRef(config.MainBarFrameColor), ColorFromRef(config.MainBarLeftTopColor),
+        ColorFromRef(config.MainBarRightBtmColor), ColorFromRef(config.MainBarRightBtm2Color));
+    m_bar->update();
+    m_search->update();
+}
+
 void CMainPanelDlg::openHelp()
 {
     CHelpDlg help(GetDataBaseDirectory() + QStringLiteral("/kwel"), &m_engine.config(), this);
@@ -561,11 +618,17 @@ void CMainPanelDlg::OnTrayCommand(int id)
     } else if (id == IpMsgCompatible) {
         config.IPMsgCompatible = config.IPMsgCompatible != 0 ? 0 : 1;
         m_engine.RefreshUsers(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));
+    } else if (id == AutoReplyText) {
+        OnAutoReplyText();
+    } else if (id == TodayNote) {
+        ShowTodayNoteDlg();
+    } else if (id == OnlineHelp) {
+        openOnlineHelp();
     } else if (id == About) {
         openHelp();
     } else if (OnExtraCommand(id)) {
         // backup, restore, shortcuts, the group file
     } else if (isForwarded(id)) {
-        emit messengerCommandRequested(id);
+        emit messengerCommandRequested(forwardedCommand(id));
     }
 }

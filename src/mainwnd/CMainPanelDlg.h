@@ -130,6 +130,12 @@ public slots:
     // The own-status menu's commands: 33126 online, 33127..33134 away,
     // 33135 hidden.
     void OnStatusCommand(int id);
+    // "今日安排与记事": the panel with the calendar page on today.
+    void ShowTodayNoteDlg();
+    // "设置自动回复内容": the text dialog; the text is stored on OK.
+    void OnAutoReplyText();
+    // The colour scheme of the configuration on the folder bar.
+    void ApplySkinColors();
 
 signals:
     // "退出(&C)": the program is to end.
@@ -161,12 +167,14 @@ private:
     void onTrayActivated(int how);
     void refreshTrayMenu();
     bool isForwarded(int id) const;
+    static int forwardedCommand(int id);
     void toggleOption(int id);
     void setAwayKind(int kind);
     void setHidden(bool hidden);
     void showStatusMenu(const QPoint &globalPos);
     void updateStatusButton();
     void openHelp();
+    void openOnlineHelp();
     void openAddress(quint32 address);
     void openKey(const QString &key);
     void openGroup(quint32 groupId);

@@ -5,6 +5,7 @@
 // the tip popup and the tray blinking of unread windows.
 #pragma once
 
+#include "mainwnd/ContactCommands.h"
 #include "mainwnd/ContactListController.h"
 #include "mainwnd/TipNotice.h"
 #include "mainwnd/UnreadQueue.h"
@@ -114,6 +115,15 @@ public:
     // The menus as the buttons show them (filled and checked, not yet shown).
     QMenu *MakeRecentMenu();
     QMenu *MakeMoreMenu();
+    // Menu 252 whole, as a right click on a peer or a node shows it: the
+    // groups to move to filled in (their items carry the group's name), the
+    // recent contacts named, items enabled and checked for the selection.
+    QMenu *MakeContactMenu();
+    // What the commands act on: the selected peer or node of the current view.
+    ContactCommands::Target selection() const;
+    // Selects the peer's row (tree or list), or the node, in the current view.
+    bool Select(const HostRecord *host);
+    bool SelectNode(const QString &name, bool userGroup);
 
 public slots:
     // The commands of the buttons 1001..1007 and 1098.
@@ -133,6 +143,39 @@ public slots:
     void SetIconSize(bool large);
     // Remote assistance with the peer at the address ended.
     void OnRemoteAssistanceEnded(quint32 address);
+
+    // ---- the commands of the peers and groups (CMessengerDlgGroups.cpp) ----
+    // A right click in the tree: on empty space the "更多" menu, else the
+    // item is selected and menu 252 shown.
+    void OnTreeRightClick(const QPoint &globalPos, HostRecord *host, const QString &node, bool userGroup);
+    void OnSendMessage();
+    // "发送文件" / "发送文件夹" to the selected peer or node.
+    void OnSendFiles(bool folder);
+    void OnNewGroup();
+    void OnRenameGroup();
+    // "把好友移动到组...": into the group (create: the item that makes it first).
+    void OnMoveToGroup(const QString &group, bool create);
+    void OnSortBy(int id);
+    void OnCollapseAllGroups();
+    void OnExpandAllGroups();
+    void OnGroupRights();
+    void OnToggleGroupVisibility();
+    void OnEditUserInfo();
+    void OnAutoGroupFriends();
+    void OnShowMemoList();
+    void OnAddOtherSubnetFriends();
+    // A peer's display name changed: its row, and (through userTitleChanged)
+    // its chat window; the groups are saved.
+    void UpdateUserTitles(HostRecord *host);
+
+    // ---- colours, transparency and the tree's style (CMessengerDlgLook.cpp) ----
+    void OnColorScheme(int id);
+    void OnCustomColor();
+    void OnCustomTreeStyle();
+    void OnSetTransparency();
+    void OnToggleSelectedLarge();
+    // The colour scheme of the configuration on every window that shows it.
+    void ApplyColorScheme();
     // Button 1002 "刷新": the refresh request, with Ctrl held the list is
     // emptied first. Posted, so the click returns at once.
     void OnRefreshButton();
@@ -157,8 +200,20 @@ signals:
     void settingsRequested();
     void helpRequested();
     void allSharedFilesRequested();
-    // A command of menu 252 that concerns peers and groups.
-    void menuCommandRequested(int id);
+    // Windows the application opens: "查看全部聊天记录", "文件下载监视",
+    // "共享文件设置".
+    void chatLogViewerRequested();
+    void transferMonitorRequested();
+    void shareSettingsRequested();
+    // The multi-user window for the members of a node, with files to send.
+    void groupSendRequested(const QString &node, const QStringList &files);
+    // Files (paths) for the peer's chat window.
+    void sendFilesRequested(HostRecord *host, const QStringList &files);
+    // A peer's display name changed (its chat window's title follows).
+    void userTitleChanged(HostRecord *host);
+    // The colour scheme changed: the panel, the chat windows and the
+    // multi-user window apply it.
+    void colorSchemeChanged();
     // The chat window of the peer is to show "退出远程协助.".
     void remoteAssistanceEnded(HostRecord *host);
 
@@ -170,6 +225,12 @@ private:
     void createButtons(QHBoxLayout *row);
     void updateMenu(QMenu *menu) const;
     bool hasReceiver(int buttonId) const;
+    bool signalCommandConnected(int id) const;
+    void updateGroupItems(QMenu *menu, const ContactCommands::Target &target) const;
+    void fillMoveMenu(QMenu *menu, const ContactCommands::Target &target) const;
+    void connectMenu(QMenu *menu);
+    void showMenuAt(QMenu *menu, const QPoint &globalPos);
+    QString targetGroupName(const ContactCommands::Target &target) const;
     void showView(bool tree);
     void applyColumnWidths();
     void unreadChanged(int previousFrontImage);

@@ -88,12 +88,13 @@ TEST(ContactButtons, ButtonsAndTheWindowsTheyAskFor)
     EXPECT_TRUE(p.page->HandlesMenuCommand(TrayMenu::Settings));
     EXPECT_TRUE(p.page->OnMenuCommand(TrayMenu::Settings));
     EXPECT_EQ(settings.size(), 1);
-    // Peer commands of the menu go on to whoever handles them.
-    EXPECT_FALSE(p.page->HandlesMenuCommand(32963));
-    QSignalSpy others(p.page.get(), &CMessengerDlg::menuCommandRequested);
-    EXPECT_FALSE(p.page->OnMenuCommand(32963));
-    ASSERT_EQ(others.size(), 1);
-    EXPECT_EQ(others[0][0].toInt(), 32963);
+    // Peer commands of the menu are the page's own; the windows the
+    // application opens are greyed until somebody opens them.
+    EXPECT_TRUE(p.page->HandlesMenuCommand(32963));
+    EXPECT_FALSE(p.page->HandlesMenuCommand(ContactListMenu::ChatLog));
+    QSignalSpy log(p.page.get(), &CMessengerDlg::chatLogViewerRequested);
+    EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::ChatLog));
+    EXPECT_EQ(log.size(), 1);
 }
 
 TEST(ContactButtons, MoreMenuAsTheButtonShowsIt)
@@ -116,8 +117,7 @@ TEST(ContactButtons, MoreMenuAsTheButtonShowsIt)
     EXPECT_EQ(recent->actions()[10]->isSeparator(), true);
     EXPECT_TRUE(TrayMenu::Find(menu.get(), ContactListMenu::LargeIcons)->isChecked());
     EXPECT_FALSE(TrayMenu::Find(menu.get(), ContactListMenu::SmallIcons)->isChecked());
-    // Group commands live elsewhere: greyed while nobody takes them.
-    EXPECT_FALSE(TrayMenu::Find(menu.get(), ContactListMenu::NewGroup)->isEnabled());
+    EXPECT_TRUE(TrayMenu::Find(menu.get(), ContactListMenu::NewGroup)->isEnabled());
     EXPECT_TRUE(TrayMenu::Find(menu.get(), ContactListMenu::ManageGroups)->isEnabled());
     EXPECT_TRUE(TrayMenu::Find(menu.get(), TrayMenu::FirstRecent)->isEnabled());
 
