@@ -16,6 +16,7 @@
 #include <functional>
 
 class CFindUserDlg;
+class CSettingsDlg;
 class CMsgTipDlg;
 class CSendToAddressDlg;
 class CUserListCtrl;
@@ -174,6 +175,9 @@ public slots:
     void OnCustomTreeStyle();
     void OnSetTransparency();
     void OnToggleSelectedLarge();
+    // "设置" and "个人及系统设置": the settings dialog, its changes applied.
+    void OnSettings();
+    CSettingsDlg *settingsDialog() const { return m_settings; }
     // The colour scheme of the configuration on every window that shows it.
     void ApplyColorScheme();
     // Button 1002 "刷新": the refresh request, with Ctrl held the list is
@@ -195,9 +199,8 @@ signals:
     void ownStatusIconChanged(int image);
     // A peer is to be talked to (double click on it, a search result).
     void openChatRequested(HostRecord *host);
-    // Buttons whose windows live elsewhere: "群发", "设置", "帮助", "共享".
+    // Buttons whose windows live elsewhere: "群发", "帮助", "共享".
     void multiChatRequested();
-    void settingsRequested();
     void helpRequested();
     void allSharedFilesRequested();
     // Windows the application opens: "查看全部聊天记录", "文件下载监视",
@@ -244,6 +247,7 @@ private:
     std::array<QPushButton *, 8> m_buttons{};
     CFindUserDlg *m_find = nullptr; // owned by the main window, made once
     CSendToAddressDlg *m_sendToAddress = nullptr; // likewise
+    CSettingsDlg *m_settings = nullptr; // likewise
     CMsgTipDlg *m_tip = nullptr;
     ChatWindowFinder m_chatWindowFinder;
     std::array<bool, 2> m_soundBusy{}; // by NotifySound

@@ -59,8 +59,6 @@ Request requestOf(int id)
     switch (id) {
     case ContactListMenu::MultiSendButton:
         return &CMessengerDlg::multiChatRequested;
-    case ContactListMenu::SettingsButton:
-        return &CMessengerDlg::settingsRequested;
     case ContactListMenu::HelpButton:
         return &CMessengerDlg::helpRequested;
     case ContactListMenu::SharesButton:
@@ -156,6 +154,9 @@ void CMessengerDlg::OnButtonCommand(int id)
         break;
     case FindButton:
         OnFind();
+        break;
+    case SettingsButton:
+        OnSettings();
         break;
     case RecentButton:
     case MoreButton:

@@ -6,10 +6,13 @@
 
 #include "core/CConfig.h"
 #include "core/Prompter.h"
+#include "mainwnd/CSettingsDlg.h"
 #include "mainwnd/CSkinColorDlg.h"
 #include "mainwnd/CTransparencyDlg.h"
 #include "mainwnd/CTreeStyleDlg.h"
+#include "mainwnd/CUserListCtrl.h"
 #include "mainwnd/CUserTreeCtrl.h"
+#include "net/Commands.h"
 #include "net/MessengerEngine.h"
 #include "platform/WindowAlpha.h"
 
@@ -124,4 +127,28 @@ void CMessengerDlg::OnToggleSelectedLarge()
     config.SmallIconSelShowLarge = config.SmallIconSelShowLarge != 0 ? 0 : 1;
     if (config.SmallIconSelShowLarge == 0)
         m_tree->ResetEnlarged();
+}
+
+void CMessengerDlg::OnSettings()
+{
+    CConfig &config = m_engine.config();
+    if (!m_settings)
+        m_settings = new CSettingsDlg(config, window());
+    else
+        m_settings->Fill();
+    if (m_settings->exec() != QDialog::Accepted)
+        return;
+    const CSettingsDlg::Changes changes = m_settings->Store();
+    if (changes.identity)
+        m_engine.AnnouncePresence(CMD_ANNOUNCE_STATUS);
+    if (changes.columns) {
+        // The columns anew; the list's rows follow in the list style.
+        m_contacts.listModel()->DeleteAllItems();
+        m_list->SetColumnOrder(config.ListColStryle_STR);
+        if (config.MembersShowMode == 0)
+            RefillUserList();
+    }
+    if (changes.treeStyle && (changes.oldTreeBackground == 0 || config.TreeBkStyle == 0))
+        RebuildUserViews(false);
+    m_tree->viewport()->update();
 }

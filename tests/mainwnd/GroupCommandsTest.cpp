@@ -2,6 +2,7 @@
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CNewUserGroupDlg.h"
 #include "mainwnd/CRenameUserGroupDlg.h"
+#include "mainwnd/CSettingsDlg.h"
 #include "mainwnd/CSkinColorDlg.h"
 #include "mainwnd/CTransparencyDlg.h"
 #include "mainwnd/CTreeStyleDlg.h"
@@ -388,6 +389,40 @@ TEST(GroupCommands, CheckMarksFollowTheConfiguration)
     EXPECT_EQ(p.tree().rowOfHost(a), -1);
     EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::ExpandAll));
     EXPECT_GE(p.tree().rowOfHost(a), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(GroupCommands, SettingsDialogAppliesNameColumnsAndTreeBackground)
+{
+    Page p;
+    p.config.MembersShowMode = 0;
+    p.config.TreeBkStyle = 1;
+    HostRecord *a = p.add(u("甲"), 0x0A000002, u("AAAAAAAAAAAA"));
+    p.page->RebuildUserList();
+    EXPECT_TRUE(withDialog<CSettingsDlg>(p, ContactListMenu::Settings, [](CSettingsDlg *d) {
+        d->nickEdit()->setText(u("不存"));
+        click(d, "2");
+    }));
+    EXPECT_TRUE(p.config.NICKNAMESTR_STR.isEmpty()) << "cancel stores nothing";
+    EXPECT_TRUE(withDialog<CSettingsDlg>(p, ContactListMenu::Settings, [](CSettingsDlg *d) {
+        EXPECT_TRUE(d->nickEdit()->text().isEmpty()) << "filled anew";
+        d->nickEdit()->setText(u("小王"));
+        d->columnsEdit()->setText(u("61"));
+        d->treeEditor()->backgroundBox()->setCurrentIndex(0);
+        click(d, "1");
+    }));
+    EXPECT_EQ(p.config.NICKNAMESTR_STR, u("小王"));
+    EXPECT_EQ(p.config.TreeBkStyle, 0);
+    const UserListModel *list = p.page->contacts().listModel();
+    EXPECT_EQ(list->columnTitles(), (QStringList{ u("IP地址"), u("用户名") }));
+    ASSERT_EQ(list->rowCount(), 1) << "refilled in the list style";
+    EXPECT_EQ(list->hostAt(0), a);
+    const auto stored = p.load();
+    EXPECT_EQ(stored->ListColStryle_STR, u("61"));
+    EXPECT_EQ(stored->NICKNAMESTR_STR, u("小王"));
 }
 
 } // namespace
