@@ -617,7 +617,9 @@ void CMainPanelDlg::OnTrayCommand(int id)
         config.Save(CFG_GENERAL);
     } else if (id == IpMsgCompatible) {
         config.IPMsgCompatible = config.IPMsgCompatible != 0 ? 0 : 1;
-        m_engine.RefreshUsers(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));
+        // As the refresh button: with Ctrl the list is emptied without
+        // offline notices first.
+        m_messenger->OnRefreshUsers(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));
     } else if (id == AutoReplyText) {
         OnAutoReplyText();
     } else if (id == TodayNote) {
