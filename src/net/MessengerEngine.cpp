@@ -153,10 +153,12 @@ void MessengerEngine::sendExtAnnounce()
     }
     const QString nick = m_config.NICKNAMESTR_STR.isEmpty() ? m_host : m_config.NICKNAMESTR_STR;
     // Keys that would not fit one packet are left out whole.
-    const QByteArray body = VisibleToList::Compose(nick, m_config.GROUPNAMESTR_STR, keys, kExtAnnounceBytes - 1);
+    const OwnHeader own = ownHeader();
+    const QByteArray body = VisibleToList::Compose(nick, m_config.GROUPNAMESTR_STR, keys,
+        std::min(kExtAnnounceBytes - 1, VisibleToList::BodyRoom(own, CMD_EXT_ANNOUNCE)));
     if (body.isEmpty())
         return;
-    const QByteArray packet = PacketCodec::BuildPacket(ownHeader(), m_net.NextPacketNumber(), CMD_EXT_ANNOUNCE, body);
+    const QByteArray packet = PacketCodec::BuildPacket(own, m_net.NextPacketNumber(), CMD_EXT_ANNOUNCE, body);
     m_net.Broadcast(packet, subnetAddresses());
 }
 

@@ -9,7 +9,9 @@
 #include "net/HostRecord.h"
 #include "net/MessengerEngine.h"
 #include "net/NeighbourTable.h"
+#include "net/PacketCodec.h"
 #include "net/PacketRecord.h"
+#include "net/VisibleToList.h"
 
 PeerAdmission::PeerAdmission(MessengerEngine &engine, QObject *parent)
     : QObject(parent)
@@ -92,7 +94,8 @@ bool PeerAdmission::Admit(const PacketRecord &packet)
 
 void PeerAdmission::answerShares(const PacketRecord &packet, PacketAdmission::ShareAnswer kind)
 {
-    const QByteArray list = Gbk::cutBytes(Gbk::encode(m_shares()), kShareListBytes);
     const quint32 command = kind == PacketAdmission::ShareAnswer::ShareList ? CMD_SHARE_LIST : CMD_ALL_SHARES;
-    m_engine.net().SendToHost(packet.key, command, list);
+    // Entries that would not fit the packet are left out whole.
+    const qsizetype room = std::min(kShareListBytes, VisibleToList::BodyRoom(m_engine.ownHeader(), command));
+    m_engine.net().SendToHost(packet.key, command, VisibleToList::CutAtEntry(Gbk::encode(m_shares()), "||", room));
 }

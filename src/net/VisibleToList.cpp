@@ -1,6 +1,7 @@
 #include "net/VisibleToList.h"
 
 #include "core/Gbk.h"
+#include "net/PacketCodec.h"
 
 namespace VisibleToList {
 
@@ -50,6 +51,22 @@ QByteArray Compose(const QString &displayName, const QString &groupName, const Q
         any = true;
     }
     return any ? body : QByteArray();
+}
+
+QByteArray CutAtEntry(const QByteArray &list, QByteArrayView separator, qsizetype maxBytes)
+{
+    if (list.size() <= maxBytes)
+        return list;
+    if (maxBytes < 0 || separator.isEmpty())
+        return {};
+    const qsizetype cut = list.lastIndexOf(separator, maxBytes);
+    return cut <= 0 ? QByteArray() : list.left(cut);
+}
+
+qsizetype BodyRoom(const OwnHeader &own, quint32 commandWord)
+{
+    const qsizetype empty = PacketCodec::BuildPacket(own, 0x80000000u, commandWord, {}).size();
+    return std::max<qsizetype>(0, PacketCodec::kMaxPacket - empty);
 }
 
 } // namespace VisibleToList

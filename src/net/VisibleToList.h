@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+struct OwnHeader;
+
 namespace VisibleToList {
 
 inline constexpr char kSeparator[] = "@##~@";
@@ -28,5 +30,12 @@ bool Names(const QString &keys, const QString &key);
 // The body to send, in GBK, at most maxBytes long: keys that would pass the
 // limit are left out whole, never cut. Empty when no key fits (or none given).
 QByteArray Compose(const QString &displayName, const QString &groupName, const QStringList &keys, qsizetype maxBytes);
+
+// A list whose entries are joined by the separator, cut to at most maxBytes
+// between two entries (never inside one); unchanged when it fits.
+QByteArray CutAtEntry(const QByteArray &list, QByteArrayView separator, qsizetype maxBytes);
+// The room for a text body in a packet of this header (the widest packet
+// number), up to the 16384 bytes of a packet.
+qsizetype BodyRoom(const OwnHeader &own, quint32 commandWord);
 
 } // namespace VisibleToList

@@ -6,7 +6,8 @@
 # - the blacklisted peer gets no answer to its entry and no receipt, and its
 #   message is not shown;
 # - the hidden copy is listed by host 1 only;
-# - the hidden peer's exit for plain peers leaves it listed.
+# - the hidden peer's exit for plain peers leaves it listed, and the hidden
+#   copy's own looped-back one leaves its own entry.
 set -u
 kwel=$1
 peer=$2
@@ -66,5 +67,7 @@ lan_wait_line "$work/kwel1.events" "ADDED $A5 " 10 || lan_fail "the hidden peer 
 wait "$peer5" || lan_fail "the hidden peer's script failed"
 grep -q "^REMOVED $A5 " "$work/kwel1.events" && lan_fail "the exit for plain peers took the hidden peer off the list"
 grep -q "^ADDED $A3 " "$work/kwel4.events" && lan_fail "copy 4 listed the hidden copy"
+grep -q "^ADDED $A3 " "$work/kwel3.events" || lan_fail "the hidden copy did not list itself"
+grep -q "^REMOVED $A3 " "$work/kwel3.events" && lan_fail "the hidden copy's own exit for plain peers took its own entry off"
 grep -q "^ADDED $A5 " "$work/kwel4.events" && lan_fail "copy 4 listed the hidden peer"
 echo "PASS: blacklist, visible-to list and the exit for plain peers across five hosts"

@@ -238,6 +238,27 @@ TEST(VisibleToList, MatchesWholeKeysAndCutsAtEntries)
     EXPECT_TRUE(VisibleToList::Compose(QStringLiteral("n"), QStringLiteral("g"), {}, 100).isEmpty());
 }
 
+TEST(VisibleToList, ListsGoingOnTheWireAreCutBetweenEntries)
+{
+    EXPECT_EQ(VisibleToList::CutAtEntry("1::a||2::b||3::c", "||", 100), QByteArray("1::a||2::b||3::c"));
+    EXPECT_EQ(VisibleToList::CutAtEntry("1::a||2::b||3::c", "||", 12), QByteArray("1::a||2::b"));
+    EXPECT_EQ(VisibleToList::CutAtEntry("1::a||2::b||3::c", "||", 10), QByteArray("1::a||2::b"));
+    EXPECT_EQ(VisibleToList::CutAtEntry("1::a||2::b||3::c", "||", 9), QByteArray("1::a"));
+    EXPECT_TRUE(VisibleToList::CutAtEntry("1::aaaaaa", "||", 4).isEmpty()) << "one entry too long: nothing";
+
+    // Long names in the header leave less room for the body: the packet with
+    // a body of exactly that room is whole.
+    OwnHeader h;
+    h.userName = QString(49, QLatin1Char('u'));
+    h.hostName = QString(49, QLatin1Char('h'));
+    h.macText = QStringLiteral("00163E0A0B0C");
+    const qsizetype room = VisibleToList::BodyRoom(h, CMD_SHARE_LIST);
+    EXPECT_LT(room, 16384 - 100);
+    const QByteArray packet = PacketCodec::BuildPacket(h, 0x80000000u, CMD_SHARE_LIST, QByteArray(room, 'x'));
+    EXPECT_LE(packet.size(), 16384);
+    EXPECT_TRUE(packet.contains(QByteArray(room, 'x')));
+}
+
 // ---- on the engine, with packets over loopback ----
 
 constexpr quint32 kLoopback = 0x7F000001;
@@ -392,6 +413,18 @@ TEST(PeerAdmission, GroupsWithoutPasswordGetTheShareListAtOnce)
     ASSERT_EQ(answers.size(), 1);
     EXPECT_EQ(answers.first().command(), CMD_SHARE_LIST);
     EXPECT_EQ(answers.first().bodyText(), QStringLiteral("1::a.txt::1::3::2026-1-1 0:0:0"));
+
+    // A list longer than a packet loses its last entries whole.
+    QStringList entries;
+    for (int i = 0; i < 2000; ++i)
+        entries.append(QStringLiteral("%1::file%1.txt::1::1000::2026-1-1 0:0:0").arg(i, 4, 10, QLatin1Char('0')));
+    e.admission->setShareListSource([entries] { return entries.join(QStringLiteral("||")); });
+    e.peer.send(4, CMD_GET_SHARE_LIST, QString());
+    const auto big = e.peer.collect();
+    ASSERT_EQ(big.size(), 1);
+    const QStringList got = big.first().bodyText().split(QStringLiteral("||"));
+    EXPECT_LT(got.size(), entries.size());
+    EXPECT_EQ(got, entries.mid(0, got.size())) << "whole entries only";
     EXPECT_EQ(dispatched.size(), 1);
     EXPECT_TRUE(GroupRights::SharesWithoutPassword(e.config, kPeerMac));
     EXPECT_FALSE(GroupRights::SharesWithoutPassword(e.config, QStringLiteral("000000000000")));
