@@ -11,6 +11,7 @@
 #include "net/VersionFetch.h"
 #include "chat/session/ChatSession.h"
 #include "chat/session/ChatSessions.h"
+#include "mainwnd/CGroupListDlg.h"
 #include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 
@@ -38,6 +39,10 @@ void CMessengerApp::wireContactPage()
     connect(page, &CMessengerDlg::userTitleChanged, this, [this](HostRecord *host) {
         if (CChatDlg *window = OpenChatWindow(host, 0, int(ChatSessions::OpenMode::LookUp), 0))
             window->PeerChanged();
+        // The multi-user window's row and the group list show the new name.
+        if (m_multiWindow && m_multiWindow->isVisible())
+            m_multiWindow->AddMember(host);
+        m_panel->groupListPage()->UpdateUserInGroups(host);
     });
     connect(page, &CMessengerDlg::colorSchemeChanged, this, &CMessengerApp::ApplyColorScheme);
     connect(page, &CMessengerDlg::remoteAssistanceEnded, this, [this](HostRecord *host) {

@@ -62,6 +62,8 @@ void TestDriver::poll()
             continue;
         const bool ok = Run(command);
         emit commandDone(QStringLiteral("DRIVER %1 %2").arg(ok ? QStringLiteral("ok") : QStringLiteral("failed"), command));
+        if (std::exchange(m_yield, false))
+            break;
     }
 }
 
@@ -188,6 +190,8 @@ bool TestDriver::Run(const QString &command)
     if (verb == QLatin1String("log"))
         return runLog(command.section(QLatin1Char(' '), 1));
     if (const std::optional<bool> done = runPanelCommand(verb, command.section(QLatin1Char(' '), 1)))
+        return *done;
+    if (const std::optional<bool> done = runContactCommand(verb, command.section(QLatin1Char(' '), 1)))
         return *done;
     if (const auto done = RunDrawing(verb, address, rest))
         return *done;

@@ -28,6 +28,9 @@
 //   closemodal                       closes the open modal window
 //   quit                             end the program
 //   search, searchenter, grabpanel   the main panel's search strip (TestDriverPanel.cpp)
+//   menu, move, tray, modaledit, modalclick, peer
+//                                    the contact list's and the tray's menus and their
+//                                    dialogs (TestDriverContacts.cpp)
 // and on the requests and drawing tools (TestDriverDrawing.cpp):
 //   press IP ID                      click the window's button (1029, 1032, 1051, 1084 ...)
 //   check IP ID TEXT                 ok when the button reads TEXT
@@ -45,6 +48,8 @@
 #include "core/ChatFont.h"
 
 class CMessengerApp;
+class QAction;
+class QMenu;
 class CChatDlg;
 class HostRecord;
 
@@ -74,9 +79,16 @@ private:
     static ChatFont parseFont(const QStringList &fields);
     // A command of the main panel; nothing when the verb is not one.
     std::optional<bool> runPanelCommand(const QString &verb, const QString &rest);
+    // A command of the contact list, the tray or a modal dialog
+    // (TestDriverContacts.cpp); nothing when the verb is not one.
+    std::optional<bool> runContactCommand(const QString &verb, const QString &rest);
+    // Triggers the menu item from the event loop and lets the driver stop
+    // reading until its next turn; the menu (if any) goes afterwards.
+    void triggerLater(QAction *action, QMenu *menu);
 
     CMessengerApp &m_app;
     QString m_path;
     qint64 m_done = 0; // bytes of the file already carried out
     QTimer m_timer;
+    bool m_yield = false; // stop reading after the current command
 };

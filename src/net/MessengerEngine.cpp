@@ -151,7 +151,8 @@ void MessengerEngine::sendExtAnnounce()
         if (m_config.MemberGroups.at(position).visibleWhenHidden)
             keys.append(it.key());
     }
-    const QString nick = m_config.NICKNAMESTR_STR.isEmpty() ? m_host : m_config.NICKNAMESTR_STR;
+    // The name the peers list us under, as every other announcement gives it.
+    const QString nick = GetOwnDisplayName();
     // Keys that would not fit one packet are left out whole.
     const OwnHeader own = ownHeader();
     const QByteArray body = VisibleToList::Compose(nick, m_config.GROUPNAMESTR_STR, keys,

@@ -114,6 +114,16 @@ TEST(GroupCommands, NewGroupOkCancelAndDuplicate)
         click(d, "2");
     }));
     EXPECT_EQ(p.config.FindMemberGroup(u("不要")), -1);
+    // From the menu as the right click shows it.
+    QTimer::singleShot(0, [] {
+        auto *d = qobject_cast<CNewUserGroupDlg *>(QApplication::activeModalWidget());
+        ASSERT_TRUE(d);
+        d->nameEdit()->setText(u("菜单"));
+        click(d, "1");
+    });
+    std::unique_ptr<QMenu> menu(p.page->MakeContactMenu());
+    TrayMenu::Find(menu.get(), ContactListMenu::NewGroup)->trigger();
+    EXPECT_GE(p.config.FindMemberGroup(u("菜单")), 0);
     for (const char *name : { "同事", "   " }) {
         withDialog<CNewUserGroupDlg>(p, ContactListMenu::NewGroup, [name](CNewUserGroupDlg *d) {
             d->nameEdit()->setText(u(name));
@@ -123,7 +133,7 @@ TEST(GroupCommands, NewGroupOkCancelAndDuplicate)
     ASSERT_EQ(p.prompter.calls().size(), 2);
     EXPECT_EQ(p.prompter.calls()[0].text, u("您要新增的组名已存在."));
     EXPECT_EQ(p.prompter.calls()[1].text, u("组名不能为空."));
-    EXPECT_EQ(p.config.MemberGroups.size(), 4);
+    EXPECT_EQ(p.config.MemberGroups.size(), 5);
 }
 
 TEST(GroupCommands, RenameReachesTheTreeThePeersAndTheStore)

@@ -1,0 +1,124 @@
+// The driver's commands of the contact list, the tray and modal dialogs:
+//
+//   menu ID [IP|@GROUP]   the peer at IP (or the user group's node, or nothing)
+//                         selected, then item ID of menu 252 as its right click
+//                         shows it; failed when the item is greyed
+//   move IP GROUP         "把好友移动到组..." GROUP for the peer at IP
+//   tray ID               the tray menu's item ID; failed when it is greyed
+//   modaledit N TEXT      the N-th line edit of the open modal window gets TEXT
+//   modalclick NAME       clicks the button NAME ("1" OK, "2" cancel) of the
+//                         open modal window
+//   peer IP               writes "PEER <ip> <custom group>|<display name>|<1
+//                         when a row shows it, else 0>"
+#include "app/TestDriver.h"
+
+#include "app/CMessengerApp.h"
+#include "mainwnd/CMainPanelDlg.h"
+#include "mainwnd/CMessengerDlg.h"
+#include "mainwnd/ContactListMenu.h"
+#include "mainwnd/PanelTrayMenu.h"
+#include "net/HostRecord.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+// The enabled item of the command in the menu (of the group, in the move
+// submenu), or null.
+QAction *findItem(QMenu *menu, int id, const QString &group = {})
+{
+    QAction *action = nullptr;
+    if (group.isEmpty()) {
+        action = TrayMenu::Find(menu, id);
+    } else if (QMenu *move = ContactListMenu::MoveSubmenu(menu)) {
+        const auto actions = move->actions();
+        for (QAction *a : actions)
+            if (a->property("group").toString() == group)
+                action = a;
+    }
+    return action && action->isEnabled() ? action : nullptr;
+}
+
+} // namespace
+
+std::optional<bool> TestDriver::runContactCommand(const QString &verb, const QString &rest)
+{
+    CMainPanelDlg *panel = m_app.mainPanel();
+    CMessengerDlg *page = panel ? panel->messengerPage() : nullptr;
+    const QString first = rest.section(QLatin1Char(' '), 0, 0);
+    const QString second = rest.section(QLatin1Char(' '), 1);
+    if (verb == QLatin1String("menu") || verb == QLatin1String("move")) {
+        if (!page)
+            return false;
+        const QString target = verb == QLatin1String("menu") ? second : first;
+        if (target.startsWith(QLatin1Char('@'))) {
+            if (!page->SelectNode(target.mid(1), true))
+                return false;
+        } else if (!target.isEmpty() && !page->Select(host(target))) {
+            return false;
+        }
+        QMenu *menu = page->MakeContactMenu();
+        QAction *action = verb == QLatin1String("move") ? findItem(menu, ContactListMenu::MoveToGroup, second)
+                                                          : findItem(menu, first.toInt());
+        if (!action) {
+            delete menu;
+            return false;
+        }
+        triggerLater(action, menu);
+        return true;
+    }
+    if (verb == QLatin1String("tray")) {
+        if (!panel)
+            return false;
+        emit panel->trayMenu()->aboutToShow();
+        QAction *action = findItem(panel->trayMenu(), first.toInt());
+        if (action)
+            triggerLater(action, nullptr);
+        return action != nullptr;
+    }
+    if (verb == QLatin1String("modaledit") || verb == QLatin1String("modalclick")) {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return false;
+        if (verb == QLatin1String("modalclick")) {
+            auto *button = modal->findChild<QPushButton *>(first);
+            if (!button)
+                return false;
+            button->click();
+            // The dialog's caller finishes before the next command.
+            m_yield = true;
+            return true;
+        }
+        const QList<QLineEdit *> edits = modal->findChildren<QLineEdit *>();
+        const int index = first.toInt();
+        if (index < 0 || index >= edits.size())
+            return false;
+        edits[index]->setText(second);
+        return true;
+    }
+    if (verb == QLatin1String("peer")) {
+        const HostRecord *peer = host(first);
+        if (!peer || !page)
+            return false;
+        const bool shown = page->contacts().treeModel()->Contains(peer) || page->contacts().listModel()->Contains(peer);
+        emit commandDone(QStringLiteral("PEER %1 %2|%3|%4").arg(first, peer->customGroup, peer->displayName).arg(shown ? 1 : 0));
+        return true;
+    }
+    return std::nullopt;
+}
+
+void TestDriver::triggerLater(QAction *action, QMenu *menu)
+{
+    // From the event loop, after this command: a modal dialog it opens runs
+    // the commands that follow (the driver reads them in its own next turn).
+    m_yield = true;
+    QTimer::singleShot(0, this, [action, menu] {
+        action->trigger();
+        delete menu;
+    });
+}
