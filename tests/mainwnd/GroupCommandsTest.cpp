@@ -1,4 +1,6 @@
 #include "mainwnd/CChangeUserNameDlg.h"
+#include "mainwnd/CMemoListDlg.h"
+#include "mainwnd/COtherSubnetFriendsDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CNewUserGroupDlg.h"
 #include "mainwnd/CRenameUserGroupDlg.h"
@@ -23,6 +25,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QTableWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -433,6 +437,54 @@ TEST(GroupCommands, SettingsDialogAppliesNameColumnsAndTreeBackground)
     const auto stored = p.load();
     EXPECT_EQ(stored->ListColStryle_STR, u("61"));
     EXPECT_EQ(stored->NICKNAMESTR_STR, u("小王"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(GroupCommands, OtherSubnetsAndTheMemoList)
+{
+    Page p;
+    p.config.BroadcastList = { u("192.168.2.255") };
+    EXPECT_TRUE(withDialog<COtherSubnetFriendsDlg>(p, ContactListMenu::AddOtherSubnetFriends, [](COtherSubnetFriendsDlg *d) {
+        d->addressEdit()->setText(u("10.1.2"));
+        EXPECT_FALSE(d->OnAdd());
+        d->addressEdit()->setText(u("10.1.2.255"));
+        EXPECT_TRUE(d->OnAdd());
+        click(d, "2");
+    }));
+    EXPECT_EQ(p.config.BroadcastList, QStringList{ u("192.168.2.255") }) << "cancel keeps the list";
+    ASSERT_EQ(p.prompter.calls().size(), 1);
+    EXPECT_EQ(p.prompter.calls()[0].text, u("IP地址格式不正确: 10.1.2"));
+    EXPECT_TRUE(withDialog<COtherSubnetFriendsDlg>(p, ContactListMenu::AddOtherSubnetFriends, [](COtherSubnetFriendsDlg *d) {
+        d->addressEdit()->setText(u("10.1.2.255"));
+        d->OnAdd();
+        d->list()->setCurrentRow(0);
+        d->OnRemove();
+        click(d, "1");
+    }));
+    EXPECT_EQ(p.config.BroadcastList, QStringList{ u("10.1.2.255") });
+    EXPECT_EQ(p.load()->BroadcastList, QStringList{ u("10.1.2.255") });
+
+    // The memo list: every memo, online or not; deleting gives the nick back.
+    HostRecord *a = p.add(u("甲"), 0x0A000002, u("AAAAAAAAAAAA"));
+    a->displayName = u("甲经理");
+    p.config.memoNickNames.insert(u("AAAAAAAAAAAA"), u("甲经理"));
+    p.config.memoUsesInfos.insert(u("BBBBBBBBBBBB"), u("1#~$#2#~$##~$##~$##~$##~$#"));
+    p.page->RebuildUserList();
+    EXPECT_TRUE(withDialog<CMemoListDlg>(p, ContactListMenu::MemoList, [](CMemoListDlg *d) {
+        ASSERT_EQ(d->table()->rowCount(), 2);
+        EXPECT_EQ(d->table()->item(1, 3)->text(), u("2"));
+        d->table()->selectRow(0);
+        EXPECT_EQ(d->OnDelete(), 1);
+        EXPECT_EQ(d->table()->rowCount(), 1);
+        click(d, "2");
+    }));
+    EXPECT_EQ(a->displayName, u("甲"));
+    EXPECT_EQ(p.tree().entryAt(p.tree().rowOfHost(a))->nick, u("甲"));
+    EXPECT_FALSE(p.load()->memoNickNames.contains(u("AAAAAAAAAAAA")));
+    EXPECT_TRUE(p.load()->memoUsesInfos.contains(u("BBBBBBBBBBBB")));
 }
 
 } // namespace

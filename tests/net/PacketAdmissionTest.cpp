@@ -12,6 +12,7 @@
 #include "net/VisibleToList.h"
 #include "TestEnv.h"
 
+#include <QFile>
 #include <QNetworkDatagram>
 #include <QSignalSpy>
 #include <QTest>
@@ -394,6 +395,34 @@ TEST(PeerAdmission, WhileHiddenOnlyVisibleGroupsAreAnswered)
     ASSERT_EQ(answers.size(), 1);
     EXPECT_EQ(answers.first().commandWord & (0xFF | OPT_VISIBLE_WHEN_HIDDEN), CMD_ANSWER_ENTRY | OPT_VISIBLE_WHEN_HIDDEN);
     EXPECT_EQ(answers.first().statusBits & OwnStatus::Hidden, OwnStatus::Hidden);
+}
+
+TEST(PeerAdmission, WhileHiddenAPeerWithoutMacIsFoundInTheNeighbourTable)
+{
+    Engine e;
+    e.config.StatusValue = OwnStatus::Hidden;
+    const QString arp = TestEnv::freshDir(QStringLiteral("admission-neighbours")) + QStringLiteral("/arp");
+    QFile file(arp);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("IP address       HW type     Flags       HW address            Mask     Device\n"
+               "127.0.0.1        0x1         0x2         00:16:3e:aa:bb:01     *        lo\n");
+    file.close();
+    e.admission->setNeighbourTablePath(arp);
+    e.config.memoGroupNames.insert(QStringLiteral("00163EAABB01"), u("同事"));
+    OwnHeader plain;
+    plain.userName = QStringLiteral("li");
+    plain.hostName = QStringLiteral("li-pc");
+    e.peer.socket.writeDatagram(PacketCodec::BuildTextPacket(plain, 1, CMD_ANNOUNCE_ENTRY, u("老李")),
+        QHostAddress(kLoopback), e.peer.to);
+    const auto answers = e.peer.collect();
+    ASSERT_EQ(answers.size(), 1) << "its group is visible while hidden";
+    EXPECT_TRUE(answers.first().hasOption(OPT_VISIBLE_WHEN_HIDDEN));
+
+    // Nowhere to be found: the key made from its names, no group of its own.
+    e.admission->setNeighbourTablePath(arp + QStringLiteral(".none"));
+    e.peer.socket.writeDatagram(PacketCodec::BuildTextPacket(plain, 2, CMD_ANNOUNCE_ENTRY, u("老李")),
+        QHostAddress(kLoopback), e.peer.to);
+    EXPECT_TRUE(e.peer.collect().isEmpty());
 }
 
 TEST(PeerAdmission, GroupsWithoutPasswordGetTheShareListAtOnce)
