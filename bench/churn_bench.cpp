@@ -1,7 +1,10 @@
 // A host that takes a new login name before each packet (exit, answer-entry
 // under the new name, read notice for a number never sent): how much memory
 // the program keeps per churned identity, with its chat sessions and windows
-// in place, against the engine alone in the same run. Loopback only.
+// in place, against the engine alone in the same run, and against the same
+// churn with notices for numbers we did send, each of which is shown in a
+// (hidden) window as it has to be: what every identity cost when any read
+// notice opened a window. Loopback only.
 #include "chat/CChatDlg.h"
 #include "chat/session/ChatSessions.h"
 #include "core/CConfig.h"
@@ -16,11 +19,14 @@
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace {
 
 constexpr int kIdentities = 3000;
+// Each shown notice keeps a window: fewer of them keep the run's memory in bounds.
+constexpr int kShownNotices = 300;
 
 long residentKb()
 {
@@ -41,7 +47,8 @@ void pump(int ms)
 }
 
 // Churns `count` identities at the engine; returns the resident growth in KB.
-long churn(MessengerEngine &engine, CNetManager &net, int count, int first)
+// expect, when set, is told each notice's number before it goes.
+long churn(CNetManager &net, int count, int first, const std::function<void(quint16, quint32)> &expect = {})
 {
     QUdpSocket attacker;
     attacker.bind(QHostAddress(QHostAddress::LocalHost), 0);
@@ -57,12 +64,13 @@ long churn(MessengerEngine &engine, CNetManager &net, int count, int first)
         send(own, CMD_ANNOUNCE_EXIT, {});
         own.userName = QStringLiteral("churn%1").arg(i);
         send(own, CMD_ANSWER_ENTRY, own.userName.toUtf8());
+        if (expect)
+            expect(attacker.localPort(), 0x7A000000u + quint32(i));
         send(own, CMD_MESSAGE_OPENED, QByteArray::number(0x7A000000u + quint32(i)));
         if (i % 50 == 0)
             pump(5);
     }
     pump(300);
-    Q_UNUSED(engine)
     return residentKb() - before;
 }
 
@@ -110,19 +118,30 @@ struct Program
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    long growth[2] = {};
-    int windows = 0;
-    for (const bool withSessions : { false, true }) {
-        Program program(withSessions);
-        churn(*program.engine, program.net, 300, 1); // warm up
-        growth[withSessions] = churn(*program.engine, program.net, kIdentities, 301);
-        windows = int(program.windows.size());
+    long growth[3] = {};
+    int windows[3] = {};
+    for (int pass = 0; pass < 3; ++pass) {
+        Program program(pass > 0);
+        std::function<void(quint16, quint32)> expect;
+        if (pass == 2) {
+            expect = [&](quint16 port, quint32 number) {
+                HostRecord peer;
+                peer.key = HostKey(QString(), QString(), 0x7F000001, port);
+                program.sessions->ExpectReadNotice(peer, number);
+            };
+        }
+        churn(program.net, 300, 1, expect); // warm up
+        growth[pass] = churn(program.net, pass == 2 ? kShownNotices : kIdentities, 301, expect);
+        windows[pass] = int(program.windows.size());
     }
-    const double base = double(growth[0]) * 1024 / kIdentities;
-    const double full = double(growth[1]) * 1024 / kIdentities;
+    const auto perIdentity = [](long kb, int count = kIdentities) { return double(kb) * 1024 / count; };
     std::printf("churned identities: %d\n", kIdentities);
-    std::printf("engine alone:        %+.0f bytes per identity (%+ld KB)\n", base, growth[0]);
-    std::printf("with chat sessions:  %+.0f bytes per identity (%+ld KB), %d windows made\n", full, growth[1], windows);
-    std::printf("extra for sessions and windows: %+.0f bytes per identity\n", full - base);
+    std::printf("engine alone:                  %+9.0f bytes per identity (%+ld KB)\n", perIdentity(growth[0]),
+        growth[0]);
+    std::printf("with chat sessions:            %+9.0f bytes per identity (%+ld KB), %d windows made\n",
+        perIdentity(growth[1]), growth[1], windows[1]);
+    std::printf("notices for numbers we sent:   %+9.0f bytes per identity (%+ld KB for %d), %d windows made\n",
+        perIdentity(growth[2], kShownNotices), growth[2], kShownNotices, windows[2]);
+    std::printf("extra for sessions and windows: %+.0f bytes per identity\n", perIdentity(growth[1] - growth[0]));
     return 0;
 }

@@ -6,10 +6,11 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6svg6 qt6-image-formats-plugins
+  qt6-translations-l10n
   libgl-dev libssl-dev libjpeg62-turbo-dev libpugixml-dev libicu-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libx11-dev
-  fonts-wqy-microhei xvfb xauth x11-utils imagemagick iproute2 procps desktop-file-utils
+  fonts-wqy-microhei fonts-arphic-uming xvfb xauth x11-utils imagemagick iproute2 procps desktop-file-utils
 )
 
 missing=()

@@ -5,6 +5,9 @@
 #include "platform/QtPrompter.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace KwelApp {
 
@@ -16,8 +19,25 @@ void setIdentity(QApplication &app)
     app.setApplicationVersion(QStringLiteral("0.1.0"));
 }
 
+bool installQtTranslation(QCoreApplication &app, const QString &folder)
+{
+    const QString from = folder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : folder;
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    auto *translator = new QTranslator(&app);
+    if (!translator->load(chinese, QStringLiteral("qt"), QStringLiteral("_"), from)
+        || !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    // Dates and sizes in Qt's dialogs (the file dialog's columns, the
+    // calendar's day names) in the same language as their texts.
+    QLocale::setDefault(chinese);
+    return true;
+}
+
 int run(QApplication &app)
 {
+    installQtTranslation(app);
     QtPrompter prompter;
     PrompterScope prompterScope(prompter);
     QtDesktopServices desktop;

@@ -28,8 +28,10 @@
 //   closemodal                       closes the open modal window
 //   quit                             end the program
 //   search, searchenter, grabpanel   the main panel's search strip (TestDriverPanel.cpp)
-//   menu, move, tray, modaledit, modalclick, peer
-//                                    the contact list's and the tray's menus and their
+//   cursor, movepanel, panel, tray   the pointer, the panel's place and docking, the
+//                                    tray menu's commands (TestDriverDock.cpp)
+//   menu, move, modaledit, modalclick, peer
+//                                    the contact list's menus and the modal
 //                                    dialogs (TestDriverContacts.cpp)
 // and on the requests and drawing tools (TestDriverDrawing.cpp):
 //   press IP ID                      click the window's button (1029, 1032, 1051, 1084 ...)
@@ -85,6 +87,7 @@ private:
     // Triggers the menu item from the event loop and lets the driver stop
     // reading until its next turn; the menu (if any) goes afterwards.
     void triggerLater(QAction *action, QMenu *menu);
+    std::optional<bool> runDockCommand(const QString &verb, const QString &rest);
 
     CMessengerApp &m_app;
     QString m_path;

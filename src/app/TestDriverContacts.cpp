@@ -1,10 +1,9 @@
-// The driver's commands of the contact list, the tray and modal dialogs:
+// The driver's commands of the contact list's menus and of modal dialogs:
 //
 //   menu ID [IP|@GROUP]   the peer at IP (or the user group's node, or nothing)
 //                         selected, then item ID of menu 252 as its right click
 //                         shows it; failed when the item is greyed
 //   move IP GROUP         "把好友移动到组..." GROUP for the peer at IP
-//   tray ID               the tray menu's item ID; failed when it is greyed
 //   modaledit N TEXT      the N-th line edit of the open modal window gets TEXT
 //   modalclick NAME       clicks the button NAME ("1" OK, "2" cancel) of the
 //                         open modal window
@@ -71,15 +70,6 @@ std::optional<bool> TestDriver::runContactCommand(const QString &verb, const QSt
         }
         triggerLater(action, menu);
         return true;
-    }
-    if (verb == QLatin1String("tray")) {
-        if (!panel)
-            return false;
-        emit panel->trayMenu()->aboutToShow();
-        QAction *action = findItem(panel->trayMenu(), first.toInt());
-        if (action)
-            triggerLater(action, nullptr);
-        return action != nullptr;
     }
     if (verb == QLatin1String("modaledit") || verb == QLatin1String("modalclick")) {
         QWidget *modal = QApplication::activeModalWidget();

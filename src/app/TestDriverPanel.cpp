@@ -25,6 +25,8 @@
 
 std::optional<bool> TestDriver::runPanelCommand(const QString &verb, const QString &rest)
 {
+    if (const std::optional<bool> done = runDockCommand(verb, rest))
+        return done;
     CMainPanelDlg *panel = m_app.mainPanel();
     CSearchBarDlg *strip = panel ? panel->searchStrip() : nullptr;
     if (verb == QLatin1String("grabpanel"))

@@ -43,6 +43,9 @@
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
+#include <QTextDocument>
+#include <cmath>
 #include <QTreeWidget>
 
 namespace {
@@ -325,6 +328,12 @@ void CChatDlg::RecalcLayout()
     in.photoShown = m_photoShown;
     in.photoAvailable = !shownPhotoPath().isEmpty();
     in.doodleMode = m_doodleMode;
+    if (m_history) {
+        in.historyChrome = 2 * m_history->frameWidth()
+            + m_history->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_history->verticalScrollBar())
+            + 2 * int(std::ceil(m_history->document()->documentMargin()))
+            + QFontMetrics(ChatQFont(m_ownFont)).horizontalAdvance(QStringLiteral("  "));
+    }
     for (const DoodlePropertyButton &button : DoodlePropertyButtons(m_board ? m_board->tool() : 0))
         in.doodleButtons.append(button.id);
     m_layout = ComputeChatLayout(in);
@@ -458,9 +467,13 @@ void CChatDlg::paintSidePanel(QPainter &p)
     const QColor text = ChatColor(m_config ? m_config->ChatFontColor : 0x933E1E);
     FillGradientRect(p, m_layout.sideHeading, back, back2, int(GradientMode::Vertical));
     p.setPen(text);
+    // The heading, the captions and the peer's lines in the window's 12-pixel Song font.
+    p.setFont(SongFont(12));
     const HostRecord *peer = this->peer();
     if (peer) {
-        const QRect heading = m_layout.sideHeading.adjusted(2, 0, -2, 0);
+        // The whole heading is the text's room: a dash-joined MAC address
+        // just fits the default side width.
+        const QRect &heading = m_layout.sideHeading;
         p.drawText(heading, Qt::AlignVCenter | Qt::TextSingleLine,
             p.fontMetrics().elidedText(SidePaneHeading(*peer), Qt::ElideRight, heading.width()));
     }
@@ -484,11 +497,12 @@ void CChatDlg::paintSidePanel(QPainter &p)
     if (!peer)
         return;
     p.setPen(text);
-    p.setFont(SongFont(12));
     QRect line = m_layout.peerLines;
     const int pitch = std::max(m_layout.peerLinePitch, p.fontMetrics().height());
+    // At the top of their 20-pixel rows: centred, the last line would run
+    // into the caption band below when the pitch is small.
     for (const QString &peerLine : PeerInfoLines(*peer, m_layout.photoBeside)) {
-        p.drawText(line, Qt::AlignVCenter | Qt::TextSingleLine,
+        p.drawText(line, Qt::AlignTop | Qt::TextSingleLine,
             p.fontMetrics().elidedText(peerLine, Qt::ElideRight, line.width()));
         line.translate(0, pitch);
     }

@@ -14,6 +14,7 @@
 #include "platform/WindowAlpha.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -23,9 +24,32 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+// The user list at most takes this much of the window's width.
+constexpr int kUserListMaxWidth = 460;
+
+// Sizes the user list's columns to their titles and texts and lets the list
+// take the width they need, so that the address that tells peers of the same
+// name apart is in view.
+void fitUserColumns(QTreeWidget *users)
+{
+    int needed = 2 * users->frameWidth()
+        + users->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, users->verticalScrollBar());
+    for (int column = 0; column < users->columnCount(); ++column) {
+        users->resizeColumnToContents(column);
+        needed += users->header()->sectionSize(column);
+    }
+    users->setMinimumWidth(std::min(needed, kUserListMaxWidth));
+}
+
+} // namespace
 
 CChatLogDlg::CChatLogDlg(ChatLogWriter *writer, const QString &path, CConfig *config, QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
@@ -61,7 +85,7 @@ CChatLogDlg::CChatLogDlg(ChatLogWriter *writer, const QString &path, CConfig *co
                 Prompter::Buttons::Ok, Prompter::Icon::Critical);
     });
     createControls();
-    resize(760, 540);
+    resize(900, 540);
     LoadLog();
 }
 
@@ -77,6 +101,7 @@ void CChatLogDlg::createControls()
     m_users->setObjectName(QString::number(UserList));
     m_users->setRootIsDecorated(false);
     m_users->setHeaderLabels(ChatLogBrowser::ColumnTitles());
+    fitUserColumns(m_users);
     m_users->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_users->header()->setSectionsClickable(true);
     m_users->header()->setSortIndicatorShown(false);
@@ -233,6 +258,7 @@ void CChatLogDlg::fillUserList()
     for (int row = 0; row < m_browser.rowCount(); ++row)
         items.append(new QTreeWidgetItem(m_browser.RowTexts(row)));
     m_users->addTopLevelItems(items);
+    fitUserColumns(m_users);
 }
 
 QList<int> CChatLogDlg::selectedRows() const

@@ -26,6 +26,12 @@ CMsgRichEdit::CMsgRichEdit(QWidget *parent)
 {
     setAcceptRichText(false);
     connect(m_animator, &GifAnimator::objectsChanged, this, &CMsgRichEdit::repaintDocumentRects);
+    QScrollBar *bar = verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) { m_atEnd = value >= bar->maximum(); });
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        if (m_nViewMode == HistoryView && m_atEnd)
+            bar->setValue(maximum);
+    });
 }
 
 CMsgRichEdit::~CMsgRichEdit() = default;
@@ -134,6 +140,10 @@ template <typename Insert> bool CMsgRichEdit::replacePlaceholders(quint32 id, In
     }
     if (positions.isEmpty())
         return false;
+    // A reader at the end of the history stays there when the picture,
+    // taller than its placeholder, arrives.
+    QScrollBar *bar = verticalScrollBar();
+    const bool atEnd = bar->value() >= bar->maximum();
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     // From the last to the first, so that the earlier positions stay valid.
@@ -144,6 +154,8 @@ template <typename Insert> bool CMsgRichEdit::replacePlaceholders(quint32 id, In
         insert(cursor);
     }
     cursor.endEditBlock();
+    if (atEnd)
+        bar->setValue(bar->maximum());
     return true;
 }
 

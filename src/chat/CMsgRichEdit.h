@@ -137,5 +137,8 @@ private:
 
     CConfig *m_pConfig = nullptr;
     int m_nViewMode = InputBox;
+    // A history whose reader is at its end stays there when it grows or
+    // its window shows or resizes.
+    bool m_atEnd = true;
     GifAnimator *m_animator = nullptr;
 };

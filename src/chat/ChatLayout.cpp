@@ -92,7 +92,9 @@ void layoutSidePanel(ChatLayout &out, const ChatLayoutInput &in)
     const double Q = H / (in.fileListsShown ? 4 : 3);
     out.peerLinePitch = frac((Q - 20 - 20) * 0.2);
     const int left = out.photoBeside ? X + std::min(W, 60) : X + 3;
-    out.peerLines = QRect(left, 55, std::max(R - left - 2, 0), 20);
+    // To the window's right edge: "IP:" and the longest address just fit
+    // beside the photo at the default side width.
+    out.peerLines = QRect(left, 55, std::max(R - left, 0), 20);
 }
 
 } // namespace
@@ -115,7 +117,9 @@ ChatLayout ComputeChatLayout(const ChatLayoutInput &in)
     layoutLeft(out, in.client.width(), in.client.height());
     if (in.doodleMode) {
         out.hidden.insert(ChatCtl::Input);
-        LayoutDoodlePane(out, {out.rect(ChatCtl::Input), in.client.width(), out.sideWidth, in.doodleButtons});
+        const int boardWidth = std::max(out.rect(ChatCtl::History).width() - in.historyChrome, 1);
+        LayoutDoodlePane(
+            out, {out.rect(ChatCtl::Input), in.client.width(), out.sideWidth, in.doodleButtons, boardWidth});
     } else {
         out.hidden += {ChatCtl::DoodleBoard, ChatCtl::DoodlePalette, ChatCtl::DoodleToolStrip, ChatCtl::DoodleLineType,
             ChatCtl::DoodleLineWidth, ChatCtl::DoodleFill, ChatCtl::DoodleImage};

@@ -71,6 +71,11 @@ struct ChatLayoutInput
     bool photoAvailable = false; // the peer announces a photo and it is stored
     bool doodleMode = false; // the doodle board replaces the input box
     QList<int> doodleButtons; // the property buttons of the board's tool
+    // What the history's frame, vertical scroll bar, document margins and
+    // the message indent take from its width: the board is no wider than a
+    // message's room, so that a drawing shows whole in a history of the same
+    // width.
+    int historyChrome = 0;
 };
 
 struct ChatCaption

@@ -10,7 +10,8 @@ void LayoutDoodlePane(ChatLayout &out, const DoodlePaneInput &in)
     const auto place = [&out](int id, const QRect &rect) { out.rects.insert(id, rect); };
     place(ChatCtl::DoodlePalette, QRect(r.left(), r.top() + 2, std::min(r.width(), 160), 20));
     place(ChatCtl::DoodleToolStrip, QRect(r.left(), r.top() + 23, std::min(r.width(), 340), 20));
-    place(ChatCtl::DoodleBoard, QRect(r.left(), r.top() + 44, r.width(), std::max(r.height() - 44, 0)));
+    const int boardWidth = in.boardWidth > 0 ? std::min(r.width(), in.boardWidth) : r.width();
+    place(ChatCtl::DoodleBoard, QRect(r.left(), r.top() + 44, boardWidth, std::max(r.height() - 44, 0)));
     if (r.height() < 20)
         out.hidden += {ChatCtl::DoodlePalette, ChatCtl::DoodleToolStrip, ChatCtl::DoodleBoard};
     else if (r.height() < 44 + 20)

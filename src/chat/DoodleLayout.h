@@ -15,6 +15,7 @@ struct DoodlePaneInput
     int clientWidth = 0;
     int sideWidth = 0; // kept free at the right of the window
     QList<int> propertyButtons; // the property buttons the tool shows, first to third
+    int boardWidth = 0; // the widest board (0: the pane's width)
 };
 
 // Adds the rectangles of the palette, tool strip, board and buttons to the

@@ -64,6 +64,5 @@ void HtmlPaneView::onAnchor(const QUrl &link)
     const QUrl target = LinkTarget(m_base, link);
     if (!target.isValid())
         return;
-    if (OpenUrlOrReport(this, target.toString(QUrl::FullyEncoded)))
-        emit linkOpened(target);
+    OpenUrlOrReport(this, target.toString(QUrl::FullyEncoded));
 }

@@ -30,10 +30,6 @@ public:
     // The page without its script, style and frame elements.
     static QString StripActiveContent(const QString &html);
 
-signals:
-    // A link was handed to the browser.
-    void linkOpened(const QUrl &url);
-
 protected:
     QVariant loadResource(int type, const QUrl &name) override;
 

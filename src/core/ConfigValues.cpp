@@ -70,11 +70,13 @@ const Int kInts[] = {
     KW_FLAG(ShowSearchWebBar, 1),
     KW_FLAG(NoShowHostIfMemo, 1),
     KW_FLAG(MutiLargeImage, 0),
-    KW_INT(SENDNICKNAME_STR, G, 100, 0, 2000),
-    KW_INT(SENDHOSTNAME_STR, G, 100, 0, 2000),
-    KW_INT(SENDUSERNAME_STR, G, 100, 0, 2000),
-    KW_INT(SENDGROUPNAME_STR, G, 150, 0, 2000),
-    KW_INT(SENDTYPENAME_STR, G, 150, 0, 2000),
+    // The six list columns at their titles and usual texts: together they
+    // fit the multi-user window's member list, address included.
+    KW_INT(SENDNICKNAME_STR, G, 70, 0, 2000),
+    KW_INT(SENDHOSTNAME_STR, G, 80, 0, 2000),
+    KW_INT(SENDUSERNAME_STR, G, 60, 0, 2000),
+    KW_INT(SENDGROUPNAME_STR, G, 60, 0, 2000),
+    KW_INT(SENDTYPENAME_STR, G, 70, 0, 2000),
     KW_INT(SENDIPADDR_STR, G, 100, 0, 2000),
     // per-group system settings
     KW_FLAG(StopRubbish, 1),

@@ -1,25 +1,49 @@
 #include "mainwnd/CAutoReplyTextDlg.h"
 
-#include "mainwnd/DialogButtons.h"
-
+#include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
-CAutoReplyTextDlg::CAutoReplyTextDlg(const QString &text, QWidget *parent)
+CAutoReplyTextDlg::CAutoReplyTextDlg(QWidget *parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("CAutoReplyTextDlg"));
-    setWindowTitle(QStringLiteral("设置自动回复内容"));
+    setObjectName(QStringLiteral("325"));
+    setWindowTitle(QStringLiteral("自定义自动回复内容"));
+    auto *label = new QLabel(QStringLiteral("自动回复内容:"), this);
+    m_edit = new QLineEdit(this);
+    m_edit->setObjectName(QStringLiteral("1067"));
+    m_edit->setMaxLength(kMaxLength);
+    m_edit->setMinimumWidth(300);
+
+    auto *ok = new QPushButton(QStringLiteral("确定"), this);
+    ok->setObjectName(QStringLiteral("1"));
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
+    cancel->setObjectName(QStringLiteral("2"));
+    connect(ok, &QPushButton::clicked, this, &CAutoReplyTextDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &CAutoReplyTextDlg::reject);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("自动回复内容:"), this));
-    m_text = new QPlainTextEdit(text, this);
-    layout->addWidget(m_text, 1);
-    AddOkCancel(this, layout);
-    resize(320, 200);
+    layout->addWidget(label);
+    layout->addWidget(m_edit);
+    layout->addLayout(buttons);
 }
 
-QString CAutoReplyTextDlg::text() const
+void CAutoReplyTextDlg::showEvent(QShowEvent *event)
 {
-    return m_text->toPlainText();
+    // A stored text longer than the edit takes is cut to what it shows.
+    m_edit->setText(m_text.left(kMaxLength));
+    QDialog::showEvent(event);
+}
+
+void CAutoReplyTextDlg::accept()
+{
+    m_text = m_edit->text().left(kMaxLength);
+    QDialog::accept();
 }

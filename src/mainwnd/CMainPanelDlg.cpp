@@ -564,16 +564,6 @@ void CMainPanelDlg::openOnlineHelp()
     OpenUrlOrReport(this, page);
 }
 
-void CMainPanelDlg::OnAutoReplyText()
-{
-    CConfig &config = m_engine.config();
-    CAutoReplyTextDlg dialog(config.StrReply, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    config.StrReply = dialog.text();
-    config.Save(CFG_GENERAL);
-}
-
 void CMainPanelDlg::ShowTodayNoteDlg()
 {
     ShowPanel();
@@ -588,6 +578,17 @@ void CMainPanelDlg::ApplySkinColors()
         ColorFromRef(config.MainBarRightBtmColor), ColorFromRef(config.MainBarRightBtm2Color));
     m_bar->update();
     m_search->update();
+}
+
+void CMainPanelDlg::editAutoReplyText()
+{
+    CConfig &config = m_engine.config();
+    CAutoReplyTextDlg dialog(this);
+    dialog.m_text = config.StrReply;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    config.StrReply = dialog.m_text;
+    config.Save(CFG_GENERAL);
 }
 
 void CMainPanelDlg::openHelp()
@@ -615,13 +616,13 @@ void CMainPanelDlg::OnTrayCommand(int id)
     } else if (id == AutoReply) {
         config.AutoReply = config.AutoReply != 0 ? 0 : 1;
         config.Save(CFG_GENERAL);
+    } else if (id == AutoReplyText) {
+        editAutoReplyText();
     } else if (id == IpMsgCompatible) {
         config.IPMsgCompatible = config.IPMsgCompatible != 0 ? 0 : 1;
         // As the refresh button: with Ctrl the list is emptied without
         // offline notices first.
         m_messenger->OnRefreshUsers(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));
-    } else if (id == AutoReplyText) {
-        OnAutoReplyText();
     } else if (id == TodayNote) {
         ShowTodayNoteDlg();
     } else if (id == OnlineHelp) {

@@ -132,8 +132,6 @@ public slots:
     void OnStatusCommand(int id);
     // "今日安排与记事": the panel with the calendar page on today.
     void ShowTodayNoteDlg();
-    // "设置自动回复内容": the text dialog; the text is stored on OK.
-    void OnAutoReplyText();
     // The colour scheme of the configuration on the folder bar.
     void ApplySkinColors();
 
@@ -158,6 +156,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void reject() override;
 
 private:
@@ -175,6 +174,8 @@ private:
     void updateStatusButton();
     void openHelp();
     void openOnlineHelp();
+    // "设置自动回复内容": the text of the automatic reply, saved on OK.
+    void editAutoReplyText();
     void openAddress(quint32 address);
     void openKey(const QString &key);
     void openGroup(quint32 groupId);

@@ -15,14 +15,17 @@
 #include "mainwnd/PanelDocking.h"
 #include "mainwnd/PanelVersionCheck.h"
 #include "mainwnd/SettingsBackup.h"
+#include "platform/CTrayIcon.h"
 #include "net/CNetManager.h"
 #include "net/MessengerEngine.h"
 #include "platform/DesktopEntry.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 
 namespace {
 
@@ -77,6 +80,18 @@ void CMainPanelDlg::buildExtras()
         if (index >= 0 && index == m_webFolder)
             m_webPane->OnFolderOpened(this);
     });
+}
+
+void CMainPanelDlg::contextMenuEvent(QContextMenuEvent *event)
+{
+    // Without a notification area the tray menu, with its settings, backups
+    // and "退出(&C)", would be out of reach: the panel offers it itself.
+    if (hasTray()) {
+        QDialog::contextMenuEvent(event);
+        return;
+    }
+    m_menu->popup(event->globalPos());
+    event->accept();
 }
 
 bool CMainPanelDlg::IsExtraCommand(int id)
@@ -144,9 +159,10 @@ void CMainPanelDlg::SyncAutostart()
         return;
     }
     DesktopEntry::Entry entry = programEntry(target);
-    // The session starts the program with "1": it then goes to the tray when
-    // StartAutoMin says so.
-    entry.arguments = {QStringLiteral("1")};
+    // As the Windows run entry: the program alone, or with "1" when it is to
+    // start in the tray.
+    if (config.StartAutoMin)
+        entry.arguments = {QStringLiteral("1")};
     entry.autostart = true;
     DesktopEntry::Write(path, entry);
 }

@@ -1,6 +1,9 @@
 #include "mainwnd/CMessengerDlg.h"
 
+#include "controls/SkinColor.h"
 #include "core/CConfig.h"
+#include "mainwnd/CMainToolBar.h"
+#include "mainwnd/ContactListMenu.h"
 #include "mainwnd/CUserListCtrl.h"
 #include "mainwnd/CUserTreeCtrl.h"
 #include "mainwnd/HeadImage.h"
@@ -15,6 +18,14 @@
 #include <QVBoxLayout>
 #include <utility>
 
+namespace {
+
+// The toolbar's place at the top of the page; the views start below it.
+constexpr QPoint kToolBarAt(2, 2);
+constexpr int kToolBarGap = 2;
+
+} // namespace
+
 CMessengerDlg::CMessengerDlg(MessengerEngine &engine, QWidget *parent)
     : QWidget(parent)
     , m_engine(engine)
@@ -23,8 +34,14 @@ CMessengerDlg::CMessengerDlg(MessengerEngine &engine, QWidget *parent)
     setObjectName(QStringLiteral("137"));
     CConfig &config = engine.config();
 
+    m_toolBar = new CMainToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("toolbar"));
+    m_toolBar->SetBkColor(ColorFromRef(config.MainBarLeftTopColor));
+    m_toolBar->Create(kToolBarAt.x(), kToolBarAt.y());
+    connect(m_toolBar, &CMainToolBar::buttonClicked, this, &CMessengerDlg::OnToolbarClick);
+
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(0, kToolBarAt.y() + CMainToolBar::kSize.height() + kToolBarGap, 0, 0);
     layout->setSpacing(2);
     auto *splitter = new QSplitter(Qt::Vertical, this);
     m_views = new QStackedWidget(splitter);
@@ -77,6 +94,12 @@ CMessengerDlg::~CMessengerDlg()
     // The views go before the models they show.
     delete m_views;
     m_views = nullptr;
+}
+
+void CMessengerDlg::OnToolbarClick(int index)
+{
+    if (const int command = ContactListMenu::ToolbarButtonCommand(index))
+        OnButtonCommand(command);
 }
 
 void CMessengerDlg::showView(bool tree)

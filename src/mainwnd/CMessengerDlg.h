@@ -16,6 +16,7 @@
 #include <functional>
 
 class CFindUserDlg;
+class CMainToolBar;
 class CSettingsDlg;
 class CMsgTipDlg;
 class CSendToAddressDlg;
@@ -49,6 +50,8 @@ public:
     ContactListController &contacts() { return m_contacts; }
     CUserTreeCtrl *userTree() const { return m_tree; }
     CUserListCtrl *userList() const { return m_list; }
+    // The strip of eight buttons above the views.
+    CMainToolBar *toolBar() const { return m_toolBar; }
 
     // The peers as shown: the number of peer rows of the current view (a
     // closed group's peers are not shown), and a field (ContactEntry::Field)
@@ -129,6 +132,9 @@ public:
 public slots:
     // The commands of the buttons 1001..1007 and 1098.
     void OnButtonCommand(int id);
+    // A click on button index of the toolbar: the command of the button it
+    // stands for (other indexes do nothing).
+    void OnToolbarClick(int index);
     // A command of the page's menus (and of the tray's recent contacts); the
     // commands of the peers and groups go on as menuCommandRequested. True
     // when handled here.
@@ -240,6 +246,7 @@ private:
 
     MessengerEngine &m_engine;
     ContactListController m_contacts;
+    CMainToolBar *m_toolBar = nullptr;
     QStackedWidget *m_views = nullptr;
     CUserTreeCtrl *m_tree = nullptr;
     CUserListCtrl *m_list = nullptr;

@@ -4,8 +4,10 @@
 // ones back when they are not accepted.
 #include "mainwnd/CMessengerDlg.h"
 
+#include "controls/SkinColor.h"
 #include "core/CConfig.h"
 #include "core/Prompter.h"
+#include "mainwnd/CMainToolBar.h"
 #include "mainwnd/CSettingsDlg.h"
 #include "mainwnd/CSkinColorDlg.h"
 #include "mainwnd/CTransparencyDlg.h"
@@ -27,6 +29,8 @@ std::array<int CConfig::*, CTransparencyDlg::kKinds> opacityFields()
 
 void CMessengerDlg::ApplyColorScheme()
 {
+    m_toolBar->SetBkColor(ColorFromRef(m_engine.config().MainBarLeftTopColor));
+    m_toolBar->update();
     emit colorSchemeChanged();
 }
 

@@ -77,8 +77,17 @@ void CSearchPanelDlg::Search(const QString &text, const QRect &strip)
         rest -= m_list->columnWidth(c);
     }
     const int others = m_model->columnCount() - 2;
+    const int narrowest = std::max(12, m_list->horizontalHeader()->minimumSectionSize());
     for (int c = 1; c < ContactEntry::AddressField && others > 0; ++c)
-        m_list->setColumnWidth(c, std::max(12, rest / others));
+        m_list->setColumnWidth(c, std::max(narrowest, rest / others));
+    // The narrow columns never push the address out of view: the name gives way.
+    int total = 0;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        total += m_list->columnWidth(c);
+    if (total > width) {
+        const int nick = m_list->columnWidth(ContactEntry::NickField);
+        m_list->setColumnWidth(ContactEntry::NickField, std::max(narrowest, nick - (total - width)));
+    }
     show();
     m_focusTimer.start(kFocusTimerMs, this);
 }

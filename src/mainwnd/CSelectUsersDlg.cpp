@@ -86,10 +86,22 @@ void CSelectUsersDlg::fill()
         m_model->InsertUserRow(row, ContactEntry::FieldCount - 1, e.fieldTexts(), image);
         m_model->setChecked(row, e.selected);
     }
-    // The columns share the dialog's width.
+    shareColumns();
+}
+
+void CSelectUsersDlg::shareColumns()
+{
+    // The columns share the list's width; before the dialog first shows,
+    // the list has no width of its own yet.
     const int width = std::max(60, m_list->viewport()->width());
     for (int c = 0; c < m_model->columnCount(); ++c)
         m_list->setColumnWidth(c, width / std::max(1, m_model->columnCount()));
+}
+
+void CSelectUsersDlg::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    shareColumns();
 }
 
 void CSelectUsersDlg::storeChecks()

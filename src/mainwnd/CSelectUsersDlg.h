@@ -34,8 +34,12 @@ public slots:
     void accept() override;
     void OnColumnClick(int column);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void fill();
+    void shareColumns();
     void storeChecks();
 
     QList<UserPickEntry> &m_entries;

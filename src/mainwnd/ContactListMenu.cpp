@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QMenu>
 
+#include <iterator>
+
 namespace ContactListMenu {
 
 QMenu *BuildRecent(QWidget *parent)
@@ -142,6 +144,13 @@ QMenu *TrimForMoreButton(QMenu *menu)
     separator->setSeparator(true);
     menu->insertActions(before, { newGroup, manage, separator });
     return recent;
+}
+
+int ToolbarButtonCommand(int index)
+{
+    static constexpr int kCommands[] = { RefreshButton, MultiSendButton, RecentButton, FindButton, SharesButton,
+        SettingsButton, MoreButton, HelpButton };
+    return index >= 0 && index < int(std::size(kCommands)) ? kCommands[index] : 0;
 }
 
 } // namespace ContactListMenu

@@ -49,6 +49,10 @@ constexpr int TransferMonitor = 32803;
 constexpr int ChatLog = 32804;
 constexpr int ShareSettings = 33085;
 constexpr int MemoList = 33142;
+// The button command that main toolbar button index (0..7) runs, 0 for any
+// other index.
+int ToolbarButtonCommand(int index);
+
 constexpr int LargeIcons = 32801;
 constexpr int SmallIcons = 32802;
 constexpr int MultiSend = 32805;

@@ -117,8 +117,10 @@ ImportResult Import(CXmlDocument &doc, CConfig &config, Mode mode, const QString
             for (const char *attribute : kInfoNames)
                 fields.append(doc.GetCurrentAttribute(QString::fromLatin1(attribute)));
             const QString info = JoinInfo(fields);
-            if (!info.isEmpty())
+            if (!info.isEmpty() && config.memoUsesInfos.value(mac) != info) {
                 config.memoUsesInfos.insert(mac, info);
+                result.changed = true; // saved like the names
+            }
         }
         doc.LeaveElement();
     }

@@ -39,7 +39,7 @@ enum class Mode { Replace, Append };
 struct ImportResult
 {
     bool hadGroups = false; // the file has a top-level MemoGroups
-    bool changed = false; // a group assignment or memo name was taken
+    bool changed = false; // a group assignment, memo name or memo details were taken
     QStringList newGroups; // user groups made for the file's group names
 };
 

@@ -20,9 +20,11 @@ PanelDocking::PanelDocking(QWidget &panel, CConfig &config, std::function<bool()
     m_slide.setInterval(kSlideMs);
     m_settle.setInterval(kSettleMs);
     m_settle.setSingleShot(true);
+    m_strip.setInterval(kWatchMs);
     connect(&m_watch, &QTimer::timeout, this, &PanelDocking::watchTick);
     connect(&m_slide, &QTimer::timeout, this, &PanelDocking::slideTick);
     connect(&m_settle, &QTimer::timeout, this, [this] { Settle(QCursor::pos()); });
+    connect(&m_strip, &QTimer::timeout, this, &PanelDocking::stripTick);
     m_panel.installEventFilter(this);
 }
 
@@ -93,6 +95,7 @@ void PanelDocking::InitialHide()
     place(Dock::InitialHide(metrics(), frame(), m_state));
     m_hiding = true;
     m_slideDone = true;
+    m_strip.start();
 }
 
 void PanelDocking::OnShown()
@@ -124,7 +127,6 @@ void PanelDocking::Settle(QPoint cursor)
     const Dock::Box current = frame();
     if (current == m_lastPlaced)
         return; // our own placing
-    const int before = m_state.side;
     const Dock::Box box = Dock::DetectDock(metrics(), cursor, current, m_state);
     applyMinimumSize();
     if (box != current)
@@ -137,8 +139,6 @@ void PanelDocking::Settle(QPoint cursor)
         m_mouseWasOutside = !Dock::CursorNear(cursor, box);
         startWatchAndSlide(false);
     }
-    if (before != m_state.side)
-        emit sideChanged(m_state.side);
 }
 
 void PanelDocking::OnAutoHideChanged()
@@ -147,6 +147,7 @@ void PanelDocking::OnAutoHideChanged()
         return;
     m_watch.stop();
     m_slide.stop();
+    m_strip.stop();
     Dock::Box box = frame();
     const Dock::Metrics m = metrics();
     for (int i = 0; i <= Dock::kSlideSteps * 4; ++i) {
@@ -162,11 +163,11 @@ void PanelDocking::OnAutoHideChanged()
     m_state.side = Dock::None;
     applyMinimumSize();
     place(box);
-    emit sideChanged(Dock::None);
 }
 
 void PanelDocking::startWatchAndSlide(bool hiding)
 {
+    m_strip.stop();
     m_lastPlaced = frame(); // the slide steps from here
     if (!hiding)
         m_watch.start();
@@ -201,4 +202,19 @@ void PanelDocking::slideTick()
     const Dock::Step s = m_hiding ? Dock::HideStep(m, m_state.side, from) : Dock::ShowStep(m, m_state.side, from);
     place(s.box);
     m_slideDone = s.done;
+    if (m_slideDone && m_hiding)
+        m_strip.start();
+}
+
+void PanelDocking::stripTick()
+{
+    // Put away by the user: the next slide out starts it again.
+    if (!isSlidOut() || !isEnabled() || m_hiddenByUser()) {
+        m_strip.stop();
+        return;
+    }
+    // The part of the frame that is on the screen.
+    const QRect visible = frame().toRect().intersected(metrics().area.toRect());
+    if (visible.contains(QCursor::pos()))
+        OnEnter();
 }

@@ -50,7 +50,9 @@ public:
     void OnShown();
     // Move events of the panel; the drag is judged once they settle.
     void OnMoved();
-    // The cursor entered the panel (its visible strip when slid out).
+    // The cursor entered the panel (its visible strip when slid out). The
+    // strip may be all window frame, which reports no entering: while slid
+    // out the cursor is also looked for there every kWatchMs.
     void OnEnter();
     // The menu switch changed: switching it off brings a docked panel back
     // into view and undocks it.
@@ -59,15 +61,13 @@ public:
     // does with the cursor position).
     void Settle(QPoint cursor);
 
-signals:
-    void sideChanged(int side);
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void watchTick();
     void slideTick();
+    void stripTick();
     void startWatchAndSlide(bool hiding);
     void place(const Dock::Box &box);
     void applyMinimumSize();
@@ -79,6 +79,7 @@ private:
     QTimer m_watch;
     QTimer m_slide;
     QTimer m_settle;
+    QTimer m_strip;
     Dock::Box m_lastPlaced;
     bool m_hiding = false; // slide direction
     bool m_slideDone = true;

@@ -144,10 +144,17 @@ Result RestoreFile(CConfig &config, const QString &path, QObject *owner)
         break;
     case 5:
         config.BroadcastList = store.ReadList(section, CConfig::BroadcastEntryBytes);
+        // Written once more, so that the configuration knows what the store
+        // holds and a later save is not skipped as unchanged.
+        config.Save(CFG_BROADCAST, true);
         tell(owner, QStringLiteral("还原成功！"));
         break;
     case 6:
         mergeRecent(config, store.ReadList(section, CConfig::RecentEntryBytes));
+        // The store now holds the file's list alone: it gets the merged one,
+        // so that the contacts listed before are not lost at the next start
+        // (forced: the configuration may have written that list before).
+        config.Save(CFG_RECENT, true);
         tell(owner, QStringLiteral("还原成功！"));
         break;
     default:

@@ -1,5 +1,6 @@
 #include "mainwnd/TreePainting.h"
 
+#include "controls/SkinFont.h"
 #include "core/CConfig.h"
 
 #include <QLinearGradient>
@@ -13,12 +14,7 @@ QColor ColorFromRef(uint32_t c)
 
 QFont SongTiFont(int pixelHeight, int weight)
 {
-    QFont f;
-    f.setFamilies({ QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei"),
-        QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Droid Sans Fallback") });
-    f.setPixelSize(pixelHeight);
-    f.setWeight(QFont::Weight(weight));
-    return f;
+    return SongFont(pixelHeight, weight);
 }
 
 TreeStyle::TreeStyle()

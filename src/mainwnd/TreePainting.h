@@ -13,7 +13,7 @@ class QRect;
 
 // A Windows COLORREF (0x00BBGGRR) as a colour.
 QColor ColorFromRef(uint32_t colorref);
-// "宋体" of the given pixel height, falling back to the installed CJK family.
+// "宋体" of the given pixel height (SongFont).
 QFont SongTiFont(int pixelHeight, int weight = QFont::Normal);
 
 // The painting values of the user tree, copied from the configuration.

@@ -5,6 +5,43 @@
 #include <QFile>
 #include <memory>
 
+namespace {
+
+QString serveStatusWord(ServeStatus status)
+{
+    switch (status) {
+    case ServeStatus::Running:
+        return QStringLiteral("running");
+    case ServeStatus::Done:
+        return QStringLiteral("done");
+    case ServeStatus::BadRequest:
+        return QStringLiteral("bad-request");
+    case ServeStatus::RequestTimeout:
+        return QStringLiteral("timeout");
+    case ServeStatus::NoOffer:
+        return QStringLiteral("no-offer");
+    case ServeStatus::NotRecipient:
+        return QStringLiteral("not-recipient");
+    case ServeStatus::NoFile:
+        return QStringLiteral("no-file");
+    case ServeStatus::WrongKind:
+        return QStringLiteral("wrong-kind");
+    case ServeStatus::BadOffset:
+        return QStringLiteral("bad-offset");
+    case ServeStatus::OpenFailed:
+        return QStringLiteral("open-failed");
+    case ServeStatus::SendFailed:
+        return QStringLiteral("send-failed");
+    case ServeStatus::Cancelled:
+        return QStringLiteral("cancelled");
+    case ServeStatus::Refused:
+        return QStringLiteral("refused");
+    }
+    return QString::number(int(status));
+}
+
+} // namespace
+
 EngineEventLog::EngineEventLog(MessengerEngine &engine, Sink sink, QObject *parent)
     : QObject(parent)
 {
@@ -31,6 +68,13 @@ EngineEventLog::EngineEventLog(MessengerEngine &engine, Sink sink, QObject *pare
     connect(&engine, &MessengerEngine::readNoticeArrived, this, [=](HostRecord *h, quint32 number) {
         emitLine(QStringLiteral("READ ") + (h ? dotted(h->key.address) : QStringLiteral("?")) + QLatin1Char(' ')
             + QString::number(number));
+    });
+    // Every connection the file server ended or refused, with the number it
+    // still holds afterwards: what the load tests count the caps by.
+    FileServer *server = &engine.fileServer();
+    connect(server, &FileServer::transferFinished, this, [=](const TransferState &s) {
+        emitLine(QStringLiteral("SERVED ") + dotted(s.address) + QLatin1Char(' ') + serveStatusWord(s.status)
+            + QStringLiteral(" open ") + QString::number(server->openConnections()));
     });
 }
 

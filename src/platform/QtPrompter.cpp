@@ -80,23 +80,41 @@ Prompter::Button QtPrompter::messageBox(
     return pressed(box.exec(), buttons);
 }
 
+namespace {
+// The folder dialogs are one kind of their own.
+const QString kFolderKind = QStringLiteral("/folders");
+}
+
 QString QtPrompter::openFile(QObject *owner, const QString &caption, const QString &directory, const QString &filter)
 {
-    return QFileDialog::getOpenFileName(parentOf(owner), caption, directory, filter);
+    const QString chosen
+        = QFileDialog::getOpenFileName(parentOf(owner), caption, m_folders.start(filter, directory), filter);
+    m_folders.chosenFile(filter, chosen);
+    return chosen;
 }
 
 QStringList QtPrompter::openFiles(
     QObject *owner, const QString &caption, const QString &directory, const QString &filter)
 {
-    return QFileDialog::getOpenFileNames(parentOf(owner), caption, directory, filter);
+    const QStringList chosen
+        = QFileDialog::getOpenFileNames(parentOf(owner), caption, m_folders.start(filter, directory), filter);
+    if (!chosen.isEmpty())
+        m_folders.chosenFile(filter, chosen.constFirst());
+    return chosen;
 }
 
 QString QtPrompter::saveFile(QObject *owner, const QString &caption, const QString &suggestion, const QString &filter)
 {
-    return QFileDialog::getSaveFileName(parentOf(owner), caption, suggestion, filter);
+    const QString chosen
+        = QFileDialog::getSaveFileName(parentOf(owner), caption, m_folders.start(filter, suggestion), filter);
+    m_folders.chosenFile(filter, chosen);
+    return chosen;
 }
 
 QString QtPrompter::chooseFolder(QObject *owner, const QString &caption, const QString &directory)
 {
-    return QFileDialog::getExistingDirectory(parentOf(owner), caption, directory);
+    const QString chosen
+        = QFileDialog::getExistingDirectory(parentOf(owner), caption, m_folders.start(kFolderKind, directory));
+    m_folders.chosenFolder(kFolderKind, chosen);
+    return chosen;
 }

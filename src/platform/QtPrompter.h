@@ -1,7 +1,9 @@
-// The prompter of the running program: QMessageBox and QFileDialog.
+// The prompter of the running program: QMessageBox and QFileDialog. The
+// file dialogs start where DialogFolders says.
 #pragma once
 
 #include "core/Prompter.h"
+#include "platform/DialogFolders.h"
 
 class QtPrompter final : public Prompter
 {
@@ -12,4 +14,7 @@ public:
         QObject *owner, const QString &caption, const QString &directory, const QString &filter) override;
     QString saveFile(QObject *owner, const QString &caption, const QString &suggestion, const QString &filter) override;
     QString chooseFolder(QObject *owner, const QString &caption, const QString &directory) override;
+
+private:
+    DialogFolders m_folders;
 };

@@ -1,8 +1,13 @@
+#include "app/KwelApp.h"
 #include "app/SingleInstance.h"
 #include "app/StartOptions.h"
 #include "TestEnv.h"
 
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QSignalSpy>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 namespace {
@@ -66,6 +71,38 @@ TEST(SingleInstance, LockIsFreedWithTheFirstCopy)
     }
     SingleInstance again(dir, QStringLiteral("/data/c"));
     EXPECT_TRUE(again.acquire());
+}
+
+// Qt's own texts (standard buttons, file and font dialogs) in Chinese when
+// the distribution's translation is installed; English, and no failure, when
+// it is missing.
+TEST(StartUp, QtTranslation)
+{
+    auto &app = *QCoreApplication::instance();
+    const auto okText = [] { return QCoreApplication::translate("QPlatformTheme", "OK"); };
+    const auto removeAll = [&app] {
+        for (QTranslator *t : app.findChildren<QTranslator *>()) {
+            QCoreApplication::removeTranslator(t);
+            delete t;
+        }
+    };
+
+    EXPECT_FALSE(KwelApp::installQtTranslation(app, TestEnv::freshDir(QStringLiteral("no-qm"))));
+    EXPECT_EQ(okText(), QStringLiteral("OK"));
+    EXPECT_TRUE(app.findChildren<QTranslator *>().isEmpty());
+
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    ASSERT_TRUE(QFile::exists(folder + QStringLiteral("/qt_zh_CN.qm")))
+        << "Qt's Chinese translation is missing: scripts/setup.sh installs it";
+    const QLocale before;
+    EXPECT_TRUE(KwelApp::installQtTranslation(app));
+    EXPECT_EQ(QLocale().language(), QLocale::Chinese);
+    EXPECT_EQ(okText(), QStringLiteral("确定"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
+    removeAll();
+    QLocale::setDefault(before);
+    EXPECT_EQ(okText(), QStringLiteral("OK"));
 }
 
 } // namespace

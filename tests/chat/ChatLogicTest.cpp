@@ -106,6 +106,16 @@ TEST(ChatPeer, WindowMatchingAndTexts)
     a.groupName = u("  ");
     EXPECT_EQ(ChatWindowTitle(a), u("与 小王(pc1) 聊天中 (IP:10.0.0.5)"));
 
+    // The name of the program's lines: group and host in brackets; without
+    // a display or nick name the login name.
+    EXPECT_EQ(FormatHostDisplayName(a), u("小王(pc1)"));
+    HostRecord named = a;
+    named.groupName = u(" 研发部 ");
+    EXPECT_EQ(FormatHostDisplayName(named), u("小王(研发部/pc1)"));
+    named.displayName.clear();
+    named.nickName.clear();
+    EXPECT_EQ(FormatHostDisplayName(named), u("wang(研发部/pc1)"));
+
     a.customGroup = u("我的好友");
     a.groupName.clear();
     EXPECT_EQ(LogGroupName(a), u("我的好友"));

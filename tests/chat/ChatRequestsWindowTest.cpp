@@ -107,7 +107,7 @@ TEST(ChatRequests, OneVoiceRequestAtATimeAndTheUnansweredOneGivesUp)
     EXPECT_TRUE(withC->history()->toPlainText().contains(u("您已经和另外一个用户在进行语音聊天.")));
     // The request goes out again at the retry interval and then gives up.
     const int period = a.config.RETRYMSEC_STR * (a.config.RETRYMAX_STR + 3);
-    ASSERT_TRUE(waitFor([&] { return withB->history()->toPlainText().contains(u("给用户 b 发送语音聊天请求失败！")); },
+    ASSERT_TRUE(waitFor([&] { return withB->history()->toPlainText().contains(u("给用户 b(b-pc) 发送语音聊天请求失败！")); },
         period));
     EXPECT_EQ(a.sessions->requests().state(RemoteRequests::Kind::Voice), 0);
     EXPECT_FALSE(withB->session()->timers().isRunning(ChatTimerId::Voice));

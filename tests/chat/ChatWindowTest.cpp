@@ -35,6 +35,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
 #include <functional>
@@ -366,6 +367,129 @@ int placeholders(const CChatDlg &window)
     for (const RichEditObject &object : ListObjects(window.history()->document()))
         n += object.placeholder ? 1 : 0;
     return n;
+}
+
+void dragBar(QWidget *bar, const QList<QPoint> &windowPoints)
+{
+    QWidget *window = bar->window();
+    const QPoint start = bar->rect().center();
+    QMouseEvent press(QEvent::MouseButtonPress, start, bar->mapToGlobal(start), Qt::LeftButton, Qt::LeftButton,
+        Qt::NoModifier);
+    QCoreApplication::sendEvent(bar, &press);
+    for (const QPoint &at : windowPoints) {
+        const QPoint global = window->mapToGlobal(at);
+        QMouseEvent move(QEvent::MouseMove, bar->mapFromGlobal(global), global, Qt::NoButton, Qt::LeftButton,
+            Qt::NoModifier);
+        QCoreApplication::sendEvent(bar, &move);
+    }
+}
+
+void releaseBar(QWidget *bar)
+{
+    QMouseEvent release(QEvent::MouseButtonRelease, QPoint(1, 1), bar->mapToGlobal(QPoint(1, 1)), Qt::LeftButton,
+        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(bar, &release);
+}
+
+TEST(ChatWindow, SplittersMoveOnlyInsideTheirLimits)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    CChatDlg &w = *a.window;
+    w.resize(700, 500);
+    w.show();
+    w.RecalcLayout();
+    auto *rows = w.findChild<QWidget *>(QString::number(ChatCtl::HistorySplitter));
+    auto *side = w.findChild<QWidget *>(QString::number(ChatCtl::SideSplitter));
+    ASSERT_TRUE(rows && side);
+
+    // The bar above the input box, dropped at y = 300: the input box takes
+    // what lies between it and the bottom bar.
+    dragBar(rows, { QPoint(200, 300) });
+    EXPECT_EQ(w.input()->geometry(), w.layout().rect(ChatCtl::Input));
+    const int input = w.input()->height();
+    // Above y = 100 or less than 61 pixels from the bottom: ignored.
+    dragBar(rows, { QPoint(200, 99), QPoint(200, 445) });
+    EXPECT_EQ(w.input()->height(), input);
+    releaseBar(rows);
+    EXPECT_EQ(w.input()->geometry(), w.layout().rect(ChatCtl::Input));
+    dragBar(rows, { QPoint(200, 250) });
+    releaseBar(rows);
+    EXPECT_GT(w.input()->height(), input) << "a drop inside the limits takes effect";
+    EXPECT_EQ(w.input()->geometry(), w.layout().rect(ChatCtl::Input));
+
+    // The bar left of the side panel: x from 300 and more than 50 from the right.
+    const int history = w.history()->width();
+    dragBar(side, { QPoint(299, 200), QPoint(651, 200) });
+    releaseBar(side);
+    EXPECT_EQ(w.history()->width(), history);
+    dragBar(side, { QPoint(400, 200) });
+    releaseBar(side);
+    EXPECT_LT(w.history()->width(), history);
+    EXPECT_EQ(w.history()->geometry(), w.layout().rect(ChatCtl::History));
+}
+
+TEST(ChatWindow, CloseAfterSendingAndWhatClosingClears)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+    // "发送后关闭对话框": the window closes once the message is out; with
+    // windows kept on close ("关闭对话框后自动释放对话框资源" off) it hides and
+    // keeps its history.
+    a.config.SingleChatCloseWnd = 1;
+    a.config.CloseDialogDeleteRes = 0;
+    a.window->show();
+    type(*a.window, u("第一句"));
+    a.window->OnSend();
+    EXPECT_FALSE(a.window->isVisible());
+    ASSERT_FALSE(a.window.isNull());
+    EXPECT_TRUE(a.window->input()->toPlainText().isEmpty());
+    EXPECT_TRUE(a.historyText().contains(u("第一句")));
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+
+    // A refused send closes nothing.
+    a.window->show();
+    type(*a.window, u("忙时"));
+    ScriptedPrompter prompter;
+    PrompterScope scope(prompter);
+    {
+        ListBusyCounter::Raiser busy;
+        a.window->OnSend();
+    }
+    EXPECT_TRUE(a.window->isVisible());
+    EXPECT_EQ(a.window->input()->toPlainText(), u("忙时"));
+
+    // With "关闭对话框后清空接收框内容" the history is emptied when the window closes.
+    a.config.CloseClearContent = 1;
+    a.window->OnSend();
+    EXPECT_FALSE(a.window->isVisible());
+    ASSERT_FALSE(a.window.isNull());
+    EXPECT_TRUE(a.window->input()->toPlainText().isEmpty());
+    EXPECT_TRUE(a.historyText().trimmed().isEmpty()) << a.historyText().toStdString();
+    ASSERT_TRUE(waitFor([&] { return b.shown == 2; }));
+}
+
+TEST(ChatWindow, OnlyTheAwaitedReceiptFromThePeerStopsTheRawResend)
+{
+    Side a(u("a")), b(u("b")), c(u("c"));
+    a.meet(b);
+    b.meet(a);
+    c.meet(a);
+    ChatTimers &timers = a.session()->timers();
+    timers.startRawResend("raw", 4711, 60000);
+    QSignalSpy receipts(a.engine.get(), &MessengerEngine::receiptArrived);
+    const auto receipt = [&](Side &from, const char *number) {
+        const qsizetype before = receipts.size();
+        from.net.SendToHost(from.peerOf(a)->key, CMD_MESSAGE_RECEIVED, number);
+        return waitFor([&] { return receipts.size() > before; });
+    };
+    // Another number, or the awaited number from another peer: it goes on.
+    ASSERT_TRUE(receipt(b, "4712"));
+    ASSERT_TRUE(receipt(c, "4711"));
+    EXPECT_TRUE(timers.isRunning(ChatTimerId::RawResend));
+    ASSERT_TRUE(receipt(b, "4711"));
+    EXPECT_FALSE(timers.isRunning(ChatTimerId::RawResend));
 }
 
 // The peer offers files; the receiving window is closed while they come.

@@ -9,6 +9,7 @@
 #include "core/MessageMarkers.h"
 
 #include <QDir>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -147,6 +148,64 @@ TEST_F(MsgRichEditTest, PlaceholdersAreReplacedOnceEachAndOnlyWhenFlagged)
     edit.InsertTextWithFaces(u"/<RB>", 0x7000);
     EXPECT_TRUE(edit.ReplacePlaceholderByFile(0x7000, gif + QStringLiteral(".missing")));
     EXPECT_EQ(placeholderCount(edit, 0x7000), 1);
+}
+
+// A picture that arrives after its message keeps a reader at the end of the
+// history at the end; a reader further up is not moved.
+TEST_F(MsgRichEditTest, ALatePictureKeepsTheEndInView)
+{
+    edit.resize(300, 200);
+    edit.show();
+    QScrollBar *bar = edit.verticalScrollBar();
+    for (int i = 0; i < 30; ++i)
+        edit.InsertTextWithFaces(QStringLiteral("第%1行\n").arg(i), 0);
+    edit.InsertTextWithFaces(u"/<RB>\n", 0x8000);
+    edit.InsertTextWithFaces(u"/<RB>", 0x8001);
+    bar->setValue(bar->maximum());
+    const int before = bar->maximum();
+
+    EXPECT_TRUE(edit.ReplacePicturePlaceholder(0x8000, ChatTest::patternImage(120, 150, qRgb(10, 20, 30))));
+    EXPECT_GT(bar->maximum(), before);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    // By file too (the received-picture path).
+    const QString gif = TestEnv::freshDir(QStringLiteral("late-gif")) + QStringLiteral("/b.gif");
+    ASSERT_TRUE(ChatTest::writeGif(gif, { Qt::red, Qt::blue }, 100, 120));
+    const int beforeGif = bar->maximum();
+    EXPECT_TRUE(edit.ReplacePlaceholderByFile(0x8001, gif));
+    EXPECT_GT(bar->maximum(), beforeGif);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    // Scrolled up: the view stays where the reader put it.
+    edit.InsertTextWithFaces(u"/<RB>", 0x8002);
+    bar->setValue(bar->maximum());
+    bar->setValue(10);
+    EXPECT_TRUE(edit.ReplacePicturePlaceholder(0x8002, ChatTest::patternImage(120, 150, qRgb(1, 2, 3))));
+    EXPECT_EQ(bar->value(), 10);
+}
+
+// A history filled while its window is hidden, and scrolled to its end
+// before the window shows, is at its end once shown; resizing keeps it there
+// unless the reader scrolled away.
+TEST_F(MsgRichEditTest, AHistoryAtItsEndStaysThereWhenShownOrResized)
+{
+    edit.SetViewMode(CMsgRichEdit::HistoryView);
+    QScrollBar *bar = edit.verticalScrollBar();
+    for (int i = 0; i < 60; ++i)
+        edit.InsertTextWithFaces(QStringLiteral("第%1行\n").arg(i), 0);
+    bar->setValue(bar->maximum());
+    edit.resize(300, 200);
+    edit.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    edit.resize(300, 120);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    bar->setValue(0);
+    edit.resize(300, 150);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), 0);
 }
 
 TEST_F(MsgRichEditTest, PicturesFromFilesAndTheFaceFolders)

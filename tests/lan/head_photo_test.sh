@@ -51,16 +51,16 @@ lan_wait_line "$work/kwel.events" "ADDED $A1 " 20 || lan_fail "the program did n
 
 lan_in_host 2 "$peer" --name 照片 --photo "$work/photo.bmp" >"$work/peer.out" 2>&1 <<EOF2 &
 announce
-wait ADDED $A1 10
+wait ADDED $A1 60
 sleep 2500
 announce
-sleep 1000
+sleep 10000
 EOF2
 peer_pid=$!
 LAN_PIDS+=("$peer_pid")
 
 photos="$work/h1/.local/share/TARPELON/Kwel/kwel/UserHeadPhoto"
-for i in $(seq 1 100); do
+for i in $(seq 1 600); do
   [ -n "$(ls "$photos"/0????????????????????.bmp 2>/dev/null)" ] \
     && [ -n "$(ls "$photos"/1????????????????????.bmp 2>/dev/null)" ] && break
   sleep 0.1

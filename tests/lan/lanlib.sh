@@ -107,7 +107,7 @@ lan_start_copies() {
   for i in $(seq 1 "$n"); do
     for j in $(seq 1 "$n"); do
       [ "$i" = "$j" ] && continue
-      lan_wait_line "$LAN_WORK/kwel$i.events" "ADDED $(lan_addr "$j") " 20 || lan_fail "copy $i did not list copy $j"
+      lan_wait_line "$LAN_WORK/kwel$i.events" "ADDED $(lan_addr "$j") " 60 || lan_fail "copy $i did not list copy $j"
     done
   done
 }
@@ -118,7 +118,9 @@ lan_start_two_copies() { lan_start_copies "$1" 2 "${2:-}" "${3:-}"; }
 # Appends a command to the driver file of copy I.
 drive() { local i=$1; shift; printf '%s\n' "$*" >>"$LAN_WORK/drive$i"; }
 # Waits for an event line of copy I.
-expect() { lan_wait_line "$LAN_WORK/kwel$1.events" "$2" "${3:-15}" || lan_fail "copy $1: no line \"$2\""; }
+# The waits are generous: they only last that long when something is wrong,
+# and a loaded machine (the sanitizer build beside other builds) is slow.
+expect() { lan_wait_line "$LAN_WORK/kwel$1.events" "$2" "${3:-60}" || lan_fail "copy $1: no line \"$2\""; }
 
 # The resident size of a process in kB, from /proc.
 lan_rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status" 2>/dev/null; }
@@ -146,3 +148,14 @@ lan_watch_proc() {
 
 # The field after NAME in a line of words ("fds 12 rss-kb 3400": fds -> 12).
 lan_field() { awk -v k="$2" '{for (i = 1; i < NF; i++) if ($i == k) {print $(i + 1); exit}}' "$1"; }
+
+# Starts a virtual screen (Xvfb, 800 x 600) in host I and sets LAN_DISPLAY to
+# the environment that puts a program on it.
+lan_xvfb() {
+  local screen=100 i
+  while [ -e "/tmp/.X$screen-lock" ]; do screen=$((screen + 1)); done
+  lan_in_host "$1" Xvfb ":$screen" -screen 0 800x600x24 -nolisten tcp >"$LAN_WORK/xvfb.out" 2>&1 &
+  LAN_PIDS+=("$!")
+  for i in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$screen" ] && break; sleep 0.1; done
+  LAN_DISPLAY=(QT_QPA_PLATFORM=xcb DISPLAY=":$screen")
+}

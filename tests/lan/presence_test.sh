@@ -28,11 +28,12 @@ lan_wait_line "$work/kwel.events" "ADDED $A4 " 20 || lan_fail "the first copy di
 
 lan_in_host 2 "$peer" --name peer2 >"$work/peer2.out" 2>&1 <<EOF &
 announce
-wait ADDED $A1 10
-wait ADDED $A3 20
+wait ADDED $A1 60
+wait ADDED $A3 60
 send $A1 hello from two
-wait RECEIPT $A1 10
+wait RECEIPT $A1 60
 resend
+waitcount 2 RECEIPT $A1 60
 sleep 700
 count RECEIPT $A1 2
 away 开会
@@ -45,20 +46,20 @@ sleep 1
 
 lan_in_host 3 "$peer" --plain --name plain3 >"$work/plain3.out" 2>&1 <<EOF &
 announce
-wait RAW $A1 3 10
+wait RAW $A1 3 60
 wait RAW $A1 2 60
 EOF
 plain3=$!
 LAN_PIDS+=("$plain3")
 
 wait "$peer2" || lan_fail "the Kwel peer's script failed"
-lan_wait_line "$work/kwel.events" "REMOVED $A2 " 10 || lan_fail "the peer's exit did not reach the program"
+lan_wait_line "$work/kwel.events" "REMOVED $A2 " 60 || lan_fail "the peer's exit did not reach the program"
 [ "$(grep -c "^MESSAGE $A2 .* hello from two" "$work/kwel.events")" -eq 1 ] || lan_fail "the message was not shown exactly once"
 grep -q "^UPDATED $A2 2425 100 peer2\[开会\]" "$work/kwel.events" || lan_fail "the status change did not reach the program"
 grep -q "^ADDED $A3 2425 0 plain3" "$work/kwel.events" || lan_fail "the plain peer was not listed"
 
 kill -TERM "$kwel4_pid"
-lan_wait_line "$work/kwel.events" "REMOVED $A4 " 10 || lan_fail "the second copy's exit did not reach the first"
+lan_wait_line "$work/kwel.events" "REMOVED $A4 " 60 || lan_fail "the second copy's exit did not reach the first"
 kill -TERM "$kwel_pid"
 wait "$kwel_pid"; code=$?
 [ "$code" -eq 0 ] || lan_fail "the program ended with $code"

@@ -21,8 +21,8 @@ for i in 2 3; do
   name=$([ "$i" = 2 ] && echo 张伟 || echo 王芳)
   lan_in_host "$i" "$peer" --name "$name" >"$work/peer$i.out" 2>&1 <<EOF2 &
 announce
-wait ADDED $A1 20
-sleep 30000
+wait ADDED $A1 60
+sleep 300000
 exit
 EOF2
   LAN_PIDS+=("$!")
@@ -31,7 +31,7 @@ lan_wait_line "$work/kwel1.events" "ADDED $A2 " 20 || lan_fail "the program did 
 lan_wait_line "$work/kwel1.events" "ADDED $A3 " 20 || lan_fail "the program did not list 王芳"
 
 drive() { printf '%s\n' "$*" >>"$work/drive1"; }
-expect() { lan_wait_line "$work/kwel1.events" "$1" 15 || lan_fail "no line \"$1\""; }
+expect() { lan_wait_line "$work/kwel1.events" "$1" 60 || lan_fail "no line \"$1\""; }
 
 drive "search zw"
 expect "SEARCHED 1 张伟\$"

@@ -7,6 +7,12 @@
 # copy 2 completes meanwhile. Copy 2 starts with a soft limit below its hard
 # limit and must have raised it.
 #
+# What is checked is what copy 1 itself did: its event log has a SERVED line
+# for every connection it ended or refused, with the number it still held,
+# and /proc has its descriptors. What the attacker saw is only reported: under
+# load the attacker cannot tell a held connection from one still waiting in
+# the listen queue, nor a refusal from a late accept.
+#
 # A load run with other figures: KWEL_SLOW_CONNECTIONS (600), KWEL_SLOW_NOFILE
 # (1024, the soft and hard limit of copy 1), KWEL_SLOW_SECONDS (30).
 set -u
@@ -46,14 +52,14 @@ expect 2 "SHOWN $A1 .* 大文件\$"
 # The attacker: entries answered before, during and at the end of the attack.
 lan_in_host 3 "$peer" --plain --name slow >"$work/slow.out" 2>&1 <<SCRIPT &
 announce
-waitcount 1 RAW $A1 3 10
+waitcount 1 RAW $A1 3 30
 slow $A1 $slow $seconds $froms
 sleep 5000
 announce
-waitcount 2 RAW $A1 3 5
+waitcount 2 RAW $A1 3 30
 sleep $(( (seconds - 8) * 1000 ))
 announce
-waitcount 3 RAW $A1 3 5
+waitcount 3 RAW $A1 3 30
 slowend
 SCRIPT
 attacker=$!
@@ -63,7 +69,7 @@ LAN_PIDS+=("$attacker")
 sleep 4
 drive 2 "receiveall $A1 $work/recv"
 expect 2 "DRIVER ok receiveall $A1"
-for i in $(seq 1 600); do
+for i in $(seq 1 1800); do
   cmp -s "$work/src/big.bin" "$work/recv/big.bin" && break
   sleep 0.1
 done
@@ -71,21 +77,25 @@ cmp "$work/src/big.bin" "$work/recv/big.bin" || lan_fail "the file did not arriv
 
 wait "$attacker" || lan_fail "the attacker's script failed (entries not answered?)"
 kill -0 "$pid1" 2>/dev/null || lan_fail "copy 1 ended under the attack"
-summary=$(grep '^SLOW ' "$work/slow.out")
-echo "attacker: $summary"
+echo "attacker saw: $(grep '^SLOW ' "$work/slow.out")"
 echo "copy 1 at most: $(cat "$work/proc1")"
-refused=$(echo "$summary" | awk '{print $5}')
-held=$(echo "$summary" | awk '{print $9}')
+events=$work/kwel1.events
+refused=$(grep -c "^SERVED [0-9.]* refused " "$events")
+timedout=$(grep -c "^SERVED [0-9.]* timeout " "$events")
+held=$(awk '/^SERVED / && $4 == "open" && $5 > m {m = $5} END {print m + 0}' "$events")
 fds=$(lan_field "$work/proc1" fds)
-# At most 256 connections in total, and some descriptors of the program's own.
-[ "$fds" -lt $(( 256 + 200 )) ] || lan_fail "copy 1 had $fds descriptors open"
-# What the attacker saw; with thousands of sockets the attacker itself is too
-# slow to tell a refusal from a connection that waited for the program's accept.
-if [ "$slow" -le 1000 ]; then
+echo "copy 1 refused $refused connections, timed out $timedout, held $held at most, $fds descriptors at most"
+# The file server's cap in total (FileSendLimits; 256 from a limit of 1024
+# open files up). More connections came than it allows, so some were refused
+# while the program held others; never more than it.
+cap=256
+if [ "$slow" -gt "$cap" ]; then
   [ "$refused" -gt 0 ] || lan_fail "no connection above the caps was refused"
-  [ "$held" -gt 0 ] || lan_fail "no slow connection was held at all"
-  [ "$held" -le 256 ] || lan_fail "more connections were held than the cap allows"
+  [ "$held" -gt 0 ] || lan_fail "the program held no slow connection"
 fi
+[ "$held" -le "$cap" ] || lan_fail "copy 1 held $held connections, more than its cap"
+# At most the cap of connections, and some descriptors of the program's own.
+[ "$fds" -lt $(( cap + 200 )) ] || lan_fail "copy 1 had $fds descriptors open"
 grep -q "Too many open files" "$work/kwel1.out" && lan_fail "copy 1 ran out of descriptors"
 
 kill -TERM "$pid1" "$pid2"

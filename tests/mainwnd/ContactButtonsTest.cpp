@@ -1,8 +1,10 @@
 #include "mainwnd/CFindUserDlg.h"
+#include "mainwnd/CMainToolBar.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CMsgTipDlg.h"
 #include "mainwnd/CSelectUsersDlg.h"
 #include "mainwnd/CSendToAddressDlg.h"
+#include "mainwnd/CSettingsDlg.h"
 #include "mainwnd/CUserGroupManageDlg.h"
 #include "mainwnd/CUserListCtrl.h"
 #include "mainwnd/CUserTreeCtrl.h"
@@ -23,6 +25,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -91,6 +94,52 @@ TEST(ContactButtons, ButtonsAndTheWindowsTheyAskFor)
     QSignalSpy log(p.page.get(), &CMessengerDlg::chatLogViewerRequested);
     EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::ChatLog));
     EXPECT_EQ(log.size(), 1);
+}
+
+TEST(ContactButtons, TheToolbarRunsTheButtonsInItsOwnOrder)
+{
+    Page p;
+    // The strip takes the panel's left-top colour (a COLORREF: 0x0000FF is red).
+    p.config.MainBarLeftTopColor = 0x0000FF;
+    EXPECT_EQ(CMessengerDlg(*p.engine).toolBar()->bkColor(), QColor(255, 0, 0));
+    CMainToolBar *bar = p.page->toolBar();
+    ASSERT_TRUE(bar);
+    p.page->show();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->geometry(), QRect(2, 2, 198, 16));
+    // The views start below the strip.
+    auto *views = p.page->findChild<QStackedWidget *>();
+    EXPECT_GT(views->mapTo(p.page.get(), QPoint(0, 0)).y(), bar->geometry().bottom());
+
+    QSignalSpy multi(p.page.get(), &CMessengerDlg::multiChatRequested);
+    int settings = 0;
+    QTimer::singleShot(0, [&settings] {
+        // "设置" is the page's own settings dialog.
+        if (auto *dialog = qobject_cast<CSettingsDlg *>(QApplication::activeModalWidget())) {
+            ++settings;
+            dialog->reject();
+        }
+    });
+    QSignalSpy help(p.page.get(), &CMessengerDlg::helpRequested);
+    QSignalSpy shares(p.page.get(), &CMessengerDlg::allSharedFilesRequested);
+    const auto click = [bar](int x) { QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(x, 8)); };
+    click(30); // index 1: "群发"
+    click(25 * 4 + 3); // "共享"
+    click(25 * 5 + 3); // "设置"
+    click(25 * 7 + 3); // "帮助"
+    click(200); // beyond the eighth: nothing
+    EXPECT_EQ(multi.size(), 1);
+    EXPECT_EQ(shares.size(), 1);
+    EXPECT_EQ(settings, 1);
+    EXPECT_EQ(help.size(), 1);
+    // Index 3 is the find button: its dialog opens.
+    click(25 * 3 + 3);
+    ASSERT_TRUE(p.page->findDialog());
+    EXPECT_TRUE(p.page->findDialog()->isVisible());
+    p.page->findDialog()->close();
+    p.page->OnToolbarClick(8);
+    p.page->OnToolbarClick(-1);
+    EXPECT_EQ(multi.size() + shares.size() + settings + help.size(), 4);
 }
 
 TEST(ContactButtons, MoreMenuAsTheButtonShowsIt)

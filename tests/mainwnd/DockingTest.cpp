@@ -1,4 +1,6 @@
 #include "PanelTestUtil.h"
+#include "mainwnd/CSearchBarDlg.h"
+#include "mainwnd/CSearchPanelDlg.h"
 #include "mainwnd/DockGeometry.h"
 #include "mainwnd/PanelDocking.h"
 #include "mainwnd/PanelTrayMenu.h"
@@ -160,15 +162,21 @@ TEST(PanelDocking, DocksSlidesOutAndComesBack)
     EXPECT_TRUE(dock->isWatching());
     EXPECT_GE(p.panel->minimumHeight(), 400) << "docked minimum";
 
+    // The search results beside the panel go with it (they hide when the
+    // panel moves).
+    CSearchPanelDlg *results = p.panel->searchStrip()->resultPanel();
+    results->show();
     QCursor::setPos(m.area.left + 900, m.area.top + 600);
     QTRY_VERIFY_WITH_TIMEOUT(dock->isSlidOut(), 3000);
+    EXPECT_FALSE(results->isVisible());
     EXPECT_EQ(p.panel->frameGeometry().bottom() + 1, m.area.top + m.strip);
     EXPECT_EQ(p.panel->frameGeometry().height(), height);
     EXPECT_FALSE(dock->isWatching());
 
+    // The cursor on the strip brings it back, also where the strip is window
+    // frame that reports no entering (nothing here reports it).
     QCursor::setPos(m.area.left + 350, m.area.top + 1);
-    dock->OnEnter();
-    QTRY_VERIFY_WITH_TIMEOUT(!dock->isSliding(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!dock->isSlidOut() && !dock->isSliding(), 3000);
     EXPECT_EQ(p.panel->frameGeometry().top(), m.area.top - m.edge);
     EXPECT_TRUE(dock->isWatching());
 
@@ -179,6 +187,14 @@ TEST(PanelDocking, DocksSlidesOutAndComesBack)
     // Switching auto-hide off brings the panel back and undocks it.
     QCursor::setPos(m.area.left + 900, m.area.top + 600);
     QTRY_VERIFY_WITH_TIMEOUT(dock->isSlidOut(), 3000);
+    // Put away into the tray while slid out: the cursor on the strip's place
+    // brings nothing back.
+    p.panel->HidePanel();
+    QCursor::setPos(m.area.left + 350, m.area.top + 1);
+    QTest::qWait(3 * PanelDocking::kWatchMs);
+    EXPECT_TRUE(dock->isSlidOut());
+    QCursor::setPos(m.area.left + 900, m.area.top + 600);
+    p.panel->show();
     TrayMenu::Find(p.panel->trayMenu(), 32848)->trigger();
     EXPECT_EQ(p.config.AutoHideWnd, 0);
     EXPECT_EQ(dock->side(), Dock::None);

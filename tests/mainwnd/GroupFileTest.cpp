@@ -121,6 +121,20 @@ TEST(GroupFile, ImportRulesAndTheRoundTrip)
     EXPECT_TRUE(r.newGroups.isEmpty());
     EXPECT_EQ(config.memoGroupNames.value(kA), QStringLiteral("客户"));
     EXPECT_EQ(config.memoUsesInfos.value(kA), info({u"9", u"", u"", u"", u"", u""}));
+
+    // New details of a peer whose memo name stays are a change to save too;
+    // the same file once more is none.
+    config.memoUsesInfos.remove(kA);
+    CXmlDocument details;
+    ASSERT_EQ(details.SetText(QStringLiteral("<memoNickNames><UserName MAC=\"AABBCCDDEE01\" NickName=\"老王\" "
+                                             "CellPhone=\"139\"/></memoNickNames>")),
+        CXmlDocument::Status::Ok);
+    r = GroupFile::Import(details, config, GroupFile::Mode::Replace, kOwn);
+    EXPECT_FALSE(r.hadGroups);
+    EXPECT_TRUE(r.changed) << "only the details are new";
+    EXPECT_EQ(config.memoUsesInfos.value(kA), info({u"", u"", u"139", u"", u"", u""}));
+    r = GroupFile::Import(details, config, GroupFile::Mode::Replace, kOwn);
+    EXPECT_FALSE(r.changed);
 }
 
 TEST(GroupFile, PanelCommandsTellTheOutcome)

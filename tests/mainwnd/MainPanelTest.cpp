@@ -7,6 +7,7 @@
 #include "core/CRegistryKey.h"
 #include "core/ConfigRecords.h"
 #include "core/Schedule.h"
+#include "mainwnd/CAutoReplyTextDlg.h"
 #include "mainwnd/CCalendarDlg.h"
 #include "mainwnd/CGroupListDlg.h"
 #include "mainwnd/CMainPanelDlg.h"
@@ -26,6 +27,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -246,6 +249,47 @@ TEST(CMainPanelDlg, TrayMenuCommands)
 
     TrayMenu::Find(menu, TrayMenu::Quit)->trigger();
     EXPECT_EQ(quit.size(), 1);
+}
+
+TEST(CMainPanelDlg, TheAutoReplyTextIsEditedFromTheTrayAndSavedOnOkOnly)
+{
+    Panel p;
+    p.config.StrReply = QStringLiteral("开会中");
+    QMenu *menu = p.panel->trayMenu();
+    emit menu->aboutToShow();
+    QAction *edit = TrayMenu::Find(menu, TrayMenu::AutoReplyText);
+    ASSERT_TRUE(edit);
+    EXPECT_TRUE(edit->isEnabled());
+
+    // The dialog shows the stored text; a longer one is cut to 258 characters.
+    QString shown;
+    int limit = 0;
+    const auto answer = [&](const QString &typed, const char *button) {
+        QTimer::singleShot(0, p.panel.get(), [&, typed, button] {
+            auto *dialog = qobject_cast<CAutoReplyTextDlg *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("自定义自动回复内容"));
+            auto *line = dialog->findChild<QLineEdit *>(QStringLiteral("1067"));
+            ASSERT_TRUE(line);
+            shown = line->text();
+            limit = line->maxLength();
+            line->setText(typed);
+            dialog->findChild<QPushButton *>(QLatin1String(button))->click();
+        });
+    };
+    answer(QString(300, QChar(0x5FD9)), "2"); // 忙… then "取消"
+    edit->trigger();
+    EXPECT_EQ(shown, QStringLiteral("开会中"));
+    EXPECT_EQ(limit, CAutoReplyTextDlg::kMaxLength);
+    EXPECT_EQ(p.config.StrReply, QStringLiteral("开会中"));
+
+    answer(QString(300, QChar(0x5FD9)), "1");
+    edit->trigger();
+    EXPECT_EQ(p.config.StrReply, QString(258, QChar(0x5FD9)));
+    // Saved: a configuration read from the store has it.
+    CConfig stored(p.config.StorePath());
+    ASSERT_TRUE(stored.Load());
+    EXPECT_EQ(stored.StrReply, QString(258, QChar(0x5FD9)));
 }
 
 TEST(CMainPanelDlg, NoticeLinksOpenOnlinePeers)

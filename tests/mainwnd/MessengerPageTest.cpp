@@ -207,7 +207,7 @@ TEST(MessengerPage, PeersFromTheEngineAppearInTreeAndList)
     // A click on "用户名" sorts descending.
     p.page->contacts().OnListColumnClick(0);
     EXPECT_EQ(p.page->peerRowText(0, ContactEntry::NickField), u("赵六"));
-    EXPECT_EQ(p.page->userList()->columnWidth(3), 150);
+    EXPECT_EQ(p.page->userList()->columnWidth(3), p.config.SENDGROUPNAME_STR) << "the configured width";
 
     // Both styles paint offscreen.
     p.page->show();

@@ -89,6 +89,10 @@ TEST(SettingsBackup, RoundTripsPerKind)
     EXPECT_EQ(s.config.BroadcastList, (QStringList{QStringLiteral("10.1.1.255"), QStringLiteral("10.1.2.255")}));
     QTest::qWait(CConfig::ScheduledSaveDelayMs + 100);
     EXPECT_EQ(s.list("BROADCAST_STR"), s.config.BroadcastList);
+    // Going back to the list saved before the restore is saved too.
+    s.config.BroadcastList = {QStringLiteral("172.16.0.255")};
+    ASSERT_TRUE(s.config.Save(CFG_BROADCAST));
+    EXPECT_EQ(s.list("BROADCAST_STR"), s.config.BroadcastList);
 
     // kr6 appends the contacts it holds, once.
     s.config.LastPersonTexts = {QStringLiteral("李四(00-16-3E-0A-0B-02)")};
@@ -97,6 +101,7 @@ TEST(SettingsBackup, RoundTripsPerKind)
     EXPECT_EQ(restore(s, s.file("all.kr6")), SettingsBackup::Result::Done);
     EXPECT_EQ(s.config.LastPersonKeys, (QStringList{QStringLiteral("00163E0A0B02"), QStringLiteral("00163E0A0B01")}));
     EXPECT_EQ(s.config.LastPersonTexts.size(), 2);
+    EXPECT_EQ(s.list("LASTPERSON_STR"), s.config.LastPersonTexts) << "the store keeps the contacts listed before";
 
     // kr3 needs a restart.
     CRegistryKey(kCompany, kProduct, s.config.StorePath()).WriteList(QStringLiteral("PLAN_STR"), {});

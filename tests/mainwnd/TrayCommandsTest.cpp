@@ -1,6 +1,5 @@
 #include "PanelTestUtil.h"
 #include "controls/CGfxOutBarCtrl.h"
-#include "mainwnd/CAutoReplyTextDlg.h"
 #include "mainwnd/CCalendarDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CTransparencyDlg.h"
@@ -10,7 +9,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
@@ -55,25 +53,6 @@ TEST(TrayCommands, EveryItemIsCarriedOutAndChecked)
     // A scheme from the tray reaches the folder bar.
     TrayMenu::Find(menu, 33120)->trigger();
     EXPECT_EQ(p.config.MainBarFrameColor, 0x8DE2A9u);
-
-    // The auto-reply text: cancel keeps it, OK stores and saves it.
-    p.config.StrReply = u("稍后回复");
-    onModal<CAutoReplyTextDlg>([](CAutoReplyTextDlg *d) {
-        d->textEdit()->setPlainText(u("不要"));
-        d->findChild<QPushButton *>(u("2"))->click();
-    });
-    TrayMenu::Find(menu, TrayMenu::AutoReplyText)->trigger();
-    EXPECT_EQ(p.config.StrReply, u("稍后回复"));
-    onModal<CAutoReplyTextDlg>([](CAutoReplyTextDlg *d) {
-        EXPECT_EQ(d->text(), u("稍后回复"));
-        d->textEdit()->setPlainText(u("开会中"));
-        d->findChild<QPushButton *>(u("1"))->click();
-    });
-    TrayMenu::Find(menu, TrayMenu::AutoReplyText)->trigger();
-    EXPECT_EQ(p.config.StrReply, u("开会中"));
-    CConfig stored(p.config.StorePath());
-    stored.Load();
-    EXPECT_EQ(stored.StrReply, u("开会中"));
 
     // Transparency through the tray: the main window previews and comes back.
     p.config.MainOpacity = 0;

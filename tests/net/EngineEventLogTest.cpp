@@ -21,8 +21,9 @@ TEST(EngineEventLog, EscapesEverythingThatCouldEndOrForgeALine)
     EXPECT_EQ(EngineEventLog::EscapeLine(QStringLiteral("\\n")), QStringLiteral("\\\\n"));
 }
 
-// A peer's name and message with line breaks give one line each.
-TEST(EngineEventLog, PeerTextStaysOnItsLine)
+// A peer's name and message with line breaks give one line each; the file
+// server's lines carry what it still holds.
+TEST(EngineEventLog, PeerTextStaysOnItsLineAndServedConnectionsAreCounted)
 {
     CConfig config(TestEnv::freshDir(QStringLiteral("eventlog")) + QStringLiteral("/kwel.ini"));
     CNetManager net;
@@ -42,6 +43,18 @@ TEST(EngineEventLog, PeerTextStaysOnItsLine)
     ASSERT_EQ(lines.size(), 2) << lines.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(lines[0].toStdString(), "ADDED 10.0.0.5 2425 1 eve\\nREMOVED 10.0.0.9 2425");
     EXPECT_EQ(lines[1].toStdString(), "MESSAGE 10.0.0.5 2 hi\\nREAD 10.0.0.9 1\\x1b[2J");
+
+    // The file server's endings and refusals, each with the connections it
+    // still holds: what the load tests count the caps by.
+    lines.clear();
+    TransferState state;
+    state.address = 0x0A000005;
+    for (const ServeStatus status : { ServeStatus::Refused, ServeStatus::RequestTimeout, ServeStatus::Done }) {
+        state.status = status;
+        emit engine.fileServer().transferFinished(state);
+    }
+    EXPECT_EQ(lines, QStringList({ QStringLiteral("SERVED 10.0.0.5 refused open 0"),
+                         QStringLiteral("SERVED 10.0.0.5 timeout open 0"), QStringLiteral("SERVED 10.0.0.5 done open 0") }));
 }
 
 } // namespace

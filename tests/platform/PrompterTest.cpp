@@ -1,8 +1,11 @@
+#include "platform/DialogFolders.h"
 #include "platform/QtPrompter.h"
+#include "TestEnv.h"
 #include "platform/ScriptedPrompter.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -15,6 +18,38 @@ QString u(const char *utf8)
 }
 using Button = Prompter::Button;
 using Kind = ScriptedPrompter::Kind;
+
+// The file dialogs never start in the working folder: the caller's folder,
+// else the last folder of that kind of file, else home.
+TEST(DialogFolders, StartFolders)
+{
+    DialogFolders folders;
+    const QString pics = TestEnv::freshDir(QStringLiteral("dlg-pics"));
+    const QString docs = TestEnv::freshDir(QStringLiteral("dlg-docs"));
+    const QString bmp = QStringLiteral("BMP (*.bmp)");
+    const QString all = QStringLiteral("All Files (*)");
+
+    EXPECT_EQ(folders.start(bmp, QString()), QDir::homePath());
+    EXPECT_EQ(folders.start(bmp, u("图.bmp")), QDir::homePath() + u("/图.bmp"));
+    EXPECT_EQ(folders.start(bmp, docs), docs);
+    EXPECT_EQ(folders.start(bmp, docs + u("/a.bmp")), docs + u("/a.bmp"));
+
+    folders.chosenFile(bmp, pics + u("/a.bmp"));
+    EXPECT_EQ(folders.start(bmp, QString()), pics);
+    EXPECT_EQ(folders.start(bmp, u("b.bmp")), pics + u("/b.bmp"));
+    // Another kind keeps its own folder; the caller's folder still wins.
+    EXPECT_EQ(folders.start(all, QString()), QDir::homePath());
+    EXPECT_EQ(folders.start(bmp, docs), docs);
+    // A cancelled dialog changes nothing.
+    folders.chosenFile(bmp, QString());
+    EXPECT_EQ(folders.start(bmp, QString()), pics);
+
+    folders.chosenFolder(all, docs);
+    EXPECT_EQ(folders.start(all, QString()), docs);
+    // A remembered folder that went away falls back to home.
+    ASSERT_TRUE(QDir(pics).removeRecursively());
+    EXPECT_EQ(folders.start(bmp, QString()), QDir::homePath());
+}
 
 TEST(ScriptedPrompter, AnswersFromQueuesAndRecordsCalls)
 {

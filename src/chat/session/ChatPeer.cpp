@@ -89,6 +89,20 @@ QStringList PeerInfoLines(const HostRecord &peer, bool photoBeside)
     return lines;
 }
 
+QString FormatHostDisplayName(const HostRecord &peer)
+{
+    QString name = peer.displayName;
+    if (name.isEmpty())
+        name = peer.nickName;
+    if (name.isEmpty())
+        name = peer.key.loginName();
+    const QString group = peer.groupName.trimmed();
+    const QString host = peer.key.hostName();
+    if (group.isEmpty())
+        return host.isEmpty() ? name : QStringLiteral("%1(%2)").arg(name, host);
+    return QStringLiteral("%1(%2/%3)").arg(name, group, host);
+}
+
 QString ChatWindowTitle(const HostRecord &peer)
 {
     QString title = QStringLiteral("与 %1(%2) 聊天中 (IP:%3)")

@@ -32,6 +32,10 @@ QString SidePaneHeading(const HostRecord &peer);
 // The peer lines of the side pane; "IP:" instead of "IP地址:" when the photo
 // stands beside them.
 QStringList PeerInfoLines(const HostRecord &peer, bool photoBeside);
+// The peer as the program's lines name it: the display name (the nick name,
+// the login name when both are empty), then in brackets the peer's own group
+// and its host name: "name(group/host)", "name(host)" without a group.
+QString FormatHostDisplayName(const HostRecord &peer);
 // "与 %s(%s) 聊天中 (IP:%s)", with " 组名:%s" when the peer names its group.
 QString ChatWindowTitle(const HostRecord &peer);
 // The group a chat-log record names: the custom group, or the peer's own

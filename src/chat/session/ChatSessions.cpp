@@ -44,6 +44,7 @@ ChatSessions::ChatSessions(const ChatServices &services, QObject *parent)
             m_services.config = &engine->config();
         connect(engine, &MessengerEngine::messageReceived, this, &ChatSessions::OnMessageReceived);
         connect(engine, &MessengerEngine::readNoticeArrived, this, &ChatSessions::OnReadNotice);
+        connect(engine, &MessengerEngine::receiptArrived, this, &ChatSessions::OnReceipt);
         connect(engine, &MessengerEngine::hostAdded, this, &ChatSessions::OnPeerChanged);
         connect(engine, &MessengerEngine::hostUpdated, this, &ChatSessions::OnPeerChanged);
         connect(engine, &MessengerEngine::packetDispatched, this, &ChatSessions::OnPacketDispatched);
@@ -199,6 +200,14 @@ void ChatSessions::OnReadNotice(HostRecord *sender, quint32 packetNumber)
         session->ShowReadNotice(QDateTime::currentDateTime(), packetNumber);
 }
 
+void ChatSessions::OnReceipt(HostRecord *sender, quint32 packetNumber)
+{
+    // Only a conversation that exists waits for anything.
+    ChatSession *session = sender ? Find(*sender) : nullptr;
+    if (session && session->OnSendConfirmed(sender->key.address, sender->key.port, packetNumber))
+        freeIfIdle(session);
+}
+
 void ChatSessions::OnPeerChanged(HostRecord *host)
 {
     if (!host)
@@ -217,6 +226,11 @@ void ChatSessions::OnPictureReceived(const ReceivedPicture &picture)
     // container we write, so it reads ours too.
     const bool unpackedLzw = picture.compression == 1 && (picture.purpose != 0 || picture.kind == 0);
     if (host && unpackedLzw && !picture.image.isNull() && !picture.fromStore) {
+        // Bounded: a host that changes its name or MAC at will must not grow
+        // it. Peers forgotten are sent our pictures as JPEG until they send
+        // one of theirs again.
+        if (m_lzwPeers.size() >= kLzwPeersKept)
+            m_lzwPeers.clear();
         m_lzwPeers.insert(LzwPeerKey(*host));
         if (session)
             session->SetPeerReadsLzw(true);

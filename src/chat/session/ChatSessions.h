@@ -52,6 +52,9 @@ public:
         LookUp = 3, // only find
     };
 
+    // How many peers known to read our LZW container are remembered.
+    static constexpr qsizetype kLzwPeersKept = 1024;
+
     explicit ChatSessions(const ChatServices &services, QObject *parent = nullptr);
     // Frees every session (their windows first, through the view factory's owner).
     ~ChatSessions() override;
@@ -71,6 +74,7 @@ public:
     ChatSessionView *OpenView(HostRecord *peer, OpenMode mode);
     QList<ChatSession *> sessions() const;
     const SentReadChecks &sentReadChecks() const { return m_readChecks; }
+    qsizetype lzwPeerCount() const { return m_lzwPeers.size(); }
     // A message sent to the peer outside its session asked for a read notice.
     void ExpectReadNotice(const HostRecord &peer, quint32 packetNumber);
     // Sends the pictures of a message that went to the peer by another road:
@@ -80,6 +84,8 @@ public:
     // The engine's reports (connected in the constructor; public for tests).
     void OnMessageReceived(const PacketRecord &packet, HostRecord *sender);
     void OnReadNotice(HostRecord *sender, quint32 packetNumber);
+    // A receipt: the peer's session stops the raw resend that awaited it.
+    void OnReceipt(HostRecord *sender, quint32 packetNumber);
     void OnPeerChanged(HostRecord *host);
     void OnPictureReceived(const ReceivedPicture &picture);
     // The peer's requests, answers and screen shakes (the other commands

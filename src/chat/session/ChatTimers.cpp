@@ -1,22 +1,12 @@
 #include "chat/session/ChatTimers.h"
 
+#include "chat/session/ChatPeer.h"
 #include "net/Commands.h"
 #include "net/HostRecord.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
 #include <memory>
-
-namespace {
-
-QString peerName(const HostRecord *peer)
-{
-    if (!peer)
-        return QString();
-    return peer->displayName.isEmpty() ? peer->nickName : peer->displayName;
-}
-
-} // namespace
 
 ChatTimers::ChatTimers(ChatTimerHost &host, Clock clock)
     : m_host(host)
@@ -102,7 +92,8 @@ bool ChatTimers::nextRetry(int id, int limit)
 void ChatTimers::giveUp(int id, const QString &format)
 {
     kill(id);
-    m_host.notice(format.arg(peerName(m_host.peer())));
+    const HostRecord *peer = m_host.peer();
+    m_host.notice(format.arg(peer ? FormatHostDisplayName(*peer) : QString()));
 }
 
 void ChatTimers::tick(int id)

@@ -7,6 +7,7 @@
 #include "chat/session/ChatSessions.h"
 #include "net/CMsgSenderWnd.h"
 #include "net/Commands.h"
+#include "net/IncomingPictures.h"
 #include "platform/MessageSound.h"
 
 #include <QTest>
@@ -192,6 +193,27 @@ TEST(ChatSession, ReadChecksAreBoundedAndTakenOnce)
     EXPECT_EQ(checks.count(), SentReadChecks::kCapacity);
     EXPECT_FALSE(checks.Take(1, 2425, 5)) << "the oldest went";
     EXPECT_TRUE(checks.Take(1, 2425, SentReadChecks::kCapacity + 9));
+}
+
+// A host that changes its MAC at will cannot grow what is remembered of the
+// peers that read our LZW container; the latest one is still known.
+TEST(ChatSession, PeersKnownToReadOurLzwAreBounded)
+{
+    ViewSide a(u("a"));
+    Side b(u("b"));
+    know(a, b);
+    HostRecord *peer = a.peerOf(b);
+    ReceivedPicture picture;
+    picture.compression = 1;
+    picture.sender = peer->key;
+    picture.image = QImage(4, 4, QImage::Format_RGB32);
+    for (qsizetype i = 0; i < ChatSessions::kLzwPeersKept + 10; ++i) {
+        peer->keyText = QStringLiteral("02%1").arg(i, 10, 10, QLatin1Char('0'));
+        a.sessions->OnPictureReceived(picture);
+        ASSERT_LE(a.sessions->lzwPeerCount(), ChatSessions::kLzwPeersKept);
+    }
+    EXPECT_TRUE(a.sessions->Open(peer)->peerReadsLzw());
+    EXPECT_TRUE(a.views.empty()) << "a picture without its message opens no window";
 }
 
 } // namespace

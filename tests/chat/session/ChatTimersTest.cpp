@@ -18,6 +18,7 @@ public:
         record.key = HostKey(QStringLiteral("li"), QStringLiteral("pc7"), 0xC0A80107, 2425);
         record.nickName = QStringLiteral("小李");
         record.displayName = QStringLiteral("李工");
+        record.groupName = QStringLiteral("测试组");
     }
     const HostRecord *peer() const override { return bound ? &record : nullptr; }
     bool isHidden() const override { return hidden; }
@@ -101,7 +102,7 @@ TEST(ChatTimers, RequestsAreResentWhilePendingAndGivenUpOnce)
     EXPECT_EQ(f.window.sent[0].first, CMD_ASSIST_REQUEST);
     EXPECT_EQ(f.window.assistance, 0);
     EXPECT_EQ(
-        f.window.notices, QStringList(QStringLiteral("给用户 李工 发送远程协助失败！可能用户已下线,或网络原因!")));
+        f.window.notices, QStringList(QStringLiteral("给用户 李工(测试组/pc7) 发送远程协助失败！可能用户已下线,或网络原因!")));
     EXPECT_FALSE(f.timers.isRunning(T::Assistance));
 
     // Answered meanwhile: the timer stops silently.
@@ -122,7 +123,7 @@ TEST(ChatTimers, RequestsAreResentWhilePendingAndGivenUpOnce)
     ASSERT_EQ(f.window.sent.size(), 2);
     EXPECT_EQ(f.window.sent[1], std::make_pair(CMD_GET_SHARE_LIST_PASSWORD, QByteArray("secret")));
     EXPECT_EQ(f.timers.shareRequest(), 0u);
-    EXPECT_EQ(f.window.notices.last(), QStringLiteral("给用户 李工 发送文件共享密码失败！可能用户已下线,或网络原因!"));
+    EXPECT_EQ(f.window.notices.last(), QStringLiteral("给用户 李工(测试组/pc7) 发送文件共享密码失败！可能用户已下线,或网络原因!"));
     // Voice was never asked for: its timer just stops.
     f.timers.start(T::Voice, 1000);
     f.advance(1000);
