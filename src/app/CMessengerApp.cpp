@@ -18,6 +18,7 @@
 #include "net/MessengerEngine.h"
 #include "net/OwnPictureServer.h"
 #include "net/PeerAdmission.h"
+#include "net/ShareService.h"
 #include "platform/MessageSound.h"
 #include "platform/WindowAlpha.h"
 
@@ -97,6 +98,7 @@ std::optional<int> CMessengerApp::InitInstance()
     m_chatLog = std::make_unique<ChatLogWriter>(base);
     m_chatLog->SetLoggingEnabled(m_config->LOGCHECK_STR != 0);
     wireChatWindows();
+    wireShares();
 
     // The panel hides into the tray and dialogs come and go: the program
     // ends through the tray menu or a termination signal only.
@@ -108,6 +110,7 @@ std::optional<int> CMessengerApp::InitInstance()
     connect(m_panel.get(), &CMainPanelDlg::quitRequested, this, [] { QApplication::exit(0); }, Qt::QueuedConnection);
     wireChatPanel();
     wireContactPage();
+    wireSharePanel();
     connect(m_panel.get(), &CMainPanelDlg::webAccessPageReady, this, [this] { RefreshChatWebPanes(); });
     m_panel->messengerPage()->contacts().AttachPictures(*m_pictures);
     m_panel->InitPanel(m_options.autoStart);
@@ -156,6 +159,7 @@ void CMessengerApp::shutdown()
     m_shutDown = true;
     m_engine->AnnounceExit();
     closeChatWindows();
+    closeShares();
     MessageSound::setCurrent(nullptr);
     // Everything the windows logged is on disk before the program ends.
     m_chatLog->Shutdown();

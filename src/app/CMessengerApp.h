@@ -9,7 +9,11 @@
 #include <QStringList>
 #include <memory>
 
+class CAllSharedFilesDlg;
 class CChatDlg;
+class CShareSettingsDlg;
+class CTransferMonitorDlg;
+class ShareService;
 class CChatLogDlg;
 class CMultiChatDlg;
 class MultiSendSession;
@@ -92,6 +96,20 @@ public:
     CChatLogDlg *chatLogViewer() const;
     MultiSendSession *multiSend() const { return m_multiSend.get(); }
 
+    // ---- shared files and the transfer monitor (CMessengerAppShares.cpp) ----
+    // "共享": the all-shared-files window, brought forward when open;
+    // otherwise opened, and every peer that speaks the extensions is asked
+    // for the shares it lists to everyone.
+    void OpenAllSharedFiles();
+    // "共享文件设置": the share settings dialog.
+    void OpenShareSettings();
+    // "文件传送监视": the monitor, made on first use, shown and refreshed.
+    void ShowTransferMonitor();
+    CAllSharedFilesDlg *allSharedFiles() const;
+    CTransferMonitorDlg *transferMonitor() const;
+    CShareSettingsDlg *shareSettings() const;
+    ShareService *shareService() const { return m_shareService.get(); }
+
 private:
     void shutdown();
     void watchTerminationSignals();
@@ -107,6 +125,10 @@ private:
     void closeMultiSend();
     void openSettings();
     void showLaterFeature(const QString &name);
+    void wireShares();
+    void wireSharePanel();
+    void onShareAnswer(HostRecord *peer, const QString &text);
+    void closeShares();
 
     QApplication &m_app;
     StartOptions m_options;
@@ -130,5 +152,9 @@ private:
     std::unique_ptr<MultiSendSession> m_multiSend;
     QPointer<CMultiChatDlg> m_multiWindow;
     QPointer<CChatLogDlg> m_logViewer;
+    std::unique_ptr<ShareService> m_shareService;
+    QPointer<CAllSharedFilesDlg> m_allShares;
+    QPointer<CShareSettingsDlg> m_shareSettings;
+    QPointer<CTransferMonitorDlg> m_monitor;
     bool m_shutDown = false;
 };

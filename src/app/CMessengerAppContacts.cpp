@@ -24,11 +24,6 @@ void CMessengerApp::wireContactPage()
                 return window;
         return nullptr;
     });
-    connect(page, &CMessengerDlg::chatLogViewerRequested, this, &CMessengerApp::OpenChatLogViewer);
-    connect(page, &CMessengerDlg::transferMonitorRequested, this,
-        [this] { showLaterFeature(QStringLiteral("文件下载监视")); });
-    connect(page, &CMessengerDlg::shareSettingsRequested, this,
-        [this] { showLaterFeature(QStringLiteral("共享文件设置")); });
     connect(page, &CMessengerDlg::groupSendRequested, this,
         [this](const QString &node, const QStringList &files) { OpenMultiChatWindow(0, node, files); });
     connect(page, &CMessengerDlg::sendFilesRequested, this, [this](HostRecord *host, const QStringList &files) {

@@ -13,13 +13,18 @@
 //   receiveall IP DIR                "全部接收" into the folder
 //   close IP                         the window's close box
 //   grab IP PATH                     save a picture of the window
-//   peerlog IP                       "聊天记录" with the filter as preset
+//   shown IP ID                      ok when the history shows picture ID (hex) in place
+//   addface IP ID                    "添加到表情库(&T)" on that picture, its name confirmed
+//   peerlog IP                       "聊天记录" with the filter as preset; when it is
+//                                    drawn: "LOGSHOWN IP <history, lines joined by |>"
 //   multi open [NAME]                "多人群发" (NAME: the peers of that custom group)
 //   multi select IP...               choose these members
 //   multi font FACE HEIGHT WEIGHT RGB / multi type TEXT / multi send
 //   multi grab PATH                  save a picture of the multi-user window
-//   log open                         "查看聊天记录"
-//   log peer IP                      show the records of the peer at that address
+//   log open                         the tray's "查看聊天记录(&L)"; when the log is
+//                                    read: "LOGREAD <peers> <page label>"
+//   log peer IP                      show the records of the peer at that address:
+//                                    "LOGPAGE <page label> <records, lines joined by |>"
 //   log grab PATH                    save a picture of the viewer
 //   paste IP PICTURE                 a picture file put on the clipboard and pasted (Ctrl+V)
 //   face IP PICTURE                  the file added to the face library and picked in the picker
@@ -41,6 +46,8 @@
 //   draw IP X1 Y1 X2 Y2              a stroke of the board's tool
 //   capture IP X Y W H [PATH]        "截图" with that area chosen (the capture window saved at PATH)
 //   haspicture IP                    ok when a picture shows in the history
+// and on shared files and the transfer monitor (TestDriverShares.cpp):
+//   shares add|password|save|typepassword|download ..., monitor open|rows|grab ...
 #pragma once
 
 #include <QObject>
@@ -50,10 +57,9 @@
 #include "core/ChatFont.h"
 
 class CMessengerApp;
-class QAction;
-class QMenu;
 class CChatDlg;
 class HostRecord;
+class QTextEdit;
 
 class TestDriver : public QObject
 {
@@ -75,6 +81,8 @@ signals:
 private:
     void poll();
     CChatDlg *window(const QString &address, bool open);
+    // The view's text, its lines joined by "|", for one event line.
+    static QString joinedLines(const QTextEdit *view);
     bool runMulti(const QString &command);
     bool runLog(const QString &command);
     HostRecord *host(const QString &address) const;
@@ -84,14 +92,12 @@ private:
     // A command of the contact list, the tray or a modal dialog
     // (TestDriverContacts.cpp); nothing when the verb is not one.
     std::optional<bool> runContactCommand(const QString &verb, const QString &rest);
-    // Triggers the menu item from the event loop and lets the driver stop
-    // reading until its next turn; the menu (if any) goes afterwards.
-    void triggerLater(QAction *action, QMenu *menu);
     std::optional<bool> runDockCommand(const QString &verb, const QString &rest);
+    // A command of shared files or the monitor; nothing when the verb is not one.
+    std::optional<bool> runShareCommand(const QString &verb, const QString &rest);
 
     CMessengerApp &m_app;
     QString m_path;
     qint64 m_done = 0; // bytes of the file already carried out
     QTimer m_timer;
-    bool m_yield = false; // stop reading after the current command
 };

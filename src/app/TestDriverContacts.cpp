@@ -23,7 +23,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QTimer>
+#include <memory>
 
 namespace {
 
@@ -61,15 +61,13 @@ std::optional<bool> TestDriver::runContactCommand(const QString &verb, const QSt
         } else if (!target.isEmpty() && !page->Select(host(target))) {
             return false;
         }
-        QMenu *menu = page->MakeContactMenu();
-        QAction *action = verb == QLatin1String("move") ? findItem(menu, ContactListMenu::MoveToGroup, second)
-                                                          : findItem(menu, first.toInt());
-        if (!action) {
-            delete menu;
-            return false;
-        }
-        triggerLater(action, menu);
-        return true;
+        // A modal dialog the item opens runs the commands queued after this one.
+        const std::unique_ptr<QMenu> menu(page->MakeContactMenu());
+        QAction *action = verb == QLatin1String("move") ? findItem(menu.get(), ContactListMenu::MoveToGroup, second)
+                                                          : findItem(menu.get(), first.toInt());
+        if (action)
+            action->trigger();
+        return action != nullptr;
     }
     if (verb == QLatin1String("modaledit") || verb == QLatin1String("modalclick")) {
         QWidget *modal = QApplication::activeModalWidget();
@@ -80,8 +78,6 @@ std::optional<bool> TestDriver::runContactCommand(const QString &verb, const QSt
             if (!button)
                 return false;
             button->click();
-            // The dialog's caller finishes before the next command.
-            m_yield = true;
             return true;
         }
         const QList<QLineEdit *> edits = modal->findChildren<QLineEdit *>();
@@ -102,13 +98,3 @@ std::optional<bool> TestDriver::runContactCommand(const QString &verb, const QSt
     return std::nullopt;
 }
 
-void TestDriver::triggerLater(QAction *action, QMenu *menu)
-{
-    // From the event loop, after this command: a modal dialog it opens runs
-    // the commands that follow (the driver reads them in its own next turn).
-    m_yield = true;
-    QTimer::singleShot(0, this, [action, menu] {
-        action->trigger();
-        delete menu;
-    });
-}

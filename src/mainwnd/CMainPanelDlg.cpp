@@ -446,22 +446,6 @@ void CMainPanelDlg::openGroup(quint32 groupId)
     emit groupChatRequested(groupId);
 }
 
-// The messenger page's command that a tray command stands for (the same id
-// for most).
-int CMainPanelDlg::forwardedCommand(int id)
-{
-    switch (id) {
-    case TrayMenu::ChatLog:
-        return ContactListMenu::ChatLog;
-    case TrayMenu::TransferMonitor:
-        return ContactListMenu::TransferMonitor;
-    case TrayMenu::ShareSettings:
-        return ContactListMenu::ShareSettings;
-    default:
-        return id;
-    }
-}
-
 bool CMainPanelDlg::isForwarded(int id) const
 {
     using namespace TrayMenu;
@@ -469,7 +453,7 @@ bool CMainPanelDlg::isForwarded(int id) const
         || id == MultiSend || id == MemoList || id == ViewList || id == ViewTree || id == CustomTreeStyle
         || id == Transparency || id == OtherSubnetFriends || id == ChatLog || id == TransferMonitor
         || id == ShareSettings || (id >= FirstRecent && id < FirstRecent + RecentCount) || id == SendToAddress;
-    return forwarded && m_messenger->HandlesMenuCommand(forwardedCommand(id));
+    return forwarded && m_messenger->HandlesMenuCommand(id);
 }
 
 void CMainPanelDlg::refreshTrayMenu()
@@ -632,6 +616,6 @@ void CMainPanelDlg::OnTrayCommand(int id)
     } else if (OnExtraCommand(id)) {
         // backup, restore, shortcuts, the group file
     } else if (isForwarded(id)) {
-        emit messengerCommandRequested(forwardedCommand(id));
+        emit messengerCommandRequested(id);
     }
 }

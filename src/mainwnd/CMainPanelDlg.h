@@ -166,7 +166,6 @@ private:
     void onTrayActivated(int how);
     void refreshTrayMenu();
     bool isForwarded(int id) const;
-    static int forwardedCommand(int id);
     void toggleOption(int id);
     void setAwayKind(int kind);
     void setHidden(bool hidden);

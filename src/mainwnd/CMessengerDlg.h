@@ -135,9 +135,8 @@ public slots:
     // A click on button index of the toolbar: the command of the button it
     // stands for (other indexes do nothing).
     void OnToolbarClick(int index);
-    // A command of the page's menus (and of the tray's recent contacts); the
-    // commands of the peers and groups go on as menuCommandRequested. True
-    // when handled here.
+    // A command of the page's menus (and one the tray forwards). False when
+    // nothing carries it out now.
     bool OnMenuCommand(int id);
     // Recent contact i (0..9): its chat, or after a question the send-to-
     // address dialog when it is not online.
@@ -209,8 +208,8 @@ signals:
     void multiChatRequested();
     void helpRequested();
     void allSharedFilesRequested();
-    // Windows the application opens: "查看全部聊天记录", "文件下载监视",
-    // "共享文件设置".
+    // Windows the application opens: "查看全部聊天记录" (and the tray's
+    // "查看聊天记录(&L)"), "文件下载监视", "共享文件设置" (and the tray's).
     void chatLogViewerRequested();
     void transferMonitorRequested();
     void shareSettingsRequested();
@@ -234,7 +233,6 @@ private:
     void createButtons(QHBoxLayout *row);
     void updateMenu(QMenu *menu) const;
     bool hasReceiver(int buttonId) const;
-    bool signalCommandConnected(int id) const;
     void updateGroupItems(QMenu *menu, const ContactCommands::Target &target) const;
     void fillMoveMenu(QMenu *menu, const ContactCommands::Target &target) const;
     void connectMenu(QMenu *menu);

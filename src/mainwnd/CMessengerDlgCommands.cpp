@@ -68,6 +68,24 @@ Request requestOf(int id)
     }
 }
 
+// The signal a menu command without a button asks for, or null.
+Request requestOfCommand(int id)
+{
+    switch (id) {
+    case ContactListMenu::ChatLog:
+    case TrayMenu::ChatLog:
+        return &CMessengerDlg::chatLogViewerRequested;
+    case ContactListMenu::ShareSettings:
+    case TrayMenu::ShareSettings:
+        return &CMessengerDlg::shareSettingsRequested;
+    case ContactListMenu::TransferMonitor:
+    case TrayMenu::TransferMonitor:
+        return &CMessengerDlg::transferMonitorRequested;
+    default:
+        return nullptr;
+    }
+}
+
 // The button command a menu command stands for, or 0.
 int buttonOfCommand(int id)
 {
@@ -167,34 +185,13 @@ void CMessengerDlg::OnButtonCommand(int id)
     }
 }
 
-// The commands whose windows the application opens: the signal they emit.
-static Request CommandSignal(int id)
-{
-    switch (id) {
-    case ContactListMenu::ChatLog:
-        return &CMessengerDlg::chatLogViewerRequested;
-    case ContactListMenu::TransferMonitor:
-        return &CMessengerDlg::transferMonitorRequested;
-    case ContactListMenu::ShareSettings:
-        return &CMessengerDlg::shareSettingsRequested;
-    default:
-        return nullptr;
-    }
-}
-
-bool CMessengerDlg::signalCommandConnected(int id) const
-{
-    const Request request = CommandSignal(id);
-    return request && isSignalConnected(QMetaMethod::fromSignal(request));
-}
-
 bool CMessengerDlg::HandlesMenuCommand(int id) const
 {
     using namespace ContactListMenu;
     if (const int b = buttonOfCommand(id))
         return hasReceiver(b);
-    if (CommandSignal(id))
-        return signalCommandConnected(id);
+    if (const Request request = requestOfCommand(id))
+        return isSignalConnected(QMetaMethod::fromSignal(request));
     static constexpr int kHandled[] = { LargeIcons, SmallIcons, ManageGroups, NewGroup, SendMessage, SendFile,
         SendFolder, EditUserInfo, GroupVisible, AutoGroup, MoveToGroup, GroupRights, RenameGroup, ListView, TreeView,
         CustomColor, CustomTreeStyle, Transparency, SelectedLarge, CollapseAll, ExpandAll, MemoList,
@@ -211,7 +208,7 @@ bool CMessengerDlg::OnMenuCommand(int id)
         return false;
     if (const int b = buttonOfCommand(id)) {
         OnButtonCommand(b);
-    } else if (const Request request = CommandSignal(id)) {
+    } else if (const Request request = requestOfCommand(id)) {
         emit(this->*request)();
     } else if (isRecent(id)) {
         OnRecentContact(id - TrayMenu::FirstRecent);

@@ -1,7 +1,6 @@
 // The contact-list menu "SETMORE" (menu 252) and the recent-contacts menu
-// (menu 159). Items carry their command ids in QAction::data(). The menu's
-// peer commands are handled by whoever connects CMessengerDlg's
-// menuCommandRequested; the general ones by the messenger page itself.
+// (menu 159). Items carry their command ids in QAction::data(); the
+// messenger page carries them out (CMessengerDlg::OnMenuCommand).
 #pragma once
 
 #include <QString>
@@ -45,9 +44,6 @@ constexpr int Transparency = 33087;
 constexpr int SelectedLarge = 33146;
 constexpr int CollapseAll = 33066;
 constexpr int ExpandAll = 33067;
-constexpr int TransferMonitor = 32803;
-constexpr int ChatLog = 32804;
-constexpr int ShareSettings = 33085;
 constexpr int MemoList = 33142;
 // The button command that main toolbar button index (0..7) runs, 0 for any
 // other index.
@@ -55,10 +51,13 @@ int ToolbarButtonCommand(int index);
 
 constexpr int LargeIcons = 32801;
 constexpr int SmallIcons = 32802;
+constexpr int ChatLog = 32804; // "查看全部聊天记录"
 constexpr int MultiSend = 32805;
 constexpr int Find = 32806;
 constexpr int Settings = 32807;
 constexpr int Refresh = 32808;
+constexpr int TransferMonitor = 32803; // "文件下载监视"
+constexpr int ShareSettings = 33085; // "共享文件设置"
 constexpr int NewGroup = 32959;
 constexpr int ManageGroups = 32961;
 constexpr int AddOtherSubnetFriends = 33105;

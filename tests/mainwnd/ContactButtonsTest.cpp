@@ -87,13 +87,31 @@ TEST(ContactButtons, ButtonsAndTheWindowsTheyAskFor)
     EXPECT_EQ(help.size(), 1);
     // The tray's "设置对话框" stands for the settings button.
     EXPECT_TRUE(p.page->HandlesMenuCommand(TrayMenu::Settings));
-    // Peer commands of the menu are the page's own; the windows the
-    // application opens are greyed until somebody opens them.
-    EXPECT_TRUE(p.page->HandlesMenuCommand(32963));
+    // The list's "查看全部聊天记录" and the tray's "查看聊天记录(&L)" ask for the
+    // viewer, greyed while nobody opens it.
     EXPECT_FALSE(p.page->HandlesMenuCommand(ContactListMenu::ChatLog));
-    QSignalSpy log(p.page.get(), &CMessengerDlg::chatLogViewerRequested);
-    EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::ChatLog));
-    EXPECT_EQ(log.size(), 1);
+    QSignalSpy viewer(p.page.get(), &CMessengerDlg::chatLogViewerRequested);
+    for (const int id : { ContactListMenu::ChatLog, TrayMenu::ChatLog }) {
+        EXPECT_TRUE(p.page->HandlesMenuCommand(id));
+        EXPECT_TRUE(p.page->OnMenuCommand(id));
+    }
+    EXPECT_EQ(viewer.size(), 2);
+    // "共享文件设置" and the monitor, from the page's menu and the tray, once
+    // somebody opens their windows.
+    for (const int id : { ContactListMenu::ShareSettings, TrayMenu::ShareSettings, ContactListMenu::TransferMonitor,
+             TrayMenu::TransferMonitor })
+        EXPECT_FALSE(p.page->HandlesMenuCommand(id)) << id;
+    QSignalSpy shares(p.page.get(), &CMessengerDlg::shareSettingsRequested);
+    QSignalSpy monitor(p.page.get(), &CMessengerDlg::transferMonitorRequested);
+    EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::ShareSettings));
+    EXPECT_TRUE(p.page->OnMenuCommand(TrayMenu::ShareSettings));
+    EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::TransferMonitor));
+    EXPECT_TRUE(p.page->OnMenuCommand(TrayMenu::TransferMonitor));
+    EXPECT_EQ(shares.size(), 2);
+    EXPECT_EQ(monitor.size(), 2);
+    EXPECT_TRUE(p.page->HandlesMenuCommand(TrayMenu::TransferMonitor));
+    // Peer commands of the menu are the page's own.
+    EXPECT_TRUE(p.page->HandlesMenuCommand(32963));
 }
 
 TEST(ContactButtons, TheToolbarRunsTheButtonsInItsOwnOrder)
