@@ -35,7 +35,7 @@
 //   search, searchenter, grabpanel   the main panel's search strip (TestDriverPanel.cpp)
 //   cursor, movepanel, panel, tray   the pointer, the panel's place and docking, the
 //                                    tray menu's commands (TestDriverDock.cpp)
-//   menu, move, modaledit, modalclick, peer
+//   menu, move, modaledit, modalclick, modalcheck, peer
 //                                    the contact list's menus and the modal
 //                                    dialogs (TestDriverContacts.cpp)
 // and on the requests and drawing tools (TestDriverDrawing.cpp):

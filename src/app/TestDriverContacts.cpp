@@ -7,6 +7,8 @@
 //   modaledit N TEXT      the N-th line edit of the open modal window gets TEXT
 //   modalclick NAME       clicks the button NAME ("1" OK, "2" cancel) of the
 //                         open modal window
+//   modalcheck NAME on|off   sets the check box NAME (a control id) of the open
+//                         modal window
 //   peer IP               writes "PEER <ip> <custom group>|<display name>|<1
 //                         when a row shows it, else 0>"
 #include "app/TestDriver.h"
@@ -20,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -69,10 +72,18 @@ std::optional<bool> TestDriver::runContactCommand(const QString &verb, const QSt
             action->trigger();
         return action != nullptr;
     }
-    if (verb == QLatin1String("modaledit") || verb == QLatin1String("modalclick")) {
+    if (verb == QLatin1String("modaledit") || verb == QLatin1String("modalclick")
+        || verb == QLatin1String("modalcheck")) {
         QWidget *modal = QApplication::activeModalWidget();
         if (!modal)
             return false;
+        if (verb == QLatin1String("modalcheck")) {
+            auto *box = modal->findChild<QCheckBox *>(first);
+            if (!box || !box->isEnabled())
+                return false;
+            box->setChecked(second == QLatin1String("on"));
+            return true;
+        }
         if (verb == QLatin1String("modalclick")) {
             auto *button = modal->findChild<QPushButton *>(first);
             if (!button)

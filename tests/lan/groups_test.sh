@@ -4,7 +4,8 @@
 # it, its memo name from "更改用户名及用户资料", the group renamed from its node;
 # moved to "黑名单" the peer's message is not shown; the tray's "设置为隐身状态"
 # takes copy 1 off copy 2's list, and "隐身对该组成员可见" on the peer's group
-# brings it back there at once.
+# brings it back there at once; with "该组成员无需密码可查看我的共享文件" set for the
+# peer's group, copy 2 browses and downloads copy 1's shares without the password.
 set -u
 kwel=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -65,6 +66,34 @@ done
 # Under the same name as before it went hidden.
 [ "$(grep "^ADDED $A1 " "$work/kwel2.events" | awk '{print $5}' | sort -u | wc -l)" -eq 1 ] \
   || lan_fail "the hidden copy is listed under another name"
+# The group's right to the shares without the password.
+until_ok() {
+  local i=$1 cmd=$2 n
+  for n in $(seq 1 50); do
+    drive "$i" "$cmd"
+    sleep 0.2
+    [ "$(grep -c -F -x -- "DRIVER ok $cmd" "$work/kwel$i.events" 2>/dev/null)" -ge "${3:-1}" ] && return 0
+  done
+  lan_fail "copy $i: \"$cmd\" never succeeded"
+}
+mkdir -p "$work/share"
+echo "组内共享" >"$work/share/a.txt"
+drive 1 "shares add $work/share/a.txt"
+expect 1 "DRIVER ok shares add"
+drive 1 "shares password 口令r"
+expect 1 "DRIVER ok shares password"
+until_ok 1 "closemodal"
+drive 1 "shares save"
+expect 1 "DRIVER ok shares save"
+until_ok 1 "closemodal" 2
+drive 1 "menu 33090 @伙伴"
+drive 1 "modalcheck 1053 on"
+drive 1 "modalclick 1"
+expect 1 "DRIVER ok menu 33090 @伙伴"
+drive 2 "press $A1 1031"
+until_ok 2 "shares download 1"
+expect 1 "SHAREDOWNLOAD $A2 1"
+grep -q "^SHARELIST $A2 need-password" "$work/kwel1.events" && lan_fail "the group's right did not spare the password"
 drive 1 "quit"
 drive 2 "quit"
 echo "PASS: groups, memo names, blacklist and hidden mode from the menus of the running program"
