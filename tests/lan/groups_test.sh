@@ -67,15 +67,6 @@ done
 [ "$(grep "^ADDED $A1 " "$work/kwel2.events" | awk '{print $5}' | sort -u | wc -l)" -eq 1 ] \
   || lan_fail "the hidden copy is listed under another name"
 # The group's right to the shares without the password.
-until_ok() {
-  local i=$1 cmd=$2 n
-  for n in $(seq 1 50); do
-    drive "$i" "$cmd"
-    sleep 0.2
-    [ "$(grep -c -F -x -- "DRIVER ok $cmd" "$work/kwel$i.events" 2>/dev/null)" -ge "${3:-1}" ] && return 0
-  done
-  lan_fail "copy $i: \"$cmd\" never succeeded"
-}
 mkdir -p "$work/share"
 echo "组内共享" >"$work/share/a.txt"
 drive 1 "shares add $work/share/a.txt"

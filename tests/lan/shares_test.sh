@@ -13,17 +13,6 @@ lan_test_begin 2
 work=$LAN_WORK
 A1=$(lan_addr 1); A2=$(lan_addr 2)
 
-# Appends the command again until copy I reports it ok (the window it needs
-# may still be on its way).
-until_ok() {
-  local i=$1 cmd=$2 n
-  for n in $(seq 1 50); do
-    drive "$i" "$cmd"
-    sleep 0.2
-    [ "$(grep -c -F -x -- "DRIVER ok $cmd" "$work/kwel$i.events" 2>/dev/null)" -ge "${3:-1}" ] && return 0
-  done
-  lan_fail "copy $i: \"$cmd\" never succeeded"
-}
 # How many lines of copy I start with the text.
 count() { grep -c -- "^$2" "$work/kwel$1.events" 2>/dev/null; }
 
