@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTableWidget>
@@ -485,6 +486,46 @@ TEST(GroupCommands, OtherSubnetsAndTheMemoList)
     EXPECT_EQ(p.tree().entryAt(p.tree().rowOfHost(a))->nick, u("甲"));
     EXPECT_FALSE(p.load()->memoNickNames.contains(u("AAAAAAAAAAAA")));
     EXPECT_TRUE(p.load()->memoUsesInfos.contains(u("BBBBBBBBBBBB")));
+}
+
+} // namespace
+
+namespace {
+
+TEST(GroupCommands, SendingToThePeerOrTheNodeTakesReadablePathsOnce)
+{
+    Page p;
+    HostRecord *a = p.add(u("甲"), 0x0A000002, u("AAAAAAAAAAAA"), u("同事"));
+    p.page->RebuildUserList();
+    const QString dir = TestEnv::freshDir(QStringLiteral("sendfiles"));
+    for (const char *name : { "a.txt", "b.txt" }) {
+        QFile f(dir + QLatin1Char('/') + QLatin1String(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x");
+    }
+    QSignalSpy files(p.page.get(), &CMessengerDlg::sendFilesRequested);
+    QSignalSpy group(p.page.get(), &CMessengerDlg::groupSendRequested);
+    QSignalSpy chat(p.page.get(), &CMessengerDlg::openChatRequested);
+    ASSERT_TRUE(p.page->Select(a));
+    p.prompter.queueOpenFiles({ dir + u("/a.txt"), dir + u("/./a.txt"), dir + u("/gone.txt"), dir + u("/b.txt") });
+    EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::SendFile));
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(files[0][0].value<HostRecord *>(), a);
+    EXPECT_EQ(files[0][1].toStringList(), (QStringList{ dir + u("/a.txt"), dir + u("/b.txt") }));
+    EXPECT_EQ(chat.size(), 1) << "its chat window opens";
+    EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::SendFile)) << "cancelled: nothing";
+    EXPECT_EQ(files.size(), 1);
+
+    // A node: the multi-user window for its members, with the folder.
+    ASSERT_TRUE(p.page->SelectNode(u("同事"), true));
+    p.prompter.queueFolder(dir);
+    EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::SendFolder));
+    ASSERT_EQ(group.size(), 1);
+    EXPECT_EQ(group[0][0].toString(), u("同事"));
+    EXPECT_EQ(group[0][1].toStringList(), QStringList{ dir });
+    EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::SendMessage));
+    ASSERT_EQ(group.size(), 2);
+    EXPECT_TRUE(group[1][1].toStringList().isEmpty());
 }
 
 } // namespace
