@@ -17,6 +17,7 @@
 #include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
 #include "net/OwnPictureServer.h"
+#include "net/PeerAdmission.h"
 #include "net/ShareService.h"
 #include "platform/MessageSound.h"
 #include "platform/WindowAlpha.h"
@@ -80,6 +81,8 @@ std::optional<int> CMessengerApp::InitInstance()
     }
     m_engine = std::make_unique<MessengerEngine>(*m_config, *m_net);
     EngineEventLog::fromEnvironment(*m_engine, m_engine.get());
+    // Every packet passes the user's policy towards its sender first.
+    m_admission = std::make_unique<PeerAdmission>(*m_engine);
     // The own key pairs before the first announcement, which tells the peers
     // that we decrypt.
     m_keys = new KeyExchange(*m_engine, m_engine.get());
@@ -167,6 +170,7 @@ void CMessengerApp::shutdown()
     m_panel.reset();
     m_ownPictures.reset();
     m_pictures.reset();
+    m_admission.reset();
     m_engine.reset();
     m_net->Close();
 }

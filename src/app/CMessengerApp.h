@@ -34,6 +34,7 @@ class IncomingPictures;
 class KeyExchange;
 class MessengerEngine;
 class OwnPictureServer;
+class PeerAdmission;
 class QApplication;
 class SingleInstance;
 class TestDriver;
@@ -57,6 +58,8 @@ public:
     CConfig *config() const { return m_config.get(); }
     MessengerEngine *engine() const { return m_engine.get(); }
     KeyExchange *keyExchange() const { return m_keys; }
+    // The admission of received packets by the rights of the sender's group.
+    PeerAdmission *admission() const { return m_admission.get(); }
     IncomingPictures *incomingPictures() const { return m_pictures.get(); }
     CMainPanelDlg *mainPanel() const { return m_panel.get(); }
     ChatLogWriter *chatLog() const { return m_chatLog.get(); }
@@ -76,6 +79,9 @@ public:
     // Every open chat window whose web pane shows the web-access page loads
     // it again; returns how many did.
     int RefreshChatWebPanes();
+    // The colour scheme of the configuration on the chat windows, the
+    // multi-user window and the web-access page.
+    void ApplyColorScheme();
 
     // ---- the multi-user window and the chat-log viewer (CMessengerAppMulti.cpp) ----
     // "多人群发": the multi-user window, made once and reused, its members
@@ -132,6 +138,7 @@ private:
     std::unique_ptr<CNetManager> m_net;
     std::unique_ptr<MessengerEngine> m_engine;
     KeyExchange *m_keys = nullptr; // owned by the engine
+    std::unique_ptr<PeerAdmission> m_admission;
     std::unique_ptr<IncomingPictures> m_pictures;
     std::unique_ptr<OwnPictureServer> m_ownPictures;
     std::unique_ptr<CMainPanelDlg> m_panel;

@@ -13,12 +13,14 @@
 #include "chat/shares/CTransferMonitorDlg.h"
 #include "chat/shares/ShareAnswerDialogs.h"
 #include "core/CConfig.h"
+#include "core/GroupRights.h"
 #include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/UserPickEntry.h"
 #include "net/CNetManager.h"
 #include "net/Commands.h"
 #include "net/MessengerEngine.h"
+#include "net/PeerAdmission.h"
 #include "net/ShareService.h"
 #include "platform/WindowAlpha.h"
 
@@ -34,19 +36,17 @@ void placeAtTenth(QWidget *window)
         window->move(screen->availableGeometry().left() + screen->availableGeometry().width() / 10, window->y());
 }
 
-// Whether the sender's user group may see the shares without the password.
-// No user group grants it until the groups' rights are kept.
-bool groupSeesSharesWithoutPassword(const PacketRecord &)
-{
-    return false;
-}
-
 } // namespace
 
 void CMessengerApp::wireShares()
 {
     m_shareService = std::make_unique<ShareService>(*m_engine);
-    m_shareService->setRightsQuery(&groupSeesSharesWithoutPassword);
+    // The sender's user group may let it see the shares without the password;
+    // the admission answers its list requests at once from the same reply.
+    m_shareService->setRightsQuery([this](const PacketRecord &packet) {
+        return GroupRights::SharesWithoutPassword(*m_config, m_admission->SenderKey(packet));
+    });
+    m_admission->setShareListSource([this] { return ShareService::BuildReply(*m_config); });
     connect(m_shareService.get(), &ShareService::event, this, &CMessengerApp::writeEvent);
     connect(m_shareService.get(), &ShareService::downloadApproved, this,
         [this](HostRecord *peer, const QStringList &paths) {

@@ -35,6 +35,9 @@
 //   search, searchenter, grabpanel   the main panel's search strip (TestDriverPanel.cpp)
 //   cursor, movepanel, panel, tray   the pointer, the panel's place and docking, the
 //                                    tray menu's commands (TestDriverDock.cpp)
+//   menu, move, modaledit, modalclick, modalcheck, peer
+//                                    the contact list's menus and the modal
+//                                    dialogs (TestDriverContacts.cpp)
 // and on the requests and drawing tools (TestDriverDrawing.cpp):
 //   press IP ID                      click the window's button (1029, 1032, 1051, 1084 ...)
 //   check IP ID TEXT                 ok when the button reads TEXT
@@ -86,6 +89,9 @@ private:
     static ChatFont parseFont(const QStringList &fields);
     // A command of the main panel; nothing when the verb is not one.
     std::optional<bool> runPanelCommand(const QString &verb, const QString &rest);
+    // A command of the contact list, the tray or a modal dialog
+    // (TestDriverContacts.cpp); nothing when the verb is not one.
+    std::optional<bool> runContactCommand(const QString &verb, const QString &rest);
     std::optional<bool> runDockCommand(const QString &verb, const QString &rest);
     // A command of shared files or the monitor; nothing when the verb is not one.
     std::optional<bool> runShareCommand(const QString &verb, const QString &rest);

@@ -284,6 +284,12 @@ void CChatDlg::setTips()
                        "文件共享设置 里进行设置。"));
 }
 
+void CChatDlg::OnSettingsChanged()
+{
+    applyColors();
+    update();
+}
+
 void CChatDlg::applyColors()
 {
     const uint32_t background = m_config ? m_config->ChatBkColor1 : 0xFFE8E8;

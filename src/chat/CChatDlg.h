@@ -92,6 +92,8 @@ public:
     QObject *PromptOwner() override { return this; }
     void Dispose() override;
     void NavigateSidePane() override;
+    // The configured colours again (after a change of the colour scheme).
+    void OnSettingsChanged();
 
     // ---- the user ----
     // Every user action in the window: the read notice owed goes out.

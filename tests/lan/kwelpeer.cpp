@@ -4,6 +4,11 @@
 //
 //   announce                      announce the entry
 //   away TEXT                     go away with that title and announce it
+//   hide [KEY]                    go hidden, visible to the peer of that MAC text
+//                                 only, and announce it (entry, the exit for plain
+//                                 peers, the visible-to list)
+//   plainexit                     the exit meant for plain IP Messenger peers only,
+//                                 as a hidden or incompatible peer sends it
 //   send IP TEXT                  send a message that asks for a receipt
 //   sendenc IP TEXT               send a message through the message sender,
 //                                 encrypted (the peer must announce that it decrypts)
@@ -432,6 +437,18 @@ int main(int argc, char **argv)
             config.AwayState = 1;
             config.AwayNames[0] = rest;
             engine->AnnouncePresence(CMD_ANNOUNCE_STATUS);
+        } else if (verb == QLatin1String("hide") && engine) {
+            config.StatusValue |= OwnStatus::Hidden;
+            if (!rest.isEmpty()) {
+                UserGroupRecord seen = InitUserGroupRecord(QStringLiteral("visible"));
+                seen.visibleWhenHidden = 1;
+                config.MemberGroups.append(seen);
+                config.RebuildGroupIndex();
+                config.memoGroupNames.insert(rest, seen.name);
+            }
+            engine->AnnouncePresence(CMD_ANNOUNCE_ENTRY);
+        } else if (verb == QLatin1String("plainexit") && engine) {
+            engine->AnnouncePresence(CMD_ANNOUNCE_EXIT | OPT_PLAIN_PEERS_ONLY);
         } else if (verb == QLatin1String("send") && engine) {
             lastTo = parseAddress(rest.section(QLatin1Char(' '), 0, 0));
             lastMessage = net.BuildPacket(net.NextPacketNumber(), CMD_SEND_MESSAGE | OPT_SEND_CHECK,

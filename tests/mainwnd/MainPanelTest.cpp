@@ -222,7 +222,7 @@ TEST(CMainPanelDlg, TrayMenuCommands)
     EXPECT_FALSE(TrayMenu::Find(menu, 32851)->isChecked());
     EXPECT_TRUE(TrayMenu::Find(menu, 33093)->isEnabled()) << "the backup is the panel's own";
     EXPECT_FALSE(TrayMenu::Find(menu, 33084)->isEnabled()) << "commands not built here are greyed";
-    EXPECT_FALSE(TrayMenu::Find(menu, TrayMenu::Settings)->isEnabled()) << "nobody carries it out yet";
+    EXPECT_TRUE(TrayMenu::Find(menu, TrayMenu::Settings)->isEnabled()) << "the settings dialog of the page";
 
     // Hidden, then away: the tray icon follows the state.
     TrayMenu::Find(menu, TrayMenu::Hidden)->trigger();
