@@ -133,17 +133,6 @@ lan_start_two_copies() { lan_start_copies "$1" 2 "${2:-}" "${3:-}"; }
 
 # Appends a command to the driver file of copy I.
 drive() { local i=$1; shift; printf '%s\n' "$*" >>"$LAN_WORK/drive$i"; }
-# Appends the command to copy I's driver file again until copy I reports it
-# ok (N times in all, 1 by default; the window it needs may still be on its way).
-until_ok() {
-  local i=$1 cmd=$2 n
-  for n in $(seq 1 50); do
-    drive "$i" "$cmd"
-    sleep 0.2
-    [ "$(grep -c -F -x -- "DRIVER ok $cmd" "$LAN_WORK/kwel$i.events" 2>/dev/null)" -ge "${3:-1}" ] && return 0
-  done
-  lan_fail "copy $i: \"$cmd\" never succeeded"
-}
 # Waits for an event line of copy I.
 # The waits are generous: they only last that long when something is wrong,
 # and a loaded machine (the sanitizer build beside other builds) is slow.
