@@ -442,8 +442,7 @@ void CMainPanelDlg::openGroup(quint32 groupId)
 {
     if (!m_groupList->SelectGroup(groupId))
         return; // the group is gone
-    m_bar->SetSelFolder(1);
-    emit groupChatRequested(groupId);
+    m_bar->SetSelFolder(1); // its page; there are no group chat windows
 }
 
 bool CMainPanelDlg::isForwarded(int id) const

@@ -141,9 +141,8 @@ signals:
     // A tray click or the hot key while unread messages wait: the oldest
     // waiting window is to open.
     void unreadOpenRequested();
-    // A notice link named a peer that is online / a group.
+    // A notice link named a peer that is online.
     void chatWindowRequested(HostRecord *host);
-    void groupChatRequested(quint32 groupId);
     // Tray commands that the messenger page carries out (settings, colour
     // schemes, multi-send, memo list, recent contacts, view style).
     void messengerCommandRequested(int id);
