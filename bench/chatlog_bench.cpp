@@ -25,7 +25,7 @@ namespace {
 
 constexpr int kRecords = 1000000;
 constexpr int kPeers = 50;
-constexpr int kRounds = 3;
+constexpr int kRounds = 7;
 
 double peakMiB()
 {

@@ -17,6 +17,8 @@
 #include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
 #include "net/OwnPictureServer.h"
+#include "net/PeerAdmission.h"
+#include "net/ShareService.h"
 #include "platform/MessageSound.h"
 #include "platform/WindowAlpha.h"
 
@@ -79,6 +81,8 @@ std::optional<int> CMessengerApp::InitInstance()
     }
     m_engine = std::make_unique<MessengerEngine>(*m_config, *m_net);
     EngineEventLog::fromEnvironment(*m_engine, m_engine.get());
+    // Every packet passes the user's policy towards its sender first.
+    m_admission = std::make_unique<PeerAdmission>(*m_engine);
     // The own key pairs before the first announcement, which tells the peers
     // that we decrypt.
     m_keys = new KeyExchange(*m_engine, m_engine.get());
@@ -94,6 +98,7 @@ std::optional<int> CMessengerApp::InitInstance()
     m_chatLog = std::make_unique<ChatLogWriter>(base);
     m_chatLog->SetLoggingEnabled(m_config->LOGCHECK_STR != 0);
     wireChatWindows();
+    wireShares();
 
     // The panel hides into the tray and dialogs come and go: the program
     // ends through the tray menu or a termination signal only.
@@ -105,6 +110,7 @@ std::optional<int> CMessengerApp::InitInstance()
     connect(m_panel.get(), &CMainPanelDlg::quitRequested, this, [] { QApplication::exit(0); }, Qt::QueuedConnection);
     wireChatPanel();
     wireContactPage();
+    wireSharePanel();
     connect(m_panel.get(), &CMainPanelDlg::webAccessPageReady, this, [this] { RefreshChatWebPanes(); });
     m_panel->messengerPage()->contacts().AttachPictures(*m_pictures);
     m_panel->InitPanel(m_options.autoStart);
@@ -153,6 +159,7 @@ void CMessengerApp::shutdown()
     m_shutDown = true;
     m_engine->AnnounceExit();
     closeChatWindows();
+    closeShares();
     MessageSound::setCurrent(nullptr);
     // Everything the windows logged is on disk before the program ends.
     m_chatLog->Shutdown();
@@ -163,6 +170,7 @@ void CMessengerApp::shutdown()
     m_panel.reset();
     m_ownPictures.reset();
     m_pictures.reset();
+    m_admission.reset();
     m_engine.reset();
     m_net->Close();
 }

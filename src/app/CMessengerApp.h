@@ -9,7 +9,11 @@
 #include <QStringList>
 #include <memory>
 
+class CAllSharedFilesDlg;
 class CChatDlg;
+class CShareSettingsDlg;
+class CTransferMonitorDlg;
+class ShareService;
 class CChatLogDlg;
 class CMultiChatDlg;
 class MultiSendSession;
@@ -30,6 +34,7 @@ class IncomingPictures;
 class KeyExchange;
 class MessengerEngine;
 class OwnPictureServer;
+class PeerAdmission;
 class QApplication;
 class SingleInstance;
 class TestDriver;
@@ -53,6 +58,8 @@ public:
     CConfig *config() const { return m_config.get(); }
     MessengerEngine *engine() const { return m_engine.get(); }
     KeyExchange *keyExchange() const { return m_keys; }
+    // The admission of received packets by the rights of the sender's group.
+    PeerAdmission *admission() const { return m_admission.get(); }
     IncomingPictures *incomingPictures() const { return m_pictures.get(); }
     CMainPanelDlg *mainPanel() const { return m_panel.get(); }
     ChatLogWriter *chatLog() const { return m_chatLog.get(); }
@@ -72,6 +79,9 @@ public:
     // Every open chat window whose web pane shows the web-access page loads
     // it again; returns how many did.
     int RefreshChatWebPanes();
+    // The colour scheme of the configuration on the chat windows, the
+    // multi-user window and the web-access page.
+    void ApplyColorScheme();
 
     // ---- the multi-user window and the chat-log viewer (CMessengerAppMulti.cpp) ----
     // "多人群发": the multi-user window, made once and reused, its members
@@ -85,6 +95,20 @@ public:
     CMultiChatDlg *multiChatWindow() const;
     CChatLogDlg *chatLogViewer() const;
     MultiSendSession *multiSend() const { return m_multiSend.get(); }
+
+    // ---- shared files and the transfer monitor (CMessengerAppShares.cpp) ----
+    // "共享": the all-shared-files window, brought forward when open;
+    // otherwise opened, and every peer that speaks the extensions is asked
+    // for the shares it lists to everyone.
+    void OpenAllSharedFiles();
+    // "共享文件设置": the share settings dialog.
+    void OpenShareSettings();
+    // "文件传送监视": the monitor, made on first use, shown and refreshed.
+    void ShowTransferMonitor();
+    CAllSharedFilesDlg *allSharedFiles() const;
+    CTransferMonitorDlg *transferMonitor() const;
+    CShareSettingsDlg *shareSettings() const;
+    ShareService *shareService() const { return m_shareService.get(); }
 
 private:
     void shutdown();
@@ -101,6 +125,10 @@ private:
     void closeMultiSend();
     void openSettings();
     void showLaterFeature(const QString &name);
+    void wireShares();
+    void wireSharePanel();
+    void onShareAnswer(HostRecord *peer, const QString &text);
+    void closeShares();
 
     QApplication &m_app;
     StartOptions m_options;
@@ -110,6 +138,7 @@ private:
     std::unique_ptr<CNetManager> m_net;
     std::unique_ptr<MessengerEngine> m_engine;
     KeyExchange *m_keys = nullptr; // owned by the engine
+    std::unique_ptr<PeerAdmission> m_admission;
     std::unique_ptr<IncomingPictures> m_pictures;
     std::unique_ptr<OwnPictureServer> m_ownPictures;
     std::unique_ptr<CMainPanelDlg> m_panel;
@@ -123,5 +152,9 @@ private:
     std::unique_ptr<MultiSendSession> m_multiSend;
     QPointer<CMultiChatDlg> m_multiWindow;
     QPointer<CChatLogDlg> m_logViewer;
+    std::unique_ptr<ShareService> m_shareService;
+    QPointer<CAllSharedFilesDlg> m_allShares;
+    QPointer<CShareSettingsDlg> m_shareSettings;
+    QPointer<CTransferMonitorDlg> m_monitor;
     bool m_shutDown = false;
 };

@@ -110,6 +110,7 @@ ChatSessionView *CMessengerApp::makeChatWindow(ChatSession &session)
     });
     connect(window, &CChatDlg::chatLogViewerRequested, this, &CMessengerApp::OpenChatLogViewer);
     connect(window, &CChatDlg::settingsRequested, this, &CMessengerApp::openSettings);
+    connect(window, &CChatDlg::transferMonitorRequested, this, &CMessengerApp::ShowTransferMonitor);
     m_windows.removeAll(nullptr);
     m_windows.append(window);
     return window;

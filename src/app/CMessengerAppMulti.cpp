@@ -33,6 +33,9 @@ void CMessengerApp::wireMultiPanel()
     // "群发", the contact list's "多人群发" and the tray's "多人群发(&M)".
     connect(m_panel->messengerPage(), &CMessengerDlg::multiChatRequested, this,
         [this] { OpenMultiChatWindow(0, QString()); });
+    // The contact list's "查看全部聊天记录" and the tray's "查看聊天记录(&L)".
+    connect(m_panel->messengerPage(), &CMessengerDlg::chatLogViewerRequested, this,
+        &CMessengerApp::OpenChatLogViewer);
 }
 
 CMultiChatDlg *CMessengerApp::multiChatWindow() const
@@ -62,10 +65,11 @@ void CMessengerApp::OpenMultiChatWindow(quint32 groupId, const QString &name, co
         connect(m_multiWindow, &CMultiChatDlg::chatRequested, this,
             [this](HostRecord *host) { OpenChatWindow(host, 0, int(ChatSessions::OpenMode::Front), 0); });
         connect(m_multiWindow, &CMultiChatDlg::chatLogViewerRequested, this, &CMessengerApp::OpenChatLogViewer);
-        connect(m_multiWindow, &CMultiChatDlg::transferMonitorRequested, this,
-            [this] { showLaterFeature(QStringLiteral("文件传输监视")); });
-        connect(m_multiWindow, &CMultiChatDlg::searchRequested, this,
-            [this] { showLaterFeature(QStringLiteral("搜索")); });
+        connect(m_multiWindow, &CMultiChatDlg::transferMonitorRequested, this, &CMessengerApp::ShowTransferMonitor);
+        connect(m_multiWindow, &CMultiChatDlg::searchRequested, this, [this] {
+            if (m_panel)
+                m_panel->messengerPage()->OnFind();
+        });
         connect(m_multiWindow, &CMultiChatDlg::refreshRequested, this, [this] {
             if (m_panel)
                 m_panel->messengerPage()->OnRefreshButton();

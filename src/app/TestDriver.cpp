@@ -4,14 +4,17 @@
 #include "chat/CChatDlg.h"
 #include "chat/CChatFilePanel.h"
 #include "chat/CChatLogDlg.h"
+#include "chat/ChatLayout.h"
 #include "chat/CMultiChatDlg.h"
 #include "chat/CMsgRichEdit.h"
+#include "chat/RichEditObjects.h"
 #include "chat/faces/CFacePickerDlg.h"
 #include "chat/facestore/FaceStore.h"
 #include "chat/session/ChatSessions.h"
 #include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CUserListCtrl.h"
+#include "mainwnd/PanelTrayMenu.h"
 #include "net/CNetManager.h"
 #include "net/MessengerEngine.h"
 #include "platform/ScriptedPrompter.h"
@@ -19,11 +22,20 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QAbstractButton>
+#include <QAction>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QFile>
 #include <QHostAddress>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
+#include <memory>
 
 TestDriver::TestDriver(CMessengerApp &app, const QString &path, QObject *parent)
     : QObject(parent)
@@ -33,7 +45,8 @@ TestDriver::TestDriver(CMessengerApp &app, const QString &path, QObject *parent)
     connect(&m_timer, &QTimer::timeout, this, &TestDriver::poll);
     m_timer.start(100);
     // "聊天记录" takes the filter as preset instead of asking.
-    CChatDlg::SetLogFilterAsker([](QWidget *, ChatLogFilter &) { return true; });
+    CChatDlg::SetLogFilterAsker(
+        [](QWidget *, const ChatLogFilter &preset, const CChatDlg::LogFilterDone &done) { done(preset); });
 }
 
 TestDriver *TestDriver::fromEnvironment(CMessengerApp &app, QObject *parent)
@@ -48,7 +61,9 @@ void TestDriver::poll()
     if (!file.open(QIODevice::ReadOnly) || file.size() <= m_done)
         return;
     // A command may run a nested event loop (a modal window) in which later
-    // commands run: every line is read from where the last one ended.
+    // commands run: every line is read from where the last one ended, and
+    // each command runs from the event loop, not inside this timer's slot
+    // (a timer is not fired again while its slot runs).
     for (;;) {
         file.seek(m_done);
         if (file.atEnd())
@@ -60,8 +75,14 @@ void TestDriver::poll()
         const QString command = QString::fromUtf8(line).trimmed();
         if (command.isEmpty())
             continue;
-        const bool ok = Run(command);
-        emit commandDone(QStringLiteral("DRIVER %1 %2").arg(ok ? QStringLiteral("ok") : QStringLiteral("failed"), command));
+        QMetaObject::invokeMethod(
+            this,
+            [this, command] {
+                const bool ok = Run(command);
+                emit commandDone(
+                    QStringLiteral("DRIVER %1 %2").arg(ok ? QStringLiteral("ok") : QStringLiteral("failed"), command));
+            },
+            Qt::QueuedConnection);
     }
 }
 
@@ -90,6 +111,11 @@ ChatFont TestDriver::parseFont(const QStringList &f)
     const uint rgb = f[3].toUInt(nullptr, 16);
     font.color = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
     return font;
+}
+
+QString TestDriver::joinedLines(const QTextEdit *view)
+{
+    return view->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QLatin1Char('|'));
 }
 
 bool TestDriver::runMulti(const QString &command)
@@ -134,7 +160,11 @@ bool TestDriver::runMulti(const QString &command)
         return true;
     }
     if (verb == QLatin1String("send")) {
-        multi->OnSend();
+        // "发送(S)", as the user presses it.
+        QAbstractButton *send = multi->button(MultiCtl::Send);
+        if (!send || !send->isVisible())
+            return false;
+        send->click();
         return true;
     }
     if (verb == QLatin1String("grab"))
@@ -147,8 +177,24 @@ bool TestDriver::runLog(const QString &command)
     const QString verb = command.section(QLatin1Char(' '), 0, 0);
     const QString rest = command.section(QLatin1Char(' '), 1);
     if (verb == QLatin1String("open")) {
-        m_app.OpenChatLogViewer();
-        return m_app.chatLogViewer() != nullptr;
+        // The tray's "查看聊天记录(&L)", as the user picks it.
+        CMainPanelDlg *panel = m_app.mainPanel();
+        if (panel)
+            emit panel->trayMenu()->aboutToShow();
+        QAction *item = panel ? TrayMenu::Find(panel->trayMenu(), TrayMenu::ChatLog) : nullptr;
+        if (!item || !item->isEnabled())
+            return false;
+        const bool fresh = !m_app.chatLogViewer();
+        item->trigger();
+        CChatLogDlg *viewer = m_app.chatLogViewer();
+        if (viewer && fresh) {
+            connect(viewer, &CChatLogDlg::taskFinished, this, [this, viewer] {
+                emit commandDone(QStringLiteral("LOGREAD %1 %2")
+                        .arg(viewer->userList()->topLevelItemCount())
+                        .arg(viewer->pageLabel()->text()));
+            });
+        }
+        return viewer != nullptr;
     }
     CChatLogDlg *viewer = m_app.chatLogViewer();
     if (!viewer || viewer->isWorking())
@@ -161,7 +207,10 @@ bool TestDriver::runLog(const QString &command)
                 users->topLevelItem(row)->setSelected(true);
         }
         viewer->OnUserListClicked();
-        return !users->selectedItems().isEmpty();
+        if (users->selectedItems().isEmpty())
+            return false;
+        emit commandDone(QStringLiteral("LOGPAGE %1 %2").arg(viewer->pageLabel()->text(), joinedLines(viewer->textView())));
+        return true;
     }
     if (verb == QLatin1String("grab"))
         return viewer->grab().save(rest);
@@ -188,6 +237,10 @@ bool TestDriver::Run(const QString &command)
     if (verb == QLatin1String("log"))
         return runLog(command.section(QLatin1Char(' '), 1));
     if (const std::optional<bool> done = runPanelCommand(verb, command.section(QLatin1Char(' '), 1)))
+        return *done;
+    if (const std::optional<bool> done = runShareCommand(verb, command.section(QLatin1Char(' '), 1)))
+        return *done;
+    if (const std::optional<bool> done = runContactCommand(verb, command.section(QLatin1Char(' '), 1)))
         return *done;
     if (const auto done = RunDrawing(verb, address, rest))
         return *done;
@@ -245,8 +298,49 @@ bool TestDriver::Run(const QString &command)
     }
     if (verb == QLatin1String("grab"))
         return chat->grab().save(rest);
+    if (verb == QLatin1String("shown")) {
+        // The history shows the picture of this id (hex) in place, not a placeholder.
+        bool ok = false;
+        const quint32 id = rest.toUInt(&ok, 16);
+        const QList<RichEditObject> objects = ListObjects(chat->history()->document());
+        return ok && std::any_of(objects.cbegin(), objects.cend(), [id](const RichEditObject &object) {
+            return object.userValue == id && !object.placeholder;
+        });
+    }
+    if (verb == QLatin1String("addface")) {
+        // "添加到表情库(&T)" on the picture of this id (hex) in the history: the
+        // proposed name is confirmed in "新增自定义表情"; ok when it was added.
+        bool ok = false;
+        const quint32 id = rest.toUInt(&ok, 16);
+        const QList<RichEditObject> objects = ListObjects(chat->history()->document());
+        const auto it = std::find_if(objects.cbegin(), objects.cend(),
+            [id](const RichEditObject &object) { return object.userValue == id && !object.placeholder; });
+        if (!ok || it == objects.cend())
+            return false;
+        QTextCursor cursor = chat->history()->textCursor();
+        cursor.setPosition(it->position);
+        cursor.setPosition(it->position + 1, QTextCursor::KeepAnchor);
+        chat->history()->setTextCursor(cursor);
+        ScriptedPrompter answers;
+        PrompterScope scope(answers);
+        QTimer::singleShot(0, chat, [] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                dialog->accept();
+        });
+        chat->history()->OnMenuCommand(CMsgRichEdit::CmdAddToFaces);
+        return !answers.calls().isEmpty() && answers.calls().last().text == QStringLiteral("已成功添加至表情库!");
+    }
     if (verb == QLatin1String("peerlog")) {
-        chat->OnPeerLog();
+        auto shown = std::make_shared<QMetaObject::Connection>();
+        *shown = connect(chat, &CChatDlg::loggedHistoryShown, this, [this, chat, address, shown] {
+            disconnect(*shown);
+            emit commandDone(QStringLiteral("LOGSHOWN %1 %2").arg(address, joinedLines(chat->history())));
+        });
+        // The window's "聊天记录" button, as the user presses it.
+        QAbstractButton *button = chat->button(ChatCtl::PeerLog);
+        if (!button || !button->isEnabled())
+            return false;
+        button->click();
         return true;
     }
     if (verb == QLatin1String("faces")) {

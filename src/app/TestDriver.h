@@ -13,13 +13,18 @@
 //   receiveall IP DIR                "全部接收" into the folder
 //   close IP                         the window's close box
 //   grab IP PATH                     save a picture of the window
-//   peerlog IP                       "聊天记录" with the filter as preset
+//   shown IP ID                      ok when the history shows picture ID (hex) in place
+//   addface IP ID                    "添加到表情库(&T)" on that picture, its name confirmed
+//   peerlog IP                       "聊天记录" with the filter as preset; when it is
+//                                    drawn: "LOGSHOWN IP <history, lines joined by |>"
 //   multi open [NAME]                "多人群发" (NAME: the peers of that custom group)
 //   multi select IP...               choose these members
 //   multi font FACE HEIGHT WEIGHT RGB / multi type TEXT / multi send
 //   multi grab PATH                  save a picture of the multi-user window
-//   log open                         "查看聊天记录"
-//   log peer IP                      show the records of the peer at that address
+//   log open                         the tray's "查看聊天记录(&L)"; when the log is
+//                                    read: "LOGREAD <peers> <page label>"
+//   log peer IP                      show the records of the peer at that address:
+//                                    "LOGPAGE <page label> <records, lines joined by |>"
 //   log grab PATH                    save a picture of the viewer
 //   paste IP PICTURE                 a picture file put on the clipboard and pasted (Ctrl+V)
 //   face IP PICTURE                  the file added to the face library and picked in the picker
@@ -30,6 +35,9 @@
 //   search, searchenter, grabpanel   the main panel's search strip (TestDriverPanel.cpp)
 //   cursor, movepanel, panel, tray   the pointer, the panel's place and docking, the
 //                                    tray menu's commands (TestDriverDock.cpp)
+//   menu, move, modaledit, modalclick, modalcheck, peer
+//                                    the contact list's menus and the modal
+//                                    dialogs (TestDriverContacts.cpp)
 // and on the requests and drawing tools (TestDriverDrawing.cpp):
 //   press IP ID                      click the window's button (1029, 1032, 1051, 1084 ...)
 //   check IP ID TEXT                 ok when the button reads TEXT
@@ -38,6 +46,8 @@
 //   draw IP X1 Y1 X2 Y2              a stroke of the board's tool
 //   capture IP X Y W H [PATH]        "截图" with that area chosen (the capture window saved at PATH)
 //   haspicture IP                    ok when a picture shows in the history
+// and on shared files and the transfer monitor (TestDriverShares.cpp):
+//   shares add|password|save|typepassword|download ..., monitor open|rows|grab ...
 #pragma once
 
 #include <QObject>
@@ -49,6 +59,7 @@
 class CMessengerApp;
 class CChatDlg;
 class HostRecord;
+class QTextEdit;
 
 class TestDriver : public QObject
 {
@@ -70,13 +81,20 @@ signals:
 private:
     void poll();
     CChatDlg *window(const QString &address, bool open);
+    // The view's text, its lines joined by "|", for one event line.
+    static QString joinedLines(const QTextEdit *view);
     bool runMulti(const QString &command);
     bool runLog(const QString &command);
     HostRecord *host(const QString &address) const;
     static ChatFont parseFont(const QStringList &fields);
     // A command of the main panel; nothing when the verb is not one.
     std::optional<bool> runPanelCommand(const QString &verb, const QString &rest);
+    // A command of the contact list, the tray or a modal dialog
+    // (TestDriverContacts.cpp); nothing when the verb is not one.
+    std::optional<bool> runContactCommand(const QString &verb, const QString &rest);
     std::optional<bool> runDockCommand(const QString &verb, const QString &rest);
+    // A command of shared files or the monitor; nothing when the verb is not one.
+    std::optional<bool> runShareCommand(const QString &verb, const QString &rest);
 
     CMessengerApp &m_app;
     QString m_path;

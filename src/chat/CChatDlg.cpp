@@ -19,6 +19,7 @@
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/session/ChatPeer.h"
 #include "chat/session/ChatRequests.h"
+#include "chat/session/ChatShares.h"
 #include "controls/BlueToolTip.h"
 #include "controls/CGifStatic.h"
 #include "controls/CHoverButton.h"
@@ -222,15 +223,8 @@ void CChatDlg::createControls()
     // doodle board.
     createRequestButtons();
     createDoodle();
-    // Features that come with a later version say so when pressed.
-    const std::tuple<int, QString, int> later[] = {
-        {ChatCtl::Shares, QStringLiteral("共享文件"), int(ChatArt::Shares)},
-    };
-    for (const auto &[id, text, art] : later) {
-        const int command = id;
-        connect(makeToolButton(id, text, art), &QAbstractButton::clicked, this,
-            [this, command] { OnLaterFeature(command); });
-    }
+    connect(makeToolButton(ChatCtl::Shares, QStringLiteral("共享文件"), int(ChatArt::Shares)), &QAbstractButton::clicked,
+        this, &CChatDlg::OnShares);
     connect(makeToolButton(ChatCtl::PeerLog, QStringLiteral("聊天记录"), -1), &QAbstractButton::clicked, this,
         &CChatDlg::OnPeerLog);
     connect(makeToolButton(ChatCtl::WholeLog, QStringLiteral("全部记录"), -1), &QAbstractButton::clicked, this,
@@ -254,7 +248,10 @@ void CChatDlg::bindFilePanel()
     m_files = new CChatFilePanel(m_session->files(), m_config, this);
     connect(m_files, &CChatFilePanel::userAction, this, &CChatDlg::SendReadNotice);
     connect(m_files, &CChatFilePanel::fileListsShownChanged, this, [this](bool shown) { SetFileListsShown(shown); });
-    connect(m_files, &CChatFilePanel::monitorRequested, this, [this] { OnLaterFeature(ChatCtl::Monitor); });
+    connect(m_files, &CChatFilePanel::monitorRequested, this, [this] {
+        SendReadNotice();
+        emit transferMonitorRequested();
+    });
     m_files->show();
     RecalcLayout();
 }
@@ -289,6 +286,12 @@ void CChatDlg::setTips()
     tip(ChatCtl::Shares,
         QStringLiteral("您可以下载对方共享的文件(如果您有相应的权限).如果您要共享您的文件，请在设置里面的 "
                        "文件共享设置 里进行设置。"));
+}
+
+void CChatDlg::OnSettingsChanged()
+{
+    applyColors();
+    update();
 }
 
 void CChatDlg::applyColors()
@@ -683,22 +686,11 @@ void CChatDlg::showMenuBelow(QMenu *menu, QWidget *anchor)
     menu->popup(anchor->mapToGlobal(QPoint(0, anchor->height())));
 }
 
-void CChatDlg::OnLaterFeature(int id)
+void CChatDlg::OnShares()
 {
     SendReadNotice();
-    QString name;
-    switch (id) {
-    case ChatCtl::Shares:
-        name = QStringLiteral("共享文件");
-        break;
-    case ChatCtl::Monitor:
-        name = QStringLiteral("文件传输监视");
-        break;
-    default:
-        name = QStringLiteral("文件接收");
-        break;
-    }
-    AppendSystemText(name + QStringLiteral("功能将在以后的版本中提供。"));
+    if (m_session)
+        m_session->shares().OnSharesButton();
 }
 
 QMenu *CChatDlg::CreateSendOptionsMenu()

@@ -92,6 +92,8 @@ public:
     QObject *PromptOwner() override { return this; }
     void Dispose() override;
     void NavigateSidePane() override;
+    // The configured colours again (after a change of the colour scheme).
+    void OnSettingsChanged();
 
     // ---- the user ----
     // Every user action in the window: the read notice owed goes out.
@@ -123,9 +125,12 @@ public:
     void OnPeerLog();
     // "全部记录": the chat-log viewer.
     void OnWholeLog();
-    // Asks for the filter of "聊天记录" (preset for the peer); false when the
-    // user cancels. The filter dialog by default; null puts it back.
-    using LogFilterAsker = std::function<bool(QWidget *parent, ChatLogFilter &filter)>;
+    // Asks for the filter of "聊天记录" (preset for the peer) and calls done
+    // with the filter the user accepted; a cancel calls nothing. The filter
+    // dialog by default, window-modal without an event loop of its own; null
+    // puts it back.
+    using LogFilterDone = std::function<void(const ChatLogFilter &filter)>;
+    using LogFilterAsker = std::function<void(QWidget *parent, const ChatLogFilter &preset, LogFilterDone done)>;
     static void SetLogFilterAsker(LogFilterAsker asker);
     // Sends the picture or face with the id that the input box holds (this
     // window's or another window's, as the multi-user window does).
@@ -172,6 +177,8 @@ signals:
     // The user brought a window with unread messages up.
     void activatedByUser(CChatDlg *window);
     void chatLogViewerRequested();
+    // 1049 "监视": the transfer monitor.
+    void transferMonitorRequested();
     // The user wants to set up the chat log (there is none yet).
     void settingsRequested();
     // The history from the chat log is drawn whole.
@@ -200,7 +207,8 @@ private:
     void OnInputChanged();
     void OnFontButton();
     void OnSendPictureFile();
-    void OnLaterFeature(int id);
+    // 1031 "共享文件": asks the peer for its shared files.
+    void OnShares();
     void createRequestButtons();
     void createDoodle();
     void OnDoodleToolChanged(int tool);

@@ -1,8 +1,8 @@
 // The chat window's chat-log buttons: "聊天记录" (1082) shows this peer's
 // history from the chat log in the window itself, by the filter the user
 // sets; "全部记录" (1083) opens the chat-log viewer. The log is read on a
-// worker; the records are drawn a batch at a time so the window stays
-// responsive however long the history is.
+// worker, with a bar at the foot of the history; the records are drawn a
+// batch at a time so the window stays responsive however long the history is.
 #include "chat/CChatDlg.h"
 
 #include "chat/CMsgRichEdit.h"
@@ -15,6 +15,8 @@
 #include "net/ChatLogWriter.h"
 
 #include <QDate>
+#include <QPointer>
+#include <QProgressBar>
 #include <QTimer>
 
 namespace {
@@ -32,19 +34,38 @@ const std::pair<bool ChatLogFilter::*, bool CUserLogFilterDlg::*> kSwitches[] = 
     { &ChatLogFilter::macEqual, &CUserLogFilterDlg::m_macEqual },
 };
 
-// The filter dialog ("设置过滤条件"), preset from the filter, run modally.
-bool AskWithFilterDialog(QWidget *parent, ChatLogFilter &filter)
+// The filter dialog ("设置过滤条件"), preset from the filter; it goes with
+// its window when it ends, and only OK calls done.
+void AskWithFilterDialog(QWidget *parent, const ChatLogFilter &preset, CChatDlg::LogFilterDone done)
 {
-    CUserLogFilterDlg dialog(parent);
+    auto *dialog = new CUserLogFilterDlg(parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
     for (const auto &[own, shown] : kSwitches)
-        dialog.*shown = filter.*own;
-    dialog.m_period = filter.period;
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    for (const auto &[own, shown] : kSwitches)
-        filter.*own = dialog.*shown;
-    filter.period = dialog.m_period;
-    return true;
+        dialog->*shown = preset.*own;
+    dialog->m_period = preset.period;
+    QObject::connect(dialog, &QDialog::accepted, dialog, [dialog, preset, done = std::move(done)] {
+        ChatLogFilter filter = preset;
+        for (const auto &[own, shown] : kSwitches)
+            filter.*own = dialog->*shown;
+        filter.period = dialog->m_period;
+        done(filter);
+    });
+    dialog->open();
+}
+
+// The thin bar at the foot of the history that shows how far the log is
+// read, then drawn; made on first use, hidden when the history is shown.
+QProgressBar *logProgressBar(QTextEdit *history)
+{
+    auto *bar = history->findChild<QProgressBar *>(QStringLiteral("logProgress"), Qt::FindDirectChildrenOnly);
+    if (!bar) {
+        bar = new QProgressBar(history);
+        bar->setObjectName(QStringLiteral("logProgress"));
+        bar->setTextVisible(false);
+    }
+    constexpr int kHeight = 6;
+    bar->setGeometry(0, history->height() - kHeight, history->width(), kHeight);
+    return bar;
 }
 
 CChatDlg::LogFilterAsker &logFilterAsker()
@@ -73,24 +94,33 @@ void CChatDlg::OnPeerLog()
             emit settingsRequested();
         return;
     }
-    ChatLogFilter filter = ChatLogFilter::ForPeer(*host);
-    if (!logFilterAsker()(this, filter))
-        return;
-    if (!m_logTasks) {
-        m_logTasks = new ChatLogTasks(writer, this);
-        connect(m_logTasks, &ChatLogTasks::historyCollected, this, &CChatDlg::showLoggedHistory);
-    }
-    if (m_logTasks->isBusy())
-        return;
-    m_loggedHistory.clear();
-    m_history->clear();
-    m_logTasks->CollectHistory(path, filter, QDate::currentDate());
+    QPointer<CChatDlg> self(this);
+    logFilterAsker()(this, ChatLogFilter::ForPeer(*host), [self, writer, path](const ChatLogFilter &filter) {
+        if (!self)
+            return;
+        if (!self->m_logTasks) {
+            self->m_logTasks = new ChatLogTasks(writer, self);
+            connect(self->m_logTasks, &ChatLogTasks::historyCollected, self, &CChatDlg::showLoggedHistory);
+            connect(self->m_logTasks, &ChatLogTasks::progress, self,
+                [history = self->m_history](int percent) { logProgressBar(history)->setValue(percent); });
+        }
+        if (self->m_logTasks->isBusy())
+            return;
+        self->m_loggedHistory.clear();
+        self->m_history->clear();
+        QProgressBar *bar = logProgressBar(self->m_history);
+        bar->setRange(0, 100);
+        bar->setValue(0);
+        bar->show();
+        self->m_logTasks->CollectHistory(path, filter, QDate::currentDate());
+    });
 }
 
 void CChatDlg::showLoggedHistory(const QList<ChatLogEntry> &entries)
 {
     m_loggedHistory = entries;
     m_history->clear();
+    logProgressBar(m_history)->setRange(0, int(std::max<qsizetype>(1, entries.size())));
     drawLoggedBatch();
 }
 
@@ -102,10 +132,14 @@ void CChatDlg::drawLoggedBatch()
         RenderMessage(entry.font, entry.text, Source::FromLog);
     }
     m_loggedHistory.remove(0, n);
-    if (!m_loggedHistory.isEmpty())
+    QProgressBar *bar = logProgressBar(m_history);
+    bar->setValue(bar->maximum() - int(m_loggedHistory.size()));
+    if (!m_loggedHistory.isEmpty()) {
         QTimer::singleShot(0, this, &CChatDlg::drawLoggedBatch);
-    else
+    } else {
+        bar->hide();
         emit loggedHistoryShown();
+    }
 }
 
 void CChatDlg::OnWholeLog()

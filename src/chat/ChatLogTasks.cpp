@@ -135,7 +135,7 @@ bool ChatLogTasks::Remove(const QString &path, ChatLogRewrite::RemovePredicate r
         // Nothing may be appended between the fresh read and the rename.
         if (m_writer && !m_writer->Hold(kWriterWaitMs)) {
             result.status = ChatLogRewrite::Status::CannotWrite;
-            result.error = QStringLiteral("busy");
+            result.error = QStringLiteral("聊天记录正在写入，请稍后再试。");
         } else {
             result = ChatLogRewrite::RemoveRecords(path, remove);
         }

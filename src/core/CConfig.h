@@ -102,6 +102,7 @@ public:
     // in turn), the web pane's news summary, the download page.
     QString UpgradePageURL1, UpgradePageURL2, NoticePageURL1, NoticePageURL2, NewsPageURL, DownloadPageURL;
     QString ForumSearchURL; // the forum's query prefix; the search text follows it
+    QString HelpPageURL; // "联机帮助"
 
     // ---- appearance ----
     int MainOpacity, ChatOpacity, MsgOpacity, OtherOpacity;

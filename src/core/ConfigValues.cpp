@@ -171,6 +171,7 @@ const Text kTexts[] = {
     KW_TEXT(NewsPageURL, KW_SITE_PAGE("/kwel/news.htm"), 1024, Path),
     KW_TEXT(DownloadPageURL, KW_SITE_PAGE("/kwel/download.htm"), 1024, Path),
     KW_TEXT(ForumSearchURL, KW_SITE_PAGE("/bbs/search.php?keyword="), 1024, Path),
+    KW_TEXT(HelpPageURL, KW_SITE_PAGE("/kwel/help.htm"), 1024, Path),
 };
 
 #undef KW_INT

@@ -22,10 +22,16 @@ QByteArray ScramblePassword(QStringView plain)
     return ScramblePassword(Gbk::encode(plain));
 }
 
+QByteArray ScrambleForField(QStringView plain)
+{
+    // Scrambled bytes are all below 0x80: any cut is a character boundary.
+    return ScramblePassword(plain).left(kScrambledFieldBytes - 1);
+}
+
 bool VerifyScrambledPassword(QByteArrayView typed, QByteArrayView stored)
 {
     const qsizetype nul = stored.indexOf('\0');
-    return ScramblePassword(typed) == (nul < 0 ? stored : stored.first(nul));
+    return ScramblePassword(typed).left(kScrambledFieldBytes - 1) == (nul < 0 ? stored : stored.first(nul));
 }
 
 bool VerifyScrambledPassword(QStringView typed, QByteArrayView stored)

@@ -14,7 +14,14 @@
 QByteArray ScramblePassword(QByteArrayView plain);
 QByteArray ScramblePassword(QStringView plain);
 
-// True when the typed password scrambles to the stored text (which is read up
-// to its first NUL, as it stands in its 50-byte field).
+// The stored share password: the scrambled form cut to its 50-byte field
+// (49 bytes and the NUL), as it is stored and as it is sent to a peer.
+inline constexpr qsizetype kScrambledFieldBytes = 50;
+QByteArray ScrambleForField(QStringView plain);
+
+// True when the typed password, scrambled and cut to the field, equals the
+// stored text (which is read up to its first NUL, as it stands in its
+// 50-byte field). Characters of 0x80 and above verify too: nothing is
+// unscrambled.
 bool VerifyScrambledPassword(QByteArrayView typed, QByteArrayView stored);
 bool VerifyScrambledPassword(QStringView typed, QByteArrayView stored);

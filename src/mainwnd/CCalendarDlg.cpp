@@ -125,6 +125,12 @@ QString CCalendarDlg::dayText() const
     return m_day->text();
 }
 
+void CCalendarDlg::ShowDate(const QDate &date)
+{
+    m_calendar->setSelectedDate(date);
+    refreshDay();
+}
+
 void CCalendarDlg::refreshDay()
 {
     const QDate date = m_calendar->selectedDate();

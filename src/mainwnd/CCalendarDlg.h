@@ -35,6 +35,8 @@ public:
     // The title of the page's folder for today.
     QString folderTitle() const;
     QDate shownDate() const;
+    // Chooses the day: its note and reminders are shown.
+    void ShowDate(const QDate &date);
     // The text shown for the chosen day.
     QString dayText() const;
 

@@ -18,7 +18,9 @@
 #include "mainwnd/PanelDocking.h"
 #include "mainwnd/PanelVersionCheck.h"
 #include "mainwnd/PanelGeometry.h"
+#include "mainwnd/ContactListMenu.h"
 #include "mainwnd/PanelTrayMenu.h"
+#include "platform/OpenUrl.h"
 #include "net/Commands.h"
 #include "net/MessengerEngine.h"
 #include "platform/CTrayIcon.h"
@@ -163,9 +165,6 @@ void CMainPanelDlg::buildPages()
     m_bar = new CGfxOutBarCtrl(this);
     m_bar->setObjectName(QStringLiteral("outbar"));
     m_bar->SetFlashInterval(200);
-    m_bar->SetSkinColors(ColorFromRef(config.MainBarFrameColor), ColorFromRef(config.MainBarLeftTopColor),
-        ColorFromRef(config.MainBarRightBtmColor), ColorFromRef(config.MainBarRightBtm2Color));
-
     m_messenger = new CMessengerDlg(m_engine, m_bar);
     m_bar->AddFolder(QStringLiteral("Kwel(在线人数)"), m_messenger);
     m_groupList = new CGroupListDlg(m_bar);
@@ -180,6 +179,8 @@ void CMainPanelDlg::buildPages()
         [this, calendarFolder](const QString &title) { m_bar->SetFolderText(calendarFolder, title); });
     m_bar->SetSelFolder(0);
     m_search = new CSearchBarDlg(m_messenger, this);
+    ApplySkinColors();
+    connect(m_messenger, &CMessengerDlg::colorSchemeChanged, this, &CMainPanelDlg::ApplySkinColors);
     connect(m_search, &CSearchBarDlg::statusMenuRequested, this, &CMainPanelDlg::showStatusMenu);
     updateStatusButton();
     connectMessengerPage();
@@ -441,16 +442,16 @@ void CMainPanelDlg::openGroup(quint32 groupId)
 {
     if (!m_groupList->SelectGroup(groupId))
         return; // the group is gone
-    m_bar->SetSelFolder(1);
-    emit groupChatRequested(groupId);
+    m_bar->SetSelFolder(1); // its page; there are no group chat windows
 }
 
 bool CMainPanelDlg::isForwarded(int id) const
 {
     using namespace TrayMenu;
     const bool forwarded = id == Settings || (id >= FirstSkin && id <= LastSkin) || id == ClassicSkin
-        || id == MultiSend || id == MemoList || id == ViewList || id == ViewTree
-        || (id >= FirstRecent && id < FirstRecent + RecentCount) || id == SendToAddress;
+        || id == MultiSend || id == MemoList || id == ViewList || id == ViewTree || id == CustomTreeStyle
+        || id == Transparency || id == OtherSubnetFriends || id == ChatLog || id == TransferMonitor
+        || id == ShareSettings || (id >= FirstRecent && id < FirstRecent + RecentCount) || id == SendToAddress;
     return forwarded && m_messenger->HandlesMenuCommand(id);
 }
 
@@ -461,7 +462,8 @@ void CMainPanelDlg::refreshTrayMenu()
     TrayMenu::FillRecent(RecentSubmenu(m_menu), config.LastPersonTexts);
     const auto handled = [this](int id) {
         return id == Open || id == Quit || id == About || id == Hidden || id == LeaveAway || id == AutoReply
-            || id == AutoReplyText || id == IpMsgCompatible || (id >= FirstAway && id < FirstAway + AwayCount)
+            || id == AutoReplyText || id == OnlineHelp || id == TodayNote || id == IpMsgCompatible
+            || (id >= FirstAway && id < FirstAway + AwayCount)
             || (id >= FirstOption && id <= LastOption) || IsExtraCommand(id) || isForwarded(id);
     };
     const std::function<void(QMenu *)> walk = [&](QMenu *menu) {
@@ -534,6 +536,33 @@ void CMainPanelDlg::setHidden(bool hidden)
     m_engine.AnnouncePresence(CMD_ANNOUNCE_ENTRY);
 }
 
+void CMainPanelDlg::openOnlineHelp()
+{
+    const QString page = m_engine.config().HelpPageURL;
+    if (page.isEmpty()) {
+        Prompter::current().messageBox(this, QStringLiteral("没有设置联机帮助页面的地址."), QStringLiteral("提示"),
+            Prompter::Buttons::Ok, Prompter::Icon::Information);
+        return;
+    }
+    OpenUrlOrReport(this, page);
+}
+
+void CMainPanelDlg::ShowTodayNoteDlg()
+{
+    ShowPanel();
+    m_bar->SetSelFolder(2);
+    m_calendar->ShowDate(QDate::currentDate());
+}
+
+void CMainPanelDlg::ApplySkinColors()
+{
+    const CConfig &config = m_engine.config();
+    m_bar->SetSkinColors(ColorFromRef(config.MainBarFrameColor), ColorFromRef(config.MainBarLeftTopColor),
+        ColorFromRef(config.MainBarRightBtmColor), ColorFromRef(config.MainBarRightBtm2Color));
+    m_bar->update();
+    m_search->update();
+}
+
 void CMainPanelDlg::editAutoReplyText()
 {
     CConfig &config = m_engine.config();
@@ -574,7 +603,13 @@ void CMainPanelDlg::OnTrayCommand(int id)
         editAutoReplyText();
     } else if (id == IpMsgCompatible) {
         config.IPMsgCompatible = config.IPMsgCompatible != 0 ? 0 : 1;
-        m_engine.RefreshUsers(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));
+        // As the refresh button: with Ctrl the list is emptied without
+        // offline notices first.
+        m_messenger->OnRefreshUsers(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));
+    } else if (id == TodayNote) {
+        ShowTodayNoteDlg();
+    } else if (id == OnlineHelp) {
+        openOnlineHelp();
     } else if (id == About) {
         openHelp();
     } else if (OnExtraCommand(id)) {

@@ -130,6 +130,10 @@ public slots:
     // The own-status menu's commands: 33126 online, 33127..33134 away,
     // 33135 hidden.
     void OnStatusCommand(int id);
+    // "今日安排与记事": the panel with the calendar page on today.
+    void ShowTodayNoteDlg();
+    // The colour scheme of the configuration on the folder bar.
+    void ApplySkinColors();
 
 signals:
     // "退出(&C)": the program is to end.
@@ -137,9 +141,8 @@ signals:
     // A tray click or the hot key while unread messages wait: the oldest
     // waiting window is to open.
     void unreadOpenRequested();
-    // A notice link named a peer that is online / a group.
+    // A notice link named a peer that is online.
     void chatWindowRequested(HostRecord *host);
-    void groupChatRequested(quint32 groupId);
     // Tray commands that the messenger page carries out (settings, colour
     // schemes, multi-send, memo list, recent contacts, view style).
     void messengerCommandRequested(int id);
@@ -168,6 +171,7 @@ private:
     void showStatusMenu(const QPoint &globalPos);
     void updateStatusButton();
     void openHelp();
+    void openOnlineHelp();
     // "设置自动回复内容": the text of the automatic reply, saved on OK.
     void editAutoReplyText();
     void openAddress(quint32 address);

@@ -5,6 +5,7 @@
 // the tip popup and the tray blinking of unread windows.
 #pragma once
 
+#include "mainwnd/ContactCommands.h"
 #include "mainwnd/ContactListController.h"
 #include "mainwnd/TipNotice.h"
 #include "mainwnd/UnreadQueue.h"
@@ -16,6 +17,7 @@
 
 class CFindUserDlg;
 class CMainToolBar;
+class CSettingsDlg;
 class CMsgTipDlg;
 class CSendToAddressDlg;
 class CUserListCtrl;
@@ -117,6 +119,15 @@ public:
     // The menus as the buttons show them (filled and checked, not yet shown).
     QMenu *MakeRecentMenu();
     QMenu *MakeMoreMenu();
+    // Menu 252 whole, as a right click on a peer or a node shows it: the
+    // groups to move to filled in (their items carry the group's name), the
+    // recent contacts named, items enabled and checked for the selection.
+    QMenu *MakeContactMenu();
+    // What the commands act on: the selected peer or node of the current view.
+    ContactCommands::Target selection() const;
+    // Selects the peer's row (tree or list), or the node, in the current view.
+    bool Select(const HostRecord *host);
+    bool SelectNode(const QString &name, bool userGroup);
 
 public slots:
     // The commands of the buttons 1001..1007 and 1098.
@@ -124,9 +135,8 @@ public slots:
     // A click on button index of the toolbar: the command of the button it
     // stands for (other indexes do nothing).
     void OnToolbarClick(int index);
-    // A command of the page's menus (and of the tray's recent contacts); the
-    // commands of the peers and groups go on as menuCommandRequested. True
-    // when handled here.
+    // A command of the page's menus (and one the tray forwards). False when
+    // nothing carries it out now.
     bool OnMenuCommand(int id);
     // Recent contact i (0..9): its chat, or after a question the send-to-
     // address dialog when it is not online.
@@ -139,6 +149,42 @@ public slots:
     void SetIconSize(bool large);
     // Remote assistance with the peer at the address ended.
     void OnRemoteAssistanceEnded(quint32 address);
+
+    // ---- the commands of the peers and groups (CMessengerDlgGroups.cpp) ----
+    // A right click in the tree: on empty space the "更多" menu, else the
+    // item is selected and menu 252 shown.
+    void OnTreeRightClick(const QPoint &globalPos, HostRecord *host, const QString &node, bool userGroup);
+    void OnSendMessage();
+    // "发送文件" / "发送文件夹" to the selected peer or node.
+    void OnSendFiles(bool folder);
+    void OnNewGroup();
+    void OnRenameGroup();
+    // "把好友移动到组...": into the group (create: the item that makes it first).
+    void OnMoveToGroup(const QString &group, bool create);
+    void OnSortBy(int id);
+    void OnCollapseAllGroups();
+    void OnExpandAllGroups();
+    void OnGroupRights();
+    void OnToggleGroupVisibility();
+    void OnEditUserInfo();
+    void OnAutoGroupFriends();
+    void OnShowMemoList();
+    void OnAddOtherSubnetFriends();
+    // A peer's display name changed: its row, and (through userTitleChanged)
+    // its chat window; the groups are saved.
+    void UpdateUserTitles(HostRecord *host);
+
+    // ---- colours, transparency and the tree's style (CMessengerDlgLook.cpp) ----
+    void OnColorScheme(int id);
+    void OnCustomColor();
+    void OnCustomTreeStyle();
+    void OnSetTransparency();
+    void OnToggleSelectedLarge();
+    // "设置" and "个人及系统设置": the settings dialog, its changes applied.
+    void OnSettings();
+    CSettingsDlg *settingsDialog() const { return m_settings; }
+    // The colour scheme of the configuration on every window that shows it.
+    void ApplyColorScheme();
     // Button 1002 "刷新": the refresh request, with Ctrl held the list is
     // emptied first. Posted, so the click returns at once.
     void OnRefreshButton();
@@ -158,13 +204,24 @@ signals:
     void ownStatusIconChanged(int image);
     // A peer is to be talked to (double click on it, a search result).
     void openChatRequested(HostRecord *host);
-    // Buttons whose windows live elsewhere: "群发", "设置", "帮助", "共享".
+    // Buttons whose windows live elsewhere: "群发", "帮助", "共享".
     void multiChatRequested();
-    void settingsRequested();
     void helpRequested();
     void allSharedFilesRequested();
-    // A command of menu 252 that concerns peers and groups.
-    void menuCommandRequested(int id);
+    // Windows the application opens: "查看全部聊天记录" (and the tray's
+    // "查看聊天记录(&L)"), "文件下载监视", "共享文件设置" (and the tray's).
+    void chatLogViewerRequested();
+    void transferMonitorRequested();
+    void shareSettingsRequested();
+    // The multi-user window for the members of a node, with files to send.
+    void groupSendRequested(const QString &node, const QStringList &files);
+    // Files (paths) for the peer's chat window.
+    void sendFilesRequested(HostRecord *host, const QStringList &files);
+    // A peer's display name changed (its chat window's title follows).
+    void userTitleChanged(HostRecord *host);
+    // The colour scheme changed: the panel, the chat windows and the
+    // multi-user window apply it.
+    void colorSchemeChanged();
     // The chat window of the peer is to show "退出远程协助.".
     void remoteAssistanceEnded(HostRecord *host);
 
@@ -176,6 +233,11 @@ private:
     void createButtons(QHBoxLayout *row);
     void updateMenu(QMenu *menu) const;
     bool hasReceiver(int buttonId) const;
+    void updateGroupItems(QMenu *menu, const ContactCommands::Target &target) const;
+    void fillMoveMenu(QMenu *menu, const ContactCommands::Target &target) const;
+    void connectMenu(QMenu *menu);
+    void showMenuAt(QMenu *menu, const QPoint &globalPos);
+    QString targetGroupName(const ContactCommands::Target &target) const;
     void showView(bool tree);
     void applyColumnWidths();
     void unreadChanged(int previousFrontImage);
@@ -190,6 +252,7 @@ private:
     std::array<QPushButton *, 8> m_buttons{};
     CFindUserDlg *m_find = nullptr; // owned by the main window, made once
     CSendToAddressDlg *m_sendToAddress = nullptr; // likewise
+    CSettingsDlg *m_settings = nullptr; // likewise
     CMsgTipDlg *m_tip = nullptr;
     ChatWindowFinder m_chatWindowFinder;
     std::array<bool, 2> m_soundBusy{}; // by NotifySound

@@ -29,6 +29,8 @@
 #include <QMetaMethod>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -57,12 +59,28 @@ Request requestOf(int id)
     switch (id) {
     case ContactListMenu::MultiSendButton:
         return &CMessengerDlg::multiChatRequested;
-    case ContactListMenu::SettingsButton:
-        return &CMessengerDlg::settingsRequested;
     case ContactListMenu::HelpButton:
         return &CMessengerDlg::helpRequested;
     case ContactListMenu::SharesButton:
         return &CMessengerDlg::allSharedFilesRequested;
+    default:
+        return nullptr;
+    }
+}
+
+// The signal a menu command without a button asks for, or null.
+Request requestOfCommand(int id)
+{
+    switch (id) {
+    case ContactListMenu::ChatLog:
+    case TrayMenu::ChatLog:
+        return &CMessengerDlg::chatLogViewerRequested;
+    case ContactListMenu::ShareSettings:
+    case TrayMenu::ShareSettings:
+        return &CMessengerDlg::shareSettingsRequested;
+    case ContactListMenu::TransferMonitor:
+    case TrayMenu::TransferMonitor:
+        return &CMessengerDlg::transferMonitorRequested;
     default:
         return nullptr;
     }
@@ -115,11 +133,16 @@ void CMessengerDlg::createButtons(QHBoxLayout *row)
             m_refresh = b;
     }
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_list, &QWidget::customContextMenuRequested, this, [this] {
-        QMenu *menu = MakeMoreMenu();
-        menu->exec(QCursor::pos());
-        delete menu;
+    // On a row the whole menu 252 (its peer commands act on the row), on
+    // empty space the "更多" menu.
+    connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        const QModelIndex index = m_list->indexAt(at);
+        if (index.isValid())
+            m_list->selectionModel()->select(
+                index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        showMenuAt(index.isValid() ? MakeContactMenu() : MakeMoreMenu(), QCursor::pos());
     });
+    connect(m_tree, &CUserTreeCtrl::contextMenuAt, this, &CMessengerDlg::OnTreeRightClick);
 }
 
 QPushButton *CMessengerDlg::button(int id) const
@@ -150,13 +173,13 @@ void CMessengerDlg::OnButtonCommand(int id)
     case FindButton:
         OnFind();
         break;
-    case RecentButton:
-    case MoreButton: {
-        QMenu *menu = id == RecentButton ? MakeRecentMenu() : MakeMoreMenu();
-        menu->exec(QCursor::pos());
-        delete menu;
+    case SettingsButton:
+        OnSettings();
         break;
-    }
+    case RecentButton:
+    case MoreButton:
+        showMenuAt(id == RecentButton ? MakeRecentMenu() : MakeMoreMenu(), QCursor::pos());
+        break;
     default:
         break;
     }
@@ -164,29 +187,115 @@ void CMessengerDlg::OnButtonCommand(int id)
 
 bool CMessengerDlg::HandlesMenuCommand(int id) const
 {
+    using namespace ContactListMenu;
     if (const int b = buttonOfCommand(id))
         return hasReceiver(b);
-    return isRecent(id) || id == TrayMenu::SendToAddress || id == ContactListMenu::LargeIcons
-        || id == ContactListMenu::SmallIcons || id == ContactListMenu::ManageGroups
-        || isSignalConnected(QMetaMethod::fromSignal(&CMessengerDlg::menuCommandRequested));
+    if (const Request request = requestOfCommand(id))
+        return isSignalConnected(QMetaMethod::fromSignal(request));
+    static constexpr int kHandled[] = { LargeIcons, SmallIcons, ManageGroups, NewGroup, SendMessage, SendFile,
+        SendFolder, EditUserInfo, GroupVisible, AutoGroup, MoveToGroup, GroupRights, RenameGroup, ListView, TreeView,
+        CustomColor, CustomTreeStyle, Transparency, SelectedLarge, CollapseAll, ExpandAll, MemoList,
+        AddOtherSubnetFriends, ClassicSkin, TrayMenu::SendToAddress, TrayMenu::ViewList, TrayMenu::ViewTree,
+        TrayMenu::MemoList, TrayMenu::CustomTreeStyle, TrayMenu::Transparency, TrayMenu::OtherSubnetFriends };
+    return isRecent(id) || (id >= FirstSort && id <= LastSort) || (id >= FirstSkin && id <= LastScheme)
+        || std::find(std::begin(kHandled), std::end(kHandled), id) != std::end(kHandled);
 }
 
 bool CMessengerDlg::OnMenuCommand(int id)
 {
+    using namespace ContactListMenu;
+    if (!HandlesMenuCommand(id))
+        return false;
     if (const int b = buttonOfCommand(id)) {
         OnButtonCommand(b);
+    } else if (const Request request = requestOfCommand(id)) {
+        emit(this->*request)();
     } else if (isRecent(id)) {
         OnRecentContact(id - TrayMenu::FirstRecent);
-    } else if (id == TrayMenu::SendToAddress) {
-        OpenSendToAddressDialog(0);
-    } else if (id == ContactListMenu::LargeIcons || id == ContactListMenu::SmallIcons) {
-        SetIconSize(id == ContactListMenu::LargeIcons);
-    } else if (id == ContactListMenu::ManageGroups) {
-        CUserGroupManageDlg manage(this, window());
-        manage.exec();
+    } else if (id >= FirstSort && id <= LastSort) {
+        OnSortBy(id);
+    } else if ((id >= FirstSkin && id <= LastScheme) || id == ClassicSkin) {
+        OnColorScheme(id);
     } else {
-        emit menuCommandRequested(id);
-        return false;
+        switch (id) {
+        case TrayMenu::SendToAddress:
+            OpenSendToAddressDialog(0);
+            break;
+        case LargeIcons:
+        case SmallIcons:
+            SetIconSize(id == LargeIcons);
+            break;
+        case ManageGroups: {
+            CUserGroupManageDlg manage(this, window());
+            manage.exec();
+            break;
+        }
+        case NewGroup:
+            OnNewGroup();
+            break;
+        case SendMessage:
+            OnSendMessage();
+            break;
+        case SendFile:
+        case SendFolder:
+            OnSendFiles(id == SendFolder);
+            break;
+        case EditUserInfo:
+            OnEditUserInfo();
+            break;
+        case GroupVisible:
+            OnToggleGroupVisibility();
+            break;
+        case AutoGroup:
+            OnAutoGroupFriends();
+            break;
+        case GroupRights:
+            OnGroupRights();
+            break;
+        case RenameGroup:
+            OnRenameGroup();
+            break;
+        case ListView:
+        case TrayMenu::ViewList:
+            if (m_engine.config().MembersShowMode != 0)
+                SetMembersShowMode(0);
+            break;
+        case TreeView:
+        case TrayMenu::ViewTree:
+            if (m_engine.config().MembersShowMode == 0)
+                SetMembersShowMode(1);
+            break;
+        case CustomColor:
+            OnCustomColor();
+            break;
+        case CustomTreeStyle:
+        case TrayMenu::CustomTreeStyle:
+            OnCustomTreeStyle();
+            break;
+        case Transparency:
+        case TrayMenu::Transparency:
+            OnSetTransparency();
+            break;
+        case SelectedLarge:
+            OnToggleSelectedLarge();
+            break;
+        case CollapseAll:
+            OnCollapseAllGroups();
+            break;
+        case ExpandAll:
+            OnExpandAllGroups();
+            break;
+        case MemoList:
+        case TrayMenu::MemoList:
+            OnShowMemoList();
+            break;
+        case AddOtherSubnetFriends:
+        case TrayMenu::OtherSubnetFriends:
+            OnAddOtherSubnetFriends();
+            break;
+        default:
+            return false;
+        }
     }
     return true;
 }
@@ -196,19 +305,40 @@ void CMessengerDlg::updateMenu(QMenu *menu) const
     const CConfig &config = m_engine.config();
     const bool tree = config.MembersShowMode != 0;
     const bool large = (tree ? config.LargeTreeImage : config.LargeImage) != 0;
-    const auto actions = menu->actions();
-    for (QAction *action : actions) {
-        if (action->menu()) {
-            updateMenu(action->menu());
-            continue;
+    const std::function<void(QMenu *)> walk = [&](QMenu *m) {
+        const auto actions = m->actions();
+        for (QAction *action : actions) {
+            if (action->menu()) {
+                walk(action->menu());
+                continue;
+            }
+            if (action->isSeparator())
+                continue;
+            const int id = action->data().toInt();
+            action->setEnabled(HandlesMenuCommand(id));
+            if (id == ContactListMenu::LargeIcons || id == ContactListMenu::SmallIcons)
+                action->setChecked(large == (id == ContactListMenu::LargeIcons));
         }
-        if (action->isSeparator())
-            continue;
-        const int id = action->data().toInt();
-        action->setEnabled(HandlesMenuCommand(id));
-        if (id == ContactListMenu::LargeIcons || id == ContactListMenu::SmallIcons)
-            action->setChecked(large == (id == ContactListMenu::LargeIcons));
-    }
+    };
+    walk(menu);
+    updateGroupItems(menu, selection());
+}
+
+void CMessengerDlg::connectMenu(QMenu *menu)
+{
+    connect(menu, &QMenu::triggered, this, [this](QAction *action) {
+        const QVariant group = action->property("group");
+        if (group.isValid())
+            OnMoveToGroup(group.toString(), action->property("create").toBool());
+        else
+            OnMenuCommand(action->data().toInt());
+    });
+}
+
+void CMessengerDlg::showMenuAt(QMenu *menu, const QPoint &globalPos)
+{
+    menu->exec(globalPos);
+    delete menu;
 }
 
 QMenu *CMessengerDlg::MakeRecentMenu()
@@ -216,7 +346,7 @@ QMenu *CMessengerDlg::MakeRecentMenu()
     QMenu *menu = ContactListMenu::BuildRecent(this);
     TrayMenu::FillRecent(menu, m_engine.config().LastPersonTexts);
     updateMenu(menu);
-    connect(menu, &QMenu::triggered, this, [this](QAction *action) { OnMenuCommand(action->data().toInt()); });
+    connectMenu(menu);
     return menu;
 }
 
@@ -225,7 +355,7 @@ QMenu *CMessengerDlg::MakeMoreMenu()
     QMenu *menu = ContactListMenu::Build(this);
     TrayMenu::FillRecent(ContactListMenu::TrimForMoreButton(menu), m_engine.config().LastPersonTexts);
     updateMenu(menu);
-    connect(menu, &QMenu::triggered, this, [this](QAction *action) { OnMenuCommand(action->data().toInt()); });
+    connectMenu(menu);
     return menu;
 }
 

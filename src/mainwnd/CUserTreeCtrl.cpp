@@ -66,6 +66,14 @@ void CUserTreeCtrl::relayout()
     viewport()->update();
 }
 
+void CUserTreeCtrl::ResetEnlarged()
+{
+    if (!m_enlarged.isValid())
+        return;
+    m_enlarged = QPersistentModelIndex();
+    relayout();
+}
+
 void CUserTreeCtrl::readStyle()
 {
     const int before = m_style.background;

@@ -38,6 +38,8 @@ public:
     const TreeStyle &treeStyle() const { return m_style; }
     // The peer shown large in small-icon mode after a click.
     QPersistentModelIndex enlargedRow() const { return m_enlarged; }
+    // The enlarged peer goes back to its normal height.
+    void ResetEnlarged();
 
 signals:
     void userDoubleClicked(HostRecord *host);

@@ -20,7 +20,6 @@ CWebPaneDlg::CWebPaneDlg(QWidget *parent)
             m_view->SetPage(text, url);
         else
             m_view->ClearPage();
-        emit pageLoaded(url, ok);
     });
 }
 

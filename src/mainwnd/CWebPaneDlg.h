@@ -54,10 +54,6 @@ public:
     // within the desktop, else to the left.
     static Widening Widen(const QRect &frame, const QRect &desktop);
 
-signals:
-    // A page was shown (ok) or could not be fetched.
-    void pageLoaded(const QUrl &url, bool ok);
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
 

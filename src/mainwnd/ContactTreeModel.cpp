@@ -483,6 +483,32 @@ void ContactTreeModel::ResortGroup(const QString &name, bool isUserGroup)
         endInsertRows();
 }
 
+int ContactTreeModel::GroupSortKind(const QString &name, bool isUserGroup) const
+{
+    if (isUserGroup) {
+        const UserGroupRecord *r = record(name);
+        return r ? int(r->sortWord % 8) : -1;
+    }
+    const Node *node = findNode(name, RowKind::PeerGroup);
+    return node ? int(node->peerSortWord % 8) : -1;
+}
+
+bool ContactTreeModel::SetGroupSortKind(const QString &name, bool isUserGroup, int kind)
+{
+    uint32_t *word = nullptr;
+    if (isUserGroup) {
+        if (UserGroupRecord *r = record(name))
+            word = &r->sortWord;
+    } else if (Node *node = findNode(name, RowKind::PeerGroup)) {
+        word = &node->peerSortWord;
+    }
+    if (!word)
+        return false;
+    *word = (*word & ~7u) | (uint32_t(kind) & 7u);
+    ResortGroup(name, isUserGroup);
+    return true;
+}
+
 void ContactTreeModel::SetRootItemImage(const HostRecord *host, int image)
 {
     const auto found = m_entries.find(host);

@@ -74,6 +74,12 @@ public:
     bool IsGroupCollapsed(const QString &name, bool isUserGroup) const;
     // Sorts a group's members again (after its sort word changed).
     void ResortGroup(const QString &name, bool isUserGroup);
+    // The member sort kind of a group (the low three bits of its sort word:
+    // the record's for a user group, the node's own for a peer group), and
+    // setting it, the direction kept; the members are sorted again. -1 and
+    // false for a group that is not there.
+    int GroupSortKind(const QString &name, bool isUserGroup) const;
+    bool SetGroupSortKind(const QString &name, bool isUserGroup, int kind);
     // Sets the image of a peer's row.
     void SetRootItemImage(const HostRecord *host, int image);
 

@@ -59,7 +59,7 @@ QMenu *Build(QWidget *parent)
         u"上线时通知其他用户", u"下线时通知其他用户", u"其他用户上线时进行通知", u"其他用户下线时进行通知"};
     for (int i = 0; i <= LastOption - FirstOption; ++i)
         item(options, FirstOption + i, u16(optionTexts[i]), true);
-    item(menu, 33084, QStringLiteral("共享文件设置"));
+    item(menu, ShareSettings, QStringLiteral("共享文件设置"));
     QMenu *skins = menu->addMenu(QStringLiteral("皮肤颜色设置"));
     static const char16_t *const skinTexts[] = {u"颜色恢复", u"贵族紫", u"水晶蓝", u"天际蓝", u"苹果绿", u"沙漠黄",
         u"玫瑰红"};
@@ -67,13 +67,13 @@ QMenu *Build(QWidget *parent)
         item(skins, FirstSkin + i, u16(skinTexts[i]));
     item(skins, ClassicSkin, QStringLiteral("Windows 经典"));
     item(skins, LastSkin, QStringLiteral("自定义"));
-    item(menu, 33091, QStringLiteral("自定义树型控件风格"));
-    item(menu, 33088, QStringLiteral("设置透明度"));
+    item(menu, CustomTreeStyle, QStringLiteral("自定义树型控件风格"));
+    item(menu, Transparency, QStringLiteral("设置透明度"));
     menu->addSeparator();
     item(menu, MultiSend, QStringLiteral("多人群发(&M)"));
-    item(menu, 33106, QStringLiteral("增加其他网段好友"));
-    item(menu, 33080, QStringLiteral("文件传送监视(&F)"));
-    item(menu, 33082, QStringLiteral("查看聊天记录(&L)"));
+    item(menu, OtherSubnetFriends, QStringLiteral("增加其他网段好友"));
+    item(menu, TransferMonitor, QStringLiteral("文件传送监视(&F)"));
+    item(menu, ChatLog, QStringLiteral("查看聊天记录(&L)"));
     item(menu, MemoList, QStringLiteral("查看所有备注用户信息资料"));
     menu->addSeparator();
     QMenu *backup = menu->addMenu(QStringLiteral("备份还原数据"));
@@ -87,7 +87,7 @@ QMenu *Build(QWidget *parent)
     QMenu *groups = menu->addMenu(QStringLiteral("导入导出分组及备注名信息"));
     item(groups, 33139, QStringLiteral("导出分组信息"));
     item(groups, 33140, QStringLiteral("导入分组信息"));
-    item(menu, 33077, QStringLiteral("今日安排与记事"));
+    item(menu, TodayNote, QStringLiteral("今日安排与记事"));
     QMenu *style = menu->addMenu(QStringLiteral("更改风格"));
     item(style, ViewList, QStringLiteral("列表风格"), true);
     item(style, ViewTree, QStringLiteral("树型风格"), true);

@@ -54,9 +54,9 @@ QString CFileOfferTable::StatusText(quint8 status)
     }
 }
 
-QString CFileOfferTable::TransferKey(quint32 fileId, quint32 address, quint16 port)
+QString CFileOfferTable::TransferKey(quint32 packetNumber, quint32 fileId, quint32 address, quint16 port)
 {
-    return QString::number(qint32(fileId)) + QString::number(address) + QString::number(port);
+    return QStringLiteral("%1:%2:%3:%4").arg(packetNumber).arg(fileId).arg(address).arg(port);
 }
 
 FileOffer *CFileOfferTable::CreateOffer(quint32 packetNumber)
@@ -140,7 +140,7 @@ bool CFileOfferTable::SetTransferStatus(
     if (e < 0 || d < 0)
         return false;
     offer->status[size_t(d * qsizetype(offer->entries.size()) + e)] = status;
-    emit transferStateText(TransferKey(fileId, address, offer->destinations[size_t(d)]->key.port), StatusText(status));
+    emit transferStateText(TransferKey(packetNumber, fileId, address, offer->destinations[size_t(d)]->key.port), StatusText(status));
     if (std::all_of(offer->status.begin(), offer->status.end(), [](quint8 s) { return s == TransferReceived; }))
         RemoveOffer(offer);
     return true;
@@ -154,7 +154,7 @@ bool CFileOfferTable::ReleaseOffer(quint32 packetNumber, quint32 address, quint1
         return false;
     const qsizetype n = qsizetype(offer->entries.size());
     for (const OfferedFile &entry : offer->entries)
-        emit transferRemoved(TransferKey(entry.fileId, address, offer->destinations[size_t(d)]->key.port));
+        emit transferRemoved(TransferKey(packetNumber, entry.fileId, address, offer->destinations[size_t(d)]->key.port));
     offer->status.erase(offer->status.begin() + d * n, offer->status.begin() + (d + 1) * n);
     offer->destinations.erase(offer->destinations.begin() + d);
     if (offer->destinations.empty())

@@ -40,9 +40,10 @@ public:
 
     // The texts of the three states as the transfer monitor shows them.
     static QString StatusText(quint8 status);
-    // The key of one recipient's transfer of one entry: "%d%u%d" of the file
-    // id, the IPv4 address and the port.
-    static QString TransferKey(quint32 fileId, quint32 address, quint16 port);
+    // The key of one recipient's transfer of one entry: the offer's packet
+    // number, the file id, the IPv4 address and the port, separated, so
+    // that no two transfers share a key.
+    static QString TransferKey(quint32 packetNumber, quint32 fileId, quint32 address, quint16 port);
 
     // The offer of the packet number, made when there is none.
     FileOffer *CreateOffer(quint32 packetNumber);

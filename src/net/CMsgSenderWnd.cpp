@@ -268,7 +268,6 @@ void CMsgSenderWnd::EncryptDestination(SendDestination &entry, const PeerPublicK
         body = text;
         if (status != CryptStatus::NoCommonMode && m_encryptionFailure)
             m_encryptionFailure(entry.host.data(), failure);
-        emit encryptionFailed(entry.host.data(), status);
     }
     entry.packet
         = m_engine.net().BuildPacket(m_packetNumber, entry.command, body, m_extension, qint32(m_extension.size()));

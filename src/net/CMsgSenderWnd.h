@@ -140,9 +140,6 @@ signals:
     // The tries are spent; the names are the display names of the peers that
     // never confirmed. A slot may call Retry().
     void sendFailed(const QStringList &names);
-    // A destination that was to be encrypted goes plain (no common cipher,
-    // an unusable key, or an encrypted packet that would not fit).
-    void encryptionFailed(HostRecord *peer, CryptStatus status);
     // Every destination has confirmed (true) or the sender gave up (false);
     // the object is deleted afterwards.
     void finished(bool allConfirmed);

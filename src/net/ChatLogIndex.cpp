@@ -143,6 +143,7 @@ public:
         // Records of the program's own log are some 150 bytes long or more.
         const qint64 bytes = walkBytes < 0 ? fileSize : walkBytes;
         ChatLogIndex::Run &run = m_index.lastRun();
+        m_run = &run;
         const size_t guess = run.offsets.size() + size_t(std::min<qint64>(bytes / 128, 64 * 1024 * 1024));
         run.offsets.reserve(guess);
         run.peers.reserve(guess);
@@ -250,8 +251,11 @@ private:
 
     void add(qint64 start, qint32 peer, const std::optional<QDate> &day)
     {
+        // Every record comes here: the run is held rather than looked up.
         const qint64 index = m_index.m_count;
-        m_index.addRecord(start, peer);
+        m_run->offsets.push_back(start);
+        m_run->peers.push_back(peer);
+        ++m_index.m_count;
         if (day && day->isValid()) {
             m_index.m_days.emplace_back(index, day->toJulianDay());
             m_index.m_dateLines.push_back(index);
@@ -395,6 +399,7 @@ private:
     }
 
     ChatLogIndex &m_index;
+    ChatLogIndex::Run *m_run = nullptr; // the index's last run, which the walk extends
     qint64 m_fileSize;
     qint64 m_slack;
     qint64 m_limit = std::numeric_limits<qint64>::max();
@@ -491,14 +496,6 @@ ChatLogIndex::Run &ChatLogIndex::lastRun()
     if (m_runs.empty())
         m_runs.emplace_back();
     return m_runs.back();
-}
-
-void ChatLogIndex::addRecord(qint64 offset, qint32 peer)
-{
-    Run &run = lastRun();
-    run.offsets.push_back(offset);
-    run.peers.push_back(peer);
-    ++m_count;
 }
 
 const ChatLogIndex::Run &ChatLogIndex::runOf(qsizetype i) const

@@ -96,7 +96,6 @@ private:
     };
     const Run &runOf(qsizetype i) const;
     Run &lastRun();
-    void addRecord(qint64 offset, qint32 peer);
 
     std::vector<Run> m_runs;
     qsizetype m_count = 0;

@@ -90,7 +90,6 @@ void KeyExchange::setOwnKeys(OwnKeyState keys)
 void KeyExchange::applyKeys()
 {
     m_engine.setEncryptionReady(m_keys.ready());
-    emit ownKeysChanged(m_keys.capabilities());
 }
 
 QByteArray KeyExchange::PublicKeyRequestPacket(const HostKey &peer)

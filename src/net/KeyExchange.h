@@ -66,8 +66,6 @@ public:
 signals:
     // A peer's public key has arrived and is stored in its record.
     void publicKeyArrived(HostRecord *peer);
-    // The own pairs changed (the 1024-bit pair is ready).
-    void ownKeysChanged(quint32 capabilities);
 
 private:
     void onPacket(const PacketRecord &packet, HostRecord *sender);

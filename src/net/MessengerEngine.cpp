@@ -7,6 +7,7 @@
 #include "net/CNetManager.h"
 #include "net/Commands.h"
 #include "net/PacketCodec.h"
+#include "net/VisibleToList.h"
 
 #include <QCoreApplication>
 #include <QSysInfo>
@@ -17,7 +18,6 @@
 namespace {
 
 constexpr qsizetype kNameBytes = 49;
-const char kExtSeparator[] = "@##~@";
 // StatusValue bits that say what a peer refuses.
 constexpr quint32 kRefusesAssistance = 0x4;
 constexpr quint32 kRefusesVoice = 0x8;
@@ -143,21 +143,23 @@ void MessengerEngine::AnnouncePresence(quint32 commandWord)
 
 void MessengerEngine::sendExtAnnounce()
 {
-    QString keys;
+    QStringList keys;
     for (auto it = m_config.memoGroupNames.cbegin(); it != m_config.memoGroupNames.cend(); ++it) {
         const int position = m_config.FindMemberGroup(it.value());
         if (position < 0 || position >= m_config.MemberGroups.size())
             continue;
         if (m_config.MemberGroups.at(position).visibleWhenHidden)
-            keys += it.key() + QLatin1Char('#');
+            keys.append(it.key());
     }
-    if (keys.isEmpty())
+    // The name the peers list us under, as every other announcement gives it.
+    const QString nick = GetOwnDisplayName();
+    // Keys that would not fit one packet are left out whole.
+    const OwnHeader own = ownHeader();
+    const QByteArray body = VisibleToList::Compose(nick, m_config.GROUPNAMESTR_STR, keys,
+        std::min(kExtAnnounceBytes - 1, VisibleToList::BodyRoom(own, CMD_EXT_ANNOUNCE)));
+    if (body.isEmpty())
         return;
-    const QString nick = m_config.NICKNAMESTR_STR.isEmpty() ? m_host : m_config.NICKNAMESTR_STR;
-    const QString sep = QLatin1String(kExtSeparator);
-    const QString text = nick + sep + m_config.GROUPNAMESTR_STR + sep + keys;
-    const QByteArray body = Gbk::cutBytes(Gbk::encode(text), kExtAnnounceBytes - 1);
-    const QByteArray packet = PacketCodec::BuildPacket(ownHeader(), m_net.NextPacketNumber(), CMD_EXT_ANNOUNCE, body);
+    const QByteArray packet = PacketCodec::BuildPacket(own, m_net.NextPacketNumber(), CMD_EXT_ANNOUNCE, body);
     m_net.Broadcast(packet, subnetAddresses());
 }
 
@@ -282,20 +284,11 @@ void MessengerEngine::AddUsersFromText(const PacketRecord &packet)
 {
     if (packet.key.address == m_net.ownAddress())
         return;
-    const QString body = packet.bodyText();
-    const QString sep = QLatin1String(kExtSeparator);
-    const qsizetype first = body.indexOf(sep);
-    const qsizetype second = first < 0 ? -1 : body.indexOf(sep, first + sep.size());
-    const QString name = Gbk::truncate(first < 0 ? body : body.left(first), kNameBytes);
-    const QString group = first < 0 ? QString()
-                                    : Gbk::truncate(body.mid(first + sep.size(), second < 0 ? -1 : second - first - sep.size()),
-                                          kNameBytes);
-    const QString keys = second < 0 ? QString() : body.mid(second + sep.size());
-    const QString ownMac = m_net.ownMac();
-    if (ownMac.isEmpty() || !keys.contains(ownMac))
+    const VisibleToList::Body body = VisibleToList::Parse(packet.bodyText());
+    if (!VisibleToList::Names(body.keys, m_net.ownMac()))
         return;
-    AddOrUpdateHost(packet, packet.commandWord, name, group, packet.extVersion, packet.headIcon, packet.statusBits,
-        packet.macText, packet.headPictureSize, packet.customPictureSize);
+    AddOrUpdateHost(packet, packet.commandWord, body.displayName, body.groupName, packet.extVersion, packet.headIcon,
+        packet.statusBits, packet.macText, packet.headPictureSize, packet.customPictureSize);
 }
 
 bool MessengerEngine::MayAnswer(const HostKey &peer, quint32 command)

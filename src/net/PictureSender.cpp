@@ -123,7 +123,7 @@ bool PictureSender::OnAck(qint32 chunkNumber)
         return false;
     m_acked[size_t(chunkNumber - 1)] = true;
     ++m_ackedCount;
-    ++m_acksSinceQueued;
+    ++m_acksThisPass;
     return true;
 }
 
@@ -137,7 +137,7 @@ void PictureSender::QueueAll()
             m_queue.push_back(n);
         }
     }
-    m_acksSinceQueued = 0;
+    m_acksThisPass = 0;
 }
 
 int PictureSender::QueueMissing()
@@ -153,7 +153,6 @@ int PictureSender::QueueMissing()
             ++queued;
         }
     }
-    m_acksSinceQueued = 0;
     return queued;
 }
 
@@ -184,6 +183,7 @@ bool PictureSender::BeginPass()
         return false;
     ++m_passes;
     m_repairsThisPass = 0;
+    m_acksThisPass = 0;
     QueueMissing();
     return true;
 }
@@ -314,7 +314,7 @@ std::optional<qint64> PictureSendTable::Pump(qint64 now)
             it = finish(it, now);
             continue;
         }
-        if (sender.repairsThisPass() < kRepairRounds && sender.acksSinceQueued() > 0) {
+        if (sender.repairsThisPass() < kRepairRounds && sender.acksThisPass() > 0) {
             const qint64 due = sender.lastSendTime() + kRepairGraceMs;
             if (now >= due) {
                 sender.BeginRepair();

@@ -96,8 +96,9 @@ public:
     int SendQueued(int budget, qint64 now, bool *failed = nullptr);
     // When the last chunk went out (0 before the first).
     qint64 lastSendTime() const { return m_lastSend; }
-    // Acknowledgements that arrived since the last chunks were queued.
-    int acksSinceQueued() const { return m_acksSinceQueued; }
+    // Acknowledgements that arrived since the picture was queued or its
+    // last resend pass began.
+    int acksThisPass() const { return m_acksThisPass; }
 
     // Resend passes ("BmpUdpTrys": 0..15, else 10).
     static int TriesFromConfig(int bmpUdpTrys);
@@ -138,7 +139,7 @@ private:
     int m_passes = 0;
     int m_repairs = 0;
     int m_repairsThisPass = 0;
-    int m_acksSinceQueued = 0;
+    int m_acksThisPass = 0;
     std::vector<bool> m_acked;
     std::vector<bool> m_queued;
     std::vector<bool> m_everSent;
@@ -158,8 +159,8 @@ private:
 // Early repair: when a picture's queue has drained and chunks are still
 // unacknowledged kRepairGraceMs after its last chunk went out, the missing
 // chunks are queued again, at most kRepairRounds times per resend pass and
-// only while acknowledgements still arrive (a peer that answers nothing gets
-// only the resend passes).
+// only when the peer acknowledged something since the pass began (a peer
+// that answers nothing gets only the resend passes).
 class PictureSendTable
 {
 public:
@@ -167,7 +168,7 @@ public:
     static constexpr int kChunksPerStep = 4;
     static constexpr int kStepMs = 2;
     static constexpr int kRepairGraceMs = 600;
-    static constexpr int kRepairRounds = 3;
+    static constexpr int kRepairRounds = 5;
 
     using FinishedHandler = std::function<void(const PictureSendStats &stats)>;
 

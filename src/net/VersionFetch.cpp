@@ -110,7 +110,6 @@ void VersionFetch::StartUpgradeCheck(const QStringList &addresses, const QDateTi
             [this, info] {
                 if (info.newer)
                     emit newerVersionFound(info.items, info.downloadUrl);
-                emit upgradeCheckDone(info.newer);
             },
             Qt::QueuedConnection);
     });
@@ -131,7 +130,6 @@ void VersionFetch::StartNoticePage(const QStringList &addresses)
             [this, ok, path] {
                 if (ok)
                     emit noticePageReady(path);
-                emit noticePageDone(ok);
             },
             Qt::QueuedConnection);
     });

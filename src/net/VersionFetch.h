@@ -42,10 +42,8 @@ public:
 signals:
     // A newer release: the numbered items and the download address.
     void newerVersionFound(const QString &items, const QString &downloadUrl);
-    void upgradeCheckDone(bool newer);
     // The web-access page was written.
     void noticePageReady(const QString &path);
-    void noticePageDone(bool ok);
 
 private:
     QThread *m_upgrade = nullptr;

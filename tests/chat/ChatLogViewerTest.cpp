@@ -2,6 +2,7 @@
 // peers, the pages, the search and the deletion, without and with its window.
 #include "chat/CChatDlg.h"
 #include "chat/CChatLogDlg.h"
+#include "chat/CUserLogFilterDlg.h"
 #include "chat/LoopbackChat.h"
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatLogBrowser.h"
@@ -22,6 +23,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QTextBlock>
 #include <QTreeView>
@@ -364,13 +366,19 @@ TEST(ChatWindowLog, ThePeersHistoryFromTheLogInTheWindowAndTheViewerButton)
     a.window->OnSend();
 
     ChatLogFilter asked;
-    CChatDlg::SetLogFilterAsker([&](QWidget *, ChatLogFilter &filter) {
-        asked = filter;
-        return true;
+    CChatDlg::SetLogFilterAsker([&](QWidget *, const ChatLogFilter &preset, const CChatDlg::LogFilterDone &done) {
+        asked = preset;
+        done(preset);
     });
     QSignalSpy drawn(a.window.data(), &CChatDlg::loggedHistoryShown);
     a.window->OnPeerLog();
+    // The log is read on a worker; a bar at the foot of the history shows it.
+    auto *bar = a.window->history()->findChild<QProgressBar *>();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_FALSE(bar->isHidden());
     ASSERT_TRUE(drawn.wait(10000));
+    EXPECT_TRUE(bar->isHidden()) << "gone once the history is drawn";
+    EXPECT_EQ(bar->value(), bar->maximum());
     CChatDlg::SetLogFilterAsker({});
     EXPECT_TRUE(asked.macEqual) << "preset by the peer's MAC text";
     EXPECT_EQ(asked.period, ChatLogFilter::Today);
@@ -379,22 +387,26 @@ TEST(ChatWindowLog, ThePeersHistoryFromTheLogInTheWindowAndTheViewerButton)
     EXPECT_TRUE(history.contains(u("  收到")));
     EXPECT_FALSE(history.contains(u("别人的话")));
 
-    // The filter dialog, preset for the peer, is what asks by default.
+    // The filter dialog, preset for the peer, is what asks by default. It
+    // runs no event loop of its own: the button returns at once, and a
+    // cancel reads nothing.
     a.window->history()->clear();
-    bool seen = false;
-    QTimer::singleShot(200, [&] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->windowTitle(), u("设置过滤条件"));
-        EXPECT_TRUE(dialog->findChild<QAbstractButton *>(u("1080"))->isChecked());
-        EXPECT_FALSE(dialog->findChild<QAbstractButton *>(u("1086"))->isChecked());
-        EXPECT_TRUE(dialog->findChild<QAbstractButton *>(u("1162"))->isChecked());
-        dialog->findChild<QAbstractButton *>(u("1165"))->click(); // all time
-        seen = true;
-        dialog->accept();
-    });
     a.window->OnPeerLog();
-    EXPECT_TRUE(seen);
+    QPointer<CUserLogFilterDlg> dialog = a.window->findChild<CUserLogFilterDlg *>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowTitle(), u("设置过滤条件"));
+    EXPECT_TRUE(dialog->findChild<QAbstractButton *>(u("1080"))->isChecked());
+    EXPECT_FALSE(dialog->findChild<QAbstractButton *>(u("1086"))->isChecked());
+    EXPECT_TRUE(dialog->findChild<QAbstractButton *>(u("1162"))->isChecked());
+    dialog->reject();
+    EXPECT_FALSE(drawn.wait(300));
+    ASSERT_TRUE(ChatTest::waitFor([&] { return dialog.isNull(); })) << "the dialog goes when it ends";
+    a.window->OnPeerLog();
+    dialog = a.window->findChild<CUserLogFilterDlg *>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QAbstractButton *>(u("1165"))->click(); // all time
+    dialog->accept();
     ASSERT_TRUE(drawn.wait(10000));
     EXPECT_TRUE(a.window->history()->toPlainText().contains(u("  你好")));
 
@@ -415,4 +427,11 @@ TEST(ChatWindowLog, ThePeersHistoryFromTheLogInTheWindowAndTheViewerButton)
     ASSERT_EQ(prompts.calls().size(), 1);
     EXPECT_EQ(prompts.calls().first().text, ChatLogTexts::NoLogQuestion());
     EXPECT_EQ(settings.size(), 1);
+
+    // The window may go while the dialog asks: the dialog goes with it.
+    a.window->OnPeerLog();
+    dialog = a.window->findChild<CUserLogFilterDlg *>();
+    ASSERT_NE(dialog, nullptr);
+    delete a.window.data();
+    EXPECT_TRUE(dialog.isNull());
 }

@@ -2,6 +2,7 @@
 // and its chat sessions, routing what the engine reports to the sessions and
 // their windows the way the program does.
 #include "LoopbackChat.h"
+#include "ChatTestUtil.h"
 #include "chat/CChatDlg.h"
 #include "chat/CMsgRichEdit.h"
 #include "chat/session/ChatSessions.h"
@@ -11,6 +12,9 @@
 #include "chat/RichEditObjects.h"
 #include "net/IncomingPictures.h"
 #include "net/PictureStore.h"
+#include "net/PictureChunk.h"
+#include "chat/session/ChatSendPlan.h"
+#include "chat/session/ChatTimers.h"
 #include "net/VersionFetch.h"
 #include <QBuffer>
 #include <QDir>
@@ -603,6 +607,88 @@ TEST(ChatWindow, APictureThatArrivesLateReplacesItsPlaceholder)
     EXPECT_TRUE(b.session()->pendingPlaceholders().isEmpty());
     EXPECT_FALSE(timers.isRunning(ChatTimerId::PicturePlaceholders));
     EXPECT_EQ(placeholders(*b.window), 1) << "the lost one stays a placeholder";
+}
+
+TEST(ChatWindow, APastedPictureShowsInThePeersHistoryAsJpegUntilOurContainerIsKnown)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+    a.TakePictures();
+    b.TakePictures();
+    // The compression of every chunk that reaches b.
+    QList<qint32> compressions;
+    QObject::connect(b.engine.get(), &MessengerEngine::packetDispatched, b.engine.get(),
+        [&](const PacketRecord &packet, HostRecord *) {
+            PictureChunkHeader h;
+            if ((packet.commandWord & 0xff) == CMD_PICTURE_DATA
+                && PictureChunk::ParseHeader(packet.body, h) == PictureChunkStatus::Ok)
+                compressions.append(h.compression);
+        });
+    auto sendPicture = [&](quint32 id, const QString &text) {
+        a.window->input()->InsertPicture(ChatTest::patternImage(60, 40, id), id);
+        type(*a.window, text);
+        a.window->OnSend();
+    };
+
+    // A peer of unknown kind gets JPEG; every chunk is acknowledged, the
+    // picture leaves the table, and the sent bitmap stays for the chat log.
+    // Whether the message or its picture comes first, the history ends up
+    // with the picture in the message's place.
+    auto shownPicture = [&](quint32 id) {
+        for (const RichEditObject &object : ListObjects(b.window->history()->document()))
+            if (object.userValue == id && !object.placeholder)
+                return true;
+        return false;
+    };
+    sendPicture(0x0badf00d, u("一"));
+    ASSERT_TRUE(waitFor([&] { return shownPicture(0x0badf00d) && a.session()->picturesInFlight() == 0; }));
+    EXPECT_EQ(placeholders(*b.window), 0);
+    ASSERT_FALSE(compressions.isEmpty());
+    EXPECT_EQ(compressions.first(), 2);
+    ASSERT_EQ(a.eventsOf(u("PICTURESENT")).size(), 1);
+    EXPECT_TRUE(a.eventsOf(u("PICTURESENT")).first().contains(u(" resent=0 ")));
+    const PictureStore aStore(a.dir + QStringLiteral("/kwel"));
+    EXPECT_TRUE(QFileInfo::exists(aStore.picturePath(PictureStore::sendFace(), 0x0badf00d, QStringLiteral("bmp"))));
+    const PictureStore bStore(b.dir + QStringLiteral("/kwel"));
+    EXPECT_TRUE(QFileInfo::exists(bStore.picturePath(PictureStore::recvFace(), 0x0badf00d, QStringLiteral("bmp"))));
+
+    // The peer sent us a picture in our container that decoded: from now on
+    // small bitmaps go to it in the container.
+    ReceivedPicture packed;
+    packed.id = 0x7777;
+    packed.compression = 1;
+    packed.sender = a.peerOf(b)->key;
+    packed.image = ChatTest::patternImage(8, 8, 1);
+    a.sessions->OnPictureReceived(packed);
+    compressions.clear();
+    sendPicture(0x0badf00e, u("二"));
+    ASSERT_TRUE(waitFor([&] { return shownPicture(0x0badf00e); }));
+    ASSERT_FALSE(compressions.isEmpty());
+    EXPECT_EQ(compressions.first(), 1);
+
+    // The next pass finds nothing in flight and stops the timer; without
+    // resends a picture does not start it and is done with once its chunks
+    // went out.
+    ASSERT_TRUE(waitFor([&] { return a.session()->picturesInFlight() == 0; }));
+    a.session()->timers().tick(ChatTimerId::PictureChunks);
+    EXPECT_FALSE(a.session()->timers().isRunning(ChatTimerId::PictureChunks));
+    a.config.BmpUdpTrys = 0;
+    sendPicture(0x0badf00f, u("三"));
+    EXPECT_FALSE(a.session()->timers().isRunning(ChatTimerId::PictureChunks));
+    ASSERT_TRUE(waitFor([&] { return a.session()->picturesInFlight() == 0; }));
+
+    // A peer that refuses pictures gets the text and a notice, no chunks.
+    a.config.BmpUdpTrys = 10;
+    a.window->peer()->peerFlags |= HostRecord::PeerRefusesPictures;
+    compressions.clear();
+    const int before = b.shown;
+    sendPicture(0x0badf010, u("四"));
+    EXPECT_EQ(a.session()->picturesInFlight(), 0);
+    EXPECT_TRUE(a.historyText().contains(ChatSendTexts::PicturesRefusedNotice()));
+    ASSERT_TRUE(waitFor([&] { return b.shown == before + 1; }));
+    QTest::qWait(100);
+    EXPECT_TRUE(compressions.isEmpty());
 }
 
 TEST(ChatWindow, TheProbeRefreshesThePeerAndTheTitle)

@@ -96,6 +96,19 @@ TEST(FacePicker, PicksPagesDeletesAndAdds)
     picker.OnLButtonDown(CFacePickerDlg::HotRect(1).center());
     EXPECT_EQ(picker.model().currentPage(), 1);
 
+    // The manager picture opens the manager modally over the hidden picker.
+    picker.ShowAt(QRect(300, 400, 20, 20));
+    QString opened;
+    QTimer::singleShot(50, [&] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            opened = modal->windowTitle();
+            modal->close();
+        }
+    });
+    picker.OnLButtonDown(CFacePickerDlg::HotRect(0).center());
+    EXPECT_EQ(opened, QStringLiteral("表情管理"));
+    EXPECT_FALSE(picker.isVisible());
+
     // Deleting the hovered face from the context menu.
     picker.OnMouseMove(cellCenter(96));
     picker.OnDeleteFace();

@@ -4,6 +4,8 @@
 #include "chat/CMsgRichEdit.h"
 #include "net/ChatLogReader.h"
 #include "net/Commands.h"
+#include "net/IncomingPictures.h"
+#include "net/PictureStore.h"
 #include "../net/LoopbackNet.h"
 
 #include <QCoreApplication>
@@ -54,6 +56,7 @@ Side::~Side()
     for (const QPointer<CChatDlg> &view : std::as_const(windows))
         delete view.data();
     sessions.reset();
+    pictures.reset();
     log->Shutdown();
 }
 
@@ -63,6 +66,15 @@ void Side::meet(Side &other)
     ASSERT_TRUE(waitFor([&] { return peerOf(other) && other.peerOf(*this); }));
     window = dynamic_cast<CChatDlg *>(sessions->OpenView(peerOf(other), ChatSessions::OpenMode::Hidden));
     ASSERT_NE(window, nullptr);
+}
+
+void Side::TakePictures()
+{
+    const PictureStore store(dir + QStringLiteral("/kwel"));
+    store.CreateFolders();
+    pictures = std::make_unique<IncomingPictures>(config, store);
+    pictures->AttachTo(*engine);
+    sessions->AttachPictures(*pictures);
 }
 
 ChatServices Side::services() const

@@ -17,6 +17,8 @@
 #include <functional>
 #include <memory>
 
+class IncomingPictures;
+
 namespace ChatTest {
 
 inline QString u(const char *s) { return QString::fromUtf8(s); }
@@ -36,6 +38,8 @@ struct Side
     HostRecord *peerOf(const Side &other) const;
     ChatSession *session() const { return window ? window->session() : nullptr; }
     QString historyText() const;
+    // Receives pictures and acknowledges their chunks as the program does.
+    void TakePictures();
     // What this copy's chat sessions use of it.
     ChatServices services() const;
     QStringList eventsOf(const QString &kind) const;
@@ -49,6 +53,7 @@ struct Side
     std::unique_ptr<KeyExchange> keys;
     std::unique_ptr<ChatLogWriter> log;
     std::unique_ptr<ChatSessions> sessions;
+    std::unique_ptr<IncomingPictures> pictures;
     QList<QPointer<CChatDlg>> windows;
     QPointer<CChatDlg> window;
     QStringList events;

@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QMenu>
+#include <QPointer>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -145,6 +146,23 @@ TEST(MultiChatDlg, SendsToTheChosenMembersAndEmptiesTheInput)
     f.window->OnSend();
     EXPECT_FALSE(f.window->isVisible());
     ASSERT_TRUE(waitFor([&] { return f.peers[0]->received.size() == 2; }));
+
+    // Closed while a send to three peers waits for its receipts, the window
+    // only hides: the send goes on and each peer gets the text once.
+    f.window->show();
+    f.window->memberList()->clearSelection();
+    f.window->SelectMembers({ f.host(0), f.host(1), f.host(2) });
+    f.window->input()->InsertTextWithFaces(u("三个人"), 0);
+    f.window->OnSend();
+    QPointer<CMultiChatDlg> alive(f.window.get());
+    f.window->close();
+    EXPECT_TRUE(f.multi->hasPendingSend());
+    ASSERT_TRUE(waitFor([&] { return !f.multi->hasPendingSend(); }));
+    EXPECT_FALSE(alive.isNull());
+    EXPECT_EQ(f.peers[0]->received.size(), 3);
+    EXPECT_EQ(f.peers[1]->received.size(), 3);
+    EXPECT_EQ(f.peers[2]->received.size(), 1);
+    EXPECT_EQ(f.peers[2]->received.last().bodyText(), u("三个人"));
 }
 
 TEST(MultiChatDlg, FilesListedOnceAndTheirTicksCount)

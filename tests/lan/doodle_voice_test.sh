@@ -15,18 +15,6 @@ A1=$(lan_addr 1); A2=$(lan_addr 2)
 
 lan_start_two_copies "$kwel"
 
-# Repeats a driver command until it reports ok once more than before.
-until_ok() {
-  local i=$1 cmd=$2 n before
-  before=$(grep -c -F -x "DRIVER ok $cmd" "$work/kwel$i.events")
-  for n in $(seq 1 40); do
-    drive "$i" "$cmd"
-    sleep 0.3
-    [ "$(grep -c -F -x "DRIVER ok $cmd" "$work/kwel$i.events")" -gt "$before" ] && return 0
-  done
-  lan_fail "copy $i: \"$cmd\" never succeeded"
-}
-
 # A rectangle and a line on the board of copy 1, sent to copy 2.
 drive 1 "open $A2"
 drive 1 "press $A2 1051"
@@ -38,7 +26,7 @@ drive 1 "send $A2"
 expect 1 "DRIVER ok send $A2"
 expect 1 "SENT $A2 [0-9]* /~#>[0-9a-f]\{8\}<B~\$"
 expect 2 "SHOWN $A1 .* /~#>[0-9a-f]\{8\}<B~\$"
-until_ok 2 "haspicture $A1"
+lan_until_ok 2 "haspicture $A1"
 drive 2 "grab $A1 $work/drawing2.png"
 expect 2 "DRIVER ok grab"
 
@@ -47,19 +35,19 @@ drive 1 "voicedevice on"
 drive 1 "press $A2 1032"
 expect 1 "SYSTEM $A2 您请求了与对方进行语音聊天"
 expect 2 "SYSTEM $A1 .*请求与您进行语音聊天。本程序不能进行语音聊天"
-until_ok 1 "check $A2 1032 取消语聊"
+lan_until_ok 1 "check $A2 1032 取消语聊"
 drive 1 "press $A2 1032"
 expect 1 "SYSTEM $A2 您取消了这次语音聊天。"
 expect 2 "SYSTEM $A1 对方取消了语音聊天请求。"
-until_ok 1 "check $A2 1032 语音聊天"
+lan_until_ok 1 "check $A2 1032 语音聊天"
 
 # Asked again: the other user acts in the window and the request is refused.
 drive 1 "press $A2 1032"
-until_ok 1 "check $A2 1032 取消语聊"
+lan_until_ok 1 "check $A2 1032 取消语聊"
 drive 2 "act $A1"
 expect 2 "SYSTEM $A1 您拒绝了对方的语音聊天请求。"
 expect 1 "SYSTEM $A2 对方拒绝了您的语音聊天请求。"
-until_ok 1 "check $A2 1032 语音聊天"
+lan_until_ok 1 "check $A2 1032 语音聊天"
 grep -q "^SYSTEM $A2 给用户" "$work/kwel1.events" && lan_fail "the request was given up although it was answered"
 
 kill -TERM "$pid1" "$pid2"

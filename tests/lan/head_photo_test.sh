@@ -35,19 +35,9 @@ photo_bmp() {
 }
 photo_bmp >"$work/photo.bmp"
 
-display=()
-if [ -n "${KWEL_LAN_SHOT:-}" ] && command -v Xvfb >/dev/null; then
-  screen=100
-  while [ -e "/tmp/.X$screen-lock" ]; do screen=$((screen + 1)); done
-  lan_in_host 1 Xvfb ":$screen" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.out" 2>&1 &
-  LAN_PIDS+=("$!")
-  sleep 1
-  display=(QT_QPA_PLATFORM=xcb DISPLAY=":$screen")
-fi
-lan_in_host 1 env "${display[@]}" KWEL_EVENT_LOG="$work/kwel.events" "$kwel" >"$work/kwel.out" 2>&1 &
-LAN_PIDS+=("$!")
-kwel_pid=$!
-lan_wait_line "$work/kwel.events" "ADDED $A1 " 20 || lan_fail "the program did not list itself"
+LAN_DISPLAY=()
+[ -n "${KWEL_LAN_SHOT:-}" ] && command -v Xvfb >/dev/null && lan_xvfb 1
+lan_start_copy "$kwel" 1 1 "${LAN_DISPLAY[@]}"
 
 lan_in_host 2 "$peer" --name 照片 --photo "$work/photo.bmp" >"$work/peer.out" 2>&1 <<EOF2 &
 announce
@@ -76,9 +66,9 @@ wait "$peer_pid" || lan_fail "the peer's script failed"
 [ "$(stat -c %y "$head" "$custom")" = "$stored" ] || lan_fail "the pictures were asked for and stored again"
 [ "$(stat -c %s "$head")" -gt 6000 ] || lan_fail "the stored head picture is not the 48 x 48 bitmap"
 
-if [ ${#display[@]} -gt 0 ]; then
+if [ ${#LAN_DISPLAY[@]} -gt 0 ]; then
   sleep 1
-  lan_in_host 1 env DISPLAY=":$screen" import -window root "$KWEL_LAN_SHOT" || lan_fail "no screenshot"
+  (lan_in_host 1 env "${LAN_DISPLAY[@]}" import -window root "$KWEL_LAN_SHOT") || lan_fail "no screenshot"
 fi
 kill -TERM "$kwel_pid"
 wait "$kwel_pid" || lan_fail "the program did not end cleanly"

@@ -4,6 +4,11 @@
 //
 //   announce                      announce the entry
 //   away TEXT                     go away with that title and announce it
+//   hide [KEY]                    go hidden, visible to the peer of that MAC text
+//                                 only, and announce it (entry, the exit for plain
+//                                 peers, the visible-to list)
+//   plainexit                     the exit meant for plain IP Messenger peers only,
+//                                 as a hidden or incompatible peer sends it
 //   send IP TEXT                  send a message that asks for a receipt
 //   sendenc IP TEXT               send a message through the message sender,
 //                                 encrypted (the peer must announce that it decrypts)
@@ -35,7 +40,7 @@
 // per offered entry), FETCHED dest bytes, RECEIVED path bytes files, HISTORY
 // line (the receiver's history lines), BOX caption|text (its message boxes),
 // KEYS capabilities-hex (the own key pairs), SENT ip ok|failed (the end of a
-// sendenc), PLAIN ip status (a sendenc that could not be encrypted), SLOW
+// sendenc, after PLAIN ip when its message went unencrypted), SLOW
 // connects C refused R closed-later L held-max H (the end of a slow), CHURNED
 // count, and with --plain: RAW ip command-hex option-bits-hex.
 // With --photo FILE the peer has that .bmp file as its own head picture and
@@ -138,8 +143,22 @@ void watchMessages(MessengerEngine &engine, KeyExchange &keys)
         event(EngineEventLog::EscapeLine(QStringLiteral("MESSAGE ") + from + QLatin1Char(' ')
             + QString::number(p.packetNumber) + QLatin1Char(' ') + text));
     });
-    QObject::connect(&keys, &KeyExchange::ownKeysChanged, &keys,
-        [](quint32 capabilities) { event(QStringLiteral("KEYS ") + QString::number(capabilities, 16)); });
+}
+
+// KEYS lines: the own pairs at once, and again when the 1024-bit pair is ready.
+void watchOwnKeys(KeyExchange &keys)
+{
+    event(QStringLiteral("KEYS ") + QString::number(keys.ownCapabilities(), 16));
+    if (!keys.isGenerating())
+        return;
+    auto *poll = new QTimer(&keys);
+    QObject::connect(poll, &QTimer::timeout, &keys, [&keys, poll] {
+        if (keys.isGenerating())
+            return;
+        poll->deleteLater();
+        event(QStringLiteral("KEYS ") + QString::number(keys.ownCapabilities(), 16));
+    });
+    poll->start(100);
 }
 
 // One message through the message sender, to a listed peer that decrypts.
@@ -152,11 +171,14 @@ bool sendEncrypted(MessengerEngine &engine, KeyExchange &keys, quint32 address, 
     }
     auto *sender = new CMsgSenderWnd(engine, &keys, &engine);
     const QString to = EngineEventLog::dotted(address);
-    QObject::connect(sender, &CMsgSenderWnd::finished, [to](bool ok) {
+    QObject::connect(sender, &CMsgSenderWnd::finished, [to, sender](bool ok) {
+        // A destination that could not be encrypted lost its encryption bit.
+        for (const SendDestination &d : sender->destinations()) {
+            if (!(d.command & OPT_ENCRYPT))
+                event(QStringLiteral("PLAIN ") + to);
+        }
         event(QStringLiteral("SENT %1 %2").arg(to, ok ? QStringLiteral("ok") : QStringLiteral("failed")));
     });
-    QObject::connect(sender, &CMsgSenderWnd::encryptionFailed,
-        [to](HostRecord *, CryptStatus status) { event(QStringLiteral("PLAIN %1 %2").arg(to).arg(int(status))); });
     if (!sender->SetMessage(text, ChatFont(), 0, nullptr)) {
         say(sender->errorText());
         return false;
@@ -377,6 +399,7 @@ int main(int argc, char **argv)
         keys = new KeyExchange(*engine, engine.get());
         watchMessages(*engine, *keys);
         keys->Start(QString());
+        watchOwnKeys(*keys);
         QObject::connect(engine.get(), &MessengerEngine::messageReceived, [](const PacketRecord &p, HostRecord *) {
             if (!p.hasOption(OPT_FILE_ATTACH))
                 return;
@@ -416,6 +439,18 @@ int main(int argc, char **argv)
             config.AwayState = 1;
             config.AwayNames[0] = rest;
             engine->AnnouncePresence(CMD_ANNOUNCE_STATUS);
+        } else if (verb == QLatin1String("hide") && engine) {
+            config.StatusValue |= OwnStatus::Hidden;
+            if (!rest.isEmpty()) {
+                UserGroupRecord seen = InitUserGroupRecord(QStringLiteral("visible"));
+                seen.visibleWhenHidden = 1;
+                config.MemberGroups.append(seen);
+                config.RebuildGroupIndex();
+                config.memoGroupNames.insert(rest, seen.name);
+            }
+            engine->AnnouncePresence(CMD_ANNOUNCE_ENTRY);
+        } else if (verb == QLatin1String("plainexit") && engine) {
+            engine->AnnouncePresence(CMD_ANNOUNCE_EXIT | OPT_PLAIN_PEERS_ONLY);
         } else if (verb == QLatin1String("send") && engine) {
             lastTo = parseAddress(rest.section(QLatin1Char(' '), 0, 0));
             lastMessage = net.BuildPacket(net.NextPacketNumber(), CMD_SEND_MESSAGE | OPT_SEND_CHECK,

@@ -85,24 +85,40 @@ lan_wait_line() {
   return 1
 }
 
-# Starts the program in hosts 1..N, each driven through its windows by the
-# file $LAN_WORK/driveI and logging to $LAN_WORK/kwelI.events, and waits until
-# every copy lists every other. Sets pid1..pidN. A copy whose settings file
-# $LAN_WORK/hI/.config/TARPELON/Kwel.ini exists starts with it. The optional
-# arguments after N are commands that run the program of copy 1, 2, ... (for
-# example "prlimit --nofile=1024:1024"); they are split at blanks.
+# Starts copy I of the program in host HOST, driven through its windows by
+# the file $LAN_WORK/driveI and logging to $LAN_WORK/kwelI.events (its output
+# in kwelI.out). The WORDS go before the program: environment settings such as
+# "${LAN_DISPLAY[@]}", or a command that runs it ("prlimit --nofile=1024:1024").
+# Sets kwel_pid. A copy whose settings file $LAN_WORK/hHOST/.config/TARPELON/Kwel.ini
+# exists starts with it.
+lan_run_copy() {
+  local kwel=$1 i=$2 host=$3
+  shift 3
+  : >"$LAN_WORK/drive$i"
+  lan_in_host "$host" env KWEL_EVENT_LOG="$LAN_WORK/kwel$i.events" KWEL_TEST_DRIVER="$LAN_WORK/drive$i" \
+    "$@" "$kwel" >"$LAN_WORK/kwel$i.out" 2>&1 &
+  kwel_pid=$!
+  LAN_PIDS+=("$kwel_pid")
+}
+
+# The same, and waits until the copy lists itself.
+lan_start_copy() {
+  lan_run_copy "$@"
+  lan_wait_line "$LAN_WORK/kwel$2.events" "ADDED $(lan_addr "$3") " 60 || lan_fail "copy $2 did not start"
+}
+
+# Starts the program in hosts 1..N as copies 1..N (lan_run_copy) and waits
+# until every copy lists every other. Sets pid1..pidN. The optional arguments
+# after N are commands that run the program of copy 1, 2, ... (for example
+# "prlimit --nofile=1024:1024"); they are split at blanks.
 lan_start_copies() {
-  local kwel=$1 n=$2 i j wrap
+  local kwel=$1 n=$2 i j
   shift 2
   local wraps=("$@")
   for i in $(seq 1 "$n"); do
-    : >"$LAN_WORK/drive$i"
-    wrap=${wraps[$((i - 1))]:-}
     # shellcheck disable=SC2086
-    lan_in_host "$i" env KWEL_EVENT_LOG="$LAN_WORK/kwel$i.events" KWEL_TEST_DRIVER="$LAN_WORK/drive$i" \
-      $wrap "$kwel" >"$LAN_WORK/kwel$i.out" 2>&1 &
-    LAN_PIDS+=("$!")
-    eval "pid$i=$!"
+    lan_run_copy "$kwel" "$i" "$i" ${wraps[$((i - 1))]:-}
+    eval "pid$i=$kwel_pid"
   done
   for i in $(seq 1 "$n"); do
     for j in $(seq 1 "$n"); do
@@ -121,6 +137,35 @@ drive() { local i=$1; shift; printf '%s\n' "$*" >>"$LAN_WORK/drive$i"; }
 # The waits are generous: they only last that long when something is wrong,
 # and a loaded machine (the sanitizer build beside other builds) is slow.
 expect() { lan_wait_line "$LAN_WORK/kwel$1.events" "$2" "${3:-60}" || lan_fail "copy $1: no line \"$2\""; }
+
+# How many lines of the file are one of the LINEs, to the letter.
+lan_count_lines() {
+  local file=$1 line args=()
+  shift
+  for line in "$@"; do args+=(-e "$line"); done
+  grep -c -F -x "${args[@]}" "$file" 2>/dev/null
+}
+
+# Gives copy I the driver command until it reports it ok (the window or
+# state it needs may still be on its way), within about SECONDS (10 unless
+# given). Each try is answered before the next is given, so that no try is
+# left over to run later.
+lan_until_ok() {
+  local i=$1 cmd=$2 seconds=${3:-10} events="$LAN_WORK/kwel$1.events" n t ok answered
+  for n in $(seq 1 $((seconds * 4))); do
+    ok=$(lan_count_lines "$events" "DRIVER ok $cmd")
+    answered=$(lan_count_lines "$events" "DRIVER ok $cmd" "DRIVER failed $cmd")
+    printf '%s\n' "$cmd" >>"$LAN_WORK/drive$i"
+    for t in $(seq 1 600); do
+      [ "$(lan_count_lines "$events" "DRIVER ok $cmd" "DRIVER failed $cmd")" -gt "$answered" ] && break
+      sleep 0.1
+    done
+    [ "$(lan_count_lines "$events" "DRIVER ok $cmd")" -gt "$ok" ] && return 0
+    [ "$t" -lt 600 ] || lan_fail "copy $i: no answer to \"$cmd\""
+    sleep 0.25
+  done
+  lan_fail "copy $i: \"$cmd\" not ok within $seconds s"
+}
 
 # The resident size of a process in kB, from /proc.
 lan_rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status" 2>/dev/null; }

@@ -18,29 +18,13 @@ work=$LAN_WORK
 
 lan_xvfb 1
 
-: >"$work/drive1"
-lan_in_host 1 env "${LAN_DISPLAY[@]}" KWEL_EVENT_LOG="$work/kwel1.events" \
-  KWEL_TEST_DRIVER="$work/drive1" "$kwel" >"$work/kwel1.out" 2>&1 &
-LAN_PIDS+=("$!")
-kwel_pid=$!
-lan_wait_line "$work/kwel1.events" "ADDED $(lan_addr 1) " 60 || lan_fail "the program did not start"
+lan_start_copy "$kwel" 1 1 "${LAN_DISPLAY[@]}"
 
-step=0
 run=1 # the program's run: its driver file and event log
 drive() { printf '%s\n' "$*" >>"$work/drive$run"; }
 expect() { lan_wait_line "$work/kwel$run.events" "$1" 60 || lan_fail "no line \"$1\""; }
 # Asks until the panel is at dock side $1, slid out ($2 1) or not ($2 0).
-panel_is() {
-  local i
-  for i in $(seq 1 150); do
-    step=$((step + 1))
-    drive "panel $1 $2 #$step"
-    lan_wait_line "$work/kwel$run.events" "DRIVER [a-z]* panel $1 $2 #$step\$" 60 || lan_fail "the driver stopped"
-    grep -q "^DRIVER ok panel $1 $2 #$step\$" "$work/kwel$run.events" && return 0
-    sleep 0.1
-  done
-  lan_fail "the panel is not at side $1 with slid-out $2: $(grep '^PANEL' "$work/kwel$run.events" | tail -1)"
-}
+panel_is() { lan_until_ok "$run" "panel $1 $2" 15; }
 # The frame of the panel as the last "panel" command wrote it: x y width height.
 frame() { grep '^PANEL' "$work/kwel$run.events" | tail -1 | cut -d' ' -f4-; }
 shot() {
@@ -123,12 +107,7 @@ wait "$kwel_pid" || lan_fail "the program did not end cleanly"
 ini="$h1/.config/TARPELON/Kwel.ini"
 grep -q '^HideMode=@Int(4)$' "$ini" || lan_fail "the dock side was not stored: $(grep HideMode "$ini")"
 run=2
-: >"$work/drive2"
-lan_in_host 1 env "${LAN_DISPLAY[@]}" KWEL_EVENT_LOG="$work/kwel2.events" \
-  KWEL_TEST_DRIVER="$work/drive2" "$kwel" >"$work/kwel2.out" 2>&1 &
-LAN_PIDS+=("$!")
-kwel_pid=$!
-lan_wait_line "$work/kwel2.events" "ADDED $(lan_addr 1) " 60 || lan_fail "the program did not start again"
+lan_start_copy "$kwel" 2 1 "${LAN_DISPLAY[@]}"
 drive "cursor 400 300"
 panel_is 4 1
 read -r x _ _ _ <<<"$(frame)"

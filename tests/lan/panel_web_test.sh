@@ -48,46 +48,25 @@ EOF
 
 LAN_DISPLAY=()
 command -v Xvfb >/dev/null && lan_xvfb 1
-: >"$work/drive1"
-lan_in_host 1 env "${LAN_DISPLAY[@]}" KWEL_EVENT_LOG="$work/kwel1.events" KWEL_TEST_DRIVER="$work/drive1" \
-  "$kwel" >"$work/kwel1.out" 2>&1 &
-LAN_PIDS+=("$!")
-kwel_pid=$!
-lan_wait_line "$work/kwel1.events" "ADDED $A1 " 60 || lan_fail "the program did not start"
-
-drive() { printf '%s\n' "$*" >>"$work/drive1"; }
-step=0
-# Repeats the driver command until it is ok.
-until_ok() {
-  local seconds=$1 i
-  shift
-  for i in $(seq 1 $((seconds * 4))); do
-    step=$((step + 1))
-    drive "$* #$step"
-    lan_wait_line "$work/kwel1.events" "DRIVER [a-z]* $* #$step\$" 60 || lan_fail "the driver stopped"
-    grep -q "^DRIVER ok $* #$step\$" "$work/kwel1.events" && return 0
-    sleep 0.25
-  done
-  lan_fail "not within $seconds s: $*"
-}
+lan_start_copy "$kwel" 1 1 "${LAN_DISPLAY[@]}"
 
 cache="$work/h1/.cache/TARPELON/Kwel"
 for i in $(seq 1 600); do [ -s "$cache/kwelaccess.htm" ] && break; sleep 0.1; done
 [ -s "$cache/kwelaccess.htm" ] || lan_fail "no web-access page in $cache: $(ls "$cache" 2>&1)"
 grep -q "notice-7" "$cache/kwelaccess.htm" || lan_fail "the web-access page is not the notice: $(cat "$cache/kwelaccess.htm")"
 grep -q "MYKWEL" "$cache/kwelaccess.htm" && lan_fail "the markers went into the web-access page"
-drive "open $A1"
-until_ok 60 sidepane "$A1" notice-7
+drive 1 "open $A1"
+lan_until_ok 1 "sidepane $A1 notice-7" 60
 
-until_ok 60 newversion
+lan_until_ok 1 newversion 60
 grep "^NEWVERSION" "$work/kwel1.events" | tail -1 | grep -q "^NEWVERSION 1、新的停靠|2、更快的传送|\?$" \
   || lan_fail "the notice lists $(grep '^NEWVERSION' "$work/kwel1.events" | tail -1)"
 [ -e "$cache/kweL_Upgrade.html" ] && lan_fail "the upgrade page stayed in the cache"
 
-drive "webfolder"
-until_ok 60 webpane news-3
+drive 1 webfolder
+lan_until_ok 1 "webpane news-3" 60
 if [ -n "${KWEL_LAN_SHOT:-}" ] && [ ${#LAN_DISPLAY[@]} -gt 0 ]; then
-  drive "grabscreen $KWEL_LAN_SHOT"
+  drive 1 "grabscreen $KWEL_LAN_SHOT"
   lan_wait_line "$work/kwel1.events" "DRIVER ok grabscreen" 60 || lan_fail "no screenshot"
 fi
 

@@ -13,10 +13,7 @@ lan_test_begin 3
 work=$LAN_WORK
 A1=$(lan_addr 1); A2=$(lan_addr 2); A3=$(lan_addr 3)
 
-: >"$work/drive1"
-lan_in_host 1 env KWEL_EVENT_LOG="$work/kwel1.events" KWEL_TEST_DRIVER="$work/drive1" \
-  "$kwel" >"$work/kwel1.out" 2>&1 &
-LAN_PIDS+=("$!")
+lan_run_copy "$kwel" 1 1
 for i in 2 3; do
   name=$([ "$i" = 2 ] && echo 张伟 || echo 王芳)
   lan_in_host "$i" "$peer" --name "$name" >"$work/peer$i.out" 2>&1 <<EOF2 &

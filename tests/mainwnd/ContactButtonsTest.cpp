@@ -4,6 +4,7 @@
 #include "mainwnd/CMsgTipDlg.h"
 #include "mainwnd/CSelectUsersDlg.h"
 #include "mainwnd/CSendToAddressDlg.h"
+#include "mainwnd/CSettingsDlg.h"
 #include "mainwnd/CUserGroupManageDlg.h"
 #include "mainwnd/CUserListCtrl.h"
 #include "mainwnd/CUserTreeCtrl.h"
@@ -76,26 +77,41 @@ TEST(ContactButtons, ButtonsAndTheWindowsTheyAskFor)
     }
     QSignalSpy help(p.page.get(), &CMessengerDlg::helpRequested);
     p.page->show();
-    // Nobody opens the multi-user window, the settings or the shares yet.
+    // Nobody opens the multi-user window or the shares yet; the settings are the page's.
     EXPECT_FALSE(p.page->button(1001)->isEnabled());
-    EXPECT_FALSE(p.page->button(1004)->isEnabled());
+    EXPECT_TRUE(p.page->button(1004)->isEnabled());
     EXPECT_FALSE(p.page->button(1007)->isEnabled());
     EXPECT_TRUE(p.page->button(1005)->isEnabled());
     EXPECT_TRUE(p.page->button(1003)->isEnabled());
     p.page->button(1005)->click();
     EXPECT_EQ(help.size(), 1);
     // The tray's "设置对话框" stands for the settings button.
-    EXPECT_FALSE(p.page->HandlesMenuCommand(TrayMenu::Settings));
-    QSignalSpy settings(p.page.get(), &CMessengerDlg::settingsRequested);
     EXPECT_TRUE(p.page->HandlesMenuCommand(TrayMenu::Settings));
-    EXPECT_TRUE(p.page->OnMenuCommand(TrayMenu::Settings));
-    EXPECT_EQ(settings.size(), 1);
-    // Peer commands of the menu go on to whoever handles them.
-    EXPECT_FALSE(p.page->HandlesMenuCommand(32963));
-    QSignalSpy others(p.page.get(), &CMessengerDlg::menuCommandRequested);
-    EXPECT_FALSE(p.page->OnMenuCommand(32963));
-    ASSERT_EQ(others.size(), 1);
-    EXPECT_EQ(others[0][0].toInt(), 32963);
+    // The list's "查看全部聊天记录" and the tray's "查看聊天记录(&L)" ask for the
+    // viewer, greyed while nobody opens it.
+    EXPECT_FALSE(p.page->HandlesMenuCommand(ContactListMenu::ChatLog));
+    QSignalSpy viewer(p.page.get(), &CMessengerDlg::chatLogViewerRequested);
+    for (const int id : { ContactListMenu::ChatLog, TrayMenu::ChatLog }) {
+        EXPECT_TRUE(p.page->HandlesMenuCommand(id));
+        EXPECT_TRUE(p.page->OnMenuCommand(id));
+    }
+    EXPECT_EQ(viewer.size(), 2);
+    // "共享文件设置" and the monitor, from the page's menu and the tray, once
+    // somebody opens their windows.
+    for (const int id : { ContactListMenu::ShareSettings, TrayMenu::ShareSettings, ContactListMenu::TransferMonitor,
+             TrayMenu::TransferMonitor })
+        EXPECT_FALSE(p.page->HandlesMenuCommand(id)) << id;
+    QSignalSpy shares(p.page.get(), &CMessengerDlg::shareSettingsRequested);
+    QSignalSpy monitor(p.page.get(), &CMessengerDlg::transferMonitorRequested);
+    EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::ShareSettings));
+    EXPECT_TRUE(p.page->OnMenuCommand(TrayMenu::ShareSettings));
+    EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::TransferMonitor));
+    EXPECT_TRUE(p.page->OnMenuCommand(TrayMenu::TransferMonitor));
+    EXPECT_EQ(shares.size(), 2);
+    EXPECT_EQ(monitor.size(), 2);
+    EXPECT_TRUE(p.page->HandlesMenuCommand(TrayMenu::TransferMonitor));
+    // Peer commands of the menu are the page's own.
+    EXPECT_TRUE(p.page->HandlesMenuCommand(32963));
 }
 
 TEST(ContactButtons, TheToolbarRunsTheButtonsInItsOwnOrder)
@@ -114,7 +130,14 @@ TEST(ContactButtons, TheToolbarRunsTheButtonsInItsOwnOrder)
     EXPECT_GT(views->mapTo(p.page.get(), QPoint(0, 0)).y(), bar->geometry().bottom());
 
     QSignalSpy multi(p.page.get(), &CMessengerDlg::multiChatRequested);
-    QSignalSpy settings(p.page.get(), &CMessengerDlg::settingsRequested);
+    int settings = 0;
+    QTimer::singleShot(0, [&settings] {
+        // "设置" is the page's own settings dialog.
+        if (auto *dialog = qobject_cast<CSettingsDlg *>(QApplication::activeModalWidget())) {
+            ++settings;
+            dialog->reject();
+        }
+    });
     QSignalSpy help(p.page.get(), &CMessengerDlg::helpRequested);
     QSignalSpy shares(p.page.get(), &CMessengerDlg::allSharedFilesRequested);
     const auto click = [bar](int x) { QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(x, 8)); };
@@ -125,7 +148,7 @@ TEST(ContactButtons, TheToolbarRunsTheButtonsInItsOwnOrder)
     click(200); // beyond the eighth: nothing
     EXPECT_EQ(multi.size(), 1);
     EXPECT_EQ(shares.size(), 1);
-    EXPECT_EQ(settings.size(), 1);
+    EXPECT_EQ(settings, 1);
     EXPECT_EQ(help.size(), 1);
     // Index 3 is the find button: its dialog opens.
     click(25 * 3 + 3);
@@ -134,7 +157,7 @@ TEST(ContactButtons, TheToolbarRunsTheButtonsInItsOwnOrder)
     p.page->findDialog()->close();
     p.page->OnToolbarClick(8);
     p.page->OnToolbarClick(-1);
-    EXPECT_EQ(multi.size() + shares.size() + settings.size() + help.size(), 4);
+    EXPECT_EQ(multi.size() + shares.size() + settings + help.size(), 4);
 }
 
 TEST(ContactButtons, MoreMenuAsTheButtonShowsIt)
@@ -157,8 +180,7 @@ TEST(ContactButtons, MoreMenuAsTheButtonShowsIt)
     EXPECT_EQ(recent->actions()[10]->isSeparator(), true);
     EXPECT_TRUE(TrayMenu::Find(menu.get(), ContactListMenu::LargeIcons)->isChecked());
     EXPECT_FALSE(TrayMenu::Find(menu.get(), ContactListMenu::SmallIcons)->isChecked());
-    // Group commands live elsewhere: greyed while nobody takes them.
-    EXPECT_FALSE(TrayMenu::Find(menu.get(), ContactListMenu::NewGroup)->isEnabled());
+    EXPECT_TRUE(TrayMenu::Find(menu.get(), ContactListMenu::NewGroup)->isEnabled());
     EXPECT_TRUE(TrayMenu::Find(menu.get(), ContactListMenu::ManageGroups)->isEnabled());
     EXPECT_TRUE(TrayMenu::Find(menu.get(), TrayMenu::FirstRecent)->isEnabled());
 

@@ -164,14 +164,15 @@ TEST(WebPane, FolderWidensThePanelAndShowsTheSummaryPage)
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
     p.panel->resize(250, 500);
     p.panel->move(work.left() + 20, work.top() + 20);
-    QSignalSpy loaded(pane, &CWebPaneDlg::pageLoaded);
+    ASSERT_TRUE(pane->view()->isBlank());
     bar->SetSelFolder(3);
     EXPECT_EQ(p.panel->frameGeometry().width(), 316);
     EXPECT_EQ(pane->rememberedWidth(), 250);
     EXPECT_FALSE(pane->widenedToLeft());
-    ASSERT_TRUE(waitFor(loaded));
+    // The fetched page is shown (a failed fetch leaves the pane blank).
+    QTRY_VERIFY_WITH_TIMEOUT(!pane->view()->isBlank(), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(pane->isVisible(), 2000); // once the folder buttons have slid
-    EXPECT_TRUE(loaded.first().at(1).toBool());
+    EXPECT_EQ(pane->view()->base(), QUrl(site.server.url("/news.htm")));
     EXPECT_FALSE(pane->isFirstLoad());
     const QString shown = pane->view()->toPlainText();
     EXPECT_TRUE(shown.contains(u("蓝雀新闻")));
@@ -189,8 +190,7 @@ TEST(WebPane, FolderWidensThePanelAndShowsTheSummaryPage)
     EXPECT_TRUE(pane->isFirstLoad());
     EXPECT_TRUE(pane->view()->isBlank());
     p.panel->ShowPanel();
-    ASSERT_TRUE(waitFor(loaded));
-    EXPECT_FALSE(pane->view()->isBlank());
+    QTRY_VERIFY_WITH_TIMEOUT(!pane->view()->isBlank(), 10000);
 
     // Near the right edge the panel widens to the left.
     const CWebPaneDlg::Widening w = CWebPaneDlg::Widen(QRect(900, 0, 250, 500), QRect(0, 0, 1024, 768));

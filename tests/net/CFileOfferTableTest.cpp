@@ -83,9 +83,12 @@ TEST(CFileOfferTable, RecipientsStatesAndRelease)
     EXPECT_EQ(statuses(*offer), "000010");
     EXPECT_TRUE(offer->isBeingReceived());
     ASSERT_EQ(texts.count(), 1);
-    EXPECT_EQ(texts[0][0].toString(), CFileOfferTable::TransferKey(id2, 0x0A000002, 2426));
+    EXPECT_EQ(texts[0][0].toString(), CFileOfferTable::TransferKey(5, id2, 0x0A000002, 2426));
     EXPECT_EQ(texts[0][1].toString(), QStringLiteral("对方正在接收..."));
-    EXPECT_EQ(CFileOfferTable::TransferKey(3, 167772161, 2425), QStringLiteral("31677721612425"));
+    // The fields are kept apart: file 31 at 67772161:2425 and file 3 at
+    // 167772161:2425 ran together once; the packet number tells offers apart.
+    EXPECT_NE(CFileOfferTable::TransferKey(5, 3, 167772161, 2425), CFileOfferTable::TransferKey(5, 31, 67772161, 2425));
+    EXPECT_NE(CFileOfferTable::TransferKey(5, 3, 167772161, 2425), CFileOfferTable::TransferKey(6, 3, 167772161, 2425));
     EXPECT_FALSE(table.SetTransferStatus(5, 99, 0x0A000002, 2426, TransferReceived));
     EXPECT_FALSE(table.SetTransferStatus(5, id1, 0x0A000003, 0, TransferReceived));
 

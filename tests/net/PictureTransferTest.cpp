@@ -304,7 +304,12 @@ TEST(PictureSendTable, PacesChunksAndGivesUp)
         next = table.Pump(*next);
     EXPECT_EQ(wire.size(), 18) << "chunks 3 and 4 were acknowledged";
     EXPECT_FALSE(wire.contains(3));
-    // Without further acknowledgements no more repairs: the passes take over.
+    // The peer answered in this pass: the chunks still missing (lost again,
+    // they bring no acknowledgement of their own) are repaired up to
+    // kRepairRounds times; then the passes take over.
+    while (next)
+        next = table.Pump(*next);
+    EXPECT_EQ(wire.size(), 18 * PictureSendTable::kRepairRounds);
     EXPECT_FALSE(table.Pump(100000));
 
     wire.clear();
@@ -328,6 +333,12 @@ TEST(PictureSendTable, PacesChunksAndGivesUp)
     EXPECT_FALSE(next);
     ASSERT_EQ(done.size(), 2);
     EXPECT_EQ(done[1].transmissions, 3);
+
+    // A peer that answers nothing gets no repairs, only the passes.
+    PictureSendTable silent;
+    ASSERT_TRUE(silent.Add(std::make_unique<PictureSender>(4, QByteArray(1500, 'q'), 0, 2, 0, 0, 512, record), 0));
+    EXPECT_FALSE(silent.Pump(0));
+    EXPECT_EQ(silent.count(), 1);
 
     // A refused send ends the step; the chunk counts as lost and comes again later.
     int calls = 0;

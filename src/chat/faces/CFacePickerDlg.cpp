@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPalette>
 #include <QScreen>
 #include <QToolTip>
 
@@ -61,6 +62,11 @@ CFacePickerDlg::CFacePickerDlg(QWidget *owner)
     m_preview->setFixedSize(FacePickerModel::kPreviewSide, FacePickerModel::kPreviewSide);
     m_preview->hide();
     m_preview->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // The preview covers a corner of the page: on white, not over the faces.
+    QPalette white = m_preview->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    m_preview->setPalette(white);
+    m_preview->setAutoFillBackground(true);
 }
 
 CFacePickerDlg::~CFacePickerDlg()
@@ -200,7 +206,6 @@ void CFacePickerDlg::OnLButtonDown(QPoint pos)
 
 void CFacePickerDlg::openManager()
 {
-    emit managerOpening();
     hide();
     CFaceManagerDlg manager(m_store, parentWidget());
     manager.exec();

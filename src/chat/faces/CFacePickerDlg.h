@@ -47,10 +47,6 @@ public:
     // page, 3 "增加表情".
     static QRect HotRect(int index);
 
-signals:
-    // The manager is about to open modally (the picker hides first).
-    void managerOpening();
-
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;

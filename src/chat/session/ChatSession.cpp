@@ -3,6 +3,7 @@
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/session/ChatPeer.h"
 #include "chat/session/ChatRequests.h"
+#include "chat/session/ChatShares.h"
 #include "chat/session/ChatSessionView.h"
 #include "chat/session/ReceivedMessagePlan.h"
 #include "core/CConfig.h"
@@ -72,6 +73,13 @@ ChatSession::ChatSession(const ChatServices &services, HostRecord *peer, QObject
         updateActivity();
         checkSettled();
     });
+}
+
+ChatShares &ChatSession::shares()
+{
+    if (!m_shares)
+        m_shares = new ChatShares(*this);
+    return *m_shares;
 }
 
 PicturePacer &ChatSession::pacer()

@@ -28,6 +28,7 @@
 
 class CConfig;
 class ChatRequests;
+class ChatShares;
 class CMsgSenderWnd;
 class RemoteRequests;
 class ChatFileTransfers;
@@ -108,6 +109,8 @@ public:
     ChatTimers &timers() { return m_timers; }
     // Remote assistance, control, voice and the screen shake.
     ChatRequests &requests() { return *m_requests; }
+    // The peer's shared files and the download requests both ways.
+    ChatShares &shares();
     int activityMarks() const { return m_activityMarks; }
     // The indicator's marks between two redraws (1000 ms apart).
     static constexpr int kActivityMs = 1000;
@@ -313,6 +316,7 @@ private:
     KeptQuery m_kept;
     std::unique_ptr<ChatFileTransfers> m_files;
     ChatRequests *m_requests = nullptr; // a child
+    ChatShares *m_shares = nullptr; // a child, made when first used
     int m_activityMarks = 0;
     ChatTimers m_timers;
     std::unique_ptr<ChatTimerDriver> m_timerDriver;

@@ -230,6 +230,14 @@ void ChatTimers::startShareRequest(quint32 command, const QByteArray &password, 
     start(command == CMD_GET_SHARE_LIST_PASSWORD ? ChatTimerId::SharePassword : ChatTimerId::ShareList, periodMs);
 }
 
+void ChatTimers::endShareRequest()
+{
+    m_shareRequest = 0;
+    m_sharePassword.clear();
+    kill(ChatTimerId::ShareList);
+    kill(ChatTimerId::SharePassword);
+}
+
 ChatTimerDriver::ChatTimerDriver(ChatTimers &timers, QObject *parent)
     : QObject(parent)
     , m_timers(timers)

@@ -128,6 +128,8 @@ public:
     // CMD_GET_SHARE_LIST_PASSWORD with the password text.
     void startShareRequest(quint32 command, const QByteArray &password, int periodMs);
     quint32 shareRequest() const { return m_shareRequest; }
+    // The peer answered: the request stops waiting and its timers end.
+    void endShareRequest();
 
 private:
     struct Timer

@@ -2,6 +2,7 @@
 // of the program on loopback; what each receiver shows, in which font, and
 // how its spam rules see the message.
 #include "chat/CMsgRichEdit.h"
+#include "chat/ChatTestUtil.h"
 #include "chat/LoopbackChat.h"
 #include "chat/session/ChatSessions.h"
 #include "chat/session/MultiSendSession.h"
@@ -10,6 +11,7 @@
 #include "net/ChatLogReader.h"
 #include "net/Commands.h"
 #include "net/ListBusyCounter.h"
+#include "net/PictureStore.h"
 #include "platform/ScriptedPrompter.h"
 
 #include "TestEnv.h"
@@ -219,6 +221,40 @@ TEST(MultiSendSession, FilesGoWithTheMessageAndStayWhenItIsRefused)
     EXPECT_EQ(prompts.calls().size(), 2) << "told once for both peers";
     QTest::qWait(200);
     EXPECT_TRUE(f.receivedCounts({ 1, 1, 1 }));
+}
+
+TEST(MultiSendSession, PicturesGoToEveryPeerThatTakesThemAndToNoOther)
+{
+    MultiFixture f(3);
+    f.sender.TakePictures();
+    for (int i = 0; i < 3; ++i)
+        f.peer(i).TakePictures();
+    f.sender.peerOf(f.peer(2))->extension = 0; // a plain IP Messenger peer
+    auto stored = [&](int peer, quint32 id) {
+        const PictureStore store(f.peer(peer).dir + u("/kwel"));
+        return QFileInfo::exists(store.picturePath(PictureStore::recvFace(), id, u("bmp")));
+    };
+    auto withPicture = [](quint32 id) {
+        OutgoingMessage m = message(u("/~#>%1<B~图").arg(id, 8, 16, QLatin1Char('0')));
+        m.pictures.append(OutgoingPicture { id, ChatTest::patternImage(32, 24, id), QString() });
+        return m;
+    };
+
+    // Three peers through one sender: the two that speak the extensions get
+    // the picture, each through its own chat session.
+    const MultiSendSession::Outcome three = f.multi->Send(withPicture(0xabc001), f.to({ 0, 1, 2 }));
+    EXPECT_EQ(three.route, MultiSendPlan::Route::ThroughSender);
+    EXPECT_EQ(three.plainPeersWithoutPictures, 1);
+    ASSERT_TRUE(waitFor([&] { return stored(0, 0xabc001) && stored(1, 0xabc001); }));
+
+    // Two peers through their sessions; one of them refuses pictures.
+    f.sender.peerOf(f.peer(2))->extension = f.sender.peerOf(f.peer(0))->extension;
+    f.sender.peerOf(f.peer(1))->peerFlags |= HostRecord::PeerRefusesPictures;
+    EXPECT_EQ(f.multi->Send(withPicture(0xabc002), f.to({ 1, 2 })).route, MultiSendPlan::Route::ThroughSessions);
+    ASSERT_TRUE(waitFor([&] { return stored(2, 0xabc002); }));
+    QTest::qWait(200);
+    EXPECT_FALSE(stored(1, 0xabc002));
+    EXPECT_FALSE(stored(2, 0xabc001)) << "the plain peer got no chunk of the first";
 }
 
 TEST(MultiSendPlan, PreselectionByGroupNameOrTheMainList)

@@ -1,0 +1,100 @@
+#include "chat/session/ChatShares.h"
+
+#include "chat/session/ChatSession.h"
+#include "core/CConfig.h"
+#include "core/Password.h"
+#include "core/Prompter.h"
+#include "net/CMsgSenderWnd.h"
+#include "net/Commands.h"
+#include "net/ShareList.h"
+
+#include <QHostAddress>
+
+ChatShares::ChatShares(ChatSession &session)
+    : QObject(&session)
+    , m_session(session)
+{
+}
+
+int ChatShares::retryPeriod() const
+{
+    return m_session.config() ? m_session.config()->RETRYMSEC_STR : 1500;
+}
+
+bool ChatShares::waiting() const
+{
+    return m_session.timers().shareRequest() != 0;
+}
+
+bool ChatShares::OnSharesButton()
+{
+    const HostRecord *peer = m_session.peer();
+    if (!peer || !m_session.services().engine)
+        return false;
+    if (peer->extension == 0) {
+        ChatSessionView *view = m_session.view();
+        if (Prompter::current().askYesNo(view ? view->PromptOwner() : nullptr,
+                QStringLiteral("对方正在使用飞鸽传书(IPMSG),没有文件共享这功能! 您是否发送您的Kwel程序给对方？"),
+                QStringLiteral("提示")))
+            m_session.SendProgramFile(QStringLiteral("你目前版本不支持文件共享功能，这是Kwel，支持文件共享功能。"));
+        return false;
+    }
+    if (waiting())
+        return false;
+    m_password.clear();
+    m_session.SendCommand(CMD_GET_SHARE_LIST);
+    m_session.timers().startShareRequest(CMD_GET_SHARE_LIST, {}, retryPeriod());
+    return true;
+}
+
+ChatShares::Answer ChatShares::TakeAnswer(const QString &body)
+{
+    if (!waiting())
+        return Answer::Ignored;
+    m_session.timers().endShareRequest();
+    if (body == QLatin1String(ShareList::kNeedPassword))
+        return Answer::NeedPassword;
+    if (body == QLatin1String(ShareList::kWrongPassword)) {
+        m_session.AppendSystemText(WrongPasswordText());
+        return Answer::WrongPassword;
+    }
+    return Answer::List;
+}
+
+void ChatShares::SendPassword(const QString &typed)
+{
+    if (!m_session.peer())
+        return;
+    m_password = ScrambleForField(typed);
+    m_session.SendCommand(CMD_GET_SHARE_LIST_PASSWORD, m_password);
+    m_session.timers().startShareRequest(CMD_GET_SHARE_LIST_PASSWORD, m_password, retryPeriod());
+}
+
+bool ChatShares::SendDownloadRequest(const QByteArray &request)
+{
+    if (request.isEmpty() || !m_session.peer())
+        return false;
+    m_session.SendCommand(CMD_SHARE_DOWNLOAD, request);
+    return true;
+}
+
+bool ChatShares::ServeShareDownload(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return false;
+    ChatSession::SendOptions options;
+    options.privateFlag = true; // OPT_AUTO_SEND: the program sent it
+    return m_session.SendMessageToPeers(QString(), ChatFont::standard(), paths, options) != nullptr;
+}
+
+QString ChatShares::PeerTitle() const
+{
+    const HostRecord *peer = m_session.peer();
+    return peer ? PeerTitle(*peer) : QString();
+}
+
+QString ChatShares::PeerTitle(const HostRecord &peer)
+{
+    return QStringLiteral("用户名:%1(主机:%2)IP地址:%3")
+        .arg(peer.key.loginName(), peer.key.hostName(), QHostAddress(peer.key.address).toString());
+}

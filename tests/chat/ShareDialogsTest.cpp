@@ -1,0 +1,280 @@
+// The shared-file dialogs and the transfer monitor: what they list, keep,
+// refuse and send, driven through their buttons with scripted message boxes.
+#include "TestEnv.h"
+#include "chat/shares/CAllSharedFilesDlg.h"
+#include "chat/shares/CShareBrowseDlg.h"
+#include "chat/shares/CSharePasswordDlg.h"
+#include "chat/shares/CSharePasswordInputDlg.h"
+#include "chat/shares/CShareSettingsDlg.h"
+#include "chat/shares/CTransferMonitorDlg.h"
+#include "chat/shares/ShareListWidget.h"
+#include "core/CConfig.h"
+#include "core/Password.h"
+#include "net/CFileOfferTable.h"
+#include "net/FileServer.h"
+#include "net/ShareService.h"
+#include "platform/ScriptedPrompter.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTreeWidget>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString u(const char *s)
+{
+    return QString::fromUtf8(s);
+}
+
+void click(QWidget *dialog, int id)
+{
+    auto *button = dialog->findChild<QPushButton *>(QString::number(id));
+    ASSERT_NE(button, nullptr) << id;
+    button->click();
+}
+
+QString lastMessage(const ScriptedPrompter &p)
+{
+    return p.calls().isEmpty() ? QString() : p.calls().last().text;
+}
+
+struct ShareDialogs : ::testing::Test
+{
+    ShareDialogs()
+        : dir(TestEnv::freshDir(QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name())))
+        , config(dir + QStringLiteral("/kwel.ini"))
+    {
+    }
+    QString file(const QString &name)
+    {
+        TestEnv::writeAll(dir + QLatin1Char('/') + name, name.toUtf8());
+        return QFileInfo(dir + QLatin1Char('/') + name).canonicalFilePath();
+    }
+    ScriptedPrompter prompter;
+    PrompterScope scope { prompter };
+    QString dir;
+    CConfig config;
+};
+
+const QString kList = u("3::a.txt::1::123::2008-01-02 08:05:00||9::报告::0::0::2008-01-02 17:30:59||"
+                        "7::broken::1::123");
+
+} // namespace
+TEST_F(ShareDialogs, SettingsKeepOneRowPerPathAndDropWhatIsGone)
+{
+    const QString a = file(QStringLiteral("a.txt"));
+    const QString gone = file(QStringLiteral("gone.txt"));
+    QDir(dir).mkdir(QStringLiteral("docs"));
+    config.FileShareInfo = ShareList::BuildStored({ { 1, a }, { 2, gone }, { 3, a } });
+    config.FileShareNo = 3;
+    ASSERT_TRUE(QFile::remove(gone));
+
+    CShareSettingsDlg dlg(&config);
+    ASSERT_EQ(dlg.list()->topLevelItemCount(), 1) << "the deleted file and the repeat are gone";
+    EXPECT_EQ(dlg.list()->topLevelItem(0)->text(3), a);
+
+    // The same path by button and by dropping: one row, one id.
+    prompter.queueOpenFiles({ a, dir + QStringLiteral("/docs") });
+    click(&dlg, 1146);
+    QMimeData mime;
+    mime.setUrls(
+        { QUrl::fromLocalFile(dir + QStringLiteral("/docs")), QUrl::fromLocalFile(dir + QStringLiteral("/nope")) });
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&dlg, &drop);
+    ASSERT_EQ(dlg.list()->topLevelItemCount(), 2);
+    EXPECT_EQ(dlg.list()->topLevelItem(1)->text(1), u("目录"));
+    EXPECT_EQ(dlg.model().records()[1].id, 4);
+    EXPECT_EQ(config.FileShareNo, 4);
+
+    // A path the list cannot hold is refused with a message, not stored broken.
+    QDir(dir).mkdir(QStringLiteral("x::y"));
+    prompter.queueFolder(dir + QStringLiteral("/x::y"));
+    click(&dlg, 1145);
+    EXPECT_EQ(dlg.list()->topLevelItemCount(), 2);
+    EXPECT_TRUE(lastMessage(prompter).contains(QStringLiteral("x::y")));
+
+    // Deleting: nothing checked, then "否", then "是".
+    click(&dlg, 1147);
+    EXPECT_EQ(lastMessage(prompter), u("您还没有选择要从列表中删除的文件(夹)"));
+    dlg.list()->SetChecked(0, true);
+    prompter.queueButton(Prompter::Button::No);
+    click(&dlg, 1147);
+    EXPECT_EQ(lastMessage(prompter), u("您是否真有要从列表中删除选择的这 1 个文件(夹)?"));
+    EXPECT_EQ(dlg.list()->topLevelItemCount(), 2);
+    prompter.queueButton(Prompter::Button::Yes);
+    click(&dlg, 1147);
+    ASSERT_EQ(dlg.list()->topLevelItemCount(), 1);
+
+    click(&dlg, 1006);
+    EXPECT_EQ(lastMessage(prompter), u("设置成功！"));
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    const auto stored = ShareList::ParseStored(config.FileShareInfo);
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].id, 4);
+    EXPECT_EQ(stored[0].path, QFileInfo(dir + QStringLiteral("/docs")).canonicalFilePath());
+}
+
+TEST_F(ShareDialogs, PasswordChangeAsksForTheOldOneOnlyWhenSet)
+{
+    {
+        CSharePasswordDlg dlg(&config);
+        EXPECT_TRUE(dlg.oldBox()->isReadOnly()) << "no password stored";
+        dlg.newBox()->setText(u("密码"));
+        dlg.againBox()->setText(u("密马"));
+        click(&dlg, 1);
+        EXPECT_EQ(lastMessage(prompter), u("两次新密码输入不一致，请重新输入！"));
+        EXPECT_NE(dlg.result(), QDialog::Accepted);
+        dlg.againBox()->setText(u("密码"));
+        click(&dlg, 1);
+        EXPECT_EQ(lastMessage(prompter), u("密码修改成功！"));
+        EXPECT_EQ(config.FileSharePwd, ScrambleForField(u("密码")));
+    }
+    CSharePasswordDlg dlg(&config);
+    EXPECT_FALSE(dlg.oldBox()->isReadOnly());
+    EXPECT_EQ(dlg.oldBox()->maxLength(), 48);
+    dlg.oldBox()->setText(u("密吗"));
+    click(&dlg, 1);
+    EXPECT_EQ(lastMessage(prompter), u("旧密码输入错误，请重新输入！"));
+    // Characters above 127 verify: the typed text is scrambled, not the stored one undone.
+    dlg.oldBox()->setText(u("密码"));
+    click(&dlg, 1);
+    EXPECT_EQ(lastMessage(prompter), u("密码修改成功！"));
+    EXPECT_TRUE(ShareService::PasswordSet(config) == false) << "an empty new password removes the protection";
+}
+
+TEST_F(ShareDialogs, BrowseBuildsTheRequestOfTheCheckedRows)
+{
+    CShareBrowseDlg plain(QString(), kList, {});
+    ASSERT_EQ(plain.list()->topLevelItemCount(), 2) << "the entry of four fields is skipped";
+    EXPECT_EQ(plain.list()->topLevelItem(0)->text(2), QStringLiteral("1KB"));
+    EXPECT_EQ(plain.list()->topLevelItem(1)->text(2), QString()) << "a folder of size 0 shows none";
+    EXPECT_EQ(plain.list()->topLevelItem(1)->text(3), QStringLiteral("2008-01-02 17:30:59"));
+    click(&plain, 1006);
+    EXPECT_EQ(lastMessage(prompter), ShareRows::NothingChosenText());
+    EXPECT_NE(plain.result(), QDialog::Accepted);
+    click(&plain, 1150);
+    click(&plain, 1006);
+    EXPECT_EQ(plain.requestText(), QByteArray("3_08:05;9_17:30"));
+
+    CShareBrowseDlg guarded(QString(), kList, "pw");
+    guarded.list()->SetChecked(1, true);
+    click(&guarded, 1006);
+    EXPECT_EQ(guarded.requestText(), QByteArray("pw||9_17:30"));
+
+    CSharePasswordInputDlg input(u("用户名:li(主机:pc)IP地址:10.0.0.2"));
+    EXPECT_EQ(input.passwordBox()->maxLength(), 48);
+    EXPECT_EQ(input.windowTitle(), u("用户名:li(主机:pc)IP地址:10.0.0.2"));
+}
+
+TEST_F(ShareDialogs, AllSharedFilesAsksEachPeerForItsRowsAndCloses)
+{
+    auto *dlg = new CAllSharedFilesDlg;
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<CAllSharedFilesDlg> guard(dlg);
+    QSignalSpy asked(dlg, &CAllSharedFilesDlg::downloadRequested);
+    dlg->ApplyShareList(kList, QString(2000, u'x'), 0x0A000002);
+    dlg->ApplyShareList(u("5::c.doc::1::9::2010-05-06 07:08:09"), u("li"), 0x0A000003);
+    ASSERT_EQ(dlg->list()->topLevelItemCount(), 3);
+    EXPECT_EQ(dlg->records()[0].peer.size(), CAllSharedFilesDlg::kPeerTextChars);
+    click(dlg, 1006);
+    EXPECT_EQ(asked.count(), 0);
+    dlg->list()->SetChecked(0, true);
+    dlg->list()->SetChecked(2, true);
+    dlg->list()->SetChecked(1, true);
+    click(dlg, 1006);
+    ASSERT_EQ(asked.count(), 2);
+    EXPECT_EQ(asked[0][0].toUInt(), 0x0A000002u);
+    EXPECT_EQ(asked[0][1].toByteArray(), QByteArray("3_08:05;9_17:30"));
+    EXPECT_EQ(asked[1][1].toByteArray(), QByteArray("5_07:08"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull()) << "the window goes after sending";
+}
+
+TEST(TransferMonitor, RowsFollowOffersStatesAndProgress)
+{
+    const QString dir = TestEnv::freshDir(QStringLiteral("monitor"));
+    TestEnv::writeAll(dir + QStringLiteral("/one.txt"), QByteArray(2048, 'x'));
+    TestEnv::writeAll(dir + QStringLiteral("/two.txt"), QByteArray(10, 'y'));
+    CFileOfferTable table;
+    FileOffer *offer = table.CreateOffer(77);
+    const quint32 one = *table.AddEntry(offer, dir + QStringLiteral("/one.txt"));
+    const quint32 two = *table.AddEntry(offer, dir + QStringLiteral("/two.txt"));
+    std::vector<HostPtr> peers;
+    for (quint32 i = 1; i <= 3; ++i) {
+        HostPtr h(new HostRecord);
+        h->key = HostKey(QStringLiteral("u"), QStringLiteral(" pc%1 ").arg(i), 0x0A000000 + i, 2425);
+        h->displayName = QStringLiteral("peer%1").arg(i);
+        peers.push_back(h);
+    }
+    table.SetRecipients(offer, peers);
+    FileServer server(&table);
+    CTransferMonitorDlg monitor(table, &server, nullptr);
+    EXPECT_FALSE(monitor.AddTransfer()) << "hidden: nothing happens";
+    monitor.ShowRestored();
+    ASSERT_EQ(monitor.list()->topLevelItemCount(), 6);
+    QTreeWidgetItem *first = monitor.list()->topLevelItem(0);
+    EXPECT_EQ(first->text(1), QStringLiteral("one.txt"));
+    EXPECT_EQ(first->text(2), u("2 KB(文件)"));
+    EXPECT_EQ(first->text(3), u("等待对方接收"));
+    EXPECT_EQ(first->text(4), QStringLiteral("peer1(pc1) "));
+
+    // Progress: clamped, and drawn from a snapshot of the send.
+    TransferState state;
+    state.packetNumber = 77;
+    state.fileId = one;
+    state.address = 0x0A000002;
+    state.port = 2425;
+    state.bytesDone = 1024;
+    state.bytesTotal = 2048;
+    const MonitorProgress p = TransferMonitorModel::ProgressOf(state);
+    EXPECT_EQ(p.percent, 50);
+    state.bytesDone = 5000; // the file grew under way
+    EXPECT_EQ(TransferMonitorModel::ProgressOf(state).percent, 100);
+    EXPECT_TRUE(monitor.SetProgress(p.key, p.text, 250));
+    EXPECT_EQ(monitor.model().rows()[2].progress, 100);
+    EXPECT_EQ(monitor.list()->topLevelItem(2)->data(3, CTransferMonitorDlg::ProgressRole).toInt(), 100);
+    EXPECT_FALSE(monitor.SetProgress(CFileOfferTable::TransferKey(78, one, 0x0A000002, 2425), p.text, 5))
+        << "another offer's entry with the same file id has no row";
+    // The file server's reports reach the row of their offer, entry and peer.
+    state.fileId = two;
+    state.bytesDone = 3;
+    state.bytesTotal = 10;
+    emit server.transferProgress(state);
+    EXPECT_EQ(monitor.model().rows()[3].progress, 30);
+    EXPECT_EQ(monitor.list()->topLevelItem(3)->text(3), TransferMonitorModel::ProgressOf(state).text);
+
+    // A peer receiving keeps the whole offer on "删除".
+    table.SetTransferStatus(77, one, 0x0A000002, 2425, TransferReceiving);
+    EXPECT_EQ(monitor.list()->topLevelItem(2)->text(3), u("对方正在接收..."));
+    monitor.list()->topLevelItem(0)->setSelected(true);
+    click(&monitor, 1);
+    EXPECT_EQ(monitor.list()->topLevelItemCount(), 6);
+
+    // Received pairs vanish at the next rebuild.
+    table.SetTransferStatus(77, one, 0x0A000002, 2425, TransferReceived);
+    table.SetTransferStatus(77, two, 0x0A000002, 2425, TransferReceived);
+    monitor.AddTransfer();
+    EXPECT_EQ(monitor.list()->topLevelItemCount(), 4);
+
+    // Removing row 2: the keys below move up, the numbers stay.
+    const QString second = monitor.model().rows()[1].key;
+    const QString third = monitor.model().rows()[2].key;
+    EXPECT_TRUE(monitor.RemoveTransfer(second));
+    EXPECT_EQ(monitor.model().RowOf(third), 1);
+    EXPECT_EQ(monitor.list()->topLevelItem(1)->text(0), QStringLiteral("3"));
+
+    // Closing hides; "删除" with nothing received withdraws the offer.
+    monitor.close();
+    EXPECT_FALSE(monitor.isVisible());
+    monitor.ShowRestored();
+    monitor.list()->topLevelItem(0)->setSelected(true);
+    click(&monitor, 1);
+    EXPECT_EQ(table.FindOffer(77), nullptr);
+    EXPECT_EQ(monitor.list()->topLevelItemCount(), 0);
+}
