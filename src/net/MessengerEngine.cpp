@@ -299,6 +299,15 @@ bool MessengerEngine::MayAnswer(const HostKey &peer, quint32 command)
     return false;
 }
 
+bool MessengerEngine::MayAnswerListed(const HostKey &peer, quint32 command)
+{
+    if (!FindHost(peer.address, peer.port)) {
+        Refuse(PeerRefusal::AnswerUnlisted, peer.address);
+        return false;
+    }
+    return MayAnswer(peer, command);
+}
+
 void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, quint16 port)
 {
     if (m_restricted && m_restricted(address))

@@ -106,6 +106,9 @@ public:
     // most one per peer and command in PeerBounds::kSmallAnswerIntervalMs);
     // a refusal is counted.
     bool MayAnswer(const HostKey &peer, quint32 command);
+    // The same for an answer that can be many times its request (a share
+    // list): only to a peer the host table lists.
+    bool MayAnswerListed(const HostKey &peer, quint32 command);
     // Introduces the user to a sender the host table does not list (the
     // entry, so that it answers with its own), once a second at most per
     // sender and kIntroductionsPerSecond in all.
