@@ -25,6 +25,16 @@ events=$work/kwel.events
 B2=$(lan_addr 12)
 lan_exec 2 ip addr add "$B2/24" dev eth0
 
+# The program's own head picture (32 x 32, noise): what 0x7b brings back.
+own="$work/h1/.local/share/TARPELON/Kwel/kwel/UserHeadPhoto"
+mkdir -p "$own"
+{
+  printf 'BM\x36\x0c\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00'
+  printf '\x28\x00\x00\x00\x20\x00\x00\x00\x20\x00\x00\x00\x01\x00\x18\x00\x00\x00\x00\x00\x00\x0c\x00\x00'
+  printf '\x13\x0b\x00\x00\x13\x0b\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+  head -c 3072 /dev/urandom
+} >"$own/MyHeadPicture.bmp"
+
 # A small quarantine under AddressSanitizer keeps the memory figures honest.
 lan_in_host 1 env KWEL_EVENT_LOG="$events" ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}quarantine_size_mb=16" \
   "$kwel" >"$work/kwel.out" 2>&1 &
@@ -40,7 +50,8 @@ attack() {
 }
 count() { grep -c -- "^$1" "$events"; }
 data() { echo "$work"/h1/.local/share/*/*/kwel; }
-files() { find "$(data)/$1" -type f 2>/dev/null | wc -l; }
+# (the program's own pictures, My*.bmp, are not counted)
+files() { find "$(data)/$1" -type f -name '[0-9a-fA-F]*' 2>/dev/null | wc -l; }
 bytes() { du -sb "$(data)/$1" 2>/dev/null | awk '{print $1}'; }
 rss_mb() { echo $(( $(lan_rss_kb "$kwel_pid") / 1024 )); }
 
@@ -48,6 +59,8 @@ rss_mb() { echo $(( $(lan_rss_kb "$kwel_pid") / 1024 )); }
 attack ratios
 awk '$1 == "RATIO" && $2 == "unlisted" && $4 > 0 && $5 / $4 > 2 { bad = bad " " $3 } END { if (bad) { print "over 2:" bad; exit 1 } }' \
   "$work/figures.out" || lan_fail "an unlisted peer's request brings back more than twice its size"
+awk '$1 == "RATIO" && $2 == "listed" && $3 == "7b" { if ($6 == 0 || $6 > 60) exit 1 }' "$work/figures.out" \
+  || lan_fail "a listed peer did not get the head picture once"
 echo "FIGURE answer ratios (in/out, 20 requests): $(awk '$1 == "RATIO" { printf "%s %s=%.2f ", $2, $3, ($4 ? $5 / $4 : 0) }' "$work/figures.out")"
 
 # 2. The bomb and the markers.
