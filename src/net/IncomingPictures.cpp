@@ -376,8 +376,15 @@ int IncomingPictures::ExpireEntries()
 void IncomingPictures::complete(const Key &key)
 {
     Entry &entry = m_entries[key];
-    // Chunks that overlap or leave gaps cannot make up the picture.
-    if (entry.bytesStored != qint64(entry.head.totalSize)) {
+    // Chunks that overlap or leave gaps cannot make up the picture: they must
+    // follow each other from 0 to the total (two at one offset keep one).
+    qint64 end = 0;
+    for (const auto &[offset, bytes] : entry.chunks) {
+        if (qint64(offset) != end)
+            break;
+        end += bytes.size();
+    }
+    if (end != qint64(entry.head.totalSize) || entry.bytesStored != end) {
         remember(key);
         removeEntry(key);
         return;

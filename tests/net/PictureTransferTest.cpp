@@ -659,6 +659,20 @@ TEST(IncomingPictures, BoundsWhatPeersCost)
     EXPECT_EQ(expired, 1);
     EXPECT_LE(a.clock, limits.maxAgeMs + 50000);
 
+    // Two chunks at one offset whose lengths add up to the total make no
+    // picture (its other bytes were never sent).
+    Receiver o(QStringLiteral("pictures-overlap"));
+    IncomingPictures::Limits open;
+    open.requireClaims = false;
+    o.in.setLimits(open);
+    const qint32 rest = qint32(dib.size()) - 512;
+    const auto head = [&](int n, qint32 length) {
+        return QStringLiteral("00000600|%1|0|2|%2|%3|1|0|0|00000000#").arg(dib.size()).arg(n).arg(length).toLatin1();
+    };
+    o.feed(Chunk { head(1, 512), dib.left(512) });
+    o.feed(Chunk { head(2, rest), dib.left(rest) });
+    EXPECT_TRUE(o.got.isEmpty());
+
     // The folders' bound refuses new pictures and says so once.
     Receiver f(QStringLiteral("pictures-folder-bound"));
     IncomingPictures::Limits tight;
