@@ -5,6 +5,8 @@
 #include "core/FaceShortcuts.h"
 #include "core/MessageMarkers.h"
 
+#include <QSet>
+
 #include <cstdint>
 #include <cstdlib>
 
@@ -27,6 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
     }
     if (covered != block.text.size())
+        std::abort();
+    // The ids a received message names: bounded, never 0, each once.
+    const QList<quint32> ids = PictureMarkerIds(block.text, 64);
+    if (ids.size() > 64 || ids.contains(kNoPictureId) || QSet<quint32>(ids.begin(), ids.end()).size() != ids.size())
         std::abort();
     for (const ClipPicture &picture : block.pictures)
         DibToBitmap(picture.dib);

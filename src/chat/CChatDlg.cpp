@@ -1,4 +1,5 @@
 #include "chat/CChatDlg.h"
+#include "net/PeerBounds.h"
 
 #include "chat/CChatFilePanel.h"
 #include "chat/ChatMenus.h"
@@ -160,6 +161,9 @@ void CChatDlg::createControls()
     m_history = new CMsgRichEdit(this);
     m_history->setObjectName(QString::number(ChatCtl::History));
     m_history->SetViewMode(CMsgRichEdit::HistoryView);
+    // A flood of lines cannot grow the view without end: the oldest blocks
+    // go (the chat log keeps everything).
+    m_history->document()->setMaximumBlockCount(PeerBounds::kHistoryBlocks);
     m_history->viewport()->installEventFilter(this);
     m_history->viewport()->setMouseTracking(true);
     m_history->setFrameShape(QFrame::NoFrame);

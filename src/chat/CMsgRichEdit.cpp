@@ -112,8 +112,18 @@ void CMsgRichEdit::InsertPicture(const QImage &bitmap, quint32 id)
 
 void CMsgRichEdit::InsertPictureFile(const QString &path, quint32 id)
 {
-    // A file that does not load gives a null bitmap and so "/<NF>".
-    const QImage bitmap = QFileInfo(path).isFile() ? LoadBitmapFile(path) : QImage();
+    // A file that does not load gives a null bitmap and so "/<NF>". One
+    // loaded already is shared (the document holds it once).
+    const QFileInfo info(path);
+    const QString key = path + QLatin1Char('|') + QString::number(info.lastModified().toMSecsSinceEpoch());
+    QImage bitmap = m_loadedFiles.value(key);
+    if (bitmap.isNull() && info.isFile()) {
+        bitmap = LoadBitmapFile(path);
+        if (m_loadedFiles.size() >= kLoadedFiles)
+            m_loadedFiles.clear();
+        if (!bitmap.isNull())
+            m_loadedFiles.insert(key, bitmap);
+    }
     InsertPicture(bitmap, id);
 }
 

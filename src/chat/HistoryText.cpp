@@ -3,6 +3,7 @@
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatFontQt.h"
 #include "chat/HistoryLinks.h"
+#include "net/PeerBounds.h"
 #include "net/PictureStore.h"
 #include "core/BmpFile.h"
 #include "core/Dib.h"
@@ -20,6 +21,7 @@ void RenderHistoryText(CMsgRichEdit *view, const ChatFont &font, const QString &
     QStringList runs;
     QList<quint32> flags;
     CMsgRichEdit::SplitFaceText(text, runs, flags);
+    int pictures = 0;
     for (int i = 0; i < runs.size(); ++i) {
         const QString &run = runs[i];
         QTextCursor end = view->textCursor();
@@ -29,6 +31,11 @@ void RenderHistoryText(CMsgRichEdit *view, const ChatFont &font, const QString &
             AppendTextRun(view, run, font);
         } else if (run.size() >= PictureMarkerLength && run.startsWith(QLatin1String("/~#>"))
             && (run.mid(12, 3) == QLatin1String("<G~") || run.mid(12, 3) == QLatin1String("<B~"))) {
+            // Markers beyond the count of one message show as their text.
+            if (++pictures > PeerBounds::kPicturesPerMessage) {
+                AppendTextRun(view, run, font);
+                continue;
+            }
             bool ok = false;
             quint32 id = run.mid(4, 8).toUInt(&ok, 16);
             if (!ok)

@@ -10,12 +10,6 @@
 
 namespace {
 
-QString newResourceName()
-{
-    static QAtomicInteger<quint64> serial;
-    return QStringLiteral("kwel-object:%1").arg(++serial);
-}
-
 void writeObject(const RichEditObject &object, MarkedTextWriter &writer)
 {
     if (object.placeholder) {
@@ -132,8 +126,11 @@ bool InsertBitmapObject(QTextCursor &cursor, const QImage &bitmap, ObjectKind ki
 {
     if (bitmap.isNull() || !cursor.document())
         return false;
-    const QString name = newResourceName();
-    cursor.document()->addResource(QTextDocument::ImageResource, QUrl(name), bitmap);
+    // One resource per bitmap: a picture shown many times (copies of one
+    // QImage) is held once.
+    const QString name = QStringLiteral("kwel-bitmap:%1").arg(bitmap.cacheKey());
+    if (cursor.document()->resource(QTextDocument::ImageResource, QUrl(name)).isNull())
+        cursor.document()->addResource(QTextDocument::ImageResource, QUrl(name), bitmap);
     QTextImageFormat format = MakeObjectFormat(name, bitmap.deviceIndependentSize(), kind, userValue, placeholder);
     if (placeholder && markerAnimated)
         format.setProperty(ObjectProperty::MarkerAnimated, true);

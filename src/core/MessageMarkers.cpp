@@ -68,3 +68,17 @@ void MarkedTextWriter::appendPicture(quint32 id, bool animated)
     if (!m_ids.contains(id))
         m_ids.append(id);
 }
+
+QList<quint32> PictureMarkerIds(QStringView text, int max)
+{
+    QList<quint32> ids;
+    for (qsizetype at = text.indexOf(u"/~#>"); at >= 0 && ids.size() < max; at = text.indexOf(u"/~#>", at + 1)) {
+        const QStringView rest = text.mid(at);
+        if (!StartsWithPictureMarker(rest))
+            continue;
+        const auto marker = ParsePictureMarker(rest);
+        if (marker && marker->id != kNoPictureId && !ids.contains(marker->id))
+            ids.append(marker->id);
+    }
+    return ids;
+}

@@ -29,6 +29,9 @@ bool StartsWithPictureMarker(QStringView text);
 // the value of the leading hexadecimal digits of the eight id characters, so
 // bad digits give 0 (or the value of the digits before them).
 std::optional<PictureMarkerInfo> ParsePictureMarker(QStringView text);
+// The ids of the picture markers in a message text, in first-seen order
+// without repeats, at most `max` of them (0 never counts).
+QList<quint32> PictureMarkerIds(QStringView text, int max);
 
 // Builds message text from the content of an edit in document order: text,
 // line breaks, faces as their shortcuts and pictures as markers, with the

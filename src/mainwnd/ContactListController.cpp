@@ -105,13 +105,23 @@ void ContactListController::sendPeerRequests(HostRecord &host, quint32 storedHea
 {
     if (host.extension == 0 || host.key.address == ownAddress())
         return;
-    m_net.SendNumber(host, CMD_GET_SIGNATURE, 0);
     // The pictures are asked for when the peer announces one whose size
     // differs from the stored one's; never when it announces none.
-    if (host.headPictureSize != 0 && quint32(host.headPictureSize) != storedHeadPicture)
-        m_net.SendNumber(host, CMD_GET_PICTURE, 0);
-    if (host.customPictureSize != 0 && quint32(host.customPictureSize) != m_pictures.FindHeadPhoto(host.keyText))
-        m_net.SendNumber(host, CMD_GET_CUSTOM_PICTURE, 0);
+    const bool head = host.headPictureSize != 0 && quint32(host.headPictureSize) != storedHeadPicture;
+    const bool custom
+        = host.customPictureSize != 0 && quint32(host.customPictureSize) != m_pictures.FindHeadPhoto(host.keyText);
+    // After the event that listed the peer: our answer to its entry goes
+    // first, so that the peer lists us (it answers listed peers only).
+    const HostPtr peer(&host);
+    QTimer::singleShot(0, this, [this, peer, head, custom] {
+        if (!m_engine.FindHost(peer->key.address, peer->key.port))
+            return;
+        m_net.SendNumber(*peer, CMD_GET_SIGNATURE, 0);
+        if (head)
+            m_net.SendNumber(*peer, CMD_GET_PICTURE, 0);
+        if (custom)
+            m_net.SendNumber(*peer, CMD_GET_CUSTOM_PICTURE, 0);
+    });
 }
 
 void ContactListController::BeginRefresh()

@@ -65,6 +65,10 @@ EngineEventLog::EngineEventLog(MessengerEngine &engine, Sink sink, QObject *pare
         emitLine(QStringLiteral("RECEIPT ") + (h ? dotted(h->key.address) : QStringLiteral("?")) + QLatin1Char(' ')
             + QString::number(number));
     });
+    // Every refusal of a bound on what a peer may cost us (net/PeerBounds.h).
+    connect(&engine, &MessengerEngine::refused, this, [=](PeerRefusal refusal, quint32 address) {
+        emitLine(QStringLiteral("REFUSED ") + PeerRefusalWord(refusal) + QLatin1Char(' ') + dotted(address));
+    });
     connect(&engine, &MessengerEngine::readNoticeArrived, this, [=](HostRecord *h, quint32 number) {
         emitLine(QStringLiteral("READ ") + (h ? dotted(h->key.address) : QStringLiteral("?")) + QLatin1Char(' ')
             + QString::number(number));

@@ -4,13 +4,17 @@
 
 #include "core/BmpFile.h"
 #include "core/CConfig.h"
+#include "core/PictureLimits.h"
 #include "core/Dib.h"
 #include "net/CNetManager.h"
 #include "net/Commands.h"
+#include "net/HostRecord.h"
 #include "net/MessengerEngine.h"
 #include "net/PacketRecord.h"
 #include "net/PicturePayload.h"
+#include "net/PictureSender.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
@@ -20,6 +24,26 @@ namespace {
 
 constexpr int kMaxRemembered = 1024;
 constexpr int kExpiryCheckMs = 5000;
+
+// The width and height a GIF file's screen descriptor gives.
+bool gifWithinPeerLimits(QByteArrayView gif)
+{
+    if (gif.size() < 10)
+        return false;
+    const auto u16 = [&](int at) { return int(quint8(gif[at])) | (int(quint8(gif[at + 1])) << 8); };
+    return kPeerPictureLimits.allows(u16(6), u16(8));
+}
+
+qint64 folderSize(const QString &path)
+{
+    qint64 total = 0;
+    QDirIterator it(path, QDir::Files | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        total += it.fileInfo().size();
+    }
+    return total;
+}
 
 qint64 monotonicMs()
 {
@@ -51,6 +75,8 @@ IncomingPictures::IncomingPictures(CConfig &config, const PictureStore &store, Q
 {
     m_expiry.setInterval(kExpiryCheckMs);
     connect(&m_expiry, &QTimer::timeout, this, &IncomingPictures::ExpireEntries);
+    m_ackPacer.setInterval(PictureSendTable::kStepMs);
+    connect(&m_ackPacer, &QTimer::timeout, this, &IncomingPictures::pumpAcks);
 }
 
 IncomingPictures::~IncomingPictures() = default;
@@ -60,12 +86,20 @@ void IncomingPictures::AttachTo(MessengerEngine &engine)
     CNetManager &net = engine.net();
     m_ackSender = [&net](const HostKey &to, const QByteArray &body) { net.SendToHost(to, CMD_PICTURE_ACK, body); };
     m_ownAddress = [&net] { return net.ownAddress(); };
+    m_hostLookup = [&engine](const HostKey &key) -> const HostRecord * { return engine.FindHost(key.address, key.port); };
+    m_refused = [&engine](PeerRefusal refusal, quint32 address) { engine.Refuse(refusal, address); };
     connect(&engine, &MessengerEngine::packetDispatched, this, &IncomingPictures::HandlePacket);
 }
 
 qint64 IncomingPictures::now() const
 {
     return m_clock ? m_clock() : monotonicMs();
+}
+
+void IncomingPictures::refuse(PeerRefusal refusal, quint32 address)
+{
+    if (m_refused)
+        m_refused(refusal, address);
 }
 
 void IncomingPictures::HandlePacket(const PacketRecord &packet, HostRecord *)
@@ -110,14 +144,14 @@ bool IncomingPictures::sameHead(const PictureChunkHeader &a, const PictureChunkH
         && a.compression == b.compression && a.purpose == b.purpose && a.groupId == b.groupId;
 }
 
-void IncomingPictures::acknowledge(const HostKey &to, quint32 id, qint32 chunkNumber)
+void IncomingPictures::acknowledge(const HostKey &to, quint32 id, qint32 chunkNumber, int copies)
 {
     if (!m_ackSender)
         return;
-    // Every acknowledgement goes out twice: a lost one costs the sender a
-    // needless resend of a chunk that arrived, and a repeated one counts once.
+    // An acknowledgement of a chunk that arrived goes out twice: a lost one
+    // costs the sender a needless resend, and a repeated one counts once.
     const QByteArray body = FormatAck(id, chunkNumber);
-    for (int copy = 0; copy < kAckCopies; ++copy)
+    for (int copy = 0; copy < copies; ++copy)
         m_ackSender(to, body);
 }
 
@@ -132,8 +166,13 @@ void IncomingPictures::OnPictureData(const PacketRecord &packet)
         return;
     const bool ack = h.purpose == PurposeMessage && h.groupId == 0 && !packet.hasOption(OPT_MULTICAST);
     const Key key { h.id, packet.key.address, packet.key.port };
+    // One-to-one pictures come only from listed peers (the group windows
+    // check their members themselves).
+    const HostRecord *host = m_hostLookup ? m_hostLookup(packet.key) : nullptr;
+    const bool listed = !m_hostLookup || host;
 
     Entry *entry = nullptr;
+    bool fresh = false;
     if (const auto found = m_entries.find(key); found != m_entries.end()) {
         entry = &found.value();
         if (!sameHead(entry->head, h))
@@ -143,38 +182,77 @@ void IncomingPictures::OnPictureData(const PacketRecord &packet)
         if (ack)
             acknowledge(packet.key, h.id, h.chunkNumber);
         return;
-    } else if (h.purpose == PurposeMessage && answerFromStore(packet, h, ack)) {
+    } else if (h.groupId == 0 && !listed) {
+        // Not acknowledged: a real peer's resend comes after its entry.
+        refuse(PeerRefusal::PictureUnlisted, packet.key.address);
         return;
-    } else if (!(entry = newEntry(key, packet, h))) {
+    } else if (h.purpose == PurposeMessage && answerFromStore(packet, h, ack, host != nullptr || !m_hostLookup)) {
         return;
+    } else if (!(entry = newEntry(key, packet, h, host))) {
+        return;
+    } else {
+        fresh = true;
     }
 
+    const size_t index = size_t(h.chunkNumber - 1);
+    if (!entry->arrived[index] && !store(*entry, h, packet.extension)) {
+        // Over the budget: not acknowledged, the sender tries again later.
+        if (fresh)
+            removeEntry(key);
+        return;
+    }
     if (ack)
         acknowledge(packet.key, h.id, h.chunkNumber);
-    const size_t index = size_t(h.chunkNumber - 1);
-    if (entry->arrived[index])
-        return;
-    std::copy_n(packet.extension.constData(), h.chunkLength, entry->data.data() + h.offset);
-    entry->arrived[index] = true;
-    ++entry->arrivedCount;
-    entry->bytesStored += h.chunkLength;
-    entry->lastChunk = now();
-    if (entry->arrivedCount == entry->head.chunkCount)
+    if (!entry->whole && entry->arrivedCount == entry->head.chunkCount)
         complete(key);
 }
 
-bool IncomingPictures::answerFromStore(const PacketRecord &packet, const PictureChunkHeader &h, bool ack)
+bool IncomingPictures::store(Entry &entry, const PictureChunkHeader &h, const QByteArray &bytes)
+{
+    // Memory grows with the chunks that arrived, within the budget of all
+    // senders and the sender's part of it.
+    const qint64 length = h.chunkLength;
+    Share &share = m_shares[entry.sender.address];
+    const int divisor = qMax(1, m_limits.shareDivisor);
+    if (m_buffered + length > m_limits.maxBufferedBytes || share.bytes + length > m_limits.maxBufferedBytes / divisor) {
+        refuse(PeerRefusal::PictureBudget, entry.sender.address);
+        return false;
+    }
+    entry.chunks[quint32(h.offset)] = bytes.left(h.chunkLength);
+    entry.arrived[size_t(h.chunkNumber - 1)] = true;
+    ++entry.arrivedCount;
+    entry.bytesStored += length;
+    entry.lastChunk = now();
+    m_buffered += length;
+    share.bytes += length;
+    return true;
+}
+
+bool IncomingPictures::answerFromStore(const PacketRecord &packet, const PictureChunkHeader &h, bool ack, bool listed)
 {
     const QString path = m_store.FindReceivedPicture(h.id, h.kind);
     if (path.isEmpty())
         return false;
-    // Everything is acknowledged at once, once per picture; what comes
-    // after that is acknowledged chunk by chunk.
-    if (ack) {
-        for (qint32 n = 1; n <= h.chunkCount; ++n)
-            acknowledge(packet.key, h.id, n);
-    }
     remember(Key { h.id, packet.key.address, packet.key.port });
+    // The answer can be far larger than the chunk: only a listed peer gets
+    // it, once per picture in the interval, each chunk acknowledged once and
+    // at the picture pace. Anyone else has this chunk acknowledged.
+    if (!listed || !m_storeAnswers.allow(packet.key.address, packet.key.port, now(), h.id)) {
+        refuse(listed ? PeerRefusal::AnswerRate : PeerRefusal::AnswerUnlisted, packet.key.address);
+        if (ack)
+            acknowledge(packet.key, h.id, h.chunkNumber, 1);
+        return true;
+    }
+    if (ack) {
+        for (qint32 n = 1; n <= h.chunkCount; ++n) {
+            if (m_ackQueue.size() >= size_t(kMaxQueuedAcks)) {
+                refuse(PeerRefusal::AnswerRate, packet.key.address);
+                break;
+            }
+            m_ackQueue.push_back({ packet.key, FormatAck(h.id, n) });
+        }
+        pumpAcks();
+    }
     ReceivedPicture picture = snapshot(h, packet.key, packet.macText);
     picture.filePath = path;
     if (h.kind != KindGif)
@@ -184,21 +262,40 @@ bool IncomingPictures::answerFromStore(const PacketRecord &packet, const Picture
     return true;
 }
 
+void IncomingPictures::pumpAcks()
+{
+    for (int i = 0; i < PictureSendTable::kChunksPerStep && !m_ackQueue.empty(); ++i) {
+        const QueuedAck next = std::move(m_ackQueue.front());
+        m_ackQueue.pop_front();
+        if (m_ackSender)
+            m_ackSender(next.to, next.body);
+    }
+    if (m_ackQueue.empty())
+        m_ackPacer.stop();
+    else if (!m_ackPacer.isActive())
+        m_ackPacer.start();
+}
+
 IncomingPictures::Entry *IncomingPictures::newEntry(
-    const Key &key, const PacketRecord &packet, const PictureChunkHeader &h)
+    const Key &key, const PacketRecord &packet, const PictureChunkHeader &h, const HostRecord *host)
 {
     ExpireEntries();
-    if (m_entries.size() >= m_limits.maxEntries || m_buffered + h.totalSize > m_limits.maxBufferedBytes)
+    const Share share = m_shares.value(packet.key.address);
+    const int divisor = qMax(1, m_limits.shareDivisor);
+    if (m_entries.size() >= m_limits.maxEntries || share.entries >= qMax(1, m_limits.maxEntries / divisor)) {
+        refuse(PeerRefusal::PictureBudget, packet.key.address);
         return nullptr;
+    }
     Entry entry;
     entry.head = h;
     entry.head.offset = entry.head.chunkNumber = entry.head.chunkLength = 0;
     entry.sender = packet.key;
-    entry.senderMac = packet.macText;
-    entry.data = QByteArray(qsizetype(h.totalSize), '\0');
+    // A head picture is filed under the MAC text of the listed peer, not
+    // under whatever the packet claims.
+    entry.senderMac = host ? host->keyText : packet.macText;
     entry.arrived.assign(size_t(h.chunkCount), false);
-    entry.lastChunk = now();
-    m_buffered += h.totalSize;
+    entry.firstChunk = entry.lastChunk = now();
+    ++m_shares[packet.key.address].entries;
     if (!m_expiry.isActive())
         m_expiry.start();
     return &m_entries.insert(key, std::move(entry)).value();
@@ -209,7 +306,13 @@ void IncomingPictures::removeEntry(const Key &key)
     const auto it = m_entries.find(key);
     if (it == m_entries.end())
         return;
-    m_buffered -= it->head.totalSize;
+    m_buffered -= it->bytesStored;
+    const auto share = m_shares.find(key.address);
+    if (share != m_shares.end()) {
+        share->bytes -= it->bytesStored;
+        if (--share->entries <= 0)
+            m_shares.erase(share);
+    }
     m_entries.erase(it);
     if (m_entries.isEmpty())
         m_expiry.stop();
@@ -226,62 +329,168 @@ void IncomingPictures::remember(const Key &key)
     m_done.insert(key, t);
 }
 
+void IncomingPictures::ClaimPictures(const HostKey &sender, const QList<quint32> &ids)
+{
+    const qint64 t = now();
+    for (const quint32 id : ids) {
+        const Key key { id, sender.address, sender.port };
+        if (m_claims.size() >= PeerBounds::kClaimedPictures && !m_claims.contains(key)) {
+            m_claims.removeIf([&](const auto &it) { return t - it.value() > m_limits.maxAgeMs; });
+            if (m_claims.size() >= PeerBounds::kClaimedPictures)
+                m_claims.erase(std::min_element(m_claims.begin(), m_claims.end()));
+        }
+        m_claims.insert(key, t);
+        const auto it = m_entries.find(key);
+        if (it != m_entries.end() && it->whole)
+            keep(key);
+    }
+}
+
+bool IncomingPictures::claimed(const Key &key) const
+{
+    const auto it = m_claims.constFind(key);
+    return it != m_claims.cend() && now() - it.value() <= m_limits.maxAgeMs;
+}
+
 int IncomingPictures::ExpireEntries()
 {
     const qint64 t = now();
-    std::vector<Key> stale;
+    std::vector<std::pair<Key, PeerRefusal>> stale;
     for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
-        if (t - it->lastChunk >= m_limits.timeoutMs)
-            stale.push_back(it.key());
+        if (it->whole) {
+            if (t - it->wholeSince >= m_limits.claimMs)
+                stale.push_back({ it.key(), PeerRefusal::PictureUnclaimed });
+        } else if (t - it->lastChunk >= m_limits.timeoutMs || t - it->firstChunk >= m_limits.maxAgeMs) {
+            stale.push_back({ it.key(), PeerRefusal::PictureExpired });
+        }
     }
-    for (const Key &key : stale)
+    for (const auto &[key, why] : stale) {
+        refuse(why, key.address);
         removeEntry(key);
+    }
     m_done.removeIf([&](const auto &it) { return t - it.value() > m_limits.timeoutMs; });
+    m_claims.removeIf([&](const auto &it) { return t - it.value() > m_limits.maxAgeMs; });
     return int(stale.size());
 }
 
 void IncomingPictures::complete(const Key &key)
 {
     Entry &entry = m_entries[key];
-    // Chunks that overlap or leave gaps cannot make up the picture.
-    const bool whole = entry.bytesStored == qint64(entry.head.totalSize);
+    // Chunks that overlap or leave gaps cannot make up the picture: they must
+    // follow each other from 0 to the total (two at one offset keep one).
+    qint64 end = 0;
+    for (const auto &[offset, bytes] : entry.chunks) {
+        if (qint64(offset) != end)
+            break;
+        end += bytes.size();
+    }
+    if (end != qint64(entry.head.totalSize) || entry.bytesStored != end) {
+        remember(key);
+        removeEntry(key);
+        return;
+    }
+    // A chat picture waits for the message that names it.
+    if (m_limits.requireClaims && entry.head.purpose == PurposeMessage && entry.head.groupId == 0 && !claimed(key)) {
+        entry.whole = true;
+        entry.wholeSince = now();
+        return;
+    }
+    keep(key);
+}
+
+void IncomingPictures::keep(const Key &key)
+{
+    Entry &entry = m_entries[key];
     const bool large = entry.head.totalSize >= PicturePayloads::kLargeTransfer;
-    if (whole)
-        finish(entry);
+    finish(entry);
     remember(key);
     removeEntry(key);
     if (large && m_config.AutoMemMin)
         TrimWorkingSet();
 }
 
+qint64 IncomingPictures::folderBytes()
+{
+    if (m_folderBytes < 0) {
+        m_folderBytes = folderSize(m_store.folderPath(PictureStore::recvFace()))
+            + folderSize(m_store.folderPath(PictureStore::userHeadPhoto()));
+    }
+    return m_folderBytes;
+}
+
+bool IncomingPictures::roomFor(qint64 bytes, quint32 address)
+{
+    if (folderBytes() + bytes <= m_limits.folderBytes)
+        return true;
+    refuse(PeerRefusal::PictureFolderFull, address);
+    if (!m_saidFull) {
+        m_saidFull = true;
+        emit pictureFoldersFull(
+            tr("接收的图片已达 %1 MB 上限(RecvFace 和 UserHeadPhoto),新的图片不再保存。").arg(m_limits.folderBytes >> 20));
+    }
+    return false;
+}
+
 void IncomingPictures::finish(Entry &entry)
 {
     const PictureChunkHeader &h = entry.head;
     ReceivedPicture picture = snapshot(h, entry.sender, entry.senderMac);
+    QByteArray data(qsizetype(h.totalSize), Qt::Uninitialized);
+    for (const auto &[offset, bytes] : entry.chunks)
+        std::copy(bytes.cbegin(), bytes.cend(), data.begin() + offset);
+    entry.chunks.clear();
     m_store.CreateFolders();
 
     if (h.purpose == PurposeMessage && h.kind == KindGif) {
-        if (!PicturePayloads::IsGif(entry.data))
+        if (!PicturePayloads::IsGif(data))
             return;
+        if (!gifWithinPeerLimits(data)) {
+            refuse(PeerRefusal::PictureTooLarge, entry.sender.address);
+            return;
+        }
         picture.filePath = m_store.picturePath(PictureStore::recvFace(), h.id, QStringLiteral("gif"));
-        if (!QFileInfo::exists(picture.filePath) && !writePictureFile(picture.filePath, entry.data))
-            picture.filePath.clear();
+        if (!QFileInfo::exists(picture.filePath)) {
+            if (!roomFor(data.size(), entry.sender.address))
+                return;
+            if (writePictureFile(picture.filePath, data))
+                m_folderBytes += data.size();
+            else
+                picture.filePath.clear();
+        }
         emit pictureReceived(picture);
         return;
     }
 
+    bool tooLarge = false;
     const QByteArray dib = h.purpose == PurposeMessage
-        ? PicturePayloads::MessagePictureDib(entry.data, h.kind, h.compression)
-        : PicturePayloads::Unpack(entry.data, h.compression);
+        ? PicturePayloads::MessagePictureDib(data, h.kind, h.compression, &tooLarge)
+        : PicturePayloads::Unpack(data, h.compression, &tooLarge);
+    data.clear();
+    if (tooLarge || (!dib.isEmpty() && !PicturePayloads::WithinPeerLimits(dib))) {
+        refuse(PeerRefusal::PictureTooLarge, entry.sender.address);
+        return;
+    }
     picture.image = DibToBitmap(dib);
     if (picture.image.isNull())
         return;
+    const qint64 fileBytes = dib.size() + 14;
     if (h.purpose == PurposeMessage) {
+        if (!roomFor(fileBytes, entry.sender.address))
+            return;
         picture.filePath = m_store.picturePath(PictureStore::recvFace(), h.id, QStringLiteral("bmp"));
-        if (!SaveDibToFile(picture.filePath, dib))
+        if (SaveDibToFile(picture.filePath, dib))
+            m_folderBytes += fileBytes;
+        else
             picture.filePath.clear();
     } else {
+        // One file per peer and kind: the new one replaces the old.
+        const auto old = m_store.FindHeadPhotoFile(h.purpose - 1, entry.senderMac, false);
+        const qint64 replaced = old ? QFileInfo(old->path).size() : 0;
+        if (!roomFor(fileBytes - replaced, entry.sender.address))
+            return;
         picture.filePath = m_store.SaveHeadPhoto(bmpFileFromDib(dib), h.purpose - 1, entry.senderMac, h.totalSize);
+        if (!picture.filePath.isEmpty())
+            m_folderBytes += fileBytes - replaced;
     }
     emit pictureReceived(picture);
 }

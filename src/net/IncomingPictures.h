@@ -7,6 +7,8 @@
 
 #include "net/HostKey.h"
 #include "net/PictureChunk.h"
+#include "net/PeerBounds.h"
+#include "net/PeerRateLimiter.h"
 #include "net/PictureStore.h"
 
 #include <QByteArray>
@@ -14,7 +16,9 @@
 #include <QImage>
 #include <QObject>
 #include <QTimer>
+#include <deque>
 #include <functional>
+#include <map>
 #include <vector>
 
 class CConfig;
@@ -44,29 +48,46 @@ public:
     struct Limits
     {
         quint32 maxPictureBytes = PictureChunk::kMaxPictureBytes; // announced total size
-        int maxEntries = 32; // pictures being received at once
-        qint64 maxBufferedBytes = qint64(64) << 20; // their buffers together
-        qint64 timeoutMs = 60000; // an entry without a new chunk for this long is dropped
+        int maxEntries = PeerBounds::kIncomingPictures; // pictures being received at once
+        qint64 maxBufferedBytes = PeerBounds::kIncomingPictureBytes; // the chunks they hold together
+        int shareDivisor = PeerBounds::kIncomingShareDivisor; // no sender holds more than this part
+        qint64 timeoutMs = PeerBounds::kIncomingIdleMs; // an entry without a new chunk for this long is dropped
+        qint64 maxAgeMs = PeerBounds::kIncomingMaxAgeMs; // and one this old whatever arrives
+        qint64 claimMs = PeerBounds::kPictureClaimMs; // a whole chat picture waits this long for its message
+        qint64 folderBytes = PeerBounds::kPictureFolderBytes; // RecvFace and UserHeadPhoto together
+        // A chat picture is kept only when a message of its sender names it.
+        bool requireClaims = true;
     };
-    // Copies of each acknowledgement sent (a lost one makes the sender resend).
+    // Copies of each acknowledgement of a chunk that arrived (a lost one
+    // makes the sender resend). The acknowledgements of a picture already
+    // stored go once each.
     static constexpr int kAckCopies = 2;
+    // Acknowledgements waiting for the pacer at most.
+    static constexpr int kMaxQueuedAcks = 16000;
     // Milliseconds of a monotonic clock.
     using Clock = std::function<qint64()>;
     // Sends the body of a CMD_PICTURE_ACK to a peer.
     using AckSender = std::function<void(const HostKey &to, const QByteArray &body)>;
     // True when a group chat with this id is known.
     using GroupLookup = std::function<bool(quint32 groupId)>;
+    // The listed peer of an address and port; none when the host table does
+    // not list it. Without a look-up every sender counts as listed.
+    using HostLookup = std::function<const HostRecord *(const HostKey &key)>;
+    using RefusalSink = std::function<void(PeerRefusal refusal, quint32 address)>;
 
     IncomingPictures(CConfig &config, const PictureStore &store, QObject *parent = nullptr);
     ~IncomingPictures() override;
 
-    // Takes the picture commands from the engine's packetDispatched and sends
-    // acknowledgements (kAckCopies of each) through its network manager.
+    // Takes the picture commands from the engine's packetDispatched, sends
+    // acknowledgements through its network manager, asks its host table who
+    // is listed and counts refusals in its log.
     void AttachTo(MessengerEngine &engine);
 
     void setAckSender(AckSender sender) { m_ackSender = std::move(sender); }
     void setOwnAddress(std::function<quint32()> ownAddress) { m_ownAddress = std::move(ownAddress); }
     void setGroupLookup(GroupLookup lookup) { m_groupKnown = std::move(lookup); }
+    void setHostLookup(HostLookup lookup) { m_hostLookup = std::move(lookup); }
+    void setRefusalSink(RefusalSink sink) { m_refused = std::move(sink); }
     void setClock(Clock clock) { m_clock = std::move(clock); }
     void setLimits(const Limits &limits) { m_limits = limits; }
 
@@ -75,16 +96,29 @@ public:
     void OnPictureData(const PacketRecord &packet);
     // The handler of CMD_PICTURE_ACK: reports the acknowledged chunk.
     void OnPictureChunkAck(const PacketRecord &packet);
+    // A message of the sender names these picture ids: their pictures are
+    // kept when they complete (or now, when they are whole already).
+    void ClaimPictures(const HostKey &sender, const QList<quint32> &ids);
 
     // Drops the incomplete entries whose last new chunk is older than the
-    // time-out; returns how many. Runs on a timer while entries exist.
+    // time-out or that are older than the largest age, and the whole chat
+    // pictures that no message claimed in time; returns how many. Runs on a
+    // timer while entries exist.
     int ExpireEntries();
     int entryCount() const { return int(m_entries.size()); }
+    // The bytes of the chunks held (not the sizes announced).
     qint64 bufferedBytes() const { return m_buffered; }
+    // The bytes in RecvFace and UserHeadPhoto as counted (scanned once).
+    qint64 folderBytes();
+    // Acknowledgements waiting for the pacer.
+    qsizetype queuedAcks() const { return qsizetype(m_ackQueue.size()); }
 
 signals:
     void pictureReceived(const ReceivedPicture &picture);
     void pictureChunkAcked(quint32 id, qint32 chunkNumber, const HostKey &sender);
+    // The picture folders reached their bound: new pictures are refused (said
+    // once a run, with the text for the system log).
+    void pictureFoldersFull(const QString &text);
 
 private:
     struct Key
@@ -101,22 +135,42 @@ private:
         PictureChunkHeader head; // the fields every chunk must repeat
         HostKey sender;
         QString senderMac;
-        QByteArray data;
+        std::map<quint32, QByteArray> chunks; // by offset: only what arrived
         std::vector<bool> arrived;
         qint32 arrivedCount = 0;
         qint64 bytesStored = 0;
+        qint64 firstChunk = 0;
         qint64 lastChunk = 0;
+        bool whole = false; // every chunk is in; waits for a message to name it
+        qint64 wholeSince = 0;
+    };
+    // What one sender address holds of the budget.
+    struct Share
+    {
+        int entries = 0;
+        qint64 bytes = 0;
+    };
+    struct QueuedAck
+    {
+        HostKey to;
+        QByteArray body;
     };
 
     bool accepts(const PacketRecord &packet, const PictureChunkHeader &h) const;
     bool sameHead(const PictureChunkHeader &a, const PictureChunkHeader &b) const;
-    void acknowledge(const HostKey &to, quint32 id, qint32 chunkNumber);
-    bool answerFromStore(const PacketRecord &packet, const PictureChunkHeader &h, bool ack);
-    Entry *newEntry(const Key &key, const PacketRecord &packet, const PictureChunkHeader &h);
+    void acknowledge(const HostKey &to, quint32 id, qint32 chunkNumber, int copies = kAckCopies);
+    bool answerFromStore(const PacketRecord &packet, const PictureChunkHeader &h, bool ack, bool listed);
+    Entry *newEntry(const Key &key, const PacketRecord &packet, const PictureChunkHeader &h, const HostRecord *host);
+    bool store(Entry &entry, const PictureChunkHeader &h, const QByteArray &bytes);
     void complete(const Key &key);
+    void keep(const Key &key);
     void finish(Entry &entry);
+    bool claimed(const Key &key) const;
+    bool roomFor(qint64 bytes, quint32 address);
     void remember(const Key &key);
     void removeEntry(const Key &key);
+    void refuse(PeerRefusal refusal, quint32 address);
+    void pumpAcks();
     qint64 now() const;
 
     CConfig &m_config;
@@ -125,11 +179,23 @@ private:
     AckSender m_ackSender;
     std::function<quint32()> m_ownAddress;
     GroupLookup m_groupKnown;
+    HostLookup m_hostLookup;
+    RefusalSink m_refused;
     Clock m_clock;
     QHash<Key, Entry> m_entries;
+    QHash<quint32, Share> m_shares; // by sender address
     qint64 m_buffered = 0;
     // Pictures finished or answered from the store lately (and when), so that
     // late copies of their chunks are only acknowledged.
     QHash<Key, qint64> m_done;
+    // Picture ids that messages named (and when).
+    QHash<Key, qint64> m_claims;
+    // The acknowledgements of stored pictures, given out at the picture pace;
+    // and who had them lately.
+    std::deque<QueuedAck> m_ackQueue;
+    QTimer m_ackPacer;
+    PeerRateLimiter m_storeAnswers { PeerBounds::kLargeAnswerIntervalMs, PeerBounds::kAnswerPeers };
+    qint64 m_folderBytes = -1; // not counted yet
+    bool m_saidFull = false;
     QTimer m_expiry;
 };

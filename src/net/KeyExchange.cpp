@@ -111,15 +111,25 @@ bool KeyExchange::RequestPublicKey(const HostKey &peer)
 void KeyExchange::onPacket(const PacketRecord &packet, HostRecord *sender)
 {
     if (packet.command() == CMD_GET_PUBLIC_KEY)
-        answerRequest(packet);
+        answerRequest(packet, sender);
     else if (packet.command() == CMD_PUBLIC_KEY)
         takeAnswer(packet, sender);
 }
 
-void KeyExchange::answerRequest(const PacketRecord &packet)
+void KeyExchange::answerRequest(const PacketRecord &packet, const HostRecord *sender)
 {
     const auto asker = ParsePublicKeyRequest(packet.body);
     if (!asker || !m_keys.ready())
+        return;
+    // The key is several times the request: only a listed peer gets it, once
+    // a second at most. Anyone else is introduced to, so that it answers
+    // with its entry and asks again.
+    if (!sender) {
+        m_engine.Introduce(packet);
+        m_engine.Refuse(PeerRefusal::AnswerUnlisted, packet.key.address);
+        return;
+    }
+    if (!m_engine.MayAnswer(packet.key, CMD_GET_PUBLIC_KEY))
         return;
     // The 1024-bit key goes to a peer that will encrypt with RSA 1024 and
     // Blowfish; everyone else gets the 512-bit key for RC2.

@@ -69,7 +69,7 @@ signals:
 
 private:
     void onPacket(const PacketRecord &packet, HostRecord *sender);
-    void answerRequest(const PacketRecord &packet);
+    void answerRequest(const PacketRecord &packet, const HostRecord *sender);
     void takeAnswer(const PacketRecord &packet, HostRecord *sender);
     void generate1024(const QString &keyFile);
     void applyKeys();

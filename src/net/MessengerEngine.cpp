@@ -291,6 +291,23 @@ void MessengerEngine::AddUsersFromText(const PacketRecord &packet)
         packet.statusBits, packet.macText, packet.headPictureSize, packet.customPictureSize);
 }
 
+bool MessengerEngine::MayAnswer(const HostKey &peer, quint32 command)
+{
+    if (m_answers.allow(peer.address, peer.port, PeerRateLimiter::Now(), command))
+        return true;
+    Refuse(PeerRefusal::AnswerRate, peer.address);
+    return false;
+}
+
+bool MessengerEngine::MayAnswerListed(const HostKey &peer, quint32 command)
+{
+    if (!FindHost(peer.address, peer.port)) {
+        Refuse(PeerRefusal::AnswerUnlisted, peer.address);
+        return false;
+    }
+    return MayAnswer(peer, command);
+}
+
 void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, quint16 port)
 {
     if (m_restricted && m_restricted(address))
@@ -304,10 +321,18 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
         AddUsersFromText(packet);
         return;
     }
-    const bool seen = m_recent.Contains(packet.packetNumber, address, port);
-    if (!seen)
-        m_recent.Add(packet.packetNumber, address, port);
     if (packet.command() == CMD_SEND_MESSAGE) {
+        if (!FindHost(address, port) && !isOwnPacket(packet)) {
+            // A sender the host table does not list: the message is dropped
+            // without a receipt and not remembered, so that a real peer's
+            // resend, after the entry our introduction asks for, is shown.
+            Introduce(packet);
+            Refuse(PeerRefusal::MessageUnlisted, address);
+            return;
+        }
+        const bool seen = m_recent.Contains(packet.packetNumber, address, port);
+        if (!seen)
+            m_recent.Add(packet.packetNumber, address, port);
         // A resent copy means our receipt was lost: confirm it again, but
         // show the message only once.
         if (packet.hasOption(OPT_SEND_CHECK) && !packet.hasOption(OPT_BROADCAST) && !packet.hasOption(OPT_AUTO_RETURN))
@@ -316,20 +341,33 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
             handleMessage(packet);
         return;
     }
-    if (!seen)
+    const bool seen = m_recent.Contains(packet.packetNumber, address, port);
+    if (!seen) {
+        m_recent.Add(packet.packetNumber, address, port);
         dispatch(packet);
+    }
+}
+
+void MessengerEngine::Introduce(const PacketRecord &packet)
+{
+    // Someone we have not heard of: introduce ourselves so that it answers
+    // with its entry.
+    if (packet.hasOption(OPT_NO_ADD_LIST) || !MayAnswer(packet.key, CMD_ANNOUNCE_ENTRY))
+        return;
+    // Many ports (or forged addresses) at once: a bounded number a second.
+    if (!m_introductions.allow(PeerRateLimiter::Now())) {
+        Refuse(PeerRefusal::AnswerRate, packet.key.address);
+        return;
+    }
+    m_net.SendTextToHost(
+        packet.key, CMD_ANNOUNCE_ENTRY | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
 }
 
 void MessengerEngine::handleMessage(const PacketRecord &packet)
 {
     HostRecord *sender = FindHost(packet.key.address, packet.key.port);
-    if (!sender && !packet.hasOption(OPT_NO_ADD_LIST) && !isOwnPacket(packet)) {
-        // Someone we have not heard of: introduce ourselves so that it answers.
-        m_net.SendTextToHost(packet.key, CMD_ANNOUNCE_ENTRY | GetOwnOptionBits(), GetOwnDisplayName(),
-            m_config.GROUPNAMESTR_STR);
-    }
     if (m_config.AutoReply && !m_config.StrReply.trimmed().isEmpty() && !packet.hasOption(OPT_AUTO_RETURN)
-        && !packet.hasOption(OPT_BROADCAST) && !isOwnPacket(packet)) {
+        && !packet.hasOption(OPT_BROADCAST) && !isOwnPacket(packet) && MayAnswer(packet.key, CMD_SEND_MESSAGE)) {
         m_net.SendTextToHost(packet.key, CMD_SEND_MESSAGE | OPT_AUTO_RETURN, m_config.StrReply);
     }
     emit messageReceived(packet, sender);
@@ -343,7 +381,7 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
     case CMD_ANNOUNCE_ENTRY:
         AddOrUpdateHost(packet, packet.commandWord, packet.bodyText(), packet.extensionText(), packet.extVersion,
             packet.headIcon, packet.statusBits, packet.macText, packet.headPictureSize, packet.customPictureSize);
-        if (!isOwnPacket(packet))
+        if (!isOwnPacket(packet) && MayAnswer(packet.key, CMD_ANNOUNCE_ENTRY))
             AnswerEntry(packet.key, CMD_ANSWER_ENTRY);
         break;
     case CMD_ANSWER_ENTRY:
@@ -368,14 +406,18 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
         break;
     case CMD_CHAT_PROBE:
         // A chat window asks for our current details: the entry answer.
-        if (sender && !isHidden() && !isOwnPacket(packet))
+        if (sender && !isHidden() && !isOwnPacket(packet) && MayAnswer(packet.key, CMD_CHAT_PROBE))
             AnswerEntry(packet.key, CMD_ANSWER_ENTRY);
         break;
     case CMD_GET_INFO:
-        m_net.SendTextToHost(packet.key, CMD_SEND_INFO,
-            QStringLiteral("Kwel %1 (Linux)").arg(QCoreApplication::applicationVersion()));
+        if (MayAnswer(packet.key, CMD_GET_INFO)) {
+            m_net.SendTextToHost(packet.key, CMD_SEND_INFO,
+                QStringLiteral("Kwel %1 (Linux)").arg(QCoreApplication::applicationVersion()));
+        }
         break;
     case CMD_GET_ABSENCE_INFO: {
+        if (!MayAnswer(packet.key, CMD_GET_ABSENCE_INFO))
+            break;
         QString text = QStringLiteral("Not absence mode");
         if (isAway()) {
             const int index = m_config.AwayIndex;

@@ -7,6 +7,8 @@
 #include "net/CFileOfferTable.h"
 #include "net/CHostTable.h"
 #include "net/FileServer.h"
+#include "net/PeerBounds.h"
+#include "net/PeerRateLimiter.h"
 #include "net/PacketRecord.h"
 #include "net/RecentPackets.h"
 
@@ -98,6 +100,20 @@ public:
     // The subnet addresses of the configuration that parse as IPv4.
     QList<quint32> subnetAddresses() const;
 
+    // Something a peer sent was refused by a bound: the event log counts it.
+    void Refuse(PeerRefusal refusal, quint32 address) { emit refused(refusal, address); }
+    // True when a short answer of that command may go to the peer now (at
+    // most one per peer and command in PeerBounds::kSmallAnswerIntervalMs);
+    // a refusal is counted.
+    bool MayAnswer(const HostKey &peer, quint32 command);
+    // The same for an answer that can be many times its request (a share
+    // list): only to a peer the host table lists.
+    bool MayAnswerListed(const HostKey &peer, quint32 command);
+    // Introduces the user to a sender the host table does not list (the
+    // entry, so that it answers with its own), once a second at most per
+    // sender and kIntroductionsPerSecond in all.
+    void Introduce(const PacketRecord &packet);
+
 signals:
     void hostAdded(HostRecord *host);
     void hostUpdated(HostRecord *host);
@@ -109,6 +125,7 @@ signals:
     // Every other command that passed admission, for the handlers that the
     // chat windows and file transfers add.
     void packetDispatched(const PacketRecord &packet, HostRecord *sender);
+    void refused(PeerRefusal refusal, quint32 address);
 
 private:
     void dispatch(const PacketRecord &packet);
@@ -129,4 +146,6 @@ private:
     QString m_host;
     OwnPictureSource m_ownPictures;
     bool m_encryptionReady = false;
+    PeerRateLimiter m_answers{PeerBounds::kSmallAnswerIntervalMs, PeerBounds::kAnswerPeers};
+    RateBudget m_introductions{PeerBounds::kIntroductionsPerSecond, 1000};
 };

@@ -17,6 +17,7 @@ OwnPictureServer::OwnPictureServer(CConfig &config, const PictureStore &store, Q
     : QObject(parent)
     , m_config(config)
     , m_store(store)
+    , m_answers(PeerBounds::kLargeAnswerIntervalMs, PeerBounds::kAnswerPeers)
 {
 }
 
@@ -40,12 +41,26 @@ OwnPictureSizes OwnPictureServer::Sizes() const
     return { qint32(Payload(PurposeHeadPicture).size()), qint32(Payload(PurposeCustomPicture).size()) };
 }
 
-void OwnPictureServer::HandlePacket(const PacketRecord &packet, HostRecord *)
+void OwnPictureServer::HandlePacket(const PacketRecord &packet, HostRecord *sender)
 {
+    qint32 purpose = 0;
     if (packet.command() == CMD_GET_PICTURE)
-        Answer(packet.key, PurposeHeadPicture);
+        purpose = PurposeHeadPicture;
     else if (packet.command() == CMD_GET_CUSTOM_PICTURE)
-        Answer(packet.key, PurposeCustomPicture);
+        purpose = PurposeCustomPicture;
+    else
+        return;
+    if (!sender) {
+        if (m_engine)
+            m_engine->Refuse(PeerRefusal::AnswerUnlisted, packet.key.address);
+        return;
+    }
+    if (!m_answers.allow(packet.key.address, packet.key.port, PeerRateLimiter::Now(), quint32(purpose))) {
+        if (m_engine)
+            m_engine->Refuse(PeerRefusal::AnswerRate, packet.key.address);
+        return;
+    }
+    Answer(packet.key, purpose);
 }
 
 QByteArray OwnPictureServer::Payload(qint32 purpose) const
@@ -77,7 +92,18 @@ int OwnPictureServer::Answer(const HostKey &to, qint32 purpose)
 {
     if (!m_factory || (purpose != PurposeHeadPicture && purpose != PurposeCustomPicture))
         return 0;
-    PictureSender sender(GenerateRandomId(), Payload(purpose), KindDib, CompressionLzw, purpose, 0,
-        PictureSender::ChunkSizeFromConfig(m_config.BmpUdpSendSize), m_factory(to));
-    return sender.SendAll();
+    if (m_table.count() >= kMaxWaitingAnswers) {
+        if (m_engine)
+            m_engine->Refuse(PeerRefusal::AnswerRate, to.address);
+        return 0;
+    }
+    auto sender = std::make_unique<PictureSender>(GenerateRandomId(), Payload(purpose), KindDib, CompressionLzw,
+        purpose, 0, PictureSender::ChunkSizeFromConfig(m_config.BmpUdpSendSize), m_factory(to));
+    // Nobody acknowledges these chunks: no resend passes.
+    sender->setTries(0);
+    const int chunks = sender->chunkCount();
+    if (!sender->isValid() || !m_table.Add(std::move(sender), m_pacer.now()))
+        return 0;
+    m_pacer.Kick();
+    return chunks;
 }

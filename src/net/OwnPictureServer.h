@@ -2,11 +2,14 @@
 // with the user's own head picture or custom picture: the .bmp file of
 // PictureStore as an LZW-packed DIB in CMD_PICTURE_DATA chunks (new id, kind
 // 1, compression 1, purpose 1 or 2, group 0). Peers do not acknowledge these
-// chunks, so they go out once. The sizes of these answers are what the own
+// chunks, so they go out once, at the picture pace. The answer is far larger
+// than the request: only peers the host table lists get it, at most once
+// per peer and picture in PeerBounds::kLargeAnswerIntervalMs. The sizes of these answers are what the own
 // packets announce; the packed bytes are made again only when a file changes.
 #pragma once
 
 #include "net/PictureSender.h"
+#include "net/PeerRateLimiter.h"
 #include "net/PictureStore.h"
 
 #include <QDateTime>
@@ -38,9 +41,14 @@ public:
     void setSenderFactory(SenderFactory factory) { m_factory = std::move(factory); }
 
     void HandlePacket(const PacketRecord &packet, HostRecord *sender);
-    // Sends the picture of the purpose (1 head picture, 2 custom picture) to
-    // the peer; returns the chunks sent (0 when there is no such picture).
+    // Queues the picture of the purpose (1 head picture, 2 custom picture)
+    // for the peer; returns its chunks (0 when there is no such picture, or
+    // too many answers wait).
     int Answer(const HostKey &to, qint32 purpose);
+    // Chunks of answers waiting for the pacer.
+    qint64 queuedChunks() const { return m_table.queuedChunks(); }
+    // Answers waiting at most.
+    static constexpr int kMaxWaitingAnswers = 64;
     // What a request for the purpose is answered with: empty when there is no
     // picture, or one too large to send. Its size is what the own packets
     // announce for it.
@@ -63,4 +71,7 @@ private:
     SenderFactory m_factory;
     QPointer<MessengerEngine> m_engine;
     mutable std::array<Cached, 2> m_cache; // by purpose − 1
+    PeerRateLimiter m_answers;
+    PictureSendTable m_table;
+    PicturePacer m_pacer { m_table };
 };

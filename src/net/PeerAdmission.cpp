@@ -95,6 +95,9 @@ bool PeerAdmission::Admit(const PacketRecord &packet)
 void PeerAdmission::answerShares(const PacketRecord &packet, PacketAdmission::ShareAnswer kind)
 {
     const quint32 command = kind == PacketAdmission::ShareAnswer::ShareList ? CMD_SHARE_LIST : CMD_ALL_SHARES;
+    // A list can be many times the request: listed peers only, once a second.
+    if (!m_engine.MayAnswerListed(packet.key, command))
+        return;
     // Entries that would not fit the packet are left out whole.
     const qsizetype room = std::min(kShareListBytes, VisibleToList::BodyRoom(m_engine.ownHeader(), command));
     m_engine.net().SendToHost(packet.key, command, VisibleToList::CutAtEntry(Gbk::encode(m_shares()), "||", room));

@@ -47,15 +47,43 @@ bool IsGif(QByteArrayView data)
     return data.startsWith("GIF87a") || data.startsWith("GIF89a");
 }
 
-QByteArray Unpack(QByteArrayView data, qint32 compression)
+QByteArray Unpack(QByteArrayView data, qint32 compression, bool *tooLarge)
 {
+    if (tooLarge)
+        *tooLarge = false;
     if (compression == CompressionLzw) {
         QByteArray out;
-        return LzwDecompressGlobal(data, out, kMaxUnpackedBytes) == LzwStatus::Ok ? out : QByteArray();
+        const LzwStatus status = LzwDecompressGlobal(data, out, kMaxUnpackedBytes);
+        if (tooLarge)
+            *tooLarge = status == LzwStatus::TooLarge;
+        return status == LzwStatus::Ok ? out : QByteArray();
     }
-    if (compression == CompressionJpeg)
-        return JpegDecompressGlobal(data);
+    if (compression == CompressionJpeg) {
+        // Nothing beyond the peer limits is allocated.
+        QByteArray dib;
+        const JpegStatus status = decodeJpegToDib(data, dib, kPeerPictureLimits);
+        if (tooLarge)
+            *tooLarge = status == JpegStatus::TooLarge;
+        return status == JpegStatus::Ok ? dib : QByteArray();
+    }
     return data.toByteArray();
+}
+
+QByteArray MessagePictureDib(QByteArrayView data, qint32 kind, qint32 compression, bool *tooLarge)
+{
+    if (tooLarge)
+        *tooLarge = false;
+    if (kind == KindCompressedBitmap)
+        return Unpack(data, compression == CompressionLzw ? CompressionLzw : CompressionJpeg, tooLarge);
+    if (kind == KindDib)
+        return data.toByteArray();
+    return {};
+}
+
+bool WithinPeerLimits(QByteArrayView dib)
+{
+    DibLayout layout;
+    return parseDibHeader(dib, layout, kPeerPictureLimits) == DibStatus::Ok;
 }
 
 QByteArray MessagePictureDib(QByteArrayView data, qint32 kind, qint32 compression)

@@ -2,6 +2,8 @@
 // as its packed DIB, a GIF face as its file; and the way back to a bitmap.
 #pragma once
 
+#include "core/PictureLimits.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QImage>
@@ -23,8 +25,10 @@ inline constexpr qsizetype kJpegFromBytes = 0x80000;
 inline constexpr qsizetype kMaxBitmapPayload = 4096000;
 // A transfer of this many bytes or more is large (memory is trimmed after it).
 inline constexpr qsizetype kLargeTransfer = 51200;
-// The most bytes an LZW container of a received picture may unpack to.
-inline constexpr qsizetype kMaxUnpackedBytes = qsizetype(64) << 20;
+// The most bytes an LZW container of a received picture may unpack to: a
+// 24-bit DIB of the largest picture a peer may send (kPeerPictureLimits)
+// with its header; a container that declares more is not unpacked.
+inline constexpr qsizetype kMaxUnpackedBytes = qsizetype(kPeerPictureLimits.maxPixels) * 3 + 2048;
 
 // How a bitmap is packed when "SendBmpZip" is on.
 enum class Packing {
@@ -47,10 +51,14 @@ PicturePayload GifPayload(QByteArray fileBytes);
 // True when the bytes start like a GIF file.
 bool IsGif(QByteArrayView data);
 // Unpacks data by its compression: 1 LZW, 2 JPEG, anything else as it is.
-// Empty when the data does not unpack.
-QByteArray Unpack(QByteArrayView data, qint32 compression);
+// Empty when the data does not unpack (a JPEG beyond kPeerPictureLimits
+// does not).
+// tooLarge (may be null) tells that it did not unpack for its size.
+QByteArray Unpack(QByteArrayView data, qint32 compression, bool *tooLarge = nullptr);
 // The packed DIB of a received message picture: kind 0 is LZW (compression 1)
 // or else JPEG, kind 1 the DIB itself. Empty on failure and for other kinds.
-QByteArray MessagePictureDib(QByteArrayView data, qint32 kind, qint32 compression);
+QByteArray MessagePictureDib(QByteArrayView data, qint32 kind, qint32 compression, bool *tooLarge = nullptr);
+// True when a packed DIB from a peer is a bitmap within kPeerPictureLimits.
+bool WithinPeerLimits(QByteArrayView dib);
 
 } // namespace PicturePayloads

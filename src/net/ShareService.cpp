@@ -143,6 +143,11 @@ bool ShareService::mayOmitPassword(const PacketRecord &packet) const
 
 void ShareService::answer(const PacketRecord &packet, quint32 command, const QString &text, const QString &how)
 {
+    // A list can be many times the request: listed peers only, once a second
+    // (the short password answers go to anyone who asks).
+    const bool list = how == QLatin1String("list") || how == QLatin1String("all");
+    if (list && !m_engine.MayAnswerListed(packet.key, command))
+        return;
     m_engine.net().SendToHost(packet.key, command, Gbk::encode(text));
     emit event(QStringLiteral("SHARELIST %1 %2").arg(dotted(packet.key.address), how));
 }

@@ -10,6 +10,7 @@
 #include "chat/HistoryLinks.h"
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/RichEditObjects.h"
+#include "net/PeerBounds.h"
 #include "net/IncomingPictures.h"
 #include "net/PictureStore.h"
 #include "net/PictureChunk.h"
@@ -831,3 +832,17 @@ TEST(ChatWindow, TheSidePaneShowsTheNoticePageWhereNoPhotoStands)
 }
 
 } // namespace
+
+// A flood of lines cannot grow a history without end: the oldest blocks go.
+TEST(ChatWindow, TheHistoryKeepsABoundedNumberOfBlocks)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    CChatDlg &w = *a.window;
+    ChatFont font;
+    for (int i = 0; i < PeerBounds::kHistoryBlocks + 50; ++i)
+        w.AppendEntry({ font, QStringLiteral("line %1\n").arg(i), ChatHistoryEntry::Source::ReceivedMessage });
+    EXPECT_LE(w.history()->document()->blockCount(), PeerBounds::kHistoryBlocks);
+    EXPECT_TRUE(w.history()->toPlainText().contains(QStringLiteral("line %1").arg(PeerBounds::kHistoryBlocks + 49)));
+    EXPECT_FALSE(w.history()->toPlainText().contains(QStringLiteral("line 10\n")));
+}

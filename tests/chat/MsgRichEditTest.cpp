@@ -1,15 +1,18 @@
 #include "ChatTestUtil.h"
 #include "TestEnv.h"
 #include "chat/CMsgRichEdit.h"
+#include "chat/HistoryText.h"
 #include "chat/InsertFaceById.h"
 #include "chat/RichEditObjects.h"
 #include "net/PictureStore.h"
 #include "chat/faces/FaceImages.h"
 #include "core/FaceShortcuts.h"
 #include "core/MessageMarkers.h"
+#include "net/PeerBounds.h"
 
 #include <QDir>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -231,6 +234,30 @@ TEST_F(MsgRichEditTest, PicturesFromFilesAndTheFaceFolders)
     bool animated = false;
     EXPECT_TRUE(ChatTest::sameRgb(edit.GetPictureBitmap(0x100, animated), picture));
     EXPECT_EQ(marked(edit), u"/~#>00000100<B~/~#>00000101<B~/~#>00000102<B~/~#>00000103<G~/~#>00000104<B~");
+}
+
+// A picture named many times in a message is read once and held once; the
+// markers beyond the count of one message show as their text.
+TEST_F(MsgRichEditTest, OnePictureNamedManyTimesIsHeldOnce)
+{
+    const QString dir = TestEnv::freshDir(QStringLiteral("shared"));
+    const QImage picture = ChatTest::patternImage(40, 30, qRgb(10, 20, 30));
+    ASSERT_TRUE(picture.save(dir + QStringLiteral("/00000200.bmp")));
+    for (int i = 0; i < 20; ++i)
+        edit.InsertPictureFile(dir + QStringLiteral("/00000200.bmp"), 0x200);
+    QSet<QString> resources;
+    for (const RichEditObject &object : ListObjects(edit.document()))
+        resources.insert(object.imageName);
+    EXPECT_EQ(ListObjects(edit.document()).size(), 20);
+    EXPECT_EQ(resources.size(), 1) << "one bitmap for every copy";
+
+    CMsgRichEdit history;
+    history.SetViewMode(CMsgRichEdit::HistoryView);
+    int inserted = 0;
+    RenderHistoryText(&history, ChatFont(), QString(PictureMarker(0x300, false)).repeated(PeerBounds::kPicturesPerMessage + 5),
+        [&](quint32, bool) { ++inserted; });
+    EXPECT_EQ(inserted, PeerBounds::kPicturesPerMessage);
+    EXPECT_EQ(history.toPlainText().count(QStringLiteral("/~#>00000300<B~")), 5);
 }
 
 TEST_F(MsgRichEditTest, InsertFaceByIdCopiesFromTheSourceOrTheCustomFaces)

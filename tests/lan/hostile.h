@@ -9,6 +9,11 @@
 #include <QList>
 #include <QObject>
 #include <QTimer>
+#include <QPair>
+#include <memory>
+
+#include "net/PacketCodec.h"
+#include "net/PacketRecord.h"
 #include <functional>
 #include <vector>
 
@@ -69,3 +74,71 @@ private:
 // paceMs. send delivers one built packet to the target.
 int ChurnIdentities(
     int count, int paceMs, const QString &hostName, const std::function<bool(const QByteArray &)> &send);
+
+// A peer by hand on a UDP socket of its own (a port no one has listed until
+// it announces itself): sends built packets to one target and counts what
+// comes back, for the answer ratios and the floods of the hostile tests.
+class RawPeer
+{
+public:
+    // from: the source address to bind (0: the system's choice).
+    RawPeer(quint32 target, quint16 targetPort, const QString &login, quint32 from = 0);
+    bool isOpen() const;
+    quint16 localPort() const;
+    void setMac(const QString &macText) { m_own.macText = macText; }
+    // Sends one packet; returns its size (0 when it was not sent).
+    qint64 send(quint32 commandWord, QByteArrayView body, QByteArrayView extension = {});
+    // The entry, then what comes back within 500 ms is thrown away: the
+    // target lists this port afterwards.
+    bool announce();
+    // Waits ms milliseconds, counting the datagrams that arrive (and keeping
+    // their parsed packets).
+    void collect(int ms);
+    void reset() { m_bytesIn = m_bytesOut = m_packetsIn = 0; m_answers.clear(); }
+    qint64 bytesIn() const { return m_bytesIn; }
+    qint64 bytesOut() const { return m_bytesOut; }
+    qint64 packetsIn() const { return m_packetsIn; }
+    const QList<PacketRecord> &answers() const { return m_answers; }
+
+private:
+    struct Socket;
+    std::shared_ptr<Socket> m_socket;
+    quint32 m_target;
+    quint16 m_port;
+    OwnHeader m_own;
+    quint32 m_number = 5000000;
+    qint64 m_bytesIn = 0;
+    qint64 m_bytesOut = 0;
+    qint64 m_packetsIn = 0;
+    QList<PacketRecord> m_answers;
+};
+
+// The chunks of one picture as CMD_PICTURE_DATA sends them: header text and
+// bytes (chunkSize bytes each, the last shorter).
+QList<QPair<QByteArray, QByteArray>> PictureChunks(
+    quint32 id, const QByteArray &data, qint32 kind, qint32 compression, qint32 purpose, qint32 chunkSize);
+// An LZW container that unpacks to a bitmap of width x height, 24 bits, all
+// black: a few kilobytes that decode to width * height * 3 bytes.
+QByteArray LzwBomb(int width, int height);
+
+// The hostile peers' attacks on one target (address, port), each ending
+// with one or more figure lines given to `report`:
+//   ratios            every command from an unlisted port and a listed one,
+//                     20 each: "RATIO who cmd-hex out in answers" lines
+//   bomb              a listed port sends an LZW bomb (5000 x 4000) and a
+//                     small picture, then a message naming the bomb 20 times
+//                     and one of 1,000 markers of the small picture
+//   headpics N        N head pictures with N announced MACs, from an
+//                     unlisted port, then from a listed one
+//   chatpics N        N chat pictures no message names, from a listed port
+//   storedack FROM    a stored picture (sent from the address FROM) and its one
+//                     chunk claiming 8000 chunks, from a listed port twice
+//                     and an unlisted one
+//   ports N RATE      messages from N new source ports at RATE a second, then
+//                     N/20 ports that announce themselves first
+//   shakes N          N shakes and N voice request/withdraw pairs, 200 a second
+//   starve FROM       one listed port opens 40 large pictures and renews them;
+//                     another, from the address FROM, sends a small picture:
+//                     its acknowledgements
+// Returns false for an unknown attack or when the target cannot be reached.
+bool RunAttack(const QStringList &words, quint32 target, quint16 port, const std::function<void(const QString &)> &report);

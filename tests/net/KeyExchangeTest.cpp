@@ -162,6 +162,9 @@ TEST(KeyExchange, DecryptionErrorNoticeIsRateLimitedPerPeer)
     a.keys->setOwnKeys(TestKeys::full(0));
     QObject::connect(a.engine.get(), &MessengerEngine::messageReceived, a.keys.get(),
         [&](const PacketRecord &p, HostRecord *) { a.keys->DecryptReceivedMessage(p); });
+    // Only a listed sender's messages are taken: the prober announces itself.
+    b.engine->AnswerEntry(b.keyOf(a), CMD_ANNOUNCE_ENTRY);
+    QTest::qWait(100);
     QSignalSpy notices(b.engine.get(), &MessengerEngine::messageReceived);
     auto probe = [&](const char *body) {
         b.net.SendToHost(b.keyOf(a), CMD_SEND_MESSAGE | OPT_ENCRYPT | OPT_NO_ADD_LIST, body);

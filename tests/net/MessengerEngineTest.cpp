@@ -242,14 +242,28 @@ TEST(MessengerEngine, ReceiptForEveryCopyMessageShownOnce)
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages.first().at(0).value<PacketRecord>().bodyText(), u("你好"));
 
-    // A broadcast message asks for no receipt; an unknown sender is greeted
-    // with our entry so that it answers.
+    // A sender the host table does not list is greeted with our entry so
+    // that it answers, and its message is dropped without a receipt (and
+    // counted); its resend after its entry is shown.
+    QSignalSpy refused(f.engine.get(), &MessengerEngine::refused);
     OwnHeader stranger = h;
     stranger.userName = QStringLiteral("new");
     Probe other;
-    other.send(PacketCodec::BuildTextPacket(stranger, 9, CMD_SEND_MESSAGE | OPT_SEND_CHECK | OPT_BROADCAST, u("群发")),
-        f.net.port());
+    const QByteArray first = PacketCodec::BuildTextPacket(stranger, 9, CMD_SEND_MESSAGE | OPT_SEND_CHECK, u("你好"));
+    other.send(first, f.net.port());
     EXPECT_EQ(commands(other.collect()), QList<quint32>{CMD_ANNOUNCE_ENTRY | OPT_FILE_ATTACH});
+    EXPECT_EQ(messages.size(), 1);
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_EQ(refused.first().at(0).value<PeerRefusal>(), PeerRefusal::MessageUnlisted);
+    // A flood of them gets one introduction a second, no more.
+    for (int i = 0; i < 20; ++i)
+        other.send(PacketCodec::BuildTextPacket(stranger, 100 + i, CMD_SEND_MESSAGE, u("x")), f.net.port());
+    EXPECT_TRUE(other.collect().isEmpty());
+    EXPECT_EQ(messages.size(), 1);
+    other.send(other.entry(2, QStringLiteral("new"), u("新人"), {}), f.net.port());
+    other.collect();
+    other.send(first, f.net.port());
+    EXPECT_EQ(commands(other.collect()), QList<quint32>{CMD_MESSAGE_RECEIVED});
     EXPECT_EQ(messages.size(), 2);
 }
 
@@ -288,8 +302,10 @@ TEST(MessengerEngine, EchoedPacketNumbersAreSignedLikeTheHeader)
     h.hostName = QStringLiteral("win-pc");
     const QByteArray msg = PacketCodec::BuildTextPacket(h, 0x80000001u, CMD_SEND_MESSAGE | OPT_SEND_CHECK, u("你好"));
     ASSERT_TRUE(msg.contains(":-2147483647:li:")) << "the header carries the number signed";
+    f.probe.send(f.probe.entry(1, QStringLiteral("li"), u("老李"), {}), f.net.port());
+    f.probe.collect();
     f.probe.send(msg, f.net.port());
-    auto answers = f.probe.collect(); // the receipt, and our entry for a stranger
+    auto answers = f.probe.collect(); // the receipt
     ASSERT_FALSE(answers.isEmpty());
     EXPECT_EQ(answers.first().command(), CMD_MESSAGE_RECEIVED);
     EXPECT_EQ(answers.first().body, QByteArray("-2147483647"));

@@ -437,7 +437,12 @@ TEST(PeerAdmission, GroupsWithoutPasswordGetTheShareListAtOnce)
     EXPECT_EQ(dispatched.size(), 1);
 
     e.admission->setShareListSource([] { return QStringLiteral("1::a.txt::1::3::2026-1-1 0:0:0"); });
+    // The list goes to listed peers only.
     e.peer.send(3, CMD_GET_SHARE_LIST, QString());
+    EXPECT_TRUE(e.peer.collect().isEmpty());
+    e.peer.send(40, CMD_ANNOUNCE_ENTRY, u("老李"));
+    e.peer.collect();
+    e.peer.send(41, CMD_GET_SHARE_LIST, QString());
     const auto answers = e.peer.collect();
     ASSERT_EQ(answers.size(), 1);
     EXPECT_EQ(answers.first().command(), CMD_SHARE_LIST);
@@ -448,7 +453,8 @@ TEST(PeerAdmission, GroupsWithoutPasswordGetTheShareListAtOnce)
     for (int i = 0; i < 2000; ++i)
         entries.append(QStringLiteral("%1::file%1.txt::1::1000::2026-1-1 0:0:0").arg(i, 4, 10, QLatin1Char('0')));
     e.admission->setShareListSource([entries] { return entries.join(QStringLiteral("||")); });
-    e.peer.send(4, CMD_GET_SHARE_LIST, QString());
+    QTest::qWait(1000); // a list goes to a peer once a second at most
+    e.peer.send(42, CMD_GET_SHARE_LIST, QString());
     const auto big = e.peer.collect();
     ASSERT_EQ(big.size(), 1);
     const QStringList got = big.first().bodyText().split(QStringLiteral("||"));

@@ -11,8 +11,11 @@
 #include "net/PicturePayload.h"
 #include "net/PictureSender.h"
 
+#include <QDeadlineTimer>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -55,6 +58,24 @@ QImage pattern(int w, int h, int seed)
     return image;
 }
 
+// Runs the event loop until done() holds or the time is up.
+bool waitUntil(const std::function<bool()> &done, int ms = 5000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QTest::qWait(10);
+    return done();
+}
+
+// Each peer lists the other (pictures and their answers are for listed peers).
+bool meet(Peer &a, Peer &b)
+{
+    a.engine->AnswerEntry(b.key(), CMD_ANNOUNCE_ENTRY);
+    return waitUntil([&] {
+        return a.engine->FindHost(0x7F000001, b.net.port()) && b.engine->FindHost(0x7F000001, a.net.port());
+    });
+}
+
 } // namespace
 
 TEST(PictureLoopback, LostChunksAreResentAfterAcknowledgements)
@@ -64,6 +85,9 @@ TEST(PictureLoopback, LostChunksAreResentAfterAcknowledgements)
     const QImage image = pattern(80, 60, 5);
     const auto payload = PicturePayloads::EncodeBitmap(image, true, PicturePayloads::Packing::LzwBelowThreshold);
     ASSERT_TRUE(payload);
+    ASSERT_TRUE(meet(a, b));
+    // The message that names the picture.
+    b.pictures.ClaimPictures(a.key(), { 0x4242 });
 
     // The first time round chunks 2 and 5 are lost on the way.
     int calls = 0;
@@ -80,11 +104,11 @@ TEST(PictureLoopback, LostChunksAreResentAfterAcknowledgements)
     });
 
     sender.SendAll();
-    QTRY_COMPARE_WITH_TIMEOUT(sender.ackedCount(), sender.chunkCount() - 2, 5000);
+    ASSERT_TRUE(waitUntil([&] { return sender.ackedCount() == sender.chunkCount() - 2; }));
     EXPECT_TRUE(b.got.isEmpty());
     EXPECT_EQ(sender.SendMissing(), 2);
-    QTRY_VERIFY_WITH_TIMEOUT(sender.IsComplete(), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(b.got.size(), 1, 5000);
+    ASSERT_TRUE(waitUntil([&] { return sender.IsComplete(); }));
+    ASSERT_TRUE(waitUntil([&] { return b.got.size() == 1; }));
     EXPECT_EQ(b.got.first().image.convertToFormat(QImage::Format_RGB32), image);
     EXPECT_EQ(b.got.first().sender.port, a.net.port());
     EXPECT_EQ(b.pictures.entryCount(), 0);
@@ -99,11 +123,23 @@ TEST(PictureLoopback, HeadPictureRequestIsAnsweredWithTheOwnPicture)
     const QImage head = pattern(32, 32, 9);
     ASSERT_TRUE(SaveBitmapToFile(head, b.store.ownHeadPicturePath()));
 
+    // A peer the host table does not list is not answered.
+    QSignalSpy refused(b.engine.get(), &MessengerEngine::refused);
+    a.net.SendToHost(b.key(), CMD_GET_PICTURE, "0");
+    EXPECT_FALSE(waitUntil([&] { return !a.got.isEmpty(); }, 300));
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_EQ(refused.first().at(0).value<PeerRefusal>(), PeerRefusal::AnswerUnlisted);
+
+    ASSERT_TRUE(meet(a, b));
     a.net.SendToHost(b.key(), CMD_GET_CUSTOM_PICTURE, "0");
     a.net.SendToHost(b.key(), CMD_GET_PICTURE, "0");
-    QTRY_COMPARE_WITH_TIMEOUT(a.got.size(), 1, 5000);
+    ASSERT_TRUE(waitUntil([&] { return a.got.size() == 1; }));
     QTest::qWait(100);
     ASSERT_EQ(a.got.size(), 1) << "no custom picture is kept, so none is sent";
+    // Asked again at once: not answered again within the interval.
+    a.net.SendToHost(b.key(), CMD_GET_PICTURE, "0");
+    EXPECT_FALSE(waitUntil([&] { return a.got.size() > 1; }, 300));
+    EXPECT_EQ(refused.last().at(0).value<PeerRefusal>(), PeerRefusal::AnswerRate);
     const ReceivedPicture &p = a.got.first();
     EXPECT_EQ(p.purpose, PictureChunk::PurposeHeadPicture);
     EXPECT_EQ(p.senderMac, QStringLiteral("0D0000000004"));

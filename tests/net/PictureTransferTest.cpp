@@ -3,6 +3,7 @@
 #include "core/CConfig.h"
 #include "core/Dib.h"
 #include "core/JpegFile.h"
+#include "core/Lzw.h"
 #include "net/Commands.h"
 #include "net/IncomingPictures.h"
 #include "net/PacketCodec.h"
@@ -10,8 +11,11 @@
 #include "net/PicturePayload.h"
 #include "net/PictureSender.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace PictureChunk;
@@ -72,6 +76,10 @@ struct Receiver
                 acks.append(ParseAck(body)->chunkNumber);
         });
         in.setClock([this] { return clock; });
+        // Reassembly alone: the message that names the picture is not needed.
+        IncomingPictures::Limits limits;
+        limits.requireClaims = false;
+        in.setLimits(limits);
         QObject::connect(&in, &IncomingPictures::pictureReceived, [this](const ReceivedPicture &p) { got.append(p); });
     }
     void feed(const Chunk &c, quint32 commandWord = CMD_PICTURE_DATA | OPT_FILE_ATTACH)
@@ -243,7 +251,8 @@ QByteArray noise(qsizetype size, quint32 seed)
     QRandomGenerator random(seed);
     for (char &c : data)
         c = char(random.bounded(256));
-    data.replace(0, 6, "GIF89a");
+    // A GIF header of a 640 x 480 screen (within the limits of peer pictures).
+    data.replace(0, 10, QByteArray::fromHex("4749463839618002e001"));
     return data;
 }
 
@@ -400,7 +409,8 @@ TEST(IncomingPictures, ReassemblesWithLossDuplicatesAndReordering)
     EXPECT_EQ(r.in.entryCount(), 0);
 
     // A late copy is only acknowledged; a new sending of the stored picture
-    // is answered from the store with all acknowledgements once.
+    // is answered from the store with every acknowledgement once, at the
+    // picture pace; late copies after that are acknowledged as they come.
     r.acks.clear();
     r.feed(chunks[1]);
     EXPECT_EQ(r.acks, QList<qint32> { 2 });
@@ -409,13 +419,37 @@ TEST(IncomingPictures, ReassemblesWithLossDuplicatesAndReordering)
     again.store.CreateFolders();
     ASSERT_TRUE(
         QFile::copy(p.filePath, again.store.picturePath(PictureStore::recvFace(), 0x5000, QStringLiteral("bmp"))));
+    QList<qint32> raw;
+    again.in.setAckSender([&](const HostKey &, const QByteArray &body) { raw.append(ParseAck(body)->chunkNumber); });
     again.feed(chunks[2]);
+    EXPECT_LE(raw.size(), PictureSendTable::kChunksPerStep) << "paced, not all at once";
     again.feed(chunks[0]);
     again.feed(chunks[1]);
-    EXPECT_EQ(again.acks.size(), chunks.size() + 2);
+    for (QDeadlineTimer deadline(5000); raw.size() < chunks.size() + 2 * IncomingPictures::kAckCopies && !deadline.hasExpired();)
+        QTest::qWait(10);
+    ASSERT_EQ(raw.size(), chunks.size() + 2 * IncomingPictures::kAckCopies);
+    for (qint32 n = 1; n <= qint32(chunks.size()); ++n)
+        EXPECT_EQ(raw.count(n), n <= 2 ? 1 + IncomingPictures::kAckCopies : 1) << n;
     ASSERT_EQ(again.got.size(), 1);
     EXPECT_TRUE(again.got.first().fromStore);
     EXPECT_EQ(again.got.first().image.convertToFormat(QImage::Format_RGB32), image);
+
+    // A peer the host table does not list gets the one chunk acknowledged
+    // once, nothing shown, and the refusal is counted.
+    Receiver stranger(QStringLiteral("pictures-stored-unlisted"));
+    stranger.store.CreateFolders();
+    ASSERT_TRUE(QFile::copy(
+        p.filePath, stranger.store.picturePath(PictureStore::recvFace(), 0x5000, QStringLiteral("bmp"))));
+    QList<PeerRefusal> refusals;
+    stranger.in.setRefusalSink([&](PeerRefusal why, quint32) { refusals.append(why); });
+    stranger.in.setHostLookup([](const HostKey &) -> const HostRecord * { return nullptr; });
+    raw.clear();
+    stranger.in.setAckSender([&](const HostKey &, const QByteArray &body) { raw.append(ParseAck(body)->chunkNumber); });
+    stranger.feed(chunks[2]);
+    QTest::qWait(50);
+    EXPECT_TRUE(raw.isEmpty()) << "the host table must list the sender of any one-to-one picture";
+    EXPECT_EQ(refusals, QList<PeerRefusal> { PeerRefusal::PictureUnlisted });
+    EXPECT_TRUE(stranger.got.isEmpty());
 }
 
 TEST(IncomingPictures, RefusesHostileChunks)
@@ -451,8 +485,10 @@ TEST(IncomingPictures, RefusesHostileChunks)
 
     // The table and its buffers are bounded.
     IncomingPictures::Limits limits;
+    limits.requireClaims = false;
     limits.maxEntries = 1;
-    limits.maxBufferedBytes = 1500;
+    limits.maxBufferedBytes = 1000;
+    limits.shareDivisor = 1;
     r.in.setLimits(limits);
     r.feed(variant("00000078|1000|0|2|1|512|1|0|0|00000000#"));
     r.feed(variant("00000079|1000|0|2|1|512|1|0|0|00000000#"));
@@ -460,7 +496,7 @@ TEST(IncomingPictures, RefusesHostileChunks)
     r.in.setLimits(limits);
     r.feed(variant("0000007a|1000|0|2|1|512|1|0|0|00000000#"));
     EXPECT_EQ(r.in.entryCount(), 1);
-    EXPECT_EQ(r.in.bufferedBytes(), 1000);
+    EXPECT_EQ(r.in.bufferedBytes(), 512) << "what arrived, not what was announced";
 
     // Refused pictures, group pictures and pictures that are not acknowledged.
     Receiver g(QStringLiteral("pictures-rules"));
@@ -538,4 +574,116 @@ TEST(IncomingPictures, DecodesEachKind)
         QStringLiteral("0AABBCCDDEEFF%1.bmp").arg(packed.size(), 8, 16, QLatin1Char('0')));
     EXPECT_EQ(LoadBitmapFile(r.got[3].filePath).convertToFormat(QImage::Format_RGB32), image);
     EXPECT_TRUE(r.store.SaveHeadPhoto("BM", 1, QStringLiteral("../../x/yyyy"), 5).isEmpty());
+}
+
+// What one peer's pictures may cost: a chat picture no message names is not
+// kept, one sender cannot take the whole budget, entries end at an absolute
+// age, a decoding bomb is dropped and the folders have a bound.
+TEST(IncomingPictures, BoundsWhatPeersCost)
+{
+    Receiver r(QStringLiteral("pictures-bounds"));
+    IncomingPictures::Limits limits;
+    r.in.setLimits(limits); // claims required, as in the program
+    QList<PeerRefusal> refusals;
+    r.in.setRefusalSink([&](PeerRefusal why, quint32) { refusals.append(why); });
+    const QByteArray dib = BitmapToDib(testImage(16, 16), {}, 24);
+    auto feedAll = [&](quint32 id, const QByteArray &data, qint32 kind, qint32 compression) {
+        for (const Chunk &c : chunksOf(id, data, kind, compression, 256))
+            r.feed(c);
+    };
+
+    // Whole but unnamed: waits, then goes without a file.
+    feedAll(0x100, dib, KindDib, CompressionNone);
+    EXPECT_TRUE(r.got.isEmpty());
+    EXPECT_EQ(r.in.entryCount(), 1);
+    r.clock += limits.claimMs;
+    EXPECT_EQ(r.in.ExpireEntries(), 1);
+    EXPECT_EQ(refusals, QList<PeerRefusal> { PeerRefusal::PictureUnclaimed });
+    EXPECT_FALSE(QFileInfo::exists(r.store.picturePath(PictureStore::recvFace(), 0x100, QStringLiteral("bmp"))));
+    // Named after it arrived (within the time) or before: kept.
+    const HostKey sender = packetOf(Chunk {}).key;
+    feedAll(0x101, dib, KindDib, CompressionNone);
+    r.in.ClaimPictures(sender, { 0x101 });
+    r.in.ClaimPictures(sender, { 0x102 });
+    feedAll(0x102, dib, KindDib, CompressionNone);
+    ASSERT_EQ(r.got.size(), 2);
+    EXPECT_EQ(r.got[0].id, 0x101u);
+    EXPECT_EQ(r.got[1].id, 0x102u);
+    EXPECT_EQ(r.in.entryCount(), 0);
+    // Another sender's message does not name this sender's picture.
+    HostKey other = sender;
+    other.port = 2426;
+    r.in.ClaimPictures(other, { 0x103 });
+    feedAll(0x103, dib, KindDib, CompressionNone);
+    EXPECT_EQ(r.got.size(), 2);
+
+    // An LZW container that unpacks beyond the peer limits is dropped.
+    refusals.clear();
+    const QByteArray bomb = LzwCompressGlobal(QByteArray(makeDibInfoHeader(5000, 4000, 24) + QByteArray(5000 * 3 * 4000, 0)));
+    ASSERT_FALSE(bomb.isEmpty());
+    ASSERT_LT(bomb.size(), 1 << 20);
+    r.in.ClaimPictures(sender, { 0x104 });
+    for (const Chunk &c : chunksOf(0x104, bomb, KindCompressedBitmap, CompressionLzw, 8192))
+        r.feed(c);
+    EXPECT_EQ(r.got.size(), 2);
+    EXPECT_TRUE(refusals.contains(PeerRefusal::PictureTooLarge));
+
+    // One sender holds at most its part of the entries and of the bytes;
+    // another still gets in; memory follows what arrived.
+    Receiver s(QStringLiteral("pictures-share"));
+    IncomingPictures::Limits small;
+    small.maxEntries = 8;
+    small.maxBufferedBytes = 8000;
+    s.in.setLimits(small);
+    for (quint32 id = 1; id <= 8; ++id)
+        s.feed(chunksOf(0x200 + id, QByteArray(4000, 'x'), KindDib, CompressionNone, 500).first());
+    EXPECT_EQ(s.in.entryCount(), 2) << "a quarter of eight entries";
+    EXPECT_EQ(s.in.bufferedBytes(), 1000);
+    for (const Chunk &c : chunksOf(0x201, QByteArray(4000, 'x'), KindDib, CompressionNone, 500))
+        s.feed(c);
+    EXPECT_EQ(s.in.bufferedBytes(), 2000) << "a quarter of the bytes";
+    Chunk fromOther = chunksOf(0x300, QByteArray(4000, 'y'), KindDib, CompressionNone, 500).first();
+    PacketRecord p = packetOf(fromOther);
+    p.key.address = 0x0A000003;
+    s.in.OnPictureData(p);
+    EXPECT_EQ(s.in.entryCount(), 3);
+    // A new chunk every 50 s keeps an entry alive only up to its age.
+    Receiver a(QStringLiteral("pictures-age"));
+    const QList<Chunk> slow = chunksOf(0x500, QByteArray(4000, 'x'), KindDib, CompressionNone, 500);
+    int expired = 0;
+    for (int i = 0; i < 8 && expired == 0; ++i) {
+        a.feed(slow[i]);
+        a.clock += 50000;
+        expired += a.in.ExpireEntries();
+    }
+    EXPECT_EQ(expired, 1);
+    EXPECT_LE(a.clock, limits.maxAgeMs + 50000);
+
+    // Two chunks at one offset whose lengths add up to the total make no
+    // picture (its other bytes were never sent).
+    Receiver o(QStringLiteral("pictures-overlap"));
+    IncomingPictures::Limits open;
+    open.requireClaims = false;
+    o.in.setLimits(open);
+    const qint32 rest = qint32(dib.size()) - 512;
+    const auto head = [&](int n, qint32 length) {
+        return QStringLiteral("00000600|%1|0|2|%2|%3|1|0|0|00000000#").arg(dib.size()).arg(n).arg(length).toLatin1();
+    };
+    o.feed(Chunk { head(1, 512), dib.left(512) });
+    o.feed(Chunk { head(2, rest), dib.left(rest) });
+    EXPECT_TRUE(o.got.isEmpty());
+
+    // The folders' bound refuses new pictures and says so once.
+    Receiver f(QStringLiteral("pictures-folder-bound"));
+    IncomingPictures::Limits tight;
+    tight.requireClaims = false;
+    tight.folderBytes = dib.size() + 14;
+    f.in.setLimits(tight);
+    QSignalSpy full(&f.in, &IncomingPictures::pictureFoldersFull);
+    for (quint32 id = 0x400; id < 0x403; ++id)
+        for (const Chunk &c : chunksOf(id, dib, KindDib, CompressionNone, 256))
+            f.feed(c);
+    EXPECT_EQ(f.got.size(), 1);
+    EXPECT_EQ(full.size(), 1);
+    EXPECT_EQ(f.in.folderBytes(), dib.size() + 14);
 }

@@ -203,6 +203,8 @@ TEST(ShareService, AnswersListRequestsBehindThePassword)
         }
         return got;
     };
+    // Lists go to listed peers only: the peer announces itself.
+    ask(CMD_ANNOUNCE_ENTRY, "li");
     auto first = ask(CMD_GET_SHARE_LIST, {});
     ASSERT_EQ(first.size(), 1);
     EXPECT_EQ(first[0].command(), CMD_SHARE_LIST);
@@ -219,10 +221,12 @@ TEST(ShareService, AnswersListRequestsBehindThePassword)
     EXPECT_TRUE(ask(CMD_GET_ALL_SHARES, {}).isEmpty()) << "shares behind the password are not listed to all";
 
     s.config.FileSharePwd.clear();
+    QTest::qWait(1000); // a list goes to a peer once a second at most
     auto all = ask(CMD_GET_ALL_SHARES, {});
     ASSERT_EQ(all.size(), 1);
     EXPECT_EQ(all[0].command(), CMD_ALL_SHARES);
     // A download request of a peer that is not listed is not served.
+    engine.RemoveAllHosts();
     QSignalSpy approved(&service, &ShareService::downloadApproved);
     ask(CMD_SHARE_DOWNLOAD, s.item(3, s.a).toLatin1());
     EXPECT_EQ(approved.count(), 0);

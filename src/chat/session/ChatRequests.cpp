@@ -248,18 +248,18 @@ QString ChatRequests::voiceCaption() const
 
 // ---- what arrives -------------------------------------------------------
 
-bool ChatRequests::OnPacket(const PacketRecord &packet)
+bool ChatRequests::OnPacket(const PacketRecord &packet, bool quiet)
 {
     const quint32 command = packet.command();
     switch (command) {
     case CMD_VOICE_REQUEST:
-        takeRequest(Kind::Voice, CMD_VOICE_ASKING);
+        takeRequest(Kind::Voice, CMD_VOICE_ASKING, quiet);
         return true;
     case CMD_ASSIST_REQUEST:
-        takeRequest(Kind::Assistance, CMD_ASSIST_ASKING);
+        takeRequest(Kind::Assistance, CMD_ASSIST_ASKING, quiet);
         return true;
     case CMD_CONTROL_REQUEST:
-        takeRequest(Kind::Control, CMD_CONTROL_ASKING);
+        takeRequest(Kind::Control, CMD_CONTROL_ASKING, quiet);
         return true;
     case CMD_SCREEN_SHAKE:
         takeShake(false);
@@ -278,7 +278,7 @@ bool ChatRequests::OnPacket(const PacketRecord &packet)
     return false;
 }
 
-void ChatRequests::takeRequest(Kind kind, quint32 confirm)
+void ChatRequests::takeRequest(Kind kind, quint32 confirm, bool quiet)
 {
     // The peer hears that its request reached us (so that it stops resending
     // and may withdraw it); the refusal follows at the user's next action.
@@ -286,6 +286,9 @@ void ChatRequests::takeRequest(Kind kind, quint32 confirm)
     if (m_incoming[size_t(kind)])
         return;
     m_incoming[size_t(kind)] = true;
+    m_noticed[size_t(kind)] = !quiet;
+    if (quiet)
+        return;
     const HostRecord *peer = m_session.peer();
     const QString who = peer ? peer->displayName : QString();
     QString line;
@@ -325,7 +328,8 @@ void ChatRequests::takeAnswer(quint32 command)
         if (!m_incoming[size_t(kind)])
             return false;
         m_incoming[size_t(kind)] = false;
-        notice(text("对方取消了%1请求。").arg(requestName(kind)));
+        if (m_noticed[size_t(kind)])
+            notice(text("对方取消了%1请求。").arg(requestName(kind)));
         return true;
     };
     if (command >= CMD_VOICE_ANSWER_FIRST && command <= CMD_VOICE_ANSWER_LAST) {

@@ -51,8 +51,10 @@ public:
 
     // ---- what arrives ----
     // The peer's requests, answers and shakes (0xa0..0xa8, 0xb0..0xbc,
-    // 0xd1, 0xd2); false for any other command.
-    bool OnPacket(const PacketRecord &packet);
+    // 0xd1, 0xd2); false for any other command. A quiet request is confirmed
+    // and held without its notice (the peer asks too often), and so is its
+    // withdrawal.
+    bool OnPacket(const PacketRecord &packet, bool quiet = false);
     // The user acted in the window (the window tells; its coming forward is
     // no action): the peer's held requests are refused.
     void OnUserAction() { RefuseIncoming(true); }
@@ -78,7 +80,7 @@ private:
     void send(quint32 command);
     void notice(const QString &text);
     void takeAnswer(quint32 command);
-    void takeRequest(Kind kind, quint32 confirm);
+    void takeRequest(Kind kind, quint32 confirm, bool quiet);
     void takeShake(bool answer);
     void endAssistance(const QString &text);
 
@@ -86,4 +88,5 @@ private:
     RemoteRequests &m_shared;
     ShakeRateRule m_shakeRate;
     std::array<bool, 3> m_incoming{}; // the peer's requests held for the refusal
+    std::array<bool, 3> m_noticed{}; // ...and whether the user was told of them
 };

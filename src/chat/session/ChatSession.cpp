@@ -290,6 +290,16 @@ bool ChatSession::ShowReceivedMessage(bool filterFlag, bool notify)
     return true;
 }
 
+void ChatSession::LogUnshownMessage()
+{
+    if (!m_peer || !m_services.chatLog)
+        return;
+    QString text = m_received.text.trimmed();
+    const ChatFont font = ParseFontPrefix(text);
+    if (!text.isEmpty())
+        m_services.chatLog->LogChatMessage(peerLogEntry(font, text));
+}
+
 void ChatSession::releaseReceivedOffer()
 {
     if (m_services.engine && m_peer)

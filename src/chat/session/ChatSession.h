@@ -135,6 +135,11 @@ public:
     // Shows the taken message or blocks it by the spam rules; true when it
     // was shown. filterFlag: apply the spam rules; notify: a tip is wanted.
     bool ShowReceivedMessage(bool filterFlag, bool notify);
+    // A message not shown (the windows the network may open this minute are
+    // used up): only its chat-log entry is written.
+    void LogUnshownMessage();
+    // The text of the message taken last (decrypted).
+    const QString &receivedText() const { return m_received.text; }
     // The peer opened a sealed message of ours.
     void ShowReadNotice(const QDateTime &when, quint32 packetNumber);
     // A fresh record of a peer: taken when it is this session's peer.

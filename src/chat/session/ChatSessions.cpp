@@ -5,6 +5,9 @@
 #include "chat/session/ChatSessionView.h"
 #include "chat/session/IncomingMessagePolicy.h"
 #include "core/CConfig.h"
+#include "core/MessageMarkers.h"
+#include "chat/session/ReceivedMessagePlan.h"
+#include "net/ChatLogWriter.h"
 #include "net/Commands.h"
 #include "net/IncomingPictures.h"
 #include "net/MessengerEngine.h"
@@ -64,6 +67,15 @@ ChatSessions::~ChatSessions()
 
 void ChatSessions::AttachPictures(IncomingPictures &pictures)
 {
+    m_pictures = &pictures;
+    connect(&pictures, &IncomingPictures::pictureFoldersFull, this, [this](const QString &text) {
+        if (!m_services.chatLog)
+            return;
+        ChatLogEntry entry;
+        entry.userName = ReceivedTexts::BlockedLogUser();
+        entry.text = text;
+        m_services.chatLog->LogChatMessage(entry);
+    });
     connect(&pictures, &IncomingPictures::pictureReceived, this, &ChatSessions::OnPictureReceived);
     connect(&pictures, &IncomingPictures::pictureChunkAcked, this,
         [this](quint32 id, qint32 chunk, const HostKey &from) {
@@ -165,19 +177,28 @@ void ChatSessions::OnMessageReceived(const PacketRecord &packet, HostRecord *sen
     MessengerEngine *engine = m_services.engine;
     if (!engine)
         return;
-    if (!sender) {
-        // The receipt has gone out already: a sender we have not heard of yet
-        // is listed from the message's header, and its entry answer fills in
-        // the rest later.
-        sender = engine->AddOrUpdateHost(packet, 0, packet.key.loginName(), QString(), packet.extVersion,
-            packet.headIcon, packet.statusBits, packet.macText, packet.headPictureSize, packet.customPictureSize);
-        if (!sender)
-            return;
-    }
+    // A sender the host table does not list is not shown (the engine sent
+    // no receipt; the peer resends after its entry).
+    if (!sender)
+        return;
     const IncomingMessagePolicy policy = IncomingMessagePolicy::For(*m_services.config, *sender);
+    ChatSession *existing = Find(*sender);
+    if ((!existing || !existing->view()) && !m_windowRate.allow(PeerRateLimiter::Now())) {
+        // The network may open only so many windows a minute: beyond that
+        // the message is kept in the chat log, not shown.
+        engine->Refuse(PeerRefusal::WindowRate, sender->key.address);
+        ChatSession *session = Open(sender);
+        session->TakeReceivedMessage(packet);
+        session->LogUnshownMessage();
+        freeIfIdle(session);
+        return;
+    }
     ChatSession *session = Open(sender);
     const bool hidden = !session->view() || !session->view()->IsShown();
     session->TakeReceivedMessage(packet);
+    // The pictures the message names are kept when they arrive.
+    if (m_pictures)
+        m_pictures->ClaimPictures(sender->key, PictureMarkerIds(session->receivedText(), PeerBounds::kPicturesPerMessage));
     if (!session->ShowReceivedMessage(policy.applySpamRules, hidden && policy.tipOnly)) {
         freeIfIdle(session);
         return;
@@ -252,8 +273,36 @@ void ChatSessions::OnPacketDispatched(const PacketRecord &packet, HostRecord *se
     // Only a listed peer talks to a conversation.
     if (!ours || !sender)
         return;
+    // What reaches the user is bounded per peer: a shake at most once in the
+    // sender's own interval, a request notice of each kind likewise (a real
+    // peer resends its request); and a window the network opens counts
+    // against the windows of the minute.
+    const quint32 address = sender->key.address;
+    const quint16 port = sender->key.port;
+    const qint64 now = PeerRateLimiter::Now();
+    MessengerEngine *engine = m_services.engine;
+    if (command == CMD_SCREEN_SHAKE && !m_shakes.allow(address, port, now)) {
+        engine->Refuse(PeerRefusal::ShakeRate, address);
+        return;
+    }
+    const bool request = command == CMD_VOICE_REQUEST || command == CMD_ASSIST_REQUEST || command == CMD_CONTROL_REQUEST;
+    // A request beyond the rate is still confirmed and held for the
+    // refusal, only without its notice (and so without a window).
+    bool quiet = false;
+    if (request && !m_requestNotices.allow(address, port, now, command)) {
+        engine->Refuse(PeerRefusal::RequestRate, address);
+        quiet = true;
+    }
+    ChatSession *existing = Find(*sender);
+    const bool opens = command == CMD_SCREEN_SHAKE || (request && !quiet);
+    if (opens && (!existing || !existing->view()) && !m_windowRate.allow(now)) {
+        engine->Refuse(PeerRefusal::WindowRate, address);
+        if (!request)
+            return;
+        quiet = true;
+    }
     ChatSession *session = Open(sender);
-    session->requests().OnPacket(packet);
+    session->requests().OnPacket(packet, quiet);
     freeIfIdle(session);
 }
 

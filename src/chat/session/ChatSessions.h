@@ -8,6 +8,8 @@
 #pragma once
 
 #include "chat/session/ChatSession.h"
+#include "net/PeerBounds.h"
+#include "net/PeerRateLimiter.h"
 
 #include <QList>
 #include <QObject>
@@ -114,4 +116,8 @@ private:
     SentReadChecks m_readChecks;
     QSet<QString> m_sidePaneShown; // the peers whose side page was shown once
     QSet<QString> m_lzwPeers; // peers that sent us our LZW container
+    IncomingPictures *m_pictures = nullptr; // lives as long as the sessions
+    RateBudget m_windowRate{PeerBounds::kNetworkWindowsPerMinute, PeerBounds::kNetworkWindowsPeriodMs};
+    PeerRateLimiter m_shakes{PeerBounds::kIncomingShakeIntervalMs, PeerBounds::kAnswerPeers};
+    PeerRateLimiter m_requestNotices{PeerBounds::kRequestNoticeIntervalMs, PeerBounds::kAnswerPeers};
 };

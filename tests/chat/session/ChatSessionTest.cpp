@@ -10,6 +10,7 @@
 #include "net/IncomingPictures.h"
 #include "platform/MessageSound.h"
 
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -217,3 +218,38 @@ TEST(ChatSession, PeersKnownToReadOurLzwAreBounded)
 }
 
 } // namespace
+
+// A peer's floods reach the user bounded: one shake notice in the interval,
+// one request notice per kind (the requests are still confirmed, their
+// withdrawals quiet), each refusal counted.
+TEST(ChatSessions, FloodsOfShakesAndRequestsReachTheUserBounded)
+{
+    ViewSide a(u("a"));
+    Side b(u("b"));
+    know(a, b);
+    RecordingMessageSound sound;
+    MessageSoundScope soundScope(sound);
+    QSignalSpy refused(a.engine.get(), &MessengerEngine::refused);
+    const HostKey to = b.peerOf(a)->key;
+    for (int i = 0; i < 20; ++i)
+        b.net.SendToHost(to, CMD_SCREEN_SHAKE, {});
+    for (int i = 0; i < 20; ++i) {
+        b.net.SendToHost(to, CMD_VOICE_REQUEST, {});
+        b.net.SendToHost(to, CMD_VOICE_CANCELLED, {});
+    }
+    ASSERT_TRUE(waitFor([&] { return refused.size() >= 19 + 19; }));
+    QTest::qWait(200);
+    ASSERT_EQ(a.views.size(), 1u);
+    const QStringList &lines = a.views[0]->entries;
+    EXPECT_EQ(lines.filter(u("给您发了一个闪屏振动")).size(), 1);
+    EXPECT_EQ(lines.filter(u("请求与您进行语音聊天")).size(), 1);
+    EXPECT_EQ(lines.filter(u("对方取消了语音聊天请求")).size(), 1);
+    EXPECT_EQ(sound.played.size(), 1) << "the one shake's sound";
+    int shakes = 0, requests = 0;
+    for (const QList<QVariant> &r : refused) {
+        shakes += r.at(0).value<PeerRefusal>() == PeerRefusal::ShakeRate;
+        requests += r.at(0).value<PeerRefusal>() == PeerRefusal::RequestRate;
+    }
+    EXPECT_EQ(shakes, 19);
+    EXPECT_EQ(requests, 19);
+}

@@ -1,0 +1,32 @@
+#include "net/PeerBounds.h"
+
+QString PeerRefusalWord(PeerRefusal refusal)
+{
+    switch (refusal) {
+    case PeerRefusal::PictureTooLarge:
+        return QStringLiteral("picture-too-large");
+    case PeerRefusal::PictureBudget:
+        return QStringLiteral("picture-budget");
+    case PeerRefusal::PictureExpired:
+        return QStringLiteral("picture-expired");
+    case PeerRefusal::PictureUnclaimed:
+        return QStringLiteral("picture-unclaimed");
+    case PeerRefusal::PictureFolderFull:
+        return QStringLiteral("picture-folder-full");
+    case PeerRefusal::PictureUnlisted:
+        return QStringLiteral("picture-unlisted");
+    case PeerRefusal::AnswerUnlisted:
+        return QStringLiteral("answer-unlisted");
+    case PeerRefusal::AnswerRate:
+        return QStringLiteral("answer-rate");
+    case PeerRefusal::MessageUnlisted:
+        return QStringLiteral("message-unlisted");
+    case PeerRefusal::WindowRate:
+        return QStringLiteral("window-rate");
+    case PeerRefusal::ShakeRate:
+        return QStringLiteral("shake-rate");
+    case PeerRefusal::RequestRate:
+        return QStringLiteral("request-rate");
+    }
+    return QString::number(int(refusal));
+}

@@ -1,0 +1,82 @@
+// What a peer on the LAN, listed or not, may cost us: the one home of the
+// bounds on what peers' packets make the program keep, store, show or send,
+// and the names of the refusals that the event log counts
+// (docs/peer-costs.md lists them with their reasons).
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace PeerBounds {
+
+// ---- pictures being received (all senders together, and per sender) ----
+inline constexpr int kIncomingPictures = 32; // entries at once
+inline constexpr qint64 kIncomingPictureBytes = qint64(64) << 20; // chunks held, all entries
+// No sender holds more than this part of either (entries, bytes).
+inline constexpr int kIncomingShareDivisor = 4;
+// An entry without a new chunk for this long is dropped...
+inline constexpr qint64 kIncomingIdleMs = 60000;
+// ...and one older than this whatever arrives.
+inline constexpr qint64 kIncomingMaxAgeMs = 180000;
+// A received chat picture is stored only when a message of its sender names
+// it: before the picture completes, or within this time after.
+inline constexpr qint64 kPictureClaimMs = kIncomingIdleMs;
+// Message picture ids remembered per window of time (all senders).
+inline constexpr int kClaimedPictures = 4096;
+
+// ---- the picture folders ----
+// RecvFace and UserHeadPhoto together: reaching it refuses new pictures
+// from peers (the user's own faces in CustomFace and SendFace are never
+// counted against it nor deleted).
+inline constexpr qint64 kPictureFolderBytes = qint64(512) << 20;
+
+// ---- showing messages ----
+// Picture markers of one message shown as pictures; those beyond show as text.
+inline constexpr int kPicturesPerMessage = 64;
+// Blocks (paragraphs) a history view keeps; the oldest go first. The chat
+// log keeps everything.
+inline constexpr int kHistoryBlocks = 5000;
+// Chat windows that messages from the network may open in one minute.
+inline constexpr int kNetworkWindowsPerMinute = 20;
+inline constexpr qint64 kNetworkWindowsPeriodMs = 60000;
+// A peer's request notices (voice, assistance, control) and their sounds:
+// at most one per kind in this interval.
+inline constexpr qint64 kRequestNoticeIntervalMs = 5000;
+// A peer's screen shakes reach the user at most once in this interval (the
+// sender's own rule).
+inline constexpr qint64 kIncomingShakeIntervalMs = 5000;
+
+// ---- answers ----
+// Answers that can be larger than their request (the own pictures, the
+// acknowledgements of a picture already stored): listed peers only, at most
+// once per peer and picture in this interval.
+inline constexpr qint64 kLargeAnswerIntervalMs = 10000;
+// Short answers (entry answers, information, absence text, the entry sent to
+// an unknown sender): at most one per peer and command in this interval.
+inline constexpr qint64 kSmallAnswerIntervalMs = 1000;
+// Introductions to senders the host table does not list (our entry, so that
+// they answer with theirs): at most this many a second, all senders together.
+inline constexpr int kIntroductionsPerSecond = 20;
+// Peers the answer limiters remember at once (further ones are refused).
+inline constexpr qsizetype kAnswerPeers = 4096;
+
+} // namespace PeerBounds
+
+// Why something a peer sent was refused: counted in the event log as
+// "REFUSED <word> <ip>".
+enum class PeerRefusal {
+    PictureTooLarge, // decoded beyond the picture limits
+    PictureBudget, // the incoming-picture budget, or the sender's part of it
+    PictureExpired, // an incomplete picture dropped for its age
+    PictureUnclaimed, // a chat picture no message of its sender named
+    PictureFolderFull, // the picture folders reached their bound
+    PictureUnlisted, // a picture from a peer the host table does not list
+    AnswerUnlisted, // a large answer asked for by a peer the host table does not list
+    AnswerRate, // an answer the peer asked for again too soon
+    MessageUnlisted, // a message from a sender the host table does not list
+    WindowRate, // a chat window the network may not open this minute
+    ShakeRate, // a screen shake too soon after the peer's last
+    RequestRate, // a request notice too soon after the peer's last
+};
+
+QString PeerRefusalWord(PeerRefusal refusal);
