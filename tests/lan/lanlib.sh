@@ -197,10 +197,18 @@ lan_field() { awk -v k="$2" '{for (i = 1; i < NF; i++) if ($i == k) {print $(i +
 # Starts a virtual screen (Xvfb, 800 x 600) in host I and sets LAN_DISPLAY to
 # the environment that puts a program on it.
 lan_xvfb() {
-  local screen=100 i
-  while [ -e "/tmp/.X$screen-lock" ]; do screen=$((screen + 1)); done
-  lan_in_host "$1" Xvfb ":$screen" -screen 0 800x600x24 -nolisten tcp >"$LAN_WORK/xvfb.out" 2>&1 &
+  local screen="" i
+  # Xvfb picks a free display itself and writes its number: two suites that
+  # run side by side cannot take the same one.
+  : >"$LAN_WORK/xvfb.display"
+  lan_in_host "$1" Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp \
+    3>"$LAN_WORK/xvfb.display" >"$LAN_WORK/xvfb.out" 2>&1 &
   LAN_PIDS+=("$!")
-  for i in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$screen" ] && break; sleep 0.1; done
+  for i in $(seq 1 100); do
+    screen=$(tr -dc 0-9 <"$LAN_WORK/xvfb.display")
+    [ -n "$screen" ] && break
+    sleep 0.1
+  done
+  [ -n "$screen" ] || lan_fail "Xvfb did not start: $(cat "$LAN_WORK/xvfb.out")"
   LAN_DISPLAY=(QT_QPA_PLATFORM=xcb DISPLAY=":$screen")
 }
