@@ -99,12 +99,16 @@ echo "FIGURE stored picture claiming 8000 chunks: listed $listed acknowledgement
 # 6. Messages from 1,000 source ports, then 50 that announced themselves.
 shown_before=$(count 'SHOWN ')
 before=$(rss_mb)
+began=$(date +%s)
 attack ports 1000 200
 sleep 2
 after=$(rss_mb)
+# The budget is 20 windows in any minute: a slow run (the sanitizer build on a
+# busy machine) may span more than one minute and so open 20 in each.
+minutes=$(( ($(date +%s) - began) / 60 + 1 ))
 shown=$(( $(count 'SHOWN ') - shown_before ))
 echo "FIGURE 1000 ports: $(count 'REFUSED message-unlisted') messages refused unlisted, $shown shown, $(count 'REFUSED window-rate') refused for the window rate; resident +$((after - before)) MB"
-[ "$shown" -le 20 ] || lan_fail "$shown windows opened in a minute"
+[ "$shown" -le $(( 20 * minutes )) ] || lan_fail "$shown windows opened in $minutes minute(s)"
 [ $((after - before)) -lt 150 ] || lan_fail "the ports cost $((after - before)) MB"
 
 # 7. Shakes and request pairs.
