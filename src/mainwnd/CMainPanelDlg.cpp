@@ -466,22 +466,11 @@ void CMainPanelDlg::refreshTrayMenu()
             || (id >= FirstAway && id < FirstAway + AwayCount)
             || (id >= FirstOption && id <= LastOption) || IsExtraCommand(id) || isForwarded(id);
     };
-    const std::function<void(QMenu *)> walk = [&](QMenu *menu) {
-        const auto actions = menu->actions();
-        for (QAction *action : actions) {
-            if (action->menu()) {
-                walk(action->menu());
-                continue;
-            }
-            if (action->isSeparator())
-                continue;
-            const int id = action->data().toInt();
-            action->setEnabled(handled(id));
-            if (const OptionSwitch *option = findOption(id))
-                action->setChecked(optionChecked(config, *option));
-        }
-    };
-    walk(m_menu);
+    ForEachCommand(m_menu, [&](QAction *action, int id) {
+        action->setEnabled(handled(id));
+        if (const OptionSwitch *option = findOption(id))
+            action->setChecked(optionChecked(config, *option));
+    });
     const bool away = m_engine.isAway();
     for (int kind = 1; kind <= AwayCount; ++kind)
         Find(m_menu, FirstAway + kind - 1)->setChecked(away && config.AwayState == kind);

@@ -305,22 +305,11 @@ void CMessengerDlg::updateMenu(QMenu *menu) const
     const CConfig &config = m_engine.config();
     const bool tree = config.MembersShowMode != 0;
     const bool large = (tree ? config.LargeTreeImage : config.LargeImage) != 0;
-    const std::function<void(QMenu *)> walk = [&](QMenu *m) {
-        const auto actions = m->actions();
-        for (QAction *action : actions) {
-            if (action->menu()) {
-                walk(action->menu());
-                continue;
-            }
-            if (action->isSeparator())
-                continue;
-            const int id = action->data().toInt();
-            action->setEnabled(HandlesMenuCommand(id));
-            if (id == ContactListMenu::LargeIcons || id == ContactListMenu::SmallIcons)
-                action->setChecked(large == (id == ContactListMenu::LargeIcons));
-        }
-    };
-    walk(menu);
+    TrayMenu::ForEachCommand(menu, [&](QAction *action, int id) {
+        action->setEnabled(HandlesMenuCommand(id));
+        if (id == ContactListMenu::LargeIcons || id == ContactListMenu::SmallIcons)
+            action->setChecked(large == (id == ContactListMenu::LargeIcons));
+    });
     updateGroupItems(menu, selection());
 }
 

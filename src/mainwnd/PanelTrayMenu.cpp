@@ -117,6 +117,19 @@ QMenu *Build(QWidget *parent)
     return menu;
 }
 
+void ForEachCommand(const QMenu *menu, const std::function<void(QAction *, int)> &visit)
+{
+    if (!menu)
+        return;
+    const auto actions = menu->actions();
+    for (QAction *action : actions) {
+        if (action->menu())
+            ForEachCommand(action->menu(), visit);
+        else if (!action->isSeparator())
+            visit(action, action->data().toInt());
+    }
+}
+
 QAction *Find(const QMenu *menu, int id)
 {
     if (!menu)

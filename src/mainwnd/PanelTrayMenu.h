@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 
 class QAction;
 class QMenu;
@@ -53,6 +54,9 @@ void AddRecentItems(QMenu *menu);
 QMenu *Build(QWidget *parent);
 // The item with the command id anywhere in the menu, or null.
 QAction *Find(const QMenu *menu, int id);
+// Calls visit(item, command id) for every command item of the menu and its
+// submenus (also for the other menus).
+void ForEachCommand(const QMenu *menu, const std::function<void(QAction *, int)> &visit);
 // The recent-contacts submenu: the entry two positions after the item
 // IpMsgCompatible. Null when the menu has no such entry.
 QMenu *RecentSubmenu(const QMenu *menu);
