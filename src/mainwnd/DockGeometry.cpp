@@ -207,4 +207,17 @@ bool CursorNear(QPoint cursor, const Box &frame)
         && cursor.y() >= frame.top - kWatchMargin && cursor.y() < frame.bottom + kWatchMargin;
 }
 
+DragWatch::Event DragWatch::Feed(bool buttonDown, const Box &live, const Box &known)
+{
+    if (buttonDown) {
+        if (live != known)
+            m_dragging = true;
+        return m_dragging ? Event::Dragging : Event::None;
+    }
+    if (!m_dragging)
+        return Event::None;
+    m_dragging = false;
+    return Event::Ended;
+}
+
 } // namespace Dock
