@@ -26,7 +26,12 @@ Box DetectDock(const Metrics &m, QPoint cursor, const Box &moved, State &state)
 {
     Box box = moved;
     const int w = moved.width();
-    const int h = moved.height();
+    // A panel stretched along a side takes its own height back at the top
+    // or bottom: stretched there it would cover the screen and never slide out.
+    const bool topOrBottom = cursor.y() < m.area.top + kTopReach || cursor.y() >= m.area.bottom - kBottomReach;
+    const int h = topOrBottom && state.stretched ? state.savedHeight : moved.height();
+    if (topOrBottom)
+        state.stretched = false;
     if (cursor.y() < m.area.top + kTopReach) {
         box.top = m.area.top - m.edge;
         box.bottom = box.top + h;

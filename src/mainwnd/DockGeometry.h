@@ -61,8 +61,8 @@ struct State
 // Where a drag that ended with the cursor at `cursor` leaves the panel whose
 // frame is `moved`: the first edge the cursor is near docks (top, bottom,
 // left, right); left and right stretch the panel over the work area's height
-// and remember the height it had. Away from every edge the panel undocks and
-// gets its remembered height back. Updates `state`.
+// and remember the height it had. Away from every edge, and at the top or the
+// bottom, the panel gets its remembered height back. Updates `state`.
 Box DetectDock(const Metrics &m, QPoint cursor, const Box &moved, State &state);
 
 // One step of sliding, a tenth of the height (top, bottom) or width (left,
