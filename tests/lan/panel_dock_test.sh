@@ -81,7 +81,7 @@ drag_to() {
   x xdotool mouseup 1
 }
 window_id() { x xdotool search --name '^蓝雀Kwel$' | head -1; }
-map_state() { x xwininfo -id "$(window_id)" | sed -n 's/.*Map State: //p'; }
+map_state() { x xwininfo -id "${1:-$(window_id)}" | sed -n 's/.*Map State: //p'; }
 wm_state() { x xprop -id "$(window_id)" WM_STATE _NET_WM_STATE; }
 # The width, height, left and top of the visible part.
 geometry() { sed 's/[x+]/ /g' <<<"$VISIBLE"; }
@@ -190,6 +190,24 @@ x xwininfo -root -tree | grep -q '"Kwel": ("kwel"' || lan_fail "the icon never w
 for i in $(seq 1 25); do wm_state | grep -q SKIP_TASKBAR && break; sleep 0.2; done
 wm_state | grep -q SKIP_TASKBAR || lan_fail "with a tray the panel stays in the taskbar: $(wm_state)"
 visible 10-tray-appeared
+
+# With the tray, a chat window and the panel are still nobody's
+# transients: minimising or activating one leaves the other alone.
+drive "open $(lan_addr 1)"
+expect "DRIVER ok open $(lan_addr 1)"
+chat=$(x xdotool search --name '聊天中' | head -1)
+[ -n "$chat" ] || lan_fail "no chat window"
+x xdotool windowminimize "$chat" sleep 0.5 windowactivate "$(window_id)" sleep 0.5
+[ "$(map_state)" = IsViewable ] || lan_fail "minimising the chat window took the panel: $(wm_state)"
+x xdotool windowactivate "$chat" sleep 0.5
+[ "$(map_state "$chat")" = IsViewable ] && [ "$(map_state)" = IsViewable ] \
+  || lan_fail "activating the chat window took the panel: $(wm_state)"
+x xdotool windowminimize "$(window_id)" sleep 0.5
+[ "$(map_state)" = IsUnMapped ] || lan_fail "minimising did not hide the panel into the tray: $(wm_state)"
+[ "$(map_state "$chat")" = IsViewable ] || lan_fail "hiding the panel took the chat window"
+drive "tray 32771"
+for i in $(seq 1 25); do [ "$(map_state)" = IsViewable ] && break; sleep 0.2; done
+[ "$(map_state)" = IsViewable ] || lan_fail "the panel did not come back from the tray: $(wm_state)"
 read -r fx fy fw _ <<<"$(frame)"
 x xdotool mousemove $((fx + fw - 12)) $((fy + 10)) click 1 # the close box
 for i in $(seq 1 25); do [ "$(map_state)" = IsUnMapped ] && break; sleep 0.2; done
