@@ -11,7 +11,8 @@
 #   the screen's height, and the tray menu's "打开窗口" and the hot key still
 #   reach it; dragged away it undocks with its height;
 # - at the left and bottom edges the strip is 4 pixels too;
-# - Escape leaves the panel where it is;
+# - Escape leaves the panel where it is; the buttons' tips show while a chat
+#   window is the active one;
 # - a notification area (trayer) that starts after the program gets the
 #   icon and the panel leaves the taskbar; the close box then hides the panel
 #   into it; when the area ends, the hidden panel is minimised to the taskbar.
@@ -202,6 +203,22 @@ x xdotool windowminimize "$chat" sleep 0.5 windowactivate "$(window_id)" sleep 0
 x xdotool windowactivate "$chat" sleep 0.5
 [ "$(map_state "$chat")" = IsViewable ] && [ "$(map_state)" = IsViewable ] \
   || lan_fail "activating the chat window took the panel: $(wm_state)"
+# The panel's buttons show their tips while the chat window is active.
+lan_until_ok "$run" "panel 0 0" 15
+read -r fx fy _ _ <<<"$(frame)"
+x xdotool windowraise "$(window_id)" sleep 0.3 mousemove $((fx + 140)) $((fy + 60)) sleep 0.2 \
+  mousemove $((fx + 140)) $((fy + 73))
+[ "$(x xdotool getactivewindow)" = "$chat" ] || lan_fail "the chat window is not the active one"
+tip=""
+for i in $(seq 1 25); do
+  for w in $(x xdotool search --onlyvisible --class kwel); do
+    x xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -q TOOLTIP && tip=$w
+  done
+  [ -n "$tip" ] && break
+  sleep 0.2
+done
+[ -n "$tip" ] || lan_fail "no tip over the panel's button while the chat window is active"
+visible 10b-tip-over-inactive-panel
 x xdotool windowminimize "$(window_id)" sleep 0.5
 [ "$(map_state)" = IsUnMapped ] || lan_fail "minimising did not hide the panel into the tray: $(wm_state)"
 [ "$(map_state "$chat")" = IsViewable ] || lan_fail "hiding the panel took the chat window"
