@@ -52,6 +52,9 @@ Box DetectDock(const Metrics &m, QPoint cursor, const Box &moved, State &state)
         state.side = Right;
     } else {
         if (state.stretched) {
+            // Its height back, within the work area where it fits: a tall
+            // panel let go low would otherwise hang below the screen.
+            box.top = std::max(m.area.top, std::min(box.top, m.area.bottom - state.savedHeight));
             box.bottom = box.top + state.savedHeight;
             state.stretched = false;
         }

@@ -5,6 +5,7 @@
 #include "mainwnd/PanelGeometry.h"
 #include "platform/DesktopProbe.h"
 
+#include <QApplication>
 #include <QEnterEvent>
 #include <QEvent>
 #include <QGuiApplication>
@@ -289,7 +290,8 @@ void PanelDocking::tick()
             break;
         }
     }
-    if (!m_watching || m_state.side == Dock::None)
+    // A menu or list open over the panel holds it in view.
+    if (!m_watching || m_state.side == Dock::None || QApplication::activePopupWidget())
         return;
     const bool near = Dock::CursorNear(cursor, live);
     if (!near && !m_mouseWasOutside && !button) {

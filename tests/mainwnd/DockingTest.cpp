@@ -8,7 +8,6 @@
 
 #include <QAction>
 #include <QCursor>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
@@ -72,6 +71,10 @@ TEST(DockGeometry, SideDockStretchesAndUndockingRestoresTheHeight)
     EXPECT_EQ(s.side, Dock::None);
     EXPECT_FALSE(s.stretched);
     EXPECT_EQ(b.height(), 300);
+    // Let go low, it stays within the work area with that height.
+    b = Dock::DetectDock(kM, QPoint(5, 500), b, s);
+    b = Dock::DetectDock(kM, QPoint(600, 900), Box{400, 850, 640, 1844}, s);
+    EXPECT_EQ(b, (Box{400, 694, 640, 994}));
 }
 
 // Slides until done; returns the boxes of every step.
@@ -330,6 +333,23 @@ TEST_F(ProbedDocking, TheSlidOutPanelGivesWayToItsStrip)
     EXPECT_TRUE(p.panel->isVisible());
     EXPECT_FALSE(dock->strip()->isVisible());
     EXPECT_EQ(p.panel->frameGeometry().left(), m.area.left);
+}
+
+// A menu open over the docked panel (its tray menu from a right click)
+// holds it in view while the cursor is on the menu.
+TEST_F(ProbedDocking, AnOpenMenuHoldsThePanelInView)
+{
+    p.panel->move(m.area.left + 300, m.area.top + 200);
+    dock->Settle(QPoint(m.area.left + 350, m.area.top + 5));
+    ASSERT_EQ(dock->side(), Dock::Top);
+    QTRY_VERIFY_WITH_TIMEOUT(!dock->isSliding(), 2000);
+    p.panel->trayMenu()->popup(QPoint(m.area.left + 700, m.area.top + 500));
+    probe->pos = QPoint(m.area.left + 710, m.area.top + 510);
+    QTest::qWait(4 * PanelDocking::kWatchMs);
+    EXPECT_FALSE(dock->isSlidOut());
+    EXPECT_FALSE(dock->isSliding());
+    p.panel->trayMenu()->hide();
+    QTRY_VERIFY_WITH_TIMEOUT(dock->isSlidOut(), 3000);
 }
 
 TEST(PanelDocking, StartsSlidOutAtTheStoredSideOnlyWithAutoHide)
