@@ -2,8 +2,8 @@
 //
 //   cursor X Y            move the pointer there (the window system then
 //                         reports entering and leaving windows as it would)
-//   movepanel X Y         put the panel's frame there, as a drag by the window
-//                         manager leaves it
+//   movepanel X Y         put the panel's frame there (a move without a held
+//                         button: no drag, it docks nothing)
 //   panel SIDE SLID [TAG] ok when the dock side is SIDE (0..4) and the panel
 //                         is slid out (1) or not (0); writes
 //                         "PANEL side slid x y width height" of the frame

@@ -24,6 +24,7 @@
 #include "net/Commands.h"
 #include "net/MessengerEngine.h"
 #include "platform/CTrayIcon.h"
+#include "platform/DesktopProbe.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/WindowAlpha.h"
 #include "core/WorkingSet.h"
@@ -31,6 +32,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMetaMethod>
@@ -127,6 +129,8 @@ CMainPanelDlg::CMainPanelDlg(MessengerEngine &engine, PanelPlatform platform, QW
     setWindowFlags(Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setMinimumSize(PanelGeometry::kMinimumSize);
     resize(PanelGeometry::kDefaultSize);
+    // The buttons' tips also while another window is active.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     WindowAlpha::SetKind(this, WindowAlpha::MainWindow);
 
     m_tip = std::make_unique<CMsgTipDlg>(&m_engine.config());
@@ -146,6 +150,7 @@ CMainPanelDlg::CMainPanelDlg(MessengerEngine &engine, PanelPlatform platform, QW
     m_tray->SetContextMenu(m_menu);
     m_tray->Create(m_icons[int(TrayIconKind::Online)], QStringLiteral("Kwel"));
     connect(m_tray.get(), &CTrayIcon::activated, this, [this](CTrayIcon::Activation how) { onTrayActivated(int(how)); });
+    connect(m_tray.get(), &CTrayIcon::availabilityChanged, this, &CMainPanelDlg::onTrayAvailabilityChanged);
     connect(m_hotKey.get(), &GlobalHotKey::activated, this, &CMainPanelDlg::OnHotKey);
 
     m_blinkTimer.setInterval(kBlinkIntervalMs);
@@ -222,7 +227,26 @@ void CMainPanelDlg::OnPeerCountChanged(int count)
 
 bool CMainPanelDlg::hasTray() const
 {
-    return m_tray->isEnabled();
+    // Asked anew: the area may have gone since the icon last looked.
+    return m_tray->isEnabled() && m_tray->isAvailable();
+}
+
+void CMainPanelDlg::onTrayAvailabilityChanged(bool available)
+{
+    // With a tray to go to, the panel keeps out of the taskbar; without one
+    // the taskbar is the way back.
+    SetSkipTaskbar(*this, available);
+    // Put away into a tray that is gone: nothing would bring it back.
+    if (!available && m_hiddenByUser && !isVisible())
+        showMinimized();
+}
+
+void CMainPanelDlg::showEvent(QShowEvent *event)
+{
+    // Before the window is mapped: the window manager forgets the state of a
+    // hidden window.
+    SetSkipTaskbar(*this, hasTray());
+    QDialog::showEvent(event);
 }
 
 void CMainPanelDlg::InitPanel(bool autoStart)
@@ -239,8 +263,6 @@ void CMainPanelDlg::InitPanel(bool autoStart)
     if (config.MainOpacity != 0)
         WindowAlpha::SetLayeredAlpha(this, WindowAlpha::FromPercent(config.MainOpacity));
     UpdateTrayIcon(false);
-    // With a tray to go to, the panel keeps out of the taskbar.
-    setWindowFlag(Qt::Tool, hasTray());
     m_docking->InitialHide();
     SyncAutostart();
 
@@ -366,16 +388,30 @@ void CMainPanelDlg::reject()
     HidePanel();
 }
 
+void CMainPanelDlg::keyPressEvent(QKeyEvent *event)
+{
+    // Enter and Escape never hide the panel (an Escape meant for a menu that
+    // just closed is easily pressed once too often): it hides by its close
+    // box, minimising, the tray and the hot key.
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void CMainPanelDlg::changeEvent(QEvent *event)
 {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized() && hasTray()) {
-        // Minimising hides the panel into the tray instead.
+        // Minimising hides the panel into the tray instead. The minimised
+        // state stays until the panel is shown again (ShowPanel restores
+        // it): leaving it on a hidden window would map the window behind the
+        // toolkit's back, an empty frame that nothing draws or brings back.
         QTimer::singleShot(0, this, [this] {
             if (isMinimized()) {
                 m_hiddenByUser = true;
                 hide();
-                setWindowState(windowState() & ~Qt::WindowMinimized);
             }
         });
     }
@@ -400,7 +436,6 @@ void CMainPanelDlg::moveEvent(QMoveEvent *event)
 {
     QDialog::moveEvent(event);
     rememberRect();
-    m_docking->OnMoved();
 }
 
 void CMainPanelDlg::enterEvent(QEnterEvent *event)

@@ -70,6 +70,9 @@ public:
     // The title of the messenger page's folder.
     QString folderTitle() const;
     bool isHiddenByUser() const { return m_hiddenByUser; }
+    // Whether the desktop has a notification area to hide the panel into
+    // (the panel then keeps out of the taskbar); asked anew each time.
+    bool hasTray() const;
     bool isBlinking() const { return m_blinkTimer.isActive(); }
     // The icon kind of the user's state (what the tray shows when not blinking).
     TrayIconKind stateIconKind() const;
@@ -156,6 +159,8 @@ protected:
     void moveEvent(QMoveEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void reject() override;
 
 private:
@@ -178,7 +183,7 @@ private:
     void openKey(const QString &key);
     void openGroup(quint32 groupId);
     void rememberRect();
-    bool hasTray() const;
+    void onTrayAvailabilityChanged(bool available);
 
     MessengerEngine &m_engine;
     std::unique_ptr<CTrayIcon> m_tray;

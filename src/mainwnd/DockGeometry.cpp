@@ -26,7 +26,12 @@ Box DetectDock(const Metrics &m, QPoint cursor, const Box &moved, State &state)
 {
     Box box = moved;
     const int w = moved.width();
-    const int h = moved.height();
+    // A panel stretched along a side takes its own height back at the top
+    // or bottom: stretched there it would cover the screen and never slide out.
+    const bool topOrBottom = cursor.y() < m.area.top + kTopReach || cursor.y() >= m.area.bottom - kBottomReach;
+    const int h = topOrBottom && state.stretched ? state.savedHeight : moved.height();
+    if (topOrBottom)
+        state.stretched = false;
     if (cursor.y() < m.area.top + kTopReach) {
         box.top = m.area.top - m.edge;
         box.bottom = box.top + h;
@@ -47,6 +52,9 @@ Box DetectDock(const Metrics &m, QPoint cursor, const Box &moved, State &state)
         state.side = Right;
     } else {
         if (state.stretched) {
+            // Its height back, within the work area where it fits: a tall
+            // panel let go low would otherwise hang below the screen.
+            box.top = std::max(m.area.top, std::min(box.top, m.area.bottom - state.savedHeight));
             box.bottom = box.top + state.savedHeight;
             state.stretched = false;
         }
@@ -205,6 +213,19 @@ bool CursorNear(QPoint cursor, const Box &frame)
 {
     return cursor.x() >= frame.left - kWatchMargin && cursor.x() < frame.right + kWatchMargin
         && cursor.y() >= frame.top - kWatchMargin && cursor.y() < frame.bottom + kWatchMargin;
+}
+
+DragWatch::Event DragWatch::Feed(bool buttonDown, const Box &live, const Box &known)
+{
+    if (buttonDown) {
+        if (live != known)
+            m_dragging = true;
+        return m_dragging ? Event::Dragging : Event::None;
+    }
+    if (!m_dragging)
+        return Event::None;
+    m_dragging = false;
+    return Event::Ended;
 }
 
 } // namespace Dock

@@ -61,8 +61,8 @@ struct State
 // Where a drag that ended with the cursor at `cursor` leaves the panel whose
 // frame is `moved`: the first edge the cursor is near docks (top, bottom,
 // left, right); left and right stretch the panel over the work area's height
-// and remember the height it had. Away from every edge the panel undocks and
-// gets its remembered height back. Updates `state`.
+// and remember the height it had. Away from every edge, and at the top or the
+// bottom, the panel gets its remembered height back. Updates `state`.
 Box DetectDock(const Metrics &m, QPoint cursor, const Box &moved, State &state);
 
 // One step of sliding, a tenth of the height (top, bottom) or width (left,
@@ -84,5 +84,24 @@ bool IsSlidOut(const Metrics &m, int side, const Box &current);
 
 // Whether the cursor is inside the panel's frame grown by kWatchMargin.
 bool CursorNear(QPoint cursor, const Box &frame);
+
+// Tells a user's drag of the panel from every other move. The window manager
+// owns the drag and reports the new place only when it ends, so the panel is
+// looked at where the window system has it now (`live`) and where the
+// program last heard it was (`known`): it is dragged when the two part while
+// a mouse button is held, and the drag ends when the buttons are released.
+// Moves without a held button (the first show, the window manager's own
+// placing, the program's) are no drag.
+class DragWatch
+{
+public:
+    enum class Event { None, Dragging, Ended };
+    Event Feed(bool buttonDown, const Box &live, const Box &known);
+    bool dragging() const { return m_dragging; }
+    void Reset() { m_dragging = false; }
+
+private:
+    bool m_dragging = false;
+};
 
 } // namespace Dock

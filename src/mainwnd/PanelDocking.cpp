@@ -1,31 +1,71 @@
 #include "mainwnd/PanelDocking.h"
 
+#include "controls/SkinColor.h"
 #include "core/CConfig.h"
 #include "mainwnd/PanelGeometry.h"
+#include "platform/DesktopProbe.h"
 
-#include <QCursor>
+#include <QApplication>
+#include <QEnterEvent>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
+
+namespace {
+
+// The thin strip at the edge while the panel is slid out: a window the
+// window manager leaves alone (no frame, no taskbar entry, no focus), in the
+// panel's frame colour. The cursor entering it brings the panel back.
+class DockStrip final : public QWidget
+{
+public:
+    DockStrip(QColor colour, std::function<void()> entered)
+        : QWidget(nullptr,
+              Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint)
+        , m_colour(colour)
+        , m_entered(std::move(entered))
+    {
+        setObjectName(QStringLiteral("dockstrip"));
+        setAttribute(Qt::WA_ShowWithoutActivating);
+    }
+
+protected:
+    void enterEvent(QEnterEvent *event) override
+    {
+        QWidget::enterEvent(event);
+        m_entered();
+    }
+    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), m_colour); }
+
+private:
+    QColor m_colour;
+    std::function<void()> m_entered;
+};
+
+} // namespace
 
 PanelDocking::PanelDocking(QWidget &panel, CConfig &config, std::function<bool()> hiddenByUser, QObject *parent)
     : QObject(parent)
     , m_panel(panel)
     , m_config(config)
     , m_hiddenByUser(std::move(hiddenByUser))
+    , m_probe(DesktopProbe::System())
 {
-    m_watch.setInterval(kWatchMs);
+    m_tick.setInterval(kWatchMs);
     m_slide.setInterval(kSlideMs);
-    m_settle.setInterval(kSettleMs);
-    m_settle.setSingleShot(true);
-    m_strip.setInterval(kWatchMs);
-    connect(&m_watch, &QTimer::timeout, this, &PanelDocking::watchTick);
+    connect(&m_tick, &QTimer::timeout, this, &PanelDocking::tick);
     connect(&m_slide, &QTimer::timeout, this, &PanelDocking::slideTick);
-    connect(&m_settle, &QTimer::timeout, this, [this] { Settle(QCursor::pos()); });
-    connect(&m_strip, &QTimer::timeout, this, &PanelDocking::stripTick);
     m_panel.installEventFilter(this);
+}
+
+PanelDocking::~PanelDocking() = default;
+
+void PanelDocking::SetProbe(std::unique_ptr<DesktopProbe> probe)
+{
+    m_probe = std::move(probe);
 }
 
 bool PanelDocking::PlatformCanPlace()
@@ -51,6 +91,11 @@ Dock::Box PanelDocking::frame() const
     return Dock::Box::fromRect(m_panel.frameGeometry());
 }
 
+Dock::Box PanelDocking::liveFrame() const
+{
+    return Dock::Box::fromRect(m_probe->liveFrame(m_panel));
+}
+
 bool PanelDocking::isSlidOut() const
 {
     return m_state.side != Dock::None && m_hiding && m_slideDone;
@@ -58,12 +103,15 @@ bool PanelDocking::isSlidOut() const
 
 bool PanelDocking::eventFilter(QObject *watched, QEvent *event)
 {
-    // The window system adds the frame when the panel is first shown: a
-    // panel placed out of view before that is placed again with it.
+    // Shown while slid out (the start): the window system adds the frame
+    // when the panel is first shown, so the hidden place is worked out again
+    // with it, and the strip takes the panel's place.
     if (watched == &m_panel && event->type() == QEvent::Show && isSlidOut() && !m_slide.isActive())
         QTimer::singleShot(0, this, [this] {
-            if (isSlidOut() && !m_slide.isActive())
-                place(Dock::InitialHide(metrics(), frame(), m_state));
+            if (!isSlidOut() || m_slide.isActive() || m_hiddenByUser())
+                return;
+            place(Dock::InitialHide(metrics(), frame(), m_state));
+            giveWayToStrip();
         });
     return QObject::eventFilter(watched, event);
 }
@@ -74,6 +122,7 @@ void PanelDocking::place(const Dock::Box &box)
     const QRect inner = m_panel.geometry();
     const QSize decoration(outer.width() - inner.width(), outer.height() - inner.height());
     m_lastPlaced = box;
+    m_settling = 2;
     m_panel.resize(std::max(1, box.width() - decoration.width()), std::max(1, box.height() - decoration.height()));
     m_panel.move(box.left, box.top);
 }
@@ -84,58 +133,70 @@ void PanelDocking::applyMinimumSize()
     m_panel.setMinimumSize(m_state.side != Dock::None ? normal.expandedTo(Dock::kDockedMinimum) : normal);
 }
 
+void PanelDocking::startTicking()
+{
+    if (isEnabled() && !m_tick.isActive())
+        m_tick.start();
+}
+
+void PanelDocking::giveWayToStrip()
+{
+    if (!m_strip)
+        m_strip = std::make_unique<DockStrip>(ColorFromRef(m_config.MainBarFrameColor), [this] { OnEnter(); });
+    m_strip->setGeometry(m_lastPlaced.toRect().intersected(metrics().area.toRect()));
+    m_panel.hide();
+    m_strip->show();
+    m_strip->raise();
+}
+
+void PanelDocking::comeBackFromStrip()
+{
+    if (m_strip)
+        m_strip->hide();
+    if (!m_panel.isVisible())
+        m_panel.show();
+}
+
 void PanelDocking::InitialHide()
 {
     m_state.side = std::clamp(m_config.HideMode, 0, 4);
     if (!isEnabled())
         m_state.side = Dock::None; // a docked panel that never slides back would be out of reach
     applyMinimumSize();
+    startTicking();
     if (m_state.side == Dock::None)
         return;
     place(Dock::InitialHide(metrics(), frame(), m_state));
     m_hiding = true;
     m_slideDone = true;
-    m_strip.start();
 }
 
 void PanelDocking::OnShown()
 {
     if (!isEnabled() || !isSlidOut())
         return;
-    m_mouseWasOutside = !Dock::CursorNear(QCursor::pos(), frame());
+    m_mouseWasOutside = !Dock::CursorNear(m_probe->cursor(), m_lastPlaced);
     startWatchAndSlide(false);
 }
 
 void PanelDocking::OnEnter()
 {
-    if (!isEnabled() || m_hiddenByUser() || m_state.side == Dock::None || m_watch.isActive())
+    if (!isEnabled() || m_hiddenByUser() || m_state.side == Dock::None || m_watching)
         return;
     startWatchAndSlide(false);
-}
-
-void PanelDocking::OnMoved()
-{
-    if (!isEnabled() || m_slide.isActive() || frame() == m_lastPlaced)
-        return;
-    m_settle.start();
 }
 
 void PanelDocking::Settle(QPoint cursor)
 {
     if (!isEnabled() || m_slide.isActive())
         return;
-    const Dock::Box current = frame();
-    if (current == m_lastPlaced)
-        return; // our own placing
+    const Dock::Box current = liveFrame();
     const Dock::Box box = Dock::DetectDock(metrics(), cursor, current, m_state);
     applyMinimumSize();
-    if (box != current)
-        place(box);
-    else
-        m_lastPlaced = box;
+    place(box);
     if (m_state.side == Dock::None) {
-        m_watch.stop();
-    } else if (!m_watch.isActive()) {
+        m_watching = false;
+    } else if (!m_watching) {
         m_mouseWasOutside = !Dock::CursorNear(cursor, box);
         startWatchAndSlide(false);
     }
@@ -143,12 +204,17 @@ void PanelDocking::Settle(QPoint cursor)
 
 void PanelDocking::OnAutoHideChanged()
 {
-    if (m_config.AutoHideWnd != 0 || m_state.side == Dock::None)
+    if (m_config.AutoHideWnd != 0) {
+        startTicking();
         return;
-    m_watch.stop();
+    }
+    m_tick.stop();
+    m_drag.Reset();
+    if (m_state.side == Dock::None)
+        return;
+    m_watching = false;
     m_slide.stop();
-    m_strip.stop();
-    Dock::Box box = frame();
+    Dock::Box box = m_lastPlaced;
     const Dock::Metrics m = metrics();
     for (int i = 0; i <= Dock::kSlideSteps * 4; ++i) {
         const Dock::Step s = Dock::ShowStep(m, m_state.side, box);
@@ -161,26 +227,75 @@ void PanelDocking::OnAutoHideChanged()
         m_state.stretched = false;
     }
     m_state.side = Dock::None;
+    m_hiding = false;
+    m_slideDone = true;
     applyMinimumSize();
     place(box);
+    if (m_strip)
+        m_strip->hide();
+    if (!m_hiddenByUser())
+        m_panel.show();
 }
 
 void PanelDocking::startWatchAndSlide(bool hiding)
 {
-    m_strip.stop();
-    m_lastPlaced = frame(); // the slide steps from here
-    if (!hiding)
-        m_watch.start();
+    if (!hiding) {
+        comeBackFromStrip();
+        m_watching = true;
+    } else {
+        m_lastPlaced = frame(); // the slide steps from here
+    }
     m_slideDone = false;
     m_hiding = hiding;
     m_slide.start();
+    startTicking();
 }
 
-void PanelDocking::watchTick()
+void PanelDocking::tick()
 {
-    const bool near = Dock::CursorNear(QCursor::pos(), frame());
-    if (!near && !m_mouseWasOutside) {
-        m_watch.stop();
+    if (!isEnabled()) {
+        m_tick.stop();
+        return;
+    }
+    if (m_hiddenByUser()) {
+        // Put away into the tray: no strip either, until it is shown again.
+        if (m_strip)
+            m_strip->hide();
+        m_drag.Reset();
+        return;
+    }
+    if (m_slide.isActive())
+        return;
+    const QPoint cursor = m_probe->cursor();
+    if (isSlidOut()) {
+        // The strip may miss the entering (a pointer grabbed elsewhere).
+        if (m_lastPlaced.toRect().intersected(metrics().area.toRect()).contains(cursor))
+            OnEnter();
+        return;
+    }
+    if (!m_panel.isVisible())
+        return;
+    const bool button = m_probe->buttonDown();
+    const Dock::Box live = liveFrame();
+    if (m_settling > 0) {
+        --m_settling;
+    } else {
+        switch (m_drag.Feed(button, live, frame())) {
+        case Dock::DragWatch::Event::Dragging:
+            return; // never slide away under a drag
+        case Dock::DragWatch::Event::Ended:
+            Settle(cursor);
+            return;
+        case Dock::DragWatch::Event::None:
+            break;
+        }
+    }
+    // A menu or list open over the panel holds it in view.
+    if (!m_watching || m_state.side == Dock::None || QApplication::activePopupWidget())
+        return;
+    const bool near = Dock::CursorNear(cursor, live);
+    if (!near && !m_mouseWasOutside && !button) {
+        m_watching = false;
         startWatchAndSlide(true);
     } else if (near && m_mouseWasOutside) {
         m_mouseWasOutside = false;
@@ -203,18 +318,5 @@ void PanelDocking::slideTick()
     place(s.box);
     m_slideDone = s.done;
     if (m_slideDone && m_hiding)
-        m_strip.start();
-}
-
-void PanelDocking::stripTick()
-{
-    // Put away by the user: the next slide out starts it again.
-    if (!isSlidOut() || !isEnabled() || m_hiddenByUser()) {
-        m_strip.stop();
-        return;
-    }
-    // The part of the frame that is on the screen.
-    const QRect visible = frame().toRect().intersected(metrics().area.toRect());
-    if (visible.contains(QCursor::pos()))
-        OnEnter();
+        giveWayToStrip();
 }

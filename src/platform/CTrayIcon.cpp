@@ -2,6 +2,51 @@
 
 #include <QSystemTrayIcon>
 
+CTrayIcon::CTrayIcon(QObject *parent)
+    : QObject(parent)
+{
+    m_watch.setInterval(kWatchMs);
+    connect(&m_watch, &QTimer::timeout, this, &CTrayIcon::Recheck);
+}
+
+bool CTrayIcon::Create(const QIcon &icon, const QString &tip)
+{
+    store(icon, tip);
+    m_created = true;
+    Show();
+    m_watch.start();
+    return m_enabled;
+}
+
+void CTrayIcon::Show()
+{
+    if (!m_created || m_wanted)
+        return;
+    m_wanted = true;
+    m_enabled = isAvailable();
+    if (m_enabled)
+        setShown(true);
+}
+
+void CTrayIcon::Remove()
+{
+    m_wanted = false;
+    if (!m_enabled)
+        return;
+    setShown(false);
+    m_enabled = false;
+}
+
+void CTrayIcon::Recheck()
+{
+    const bool now = m_wanted && isAvailable();
+    if (now == m_enabled)
+        return;
+    m_enabled = now;
+    setShown(now);
+    emit availabilityChanged(now);
+}
+
 void CTrayIcon::store(const QIcon &icon, const QString &tip)
 {
     if (!icon.isNull())
@@ -44,18 +89,6 @@ bool SystemTrayIcon::isAvailable() const
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-bool SystemTrayIcon::Create(const QIcon &icon, const QString &tip)
-{
-    store(icon, tip);
-    m_created = true;
-    m_tray->setIcon(m_icon);
-    m_tray->setToolTip(m_tip);
-    m_enabled = isAvailable();
-    if (m_enabled)
-        m_tray->show();
-    return m_enabled;
-}
-
 void SystemTrayIcon::Change(const QIcon &icon, const QString &tip)
 {
     store(icon, tip);
@@ -65,33 +98,20 @@ void SystemTrayIcon::Change(const QIcon &icon, const QString &tip)
         m_tray->setToolTip(m_tip);
 }
 
-void SystemTrayIcon::Remove()
+void SystemTrayIcon::setShown(bool shown)
 {
-    if (!m_enabled)
-        return;
+    // Hidden first: an area that appeared gets the icon anew.
     m_tray->hide();
-    m_enabled = false;
-}
-
-void SystemTrayIcon::Show()
-{
-    if (m_enabled || !m_created || !isAvailable())
-        return;
-    m_tray->show();
-    m_enabled = true;
+    if (shown) {
+        m_tray->setIcon(m_icon);
+        m_tray->setToolTip(m_tip);
+        m_tray->show();
+    }
 }
 
 void SystemTrayIcon::SetContextMenu(QMenu *menu)
 {
     m_tray->setContextMenu(menu);
-}
-
-bool FakeTrayIcon::Create(const QIcon &icon, const QString &tip)
-{
-    store(icon, tip);
-    m_created = true;
-    m_enabled = available;
-    return m_enabled;
 }
 
 void FakeTrayIcon::Change(const QIcon &icon, const QString &tip)

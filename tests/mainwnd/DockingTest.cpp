@@ -4,6 +4,7 @@
 #include "mainwnd/DockGeometry.h"
 #include "mainwnd/PanelDocking.h"
 #include "mainwnd/PanelTrayMenu.h"
+#include "platform/DesktopProbe.h"
 
 #include <QAction>
 #include <QCursor>
@@ -70,6 +71,10 @@ TEST(DockGeometry, SideDockStretchesAndUndockingRestoresTheHeight)
     EXPECT_EQ(s.side, Dock::None);
     EXPECT_FALSE(s.stretched);
     EXPECT_EQ(b.height(), 300);
+    // Let go low, it stays within the work area with that height.
+    b = Dock::DetectDock(kM, QPoint(5, 500), b, s);
+    b = Dock::DetectDock(kM, QPoint(600, 900), Box{400, 850, 640, 1844}, s);
+    EXPECT_EQ(b, (Box{400, 694, 640, 994}));
 }
 
 // Slides until done; returns the boxes of every step.
@@ -133,6 +138,36 @@ TEST(DockGeometry, InitialHideAndTheWatchMargin)
     EXPECT_FALSE(Dock::CursorNear(QPoint(89, 200), frame));
     EXPECT_TRUE(Dock::CursorNear(QPoint(309, 509), frame));
     EXPECT_FALSE(Dock::CursorNear(QPoint(310, 200), frame));
+}
+
+TEST(DockGeometry, AStretchedPanelTakesItsHeightBackAtTheTopOrBottom)
+{
+    Dock::State s;
+    Box b = Dock::DetectDock(kM, QPoint(5, 500), Box{100, 200, 340, 500}, s);
+    ASSERT_TRUE(s.stretched);
+    b = Dock::DetectDock(kM, QPoint(600, 990), b, s);
+    EXPECT_EQ(s.side, Dock::Bottom);
+    EXPECT_FALSE(s.stretched);
+    EXPECT_EQ(b, (Box{0, 694, 240, 994})) << "300 high again, on the bottom edge";
+}
+
+TEST(DockGeometry, OnlyAMoveUnderAHeldButtonIsADrag)
+{
+    using Event = Dock::DragWatch::Event;
+    Dock::DragWatch drag;
+    const Box known{100, 100, 340, 500};
+    const Box moved{300, 150, 540, 550};
+    // Moves without a button (the first show, the window manager's placing)
+    // and a button held over a panel that stays are no drag.
+    EXPECT_EQ(drag.Feed(false, moved, known), Event::None);
+    EXPECT_EQ(drag.Feed(true, known, known), Event::None);
+    EXPECT_EQ(drag.Feed(false, known, known), Event::None);
+    // Held and moved: a drag until the button is let go, also once the
+    // window manager has reported the new place.
+    EXPECT_EQ(drag.Feed(true, moved, known), Event::Dragging);
+    EXPECT_EQ(drag.Feed(true, moved, moved), Event::Dragging);
+    EXPECT_EQ(drag.Feed(false, moved, moved), Event::Ended);
+    EXPECT_EQ(drag.Feed(false, moved, moved), Event::None) << "one end per drag";
 }
 
 // The test platform draws a frame whose top it counts twice; the panels of
@@ -200,6 +235,121 @@ TEST(PanelDocking, DocksSlidesOutAndComesBack)
     EXPECT_EQ(dock->side(), Dock::None);
     EXPECT_FALSE(dock->isSlidOut());
     EXPECT_GE(p.panel->frameGeometry().top(), m.area.top - m.edge);
+}
+
+// The pointer and the window system as a test sets them: where the window
+// manager has the panel during a drag (the toolkit hears of it at the end).
+struct FakeProbe final : DesktopProbe
+{
+    QPoint cursor() const override { return pos; }
+    bool buttonDown() const override { return button; }
+    QRect liveFrame(const QWidget &window) const override { return live.isValid() ? live : window.frameGeometry(); }
+
+    QPoint pos;
+    bool button = false;
+    QRect live;
+};
+
+// A frameless panel with docking on, its pointer and window system faked.
+class ProbedDocking : public ::testing::Test
+{
+protected:
+    ProbedDocking()
+        : p(true, [](CConfig &c) { c.AutoHideWnd = 1; })
+    {
+        initFrameless(p);
+        dock = p.panel->docking();
+        auto fake = std::make_unique<FakeProbe>();
+        probe = fake.get();
+        dock->SetProbe(std::move(fake));
+        m = dock->metrics();
+    }
+
+    Panel p;
+    PanelDocking *dock = nullptr;
+    FakeProbe *probe = nullptr;
+    Dock::Metrics m;
+};
+
+// A docked panel dragged away by the title bar follows the drag: it never
+// slides out while the button is held, and letting go away from the edges
+// undocks it. Moves nobody dragged never dock it.
+TEST_F(ProbedDocking, FollowsADragAndDocksOnlyAfterOne)
+{
+    // Moved to the top edge with the pointer there, but no button held: the
+    // first show or the window manager's placing, not a drag.
+    probe->pos = QPoint(m.area.left + 350, m.area.top + 5);
+    p.panel->move(m.area.left + 300, m.area.top);
+    QTest::qWait(4 * PanelDocking::kWatchMs);
+    EXPECT_EQ(dock->side(), Dock::None);
+
+    // Dragged there: the button is held while the window system has the
+    // panel somewhere else than the toolkit knows.
+    p.panel->move(m.area.left + 300, m.area.top + 200);
+    QTest::qWait(3 * PanelDocking::kWatchMs);
+    probe->button = true;
+    probe->live = p.panel->frameGeometry().translated(0, -200);
+    QTest::qWait(2 * PanelDocking::kWatchMs);
+    EXPECT_EQ(dock->side(), Dock::None) << "nothing docks before the button is let go";
+    probe->button = false;
+    probe->live = {};
+    QTRY_COMPARE_WITH_TIMEOUT(dock->side(), int(Dock::Top), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!dock->isSliding(), 2000);
+
+    // Pressed on the title bar and dragged down and away: the pointer leaves
+    // the panel's old place, but the panel goes with it.
+    probe->button = true;
+    probe->pos = QPoint(m.area.left + 600, m.area.top + 400);
+    probe->live = p.panel->frameGeometry().translated(300, 300);
+    QTest::qWait(5 * PanelDocking::kWatchMs);
+    EXPECT_FALSE(dock->isSlidOut());
+    EXPECT_FALSE(dock->isSliding());
+    EXPECT_EQ(dock->side(), Dock::Top);
+    probe->button = false;
+    QTRY_COMPARE_WITH_TIMEOUT(dock->side(), int(Dock::None), 2000);
+    EXPECT_EQ(p.panel->frameGeometry().topLeft(), probe->live.topLeft()) << "where it was let go";
+    probe->live = {};
+    QTest::qWait(3 * PanelDocking::kWatchMs);
+    EXPECT_TRUE(p.panel->isVisible());
+    EXPECT_FALSE(dock->isSlidOut());
+}
+
+// Slid out, the panel leaves the screen to a strip window of the strip's
+// size (a window manager would keep a tenth of the panel on the screen);
+// the pointer on the strip brings the panel back.
+TEST_F(ProbedDocking, TheSlidOutPanelGivesWayToItsStrip)
+{
+    p.panel->move(m.area.left + 300, m.area.top + 200);
+    dock->Settle(QPoint(m.area.left + 5, m.area.top + 300));
+    ASSERT_EQ(dock->side(), Dock::Left);
+    probe->pos = QPoint(m.area.left + 600, m.area.top + 300);
+    QTRY_VERIFY_WITH_TIMEOUT(dock->isSlidOut(), 3000);
+    EXPECT_FALSE(p.panel->isVisible());
+    ASSERT_TRUE(dock->strip());
+    EXPECT_TRUE(dock->strip()->isVisible());
+    EXPECT_EQ(dock->strip()->geometry(), QRect(m.area.left, m.area.top, m.strip, m.area.height()));
+    probe->pos = QPoint(m.area.left + 1, m.area.top + 300);
+    QTRY_VERIFY_WITH_TIMEOUT(!dock->isSlidOut() && !dock->isSliding(), 3000);
+    EXPECT_TRUE(p.panel->isVisible());
+    EXPECT_FALSE(dock->strip()->isVisible());
+    EXPECT_EQ(p.panel->frameGeometry().left(), m.area.left);
+}
+
+// A menu open over the docked panel (its tray menu from a right click)
+// holds it in view while the cursor is on the menu.
+TEST_F(ProbedDocking, AnOpenMenuHoldsThePanelInView)
+{
+    p.panel->move(m.area.left + 300, m.area.top + 200);
+    dock->Settle(QPoint(m.area.left + 350, m.area.top + 5));
+    ASSERT_EQ(dock->side(), Dock::Top);
+    QTRY_VERIFY_WITH_TIMEOUT(!dock->isSliding(), 2000);
+    p.panel->trayMenu()->popup(QPoint(m.area.left + 700, m.area.top + 500));
+    probe->pos = QPoint(m.area.left + 710, m.area.top + 510);
+    QTest::qWait(4 * PanelDocking::kWatchMs);
+    EXPECT_FALSE(dock->isSlidOut());
+    EXPECT_FALSE(dock->isSliding());
+    p.panel->trayMenu()->hide();
+    QTRY_VERIFY_WITH_TIMEOUT(dock->isSlidOut(), 3000);
 }
 
 TEST(PanelDocking, StartsSlidOutAtTheStoredSideOnlyWithAutoHide)

@@ -100,7 +100,7 @@ TEST(PanelExtras, WithoutATrayThePanelOffersTheTrayMenu)
         p.panel->InitPanel(false);
         // With a tray to go to there is no taskbar button; without one the
         // taskbar is the way back.
-        EXPECT_EQ(p.panel->windowType() == Qt::Tool, tray) << "tray " << tray;
+        EXPECT_EQ(p.panel->hasTray(), tray) << "tray " << tray;
         p.panel->show();
         const QPoint at(20, 60);
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, p.panel->mapToGlobal(at));
