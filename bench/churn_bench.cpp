@@ -5,6 +5,7 @@
 // churn with notices for numbers we did send, each of which is shown in a
 // (hidden) window as it has to be: what every identity cost when any read
 // notice opened a window. Loopback only.
+#include "BenchCommon.h"
 #include "chat/CChatDlg.h"
 #include "chat/session/ChatSessions.h"
 #include "core/CConfig.h"
@@ -28,18 +29,6 @@ constexpr int kIdentities = 3000;
 // Each shown notice keeps a window: fewer of them keep the run's memory in bounds.
 constexpr int kShownNotices = 300;
 
-long residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return 0;
-}
-
 void pump(int ms)
 {
     for (QDeadlineTimer t(ms); !t.hasExpired();)
@@ -56,7 +45,7 @@ long churn(CNetManager &net, int count, int first, const std::function<void(quin
     const auto send = [&](const OwnHeader &own, quint32 command, const QByteArray &body) {
         attacker.writeDatagram(PacketCodec::BuildPacket(own, ++number, command, body), QHostAddress::LocalHost, net.port());
     };
-    const long before = residentKb();
+    const long before = Bench::residentKb();
     for (int i = first; i < first + count; ++i) {
         OwnHeader own;
         own.userName = QStringLiteral("churn%1").arg(i - 1);
@@ -71,7 +60,7 @@ long churn(CNetManager &net, int count, int first, const std::function<void(quin
             pump(5);
     }
     pump(300);
-    return residentKb() - before;
+    return Bench::residentKb() - before;
 }
 
 struct Program

@@ -14,6 +14,7 @@
 #include "core/PictureId.h"
 #include "core/Prompter.h"
 #include "core/WorkingSet.h"
+#include "net/CFileOfferTable.h"
 #include "net/CMsgSenderWnd.h"
 #include "net/CNetManager.h"
 #include "net/ChatLogWriter.h"
@@ -55,10 +56,11 @@ ChatSession::ChatSession(const ChatServices &services, HostRecord *peer, QObject
     m_timers.setRetryMax(m_config ? m_config->RETRYMAX_STR : 3);
     if (m_services.engine) {
         // The peer fetched or released what our messages offered.
-        connect(&m_services.engine->fileOffers(), &CFileOfferTable::transfersChanged, this, [this] {
-            if (m_ourOffers.isEmpty())
+        // The peer fetched or released what our messages offered.
+        CFileOfferTable &offers = m_services.engine->fileOffers();
+        connect(&offers, &CFileOfferTable::offerRemoved, this, [this](quint32 packetNumber) {
+            if (m_ourOffers.removeAll(packetNumber) == 0)
                 return;
-            m_ourOffers.removeIf([this](quint32 n) { return !m_services.engine->fileOffers().FindOffer(n); });
             if (m_ourOffers.isEmpty())
                 checkSettled();
         });
@@ -656,8 +658,9 @@ CMsgSenderWnd *ChatSession::SendMessageToPeers(
     connect(sender, &CMsgSenderWnd::finished, this, &ChatSession::onSenderFinished);
     m_senders.removeAll(nullptr);
     m_senders.append(sender);
-    if (!files.isEmpty())
+    if (!files.isEmpty()) {
         m_ourOffers.append(sender->packetNumber());
+    }
     emit messageSent(sender->packetNumber(), sender->commandWord());
     return sender;
 }
