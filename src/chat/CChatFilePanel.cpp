@@ -3,6 +3,8 @@
 #include "chat/CChatFilePanel.h"
 
 #include "chat/COverwritePromptDlg.h"
+#include "chat/FileTypeIcons.h"
+#include "chat/TransferProgressDelegate.h"
 #include "controls/FillGradientRect.h"
 #include "controls/SkinColor.h"
 #include "controls/SkinFont.h"
@@ -16,7 +18,6 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMimeData>
-#include <QMimeDatabase>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -24,6 +25,7 @@
 #include <QToolTip>
 #include <QTreeWidget>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -56,6 +58,8 @@ CChatFilePanel::CChatFilePanel(ChatFileTransfers &files, CConfig *config, QWidge
     connect(&m_transfers, &ChatFileTransfers::offeredRowsChanged, this, &CChatFilePanel::onOfferedRowsChanged);
     connect(&m_transfers, &ChatFileTransfers::receivedRowsChanged, this, &CChatFilePanel::FillReceivedList);
     connect(&m_transfers, &ChatFileTransfers::attachmentRowsChanged, this, &CChatFilePanel::FillAttachmentList);
+    connect(&m_transfers, &ChatFileTransfers::outgoingRowsChanged, this, &CChatFilePanel::FillAttachmentList);
+    connect(&m_transfers, &ChatFileTransfers::outgoingRowChanged, this, &CChatFilePanel::updateOutgoingRow);
     connect(&m_transfers, &ChatFileTransfers::progressChanged, this, &CChatFilePanel::SetProgress);
     connect(&m_transfers, &ChatFileTransfers::receiveStateChanged, this, &CChatFilePanel::updateReceiveButtons);
     connect(&m_transfers, &ChatFileTransfers::moreOffersWaiting, this, &CChatFilePanel::onMoreOffersWaiting);
@@ -121,6 +125,7 @@ void CChatFilePanel::createControls()
     m_offeredList = makeList(Id::OfferedList, OfferedColumnTitles(), receiveWidths);
     m_receivedList = makeList(Id::ReceivedList, OfferedColumnTitles(), receiveWidths);
     m_attachmentList = makeList(Id::AttachmentList, AttachmentColumnTitles(), { 38, 38, 38, 38 });
+    m_attachmentList->setItemDelegate(new TransferProgressDelegate(kStateColumn, kOutgoingProgressRole, m_attachmentList));
 
     makeButton(Id::RemoveAttachments, QStringLiteral("取消"), QStringLiteral("取消选中的文件"),
         [this] { OnRemoveAttachments(); });
@@ -207,22 +212,9 @@ void CChatFilePanel::enableControl(int id, bool on)
 
 QIcon CChatFilePanel::iconFor(const FileInfoRecord &row)
 {
-    if (row.isFolder())
-        return style()->standardIcon(QStyle::SP_DirIcon);
-    if (row.status == ReceiveRowStatus::Receiving)
+    if (row.status == ReceiveRowStatus::Receiving && row.isFile)
         return style()->standardIcon(QStyle::SP_ArrowDown);
-    const QString extension = GetPathExtension(row.name).toLower();
-    auto it = m_icons.constFind(extension);
-    if (it != m_icons.constEnd())
-        return *it;
-    // The desktop's icon of the file's type, by its name only: offered files
-    // do not exist here yet.
-    static const QMimeDatabase mimes;
-    const QMimeType type = mimes.mimeTypeForFile(row.name, QMimeDatabase::MatchExtension);
-    const QIcon icon = QIcon::fromTheme(
-        type.iconName(), QIcon::fromTheme(type.genericIconName(), style()->standardIcon(QStyle::SP_FileIcon)));
-    m_icons.insert(extension, icon);
-    return icon;
+    return FileTypeIcon(row.name, row.isFolder());
 }
 
 void CChatFilePanel::fillRows(QTreeWidget *list, const QList<FileInfoRecord> &rows, bool attachment)
@@ -268,6 +260,36 @@ void CChatFilePanel::FillReceivedList()
 void CChatFilePanel::FillAttachmentList()
 {
     fillRows(m_attachmentList, model().attachmentRows(), true);
+    // Below the attachments: what our messages offered, until the peer has it.
+    m_filling = true;
+    QList<QTreeWidgetItem *> items;
+    for (const OutgoingRow &row : model().outgoingRows()) {
+        auto *item = new QTreeWidgetItem;
+        item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
+        item->setIcon(0, FileTypeIcon(row.name, !row.isFile));
+        items.append(item);
+    }
+    m_attachmentList->addTopLevelItems(items);
+    for (int i = 0; i < items.size(); ++i)
+        updateOutgoingRow(i);
+    m_filling = false;
+}
+
+void CChatFilePanel::updateOutgoingRow(int row)
+{
+    const QList<OutgoingRow> &rows = model().outgoingRows();
+    QTreeWidgetItem *item = m_attachmentList->topLevelItem(int(model().attachmentRows().size()) + row);
+    if (!item || row < 0 || row >= rows.size())
+        return;
+    const OutgoingRow &r = rows[row];
+    const bool filling = std::exchange(m_filling, true); // not a tick of the user's
+    const QStringList texts = OutgoingRowTexts(r);
+    for (int column = 0; column < texts.size(); ++column)
+        item->setText(column, texts[column]);
+    item->setToolTip(0, r.fullPath);
+    item->setToolTip(kStateColumn, r.stateText);
+    item->setData(kStateColumn, kOutgoingProgressRole, r.percent);
+    m_filling = filling;
 }
 
 void CChatFilePanel::onAttachmentChanged(QTreeWidgetItem *item)

@@ -47,6 +47,11 @@ public:
         CmdDeletePermanently = 32800, // "永久删除文件(夹)"
     };
 
+    // The send list's last column shows an outgoing row's state, with the
+    // percentage (item data of this role) drawn as a bar.
+    static constexpr int kStateColumn = 3;
+    static constexpr int kOutgoingProgressRole = Qt::UserRole + 1;
+
     // config: LASTOPEN_STR and the chat colours (may be null).
     CChatFilePanel(ChatFileTransfers &files, CConfig *config, QWidget *parent = nullptr);
     ~CChatFilePanel() override;
@@ -116,6 +121,8 @@ private:
     void FillOfferedList();
     void FillReceivedList();
     void FillAttachmentList();
+    // One outgoing row (below the attachments) from the session's row.
+    void updateOutgoingRow(int row);
     void fillRows(QTreeWidget *list, const QList<FileInfoRecord> &rows, bool attachment);
     void onOfferedRowsChanged(int firstNew);
     void onMoreOffersWaiting();
@@ -148,5 +155,4 @@ private:
     QTreeWidget *m_receivedList = nullptr;
     QTreeWidget *m_attachmentList = nullptr;
     QProgressBar *m_progress = nullptr;
-    QHash<QString, QIcon> m_icons; // by extension
 };

@@ -235,7 +235,11 @@ TEST(ChatWindow, OfferedFilesAreListedOrReleasedWhenBlocked)
     ASSERT_EQ(a.window->sendList()->topLevelItemCount(), 2);
     a.window->OnSend(); // no text: the checked files alone are the message
     ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
-    EXPECT_EQ(a.window->sendList()->topLevelItemCount(), 0);
+    // The attachments went; the send list shows what the peer is to fetch.
+    EXPECT_TRUE(a.session()->files().model().attachmentRows().isEmpty());
+    ASSERT_EQ(a.window->sendList()->topLevelItemCount(), 2);
+    EXPECT_EQ(a.window->sendList()->topLevelItem(0)->text(3), u("等待对方接收"));
+    EXPECT_FALSE(a.window->sendList()->topLevelItem(0)->flags() & Qt::ItemIsUserCheckable);
     EXPECT_TRUE(a.eventsOf(u("SYSTEM")).first().contains(u("发送了 1 个文件, 1 个文件夹， 共计 2 个")));
     EXPECT_EQ(b.window->receiveList()->topLevelItemCount(), 2);
     EXPECT_TRUE(b.window->receiveList()->isVisibleTo(b.window));
@@ -257,6 +261,7 @@ TEST(ChatWindow, OfferedFilesAreListedOrReleasedWhenBlocked)
     ASSERT_TRUE(waitFor([&] { return !b.eventsOf(u("BLOCKED")).isEmpty(); }));
     EXPECT_TRUE(waitFor([&] { return a.engine->fileOffers().FindOffer(number) == nullptr; }));
     EXPECT_EQ(b.window->receiveList()->topLevelItemCount(), 2) << "nothing listed for the blocked message";
+    EXPECT_EQ(a.window->sendList()->topLevelItemCount(), 2) << "the released offer's row left the send list";
 }
 
 TEST(ChatWindow, PicturesGoToPeersThatTakeThem)
