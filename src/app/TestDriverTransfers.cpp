@@ -25,7 +25,7 @@ std::optional<bool> TestDriver::runTransferCommand(const QString &verb, const QS
         if (item->text(0) != words[1] || item->flags() & Qt::ItemIsUserCheckable)
             continue;
         const int percent
-            = item->data(CChatFilePanel::kStateColumn, CChatFilePanel::kOutgoingProgressRole).toInt();
+            = item->data(CChatFilePanel::kBarColumn, CChatFilePanel::kOutgoingProgressRole).toInt();
         const QString &state = words[2];
         if (state == QLatin1String("waiting"))
             return percent < 0;

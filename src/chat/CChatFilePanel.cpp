@@ -124,8 +124,13 @@ void CChatFilePanel::createControls()
     const QList<int> receiveWidths { 115, 45, 70, 300, 100 };
     m_offeredList = makeList(Id::OfferedList, OfferedColumnTitles(), receiveWidths);
     m_receivedList = makeList(Id::ReceivedList, OfferedColumnTitles(), receiveWidths);
-    m_attachmentList = makeList(Id::AttachmentList, AttachmentColumnTitles(), { 38, 38, 38, 38 });
-    m_attachmentList->setItemDelegate(new TransferProgressDelegate(kStateColumn, kOutgoingProgressRole, m_attachmentList));
+    m_attachmentList = makeList(Id::AttachmentList, AttachmentColumnTitles(), { 38, 38, 38, 300 });
+    // The names fill the list's width, elided in their middle (keeping the
+    // type); the path (or the state of a sent item) lies right of them.
+    m_attachmentList->setTextElideMode(Qt::ElideMiddle);
+    m_attachmentList->viewport()->installEventFilter(this);
+    m_attachmentList->setItemDelegate(new TransferProgressDelegate(
+        kBarColumn, kOutgoingProgressRole, TransferProgressDelegate::Style::Underlay, m_attachmentList));
 
     makeButton(Id::RemoveAttachments, QStringLiteral("取消"), QStringLiteral("取消选中的文件"),
         [this] { OnRemoveAttachments(); });
@@ -286,9 +291,9 @@ void CChatFilePanel::updateOutgoingRow(int row)
     const QStringList texts = OutgoingRowTexts(r);
     for (int column = 0; column < texts.size(); ++column)
         item->setText(column, texts[column]);
-    item->setToolTip(0, r.fullPath);
+    item->setToolTip(0, r.stateText + QLatin1Char('\n') + r.fullPath);
     item->setToolTip(kStateColumn, r.stateText);
-    item->setData(kStateColumn, kOutgoingProgressRole, r.percent);
+    item->setData(kBarColumn, kOutgoingProgressRole, r.percent);
     m_filling = filling;
 }
 
@@ -343,6 +348,25 @@ void CChatFilePanel::setFileListsShown(bool shown)
     m_fileListsShown = shown;
     applyLayout();
     emit fileListsShownChanged(shown);
+}
+
+bool CChatFilePanel::eventFilter(QObject *watched, QEvent *e)
+{
+    if (e->type() == QEvent::Resize && m_attachmentList && watched == m_attachmentList->viewport())
+        fitAttachmentColumns();
+    return QWidget::eventFilter(watched, e);
+}
+
+void CChatFilePanel::fitAttachmentColumns()
+{
+    QTreeWidget *list = m_attachmentList;
+    const QFontMetrics fm(list->font());
+    const QHeaderView *header = list->header();
+    const int type = qMax(header->sectionSizeHint(1), fm.horizontalAdvance(QStringLiteral("目录")) + kCellPadding);
+    const int size = qMax(header->sectionSizeHint(2), fm.horizontalAdvance(QStringLiteral("1023KB")) + kCellPadding);
+    list->setColumnWidth(1, type);
+    list->setColumnWidth(2, size);
+    list->setColumnWidth(0, qMax(kMinNameWidth, list->viewport()->width() - type - size));
 }
 
 void CChatFilePanel::applyLayout()

@@ -2,10 +2,11 @@
 
 #include <QPainter>
 
-TransferProgressDelegate::TransferProgressDelegate(int column, int role, QObject *parent)
+TransferProgressDelegate::TransferProgressDelegate(int column, int role, Style style, QObject *parent)
     : QStyledItemDelegate(parent)
     , m_column(column)
     , m_role(role)
+    , m_style(style)
 {
 }
 
@@ -23,6 +24,10 @@ void TransferProgressDelegate::paint(QPainter *painter, const QStyleOptionViewIt
         QRect done = cell;
         done.setWidth(int(cell.width() * value * 0.01));
         painter->fillRect(done, QColor(0x7A, 0xE2, 0xFF));
+    }
+    if (m_style == Style::Underlay) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
     }
     painter->setPen(QColor(0xFF, 0, 0));
     const QString text = option.fontMetrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, cell.width());

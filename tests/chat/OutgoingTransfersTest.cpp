@@ -39,7 +39,7 @@ TEST(OutgoingTransfers, TheSendersRowProgressesAndCompletes)
     QObject::connect(&a.session()->files(), &ChatFileTransfers::outgoingRowChanged, list, [&](int row) {
         QTreeWidgetItem *item = list->topLevelItem(row);
         shown << item->text(3);
-        bars << item->data(CChatFilePanel::kStateColumn, CChatFilePanel::kOutgoingProgressRole).toInt();
+        bars << item->data(CChatFilePanel::kBarColumn, CChatFilePanel::kOutgoingProgressRole).toInt();
     });
     const QString target = b.dir + QStringLiteral("/in");
     QDir().mkpath(target);

@@ -40,7 +40,8 @@ CTransferMonitorDlg::CTransferMonitorDlg(CFileOfferTable &offers, FileServer *se
     for (int i = 0; i < TransferMonitorModel::ColumnCount; ++i)
         m_list->setColumnWidth(i, widths[i]);
     m_list->setItemDelegate(
-        new TransferProgressDelegate(TransferMonitorModel::StateColumn, TransferMonitorModel::ProgressRole, m_list));
+        new TransferProgressDelegate(TransferMonitorModel::StateColumn, TransferMonitorModel::ProgressRole,
+            TransferProgressDelegate::Style::Cell, m_list));
     layout->addWidget(m_list);
     auto *row = new QHBoxLayout;
     row->addStretch();
