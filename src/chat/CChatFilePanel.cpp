@@ -22,6 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
+#include <QTextDocument>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <algorithm>
@@ -291,8 +292,9 @@ void CChatFilePanel::updateOutgoingRow(int row)
     const QStringList texts = OutgoingRowTexts(r);
     for (int column = 0; column < texts.size(); ++column)
         item->setText(column, texts[column]);
-    item->setToolTip(0, r.stateText + QLatin1Char('\n') + r.fullPath);
-    item->setToolTip(kStateColumn, r.stateText);
+    // A path is any text: shown as such, never taken for markup.
+    item->setToolTip(0, Qt::convertFromPlainText(r.stateText + QLatin1Char('\n') + r.fullPath, Qt::WhiteSpaceNoWrap));
+    item->setToolTip(kStateColumn, Qt::convertFromPlainText(r.stateText, Qt::WhiteSpaceNoWrap));
     item->setData(kBarColumn, kOutgoingProgressRole, r.percent);
     m_filling = filling;
 }
