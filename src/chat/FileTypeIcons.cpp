@@ -3,13 +3,32 @@
 #include "core/PathUtil.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QHash>
 #include <QMimeDatabase>
 #include <QStyle>
 
-QIcon FileTypeIcon(const QString &name, bool folder)
+namespace {
+
+QHash<QString, QIcon> &cache()
 {
     static QHash<QString, QIcon> icons;
+    return icons;
+}
+
+// The icons go with the application, not after it.
+void dropIcons()
+{
+    cache().clear();
+}
+
+} // namespace
+
+QIcon FileTypeIcon(const QString &name, bool folder)
+{
+    QHash<QString, QIcon> &icons = cache();
+    static const bool dropped = (qAddPostRoutine(dropIcons), true);
+    Q_UNUSED(dropped);
     const QString type = folder ? QStringLiteral("/") : GetPathExtension(name).toLower();
     if (const auto it = icons.constFind(type); it != icons.constEnd())
         return *it;

@@ -437,6 +437,8 @@ TEST(WindowLayout, TheSendListShowsTheNamesOfAttachedFiles)
     const int nameBefore = list->columnWidth(0);
     window.resize(960, 480);
     QCoreApplication::processEvents();
+    if (const QByteArray shot = qgetenv("KWEL_LAYOUT_SHOTS"); !shot.isEmpty())
+        window.grab().save(QString::fromLocal8Bit(shot) + QStringLiteral("/chat-send-list-wide.png"));
     EXPECT_GE(list->width(), paneBefore * 960 / 640 - 4);
     EXPECT_GT(list->columnWidth(0), nameBefore);
     const int right = list->columnWidth(0) + list->columnWidth(1) + list->columnWidth(2);
