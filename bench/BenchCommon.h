@@ -1,5 +1,5 @@
-// What the benchmarks share: the median of repeated runs and the test data of
-// the file-transfer benchmarks.
+// What the benchmarks share: the resident size, the median of repeated runs
+// and the test data of the file-transfer benchmarks.
 #pragma once
 
 #include <QDir>
@@ -10,6 +10,19 @@
 #include <vector>
 
 namespace Bench {
+
+// The resident size of this process in KB, from /proc.
+inline long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return 0;
+}
 
 inline double median(std::vector<double> v)
 {

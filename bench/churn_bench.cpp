@@ -2,9 +2,9 @@
 // under the new name, read notice for a number never sent): how much memory
 // the program keeps per churned identity, with its chat sessions and windows
 // in place, against the engine alone in the same run, and against the same
-// churn with notices for numbers we did send, each of which is shown in a
-// (hidden) window as it has to be: what every identity cost when any read
-// notice opened a window. Loopback only.
+// churn with notices for numbers we did send: each is kept for the peer's
+// next window without making one. Loopback only.
+#include "BenchCommon.h"
 #include "chat/CChatDlg.h"
 #include "chat/session/ChatSessions.h"
 #include "core/CConfig.h"
@@ -25,20 +25,8 @@
 namespace {
 
 constexpr int kIdentities = 3000;
-// Each shown notice keeps a window: fewer of them keep the run's memory in bounds.
+// Notices for numbers we sent (they once made a window each: 1.7 MB apiece).
 constexpr int kShownNotices = 300;
-
-long residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return 0;
-}
 
 void pump(int ms)
 {
@@ -56,7 +44,7 @@ long churn(CNetManager &net, int count, int first, const std::function<void(quin
     const auto send = [&](const OwnHeader &own, quint32 command, const QByteArray &body) {
         attacker.writeDatagram(PacketCodec::BuildPacket(own, ++number, command, body), QHostAddress::LocalHost, net.port());
     };
-    const long before = residentKb();
+    const long before = Bench::residentKb();
     for (int i = first; i < first + count; ++i) {
         OwnHeader own;
         own.userName = QStringLiteral("churn%1").arg(i - 1);
@@ -71,7 +59,7 @@ long churn(CNetManager &net, int count, int first, const std::function<void(quin
             pump(5);
     }
     pump(300);
-    return residentKb() - before;
+    return Bench::residentKb() - before;
 }
 
 struct Program
@@ -120,6 +108,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     long growth[3] = {};
     int windows[3] = {};
+    qsizetype held = 0;
     for (int pass = 0; pass < 3; ++pass) {
         Program program(pass > 0);
         std::function<void(quint16, quint32)> expect;
@@ -133,6 +122,8 @@ int main(int argc, char **argv)
         churn(program.net, 300, 1, expect); // warm up
         growth[pass] = churn(program.net, pass == 2 ? kShownNotices : kIdentities, 301, expect);
         windows[pass] = int(program.windows.size());
+        if (pass == 2)
+            held = program.sessions->heldReadNotices().count();
     }
     const auto perIdentity = [](long kb, int count = kIdentities) { return double(kb) * 1024 / count; };
     std::printf("churned identities: %d\n", kIdentities);
@@ -140,8 +131,8 @@ int main(int argc, char **argv)
         growth[0]);
     std::printf("with chat sessions:            %+9.0f bytes per identity (%+ld KB), %d windows made\n",
         perIdentity(growth[1]), growth[1], windows[1]);
-    std::printf("notices for numbers we sent:   %+9.0f bytes per identity (%+ld KB for %d), %d windows made\n",
-        perIdentity(growth[2], kShownNotices), growth[2], kShownNotices, windows[2]);
+    std::printf("notices for numbers we sent:   %+9.0f bytes per identity (%+ld KB for %d), %d windows made, %lld held\n",
+        perIdentity(growth[2], kShownNotices), growth[2], kShownNotices, windows[2], static_cast<long long>(held));
     std::printf("extra for sessions and windows: %+.0f bytes per identity\n", perIdentity(growth[1] - growth[0]));
     return 0;
 }

@@ -95,6 +95,8 @@ private:
     std::optional<bool> runDockCommand(const QString &verb, const QString &rest);
     // A command of shared files or the monitor; nothing when the verb is not one.
     std::optional<bool> runShareCommand(const QString &verb, const QString &rest);
+    // A command about a chat window's outgoing transfers (TestDriverTransfers.cpp).
+    std::optional<bool> runTransferCommand(const QString &verb, const QString &rest);
 
     CMessengerApp &m_app;
     QString m_path;

@@ -70,7 +70,7 @@ std::optional<bool> TestDriver::runShareCommand(const QString &verb, const QStri
         if (!monitor || !monitor->isVisible())
             return false;
         if (what == QLatin1String("rows"))
-            return monitor->list()->topLevelItemCount() == arg.toInt();
+            return monitor->model().rowCount() == arg.toInt();
         if (what == QLatin1String("grab"))
             return monitor->grab().save(arg);
         return false;

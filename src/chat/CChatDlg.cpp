@@ -55,6 +55,7 @@ namespace {
 const char kTipProperty[] = "kwelTip";
 constexpr int kStartInputHeight = 120;
 constexpr int kStartSideWidth = 168;
+constexpr int kStartWidth = 640;
 
 } // namespace
 
@@ -123,13 +124,14 @@ void CChatDlg::OnInitDialog()
     createControls();
     m_inputHeight = kStartInputHeight;
     m_sideWidth = kStartSideWidth;
+    m_sideReferenceWidth = kStartWidth;
     applyColors();
     setWindowIcon(ProgramIcon());
     WindowAlpha::SetKind(this, WindowAlpha::ChatWindows);
 
     // Placed left of and below the middle of the work area, by a random amount,
     // so that windows opened one after the other do not cover each other.
-    resize(640, 480);
+    resize(kStartWidth, 480);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         QRandomGenerator *random = QRandomGenerator::global();
@@ -324,6 +326,7 @@ void CChatDlg::RecalcLayout()
     ChatLayoutInput in;
     in.client = size();
     in.sideWidth = m_sideWidth;
+    in.sideReferenceWidth = m_sideReferenceWidth;
     in.inputHeight = m_inputHeight;
     in.fileListsShown = m_fileListsShown;
     in.photoShown = m_photoShown;
@@ -351,7 +354,7 @@ void CChatDlg::RecalcLayout()
         child->setVisible(m_layout.isShown(id) && !m_layout.rect(id).isEmpty());
     }
     if (m_files)
-        m_files->LayoutSidePanel(size(), m_sideWidth);
+        m_files->LayoutSidePanel(size(), m_layout.sideWidth);
     placePhoto();
     m_webPane->setGeometry(m_layout.webPane);
     if (m_layout.webPane.isEmpty())
@@ -422,6 +425,7 @@ void CChatDlg::OnSplitterDragged(const QPoint &screenPos, bool horizontal)
         if (!width)
             return;
         m_sideWidth = *width;
+        m_sideReferenceWidth = this->width();
     }
     RecalcLayout();
 }

@@ -243,6 +243,7 @@ private:
     ChatFont m_standardFont = ChatFont::standard();
     int m_alpha = 255;
     int m_sideWidth = 0;
+    int m_sideReferenceWidth = 0; // the window width the side width was set in
     int m_inputHeight = 0;
     bool m_fileListsShown = false;
     bool m_photoShown = true;

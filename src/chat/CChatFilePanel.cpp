@@ -3,6 +3,8 @@
 #include "chat/CChatFilePanel.h"
 
 #include "chat/COverwritePromptDlg.h"
+#include "chat/FileTypeIcons.h"
+#include "chat/TransferProgressDelegate.h"
 #include "controls/FillGradientRect.h"
 #include "controls/SkinColor.h"
 #include "controls/SkinFont.h"
@@ -16,14 +18,15 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMimeData>
-#include <QMimeDatabase>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
+#include <QTextDocument>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -56,6 +59,8 @@ CChatFilePanel::CChatFilePanel(ChatFileTransfers &files, CConfig *config, QWidge
     connect(&m_transfers, &ChatFileTransfers::offeredRowsChanged, this, &CChatFilePanel::onOfferedRowsChanged);
     connect(&m_transfers, &ChatFileTransfers::receivedRowsChanged, this, &CChatFilePanel::FillReceivedList);
     connect(&m_transfers, &ChatFileTransfers::attachmentRowsChanged, this, &CChatFilePanel::FillAttachmentList);
+    connect(&m_transfers, &ChatFileTransfers::outgoingRowsChanged, this, &CChatFilePanel::FillAttachmentList);
+    connect(&m_transfers, &ChatFileTransfers::outgoingRowChanged, this, &CChatFilePanel::updateOutgoingRow);
     connect(&m_transfers, &ChatFileTransfers::progressChanged, this, &CChatFilePanel::SetProgress);
     connect(&m_transfers, &ChatFileTransfers::receiveStateChanged, this, &CChatFilePanel::updateReceiveButtons);
     connect(&m_transfers, &ChatFileTransfers::moreOffersWaiting, this, &CChatFilePanel::onMoreOffersWaiting);
@@ -120,7 +125,13 @@ void CChatFilePanel::createControls()
     const QList<int> receiveWidths { 115, 45, 70, 300, 100 };
     m_offeredList = makeList(Id::OfferedList, OfferedColumnTitles(), receiveWidths);
     m_receivedList = makeList(Id::ReceivedList, OfferedColumnTitles(), receiveWidths);
-    m_attachmentList = makeList(Id::AttachmentList, AttachmentColumnTitles(), { 38, 38, 38, 38 });
+    m_attachmentList = makeList(Id::AttachmentList, AttachmentColumnTitles(), { 38, 38, 38, 300 });
+    // The names fill the list's width, elided in their middle (keeping the
+    // type); the path (or the state of a sent item) lies right of them.
+    m_attachmentList->setTextElideMode(Qt::ElideMiddle);
+    m_attachmentList->viewport()->installEventFilter(this);
+    m_attachmentList->setItemDelegate(new TransferProgressDelegate(
+        kBarColumn, kOutgoingProgressRole, TransferProgressDelegate::Style::Underlay, m_attachmentList));
 
     makeButton(Id::RemoveAttachments, QStringLiteral("取消"), QStringLiteral("取消选中的文件"),
         [this] { OnRemoveAttachments(); });
@@ -207,22 +218,9 @@ void CChatFilePanel::enableControl(int id, bool on)
 
 QIcon CChatFilePanel::iconFor(const FileInfoRecord &row)
 {
-    if (row.isFolder())
-        return style()->standardIcon(QStyle::SP_DirIcon);
-    if (row.status == ReceiveRowStatus::Receiving)
+    if (row.status == ReceiveRowStatus::Receiving && row.isFile)
         return style()->standardIcon(QStyle::SP_ArrowDown);
-    const QString extension = GetPathExtension(row.name).toLower();
-    auto it = m_icons.constFind(extension);
-    if (it != m_icons.constEnd())
-        return *it;
-    // The desktop's icon of the file's type, by its name only: offered files
-    // do not exist here yet.
-    static const QMimeDatabase mimes;
-    const QMimeType type = mimes.mimeTypeForFile(row.name, QMimeDatabase::MatchExtension);
-    const QIcon icon = QIcon::fromTheme(
-        type.iconName(), QIcon::fromTheme(type.genericIconName(), style()->standardIcon(QStyle::SP_FileIcon)));
-    m_icons.insert(extension, icon);
-    return icon;
+    return FileTypeIcon(row.name, row.isFolder());
 }
 
 void CChatFilePanel::fillRows(QTreeWidget *list, const QList<FileInfoRecord> &rows, bool attachment)
@@ -268,6 +266,37 @@ void CChatFilePanel::FillReceivedList()
 void CChatFilePanel::FillAttachmentList()
 {
     fillRows(m_attachmentList, model().attachmentRows(), true);
+    // Below the attachments: what our messages offered, until the peer has it.
+    m_filling = true;
+    QList<QTreeWidgetItem *> items;
+    for (const OutgoingRow &row : model().outgoingRows()) {
+        auto *item = new QTreeWidgetItem;
+        item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
+        item->setIcon(0, FileTypeIcon(row.name, !row.isFile));
+        items.append(item);
+    }
+    m_attachmentList->addTopLevelItems(items);
+    for (int i = 0; i < items.size(); ++i)
+        updateOutgoingRow(i);
+    m_filling = false;
+}
+
+void CChatFilePanel::updateOutgoingRow(int row)
+{
+    const QList<OutgoingRow> &rows = model().outgoingRows();
+    QTreeWidgetItem *item = m_attachmentList->topLevelItem(int(model().attachmentRows().size()) + row);
+    if (!item || row < 0 || row >= rows.size())
+        return;
+    const OutgoingRow &r = rows[row];
+    const bool filling = std::exchange(m_filling, true); // not a tick of the user's
+    const QStringList texts = OutgoingRowTexts(r);
+    for (int column = 0; column < texts.size(); ++column)
+        item->setText(column, texts[column]);
+    // A path is any text: shown as such, never taken for markup.
+    item->setToolTip(0, Qt::convertFromPlainText(r.stateText + QLatin1Char('\n') + r.fullPath, Qt::WhiteSpaceNoWrap));
+    item->setToolTip(kStateColumn, Qt::convertFromPlainText(r.stateText, Qt::WhiteSpaceNoWrap));
+    item->setData(kBarColumn, kOutgoingProgressRole, r.percent);
+    m_filling = filling;
 }
 
 void CChatFilePanel::onAttachmentChanged(QTreeWidgetItem *item)
@@ -321,6 +350,25 @@ void CChatFilePanel::setFileListsShown(bool shown)
     m_fileListsShown = shown;
     applyLayout();
     emit fileListsShownChanged(shown);
+}
+
+bool CChatFilePanel::eventFilter(QObject *watched, QEvent *e)
+{
+    if (e->type() == QEvent::Resize && m_attachmentList && watched == m_attachmentList->viewport())
+        fitAttachmentColumns();
+    return QWidget::eventFilter(watched, e);
+}
+
+void CChatFilePanel::fitAttachmentColumns()
+{
+    QTreeWidget *list = m_attachmentList;
+    const QFontMetrics fm(list->font());
+    const QHeaderView *header = list->header();
+    const int type = qMax(header->sectionSizeHint(1), fm.horizontalAdvance(QStringLiteral("目录")) + kCellPadding);
+    const int size = qMax(header->sectionSizeHint(2), fm.horizontalAdvance(QStringLiteral("1023KB")) + kCellPadding);
+    list->setColumnWidth(1, type);
+    list->setColumnWidth(2, size);
+    list->setColumnWidth(0, qMax(kMinNameWidth, list->viewport()->width() - type - size));
 }
 
 void CChatFilePanel::applyLayout()

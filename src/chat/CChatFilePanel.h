@@ -47,6 +47,13 @@ public:
         CmdDeletePermanently = 32800, // "永久删除文件(夹)"
     };
 
+    // The send list's last column shows an outgoing row's state; its
+    // percentage (item data of this role) is drawn as a bar under its name,
+    // which is always in view.
+    static constexpr int kStateColumn = 3;
+    static constexpr int kBarColumn = 0;
+    static constexpr int kOutgoingProgressRole = Qt::UserRole + 1;
+
     // config: LASTOPEN_STR and the chat colours (may be null).
     CChatFilePanel(ChatFileTransfers &files, CConfig *config, QWidget *parent = nullptr);
     ~CChatFilePanel() override;
@@ -107,6 +114,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createControls();
@@ -116,11 +124,17 @@ private:
     void FillOfferedList();
     void FillReceivedList();
     void FillAttachmentList();
+    // One outgoing row (below the attachments) from the session's row.
+    void updateOutgoingRow(int row);
     void fillRows(QTreeWidget *list, const QList<FileInfoRecord> &rows, bool attachment);
     void onOfferedRowsChanged(int firstNew);
     void onMoreOffersWaiting();
     QIcon iconFor(const FileInfoRecord &row);
     void applyLayout();
+    // The send list's names take its width less the type and size columns.
+    void fitAttachmentColumns();
+    static constexpr int kMinNameWidth = 100; // check box, icon and a short name
+    static constexpr int kCellPadding = 12;
     void setFileListsShown(bool shown);
     void updateReceiveButtons();
     void enableControl(int id, bool on);
@@ -148,5 +162,4 @@ private:
     QTreeWidget *m_receivedList = nullptr;
     QTreeWidget *m_attachmentList = nullptr;
     QProgressBar *m_progress = nullptr;
-    QHash<QString, QIcon> m_icons; // by extension
 };

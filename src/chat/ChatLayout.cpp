@@ -109,10 +109,18 @@ int ClampSideWidth(int clientWidth, int sideWidth)
     return sideWidth;
 }
 
+int StretchSideWidth(int clientWidth, int sideWidth, int referenceWidth)
+{
+    if (referenceWidth <= 0 || clientWidth <= referenceWidth)
+        return sideWidth;
+    return int(qint64(sideWidth) * clientWidth / referenceWidth);
+}
+
 ChatLayout ComputeChatLayout(const ChatLayoutInput &in)
 {
     ChatLayout out;
-    out.sideWidth = ClampSideWidth(in.client.width(), in.sideWidth);
+    out.sideWidth = ClampSideWidth(
+        in.client.width(), StretchSideWidth(in.client.width(), in.sideWidth, in.sideReferenceWidth));
     out.inputHeight = in.inputHeight;
     layoutLeft(out, in.client.width(), in.client.height());
     if (in.doodleMode) {

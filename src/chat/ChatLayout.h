@@ -65,6 +65,10 @@ struct ChatLayoutInput
 {
     QSize client;
     int sideWidth = 168;
+    // The client width at which sideWidth was set (the window's first width,
+    // or where the splitter was dropped); 0: none. A wider window widens the
+    // side panel in proportion, so that its lists gain room too.
+    int sideReferenceWidth = 0;
     int inputHeight = 120;
     bool fileListsShown = false; // the lists of offered and received files
     bool photoShown = true;
@@ -118,6 +122,9 @@ struct ChatLayout
 // Keeps kMinLeftWidth pixels left of the side panel: a panel too wide becomes
 // client width − 315, and 80 when that is not above 0.
 int ClampSideWidth(int clientWidth, int sideWidth);
+// The side panel of a window wider than the one its width was set in keeps
+// its share of the window; a narrower window keeps the width (then clamped).
+int StretchSideWidth(int clientWidth, int sideWidth, int referenceWidth);
 
 ChatLayout ComputeChatLayout(const ChatLayoutInput &input);
 

@@ -2,6 +2,7 @@
 
 #include "net/Commands.h"
 #include "net/FolderWalk.h"
+#include "net/PeerBounds.h"
 
 #include <QFileInfo>
 
@@ -66,7 +67,7 @@ FileOffer *CFileOfferTable::CreateOffer(quint32 packetNumber)
     auto offer = std::make_unique<FileOffer>();
     offer->packetNumber = packetNumber;
     m_offers.push_back(std::move(offer));
-    emit transfersChanged();
+    emit offerChanged(packetNumber);
     return m_offers.back().get();
 }
 
@@ -96,7 +97,7 @@ std::optional<quint32> CFileOfferTable::AddEntry(FileOffer *offer, const QString
     for (size_t d = offer->destinations.size(); d-- > 0;)
         offer->status.insert(offer->status.begin() + qsizetype((d + 1) * n), TransferWaiting);
     offer->entries.push_back(entry);
-    emit transfersChanged();
+    emit offerChanged(offer->packetNumber);
     return entry.fileId;
 }
 
@@ -109,7 +110,7 @@ void CFileOfferTable::SetRecipients(FileOffer *offer, const std::vector<HostPtr>
         if (host)
             offer->destinations.push_back(host);
     offer->status.assign(offer->destinations.size() * offer->entries.size(), TransferWaiting);
-    emit transfersChanged();
+    emit offerChanged(offer->packetNumber);
 }
 
 FileOffer *CFileOfferTable::FindOffer(quint32 packetNumber) const
@@ -125,8 +126,40 @@ void CFileOfferTable::RemoveOffer(FileOffer *offer)
     const auto it = std::find_if(m_offers.begin(), m_offers.end(), [&](const auto &o) { return o.get() == offer; });
     if (it == m_offers.end())
         return;
+    const quint32 packetNumber = offer->packetNumber;
     m_offers.erase(it);
-    emit transfersChanged();
+    emit offerRemoved(packetNumber);
+}
+
+bool CFileOfferTable::AdmitsRequest(quint32 address, qsizetype entries) const
+{
+    int fromAddress = 0;
+    int offers = 0;
+    qsizetype held = entries;
+    for (const auto &offer : m_offers) {
+        if (!offer->requested)
+            continue;
+        ++offers;
+        held += qsizetype(offer->entries.size());
+        fromAddress += offer->destinationIndex(address, 0) >= 0;
+    }
+    return fromAddress < PeerBounds::kRequestedOffersPerAddress && offers < PeerBounds::kRequestedOffers
+        && held <= PeerBounds::kRequestedOfferEntries;
+}
+
+bool CFileOfferTable::DropUnconfirmed(quint32 packetNumber, quint32 address, quint16 port)
+{
+    FileOffer *offer = FindOffer(packetNumber);
+    const qsizetype d = offer ? offer->destinationIndex(address, port) : -1;
+    if (d < 0)
+        return false;
+    // A recipient that asked for an entry has the message, receipt or not.
+    for (qsizetype e = 0; e < qsizetype(offer->entries.size()); ++e) {
+        if (offer->statusAt(d, e) != TransferWaiting)
+            return false;
+    }
+    dropDestination(offer, d);
+    return true;
 }
 
 bool CFileOfferTable::SetTransferStatus(
@@ -141,6 +174,7 @@ bool CFileOfferTable::SetTransferStatus(
         return false;
     offer->status[size_t(d * qsizetype(offer->entries.size()) + e)] = status;
     emit transferStateText(TransferKey(packetNumber, fileId, address, offer->destinations[size_t(d)]->key.port), StatusText(status));
+    emit transferStatusChanged(packetNumber, fileId, status);
     if (std::all_of(offer->status.begin(), offer->status.end(), [](quint8 s) { return s == TransferReceived; }))
         RemoveOffer(offer);
     return true;
@@ -152,16 +186,22 @@ bool CFileOfferTable::ReleaseOffer(quint32 packetNumber, quint32 address, quint1
     const qsizetype d = offer ? offer->destinationIndex(address, port) : -1;
     if (d < 0)
         return false;
+    dropDestination(offer, d);
+    return true;
+}
+
+void CFileOfferTable::dropDestination(FileOffer *offer, qsizetype d)
+{
     const qsizetype n = qsizetype(offer->entries.size());
+    const HostKey &key = offer->destinations[size_t(d)]->key;
     for (const OfferedFile &entry : offer->entries)
-        emit transferRemoved(TransferKey(packetNumber, entry.fileId, address, offer->destinations[size_t(d)]->key.port));
+        emit transferRemoved(TransferKey(offer->packetNumber, entry.fileId, key.address, key.port));
     offer->status.erase(offer->status.begin() + d * n, offer->status.begin() + (d + 1) * n);
     offer->destinations.erase(offer->destinations.begin() + d);
     if (offer->destinations.empty())
         RemoveOffer(offer);
     else
-        emit transfersChanged();
-    return true;
+        emit offerChanged(offer->packetNumber);
 }
 
 std::vector<OfferSnapshot> CFileOfferTable::Snapshot() const

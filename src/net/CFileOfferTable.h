@@ -22,6 +22,9 @@ struct FileOffer
     std::vector<OfferedFile> entries;
     // One byte per destination and entry, destination by destination.
     std::vector<quint8> status;
+    // Made at a recipient's request (a share download), not by the user:
+    // such offers are held within the bounds of what a peer may cost us.
+    bool requested = false;
 
     quint8 statusAt(qsizetype destination, qsizetype entry) const;
     qsizetype entryIndex(quint32 fileId) const;
@@ -59,6 +62,14 @@ public:
     FileOffer *FindOffer(quint32 packetNumber) const;
     // Unlinks and frees the offer with its entries and destinations.
     void RemoveOffer(FileOffer *offer);
+    // Whether a request of that address for `entries` more items may become
+    // an offer: the requested offers it holds, and those of all peers with
+    // their entries, stay within their bounds (PeerBounds).
+    bool AdmitsRequest(quint32 address, qsizetype entries) const;
+    // The recipient of that address and port never confirmed the message of
+    // the offer: it is dropped from the offer unless it began fetching.
+    // True when it was dropped.
+    bool DropUnconfirmed(quint32 packetNumber, quint32 address, quint16 port);
     const std::vector<std::unique_ptr<FileOffer>> &offers() const { return m_offers; }
 
     // Sets the state of an entry for the recipient of that address and port.
@@ -74,12 +85,19 @@ public:
     std::vector<OfferSnapshot> Snapshot() const;
 
 signals:
-    // Offers, destinations or entries changed: the monitor rebuilds its rows.
-    void transfersChanged();
+    // The offer's destinations or entries changed (or it was made): the
+    // monitor updates the rows of this offer only.
+    void offerChanged(quint32 packetNumber);
+    // The offer is gone (withdrawn, released by all, or received by all).
+    void offerRemoved(quint32 packetNumber);
     void transferStateText(const QString &key, const QString &text);
+    // The same change by its parts, for the sender's chat window.
+    void transferStatusChanged(quint32 packetNumber, quint32 fileId, quint8 status);
     void transferRemoved(const QString &key);
 
 private:
+    void dropDestination(FileOffer *offer, qsizetype destination);
+
     std::vector<std::unique_ptr<FileOffer>> m_offers;
     quint32 m_nextFileId = 0;
 };

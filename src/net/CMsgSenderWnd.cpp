@@ -134,6 +134,8 @@ CMsgSenderWnd::Status CMsgSenderWnd::refuse(Status status, const QString &text)
 CMsgSenderWnd::Status CMsgSenderWnd::prepareFileOffer()
 {
     FileOffer *offer = m_offerTable->CreateOffer(m_packetNumber);
+    // The program sends an offer by itself only when a peer asked for it.
+    offer->requested = (m_options & OPT_AUTO_SEND) != 0;
     for (const QString &path : std::as_const(m_files)) {
         if (!m_offerTable->AddEntry(offer, path)) {
             m_offerTable->RemoveOffer(offer);
@@ -365,6 +367,24 @@ void CMsgSenderWnd::finish(bool allConfirmed)
         return;
     m_finished = true;
     m_timer.stop();
+    if (!allConfirmed)
+        dropUnconfirmedRecipients();
     emit finished(allConfirmed);
     deleteLater();
+}
+
+void CMsgSenderWnd::dropUnconfirmedRecipients()
+{
+    const FileOffer *offer = m_offerTable ? m_offerTable->FindOffer(m_packetNumber) : nullptr;
+    if (!offer)
+        return;
+    const bool requested = offer->requested;
+    // The offer may go with its last recipient: nothing of it is read after.
+    for (const SendDestination &entry : m_destinations) {
+        if (entry.state == SendDestination::Done)
+            continue;
+        const HostKey &key = entry.host->key;
+        if (m_offerTable->DropUnconfirmed(m_packetNumber, key.address, key.port) && requested)
+            m_engine.Refuse(PeerRefusal::OfferExpired, key.address);
+    }
 }

@@ -153,6 +153,9 @@ private:
     void EncryptDestination(SendDestination &entry, const PeerPublicKey &key);
     bool send(const SendDestination &entry);
     void finish(bool allConfirmed);
+    // A recipient that never confirmed the message cannot have its offer:
+    // the offer no longer waits for it.
+    void dropUnconfirmedRecipients();
     QStringList unconfirmedNames() const;
 
     MessengerEngine &m_engine;

@@ -21,6 +21,10 @@ QString PeerRefusalWord(PeerRefusal refusal)
         return QStringLiteral("answer-rate");
     case PeerRefusal::MessageUnlisted:
         return QStringLiteral("message-unlisted");
+    case PeerRefusal::OfferBudget:
+        return QStringLiteral("offer-budget");
+    case PeerRefusal::OfferExpired:
+        return QStringLiteral("offer-expired");
     case PeerRefusal::WindowRate:
         return QStringLiteral("window-rate");
     case PeerRefusal::ShakeRate:

@@ -46,6 +46,13 @@ inline constexpr qint64 kRequestNoticeIntervalMs = 5000;
 // sender's own rule).
 inline constexpr qint64 kIncomingShakeIntervalMs = 5000;
 
+// ---- file offers made at a peer's request (share downloads) ----
+// Offers one address holds that it asked for and has not fetched yet.
+inline constexpr int kRequestedOffersPerAddress = 16;
+// Such offers of all peers together, and their entries.
+inline constexpr int kRequestedOffers = 128;
+inline constexpr qsizetype kRequestedOfferEntries = 4096;
+
 // ---- answers ----
 // Answers that can be larger than their request (the own pictures, the
 // acknowledgements of a picture already stored): listed peers only, at most
@@ -74,6 +81,8 @@ enum class PeerRefusal {
     AnswerUnlisted, // a large answer asked for by a peer the host table does not list
     AnswerRate, // an answer the peer asked for again too soon
     MessageUnlisted, // a message from a sender the host table does not list
+    OfferBudget, // a download request beyond the offers a peer may hold
+    OfferExpired, // an offer made at a peer's request that the peer never confirmed
     WindowRate, // a chat window the network may not open this minute
     ShakeRate, // a screen shake too soon after the peer's last
     RequestRate, // a request notice too soon after the peer's last

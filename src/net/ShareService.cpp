@@ -2,6 +2,7 @@
 
 #include "core/CConfig.h"
 #include "core/Gbk.h"
+#include "net/CFileOfferTable.h"
 #include "net/CNetManager.h"
 #include "net/Commands.h"
 #include "net/HostRecord.h"
@@ -182,7 +183,12 @@ void ShareService::OnPacket(const PacketRecord &packet, HostRecord *sender)
         if (!sender)
             break;
         const bool rights = m_rights && m_rights(packet);
-        const QStringList paths = ResolveDownload(config, packet.body, rights);
+        QStringList paths = ResolveDownload(config, packet.body, rights);
+        // What the peer asked for and has not fetched is held within bounds.
+        if (!paths.isEmpty() && !m_engine.fileOffers().AdmitsRequest(packet.key.address, paths.size())) {
+            m_engine.Refuse(PeerRefusal::OfferBudget, packet.key.address);
+            paths.clear();
+        }
         emit event(QStringLiteral("SHAREDOWNLOAD %1 %2").arg(dotted(packet.key.address)).arg(paths.size()));
         if (!paths.isEmpty())
             emit downloadApproved(sender, paths);

@@ -14,8 +14,14 @@
 namespace {
 
 // Bytes handed to one sendfile call: large enough to reach link speed,
-// small enough to look at the stop flag and report progress in between.
-constexpr quint64 kSendStep = 8ull << 20;
+// small enough to look at the stop flag and report progress in between. A
+// blocking sendfile runs until its whole count is queued (the send time-out
+// counts each wait, not the call), so the step follows the link: it grows
+// while a call takes less than half a slice and shrinks when one takes more
+// than a slice.
+constexpr quint64 kFirstSendStep = 256ull << 10;
+constexpr quint64 kMinSendStep = 64ull << 10;
+constexpr quint64 kMaxSendStep = 8ull << 20;
 
 void blockSigpipe()
 {
@@ -120,10 +126,18 @@ bool TransferSocket::sendFile(int fileFd, quint64 offset, quint64 count, const s
     sinceProgress.start();
     off_t position = off_t(offset);
     quint64 left = count;
+    quint64 step = kFirstSendStep;
+    QElapsedTimer call;
     while (left > 0) {
         if (stalled(sinceProgress))
             return false;
-        const ssize_t n = ::sendfile(m_fd.get(), fileFd, &position, size_t(qMin(left, kSendStep)));
+        call.start();
+        const ssize_t n = ::sendfile(m_fd.get(), fileFd, &position, size_t(qMin(left, step)));
+        const qint64 took = call.elapsed();
+        if (took < kSliceMs / 2)
+            step = qMin(step * 2, kMaxSendStep);
+        else if (took > kSliceMs)
+            step = qMax(step / 2, kMinSendStep);
         if (n > 0) {
             left -= quint64(n);
             sinceProgress.restart();

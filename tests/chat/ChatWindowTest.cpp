@@ -235,7 +235,11 @@ TEST(ChatWindow, OfferedFilesAreListedOrReleasedWhenBlocked)
     ASSERT_EQ(a.window->sendList()->topLevelItemCount(), 2);
     a.window->OnSend(); // no text: the checked files alone are the message
     ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
-    EXPECT_EQ(a.window->sendList()->topLevelItemCount(), 0);
+    // The attachments went; the send list shows what the peer is to fetch.
+    EXPECT_TRUE(a.session()->files().model().attachmentRows().isEmpty());
+    ASSERT_EQ(a.window->sendList()->topLevelItemCount(), 2);
+    EXPECT_EQ(a.window->sendList()->topLevelItem(0)->text(3), u("等待对方接收"));
+    EXPECT_FALSE(a.window->sendList()->topLevelItem(0)->flags() & Qt::ItemIsUserCheckable);
     EXPECT_TRUE(a.eventsOf(u("SYSTEM")).first().contains(u("发送了 1 个文件, 1 个文件夹， 共计 2 个")));
     EXPECT_EQ(b.window->receiveList()->topLevelItemCount(), 2);
     EXPECT_TRUE(b.window->receiveList()->isVisibleTo(b.window));
@@ -257,6 +261,7 @@ TEST(ChatWindow, OfferedFilesAreListedOrReleasedWhenBlocked)
     ASSERT_TRUE(waitFor([&] { return !b.eventsOf(u("BLOCKED")).isEmpty(); }));
     EXPECT_TRUE(waitFor([&] { return a.engine->fileOffers().FindOffer(number) == nullptr; }));
     EXPECT_EQ(b.window->receiveList()->topLevelItemCount(), 2) << "nothing listed for the blocked message";
+    EXPECT_EQ(a.window->sendList()->topLevelItemCount(), 2) << "the released offer's row left the send list";
 }
 
 TEST(ChatWindow, PicturesGoToPeersThatTakeThem)
@@ -745,7 +750,8 @@ TEST(ChatWindow, ReadNoticesOnlyForMessagesThatAskedForOne)
     EXPECT_TRUE(a.sessions->sessions().isEmpty());
     EXPECT_TRUE(a.eventsOf(u("READNOTICE")).isEmpty());
 
-    // One for a message that asked: shown, once, even after its window went.
+    // One for a message that asked: shown, once; after its window went it
+    // makes none, and shows in the window the user opens later.
     CChatDlg *window = dynamic_cast<CChatDlg *>(a.sessions->OpenView(a.peerOf(b), ChatSessions::OpenMode::Hidden));
     ASSERT_NE(window, nullptr);
     window->session()->SetRequestReadNotice(true);
@@ -755,11 +761,33 @@ TEST(ChatWindow, ReadNoticesOnlyForMessagesThatAskedForOne)
     const quint32 number = b.received.first().packetNumber;
     delete window;
     b.session()->SendReadNotice();
-    ASSERT_TRUE(waitFor([&] { return a.eventsOf(u("READNOTICE")).size() == 1; }));
-    EXPECT_EQ(a.eventsOf(u("READNOTICE")).first(), u("READNOTICE 127.0.0.1 ") + QString::number(number));
+    ASSERT_TRUE(waitFor([&] { return a.eventsOf(u("READHELD")).size() == 1; }));
+    EXPECT_TRUE(a.eventsOf(u("READNOTICE")).isEmpty());
+    for (ChatSession *session : a.sessions->sessions())
+        EXPECT_EQ(session->view(), nullptr) << "no window for a notice";
+    EXPECT_EQ(a.sessions->heldReadNotices().count(), 1);
     b.net.SendToHost(b.peerOf(a)->key, CMD_MESSAGE_OPENED, QByteArray::number(number));
     QTest::qWait(200);
-    EXPECT_EQ(a.eventsOf(u("READNOTICE")).size(), 1) << "a repeated notice is not shown again";
+    EXPECT_EQ(a.sessions->heldReadNotices().count(), 1) << "a repeated notice is not taken again";
+
+    // The user opens the peer's window: the notice is there.
+    auto *opened = dynamic_cast<CChatDlg *>(a.sessions->OpenView(a.peerOf(b), ChatSessions::OpenMode::Shown));
+    ASSERT_NE(opened, nullptr);
+    ASSERT_EQ(a.eventsOf(u("READNOTICE")).size(), 1);
+    EXPECT_EQ(a.eventsOf(u("READNOTICE")).first(), u("READNOTICE 127.0.0.1 ") + QString::number(number));
+    EXPECT_TRUE(opened->history()->toPlainText().contains(u("消息打开通知")));
+    EXPECT_EQ(a.sessions->heldReadNotices().count(), 0);
+    delete opened;
+    // With the window open a notice shows at once.
+    CChatDlg *again = dynamic_cast<CChatDlg *>(a.sessions->OpenView(a.peerOf(b), ChatSessions::OpenMode::Hidden));
+    ASSERT_NE(again, nullptr);
+    again->session()->SetRequestReadNotice(true);
+    type(*again, u("再看"));
+    again->OnSend();
+    ASSERT_TRUE(waitFor([&] { return b.shown == 2; }));
+    b.session()->SendReadNotice();
+    ASSERT_TRUE(waitFor([&] { return a.eventsOf(u("READNOTICE")).size() == 2; }));
+    EXPECT_EQ(a.eventsOf(u("READHELD")).size(), 1);
 }
 
 } // namespace

@@ -21,6 +21,8 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QItemSelectionModel>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -196,6 +198,21 @@ TEST_F(ShareDialogs, AllSharedFilesAsksEachPeerForItsRowsAndCloses)
     EXPECT_TRUE(guard.isNull()) << "the window goes after sending";
 }
 
+namespace {
+
+QString cell(const CTransferMonitorDlg &monitor, int row, int column)
+{
+    return monitor.model().index(row, column).data().toString();
+}
+
+void selectRow(CTransferMonitorDlg &monitor, int row)
+{
+    monitor.list()->selectionModel()->select(
+        monitor.model().index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+} // namespace
+
 TEST(TransferMonitor, RowsFollowOffersStatesAndProgress)
 {
     const QString dir = TestEnv::freshDir(QStringLiteral("monitor"));
@@ -217,12 +234,11 @@ TEST(TransferMonitor, RowsFollowOffersStatesAndProgress)
     CTransferMonitorDlg monitor(table, &server, nullptr);
     EXPECT_FALSE(monitor.AddTransfer()) << "hidden: nothing happens";
     monitor.ShowRestored();
-    ASSERT_EQ(monitor.list()->topLevelItemCount(), 6);
-    QTreeWidgetItem *first = monitor.list()->topLevelItem(0);
-    EXPECT_EQ(first->text(1), QStringLiteral("one.txt"));
-    EXPECT_EQ(first->text(2), u("2 KB(文件)"));
-    EXPECT_EQ(first->text(3), u("等待对方接收"));
-    EXPECT_EQ(first->text(4), QStringLiteral("peer1(pc1) "));
+    ASSERT_EQ(monitor.model().rowCount(), 6);
+    EXPECT_EQ(cell(monitor, 0, 1), QStringLiteral("one.txt"));
+    EXPECT_EQ(cell(monitor, 0, 2), u("2 KB(文件)"));
+    EXPECT_EQ(cell(monitor, 0, 3), u("等待对方接收"));
+    EXPECT_EQ(cell(monitor, 0, 4), QStringLiteral("peer1(pc1) "));
 
     // Progress: clamped, and drawn from a snapshot of the send.
     TransferState state;
@@ -238,7 +254,7 @@ TEST(TransferMonitor, RowsFollowOffersStatesAndProgress)
     EXPECT_EQ(TransferMonitorModel::ProgressOf(state).percent, 100);
     EXPECT_TRUE(monitor.SetProgress(p.key, p.text, 250));
     EXPECT_EQ(monitor.model().rows()[2].progress, 100);
-    EXPECT_EQ(monitor.list()->topLevelItem(2)->data(3, CTransferMonitorDlg::ProgressRole).toInt(), 100);
+    EXPECT_EQ(monitor.model().index(2, 3).data(CTransferMonitorDlg::ProgressRole).toInt(), 100);
     EXPECT_FALSE(monitor.SetProgress(CFileOfferTable::TransferKey(78, one, 0x0A000002, 2425), p.text, 5))
         << "another offer's entry with the same file id has no row";
     // The file server's reports reach the row of their offer, entry and peer.
@@ -247,34 +263,105 @@ TEST(TransferMonitor, RowsFollowOffersStatesAndProgress)
     state.bytesTotal = 10;
     emit server.transferProgress(state);
     EXPECT_EQ(monitor.model().rows()[3].progress, 30);
-    EXPECT_EQ(monitor.list()->topLevelItem(3)->text(3), TransferMonitorModel::ProgressOf(state).text);
+    EXPECT_EQ(cell(monitor, 3, 3), TransferMonitorModel::ProgressOf(state).text);
 
     // A peer receiving keeps the whole offer on "删除".
     table.SetTransferStatus(77, one, 0x0A000002, 2425, TransferReceiving);
-    EXPECT_EQ(monitor.list()->topLevelItem(2)->text(3), u("对方正在接收..."));
-    monitor.list()->topLevelItem(0)->setSelected(true);
+    EXPECT_EQ(cell(monitor, 2, 3), u("对方正在接收..."));
+    selectRow(monitor, 0);
     click(&monitor, 1);
-    EXPECT_EQ(monitor.list()->topLevelItemCount(), 6);
+    EXPECT_EQ(monitor.model().rowCount(), 6);
 
     // Received pairs vanish at the next rebuild.
     table.SetTransferStatus(77, one, 0x0A000002, 2425, TransferReceived);
     table.SetTransferStatus(77, two, 0x0A000002, 2425, TransferReceived);
     monitor.AddTransfer();
-    EXPECT_EQ(monitor.list()->topLevelItemCount(), 4);
+    EXPECT_EQ(monitor.model().rowCount(), 4);
 
     // Removing row 2: the keys below move up, the numbers stay.
     const QString second = monitor.model().rows()[1].key;
     const QString third = monitor.model().rows()[2].key;
     EXPECT_TRUE(monitor.RemoveTransfer(second));
     EXPECT_EQ(monitor.model().RowOf(third), 1);
-    EXPECT_EQ(monitor.list()->topLevelItem(1)->text(0), QStringLiteral("3"));
+    EXPECT_EQ(cell(monitor, 1, 0), QStringLiteral("3"));
 
     // Closing hides; "删除" with nothing received withdraws the offer.
     monitor.close();
     EXPECT_FALSE(monitor.isVisible());
     monitor.ShowRestored();
-    monitor.list()->topLevelItem(0)->setSelected(true);
+    selectRow(monitor, 0);
     click(&monitor, 1);
     EXPECT_EQ(table.FindOffer(77), nullptr);
-    EXPECT_EQ(monitor.list()->topLevelItemCount(), 0);
+    EXPECT_EQ(monitor.model().rowCount(), 0);
+}
+
+TEST(TransferMonitor, AChangeRedrawsItsOwnRowsOnly)
+{
+    const QString dir = TestEnv::freshDir(QStringLiteral("monitor-rows"));
+    TestEnv::writeAll(dir + QStringLiteral("/a.txt"), "a");
+    TestEnv::writeAll(dir + QStringLiteral("/b.png"), "b");
+    CFileOfferTable table;
+    auto offer = [&](quint32 number, const std::vector<quint32> &addresses) {
+        FileOffer *o = table.CreateOffer(number);
+        table.AddEntry(o, dir + QStringLiteral("/a.txt"));
+        table.AddEntry(o, dir + QStringLiteral("/b.png"));
+        std::vector<HostPtr> peers;
+        for (quint32 a : addresses) {
+            HostPtr h(new HostRecord);
+            h->key = HostKey(QStringLiteral("u"), QStringLiteral("pc"), a, 2425);
+            peers.push_back(h);
+        }
+        table.SetRecipients(o, peers);
+        return o;
+    };
+    offer(1, { 0x0A000001, 0x0A000002 });
+    CTransferMonitorDlg monitor(table, nullptr, nullptr);
+    monitor.ShowRestored();
+    const TransferMonitorModel &model = monitor.model();
+    ASSERT_EQ(model.rowCount(), 4);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+
+    // A new offer: its rows are inserted behind the others, numbered on.
+    offer(2, { 0x0A000003 });
+    EXPECT_EQ(model.rowCount(), 6);
+    ASSERT_FALSE(inserted.isEmpty());
+    EXPECT_EQ(inserted.last()[1].toInt(), 4);
+    EXPECT_EQ(cell(monitor, 5, 0), QStringLiteral("6"));
+    // A progress report changes one cell.
+    const QString key = model.rows()[4].key;
+    EXPECT_TRUE(monitor.SetProgress(key, QStringLiteral("50%"), 50));
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed[0][0].toModelIndex().row(), 4);
+    EXPECT_EQ(changed[0][1].toModelIndex().row(), 4);
+    // The first offer loses a peer: the rows of the second move up and keep
+    // their progress and numbers.
+    table.ReleaseOffer(1, 0x0A000001, 2425);
+    EXPECT_EQ(model.rowCount(), 4);
+    EXPECT_EQ(model.RowOf(key), 2);
+    EXPECT_EQ(model.rows()[2].progress, 50);
+    EXPECT_EQ(cell(monitor, 2, 0), QStringLiteral("5"));
+    // An offer that goes takes its rows only.
+    table.RemoveOffer(table.FindOffer(1));
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.RowOf(key), 0);
+    EXPECT_EQ(reset.count(), 0) << "nothing rebuilt all rows";
+    EXPECT_GE(removed.count(), 2);
+
+    // The icons come once per type: every row of a type shares one.
+    const QIcon first = model.index(0, 1).data(Qt::DecorationRole).value<QIcon>();
+    offer(3, { 0x0A000004 });
+    const int last = model.rowCount() - 2; // a.txt of the new offer
+    EXPECT_EQ(cell(monitor, last, 1), QStringLiteral("a.txt"));
+    EXPECT_EQ(model.index(last, 1).data(Qt::DecorationRole).value<QIcon>().cacheKey(), first.cacheKey());
+
+    // Hidden, the monitor follows nothing; shown again it starts afresh.
+    monitor.close();
+    offer(4, { 0x0A000005 });
+    EXPECT_EQ(model.rowCount(), 4);
+    monitor.ShowRestored();
+    EXPECT_EQ(model.rowCount(), 6);
+    EXPECT_EQ(cell(monitor, 0, 0), QStringLiteral("1"));
 }

@@ -74,6 +74,15 @@ const QList<Exception> kExceptions = {
     // them when it opens (115, 45, 70, 300 and 100 pixels in a list of some
     // 160): they scroll sideways by design; each title fits its column.
     {u("CChatDlg+files"), u("QHeaderView"), u("file list columns of fixed widths"), u("ends at")},
+    // The send list's names come first: in the pane of a default-size window
+    // they take most of its width, and the size and the path (or the state of
+    // a sent item) lie right of them and scroll into view. A wider window
+    // shows the type and the size beside the names (checked below).
+    {u("CChatDlg"), u("QHeaderView"), u("send list columns beyond the names"), u("ends at")},
+    {u("CChatDlg+doodle"), u("QHeaderView"), u("send list columns beyond the names"), u("ends at")},
+    {u("CChatDlg+attachments"), u("QHeaderView"), u("send list columns beyond the names"), u("ends at")},
+    {u("CChatDlg+attachments"), u("1052"), u("send arrow, 8 pixels wide by the window's layout")},
+    {u("CChatDlg+attachments"), u("1033"), u("capture arrow, 8 pixels wide by the window's layout")},
     // The result panel sizes its columns to its own width: the name and the
     // address fit their texts, the four others share what is left, however
     // narrow. The address itself is always in view.
@@ -391,4 +400,50 @@ TEST(WindowLayout, FaceWindows)
     CEditFaceDlg edit;
     EXPECT_NO_PROBLEMS(shownProblems(edit, u("CEditFaceDlg")));
     PictureStore::SetProgramFolder(QString());
+}
+
+// Attached files at the window's default size: the send list shows each
+// name (a long one elided in its middle, keeping its type) beside its type
+// and size, and a wider window gives the side pane and its lists more room.
+TEST(WindowLayout, TheSendListShowsTheNamesOfAttachedFiles)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+    CChatDlg &window = *a.window;
+    const QString file = a.dir + u("/报告.txt");
+    const QString longName = a.dir + u("/二零二六年第四季度销售统计报告最终版本.xlsx");
+    ASSERT_TRUE(TestEnv::writeAll(file, QByteArray(286, 'x')));
+    ASSERT_TRUE(TestEnv::writeAll(longName, QByteArray(100, 'y')));
+    window.AddAttachments({file, longName, a.dir});
+    window.show();
+    QCoreApplication::processEvents();
+    if (const QByteArray shot = qgetenv("KWEL_LAYOUT_SHOTS"); !shot.isEmpty())
+        window.grab().save(QString::fromLocal8Bit(shot) + QStringLiteral("/chat-send-list.png"));
+    EXPECT_NO_PROBLEMS(LayoutCheck::Unexcused(LayoutCheck::Problems(window, u("CChatDlg+attachments")), kExceptions));
+
+    QTreeWidget *list = window.sendList();
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    const QFontMetrics fm(list->font());
+    const int indicator = list->style()->pixelMetric(QStyle::PM_IndicatorWidth);
+    const int room = list->columnWidth(0) - indicator - list->iconSize().width() - 12;
+    EXPECT_GE(room, fm.horizontalAdvance(u("报告.txt"))) << "a short name shows whole";
+    EXPECT_GE(list->columnWidth(1), fm.horizontalAdvance(u("文件")));
+    EXPECT_GE(list->columnWidth(2), fm.horizontalAdvance(u("286B")));
+
+    // Wider: the side pane widens in proportion, the names with it, and the
+    // type and the size come into view beside them.
+    const int paneBefore = list->width();
+    const int nameBefore = list->columnWidth(0);
+    window.resize(960, 480);
+    QCoreApplication::processEvents();
+    if (const QByteArray shot = qgetenv("KWEL_LAYOUT_SHOTS"); !shot.isEmpty())
+        window.grab().save(QString::fromLocal8Bit(shot) + QStringLiteral("/chat-send-list-wide.png"));
+    EXPECT_GE(list->width(), paneBefore * 960 / 640 - 4);
+    EXPECT_GT(list->columnWidth(0), nameBefore);
+    const int right = list->columnWidth(0) + list->columnWidth(1) + list->columnWidth(2);
+    EXPECT_LE(right, list->viewport()->width()) << "the type and the size are in view";
+    window.resize(640, 480);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list->width(), paneBefore) << "back at the default size";
 }

@@ -1,6 +1,7 @@
 #include "net/CFileOfferTable.h"
 #include "TestEnv.h"
 #include "net/Commands.h"
+#include "net/PeerBounds.h"
 
 #include <QDir>
 #include <QFile>
@@ -99,8 +100,57 @@ TEST(CFileOfferTable, RecipientsStatesAndRelease)
     EXPECT_EQ(statuses(*offer), "010");
 
     // Once Bob has everything the offer is done and goes away.
+    QSignalSpy gone(&table, &CFileOfferTable::offerRemoved);
     for (quint32 id : { id1, id2, id3 })
         EXPECT_TRUE(table.SetTransferStatus(5, id, 0x0A000002, 0, TransferReceived));
     EXPECT_EQ(table.FindOffer(5), nullptr);
+    ASSERT_EQ(gone.count(), 1);
+    EXPECT_EQ(gone[0][0].toUInt(), 5u);
     EXPECT_EQ(bob->refCount(), 1);
+}
+
+TEST(CFileOfferTable, OffersPeersAskedForAreBoundedPerAddressAndInAll)
+{
+    const QString dir = TestEnv::freshDir(QStringLiteral("offer-bounds"));
+    ASSERT_TRUE(TestEnv::writeAll(dir + QStringLiteral("/f"), "x"));
+    CFileOfferTable table;
+    quint32 number = 1;
+    auto offerTo = [&](quint32 address, int entries, bool requested) {
+        FileOffer *offer = table.CreateOffer(number++);
+        for (int i = 0; i < entries; ++i)
+            table.AddEntry(offer, dir + QStringLiteral("/f"));
+        offer->requested = requested;
+        table.SetRecipients(offer, { host(address) });
+        return offer;
+    };
+    // The user's own offers never count.
+    for (int i = 0; i < PeerBounds::kRequestedOffersPerAddress + 5; ++i)
+        offerTo(0x0A000001, 1, false);
+    EXPECT_TRUE(table.AdmitsRequest(0x0A000001, 1));
+    for (int i = 0; i < PeerBounds::kRequestedOffersPerAddress; ++i) {
+        ASSERT_TRUE(table.AdmitsRequest(0x0A000001, 1)) << i;
+        offerTo(0x0A000001, 1, true);
+    }
+    EXPECT_FALSE(table.AdmitsRequest(0x0A000001, 1)) << "whatever the port it asks from";
+    EXPECT_TRUE(table.AdmitsRequest(0x0A000002, 1));
+    // Entries of all peers together.
+    EXPECT_FALSE(table.AdmitsRequest(0x0A000002, PeerBounds::kRequestedOfferEntries));
+    // Offers of all peers together.
+    for (quint32 a = 0x0A000100; table.AdmitsRequest(a, 1); ++a)
+        offerTo(a, 1, true);
+    int requested = 0;
+    for (const auto &offer : table.offers())
+        requested += offer->requested;
+    EXPECT_EQ(requested, PeerBounds::kRequestedOffers);
+
+    // A recipient that never confirmed is dropped, unless it began fetching.
+    FileOffer *two = offerTo(0x0A000003, 1, false);
+    const quint32 twoNumber = two->packetNumber;
+    table.SetRecipients(two, { host(0x0A000003), host(0x0A000004) });
+    table.SetTransferStatus(twoNumber, two->entries[0].fileId, 0x0A000004, 2425, TransferReceiving);
+    EXPECT_FALSE(table.DropUnconfirmed(twoNumber, 0x0A000004, 2425));
+    QSignalSpy changed(&table, &CFileOfferTable::offerChanged);
+    EXPECT_TRUE(table.DropUnconfirmed(twoNumber, 0x0A000003, 2425));
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(two->destinations.size(), 1u);
 }

@@ -312,3 +312,53 @@ TEST(CMsgSenderWnd, TheFontBlockGoesOnlyToPeersThatSpeakTheExtensions)
     EXPECT_FALSE(tooLong->errorText().isEmpty());
     delete s.data();
 }
+
+TEST(CMsgSenderWnd, AnOfferNoLongerWaitsForPeersThatNeverConfirmed)
+{
+    Fixture f;
+    const QString dir = TestEnv::freshDir(QStringLiteral("sender-expiry"));
+    ASSERT_TRUE(TestEnv::writeAll(dir + QStringLiteral("/a.txt"), "hello"));
+    HostPtr one = f.peer(0x0A000001, QStringLiteral("one"));
+    HostPtr two = f.peer(0x0A000002, QStringLiteral("two"));
+    QSignalSpy refused(&f.engine, &MessengerEngine::refused);
+    auto giveUp = [](CMsgSenderWnd *s) {
+        for (int tick = 0; tick < 5; ++tick)
+            s->OnTimer(CMsgSenderWnd::TimerSend);
+    };
+
+    // The user's offer: the peer that confirmed keeps it, nothing is counted.
+    QPointer<CMsgSenderWnd> own = f.sender(QStringLiteral("x"), { one, two });
+    own->SetFiles({ dir + QStringLiteral("/a.txt") });
+    ASSERT_EQ(own->StartSending(), CMsgSenderWnd::Status::Ok);
+    const quint32 ownNumber = own->packetNumber();
+    own->OnReceiptArrived(one.data(), ownNumber);
+    giveUp(own);
+    const FileOffer *offer = f.engine.fileOffers().FindOffer(ownNumber);
+    ASSERT_NE(offer, nullptr);
+    ASSERT_EQ(offer->destinations.size(), 1u);
+    EXPECT_EQ(offer->destinations[0]->key.address, 0x0A000001u);
+    EXPECT_TRUE(refused.isEmpty());
+
+    // An offer a peer asked for and never confirmed goes, counted; one it
+    // began to fetch stays.
+    QPointer<CMsgSenderWnd> asked = f.sender(QString(), { two }, OPT_AUTO_SEND);
+    asked->SetFiles({ dir + QStringLiteral("/a.txt") });
+    ASSERT_EQ(asked->StartSending(), CMsgSenderWnd::Status::Ok);
+    ASSERT_TRUE(f.engine.fileOffers().FindOffer(asked->packetNumber())->requested);
+    QPointer<CMsgSenderWnd> fetched = f.sender(QString(), { two }, OPT_AUTO_SEND);
+    fetched->SetFiles({ dir + QStringLiteral("/a.txt") });
+    ASSERT_EQ(fetched->StartSending(), CMsgSenderWnd::Status::Ok);
+    const FileOffer *fetching = f.engine.fileOffers().FindOffer(fetched->packetNumber());
+    f.engine.fileOffers().SetTransferStatus(
+        fetched->packetNumber(), fetching->entries[0].fileId, 0x0A000002, 2425, TransferReceiving);
+    const quint32 askedNumber = asked->packetNumber();
+    const quint32 fetchedNumber = fetched->packetNumber();
+    giveUp(asked);
+    giveUp(fetched);
+    EXPECT_EQ(f.engine.fileOffers().FindOffer(askedNumber), nullptr);
+    EXPECT_NE(f.engine.fileOffers().FindOffer(fetchedNumber), nullptr);
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_EQ(refused[0][0].value<PeerRefusal>(), PeerRefusal::OfferExpired);
+    EXPECT_EQ(refused[0][1].toUInt(), 0x0A000002u);
+    runDeferredDeletes();
+}

@@ -288,3 +288,31 @@ void ChatFileTransfers::AttachmentsSent()
     m_model.AttachmentsSent();
     emit attachmentRowsChanged();
 }
+
+// ---- what our messages offered the peer ---------------------------------
+
+void ChatFileTransfers::AddOutgoing(quint32 packetNumber, const std::vector<OfferedFile> &entries)
+{
+    if (entries.empty())
+        return;
+    m_model.AddOutgoing(packetNumber, entries);
+    emit outgoingRowsChanged();
+}
+
+void ChatFileTransfers::SetOutgoingStatus(quint32 packetNumber, quint32 fileId, quint8 status)
+{
+    if (const int row = m_model.SetOutgoingStatus(packetNumber, fileId, status); row >= 0)
+        emit outgoingRowChanged(row);
+}
+
+void ChatFileTransfers::SetOutgoingProgress(quint32 packetNumber, quint32 fileId, int percent, const QString &text)
+{
+    if (const int row = m_model.SetOutgoingProgress(packetNumber, fileId, percent, text); row >= 0)
+        emit outgoingRowChanged(row);
+}
+
+void ChatFileTransfers::OutgoingOfferGone(quint32 packetNumber)
+{
+    if (m_model.DropUnfinishedOutgoing(packetNumber))
+        emit outgoingRowsChanged();
+}

@@ -87,11 +87,21 @@ public:
     // The next message took the ticked rows as its offer.
     void AttachmentsSent();
 
+    // ---- what our messages offered the peer (the send list's lower rows) ----
+    void AddOutgoing(quint32 packetNumber, const std::vector<OfferedFile> &entries);
+    void SetOutgoingStatus(quint32 packetNumber, quint32 fileId, quint8 status);
+    void SetOutgoingProgress(quint32 packetNumber, quint32 fileId, int percent, const QString &text);
+    // The offer left the offer table: what the peer did not get leaves the list.
+    void OutgoingOfferGone(quint32 packetNumber);
+
 signals:
     // Refill the offered list; firstNew is the first row an offer added (-1: none).
     void offeredRowsChanged(int firstNew);
     void receivedRowsChanged();
     void attachmentRowsChanged();
+    // Outgoing rows came or went (refill), or one row's state changed.
+    void outgoingRowsChanged();
+    void outgoingRowChanged(int row);
     // -1 with an empty text: hide the progress display.
     void progressChanged(int percent, const QString &text);
     // A program line for the history (summaries, errors, rename notices).

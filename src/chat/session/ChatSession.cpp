@@ -6,6 +6,7 @@
 #include "chat/session/ChatShares.h"
 #include "chat/session/ChatSessionView.h"
 #include "chat/session/ReceivedMessagePlan.h"
+#include "chat/session/SendProgress.h"
 #include "core/CConfig.h"
 #include "core/BmpFile.h"
 #include "core/FaceShortcuts.h"
@@ -14,10 +15,12 @@
 #include "core/PictureId.h"
 #include "core/Prompter.h"
 #include "core/WorkingSet.h"
+#include "net/CFileOfferTable.h"
 #include "net/CMsgSenderWnd.h"
 #include "net/CNetManager.h"
 #include "net/ChatLogWriter.h"
 #include "net/Commands.h"
+#include "net/FileServer.h"
 #include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
 #include "net/PicturePayload.h"
@@ -55,12 +58,25 @@ ChatSession::ChatSession(const ChatServices &services, HostRecord *peer, QObject
     m_timers.setRetryMax(m_config ? m_config->RETRYMAX_STR : 3);
     if (m_services.engine) {
         // The peer fetched or released what our messages offered.
-        connect(&m_services.engine->fileOffers(), &CFileOfferTable::transfersChanged, this, [this] {
-            if (m_ourOffers.isEmpty())
+        // The peer fetches, gets or releases what our messages offered.
+        CFileOfferTable &offers = m_services.engine->fileOffers();
+        connect(&offers, &CFileOfferTable::offerRemoved, this, [this](quint32 packetNumber) {
+            if (m_ourOffers.removeAll(packetNumber) == 0)
                 return;
-            m_ourOffers.removeIf([this](quint32 n) { return !m_services.engine->fileOffers().FindOffer(n); });
+            m_files->OutgoingOfferGone(packetNumber);
             if (m_ourOffers.isEmpty())
                 checkSettled();
+        });
+        connect(&offers, &CFileOfferTable::transferStatusChanged, this,
+            [this](quint32 packetNumber, quint32 fileId, quint8 status) {
+                if (m_ourOffers.contains(packetNumber))
+                    m_files->SetOutgoingStatus(packetNumber, fileId, status);
+            });
+        connect(&m_services.engine->fileServer(), &FileServer::transferProgress, this, [this](const TransferState &s) {
+            if (s.status != ServeStatus::Running || !m_ourOffers.contains(s.packetNumber))
+                return;
+            const SendProgress progress = SendProgressOf(s);
+            m_files->SetOutgoingProgress(s.packetNumber, s.fileId, progress.percent, progress.text);
         });
     }
     m_timerDriver = std::make_unique<ChatTimerDriver>(m_timers);
@@ -656,8 +672,12 @@ CMsgSenderWnd *ChatSession::SendMessageToPeers(
     connect(sender, &CMsgSenderWnd::finished, this, &ChatSession::onSenderFinished);
     m_senders.removeAll(nullptr);
     m_senders.append(sender);
-    if (!files.isEmpty())
+    if (!files.isEmpty()) {
         m_ourOffers.append(sender->packetNumber());
+        // The send list shows each item until the peer has it.
+        if (const FileOffer *offer = m_services.engine->fileOffers().FindOffer(sender->packetNumber()))
+            m_files->AddOutgoing(offer->packetNumber, offer->entries);
+    }
     emit messageSent(sender->packetNumber(), sender->commandWord());
     return sender;
 }

@@ -105,7 +105,13 @@ ChatSession *ChatSessions::make(HostRecord *peer)
     session->SetPeerReadsLzw(peer && m_lzwPeers.contains(LzwPeerKey(*peer)));
     session->setKeptQuery(m_kept);
     session->timers().setSidePaneShown(&m_sidePaneShown);
-    session->setViewFactory([this](ChatSession &s) { return m_viewFactory ? m_viewFactory(s) : nullptr; });
+    session->setViewFactory([this](ChatSession &s) {
+        ChatSessionView *view = m_viewFactory ? m_viewFactory(s) : nullptr;
+        // The notices that came while the peer had no window.
+        if (view)
+            showHeldNotices(s);
+        return view;
+    });
     connect(session, &ChatSession::event, this, &ChatSessions::event);
     connect(session, &ChatSession::tipRequested, this, &ChatSessions::tipRequested);
     connect(session, &ChatSession::recentContact, this, &ChatSessions::recentContact);
@@ -217,8 +223,24 @@ void ChatSessions::OnReadNotice(HostRecord *sender, quint32 packetNumber)
     // shown; any other opens nothing.
     if (!sender || !m_readChecks.Take(sender->key.address, sender->key.port, packetNumber))
         return;
-    if (ChatSession *session = Open(sender))
-        session->ShowReadNotice(QDateTime::currentDateTime(), packetNumber);
+    const QDateTime now = QDateTime::currentDateTime();
+    ChatSession *session = Find(*sender);
+    if (session && session->view()) {
+        session->ShowReadNotice(now, packetNumber);
+        return;
+    }
+    // No window: none is made for it; the peer's next window shows it.
+    m_heldNotices.Add({ sender->key.address, sender->key.port, packetNumber, now });
+    emit event(QStringLiteral("READHELD %1 %2").arg(DottedAddress(sender->key.address)).arg(packetNumber));
+}
+
+void ChatSessions::showHeldNotices(ChatSession &session)
+{
+    if (!session.peer() || m_heldNotices.count() == 0)
+        return;
+    const HostKey &key = session.peer()->key;
+    for (const HeldReadNotices::Notice &notice : m_heldNotices.Take(key.address, key.port))
+        session.ShowReadNotice(notice.when, notice.packetNumber);
 }
 
 void ChatSessions::OnReceipt(HostRecord *sender, quint32 packetNumber)

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "chat/session/ChatSession.h"
+#include "chat/session/HeldReadNotices.h"
 #include "net/PeerBounds.h"
 #include "net/PeerRateLimiter.h"
 
@@ -76,6 +77,7 @@ public:
     ChatSessionView *OpenView(HostRecord *peer, OpenMode mode);
     QList<ChatSession *> sessions() const;
     const SentReadChecks &sentReadChecks() const { return m_readChecks; }
+    const HeldReadNotices &heldReadNotices() const { return m_heldNotices; }
     qsizetype lzwPeerCount() const { return m_lzwPeers.size(); }
     // A message sent to the peer outside its session asked for a read notice.
     void ExpectReadNotice(const HostRecord &peer, quint32 packetNumber);
@@ -108,12 +110,14 @@ private:
     ChatSession *make(HostRecord *peer);
     static QString LzwPeerKey(const HostRecord &peer);
     void freeIfIdle(ChatSession *session);
+    void showHeldNotices(ChatSession &session);
 
     ChatServices m_services;
     ChatSession::ViewFactory m_viewFactory;
     ChatSession::KeptQuery m_kept;
     QList<ChatSession *> m_sessions;
     SentReadChecks m_readChecks;
+    HeldReadNotices m_heldNotices;
     QSet<QString> m_sidePaneShown; // the peers whose side page was shown once
     QSet<QString> m_lzwPeers; // peers that sent us our LZW container
     IncomingPictures *m_pictures = nullptr; // lives as long as the sessions

@@ -3,6 +3,7 @@
 #include "core/FileUtil.h"
 #include "core/PathUtil.h"
 #include "core/SizeFormat.h"
+#include "net/CFileOfferTable.h"
 
 #include <QDir>
 #include <algorithm>
@@ -335,4 +336,80 @@ void FilePanelModel::AttachmentsSent()
     RemoveCheckedAttachments();
     for (FileInfoRecord &r : m_attachments)
         r.checked = false;
+}
+
+// ---- what our messages offered the peer ---------------------------------
+
+bool OutgoingRow::isComplete() const
+{
+    return status == TransferReceived;
+}
+
+QStringList OutgoingRowTexts(const OutgoingRow &row)
+{
+    FileInfoRecord shown;
+    shown.isFile = row.isFile;
+    shown.name = row.name;
+    shown.size = row.size;
+    shown.fullPath = row.stateText;
+    return FileRowTexts(shown, true);
+}
+
+void FilePanelModel::AddOutgoing(quint32 packetNumber, const std::vector<OfferedFile> &entries)
+{
+    for (const OfferedFile &entry : entries) {
+        OutgoingRow row;
+        row.packetNumber = packetNumber;
+        row.fileId = entry.fileId;
+        row.fullPath = entry.path;
+        row.name = PathToDisplayName(entry.path);
+        row.isFile = !entry.isFolder();
+        row.size = entry.size;
+        row.status = TransferWaiting;
+        row.stateText = CFileOfferTable::StatusText(TransferWaiting);
+        m_outgoing.append(row);
+    }
+    if (m_outgoing.size() > kOutgoingRowsKept)
+        m_outgoing.remove(0, m_outgoing.size() - kOutgoingRowsKept);
+}
+
+int FilePanelModel::outgoingRow(quint32 packetNumber, quint32 fileId) const
+{
+    for (int i = 0; i < m_outgoing.size(); ++i) {
+        if (m_outgoing[i].packetNumber == packetNumber && m_outgoing[i].fileId == fileId)
+            return i;
+    }
+    return -1;
+}
+
+int FilePanelModel::SetOutgoingStatus(quint32 packetNumber, quint32 fileId, quint8 status)
+{
+    const int i = outgoingRow(packetNumber, fileId);
+    if (i < 0)
+        return -1;
+    OutgoingRow &row = m_outgoing[i];
+    row.status = status;
+    row.stateText = CFileOfferTable::StatusText(status);
+    if (status == TransferReceived)
+        row.percent = 100;
+    else if (status == TransferWaiting)
+        row.percent = -1;
+    return i;
+}
+
+int FilePanelModel::SetOutgoingProgress(quint32 packetNumber, quint32 fileId, int percent, const QString &text)
+{
+    const int i = outgoingRow(packetNumber, fileId);
+    if (i < 0 || m_outgoing[i].isComplete())
+        return -1;
+    m_outgoing[i].percent = std::clamp(percent, -1, 100);
+    m_outgoing[i].stateText = text;
+    return i;
+}
+
+bool FilePanelModel::DropUnfinishedOutgoing(quint32 packetNumber)
+{
+    return m_outgoing.removeIf([&](const OutgoingRow &row) {
+        return row.packetNumber == packetNumber && !row.isComplete();
+    }) > 0;
 }

@@ -46,6 +46,26 @@ struct QueuedOffer
     bool rejected = false;
 };
 
+// A file or folder our message offered the peer: the send list shows it
+// below the attachments, with the state of the peer's fetch.
+struct OutgoingRow
+{
+    quint32 packetNumber = 0; // our message
+    quint32 fileId = 0;
+    QString name;
+    QString fullPath;
+    bool isFile = true;
+    quint64 size = 0;
+    quint8 status = 0; // TransferStatus of the offer table: waiting, being received, received
+    int percent = -1; // -1: no bar
+    QString stateText;
+
+    bool isComplete() const;
+};
+
+// Outgoing rows one conversation keeps; beyond, the oldest go first.
+inline constexpr int kOutgoingRowsKept = 256;
+
 // What happens to an offer that leaves the queue.
 struct OfferRelease
 {
@@ -64,6 +84,7 @@ uint32_t FileRowTextColor(const FileInfoRecord &row);
 // The column texts: "名称", "类型", "大小", "保存路径名", "接收到的时间" for the
 // offered and received lists, "名称", "类型", "大小", "路径" for attachments.
 QStringList FileRowTexts(const FileInfoRecord &row, bool attachment);
+QStringList OutgoingRowTexts(const OutgoingRow &row);
 QStringList OfferedColumnTitles();
 QStringList AttachmentColumnTitles();
 
@@ -142,8 +163,22 @@ public:
     // the others are unticked.
     void AttachmentsSent();
 
+    // ---- what our messages offered the peer ----
+    const QList<OutgoingRow> &outgoingRows() const { return m_outgoing; }
+    // One row per entry, waiting; the oldest rows go beyond kOutgoingRowsKept.
+    void AddOutgoing(quint32 packetNumber, const std::vector<OfferedFile> &entries);
+    // The peer began, finished or gave up fetching an entry; the row's index,
+    // -1 when it has none.
+    int SetOutgoingStatus(quint32 packetNumber, quint32 fileId, quint8 status);
+    // A running send's progress (nothing once the row is complete).
+    int SetOutgoingProgress(quint32 packetNumber, quint32 fileId, int percent, const QString &text);
+    // The offer is gone (received whole, released or never confirmed): its
+    // rows that are not complete go. True when one went.
+    bool DropUnfinishedOutgoing(quint32 packetNumber);
+
 private:
     QueuedOffer *offer(quint32 packetNumber);
+    int outgoingRow(quint32 packetNumber, quint32 fileId) const;
     FileReceiveJob makeJob(const FileInfoRecord &row, const DecodedFileEntry &entry, const QString &path,
         quint32 peerAddress, quint16 peerPort) const;
     void renumber();
@@ -151,6 +186,7 @@ private:
     QList<FileInfoRecord> m_offered;
     QList<FileInfoRecord> m_received;
     QList<FileInfoRecord> m_attachments;
+    QList<OutgoingRow> m_outgoing;
     std::deque<QueuedOffer> m_offers; // the front one is current
     qint32 m_nextLink = 1;
 };

@@ -1,8 +1,10 @@
 // "文件传送监视": what the user offered to peers and is not yet received, one
 // row per destination and entry, with a progress bar drawn in the state
-// column. It follows the offer table's changes and the file server's
-// progress while it is shown; hidden, it does nothing, and the next show
-// rebuilds the rows. Closing only hides it.
+// column. It follows the offer table's changes (an offer's rows at a time)
+// and the file server's progress (one row at a time) while it is shown;
+// hidden, it does nothing, and the next show rebuilds the rows. Closing only
+// hides it. The view asks only for the rows it draws, and the icons are
+// looked up once per file type.
 #pragma once
 
 #include "chat/shares/TransferMonitorModel.h"
@@ -12,20 +14,19 @@
 class CConfig;
 class CFileOfferTable;
 class FileServer;
-class QTreeWidget;
+class QTreeView;
 
 class CTransferMonitorDlg : public QDialog
 {
     Q_OBJECT
 public:
-    enum Column { NumberColumn, FileColumn, SizeColumn, StateColumn, DestinationColumn };
-    // The progress value of a row, read by the delegate that draws the bar.
-    static constexpr int ProgressRole = Qt::UserRole + 1;
+    using Column = TransferMonitorModel::Column;
+    static constexpr int ProgressRole = TransferMonitorModel::ProgressRole;
 
     CTransferMonitorDlg(CFileOfferTable &offers, FileServer *server, CConfig *config, QWidget *parent = nullptr);
 
-    QTreeWidget *list() const { return m_list; }
-    const TransferMonitorModel &model() const { return m_model; }
+    QTreeView *list() const { return m_list; }
+    const TransferMonitorModel &model() const { return *m_model; }
 
     // Shows the window (restored) and rebuilds its rows.
     void ShowRestored();
@@ -43,10 +44,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void render();
-    void renderRow(int row);
     void onProgress(const TransferState &state);
+    void onOfferChanged(quint32 packetNumber);
 
-    TransferMonitorModel m_model;
-    QTreeWidget *m_list = nullptr;
+    TransferMonitorModel *m_model = nullptr;
+    QTreeView *m_list = nullptr;
 };

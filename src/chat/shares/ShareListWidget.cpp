@@ -1,13 +1,11 @@
 #include "chat/shares/ShareListWidget.h"
 
+#include "chat/FileTypeIcons.h"
 #include "core/Prompter.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QMimeDatabase>
 #include <QPushButton>
-#include <QStyle>
 
 ShareListWidget::ShareListWidget(const QList<ShareRows::Column> &columns, QWidget *parent)
     : QTreeWidget(parent)
@@ -29,11 +27,7 @@ ShareListWidget::ShareListWidget(const QList<ShareRows::Column> &columns, QWidge
 
 QIcon ShareListWidget::IconFor(const QString &name, bool folder)
 {
-    QStyle *style = QApplication::style();
-    if (folder)
-        return style->standardIcon(QStyle::SP_DirIcon);
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
-    return QIcon::fromTheme(type.iconName(), style->standardIcon(QStyle::SP_FileIcon));
+    return FileTypeIcon(name, folder);
 }
 
 void ShareListWidget::Fill(const std::vector<ShareRecord> &records, const Texts &texts)
