@@ -122,6 +122,9 @@ protected:
     QMimeData *createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
+    // Only what the document holds (faces, pictures, the program's art)
+    // shows: a name in markup never reads a file or an address.
+    QVariant loadResource(int type, const QUrl &name) override;
 
 private:
     void insertTextWithFacesAt(QTextCursor &cursor, QStringView text, quint32 id);

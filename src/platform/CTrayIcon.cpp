@@ -1,4 +1,5 @@
 #include "platform/CTrayIcon.h"
+#include "core/PlainText.h"
 
 #include <QSystemTrayIcon>
 
@@ -49,7 +50,7 @@ bool SystemTrayIcon::Create(const QIcon &icon, const QString &tip)
     store(icon, tip);
     m_created = true;
     m_tray->setIcon(m_icon);
-    m_tray->setToolTip(m_tip);
+    m_tray->setToolTip(PlainText::ToolTip(m_tip));
     m_enabled = isAvailable();
     if (m_enabled)
         m_tray->show();
@@ -62,7 +63,7 @@ void SystemTrayIcon::Change(const QIcon &icon, const QString &tip)
     if (!icon.isNull())
         m_tray->setIcon(m_icon);
     if (!tip.isNull())
-        m_tray->setToolTip(m_tip);
+        m_tray->setToolTip(PlainText::ToolTip(m_tip));
 }
 
 void SystemTrayIcon::Remove()
