@@ -48,6 +48,8 @@
 //   haspicture IP                    ok when a picture shows in the history
 // and on shared files and the transfer monitor (TestDriverShares.cpp):
 //   shares add|password|save|typepassword|download ..., monitor open|rows|grab ...
+// and on how peer text shows (TestDriverRichText.cpp):
+//   modaltext                        the open message box's text and format
 #pragma once
 
 #include <QObject>
@@ -95,6 +97,8 @@ private:
     std::optional<bool> runDockCommand(const QString &verb, const QString &rest);
     // A command of shared files or the monitor; nothing when the verb is not one.
     std::optional<bool> runShareCommand(const QString &verb, const QString &rest);
+    // How peer text shows in message boxes (TestDriverRichText.cpp).
+    std::optional<bool> runRichTextCommand(const QString &verb);
 
     CMessengerApp &m_app;
     QString m_path;
