@@ -1,5 +1,6 @@
 #include "hostile_richtext.h"
 
+#include "hostile.h"
 #include "net/PacketCodec.h"
 #include "net/Commands.h"
 #include "net/FileRequest.h"
@@ -7,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUdpSocket>
@@ -80,11 +82,41 @@ bool markupFolder(int seconds, quint32 target, quint16 port, const std::function
     return true;
 }
 
+// Listed peer A asks three times for the shares 1..count (each with the time
+// "HH:MM"); right after, peer B announces itself: how long its answer took.
+bool shareJam(int count, const QString &time, quint32 target, quint16 port, const std::function<void(const QString &)> &report)
+{
+    RawPeer jam(target, port, QStringLiteral("jammer"));
+    RawPeer normal(target, port, QStringLiteral("normal"));
+    if (!jam.isOpen() || !normal.isOpen() || !jam.announce())
+        return false;
+    QStringList items;
+    for (int id = 1; id <= count; ++id)
+        items << QStringLiteral("%1_%2").arg(QString::number(id), time);
+    const QByteArray request = items.join(QLatin1Char(';')).toLatin1();
+    for (int i = 0; i < 3; ++i)
+        jam.send(CMD_SHARE_DOWNLOAD, request);
+    QElapsedTimer clock;
+    clock.start();
+    normal.send(CMD_ANNOUNCE_ENTRY, "normal");
+    qint64 answeredMs = -1;
+    while (answeredMs < 0 && clock.elapsed() < 10000) {
+        normal.collect(20);
+        for (const PacketRecord &answer : normal.answers())
+            if (answer.command() == CMD_ANSWER_ENTRY)
+                answeredMs = clock.elapsed();
+    }
+    report(QStringLiteral("SHAREJAM answered-ms %1").arg(answeredMs));
+    return true;
+}
+
 } // namespace
 
 std::optional<bool> RunRichTextAttack(
     const QStringList &words, quint32 target, quint16 port, const std::function<void(const QString &)> &report)
 {
+    if (words.size() >= 3 && words[0] == QLatin1String("sharejam"))
+        return shareJam(qBound(1, words[1].toInt(), 4000), words[2], target, port, report);
     if (words.isEmpty() || words[0] != QLatin1String("markupfolder"))
         return std::nullopt;
     const int seconds = words.size() > 1 ? qBound(1, words[1].toInt(), 600) : 30;
