@@ -299,15 +299,15 @@ TEST(ChatLogDlg, ReadsTheWritersLogUpToATornLastRecord)
     EXPECT_FALSE(f.dialog->OpenLink(u("javascript:alert(1)")));
 }
 
-// A record full of picture markers (past the count shown as text) is drawn
-// in time linear in its length.
+// A record full of picture markers (past the count shown as text) and faces
+// is drawn in time linear in its length.
 TEST(ChatLogDlg, ARecordFullOfMarkersShowsWithoutFreezing)
 {
     for (const qsizetype bytes : { qsizetype(16) << 10, qsizetype(256) << 10 }) {
         ViewerFixture f(u("viewer-markers-%1").arg(bytes));
         ChatLogEntry record = kAnn;
         for (quint32 id = 1; record.text.size() < bytes; ++id)
-            record.text += PictureMarker(id, false);
+            record.text += PictureMarker(id, false) + (id % 3 == 0 ? u("/wx a ") : QString());
         record.text += u("\n");
         {
             ChatLogWriter writer(f.log.base);
@@ -318,7 +318,7 @@ TEST(ChatLogDlg, ARecordFullOfMarkersShowsWithoutFreezing)
         clock.start();
         f.click(f.row(u("ann")));
         const qint64 ms = clock.elapsed();
-        std::printf("FIGURE chat-log viewer, record of %lld KB of markers: %lld ms\n",
+        std::printf("FIGURE chat-log viewer, record of %lld KB of markers and faces: %lld ms\n",
             static_cast<long long>(bytes >> 10), static_cast<long long>(ms));
         EXPECT_TRUE(f.dialog->textView()->toPlainText().contains(PictureMarker(PeerBounds::kPicturesPerMessage + 1, false)));
         EXPECT_LT(ms, 8000) << "generous: the figure is the measure";
