@@ -242,6 +242,8 @@ bool TestDriver::Run(const QString &command)
         return *done;
     if (const std::optional<bool> done = runTransferCommand(verb, command.section(QLatin1Char(' '), 1)))
         return *done;
+    if (const std::optional<bool> done = runRichTextCommand(verb))
+        return *done;
     if (const std::optional<bool> done = runContactCommand(verb, command.section(QLatin1Char(' '), 1)))
         return *done;
     if (const auto done = RunDrawing(verb, address, rest))

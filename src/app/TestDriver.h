@@ -48,6 +48,8 @@
 //   haspicture IP                    ok when a picture shows in the history
 // and on shared files and the transfer monitor (TestDriverShares.cpp):
 //   shares add|password|save|typepassword|download ..., monitor open|rows|grab ...
+// and on how peer text shows (TestDriverRichText.cpp):
+//   modaltext                        the open message box's text and format
 #pragma once
 
 #include <QObject>
@@ -97,6 +99,8 @@ private:
     std::optional<bool> runShareCommand(const QString &verb, const QString &rest);
     // A command about a chat window's outgoing transfers (TestDriverTransfers.cpp).
     std::optional<bool> runTransferCommand(const QString &verb, const QString &rest);
+    // How peer text shows in message boxes (TestDriverRichText.cpp).
+    std::optional<bool> runRichTextCommand(const QString &verb);
 
     CMessengerApp &m_app;
     QString m_path;

@@ -103,7 +103,7 @@ std::optional<bool> TestDriver::runContactCommand(const QString &verb, const QSt
         if (!peer || !page)
             return false;
         const bool shown = page->contacts().treeModel()->Contains(peer) || page->contacts().listModel()->Contains(peer);
-        emit commandDone(QStringLiteral("PEER %1 %2|%3|%4").arg(first, peer->customGroup, peer->displayName).arg(shown ? 1 : 0));
+        emit commandDone(QStringLiteral("PEER %1 %2|%3|%4").arg(first, peer->customGroup, peer->displayName, QString::number(shown ? 1 : 0)));
         return true;
     }
     return std::nullopt;

@@ -1,4 +1,5 @@
 #include "chat/CChatDlg.h"
+#include "controls/PlainLabel.h"
 #include "net/PeerBounds.h"
 
 #include "chat/CChatFilePanel.h"
@@ -39,7 +40,6 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
-#include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QRandomGenerator>

@@ -1,6 +1,7 @@
 // The file panel's controls, lists, layout, painting and drops; the commands
 // are in CChatFilePanelCommands.cpp.
 #include "chat/CChatFilePanel.h"
+#include "core/PlainText.h"
 
 #include "chat/COverwritePromptDlg.h"
 #include "chat/FileTypeIcons.h"
@@ -89,7 +90,7 @@ QAbstractButton *CChatFilePanel::makeButton(
 {
     auto *button = new QPushButton(text, this);
     button->setObjectName(QString::number(id));
-    button->setToolTip(tip);
+    button->setToolTip(PlainText::ToolTip(tip));
     button->setAutoDefault(false);
     button->setFocusPolicy(Qt::NoFocus);
     button->setFont(SongFont(12));
@@ -231,7 +232,7 @@ void CChatFilePanel::fillRows(QTreeWidget *list, const QList<FileInfoRecord> &ro
     for (const FileInfoRecord &row : rows) {
         auto *item = new QTreeWidgetItem(FileRowTexts(row, attachment));
         item->setIcon(0, iconFor(row));
-        item->setToolTip(0, row.fullPath.isEmpty() ? row.name : row.fullPath);
+        item->setToolTip(0, PlainText::ToolTip(row.fullPath.isEmpty() ? row.name : row.fullPath));
         if (attachment) {
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
@@ -425,9 +426,9 @@ bool CChatFilePanel::event(QEvent *e)
     if (e->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(e);
         if (m_geometry.sendHint.translated(-m_geometry.panel.topLeft()).contains(help->pos())) {
-            QToolTip::showText(help->globalPos(),
+            QToolTip::showText(help->globalPos(), PlainText::ToolTip(
                 QStringLiteral("如果您要发送文件，请点目录或文件按钮或把文件拖到下列表框中，再点击下面的 发送(S) "
-                               "按钮发送文件！"),
+                               "按钮发送文件！")),
                 this);
             return true;
         }

@@ -1,4 +1,5 @@
 #include "chat/CChatLogDlg.h"
+#include "controls/PlainLabel.h"
 
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatLogRecordModel.h"
@@ -143,7 +144,7 @@ void CChatLogDlg::createControls()
         return button;
     };
     const auto makeLabel = [this](int id, const QString &text) {
-        auto *label = new QLabel(text, this);
+        auto *label = PlainLabel(text, this);
         label->setObjectName(QString::number(id));
         return label;
     };

@@ -1,4 +1,5 @@
 #include "chat/CMsgRichEdit.h"
+#include "core/PlainText.h"
 
 #include "chat/GifAnimator.h"
 #include "chat/RichEditObjects.h"
@@ -35,6 +36,11 @@ CMsgRichEdit::CMsgRichEdit(QWidget *parent)
 }
 
 CMsgRichEdit::~CMsgRichEdit() = default;
+
+QVariant CMsgRichEdit::loadResource(int, const QUrl &name)
+{
+    return PlainText::GuardedResource(name);
+}
 
 void CMsgRichEdit::SetViewMode(int mode)
 {

@@ -67,6 +67,11 @@ public:
     // the marker's id. A nonzero `id` is carried by every image inserted, as
     // a placeholder of that picture. Text is always inserted as plain text.
     void InsertTextWithFaces(QStringView text, quint32 id);
+    // The same at the cursor, the caret left where it is.
+    void InsertTextWithFacesAt(QTextCursor &cursor, QStringView text, quint32 id)
+    {
+        insertTextWithFacesAt(cursor, text, id);
+    }
     // Splits message text into runs: flag 1 plain text, 0 a face shortcut,
     // special token or picture marker; true when any run is plain text.
     static bool SplitFaceText(QStringView text, QStringList &runs, QList<quint32> &flags);
@@ -122,6 +127,9 @@ protected:
     QMimeData *createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
+    // Only what the document holds (faces, pictures, the program's art)
+    // shows: a name in markup never reads a file or an address.
+    QVariant loadResource(int type, const QUrl &name) override;
 
 private:
     void insertTextWithFacesAt(QTextCursor &cursor, QStringView text, quint32 id);

@@ -1,6 +1,7 @@
 // The multi-user window: its controls, the member list, the layout, the
 // information panel and the splitters.
 #include "chat/CMultiChatDlg.h"
+#include "core/PlainText.h"
 #include "chat/DoodleBoardSurface.h"
 
 #include "chat/CMsgRichEdit.h"
@@ -412,7 +413,7 @@ void CMultiChatDlg::FillAttachmentList()
     for (const FileInfoRecord &row : m_session.files().attachmentRows()) {
         auto *item = new QTreeWidgetItem(FileRowTexts(row, true));
         item->setIcon(0, icons.icon(row.isFolder() ? QFileIconProvider::Folder : QFileIconProvider::File));
-        item->setToolTip(0, row.fullPath);
+        item->setToolTip(0, PlainText::ToolTip(row.fullPath));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
         m_fileList->addTopLevelItem(item);

@@ -1,4 +1,5 @@
 #include "chat/COverwritePromptDlg.h"
+#include "controls/PlainLabel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,10 +13,10 @@ COverwritePromptDlg::COverwritePromptDlg(QWidget *parent)
     setObjectName(QStringLiteral("275"));
     setWindowTitle(QStringLiteral("提示"));
 
-    auto *icon = new QLabel(this);
+    auto *icon = PlainLabel(QString(), this);
     icon->setObjectName(QStringLiteral("1153"));
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32));
-    m_text = new QLabel(this);
+    m_text = PlainLabel(QString(), this);
     m_text->setObjectName(QStringLiteral("1154"));
     m_text->setWordWrap(true);
     auto *top = new QHBoxLayout;

@@ -21,37 +21,42 @@ void RenderHistoryText(CMsgRichEdit *view, const ChatFont &font, const QString &
     QStringList runs;
     QList<quint32> flags;
     CMsgRichEdit::SplitFaceText(text, runs, flags);
+    // One cursor in one edit block: the document lays the paragraph out once
+    // at the end, not again after every run (a record of markers is one long
+    // paragraph). Only a picture goes through the view's caret.
+    QTextCursor cursor(view->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
     int pictures = 0;
     for (int i = 0; i < runs.size(); ++i) {
         const QString &run = runs[i];
-        QTextCursor end = view->textCursor();
-        end.movePosition(QTextCursor::End);
-        view->setTextCursor(end);
         if (flags[i] == 1) {
-            AppendTextRun(view, run, font);
+            AppendTextRun(cursor, run, font);
         } else if (run.size() >= PictureMarkerLength && run.startsWith(QLatin1String("/~#>"))
             && (run.mid(12, 3) == QLatin1String("<G~") || run.mid(12, 3) == QLatin1String("<B~"))) {
             // Markers beyond the count of one message show as their text.
             if (++pictures > PeerBounds::kPicturesPerMessage) {
-                AppendTextRun(view, run, font);
+                AppendTextRun(cursor, run, font);
                 continue;
             }
             bool ok = false;
             quint32 id = run.mid(4, 8).toUInt(&ok, 16);
             if (!ok)
                 id = 0;
+            view->setTextCursor(cursor);
             picture(id, run.mid(12, 3) == QLatin1String("<G~"));
+            cursor.movePosition(QTextCursor::End);
         } else {
-            view->InsertTextWithFaces(run, 0);
+            view->InsertTextWithFacesAt(cursor, run, 0);
         }
     }
+    cursor.endEditBlock();
+    view->setTextCursor(cursor);
     view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
 }
 
-void AppendTextRun(CMsgRichEdit *view, const QString &run, const ChatFont &font)
+void AppendTextRun(QTextCursor &cursor, const QString &run, const ChatFont &font)
 {
-    QTextCursor cursor(view->document());
-    cursor.movePosition(QTextCursor::End);
     const QTextCharFormat plain = ChatCharFormat(font);
     for (const TextRun &piece : SplitLinks(QString(run).remove(QLatin1Char('\r')))) {
         QTextCharFormat format = plain;
@@ -63,7 +68,6 @@ void AppendTextRun(CMsgRichEdit *view, const QString &run, const ChatFont &font)
         }
         cursor.insertText(piece.text, format);
     }
-    view->setTextCursor(cursor);
 }
 
 void InsertLoggedPicture(CMsgRichEdit *view, quint32 id, bool animated)

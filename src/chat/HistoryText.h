@@ -10,14 +10,15 @@
 #include <functional>
 
 class CMsgRichEdit;
+class QTextCursor;
 
 // Inserts the picture of a marker at the view's end.
 using PictureInserter = std::function<void(quint32 id, bool animated)>;
 
 // Appends the text at the end of the view and scrolls there.
 void RenderHistoryText(CMsgRichEdit *view, const ChatFont &font, const QString &text, const PictureInserter &picture);
-// A plain run at the end of the view in the font (addresses as links).
-void AppendTextRun(CMsgRichEdit *view, const QString &run, const ChatFont &font);
+// A plain run at the cursor in the font (addresses as links).
+void AppendTextRun(QTextCursor &cursor, const QString &run, const ChatFont &font);
 // The picture of a marker read back from the chat log: searched in every
 // face folder (".gif" animated; ".bmp", then ".jpg" still), else "/<NF>".
 void InsertLoggedPicture(CMsgRichEdit *view, quint32 id, bool animated);

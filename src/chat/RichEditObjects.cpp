@@ -127,10 +127,9 @@ bool InsertBitmapObject(QTextCursor &cursor, const QImage &bitmap, ObjectKind ki
     if (bitmap.isNull() || !cursor.document())
         return false;
     // One resource per bitmap: a picture shown many times (copies of one
-    // QImage) is held once.
+    // QImage) is held once (adding it again only shares the same data).
     const QString name = QStringLiteral("kwel-bitmap:%1").arg(bitmap.cacheKey());
-    if (cursor.document()->resource(QTextDocument::ImageResource, QUrl(name)).isNull())
-        cursor.document()->addResource(QTextDocument::ImageResource, QUrl(name), bitmap);
+    cursor.document()->addResource(QTextDocument::ImageResource, QUrl(name), bitmap);
     QTextImageFormat format = MakeObjectFormat(name, bitmap.deviceIndependentSize(), kind, userValue, placeholder);
     if (placeholder && markerAnimated)
         format.setProperty(ObjectProperty::MarkerAnimated, true);

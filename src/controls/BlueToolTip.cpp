@@ -1,4 +1,5 @@
 #include "controls/BlueToolTip.h"
+#include "core/PlainText.h"
 
 #include <QHelpEvent>
 #include <QToolTip>
@@ -9,8 +10,6 @@ bool ShowBlueToolTip(const QHelpEvent *event, const QString &text, QWidget *owne
         QToolTip::hideText();
         return true;
     }
-    QString html = text.toHtmlEscaped();
-    html.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
-    QToolTip::showText(event->globalPos(), QStringLiteral("<font color=\"#0000ff\">") + html + QStringLiteral("</font>"), owner);
+    QToolTip::showText(event->globalPos(), PlainText::BlueToolTip(text), owner);
     return true;
 }

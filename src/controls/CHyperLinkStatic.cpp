@@ -1,4 +1,5 @@
 #include "controls/CHyperLinkStatic.h"
+#include "core/PlainText.h"
 
 #include "platform/DesktopServices.h"
 #include "platform/RunProgramOrCommand.h"
@@ -25,7 +26,7 @@ CHyperLinkStatic::CHyperLinkStatic(const QString &text, const QString &url, QWid
 void CHyperLinkStatic::SetURL(const QString &url)
 {
     m_url = url;
-    setToolTip(url);
+    setToolTip(PlainText::ToolTip(url));
 }
 
 void CHyperLinkStatic::SetText(const QString &text)

@@ -1,4 +1,5 @@
 #include "controls/CImageToolBar.h"
+#include "core/PlainText.h"
 
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -234,7 +235,7 @@ bool CImageToolBar::event(QEvent *event)
         if (tip.isEmpty())
             QToolTip::hideText();
         else
-            QToolTip::showText(help->globalPos(), tip, this);
+            QToolTip::showText(help->globalPos(), PlainText::ToolTip(tip), this);
         return true;
     }
     return QWidget::event(event);

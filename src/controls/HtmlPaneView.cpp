@@ -1,4 +1,5 @@
 #include "controls/HtmlPaneView.h"
+#include "core/PlainText.h"
 
 #include "platform/OpenUrl.h"
 
@@ -54,9 +55,11 @@ QUrl HtmlPaneView::LinkTarget(const QUrl &base, const QUrl &link)
     return target;
 }
 
-QVariant HtmlPaneView::loadResource(int, const QUrl &)
+QVariant HtmlPaneView::loadResource(int, const QUrl &name)
 {
-    return {}; // nothing is fetched or read on the page's behalf
+    // Nothing is fetched or read on the page's behalf. The answer is never
+    // null: a null one would make the document read the name as a file.
+    return PlainText::GuardedResource(name);
 }
 
 void HtmlPaneView::onAnchor(const QUrl &link)

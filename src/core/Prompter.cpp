@@ -56,8 +56,12 @@ QString Prompter::filterFromWindows(QStringView filter)
     return out.join(QStringLiteral(";;"));
 }
 
+QString LastErrorText(QStringView name, int error)
+{
+    return QStringLiteral("%1 error = %2").arg(name, QString::number(static_cast<uint>(error), 16));
+}
+
 void ShowLastErrorBox(QStringView name, QObject *owner, int error)
 {
-    const QString text = QStringLiteral("%1 error = %2").arg(name).arg(static_cast<uint>(error), 0, 16);
-    Prompter::current().messageBox(owner, text, QStringLiteral("消息"));
+    Prompter::current().messageBox(owner, LastErrorText(name, error), QStringLiteral("消息"));
 }

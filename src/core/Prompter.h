@@ -60,3 +60,5 @@ using PrompterScope = ScopedCurrent<Prompter>;
 // Shows "<name> error = <error in hexadecimal>" with the caption "消息"; the
 // error defaults to errno at the call.
 void ShowLastErrorBox(QStringView name, QObject *owner = nullptr, int error = errno);
+// The text of that box.
+QString LastErrorText(QStringView name, int error);

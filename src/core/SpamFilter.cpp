@@ -62,7 +62,7 @@ QString FormatBlockedFilesLog(const QList<OfferedItemName> &files)
 
 QString FormatOfferNotice(const QString &nick, int count, const QString &time, bool multiSend)
 {
-    QString out = QStringLiteral("%1 给您发送了 %2 个文件(夹),请在右侧接收.时间 %3.").arg(nick).arg(count).arg(time);
+    QString out = QStringLiteral("%1 给您发送了 %2 个文件(夹),请在右侧接收.时间 %3.").arg(nick, QString::number(count), time);
     if (multiSend)
         out += QStringLiteral(" ") + kMultiMark;
     return out;

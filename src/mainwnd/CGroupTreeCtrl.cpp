@@ -158,6 +158,6 @@ void CGroupTreeCtrl::UpdateGroupLabel(quint32 groupId)
     if (!group || !record)
         return;
     group->setText(record->unreadCount != 0
-            ? QStringLiteral("%1(%2条新信息)").arg(record->name).arg(record->unreadCount)
+            ? QStringLiteral("%1(%2条新信息)").arg(record->name, QString::number(record->unreadCount))
             : record->name);
 }

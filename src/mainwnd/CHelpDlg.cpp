@@ -1,4 +1,5 @@
 #include "mainwnd/CHelpDlg.h"
+#include "controls/PlainLabel.h"
 
 #include "controls/CHyperLinkStatic.h"
 #include "controls/ProgramArt.h"
@@ -56,14 +57,15 @@ CHelpDlg::CHelpDlg(const QString &dataFolder, const CConfig *config, QWidget *pa
 
     auto *layout = new QVBoxLayout(this);
     auto *top = new QHBoxLayout;
-    m_picture = new QLabel(this);
+    m_picture = PlainLabel(QString(), this);
     m_picture->setFixedSize(96, 96);
     m_picture->setPixmap(HelpPicture(0));
     top->addWidget(m_picture, 0, Qt::AlignTop);
-    QString about = QStringLiteral("<b>蓝雀Kwel</b><br>局域网即时通讯");
-    if (!QCoreApplication::applicationVersion().isEmpty())
-        about += QStringLiteral("<br>版本 ") + QCoreApplication::applicationVersion().toHtmlEscaped();
-    auto *title = new QLabel(about, this);
+    // The program's own rich text; only the version is inserted, escaped.
+    const QString version = QCoreApplication::applicationVersion();
+    auto *title = new QLabel(QStringLiteral("<b>蓝雀Kwel</b><br>局域网即时通讯")
+            + (version.isEmpty() ? QString() : QStringLiteral("<br>版本 ") + version.toHtmlEscaped()),
+        this);
     top->addWidget(title, 1);
     layout->addLayout(top);
 

@@ -2,6 +2,7 @@
 // size, the find, send-to-address and group dialogs, the tip entries and
 // sounds.
 #include "mainwnd/CMessengerDlg.h"
+#include "core/PlainText.h"
 
 #include "core/CConfig.h"
 #include "core/Prompter.h"
@@ -118,7 +119,7 @@ void CMessengerDlg::createButtons(QHBoxLayout *row)
     for (size_t i = 0; i < std::size(kButtons); ++i) {
         auto *b = new QPushButton(QString::fromUtf16(kButtons[i].text), this);
         b->setObjectName(QString::number(kButtons[i].id));
-        b->setToolTip(QString::fromUtf16(kButtons[i].tip));
+        b->setToolTip(PlainText::ToolTip(QString::fromUtf16(kButtons[i].tip)));
         b->setFont(font);
         b->setFlat(true);
         b->setFocusPolicy(Qt::NoFocus);

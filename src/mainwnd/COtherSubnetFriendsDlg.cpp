@@ -1,4 +1,5 @@
 #include "mainwnd/COtherSubnetFriendsDlg.h"
+#include "controls/PlainLabel.h"
 
 #include "core/CConfig.h"
 #include "core/ConfigValues.h"
@@ -19,7 +20,7 @@ COtherSubnetFriendsDlg::COtherSubnetFriendsDlg(const QStringList &entries, QWidg
     setObjectName(QStringLiteral("355"));
     setWindowTitle(QStringLiteral("增加其他网段好友"));
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(
+    layout->addWidget(PlainLabel(
         QStringLiteral("输入其他网段的广播地址(如 192.168.2.255)或好友的IP地址,上线时也向这些地址通知:"), this));
     m_list = new QListWidget(this);
     m_list->addItems(entries);

@@ -1,4 +1,5 @@
 #include "mainwnd/CRenameUserGroupDlg.h"
+#include "controls/PlainLabel.h"
 
 #include "mainwnd/DialogButtons.h"
 
@@ -12,7 +13,7 @@ CRenameUserGroupDlg::CRenameUserGroupDlg(const QString &oldName, QWidget *parent
     setObjectName(QStringLiteral("CRenameUserGroupDlg"));
     setWindowTitle(QStringLiteral("修改组名"));
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("原组名: %1").arg(oldName), this));
+    layout->addWidget(PlainLabel(QStringLiteral("原组名: %1").arg(oldName), this));
     layout->addWidget(new QLabel(QStringLiteral("新组名:"), this));
     m_name = new QLineEdit(oldName, this);
     m_name->setMaxLength(kMaxChars);

@@ -1,4 +1,5 @@
 #include "mainwnd/CSearchBarDlg.h"
+#include "core/PlainText.h"
 
 #include "controls/CImageButton.h"
 #include "controls/HeadIcons.h"
@@ -59,7 +60,7 @@ CSearchBarDlg::CSearchBarDlg(CMessengerDlg *messenger, QWidget *parent)
 
     m_box->ShowHint();
     m_clear->hide();
-    m_box->setToolTip(QString(HelpText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    m_box->setToolTip(PlainText::ToolTip(QString(HelpText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
 }
 
 CSearchBarDlg::~CSearchBarDlg() = default;
@@ -84,7 +85,7 @@ void CSearchBarDlg::onHintState(bool hasText, bool userText)
 {
     m_clear->setVisible(userText);
     if (!hasText && m_box->isShowingHint())
-        m_box->setToolTip(QString(HelpText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        m_box->setToolTip(PlainText::ToolTip(QString(HelpText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
 }
 
 void CSearchBarDlg::onSearch(bool byClick)

@@ -1,4 +1,5 @@
 #include "mainwnd/CTransparencyDlg.h"
+#include "controls/PlainLabel.h"
 
 #include "mainwnd/DialogButtons.h"
 
@@ -20,8 +21,8 @@ CTransparencyDlg::CTransparencyDlg(const std::array<int, kKinds> &percent, QWidg
         auto *slider = new QSlider(Qt::Horizontal, this);
         slider->setRange(0, 100);
         slider->setValue(std::clamp(percent[size_t(kind)], 0, 100));
-        auto *value = new QLabel(QStringLiteral("%1%").arg(slider->value()), this);
-        grid->addWidget(new QLabel(QString::fromUtf16(names[kind]), this), kind, 0);
+        auto *value = PlainLabel(QStringLiteral("%1%").arg(slider->value()), this);
+        grid->addWidget(PlainLabel(QString::fromUtf16(names[kind]), this), kind, 0);
         grid->addWidget(slider, kind, 1);
         grid->addWidget(value, kind, 2);
         m_sliders[size_t(kind)] = slider;

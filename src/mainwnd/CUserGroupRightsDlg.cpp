@@ -1,4 +1,5 @@
 #include "mainwnd/CUserGroupRightsDlg.h"
+#include "controls/PlainLabel.h"
 
 #include "core/CConfig.h"
 #include "mainwnd/DialogButtons.h"
@@ -76,7 +77,7 @@ CUserGroupRightsDlg::CUserGroupRightsDlg(const UserGroupRecord &group, const CCo
     setObjectName(QStringLiteral("337"));
     setWindowTitle(QStringLiteral("组权限及其它设置"));
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("组名: %1").arg(group.name), this));
+    layout->addWidget(PlainLabel(QStringLiteral("组名: %1").arg(group.name), this));
     auto *grid = new QGridLayout;
     layout->addLayout(grid);
     int line = 0;

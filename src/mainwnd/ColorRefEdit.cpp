@@ -1,4 +1,5 @@
 #include "mainwnd/ColorRefEdit.h"
+#include "controls/PlainLabel.h"
 
 #include "controls/SkinColor.h"
 
@@ -13,7 +14,7 @@ ColorRefEdit::ColorRefEdit(uint32_t value, QWidget *parent)
     row->setContentsMargins(0, 0, 0, 0);
     m_text = new QLineEdit(this);
     m_text->setMaxLength(7);
-    m_swatch = new QLabel(this);
+    m_swatch = PlainLabel(QString(), this);
     m_swatch->setFixedSize(24, 16);
     m_swatch->setAutoFillBackground(true);
     row->addWidget(m_text, 1);

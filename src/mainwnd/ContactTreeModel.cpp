@@ -665,7 +665,7 @@ QVariant ContactTreeModel::data(const QModelIndex &index, int role) const
     const int count = node.kind == RowKind::UserGroup ? m_userCounts.value(node.name) : node.shownCount;
     switch (role) {
     case Qt::DisplayRole:
-        return QStringLiteral("%1(%2)").arg(node.name).arg(count);
+        return QStringLiteral("%1(%2)").arg(node.name, QString::number(count));
     case KindRole:
         return int(node.kind);
     case NameRole:

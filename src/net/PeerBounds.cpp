@@ -31,6 +31,8 @@ QString PeerRefusalWord(PeerRefusal refusal)
         return QStringLiteral("shake-rate");
     case PeerRefusal::RequestRate:
         return QStringLiteral("request-rate");
+    case PeerRefusal::ShareUnsent:
+        return QStringLiteral("share-unsent");
     }
     return QString::number(int(refusal));
 }

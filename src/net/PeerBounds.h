@@ -39,12 +39,18 @@ inline constexpr int kHistoryBlocks = 5000;
 // Chat windows that messages from the network may open in one minute.
 inline constexpr int kNetworkWindowsPerMinute = 20;
 inline constexpr qint64 kNetworkWindowsPeriodMs = 60000;
+// Messages held back by that bound are told in one tip with their count, at
+// most once in this interval.
+inline constexpr qint64 kHeldBackTipIntervalMs = 10000;
 // A peer's request notices (voice, assistance, control) and their sounds:
 // at most one per kind in this interval.
 inline constexpr qint64 kRequestNoticeIntervalMs = 5000;
 // A peer's screen shakes reach the user at most once in this interval (the
 // sender's own rule).
 inline constexpr qint64 kIncomingShakeIntervalMs = 5000;
+// What the program could not send on a peer's request (a share download whose
+// answer does not fit): one history line per peer in this interval.
+inline constexpr qint64 kServeNoticeIntervalMs = 10000;
 
 // ---- file offers made at a peer's request (share downloads) ----
 // Offers one address holds that it asked for and has not fetched yet.
@@ -86,6 +92,7 @@ enum class PeerRefusal {
     WindowRate, // a chat window the network may not open this minute
     ShakeRate, // a screen shake too soon after the peer's last
     RequestRate, // a request notice too soon after the peer's last
+    ShareUnsent, // a granted share download that could not be sent
 };
 
 QString PeerRefusalWord(PeerRefusal refusal);

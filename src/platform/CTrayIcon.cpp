@@ -1,4 +1,5 @@
 #include "platform/CTrayIcon.h"
+#include "core/PlainText.h"
 
 #include <QSystemTrayIcon>
 
@@ -95,7 +96,7 @@ void SystemTrayIcon::Change(const QIcon &icon, const QString &tip)
     if (!icon.isNull())
         m_tray->setIcon(m_icon);
     if (!tip.isNull())
-        m_tray->setToolTip(m_tip);
+        m_tray->setToolTip(PlainText::ToolTip(m_tip));
 }
 
 void SystemTrayIcon::setShown(bool shown)
@@ -104,7 +105,7 @@ void SystemTrayIcon::setShown(bool shown)
     m_tray->hide();
     if (shown) {
         m_tray->setIcon(m_icon);
-        m_tray->setToolTip(m_tip);
+        m_tray->setToolTip(PlainText::ToolTip(m_tip));
         m_tray->show();
     }
 }

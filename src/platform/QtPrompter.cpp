@@ -77,6 +77,9 @@ Prompter::Button QtPrompter::messageBox(
     QObject *owner, const QString &text, const QString &caption, Buttons buttons, Icon icon)
 {
     QMessageBox box(messageIcon(icon), caption, text, standardButtons(buttons), parentOf(owner));
+    // Texts carry peer and file names: they are shown as written, never
+    // read as markup.
+    box.setTextFormat(Qt::PlainText);
     return pressed(box.exec(), buttons);
 }
 

@@ -27,3 +27,14 @@ TEST(COverwritePromptDlg, ButtonsGiveTheirResults)
     dialog.reject(); // Esc and the close box
     EXPECT_EQ(dialog.result(), int(OverwriteChoice::No));
 }
+
+// The question names a file the peer chose: it shows as written.
+TEST(COverwritePromptDlg, ShowsThePathAsWritten)
+{
+    COverwritePromptDlg dialog;
+    const QString text = QStringLiteral("文件: /in/<img src=/dev/zero>&#47; 已存在");
+    dialog.setText(text);
+    auto *label = dialog.findChild<QLabel *>(QStringLiteral("1154"));
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(dialog.text(), text);
+}

@@ -11,6 +11,10 @@
 #include "core/Gbk.h"
 #include "net/ChatLogReader.h"
 #include "net/ChatLogWriter.h"
+#include "net/PeerBounds.h"
+#include "core/MessageMarkers.h"
+#include <QElapsedTimer>
+#include <cstdio>
 #include "net/HostRecord.h"
 #include "platform/ScriptedPrompter.h"
 
@@ -293,6 +297,32 @@ TEST(ChatLogDlg, ReadsTheWritersLogUpToATornLastRecord)
     EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(255, 0, 0));
     // Only web, FTP and mail addresses open.
     EXPECT_FALSE(f.dialog->OpenLink(u("javascript:alert(1)")));
+}
+
+// A record full of picture markers (past the count shown as text) and faces
+// is drawn in time linear in its length.
+TEST(ChatLogDlg, ARecordFullOfMarkersShowsWithoutFreezing)
+{
+    for (const qsizetype bytes : { qsizetype(16) << 10, qsizetype(256) << 10 }) {
+        ViewerFixture f(u("viewer-markers-%1").arg(bytes));
+        ChatLogEntry record = kAnn;
+        for (quint32 id = 1; record.text.size() < bytes; ++id)
+            record.text += PictureMarker(id, false) + (id % 3 == 0 ? u("/wx a ") : QString());
+        record.text += u("\n");
+        {
+            ChatLogWriter writer(f.log.base);
+            writer.LogSentChatMessage(record);
+        }
+        f.open();
+        QElapsedTimer clock;
+        clock.start();
+        f.click(f.row(u("ann")));
+        const qint64 ms = clock.elapsed();
+        std::printf("FIGURE chat-log viewer, record of %lld KB of markers and faces: %lld ms\n",
+            static_cast<long long>(bytes >> 10), static_cast<long long>(ms));
+        EXPECT_TRUE(f.dialog->textView()->toPlainText().contains(PictureMarker(PeerBounds::kPicturesPerMessage + 1, false)));
+        EXPECT_LT(ms, 8000) << "generous: the figure is the measure";
+    }
 }
 
 TEST(ChatLogDlg, SearchThenDeleteOnePeersLogKeepingTheOthersByteForByte)

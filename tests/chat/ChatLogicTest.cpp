@@ -177,6 +177,9 @@ TEST(ChatSendPlan, QuickRepliesProgramOfferFontBlockAndPictures)
 
     EXPECT_EQ(ChatSendTexts::FilesSentNotice(u("小王"), 2, 1, u("10:00:00")),
         u("您给 小王 发送了 2 个文件, 1 个文件夹， 共计 3 个.(时间:10:00:00)"));
+    // Place markers in a nick stay as written.
+    EXPECT_EQ(ChatSendTexts::FilesSentNotice(u("Bob%1%2"), 3, 0, u("12:00:00")),
+        u("您给 Bob%1%2 发送了 3 个文件, 0 个文件夹， 共计 3 个.(时间:12:00:00)"));
     EXPECT_TRUE(ChatSendTexts::SendButtonTip(true).contains(u("也可按Enter发送消息")));
     EXPECT_TRUE(ChatSendTexts::SendButtonTip(false).contains(u("也可按Ctrl+Enter发送消息")));
 }

@@ -729,9 +729,10 @@ TEST(ChatWindow, AFailedEncryptionIsShownBeforeThePlainMessageGoes)
     HostRecord *peer = a.peerOf(b);
     peer->publicKey = PeerPublicKey { QByteArray(128, '\0'), 65537, 0x21003 };
     emit a.keys->publicKeyArrived(peer);
-    ASSERT_EQ(prompter.calls().size(), 1);
-    EXPECT_EQ(prompter.calls().first().text, u("CryptImportKey error = 80090015"));
-    EXPECT_EQ(prompter.calls().first().caption, u("消息"));
+    // The key came in a packet: the failure is told in the history, no box
+    // waits on the user inside the packet's handling.
+    EXPECT_TRUE(prompter.calls().isEmpty());
+    EXPECT_TRUE(a.historyText().contains(u("CryptImportKey error = 80090015"))) << a.historyText().toStdString();
     EXPECT_EQ(a.eventsOf(u("PLAIN")).size(), 1);
     ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
     EXPECT_FALSE(b.received.first().hasOption(OPT_ENCRYPT));

@@ -19,6 +19,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QStandardPaths>
+#include <QTextDocumentFragment>
 #include <QTreeWidget>
 #include <QUdpSocket>
 
@@ -261,6 +262,25 @@ TEST_F(FilePanelTest, TheReceivedFilesMenuOpensAndDeletesWhatIsChosen)
     EXPECT_EQ(prompter.calls().last().text, QStringLiteral("删除文件失败"));
     EXPECT_EQ(panel->model().receivedRows().size(), 1);
     EXPECT_TRUE(prompter.exhausted());
+}
+
+// A peer's file names show as written in the rows and their tooltips:
+// markup and entities stay text, nothing is loaded for them.
+TEST_F(FilePanelTest, OfferedNamesWithMarkupShowAsWritten)
+{
+    ScriptedSender sender([](int, const FileRequest &) {});
+    open(sender);
+    const QString names[] = { QStringLiteral("<img src=/dev/zero>"), QStringLiteral("<b>a&#47;b</b>"),
+        QStringLiteral("x\n<a href=\"file:///etc\">y</a>") };
+    addOffer(0x57, { OfferEntry(1, names[0], 5), OfferEntry(2, names[1], 5, 2), OfferEntry(3, names[2], 5) });
+    QTreeWidget *offered = list(Id::OfferedList);
+    ASSERT_EQ(offered->topLevelItemCount(), 3);
+    for (int row = 0; row < 3; ++row) {
+        const QTreeWidgetItem *item = offered->topLevelItem(row);
+        const QString shown = QTextDocumentFragment::fromHtml(item->toolTip(0)).toPlainText();
+        EXPECT_TRUE(shown == names[0] || shown == names[1] || shown == names[2]) << shown.toStdString();
+        EXPECT_EQ(shown, item->text(0)) << row;
+    }
 }
 
 TEST_F(FilePanelTest, ProgressReplacesTheReceiveButtonsAndAnInterruptionPutsTheRowBack)

@@ -179,3 +179,31 @@ TEST(Shares, ListRequestsAreResentAndGivenUp)
     watch->click();
     EXPECT_EQ(monitor.count(), 1);
 }
+
+// A granted download whose offer does not fit a packet opens no box (the
+// peer asked, not the user): it is counted, and said in the history once in
+// the interval however often the peer asks.
+TEST(Shares, ADownloadThatCannotBeSentWaitsOnNoOne)
+{
+    ScriptedPrompter prompter;
+    PrompterScope scope(prompter);
+    Side a(QStringLiteral("amy"));
+    Side b(QStringLiteral("bob"));
+    a.meet(b);
+    b.meet(a);
+    QSignalSpy refused(a.engine.get(), &MessengerEngine::refused);
+    const QString root = TestEnv::freshDir(QStringLiteral("amy-many"));
+    QStringList paths;
+    for (int i = 0; i < 200; ++i) {
+        paths << root + QStringLiteral("/%1-a-rather-long-name-of-a-shared-file-that-fills-the-list.dat").arg(i);
+        TestEnv::writeAll(paths.last(), "x");
+    }
+    ChatShares &shares = a.session()->shares();
+    EXPECT_FALSE(shares.ServeShareDownload(paths));
+    EXPECT_FALSE(shares.ServeShareDownload(paths));
+    EXPECT_TRUE(prompter.calls().isEmpty());
+    const QString history = a.historyText();
+    EXPECT_EQ(history.count(ChatShares::ServeRefusedText(QString())), 1) << history.toStdString();
+    ASSERT_EQ(refused.size(), 2);
+    EXPECT_EQ(refused.at(0).at(0).value<PeerRefusal>(), PeerRefusal::ShareUnsent);
+}

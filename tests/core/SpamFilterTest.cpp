@@ -47,6 +47,9 @@ TEST(SpamFilter, NoticeTexts)
         u("------屏蔽接收的文件名为:------\r\n1\t文件夹\tdocs\r\n\r\n"));
     EXPECT_EQ(FormatOfferNotice(u("老李"), 3, u("10:20:30"), true),
         u("老李 给您发送了 3 个文件(夹),请在右侧接收.时间 10:20:30. (多人发送)"));
+    // Place markers in a nick stay as written.
+    EXPECT_EQ(FormatOfferNotice(u("Bob%1"), 12, u("12:00:00"), false),
+        u("Bob%1 给您发送了 12 个文件(夹),请在右侧接收.时间 12:00:00."));
 }
 
 } // namespace

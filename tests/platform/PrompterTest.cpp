@@ -115,4 +115,27 @@ TEST(QtPrompter, MapsThePressedButton)
     EXPECT_EQ(static_cast<int>(Button::Yes), 6); // IDYES, where results are stored as numbers
 }
 
+// A name with markup is shown as written: the box never takes it as rich
+// text, so "<img src=/dev/zero>" loads nothing.
+TEST(QtPrompter, ShowsTextAsWritten)
+{
+    QtPrompter prompter;
+    const QString name = u("<img src=/dev/zero><b>&#47;x</b>");
+    auto seen = std::make_shared<QString>();
+    auto format = std::make_shared<Qt::TextFormat>(Qt::RichText);
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, seen, format] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            timer->deleteLater();
+            *format = box->textFormat();
+            *seen = box->text();
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    timer->start(10);
+    prompter.messageBox(nullptr, name, name, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    EXPECT_EQ(*format, Qt::PlainText);
+    EXPECT_EQ(*seen, name);
+}
+
 } // namespace

@@ -1,4 +1,5 @@
 #include "chat/faces/CFacePickerDlg.h"
+#include "core/PlainText.h"
 
 #include "chat/faces/CFaceManagerDlg.h"
 #include "chat/faces/FaceImages.h"
@@ -283,7 +284,7 @@ bool CFacePickerDlg::event(QEvent *event)
         if (tip.isEmpty())
             QToolTip::hideText();
         else
-            QToolTip::showText(help->globalPos(), tip, this, FacePickerModel::CellFrame(cell));
+            QToolTip::showText(help->globalPos(), PlainText::ToolTip(tip), this, FacePickerModel::CellFrame(cell));
         return true;
     }
     if (event->type() == QEvent::Hide)

@@ -1,4 +1,5 @@
 #include "chat/faces/CFaceProgressDlg.h"
+#include "controls/PlainLabel.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -15,7 +16,7 @@ CFaceProgressDlg::CFaceProgressDlg(const QString &verb, QWidget *owner)
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QStringLiteral("1003"));
     m_bar->setTextVisible(false);
-    m_text = new QLabel(QStringLiteral(" 0 %"), this);
+    m_text = PlainLabel(QStringLiteral(" 0 %"), this);
     m_text->setObjectName(QStringLiteral("1004"));
     auto *cancel = new QPushButton(QStringLiteral("取消"), this);
     cancel->setObjectName(QStringLiteral("2"));

@@ -1,4 +1,5 @@
 #include "chat/faces/CImportQQFacesDlg.h"
+#include "controls/PlainLabel.h"
 
 #include "core/Prompter.h"
 
@@ -32,7 +33,7 @@ CImportQQFacesDlg::CImportQQFacesDlg(QWidget *parent)
     auto *cancel = new QPushButton(QStringLiteral("取消"), this);
     cancel->setObjectName(QStringLiteral("2"));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto *note = new QLabel(QStringLiteral("说明:如果QQ安装在C:\\Program Files\\Tencent\\QQ,您的QQ号码假设是1000,"
+    auto *note = PlainLabel(QStringLiteral("说明:如果QQ安装在C:\\Program Files\\Tencent\\QQ,您的QQ号码假设是1000,"
                                            "则QQ表情库所在路径为:C:\\Program Files\\Tencent\\QQ\\1000\\CustomFace"),
         this);
     note->setWordWrap(true);

@@ -44,11 +44,9 @@ QString FilesSentNotice(const QString &nick, int files, int folders, const QStri
 
 QString FilesOfferedNotice(const QString &nick, int files, int folders)
 {
+    // One step: a nick holding "%2" stays as written.
     return QStringLiteral("您给 %1 发送了 %2 个文件, %3 个文件夹， 共计 %4 个.")
-        .arg(nick)
-        .arg(files)
-        .arg(folders)
-        .arg(files + folders);
+        .arg(nick, QString::number(files), QString::number(folders), QString::number(files + folders));
 }
 
 QString PicturesRefusedNotice()

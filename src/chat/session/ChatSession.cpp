@@ -30,6 +30,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTime>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -291,7 +292,9 @@ bool ChatSession::ShowReceivedMessage(bool filterFlag, bool notify)
             m_services.chatLog->LogChatMessage(peerLogEntry(plan.logFont, plan.logBody.trimmed()));
         const ChatFont &f = plan.logFont;
         emitEvent(QStringLiteral("SHOWN"),
-            QStringLiteral("%1,%2,%3,%4 ").arg(f.faceName).arg(f.height).arg(f.weight).arg(f.color, 6, 16, QLatin1Char('0'))
+            QStringLiteral("%1,%2,%3,%4 ")
+                    .arg(f.faceName, QString::number(f.height), QString::number(f.weight),
+                        QStringLiteral("%1").arg(f.color, 6, 16, QLatin1Char('0')))
                 + (m_received.mode ? QStringLiteral("mode=%1 ").arg(m_received.mode, 0, 16) : QString())
                 + plan.logBody.trimmed());
     }
@@ -308,12 +311,16 @@ bool ChatSession::ShowReceivedMessage(bool filterFlag, bool notify)
 
 void ChatSession::LogUnshownMessage()
 {
-    if (!m_peer || !m_services.chatLog)
+    if (!m_peer)
         return;
-    QString text = m_received.text.trimmed();
-    const ChatFont font = ParseFontPrefix(text);
+    if (!m_received.files.empty())
+        releaseReceivedOffer();
+    if (!m_services.chatLog)
+        return;
+    const StrippedText stripped = StripFontBlock(m_received.text);
+    const QString text = stripped.text.trimmed();
     if (!text.isEmpty())
-        m_services.chatLog->LogChatMessage(peerLogEntry(font, text));
+        m_services.chatLog->LogChatMessage(peerLogEntry(stripped.font, text));
 }
 
 void ChatSession::releaseReceivedOffer()
@@ -626,8 +633,12 @@ CMsgSenderWnd *ChatSession::SendMessageToPeers(
     if (!m_config || !m_services.engine)
         return nullptr;
     QObject *owner = m_view ? m_view->PromptOwner() : nullptr;
-    auto refuse = [owner](const QString &message, const QString &caption) -> CMsgSenderWnd * {
-        Prompter::current().messageBox(owner, message, caption, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    QString *refusal = sendOptions.refusal;
+    auto refuse = [owner, refusal](const QString &message, const QString &caption) -> CMsgSenderWnd * {
+        if (refusal)
+            *refusal = message;
+        else
+            Prompter::current().messageBox(owner, message, caption, Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return nullptr;
     };
     if (!m_peer)
@@ -654,11 +665,18 @@ CMsgSenderWnd *ChatSession::SendMessageToPeers(
         sender->SetFiles(files);
     // A destination whose encryption fails is told to the user before its
     // message goes out plain.
-    sender->setEncryptionFailureHandler([this](HostRecord *, const CryptFailure &failure) {
-        ShowLastErrorBox(failure.call, m_view ? m_view->PromptOwner() : nullptr, int(failure.code));
+    // Only a failure while the user's own send starts is asked about; one
+    // when the peer's key arrives later (a packet) goes to the history.
+    auto starting = std::make_shared<bool>(!refusal);
+    sender->setEncryptionFailureHandler([this, starting](HostRecord *, const CryptFailure &failure) {
+        if (*starting)
+            ShowLastErrorBox(failure.call, m_view ? m_view->PromptOwner() : nullptr, int(failure.code));
+        else
+            AppendSystemText(LastErrorText(failure.call, int(failure.code)));
         emitEvent(QStringLiteral("PLAIN"), failure.call);
     });
     const CMsgSenderWnd::Status status = sender->StartSending(sendOptions.withPictures);
+    *starting = false;
     if (status != CMsgSenderWnd::Status::Ok) {
         const QString why = sender->errorText();
         delete sender;

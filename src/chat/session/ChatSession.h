@@ -136,7 +136,9 @@ public:
     // was shown. filterFlag: apply the spam rules; notify: a tip is wanted.
     bool ShowReceivedMessage(bool filterFlag, bool notify);
     // A message not shown (the windows the network may open this minute are
-    // used up): only its chat-log entry is written.
+    // used up): its chat-log entry is written as a shown one's would be
+    // (font block read, text trimmed) and the files it offers are released,
+    // since nothing will ever receive them.
     void LogUnshownMessage();
     // The text of the message taken last (decrypted).
     const QString &receivedText() const { return m_received.text; }
@@ -177,6 +179,9 @@ public:
         bool withPictures = false; // resent six times more slowly
         bool privateFlag = false;
         bool readNotice = false; // asked for by the sending window
+        // Set for what the program sends on a peer's request: nothing opens a
+        // box, the reason a send was refused is put here instead.
+        QString *refusal = nullptr;
     };
     // A message the multi-user window prepared for this peer, one of one or
     // two chosen peers.

@@ -42,6 +42,8 @@ ChatSessions::ChatSessions(const ChatServices &services, QObject *parent)
 {
     if (!m_services.requests)
         m_services.requests = new RemoteRequests(this);
+    m_heldBackTip.setSingleShot(true);
+    connect(&m_heldBackTip, &QTimer::timeout, this, &ChatSessions::tellHeldBack);
     if (MessengerEngine *engine = m_services.engine) {
         if (!m_services.config)
             m_services.config = &engine->config();
@@ -197,6 +199,7 @@ void ChatSessions::OnMessageReceived(const PacketRecord &packet, HostRecord *sen
         session->TakeReceivedMessage(packet);
         session->LogUnshownMessage();
         freeIfIdle(session);
+        noteHeldBack();
         return;
     }
     ChatSession *session = Open(sender);
@@ -215,6 +218,41 @@ void ChatSessions::OnMessageReceived(const PacketRecord &packet, HostRecord *sen
     if (!unread && session->view())
         session->view()->BringToFront(true);
     emit messageShown(session, unread);
+}
+
+void ChatSessions::noteHeldBack()
+{
+    ++m_heldBack;
+    if (m_heldBackTip.isActive())
+        return;
+    // The first of a spell is told at once; those that follow within the
+    // interval are counted into one later tip.
+    const bool recent = m_lastHeldBackTip.isValid() && m_lastHeldBackTip.elapsed() < PeerBounds::kHeldBackTipIntervalMs;
+    if (!recent) {
+        tellHeldBack();
+        return;
+    }
+    m_heldBackTip.start(int(PeerBounds::kHeldBackTipIntervalMs - m_lastHeldBackTip.elapsed()));
+}
+
+void ChatSessions::tellHeldBack()
+{
+    if (m_heldBack == 0)
+        return;
+    m_lastHeldBackTip.start();
+    emit tipRequested(HeldBackTipTitle(), HeldBackTipText(m_heldBack), 0, QString());
+    emit event(QStringLiteral("HELDBACK %1").arg(m_heldBack));
+    m_heldBack = 0;
+}
+
+QString ChatSessions::HeldBackTipTitle()
+{
+    return QStringLiteral("消息");
+}
+
+QString ChatSessions::HeldBackTipText(int count)
+{
+    return QStringLiteral("有 %1 条消息来得太快，未打开聊天窗口，已记入聊天记录。").arg(count);
 }
 
 void ChatSessions::OnReadNotice(HostRecord *sender, quint32 packetNumber)

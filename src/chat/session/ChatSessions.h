@@ -12,9 +12,11 @@
 #include "net/PeerBounds.h"
 #include "net/PeerRateLimiter.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QSet>
+#include <QTimer>
 #include <deque>
 #include <functional>
 
@@ -97,6 +99,9 @@ public:
     void OnPacketDispatched(const PacketRecord &packet, HostRecord *sender);
     // The program's request states (remote assistance, control, voice).
     RemoteRequests &requests() { return *m_services.requests; }
+    // The tip that tells of messages the window bound held back.
+    static QString HeldBackTipTitle();
+    static QString HeldBackTipText(int count);
 
 signals:
     // A message was shown. unread: its window stays hidden (only a tip) and
@@ -108,6 +113,10 @@ signals:
 
 private:
     ChatSession *make(HostRecord *peer);
+    // A message the window bound held back: counted, and told in a tip at
+    // most once in PeerBounds::kHeldBackTipIntervalMs.
+    void noteHeldBack();
+    void tellHeldBack();
     static QString LzwPeerKey(const HostRecord &peer);
     void freeIfIdle(ChatSession *session);
     void showHeldNotices(ChatSession &session);
@@ -124,4 +133,7 @@ private:
     RateBudget m_windowRate{PeerBounds::kNetworkWindowsPerMinute, PeerBounds::kNetworkWindowsPeriodMs};
     PeerRateLimiter m_shakes{PeerBounds::kIncomingShakeIntervalMs, PeerBounds::kAnswerPeers};
     PeerRateLimiter m_requestNotices{PeerBounds::kRequestNoticeIntervalMs, PeerBounds::kAnswerPeers};
+    int m_heldBack = 0; // held back since the last tip
+    QElapsedTimer m_lastHeldBackTip;
+    QTimer m_heldBackTip;
 };

@@ -6,6 +6,8 @@
 #include "core/Prompter.h"
 #include "net/CMsgSenderWnd.h"
 #include "net/Commands.h"
+#include "net/MessengerEngine.h"
+#include "net/PeerBounds.h"
 #include "net/ShareList.h"
 
 #include <QHostAddress>
@@ -84,7 +86,24 @@ bool ChatShares::ServeShareDownload(const QStringList &paths)
         return false;
     ChatSession::SendOptions options;
     options.privateFlag = true; // OPT_AUTO_SEND: the program sent it
-    return m_session.SendMessageToPeers(QString(), ChatFont::standard(), paths, options) != nullptr;
+    QString why;
+    options.refusal = &why; // the peer asked: no box waits on the user
+    if (m_session.SendMessageToPeers(QString(), ChatFont::standard(), paths, options))
+        return true;
+    const HostRecord *peer = m_session.peer();
+    MessengerEngine *engine = m_session.services().engine;
+    if (engine && peer)
+        engine->Refuse(PeerRefusal::ShareUnsent, peer->key.address);
+    if (!m_lastRefusalNotice.isValid() || m_lastRefusalNotice.elapsed() >= PeerBounds::kServeNoticeIntervalMs) {
+        m_lastRefusalNotice.start();
+        m_session.AppendSystemText(ServeRefusedText(why));
+    }
+    return false;
+}
+
+QString ChatShares::ServeRefusedText(const QString &why)
+{
+    return QStringLiteral("对方请求下载的共享文件未能发送: ") + why;
 }
 
 QString ChatShares::PeerTitle() const

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -43,8 +44,11 @@ public:
 
     // The peer's granted download request: the paths go to it as a message
     // with an empty text and the automatic-send option. False when nothing
-    // was sent.
+    // was sent: then no box opens (the peer asked, not the user); the
+    // refusal is counted and said in the history, at most once in
+    // PeerBounds::kServeNoticeIntervalMs.
     bool ServeShareDownload(const QStringList &paths);
+    static QString ServeRefusedText(const QString &why);
 
     // "用户名:%s(主机:%s)IP地址:%s" of the peer, and the browser's caption.
     QString PeerTitle() const;
@@ -58,4 +62,5 @@ private:
 
     ChatSession &m_session;
     QByteArray m_password;
+    QElapsedTimer m_lastRefusalNotice;
 };

@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <algorithm>
+#include <memory>
 
 MultiSendSession::MultiSendSession(ChatSessions &sessions, const ChatServices &services, QObject *parent)
     : QObject(parent)
@@ -165,11 +166,17 @@ bool MultiSendSession::sendThroughSender(const OutgoingMessage &message, const M
     sender->AllocDestinations();
     if (!files.isEmpty())
         sender->SetFiles(files);
-    sender->setEncryptionFailureHandler([this](HostRecord *, const CryptFailure &failure) {
-        ShowLastErrorBox(failure.call, m_owner, int(failure.code));
+    // Asked about while the send starts; a failure when a peer's key arrives
+    // later (a packet) is only logged.
+    auto starting = std::make_shared<bool>(true);
+    sender->setEncryptionFailureHandler([this, starting](HostRecord *, const CryptFailure &failure) {
+        if (*starting)
+            ShowLastErrorBox(failure.call, m_owner, int(failure.code));
+        emit event(QStringLiteral("MULTIPLAIN ") + LastErrorText(failure.call, int(failure.code)));
     });
     const bool withPictures = !message.pictures.isEmpty();
     const CMsgSenderWnd::Status status = sender->StartSending(withPictures);
+    *starting = false;
     if (status != CMsgSenderWnd::Status::Ok) {
         refuse(sender->errorText(),
             status == CMsgSenderWnd::Status::Busy ? QCoreApplication::applicationName() : QStringLiteral("提示"));

@@ -7,7 +7,11 @@
 #include "chat/session/ChatSessions.h"
 #include "net/CMsgSenderWnd.h"
 #include "net/Commands.h"
+#include "core/FontBlock.h"
+#include "core/Gbk.h"
 #include "net/IncomingPictures.h"
+#include "net/PeerBounds.h"
+#include "net/PacketCodec.h"
 #include "platform/MessageSound.h"
 
 #include <QSignalSpy>
@@ -253,3 +257,67 @@ TEST(ChatSessions, FloodsOfShakesAndRequestsReachTheUserBounded)
     EXPECT_EQ(shakes, 19);
     EXPECT_EQ(requests, 19);
 }
+
+// Messages beyond the windows the network may open a minute are held back:
+// logged like shown ones (the font block read, not kept as text), their
+// offered files released to the sender, and the user told their count in
+// one tip per interval.
+TEST(ChatSessions, MessagesHeldBackByTheWindowBoundAreLoggedReleasedAndTold)
+{
+    ViewSide a(u("a"));
+    Side b(u("b"));
+    know(a, b);
+    QSignalSpy tips(a.sessions.get(), &ChatSessions::tipRequested);
+    QSignalSpy refused(a.engine.get(), &MessengerEngine::refused);
+    int releases = 0;
+    QObject::connect(&b.net, &CNetManager::datagramReceived, [&releases](const QByteArray &data, quint32, quint16) {
+        PacketRecord packet;
+        if (PacketCodec::ParsePacket(data, 0x7F000001, 0, packet) == PacketStatus::Ok
+            && packet.command() == CMD_RELEASE_FILES)
+            ++releases;
+    });
+    ChatFont font;
+    font.faceName = u("黑体");
+    font.height = -16;
+    const int total = PeerBounds::kNetworkWindowsPerMinute + 3;
+    for (int i = 0; i < total; ++i) {
+        // Each message finds no window: the one before was closed.
+        const QByteArray body = Gbk::encode(QString(u("第%1条 ").arg(i) + FormatFontPrefix(font)));
+        const QByteArray files = "1:a.txt:5:5f5e1000:1:\a";
+        b.net.SendDatagram(0x7F000001, a.net.port(),
+            b.net.BuildPacket(b.net.NextPacketNumber(), CMD_SEND_MESSAGE | OPT_FILE_ATTACH, body, files,
+                qint32(files.size())));
+        ASSERT_TRUE(waitFor([&] { return a.received.size() == i + 1; }));
+        for (auto &view : a.views)
+            view->Dispose();
+    }
+    const int heldBack = total - PeerBounds::kNetworkWindowsPerMinute;
+    ASSERT_TRUE(waitFor([&] { return releases >= heldBack; }));
+    int windowRefusals = 0;
+    for (const QList<QVariant> &r : refused)
+        windowRefusals += r.at(0).value<PeerRefusal>() == PeerRefusal::WindowRate;
+    EXPECT_EQ(windowRefusals, heldBack);
+
+    ASSERT_TRUE(waitFor([&] { return a.logged().size() >= total; }));
+    const QList<ChatLogEntry> logged = a.logged();
+    const ChatLogEntry &shown = logged.first();
+    const ChatLogEntry &last = logged.last();
+    EXPECT_TRUE(last.text.endsWith(u("  第%1条\n").arg(total - 1))) << last.text.toStdString();
+    EXPECT_FALSE(last.text.contains(u("{/font")));
+    EXPECT_EQ(last.font.faceName, u("黑体"));
+    EXPECT_EQ(last.font, shown.font);
+
+    // The first held back is told at once, the others together after the interval.
+    QStringList told;
+    const auto collect = [&] {
+        told.clear();
+        for (const QList<QVariant> &tip : tips)
+            if (tip.at(0).toString() == ChatSessions::HeldBackTipTitle())
+                told << tip.at(1).toString();
+        return told;
+    };
+    EXPECT_EQ(collect(), QStringList { ChatSessions::HeldBackTipText(1) });
+    ASSERT_TRUE(waitFor([&] { return collect().size() == 2; }, int(PeerBounds::kHeldBackTipIntervalMs) + 5000));
+    EXPECT_EQ(told.last(), ChatSessions::HeldBackTipText(heldBack - 1));
+}
+
