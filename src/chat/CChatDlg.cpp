@@ -1,4 +1,5 @@
 #include "chat/CChatDlg.h"
+#include "chat/DoodleBoardSurface.h"
 #include "net/PeerBounds.h"
 
 #include "chat/CChatFilePanel.h"

@@ -2,6 +2,7 @@
 // information panel and the splitters.
 #include "chat/CMultiChatDlg.h"
 #include "chat/DoodleBoardSurface.h"
+#include "chat/DoodleWiring.h"
 
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatFontQt.h"
@@ -174,7 +175,7 @@ void CMultiChatDlg::createControls()
 
     m_input = new CMsgRichEdit(this);
     m_input->setObjectName(QString::number(Input));
-    m_input->SetViewMode(CMsgRichEdit::InputBox);
+    m_input->SetViewMode(CMsgRichEdit::MultiInputBox);
     m_input->SetConfig(m_config);
     m_input->setFrameShape(QFrame::NoFrame);
     SetOwnFont(m_ownFont);
@@ -255,10 +256,9 @@ void CMultiChatDlg::createControls()
         m_doodle->board()->setObjectName(QString::number(Board));
         m_doodle->palette()->setObjectName(QString::number(Palette));
         m_doodle->toolStrip()->setObjectName(QString::number(ToolStrip));
-        makeHoverButton(LineType, QStringLiteral("线型"));
-        makeHoverButton(LineWidth, QStringLiteral("线宽"));
-        makeHoverButton(FillType, QStringLiteral("填充"));
-        makeHoverButton(ImageMenu, QStringLiteral("图像操作"));
+        // Its buttons open the tool menus; no window follows its tool, so
+        // their captions stay.
+        m_buttons.insert(MakeDoodleButtons(this, *m_doodle));
     }
 }
 

@@ -5,8 +5,10 @@
 #include "core/Dib.h"
 #include "core/JpegFile.h"
 #include "core/Prompter.h"
+#include "remote/DoodleMenus.h"
 
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -188,6 +190,19 @@ void CDoodleBoard::mouseReleaseEvent(QMouseEvent *event)
 void CDoodleBoard::mouseDoubleClickEvent(QMouseEvent *event)
 {
     m_canvas.DoubleClick(event->position().toPoint());
+}
+
+void CDoodleBoard::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The right button draws in the background colour; only the keyboard
+    // asks for a menu.
+    if (event->reason() != QContextMenuEvent::Keyboard) {
+        event->ignore();
+        return;
+    }
+    const QList<DoodlePropertyButton> buttons = DoodlePropertyButtons(tool());
+    emit menuRequested(buttons.isEmpty() ? int(DoodleButton::Image) : buttons.first().id);
+    event->accept();
 }
 
 void CDoodleBoard::keyPressEvent(QKeyEvent *event)
