@@ -217,10 +217,9 @@ void CFacePickerDlg::OnDeleteFace()
     const int position = m_hover >= 0 && !m_model.IsBuiltInCell(m_hover) ? m_model.FaceAt(m_hover) : -1;
     if (position < 0)
         return;
-    const QString title = GetPathFileTitle(m_model.picturePath(m_model.idAt(position)));
-    bool ok = title.size() == 8;
-    const quint32 id = title.toUInt(&ok, 16);
-    if (ok && m_store.DeleteCustomFace(id)) {
+    // The hovered face goes by its own id: the index may name its file
+    // otherwise (another face's id text, or no id at all).
+    if (m_store.DeleteCustomFace(m_model.idAt(position))) {
         LoadFaceIndex();
         return;
     }
