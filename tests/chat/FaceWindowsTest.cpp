@@ -193,6 +193,17 @@ TEST(FaceManager, DeletesExportsAndImports)
     manager.findChild<QPushButton *>(QStringLiteral("1007"))->click();
     EXPECT_EQ(answers.calls().last().text, QStringLiteral("成功导出 2 个表情!"));
     EXPECT_TRUE(QFileInfo::exists(package));
+    // A name without its extension: the package it names exists, so the
+    // user is asked; No keeps it, Yes replaces it.
+    answers.queueSaveFile(lib.root + QStringLiteral("/out"));
+    answers.queueButton(Prompter::Button::No);
+    manager.findChild<QPushButton *>(QStringLiteral("1007"))->click();
+    EXPECT_EQ(answers.calls().last().text, QStringLiteral("out.kcf 已存在。\n要替换它吗?"));
+    EXPECT_EQ(answers.calls().last().caption, QStringLiteral("确认另存为"));
+    answers.queueSaveFile(lib.root + QStringLiteral("/out"));
+    answers.queueButton(Prompter::Button::Yes);
+    manager.findChild<QPushButton *>(QStringLiteral("1007"))->click();
+    EXPECT_EQ(answers.calls().last().text, QStringLiteral("成功导出 2 个表情!"));
 
     // Delete the first, confirm: two remain on disk and in the index.
     list->clearSelection();
