@@ -245,6 +245,9 @@ void CMultiChatDlg::createControls()
     });
     connect(makeHoverButton(Monitor, QStringLiteral("监视")), &QAbstractButton::clicked, this,
         &CMultiChatDlg::transferMonitorRequested);
+    // The mode button's four characters beside its icon take the 12-pixel
+    // Song font: in the window font they would not fit its 76 pixels.
+    m_buttons.value(Mode)->setFont(SongFont(12));
     // The small buttons of the file section and the arrows take a small font.
     for (const int id : std::initializer_list<int> { RemoveFiles, MultiCtl::AddFiles, AddFolder, Monitor, CaptureArrow, SendArrow })
         m_buttons.value(id)->setFont(SongFont(id == CaptureArrow || id == SendArrow ? 10 : 12));
