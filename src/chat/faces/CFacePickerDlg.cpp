@@ -89,6 +89,12 @@ QRect CFacePickerDlg::HotRect(int index)
     return {};
 }
 
+void CFacePickerDlg::reloadFaceIndex()
+{
+    m_model.ForgetIndex();
+    LoadFaceIndex();
+}
+
 void CFacePickerDlg::LoadFaceIndex()
 {
     m_model.LoadFaceIndex(m_store, FaceImageList());
@@ -209,7 +215,7 @@ void CFacePickerDlg::openManager()
     hide();
     CFaceManagerDlg manager(m_store, parentWidget());
     manager.exec();
-    LoadFaceIndex();
+    reloadFaceIndex();
 }
 
 void CFacePickerDlg::OnDeleteFace()
@@ -220,7 +226,7 @@ void CFacePickerDlg::OnDeleteFace()
     // The hovered face goes by its own id: the index may name its file
     // otherwise (another face's id text, or no id at all).
     if (m_store.DeleteCustomFace(m_model.idAt(position))) {
-        LoadFaceIndex();
+        reloadFaceIndex();
         return;
     }
     Prompter::current().messageBox(this, QStringLiteral("删除失败!"), QStringLiteral("删除失败"),
@@ -231,7 +237,7 @@ void CFacePickerDlg::OnAddFaces()
 {
     hide();
     AddCustomFacesFromFiles(m_store, parentWidget());
-    LoadFaceIndex();
+    reloadFaceIndex();
 }
 
 void CFacePickerDlg::mouseMoveEvent(QMouseEvent *event)
