@@ -1,5 +1,6 @@
 #include "chat/CChatDlg.h"
 #include "controls/PlainLabel.h"
+#include "chat/DoodleBoardSurface.h"
 #include "net/PeerBounds.h"
 
 #include "chat/CChatFilePanel.h"
@@ -444,7 +445,8 @@ void CChatDlg::paintEvent(QPaintEvent *)
 
     FillGradientRect(p, m_layout.band, back, back2, int(GradientMode::Vertical));
     if (const HostRecord *peer = this->peer()) {
-        p.drawPixmap(4, 39, HeadIconPixmap(PeerHeadImage(*peer, HeadIconCount()), 16));
+        // The band shows every peer by its icon indexes, a plain one too.
+        p.drawPixmap(4, 39, HeadIconPixmap(HeadImageOfIndexes(*peer, HeadIconCount()), 16));
         p.setPen(text);
         const QRect bandText = m_layout.band.adjusted(21 - m_layout.band.left(), 0, -2, 0);
         p.drawText(bandText, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,

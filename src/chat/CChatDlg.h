@@ -24,6 +24,7 @@
 #include <QHash>
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 class CChatFilePanel;
 class CColorPaletteCtrl;
@@ -31,6 +32,7 @@ class CFacePickerDlg;
 class ChatLogTasks;
 class CConfig;
 class CDoodleBoard;
+class DoodleBoardSurface;
 class CImageToolBar;
 class WindowShaker;
 class CGifStatic;
@@ -261,6 +263,7 @@ private:
     QHash<int, QAbstractButton *> m_buttons;
     CFacePickerDlg *m_facePicker = nullptr;
     WindowShaker *m_shaker = nullptr;
+    std::unique_ptr<DoodleBoardSurface> m_doodle; // the board with its strips
     CDoodleBoard *m_board = nullptr; // 1179
     CColorPaletteCtrl *m_palette = nullptr; // 1180
     CImageToolBar *m_toolStrip = nullptr; // 1181

@@ -4,6 +4,7 @@
 // as a picture.
 #include "chat/CChatDlg.h"
 #include "chat/DoodleBoardSurface.h"
+#include "chat/DoodleWiring.h"
 
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatFontDialog.h"
@@ -11,8 +12,6 @@
 #include "chat/ChatToolArt.h"
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/session/ChatSendPlan.h"
-#include "controls/CColorPaletteCtrl.h"
-#include "controls/CHoverButton.h"
 #include "controls/CImageToolBar.h"
 #include "core/CConfig.h"
 #include "core/PictureId.h"
@@ -23,8 +22,6 @@
 
 #include <QAbstractButton>
 #include <QCursor>
-#include <QMenu>
-#include <QSignalBlocker>
 
 namespace {
 
@@ -39,45 +36,22 @@ void CChatDlg::createDoodle()
     connect(makeToolButton(ChatCtl::Doodle, QStringLiteral("随手涂鸦"), int(ChatArt::Doodle)),
         &QAbstractButton::clicked, this, &CChatDlg::OnDoodleButton);
 
-    m_palette = new CColorPaletteCtrl(this);
-    m_board = new CDoodleBoard(this);
-    m_toolStrip = new CImageToolBar(this);
-    for (QWidget *w : {static_cast<QWidget *>(m_palette), static_cast<QWidget *>(m_board),
-             static_cast<QWidget *>(m_toolStrip)})
-        w->hide();
-    WireDoodleTools(m_board, m_palette, m_toolStrip);
+    m_doodle = std::make_unique<DoodleBoardSurface>(this);
+    m_board = m_doodle->doodleBoard();
+    m_palette = m_doodle->colorPalette();
+    m_toolStrip = m_doodle->imageToolBar();
     connect(m_board, &CDoodleBoard::toolChanged, this, &CChatDlg::OnDoodleToolChanged);
     if (m_config)
         m_toolStrip->SetColors(ChatColor(m_config->ChatBkColor1), ChatColor(m_config->ChatMsgWndFrameClr));
 
     // The property buttons and "图像操作" (their captions follow the tool).
-    const std::pair<int, QString> buttons[] = {
-        {ChatCtl::DoodleLineType, QStringLiteral("线型")},
-        {ChatCtl::DoodleLineWidth, QStringLiteral("线宽")},
-        {ChatCtl::DoodleFill, QStringLiteral("填充")},
-        {ChatCtl::DoodleImage, QStringLiteral("图像操作")},
-    };
-    for (const auto &[id, text] : buttons) {
-        auto *button = new CHoverButton(text, this);
-        button->setObjectName(QString::number(id));
-        button->installEventFilter(this);
-        button->hide();
-        m_buttons.insert(id, button);
-        const int buttonId = id;
-        connect(button, &QAbstractButton::clicked, this, [this, button, buttonId] {
-            SendReadNotice();
-            if (QMenu *menu = CreateDoodleButtonMenu(buttonId)) {
-                menu->setAttribute(Qt::WA_DeleteOnClose);
-                menu->popup(button->mapToGlobal(QPoint(0, button->height())));
-            }
-        });
-    }
+    m_buttons.insert(MakeDoodleButtons(this, *m_doodle, [this] { SendReadNotice(); }));
     SetDoodleTool(m_board->tool());
 }
 
 QMenu *CChatDlg::CreateDoodleButtonMenu(int buttonId)
 {
-    return CreateDoodleMenu(this, m_board, buttonId);
+    return m_doodle->CreateMenu(this, buttonId);
 }
 
 void CChatDlg::OnDoodleButton()
@@ -138,20 +112,7 @@ bool CChatDlg::prepareDoodleSend()
         AppendSystemText(QStringLiteral("要发送的图片内容为空。"));
         return false;
     }
-    if (m_board->HasDrawing()) {
-        // The drawing follows whatever the (hidden) input box holds, so that
-        // nothing typed before the doodle mode is lost.
-        QTextCursor end = m_input->textCursor();
-        end.movePosition(QTextCursor::End);
-        m_input->setTextCursor(end);
-        m_input->InsertPicture(m_board->GetBitmap(), GenerateRandomId());
-        if (!m_board->HasSelection()) {
-            // The program's own clearing is no drawing to tell the peer about.
-            const QSignalBlocker quiet(m_board);
-            m_board->Command(DoodleCmd::Clear);
-            m_toolStrip->SetUndoState(m_board->canvas().CanUndo(), m_board->canvas().CanRedo());
-        }
-    }
+    AddDrawingToInput(m_input, *m_doodle);
     return true;
 }
 

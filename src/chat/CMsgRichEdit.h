@@ -37,7 +37,10 @@ public:
         CmdSaveAs = 32797,
         CmdCopyAsBitmap = 32798,
     };
-    enum ViewMode { InputBox = 0, HistoryView = 1 };
+    // An input box of a conversation (its menu shows the typing status), a
+    // history view, and the multi-user window's input box (no typing status:
+    // there is no conversation to tell).
+    enum ViewMode { InputBox = 0, HistoryView = 1, MultiInputBox = 2 };
 
     explicit CMsgRichEdit(QWidget *parent = nullptr);
     ~CMsgRichEdit() override;

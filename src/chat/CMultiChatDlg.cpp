@@ -3,6 +3,7 @@
 #include "chat/CMultiChatDlg.h"
 #include "core/PlainText.h"
 #include "chat/DoodleBoardSurface.h"
+#include "chat/DoodleWiring.h"
 
 #include "chat/CMsgRichEdit.h"
 #include "chat/ChatFontQt.h"
@@ -175,7 +176,7 @@ void CMultiChatDlg::createControls()
 
     m_input = new CMsgRichEdit(this);
     m_input->setObjectName(QString::number(Input));
-    m_input->SetViewMode(CMsgRichEdit::InputBox);
+    m_input->SetViewMode(CMsgRichEdit::MultiInputBox);
     m_input->SetConfig(m_config);
     m_input->setFrameShape(QFrame::NoFrame);
     SetOwnFont(m_ownFont);
@@ -245,6 +246,9 @@ void CMultiChatDlg::createControls()
     });
     connect(makeHoverButton(Monitor, QStringLiteral("监视")), &QAbstractButton::clicked, this,
         &CMultiChatDlg::transferMonitorRequested);
+    // The mode button's four characters beside its icon take the 12-pixel
+    // Song font: in the window font they would not fit its 76 pixels.
+    m_buttons.value(Mode)->setFont(SongFont(12));
     // The small buttons of the file section and the arrows take a small font.
     for (const int id : std::initializer_list<int> { RemoveFiles, MultiCtl::AddFiles, AddFolder, Monitor, CaptureArrow, SendArrow })
         m_buttons.value(id)->setFont(SongFont(id == CaptureArrow || id == SendArrow ? 10 : 12));
@@ -256,10 +260,9 @@ void CMultiChatDlg::createControls()
         m_doodle->board()->setObjectName(QString::number(Board));
         m_doodle->palette()->setObjectName(QString::number(Palette));
         m_doodle->toolStrip()->setObjectName(QString::number(ToolStrip));
-        makeHoverButton(LineType, QStringLiteral("线型"));
-        makeHoverButton(LineWidth, QStringLiteral("线宽"));
-        makeHoverButton(FillType, QStringLiteral("填充"));
-        makeHoverButton(ImageMenu, QStringLiteral("图像操作"));
+        // Its buttons open the tool menus; no window follows its tool, so
+        // their captions stay.
+        m_buttons.insert(MakeDoodleButtons(this, *m_doodle));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "chat/ChatFontQt.h"
 #include "chat/ChatMenus.h"
 #include "chat/DoodleSurface.h"
+#include "chat/DoodleWiring.h"
 #include "chat/faces/CFacePickerDlg.h"
 #include "chat/OutgoingPictures.h"
 #include "chat/PictureFileCommands.h"
@@ -30,17 +31,9 @@ void CMultiChatDlg::OnSend()
     const QList<HostRecord *> recipients = SelectedMembers();
     if (recipients.isEmpty())
         return;
-    if (m_doodleMode && m_doodle) {
-        // The drawing goes as a picture of the message.
-        m_doodle->CommitFloating();
-        const QImage drawing = m_doodle->Picture();
-        if (drawing.isNull())
-            return;
-        m_input->clear();
-        m_input->InsertPicture(drawing, GenerateRandomId());
-        if (!m_doodle->HasSelection())
-            m_doodle->Command(DoodleSurface::kClearImage, 0);
-    }
+    // In doodle mode the drawing goes as a picture after the typed text.
+    if (m_doodleMode && m_doodle && !AddDrawingToInput(m_input, *m_doodle))
+        return;
     OutgoingMessage message;
     QList<quint32> ids;
     m_input->GetTextWithMarkers(message.text, ids, false);

@@ -4,6 +4,9 @@
 #include "controls/CImageToolBar.h"
 #include "controls/SkinColor.h"
 #include "remote/CDoodleBoard.h"
+#include "remote/DoodleMenus.h"
+
+#include <QSignalBlocker>
 
 void WireDoodleTools(CDoodleBoard *board, CColorPaletteCtrl *palette, CImageToolBar *toolStrip)
 {
@@ -25,9 +28,15 @@ DoodleBoardSurface::DoodleBoardSurface(QWidget *parent)
     for (QWidget *w : { board(), palette(), toolStrip() })
         w->hide();
     WireDoodleTools(m_board, m_palette, m_toolStrip);
+    m_menuRequests = QObject::connect(
+        m_board, &CDoodleBoard::menuRequested, m_board, [this](int buttonId) { RequestMenu(buttonId); });
 }
 
-DoodleBoardSurface::~DoodleBoardSurface() = default; // the widgets belong to their parent
+DoodleBoardSurface::~DoodleBoardSurface()
+{
+    // The widgets belong to their parent and may outlive the surface.
+    QObject::disconnect(m_menuRequests);
+}
 
 QWidget *DoodleBoardSurface::board()
 {
@@ -61,7 +70,12 @@ bool DoodleBoardSurface::HasSelection() const
 
 void DoodleBoardSurface::Command(int code, int value)
 {
-    m_board->Command(code, value);
+    {
+        const QSignalBlocker quiet(m_board);
+        m_board->Command(code, value);
+    }
+    m_toolStrip->SetUndoState(m_board->canvas().CanUndo(), m_board->canvas().CanRedo());
+    m_toolStrip->SetCurrentTool(m_board->tool());
 }
 
 void DoodleBoardSurface::PutBitmap(const QImage &bitmap, bool floating)
@@ -77,4 +91,9 @@ bool DoodleBoardSurface::LoadPictureFile(const QString &path)
 void DoodleBoardSurface::SetColors(quint32 background, quint32 frame)
 {
     m_toolStrip->SetColors(ColorFromRef(background), ColorFromRef(frame));
+}
+
+QMenu *DoodleBoardSurface::CreateMenu(QWidget *parent, int buttonId)
+{
+    return CreateDoodleMenu(parent, m_board, buttonId);
 }

@@ -1,11 +1,14 @@
 // The drawing tools as a chat window uses them: the doodle board with its
 // colour palette and tool strip, wired to each other (the palette's colours
 // to the board and back, the strip's commands to the board, the board's
-// undo state and tool to the strip). The one-to-one window keeps the three
-// as its members; the multi-user window holds them through DoodleSurface.
+// undo state and tool to the strip). Both chat windows hold them through
+// it; the commands the program gives through it (the clearing after a send)
+// are no drawing of the user's and tell nobody.
 #pragma once
 
 #include "chat/DoodleSurface.h"
+
+#include <QMetaObject>
 
 class CColorPaletteCtrl;
 class CDoodleBoard;
@@ -31,9 +34,15 @@ public:
     void PutBitmap(const QImage &bitmap, bool floating) override;
     bool LoadPictureFile(const QString &path) override;
     void SetColors(quint32 background, quint32 frame) override;
+    QMenu *CreateMenu(QWidget *parent, int buttonId) override;
+
+    CDoodleBoard *doodleBoard() const { return m_board; }
+    CColorPaletteCtrl *colorPalette() const { return m_palette; }
+    CImageToolBar *imageToolBar() const { return m_toolStrip; }
 
 private:
     CDoodleBoard *m_board;
     CColorPaletteCtrl *m_palette;
     CImageToolBar *m_toolStrip;
+    QMetaObject::Connection m_menuRequests;
 };

@@ -7,7 +7,9 @@
 
 #include <QImage>
 #include <QString>
+#include <functional>
 
+class QMenu;
 class QWidget;
 
 class DoodleSurface
@@ -30,7 +32,24 @@ public:
     virtual bool LoadPictureFile(const QString &path) = 0;
     // The skin colours of the tool strip.
     virtual void SetColors(quint32 background, quint32 frame) = 0;
+    // The menu of a property button (1182..1184) for the board's current
+    // tool, or of "图像操作" (1185); null when the button has none for it.
+    virtual QMenu *CreateMenu(QWidget *parent, int buttonId) = 0;
+
+    // The board asks its window for the menu of a button.
+    using MenuRequest = std::function<void(int buttonId)>;
+    void SetMenuRequestHandler(MenuRequest handler) { m_menuRequest = std::move(handler); }
 
     // The board command that clears the drawing.
     static constexpr int kClearImage = 0x21;
+
+protected:
+    void RequestMenu(int buttonId) const
+    {
+        if (m_menuRequest)
+            m_menuRequest(buttonId);
+    }
+
+private:
+    MenuRequest m_menuRequest;
 };

@@ -9,6 +9,7 @@
 #include "core/PathUtil.h"
 #include "core/PictureId.h"
 #include "core/Prompter.h"
+#include "core/SaveFileChoice.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,16 +44,8 @@ bool isJpegName(const QString &path)
 
 } // namespace
 
-QString WithExtension(const QString &path, QStringView extension)
-{
-    if (GetPathExtension(path).compare(extension, Qt::CaseInsensitive) == 0)
-        return path;
-    return path + QLatin1Char('.') + extension;
-}
-
 void SavePictureAs(QWidget *owner, quint32 id, bool animated, const QImage &bitmap)
 {
-    Prompter &prompter = Prompter::current();
     const QString caption = QStringLiteral("另存为");
     const QString stored = GetPicturePath(id, animated ? PictureFileKind::Gif : PictureFileKind::Bitmap, {}, true);
     if (animated) {
@@ -60,11 +53,10 @@ void SavePictureAs(QWidget *owner, quint32 id, bool animated, const QImage &bitm
             inform(owner, QStringLiteral("保存失败."), kSaveFailed);
             return;
         }
-        QString path = prompter.saveFile(owner, caption, stored, Prompter::filterFromWindows(u"All Files (*.*)|*.*||"));
+        const QString path = ChooseSaveFile(owner, caption, stored,
+            Prompter::filterFromWindows(u"All Files (*.*)|*.*||"), { QStringLiteral("gif"), {} });
         if (path.isEmpty())
             return;
-        if (GetPathExtension(path).isEmpty())
-            path = WithExtension(path, u"gif");
         if (copyReplacing(stored, path))
             inform(owner, QStringLiteral("保存成功!"), QStringLiteral("保存成功"));
         else
@@ -80,15 +72,14 @@ void SavePictureAs(QWidget *owner, quint32 id, bool animated, const QImage &bitm
     // Only the formats that can be written are offered.
     const QString filter = Prompter::filterFromWindows(u"BMP图像文件(*.bmp)|*.bmp|JPEG图像文件(*.jpg)|*.jpg||");
     const QString suggestion = stored.isEmpty() ? PictureIdText(id) + QStringLiteral(".bmp") : stored;
-    const QString chosen = prompter.saveFile(owner, caption, suggestion, filter);
-    if (chosen.isEmpty())
+    const QString path = ChooseSaveFile(owner, caption, suggestion, filter, StillPictureFile());
+    if (path.isEmpty())
         return;
     bool saved = false;
     bool copied = false;
-    if (isJpegName(chosen)) {
-        saved = JpegFile::EncodeDibToJpegFile(BitmapToDib(picture, {}, 24), chosen);
+    if (isJpegName(path)) {
+        saved = JpegFile::EncodeDibToJpegFile(BitmapToDib(picture, {}, 24), path);
     } else {
-        const QString path = WithExtension(chosen, u"bmp");
         if (!stored.isEmpty()) {
             copied = true;
             saved = copyReplacing(stored, path);

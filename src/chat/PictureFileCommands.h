@@ -33,5 +33,3 @@ void SavePictureAs(QWidget *owner, quint32 id, bool animated, const QImage &bitm
 // and that file is removed again when the face is not added.
 void AddPictureToFaces(QWidget *owner, quint32 id, bool animated, const QImage &bitmap);
 
-// The path with ".<extension>" appended unless it already ends in it (case ignored).
-QString WithExtension(const QString &path, QStringView extension);

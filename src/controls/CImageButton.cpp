@@ -100,21 +100,32 @@ QPixmap CImageButton::pictureFor(bool pressed, bool hovered) const
     return m_normal;
 }
 
+QRect CImageButton::iconRect() const
+{
+    return QRect(3, (height() - 16) / 2, 16, 16);
+}
+
+QRect CImageButton::TextRect() const
+{
+    QRect text = rect().adjusted(2, 0, -2, 0);
+    if (pictureFor(false, false).isNull() && !m_icon.isNull())
+        text.setLeft(iconRect().right() + 3);
+    return text;
+}
+
 void CImageButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const int state = m_hovered || isDown() ? BkIn : (hasFocus() ? BkFocus : BkOut);
     painter.fillRect(rect(), m_colors[size_t(state)]);
     const QPixmap picture = pictureFor(isDown(), m_hovered);
-    QRect textRect = rect().adjusted(2, 0, -2, 0);
+    const QRect textRect = TextRect();
     if (!picture.isNull()) {
         const QPoint at((width() - picture.width()) / 2 + (isDown() ? 1 : 0),
             (height() - picture.height()) / 2 + (isDown() ? 1 : 0));
         painter.drawPixmap(at, picture);
     } else if (!m_icon.isNull()) {
-        const QRect iconRect(3, (height() - 16) / 2, 16, 16);
-        m_icon.paint(&painter, iconRect, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
-        textRect.setLeft(iconRect.right() + 3);
+        m_icon.paint(&painter, iconRect(), Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
     }
     if (!text().isEmpty()) {
         painter.setPen(isEnabled() ? m_colors[size_t(state + 1)] : palette().color(QPalette::Disabled,

@@ -34,6 +34,8 @@ public:
 
     QSize sizeHint() const override;
 
+    // Where the caption is drawn: right of the icon, or across the button.
+    QRect TextRect() const;
     // The picture shown in a state (for tests): pressed, hovered or normal.
     QPixmap pictureFor(bool pressed, bool hovered) const;
 
@@ -43,6 +45,7 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
+    QRect iconRect() const;
     static int masked(const QImage &image, const QColor &transparent, QPixmap &out);
 
     std::array<QColor, ColorCount> m_colors;

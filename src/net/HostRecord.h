@@ -62,16 +62,21 @@ public:
 // A counted reference to a host record.
 using HostPtr = QExplicitlySharedDataPointer<HostRecord>;
 
-// The image of a peer in the head-icon lists: 0 for a plain peer; for an
-// extension peer its head-icon index + 1, else the previous index + 1 when
-// that is beyond the list, else 1. imageCount is the size of the list in use.
-inline int PeerHeadImage(const HostRecord &peer, int imageCount)
+// The image of a peer's icon indexes in a head-icon list: its head-icon
+// index + 1, else the previous index + 1 when that is beyond the list, else
+// 1. imageCount is the size of the list in use.
+inline int HeadImageOfIndexes(const HostRecord &peer, int imageCount)
 {
-    if (peer.extension == 0)
-        return 0;
     if (peer.headIcon >= 0 && peer.headIcon + 1 < imageCount)
         return peer.headIcon + 1;
     if (peer.previousHeadIcon >= 0 && peer.previousHeadIcon + 1 < imageCount)
         return peer.previousHeadIcon + 1;
     return 1;
+}
+
+// The image of a peer in the contact lists and tips: 0 for a plain peer,
+// else the image of its icon indexes.
+inline int PeerHeadImage(const HostRecord &peer, int imageCount)
+{
+    return peer.extension == 0 ? 0 : HeadImageOfIndexes(peer, imageCount);
 }

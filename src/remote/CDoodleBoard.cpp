@@ -5,8 +5,11 @@
 #include "core/Dib.h"
 #include "core/JpegFile.h"
 #include "core/Prompter.h"
+#include "core/SaveFileChoice.h"
+#include "remote/DoodleMenus.h"
 
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -79,14 +82,10 @@ bool CDoodleBoard::Command(int code, int value)
 
 bool CDoodleBoard::saveAs()
 {
-    const QString path = Prompter::current().saveFile(this, QStringLiteral("保存为"), QString(),
-        Prompter::filterFromWindows(u"BMP图像文件(*.bmp)|*.bmp|JPG图像文件(*.jpg)|*.jpg||"));
-    if (path.isEmpty())
+    const QString target = ChooseSaveFile(this, QStringLiteral("保存为"), QString(),
+        Prompter::filterFromWindows(u"BMP图像文件(*.bmp)|*.bmp|JPG图像文件(*.jpg)|*.jpg||"), StillPictureFile());
+    if (target.isEmpty())
         return false;
-    QString target = path;
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix != QLatin1String("bmp") && suffix != QLatin1String("jpg") && suffix != QLatin1String("jpeg"))
-        target += QStringLiteral(".bmp");
     const QImage picture = m_canvas.CopyArea();
     const bool saved = target.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive)
         ? SaveBitmapToFile(picture, target)
@@ -188,6 +187,19 @@ void CDoodleBoard::mouseReleaseEvent(QMouseEvent *event)
 void CDoodleBoard::mouseDoubleClickEvent(QMouseEvent *event)
 {
     m_canvas.DoubleClick(event->position().toPoint());
+}
+
+void CDoodleBoard::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The right button draws in the background colour; only the keyboard
+    // asks for a menu.
+    if (event->reason() != QContextMenuEvent::Keyboard) {
+        event->ignore();
+        return;
+    }
+    const QList<DoodlePropertyButton> buttons = DoodlePropertyButtons(tool());
+    emit menuRequested(buttons.isEmpty() ? int(DoodleButton::Image) : buttons.first().id);
+    event->accept();
 }
 
 void CDoodleBoard::keyPressEvent(QKeyEvent *event)

@@ -54,6 +54,9 @@ signals:
     // The text tool's font or colour changed, or the colour picker chose.
     void textFontChanged(const QFont &font, const QColor &color);
     void colorsChanged(const QColor &foreground, const QColor &background);
+    // The menu key on the board asks its window for a button's menu: the
+    // first property of the current tool, or the image operations.
+    void menuRequested(int buttonId);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -63,6 +66,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void placeTextEdit();

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -55,6 +56,26 @@ void CScreenCaptureDlg::accept()
     QDialog::accept();
 }
 
+QString CScreenCaptureDlg::hintText() const
+{
+    return m_hasArea ? QStringLiteral("%1 × %2  双击或按回车键确定，按右键重新选择，按Esc键取消")
+                           .arg(m_tracker.rect().width())
+                           .arg(m_tracker.rect().height())
+                     : QStringLiteral("按住鼠标左键拖出要截取的区域，按Esc键或右键取消");
+}
+
+QRect CScreenCaptureDlg::hintRect() const
+{
+    const QSize size = fontMetrics().boundingRect(hintText()).adjusted(-6, -4, 6, 4).size();
+    const QRect area = this->area();
+    // The screen that holds the area (its centre), in the dialog's coordinates.
+    QRect screen = rect();
+    const QPoint probe = mapToGlobal(area.isEmpty() ? QPoint(0, 0) : area.center());
+    if (const QScreen *holder = QGuiApplication::screenAt(probe))
+        screen = QRect(mapFromGlobal(holder->geometry().topLeft()), holder->geometry().size()).intersected(rect());
+    return PlaceCaptureHint(size, area, screen.isEmpty() ? rect() : screen);
+}
+
 void CScreenCaptureDlg::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
@@ -68,18 +89,11 @@ void CScreenCaptureDlg::paintEvent(QPaintEvent *)
     p.fillRect(rect(), QColor(0, 0, 0, 100));
     p.restore();
 
-    const QString hint = m_hasArea
-        ? QStringLiteral("%1 × %2  双击或按回车键确定，按右键重新选择，按Esc键取消")
-              .arg(m_tracker.rect().width())
-              .arg(m_tracker.rect().height())
-        : QStringLiteral("按住鼠标左键拖出要截取的区域，按Esc键或右键取消");
-    const QRect anchor = m_hasArea ? m_tracker.rect() : QRect(20, 20, 0, 0);
-    QRect label = p.fontMetrics().boundingRect(hint).adjusted(-6, -4, 6, 4);
-    label.moveTopLeft(QPoint(anchor.left(), std::max(0, anchor.top() - label.height() - 4)));
+    const QRect label = hintRect();
     p.fillRect(label, QColor(255, 255, 225));
     p.setPen(Qt::black);
     p.drawRect(label.adjusted(0, 0, -1, -1));
-    p.drawText(label, Qt::AlignCenter, hint);
+    p.drawText(label, Qt::AlignCenter, hintText());
     if (m_hasArea) {
         p.setPen(QPen(QColor(0, 120, 215), 1));
         m_tracker.Draw(p);
@@ -161,6 +175,27 @@ void CScreenCaptureDlg::keyPressEvent(QKeyEvent *event)
 void SetCaptureDialogHook(CaptureDialogHook hook)
 {
     hookSlot() = std::move(hook);
+}
+
+QRect PlaceCaptureHint(const QSize &hint, const QRect &area, const QRect &screen)
+{
+    constexpr int kGap = 4; // between the hint and the area
+    constexpr int kCorner = 20; // from the screen's corner without an area
+    QRect placed(QPoint(), hint);
+    if (area.isEmpty()) {
+        placed.moveTopLeft(screen.topLeft() + QPoint(kCorner, kCorner));
+    } else if (area.top() - kGap - hint.height() >= screen.top()) {
+        placed.moveTopLeft(QPoint(area.left(), area.top() - kGap - hint.height()));
+    } else if (area.bottom() + kGap + hint.height() <= screen.bottom()) {
+        placed.moveTopLeft(QPoint(area.left(), area.bottom() + 1 + kGap));
+    } else {
+        placed.moveTopLeft(QPoint(area.left(), area.top() + kGap));
+    }
+    // Within the screen: the right and bottom edges first, so that a hint
+    // wider than the screen keeps its beginning in view.
+    placed.moveLeft(std::max(screen.left(), std::min(placed.left(), screen.right() + 1 - hint.width())));
+    placed.moveTop(std::max(screen.top(), std::min(placed.top(), screen.bottom() + 1 - hint.height())));
+    return placed;
 }
 
 QImage CaptureScreenArea(QWidget *window, bool hideWindow)

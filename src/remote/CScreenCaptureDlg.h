@@ -26,6 +26,11 @@ public:
     // Takes the area: onto the clipboard, and the dialog ends with OK.
     void accept() override;
 
+    // The hint shown while the user chooses, and where it stands: above the
+    // area, kept inside the screen that holds it.
+    QString hintText() const;
+    QRect hintRect() const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -43,6 +48,12 @@ private:
     QPoint m_from;
     QImage m_captured;
 };
+
+// Where a hint of the given size stands: left-aligned above the area (its
+// top-left corner of the screen without one); below the area when there is
+// no room above, inside its top when there is none below either; then moved
+// within the screen (all in one coordinate system).
+QRect PlaceCaptureHint(const QSize &hint, const QRect &area, const QRect &screen);
 
 // The capture as a chat window runs it: the window is hidden first when asked
 // (and the desktop grabbed once it has had time to vanish, about 200 ms), or

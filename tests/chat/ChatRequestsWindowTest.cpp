@@ -189,6 +189,7 @@ TEST(ChatRequests, ShakesTravelAtMostEveryFiveSeconds)
     a.window->button(ChatCtl::Shake)->click();
     EXPECT_TRUE(systemLine(a, u("您给对方发送了一个闪屏振动。")));
     ASSERT_TRUE(waitFor([&] { return b.window->shaker()->shakes() == 1; }));
+    EXPECT_TRUE(b.window->isMinimized()) << "the hidden window comes up minimised, its notice does not show it";
     EXPECT_TRUE(systemLine(b, u("闪 屏 振 动")));
     EXPECT_TRUE(b.historyText().contains(u("a(a-pc)给您发了一个闪屏振动.")));
     EXPECT_TRUE(b.historyText().contains(PeerLinkTag(*b.window->peer()))) << "the peer's link in its one form";

@@ -4,6 +4,9 @@
 #include "LoopbackChat.h"
 #include "ChatTestUtil.h"
 #include "chat/CChatDlg.h"
+#include "chat/ChatFontDialog.h"
+#include "chat/ChatFontQt.h"
+#include "controls/HeadIcons.h"
 #include "chat/CMsgRichEdit.h"
 #include "chat/session/ChatSessions.h"
 #include "chat/CChatFilePanel.h"
@@ -39,6 +42,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFontDialog>
+#include <QTimer>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -874,4 +881,49 @@ TEST(ChatWindow, TheHistoryKeepsABoundedNumberOfBlocks)
     EXPECT_LE(w.history()->document()->blockCount(), PeerBounds::kHistoryBlocks);
     EXPECT_TRUE(w.history()->toPlainText().contains(QStringLiteral("line %1").arg(PeerBounds::kHistoryBlocks + 49)));
     EXPECT_FALSE(w.history()->toPlainText().contains(QStringLiteral("line 10\n")));
+}
+
+// The band shows every peer, a plain one too, by its icon indexes; the font
+// dialog opens at the chat font ("宋体" as the installed family, 14 pixels as
+// 11 points), OK without a change keeps it and another size is its pixels.
+TEST(ChatWindow, TheBandsHeadIconAndTheFontDialogsStart)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    HostRecord *peer = a.peerOf(b);
+    CChatDlg &window = *a.window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const auto bandIcon = [&] {
+        window.repaint();
+        return window.grab(QRect(4, 39, 16, 16)).toImage();
+    };
+    peer->headIcon = 4;
+    const QImage icon5 = bandIcon();
+    peer->extension = 0;
+    EXPECT_EQ(bandIcon(), icon5) << "a plain peer's icon is its index + 1 as well";
+    peer->headIcon = HeadIconCount() + 5; // beyond the list: the previous icon
+    peer->previousHeadIcon = 6;
+    EXPECT_NE(bandIcon(), icon5);
+
+    const ChatFont before = a.config.chatFont;
+    const auto answer = [](int points) {
+        QTimer::singleShot(100, [points] {
+            auto *dialog = qobject_cast<ChatFontDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            QFont font = dialog->fonts()->currentFont();
+            EXPECT_EQ(font.family(), InstalledFamilyFor(u("宋体")));
+            EXPECT_EQ(font.pointSize(), 11);
+            font.setPointSize(points);
+            dialog->fonts()->setCurrentFont(font);
+            dialog->accept();
+        });
+    };
+    answer(11);
+    window.button(ChatCtl::Font)->click();
+    EXPECT_EQ(a.config.chatFont.height, before.height);
+    EXPECT_EQ(a.config.chatFont.faceName, before.faceName);
+    answer(16);
+    window.button(ChatCtl::Font)->click();
+    EXPECT_EQ(a.config.chatFont.height, -21);
 }

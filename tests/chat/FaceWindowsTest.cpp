@@ -72,7 +72,7 @@ TEST(FacePicker, PicksPagesDeletesAndAdds)
 {
     Library lib(QStringLiteral("picker-window"));
     const quint32 first = lib.add(QStringLiteral("one"));
-    lib.add(QStringLiteral("two"), Qt::green);
+    const quint32 second = lib.add(QStringLiteral("two"), Qt::green);
     CFacePickerDlg picker;
     picker.SetStore(lib.store);
     picker.LoadFaceIndex();
@@ -109,10 +109,17 @@ TEST(FacePicker, PicksPagesDeletesAndAdds)
     EXPECT_EQ(opened, QStringLiteral("表情管理"));
     EXPECT_FALSE(picker.isVisible());
 
-    // Deleting the hovered face from the context menu.
+    // Deleting the hovered face from the context menu: that face, even when
+    // the index names its file after the other face.
+    const QString indexPath = lib.store.folder() + QStringLiteral("/face.xml");
+    const QByteArray firstFile = PictureIdText(first).toLatin1() + ".gif";
+    ASSERT_TRUE(TestEnv::writeAll(
+        indexPath, TestEnv::readAll(indexPath).replace(firstFile, QByteArray(PictureIdText(second).toLatin1() + ".gif"))));
+    picker.LoadFaceIndex();
     picker.OnMouseMove(cellCenter(96));
     picker.OnDeleteFace();
-    EXPECT_EQ(lib.faces().size(), 1);
+    ASSERT_EQ(lib.faces().size(), 1);
+    EXPECT_EQ(lib.faces().first().id, second);
     EXPECT_EQ(picker.model().imageCount(), 1);
 
     // "增加表情": files chosen, added with the progress window, counted.
@@ -151,6 +158,17 @@ TEST(FaceManager, DeletesExportsAndImports)
     manager.findChild<QPushButton *>(QStringLiteral("1007"))->click();
     EXPECT_EQ(answers.calls().last().text, QStringLiteral("成功导出 2 个表情!"));
     EXPECT_TRUE(QFileInfo::exists(package));
+    // A name without its extension: the package it names exists, so the
+    // user is asked; No keeps it, Yes replaces it.
+    answers.queueSaveFile(lib.root + QStringLiteral("/out"));
+    answers.queueButton(Prompter::Button::No);
+    manager.findChild<QPushButton *>(QStringLiteral("1007"))->click();
+    EXPECT_EQ(answers.calls().last().text, QStringLiteral("out.kcf 已存在。\n要替换它吗?"));
+    EXPECT_EQ(answers.calls().last().caption, QStringLiteral("确认另存为"));
+    answers.queueSaveFile(lib.root + QStringLiteral("/out"));
+    answers.queueButton(Prompter::Button::Yes);
+    manager.findChild<QPushButton *>(QStringLiteral("1007"))->click();
+    EXPECT_EQ(answers.calls().last().text, QStringLiteral("成功导出 2 个表情!"));
 
     // Delete the first, confirm: two remain on disk and in the index.
     list->clearSelection();

@@ -2,6 +2,8 @@
 #include "chat/CMsgRichEdit.h"
 #include "chat/CMultiChatDlg.h"
 #include "chat/DoodleSurface.h"
+#include "remote/CDoodleBoard.h"
+#include "remote/DoodleCommands.h"
 #include "chat/ChatTestUtil.h"
 #include "chat/LoopbackChat.h"
 #include "chat/session/MultiSendSession.h"
@@ -13,6 +15,8 @@
 #include "TestEnv.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QPointer>
 #include <QTest>
@@ -45,6 +49,7 @@ public:
     void PutBitmap(const QImage &, bool floating) override { floats += floating ? 1 : 0; }
     bool LoadPictureFile(const QString &) override { return true; }
     void SetColors(quint32, quint32) override { }
+    QMenu *CreateMenu(QWidget *, int) override { return nullptr; }
 
     static inline QImage drawing;
     static inline int commits = 0;
@@ -320,4 +325,65 @@ TEST(MultiChatDlg, FacesFromThePickerGoIntoTheInputOrOntoTheBoard)
     g.window->OnFaceChosen(custom, -1);
     EXPECT_EQ(FakeBoard::floats, 2) << "on the board, floating";
     EXPECT_TRUE(g.window->input()->document()->isEmpty());
+}
+
+namespace {
+
+// The title and checked item of the menu the window popped up; it is closed.
+QString poppedMenu(const QString &choose = QString())
+{
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    if (!menu)
+        return {};
+    QString out = menu->title();
+    for (QAction *a : menu->actions()) {
+        out += a->isChecked() ? u(" ") + a->text() : QString();
+        if (a->text() == choose)
+            a->trigger();
+    }
+    menu->close();
+    return out;
+}
+
+} // namespace
+
+// The board's buttons open the tool menus with the board's values checked,
+// the menu key on the board asks for its tool's menu, and a drawing goes
+// after the typed text.
+TEST(MultiChatDlg, TheDoodleToolsMenusAndADrawingAfterTheText)
+{
+    WindowFixture f;
+    f.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.window.get()));
+    EXPECT_EQ(f.window->input()->ViewMode(), int(CMsgRichEdit::MultiInputBox)) << "no typing status in its menu";
+    f.window->input()->InsertTextWithFaces(u("看这个"), 0);
+    f.window->OnModeButton();
+    auto *board = f.window->findChild<CDoodleBoard *>(u("1179"));
+    ASSERT_NE(board, nullptr);
+    EXPECT_EQ(f.window->button(MultiCtl::LineWidth)->text(), u("设置线宽"));
+
+    board->Command(DoodleTool::Rectangle);
+    f.window->button(MultiCtl::LineWidth)->click();
+    EXPECT_EQ(poppedMenu(u("5")), u("线宽 1"));
+    EXPECT_EQ(board->properties().lineWidth, 5);
+    f.window->button(MultiCtl::ImageMenu)->click();
+    EXPECT_EQ(poppedMenu(), u("图像"));
+    board->Command(DoodleTool::Text);
+    f.window->button(MultiCtl::LineType)->click();
+    EXPECT_EQ(poppedMenu(), QString()) << "the text tool has no line type";
+    board->Command(DoodleTool::Spray);
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5), board->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(board, &key);
+    EXPECT_EQ(poppedMenu(), u("喷枪大小 10"));
+
+    board->Command(DoodleTool::Line);
+    board->canvas().Press(QPoint(2, 2), Qt::LeftButton);
+    board->canvas().Move(QPoint(40, 20));
+    board->canvas().Release(QPoint(40, 20));
+    f.window->SelectMembers({ f.host(0), f.host(1), f.host(2) });
+    f.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return f.peers[1]->received.size() == 1; }));
+    const QString body = f.peers[1]->received.last().bodyText();
+    EXPECT_TRUE(body.startsWith(u("看这个")) && body.contains(u("<B~"))) << body.toStdString();
+    EXPECT_FALSE(board->HasDrawing()) << "the board is cleared";
 }

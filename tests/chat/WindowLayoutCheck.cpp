@@ -2,6 +2,8 @@
 
 #include "mainwnd/CSkinHeaderCtrl.h"
 
+#include "controls/CImageButton.h"
+
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QCheckBox>
@@ -87,6 +89,13 @@ void checkButton(const QAbstractButton &button, const QString &where, QStringLis
         return;
     const QFontMetrics fm(button.font());
     int need = widest(fm, text);
+    if (const auto *image = qobject_cast<const CImageButton *>(&button)) {
+        // It draws its caption in its text rectangle, right of its own icon.
+        const QRect room = image->TextRect();
+        if (need > room.width())
+            out << where + QStringLiteral(": caption \"%1\" needs %2 px, has %3").arg(text).arg(need).arg(room.width());
+        return;
+    }
     if (!button.icon().isNull())
         need += button.iconSize().width() + 4;
     if (qobject_cast<const QCheckBox *>(&button) || qobject_cast<const QRadioButton *>(&button)) {

@@ -41,6 +41,7 @@
 #include "net/IncomingPictures.h"
 #include "net/PictureStore.h"
 #include "remote/CDoodleBoard.h"
+#include "remote/CScreenCaptureDlg.h"
 
 #include <QAbstractButton>
 #include <QFontDatabase>
@@ -88,6 +89,8 @@ const QList<Exception> kExceptions = {
     // narrow. The address itself is always in view.
     {u("CSearchPanelDlg"), u("0"), u("columns sized to the panel's width"), u("its title needs")},
     {u("CMultiChatDlg"), u("1030"), u("capture arrow, 8 × 19 by the window's layout")},
+    {u("CMultiChatDlg+doodle"), u("1052"), u("send arrow, 8 × 18 by the window's layout")},
+    {u("CMultiChatDlg+doodle"), u("1030"), u("capture arrow, 8 × 19 by the window's layout")},
 };
 
 // Shows the window at the size it gives itself and lists what is cut.
@@ -363,6 +366,14 @@ TEST(WindowLayout, MultiUserWindowAndLogViewer)
     CMultiChatDlg window(multi);
     window.FillMemberList(false);
     EXPECT_NO_PROBLEMS(shownProblems(window, u("CMultiChatDlg")));
+    // The doodle mode: the board's row with its buttons, the mode button
+    // saying "文字模式", and back ("随手涂鸭").
+    window.OnModeButton();
+    QCoreApplication::processEvents();
+    EXPECT_NO_PROBLEMS(LayoutCheck::Unexcused(LayoutCheck::Problems(window, u("CMultiChatDlg+doodle")), kExceptions));
+    window.OnModeButton();
+    QCoreApplication::processEvents();
+    EXPECT_NO_PROBLEMS(LayoutCheck::Unexcused(LayoutCheck::Problems(window, u("CMultiChatDlg")), kExceptions));
 
     ASSERT_EQ(sender.logged().size(), 2);
     CChatLogDlg viewer(nullptr, sender.log->GetChatLogPath(), nullptr);
@@ -372,6 +383,33 @@ TEST(WindowLayout, MultiUserWindowAndLogViewer)
     EXPECT_NO_PROBLEMS(shownProblems(viewer, u("CChatLogDlg")));
     CUserLogFilterDlg filter;
     EXPECT_NO_PROBLEMS(shownProblems(filter, u("CUserLogFilterDlg")));
+}
+
+// The capture's hint stays whole on the screen wherever the area is: at each
+// edge and corner, and before any area is chosen.
+TEST(WindowLayout, CaptureHintNearEachEdge)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    DesktopPicture desktop;
+    desktop.image = QImage(screen.size(), QImage::Format_RGB32);
+    desktop.image.fill(Qt::darkCyan);
+    desktop.origin = screen.topLeft();
+    CScreenCaptureDlg dialog(desktop);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    const int w = screen.width(), h = screen.height();
+    QStringList problems;
+    // None yet; at the left, right, top and bottom edges; in the corners.
+    for (const QRect &area : { QRect(), QRect(0, h / 2, 60, 40), QRect(w - 60, h / 2, 60, 40), QRect(w / 2, 0, 60, 40),
+             QRect(w / 2, h - 40, 60, 40), QRect(w - 30, 0, 30, 30), QRect(w - 30, h - 30, 30, 30) }) {
+        dialog.setArea(area);
+        const QRect hint = dialog.hintRect();
+        const QString where = u("CScreenCaptureDlg/hint at %1,%2").arg(area.x()).arg(area.y());
+        if (!dialog.rect().contains(hint) || hint.intersects(area))
+            problems << where + u(": off the screen or over the area");
+        problems += LayoutCheck::PaintedText(where, dialog.hintText(), hint, dialog.font());
+    }
+    EXPECT_NO_PROBLEMS(problems);
 }
 
 TEST(WindowLayout, SmallDialogsOfTheChatWindows)

@@ -101,6 +101,19 @@ TEST(DoodleBoard, ClipboardSaveAndPictureFiles)
     prompter.queueSaveFile(path + QStringLiteral(".jpg"));
     ASSERT_TRUE(b.board.Command(35));
     EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral(".jpg")));
+    // The dialog asked about "drawing"; "drawing.bmp" exists: replaced only on Yes.
+    const qsizetype before = prompter.calls().size();
+    ASSERT_TRUE(b.board.Command(32)); // invert: another picture
+    prompter.queueSaveFile(path);
+    prompter.queueButton(Prompter::Button::No);
+    b.board.Command(35);
+    ASSERT_EQ(prompter.calls().size(), before + 2);
+    EXPECT_EQ(prompter.calls().last().text, QStringLiteral("drawing.bmp 已存在。\n要替换它吗?"));
+    EXPECT_EQ(LoadBitmapFile(path + QStringLiteral(".bmp")), saved) << "kept";
+    prompter.queueSaveFile(path);
+    prompter.queueButton(Prompter::Button::Yes);
+    ASSERT_TRUE(b.board.Command(35));
+    EXPECT_NE(LoadBitmapFile(path + QStringLiteral(".bmp")), saved) << "replaced";
 
     // A picture file is placed floating; an unreadable one is refused.
     ASSERT_TRUE(b.board.Command(6));

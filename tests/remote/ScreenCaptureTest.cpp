@@ -117,3 +117,14 @@ TEST(VoiceSession, StopEndsTheSessionFlag)
 }
 
 } // namespace
+
+// The hint keeps to the screen that holds the area, also on a desktop of two.
+TEST(ScreenCapture, TheHintKeepsToTheAreasScreen)
+{
+    const QSize hint(300, 20);
+    const QRect left(0, 0, 1000, 600), right(1000, 0, 800, 600);
+    EXPECT_EQ(PlaceCaptureHint(hint, QRect(950, 300, 50, 50), left), QRect(700, 276, 300, 20))
+        << "above the area, not across into the next screen";
+    EXPECT_EQ(PlaceCaptureHint(hint, QRect(1700, 0, 100, 100), right), QRect(1500, 104, 300, 20)) << "below";
+    EXPECT_EQ(PlaceCaptureHint(hint, QRect(1200, 0, 100, 600), right).top(), 4) << "inside its top";
+}

@@ -7,6 +7,7 @@
 #include "core/BmpFile.h"
 #include "core/PictureId.h"
 #include "core/Prompter.h"
+#include "core/SaveFileChoice.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
@@ -209,10 +210,10 @@ void CFaceManagerDlg::OnExport()
 {
     if (m_model.rowCount() == 0)
         return;
-    const QString path = Prompter::current().saveFile(this, QStringLiteral("导出表情库"), QString(), kPackageFilter);
-    if (path.isEmpty())
+    const QString target
+        = ChooseSaveFile(this, QStringLiteral("导出表情库"), QString(), kPackageFilter, { QStringLiteral("kcf"), {} });
+    if (target.isEmpty())
         return;
-    const QString target = QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".kcf") : path;
     const QList<FaceEntry> faces = m_model.ExportFaces(selectedRows());
     const FaceStore::ExportResult result = m_store.ExportPackage(target, faces);
     if (result.writeFailed)

@@ -90,6 +90,12 @@ QRect CFacePickerDlg::HotRect(int index)
     return {};
 }
 
+void CFacePickerDlg::reloadFaceIndex()
+{
+    m_model.ForgetIndex();
+    LoadFaceIndex();
+}
+
 void CFacePickerDlg::LoadFaceIndex()
 {
     m_model.LoadFaceIndex(m_store, FaceImageList());
@@ -210,7 +216,7 @@ void CFacePickerDlg::openManager()
     hide();
     CFaceManagerDlg manager(m_store, parentWidget());
     manager.exec();
-    LoadFaceIndex();
+    reloadFaceIndex();
 }
 
 void CFacePickerDlg::OnDeleteFace()
@@ -218,11 +224,10 @@ void CFacePickerDlg::OnDeleteFace()
     const int position = m_hover >= 0 && !m_model.IsBuiltInCell(m_hover) ? m_model.FaceAt(m_hover) : -1;
     if (position < 0)
         return;
-    const QString title = GetPathFileTitle(m_model.picturePath(m_model.idAt(position)));
-    bool ok = title.size() == 8;
-    const quint32 id = title.toUInt(&ok, 16);
-    if (ok && m_store.DeleteCustomFace(id)) {
-        LoadFaceIndex();
+    // The hovered face goes by its own id: the index may name its file
+    // otherwise (another face's id text, or no id at all).
+    if (m_store.DeleteCustomFace(m_model.idAt(position))) {
+        reloadFaceIndex();
         return;
     }
     Prompter::current().messageBox(this, QStringLiteral("删除失败!"), QStringLiteral("删除失败"),
@@ -233,7 +238,7 @@ void CFacePickerDlg::OnAddFaces()
 {
     hide();
     AddCustomFacesFromFiles(m_store, parentWidget());
-    LoadFaceIndex();
+    reloadFaceIndex();
 }
 
 void CFacePickerDlg::mouseMoveEvent(QMouseEvent *event)

@@ -56,6 +56,8 @@ protected:
 private:
     void showPreview(int cell);
     void openManager();
+    // After the picker's own change of the library.
+    void reloadFaceIndex();
 
     FaceStore m_store;
     FacePickerModel m_model;

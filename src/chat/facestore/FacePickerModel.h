@@ -31,6 +31,9 @@ public:
     // is written as the default one first, and page 0's cache goes); renders
     // the missing page caches. True when the index was read.
     bool LoadFaceIndex(const FaceStore &store, const QList<QImage> &builtIns);
+    // The next load reads the index whatever its time says: a file written
+    // twice within the clock's tick keeps one time.
+    void ForgetIndex() { m_lastWrite = QDateTime(); }
 
     int imageCount() const { return int(m_ids.size()); }
     int pageCount() const { return m_pageCount; }

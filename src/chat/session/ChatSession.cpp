@@ -194,14 +194,19 @@ void ChatSession::appendHeader(const QString &line, uint32_t color)
 
 void ChatSession::AppendSystemText(const QString &text, uint32_t color)
 {
+    appendSystemLine(text, color);
+    if (m_view)
+        m_view->BringToFront(true);
+}
+
+void ChatSession::appendSystemLine(const QString &text, uint32_t color)
+{
     ChatFont font = m_standardFont;
     font.color = color;
     m_lastNotice = text;
     append({ font, FaceShortcutTable[kFaceProgramLine].toString() + QLatin1Char(' ') + text + QLatin1Char('\n'),
         ChatHistoryEntry::Source::ReceivedMessage });
     emitEvent(QStringLiteral("SYSTEM"), text);
-    if (m_view)
-        m_view->BringToFront(true);
 }
 
 void ChatSession::emitEvent(const QString &kind, const QString &rest)
@@ -362,7 +367,7 @@ void ChatSession::ShowReadNotice(const QDateTime &when, quint32 packetNumber)
 
 void ChatSession::AppendNotice(const QString &heading, const QString &text)
 {
-    AppendSystemText(heading);
+    appendSystemLine(heading, kNoticeColor);
     ChatFont font = m_standardFont;
     font.color = kNoticeColor;
     // The peer's link in its one written form (the tips use it too).

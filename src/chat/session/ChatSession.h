@@ -245,7 +245,9 @@ public:
     void AppendSystemText(const QString &text, uint32_t color = kNoticeColor);
     QString lastNotice() const { return m_lastNotice; }
     // A notice about the peer: the heading as a program line, the text
-    // indented below it and the peer's link.
+    // indented below it and the peer's link. The window is made when there
+    // is none but not brought forward: the caller shows it its own way (a
+    // shake shows a hidden window minimised).
     void AppendNotice(const QString &heading, const QString &text);
     // A command with a body to the peer.
     void SendCommand(quint32 command, const QByteArray &body = {}) { sendToPeer(command, body); }
@@ -299,6 +301,8 @@ private:
     bool retryPicturePlaceholders() override;
 
     void append(const ChatHistoryEntry &entry);
+    // A program line without bringing the window forward.
+    void appendSystemLine(const QString &text, uint32_t color);
     // The user's own message in the history (entry.text: the echo text) and the log.
     void echoOwnMessage(const ChatHistoryEntry &entry, quint32 packetNumber);
     void appendHeader(const QString &line, uint32_t color);

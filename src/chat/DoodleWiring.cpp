@@ -1,0 +1,66 @@
+#include "chat/DoodleWiring.h"
+
+#include "chat/CMsgRichEdit.h"
+#include "chat/DoodleSurface.h"
+#include "controls/CHoverButton.h"
+#include "core/PictureId.h"
+#include "remote/DoodleMenus.h"
+
+#include <QCursor>
+#include <QMenu>
+#include <QTextCursor>
+
+QHash<int, QAbstractButton *> MakeDoodleButtons(
+    QWidget *window, DoodleSurface &surface, const std::function<void()> &beforeMenu)
+{
+    const std::pair<int, QString> captions[] = {
+        { DoodleButton::LineType, QStringLiteral("线型") },
+        { DoodleButton::LineWidth, QStringLiteral("线宽") },
+        { DoodleButton::Fill, QStringLiteral("填充") },
+        { DoodleButton::Image, QStringLiteral("图像操作") },
+    };
+    QHash<int, QAbstractButton *> buttons;
+    for (const auto &[id, text] : captions) {
+        auto *button = new CHoverButton(text, window);
+        button->setObjectName(QString::number(id));
+        button->installEventFilter(window);
+        button->hide();
+        buttons.insert(id, button);
+        const int buttonId = id;
+        QObject::connect(button, &QAbstractButton::clicked, window, [window, &surface, beforeMenu, buttonId] {
+            if (beforeMenu)
+                beforeMenu();
+            PopUpDoodleMenu(window, surface, buttonId);
+        });
+    }
+    surface.SetMenuRequestHandler([window, &surface](int buttonId) { PopUpDoodleMenu(window, surface, buttonId); });
+    return buttons;
+}
+
+bool PopUpDoodleMenu(QWidget *window, DoodleSurface &surface, int buttonId)
+{
+    QMenu *menu = surface.CreateMenu(window, buttonId);
+    if (!menu)
+        return false;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const auto *button = window->findChild<QWidget *>(QString::number(buttonId), Qt::FindDirectChildrenOnly);
+    menu->popup(button && button->isVisible() ? button->mapToGlobal(QPoint(0, button->height())) : QCursor::pos());
+    return true;
+}
+
+bool AddDrawingToInput(CMsgRichEdit *input, DoodleSurface &surface)
+{
+    surface.CommitFloating();
+    const QImage drawing = surface.Picture();
+    if (drawing.isNull())
+        return false;
+    // After what the (hidden) input box holds: nothing typed before the
+    // doodle mode is lost.
+    QTextCursor end = input->textCursor();
+    end.movePosition(QTextCursor::End);
+    input->setTextCursor(end);
+    input->InsertPicture(drawing, GenerateRandomId());
+    if (!surface.HasSelection())
+        surface.Command(DoodleSurface::kClearImage, 0);
+    return true;
+}

@@ -1,0 +1,29 @@
+// The chat windows' side of the doodle board, one piece for the one-to-one
+// and the multi-user window: the four buttons on the board's row ("线型",
+// "线宽", "填充", "图像操作"), each popping up its menu for the board's
+// current tool, the menus the board itself asks for, and the drawing that
+// goes into the input box when the message is sent.
+#pragma once
+
+#include <QHash>
+#include <functional>
+
+class CMsgRichEdit;
+class DoodleSurface;
+class QAbstractButton;
+class QWidget;
+
+// Makes the four buttons (hidden, named by their ids) as children of the
+// window and answers the board's menu requests. beforeMenu runs before a
+// menu opens (the one-to-one window sends its read notices then).
+QHash<int, QAbstractButton *> MakeDoodleButtons(
+    QWidget *window, DoodleSurface &surface, const std::function<void()> &beforeMenu = {});
+
+// Pops up a button's menu below the button, or at the mouse when the button
+// is hidden; false when the button has no menu for the current tool.
+bool PopUpDoodleMenu(QWidget *window, DoodleSurface &surface, int buttonId);
+
+// Puts the board's drawing (its selection when there is one) into the input
+// box after whatever is typed there, and clears the board unless a
+// selection went. False when the board holds no drawing.
+bool AddDrawingToInput(CMsgRichEdit *input, DoodleSurface &surface);
