@@ -142,8 +142,4 @@ private:
     // its window shows or resizes.
     bool m_atEnd = true;
     GifAnimator *m_animator = nullptr;
-    // Picture files loaded for this edit, by path: a picture named many
-    // times is read once and shared (at most kLoadedFiles are kept).
-    QHash<QString, QImage> m_loadedFiles;
-    static constexpr int kLoadedFiles = 64;
 };
