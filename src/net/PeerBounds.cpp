@@ -27,6 +27,8 @@ QString PeerRefusalWord(PeerRefusal refusal)
         return QStringLiteral("shake-rate");
     case PeerRefusal::RequestRate:
         return QStringLiteral("request-rate");
+    case PeerRefusal::PictureEvicted:
+        return QStringLiteral("picture-evicted");
     }
     return QString::number(int(refusal));
 }
