@@ -165,6 +165,10 @@ bool CMsgRichEdit::ReplacePicturePlaceholder(quint32 id, const QImage &bitmap)
 
 bool CMsgRichEdit::ReplacePlaceholderByFile(quint32 id, const QString &path)
 {
+    // A stored bitmap is the program's one bitmap of the file, not a movie
+    // of its own.
+    if (!path.endsWith(QLatin1String(".gif"), Qt::CaseInsensitive))
+        return ReplacePicturePlaceholder(id, DecodedPictures::Shared().Picture(path));
     return replacePlaceholders(id, [&](QTextCursor &cursor) { insertAnimatedAt(cursor, path, id); });
 }
 

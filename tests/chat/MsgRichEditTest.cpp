@@ -294,6 +294,13 @@ TEST_F(MsgRichEditTest, AStoredPictureIsOneBitmapForEveryWindow)
         bool animated = false;
         bitmaps.insert(view.GetPictureBitmap(0x400, animated).cacheKey());
     }
+    // A placeholder the stored file replaces later shows the same bitmap.
+    CMsgRichEdit late;
+    late.InsertTextWithFaces(u"/<RB>", 0x400);
+    EXPECT_TRUE(late.ReplacePlaceholderByFile(0x400, big));
+    bool animated = true;
+    bitmaps.insert(late.GetPictureBitmap(0x400, animated).cacheKey());
+    EXPECT_FALSE(animated);
     EXPECT_EQ(bitmaps.size(), 1) << "one bitmap for every window";
     EXPECT_EQ(DecodedPictures::Shared().reads() - readsBefore, 131) << "each file read once";
 }
