@@ -48,7 +48,7 @@ data() { echo "$work"/h1/.local/share/*/*/kwel; }
 files() { find "$(data)/$1" -type f -name '[0-9a-fA-F]*' 2>/dev/null | wc -l; }
 mb() { echo $(( $(du -sb "$(data)/$1" 2>/dev/null | awk '{print $1}') / 1048576 )); }
 rss_mb() { echo $(( $(lan_rss_kb "$kwel_pid") / 1024 )); }
-# victim ID FROM: a new peer's picture, its acknowledgements and its file.
+# victim ID FROM: a new peer's picture, its acknowledgements, its file and its place in the history.
 victim() {
   attack victim "$1" "$2"
   local line acks chunks
@@ -58,6 +58,7 @@ victim() {
   [ "${acks:-0}" -ge "${chunks:-1}" ] || lan_fail "the new peer's picture $1 got $acks acknowledgements for $chunks chunks"
   for _ in $(seq 1 50); do [ -f "$(data)/RecvFace/$1.bmp" ] && break; sleep 0.1; done
   [ -f "$(data)/RecvFace/$1.bmp" ] || lan_fail "the new peer's picture $1 was not stored"
+  lan_wait_line "$events" "PICTURE $2 $1" 10 || lan_fail "the new peer's picture $1 was not shown"
 }
 
 start_kwel
