@@ -96,6 +96,8 @@ Run sendOnce(const QString &folder, quint32 id, int lossPercent, quint32 seed)
     for (char &c : data)
         c = char(random.bounded(256));
     data.replace(0, 6, "GIF89a");
+    // A logical screen of 320 x 240, within what a peer's picture may claim.
+    data.replace(6, 4, QByteArray("\x40\x01\xf0\x00", 4));
     auto sender = std::make_unique<PictureSender>(id, data, 2, 1, 0, 0, 512, wire);
     sender->setTries(PictureSender::TriesFromConfig(10));
 
@@ -106,6 +108,9 @@ Run sendOnce(const QString &folder, quint32 id, int lossPercent, quint32 seed)
     });
     QElapsedTimer clock;
     clock.start();
+    // The message that names the picture goes first, as the chat session
+    // sends it: the receiver keeps only pictures a message named.
+    receiver.ClaimPictures(from, { id });
     table.Add(std::move(sender), pacer.now());
     passes.start(kResendMs);
     pacer.Kick();

@@ -5,11 +5,10 @@
 #include "chat/RichEditObjects.h"
 #include "net/PictureStore.h"
 #include "chat/faces/FaceImages.h"
-#include "core/BmpFile.h"
+#include "core/DecodedPictures.h"
 #include "core/FaceShortcuts.h"
 #include "core/MessageMarkers.h"
 
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextDocument>
@@ -118,19 +117,9 @@ void CMsgRichEdit::InsertPicture(const QImage &bitmap, quint32 id)
 
 void CMsgRichEdit::InsertPictureFile(const QString &path, quint32 id)
 {
-    // A file that does not load gives a null bitmap and so "/<NF>". One
-    // loaded already is shared (the document holds it once).
-    const QFileInfo info(path);
-    const QString key = path + QLatin1Char('|') + QString::number(info.lastModified().toMSecsSinceEpoch());
-    QImage bitmap = m_loadedFiles.value(key);
-    if (bitmap.isNull() && info.isFile()) {
-        bitmap = LoadBitmapFile(path);
-        if (m_loadedFiles.size() >= kLoadedFiles)
-            m_loadedFiles.clear();
-        if (!bitmap.isNull())
-            m_loadedFiles.insert(key, bitmap);
-    }
-    InsertPicture(bitmap, id);
+    // A file that does not load gives a null bitmap and so "/<NF>". Every
+    // window shares the one bitmap of a file, and the document holds it once.
+    InsertPicture(DecodedPictures::Shared().Picture(path), id);
 }
 
 void CMsgRichEdit::InsertAnimatedPicture(const QString &path, quint32 id)
@@ -182,6 +171,10 @@ bool CMsgRichEdit::ReplacePicturePlaceholder(quint32 id, const QImage &bitmap)
 
 bool CMsgRichEdit::ReplacePlaceholderByFile(quint32 id, const QString &path)
 {
+    // A stored bitmap is the program's one bitmap of the file, not a movie
+    // of its own.
+    if (!path.endsWith(QLatin1String(".gif"), Qt::CaseInsensitive))
+        return ReplacePicturePlaceholder(id, DecodedPictures::Shared().Picture(path));
     return replacePlaceholders(id, [&](QTextCursor &cursor) { insertAnimatedAt(cursor, path, id); });
 }
 

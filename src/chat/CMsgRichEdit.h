@@ -94,7 +94,9 @@ public:
     // Replaces every placeholder of the id (once each) by the picture, or by
     // "/<NF>" for a null bitmap; true when there was one.
     bool ReplacePicturePlaceholder(quint32 id, const QImage &bitmap);
-    // The same with an animated picture from the file ("/<NF>" when it is missing).
+    // The same with the picture of the file: a GIF as an animated picture,
+    // any other as the program's one bitmap of it ("/<NF>" when it is
+    // missing).
     bool ReplacePlaceholderByFile(quint32 id, const QString &path);
 
     // The bitmap of the first static picture with the id; null with
@@ -153,8 +155,4 @@ private:
     // its window shows or resizes.
     bool m_atEnd = true;
     GifAnimator *m_animator = nullptr;
-    // Picture files loaded for this edit, by path: a picture named many
-    // times is read once and shared (at most kLoadedFiles are kept).
-    QHash<QString, QImage> m_loadedFiles;
-    static constexpr int kLoadedFiles = 64;
 };

@@ -4,6 +4,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QMovie>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -12,17 +13,37 @@
 
 namespace {
 
+// The bytes of the frames the movies keep decoded, all movies together.
+qint64 g_cachedFrameBytes = 0;
+
+// What keeping every frame of the movie decoded would cost: each frame is
+// drawn on the whole logical screen of the file.
+qint64 allFramesBytes(QMovie &movie)
+{
+    const QSize screen = movie.scaledSize().isValid() ? movie.scaledSize() : QImageReader(movie.fileName()).size();
+    return qint64(qMax(1, movie.frameCount())) * qMax(0, screen.width()) * qMax(0, screen.height()) * 4;
+}
+
 // One movie per file for the whole program; a movie lives while some
-// document shows its file.
+// document shows its file. Its frames are kept decoded only within the
+// budget: a GIF of many frames on a large screen (a few kilobytes can
+// describe thousands) decodes each frame again as it plays.
 QSharedPointer<QMovie> sharedMovie(const QString &key)
 {
     static QHash<QString, QWeakPointer<QMovie>> movies;
     if (QSharedPointer<QMovie> movie = movies.value(key).toStrongRef())
         return movie;
     movies.removeIf([](const auto &entry) { return entry.value().isNull(); });
+    auto *raw = new QMovie(key);
+    const qint64 cost = raw->isValid() ? allFramesBytes(*raw) : 0;
+    const bool cached = cost <= GifAnimator::kMovieFrameBytes && g_cachedFrameBytes + cost <= GifAnimator::kAllFrameBytes;
+    raw->setCacheMode(cached ? QMovie::CacheAll : QMovie::CacheNone);
+    g_cachedFrameBytes += cached ? cost : 0;
     // Deleted later: the last reference may go inside the movie's own signal.
-    QSharedPointer<QMovie> movie(new QMovie(key), &QObject::deleteLater);
-    movie->setCacheMode(QMovie::CacheAll);
+    QSharedPointer<QMovie> movie(raw, [cost = cached ? cost : 0](QMovie *m) {
+        g_cachedFrameBytes -= cost;
+        m->deleteLater();
+    });
     if (!movie->isValid() || !movie->jumpToFrame(0) || movie->currentImage().isNull())
         return {};
     movies.insert(key, movie);

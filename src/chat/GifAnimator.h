@@ -20,6 +20,13 @@ class GifAnimator : public QObject
 {
     Q_OBJECT
 public:
+    // A movie keeps its frames decoded only when all of them take at most
+    // this (each frame is as large as the file's logical screen), and all
+    // movies together at most kAllFrameBytes; otherwise it decodes each
+    // frame as it plays.
+    static constexpr qint64 kMovieFrameBytes = qint64(32) << 20;
+    static constexpr qint64 kAllFrameBytes = qint64(128) << 20;
+
     explicit GifAnimator(QTextDocument *document, QObject *parent = nullptr);
     ~GifAnimator() override;
 

@@ -5,6 +5,7 @@
 #include "core/BmpFile.h"
 #include "core/CConfig.h"
 #include "core/PictureLimits.h"
+#include "core/DecodedPictures.h"
 #include "core/Dib.h"
 #include "net/CNetManager.h"
 #include "net/Commands.h"
@@ -14,7 +15,6 @@
 #include "net/PicturePayload.h"
 #include "net/PictureSender.h"
 
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
@@ -32,17 +32,6 @@ bool gifWithinPeerLimits(QByteArrayView gif)
         return false;
     const auto u16 = [&](int at) { return int(quint8(gif[at])) | (int(quint8(gif[at + 1])) << 8); };
     return kPeerPictureLimits.allows(u16(6), u16(8));
-}
-
-qint64 folderSize(const QString &path)
-{
-    qint64 total = 0;
-    QDirIterator it(path, QDir::Files | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        total += it.fileInfo().size();
-    }
-    return total;
 }
 
 qint64 monotonicMs()
@@ -72,7 +61,17 @@ IncomingPictures::IncomingPictures(CConfig &config, const PictureStore &store, Q
     : QObject(parent)
     , m_config(config)
     , m_store(store)
+    , m_folders(store)
 {
+    setLimits(m_limits);
+    m_folders.setEvictionSink([this](quint32 address, const QString &, bool atBound) {
+        refuse(PeerRefusal::PictureEvicted, address);
+        if (atBound && !m_saidFull) {
+            m_saidFull = true;
+            emit pictureFoldersFull(tr("接收的图片已达 %1 MB 上限(RecvFace 和 UserHeadPhoto),发送最多的一方最早的图片已被删除。")
+                                        .arg(m_limits.folderBytes >> 20));
+        }
+    });
     m_expiry.setInterval(kExpiryCheckMs);
     connect(&m_expiry, &QTimer::timeout, this, &IncomingPictures::ExpireEntries);
     m_ackPacer.setInterval(PictureSendTable::kStepMs);
@@ -80,6 +79,12 @@ IncomingPictures::IncomingPictures(CConfig &config, const PictureStore &store, Q
 }
 
 IncomingPictures::~IncomingPictures() = default;
+
+void IncomingPictures::setLimits(const Limits &limits)
+{
+    m_limits = limits;
+    m_folders.setLimits({ limits.folderBytes, limits.folderShareDivisor });
+}
 
 void IncomingPictures::AttachTo(MessengerEngine &engine)
 {
@@ -195,36 +200,99 @@ void IncomingPictures::OnPictureData(const PacketRecord &packet)
     }
 
     const size_t index = size_t(h.chunkNumber - 1);
-    if (!entry->arrived[index] && !store(*entry, h, packet.extension)) {
+    if (!entry->arrived[index] && !store(key, h, packet.extension)) {
         // Over the budget: not acknowledged, the sender tries again later.
         if (fresh)
             removeEntry(key);
         return;
     }
+    // (making room may have moved the entries)
+    entry = &m_entries[key];
     if (ack)
         acknowledge(packet.key, h.id, h.chunkNumber);
     if (!entry->whole && entry->arrivedCount == entry->head.chunkCount)
         complete(key);
 }
 
-bool IncomingPictures::store(Entry &entry, const PictureChunkHeader &h, const QByteArray &bytes)
+bool IncomingPictures::store(const Key &key, const PictureChunkHeader &h, const QByteArray &bytes)
 {
     // Memory grows with the chunks that arrived, within the budget of all
     // senders and the sender's part of it.
     const qint64 length = h.chunkLength;
-    Share &share = m_shares[entry.sender.address];
-    const int divisor = qMax(1, m_limits.shareDivisor);
-    if (m_buffered + length > m_limits.maxBufferedBytes || share.bytes + length > m_limits.maxBufferedBytes / divisor) {
-        refuse(PeerRefusal::PictureBudget, entry.sender.address);
+    if (!generalRoomFor(m_entries[key], length) && !takeReserve(key, length)) {
+        refuse(PeerRefusal::PictureBudget, key.address);
         return false;
     }
+    Entry &entry = m_entries[key];
+    Share &share = m_shares[entry.sender.address];
     entry.chunks[quint32(h.offset)] = bytes.left(h.chunkLength);
     entry.arrived[size_t(h.chunkNumber - 1)] = true;
     ++entry.arrivedCount;
     entry.bytesStored += length;
     entry.lastChunk = now();
     m_buffered += length;
+    if (entry.reserve)
+        m_reserveBuffered += length;
     share.bytes += length;
+    return true;
+}
+
+bool IncomingPictures::generalRoomFor(const Entry &entry, qint64 bytes) const
+{
+    if (entry.reserve)
+        return false;
+    // What senders use beside the reserve, and a sender's part of it (at
+    // least one picture of the largest size).
+    const qint64 general = qMax<qint64>(0, m_limits.maxBufferedBytes - m_limits.reserveBytes);
+    const qint64 part = qMax<qint64>(general / qMax(1, m_limits.shareDivisor), m_limits.maxPictureBytes);
+    const qint64 share = m_shares.value(entry.sender.address).bytes;
+    return m_buffered - m_reserveBuffered + bytes <= general && share + bytes <= part;
+}
+
+bool IncomingPictures::takeReserve(const Key &key, qint64 bytes)
+{
+    // The reserve serves a sender's only picture (a new sender's first):
+    // one that holds more cannot reach it, whatever its addresses. Other
+    // reserve pictures idle for the interval give way to it.
+    // Each reserve picture holds at most its part of the reserve bytes, so
+    // that every reserve entry has room.
+    const qint64 part = m_limits.reserveBytes / qMax(1, m_limits.reserveEntries);
+    const Entry &entry = m_entries[key];
+    if (entry.bytesStored + bytes > part)
+        return false;
+    if (entry.reserve)
+        return true;
+    if (!entry.firstOfSender || m_shares.value(key.address).entries != 1)
+        return false;
+    if (m_reserveEntries >= m_limits.reserveEntries && !yieldReserve(key.address))
+        return false;
+    Entry &moved = m_entries[key];
+    moved.reserve = true;
+    ++m_reserveEntries;
+    m_reserveBuffered += moved.bytesStored;
+    return true;
+}
+
+bool IncomingPictures::yieldReserve(quint32 address)
+{
+    // The reserve picture of another sender that waited longest for a new
+    // chunk gives way, when it has been idle for the interval.
+    const qint64 t = now();
+    std::optional<Key> idlest;
+    qint64 idleSince = 0;
+    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
+        const qint64 last = qMax(it->lastChunk, it->wholeSince);
+        if (!it->reserve || it.key().address == address || t - last < m_limits.reserveIdleMs)
+            continue;
+        if (!idlest || last < idleSince) {
+            idlest = it.key();
+            idleSince = last;
+        }
+    }
+    if (!idlest)
+        return false;
+    refuse(PeerRefusal::PictureBudget, idlest->address);
+    removeEntry(*idlest);
     return true;
 }
 
@@ -256,7 +324,7 @@ bool IncomingPictures::answerFromStore(const PacketRecord &packet, const Picture
     ReceivedPicture picture = snapshot(h, packet.key, packet.macText);
     picture.filePath = path;
     if (h.kind != KindGif)
-        picture.image = LoadBitmapFile(path);
+        picture.image = DecodedPictures::Shared().Picture(path);
     picture.fromStore = true;
     emit pictureReceived(picture);
     return true;
@@ -281,12 +349,22 @@ IncomingPictures::Entry *IncomingPictures::newEntry(
 {
     ExpireEntries();
     const Share share = m_shares.value(packet.key.address);
-    const int divisor = qMax(1, m_limits.shareDivisor);
-    if (m_entries.size() >= m_limits.maxEntries || share.entries >= qMax(1, m_limits.maxEntries / divisor)) {
+    // Senders use the entries beside the reserve, each a part of them; a
+    // sender that holds nothing may take a reserve entry (and one idle
+    // there gives way to it).
+    const int general = qMax(0, m_limits.maxEntries - m_limits.reserveEntries);
+    const bool generalRoom = m_entries.size() - m_reserveEntries < general
+        && share.entries < qMax(1, general / qMax(1, m_limits.shareDivisor));
+    const bool reserve = !generalRoom && share.entries == 0
+        && (m_reserveEntries < m_limits.reserveEntries || yieldReserve(packet.key.address));
+    if (!generalRoom && !reserve) {
         refuse(PeerRefusal::PictureBudget, packet.key.address);
         return nullptr;
     }
     Entry entry;
+    entry.reserve = reserve;
+    entry.firstOfSender = share.entries == 0;
+    m_reserveEntries += reserve ? 1 : 0;
     entry.head = h;
     entry.head.offset = entry.head.chunkNumber = entry.head.chunkLength = 0;
     entry.sender = packet.key;
@@ -307,6 +385,10 @@ void IncomingPictures::removeEntry(const Key &key)
     if (it == m_entries.end())
         return;
     m_buffered -= it->bytesStored;
+    if (it->reserve) {
+        --m_reserveEntries;
+        m_reserveBuffered -= it->bytesStored;
+    }
     const auto share = m_shares.find(key.address);
     if (share != m_shares.end()) {
         share->bytes -= it->bytesStored;
@@ -409,25 +491,14 @@ void IncomingPictures::keep(const Key &key)
         TrimWorkingSet();
 }
 
-qint64 IncomingPictures::folderBytes()
-{
-    if (m_folderBytes < 0) {
-        m_folderBytes = folderSize(m_store.folderPath(PictureStore::recvFace()))
-            + folderSize(m_store.folderPath(PictureStore::userHeadPhoto()));
-    }
-    return m_folderBytes;
-}
-
 bool IncomingPictures::roomFor(qint64 bytes, quint32 address)
 {
-    if (folderBytes() + bytes <= m_limits.folderBytes)
+    // The sender's own oldest pictures make room within its share, then the
+    // heaviest sender's within the bound; only a picture larger than a
+    // share is refused.
+    if (m_folders.MakeRoom(address, bytes))
         return true;
     refuse(PeerRefusal::PictureFolderFull, address);
-    if (!m_saidFull) {
-        m_saidFull = true;
-        emit pictureFoldersFull(
-            tr("接收的图片已达 %1 MB 上限(RecvFace 和 UserHeadPhoto),新的图片不再保存。").arg(m_limits.folderBytes >> 20));
-    }
     return false;
 }
 
@@ -453,7 +524,7 @@ void IncomingPictures::finish(Entry &entry)
             if (!roomFor(data.size(), entry.sender.address))
                 return;
             if (writePictureFile(picture.filePath, data))
-                m_folderBytes += data.size();
+                m_folders.Added(entry.sender.address, picture.filePath, PictureFolderShares::Use::ChatPicture);
             else
                 picture.filePath.clear();
         }
@@ -479,18 +550,26 @@ void IncomingPictures::finish(Entry &entry)
             return;
         picture.filePath = m_store.picturePath(PictureStore::recvFace(), h.id, QStringLiteral("bmp"));
         if (SaveDibToFile(picture.filePath, dib))
-            m_folderBytes += fileBytes;
+            m_folders.Added(entry.sender.address, picture.filePath, PictureFolderShares::Use::ChatPicture);
         else
             picture.filePath.clear();
     } else {
-        // One file per peer and kind: the new one replaces the old.
-        const auto old = m_store.FindHeadPhotoFile(h.purpose - 1, entry.senderMac, false);
-        const qint64 replaced = old ? QFileInfo(old->path).size() : 0;
-        if (!roomFor(fileBytes - replaced, entry.sender.address))
+        // One file per address and kind: the new one replaces the one the
+        // address stored before, whatever MAC either names, and the one
+        // stored under this MAC.
+        const auto use = h.purpose == PurposeHeadPicture ? PictureFolderShares::Use::HeadPicture
+                                                         : PictureFolderShares::Use::CustomPicture;
+        m_folders.DropHeadPhotos(entry.sender.address, use);
+        if (const auto old = m_store.FindHeadPhotoFile(h.purpose - 1, entry.senderMac, false))
+            m_folders.Forget(old->path);
+        if (!roomFor(fileBytes, entry.sender.address))
             return;
         picture.filePath = m_store.SaveHeadPhoto(bmpFileFromDib(dib), h.purpose - 1, entry.senderMac, h.totalSize);
         if (!picture.filePath.isEmpty())
-            m_folderBytes += fileBytes - replaced;
+            m_folders.Added(entry.sender.address, picture.filePath, use);
     }
+    // Every window showing the stored file shares this bitmap.
+    if (!picture.filePath.isEmpty())
+        DecodedPictures::Shared().Remember(picture.filePath, picture.image);
     emit pictureReceived(picture);
 }

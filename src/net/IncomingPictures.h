@@ -9,6 +9,7 @@
 #include "net/PictureChunk.h"
 #include "net/PeerBounds.h"
 #include "net/PeerRateLimiter.h"
+#include "net/PictureFolderShares.h"
 #include "net/PictureStore.h"
 
 #include <QByteArray>
@@ -51,10 +52,15 @@ public:
         int maxEntries = PeerBounds::kIncomingPictures; // pictures being received at once
         qint64 maxBufferedBytes = PeerBounds::kIncomingPictureBytes; // the chunks they hold together
         int shareDivisor = PeerBounds::kIncomingShareDivisor; // no sender holds more than this part
+        // Kept for senders that hold nothing: the others use only the rest.
+        int reserveEntries = PeerBounds::kIncomingReserveEntries;
+        qint64 reserveBytes = PeerBounds::kIncomingReserveBytes;
+        qint64 reserveIdleMs = PeerBounds::kIncomingReserveIdleMs; // a reserve picture this idle gives way
         qint64 timeoutMs = PeerBounds::kIncomingIdleMs; // an entry without a new chunk for this long is dropped
         qint64 maxAgeMs = PeerBounds::kIncomingMaxAgeMs; // and one this old whatever arrives
         qint64 claimMs = PeerBounds::kPictureClaimMs; // a whole chat picture waits this long for its message
         qint64 folderBytes = PeerBounds::kPictureFolderBytes; // RecvFace and UserHeadPhoto together
+        int folderShareDivisor = PeerBounds::kPictureFolderShareDivisor; // a sender's part of them
         // A chat picture is kept only when a message of its sender names it.
         bool requireClaims = true;
     };
@@ -89,7 +95,7 @@ public:
     void setHostLookup(HostLookup lookup) { m_hostLookup = std::move(lookup); }
     void setRefusalSink(RefusalSink sink) { m_refused = std::move(sink); }
     void setClock(Clock clock) { m_clock = std::move(clock); }
-    void setLimits(const Limits &limits) { m_limits = limits; }
+    void setLimits(const Limits &limits);
 
     // The handler of packetDispatched: CMD_PICTURE_DATA, 0x7c, 0x7e and CMD_PICTURE_ACK.
     void HandlePacket(const PacketRecord &packet, HostRecord *sender);
@@ -108,16 +114,19 @@ public:
     int entryCount() const { return int(m_entries.size()); }
     // The bytes of the chunks held (not the sizes announced).
     qint64 bufferedBytes() const { return m_buffered; }
-    // The bytes in RecvFace and UserHeadPhoto as counted (scanned once).
-    qint64 folderBytes();
+    // The bytes in RecvFace and UserHeadPhoto as counted (scanned once), of
+    // all senders and of one address.
+    qint64 folderBytes() { return m_folders.totalBytes(); }
+    qint64 folderBytesOf(quint32 address) { return m_folders.bytesOf(address); }
     // Acknowledgements waiting for the pacer.
     qsizetype queuedAcks() const { return qsizetype(m_ackQueue.size()); }
 
 signals:
     void pictureReceived(const ReceivedPicture &picture);
     void pictureChunkAcked(quint32 id, qint32 chunkNumber, const HostKey &sender);
-    // The picture folders reached their bound: new pictures are refused (said
-    // once a run, with the text for the system log).
+    // The picture folders reached their bound: the oldest pictures of the
+    // heaviest sender make room (said once a run, with the text for the
+    // system log).
     void pictureFoldersFull(const QString &text);
 
 private:
@@ -143,6 +152,8 @@ private:
         qint64 lastChunk = 0;
         bool whole = false; // every chunk is in; waits for a message to name it
         qint64 wholeSince = 0;
+        bool reserve = false; // held in the part kept for senders that hold nothing
+        bool firstOfSender = false; // its sender held nothing when it began
     };
     // What one sender address holds of the budget.
     struct Share
@@ -161,12 +172,15 @@ private:
     void acknowledge(const HostKey &to, quint32 id, qint32 chunkNumber, int copies = kAckCopies);
     bool answerFromStore(const PacketRecord &packet, const PictureChunkHeader &h, bool ack, bool listed);
     Entry *newEntry(const Key &key, const PacketRecord &packet, const PictureChunkHeader &h, const HostRecord *host);
-    bool store(Entry &entry, const PictureChunkHeader &h, const QByteArray &bytes);
+    bool store(const Key &key, const PictureChunkHeader &h, const QByteArray &bytes);
     void complete(const Key &key);
     void keep(const Key &key);
     void finish(Entry &entry);
     bool claimed(const Key &key) const;
     bool roomFor(qint64 bytes, quint32 address);
+    bool generalRoomFor(const Entry &entry, qint64 bytes) const;
+    bool takeReserve(const Key &key, qint64 bytes);
+    bool yieldReserve(quint32 address);
     void remember(const Key &key);
     void removeEntry(const Key &key);
     void refuse(PeerRefusal refusal, quint32 address);
@@ -185,6 +199,8 @@ private:
     QHash<Key, Entry> m_entries;
     QHash<quint32, Share> m_shares; // by sender address
     qint64 m_buffered = 0;
+    int m_reserveEntries = 0; // entries in the reserve
+    qint64 m_reserveBuffered = 0; // and their bytes
     // Pictures finished or answered from the store lately (and when), so that
     // late copies of their chunks are only acknowledged.
     QHash<Key, qint64> m_done;
@@ -195,7 +211,7 @@ private:
     std::deque<QueuedAck> m_ackQueue;
     QTimer m_ackPacer;
     PeerRateLimiter m_storeAnswers { PeerBounds::kLargeAnswerIntervalMs, PeerBounds::kAnswerPeers };
-    qint64 m_folderBytes = -1; // not counted yet
+    PictureFolderShares m_folders;
     bool m_saidFull = false;
     QTimer m_expiry;
 };

@@ -33,6 +33,8 @@ QString PeerRefusalWord(PeerRefusal refusal)
         return QStringLiteral("request-rate");
     case PeerRefusal::ShareUnsent:
         return QStringLiteral("share-unsent");
+    case PeerRefusal::PictureEvicted:
+        return QStringLiteral("picture-evicted");
     }
     return QString::number(int(refusal));
 }

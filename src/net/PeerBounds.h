@@ -12,7 +12,16 @@ namespace PeerBounds {
 // ---- pictures being received (all senders together, and per sender) ----
 inline constexpr int kIncomingPictures = 32; // entries at once
 inline constexpr qint64 kIncomingPictureBytes = qint64(64) << 20; // chunks held, all entries
-// No sender holds more than this part of either (entries, bytes).
+// Kept back for senders that hold nothing (their first picture): the
+// others together use only the rest, so no set of addresses starves a new
+// sender.
+inline constexpr int kIncomingReserveEntries = 4;
+inline constexpr qint64 kIncomingReserveBytes = qint64(16) << 20; // one picture of the largest size
+// A picture in the reserve that got no new chunk for this long gives way to
+// a new sender that finds the reserve full.
+inline constexpr qint64 kIncomingReserveIdleMs = 1000;
+// No sender holds more than this part of what the others use (entries,
+// bytes).
 inline constexpr int kIncomingShareDivisor = 4;
 // An entry without a new chunk for this long is dropped...
 inline constexpr qint64 kIncomingIdleMs = 60000;
@@ -25,10 +34,13 @@ inline constexpr qint64 kPictureClaimMs = kIncomingIdleMs;
 inline constexpr int kClaimedPictures = 4096;
 
 // ---- the picture folders ----
-// RecvFace and UserHeadPhoto together: reaching it refuses new pictures
-// from peers (the user's own faces in CustomFace and SendFace are never
-// counted against it nor deleted).
+// RecvFace and UserHeadPhoto together: reaching it deletes the oldest
+// pictures of the sender that holds the most (the user's own faces in
+// CustomFace and SendFace are never counted against it nor deleted).
 inline constexpr qint64 kPictureFolderBytes = qint64(512) << 20;
+// A sending address holds at most this part of it; beyond, its own oldest
+// pictures go first.
+inline constexpr int kPictureFolderShareDivisor = 8;
 
 // ---- showing messages ----
 // Picture markers of one message shown as pictures; those beyond show as text.
@@ -93,6 +105,7 @@ enum class PeerRefusal {
     ShakeRate, // a screen shake too soon after the peer's last
     RequestRate, // a request notice too soon after the peer's last
     ShareUnsent, // a granted share download that could not be sent
+    PictureEvicted, // a stored picture deleted to make room (the sender held the most)
 };
 
 QString PeerRefusalWord(PeerRefusal refusal);

@@ -67,3 +67,57 @@ TEST(GifAnimator, AnimatedPictureAdvancesFramesAndSharesOneMovie)
     EXPECT_EQ(edit.Animator()->movieFor(path), nullptr);
     EXPECT_NE(other.Animator()->movieFor(path), nullptr);
 }
+
+namespace {
+
+// A GIF whose logical screen is width x height, with `frames` frames of one
+// pixel each: a few bytes a frame, each drawn on the whole screen.
+QByteArray manyFramesGif(int width, int height, int frames)
+{
+    QByteArray out = QByteArrayLiteral("GIF89a");
+    const auto put16 = [&](int v) {
+        out.append(char(v & 0xFF));
+        out.append(char((v >> 8) & 0xFF));
+    };
+    put16(width);
+    put16(height);
+    out.append(QByteArray("\x80\x00\x00\x00\x00\x00\xff\xff\xff", 9)); // two colours
+    for (int f = 0; f < frames; ++f) {
+        out.append(QByteArray("\x21\xF9\x04\x00\x02\x00\x00\x00", 8));
+        out.append(char(0x2C));
+        put16(f % width);
+        put16(0);
+        put16(1);
+        put16(1);
+        out.append('\0');
+        out.append(QByteArray("\x02\x02\x44\x01\x00", 5)); // clear, pixel 0, end
+    }
+    out.append(char(0x3B));
+    return out;
+}
+
+} // namespace
+
+// A GIF of many frames on a large screen plays without keeping its frames
+// decoded; a small one keeps them.
+TEST(GifAnimator, ManyLargeFramesAreNotAllKeptDecoded)
+{
+    const QString dir = TestEnv::freshDir(QStringLiteral("anim-frames"));
+    const QString large = dir + QStringLiteral("/large.gif");
+    QFile file(large);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(manyFramesGif(2000, 1000, 200)); // 1.6 GB if every frame were kept
+    file.close();
+    const QString small = dir + QStringLiteral("/small.gif");
+    ASSERT_TRUE(ChatTest::writeGif(small, { Qt::red, Qt::blue }, 8, 8, 3));
+
+    CMsgRichEdit edit;
+    edit.InsertAnimatedPicture(large, 0x910);
+    edit.InsertAnimatedPicture(small, 0x911);
+    QMovie *movie = edit.Animator()->movieFor(large);
+    ASSERT_NE(movie, nullptr);
+    EXPECT_EQ(movie->frameCount(), 200);
+    EXPECT_EQ(movie->cacheMode(), QMovie::CacheNone);
+    ASSERT_NE(edit.Animator()->movieFor(small), nullptr);
+    EXPECT_EQ(edit.Animator()->movieFor(small)->cacheMode(), QMovie::CacheAll);
+}

@@ -1,6 +1,7 @@
 #include "ChatTestUtil.h"
 #include "TestEnv.h"
 #include "chat/CMsgRichEdit.h"
+#include "core/DecodedPictures.h"
 #include "chat/HistoryText.h"
 #include "chat/InsertFaceById.h"
 #include "chat/RichEditObjects.h"
@@ -258,6 +259,50 @@ TEST_F(MsgRichEditTest, OnePictureNamedManyTimesIsHeldOnce)
         [&](quint32, bool) { ++inserted; });
     EXPECT_EQ(inserted, PeerBounds::kPicturesPerMessage);
     EXPECT_EQ(history.toPlainText().count(QStringLiteral("/~#>00000300<B~")), 5);
+}
+
+// A stored picture named by many windows, and by markers beyond what one
+// edit used to keep, is read once and shared by every document: a window
+// full of other pictures does not make it a second copy.
+TEST_F(MsgRichEditTest, AStoredPictureIsOneBitmapForEveryWindow)
+{
+    const QString dir = TestEnv::freshDir(QStringLiteral("shared-windows"));
+    const QString big = dir + QStringLiteral("/00000400.bmp");
+    ASSERT_TRUE(ChatTest::patternImage(300, 200, qRgb(1, 2, 3)).save(big));
+    QStringList tiny;
+    for (int i = 0; i < 130; ++i) {
+        tiny.append(dir + QStringLiteral("/%1.bmp").arg(0x500 + i, 8, 16, QLatin1Char('0')));
+        ASSERT_TRUE(ChatTest::patternImage(4, 4, qRgb(i, 0, 0)).save(tiny.last()));
+    }
+    const qint64 readsBefore = DecodedPictures::Shared().reads();
+    std::vector<std::unique_ptr<CMsgRichEdit>> windows;
+    QSet<qint64> bitmaps;
+    for (int w = 0; w < 5; ++w) {
+        windows.push_back(std::make_unique<CMsgRichEdit>());
+        CMsgRichEdit &view = *windows.back();
+        for (int round = 0; round < 3; ++round) {
+            view.InsertPictureFile(big, 0x400);
+            for (const QString &path : std::as_const(tiny))
+                view.InsertPictureFile(path, 0x500);
+        }
+        QSet<QString> names;
+        for (const RichEditObject &object : ListObjects(view.document())) {
+            if (object.userValue == 0x400)
+                names.insert(object.imageName);
+        }
+        EXPECT_EQ(names.size(), 1) << "one document resource for the picture";
+        bool animated = false;
+        bitmaps.insert(view.GetPictureBitmap(0x400, animated).cacheKey());
+    }
+    // A placeholder the stored file replaces later shows the same bitmap.
+    CMsgRichEdit late;
+    late.InsertTextWithFaces(u"/<RB>", 0x400);
+    EXPECT_TRUE(late.ReplacePlaceholderByFile(0x400, big));
+    bool animated = true;
+    bitmaps.insert(late.GetPictureBitmap(0x400, animated).cacheKey());
+    EXPECT_FALSE(animated);
+    EXPECT_EQ(bitmaps.size(), 1) << "one bitmap for every window";
+    EXPECT_EQ(DecodedPictures::Shared().reads() - readsBefore, 131) << "each file read once";
 }
 
 TEST_F(MsgRichEditTest, InsertFaceByIdCopiesFromTheSourceOrTheCustomFaces)

@@ -1,6 +1,7 @@
 #include "hostile.h"
 #include "hostile_transfers.h"
 #include "hostile_richtext.h"
+#include "hostile_pictures.h"
 
 #include "core/Dib.h"
 #include "core/Lzw.h"
@@ -272,6 +273,8 @@ bool RunAttack(const QStringList &words, quint32 target, quint16 port, const std
         return true;
     if (const std::optional<bool> ran = RunRichTextAttack(words, target, port, report))
         return *ran;
+    if (RunPictureAttack(words, target, port, report))
+        return true;
     const QString attack = words[0];
     const int n = words.size() > 1 ? qBound(1, words[1].toInt(), 100000) : 1;
     // A second source address (the picture budget is shared per address).

@@ -12,6 +12,7 @@
 #include "net/PictureSender.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -634,6 +635,9 @@ TEST(IncomingPictures, BoundsWhatPeersCost)
     IncomingPictures::Limits small;
     small.maxEntries = 8;
     small.maxBufferedBytes = 8000;
+    small.reserveEntries = 0;
+    small.reserveBytes = 0;
+    small.maxPictureBytes = 4000;
     s.in.setLimits(small);
     for (quint32 id = 1; id <= 8; ++id)
         s.feed(chunksOf(0x200 + id, QByteArray(4000, 'x'), KindDib, CompressionNone, 500).first());
@@ -641,7 +645,7 @@ TEST(IncomingPictures, BoundsWhatPeersCost)
     EXPECT_EQ(s.in.bufferedBytes(), 1000);
     for (const Chunk &c : chunksOf(0x201, QByteArray(4000, 'x'), KindDib, CompressionNone, 500))
         s.feed(c);
-    EXPECT_EQ(s.in.bufferedBytes(), 2000) << "a quarter of the bytes";
+    EXPECT_EQ(s.in.bufferedBytes(), 4000) << "a quarter of the bytes, at least one picture of the largest size";
     Chunk fromOther = chunksOf(0x300, QByteArray(4000, 'y'), KindDib, CompressionNone, 500).first();
     PacketRecord p = packetOf(fromOther);
     p.key.address = 0x0A000003;
@@ -673,17 +677,145 @@ TEST(IncomingPictures, BoundsWhatPeersCost)
     o.feed(Chunk { head(2, rest), dib.left(rest) });
     EXPECT_TRUE(o.got.isEmpty());
 
-    // The folders' bound refuses new pictures and says so once.
-    Receiver f(QStringLiteral("pictures-folder-bound"));
+}
+
+// Four addresses of one host that take all they can of the incoming budget
+// leave the reserve: a new sender's picture is received and acknowledged;
+// when new senders fill the reserve, one idle for the interval gives way.
+TEST(IncomingPictures, ReserveForNewSenders)
+{
+    Receiver r(QStringLiteral("pictures-reserve"));
+    IncomingPictures::Limits limits;
+    limits.requireClaims = false;
+    limits.maxPictureBytes = 4000;
+    limits.maxEntries = 12;
+    limits.maxBufferedBytes = 16000;
+    limits.reserveEntries = 4;
+    limits.reserveBytes = 4000; // 1000 for each reserve entry
+    r.in.setLimits(limits);
+    QList<quint32> acked;
+    r.in.setAckSender([&](const HostKey &to, const QByteArray &) { acked.append(to.address); });
+    const auto send = [&](const QList<Chunk> &chunks, quint32 address) {
+        for (const Chunk &c : chunks) {
+            PacketRecord p = packetOf(c);
+            p.key.address = address;
+            r.in.OnPictureData(p);
+        }
+    };
+    // Each hog address opens 8 pictures and sends all but their last chunks.
+    for (quint32 hog = 1; hog <= 4; ++hog)
+        for (quint32 id = 0; id < 8; ++id)
+            send(chunksOf(hog << 8 | id, QByteArray(4000, 'h'), KindDib, CompressionNone, 500).mid(0, 7), 0x0A000100 + hog);
+    EXPECT_EQ(r.in.entryCount(), 7);
+    EXPECT_EQ(r.in.bufferedBytes(), 12000 + 1000) << "the bytes beside the reserve, and a reserve part";
+    // A new sender's picture comes whole and every chunk is acknowledged.
+    const QByteArray dib = BitmapToDib(testImage(16, 10), {}, 24);
+    const QList<Chunk> chunks = chunksOf(0x7777, dib, KindDib, CompressionNone, 200);
+    acked.clear();
+    send(chunks, 0x0A000200);
+    EXPECT_EQ(acked.count(0x0A000200), chunks.size() * IncomingPictures::kAckCopies);
+    ASSERT_EQ(r.got.size(), 1);
+    EXPECT_EQ(r.got[0].id, 0x7777u);
+    // A hog's address holds something: the reserve stays out of its reach.
+    send(chunksOf(0x99, dib, KindDib, CompressionNone, 200).mid(0, 1), 0x0A000101);
+    send(chunksOf(0x98, dib, KindDib, CompressionNone, 200).mid(0, 1), 0x0A000104);
+    EXPECT_EQ(r.in.entryCount(), 7);
+    // New senders fill the reserve; the next one gets in once another's
+    // reserve picture has been idle for the interval, not before.
+    const QList<Chunk> part = chunksOf(0x8888, dib, KindDib, CompressionNone, 200);
+    for (quint32 n = 1; n <= 3; ++n)
+        send(part.mid(0, 1), 0x0A000300 + n);
+    EXPECT_EQ(r.in.entryCount(), 10);
+    acked.clear();
+    send(part.mid(0, 1), 0x0A000304);
+    EXPECT_TRUE(acked.isEmpty());
+    r.clock += limits.reserveIdleMs;
+    send(part.mid(1, 1), 0x0A000301); // still busy
+    send(part.mid(0, 1), 0x0A000304);
+    EXPECT_EQ(acked.count(0x0A000304), IncomingPictures::kAckCopies);
+    EXPECT_EQ(r.in.entryCount(), 10);
+}
+
+// The picture folders: a sender holds at most its share (its own oldest go
+// first), at the bound the heaviest sender's oldest go (what was there at
+// start counts as one sender), a head picture from an address replaces the
+// one it sent before whatever MAC it names; the user's own pictures stay.
+TEST(IncomingPictures, PictureFoldersFairShares)
+{
+    Receiver r(QStringLiteral("pictures-folder-shares"));
+    const QByteArray dib = BitmapToDib(testImage(64, 64), {}, 24); // ~12 KB a file
+    const qint64 file = dib.size() + 14;
     IncomingPictures::Limits tight;
     tight.requireClaims = false;
-    tight.folderBytes = dib.size() + 14;
-    f.in.setLimits(tight);
-    QSignalSpy full(&f.in, &IncomingPictures::pictureFoldersFull);
-    for (quint32 id = 0x400; id < 0x403; ++id)
-        for (const Chunk &c : chunksOf(id, dib, KindDib, CompressionNone, 256))
-            f.feed(c);
-    EXPECT_EQ(f.got.size(), 1);
+    tight.folderBytes = file * 6;
+    tight.folderShareDivisor = 3; // two files a sender
+    // Pictures there before the start (senders unknown), and the own ones.
+    ASSERT_TRUE(r.store.CreateFolders());
+    const QString early = r.store.picturePath(PictureStore::recvFace(), 0xE0, QStringLiteral("bmp"));
+    ASSERT_TRUE(SaveDibToFile(early, dib));
+    ASSERT_TRUE(SaveDibToFile(r.store.ownHeadPicturePath(), dib));
+    ASSERT_TRUE(SaveDibToFile(r.store.picturePath(PictureStore::customFace(), 0xC0, QStringLiteral("bmp")), dib));
+    r.in.setLimits(tight);
+    QList<quint32> evicted;
+    r.in.setRefusalSink([&](PeerRefusal why, quint32 address) {
+        if (why == PeerRefusal::PictureEvicted)
+            evicted.append(address);
+    });
+    QSignalSpy full(&r.in, &IncomingPictures::pictureFoldersFull);
+    const auto send = [&](quint32 id, quint32 address) {
+        for (const Chunk &c : chunksOf(id, dib, KindDib, CompressionNone, 4096)) {
+            PacketRecord p = packetOf(c);
+            p.key.address = address;
+            r.in.OnPictureData(p);
+        }
+        return r.store.picturePath(PictureStore::recvFace(), id, QStringLiteral("bmp"));
+    };
+    const QString first = send(0x400, 0x0A000010);
+    send(0x401, 0x0A000010);
+    const QString third = send(0x402, 0x0A000010);
+    EXPECT_FALSE(QFileInfo::exists(first)) << "the sender's own oldest went";
+    EXPECT_TRUE(QFileInfo::exists(third));
+    EXPECT_EQ(r.in.folderBytesOf(0x0A000010), 2 * file);
+    EXPECT_TRUE(full.isEmpty()) << "within its share nothing is said";
+    // Two more senders fill the folders; a fourth one's picture is stored:
+    // the earliest (one sender of one file) is not the heaviest.
+    send(0x500, 0x0A000011);
+    send(0x501, 0x0A000011);
+    send(0x600, 0x0A000012);
+    EXPECT_EQ(r.in.folderBytes(), 6 * file);
+    evicted.clear();
+    const QString fresh = send(0x700, 0x0A000013);
+    EXPECT_TRUE(QFileInfo::exists(fresh));
+    ASSERT_EQ(evicted.size(), 1);
+    EXPECT_TRUE(evicted[0] == 0x0A000010 || evicted[0] == 0x0A000011);
+    EXPECT_TRUE(QFileInfo::exists(early));
     EXPECT_EQ(full.size(), 1);
-    EXPECT_EQ(f.in.folderBytes(), dib.size() + 14);
+    EXPECT_TRUE(QFileInfo::exists(r.store.ownHeadPicturePath()));
+    EXPECT_TRUE(QFileInfo::exists(r.store.picturePath(PictureStore::customFace(), 0xC0, QStringLiteral("bmp"))));
+    EXPECT_LE(r.in.folderBytes(), 6 * file);
+
+    // After a restart everything found is one sender: a new peer's picture
+    // pushes out its oldest file.
+    IncomingPictures again(r.config, r.store);
+    again.setLimits(tight);
+    EXPECT_EQ(again.folderBytes(), 6 * file);
+    EXPECT_EQ(again.folderBytesOf(PictureFolderShares::kEarlier), 6 * file);
+    for (const Chunk &c : chunksOf(0x800, dib, KindDib, CompressionNone, 4096))
+        again.OnPictureData(packetOf(c));
+    EXPECT_TRUE(QFileInfo::exists(r.store.picturePath(PictureStore::recvFace(), 0x800, QStringLiteral("bmp"))));
+    EXPECT_FALSE(QFileInfo::exists(early)) << "the oldest file went first";
+
+    // Head pictures under ten MACs from one address: one file.
+    Receiver h(QStringLiteral("pictures-head-per-address"));
+    const QByteArray packed = LzwCompressGlobal(dib);
+    for (int i = 0; i < 10; ++i) {
+        for (const Chunk &c : chunksOf(0x900 + i, packed, KindDib, CompressionLzw, 4096, PurposeHeadPicture)) {
+            PacketRecord p = packetOf(c, CMD_HEAD_PICTURE_DATA);
+            p.macText = QStringLiteral("AABBCCDD%1").arg(i, 4, 10, QLatin1Char('0'));
+            h.in.OnPictureData(p);
+        }
+    }
+    ASSERT_EQ(h.got.size(), 10);
+    EXPECT_EQ(QDir(h.store.folderPath(PictureStore::userHeadPhoto())).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(h.in.folderBytes(), file);
 }
