@@ -96,7 +96,8 @@ std::optional<int> CMessengerApp::InitInstance()
     m_ownPictures->AttachTo(*m_engine);
 
     m_chatLog = std::make_unique<ChatLogWriter>(base);
-    m_chatLog->SetLoggingEnabled(m_config->LOGCHECK_STR != 0);
+    m_chatLog->SetLoggingSwitch([config = m_config.get()] { return config->LOGCHECK_STR != 0; });
+    m_engine->receipts().SetChatLog(m_chatLog.get());
     wireChatWindows();
     wireShares();
 
@@ -163,6 +164,8 @@ void CMessengerApp::shutdown()
     MessageSound::setCurrent(nullptr);
     // Everything the windows logged is on disk before the program ends.
     m_chatLog->Shutdown();
+    // Their receipts go now (the records are written).
+    m_engine->receipts().SetChatLog(nullptr);
     if (m_panel) {
         m_panel->StoreWindowPlacement();
         m_config->Save(CFG_GENERAL | CFG_WINDOW);

@@ -334,11 +334,19 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
         if (!seen)
             m_recent.Add(packet.packetNumber, address, port);
         // A resent copy means our receipt was lost: confirm it again, but
-        // show the message only once.
-        if (packet.hasOption(OPT_SEND_CHECK) && !packet.hasOption(OPT_BROADCAST) && !packet.hasOption(OPT_AUTO_RETURN))
-            m_net.SendNumber(packet.key, CMD_MESSAGE_RECEIVED, packet.packetNumber);
-        if (!seen)
-            handleMessage(packet);
+        // show the message only once. The receipt of a message that is
+        // logged leaves once its record is in the log file.
+        const bool wantsReceipt = packet.hasOption(OPT_SEND_CHECK) && !packet.hasOption(OPT_BROADCAST)
+            && !packet.hasOption(OPT_AUTO_RETURN);
+        if (seen) {
+            if (wantsReceipt && !m_receipts.IsWaiting(address, port, packet.packetNumber))
+                m_net.SendNumber(packet.key, CMD_MESSAGE_RECEIVED, packet.packetNumber);
+            return;
+        }
+        const quint64 mark = m_receipts.Mark();
+        handleMessage(packet);
+        if (wantsReceipt)
+            m_receipts.Confirm(packet.key, packet.packetNumber, mark);
         return;
     }
     const bool seen = m_recent.Contains(packet.packetNumber, address, port);

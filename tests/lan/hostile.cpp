@@ -1,4 +1,5 @@
 #include "hostile.h"
+#include "hostile_engineapp.h"
 
 #include "core/Dib.h"
 #include "core/Lzw.h"
@@ -266,6 +267,8 @@ bool RunAttack(const QStringList &words, quint32 target, quint16 port, const std
 {
     if (words.isEmpty())
         return false;
+    if (RunLogAttack(words, target, port, report))
+        return true;
     const QString attack = words[0];
     const int n = words.size() > 1 ? qBound(1, words[1].toInt(), 100000) : 1;
     // A second source address (the picture budget is shared per address).
