@@ -496,6 +496,8 @@ void CMainPanelDlg::toggleOption(int id)
         m_docking->OnAutoHideChanged();
     if (option->value == &CConfig::StartRun || option->value == &CConfig::StartAutoMin)
         SyncAutostart();
+    // Kept at once, as every other option: a crash must not undo the switch.
+    config.Save(CFG_GENERAL);
 }
 
 void CMainPanelDlg::setAwayKind(int kind)
@@ -592,6 +594,7 @@ void CMainPanelDlg::OnTrayCommand(int id)
         editAutoReplyText();
     } else if (id == IpMsgCompatible) {
         config.IPMsgCompatible = config.IPMsgCompatible != 0 ? 0 : 1;
+        config.Save(CFG_GENERAL);
         // As the refresh button: with Ctrl the list is emptied without
         // offline notices first.
         m_messenger->OnRefreshUsers(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));

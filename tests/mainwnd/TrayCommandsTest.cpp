@@ -1,5 +1,6 @@
 #include "PanelTestUtil.h"
 #include "controls/CGfxOutBarCtrl.h"
+#include "core/StatusBits.h"
 #include "mainwnd/CCalendarDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CTransparencyDlg.h"
@@ -7,6 +8,7 @@
 #include "platform/ScriptedPrompter.h"
 
 #include <QAction>
+#include <array>
 #include <QApplication>
 #include <QMenu>
 #include <QPushButton>
@@ -81,3 +83,25 @@ TEST(TrayCommands, EveryItemIsCarriedOutAndChecked)
 }
 
 } // namespace
+
+TEST(TrayCommands, EachBasicSwitchIsInTheSettingsFileAtOnce)
+{
+    Panel p;
+    QMenu *menu = p.panel->trayMenu();
+    const auto stored = [&p] {
+        CConfig c(p.config.StorePath());
+        c.Load();
+        return std::array<int, 8> { c.StartRun, c.StartAutoMin, c.DbClickAutoMin, c.AutoHideWnd, c.LOGCHECK_STR,
+            c.ShowInputStatus, c.NoTice, c.NoTice2 };
+    };
+    const auto before = stored();
+    const uint32_t status = p.config.StatusValue;
+    for (int id = 32845; id <= 32854; ++id)
+        TrayMenu::Find(menu, id)->trigger();
+    const auto after = stored();
+    for (size_t i = 0; i < before.size(); ++i)
+        EXPECT_NE(after[i] != 0, before[i] != 0) << i;
+    CConfig c(p.config.StorePath());
+    c.Load();
+    EXPECT_EQ(c.StatusValue, status ^ (OwnStatus::NoOnlineAnnounce | OwnStatus::NoOfflineAnnounce));
+}
