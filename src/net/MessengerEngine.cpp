@@ -151,8 +151,9 @@ void MessengerEngine::sendExtAnnounce()
         if (m_config.MemberGroups.at(position).visibleWhenHidden)
             keys.append(it.key());
     }
-    // The name the peers list us under, as every other announcement gives it.
-    const QString nick = GetOwnDisplayName();
+    // The nick name, or the host name when there is none (not the login name
+    // the entry falls back to: the list names the machine).
+    const QString nick = m_config.NICKNAMESTR_STR.isEmpty() ? m_host : m_config.NICKNAMESTR_STR;
     // Keys that would not fit one packet are left out whole.
     const OwnHeader own = ownHeader();
     const QByteArray body = VisibleToList::Compose(nick, m_config.GROUPNAMESTR_STR, keys,
