@@ -57,7 +57,10 @@ std::optional<int> CMessengerApp::InitInstance()
 {
     m_options = ParseCommandLine(m_app.arguments());
 
-    const QString base = GetDataBaseDirectory();
+    // The configuration names the work folder under which the data folder lies.
+    m_config = std::make_unique<CConfig>();
+    m_config->Load();
+    const QString base = UseWorkDirectory(m_config->WorkDir);
     m_dataFolder = base + QStringLiteral("/kwel");
     QDir().mkpath(m_dataFolder);
 
@@ -67,9 +70,6 @@ std::optional<int> CMessengerApp::InitInstance()
             QStringLiteral("提示"), Prompter::Buttons::Ok, Prompter::Icon::Information);
         return -1;
     }
-
-    m_config = std::make_unique<CConfig>();
-    m_config->Load();
 
     CNetManager::Options net;
     net.port = quint16(ChoosePort(m_options.commandLinePort, m_config->KwelPortNo));
