@@ -173,6 +173,7 @@ void CMainPanelDlg::buildPages()
     connect(&m_engine, &MessengerEngine::hostRemoved, m_groupList,
         [this](HostRecord *host, bool) { m_groupList->RemoveUserFromGroups(host); });
     m_calendar = new CCalendarDlg(m_bar);
+    m_calendar->SetConfig(&config);
     m_calendar->LoadSchedule(config.StorePath());
     const int calendarFolder = m_bar->AddFolder(m_calendar->folderTitle(), m_calendar);
     connect(m_calendar, &CCalendarDlg::titleChanged, this,
@@ -540,9 +541,7 @@ void CMainPanelDlg::openOnlineHelp()
 
 void CMainPanelDlg::ShowTodayNoteDlg()
 {
-    ShowPanel();
-    m_bar->SetSelFolder(2);
-    m_calendar->ShowDate(QDate::currentDate());
+    m_calendar->ShowTodayNote();
 }
 
 void CMainPanelDlg::ApplySkinColors()
