@@ -61,6 +61,12 @@ bool DurableReceipts::IsWaiting(quint32 address, quint16 port, quint32 packetNum
     return false;
 }
 
+void DurableReceipts::RetryLog()
+{
+    if (m_log)
+        m_log->FlushChatLog();
+}
+
 void DurableReceipts::Written(quint64 upTo)
 {
     qsizetype done = 0;

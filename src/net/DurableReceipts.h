@@ -31,6 +31,9 @@ public:
     // A resent copy of a message whose receipt is still waiting gets none of
     // its own: the one waiting goes when the record is written.
     bool IsWaiting(quint32 address, quint16 port, quint32 packetNumber) const;
+    // Such a resend also has the log try again a write that failed (its
+    // records wait for the next hand-over).
+    void RetryLog();
     qsizetype WaitingCount() const { return m_waiting.size(); }
 
     // The writer's report, on the GUI thread: records up to upTo are written.

@@ -340,7 +340,9 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
         const bool wantsReceipt = packet.hasOption(OPT_SEND_CHECK) && !packet.hasOption(OPT_BROADCAST)
             && !packet.hasOption(OPT_AUTO_RETURN);
         if (seen) {
-            if (wantsReceipt && !m_receipts.IsWaiting(address, port, packet.packetNumber))
+            if (wantsReceipt && m_receipts.IsWaiting(address, port, packet.packetNumber))
+                m_receipts.RetryLog();
+            else if (wantsReceipt)
                 m_net.SendNumber(packet.key, CMD_MESSAGE_RECEIVED, packet.packetNumber);
             return;
         }

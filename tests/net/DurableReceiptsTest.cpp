@@ -7,6 +7,8 @@
 #include "net/PacketCodec.h"
 #include "TestEnv.h"
 
+#include <QDir>
+#include <QFile>
 #include <QNetworkDatagram>
 #include <QTest>
 #include <QUdpSocket>
@@ -113,6 +115,18 @@ TEST(DurableReceipts, ReceiptWaitsForTheRecordAndResendsDoNotJumpTheQueue)
     // Once written, a lost receipt is confirmed again at once.
     f.send(f.message(700, QStringLiteral("held")));
     EXPECT_EQ(f.receipts(1), QStringList { QStringLiteral("700") });
+
+    // A write that fails holds the receipt; the sender's resend has the log
+    // try again.
+    const QString path = f.log.GetChatLogPath();
+    ASSERT_TRUE(QFile::rename(path, path + QStringLiteral(".old")));
+    ASSERT_TRUE(QDir().mkpath(path));
+    f.send(f.message(702, QStringLiteral("disk trouble")));
+    EXPECT_TRUE(f.receipts(0).isEmpty());
+    ASSERT_TRUE(QDir().rmdir(path));
+    f.send(f.message(702, QStringLiteral("disk trouble")));
+    EXPECT_EQ(f.receipts(1), QStringList { QStringLiteral("702") });
+    EXPECT_TRUE(f.logged(QStringLiteral("disk trouble")));
 
     // Nothing logged (the switch is off, or the message is not one the log
     // keeps): the receipt does not wait.
