@@ -57,7 +57,10 @@ std::optional<int> CMessengerApp::InitInstance()
 {
     m_options = ParseCommandLine(m_app.arguments());
 
-    const QString base = GetDataBaseDirectory();
+    // The configuration names the work folder under which the data folder lies.
+    m_config = std::make_unique<CConfig>();
+    m_config->Load();
+    const QString base = UseWorkDirectory(m_config->WorkDir);
     m_dataFolder = base + QStringLiteral("/kwel");
     QDir().mkpath(m_dataFolder);
 
@@ -67,9 +70,6 @@ std::optional<int> CMessengerApp::InitInstance()
             QStringLiteral("提示"), Prompter::Buttons::Ok, Prompter::Icon::Information);
         return -1;
     }
-
-    m_config = std::make_unique<CConfig>();
-    m_config->Load();
 
     CNetManager::Options net;
     net.port = quint16(ChoosePort(m_options.commandLinePort, m_config->KwelPortNo));
@@ -96,7 +96,8 @@ std::optional<int> CMessengerApp::InitInstance()
     m_ownPictures->AttachTo(*m_engine);
 
     m_chatLog = std::make_unique<ChatLogWriter>(base);
-    m_chatLog->SetLoggingEnabled(m_config->LOGCHECK_STR != 0);
+    m_chatLog->SetLoggingSwitch([config = m_config.get()] { return config->LOGCHECK_STR != 0; });
+    m_engine->receipts().SetChatLog(m_chatLog.get());
     wireChatWindows();
     wireShares();
 
@@ -163,6 +164,8 @@ void CMessengerApp::shutdown()
     MessageSound::setCurrent(nullptr);
     // Everything the windows logged is on disk before the program ends.
     m_chatLog->Shutdown();
+    // Their receipts go now (the records are written).
+    m_engine->receipts().SetChatLog(nullptr);
     if (m_panel) {
         m_panel->StoreWindowPlacement();
         m_config->Save(CFG_GENERAL | CFG_WINDOW);

@@ -102,7 +102,9 @@ bool CChatDlg::prepareDoodleSend()
         return true;
     const HostRecord *peer = this->peer();
     if (peer && peer->extension == 0) {
-        if (Prompter::current().askYesNo(this, ChatSendTexts::PlainPeerPictureQuestion(), QStringLiteral("提示")))
+        // The session may have gone while the question was open.
+        if (Prompter::current().askYesNo(this, ChatSendTexts::PlainPeerPictureQuestion(), QStringLiteral("提示"))
+            && m_session)
             m_session->SendProgramFile(ChatSendTexts::ProgramOfferText());
         return false;
     }

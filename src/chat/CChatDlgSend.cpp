@@ -67,7 +67,9 @@ void CChatDlg::OnSend()
     message.font = m_ownFont;
     switch (m_session->Send(message)) {
     case SendOutcome::PlainPeerPictures:
-        if (Prompter::current().askYesNo(this, ChatSendTexts::PlainPeerPictureQuestion(), QStringLiteral("提示")))
+        // The session may have gone while the question was open.
+        if (Prompter::current().askYesNo(this, ChatSendTexts::PlainPeerPictureQuestion(), QStringLiteral("提示"))
+            && m_session)
             m_session->SendProgramFile(ChatSendTexts::ProgramOfferText());
         return;
     case SendOutcome::QuickReplies:

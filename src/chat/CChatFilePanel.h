@@ -141,6 +141,8 @@ private:
     // The save dialog for an item; the chosen path (LASTOPEN_STR becomes its
     // folder), empty when the user cancelled.
     QString chooseTarget(const QString &name, bool isFile);
+    // The row of an offered item still waiting, or -1.
+    int offeredRowOf(quint32 packetNumber, quint32 fileId) const;
     void onOfferedClicked(QTreeWidgetItem *item);
     void onAttachmentChanged(QTreeWidgetItem *item);
     void popup(QMenu *menu);

@@ -97,9 +97,12 @@ void CChatFilePanel::OnReceiveAll()
     const QueuedOffer *current = model().currentOffer();
     if (m_transfers.busy() || !current || current->entries.empty())
         return;
+    // Copies: the offer may be withdrawn while the file dialog is open.
+    const quint32 packet = current->packetNumber;
     const DecodedFileEntry &first = current->entries.front();
-    const QString path = chooseTarget(first.name, first.kind() != FILE_ATTR_FOLDER);
-    if (!path.isEmpty())
+    const QString path = chooseTarget(QString(first.name), first.kind() != FILE_ATTR_FOLDER);
+    current = model().currentOffer();
+    if (!path.isEmpty() && !m_transfers.busy() && current && current->packetNumber == packet)
         m_transfers.ReceiveAll(path);
 }
 
@@ -114,8 +117,21 @@ void CChatFilePanel::OnReceiveSelected()
         return;
     m_transfers.MakeRowCurrent(row);
     const QString path = chooseTarget(chosen.name, chosen.isFile);
-    if (!path.isEmpty())
-        m_transfers.ReceiveRow(row, path);
+    // Rows come and go while the file dialog is open: the item is found again.
+    const int now = offeredRowOf(chosen.packetNumber, chosen.fileId);
+    if (!path.isEmpty() && now >= 0 && !m_transfers.busy())
+        m_transfers.ReceiveRow(now, path);
+}
+
+int CChatFilePanel::offeredRowOf(quint32 packetNumber, quint32 fileId) const
+{
+    const QList<FileInfoRecord> &rows = model().offeredRows();
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows[i].packetNumber == packetNumber && rows[i].fileId == fileId
+            && rows[i].status == ReceiveRowStatus::NotReceived)
+            return i;
+    }
+    return -1;
 }
 
 void CChatFilePanel::OnRejectSelected()

@@ -82,10 +82,34 @@ std::optional<QByteArray> LoadFileToGlobal(const QString &path, qint64 maxBytes)
     return data;
 }
 
+namespace {
+
+// The work folder chosen at start-up; empty: the application's data location.
+QString &workDirectory()
+{
+    static QString folder;
+    return folder;
+}
+
+} // namespace
+
 QString GetDataBaseDirectory()
 {
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString &work = workDirectory();
+    const QString base = work.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) : work;
     if (base.isEmpty() || !QDir().mkpath(base))
         return {};
     return base;
+}
+
+QString UseWorkDirectory(const QString &folder)
+{
+    QString clean = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
+    // Only an absolute folder of this system that can be made: a work folder
+    // from a Windows backup ("D:\\Kwel") or a relative one would land
+    // wherever the program was started.
+    if (!clean.isEmpty() && (!QDir::isAbsolutePath(clean) || !QDir().mkpath(clean)))
+        clean.clear();
+    workDirectory() = clean;
+    return GetDataBaseDirectory();
 }

@@ -38,6 +38,12 @@ constexpr qint64 kMaxWholeFileBytes = 512LL * 1024 * 1024;
 // The whole file; none when it cannot be read or is larger than maxBytes.
 std::optional<QByteArray> LoadFileToGlobal(const QString &path, qint64 maxBytes = kMaxWholeFileBytes);
 
-// The folder under which the data folder "kwel" lies (the application's data
-// location), created when missing; empty when there is none.
+// The folder under which the data folder "kwel" lies (the work folder in use,
+// else the application's data location), created when missing; empty when
+// there is none.
 QString GetDataBaseDirectory();
+// Makes the configuration's work folder (`WorkDir`) the base folder of the
+// data folder, without a trailing separator; an empty, relative or unusable
+// folder leaves the application's data location. Returns the base folder now
+// in use. Called once at start-up, before any path under it is taken.
+QString UseWorkDirectory(const QString &folder);

@@ -1,6 +1,8 @@
 #include "mainwnd/CCalendarDlg.h"
 
 #include "core/Schedule.h"
+#include "mainwnd/CMsgTipDlg.h"
+#include "mainwnd/CTodayNoteDlg.h"
 
 #include <QCalendarWidget>
 #include <QDateTime>
@@ -12,6 +14,7 @@
 
 CCalendarDlg::CCalendarDlg(QWidget *parent)
     : QWidget(parent)
+    , m_clock(QDateTime::currentDateTime())
 {
     setObjectName(QStringLiteral("255"));
     auto *layout = new QVBoxLayout(this);
@@ -37,6 +40,37 @@ CCalendarDlg::CCalendarDlg(QWidget *parent)
         emit titleChanged(folderTitle());
     });
     scheduleMidnight();
+    connect(&m_reminderTimer, &QTimer::timeout, this, [this] { CheckReminders(QDateTime::currentDateTime()); });
+    m_reminderTimer.start(ReminderClock::kCheckIntervalMs);
+}
+
+CCalendarDlg::~CCalendarDlg() = default;
+
+void CCalendarDlg::CheckReminders(const QDateTime &now)
+{
+    const QList<ReminderClock::Due> due = m_clock.Check(m_reminders, now);
+    if (due.isEmpty())
+        return;
+    if (!m_reminderTip)
+        m_reminderTip = std::make_unique<CMsgTipDlg>(m_config);
+    for (const ReminderClock::Due &reminder : due) {
+        TipNotice notice;
+        notice.icon = -1; // the program's icon
+        notice.title = QStringLiteral("日程安排提醒");
+        notice.text = reminder.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char('\n') + reminder.text;
+        m_reminderTip->AddNotice(notice, true);
+    }
+}
+
+void CCalendarDlg::ShowTodayNote()
+{
+    if (!m_todayNote)
+        m_todayNote = new CTodayNoteDlg(window());
+    const QDate today = QDate::currentDate();
+    m_todayNote->ShowDay(today, m_notes.value(Schedule::DateKey(today)), m_reminders);
+    m_todayNote->show();
+    m_todayNote->raise();
+    m_todayNote->activateWindow();
 }
 
 void CCalendarDlg::scheduleMidnight()

@@ -2,15 +2,23 @@
 // chosen day's note and reminders. The schedule is the one the settings
 // store keeps (core/Schedule.h): reminders under keys
 // "%04d%02d%02d##%02d:%02d:%02d" and one note per day. The page's folder
-// title counts today's reminders and tells whether today has a note.
+// title counts today's reminders and tells whether today has a note. When a
+// reminder's time comes, the page's own notification popup shows it; today's
+// note and reminders also have a window of their own.
 #pragma once
+
+#include "mainwnd/ReminderClock.h"
 
 #include <QDate>
 #include <QMap>
+#include <memory>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 
+class CConfig;
+class CMsgTipDlg;
+class CTodayNoteDlg;
 class QCalendarWidget;
 class QLabel;
 
@@ -19,6 +27,10 @@ class CCalendarDlg : public QWidget
     Q_OBJECT
 public:
     explicit CCalendarDlg(QWidget *parent = nullptr);
+    ~CCalendarDlg() override;
+
+    // The configuration gives the reminder popup its colours and opacity.
+    void SetConfig(const CConfig *config) { m_config = config; }
 
     // "日程安排提醒", with today's reminder count and whether there is a note
     // for today.
@@ -40,6 +52,15 @@ public:
     // The text shown for the chosen day.
     QString dayText() const;
 
+    // Shows the reminders whose time came since the last check (the page's
+    // timer checks every second).
+    void CheckReminders(const QDateTime &now);
+    // The page's own popup for reminders (none until the first one came).
+    CMsgTipDlg *reminderPopup() const { return m_reminderTip.get(); }
+    // Opens the window of today's note and reminders, made on first use.
+    void ShowTodayNote();
+    CTodayNoteDlg *todayNoteWindow() const { return m_todayNote; }
+
 signals:
     // The schedule changed or a new day began: the folder title may differ.
     void titleChanged(const QString &title);
@@ -54,4 +75,9 @@ private:
     QLabel *m_today = nullptr;
     QLabel *m_day = nullptr;
     QTimer m_midnight;
+    const CConfig *m_config = nullptr;
+    ReminderClock m_clock;
+    QTimer m_reminderTimer;
+    std::unique_ptr<CMsgTipDlg> m_reminderTip;
+    CTodayNoteDlg *m_todayNote = nullptr;
 };

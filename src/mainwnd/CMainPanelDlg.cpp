@@ -178,6 +178,7 @@ void CMainPanelDlg::buildPages()
     connect(&m_engine, &MessengerEngine::hostRemoved, m_groupList,
         [this](HostRecord *host, bool) { m_groupList->RemoveUserFromGroups(host); });
     m_calendar = new CCalendarDlg(m_bar);
+    m_calendar->SetConfig(&config);
     m_calendar->LoadSchedule(config.StorePath());
     const int calendarFolder = m_bar->AddFolder(m_calendar->folderTitle(), m_calendar);
     connect(m_calendar, &CCalendarDlg::titleChanged, this,
@@ -531,6 +532,8 @@ void CMainPanelDlg::toggleOption(int id)
         m_docking->OnAutoHideChanged();
     if (option->value == &CConfig::StartRun || option->value == &CConfig::StartAutoMin)
         SyncAutostart();
+    // Kept at once, as every other option: a crash must not undo the switch.
+    config.Save(CFG_GENERAL);
 }
 
 void CMainPanelDlg::setAwayKind(int kind)
@@ -573,9 +576,7 @@ void CMainPanelDlg::openOnlineHelp()
 
 void CMainPanelDlg::ShowTodayNoteDlg()
 {
-    ShowPanel();
-    m_bar->SetSelFolder(2);
-    m_calendar->ShowDate(QDate::currentDate());
+    m_calendar->ShowTodayNote();
 }
 
 void CMainPanelDlg::ApplySkinColors()
@@ -627,6 +628,7 @@ void CMainPanelDlg::OnTrayCommand(int id)
         editAutoReplyText();
     } else if (id == IpMsgCompatible) {
         config.IPMsgCompatible = config.IPMsgCompatible != 0 ? 0 : 1;
+        config.Save(CFG_GENERAL);
         // As the refresh button: with Ctrl the list is emptied without
         // offline notices first.
         m_messenger->OnRefreshUsers(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));

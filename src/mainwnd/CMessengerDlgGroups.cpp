@@ -25,10 +25,19 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <functional>
+#include <optional>
 
 using ContactCommands::Target;
 
 namespace {
+
+// The peer a command chose before its modal dialog, found again afterwards:
+// it may have left, or come back as another record, while the dialog was open.
+HostRecord *stillListed(const MessengerEngine &engine, const std::optional<HostKey> &key)
+{
+    HostRecord *host = key ? engine.FindHost(key->address, key->port) : nullptr;
+    return host && host->key == *key ? host : nullptr;
+}
 
 void info(QWidget *owner, const QString &text)
 {
@@ -242,6 +251,9 @@ void CMessengerDlg::OnSendMessage()
 void CMessengerDlg::OnSendFiles(bool folder)
 {
     const Target target = selection();
+    // Only the key is kept across the file dialog.
+    const std::optional<HostKey> peer = target.host ? std::optional(target.host->key) : std::nullopt;
+    const QString node = target.isNode() ? target.node : QString();
     QStringList chosen;
     if (folder) {
         const QString path = Prompter::current().chooseFolder(this, QStringLiteral("增加文件夹:"), QString());
@@ -260,11 +272,14 @@ void CMessengerDlg::OnSendFiles(bool folder)
     }
     if (files.isEmpty())
         return;
-    if (target.host) {
-        OpenChatWindow(target.host);
-        emit sendFilesRequested(target.host, files);
-    } else if (target.isNode()) {
-        emit groupSendRequested(target.node, files);
+    if (peer) {
+        // A peer that left while the dialog was open gets nothing.
+        if (HostRecord *host = stillListed(m_engine, peer)) {
+            OpenChatWindow(host);
+            emit sendFilesRequested(host, files);
+        }
+    } else if (!node.isEmpty()) {
+        emit groupSendRequested(node, files);
     }
 }
 
@@ -396,7 +411,11 @@ void CMessengerDlg::OnGroupRights()
     CUserGroupRightsDlg dialog(config.MemberGroups[position], config, window());
     if (dialog.exec() != QDialog::Accepted)
         return;
-    ContactCommands::CopyRights(dialog.record(), config.MemberGroups[position]);
+    // Found again by name: the list of groups may have changed meanwhile.
+    const int now = config.FindMemberGroup(target.node);
+    if (now < 0)
+        return;
+    ContactCommands::CopyRights(dialog.record(), config.MemberGroups[now]);
     // Admission reads the rights at the next packet; they are kept at once.
     config.Save(CFG_GENERAL);
 }
@@ -424,10 +443,18 @@ void CMessengerDlg::OnEditUserInfo()
     CChangeUserNameDlg dialog(host->displayName, config.memoUsesInfos.value(host->keyText), window());
     if (dialog.exec() != QDialog::Accepted)
         return;
-    if (!m_engine.FindHost(host->key.address, host->key.port))
-        return; // gone while the dialog was open
+    // The memo belongs to the peer's key: kept even when the peer left while
+    // the dialog was open. Only the record listed now is shown again; the one
+    // held here may have left the table and must not come back as a row.
     ContactCommands::SetMemo(config, *host, dialog.memoName(), dialog.details());
-    UpdateUserTitles(host);
+    HostRecord *listed = stillListed(m_engine, host->key);
+    if (!listed || listed->keyText != host->keyText) {
+        config.Save(CFG_GENERAL);
+        return;
+    }
+    if (listed != host)
+        ContactCommands::SetMemo(config, *listed, dialog.memoName(), dialog.details());
+    UpdateUserTitles(listed);
 }
 
 void CMessengerDlg::UpdateUserTitles(HostRecord *host)

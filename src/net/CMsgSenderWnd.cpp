@@ -11,6 +11,8 @@
 #include "net/MessengerEngine.h"
 #include "net/PacketCodec.h"
 
+#include <QPointer>
+
 namespace {
 
 // The widest header: packet number and command word of eleven characters.
@@ -330,8 +332,11 @@ void CMsgSenderWnd::OnTimer(int id)
     m_timer.stop();
     m_retries = 0;
     m_retryAsked = false;
+    // The user is asked whether to try again; a receipt arriving meanwhile
+    // can finish this sender, and its deletion can run before the answer.
+    const QPointer<CMsgSenderWnd> self(this);
     emit sendFailed(unconfirmedNames());
-    if (!m_retryAsked)
+    if (self && !m_retryAsked)
         finish(false);
 }
 

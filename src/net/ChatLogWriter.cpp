@@ -25,7 +25,7 @@ QString ChatLogWriter::ChatLogPathIn(const QString &baseDirectory)
 
 void ChatLogWriter::LogChatMessage(const ChatLogEntry &entry)
 {
-    if (!m_enabled)
+    if (!IsLoggingEnabled())
         return;
     const QDateTime now = m_clock();
     ChatLogEntry e = entry;
@@ -36,7 +36,7 @@ void ChatLogWriter::LogChatMessage(const ChatLogEntry &entry)
 
 void ChatLogWriter::LogSentChatMessage(const ChatLogEntry &entry)
 {
-    if (!m_enabled)
+    if (!IsLoggingEnabled())
         return;
     queue(entry, m_clock());
 }
@@ -44,7 +44,7 @@ void ChatLogWriter::LogSentChatMessage(const ChatLogEntry &entry)
 void ChatLogWriter::queue(ChatLogEntry entry, const QDateTime &at)
 {
     std::lock_guard lock(m_mutex);
-    m_pending.append(Item { std::move(entry), at.date() });
+    m_pending.append(Item { std::move(entry), at.date(), ++m_lastQueued });
     if (m_writeAtOnce)
         handOverLocked();
 }
@@ -85,6 +85,18 @@ qsizetype ChatLogWriter::PendingCount() const
 {
     std::lock_guard lock(m_mutex);
     return m_pending.size();
+}
+
+quint64 ChatLogWriter::LastQueued() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_lastQueued;
+}
+
+void ChatLogWriter::SetWrittenCallback(WrittenCallback callback)
+{
+    std::lock_guard lock(m_mutex);
+    m_written = std::move(callback);
 }
 
 bool ChatLogWriter::HasLog() const
@@ -164,6 +176,8 @@ void ChatLogWriter::ChatLogWriterThread()
             // Kept for the next hand-over, ahead of anything queued since.
             m_pending = batch.sliced(written) + m_pending;
         }
+        if (m_written && written > 0)
+            m_written(batch.at(written - 1).sequence);
         if (m_queue.isEmpty()) {
             m_busy = false;
             m_idle.notify_all();

@@ -7,6 +7,12 @@
 // off by a crash is removed from the end of the file before the next append,
 // so the records before it stay readable. Shutdown (and the destructor) hands
 // over what is pending and waits until it is written.
+//
+// Every queued record gets a sequence number (1, 2, ...). After each batch
+// the worker reports the highest number written to the file and handed to the
+// operating system (records of a failed write wait for the next hand-over and
+// are reported once written). A receipt that may only leave once its message
+// is in the file waits for that report.
 #pragma once
 
 #include "net/ChatLogFormat.h"
@@ -38,9 +44,15 @@ public:
     QString GetChatLogPath() const { return m_path; }
 
     // The configuration's switch "保存聊天记录和日志": records are queued only
-    // while it is on.
-    void SetLoggingEnabled(bool on) { m_enabled = on; }
-    bool IsLoggingEnabled() const { return m_enabled; }
+    // while it is on. The program passes a switch that reads the
+    // configuration, so a change from any window applies to the next record.
+    using LoggingSwitch = std::function<bool()>;
+    void SetLoggingSwitch(LoggingSwitch isOn) { m_enabled = std::move(isOn); }
+    void SetLoggingEnabled(bool on)
+    {
+        m_enabled = [on] { return on; };
+    }
+    bool IsLoggingEnabled() const { return !m_enabled || m_enabled(); }
     // The source of the local time stamped on every record (tests inject one).
     void SetClock(Clock clock) { m_clock = std::move(clock); }
 
@@ -64,6 +76,14 @@ public:
     bool WaitUntilIdle(int msecs);
     // Records queued but not yet handed to the writer.
     qsizetype PendingCount() const;
+    // The sequence number of the last record queued (0: none yet).
+    quint64 LastQueued() const;
+    // Called on the worker thread after each batch with the highest sequence
+    // number written up to then (none: nothing is reported). It must not
+    // call back into the writer; the call is made under the writer's lock,
+    // so a receiver that clears it is never called afterwards.
+    using WrittenCallback = std::function<void(quint64 upTo)>;
+    void SetWrittenCallback(WrittenCallback callback);
     // The log file can be read, or records for it are on their way.
     bool HasLog() const;
 
@@ -87,6 +107,7 @@ private:
     {
         ChatLogEntry entry;
         QDate day;
+        quint64 sequence = 0;
     };
 
     void queue(ChatLogEntry entry, const QDateTime &at);
@@ -98,7 +119,7 @@ private:
 
     const QString m_path;
     Clock m_clock;
-    bool m_enabled = true;
+    LoggingSwitch m_enabled;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
@@ -109,6 +130,8 @@ private:
     bool m_busy = false;
     bool m_stopping = false;
     int m_holds = 0;
+    quint64 m_lastQueued = 0;
+    WrittenCallback m_written;
     std::thread m_thread;
     std::atomic<bool> m_fileReplaced { false }; // another party rewrote the file
 

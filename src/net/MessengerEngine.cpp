@@ -151,8 +151,9 @@ void MessengerEngine::sendExtAnnounce()
         if (m_config.MemberGroups.at(position).visibleWhenHidden)
             keys.append(it.key());
     }
-    // The name the peers list us under, as every other announcement gives it.
-    const QString nick = GetOwnDisplayName();
+    // The nick name, or the host name when there is none (not the login name
+    // the entry falls back to: the list names the machine).
+    const QString nick = m_config.NICKNAMESTR_STR.isEmpty() ? m_host : m_config.NICKNAMESTR_STR;
     // Keys that would not fit one packet are left out whole.
     const OwnHeader own = ownHeader();
     const QByteArray body = VisibleToList::Compose(nick, m_config.GROUPNAMESTR_STR, keys,
@@ -334,11 +335,21 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
         if (!seen)
             m_recent.Add(packet.packetNumber, address, port);
         // A resent copy means our receipt was lost: confirm it again, but
-        // show the message only once.
-        if (packet.hasOption(OPT_SEND_CHECK) && !packet.hasOption(OPT_BROADCAST) && !packet.hasOption(OPT_AUTO_RETURN))
-            m_net.SendNumber(packet.key, CMD_MESSAGE_RECEIVED, packet.packetNumber);
-        if (!seen)
-            handleMessage(packet);
+        // show the message only once. The receipt of a message that is
+        // logged leaves once its record is in the log file.
+        const bool wantsReceipt = packet.hasOption(OPT_SEND_CHECK) && !packet.hasOption(OPT_BROADCAST)
+            && !packet.hasOption(OPT_AUTO_RETURN);
+        if (seen) {
+            if (wantsReceipt && m_receipts.IsWaiting(address, port, packet.packetNumber))
+                m_receipts.RetryLog();
+            else if (wantsReceipt)
+                m_net.SendNumber(packet.key, CMD_MESSAGE_RECEIVED, packet.packetNumber);
+            return;
+        }
+        const quint64 mark = m_receipts.Mark();
+        handleMessage(packet);
+        if (wantsReceipt)
+            m_receipts.Confirm(packet.key, packet.packetNumber, mark);
         return;
     }
     const bool seen = m_recent.Contains(packet.packetNumber, address, port);

@@ -6,6 +6,7 @@
 
 #include "net/CFileOfferTable.h"
 #include "net/CHostTable.h"
+#include "net/DurableReceipts.h"
 #include "net/FileServer.h"
 #include "net/PeerBounds.h"
 #include "net/PeerRateLimiter.h"
@@ -44,6 +45,8 @@ public:
     // The user's file offers and the server that answers the peers' requests.
     CFileOfferTable &fileOffers() { return m_offers; }
     FileServer &fileServer() { return m_fileServer; }
+    // The receipts of messages, which wait until the chat log holds them.
+    DurableReceipts &receipts() { return m_receipts; }
 
     // The user's login and host names (the system's by default).
     void setIdentity(const QString &loginName, const QString &hostName);
@@ -140,6 +143,7 @@ private:
     CFileOfferTable m_offers;
     FileServer m_fileServer{&m_offers};
     RecentPackets m_recent;
+    DurableReceipts m_receipts{m_net};
     AdmissionHook m_admission;
     RestrictedFilter m_restricted;
     QString m_login;

@@ -28,6 +28,8 @@ Prompter::Button ScriptedPrompter::messageBox(
     QObject *owner, const QString &text, const QString &caption, Buttons buttons, Icon icon)
 {
     m_calls.append(Call { Kind::MessageBox, owner, text, caption, buttons, icon, {}, {} });
+    if (m_whileOpen)
+        m_whileOpen(m_calls.constLast());
     return m_buttons.isEmpty() ? Button::Cancel : m_buttons.dequeue();
 }
 
@@ -35,6 +37,8 @@ QStringList ScriptedPrompter::answerFor(
     Kind kind, QObject *owner, const QString &caption, const QString &directory, const QString &filter)
 {
     m_calls.append(Call { kind, owner, {}, caption, Buttons::Ok, Icon::None, directory, filter });
+    if (m_whileOpen)
+        m_whileOpen(m_calls.constLast());
     auto &queue = m_paths[int(kind)];
     return queue.isEmpty() ? QStringList() : queue.dequeue();
 }

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QQueue>
+#include <functional>
 
 class ScriptedPrompter final : public Prompter
 {
@@ -31,6 +32,10 @@ public:
     void queueSaveFile(const QString &path) { m_paths[int(Kind::SaveFile)].enqueue({ path }); }
     void queueFolder(const QString &path) { m_paths[int(Kind::ChooseFolder)].enqueue({ path }); }
 
+    // Runs while each prompt is "open", before its answer is taken: what the
+    // program may meet when it gets control back (a peer that left...).
+    void setWhileOpen(std::function<void(const Call &)> action) { m_whileOpen = std::move(action); }
+
     const QList<Call> &calls() const { return m_calls; }
     qsizetype count(Kind kind) const;
     // True when every queued answer was taken.
@@ -49,6 +54,7 @@ private:
         Kind kind, QObject *owner, const QString &caption, const QString &directory, const QString &filter);
 
     QList<Call> m_calls;
+    std::function<void(const Call &)> m_whileOpen;
     QQueue<Button> m_buttons;
     QQueue<QStringList> m_paths[5];
 };

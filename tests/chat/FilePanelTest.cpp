@@ -448,3 +448,33 @@ TEST_F(FilePanelTest, RendersOffscreen)
     EXPECT_NE(empty, offers);
     window.hide();
 }
+
+TEST_F(FilePanelTest, OffersThatChangeWhileTheSaveDialogIsOpen)
+{
+    ScriptedSender sender([](int fd, const FileRequest &r) { SendAll(fd, Pattern(100, int(r.fileId))); });
+    open(sender);
+    const QString save = base + QStringLiteral("/in");
+    QDir().mkpath(save);
+
+    // The offers are released while the dialog for "全部接收" is open
+    // (the saved name had no extension, so the offered name is read after it).
+    addOffer(0x55, { OfferEntry(1, QStringLiteral("a.bin"), 100), OfferEntry(2, QStringLiteral("b.bin"), 100) });
+    prompter.setWhileOpen([this](const ScriptedPrompter::Call &) { files->ReleaseAllOffers(); });
+    prompter.queueSaveFile(save + QStringLiteral("/first"));
+    panel->OnReceiveAll();
+    EXPECT_FALSE(files->isReceiving());
+    EXPECT_EQ(panel->model().offeredRows().size(), 0);
+
+    // A row chosen before the dialog is received even when another offer
+    // came in front of it meanwhile.
+    addOffer(0x56, { OfferEntry(3, QStringLiteral("c.bin"), 100), OfferEntry(4, QStringLiteral("d.bin"), 100) });
+    panel->SelectOffered(1);
+    prompter.setWhileOpen([this](const ScriptedPrompter::Call &) {
+        addOffer(0x57, { OfferEntry(5, QStringLiteral("e.bin"), 100) });
+    });
+    prompter.queueSaveFile(save + QStringLiteral("/d.bin"));
+    panel->OnReceiveSelected();
+    prompter.setWhileOpen({});
+    ASSERT_TRUE(waitFor([&] { return panel->model().receivedRows().size() == 1; }));
+    EXPECT_EQ(TestEnv::readAll(save + QStringLiteral("/d.bin")), Pattern(100, 4));
+}

@@ -111,6 +111,18 @@ TEST(FileUtil, TempFilesWholeFilesAndDataFolder)
     const QString base = GetDataBaseDirectory();
     EXPECT_TRUE(QFileInfo(base).isDir());
     EXPECT_TRUE(base.startsWith(TestEnv::home()));
+
+    // The configured work folder becomes the base, made when missing, without
+    // its trailing separator; one that is no folder of this system is passed over.
+    const QString work = dir + u("/work/base");
+    EXPECT_EQ(UseWorkDirectory(work + u("/")), work);
+    EXPECT_TRUE(QFileInfo(work).isDir());
+    EXPECT_EQ(GetDataBaseDirectory(), work);
+    EXPECT_EQ(UseWorkDirectory(u("D:\\Kwel")), base);
+    EXPECT_EQ(UseWorkDirectory(u("relative/kwel")), base);
+    EXPECT_EQ(UseWorkDirectory(dir + u("/f/below-a-file")), base);
+    EXPECT_EQ(UseWorkDirectory(work), work);
+    EXPECT_EQ(UseWorkDirectory({}), base);
 }
 
 } // namespace

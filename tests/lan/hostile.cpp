@@ -2,6 +2,7 @@
 #include "hostile_transfers.h"
 #include "hostile_richtext.h"
 #include "hostile_pictures.h"
+#include "hostile_engineapp.h"
 
 #include "core/Dib.h"
 #include "core/Lzw.h"
@@ -274,6 +275,8 @@ bool RunAttack(const QStringList &words, quint32 target, quint16 port, const std
     if (const std::optional<bool> ran = RunRichTextAttack(words, target, port, report))
         return *ran;
     if (RunPictureAttack(words, target, port, report))
+        return true;
+    if (RunLogAttack(words, target, port, report))
         return true;
     const QString attack = words[0];
     const int n = words.size() > 1 ? qBound(1, words[1].toInt(), 100000) : 1;

@@ -528,4 +528,58 @@ TEST(GroupCommands, SendingToThePeerOrTheNodeTakesReadablePathsOnce)
     EXPECT_TRUE(group[1][1].toStringList().isEmpty());
 }
 
+TEST(GroupCommands, APeerThatLeavesWhileADialogIsOpenIsFoundAgainByKey)
+{
+    Page p;
+    const QString dir = TestEnv::freshDir(QStringLiteral("leaving"));
+    TestEnv::writeAll(dir + u("/a.txt"), "x");
+    QSignalSpy files(p.page.get(), &CMessengerDlg::sendFilesRequested);
+    HostRecord *a = p.add(u("甲"), 0x0A000002, u("AAAAAAAAAAAA"));
+    p.page->RebuildUserList();
+
+    // The peer leaves while the file dialog is open: nothing is offered (its
+    // record is gone; the table held the only reference).
+    ASSERT_TRUE(p.page->Select(a));
+    p.prompter.setWhileOpen([&](const ScriptedPrompter::Call &) { p.engine->RemoveHost(a); });
+    p.prompter.queueOpenFiles({ dir + u("/a.txt") });
+    EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::SendFile));
+    EXPECT_TRUE(files.isEmpty());
+
+    // It leaves and comes back as a new record: the files go to that one.
+    HostRecord *b = p.add(u("乙"), 0x0A000003, u("BBBBBBBBBBBB"));
+    p.page->RebuildUserList();
+    ASSERT_TRUE(p.page->Select(b));
+    HostRecord *again = nullptr;
+    p.prompter.setWhileOpen([&](const ScriptedPrompter::Call &) {
+        p.engine->RemoveHost(b);
+        again = p.add(u("乙"), 0x0A000003, u("BBBBBBBBBBBB"));
+    });
+    p.prompter.queueFolder(dir);
+    EXPECT_TRUE(p.page->OnMenuCommand(ContactListMenu::SendFolder));
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(files[0][0].value<HostRecord *>(), again);
+    p.prompter.setWhileOpen({});
+
+    // The memo dialog: while it is open the peer leaves and another machine
+    // takes its address and port. The memo is kept for the key; no row comes
+    // back for the record that left, and the other peer keeps its name.
+    HostRecord *c = p.add(u("丙"), 0x0A000004, u("CCCCCCCCCCCC"));
+    p.page->RebuildUserList();
+    ASSERT_TRUE(p.page->Select(c));
+    const HostPtr held(c);
+    HostRecord *other = nullptr;
+    EXPECT_TRUE(withDialog<CChangeUserNameDlg>(p, ContactListMenu::EditUserInfo, [&](CChangeUserNameDlg *d) {
+        p.engine->RemoveHost(c);
+        other = p.add(u("丁"), 0x0A000004, u("DDDDDDDDDDDD"));
+        p.page->RebuildUserList();
+        d->nameEdit()->setText(u("老丙"));
+        click(d, "1");
+    }));
+    EXPECT_EQ(p.config.memoNickNames.value(u("CCCCCCCCCCCC")), u("老丙"));
+    EXPECT_EQ(p.load()->memoNickNames.value(u("CCCCCCCCCCCC")), u("老丙"));
+    EXPECT_LT(p.tree().rowOfHost(c), 0);
+    ASSERT_GE(p.tree().rowOfHost(other), 0);
+    EXPECT_EQ(p.tree().entryAt(p.tree().rowOfHost(other))->nick, u("丁"));
+}
+
 } // namespace

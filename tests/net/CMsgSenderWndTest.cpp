@@ -134,6 +134,27 @@ TEST(CMsgSenderWnd, ResendsUntilConfirmedThenNamesTheSilentPeers)
     EXPECT_TRUE(s.isNull());
 }
 
+TEST(CMsgSenderWnd, ARetryQuestionOutlivedByItsSender)
+{
+    // While the user is asked whether to try again, the late receipt
+    // arrives: the sender finishes and is deleted before the answer.
+    Fixture f;
+    HostPtr one = f.peer(0x0A000001, QStringLiteral("张三"));
+    QPointer<CMsgSenderWnd> s = f.sender(QStringLiteral("x"), { one }, 0);
+    QSignalSpy finished(s.data(), &CMsgSenderWnd::finished);
+    QObject::connect(s.data(), &CMsgSenderWnd::sendFailed, &f.engine, [&] {
+        emit f.engine.receiptArrived(one.data(), s->packetNumber());
+        runDeferredDeletes();
+    });
+    ASSERT_EQ(s->StartSending(false), CMsgSenderWnd::Status::Ok);
+    CMsgSenderWnd *raw = s.data();
+    for (int tick = 0; tick < 5 && s; ++tick)
+        raw->OnTimer(CMsgSenderWnd::TimerSend);
+    EXPECT_TRUE(s.isNull());
+    ASSERT_EQ(finished.size(), 1);
+    EXPECT_TRUE(finished.first().at(0).toBool()) << "confirmed after all, not failed";
+}
+
 TEST(CMsgSenderWnd, AsksAnEncryptingPeerForItsKeyFirst)
 {
     Fixture f;

@@ -103,12 +103,23 @@ TEST(ChatLogWriter, WriteAtOnceFlushAndTheLoggingSwitch)
     w.SetLoggingEnabled(false);
     w.LogSentChatMessage(peer(QStringLiteral("not logged")));
     EXPECT_EQ(w.PendingCount(), 0);
+    // The program's switch reads the setting at every record.
+    int setting = 1;
+    w.SetLoggingSwitch([&setting] { return setting != 0; });
+    w.LogSentChatMessage(peer(QStringLiteral("logged")));
+    setting = 0;
+    w.LogChatMessage(peer(QStringLiteral("switched off")));
+    EXPECT_EQ(w.PendingCount(), 1);
+    EXPECT_EQ(w.LastQueued(), 2u);
+    w.FlushChatLog();
+    ASSERT_TRUE(w.WaitUntilIdle(10000));
+    EXPECT_EQ(texts(path).size(), 3);
     w.SetLoggingEnabled(true);
 
     w.SetChatLogWriteAtOnce(true);
     w.LogSentChatMessage(peer(QStringLiteral("at once")));
     ASSERT_TRUE(w.WaitUntilIdle(10000));
-    EXPECT_EQ(texts(path).size(), 3);
+    EXPECT_EQ(texts(path).size(), 4);
 
     // A write that fails keeps its records for the next hand-over.
     ASSERT_TRUE(QFile::remove(path));

@@ -160,6 +160,13 @@ TEST(MessengerEngine, PlainPeersAreToldToForgetAHiddenOrIncompatibleUser)
     EXPECT_EQ(sent[2].commandWord, CMD_EXT_ANNOUNCE);
     EXPECT_EQ(sent[2].bodyText(), u("小王@##~@研发部@##~@111111111111#"));
     EXPECT_EQ(sent[3].commandWord, CMD_EXT_ANNOUNCE);
+    // Without a nick name the list names the host, where the entry names the login.
+    f.config.NICKNAMESTR_STR.clear();
+    f.engine->AnnouncePresence(CMD_ANNOUNCE_ENTRY);
+    const auto unnamed = f.probe.collect();
+    ASSERT_EQ(unnamed.size(), 4);
+    EXPECT_EQ(unnamed[0].bodyText(), QStringLiteral("wang"));
+    EXPECT_EQ(unnamed[2].bodyText(), u("wang-pc@##~@研发部@##~@111111111111#"));
 
     // Under the all-blacklist switch everybody sees the user as hidden.
     f.config.StatusValue = 0;

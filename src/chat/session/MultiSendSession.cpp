@@ -183,9 +183,10 @@ bool MultiSendSession::sendThroughSender(const OutgoingMessage &message, const M
         delete sender;
         return false;
     }
-    connect(sender, &CMsgSenderWnd::sendFailed, this, [this, sender](const QStringList &names) {
+    connect(sender, &CMsgSenderWnd::sendFailed, this, [this, sender = QPointer(sender)](const QStringList &names) {
         emit event(QStringLiteral("MULTIFAILED ") + names.join(QLatin1Char(',')));
-        if (Prompter::current().askYesNo(m_owner, MultiSendTexts::RetryQuestion(), QStringLiteral("提示")))
+        // A late receipt may finish (and delete) the sender while the question is open.
+        if (Prompter::current().askYesNo(m_owner, MultiSendTexts::RetryQuestion(), QStringLiteral("提示")) && sender)
             sender->Retry();
     });
     m_senders.removeAll(nullptr);
