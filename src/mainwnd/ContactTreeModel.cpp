@@ -629,6 +629,28 @@ int ContactTreeModel::rowOfHost(const HostRecord *host) const
     return it == node->members.end() ? -1 : nodeRow(node) + 1 + int(it - node->members.begin());
 }
 
+std::vector<const ContactEntry *> ContactTreeModel::EntriesInOrder() const
+{
+    std::vector<const ContactEntry *> all;
+    all.reserve(m_entries.size());
+    for (const auto &node : m_nodes)
+        all.insert(all.end(), node->members.begin(), node->members.end());
+    return all;
+}
+
+int ContactTreeModel::RevealUser(const HostRecord *host)
+{
+    const auto found = m_entries.find(host);
+    if (found == m_entries.end() || !found->second->node)
+        return -1;
+    const Node *node = found->second->node;
+    if (const Node *friends = myFriendsNode(); !nodeVisible(*node) && friends)
+        setCollapsed(friends->name, true, false);
+    if (node->collapsed)
+        setCollapsed(node->name, node->kind == RowKind::UserGroup, false);
+    return rowOfHost(host);
+}
+
 int ContactTreeModel::rowOfGroup(const QString &name, bool isUserGroup) const
 {
     const Node *n = findNode(name, isUserGroup ? RowKind::UserGroup : RowKind::PeerGroup);

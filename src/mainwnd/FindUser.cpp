@@ -21,16 +21,18 @@ QList<int> ListMatches(const UserListModel &list, const QString &text, const Fie
     return rows;
 }
 
-int NextTreeMatch(const ContactTreeModel &tree, int selectedRow, const QString &text, const Fields &fields)
+const HostRecord *NextTreeMatch(
+    const ContactTreeModel &tree, const HostRecord *selected, const QString &text, const Fields &fields)
 {
-    const auto matches = [&](int row) {
-        const ContactEntry *e = tree.rowKind(row) == ContactTreeModel::RowKind::Peer ? tree.entryAt(row) : nullptr;
-        return e && Matches(*e, text, fields);
-    };
-    for (int row = std::max(selectedRow + 1, 0); row < tree.rowCount(); ++row)
-        if (matches(row))
-            return row;
-    return selectedRow >= 0 && selectedRow < tree.rowCount() && matches(selectedRow) ? selectedRow : -1;
+    const std::vector<const ContactEntry *> peers = tree.EntriesInOrder();
+    const auto at = std::find_if(
+        peers.begin(), peers.end(), [selected](const ContactEntry *e) { return e->host.data() == selected; });
+    const auto from = at == peers.end() ? peers.begin() : at + 1;
+    const auto next
+        = std::find_if(from, peers.end(), [&](const ContactEntry *e) { return Matches(*e, text, fields); });
+    if (next != peers.end())
+        return (*next)->host.data();
+    return at != peers.end() && Matches(**at, text, fields) ? selected : nullptr;
 }
 
 bool AddToHistory(QStringList &history, const QString &text)

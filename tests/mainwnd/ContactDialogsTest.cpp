@@ -145,14 +145,53 @@ TEST(FindUser, TreeStepsToTheNextMatchingPeer)
 {
     Views v;
     const FindUser::Fields all;
-    const int first = FindUser::NextTreeMatch(v.tree, -1, u("研发"), all);
-    ASSERT_GE(first, 0);
-    const int second = FindUser::NextTreeMatch(v.tree, first, u("研发"), all);
-    ASSERT_GT(second, first);
-    EXPECT_NE(v.tree.hostAt(first), v.tree.hostAt(second));
+    const HostRecord *first = FindUser::NextTreeMatch(v.tree, nullptr, u("研发"), all);
+    ASSERT_TRUE(first);
+    const HostRecord *second = FindUser::NextTreeMatch(v.tree, first, u("研发"), all);
+    ASSERT_TRUE(second);
+    EXPECT_NE(first, second);
+    EXPECT_GT(v.tree.rowOfHost(second), v.tree.rowOfHost(first));
     // Past the last match the selected peer stays.
     EXPECT_EQ(FindUser::NextTreeMatch(v.tree, second, u("研发"), all), second);
-    EXPECT_EQ(FindUser::NextTreeMatch(v.tree, -1, u("nobody"), all), -1);
+    EXPECT_EQ(FindUser::NextTreeMatch(v.tree, nullptr, u("nobody"), all), nullptr);
+}
+
+// A peer inside a closed group is found, in the tree's order, and shown.
+TEST(FindUser, InsideClosedGroupsTheGroupOpens)
+{
+    Views v;
+    v.hosts[1]->customGroup = u("同事");
+    v.tree.AddUser(v.hosts[1].data());
+    ASSERT_TRUE(v.tree.CollapseGroupItems(u("同事"), true));
+    ASSERT_EQ(v.tree.rowOfHost(v.hosts[1].data()), -1);
+    const FindUser::Fields all;
+    const HostRecord *li = FindUser::NextTreeMatch(v.tree, nullptr, u("李四"), all);
+    ASSERT_EQ(li, v.hosts[1].data());
+    const int row = v.tree.RevealUser(li);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(v.tree.hostAt(row), li);
+    EXPECT_FALSE(v.tree.IsGroupCollapsed(u("同事"), true));
+    EXPECT_EQ(v.cfg->MemberGroups[v.cfg->MemberGroupIndex.value(u("同事"))].collapsed, 0) << "kept open, as a click does";
+
+    // The peer groups of "我的好友" lie inside it: closing it hides them, and
+    // a peer in one of them opens both.
+    v.cfg->MyFriendsAutoGroup = 1;
+    v.cfg->MemberGroups.append(InitUserGroupRecord(DefaultGroups::MyFriends()));
+    v.cfg->RebuildGroupIndex();
+    v.tree.RebuildGroupNodes(true);
+    QList<HostRecord *> hosts;
+    for (const HostPtr &h : v.hosts)
+        hosts.append(h.data());
+    v.tree.Fill(hosts);
+    ASSERT_TRUE(v.tree.CollapseGroupItems(u("研发部"), false));
+    ASSERT_TRUE(v.tree.CollapseGroupItems(DefaultGroups::MyFriends(), true));
+    const HostRecord *wang = FindUser::NextTreeMatch(v.tree, li, u("王五"), all);
+    ASSERT_EQ(wang, v.hosts[2].data());
+    const int wangRow = v.tree.RevealUser(wang);
+    ASSERT_GE(wangRow, 0);
+    EXPECT_EQ(v.tree.hostAt(wangRow), wang);
+    EXPECT_FALSE(v.tree.IsGroupCollapsed(DefaultGroups::MyFriends(), true));
+    EXPECT_FALSE(v.tree.IsGroupCollapsed(u("研发部"), false));
 }
 
 TEST(CFindUserDlg, SelectsInTheListAndStepsInTheTree)
@@ -190,6 +229,18 @@ TEST(CFindUserDlg, SelectsInTheListAndStepsInTheTree)
     ASSERT_TRUE(second);
     EXPECT_NE(first, second);
     EXPECT_EQ(tree.selectionModel()->selectedIndexes().size(), 1);
+
+    // "查找" reaches into a closed group: it opens with the peer selected.
+    v.hosts[1]->customGroup = u("同事");
+    v.tree.AddUser(v.hosts[1].data());
+    v.tree.CollapseGroupItems(u("同事"), true);
+    tree.selectionModel()->clearSelection(); // from the first peer
+    dlg.textBox()->setEditText(u("lis"));
+    dlg.OnFind();
+    ASSERT_TRUE(tree.currentIndex().isValid());
+    EXPECT_EQ(v.tree.hostAt(tree.currentIndex().row()), v.hosts[1].data());
+    EXPECT_TRUE(tree.selectionModel()->isSelected(tree.currentIndex()));
+    EXPECT_FALSE(v.tree.IsGroupCollapsed(u("同事"), true));
 }
 
 // ---- select users ----
