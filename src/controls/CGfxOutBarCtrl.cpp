@@ -155,11 +155,11 @@ void CGfxOutBarCtrl::paintEvent(QPaintEvent *)
 
 void CGfxOutBarCtrl::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton) {
-        const int folder = currentLayout().folderAt(event->position().toPoint());
-        if (folder >= 0)
-            SetSelFolder(folder);
-    }
+    const int folder = currentLayout().folderAt(event->position().toPoint());
+    if (folder >= 0 && event->button() == Qt::LeftButton)
+        SetSelFolder(folder);
+    else if (folder >= 0 && event->button() == Qt::RightButton)
+        emit folderMenuRequested(folder);
     QWidget::mousePressEvent(event);
 }
 

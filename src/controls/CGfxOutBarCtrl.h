@@ -47,6 +47,8 @@ public:
 
 signals:
     void folderChanged(int index);
+    // A right click on a folder's button.
+    void folderMenuRequested(int index);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
