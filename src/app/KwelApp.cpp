@@ -1,6 +1,7 @@
 #include "app/KwelApp.h"
 
 #include "app/CMessengerApp.h"
+#include "platform/ColorChooser.h"
 #include "platform/DesktopServices.h"
 #include "platform/QtPrompter.h"
 
@@ -41,6 +42,8 @@ int run(QApplication &app)
     installQtTranslation(app);
     QtPrompter prompter;
     PrompterScope prompterScope(prompter);
+    QtColorChooser colors;
+    ColorChooserScope colorScope(colors);
     QtDesktopServices desktop;
     DesktopServicesScope desktopScope(desktop);
     CMessengerApp messenger(app);
