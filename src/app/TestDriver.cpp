@@ -240,6 +240,8 @@ bool TestDriver::Run(const QString &command)
         return *done;
     if (const std::optional<bool> done = runShareCommand(verb, command.section(QLatin1Char(' '), 1)))
         return *done;
+    if (const std::optional<bool> done = runUxCommand(verb, command.section(QLatin1Char(' '), 1)))
+        return *done;
     if (const std::optional<bool> done = runContactCommand(verb, command.section(QLatin1Char(' '), 1)))
         return *done;
     if (const auto done = RunDrawing(verb, address, rest))

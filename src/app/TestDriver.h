@@ -46,6 +46,9 @@
 //   draw IP X1 Y1 X2 Y2              a stroke of the board's tool
 //   capture IP X Y W H [PATH]        "截图" with that area chosen (the capture window saved at PATH)
 //   haspicture IP                    ok when a picture shows in the history
+//   notice, noticedownload, swatch, modaltext
+//                                    the new-version notice and the style
+//                                    dialogs' colour swatches (TestDriverUx.cpp)
 // and on shared files and the transfer monitor (TestDriverShares.cpp):
 //   shares add|password|save|typepassword|download ..., monitor open|rows|grab ...
 #pragma once
@@ -95,6 +98,8 @@ private:
     std::optional<bool> runDockCommand(const QString &verb, const QString &rest);
     // A command of shared files or the monitor; nothing when the verb is not one.
     std::optional<bool> runShareCommand(const QString &verb, const QString &rest);
+    // The new-version notice and the style dialogs (TestDriverUx.cpp).
+    std::optional<bool> runUxCommand(const QString &verb, const QString &rest);
 
     CMessengerApp &m_app;
     QString m_path;

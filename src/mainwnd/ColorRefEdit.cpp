@@ -56,7 +56,9 @@ void ColorRefEdit::ChooseColor()
 {
     // The field's label names the colour in the chooser's title.
     QString title = QStringLiteral("选择颜色");
-    if (auto *form = parentWidget() ? qobject_cast<QFormLayout *>(parentWidget()->layout()) : nullptr)
+    const QList<QFormLayout *> forms
+        = parentWidget() ? parentWidget()->findChildren<QFormLayout *>() : QList<QFormLayout *>();
+    for (QFormLayout *form : forms)
         if (auto *label = qobject_cast<QLabel *>(form->labelForField(this)))
             title = label->text().remove(QLatin1Char(':'));
     const uint32_t before = m_value;

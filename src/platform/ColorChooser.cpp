@@ -40,9 +40,11 @@ std::optional<QColor> QtColorChooser::choose(
     return dialog.selectedColor();
 }
 
-std::optional<QColor> ScriptedColorChooser::choose(QWidget *, const QColor &initial, const QString &, const Preview &preview)
+std::optional<QColor> ScriptedColorChooser::choose(
+    QWidget *, const QColor &initial, const QString &title, const Preview &preview)
 {
     m_asked.append(initial);
+    m_titles.append(title);
     if (m_answers.isEmpty())
         return std::nullopt;
     const Answer answer = m_answers.takeFirst();

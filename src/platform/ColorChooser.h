@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -53,11 +54,13 @@ public:
         bool accept = true;
     };
     void queue(const Answer &answer) { m_answers.append(answer); }
-    // The colours the chooser was opened with.
+    // The colours the chooser was opened with, and its titles.
     const QList<QColor> &asked() const { return m_asked; }
+    const QStringList &titles() const { return m_titles; }
     std::optional<QColor> choose(QWidget *owner, const QColor &initial, const QString &title, const Preview &preview) override;
 
 private:
     QList<Answer> m_answers;
     QList<QColor> m_asked;
+    QStringList m_titles;
 };

@@ -78,6 +78,7 @@ TEST(ColorSwatch, SkinColoursArePickedAndPreviewed)
         finish(d, "1");
     }));
     ASSERT_EQ(l.chooser.asked().size(), 2);
+    EXPECT_EQ(l.chooser.titles(), (QStringList{ QString::fromUtf8("左上渐变颜色"), QString::fromUtf8("边框颜色") }));
     EXPECT_EQ(RefFromColor(l.chooser.asked()[0]), leftTopBefore);
     EXPECT_EQ(previewed, (QList<uint32_t>{ RefFromColor(QColor(0x10, 0x20, 0x30)), RefFromColor(QColor(0x40, 0x50, 0x60)) }))
         << "each colour pointed at reaches the panel while the dialog is open";
