@@ -25,9 +25,7 @@ printf '%s' '<html><body>[MYKWELGBTAGBEGIN]------------Upgrade Infomation-------
 [datetime:2099-01-01 00:00:00]<br>
 更稳的停靠<br>
 [MYKWELTAGEND]</body></html>' | iconv -f UTF-8 -t GBK >"$work/site/upgrade.htm"
-lan_in_host 2 python3 -u -m http.server 8426 --bind "$A2" --directory "$work/site" >"$work/site.out" 2>&1 &
-LAN_PIDS+=("$!")
-for i in $(seq 1 300); do lan_exec 2 bash -c "exec 3<>/dev/tcp/$A2/8426" 2>/dev/null && break; sleep 0.1; done
+lan_web_site 2 8426 "$work/site"
 
 ini="$work/h1/.config/TARPELON/Kwel.ini"
 mkdir -p "$(dirname "$ini")"
