@@ -100,8 +100,7 @@ void CFindUserDlg::findInTree(const QString &text)
     if (!model)
         return;
     const QModelIndex current = m_tree->currentIndex();
-    const HostRecord *selected
-        = current.isValid() && m_tree->selectionModel()->isSelected(current) ? model->hostAt(current.row()) : nullptr;
+    const int selected = current.isValid() && m_tree->selectionModel()->isSelected(current) ? current.row() : -1;
     m_tree->selectionModel()->clearSelection();
     const HostRecord *found = FindUser::NextTreeMatch(*model, selected, text, fields());
     // A peer inside a closed group is shown: its group opens.

@@ -638,6 +638,17 @@ std::vector<const ContactEntry *> ContactTreeModel::EntriesInOrder() const
     return all;
 }
 
+int ContactTreeModel::EntryIndexAfterRow(int row) const
+{
+    const RowRef ref = locate(row);
+    if (ref.node < 0)
+        return 0;
+    size_t before = 0;
+    for (int i = 0; i < ref.node; ++i)
+        before += m_nodes[size_t(i)]->members.size();
+    return int(before) + ref.member + 1;
+}
+
 int ContactTreeModel::RevealUser(const HostRecord *host)
 {
     const auto found = m_entries.find(host);

@@ -21,18 +21,16 @@ QList<int> ListMatches(const UserListModel &list, const QString &text, const Fie
     return rows;
 }
 
-const HostRecord *NextTreeMatch(
-    const ContactTreeModel &tree, const HostRecord *selected, const QString &text, const Fields &fields)
+const HostRecord *NextTreeMatch(const ContactTreeModel &tree, int selectedRow, const QString &text, const Fields &fields)
 {
     const std::vector<const ContactEntry *> peers = tree.EntriesInOrder();
-    const auto at = std::find_if(
-        peers.begin(), peers.end(), [selected](const ContactEntry *e) { return e->host.data() == selected; });
-    const auto from = at == peers.end() ? peers.begin() : at + 1;
-    const auto next
-        = std::find_if(from, peers.end(), [&](const ContactEntry *e) { return Matches(*e, text, fields); });
+    const int from = selectedRow >= 0 ? std::min(tree.EntryIndexAfterRow(selectedRow), int(peers.size())) : 0;
+    const auto next = std::find_if(
+        peers.begin() + from, peers.end(), [&](const ContactEntry *e) { return Matches(*e, text, fields); });
     if (next != peers.end())
         return (*next)->host.data();
-    return at != peers.end() && Matches(**at, text, fields) ? selected : nullptr;
+    const ContactEntry *selected = tree.entryAt(selectedRow);
+    return selected && Matches(*selected, text, fields) ? selected->host.data() : nullptr;
 }
 
 bool AddToHistory(QStringList &history, const QString &text)

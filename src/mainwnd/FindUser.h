@@ -28,11 +28,11 @@ struct Fields
 bool Matches(const ContactEntry &entry, const QString &text, const Fields &fields);
 // The rows of the list whose peer matches.
 QList<int> ListMatches(const UserListModel &list, const QString &text, const Fields &fields);
-// The next peer of the tree after the selected one (null: from the first)
-// that matches, in the tree's order and inside collapsed groups too; when
-// none follows, the selected peer itself when it matches; else null.
-const HostRecord *NextTreeMatch(
-    const ContactTreeModel &tree, const HostRecord *selected, const QString &text, const Fields &fields);
+// The next peer of the tree after the selected row (a peer's or a node's;
+// -1: from the first peer) that matches, in the tree's order and inside
+// collapsed groups too; when none follows, the selected peer itself when it
+// matches; else null.
+const HostRecord *NextTreeMatch(const ContactTreeModel &tree, int selectedRow, const QString &text, const Fields &fields);
 // Adds a non-empty text to the history unless it is there already (compared
 // trimmed and in any case); true when added.
 bool AddToHistory(QStringList &history, const QString &text);

@@ -145,15 +145,21 @@ TEST(FindUser, TreeStepsToTheNextMatchingPeer)
 {
     Views v;
     const FindUser::Fields all;
-    const HostRecord *first = FindUser::NextTreeMatch(v.tree, nullptr, u("研发"), all);
+    const HostRecord *first = FindUser::NextTreeMatch(v.tree, -1, u("研发"), all);
     ASSERT_TRUE(first);
-    const HostRecord *second = FindUser::NextTreeMatch(v.tree, first, u("研发"), all);
+    const HostRecord *second = FindUser::NextTreeMatch(v.tree, v.tree.rowOfHost(first), u("研发"), all);
     ASSERT_TRUE(second);
     EXPECT_NE(first, second);
     EXPECT_GT(v.tree.rowOfHost(second), v.tree.rowOfHost(first));
     // Past the last match the selected peer stays.
-    EXPECT_EQ(FindUser::NextTreeMatch(v.tree, second, u("研发"), all), second);
-    EXPECT_EQ(FindUser::NextTreeMatch(v.tree, nullptr, u("nobody"), all), nullptr);
+    EXPECT_EQ(FindUser::NextTreeMatch(v.tree, v.tree.rowOfHost(second), u("研发"), all), second);
+    EXPECT_EQ(FindUser::NextTreeMatch(v.tree, -1, u("nobody"), all), nullptr);
+    // From a selected node the walk starts at its members.
+    const int node = v.tree.rowOfGroup(u("同事"), true);
+    ASSERT_GE(node, 0);
+    v.hosts[0]->customGroup = u("同事");
+    v.tree.AddUser(v.hosts[0].data());
+    EXPECT_EQ(FindUser::NextTreeMatch(v.tree, v.tree.rowOfGroup(u("同事"), true), u("zhangs"), all), v.hosts[0].data());
 }
 
 // A peer inside a closed group is found, in the tree's order, and shown.
@@ -165,7 +171,7 @@ TEST(FindUser, InsideClosedGroupsTheGroupOpens)
     ASSERT_TRUE(v.tree.CollapseGroupItems(u("同事"), true));
     ASSERT_EQ(v.tree.rowOfHost(v.hosts[1].data()), -1);
     const FindUser::Fields all;
-    const HostRecord *li = FindUser::NextTreeMatch(v.tree, nullptr, u("李四"), all);
+    const HostRecord *li = FindUser::NextTreeMatch(v.tree, -1, u("李四"), all);
     ASSERT_EQ(li, v.hosts[1].data());
     const int row = v.tree.RevealUser(li);
     ASSERT_GE(row, 0);
@@ -185,7 +191,7 @@ TEST(FindUser, InsideClosedGroupsTheGroupOpens)
     v.tree.Fill(hosts);
     ASSERT_TRUE(v.tree.CollapseGroupItems(u("研发部"), false));
     ASSERT_TRUE(v.tree.CollapseGroupItems(DefaultGroups::MyFriends(), true));
-    const HostRecord *wang = FindUser::NextTreeMatch(v.tree, li, u("王五"), all);
+    const HostRecord *wang = FindUser::NextTreeMatch(v.tree, v.tree.rowOfHost(li), u("王五"), all);
     ASSERT_EQ(wang, v.hosts[2].data());
     const int wangRow = v.tree.RevealUser(wang);
     ASSERT_GE(wangRow, 0);
