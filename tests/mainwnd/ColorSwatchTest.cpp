@@ -1,12 +1,10 @@
 #include "ContactTestUtil.h"
 #include "controls/SkinColor.h"
-#include "core/CConfig.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CSkinColorDlg.h"
 #include "mainwnd/CTreeStyleDlg.h"
 #include "mainwnd/ColorRefEdit.h"
 #include "mainwnd/ContactListMenu.h"
-#include "mainwnd/TreeStyleEditor.h"
 #include "net/CNetManager.h"
 #include "net/MessengerEngine.h"
 #include "platform/ColorChooser.h"
@@ -16,101 +14,65 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
-#include <functional>
 #include <gtest/gtest.h>
 
 using namespace ContactTest;
 
 namespace {
 
-struct Look
+// A click on a swatch of "自定义皮肤颜色" or "自定义树型控件风格" opens the
+// chooser titled with the field; each colour pointed at is previewed at
+// once, a cancelled chooser puts the field's colour back, and the dialog's
+// own OK or cancel decides what stays.
+TEST(ColorSwatch, PickedColoursArePreviewedAndKeptOrUndone)
 {
-    Look()
-        : config(TestEnv::freshDir(QStringLiteral("swatch")) + QStringLiteral("/kwel.ini"))
-        , engine(config, net)
-        , page(engine)
-    {
-    }
-    // Runs the command; its modal dialog of type T gets handled.
-    template <typename T> bool run(int command, const std::function<void(T *)> &handle)
-    {
-        bool seen = false;
-        QTimer::singleShot(0, [&] {
-            if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
-                seen = true;
-                handle(dialog);
-            }
-        });
-        page.OnMenuCommand(command);
-        return seen;
-    }
-    CConfig config;
+    CConfig config(TestEnv::freshDir(QStringLiteral("swatch")) + QStringLiteral("/kwel.ini"));
     CNetManager net;
-    MessengerEngine engine;
-    CMessengerDlg page;
+    MessengerEngine engine(config, net);
+    CMessengerDlg page(engine);
     ScriptedColorChooser chooser;
-};
-
-void finish(QDialog *dialog, const char *button)
-{
-    dialog->findChild<QPushButton *>(QString::fromLatin1(button))->click();
-}
-
-// "自定义皮肤颜色": a click on a swatch opens the chooser with the field's
-// colour; each colour pointed at is previewed on the panel at once, the
-// chosen one is kept on OK, and cancelling the chooser puts the field's
-// colour back.
-TEST(ColorSwatch, SkinColoursArePickedAndPreviewed)
-{
-    Look l;
-    ColorChooserScope scope(l.chooser);
-    const uint32_t leftTopBefore = l.config.MainBarLeftTopColor;
+    ColorChooserScope scope(chooser);
+    const QColor dark(0x10, 0x20, 0x30), chosen(0x40, 0x50, 0x60);
+    chooser.queue({ { dark, chosen }, true });
+    chooser.queue({ { Qt::red }, false });
+    chooser.queue({ { chosen }, true });
     QList<uint32_t> previewed;
-    l.chooser.queue({ { QColor(0x10, 0x20, 0x30), QColor(0x40, 0x50, 0x60) }, true });
-    l.chooser.queue({ { QColor(0xFF, 0, 0) }, false });
-    EXPECT_TRUE(l.run<CSkinColorDlg>(ContactListMenu::CustomColor, [&](CSkinColorDlg *d) {
-        ColorRefEdit *leftTop = d->colorEdit(1);
-        QObject::connect(leftTop, &ColorRefEdit::valueChanged, [&](uint32_t) { previewed << l.config.MainBarLeftTopColor; });
-        leftTop->swatch()->click();
-        EXPECT_EQ(leftTop->textEdit()->text(), QStringLiteral("#405060"));
-        d->colorEdit(0)->swatch()->click(); // pointed at red, then cancelled
-        EXPECT_EQ(d->colorEdit(0)->value(), l.config.MainBarFrameColor);
-        finish(d, "1");
-    }));
-    ASSERT_EQ(l.chooser.asked().size(), 2);
-    EXPECT_EQ(l.chooser.titles(), (QStringList{ QString::fromUtf8("左上渐变颜色"), QString::fromUtf8("边框颜色") }));
-    EXPECT_EQ(RefFromColor(l.chooser.asked()[0]), leftTopBefore);
-    EXPECT_EQ(previewed, (QList<uint32_t>{ RefFromColor(QColor(0x10, 0x20, 0x30)), RefFromColor(QColor(0x40, 0x50, 0x60)) }))
-        << "each colour pointed at reaches the panel while the dialog is open";
-    EXPECT_EQ(l.config.MainBarLeftTopColor, RefFromColor(QColor(0x40, 0x50, 0x60)));
-    EXPECT_EQ(l.config.ChatBkColor1, l.config.MainBarLeftTopColor);
-}
+    const auto handle = [](const std::function<void(QDialog *)> &act) {
+        QTimer::singleShot(0, [act] { act(qobject_cast<QDialog *>(QApplication::activeModalWidget())); });
+    };
+    handle([&](QDialog *d) {
+        auto *skin = qobject_cast<CSkinColorDlg *>(d);
+        ASSERT_TRUE(skin);
+        QObject::connect(skin->colorEdit(1), &ColorRefEdit::valueChanged,
+            [&](uint32_t) { previewed << config.MainBarLeftTopColor; });
+        skin->colorEdit(1)->swatch()->click();
+        skin->colorEdit(0)->swatch()->click(); // red pointed at, then cancelled
+        EXPECT_EQ(skin->colorEdit(0)->value(), config.MainBarFrameColor);
+        d->findChild<QPushButton *>(QStringLiteral("1"))->click();
+    });
+    page.OnMenuCommand(ContactListMenu::CustomColor);
+    EXPECT_EQ(chooser.titles(), (QStringList{ u("左上渐变颜色"), u("边框颜色") }));
+    EXPECT_EQ(previewed, (QList<uint32_t>{ RefFromColor(dark), RefFromColor(chosen) }));
+    EXPECT_EQ(config.MainBarLeftTopColor, RefFromColor(chosen));
 
-// "自定义树型控件风格": the same swatches; cancelling the dialog after a
-// picked colour puts the tree's colours back.
-TEST(ColorSwatch, TreeStyleColoursArePickedAndUndoneByCancel)
-{
-    Look l;
-    ColorChooserScope scope(l.chooser);
-    l.config.MembersShowMode = 1;
-    const uint32_t before = l.config.TreeNickClr;
-    uint32_t duringPreview = before;
-    l.chooser.queue({ { QColor(0x12, 0x34, 0x56) }, true });
-    EXPECT_TRUE(l.run<CTreeStyleDlg>(ContactListMenu::CustomTreeStyle, [&](CTreeStyleDlg *d) {
-        const QList<ColorRefEdit *> edits = d->findChildren<ColorRefEdit *>();
-        ASSERT_EQ(edits.size(), 13);
-        edits[5]->swatch()->click(); // "用户名颜色:"
-        duringPreview = l.config.TreeNickClr;
-        finish(d, "2");
-    }));
-    EXPECT_EQ(duringPreview, RefFromColor(QColor(0x12, 0x34, 0x56)));
-    EXPECT_EQ(l.config.TreeNickClr, before);
-    // Without a chooser installed a click changes nothing and never blocks.
+    const uint32_t nickBefore = config.TreeNickClr;
+    uint32_t nickPreviewed = nickBefore;
+    handle([&](QDialog *d) {
+        ASSERT_TRUE(qobject_cast<CTreeStyleDlg *>(d));
+        d->findChildren<ColorRefEdit *>().at(5)->swatch()->click(); // "用户名颜色:"
+        nickPreviewed = config.TreeNickClr;
+        d->findChild<QPushButton *>(QStringLiteral("2"))->click();
+    });
+    page.OnMenuCommand(ContactListMenu::CustomTreeStyle);
+    EXPECT_EQ(nickPreviewed, RefFromColor(chosen));
+    EXPECT_EQ(config.TreeNickClr, nickBefore);
+
+    // Without a chooser a click changes nothing and never blocks.
     ColorChooser::setCurrent(nullptr);
     ColorRefEdit edit(0x00FF00);
     edit.swatch()->click();
     EXPECT_EQ(edit.value(), 0x00FF00u);
-    ColorChooser::setCurrent(&l.chooser);
+    ColorChooser::setCurrent(&chooser);
 }
 
 } // namespace
