@@ -3,6 +3,7 @@
 #include "controls/FillGradientRect.h"
 #include "controls/SkinFont.h"
 
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -161,6 +162,14 @@ void CGfxOutBarCtrl::mousePressEvent(QMouseEvent *event)
     else if (folder >= 0 && event->button() == Qt::RightButton)
         emit folderMenuRequested(folder);
     QWidget::mousePressEvent(event);
+}
+
+void CGfxOutBarCtrl::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (currentLayout().folderAt(event->pos()) >= 0)
+        event->accept();
+    else
+        QWidget::contextMenuEvent(event);
 }
 
 void CGfxOutBarCtrl::mouseMoveEvent(QMouseEvent *event)
