@@ -1,5 +1,8 @@
-// What the benchmarks share: the resident size, the median of repeated runs
-// and the test data of the file-transfer benchmarks.
+// What the benchmarks share: one core for both sides of a comparison, rounds
+// that run the measured side and its baseline one after the other, the
+// spread of the ratio over the rounds, the marks a benchmark must keep (its
+// exit code says whether it did), and the test data of the file-transfer
+// benchmarks.
 #pragma once
 
 #include <QDir>
@@ -7,6 +10,10 @@
 #include <QString>
 #include <QStringList>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <sched.h>
 #include <vector>
 
 namespace Bench {
@@ -29,6 +36,136 @@ inline double median(std::vector<double> v)
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
+
+// Pins this process, and every thread and child it starts afterwards, to
+// `count` CPUs, so that the measured side and its baseline share the same
+// cores and neither gains from others being idle: the last ones this
+// process may use, or those from the one KWEL_BENCH_CPU names. One core,
+// unless the measured side is parallel by design. Returns the first CPU, or
+// -1 when pinning failed.
+inline int PinToCpus(int count = 1)
+{
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0)
+        return -1;
+    std::vector<int> cpus;
+    for (int i = 0; i < CPU_SETSIZE; ++i)
+        if (CPU_ISSET(i, &allowed))
+            cpus.push_back(i);
+    size_t first = cpus.size() > size_t(count) ? cpus.size() - size_t(count) : 0;
+    if (const char *chosen = std::getenv("KWEL_BENCH_CPU"); chosen && *chosen)
+        first = size_t(std::find(cpus.begin(), cpus.end(), std::atoi(chosen)) - cpus.begin());
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    for (size_t i = first; i < cpus.size() && i < first + size_t(count); ++i)
+        CPU_SET(cpus[i], &set);
+    if (first >= cpus.size() || sched_setaffinity(0, sizeof set, &set) != 0) {
+        std::printf("(not pinned)\n");
+        return -1;
+    }
+    std::printf("pinned to %d CPU%s from CPU %d\n", CPU_COUNT(&set), CPU_COUNT(&set) == 1 ? "" : "s", cpus[first]);
+    return cpus[first];
+}
+
+inline int PinToOneCpu()
+{
+    return PinToCpus(1);
+}
+
+struct Spread
+{
+    double min = 0, median = 0, max = 0;
+};
+
+inline Spread SpreadOf(const std::vector<double> &values)
+{
+    if (values.empty())
+        return {};
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    return { *low, median(values), *high };
+}
+
+// Which way a ratio is taken: of times (the measured side's time over the
+// baseline's, lower is better) or of rates (the baseline's time over the
+// measured side's, higher is better).
+enum class RatioOf { Times, Rates };
+
+struct Rounds
+{
+    std::vector<double> measured, baseline; // the figure of each side, round by round
+    std::vector<double> ratios; // of each round
+};
+
+// Runs both sides once a round, the baseline first in even rounds and the
+// measured side first in odd ones; each returns its figure (a time).
+inline Rounds Interleave(
+    int rounds, const std::function<double()> &measured, const std::function<double()> &baseline, RatioOf ratio)
+{
+    Rounds r;
+    for (int round = 0; round < rounds; ++round) {
+        double m = 0, b = 0;
+        if (round % 2 == 0) {
+            b = baseline();
+            m = measured();
+        } else {
+            m = measured();
+            b = baseline();
+        }
+        r.measured.push_back(m);
+        r.baseline.push_back(b);
+        r.ratios.push_back(ratio == RatioOf::Times ? m / b : b / m);
+    }
+    return r;
+}
+
+// A bound that a benchmark's figure must keep, held against the median of
+// the rounds (or their worst, for bounds on the worst case).
+struct Mark
+{
+    enum Kind { AtMost, AtLeast } kind = AtMost;
+    double bound = 0;
+    bool worst = false;
+};
+
+// Prints figures with their spread and whether they kept their marks; the
+// benchmark returns exitCode() from main.
+class Report
+{
+public:
+    // "  ratio LABEL: min .. median .. max ..  mark <= X: kept|MISSED"
+    void Ratio(const char *label, const std::vector<double> &ratios, const Mark &mark)
+    {
+        Figure(label, ratios, "", mark, "ratio ");
+    }
+    void Figure(const char *label, const std::vector<double> &values, const char *unit, const Mark &mark,
+        const char *kind = "")
+    {
+        const Spread s = SpreadOf(values);
+        const double held = mark.kind == Mark::AtMost ? (mark.worst ? s.max : s.median)
+                                                      : (mark.worst ? s.min : s.median);
+        const bool kept = mark.kind == Mark::AtMost ? held <= mark.bound : held >= mark.bound;
+        m_missed += kept ? 0 : 1;
+        std::printf("  %s%s: min %.3f  median %.3f  max %.3f%s   mark: %s %s %.3f%s: %s\n", kind, label, s.min, s.median,
+            s.max, unit, mark.worst ? "worst" : "median", mark.kind == Mark::AtMost ? "<=" : ">=", mark.bound, unit,
+            kept ? "kept" : "MISSED");
+    }
+    // A figure without a mark.
+    void Show(const char *label, const std::vector<double> &values, const char *unit)
+    {
+        const Spread s = SpreadOf(values);
+        std::printf("  %s: min %.3f  median %.3f  max %.3f%s\n", label, s.min, s.median, s.max, unit);
+    }
+    int exitCode() const
+    {
+        if (m_missed)
+            std::printf("MISSED %d mark%s\n", m_missed, m_missed == 1 ? "" : "s");
+        return m_missed ? 1 : 0;
+    }
+
+private:
+    int m_missed = 0;
+};
 
 constexpr qint64 kBigFile = qint64(1) << 30;
 constexpr int kSmallFiles = 10000;

@@ -5,7 +5,10 @@
 // limit of 1024 open files (or the one given). Prints how many connections
 // the server held at most, how many it refused or closed to make room, the
 // descriptors it used, and the time of a 1 GiB fetch among the slow
-// clients against the same fetch without them in the same run (ratio).
+// clients against the same fetch without them in the same run, all on one
+// core with the slow clients' process: the ratio of each fetch among them to
+// the fetch alone of the same number (mark: kAmongMark). The fetches alone
+// come first: the slow clients cannot come and go between rounds.
 //
 //   fileserve_slow_bench [clients [open-file-limit]]
 #include "net/CFileOfferTable.h"
@@ -43,6 +46,7 @@ using namespace Bench;
 namespace {
 
 constexpr int kRounds = 5;
+constexpr double kAmongMark = 0.5;
 constexpr qint64 kFetch = kBigFile;
 constexpr int kAddresses = 100; // 127.0.0.2 ..
 
@@ -161,6 +165,7 @@ int main(int argc, char **argv)
     const rlim_t limit = argc > 2 ? rlim_t(std::atol(argv[2])) : 1024;
 
     QCoreApplication app(argc, argv);
+    PinToOneCpu();
     QTemporaryDir dir;
     const QString big = dir.filePath(QStringLiteral("big.bin"));
     {
@@ -235,8 +240,15 @@ int main(int argc, char **argv)
     std::printf("  descriptors in use at most:   %8d\n", fdsMax);
     std::printf("  refused for want of descriptors: %5llu\n",
         static_cast<unsigned long long>(listener.refusedForDescriptors()));
-    std::printf("  fetch alone:                  %8.0f MiB/s\n", mib / median(alone));
-    std::printf("  fetch among slow clients:     %8.0f MiB/s\n", mib / median(among));
-    std::printf("  ratio among/alone:            %8.2f\n", median(alone) / median(among));
-    return 0;
+    std::vector<double> aloneRate, amongRate, ratios;
+    for (size_t i = 0; i < alone.size() && i < among.size(); ++i) {
+        aloneRate.push_back(mib / alone[i]);
+        amongRate.push_back(mib / among[i]);
+        ratios.push_back(alone[i] / among[i]);
+    }
+    Report report;
+    report.Show("fetch alone, MiB/s", aloneRate, "");
+    report.Show("fetch among slow clients, MiB/s", amongRate, "");
+    report.Ratio("among/alone", ratios, {Mark::AtLeast, kAmongMark});
+    return report.exitCode();
 }

@@ -1,6 +1,7 @@
 #include "app/KwelApp.h"
 
 #include "app/CMessengerApp.h"
+#include "platform/ColorChooser.h"
 #include "platform/DesktopServices.h"
 #include "platform/QtPrompter.h"
 
@@ -23,15 +24,16 @@ bool installQtTranslation(QCoreApplication &app, const QString &folder)
 {
     const QString from = folder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : folder;
     const QLocale chinese(QLocale::Chinese, QLocale::China);
+    // Dates, numbers and sizes (the file dialog's columns, the calendar's
+    // day names) are Chinese whatever the environment's locale, with or
+    // without Qt's translated texts.
+    QLocale::setDefault(chinese);
     auto *translator = new QTranslator(&app);
     if (!translator->load(chinese, QStringLiteral("qt"), QStringLiteral("_"), from)
         || !QCoreApplication::installTranslator(translator)) {
         delete translator;
         return false;
     }
-    // Dates and sizes in Qt's dialogs (the file dialog's columns, the
-    // calendar's day names) in the same language as their texts.
-    QLocale::setDefault(chinese);
     return true;
 }
 
@@ -40,6 +42,8 @@ int run(QApplication &app)
     installQtTranslation(app);
     QtPrompter prompter;
     PrompterScope prompterScope(prompter);
+    QtColorChooser colors;
+    ColorChooserScope colorScope(colors);
     QtDesktopServices desktop;
     DesktopServicesScope desktopScope(desktop);
     CMessengerApp messenger(app);

@@ -13,7 +13,7 @@ void setIdentity(QApplication &app);
 // default Qt's translations folder), so that the standard dialogs and buttons
 // speak Chinese whatever the desktop's language. False when the file is
 // missing or unreadable; the program then runs with Qt's English texts.
-// With the translation, Qt's default locale becomes Chinese (China) too.
+// Qt's default locale becomes Chinese (China) either way.
 bool installQtTranslation(QCoreApplication &app, const QString &folder = QString());
 // Runs the program; returns the process exit code.
 int run(QApplication &app);

@@ -242,7 +242,7 @@ bool TestDriver::Run(const QString &command)
         return *done;
     if (const std::optional<bool> done = runTransferCommand(verb, command.section(QLatin1Char(' '), 1)))
         return *done;
-    if (const std::optional<bool> done = runRichTextCommand(verb))
+    if (const std::optional<bool> done = runUxCommand(verb, command.section(QLatin1Char(' '), 1)))
         return *done;
     if (const std::optional<bool> done = runContactCommand(verb, command.section(QLatin1Char(' '), 1)))
         return *done;

@@ -46,10 +46,12 @@
 //   draw IP X1 Y1 X2 Y2              a stroke of the board's tool
 //   capture IP X Y W H [PATH]        "截图" with that area chosen (the capture window saved at PATH)
 //   haspicture IP                    ok when a picture shows in the history
+//   notice, noticedownload, swatch, modaltext
+//                                    the new-version notice, the style
+//                                    dialogs' colour swatches and the open
+//                                    modal window's text and its format (TestDriverUx.cpp)
 // and on shared files and the transfer monitor (TestDriverShares.cpp):
 //   shares add|password|save|typepassword|download ..., monitor open|rows|grab ...
-// and on how peer text shows (TestDriverRichText.cpp):
-//   modaltext                        the open message box's text and format
 #pragma once
 
 #include <QObject>
@@ -99,8 +101,8 @@ private:
     std::optional<bool> runShareCommand(const QString &verb, const QString &rest);
     // A command about a chat window's outgoing transfers (TestDriverTransfers.cpp).
     std::optional<bool> runTransferCommand(const QString &verb, const QString &rest);
-    // How peer text shows in message boxes (TestDriverRichText.cpp).
-    std::optional<bool> runRichTextCommand(const QString &verb);
+    // The new-version notice and the style dialogs (TestDriverUx.cpp).
+    std::optional<bool> runUxCommand(const QString &verb, const QString &rest);
 
     CMessengerApp &m_app;
     QString m_path;

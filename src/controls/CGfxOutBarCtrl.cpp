@@ -3,6 +3,7 @@
 #include "controls/FillGradientRect.h"
 #include "controls/SkinFont.h"
 
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -155,12 +156,20 @@ void CGfxOutBarCtrl::paintEvent(QPaintEvent *)
 
 void CGfxOutBarCtrl::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton) {
-        const int folder = currentLayout().folderAt(event->position().toPoint());
-        if (folder >= 0)
-            SetSelFolder(folder);
-    }
+    const int folder = currentLayout().folderAt(event->position().toPoint());
+    if (folder >= 0 && event->button() == Qt::LeftButton)
+        SetSelFolder(folder);
+    else if (folder >= 0 && event->button() == Qt::RightButton)
+        emit folderMenuRequested(folder);
     QWidget::mousePressEvent(event);
+}
+
+void CGfxOutBarCtrl::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (currentLayout().folderAt(event->pos()) >= 0)
+        event->accept();
+    else
+        QWidget::contextMenuEvent(event);
 }
 
 void CGfxOutBarCtrl::mouseMoveEvent(QMouseEvent *event)

@@ -47,11 +47,15 @@ public:
 
 signals:
     void folderChanged(int index);
+    // A right click on a folder's button.
+    void folderMenuRequested(int index);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    // A right click on a folder's button is folderMenuRequested alone.
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
 

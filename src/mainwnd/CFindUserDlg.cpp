@@ -96,12 +96,15 @@ void CFindUserDlg::findInList(const QString &text)
 
 void CFindUserDlg::findInTree(const QString &text)
 {
-    if (!m_tree || !m_tree->treeModel())
+    ContactTreeModel *model = m_tree ? m_tree->treeModel() : nullptr;
+    if (!model)
         return;
     const QModelIndex current = m_tree->currentIndex();
     const int selected = current.isValid() && m_tree->selectionModel()->isSelected(current) ? current.row() : -1;
     m_tree->selectionModel()->clearSelection();
-    const int row = FindUser::NextTreeMatch(*m_tree->treeModel(), selected, text, fields());
+    const HostRecord *found = FindUser::NextTreeMatch(*model, selected, text, fields());
+    // A peer inside a closed group is shown: its group opens.
+    const int row = found ? model->RevealUser(found) : -1;
     if (row < 0)
         return;
     const QModelIndex index = m_tree->model()->index(row, 0);

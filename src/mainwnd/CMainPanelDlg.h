@@ -89,6 +89,12 @@ public:
     CWebPaneDlg *webPane() const { return m_webPane; }
     // The folder of the web pane ("蓝雀vudo"), -1 without one (ShowBbsBar).
     int webPaneFolder() const { return m_webFolder; }
+    // What the folder bar tells the contact list's page (message 0x4C3):
+    // its folder was opened again, which gives the panel back the width and
+    // side it had before the web pane's folder widened it; or a right click
+    // on the folder's button, which shows the "更多" menu (1098).
+    enum class ContactFolderMessage { Opened = 0, MenuAsked = 1 };
+    void OnShowWebPane(ContactFolderMessage message);
     // The backup of kind 0, 2..6 (33093, 33099..33103) and the restore (33094).
     void BackupSettings(int kind);
     void OnRestoreSettings();

@@ -10,6 +10,7 @@
 #include "core/FileUtil.h"
 #include "core/Prompter.h"
 #include "mainwnd/CMessengerDlg.h"
+#include "mainwnd/ContactListMenu.h"
 #include "mainwnd/CWebPaneDlg.h"
 #include "mainwnd/GroupFile.h"
 #include "mainwnd/PanelDocking.h"
@@ -29,6 +30,7 @@
 
 namespace {
 
+constexpr int kContactFolder = 0; // the messenger page's
 constexpr int kDesktopShortcut = 33137;
 constexpr int kMenuShortcut = 33138;
 const QString kCaption = QStringLiteral("提示");
@@ -79,7 +81,21 @@ void CMainPanelDlg::buildExtras()
     connect(m_bar, &CGfxOutBarCtrl::folderChanged, this, [this](int index) {
         if (index >= 0 && index == m_webFolder)
             m_webPane->OnFolderOpened(this);
+        else if (index == kContactFolder)
+            OnShowWebPane(ContactFolderMessage::Opened);
     });
+    connect(m_bar, &CGfxOutBarCtrl::folderMenuRequested, this, [this](int index) {
+        if (index == kContactFolder)
+            OnShowWebPane(ContactFolderMessage::MenuAsked);
+    });
+}
+
+void CMainPanelDlg::OnShowWebPane(ContactFolderMessage message)
+{
+    if (message == ContactFolderMessage::MenuAsked)
+        m_messenger->OnButtonCommand(ContactListMenu::MoreButton);
+    else
+        m_webPane->RestorePanel(this);
 }
 
 void CMainPanelDlg::contextMenuEvent(QContextMenuEvent *event)

@@ -42,5 +42,5 @@ void CMainPanelDlg::updateStatusButton()
     if (!m_search)
         return;
     const CConfig &config = m_engine.config();
-    m_search->SetStatusText(StatusMenu::ButtonText(config.StatusValue, m_engine.isAway() ? config.AwayState : 0));
+    m_search->SetStatusText(StatusMenu::ButtonText(config.StatusValue, m_engine.isAway() ? config.AwayState : 0, config.AwayNames));
 }

@@ -1,5 +1,6 @@
 #include "mainwnd/CNewVersionDlg.h"
 
+#include "core/Prompter.h"
 #include "platform/OpenUrl.h"
 #include "platform/WindowAlpha.h"
 
@@ -9,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 CNewVersionDlg::CNewVersionDlg(QWidget *parent)
     : QDialog(parent)
@@ -63,7 +65,9 @@ QPoint CNewVersionDlg::SlidePosition(const QRect &workArea, const QSize &frame, 
 {
     const int right = workArea.x() + workArea.width();
     const int bottom = workArea.y() + workArea.height();
-    return QPoint(right - frame.width(), bottom - frame.height() * step / kSlideSteps);
+    // A notice taller or wider than the work area keeps its top left corner on it.
+    return QPoint(std::max(workArea.x(), right - frame.width()),
+        std::max(workArea.y(), bottom - frame.height() * std::clamp(step, 0, kSlideSteps) / kSlideSteps));
 }
 
 void CNewVersionDlg::ShowSliding()
@@ -83,8 +87,21 @@ void CNewVersionDlg::slideStep()
         m_slide.stop();
 }
 
+void CNewVersionDlg::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    // The window manager's frame and the layout's size come after the first
+    // steps: the notice that has slid up stays wholly on the work area.
+    if (isVisible() && !isSliding() && m_step >= kSlideSteps)
+        move(SlidePosition(workArea(), frameGeometry().size(), kSlideSteps));
+}
+
 void CNewVersionDlg::OnDownload()
 {
-    OpenUrlOrReport(this, m_url);
+    if (m_url.trimmed().isEmpty())
+        Prompter::current().messageBox(this, QStringLiteral("没有得到新版本的下载地址，请稍后再检查新版本。"),
+            QStringLiteral("提示"), Prompter::Buttons::Ok, Prompter::Icon::Information);
+    else
+        OpenUrlOrReport(this, m_url);
     close();
 }

@@ -35,7 +35,11 @@ public:
 
     // 1001 "点击下载最新版本": opens the download address (a peer's program
     // file is never asked for: it would be another system's executable).
+    // Without an address the user is told so.
     void OnDownload();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void slideStep();

@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <utility>
 
 CWebPaneDlg::CWebPaneDlg(QWidget *parent)
     : QWidget(parent)
@@ -46,18 +47,50 @@ CWebPaneDlg::Widening CWebPaneDlg::Widen(const QRect &frame, const QRect &deskto
     return w;
 }
 
+namespace {
+
+QRect desktopOf(const QWidget &window)
+{
+    const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect();
+}
+
+// Places the window's frame at the rectangle.
+void placeFrame(QWidget &window, const QRect &frame)
+{
+    window.resize(window.width() + frame.width() - window.frameGeometry().width(), window.height());
+    window.move(frame.topLeft());
+}
+
+} // namespace
+
+QRect CWebPaneDlg::Restored(const QRect &frame, const QRect &desktop, int width, bool widenedToLeft)
+{
+    const int left = frame.x();
+    const int right = frame.x() + frame.width(); // one past, as the desktop's
+    const int desktopRight = desktop.x() + desktop.width();
+    const bool keepLeft = widenedToLeft ? left + width > desktopRight : right - width > desktop.x();
+    return keepLeft ? QRect(left, frame.y(), width, frame.height()) : QRect(right - width, frame.y(), width, frame.height());
+}
+
+bool CWebPaneDlg::RestorePanel(QWidget *window)
+{
+    const int width = std::exchange(m_rememberedWidth, 0);
+    if (!window || width < kMinimumRestoredWidth || window->frameGeometry().width() != kMinimumWidth)
+        return false;
+    placeFrame(*window, Restored(window->frameGeometry(), desktopOf(*window), width, m_widenedToLeft));
+    return true;
+}
+
 void CWebPaneDlg::OnFolderOpened(QWidget *window)
 {
     if (window) {
-        const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-        const QRect desktop = screen ? screen->geometry() : QRect();
         const QRect frame = window->frameGeometry();
-        const Widening w = Widen(frame, desktop);
+        const Widening w = Widen(frame, desktopOf(*window));
         if (w.widened) {
             m_rememberedWidth = frame.width();
             m_widenedToLeft = w.toLeft;
-            window->resize(window->width() + w.rect.width() - frame.width(), window->height());
-            window->move(w.rect.topLeft());
+            placeFrame(*window, w.rect);
         }
     }
     if (m_firstLoad || m_current.isEmpty()) {

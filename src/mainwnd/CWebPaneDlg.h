@@ -54,6 +54,18 @@ public:
     // within the desktop, else to the left.
     static Widening Widen(const QRect &frame, const QRect &desktop);
 
+    // A remembered width below this is not given back.
+    static constexpr int kMinimumRestoredWidth = 150;
+    // The widened frame back at `width`: the edge that moved goes back,
+    // unless that puts the panel past the desktop's edge on that side, where
+    // the other edge gives way instead.
+    static QRect Restored(const QRect &frame, const QRect &desktop, int width, bool widenedToLeft);
+    // The contact list's folder was opened again: the panel `window` gets
+    // back the width and side it had before the last widening. Once: the
+    // widening is forgotten, and a panel the user resized since keeps its
+    // width. True when the panel was placed.
+    bool RestorePanel(QWidget *window);
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 

@@ -629,6 +629,39 @@ int ContactTreeModel::rowOfHost(const HostRecord *host) const
     return it == node->members.end() ? -1 : nodeRow(node) + 1 + int(it - node->members.begin());
 }
 
+std::vector<const ContactEntry *> ContactTreeModel::EntriesInOrder() const
+{
+    std::vector<const ContactEntry *> all;
+    all.reserve(m_entries.size());
+    for (const auto &node : m_nodes)
+        all.insert(all.end(), node->members.begin(), node->members.end());
+    return all;
+}
+
+int ContactTreeModel::EntryIndexAfterRow(int row) const
+{
+    const RowRef ref = locate(row);
+    if (ref.node < 0)
+        return 0;
+    size_t before = 0;
+    for (int i = 0; i < ref.node; ++i)
+        before += m_nodes[size_t(i)]->members.size();
+    return int(before) + ref.member + 1;
+}
+
+int ContactTreeModel::RevealUser(const HostRecord *host)
+{
+    const auto found = m_entries.find(host);
+    if (found == m_entries.end() || !found->second->node)
+        return -1;
+    const Node *node = found->second->node;
+    if (const Node *friends = myFriendsNode(); !nodeVisible(*node) && friends)
+        setCollapsed(friends->name, true, false);
+    if (node->collapsed)
+        setCollapsed(node->name, node->kind == RowKind::UserGroup, false);
+    return rowOfHost(host);
+}
+
 int ContactTreeModel::rowOfGroup(const QString &name, bool isUserGroup) const
 {
     const Node *n = findNode(name, isUserGroup ? RowKind::UserGroup : RowKind::PeerGroup);

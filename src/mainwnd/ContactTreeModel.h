@@ -98,6 +98,14 @@ public:
     const ContactEntry *entryAt(int row) const;
     QString nodeNameAt(int row) const;
     int rowOfHost(const HostRecord *host) const; // -1 when hidden or absent
+    // Every peer in the order of the tree, also those of collapsed groups.
+    std::vector<const ContactEntry *> EntriesInOrder() const;
+    // Where in that order the peers after the row begin: after a peer's row
+    // the next peer, after a node's row its first member, shown or not.
+    int EntryIndexAfterRow(int row) const;
+    // Opens the groups that hide the peer (its own and, for a peer group,
+    // "我的好友"), as a click on them would; its row, -1 when it is absent.
+    int RevealUser(const HostRecord *host);
     int rowOfGroup(const QString &name, bool isUserGroup) const;
 
 private:

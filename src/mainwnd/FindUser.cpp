@@ -21,16 +21,16 @@ QList<int> ListMatches(const UserListModel &list, const QString &text, const Fie
     return rows;
 }
 
-int NextTreeMatch(const ContactTreeModel &tree, int selectedRow, const QString &text, const Fields &fields)
+const HostRecord *NextTreeMatch(const ContactTreeModel &tree, int selectedRow, const QString &text, const Fields &fields)
 {
-    const auto matches = [&](int row) {
-        const ContactEntry *e = tree.rowKind(row) == ContactTreeModel::RowKind::Peer ? tree.entryAt(row) : nullptr;
-        return e && Matches(*e, text, fields);
-    };
-    for (int row = std::max(selectedRow + 1, 0); row < tree.rowCount(); ++row)
-        if (matches(row))
-            return row;
-    return selectedRow >= 0 && selectedRow < tree.rowCount() && matches(selectedRow) ? selectedRow : -1;
+    const std::vector<const ContactEntry *> peers = tree.EntriesInOrder();
+    const int from = selectedRow >= 0 ? std::min(tree.EntryIndexAfterRow(selectedRow), int(peers.size())) : 0;
+    const auto next = std::find_if(
+        peers.begin() + from, peers.end(), [&](const ContactEntry *e) { return Matches(*e, text, fields); });
+    if (next != peers.end())
+        return (*next)->host.data();
+    const ContactEntry *selected = tree.entryAt(selectedRow);
+    return selected && Matches(*selected, text, fields) ? selected->host.data() : nullptr;
 }
 
 bool AddToHistory(QStringList &history, const QString &text)

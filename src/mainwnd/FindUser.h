@@ -9,6 +9,7 @@
 #include <QStringList>
 
 class ContactTreeModel;
+class HostRecord;
 class UserListModel;
 struct ContactEntry;
 
@@ -27,10 +28,11 @@ struct Fields
 bool Matches(const ContactEntry &entry, const QString &text, const Fields &fields);
 // The rows of the list whose peer matches.
 QList<int> ListMatches(const UserListModel &list, const QString &text, const Fields &fields);
-// The next peer row of the tree after the selected row (-1: from the first
-// row) that matches; when none follows, the selected row itself when it
-// matches; else -1.
-int NextTreeMatch(const ContactTreeModel &tree, int selectedRow, const QString &text, const Fields &fields);
+// The next peer of the tree after the selected row (a peer's or a node's;
+// -1: from the first peer) that matches, in the tree's order and inside
+// collapsed groups too; when none follows, the selected peer itself when it
+// matches; else null.
+const HostRecord *NextTreeMatch(const ContactTreeModel &tree, int selectedRow, const QString &text, const Fields &fields);
 // Adds a non-empty text to the history unless it is there already (compared
 // trimmed and in any case); true when added.
 bool AddToHistory(QStringList &history, const QString &text);

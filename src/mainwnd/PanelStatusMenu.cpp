@@ -39,14 +39,15 @@ void Check(QMenu *menu, uint32_t statusValue, int awayKind)
         action->setChecked(action->data().toInt() == id);
 }
 
-QString ButtonText(uint32_t statusValue, int awayKind)
+QString ButtonText(uint32_t statusValue, int awayKind, const std::array<QString, CConfig::AwayModeCount> &awayNames)
 {
     const int id = checkedId(statusValue, awayKind);
     if (id == Hidden)
         return QStringLiteral("隐身▼");
     if (id == Online)
         return QStringLiteral("在线▼");
-    return TrayMenu::AwayText(awayKind) + QStringLiteral("▼");
+    const QString own = awayNames[size_t(awayKind - 1)].trimmed();
+    return (own.isEmpty() ? TrayMenu::AwayText(awayKind) : own) + QStringLiteral("▼");
 }
 
 } // namespace StatusMenu

@@ -3,7 +3,10 @@
 // QAction::data(), like the tray menu's.
 #pragma once
 
+#include "core/CConfig.h"
+
 #include <QString>
+#include <array>
 #include <cstdint>
 
 class QMenu;
@@ -21,7 +24,8 @@ QMenu *Build(QWidget *parent);
 // 0x40), the away kind while away (1..8), else "在线".
 void Check(QMenu *menu, uint32_t statusValue, int awayKind);
 // The status button's text for the same state: "隐身▼", the away name with
-// "▼", or "在线▼".
-QString ButtonText(uint32_t statusValue, int awayKind);
+// "▼", or "在线▼". The away name is the user's own (AwayNames), the kind's
+// menu text where the user left it empty.
+QString ButtonText(uint32_t statusValue, int awayKind, const std::array<QString, CConfig::AwayModeCount> &awayNames);
 
 } // namespace StatusMenu

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <array>
-#include <unordered_set>
+#include <vector>
 
 namespace UserSearch {
 namespace {
@@ -16,14 +16,25 @@ constexpr int kNameFields = 5;
 // The fields in the order the passes try them; the address comes last.
 struct Fields
 {
-    std::array<QStringView, kNameFields> names;
-    QString address;
+    std::array<const QString *, kNameFields> names;
+    QStringView address;
+    const PinyinForms *pinyin = nullptr; // when asked for
 
-    explicit Fields(const HostRecord &host)
-        : names{ host.displayName.isEmpty() ? QStringView(host.key.loginName()) : QStringView(host.displayName),
-            host.key.hostName(), host.key.loginName(), host.customGroup, host.groupName }
-        , address(EngineEventLog::dotted(host.key.address))
+    Fields(const HostRecord &host, bool withPinyin)
+        : names{ host.displayName.isEmpty() ? &host.key.loginName() : &host.displayName, &host.key.hostName(),
+            &host.key.loginName(), &host.customGroup, &host.groupName }
     {
+        HostRecord::SearchForms &kept = host.search;
+        if (!kept.addressMade || kept.addressOf != host.key.address) {
+            kept.address = EngineEventLog::dotted(host.key.address);
+            kept.addressOf = host.key.address;
+            kept.addressMade = true;
+        }
+        address = kept.address;
+        if (!withPinyin)
+            return;
+        kept.pinyin.Update(names);
+        pinyin = &kept.pinyin;
     }
 };
 
@@ -37,18 +48,6 @@ bool contains(QStringView field, QStringView text)
     return field.size() >= text.size() && field.contains(text, Qt::CaseInsensitive);
 }
 
-// The pinyin forms of a Chinese field: whole syllables, then initials.
-bool pinyinContains(QStringView field, QStringView text, QString &scratch)
-{
-    for (PinyinMode mode : { PinyinMode::Syllables, PinyinMode::Initials }) {
-        scratch.clear();
-        AppendPinyin(field, mode, scratch);
-        if (contains(scratch, text))
-            return true;
-    }
-    return false;
-}
-
 class Collector
 {
 public:
@@ -59,33 +58,37 @@ public:
     bool full() const { return m_results.size() >= m_max; }
     void add(const HostRecord &host)
     {
-        if (!full() && m_seen.insert(&host).second)
+        if (!full() && !has(host)) {
+            m_seen.push_back(&host);
             m_results.append(UserPickEntry::FromHost(host));
+        }
     }
-    bool has(const HostRecord &host) const { return m_seen.count(&host) != 0; }
+    // A look through at most max peers: quicker than hashing for so few.
+    bool has(const HostRecord &host) const { return std::find(m_seen.begin(), m_seen.end(), &host) != m_seen.end(); }
     QList<UserPickEntry> take() { return std::move(m_results); }
 
 private:
     int m_max;
     QList<UserPickEntry> m_results;
-    std::unordered_set<const HostRecord *> m_seen;
+    std::vector<const HostRecord *> m_seen;
 };
 
 // One pass: every peer not yet found whose fields satisfy the test, until
 // the results are full.
-template <typename Test> void pass(const QList<HostRecord *> &peers, Collector &found, Test matches)
+template <typename Test>
+void pass(const QList<HostRecord *> &peers, Collector &found, bool withPinyin, Test matches)
 {
     for (const HostRecord *host : peers) {
         if (found.full())
             return;
-        if (!found.has(*host) && matches(Fields(*host)))
+        if (!found.has(*host) && matches(Fields(*host, withPinyin)))
             found.add(*host);
     }
 }
 
 bool anyName(const Fields &f, auto test)
 {
-    return std::any_of(f.names.begin(), f.names.end(), test);
+    return std::any_of(f.names.begin(), f.names.end(), [&test](const QString *name) { return test(*name); });
 }
 
 } // namespace
@@ -95,14 +98,17 @@ QList<UserPickEntry> Run(const QList<HostRecord *> &peers, QStringView text, int
     Collector found(max);
     if (text.isEmpty() || max <= 0)
         return {};
-    pass(peers, found, [&](const Fields &f) {
+    pass(peers, found, false, [&](const Fields &f) {
         return anyName(f, [&](QStringView name) { return equal(name, text); }) || equal(f.address, text);
     });
-    QString scratch;
-    pass(peers, found, [&](const Fields &f) {
-        return anyName(f, [&](QStringView name) {
-            return contains(name, text) || (HasNonAscii(name) && pinyinContains(name, text, scratch));
-        }) || contains(f.address, text);
+    // The pinyin forms are ASCII: a text beyond it can only match as itself.
+    const QString folded = text.toString().toCaseFolded();
+    const bool byPinyin = !HasNonAscii(folded);
+    const PinyinForms::Needle needle(folded);
+    pass(peers, found, byPinyin, [&](const Fields &f) {
+        if (anyName(f, [&](QStringView name) { return contains(name, text); }) || contains(f.address, text))
+            return true;
+        return byPinyin && f.pinyin->Contains(needle);
     });
     return found.take();
 }
@@ -112,7 +118,7 @@ QList<UserPickEntry> RunPlain(const QList<HostRecord *> &peers, QStringView text
     Collector found(max);
     if (text.isEmpty() || max <= 0)
         return {};
-    pass(peers, found, [&](const Fields &f) {
+    pass(peers, found, false, [&](const Fields &f) {
         return anyName(f, [&](QStringView name) { return contains(name, text); }) || contains(f.address, text);
     });
     return found.take();

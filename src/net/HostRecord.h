@@ -3,6 +3,7 @@
 // record is deleted when the last one is given up.
 #pragma once
 
+#include "core/PinyinForms.h"
 #include "core/StatusBits.h"
 #include "net/HostKey.h"
 
@@ -53,6 +54,17 @@ public:
     qint32 customPictureSize = 0;
     QString signature;
     PeerPublicKey publicKey;
+    // What the search strip compares (UserSearch): the pinyin of the five
+    // name fields and the dotted address, each made again only when its
+    // source has changed.
+    struct SearchForms
+    {
+        PinyinForms pinyin;
+        QString address;
+        quint32 addressOf = 0;
+        bool addressMade = false;
+    };
+    mutable SearchForms search;
 
     // Number of holders of this record (the table counts as one).
     int refCount() const { return ref.loadRelaxed(); }

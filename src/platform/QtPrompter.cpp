@@ -1,5 +1,7 @@
 #include "platform/QtPrompter.h"
 
+#include "platform/FileDialogTexts.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -88,10 +90,29 @@ namespace {
 const QString kFolderKind = QStringLiteral("/folders");
 }
 
+namespace {
+
+// Qt's own file dialog with its columns in the program's language; the
+// chosen paths, none when cancelled.
+QStringList runFileDialog(QObject *owner, const QString &caption, const QString &start, const QString &filter,
+    QFileDialog::FileMode mode, QFileDialog::AcceptMode accept)
+{
+    QFileDialog dialog(parentOf(owner), caption, start, filter);
+    dialog.setFileMode(mode);
+    dialog.setAcceptMode(accept);
+    if (mode == QFileDialog::Directory)
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    FileDialogTexts::Apply(dialog);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
+} // namespace
+
 QString QtPrompter::openFile(QObject *owner, const QString &caption, const QString &directory, const QString &filter)
 {
-    const QString chosen
-        = QFileDialog::getOpenFileName(parentOf(owner), caption, m_folders.start(filter, directory), filter);
+    const QString chosen = runFileDialog(owner, caption, m_folders.start(filter, directory), filter,
+        QFileDialog::ExistingFile, QFileDialog::AcceptOpen)
+                               .value(0);
     m_folders.chosenFile(filter, chosen);
     return chosen;
 }
@@ -99,8 +120,8 @@ QString QtPrompter::openFile(QObject *owner, const QString &caption, const QStri
 QStringList QtPrompter::openFiles(
     QObject *owner, const QString &caption, const QString &directory, const QString &filter)
 {
-    const QStringList chosen
-        = QFileDialog::getOpenFileNames(parentOf(owner), caption, m_folders.start(filter, directory), filter);
+    const QStringList chosen = runFileDialog(owner, caption, m_folders.start(filter, directory), filter,
+        QFileDialog::ExistingFiles, QFileDialog::AcceptOpen);
     if (!chosen.isEmpty())
         m_folders.chosenFile(filter, chosen.constFirst());
     return chosen;
@@ -108,16 +129,18 @@ QStringList QtPrompter::openFiles(
 
 QString QtPrompter::saveFile(QObject *owner, const QString &caption, const QString &suggestion, const QString &filter)
 {
-    const QString chosen
-        = QFileDialog::getSaveFileName(parentOf(owner), caption, m_folders.start(filter, suggestion), filter);
+    const QString chosen = runFileDialog(owner, caption, m_folders.start(filter, suggestion), filter,
+        QFileDialog::AnyFile, QFileDialog::AcceptSave)
+                               .value(0);
     m_folders.chosenFile(filter, chosen);
     return chosen;
 }
 
 QString QtPrompter::chooseFolder(QObject *owner, const QString &caption, const QString &directory)
 {
-    const QString chosen
-        = QFileDialog::getExistingDirectory(parentOf(owner), caption, m_folders.start(kFolderKind, directory));
+    const QString chosen = runFileDialog(owner, caption, m_folders.start(kFolderKind, directory), QString(),
+        QFileDialog::Directory, QFileDialog::AcceptOpen)
+                               .value(0);
     m_folders.chosenFolder(kFolderKind, chosen);
     return chosen;
 }

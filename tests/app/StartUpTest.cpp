@@ -87,14 +87,17 @@ TEST(StartUp, QtTranslation)
         }
     };
 
+    const QLocale before;
     EXPECT_FALSE(KwelApp::installQtTranslation(app, TestEnv::freshDir(QStringLiteral("no-qm"))));
     EXPECT_EQ(okText(), QStringLiteral("OK"));
     EXPECT_TRUE(app.findChildren<QTranslator *>().isEmpty());
+    EXPECT_EQ(QLocale().language(), QLocale::Chinese) << "dates and sizes are Chinese without Qt's texts too";
+    EXPECT_EQ(QLocale().territory(), QLocale::China);
+    QLocale::setDefault(before);
 
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     ASSERT_TRUE(QFile::exists(folder + QStringLiteral("/qt_zh_CN.qm")))
         << "Qt's Chinese translation is missing: scripts/setup.sh installs it";
-    const QLocale before;
     EXPECT_TRUE(KwelApp::installQtTranslation(app));
     EXPECT_EQ(QLocale().language(), QLocale::Chinese);
     EXPECT_EQ(okText(), QStringLiteral("确定"));

@@ -194,6 +194,17 @@ lan_watch_proc() {
 # The field after NAME in a line of words ("fds 12 rss-kb 3400": fds -> 12).
 lan_field() { awk -v k="$2" '{for (i = 1; i < NF; i++) if ($i == k) {print $(i + 1); exit}}' "$1"; }
 
+# Serves the files of DIR over HTTP from host I on PORT (output in
+# $LAN_WORK/site.out) and waits until the server answers.
+lan_web_site() {
+  local host=$1 port=$2 dir=$3 addr n
+  addr=$(lan_addr "$host")
+  lan_in_host "$host" python3 -u -m http.server "$port" --bind "$addr" --directory "$dir" >"$LAN_WORK/site.out" 2>&1 &
+  LAN_PIDS+=("$!")
+  for n in $(seq 1 300); do lan_exec "$host" bash -c "exec 3<>/dev/tcp/$addr/$port" 2>/dev/null && return 0; sleep 0.1; done
+  lan_fail "the web server of host $host did not start"
+}
+
 # Starts a virtual screen (Xvfb, 800 x 600) in host I and sets LAN_DISPLAY to
 # the environment that puts a program on it.
 lan_xvfb() {

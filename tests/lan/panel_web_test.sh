@@ -30,9 +30,7 @@ printf '%s' '<html>[MYKWELUTFTAGBEGIN]<p>今日公告 notice-7</p><script>alert(
   >"$work/site/notice.htm"
 printf '%s' '<html><head><meta charset="utf-8"></head><body><p>蓝雀新闻 news-3</p></body></html>' \
   >"$work/site/news.htm"
-lan_in_host 2 python3 -u -m http.server 8425 --bind "$A2" --directory "$work/site" >"$work/site.out" 2>&1 &
-LAN_PIDS+=("$!")
-for i in $(seq 1 300); do lan_exec 2 bash -c "exec 3<>/dev/tcp/$A2/8425" 2>/dev/null && break; sleep 0.1; done
+lan_web_site 2 8425 "$work/site"
 
 ini="$work/h1/.config/TARPELON/Kwel.ini"
 mkdir -p "$(dirname "$ini")"

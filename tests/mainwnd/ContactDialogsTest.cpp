@@ -145,14 +145,41 @@ TEST(FindUser, TreeStepsToTheNextMatchingPeer)
 {
     Views v;
     const FindUser::Fields all;
-    const int first = FindUser::NextTreeMatch(v.tree, -1, u("研发"), all);
-    ASSERT_GE(first, 0);
-    const int second = FindUser::NextTreeMatch(v.tree, first, u("研发"), all);
-    ASSERT_GT(second, first);
-    EXPECT_NE(v.tree.hostAt(first), v.tree.hostAt(second));
+    const HostRecord *first = FindUser::NextTreeMatch(v.tree, -1, u("研发"), all);
+    ASSERT_TRUE(first);
+    const HostRecord *second = FindUser::NextTreeMatch(v.tree, v.tree.rowOfHost(first), u("研发"), all);
+    ASSERT_TRUE(second);
+    EXPECT_NE(first, second);
+    EXPECT_GT(v.tree.rowOfHost(second), v.tree.rowOfHost(first));
     // Past the last match the selected peer stays.
-    EXPECT_EQ(FindUser::NextTreeMatch(v.tree, second, u("研发"), all), second);
-    EXPECT_EQ(FindUser::NextTreeMatch(v.tree, -1, u("nobody"), all), -1);
+    EXPECT_EQ(FindUser::NextTreeMatch(v.tree, v.tree.rowOfHost(second), u("研发"), all), second);
+    EXPECT_EQ(FindUser::NextTreeMatch(v.tree, -1, u("nobody"), all), nullptr);
+    // From a selected node the walk starts at its members.
+    const int node = v.tree.rowOfGroup(u("同事"), true);
+    ASSERT_GE(node, 0);
+    v.hosts[0]->customGroup = u("同事");
+    v.tree.AddUser(v.hosts[0].data());
+    EXPECT_EQ(FindUser::NextTreeMatch(v.tree, v.tree.rowOfGroup(u("同事"), true), u("zhangs"), all), v.hosts[0].data());
+}
+
+// A peer group inside a closed "我的好友" is closed twice: a peer in it
+// opens both.
+TEST(FindUser, InsideClosedGroupsEveryGroupAboveOpens)
+{
+    Views v;
+    v.cfg->MyFriendsAutoGroup = 1;
+    v.cfg->MemberGroups.append(InitUserGroupRecord(DefaultGroups::MyFriends()));
+    v.cfg->RebuildGroupIndex();
+    v.tree.RebuildGroupNodes(true);
+    v.tree.Fill({ v.hosts[0].data(), v.hosts[1].data(), v.hosts[2].data() });
+    ASSERT_TRUE(v.tree.CollapseGroupItems(u("研发部"), false));
+    ASSERT_TRUE(v.tree.CollapseGroupItems(DefaultGroups::MyFriends(), true));
+    const HostRecord *wang = FindUser::NextTreeMatch(v.tree, -1, u("王五"), FindUser::Fields());
+    ASSERT_EQ(wang, v.hosts[2].data());
+    const int row = v.tree.RevealUser(wang);
+    EXPECT_EQ(v.tree.hostAt(row), wang);
+    EXPECT_FALSE(v.tree.IsGroupCollapsed(DefaultGroups::MyFriends(), true));
+    EXPECT_FALSE(v.tree.IsGroupCollapsed(u("研发部"), false));
 }
 
 TEST(CFindUserDlg, SelectsInTheListAndStepsInTheTree)
@@ -190,6 +217,18 @@ TEST(CFindUserDlg, SelectsInTheListAndStepsInTheTree)
     ASSERT_TRUE(second);
     EXPECT_NE(first, second);
     EXPECT_EQ(tree.selectionModel()->selectedIndexes().size(), 1);
+
+    // "查找" reaches into a closed group: it opens with the peer selected.
+    v.hosts[1]->customGroup = u("同事");
+    v.tree.AddUser(v.hosts[1].data());
+    v.tree.CollapseGroupItems(u("同事"), true);
+    tree.selectionModel()->clearSelection(); // from the first peer
+    dlg.textBox()->setEditText(u("lis"));
+    dlg.OnFind();
+    ASSERT_TRUE(tree.currentIndex().isValid());
+    EXPECT_EQ(v.tree.hostAt(tree.currentIndex().row()), v.hosts[1].data());
+    EXPECT_TRUE(tree.selectionModel()->isSelected(tree.currentIndex()));
+    EXPECT_FALSE(v.tree.IsGroupCollapsed(u("同事"), true));
 }
 
 // ---- select users ----

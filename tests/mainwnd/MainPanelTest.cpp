@@ -372,6 +372,14 @@ TEST(CMainPanelDlg, StatusButtonMenuSetsTheStateAndTheButtonFollows)
     EXPECT_EQ(button->text(), QStringLiteral("在线▼"));
     EXPECT_FALSE(p.engine->isAway());
     EXPECT_EQ(p.config.StatusValue & 0x40u, 0u);
+
+    // The away names are the user's own; a blank one shows the kind's text.
+    p.config.AwayNames[2] = QStringLiteral("开会中(勿扰)");
+    p.config.AwayNames[7] = QStringLiteral(" ");
+    p.panel->OnStatusCommand(StatusMenu::FirstAway + 2);
+    EXPECT_EQ(button->text(), QStringLiteral("开会中(勿扰)▼"));
+    p.panel->OnTrayCommand(TrayMenu::FirstAway + 7);
+    EXPECT_EQ(button->text(), QStringLiteral("工作▼"));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "core/PinyinForms.h"
 #include "mainwnd/UserSearch.h"
 #include "net/CHostTable.h"
 #include "ContactTestUtil.h"
@@ -136,6 +137,45 @@ TEST(UserSearch, PickedPeerIsFoundAgainByAddressAndPort)
     EXPECT_EQ(HostsInTableOrder(table).size(), 2);
     table.Remove(b.data());
     EXPECT_EQ(FindPickedHost(table, pick), nullptr); // gone: nothing to open
+}
+
+} // namespace
+
+namespace {
+
+TEST(UserSearch, KeptPinyinFollowsTheRecordAsItChanges)
+{
+    Peers p;
+    HostPtr h = p.add(u("张伟"), 0x0A000001);
+    EXPECT_EQ(p.search(u("zw")), QStringList{ u("张伟") });
+    // A memo name, a change in place and a new custom group are all seen by
+    // the next keystroke; the old name's pinyin no longer matches.
+    h->displayName = u("李娜");
+    EXPECT_TRUE(p.search(u("zw")).isEmpty());
+    EXPECT_EQ(p.search(u("ln")), QStringList{ u("李娜") });
+    h->displayName[1] = QChar(u'明');
+    EXPECT_EQ(p.search(u("liming")), QStringList{ u("李明") });
+    EXPECT_TRUE(p.search(u("lina")).isEmpty());
+    h->key.address = 0x0A000909;
+    EXPECT_EQ(p.search(u("10.0.9.9")), QStringList{ u("李明") });
+}
+
+// The quick passes over a peer's kept forms never hide a match that a search
+// through its pinyin would find: every part of every form is found, and
+// texts that are in no form are not.
+TEST(PinyinForms, FindsEveryPartOfEveryForm)
+{
+    const QString texts[] = { u("张伟"), u("PC-7"), u("研发部Ⅻ"), u("Tom李"), QString() };
+    const QString *pointers[] = { &texts[0], &texts[1], &texts[2], &texts[3], &texts[4] };
+    PinyinForms forms;
+    forms.Update(pointers);
+    EXPECT_EQ(forms.forms(), (QStringList{ u("zhangwei"), u("zw"), u("yanfabuxii"), u("yfbxii"), u("tomli"), u("toml") }));
+    for (const QString &form : forms.forms())
+        for (qsizetype at = 0; at < form.size(); ++at)
+            for (qsizetype n = 1; at + n <= form.size(); ++n)
+                EXPECT_TRUE(forms.Contains(PinyinForms::Needle(QStringView(form).mid(at, n)))) << form.mid(at, n).toStdString();
+    for (const char *absent : { "wz", "weiy", "ix", "zwy" })
+        EXPECT_FALSE(forms.Contains(PinyinForms::Needle(QString::fromLatin1(absent)))) << absent;
 }
 
 } // namespace

@@ -117,6 +117,22 @@ TEST(VersionCheck, ANewerPeerOnTheLanIsToldWithoutAskingItForFiles)
     dlg->OnDownload();
     ASSERT_EQ(desktop.opened.size(), 1);
     EXPECT_EQ(desktop.opened[0].path(), QStringLiteral("/download.htm"));
+
+    // Without a download address the button says so in Chinese. The slid-up
+    // notice stays wholly on the work area, also after its size changed.
+    ScriptedPrompter prompter;
+    PrompterScope prompterScope(prompter);
+    p.panel->versionCheck()->ShowNewVersion(dlg->infoText(), QStringLiteral(" "), true, 0x7F000006);
+    QTRY_VERIFY_WITH_TIMEOUT(!dlg->isSliding(), 3000);
+    dlg->resize(dlg->width(), dlg->height() + 60);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(area.contains(dlg->frameGeometry()));
+    EXPECT_EQ(dlg->frameGeometry().bottom(), area.bottom());
+    dlg->findChild<QPushButton *>(QStringLiteral("1001"))->click();
+    ASSERT_EQ(prompter.calls().size(), 1);
+    EXPECT_EQ(prompter.calls()[0].text, u("没有得到新版本的下载地址，请稍后再检查新版本。"));
+    EXPECT_EQ(prompter.calls()[0].caption, u("提示"));
+    EXPECT_EQ(desktop.opened.size(), 1);
 }
 
 TEST(VersionCheck, PictureLibraryPromptAsksPeersRoundRobin)
