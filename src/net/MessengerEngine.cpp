@@ -10,6 +10,7 @@
 #include "net/VisibleToList.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <QSysInfo>
 #include <QThread>
 #include <pwd.h>
@@ -45,6 +46,8 @@ MessengerEngine::MessengerEngine(CConfig &config, CNetManager &net, QObject *par
     // (raised at start-up).
     m_fileServer.setLimits(FileSendLimits::ForOpenFiles(OpenFileLimit()));
     m_net.setConnectionHandler([this](qintptr descriptor) { m_fileServer.Serve(descriptor); });
+    m_waitingSweep.setSingleShot(true);
+    connect(&m_waitingSweep, &QTimer::timeout, this, [this] { dropWaitingAnswers(PeerRateLimiter::Now()); });
 }
 
 MessengerEngine::~MessengerEngine()
@@ -190,6 +193,97 @@ void MessengerEngine::AnswerEntry(const HostKey &peer, quint32 commandWord)
     m_net.SendTextToHost(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
 }
 
+void MessengerEngine::SendEntryAnswer(const HostKey &peer, quint32 commandWord)
+{
+    SendTextAnswer(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
+}
+
+bool MessengerEngine::MayAnswerBytes(quint32 address, qint64 bytes)
+{
+    if (m_budget.Spend(address, bytes, PeerRateLimiter::Now()) == AnswerBudget::Verdict::Allowed)
+        return true;
+    Refuse(PeerRefusal::AnswerBudget, address);
+    return false;
+}
+
+bool MessengerEngine::IsReceiver(quint32 address) const
+{
+    return m_budget.IsProven(address, PeerRateLimiter::Now());
+}
+
+bool MessengerEngine::SendAnswer(
+    const HostKey &to, quint32 commandWord, QByteArrayView body, QByteArrayView extension, qint32 extLen)
+{
+    const QByteArray packet = m_net.BuildPacket(m_net.NextPacketNumber(), commandWord, body, extension, extLen);
+    if (packet.isEmpty() || !MayAnswerBytes(to.address, packet.size()))
+        return false;
+    return m_net.SendDatagram(to.address, to.port, packet);
+}
+
+bool MessengerEngine::SendTextAnswer(
+    const HostKey &to, quint32 commandWord, const QString &body, const QString &extension)
+{
+    return SendAnswer(to, commandWord, Gbk::encode(body), Gbk::encode(extension));
+}
+
+void MessengerEngine::AnswerWhenReceiver(const HostKey &to, QObject *context, std::function<void()> answer)
+{
+    const qint64 now = PeerRateLimiter::Now();
+    if (m_budget.IsProven(to.address, now)) {
+        answer();
+        return;
+    }
+    dropWaitingAnswers(now);
+    const auto ofAddress = std::count_if(
+        m_waiting.cbegin(), m_waiting.cend(), [&](const WaitingAnswer &w) { return w.address == to.address; });
+    if (m_waiting.size() >= size_t(PeerBounds::kWaitingAnswers) || ofAddress >= PeerBounds::kWaitingAnswersPerAddress) {
+        Refuse(PeerRefusal::AnswerUnproven, to.address);
+        return;
+    }
+    // A read notice asking for its check, for a message that never was: a
+    // peer that receives there echoes the number, and shows nothing for it.
+    if (const auto challenge = m_budget.Challenge(to.address, now)) {
+        if (!SendAnswer(to, CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(*challenge)))
+            return;
+    } else if (ofAddress == 0) {
+        // No challenge can go (the table is full), and none is open.
+        Refuse(PeerRefusal::AnswerUnproven, to.address);
+        return;
+    }
+    m_waiting.push_back({ to.address, now + PeerBounds::kChallengeMs, context, std::move(answer) });
+    if (!m_waitingSweep.isActive())
+        m_waitingSweep.start(int(PeerBounds::kChallengeMs));
+}
+
+void MessengerEngine::dropWaitingAnswers(qint64 nowMs)
+{
+    std::erase_if(m_waiting, [&](const WaitingAnswer &w) {
+        if (w.context && nowMs < w.until)
+            return false;
+        if (w.context)
+            Refuse(PeerRefusal::AnswerUnproven, w.address);
+        return true;
+    });
+    if (!m_waiting.empty())
+        m_waitingSweep.start(int(std::max<qint64>(1, m_waiting.front().until - nowMs)));
+}
+
+void MessengerEngine::challengeEchoed(const PacketRecord &packet)
+{
+    if (!m_budget.Echo(packet.key.address, EchoedPacketNumber(packet), PeerRateLimiter::Now()))
+        return;
+    std::vector<WaitingAnswer> ready;
+    std::erase_if(m_waiting, [&](WaitingAnswer &w) {
+        if (w.address != packet.key.address)
+            return false;
+        ready.push_back(std::move(w));
+        return true;
+    });
+    for (const WaitingAnswer &w : ready)
+        if (w.context)
+            w.answer();
+}
+
 void MessengerEngine::RefreshUsers(bool clearFirst)
 {
     if (clearFirst)
@@ -310,6 +404,7 @@ bool MessengerEngine::MayAnswerListed(const HostKey &peer, quint32 command)
 
 void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, quint16 port)
 {
+    m_budget.Received(address, data.size(), PeerRateLimiter::Now());
     if (m_restricted && m_restricted(address))
         return;
     PacketRecord packet;
@@ -336,7 +431,7 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
         // A resent copy means our receipt was lost: confirm it again, but
         // show the message only once.
         if (packet.hasOption(OPT_SEND_CHECK) && !packet.hasOption(OPT_BROADCAST) && !packet.hasOption(OPT_AUTO_RETURN))
-            m_net.SendNumber(packet.key, CMD_MESSAGE_RECEIVED, packet.packetNumber);
+            SendAnswer(packet.key, CMD_MESSAGE_RECEIVED, PacketCodec::FormatNumber(packet.packetNumber));
         if (!seen)
             handleMessage(packet);
         return;
@@ -359,8 +454,7 @@ void MessengerEngine::Introduce(const PacketRecord &packet)
         Refuse(PeerRefusal::AnswerRate, packet.key.address);
         return;
     }
-    m_net.SendTextToHost(
-        packet.key, CMD_ANNOUNCE_ENTRY | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
+    SendEntryAnswer(packet.key, CMD_ANNOUNCE_ENTRY);
 }
 
 void MessengerEngine::handleMessage(const PacketRecord &packet)
@@ -368,7 +462,7 @@ void MessengerEngine::handleMessage(const PacketRecord &packet)
     HostRecord *sender = FindHost(packet.key.address, packet.key.port);
     if (m_config.AutoReply && !m_config.StrReply.trimmed().isEmpty() && !packet.hasOption(OPT_AUTO_RETURN)
         && !packet.hasOption(OPT_BROADCAST) && !isOwnPacket(packet) && MayAnswer(packet.key, CMD_SEND_MESSAGE)) {
-        m_net.SendTextToHost(packet.key, CMD_SEND_MESSAGE | OPT_AUTO_RETURN, m_config.StrReply);
+        SendTextAnswer(packet.key, CMD_SEND_MESSAGE | OPT_AUTO_RETURN, m_config.StrReply);
     }
     emit messageReceived(packet, sender);
 }
@@ -382,7 +476,7 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
         AddOrUpdateHost(packet, packet.commandWord, packet.bodyText(), packet.extensionText(), packet.extVersion,
             packet.headIcon, packet.statusBits, packet.macText, packet.headPictureSize, packet.customPictureSize);
         if (!isOwnPacket(packet) && MayAnswer(packet.key, CMD_ANNOUNCE_ENTRY))
-            AnswerEntry(packet.key, CMD_ANSWER_ENTRY);
+            SendEntryAnswer(packet.key, CMD_ANSWER_ENTRY);
         break;
     case CMD_ANSWER_ENTRY:
     case CMD_ANNOUNCE_STATUS:
@@ -397,8 +491,13 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
         break;
     case CMD_MESSAGE_OPENED:
         if (packet.hasOption(OPT_READ_CHECK))
-            m_net.SendToHost(packet.key, CMD_ANSWER_READ, packet.body);
+            SendAnswer(packet.key, CMD_ANSWER_READ, packet.body);
         emit readNoticeArrived(sender, EchoedPacketNumber(packet));
+        break;
+    case CMD_ANSWER_READ:
+        // The echo of a read notice: of our challenge, or of a real one.
+        challengeEchoed(packet);
+        emit packetDispatched(packet, sender);
         break;
     case CMD_RELEASE_FILES:
         // The peer will not fetch the offer of that packet number.
@@ -407,11 +506,11 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
     case CMD_CHAT_PROBE:
         // A chat window asks for our current details: the entry answer.
         if (sender && !isHidden() && !isOwnPacket(packet) && MayAnswer(packet.key, CMD_CHAT_PROBE))
-            AnswerEntry(packet.key, CMD_ANSWER_ENTRY);
+            SendEntryAnswer(packet.key, CMD_ANSWER_ENTRY);
         break;
     case CMD_GET_INFO:
         if (MayAnswer(packet.key, CMD_GET_INFO)) {
-            m_net.SendTextToHost(packet.key, CMD_SEND_INFO,
+            SendTextAnswer(packet.key, CMD_SEND_INFO,
                 QStringLiteral("Kwel %1 (Linux)").arg(QCoreApplication::applicationVersion()));
         }
         break;
@@ -426,7 +525,7 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
             else if (index >= 0 && index < int(m_config.AwayNames.size()) && !m_config.AwayNames[index].isEmpty())
                 text = m_config.AwayNames[index];
         }
-        m_net.SendTextToHost(packet.key, CMD_SEND_ABSENCE_INFO, text);
+        SendTextAnswer(packet.key, CMD_SEND_ABSENCE_INFO, text);
         break;
     }
     case CMD_GET_PROGRAM:

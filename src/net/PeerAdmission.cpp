@@ -79,7 +79,7 @@ bool PeerAdmission::Admit(const PacketRecord &packet)
             packet.customPictureSize);
     }
     if (d.answerEntry)
-        m_engine.AnswerEntry(packet.key, CMD_ANSWER_ENTRY | (d.answerVisible ? OPT_VISIBLE_WHEN_HIDDEN : 0));
+        m_engine.SendEntryAnswer(packet.key, CMD_ANSWER_ENTRY | (d.answerVisible ? OPT_VISIBLE_WHEN_HIDDEN : 0));
     if (d.removeSender) {
         // A hidden peer is not to be seen: it leaves the list without a notice.
         m_engine.RemoveHost(m_engine.FindHost(packet.key.address, packet.key.port), false);
@@ -98,7 +98,10 @@ void PeerAdmission::answerShares(const PacketRecord &packet, PacketAdmission::Sh
     // A list can be many times the request: listed peers only, once a second.
     if (!m_engine.MayAnswerListed(packet.key, command))
         return;
-    // Entries that would not fit the packet are left out whole.
-    const qsizetype room = std::min(kShareListBytes, VisibleToList::BodyRoom(m_engine.ownHeader(), command));
-    m_engine.net().SendToHost(packet.key, command, VisibleToList::CutAtEntry(Gbk::encode(m_shares()), "||", room));
+    // ...and to an address that shows it receives there.
+    m_engine.AnswerWhenReceiver(packet.key, this, [this, to = packet.key, command] {
+        // Entries that would not fit the packet are left out whole.
+        const qsizetype room = std::min(kShareListBytes, VisibleToList::BodyRoom(m_engine.ownHeader(), command));
+        m_engine.SendAnswer(to, command, VisibleToList::CutAtEntry(Gbk::encode(m_shares()), "||", room));
+    });
 }

@@ -27,6 +27,16 @@ QString PeerRefusalWord(PeerRefusal refusal)
         return QStringLiteral("shake-rate");
     case PeerRefusal::RequestRate:
         return QStringLiteral("request-rate");
+    case PeerRefusal::AnswerBudget:
+        return QStringLiteral("answer-budget");
+    case PeerRefusal::AnswerUnproven:
+        return QStringLiteral("answer-unproven");
+    case PeerRefusal::SharePassword:
+        return QStringLiteral("share-password");
+    case PeerRefusal::MacUnconfirmed:
+        return QStringLiteral("mac-unconfirmed");
+    case PeerRefusal::HostTableFull:
+        return QStringLiteral("host-table-full");
     }
     return QString::number(int(refusal));
 }

@@ -146,10 +146,17 @@ void ShareService::answer(const PacketRecord &packet, quint32 command, const QSt
     // A list can be many times the request: listed peers only, once a second
     // (the short password answers go to anyone who asks).
     const bool list = how == QLatin1String("list") || how == QLatin1String("all");
-    if (list && !m_engine.MayAnswerListed(packet.key, command))
+    const auto send = [this, to = packet.key, command, text, how] {
+        if (m_engine.SendTextAnswer(to, command, text))
+            emit event(QStringLiteral("SHARELIST %1 %2").arg(dotted(to.address), how));
+    };
+    if (!list) {
+        send();
         return;
-    m_engine.net().SendToHost(packet.key, command, Gbk::encode(text));
-    emit event(QStringLiteral("SHARELIST %1 %2").arg(dotted(packet.key.address), how));
+    }
+    // ...and to an address that shows it receives there.
+    if (m_engine.MayAnswerListed(packet.key, command))
+        m_engine.AnswerWhenReceiver(packet.key, this, send);
 }
 
 void ShareService::OnPacket(const PacketRecord &packet, HostRecord *sender)
