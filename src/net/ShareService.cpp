@@ -169,12 +169,23 @@ void ShareService::OnPacket(const PacketRecord &packet, HostRecord *sender)
         else
             answer(packet, CMD_SHARE_LIST, QLatin1String(ShareList::kNeedPassword), QStringLiteral("need-password"));
         break;
-    case CMD_GET_SHARE_LIST_PASSWORD:
-        if (mayOmitPassword(packet) || PasswordMatches(config, packet.body))
+    case CMD_GET_SHARE_LIST_PASSWORD: {
+        // An address that guessed wrong too often hears nothing, not even
+        // whether the next guess was right.
+        const qint64 now = PeerRateLimiter::Now();
+        if (m_guesses.IsSilenced(packet.key.address, now)) {
+            m_engine.Refuse(PeerRefusal::SharePassword, packet.key.address);
+            break;
+        }
+        if (mayOmitPassword(packet) || PasswordMatches(config, packet.body)) {
             answer(packet, CMD_SHARE_LIST, BuildReply(config), QStringLiteral("list"));
-        else
-            answer(packet, CMD_SHARE_LIST, QLatin1String(ShareList::kWrongPassword), QStringLiteral("wrong-password"));
+            break;
+        }
+        answer(packet, CMD_SHARE_LIST, QLatin1String(ShareList::kWrongPassword), QStringLiteral("wrong-password"));
+        if (m_guesses.Wrong(packet.key.address, now))
+            emit event(QStringLiteral("SHAREPASSWORD %1 silenced").arg(dotted(packet.key.address)));
         break;
+    }
     case CMD_GET_ALL_SHARES: {
         // Only shares anyone may see are listed to everyone; a hidden user
         // does not show himself this way.
