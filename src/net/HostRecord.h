@@ -52,6 +52,9 @@ public:
     qint32 headPictureSize = 0;
     qint32 customPictureSize = 0;
     QString signature;
+    // When the host table took the record in (a serial number): the records
+    // a flood of forged entries added are the latest.
+    quint64 listedOrder = 0;
     PeerPublicKey publicKey;
 
     // Number of holders of this record (the table counts as one).

@@ -314,8 +314,23 @@ HostRecord *MessengerEngine::AddOrUpdateHost(const PacketRecord &packet, quint32
     HostPtr host(FindHost(packet.key.address, packet.key.port));
     const bool added = !host;
     if (added) {
+        const Room room = isOwnPacket(packet) ? Room::Yes : roomForNewHost(packet);
+        if (room == Room::No)
+            return nullptr;
+        if (room == Room::ForReceivers) {
+            // No place now: a sender that shows it receives there gets one
+            // (its record is made when it echoes).
+            AnswerWhenReceiver(packet.key, this, [this, packet, commandWord, nameText, groupText, extVersion,
+                                                     headIcon, statusBits, macText, headPictureSize,
+                                                     customPictureSize] {
+                AddOrUpdateHost(packet, commandWord, nameText, groupText, extVersion, headIcon, statusBits, macText,
+                    headPictureSize, customPictureSize);
+            });
+            return nullptr;
+        }
         host = HostPtr(new HostRecord);
         host->key = packet.key;
+        host->listedOrder = ++m_listedCount;
         if (!m_hosts.Insert(host.data()))
             return nullptr;
     } else if (CompareHostKeys(host->key, packet.key, 2) != 0) {
@@ -349,6 +364,50 @@ HostRecord *MessengerEngine::AddOrUpdateHost(const PacketRecord &packet, quint32
     else
         emit hostUpdated(host.data());
     return host.data();
+}
+
+qsizetype MessengerEngine::hostsAt(quint32 address) const
+{
+    qsizetype position = 0;
+    m_hosts.Search(CHostTable::ByAddress, HostKey(QString(), QString(), address, 0), &position);
+    qsizetype n = 0;
+    while (const HostRecord *h = m_hosts.At(CHostTable::ByAddress, position + n)) {
+        if (h->key.address != address)
+            break;
+        ++n;
+    }
+    return n;
+}
+
+MessengerEngine::Room MessengerEngine::roomForNewHost(const PacketRecord &packet)
+{
+    const quint32 address = packet.key.address;
+    if (hostsAt(address) >= PeerBounds::kHostsPerAddress) {
+        Refuse(PeerRefusal::HostTableFull, address);
+        return Room::No;
+    }
+    if (m_hosts.Count() < PeerBounds::kHosts)
+        return Room::Yes;
+    const qint64 now = PeerRateLimiter::Now();
+    if (!m_budget.IsProven(address, now)) {
+        Refuse(PeerRefusal::HostTableFull, address);
+        return Room::ForReceivers;
+    }
+    // The latest record whose address never proved itself goes: in a flood
+    // of forged entries, one of the flood's.
+    HostRecord *drop = nullptr;
+    for (qsizetype i = 0; i < m_hosts.Count(); ++i) {
+        HostRecord *h = m_hosts.At(CHostTable::ByAddress, i);
+        if (!m_budget.IsProven(h->key.address, now) && (!drop || h->listedOrder > drop->listedOrder))
+            drop = h;
+    }
+    if (!drop) {
+        Refuse(PeerRefusal::HostTableFull, address);
+        return Room::No;
+    }
+    Refuse(PeerRefusal::HostTableFull, drop->key.address);
+    RemoveHost(drop, false);
+    return Room::Yes;
 }
 
 void MessengerEngine::RemoveHost(HostRecord *host, bool notify)

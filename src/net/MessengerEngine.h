@@ -157,6 +157,12 @@ private:
     bool isOwnPacket(const PacketRecord &packet) const;
     void applyMemo(HostRecord &host) const;
     void challengeEchoed(const PacketRecord &packet);
+    // Whether a new record of the packet's sender fits the host table's
+    // bounds (making room by dropping a record no one proved, for an address
+    // that proved itself); a refusal is counted.
+    enum class Room { Yes, No, ForReceivers };
+    Room roomForNewHost(const PacketRecord &packet);
+    qsizetype hostsAt(quint32 address) const;
     void dropWaitingAnswers(qint64 nowMs);
 
     // An answer waiting for its address to echo the challenge.
@@ -183,6 +189,7 @@ private:
     PeerRateLimiter m_answers{PeerBounds::kSmallAnswerIntervalMs, PeerBounds::kAnswerPeers};
     RateBudget m_introductions{PeerBounds::kIntroductionsPerSecond, 1000};
     AnswerBudget m_budget;
+    quint64 m_listedCount = 0;
     std::vector<WaitingAnswer> m_waiting;
     QTimer m_waitingSweep;
 };
