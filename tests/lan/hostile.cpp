@@ -1,4 +1,5 @@
 #include "hostile.h"
+#include "hostile_netbudget.h"
 
 #include "core/Dib.h"
 #include "core/Lzw.h"
@@ -193,8 +194,13 @@ void RawPeer::collect(int ms)
             ++m_packetsIn;
             m_bytesIn += n;
             PacketRecord p;
-            if (PacketCodec::ParsePacket(data, from.toIPv4Address(), port, p) == PacketStatus::Ok)
+            if (PacketCodec::ParsePacket(data, from.toIPv4Address(), port, p) == PacketStatus::Ok) {
+                // A peer that receives here says so, as every peer does: it
+                // echoes a read notice that asks for its check.
+                if (p.command() == CMD_MESSAGE_OPENED && p.hasOption(OPT_READ_CHECK))
+                    send(CMD_ANSWER_READ, p.body);
                 m_answers.append(p);
+            }
         }
         if (!m_socket->udp.hasPendingDatagrams())
             m_socket->udp.waitForReadyRead(5);
@@ -266,6 +272,8 @@ bool RunAttack(const QStringList &words, quint32 target, quint16 port, const std
 {
     if (words.isEmpty())
         return false;
+    if (const auto done = RunBudgetAttack(words, target, port, report))
+        return *done;
     const QString attack = words[0];
     const int n = words.size() > 1 ? qBound(1, words[1].toInt(), 100000) : 1;
     // A second source address (the picture budget is shared per address).
