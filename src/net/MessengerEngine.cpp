@@ -198,8 +198,21 @@ void MessengerEngine::SendEntryAnswer(const HostKey &peer, quint32 commandWord)
     SendTextAnswer(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
 }
 
+bool MessengerEngine::MayReach(quint32 address)
+{
+    const qint64 now = PeerRateLimiter::Now();
+    const quint32 mask = m_net.ownNetmask();
+    if ((address & mask) == (m_net.ownAddress() & mask) || m_budget.IsProven(address, now)
+        || m_offNetworkAnswers.allow(now))
+        return true;
+    Refuse(PeerRefusal::AnswerBudget, address);
+    return false;
+}
+
 bool MessengerEngine::MayAnswerBytes(quint32 address, qint64 bytes)
 {
+    if (!MayReach(address))
+        return false;
     if (m_budget.Spend(address, bytes, PeerRateLimiter::Now()) == AnswerBudget::Verdict::Allowed)
         return true;
     Refuse(PeerRefusal::AnswerBudget, address);

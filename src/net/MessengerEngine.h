@@ -129,6 +129,10 @@ public:
     // True when an answer of that many bytes may go to the address now (and
     // they are taken from its budget); a refusal is counted.
     bool MayAnswerBytes(quint32 address, qint64 bytes);
+    // True when something a peer's packet makes us send may go to its
+    // address: one of our network, or one that showed it receives there;
+    // others share PeerBounds::kOffNetworkAnswersPerSecond. A refusal is counted.
+    bool MayReach(quint32 address);
     bool IsReceiver(quint32 address) const;
     // Runs answer (an answer larger than its request) at once when the
     // address has shown it receives there; otherwise challenges it and runs
@@ -188,6 +192,7 @@ private:
     bool m_encryptionReady = false;
     PeerRateLimiter m_answers{PeerBounds::kSmallAnswerIntervalMs, PeerBounds::kAnswerPeers};
     RateBudget m_introductions{PeerBounds::kIntroductionsPerSecond, 1000};
+    RateBudget m_offNetworkAnswers{PeerBounds::kOffNetworkAnswersPerSecond, 1000};
     AnswerBudget m_budget;
     quint64 m_listedCount = 0;
     std::vector<WaitingAnswer> m_waiting;

@@ -89,6 +89,11 @@ inline constexpr qint64 kSharePasswordPeriodMs = 60000;
 inline constexpr qint64 kSharePasswordLockMs = 5 * 60000;
 
 // ---- the host table ----
+// Answers to addresses off our network that have not shown they receive
+// there: at most this many a second, all together (a flood from forged
+// addresses would fill the kernel's neighbour table, and the answers to the
+// peers of our network would find no room there).
+inline constexpr int kOffNetworkAnswersPerSecond = 50;
 // Records at most, all senders together, and from one address (ports).
 inline constexpr qsizetype kHosts = 4096;
 inline constexpr qsizetype kHostsPerAddress = 32;

@@ -240,18 +240,20 @@ bool entryflood(const QStringList &words, quint32 target, quint16 port, const st
     const int rate = qBound(1, words.value(2).toInt(), 100000);
     QElapsedTimer clock;
     clock.start();
-    qint64 n = 0;
+    qint64 n = 0, sent = 0;
     while (clock.elapsed() < qint64(seconds) * 1000) {
         const qint64 due = clock.elapsed() * rate / 1000;
         for (; n < due; ++n) {
             const bool own = n % 10 == 9;
             const quint32 from = own ? 0 : 0x0A630000u + quint32(1 + QRandomGenerator::global()->bounded(65534));
-            ForgedPeer peer(from, quint16(own ? 20000 + n % 40000 : 2425), target, port, QStringLiteral("flood%1").arg(n));
-            peer.send(CMD_ANNOUNCE_ENTRY | OPT_FILE_ATTACH, QStringLiteral("flood%1").arg(n).toUtf8());
+            // (our own 2425 is taken by kwelpeer itself)
+            ForgedPeer peer(from, quint16(20000 + n % 40000), target, port, QStringLiteral("flood%1").arg(n));
+            if (peer.send(CMD_ANNOUNCE_ENTRY | OPT_FILE_ATTACH, QStringLiteral("flood%1").arg(n).toUtf8()) > 0)
+                ++sent;
         }
         pump(1);
     }
-    report(QStringLiteral("ENTRYFLOOD sent %1").arg(n));
+    report(QStringLiteral("ENTRYFLOOD sent %1").arg(sent));
     return true;
 }
 
@@ -260,6 +262,7 @@ bool entrytime(const QStringList &words, quint32 target, quint16 port, const std
     const int seconds = qBound(1, words.value(1).toInt(), 120);
     int tries = 0, answered = 0;
     qint64 worst = 0;
+    QStringList times;
     QElapsedTimer whole;
     whole.start();
     while (whole.elapsed() < qint64(seconds) * 1000) {
@@ -274,6 +277,7 @@ bool entrytime(const QStringList &words, quint32 target, quint16 port, const std
                 if (p.command() == CMD_ANSWER_ENTRY)
                     took = clock.elapsed();
         }
+        times.append(QString::number(took));
         if (took >= 0) {
             ++answered;
             worst = std::max(worst, took);
@@ -282,7 +286,11 @@ bool entrytime(const QStringList &words, quint32 target, quint16 port, const std
         }
         pump(int(std::max<qint64>(0, 500 - clock.elapsed())));
     }
-    report(QStringLiteral("ENTRYTIME tries %1 answered %2 max-ms %3").arg(tries).arg(answered).arg(worst));
+    report(QStringLiteral("ENTRYTIME tries %1 answered %2 max-ms %3 each %4")
+               .arg(tries)
+               .arg(answered)
+               .arg(worst)
+               .arg(times.join(QLatin1Char(','))));
     return true;
 }
 

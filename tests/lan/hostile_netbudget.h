@@ -24,7 +24,7 @@
 //                                  "ENTRYFLOOD sent N"
 //   entrytime SECONDS              a new peer's entry every 500 ms, each from a
 //                                  new port: "ENTRYTIME tries T answered A
-//                                  max-ms M"
+//                                  max-ms M each MS,..." (-1: no answer in 3 s)
 // The forged sources need root (IP_TRANSPARENT).
 #pragma once
 
