@@ -10,9 +10,9 @@
 #include "net/VisibleToList.h"
 
 #include <QCoreApplication>
-#include <algorithm>
 #include <QSysInfo>
 #include <QThread>
+#include <algorithm>
 #include <pwd.h>
 #include <unistd.h>
 
