@@ -24,7 +24,7 @@ TEST(GuessLimiter, AFewWrongGuessesThenSilenceForAWhile)
     EXPECT_FALSE(guesses.IsSilenced(b, 62000)) << "one address's guesses silence only it";
 
     // A full table silences newcomers until an address can be forgotten.
-    EXPECT_TRUE(guesses.Wrong(a, 362000) == false);
+    EXPECT_FALSE(guesses.Wrong(a, 362000)) << "the silence over, guesses count again";
     EXPECT_FALSE(guesses.Wrong(b, 362000));
     EXPECT_TRUE(guesses.IsSilenced(c, 362001));
     EXPECT_FALSE(guesses.IsSilenced(c, 362000 + 60000));
