@@ -13,7 +13,6 @@
 #include "chat/shares/CTransferMonitorDlg.h"
 #include "chat/shares/ShareAnswerDialogs.h"
 #include "core/CConfig.h"
-#include "core/GroupRights.h"
 #include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/UserPickEntry.h"
@@ -43,9 +42,8 @@ void CMessengerApp::wireShares()
     m_shareService = std::make_unique<ShareService>(*m_engine);
     // The sender's user group may let it see the shares without the password;
     // the admission answers its list requests at once from the same reply.
-    m_shareService->setRightsQuery([this](const PacketRecord &packet) {
-        return GroupRights::SharesWithoutPassword(*m_config, m_admission->SenderKey(packet));
-    });
+    m_shareService->setRightsQuery(
+        [this](const PacketRecord &packet) { return m_admission->SharesWithoutPassword(packet); });
     m_admission->setShareListSource([this] { return ShareService::BuildReply(*m_config); });
     connect(m_shareService.get(), &ShareService::event, this, &CMessengerApp::writeEvent);
     connect(m_shareService.get(), &ShareService::downloadApproved, this,

@@ -11,6 +11,8 @@
 //                         modal window
 //   peer IP               writes "PEER <ip> <custom group>|<display name>|<1
 //                         when a row shows it, else 0>"
+//   peers                 writes "PEERS <records of the host table> <peers of the
+//                         tree> <rows of the list>" (the views follow the table)
 #include "app/TestDriver.h"
 
 #include "app/CMessengerApp.h"
@@ -19,6 +21,7 @@
 #include "mainwnd/ContactListMenu.h"
 #include "mainwnd/PanelTrayMenu.h"
 #include "net/HostRecord.h"
+#include "net/MessengerEngine.h"
 
 #include <QAction>
 #include <QApplication>
@@ -96,6 +99,15 @@ std::optional<bool> TestDriver::runContactCommand(const QString &verb, const QSt
         if (index < 0 || index >= edits.size())
             return false;
         edits[index]->setText(second);
+        return true;
+    }
+    if (verb == QLatin1String("peers")) {
+        if (!page || !m_app.engine())
+            return false;
+        emit commandDone(QStringLiteral("PEERS %1 %2 %3")
+                             .arg(m_app.engine()->hostTable().Count())
+                             .arg(page->contacts().treeModel()->peerCount())
+                             .arg(page->contacts().listModel()->rowCount()));
         return true;
     }
     if (verb == QLatin1String("peer")) {

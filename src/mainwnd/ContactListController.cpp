@@ -114,7 +114,9 @@ void ContactListController::sendPeerRequests(HostRecord &host, quint32 storedHea
     // first, so that the peer lists us (it answers listed peers only).
     const HostPtr peer(&host);
     QTimer::singleShot(0, this, [this, peer, head, custom] {
-        if (!m_engine.FindHost(peer->key.address, peer->key.port))
+        // Asked because the peer announced itself: a flood of entries from
+        // far addresses gets few of them.
+        if (!m_engine.FindHost(peer->key.address, peer->key.port) || !m_engine.MayReach(peer->key.address))
             return;
         m_net.SendNumber(*peer, CMD_GET_SIGNATURE, 0);
         if (head)

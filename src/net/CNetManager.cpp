@@ -157,6 +157,8 @@ void CNetManager::findOwnIdentity()
             if (m_options.bindAddress != QHostAddress(QHostAddress::AnyIPv4) && entry.ip() != m_options.bindAddress)
                 continue;
             m_ownAddress = entry.ip().toIPv4Address();
+            if (const quint32 mask = entry.netmask().toIPv4Address())
+                m_ownNetmask = mask;
             m_ownMac = iface.hardwareAddress().remove(QLatin1Char(':')).toUpper();
             if (m_ownMac.size() != 12)
                 m_ownMac.clear();

@@ -77,6 +77,8 @@ public:
 
     // The user's own IPv4 address (host order) and MAC text (12 upper-case hex digits).
     quint32 ownAddress() const { return m_ownAddress; }
+    // The netmask of the own address's network (host order).
+    quint32 ownNetmask() const { return m_ownNetmask; }
     QString ownMac() const { return m_ownMac; }
     void setOwnIdentity(quint32 address, const QString &mac);
 
@@ -128,6 +130,7 @@ private:
     TcpListener m_tcp;
     QString m_error;
     quint32 m_ownAddress = 0x7F000001;
+    quint32 m_ownNetmask = 0xFFFFFF00;
     QString m_ownMac;
     quint32 m_packetCounter = 0;
     std::function<OwnHeader()> m_headerSource;

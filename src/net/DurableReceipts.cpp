@@ -80,5 +80,8 @@ void DurableReceipts::Written(quint64 upTo)
 
 void DurableReceipts::send(const HostKey &peer, quint32 packetNumber)
 {
-    m_net.SendNumber(peer, CMD_MESSAGE_RECEIVED, packetNumber);
+    if (m_sender)
+        m_sender(peer, packetNumber);
+    else
+        m_net.SendNumber(peer, CMD_MESSAGE_RECEIVED, packetNumber);
 }

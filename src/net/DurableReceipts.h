@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QObject>
+#include <functional>
 
 class ChatLogWriter;
 class CNetManager;
@@ -22,6 +23,11 @@ public:
     // The log whose records the receipts wait for (none: they leave at once).
     // Detach (nullptr) before the log is destroyed.
     void SetChatLog(ChatLogWriter *log);
+
+    // How a receipt goes out (by default straight through the network
+    // manager); the engine sends it within the answer budget.
+    using Sender = std::function<void(const HostKey &peer, quint32 packetNumber)>;
+    void SetSender(Sender sender) { m_sender = std::move(sender); }
 
     // Taken before a message is handled: the records queued up to now.
     quint64 Mark() const;
@@ -50,5 +56,6 @@ private:
 
     CNetManager &m_net;
     ChatLogWriter *m_log = nullptr;
+    Sender m_sender;
     QList<Waiting> m_waiting; // in the order of their records
 };

@@ -53,6 +53,9 @@ public:
     qint32 headPictureSize = 0;
     qint32 customPictureSize = 0;
     QString signature;
+    // When the host table took the record in (a serial number): the records
+    // a flood of forged entries added are the latest.
+    quint64 listedOrder = 0;
     PeerPublicKey publicKey;
     // What the search strip compares (UserSearch): the pinyin of the five
     // name fields and the dotted address, each made again only when its

@@ -89,7 +89,14 @@ void IncomingPictures::setLimits(const Limits &limits)
 void IncomingPictures::AttachTo(MessengerEngine &engine)
 {
     CNetManager &net = engine.net();
-    m_ackSender = [&net](const HostKey &to, const QByteArray &body) { net.SendToHost(to, CMD_PICTURE_ACK, body); };
+    m_ackSender = [&engine](const HostKey &to, const QByteArray &body) { engine.SendAnswer(to, CMD_PICTURE_ACK, body); };
+    m_receiverCheck = [this, &engine](const HostKey &key) {
+        if (engine.IsReceiver(key.address))
+            return true;
+        // Challenged: the sender's resends find it proven.
+        engine.AnswerWhenReceiver(key, this, [] {});
+        return false;
+    };
     m_ownAddress = [&net] { return net.ownAddress(); };
     m_hostLookup = [&engine](const HostKey &key) -> const HostRecord * { return engine.FindHost(key.address, key.port); };
     m_refused = [&engine](PeerRefusal refusal, quint32 address) { engine.Refuse(refusal, address); };
@@ -305,6 +312,12 @@ bool IncomingPictures::answerFromStore(const PacketRecord &packet, const Picture
     // The answer can be far larger than the chunk: only a listed peer gets
     // it, once per picture in the interval, each chunk acknowledged once and
     // at the picture pace. Anyone else has this chunk acknowledged.
+    // All of them go only to an address that has shown it receives there.
+    if (listed && m_receiverCheck && !m_receiverCheck(packet.key)) {
+        if (ack)
+            acknowledge(packet.key, h.id, h.chunkNumber, 1);
+        return true;
+    }
     if (!listed || !m_storeAnswers.allow(packet.key.address, packet.key.port, now(), h.id)) {
         refuse(listed ? PeerRefusal::AnswerRate : PeerRefusal::AnswerUnlisted, packet.key.address);
         if (ack)

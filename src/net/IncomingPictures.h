@@ -94,6 +94,11 @@ public:
     void setGroupLookup(GroupLookup lookup) { m_groupKnown = std::move(lookup); }
     void setHostLookup(HostLookup lookup) { m_hostLookup = std::move(lookup); }
     void setRefusalSink(RefusalSink sink) { m_refused = std::move(sink); }
+    // True when the peer has shown it receives at its address (the
+    // acknowledgements of a stored picture go to it at once); without a
+    // check every peer counts as one.
+    using ReceiverCheck = std::function<bool(const HostKey &key)>;
+    void setReceiverCheck(ReceiverCheck check) { m_receiverCheck = std::move(check); }
     void setClock(Clock clock) { m_clock = std::move(clock); }
     void setLimits(const Limits &limits);
 
@@ -195,6 +200,7 @@ private:
     GroupLookup m_groupKnown;
     HostLookup m_hostLookup;
     RefusalSink m_refused;
+    ReceiverCheck m_receiverCheck;
     Clock m_clock;
     QHash<Key, Entry> m_entries;
     QHash<quint32, Share> m_shares; // by sender address

@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QSysInfo>
 #include <QThread>
+#include <algorithm>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -45,6 +46,11 @@ MessengerEngine::MessengerEngine(CConfig &config, CNetManager &net, QObject *par
     // (raised at start-up).
     m_fileServer.setLimits(FileSendLimits::ForOpenFiles(OpenFileLimit()));
     m_net.setConnectionHandler([this](qintptr descriptor) { m_fileServer.Serve(descriptor); });
+    m_waitingSweep.setSingleShot(true);
+    connect(&m_waitingSweep, &QTimer::timeout, this, [this] { dropWaitingAnswers(PeerRateLimiter::Now()); });
+    m_receipts.SetSender([this](const HostKey &peer, quint32 packetNumber) {
+        SendAnswer(peer, CMD_MESSAGE_RECEIVED, PacketCodec::FormatNumber(packetNumber));
+    });
 }
 
 MessengerEngine::~MessengerEngine()
@@ -191,6 +197,110 @@ void MessengerEngine::AnswerEntry(const HostKey &peer, quint32 commandWord)
     m_net.SendTextToHost(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
 }
 
+void MessengerEngine::SendEntryAnswer(const HostKey &peer, quint32 commandWord)
+{
+    SendTextAnswer(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
+}
+
+bool MessengerEngine::MayReach(quint32 address)
+{
+    const qint64 now = PeerRateLimiter::Now();
+    const quint32 mask = m_net.ownNetmask();
+    if ((address & mask) == (m_net.ownAddress() & mask) || m_budget.IsProven(address, now)
+        || m_offNetworkAnswers.allow(now))
+        return true;
+    Refuse(PeerRefusal::AnswerBudget, address);
+    return false;
+}
+
+bool MessengerEngine::MayAnswerBytes(quint32 address, qint64 bytes)
+{
+    if (!MayReach(address))
+        return false;
+    if (m_budget.Spend(address, bytes, PeerRateLimiter::Now()) == AnswerBudget::Verdict::Allowed)
+        return true;
+    Refuse(PeerRefusal::AnswerBudget, address);
+    return false;
+}
+
+bool MessengerEngine::IsReceiver(quint32 address) const
+{
+    return m_budget.IsProven(address, PeerRateLimiter::Now());
+}
+
+bool MessengerEngine::SendAnswer(
+    const HostKey &to, quint32 commandWord, QByteArrayView body, QByteArrayView extension, qint32 extLen)
+{
+    const QByteArray packet = m_net.BuildPacket(m_net.NextPacketNumber(), commandWord, body, extension, extLen);
+    if (packet.isEmpty() || !MayAnswerBytes(to.address, packet.size()))
+        return false;
+    return m_net.SendDatagram(to.address, to.port, packet);
+}
+
+bool MessengerEngine::SendTextAnswer(
+    const HostKey &to, quint32 commandWord, const QString &body, const QString &extension)
+{
+    return SendAnswer(to, commandWord, Gbk::encode(body), Gbk::encode(extension));
+}
+
+void MessengerEngine::AnswerWhenReceiver(const HostKey &to, QObject *context, std::function<void()> answer)
+{
+    const qint64 now = PeerRateLimiter::Now();
+    if (m_budget.IsProven(to.address, now)) {
+        answer();
+        return;
+    }
+    dropWaitingAnswers(now);
+    const auto ofAddress = std::count_if(
+        m_waiting.cbegin(), m_waiting.cend(), [&](const WaitingAnswer &w) { return w.address == to.address; });
+    if (m_waiting.size() >= size_t(PeerBounds::kWaitingAnswers) || ofAddress >= PeerBounds::kWaitingAnswersPerAddress) {
+        Refuse(PeerRefusal::AnswerUnproven, to.address);
+        return;
+    }
+    // A read notice asking for its check, for a message that never was: a
+    // peer that receives there echoes the number, and shows nothing for it.
+    if (const auto challenge = m_budget.Challenge(to.address, now)) {
+        if (!SendAnswer(to, CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(*challenge)))
+            return;
+    } else if (ofAddress == 0) {
+        // No challenge can go (the table is full), and none is open.
+        Refuse(PeerRefusal::AnswerUnproven, to.address);
+        return;
+    }
+    m_waiting.push_back({ to.address, now + PeerBounds::kChallengeMs, context, std::move(answer) });
+    if (!m_waitingSweep.isActive())
+        m_waitingSweep.start(int(PeerBounds::kChallengeMs));
+}
+
+void MessengerEngine::dropWaitingAnswers(qint64 nowMs)
+{
+    std::erase_if(m_waiting, [&](const WaitingAnswer &w) {
+        if (w.context && nowMs < w.until)
+            return false;
+        if (w.context)
+            Refuse(PeerRefusal::AnswerUnproven, w.address);
+        return true;
+    });
+    if (!m_waiting.empty())
+        m_waitingSweep.start(int(std::max<qint64>(1, m_waiting.front().until - nowMs)));
+}
+
+void MessengerEngine::challengeEchoed(const PacketRecord &packet)
+{
+    if (!m_budget.Echo(packet.key.address, EchoedPacketNumber(packet), PeerRateLimiter::Now()))
+        return;
+    std::vector<WaitingAnswer> ready;
+    std::erase_if(m_waiting, [&](WaitingAnswer &w) {
+        if (w.address != packet.key.address)
+            return false;
+        ready.push_back(std::move(w));
+        return true;
+    });
+    for (const WaitingAnswer &w : ready)
+        if (w.context)
+            w.answer();
+}
+
 void MessengerEngine::RefreshUsers(bool clearFirst)
 {
     if (clearFirst)
@@ -221,8 +331,23 @@ HostRecord *MessengerEngine::AddOrUpdateHost(const PacketRecord &packet, quint32
     HostPtr host(FindHost(packet.key.address, packet.key.port));
     const bool added = !host;
     if (added) {
+        const Room room = isOwnPacket(packet) ? Room::Yes : roomForNewHost(packet);
+        if (room == Room::No)
+            return nullptr;
+        if (room == Room::ForReceivers) {
+            // No place now: a sender that shows it receives there gets one
+            // (its record is made when it echoes).
+            AnswerWhenReceiver(packet.key, this, [this, packet, commandWord, nameText, groupText, extVersion,
+                                                     headIcon, statusBits, macText, headPictureSize,
+                                                     customPictureSize] {
+                AddOrUpdateHost(packet, commandWord, nameText, groupText, extVersion, headIcon, statusBits, macText,
+                    headPictureSize, customPictureSize);
+            });
+            return nullptr;
+        }
         host = HostPtr(new HostRecord);
         host->key = packet.key;
+        host->listedOrder = ++m_listedCount;
         if (!m_hosts.Insert(host.data()))
             return nullptr;
     } else if (CompareHostKeys(host->key, packet.key, 2) != 0) {
@@ -256,6 +381,50 @@ HostRecord *MessengerEngine::AddOrUpdateHost(const PacketRecord &packet, quint32
     else
         emit hostUpdated(host.data());
     return host.data();
+}
+
+qsizetype MessengerEngine::hostsAt(quint32 address) const
+{
+    qsizetype position = 0;
+    m_hosts.Search(CHostTable::ByAddress, HostKey(QString(), QString(), address, 0), &position);
+    qsizetype n = 0;
+    while (const HostRecord *h = m_hosts.At(CHostTable::ByAddress, position + n)) {
+        if (h->key.address != address)
+            break;
+        ++n;
+    }
+    return n;
+}
+
+MessengerEngine::Room MessengerEngine::roomForNewHost(const PacketRecord &packet)
+{
+    const quint32 address = packet.key.address;
+    if (hostsAt(address) >= PeerBounds::kHostsPerAddress) {
+        Refuse(PeerRefusal::HostTableFull, address);
+        return Room::No;
+    }
+    if (m_hosts.Count() < PeerBounds::kHosts)
+        return Room::Yes;
+    const qint64 now = PeerRateLimiter::Now();
+    if (!m_budget.IsProven(address, now)) {
+        Refuse(PeerRefusal::HostTableFull, address);
+        return Room::ForReceivers;
+    }
+    // The latest record whose address never proved itself goes: in a flood
+    // of forged entries, one of the flood's.
+    HostRecord *drop = nullptr;
+    for (qsizetype i = 0; i < m_hosts.Count(); ++i) {
+        HostRecord *h = m_hosts.At(CHostTable::ByAddress, i);
+        if (!m_budget.IsProven(h->key.address, now) && (!drop || h->listedOrder > drop->listedOrder))
+            drop = h;
+    }
+    if (!drop) {
+        Refuse(PeerRefusal::HostTableFull, address);
+        return Room::No;
+    }
+    Refuse(PeerRefusal::HostTableFull, drop->key.address);
+    RemoveHost(drop, false);
+    return Room::Yes;
 }
 
 void MessengerEngine::RemoveHost(HostRecord *host, bool notify)
@@ -311,6 +480,7 @@ bool MessengerEngine::MayAnswerListed(const HostKey &peer, quint32 command)
 
 void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, quint16 port)
 {
+    m_budget.Received(address, data.size(), PeerRateLimiter::Now());
     if (m_restricted && m_restricted(address))
         return;
     PacketRecord packet;
@@ -343,7 +513,7 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
             if (wantsReceipt && m_receipts.IsWaiting(address, port, packet.packetNumber))
                 m_receipts.RetryLog();
             else if (wantsReceipt)
-                m_net.SendNumber(packet.key, CMD_MESSAGE_RECEIVED, packet.packetNumber);
+                SendAnswer(packet.key, CMD_MESSAGE_RECEIVED, PacketCodec::FormatNumber(packet.packetNumber));
             return;
         }
         const quint64 mark = m_receipts.Mark();
@@ -370,8 +540,7 @@ void MessengerEngine::Introduce(const PacketRecord &packet)
         Refuse(PeerRefusal::AnswerRate, packet.key.address);
         return;
     }
-    m_net.SendTextToHost(
-        packet.key, CMD_ANNOUNCE_ENTRY | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
+    SendEntryAnswer(packet.key, CMD_ANNOUNCE_ENTRY);
 }
 
 void MessengerEngine::handleMessage(const PacketRecord &packet)
@@ -379,7 +548,7 @@ void MessengerEngine::handleMessage(const PacketRecord &packet)
     HostRecord *sender = FindHost(packet.key.address, packet.key.port);
     if (m_config.AutoReply && !m_config.StrReply.trimmed().isEmpty() && !packet.hasOption(OPT_AUTO_RETURN)
         && !packet.hasOption(OPT_BROADCAST) && !isOwnPacket(packet) && MayAnswer(packet.key, CMD_SEND_MESSAGE)) {
-        m_net.SendTextToHost(packet.key, CMD_SEND_MESSAGE | OPT_AUTO_RETURN, m_config.StrReply);
+        SendTextAnswer(packet.key, CMD_SEND_MESSAGE | OPT_AUTO_RETURN, m_config.StrReply);
     }
     emit messageReceived(packet, sender);
 }
@@ -393,7 +562,7 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
         AddOrUpdateHost(packet, packet.commandWord, packet.bodyText(), packet.extensionText(), packet.extVersion,
             packet.headIcon, packet.statusBits, packet.macText, packet.headPictureSize, packet.customPictureSize);
         if (!isOwnPacket(packet) && MayAnswer(packet.key, CMD_ANNOUNCE_ENTRY))
-            AnswerEntry(packet.key, CMD_ANSWER_ENTRY);
+            SendEntryAnswer(packet.key, CMD_ANSWER_ENTRY);
         break;
     case CMD_ANSWER_ENTRY:
     case CMD_ANNOUNCE_STATUS:
@@ -408,8 +577,13 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
         break;
     case CMD_MESSAGE_OPENED:
         if (packet.hasOption(OPT_READ_CHECK))
-            m_net.SendToHost(packet.key, CMD_ANSWER_READ, packet.body);
+            SendAnswer(packet.key, CMD_ANSWER_READ, packet.body);
         emit readNoticeArrived(sender, EchoedPacketNumber(packet));
+        break;
+    case CMD_ANSWER_READ:
+        // The echo of a read notice: of our challenge, or of a real one.
+        challengeEchoed(packet);
+        emit packetDispatched(packet, sender);
         break;
     case CMD_RELEASE_FILES:
         // The peer will not fetch the offer of that packet number.
@@ -418,11 +592,11 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
     case CMD_CHAT_PROBE:
         // A chat window asks for our current details: the entry answer.
         if (sender && !isHidden() && !isOwnPacket(packet) && MayAnswer(packet.key, CMD_CHAT_PROBE))
-            AnswerEntry(packet.key, CMD_ANSWER_ENTRY);
+            SendEntryAnswer(packet.key, CMD_ANSWER_ENTRY);
         break;
     case CMD_GET_INFO:
         if (MayAnswer(packet.key, CMD_GET_INFO)) {
-            m_net.SendTextToHost(packet.key, CMD_SEND_INFO,
+            SendTextAnswer(packet.key, CMD_SEND_INFO,
                 QStringLiteral("Kwel %1 (Linux)").arg(QCoreApplication::applicationVersion()));
         }
         break;
@@ -437,7 +611,7 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
             else if (index >= 0 && index < int(m_config.AwayNames.size()) && !m_config.AwayNames[index].isEmpty())
                 text = m_config.AwayNames[index];
         }
-        m_net.SendTextToHost(packet.key, CMD_SEND_ABSENCE_INFO, text);
+        SendTextAnswer(packet.key, CMD_SEND_ABSENCE_INFO, text);
         break;
     }
     case CMD_GET_PROGRAM:

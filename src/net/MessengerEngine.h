@@ -4,6 +4,7 @@
 // list plugs in as a hook.
 #pragma once
 
+#include "net/AnswerBudget.h"
 #include "net/CFileOfferTable.h"
 #include "net/CHostTable.h"
 #include "net/DurableReceipts.h"
@@ -14,7 +15,10 @@
 #include "net/RecentPackets.h"
 
 #include <QObject>
+#include <QPointer>
+#include <QTimer>
 #include <functional>
+#include <vector>
 
 class CConfig;
 class CNetManager;
@@ -84,6 +88,8 @@ public:
     // Answers one peer with a presence command carrying the own bits, display
     // name and group.
     void AnswerEntry(const HostKey &peer, quint32 commandWord);
+    // The same in answer to the peer's packet: within the answer budget.
+    void SendEntryAnswer(const HostKey &peer, quint32 commandWord);
     // A refresh request: with clearFirst the table is emptied before the
     // entry is announced again.
     void RefreshUsers(bool clearFirst);
@@ -117,6 +123,27 @@ public:
     // sender and kIntroductionsPerSecond in all.
     void Introduce(const PacketRecord &packet);
 
+    // ---- the bytes sent in answer (AnswerBudget) ----
+    // Sends a packet in answer to the peer when the budget of its address
+    // allows its bytes; a refusal is counted.
+    bool SendAnswer(const HostKey &to, quint32 commandWord, QByteArrayView body, QByteArrayView extension = {},
+        qint32 extLen = 0);
+    bool SendTextAnswer(const HostKey &to, quint32 commandWord, const QString &body, const QString &extension = {});
+    // True when an answer of that many bytes may go to the address now (and
+    // they are taken from its budget); a refusal is counted.
+    bool MayAnswerBytes(quint32 address, qint64 bytes);
+    // True when something a peer's packet makes us send may go to its
+    // address: one of our network, or one that showed it receives there;
+    // others share PeerBounds::kOffNetworkAnswersPerSecond. A refusal is counted.
+    bool MayReach(quint32 address);
+    bool IsReceiver(quint32 address) const;
+    // Runs answer (an answer larger than its request) at once when the
+    // address has shown it receives there; otherwise challenges it and runs
+    // answer when it echoes, within PeerBounds::kChallengeMs (an answer that
+    // waited in vain is refused). Nothing runs once context is gone.
+    void AnswerWhenReceiver(const HostKey &to, QObject *context, std::function<void()> answer);
+    AnswerBudget &answerBudget() { return m_budget; }
+
 signals:
     void hostAdded(HostRecord *host);
     void hostUpdated(HostRecord *host);
@@ -136,6 +163,23 @@ private:
     void sendExtAnnounce();
     bool isOwnPacket(const PacketRecord &packet) const;
     void applyMemo(HostRecord &host) const;
+    void challengeEchoed(const PacketRecord &packet);
+    // Whether a new record of the packet's sender fits the host table's
+    // bounds (making room by dropping a record no one proved, for an address
+    // that proved itself); a refusal is counted.
+    enum class Room { Yes, No, ForReceivers };
+    Room roomForNewHost(const PacketRecord &packet);
+    qsizetype hostsAt(quint32 address) const;
+    void dropWaitingAnswers(qint64 nowMs);
+
+    // An answer waiting for its address to echo the challenge.
+    struct WaitingAnswer
+    {
+        quint32 address = 0;
+        qint64 until = 0;
+        QPointer<QObject> context;
+        std::function<void()> answer;
+    };
 
     CConfig &m_config;
     CNetManager &m_net;
@@ -152,4 +196,9 @@ private:
     bool m_encryptionReady = false;
     PeerRateLimiter m_answers{PeerBounds::kSmallAnswerIntervalMs, PeerBounds::kAnswerPeers};
     RateBudget m_introductions{PeerBounds::kIntroductionsPerSecond, 1000};
+    RateBudget m_offNetworkAnswers{PeerBounds::kOffNetworkAnswersPerSecond, 1000};
+    AnswerBudget m_budget;
+    quint64 m_listedCount = 0;
+    std::vector<WaitingAnswer> m_waiting;
+    QTimer m_waitingSweep;
 };

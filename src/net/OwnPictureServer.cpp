@@ -60,7 +60,12 @@ void OwnPictureServer::HandlePacket(const PacketRecord &packet, HostRecord *send
             m_engine->Refuse(PeerRefusal::AnswerRate, packet.key.address);
         return;
     }
-    Answer(packet.key, purpose);
+    // Far larger than the request: only to an address that shows it
+    // receives there.
+    if (m_engine)
+        m_engine->AnswerWhenReceiver(packet.key, this, [this, to = packet.key, purpose] { Answer(to, purpose); });
+    else
+        Answer(packet.key, purpose);
 }
 
 QByteArray OwnPictureServer::Payload(qint32 purpose) const
@@ -102,7 +107,12 @@ int OwnPictureServer::Answer(const HostKey &to, qint32 purpose)
     // Nobody acknowledges these chunks: no resend passes.
     sender->setTries(0);
     const int chunks = sender->chunkCount();
-    if (!sender->isValid() || !m_table.Add(std::move(sender), m_pacer.now()))
+    if (!sender->isValid())
+        return 0;
+    // Every chunk with its header counts against the answer budget.
+    if (m_engine && !m_engine->MayAnswerBytes(to.address, sender->size() + qint64(chunks) * kChunkHeaderBytes))
+        return 0;
+    if (!m_table.Add(std::move(sender), m_pacer.now()))
         return 0;
     m_pacer.Kick();
     return chunks;

@@ -49,6 +49,8 @@ public:
     qint64 queuedChunks() const { return m_table.queuedChunks(); }
     // Answers waiting at most.
     static constexpr int kMaxWaitingAnswers = 64;
+    // What the packet header of one chunk adds to its bytes, at most.
+    static constexpr qint64 kChunkHeaderBytes = 256;
     // What a request for the purpose is answered with: empty when there is no
     // picture, or one too large to send. Its size is what the own packets
     // announce for it.

@@ -13,6 +13,9 @@
 #include "net/PacketRecord.h"
 #include "net/VisibleToList.h"
 
+#include <algorithm>
+#include <cctype>
+
 PeerAdmission::PeerAdmission(MessengerEngine &engine, QObject *parent)
     : QObject(parent)
     , m_engine(engine)
@@ -50,6 +53,41 @@ QString PeerAdmission::SenderKey(const PacketRecord &packet) const
     return host ? host->keyText : QString();
 }
 
+namespace {
+
+bool isMacText(const QString &key)
+{
+    if (key.size() != 12)
+        return false;
+    return std::all_of(key.cbegin(), key.cend(), [](QChar c) { return std::isxdigit(c.unicode()) && c.unicode() < 128; });
+}
+
+} // namespace
+
+bool PeerAdmission::KeyConfirmed(const QString &key, quint32 address) const
+{
+    if (!isMacText(key))
+        return true;
+    const CNetManager &net = m_engine.net();
+    if ((address & net.ownNetmask()) != (net.ownAddress() & net.ownNetmask()))
+        return false;
+    NeighbourTable neighbours;
+    neighbours.Load(m_neighbourPath);
+    const auto mac = neighbours.Mac(address);
+    return mac && mac->compare(key, Qt::CaseInsensitive) == 0;
+}
+
+bool PeerAdmission::SharesWithoutPassword(const PacketRecord &packet)
+{
+    const QString key = SenderKey(packet);
+    if (!GroupRights::SharesWithoutPassword(m_engine.config(), key))
+        return false;
+    if (KeyConfirmed(key, packet.key.address))
+        return true;
+    m_engine.Refuse(PeerRefusal::MacUnconfirmed, packet.key.address);
+    return false;
+}
+
 bool PeerAdmission::Admit(const PacketRecord &packet)
 {
     const CConfig &config = m_engine.config();
@@ -71,6 +109,15 @@ bool PeerAdmission::Admit(const PacketRecord &packet)
         group.blacklistGroup = GroupRights::GroupNameOf(config, key) == DefaultGroups::BlackList();
         if (!group.blacklistGroup)
             group.rights = GroupRights::RightsOf(config, key);
+        // Seeing the shares without the password is granted by a claimed
+        // MAC only when the neighbour table confirms it.
+        const quint32 command = GET_MODE(packet.commandWord);
+        if (group.rights && group.rights->sharesWithoutPassword
+            && (command == CMD_GET_SHARE_LIST || command == CMD_GET_ALL_SHARES)
+            && !KeyConfirmed(key, packet.key.address)) {
+            m_engine.Refuse(PeerRefusal::MacUnconfirmed, packet.key.address);
+            group.rights->sharesWithoutPassword = 0;
+        }
     }
     const PacketAdmission::Decision d = PacketAdmission::Decide(facts, group);
     if (d.record) {
@@ -79,7 +126,7 @@ bool PeerAdmission::Admit(const PacketRecord &packet)
             packet.customPictureSize);
     }
     if (d.answerEntry)
-        m_engine.AnswerEntry(packet.key, CMD_ANSWER_ENTRY | (d.answerVisible ? OPT_VISIBLE_WHEN_HIDDEN : 0));
+        m_engine.SendEntryAnswer(packet.key, CMD_ANSWER_ENTRY | (d.answerVisible ? OPT_VISIBLE_WHEN_HIDDEN : 0));
     if (d.removeSender) {
         // A hidden peer is not to be seen: it leaves the list without a notice.
         m_engine.RemoveHost(m_engine.FindHost(packet.key.address, packet.key.port), false);
@@ -98,7 +145,10 @@ void PeerAdmission::answerShares(const PacketRecord &packet, PacketAdmission::Sh
     // A list can be many times the request: listed peers only, once a second.
     if (!m_engine.MayAnswerListed(packet.key, command))
         return;
-    // Entries that would not fit the packet are left out whole.
-    const qsizetype room = std::min(kShareListBytes, VisibleToList::BodyRoom(m_engine.ownHeader(), command));
-    m_engine.net().SendToHost(packet.key, command, VisibleToList::CutAtEntry(Gbk::encode(m_shares()), "||", room));
+    // ...and to an address that shows it receives there.
+    m_engine.AnswerWhenReceiver(packet.key, this, [this, to = packet.key, command] {
+        // Entries that would not fit the packet are left out whole.
+        const qsizetype room = std::min(kShareListBytes, VisibleToList::BodyRoom(m_engine.ownHeader(), command));
+        m_engine.SendAnswer(to, command, VisibleToList::CutAtEntry(Gbk::encode(m_shares()), "||", room));
+    });
 }

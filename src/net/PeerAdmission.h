@@ -38,6 +38,15 @@ public:
     bool Admit(const PacketRecord &packet);
     // The memo key under which the sender's group is looked up.
     QString SenderKey(const PacketRecord &packet) const;
+    // Whether the sender's user group lets it see the shares without the
+    // password. A group keyed by a MAC grants it only to a sender on our
+    // network whose MAC the kernel's neighbour table confirms: every peer
+    // announces its MAC text, so anyone can claim a member's (a refusal is
+    // counted).
+    bool SharesWithoutPassword(const PacketRecord &packet);
+    // True when the key is no MAC text, or the neighbour table gives that
+    // MAC for the sender's address on our network.
+    bool KeyConfirmed(const QString &key, quint32 address) const;
 
 private:
     void answerShares(const PacketRecord &packet, PacketAdmission::ShareAnswer kind);

@@ -35,6 +35,16 @@ QString PeerRefusalWord(PeerRefusal refusal)
         return QStringLiteral("share-unsent");
     case PeerRefusal::PictureEvicted:
         return QStringLiteral("picture-evicted");
+    case PeerRefusal::AnswerBudget:
+        return QStringLiteral("answer-budget");
+    case PeerRefusal::AnswerUnproven:
+        return QStringLiteral("answer-unproven");
+    case PeerRefusal::SharePassword:
+        return QStringLiteral("share-password");
+    case PeerRefusal::MacUnconfirmed:
+        return QStringLiteral("mac-unconfirmed");
+    case PeerRefusal::HostTableFull:
+        return QStringLiteral("host-table-full");
     }
     return QString::number(int(refusal));
 }

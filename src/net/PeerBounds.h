@@ -85,6 +85,47 @@ inline constexpr int kIntroductionsPerSecond = 20;
 // Peers the answer limiters remember at once (further ones are refused).
 inline constexpr qsizetype kAnswerPeers = 4096;
 
+// ---- bytes sent in answer (AnswerBudget) ----
+// Toward an address that has not shown it receives there, the answers stay
+// within this many times the bytes that arrived from it...
+inline constexpr int kAnswerRatio = 2;
+// ...of which at most this much credit is saved up.
+inline constexpr qint64 kAnswerCreditBytes = 64 << 10;
+// All answers together, to every address, proven or not, per second.
+inline constexpr qint64 kAnswerBytesPerSecond = qint64(4) << 20;
+// Addresses the budget remembers at once; one not heard from for
+// kAnswerForgetMs makes room (a new one is refused while none can go).
+inline constexpr qsizetype kAnswerAddresses = 8192;
+inline constexpr qint64 kAnswerForgetMs = 60000;
+// An address that echoed our challenge (a random number in a read notice
+// asking for its check) counts as receiving there for this long...
+inline constexpr qint64 kReceiverProvenMs = 30 * 60000;
+// ...and the challenge waits this long for its echo, with the answers that
+// need it (at most kWaitingAnswers, kWaitingAnswersPerAddress of one address).
+inline constexpr qint64 kChallengeMs = 10000;
+inline constexpr int kWaitingAnswers = 64;
+inline constexpr int kWaitingAnswersPerAddress = 4;
+
+// ---- share passwords ----
+// Wrong share passwords from one address: this many in kSharePasswordPeriodMs,
+// then no answer at all for kSharePasswordLockMs.
+inline constexpr int kSharePasswordTries = 3;
+inline constexpr qint64 kSharePasswordPeriodMs = 60000;
+inline constexpr qint64 kSharePasswordLockMs = 5 * 60000;
+
+// ---- the host table ----
+// Answers to addresses off our network that have not shown they receive
+// there: at most this many a second, all together (a flood from forged
+// addresses would fill the kernel's neighbour table, and the answers to the
+// peers of our network would find no room there).
+inline constexpr int kOffNetworkAnswersPerSecond = 50;
+// Records at most, all senders together, and from one address (ports).
+inline constexpr qsizetype kHosts = 4096;
+inline constexpr qsizetype kHostsPerAddress = 32;
+// Entry announcements handled in one turn of the event loop; the rest of a
+// flood waits for the next turn, newcomers after the peers already listed.
+inline constexpr int kEntriesPerTurn = 64;
+
 } // namespace PeerBounds
 
 // Why something a peer sent was refused: counted in the event log as
@@ -106,6 +147,11 @@ enum class PeerRefusal {
     RequestRate, // a request notice too soon after the peer's last
     ShareUnsent, // a granted share download that could not be sent
     PictureEvicted, // a stored picture deleted to make room (the sender held the most)
+    AnswerBudget, // an answer beyond the bytes the address sent us, or beyond all answers' budget
+    AnswerUnproven, // an answer that waited for the address to show it receives there, in vain
+    SharePassword, // a share password from an address that guessed wrong too often
+    MacUnconfirmed, // a group right claimed with a MAC the neighbour table does not confirm
+    HostTableFull, // a record the host table has no room for (or one it dropped)
 };
 
 QString PeerRefusalWord(PeerRefusal refusal);

@@ -147,10 +147,17 @@ void ShareService::answer(const PacketRecord &packet, quint32 command, const QSt
     // A list can be many times the request: listed peers only, once a second
     // (the short password answers go to anyone who asks).
     const bool list = how == QLatin1String("list") || how == QLatin1String("all");
-    if (list && !m_engine.MayAnswerListed(packet.key, command))
+    const auto send = [this, to = packet.key, command, text, how] {
+        if (m_engine.SendTextAnswer(to, command, text))
+            emit event(QStringLiteral("SHARELIST %1 %2").arg(dotted(to.address), how));
+    };
+    if (!list) {
+        send();
         return;
-    m_engine.net().SendToHost(packet.key, command, Gbk::encode(text));
-    emit event(QStringLiteral("SHARELIST %1 %2").arg(dotted(packet.key.address), how));
+    }
+    // ...and to an address that shows it receives there.
+    if (m_engine.MayAnswerListed(packet.key, command))
+        m_engine.AnswerWhenReceiver(packet.key, this, send);
 }
 
 void ShareService::OnPacket(const PacketRecord &packet, HostRecord *sender)
@@ -163,12 +170,23 @@ void ShareService::OnPacket(const PacketRecord &packet, HostRecord *sender)
         else
             answer(packet, CMD_SHARE_LIST, QLatin1String(ShareList::kNeedPassword), QStringLiteral("need-password"));
         break;
-    case CMD_GET_SHARE_LIST_PASSWORD:
-        if (mayOmitPassword(packet) || PasswordMatches(config, packet.body))
+    case CMD_GET_SHARE_LIST_PASSWORD: {
+        // An address that guessed wrong too often hears nothing, not even
+        // whether the next guess was right.
+        const qint64 now = PeerRateLimiter::Now();
+        if (m_guesses.IsSilenced(packet.key.address, now)) {
+            m_engine.Refuse(PeerRefusal::SharePassword, packet.key.address);
+            break;
+        }
+        if (mayOmitPassword(packet) || PasswordMatches(config, packet.body)) {
             answer(packet, CMD_SHARE_LIST, BuildReply(config), QStringLiteral("list"));
-        else
-            answer(packet, CMD_SHARE_LIST, QLatin1String(ShareList::kWrongPassword), QStringLiteral("wrong-password"));
+            break;
+        }
+        answer(packet, CMD_SHARE_LIST, QLatin1String(ShareList::kWrongPassword), QStringLiteral("wrong-password"));
+        if (m_guesses.Wrong(packet.key.address, now))
+            emit event(QStringLiteral("SHAREPASSWORD %1 silenced").arg(dotted(packet.key.address)));
         break;
+    }
     case CMD_GET_ALL_SHARES: {
         // Only shares anyone may see are listed to everyone; a hidden user
         // does not show himself this way.

@@ -11,6 +11,7 @@
 // symbolic link.
 #pragma once
 
+#include "net/GuessLimiter.h"
 #include "net/ShareList.h"
 
 #include <QObject>
@@ -57,6 +58,10 @@ public:
     // The paths a download request may take, none when it is refused.
     static QStringList ResolveDownload(const CConfig &config, QByteArrayView body, bool withoutPassword);
 
+    // A few wrong share passwords from one address, then that address is
+    // not answered at all for a while (PeerBounds::kSharePasswordTries).
+    void setGuessLimits(const GuessLimiter::Limits &limits) { m_guesses = GuessLimiter(limits); }
+
     // Every packet the engine passes on (connected in the constructor).
     void OnPacket(const PacketRecord &packet, HostRecord *sender);
 
@@ -76,4 +81,5 @@ private:
 
     MessengerEngine &m_engine;
     RightsQuery m_rights;
+    GuessLimiter m_guesses;
 };

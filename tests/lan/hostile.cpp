@@ -3,6 +3,7 @@
 #include "hostile_richtext.h"
 #include "hostile_pictures.h"
 #include "hostile_engineapp.h"
+#include "hostile_netbudget.h"
 
 #include "core/Dib.h"
 #include "core/Lzw.h"
@@ -197,8 +198,13 @@ void RawPeer::collect(int ms)
             ++m_packetsIn;
             m_bytesIn += n;
             PacketRecord p;
-            if (PacketCodec::ParsePacket(data, from.toIPv4Address(), port, p) == PacketStatus::Ok)
+            if (PacketCodec::ParsePacket(data, from.toIPv4Address(), port, p) == PacketStatus::Ok) {
+                // A peer that receives here says so, as every peer does: it
+                // echoes a read notice that asks for its check.
+                if (p.command() == CMD_MESSAGE_OPENED && p.hasOption(OPT_READ_CHECK))
+                    send(CMD_ANSWER_READ, p.body);
                 m_answers.append(p);
+            }
         }
         if (!m_socket->udp.hasPendingDatagrams())
             m_socket->udp.waitForReadyRead(5);
@@ -278,6 +284,8 @@ bool RunAttack(const QStringList &words, quint32 target, quint16 port, const std
         return true;
     if (RunLogAttack(words, target, port, report))
         return true;
+    if (const auto done = RunBudgetAttack(words, target, port, report))
+        return *done;
     const QString attack = words[0];
     const int n = words.size() > 1 ? qBound(1, words[1].toInt(), 100000) : 1;
     // A second source address (the picture budget is shared per address).

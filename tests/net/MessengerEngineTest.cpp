@@ -400,3 +400,44 @@ TEST(MessengerEngine, VisibleToListRecordsOnlyWhenItNamesUs)
 }
 
 } // namespace
+
+TEST(MessengerEngine, HostTableBoundedByAddressAndInAllForSendersNoOneProved)
+{
+    Fixture f;
+    QSignalSpy removed(f.engine.get(), &MessengerEngine::hostRemoved);
+    QSignalSpy refused(f.engine.get(), &MessengerEngine::refused);
+    const auto add = [&](quint32 address, quint16 port) {
+        PacketRecord p;
+        p.key = HostKey(QStringLiteral("u%1").arg(port), QStringLiteral("pc"), address, port);
+        return f.engine->AddOrUpdateHost(p, CMD_ANNOUNCE_ENTRY, QStringLiteral("n"), QString(), 1, 1, 0, QString(), 0, 0);
+    };
+    // The ports of one address.
+    for (quint16 port = 1; port <= PeerBounds::kHostsPerAddress; ++port)
+        ASSERT_NE(add(0x0A000001, port), nullptr);
+    EXPECT_EQ(add(0x0A000001, 999), nullptr);
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_EQ(refused.last().at(0).value<PeerRefusal>(), PeerRefusal::HostTableFull);
+    EXPECT_NE(add(0x0A000001, 1), nullptr) << "a listed port is updated as ever";
+
+    // In all: once full, a sender no one proved gets no place...
+    quint32 address = 0x0A010000;
+    while (f.engine->hostTable().Count() < PeerBounds::kHosts)
+        ASSERT_NE(add(++address, 2425), nullptr);
+    const quint32 latest = address;
+    EXPECT_EQ(add(0x0A020001, 2425), nullptr);
+    EXPECT_EQ(f.engine->hostTable().Count(), PeerBounds::kHosts);
+    EXPECT_TRUE(removed.isEmpty());
+
+    // ...and one that echoed our challenge takes the place of the latest
+    // record whose address never did; the views hear of it.
+    AnswerBudget &budget = f.engine->answerBudget();
+    const qint64 now = PeerRateLimiter::Now();
+    const quint32 proven = 0x0A020002;
+    budget.Echo(proven, budget.Challenge(proven, now).value_or(0), now);
+    ASSERT_NE(add(proven, 2425), nullptr);
+    EXPECT_EQ(f.engine->hostTable().Count(), PeerBounds::kHosts);
+    ASSERT_EQ(removed.size(), 1);
+    EXPECT_FALSE(removed.first().at(1).toBool()) << "no offline notice for a record dropped";
+    EXPECT_EQ(f.engine->FindHost(latest, 2425), nullptr);
+    EXPECT_NE(f.engine->FindHost(latest - 1, 2425), nullptr);
+}

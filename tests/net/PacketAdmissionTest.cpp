@@ -430,11 +430,43 @@ TEST(PeerAdmission, GroupsWithoutPasswordGetTheShareListAtOnce)
     Engine e;
     e.config.MemberGroups[e.config.FindMemberGroup(u("同事"))].sharesWithoutPassword = 1;
     e.config.memoGroupNames.insert(kPeerMac, u("同事"));
-    // Without a share-list source the request goes on to its normal handler.
+    // Every peer announces its MAC text: a claim of a member's MAC counts
+    // only when the neighbour table gives that MAC for the sender.
+    QSignalSpy refused(e.engine.get(), &MessengerEngine::refused);
+    const QString arp = TestEnv::freshDir(QStringLiteral("admission-claims")) + QStringLiteral("/arp");
+    const auto neighbours = [&](const char *mac) {
+        QFile file(arp);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray("IP address       HW type     Flags       HW address            Mask     Device\n"
+                              "127.0.0.1        0x1         0x2         ") + mac + "     *        lo\n");
+    };
+    e.admission->setShareListSource([] { return QStringLiteral("1::a.txt::1::3::2026-1-1 0:0:0"); });
+    e.peer.send(30, CMD_ANNOUNCE_ENTRY, u("老李"));
+    e.peer.collect();
+    neighbours("00:16:3e:aa:bb:01");
+    e.admission->setNeighbourTablePath(arp);
     QSignalSpy dispatched(e.engine.get(), &MessengerEngine::packetDispatched);
+    e.peer.send(31, CMD_GET_SHARE_LIST, QString());
+    EXPECT_TRUE(e.peer.collect().isEmpty()) << "another MAC at that address: no list";
+    EXPECT_EQ(dispatched.size(), 1) << "the password decides";
+    ASSERT_FALSE(refused.isEmpty());
+    EXPECT_EQ(refused.last().at(0).value<PeerRefusal>(), PeerRefusal::MacUnconfirmed);
+    e.net.setOwnIdentity(0x0A000001, kOwnMac);
+    neighbours("aa:bb:cc:dd:ee:ff");
+    e.peer.send(32, CMD_GET_SHARE_LIST, QString());
+    EXPECT_TRUE(e.peer.collect().isEmpty()) << "a sender off our network cannot be confirmed";
+    e.net.setOwnIdentity(0x7F000001, kOwnMac);
+    QTest::qWait(1000); // a list goes to a peer once a second at most
+    e.peer.send(33, CMD_GET_SHARE_LIST, QString());
+    EXPECT_EQ(e.peer.collect().size(), 1) << "confirmed";
+    e.engine->RemoveAllHosts();
+    e.admission->setShareListSource({});
+    QTest::qWait(1000);
+
+    // Without a share-list source the request goes on to its normal handler.
     e.peer.send(2, CMD_GET_SHARE_LIST, QString());
     e.peer.collect();
-    EXPECT_EQ(dispatched.size(), 1);
+    EXPECT_EQ(dispatched.size(), 3);
 
     e.admission->setShareListSource([] { return QStringLiteral("1::a.txt::1::3::2026-1-1 0:0:0"); });
     // The list goes to listed peers only.
@@ -460,7 +492,7 @@ TEST(PeerAdmission, GroupsWithoutPasswordGetTheShareListAtOnce)
     const QStringList got = big.first().bodyText().split(QStringLiteral("||"));
     EXPECT_LT(got.size(), entries.size());
     EXPECT_EQ(got, entries.mid(0, got.size())) << "whole entries only";
-    EXPECT_EQ(dispatched.size(), 1);
+    EXPECT_EQ(dispatched.size(), 3);
     EXPECT_TRUE(GroupRights::SharesWithoutPassword(e.config, kPeerMac));
     EXPECT_FALSE(GroupRights::SharesWithoutPassword(e.config, QStringLiteral("000000000000")));
 }

@@ -282,7 +282,7 @@ void ChatRequests::takeRequest(Kind kind, quint32 confirm, bool quiet)
 {
     // The peer hears that its request reached us (so that it stops resending
     // and may withdraw it); the refusal follows at the user's next action.
-    send(confirm);
+    m_session.AnswerCommand(confirm);
     if (m_incoming[size_t(kind)])
         return;
     m_incoming[size_t(kind)] = true;
@@ -422,7 +422,7 @@ void ChatRequests::takeShake(bool answer)
         if (!m_shared.TakeShakenPeer(peer->keyText))
             return;
     } else {
-        send(CMD_SHAKE_ACK);
+        m_session.AnswerCommand(CMD_SHAKE_ACK);
         m_session.AppendNotice(text("闪 屏 振 动"), text("%1(%2)给您发了一个闪屏振动.\n\n对方IP:%3\n对方组名:%4(%5)")
                                                           .arg(peer->displayName, peer->key.hostName(),
                                                               DottedAddress(peer->key.address), peer->customGroup,

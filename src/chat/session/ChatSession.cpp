@@ -739,6 +739,12 @@ void ChatSession::sendToPeer(quint32 command, const QByteArray &body)
         m_services.engine->net().SendToHost(m_peer->key, command, body);
 }
 
+void ChatSession::AnswerCommand(quint32 command)
+{
+    if (m_services.engine && m_peer)
+        m_services.engine->SendAnswer(m_peer->key, command, {});
+}
+
 void ChatSession::sendRaw(const QByteArray &packet)
 {
     if (m_services.engine && m_peer)

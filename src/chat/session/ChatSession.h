@@ -251,6 +251,9 @@ public:
     void AppendNotice(const QString &heading, const QString &text);
     // A command with a body to the peer.
     void SendCommand(quint32 command, const QByteArray &body = {}) { sendToPeer(command, body); }
+    // The same in answer to the peer's packet: within the answer budget of
+    // its address.
+    void AnswerCommand(quint32 command);
     // "%H:%M:%S" now.
     static QString TimeText();
 
