@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <malloc.h>
 #include <sched.h>
 #include <vector>
 
@@ -29,6 +30,22 @@ inline long residentKb()
             return line.mid(6).trimmed().split(' ').first().toLong();
     }
     return 0;
+}
+
+// The bytes this process holds on its heap, in use and not freed. Unlike the
+// resident size it does not hide what a part keeps in pages an earlier part
+// freed, so it serves for memory figures taken round after round.
+inline double heapBytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return double(info.uordblks + info.hblkhd);
+}
+
+// The number of rounds: KWEL_BENCH_ROUNDS when set, else the benchmark's own.
+inline int RoundCount(int fallback)
+{
+    const int chosen = qEnvironmentVariableIntValue("KWEL_BENCH_ROUNDS");
+    return std::max(1, chosen > 0 ? chosen : fallback);
 }
 
 inline double median(std::vector<double> v)
@@ -91,6 +108,16 @@ inline Spread SpreadOf(const std::vector<double> &values)
 // measured side's, higher is better).
 enum class RatioOf { Times, Rates };
 
+// The ratio of each round's figures, taken the given way.
+inline std::vector<double> RatiosOf(
+    const std::vector<double> &measured, const std::vector<double> &baseline, RatioOf ratio)
+{
+    std::vector<double> r;
+    for (size_t i = 0; i < measured.size() && i < baseline.size(); ++i)
+        r.push_back(ratio == RatioOf::Times ? measured[i] / baseline[i] : baseline[i] / measured[i]);
+    return r;
+}
+
 struct Rounds
 {
     std::vector<double> measured, baseline; // the figure of each side, round by round
@@ -98,7 +125,8 @@ struct Rounds
 };
 
 // Runs both sides once a round, the baseline first in even rounds and the
-// measured side first in odd ones; each returns its figure (a time).
+// measured side first in odd ones; each returns its figure (a time, or a
+// size where the ratio is not wanted).
 inline Rounds Interleave(
     int rounds, const std::function<double()> &measured, const std::function<double()> &baseline, RatioOf ratio)
 {
@@ -114,8 +142,8 @@ inline Rounds Interleave(
         }
         r.measured.push_back(m);
         r.baseline.push_back(b);
-        r.ratios.push_back(ratio == RatioOf::Times ? m / b : b / m);
     }
+    r.ratios = RatiosOf(r.measured, r.baseline, ratio);
     return r;
 }
 

@@ -1,9 +1,15 @@
 // A host that takes a new login name before each packet (exit, answer-entry
-// under the new name, read notice for a number never sent): how much memory
-// the program keeps per churned identity, with its chat sessions and windows
-// in place, against the engine alone in the same run, and against the same
-// churn with notices for numbers we did send: each is kept for the peer's
-// next window without making one. Loopback only.
+// under the new name, read notice): how much memory the program keeps per
+// churned identity with its chat sessions and windows in place, against the
+// engine alone, round by round on one core with the two sides in turn first.
+// Two kinds of churn: read notices for 300 numbers we did send (each is kept
+// for the peer's next window without making one) and 3,000 identities with
+// notices for numbers never sent. The memory is what the heap holds after
+// the churn less before it. Marks: no window made, at most 4 KB per identity
+// with the sessions in place, every notice for a number we sent held and no
+// other, in every round. Loopback only.
+//
+// Environment: KWEL_BENCH_ROUNDS sets the number of rounds (default 5).
 #include "BenchCommon.h"
 #include "chat/CChatDlg.h"
 #include "chat/session/ChatSessions.h"
@@ -27,6 +33,9 @@ namespace {
 constexpr int kIdentities = 3000;
 // Notices for numbers we sent (they once made a window each: 1.7 MB apiece).
 constexpr int kShownNotices = 300;
+constexpr int kWarmUp = 300;
+constexpr int kDefaultRounds = 5;
+constexpr double kPerIdentityMark = 4096; // bytes
 
 void pump(int ms)
 {
@@ -34,9 +43,9 @@ void pump(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-// Churns `count` identities at the engine; returns the resident growth in KB.
+// Churns `count` identities at the engine; returns the heap's growth in bytes.
 // expect, when set, is told each notice's number before it goes.
-long churn(CNetManager &net, int count, int first, const std::function<void(quint16, quint32)> &expect = {})
+double churn(CNetManager &net, int count, int first, const std::function<void(quint16, quint32)> &expect = {})
 {
     QUdpSocket attacker;
     attacker.bind(QHostAddress(QHostAddress::LocalHost), 0);
@@ -44,7 +53,7 @@ long churn(CNetManager &net, int count, int first, const std::function<void(quin
     const auto send = [&](const OwnHeader &own, quint32 command, const QByteArray &body) {
         attacker.writeDatagram(PacketCodec::BuildPacket(own, ++number, command, body), QHostAddress::LocalHost, net.port());
     };
-    const long before = Bench::residentKb();
+    const double before = Bench::heapBytes();
     for (int i = first; i < first + count; ++i) {
         OwnHeader own;
         own.userName = QStringLiteral("churn%1").arg(i - 1);
@@ -59,7 +68,7 @@ long churn(CNetManager &net, int count, int first, const std::function<void(quin
             pump(5);
     }
     pump(300);
-    return Bench::residentKb() - before;
+    return Bench::heapBytes() - before;
 }
 
 struct Program
@@ -101,38 +110,85 @@ struct Program
     QList<QPointer<CChatDlg>> windows;
 };
 
+// What one side of a round kept.
+struct Kept
+{
+    std::vector<double> perIdentity; // bytes
+    std::vector<double> windows;
+    std::vector<double> held; // read notices kept for later windows
+};
+
+enum class Notices { NeverSent, WeSent };
+enum class Sessions { None, InPlace };
+
+// One run: a fresh program churned past its warm-up; the figures go to kept.
+double runOnce(Sessions sessions, Notices notices, int count, Kept &kept)
+{
+    Program program(sessions == Sessions::InPlace);
+    std::function<void(quint16, quint32)> expect;
+    if (notices == Notices::WeSent && program.sessions) {
+        expect = [&](quint16 port, quint32 number) {
+            HostRecord peer;
+            peer.key = HostKey(QString(), QString(), 0x7F000001, port);
+            program.sessions->ExpectReadNotice(peer, number);
+        };
+    }
+    churn(program.net, kWarmUp, 1, expect);
+    const double perIdentity = churn(program.net, count, kWarmUp + 1, expect) / count;
+    kept.perIdentity.push_back(perIdentity);
+    kept.windows.push_back(double(program.windows.size()));
+    kept.held.push_back(program.sessions ? double(program.sessions->heldReadNotices().count()) : 0);
+    return perIdentity;
+}
+
+struct Comparison
+{
+    Kept program, engine;
+    Bench::Mark heldMark;
+};
+
+Comparison compare(int rounds, Notices notices, int count)
+{
+    Comparison c;
+    c.heldMark = notices == Notices::WeSent ? Bench::Mark { Bench::Mark::AtLeast, double(kWarmUp + count), true }
+                                            : Bench::Mark { Bench::Mark::AtMost, 0, true };
+    Bench::Interleave(
+        rounds, [&] { return runOnce(Sessions::InPlace, notices, count, c.program); },
+        [&] { return runOnce(Sessions::None, notices, count, c.engine); }, Bench::RatioOf::Times);
+    return c;
+}
+
+void report(Bench::Report &report, const char *what, const Comparison &c)
+{
+    using namespace Bench;
+    std::vector<double> extra;
+    for (size_t i = 0; i < c.program.perIdentity.size(); ++i)
+        extra.push_back(c.program.perIdentity[i] - c.engine.perIdentity[i]);
+    const auto label = [what](const char *figure) { return QByteArray(what).append(": ").append(figure); };
+    report.Figure(label("with chat sessions, bytes per identity").constData(), c.program.perIdentity, " B",
+        { Mark::AtMost, kPerIdentityMark, true });
+    report.Show(label("engine alone, bytes per identity").constData(), c.engine.perIdentity, " B");
+    report.Show(label("extra for sessions and windows").constData(), extra, " B");
+    report.Figure(label("windows made").constData(), c.program.windows, "", { Mark::AtMost, 0, true });
+    // Every notice for a number we sent is held (so the figure counts them
+    // all), none of the others.
+    report.Figure(label("notices held for later windows").constData(), c.program.held, "", c.heldMark);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    long growth[3] = {};
-    int windows[3] = {};
-    qsizetype held = 0;
-    for (int pass = 0; pass < 3; ++pass) {
-        Program program(pass > 0);
-        std::function<void(quint16, quint32)> expect;
-        if (pass == 2) {
-            expect = [&](quint16 port, quint32 number) {
-                HostRecord peer;
-                peer.key = HostKey(QString(), QString(), 0x7F000001, port);
-                program.sessions->ExpectReadNotice(peer, number);
-            };
-        }
-        churn(program.net, 300, 1, expect); // warm up
-        growth[pass] = churn(program.net, pass == 2 ? kShownNotices : kIdentities, 301, expect);
-        windows[pass] = int(program.windows.size());
-        if (pass == 2)
-            held = program.sessions->heldReadNotices().count();
-    }
-    const auto perIdentity = [](long kb, int count = kIdentities) { return double(kb) * 1024 / count; };
-    std::printf("churned identities: %d\n", kIdentities);
-    std::printf("engine alone:                  %+9.0f bytes per identity (%+ld KB)\n", perIdentity(growth[0]),
-        growth[0]);
-    std::printf("with chat sessions:            %+9.0f bytes per identity (%+ld KB), %d windows made\n",
-        perIdentity(growth[1]), growth[1], windows[1]);
-    std::printf("notices for numbers we sent:   %+9.0f bytes per identity (%+ld KB for %d), %d windows made, %lld held\n",
-        perIdentity(growth[2], kShownNotices), growth[2], kShownNotices, windows[2], static_cast<long long>(held));
-    std::printf("extra for sessions and windows: %+.0f bytes per identity\n", perIdentity(growth[1] - growth[0]));
-    return 0;
+    Bench::PinToOneCpu();
+    const int rounds = Bench::RoundCount(kDefaultRounds);
+    std::printf("churned identities after a warm-up of %d: %d with notices for numbers we sent, %d with notices for "
+                "numbers never sent; %d rounds\n",
+        kWarmUp, kShownNotices, kIdentities, rounds);
+    const Comparison sent = compare(rounds, Notices::WeSent, kShownNotices);
+    const Comparison neverSent = compare(rounds, Notices::NeverSent, kIdentities);
+    Bench::Report r;
+    report(r, "notices for numbers we sent", sent);
+    report(r, "notices for numbers never sent", neverSent);
+    return r.exitCode();
 }

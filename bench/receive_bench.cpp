@@ -214,7 +214,7 @@ int main(int argc, char **argv)
     const QString only = qEnvironmentVariable("KWEL_BENCH_ONLY");
     const bool runFile = only.isEmpty() || only == QLatin1String("file");
     const bool runFolder = only.isEmpty() || only == QLatin1String("folder");
-    const int rounds = qMax(1, qEnvironmentVariableIntValue("KWEL_BENCH_ROUNDS") ?: kDefaultRounds);
+    const int rounds = RoundCount(kDefaultRounds);
     std::printf("data in %s\n", qPrintable(dir.path()));
     const Bench::TransferData data = Bench::MakeTransferData(QDir(dir.path()));
     const QString &big = data.big;
@@ -294,24 +294,18 @@ int main(int argc, char **argv)
             r.push_back(amount / s);
         return r;
     };
-    const auto ratios = [](const std::vector<double> &base, const std::vector<double> &ours) {
-        std::vector<double> r;
-        for (size_t i = 0; i < base.size() && i < ours.size(); ++i)
-            r.push_back(base[i] / ours[i]);
-        return r;
-    };
     Report report;
     if (runFile) {
         std::printf("1 GiB file over loopback from the file server, %d rounds\n", rounds);
         report.Show("baseline read/write loop, GiB/s", rates(fileBase, gib), "");
         report.Show("file receiver, GiB/s", rates(fileOurs, gib), "");
-        report.Ratio("receiver/baseline", ratios(fileBase, fileOurs), {Mark::AtLeast, kFileMark});
+        report.Ratio("receiver/baseline", RatiosOf(fileOurs, fileBase, RatioOf::Rates), {Mark::AtLeast, kFileMark});
     }
     if (runFolder) {
         std::printf("folder of %d files of %d bytes, %d rounds\n", kSmallFiles, kSmallSize, rounds);
         report.Show("baseline read/write loop, files/s", rates(folderBase, kSmallFiles), "");
         report.Show("file receiver, files/s", rates(folderOurs, kSmallFiles), "");
-        report.Ratio("receiver/baseline", ratios(folderBase, folderOurs), {Mark::AtLeast, kFolderMark});
+        report.Ratio("receiver/baseline", RatiosOf(folderOurs, folderBase, RatioOf::Rates), {Mark::AtLeast, kFolderMark});
     }
     return report.exitCode();
 }
