@@ -167,6 +167,22 @@ lan_until_ok() {
   lan_fail "copy $i: \"$cmd\" not ok within $seconds s"
 }
 
+# Copy I shares the PATHs behind the password PASSWORD through the shares
+# dialog: "确定" of each of its two dialogs ends in a message box, closed once
+# it shows.
+lan_share_files() {
+  local i=$1 password=$2
+  shift 2
+  drive "$i" "shares add $*"
+  expect "$i" "DRIVER ok shares add"
+  drive "$i" "shares password $password"
+  expect "$i" "DRIVER ok shares password"
+  lan_until_ok "$i" "closemodal"
+  drive "$i" "shares save"
+  expect "$i" "DRIVER ok shares save"
+  lan_until_ok "$i" "closemodal"
+}
+
 # The resident size of a process in kB, from /proc.
 lan_rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status" 2>/dev/null; }
 

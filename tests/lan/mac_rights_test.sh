@@ -23,14 +23,7 @@ printf '[MemberGroups]\n0=同事#~$#0#~$#1%s#~$#1%s#~$#\n[memoGroupNames]\n0=%s#
   "$(zeros 10)" "$(zeros 17)" "$M3" >"$work/h1/.config/TARPELON/Kwel.ini"
 
 lan_start_copy "$kwel" 1 1
-drive 1 "shares add $work/share/a.txt"
-expect 1 "DRIVER ok shares add"
-drive 1 "shares password 口令r"
-expect 1 "DRIVER ok shares password"
-lan_until_ok 1 "closemodal"
-drive 1 "shares save"
-expect 1 "DRIVER ok shares save"
-lan_until_ok 1 "closemodal"
+lan_share_files 1 口令r "$work/share/a.txt"
 
 claim() {
   printf 'attack %s macclaim %s\nexit\n' "$A1" "$M3" | (lan_in_host "$1" "$peer" --name "claim$1" >"$work/claim$1.out" 2>&1) \

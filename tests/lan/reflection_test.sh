@@ -60,14 +60,7 @@ phase "stored picture, one chunk claiming 8000" 41000 storedpic 5eed5eed
 phase "own head and custom pictures" 41100 ownpic
 phase "share lists without a password" 41200 shares
 # The short answers, the password ones among them.
-drive 1 "shares add $work/share/shared-file-with-a-long-name-1.txt"
-expect 1 "DRIVER ok shares add $work/share/shared-file-with-a-long-name-1.txt"
-drive 1 "shares password 口令r"
-expect 1 "DRIVER ok shares password"
-lan_until_ok 1 "closemodal"
-drive 1 "shares save"
-expect 1 "DRIVER ok shares save"
-lan_until_ok 1 "closemodal"
+lan_share_files 1 口令r "$work/share/shared-file-with-a-long-name-1.txt"
 phase "short answers (0x30, 0x01, 0x20, 0x40, 0x50, 0x72, 0x90, 0x92)" 41300 small
 ratio=$(awk -v g="$total_got" -v s="$total_sent" 'BEGIN { printf "%.2f", g / s }')
 echo "FIGURE reflection overall: $total_got bytes to the victim for $total_sent sent (${ratio}x); refused: $(grep -c '^REFUSED answer-budget' "$events") over budget, $(grep -c '^REFUSED answer-unproven' "$events") unproven"

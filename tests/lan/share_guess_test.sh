@@ -16,14 +16,7 @@ mkdir -p "$work/share"
 echo "shared" >"$work/share/a.txt"
 
 lan_start_copy "$kwel" 1 1
-drive 1 "shares add $work/share/a.txt"
-expect 1 "DRIVER ok shares add"
-drive 1 "shares password 口令r"
-expect 1 "DRIVER ok shares password"
-lan_until_ok 1 "closemodal"
-drive 1 "shares save"
-expect 1 "DRIVER ok shares save"
-lan_until_ok 1 "closemodal"
+lan_share_files 1 口令r "$work/share/a.txt"
 
 printf 'attack %s guess 2000 口令r\nexit\n' "$A1" | (lan_in_host 2 "$peer" --name guesser >"$work/guess.out" 2>&1) \
   || lan_fail "the guesses did not run"

@@ -26,15 +26,7 @@ echo "secret" >"$work/share/private.txt"
 
 lan_start_two_copies "$kwel"
 
-drive 1 "shares add $work/share/one.bin $work/share/two.txt $work/share/资料"
-expect 1 "DRIVER ok shares add"
-# Each "确定" ends in a message box, closed once it shows.
-drive 1 "shares password 口令r"
-expect 1 "DRIVER ok shares password"
-lan_until_ok 1 "closemodal"
-drive 1 "shares save"
-expect 1 "DRIVER ok shares save"
-lan_until_ok 1 "closemodal"
+lan_share_files 1 口令r "$work/share/one.bin" "$work/share/two.txt" "$work/share/资料"
 drive 1 "monitor open"
 expect 1 "DRIVER ok monitor open"
 drive 1 "monitor rows 0"
