@@ -9,6 +9,7 @@
 #include "core/CXmlDocument.h"
 #include "core/FileUtil.h"
 #include "core/Prompter.h"
+#include "core/SaveFileChoice.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/ContactListMenu.h"
 #include "mainwnd/CWebPaneDlg.h"
@@ -185,13 +186,12 @@ void CMainPanelDlg::SyncAutostart()
 
 void CMainPanelDlg::OnExportGroups()
 {
-    const QString path = Prompter::current().saveFile(
-        this, QString(), QString(), Prompter::filterFromWindows(QStringLiteral("Xml Files (*.xml)|*.xml|")));
-    if (path.isEmpty())
+    // A name typed without an extension gets ".xml"; a file of that name is
+    // replaced only when the user says so.
+    const QString file = ChooseSaveFile(this, QString(), QString(),
+        Prompter::filterFromWindows(QStringLiteral("Xml Files (*.xml)|*.xml|")), SaveFileType{ QStringLiteral("xml"), {} });
+    if (file.isEmpty())
         return;
-    QString file = path;
-    if (QFileInfo(file).suffix().isEmpty())
-        file += QStringLiteral(".xml");
     CXmlDocument doc = GroupFile::Export(m_engine.config(), m_engine.net().ownMac());
     tell(this, doc.SaveFile(file) == CXmlDocument::Status::Ok ? QStringLiteral("导出成功！") : QStringLiteral("导出失败！"));
 }

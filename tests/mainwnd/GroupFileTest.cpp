@@ -151,6 +151,18 @@ TEST(GroupFile, PanelCommandsTellTheOutcome)
     p.panel->OnExportGroups();
     EXPECT_EQ(prompter.calls().last().text, QStringLiteral("导出成功！"));
     EXPECT_EQ(TestEnv::readAll(dir + QStringLiteral("/groups.xml")), GroupFile::Export(p.config, p.net.ownMac()).ToBytes());
+    // The extension names a file that exists: replaced only when the user
+    // says so.
+    ASSERT_TRUE(TestEnv::writeAll(dir + QStringLiteral("/groups.xml"), "kept"));
+    prompter.queueSaveFile(dir + QStringLiteral("/groups"));
+    prompter.queueButton(Prompter::Button::No);
+    p.panel->OnExportGroups();
+    EXPECT_EQ(TestEnv::readAll(dir + QStringLiteral("/groups.xml")), QByteArray("kept"));
+    prompter.queueSaveFile(dir + QStringLiteral("/groups"));
+    prompter.queueButton(Prompter::Button::Yes);
+    p.panel->OnExportGroups();
+    EXPECT_EQ(prompter.calls().last().text, QStringLiteral("导出成功！"));
+    EXPECT_EQ(TestEnv::readAll(dir + QStringLiteral("/groups.xml")), GroupFile::Export(p.config, p.net.ownMac()).ToBytes());
     // A write that fails is told.
     prompter.queueSaveFile(dir + QStringLiteral("/no/such/folder/groups.xml"));
     p.panel->OnExportGroups();
