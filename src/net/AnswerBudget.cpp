@@ -86,6 +86,14 @@ std::optional<quint32> AnswerBudget::Challenge(quint32 address, qint64 nowMs)
     return e->challenge;
 }
 
+std::optional<quint32> AnswerBudget::OpenChallenge(quint32 address, qint64 nowMs) const
+{
+    const auto it = m_entries.constFind(address);
+    if (it == m_entries.cend() || it->challenge == 0 || nowMs >= it->challengeUntil)
+        return std::nullopt;
+    return it->challenge;
+}
+
 bool AnswerBudget::Echo(quint32 address, quint32 number, qint64 nowMs)
 {
     const auto it = m_entries.find(address);

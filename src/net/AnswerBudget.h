@@ -47,6 +47,9 @@ public:
     // A random number for the address to echo; none while one is open
     // already or the address is not remembered (the table is full).
     std::optional<quint32> Challenge(quint32 address, qint64 nowMs);
+    // The challenge open for the address, if any (to be sent again when the
+    // address asks again: the first one, or its echo, may have been lost).
+    std::optional<quint32> OpenChallenge(quint32 address, qint64 nowMs) const;
     // The address echoed a number: true when it is the open challenge, which
     // proves the address from now on.
     bool Echo(quint32 address, quint32 number, qint64 nowMs);

@@ -251,21 +251,31 @@ void MessengerEngine::AnswerWhenReceiver(const HostKey &to, QObject *context, st
         return;
     }
     dropWaitingAnswers(now);
+    // A read notice asking for its check, for a message that never was: a
+    // peer that receives there echoes the number, and shows nothing for it.
+    const auto sendChallenge = [&](quint32 number) {
+        return SendAnswer(to, CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(number));
+    };
+    // The address asks again while our challenge is open: the challenge or
+    // its echo may have been lost on the way, so the same number goes again.
+    const std::optional<quint32> open = m_budget.OpenChallenge(to.address, now);
+    if (open)
+        sendChallenge(*open);
     const auto ofAddress = std::count_if(
         m_waiting.cbegin(), m_waiting.cend(), [&](const WaitingAnswer &w) { return w.address == to.address; });
     if (m_waiting.size() >= size_t(PeerBounds::kWaitingAnswers) || ofAddress >= PeerBounds::kWaitingAnswersPerAddress) {
         Refuse(PeerRefusal::AnswerUnproven, to.address);
         return;
     }
-    // A read notice asking for its check, for a message that never was: a
-    // peer that receives there echoes the number, and shows nothing for it.
-    if (const auto challenge = m_budget.Challenge(to.address, now)) {
-        if (!SendAnswer(to, CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(*challenge)))
+    if (!open) {
+        const std::optional<quint32> challenge = m_budget.Challenge(to.address, now);
+        if (!challenge) {
+            // No challenge can go: the budget remembers no more addresses.
+            Refuse(PeerRefusal::AnswerUnproven, to.address);
             return;
-    } else if (ofAddress == 0) {
-        // No challenge can go (the table is full), and none is open.
-        Refuse(PeerRefusal::AnswerUnproven, to.address);
-        return;
+        }
+        if (!sendChallenge(*challenge))
+            return;
     }
     m_waiting.push_back({ to.address, now + PeerBounds::kChallengeMs, context, std::move(answer) });
     if (!m_waitingSweep.isActive())

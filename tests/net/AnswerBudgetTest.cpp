@@ -29,16 +29,19 @@ TEST(AnswerBudget, TwiceWhatArrivedUntilTheAddressEchoesItsChallenge)
     const auto challenge = budget.Challenge(kVictim, 10);
     ASSERT_TRUE(challenge);
     EXPECT_FALSE(budget.Challenge(kVictim, 11)) << "one open challenge per address";
+    EXPECT_EQ(budget.OpenChallenge(kVictim, 11), challenge) << "the same number goes again on a retry";
     EXPECT_FALSE(budget.Echo(kVictim, *challenge + 1, 12));
     EXPECT_FALSE(budget.Echo(kOther, *challenge, 12)) << "echoed from another address";
     EXPECT_FALSE(budget.IsProven(kVictim, 12));
     EXPECT_TRUE(budget.Echo(kVictim, *challenge, 13));
     EXPECT_FALSE(budget.Echo(kVictim, *challenge, 14)) << "a challenge is used once";
+    EXPECT_FALSE(budget.OpenChallenge(kVictim, 14));
     EXPECT_EQ(budget.Spend(kVictim, 100000, 15), V::Allowed) << "a proven address has no ratio";
     EXPECT_FALSE(budget.IsProven(kVictim, 13 + PeerBounds::kReceiverProvenMs)) << "proof lasts a while";
 
     const auto late = budget.Challenge(kOther, 100);
     ASSERT_TRUE(late);
+    EXPECT_FALSE(budget.OpenChallenge(kOther, 100 + PeerBounds::kChallengeMs));
     EXPECT_FALSE(budget.Echo(kOther, *late, 100 + PeerBounds::kChallengeMs));
 
     // Loopback never comes from a wire.
