@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libx11-dev
   fonts-wqy-microhei fonts-arphic-uming xvfb xauth x11-utils imagemagick iproute2 procps desktop-file-utils
-  openbox xdotool trayer
+  openbox xdotool trayer ethtool
 )
 
 missing=()

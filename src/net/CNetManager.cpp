@@ -2,6 +2,7 @@
 
 #include "core/Gbk.h"
 #include "net/HostRecord.h"
+#include "net/SourceAddress.h"
 
 #include <QDateTime>
 #include <QNetworkDatagram>
@@ -15,6 +16,9 @@
 
 namespace {
 constexpr int kMaxDatagram = 65536;
+// Datagrams read in one turn of the event loop: a flood does not hold off the
+// timers; the socket, still readable, brings the rest in the next turn.
+constexpr int kDatagramsPerTurn = 256;
 constexpr int kListenBacklog = 1024;
 // How long accepting pauses when waiting connections could not be refused.
 constexpr int kAcceptRetryMs = 100;
@@ -100,6 +104,7 @@ bool CNetManager::Open(const Options &options)
     Close();
     m_options = options;
     findOwnIdentity();
+    findOwnNetworks();
     if (!bindUdp())
         return false;
     m_options.port = m_udp.localPort(); // port 0 asks for any free port
@@ -184,6 +189,8 @@ bool CNetManager::SendDatagram(quint32 address, quint16 port, const QByteArray &
 
 void CNetManager::Broadcast(const QByteArray &packet, const QList<quint32> &subnetAddresses)
 {
+    // The interfaces may have changed since the last announcement.
+    findOwnNetworks();
     QSet<quint32> sent;
     auto sendOnce = [&](quint32 address) {
         if (address == 0 || sent.contains(address))
@@ -210,16 +217,48 @@ void CNetManager::Broadcast(const QByteArray &packet, const QList<quint32> &subn
 
 void CNetManager::readPendingDatagrams()
 {
-    while (m_udp.hasPendingDatagrams()) {
+    // Every readiness ends in a read. The socket is reported readable for a
+    // datagram that the kernel may still drop when it is read (a wrong
+    // checksum): hasPendingDatagrams() is false then, and a socket that is
+    // never read is never watched again.
+    for (int i = 0; i < kDatagramsPerTurn; ++i) {
         const QNetworkDatagram datagram = m_udp.receiveDatagram(kMaxDatagram);
-        if (!datagram.isValid())
-            continue;
-        bool ok = false;
-        const quint32 from = datagram.senderAddress().toIPv4Address(&ok);
-        if (!ok)
-            continue;
-        emit datagramReceived(datagram.data(), from, quint16(datagram.senderPort()));
+        if (datagram.isValid())
+            deliver(datagram);
+        if (!m_udp.hasPendingDatagrams())
+            break;
     }
+}
+
+void CNetManager::deliver(const QNetworkDatagram &datagram)
+{
+    bool ok = false;
+    const quint32 from = datagram.senderAddress().toIPv4Address(&ok);
+    if (!ok)
+        return;
+    // The interface is unknown (0) only where the system does not tell it;
+    // then the kernel's own rule stands: it takes loopback sources from no wire.
+    const uint index = datagram.interfaceIndex();
+    const bool viaLoopback = index == 0 || m_loopbackInterfaces.contains(index);
+    if (!SourceAddress::IsPeer(from, viaLoopback, m_ownNetworks)) {
+        emit sourceRefused(from);
+        return;
+    }
+    emit datagramReceived(datagram.data(), from, quint16(datagram.senderPort()));
+}
+
+bool CNetManager::IsPeerAddress(quint32 address) const
+{
+    return SourceAddress::IsPeer(address, true, m_ownNetworks);
+}
+
+void CNetManager::findOwnNetworks()
+{
+    m_ownNetworks = SourceAddress::OwnNetworks();
+    m_loopbackInterfaces.clear();
+    for (const QNetworkInterface &iface : QNetworkInterface::allInterfaces())
+        if (iface.flags() & QNetworkInterface::IsLoopBack)
+            m_loopbackInterfaces.append(uint(iface.index()));
 }
 
 OwnHeader CNetManager::ownHeader() const

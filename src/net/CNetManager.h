@@ -4,6 +4,7 @@
 
 #include "net/HostKey.h"
 #include "net/PacketCodec.h"
+#include "net/SourceAddress.h"
 
 #include <QHostAddress>
 #include <QList>
@@ -14,6 +15,7 @@
 #include <functional>
 
 class HostRecord;
+class QNetworkDatagram;
 
 // The TCP listener: accepted connections go to a handler (the file server)
 // as raw descriptors, or are queued the ordinary way when none is set.
@@ -80,6 +82,10 @@ public:
     // The netmask of the own address's network (host order).
     quint32 ownNetmask() const { return m_ownNetmask; }
     QString ownMac() const { return m_ownMac; }
+    // False for an address no peer can have: 0.0.0.0, multicast, the limited
+    // broadcast, or the network or broadcast address of one of our networks.
+    // Datagrams from such a source are dropped as they are read.
+    bool IsPeerAddress(quint32 address) const;
     void setOwnIdentity(quint32 address, const QString &mac);
 
     // Every sender takes the next packet number from here (read, then incremented).
@@ -118,12 +124,16 @@ public:
 
 signals:
     void datagramReceived(const QByteArray &data, quint32 address, quint16 port);
+    // A datagram from a source no peer can have, dropped unread.
+    void sourceRefused(quint32 address);
     void tcpConnectionArrived();
 
 private:
     bool bindUdp();
     void readPendingDatagrams();
+    void deliver(const QNetworkDatagram &datagram);
     void findOwnIdentity();
+    void findOwnNetworks();
 
     Options m_options;
     QUdpSocket m_udp;
@@ -132,6 +142,8 @@ private:
     quint32 m_ownAddress = 0x7F000001;
     quint32 m_ownNetmask = 0xFFFFFF00;
     QString m_ownMac;
+    QList<SourceAddress::Network> m_ownNetworks;
+    QList<uint> m_loopbackInterfaces;
     quint32 m_packetCounter = 0;
     std::function<OwnHeader()> m_headerSource;
 };

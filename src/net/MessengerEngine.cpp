@@ -42,6 +42,8 @@ MessengerEngine::MessengerEngine(CConfig &config, CNetManager &net, QObject *par
 {
     m_net.setHeaderSource([this] { return ownHeader(); });
     connect(&m_net, &CNetManager::datagramReceived, this, &MessengerEngine::HandleDatagram);
+    connect(&m_net, &CNetManager::sourceRefused, this,
+        [this](quint32 address) { Refuse(PeerRefusal::SourceAddress, address); });
     // The caps on connections follow the limit of open files in force
     // (raised at start-up).
     m_fileServer.setLimits(FileSendLimits::ForOpenFiles(OpenFileLimit()));
@@ -204,6 +206,12 @@ void MessengerEngine::SendEntryAnswer(const HostKey &peer, quint32 commandWord)
 
 bool MessengerEngine::MayReach(quint32 address)
 {
+    // Never an answer to a broadcast, multicast or "this host" address,
+    // whatever record or request named it.
+    if (!m_net.IsPeerAddress(address)) {
+        Refuse(PeerRefusal::SourceAddress, address);
+        return false;
+    }
     const qint64 now = PeerRateLimiter::Now();
     const quint32 mask = m_net.ownNetmask();
     if ((address & mask) == (m_net.ownAddress() & mask) || m_budget.IsProven(address, now)

@@ -45,6 +45,8 @@ QString PeerRefusalWord(PeerRefusal refusal)
         return QStringLiteral("mac-unconfirmed");
     case PeerRefusal::HostTableFull:
         return QStringLiteral("host-table-full");
+    case PeerRefusal::SourceAddress:
+        return QStringLiteral("source-address");
     }
     return QString::number(int(refusal));
 }

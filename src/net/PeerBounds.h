@@ -131,6 +131,7 @@ inline constexpr int kEntriesPerTurn = 64;
 // Why something a peer sent was refused: counted in the event log as
 // "REFUSED <word> <ip>".
 enum class PeerRefusal {
+    SourceAddress, // a datagram from a source no peer can have (0.0.0.0, a broadcast or multicast address)
     PictureTooLarge, // decoded beyond the picture limits
     PictureBudget, // the incoming-picture budget, or the sender's part of it
     PictureExpired, // an incomplete picture dropped for its age

@@ -4,6 +4,7 @@
 #include "hostile_pictures.h"
 #include "hostile_engineapp.h"
 #include "hostile_netbudget.h"
+#include "hostile_wire.h"
 
 #include "core/Dib.h"
 #include "core/Lzw.h"
@@ -285,6 +286,8 @@ bool RunAttack(const QStringList &words, quint32 target, quint16 port, const std
     if (RunLogAttack(words, target, port, report))
         return true;
     if (const auto done = RunBudgetAttack(words, target, port, report))
+        return *done;
+    if (const auto done = RunWireAttack(words, target, port, report))
         return *done;
     const QString attack = words[0];
     const int n = words.size() > 1 ? qBound(1, words[1].toInt(), 100000) : 1;
