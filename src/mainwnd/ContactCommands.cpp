@@ -97,7 +97,8 @@ QString GroupNameForPeerNode(const QString &node)
 {
     if (node.isEmpty() || node == ContactTreeModel::UngroupedPeers())
         return QStringLiteral("其他好友");
-    return node;
+    // A peer's group name may be longer than a user group's.
+    return Gbk::truncate(node, kGroupNameBytes);
 }
 
 QList<HostRecord *> MovePeerGroup(CConfig &config, const QList<HostRecord *> &peers, const QString &node,

@@ -51,7 +51,8 @@ bool CanRename(const QString &group);
 bool CanSetRights(const QString &group);
 
 // The name a peer-group node's members get as a group of their own: the
-// node's name, "其他好友" for the node of peers without a group.
+// node's name cut to kGroupNameBytes at a character boundary, "其他好友" for
+// the node of peers without a group.
 QString GroupNameForPeerNode(const QString &node);
 // Moves the members of a peer-group node (peers in "我的好友" whose own group
 // is the node's) into the group, which is created first when create is set

@@ -237,6 +237,21 @@ TEST(GroupCommands, MoveMenuCarriesGroupsAndMakesTheGroupOfAPeerNode)
     EXPECT_EQ(p.tree().data(p.tree().index(node), ContactTreeModel::CountRole).toInt(), 2);
     EXPECT_EQ(p.load()->memoGroupNames.value(u("BBBBBBBBBBBB")), u("其他好友"));
 
+    // A peer group name of 49 bytes: the group made has it cut to 48 at a
+    // character boundary, and the item says so.
+    const QString long49 = QString(24, QChar(0x4E2D)) + QLatin1Char('x');
+    const QString cut = QString(24, QChar(0x4E2D));
+    HostRecord *d = p.add(u("丁"), 0x0A000005, u("DDDDDDDDDDDD"), u("我的好友"), long49);
+    p.page->RebuildUserList();
+    ASSERT_TRUE(p.page->SelectNode(long49, false));
+    menu.reset(p.page->MakeContactMenu());
+    create = ContactListMenu::MoveSubmenu(menu.get())->actions().last();
+    EXPECT_EQ(create->text(), u("创建“%1”组，并移动好友至该组中").arg(cut));
+    create->trigger();
+    EXPECT_EQ(d->customGroup, cut);
+    EXPECT_EQ(p.tree().UserGroupCount(cut), 1);
+    EXPECT_EQ(p.load()->memoGroupNames.value(u("DDDDDDDDDDDD")), cut);
+
     // A peer: its own group is checked; moving it moves its row.
     ASSERT_TRUE(p.page->Select(c));
     menu.reset(p.page->MakeContactMenu());
