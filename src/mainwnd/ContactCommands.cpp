@@ -172,8 +172,8 @@ void SetMemo(CConfig &config, HostRecord &peer, const QString &memoName, const Q
         return;
     const QString name = memoName.trimmed();
     if (!name.isEmpty()) {
-        config.memoNickNames.insert(peer.keyText, Gbk::truncate(name, kNameBytes));
-        peer.displayName = Gbk::truncate(name, kNameBytes);
+        config.memoNickNames.insert(peer.keyText, Gbk::truncate(name, kMemoNameBytes));
+        peer.displayName = Gbk::truncate(name, kMemoNameBytes);
     } else {
         config.memoNickNames.remove(peer.keyText);
         peer.displayName = peer.nickName.isEmpty() ? peer.key.loginName() : peer.nickName;

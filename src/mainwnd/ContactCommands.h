@@ -74,6 +74,8 @@ void CopyRights(const UserGroupRecord &from, UserGroupRecord &to);
 // group or it is "黑名单".
 bool ToggleVisibleWhenHidden(CConfig &config, const QString &group);
 
+// The longest memo name in GBK bytes.
+inline constexpr int kMemoNameBytes = 49;
 // Stores a peer's memo name and details: an empty name removes it (the
 // announced nick name shows again), details made only of separators and
 // blanks are removed.
