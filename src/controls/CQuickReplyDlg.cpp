@@ -1,5 +1,6 @@
 #include "controls/CQuickReplyDlg.h"
 
+#include "controls/GbkByteLimit.h"
 #include "core/Gbk.h"
 
 #include <QComboBox>
@@ -36,13 +37,7 @@ CQuickReplyDlg::CQuickReplyDlg(QWidget *parent)
     connect(m_combo, &QComboBox::currentIndexChanged, this, &CQuickReplyDlg::onSelectionChanged);
     // A slot keeps 126 GBK bytes: the edit takes no more, so that what the
     // user sees is what is kept (126 Chinese characters would not fit).
-    connect(m_edit, &QLineEdit::textEdited, this, [this](const QString &text) {
-        if (Gbk::byteLength(text) > kMaxTextBytes) {
-            const int cursor = m_edit->cursorPosition();
-            m_edit->setText(Gbk::truncate(text, kMaxTextBytes));
-            m_edit->setCursorPosition(std::min(cursor, int(m_edit->text().size())));
-        }
-    });
+    LimitGbkBytes(m_edit, kMaxTextBytes);
 }
 
 bool CQuickReplyDlg::StoreIntoSlot(int slot, const QString &text)

@@ -1,5 +1,6 @@
 #include "mainwnd/CChangeUserNameDlg.h"
 
+#include "controls/GbkByteLimit.h"
 #include "mainwnd/ContactCommands.h"
 #include "mainwnd/DialogButtons.h"
 
@@ -18,7 +19,7 @@ CChangeUserNameDlg::CChangeUserNameDlg(const QString &displayName, const QString
     form->addRow(QStringLiteral("原用户名:"), new QLineEdit(displayName, this));
     form->itemAt(0, QFormLayout::FieldRole)->widget()->setEnabled(false);
     m_name = new QLineEdit(displayName, this);
-    m_name->setMaxLength(49);
+    LimitGbkBytes(m_name, ContactCommands::kMemoNameBytes);
     form->addRow(QStringLiteral("备注名:"), m_name);
     static const char16_t *const labels[ContactCommands::kMemoDetailCount]
         = { u"办公电话:", u"家庭电话:", u"手机:", u"电子邮件:", u"地址:", u"其它:" };

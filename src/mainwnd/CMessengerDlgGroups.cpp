@@ -286,7 +286,12 @@ void CMessengerDlg::OnSendFiles(bool folder)
 void CMessengerDlg::OnNewGroup()
 {
     CConfig &config = m_engine.config();
-    CNewUserGroupDlg dialog(window());
+    // A refused name is told while the dialog stays open with it.
+    CNewUserGroupDlg dialog(
+        [&config](const QString &name) {
+            return ContactCommands::NameCheckText(ContactCommands::CheckGroupName(config, name), false);
+        },
+        window());
     if (dialog.exec() == QDialog::Accepted) {
         const QString name = dialog.name();
         const auto check = ContactCommands::AddGroup(config, name, dialog.insertFirst());

@@ -1,5 +1,6 @@
 #include "mainwnd/CNewUserGroupDlg.h"
 
+#include "core/Prompter.h"
 #include "mainwnd/DialogButtons.h"
 
 #include <QCheckBox>
@@ -7,8 +8,9 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-CNewUserGroupDlg::CNewUserGroupDlg(QWidget *parent)
+CNewUserGroupDlg::CNewUserGroupDlg(NameCheck check, QWidget *parent)
     : QDialog(parent)
+    , m_check(std::move(check))
 {
     setObjectName(QStringLiteral("CNewUserGroupDlg"));
     setWindowTitle(QStringLiteral("新建组"));
@@ -29,4 +31,16 @@ QString CNewUserGroupDlg::name() const
 bool CNewUserGroupDlg::insertFirst() const
 {
     return m_first->isChecked();
+}
+
+void CNewUserGroupDlg::accept()
+{
+    const QString refusal = m_check ? m_check(name()) : QString();
+    if (!refusal.isEmpty()) {
+        Prompter::current().messageBox(
+            this, refusal, QStringLiteral("提示"), Prompter::Buttons::Ok, Prompter::Icon::Information);
+        m_name->setFocus();
+        return;
+    }
+    QDialog::accept();
 }

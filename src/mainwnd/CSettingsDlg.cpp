@@ -1,5 +1,6 @@
 #include "mainwnd/CSettingsDlg.h"
 
+#include "controls/GbkByteLimit.h"
 #include "core/CConfig.h"
 #include "core/Gbk.h"
 #include "mainwnd/DialogButtons.h"
@@ -33,6 +34,9 @@ CSettingsDlg::CSettingsDlg(CConfig &config, QWidget *parent)
     auto *ownForm = new QFormLayout(own);
     m_nick = new QLineEdit(own);
     m_group = new QLineEdit(own);
+    // The edits take no more than is kept.
+    LimitGbkBytes(m_nick, kNameBytes);
+    LimitGbkBytes(m_group, kNameBytes);
     ownForm->addRow(QStringLiteral("我的用户名:"), m_nick);
     ownForm->addRow(QStringLiteral("我的组名:"), m_group);
     m_pages->addTab(own, QStringLiteral("个人设置"));

@@ -97,7 +97,8 @@ QString GroupNameForPeerNode(const QString &node)
 {
     if (node.isEmpty() || node == ContactTreeModel::UngroupedPeers())
         return QStringLiteral("其他好友");
-    return node;
+    // A peer's group name may be longer than a user group's.
+    return Gbk::truncate(node, kGroupNameBytes);
 }
 
 QList<HostRecord *> MovePeerGroup(CConfig &config, const QList<HostRecord *> &peers, const QString &node,
@@ -171,8 +172,8 @@ void SetMemo(CConfig &config, HostRecord &peer, const QString &memoName, const Q
         return;
     const QString name = memoName.trimmed();
     if (!name.isEmpty()) {
-        config.memoNickNames.insert(peer.keyText, Gbk::truncate(name, kNameBytes));
-        peer.displayName = Gbk::truncate(name, kNameBytes);
+        config.memoNickNames.insert(peer.keyText, Gbk::truncate(name, kMemoNameBytes));
+        peer.displayName = Gbk::truncate(name, kMemoNameBytes);
     } else {
         config.memoNickNames.remove(peer.keyText);
         peer.displayName = peer.nickName.isEmpty() ? peer.key.loginName() : peer.nickName;

@@ -51,7 +51,8 @@ bool CanRename(const QString &group);
 bool CanSetRights(const QString &group);
 
 // The name a peer-group node's members get as a group of their own: the
-// node's name, "其他好友" for the node of peers without a group.
+// node's name cut to kGroupNameBytes at a character boundary, "其他好友" for
+// the node of peers without a group.
 QString GroupNameForPeerNode(const QString &node);
 // Moves the members of a peer-group node (peers in "我的好友" whose own group
 // is the node's) into the group, which is created first when create is set
@@ -73,6 +74,8 @@ void CopyRights(const UserGroupRecord &from, UserGroupRecord &to);
 // group or it is "黑名单".
 bool ToggleVisibleWhenHidden(CConfig &config, const QString &group);
 
+// The longest memo name in GBK bytes.
+inline constexpr int kMemoNameBytes = 49;
 // Stores a peer's memo name and details: an empty name removes it (the
 // announced nick name shows again), details made only of separators and
 // blanks are removed.

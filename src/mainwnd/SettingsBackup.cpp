@@ -3,6 +3,7 @@
 #include "core/CConfig.h"
 #include "core/CRegistryKey.h"
 #include "core/Prompter.h"
+#include "core/SaveFileChoice.h"
 
 #include <QFileInfo>
 
@@ -85,11 +86,12 @@ Result BackupSettings(CConfig &config, int kind, QObject *owner)
         return Result::Cancelled;
     const QString filter = Prompter::filterFromWindows(
         QStringLiteral("Kwel Bak Files (*.%1)|*.%1|").arg(extension));
-    QString path = Prompter::current().saveFile(owner, QString(), QString(), filter);
+    // The restore knows a file's kind by its extension alone, so a name
+    // without it gets it; a file of that name is replaced only when the user
+    // says so.
+    const QString path = ChooseSaveFile(owner, QString(), QString(), filter, SaveFileType{ extension, { extension } });
     if (path.isEmpty())
         return Result::Cancelled;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QLatin1Char('.') + extension; // so that the restore recognises it
     // The file holds what the user sees, scheduled changes included.
     config.FlushScheduledSave();
     config.Save(CFG_ALL);

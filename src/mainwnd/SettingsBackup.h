@@ -46,7 +46,9 @@ enum class Result {
 };
 
 // Saves the settings, asks for a file and writes the kind's section to it
-// (through a temporary file that replaces the chosen one when complete).
+// (through a temporary file that replaces the chosen one when complete). A
+// name without the kind's extension gets it, and an existing file of that
+// name is replaced only when the user says so.
 Result BackupSettings(CConfig &config, int kind, QObject *owner);
 // Asks for a backup file and whether to restore it, then replaces the
 // section its extension names. A file that does not hold that section, or

@@ -25,6 +25,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTableWidget>
@@ -102,6 +103,16 @@ void click(QDialog *dialog, const char *name)
     dialog->findChild<QPushButton *>(QString::fromLatin1(name))->click();
 }
 
+// Text as an input method commits it, one character after another.
+void typeIn(QLineEdit *edit, const QString &text)
+{
+    for (const QChar c : text) {
+        QInputMethodEvent event;
+        event.setCommitString(QString(c));
+        QApplication::sendEvent(edit, &event);
+    }
+}
+
 TEST(GroupCommands, NewGroupOkCancelAndDuplicate)
 {
     Page p;
@@ -129,16 +140,30 @@ TEST(GroupCommands, NewGroupOkCancelAndDuplicate)
     std::unique_ptr<QMenu> menu(p.page->MakeContactMenu());
     TrayMenu::Find(menu.get(), ContactListMenu::NewGroup)->trigger();
     EXPECT_GE(p.config.FindMemberGroup(u("菜单")), 0);
-    for (const char *name : { "同事", "   " }) {
-        withDialog<CNewUserGroupDlg>(p, ContactListMenu::NewGroup, [name](CNewUserGroupDlg *d) {
-            d->nameEdit()->setText(u(name));
+    // A refused name is told and the dialog stays open with it, to be
+    // mended or cancelled.
+    const QString long49 = QString(24, QChar(0x4E2D)) + QLatin1Char('x');
+    for (const QString &name : { u("同事"), u("   "), long49 }) {
+        withDialog<CNewUserGroupDlg>(p, ContactListMenu::NewGroup, [&name](CNewUserGroupDlg *d) {
+            d->nameEdit()->setText(name);
             click(d, "1");
+            EXPECT_TRUE(d->isVisible());
+            EXPECT_EQ(d->nameEdit()->text(), name);
+            click(d, "2");
         });
     }
-    ASSERT_EQ(p.prompter.calls().size(), 2);
+    ASSERT_EQ(p.prompter.calls().size(), 3);
     EXPECT_EQ(p.prompter.calls()[0].text, u("您要新增的组名已存在."));
     EXPECT_EQ(p.prompter.calls()[1].text, u("组名不能为空."));
+    EXPECT_TRUE(p.prompter.calls()[2].text.startsWith(u("组名太长")));
     EXPECT_EQ(p.config.MemberGroups.size(), 5);
+    EXPECT_TRUE(withDialog<CNewUserGroupDlg>(p, ContactListMenu::NewGroup, [&long49](CNewUserGroupDlg *d) {
+        d->nameEdit()->setText(long49);
+        click(d, "1");
+        d->nameEdit()->backspace();
+        click(d, "1");
+    }));
+    EXPECT_GE(p.config.FindMemberGroup(QString(24, QChar(0x4E2D))), 0) << "mended in the dialog";
 }
 
 TEST(GroupCommands, RenameReachesTheTreeThePeersAndTheStore)
@@ -237,6 +262,21 @@ TEST(GroupCommands, MoveMenuCarriesGroupsAndMakesTheGroupOfAPeerNode)
     EXPECT_EQ(p.tree().data(p.tree().index(node), ContactTreeModel::CountRole).toInt(), 2);
     EXPECT_EQ(p.load()->memoGroupNames.value(u("BBBBBBBBBBBB")), u("其他好友"));
 
+    // A peer group name of 49 bytes: the group made has it cut to 48 at a
+    // character boundary, and the item says so.
+    const QString long49 = QString(24, QChar(0x4E2D)) + QLatin1Char('x');
+    const QString cut = QString(24, QChar(0x4E2D));
+    HostRecord *d = p.add(u("丁"), 0x0A000005, u("DDDDDDDDDDDD"), u("我的好友"), long49);
+    p.page->RebuildUserList();
+    ASSERT_TRUE(p.page->SelectNode(long49, false));
+    menu.reset(p.page->MakeContactMenu());
+    create = ContactListMenu::MoveSubmenu(menu.get())->actions().last();
+    EXPECT_EQ(create->text(), u("创建“%1”组，并移动好友至该组中").arg(cut));
+    create->trigger();
+    EXPECT_EQ(d->customGroup, cut);
+    EXPECT_EQ(p.tree().UserGroupCount(cut), 1);
+    EXPECT_EQ(p.load()->memoGroupNames.value(u("DDDDDDDDDDDD")), cut);
+
     // A peer: its own group is checked; moving it moves its row.
     ASSERT_TRUE(p.page->Select(c));
     menu.reset(p.page->MakeContactMenu());
@@ -276,8 +316,15 @@ TEST(GroupCommands, MemoNameDialogOkAndCancel)
     }));
     EXPECT_EQ(a->displayName, u("甲"));
     EXPECT_TRUE(p.config.memoNickNames.isEmpty());
+    // The memo name takes no more than the 49 bytes kept.
     EXPECT_TRUE(withDialog<CChangeUserNameDlg>(p, ContactListMenu::EditUserInfo, [](CChangeUserNameDlg *d) {
-        EXPECT_EQ(d->nameEdit()->text(), u("甲"));
+        d->nameEdit()->clear();
+        typeIn(d->nameEdit(), u("a") + QString(30, QChar(0x738B)));
+        EXPECT_EQ(d->nameEdit()->text(), u("a") + QString(24, QChar(0x738B)));
+        click(d, "1");
+    }));
+    EXPECT_EQ(a->displayName, u("a") + QString(24, QChar(0x738B))) << "what the field showed";
+    EXPECT_TRUE(withDialog<CChangeUserNameDlg>(p, ContactListMenu::EditUserInfo, [](CChangeUserNameDlg *d) {
         d->nameEdit()->setText(u("张经理"));
         d->detailEdit(2)->setText(u("13800000000"));
         click(d, "1");
@@ -424,7 +471,13 @@ TEST(GroupCommands, SettingsDialogAppliesNameColumnsAndTreeBackground)
     EXPECT_TRUE(p.config.NICKNAMESTR_STR.isEmpty()) << "cancel stores nothing";
     EXPECT_TRUE(withDialog<CSettingsDlg>(p, ContactListMenu::Settings, [](CSettingsDlg *d) {
         EXPECT_TRUE(d->nickEdit()->text().isEmpty()) << "filled anew";
+        // The edits take no more than the 49 bytes kept, cut between
+        // characters.
+        typeIn(d->nickEdit(), QString(30, QChar(0x738B)));
+        EXPECT_EQ(d->nickEdit()->text(), QString(24, QChar(0x738B)));
         d->nickEdit()->setText(u("小王"));
+        typeIn(d->groupEdit(), u("ab") + QString(30, QChar(0x738B)));
+        EXPECT_EQ(d->groupEdit()->text(), u("ab") + QString(23, QChar(0x738B)));
         d->columnsEdit()->setText(u("61"));
         d->treeEditor()->backgroundBox()->setCurrentIndex(0);
         click(d, "1");
@@ -438,6 +491,7 @@ TEST(GroupCommands, SettingsDialogAppliesNameColumnsAndTreeBackground)
     const auto stored = p.load();
     EXPECT_EQ(stored->ListColStryle_STR, u("61"));
     EXPECT_EQ(stored->NICKNAMESTR_STR, u("小王"));
+    EXPECT_EQ(stored->GROUPNAMESTR_STR, u("ab") + QString(23, QChar(0x738B))) << "what the field showed";
 }
 
 } // namespace

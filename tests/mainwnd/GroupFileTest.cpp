@@ -1,6 +1,8 @@
 #include "PanelTestUtil.h"
 #include "core/CXmlDocument.h"
 #include "core/Gbk.h"
+#include "mainwnd/CMessengerDlg.h"
+#include "mainwnd/ContactTreeModel.h"
 #include "mainwnd/GroupFile.h"
 #include "platform/ScriptedPrompter.h"
 
@@ -171,12 +173,25 @@ TEST(GroupFile, PanelCommandsTellTheOutcome)
     // Import into an empty configuration (Yes: replace); the view is rebuilt.
     p.config.memoGroupNames.clear();
     p.config.memoNickNames.clear();
+    p.announce(0x7F000005, QStringLiteral("张三"), kA);
+    const HostRecord *peer = p.engine->FindHost(0x7F000005, 2425);
+    ASSERT_TRUE(peer);
     prompter.queueOpenFile(dir + QStringLiteral("/groups.xml"));
     prompter.queueButton(Prompter::Button::Yes);
     p.panel->OnImportGroups();
     EXPECT_EQ(prompter.calls().last().text, QStringLiteral("导入成功！"));
     EXPECT_EQ(p.config.memoGroupNames.value(kA), QStringLiteral("同事"));
     EXPECT_EQ(p.config.memoNickNames.value(kA), QStringLiteral("老王"));
+    // The group made for the file starts open: the peer moved into it is in
+    // sight, and stays so after a restart.
+    const ContactTreeModel *tree = p.panel->messengerPage()->contacts().treeModel();
+    EXPECT_FALSE(tree->IsGroupCollapsed(QStringLiteral("同事"), true));
+    EXPECT_EQ(tree->hostAt(tree->rowOfGroup(QStringLiteral("同事"), true) + 1), peer);
+    CConfig stored(p.config.StorePath());
+    stored.Load();
+    const int made = stored.FindMemberGroup(QStringLiteral("同事"));
+    ASSERT_GE(made, 0);
+    EXPECT_EQ(stored.MemberGroups[made].collapsed, 0u);
     // Cancel at the question: nothing happens.
     const qsizetype calls = prompter.calls().size();
     prompter.queueOpenFile(dir + QStringLiteral("/groups.xml"));

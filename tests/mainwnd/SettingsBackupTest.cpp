@@ -75,6 +75,22 @@ TEST(SettingsBackup, RoundTripsPerKind)
     EXPECT_EQ(s.prompter.calls()[0].filter, QStringLiteral("Kwel Bak Files (*.kr5)"));
     ASSERT_TRUE(QFile::exists(s.file("net.kr5"))) << "the extension is added";
 
+    // The dialog asked about "net"; the older net.kr5 is replaced only when
+    // the user says so. Any other extension gets the kind's one too.
+    ASSERT_TRUE(TestEnv::writeAll(s.file("net.kr5"), "older backup"));
+    s.prompter.queueSaveFile(s.file("net"));
+    s.prompter.queueButton(Prompter::Button::No);
+    EXPECT_EQ(SettingsBackup::BackupSettings(s.config, 5, nullptr), SettingsBackup::Result::Cancelled);
+    EXPECT_EQ(s.prompter.calls().last().text, QStringLiteral("net.kr5 已存在。\n要替换它吗?"));
+    EXPECT_EQ(TestEnv::readAll(s.file("net.kr5")), QByteArray("older backup"));
+    s.prompter.queueSaveFile(s.file("net"));
+    s.prompter.queueButton(Prompter::Button::Yes);
+    EXPECT_EQ(SettingsBackup::BackupSettings(s.config, 5, nullptr), SettingsBackup::Result::Done);
+    EXPECT_NE(TestEnv::readAll(s.file("net.kr5")), QByteArray("older backup"));
+    s.prompter.queueSaveFile(s.file("net.bak"));
+    EXPECT_EQ(SettingsBackup::BackupSettings(s.config, 5, nullptr), SettingsBackup::Result::Done);
+    EXPECT_TRUE(QFile::exists(s.file("net.bak.kr5")));
+
     for (int kind : {0, 2, 3, 4, 6}) {
         s.prompter.queueSaveFile(s.file("all") + QStringLiteral(".") + SettingsBackup::Extension(kind));
         ASSERT_EQ(SettingsBackup::BackupSettings(s.config, kind, nullptr), SettingsBackup::Result::Done) << kind;

@@ -2,6 +2,7 @@
 
 #include "chat/facestore/FaceIndex.h"
 #include "controls/CGifStatic.h"
+#include "controls/GbkByteLimit.h"
 #include "core/Gbk.h"
 
 #include <QFormLayout>
@@ -21,11 +22,7 @@ CEditFaceDlg::CEditFaceDlg(QWidget *parent)
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("1079"));
     // 63 GBK bytes: the name is cut as it is typed.
-    connect(m_name, &QLineEdit::textEdited, this, [this](const QString &text) {
-        const QString fitted = Gbk::truncate(text, FaceIndex::kTextBytes);
-        if (fitted != text)
-            m_name->setText(fitted);
-    });
+    LimitGbkBytes(m_name, FaceIndex::kTextBytes);
     m_preview = new CGifStatic(this);
     m_preview->setObjectName(QStringLiteral("1167"));
     m_preview->SetFixedSize(96, 96);
