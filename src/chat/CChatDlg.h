@@ -219,7 +219,6 @@ private:
     // when nothing is to be sent.
     bool prepareDoodleSend();
     // A face chosen while the board is shown goes onto the board.
-    void putFaceOnBoard(const QImage &face);
     // Doodle mode: the font of the board's text tool; false outside it.
     bool chooseDoodleFont();
     // Doodle mode: a picture file onto the board; false outside it.

@@ -21,7 +21,6 @@
 #include "remote/DoodleMenus.h"
 
 #include <QAbstractButton>
-#include <QCursor>
 
 namespace {
 
@@ -116,15 +115,6 @@ bool CChatDlg::prepareDoodleSend()
     }
     AddDrawingToInput(m_input, *m_doodle);
     return true;
-}
-
-void CChatDlg::putFaceOnBoard(const QImage &face)
-{
-    if (face.isNull())
-        return;
-    m_board->PutBitmap(face, true);
-    QCursor::setPos(m_board->mapToGlobal(QPoint(face.width() / 2, face.height() / 2)));
-    m_board->setFocus();
 }
 
 bool CChatDlg::chooseDoodleFont()

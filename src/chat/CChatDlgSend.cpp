@@ -8,15 +8,15 @@
 #include "chat/ChatFontDialog.h"
 #include "chat/ChatFontQt.h"
 #include "chat/ChatMenus.h"
+#include "chat/DoodleBoardSurface.h"
+#include "chat/DoodleWiring.h"
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/session/ChatSendPlan.h"
 #include "chat/OutgoingPictures.h"
 #include "chat/PictureFileCommands.h"
 #include "chat/faces/CFacePickerDlg.h"
 #include "net/PictureStore.h"
-#include "chat/faces/FaceImages.h"
 #include "controls/CQuickReplyDlg.h"
-#include "core/BmpFile.h"
 #include "core/CConfig.h"
 #include "core/Dib.h"
 #include "core/JpegFile.h"
@@ -175,9 +175,7 @@ void CChatDlg::OnFaceChosen(const QString &path, int index)
     if (m_facePicker)
         m_facePicker->hide();
     if (m_doodleMode) {
-        // The face goes onto the board: a built-in one drawn on white, a custom one from its file.
-        putFaceOnBoard(index >= 0 ? CreateBitmapFromImageList(FaceImageList(), index, qRgb(255, 255, 255))
-                                  : LoadBitmapFile(path));
+        PutFaceOnBoard(*m_doodle, path, index);
         return;
     }
     InsertChosenFace(m_input, path, index);

@@ -17,6 +17,7 @@
 #include "remote/CScreenCaptureDlg.h"
 
 #include <QAbstractButton>
+#include <QCursor>
 #include <QMenu>
 #include <QPainter>
 #include <QTest>
@@ -214,6 +215,7 @@ TEST(ChatDrawing, TheCaptureGoesIntoTheInputBoxOrOntoTheBoard)
     EXPECT_FALSE(w.doodleBoard()->canvas().floatingRect().isEmpty());
     w.OnFaceChosen(file, -1);
     EXPECT_EQ(w.doodleBoard()->canvas().floatingRect().size(), QSize(12, 8));
+    EXPECT_EQ(QCursor::pos(), w.doodleBoard()->mapToGlobal(QPoint(6, 4))) << "the cursor on the face";
     EXPECT_EQ(ListObjects(w.input()->document()).size(), 1) << "no face went into the input box";
 }
 
