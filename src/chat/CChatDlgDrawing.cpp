@@ -15,7 +15,6 @@
 #include "controls/CImageToolBar.h"
 #include "core/CConfig.h"
 #include "core/PictureId.h"
-#include "core/Prompter.h"
 #include "remote/CDoodleBoard.h"
 #include "remote/CScreenCaptureDlg.h"
 #include "remote/DoodleMenus.h"
@@ -101,10 +100,8 @@ bool CChatDlg::prepareDoodleSend()
         return true;
     const HostRecord *peer = this->peer();
     if (peer && peer->extension == 0) {
-        // The session may have gone while the question was open.
-        if (Prompter::current().askYesNo(this, ChatSendTexts::PlainPeerPictureQuestion(), QStringLiteral("提示"))
-            && m_session)
-            m_session->SendProgramFile(ChatSendTexts::ProgramOfferText());
+        // A plain peer cannot show the drawing; the board keeps it.
+        AppendSystemText(ChatSendTexts::PlainPeerPicturesNotice());
         return false;
     }
     m_board->CommitFloating();

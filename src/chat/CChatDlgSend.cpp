@@ -67,10 +67,7 @@ void CChatDlg::OnSend()
     message.font = m_ownFont;
     switch (m_session->Send(message)) {
     case SendOutcome::PlainPeerPictures:
-        // The session may have gone while the question was open.
-        if (Prompter::current().askYesNo(this, ChatSendTexts::PlainPeerPictureQuestion(), QStringLiteral("提示"))
-            && m_session)
-            m_session->SendProgramFile(ChatSendTexts::ProgramOfferText());
+        AppendSystemText(ChatSendTexts::PlainPeerPicturesNotice()); // the input stays
         return;
     case SendOutcome::QuickReplies:
         if (QAbstractButton *send = m_buttons.value(ChatCtl::Send))
