@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCursor>
 #include <QAbstractButton>
 #include <QAction>
 #include <QCoreApplication>
@@ -166,6 +167,22 @@ bool TestDriver::runMulti(const QString &command)
             return false;
         send->click();
         return true;
+    }
+    if (verb == QLatin1String("press")) {
+        QAbstractButton *button = multi->button(rest.toInt());
+        if (!button || !button->isVisible())
+            return false;
+        button->click();
+        return true;
+    }
+    if (verb == QLatin1String("face")) {
+        // A built-in face picked in the picker; in doodle mode ok when the
+        // mouse cursor went onto the board with it.
+        multi->OnFaceChosen(QString(), rest.toInt());
+        if (!multi->doodleMode())
+            return true;
+        const QWidget *board = multi->findChild<QWidget *>(QStringLiteral("1179"));
+        return board && board->rect().contains(board->mapFromGlobal(QCursor::pos()));
     }
     if (verb == QLatin1String("grab"))
         return multi->grab().save(rest);

@@ -20,6 +20,9 @@
 //   multi open [NAME]                "多人群发" (NAME: the peers of that custom group)
 //   multi select IP...               choose these members
 //   multi font FACE HEIGHT WEIGHT RGB / multi type TEXT / multi send
+//   multi press ID                   click the window's button (1186 the doodle mode ...)
+//   multi face INDEX                 the built-in face picked in the picker (in doodle
+//                                    mode: ok when the mouse cursor is on the board)
 //   multi grab PATH                  save a picture of the multi-user window
 //   log open                         the tray's "查看聊天记录(&L)"; when the log is
 //                                    read: "LOGREAD <peers> <page label>"

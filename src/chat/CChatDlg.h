@@ -149,9 +149,10 @@ public:
     void AppendSystemText(const QString &text, uint32_t color = ChatSession::kNoticeColor);
     // Draws the text: plain runs in the font, faces and picture markers as
     // their pictures (from the input box, the picture folders or placeholders).
-    // pictures: the pictures of a message typed in another window.
-    void RenderMessage(
-        const ChatFont &font, const QString &text, Source source, const QList<OutgoingPicture> &pictures = {});
+    // pictures: the pictures of a message typed in another window. At the
+    // end, or at the position `at`; returns the position after the text.
+    int RenderMessage(const ChatFont &font, const QString &text, Source source,
+        const QList<OutgoingPicture> &pictures = {}, int at = -1);
     // A click on a link of the history: only web, FTP and mail addresses open.
     bool OpenHistoryLink(const QString &href);
 
@@ -218,7 +219,6 @@ private:
     // when nothing is to be sent.
     bool prepareDoodleSend();
     // A face chosen while the board is shown goes onto the board.
-    void putFaceOnBoard(const QImage &face);
     // Doodle mode: the font of the board's text tool; false outside it.
     bool chooseDoodleFont();
     // Doodle mode: a picture file onto the board; false outside it.
@@ -272,4 +272,7 @@ private:
     int m_savedInputHeight = 0; // the input height before the doodle mode
     ChatLogTasks *m_logTasks = nullptr;
     QList<ChatLogEntry> m_loggedHistory; // still to be drawn
+    // While the peer's log is read and drawn: where its records end in the
+    // history. What arrives meanwhile goes after them; -1 otherwise.
+    int m_loggedEnd = -1;
 };

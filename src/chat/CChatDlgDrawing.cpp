@@ -15,13 +15,11 @@
 #include "controls/CImageToolBar.h"
 #include "core/CConfig.h"
 #include "core/PictureId.h"
-#include "core/Prompter.h"
 #include "remote/CDoodleBoard.h"
 #include "remote/CScreenCaptureDlg.h"
 #include "remote/DoodleMenus.h"
 
 #include <QAbstractButton>
-#include <QCursor>
 
 namespace {
 
@@ -102,10 +100,8 @@ bool CChatDlg::prepareDoodleSend()
         return true;
     const HostRecord *peer = this->peer();
     if (peer && peer->extension == 0) {
-        // The session may have gone while the question was open.
-        if (Prompter::current().askYesNo(this, ChatSendTexts::PlainPeerPictureQuestion(), QStringLiteral("提示"))
-            && m_session)
-            m_session->SendProgramFile(ChatSendTexts::ProgramOfferText());
+        // A plain peer cannot show the drawing; the board keeps it.
+        AppendSystemText(ChatSendTexts::PlainPeerPicturesNotice());
         return false;
     }
     m_board->CommitFloating();
@@ -116,15 +112,6 @@ bool CChatDlg::prepareDoodleSend()
     }
     AddDrawingToInput(m_input, *m_doodle);
     return true;
-}
-
-void CChatDlg::putFaceOnBoard(const QImage &face)
-{
-    if (face.isNull())
-        return;
-    m_board->PutBitmap(face, true);
-    QCursor::setPos(m_board->mapToGlobal(QPoint(face.width() / 2, face.height() / 2)));
-    m_board->setFocus();
 }
 
 bool CChatDlg::chooseDoodleFont()

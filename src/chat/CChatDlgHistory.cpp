@@ -47,10 +47,12 @@ bool CChatDlg::ReplacePictureByFile(quint32 id, const QString &path)
     return m_history && m_history->ReplacePlaceholderByFile(id, path);
 }
 
-void CChatDlg::RenderMessage(const ChatFont &font, const QString &text, Source source, const QList<OutgoingPicture> &pictures)
+int CChatDlg::RenderMessage(
+    const ChatFont &font, const QString &text, Source source, const QList<OutgoingPicture> &pictures, int at)
 {
-    RenderHistoryText(m_history, font, text,
-        [&](quint32 id, bool animated) { insertPictureMarker(id, animated, source, pictures); });
+    return RenderHistoryText(
+        m_history, font, text, [&](quint32 id, bool animated) { insertPictureMarker(id, animated, source, pictures); },
+        at);
 }
 
 void CChatDlg::insertPictureMarker(quint32 id, bool animated, Source source, const QList<OutgoingPicture> &pictures)

@@ -3,6 +3,7 @@
 // sets; "全部记录" (1083) opens the chat-log viewer. The log is read on a
 // worker, with a bar at the foot of the history; the records are drawn a
 // batch at a time so the window stays responsive however long the history is.
+// Messages that arrive meanwhile are shown at once and stay below the records.
 #include "chat/CChatDlg.h"
 
 #include "chat/CMsgRichEdit.h"
@@ -104,10 +105,12 @@ void CChatDlg::OnPeerLog()
             connect(self->m_logTasks, &ChatLogTasks::progress, self,
                 [history = self->m_history](int percent) { logProgressBar(history)->setValue(percent); });
         }
-        if (self->m_logTasks->isBusy())
+        // One reading at a time, until its last record is drawn.
+        if (self->m_logTasks->isBusy() || self->m_loggedEnd >= 0)
             return;
         self->m_loggedHistory.clear();
         self->m_history->clear();
+        self->m_loggedEnd = 0;
         QProgressBar *bar = logProgressBar(self->m_history);
         bar->setRange(0, 100);
         bar->setValue(0);
@@ -118,8 +121,8 @@ void CChatDlg::OnPeerLog()
 
 void CChatDlg::showLoggedHistory(const QList<ChatLogEntry> &entries)
 {
+    // The history holds what arrived since it was cleared: the records go before it.
     m_loggedHistory = entries;
-    m_history->clear();
     logProgressBar(m_history)->setRange(0, int(std::max<qsizetype>(1, entries.size())));
     drawLoggedBatch();
 }
@@ -129,7 +132,7 @@ void CChatDlg::drawLoggedBatch()
     const qsizetype n = std::min<qsizetype>(kDrawBatch, m_loggedHistory.size());
     for (qsizetype i = 0; i < n; ++i) {
         const ChatLogEntry &entry = m_loggedHistory[i];
-        RenderMessage(entry.font, entry.text, Source::FromLog);
+        m_loggedEnd = RenderMessage(entry.font, entry.text, Source::FromLog, {}, m_loggedEnd);
     }
     m_loggedHistory.remove(0, n);
     QProgressBar *bar = logProgressBar(m_history);
@@ -137,6 +140,7 @@ void CChatDlg::drawLoggedBatch()
     if (!m_loggedHistory.isEmpty()) {
         QTimer::singleShot(0, this, &CChatDlg::drawLoggedBatch);
     } else {
+        m_loggedEnd = -1;
         bar->hide();
         emit loggedHistoryShown();
     }

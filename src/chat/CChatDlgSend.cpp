@@ -8,15 +8,15 @@
 #include "chat/ChatFontDialog.h"
 #include "chat/ChatFontQt.h"
 #include "chat/ChatMenus.h"
+#include "chat/DoodleBoardSurface.h"
+#include "chat/DoodleWiring.h"
 #include "chat/session/ChatFileTransfers.h"
 #include "chat/session/ChatSendPlan.h"
 #include "chat/OutgoingPictures.h"
 #include "chat/PictureFileCommands.h"
 #include "chat/faces/CFacePickerDlg.h"
 #include "net/PictureStore.h"
-#include "chat/faces/FaceImages.h"
 #include "controls/CQuickReplyDlg.h"
-#include "core/BmpFile.h"
 #include "core/CConfig.h"
 #include "core/Dib.h"
 #include "core/JpegFile.h"
@@ -67,10 +67,7 @@ void CChatDlg::OnSend()
     message.font = m_ownFont;
     switch (m_session->Send(message)) {
     case SendOutcome::PlainPeerPictures:
-        // The session may have gone while the question was open.
-        if (Prompter::current().askYesNo(this, ChatSendTexts::PlainPeerPictureQuestion(), QStringLiteral("提示"))
-            && m_session)
-            m_session->SendProgramFile(ChatSendTexts::ProgramOfferText());
+        AppendSystemText(ChatSendTexts::PlainPeerPicturesNotice()); // the input stays
         return;
     case SendOutcome::QuickReplies:
         if (QAbstractButton *send = m_buttons.value(ChatCtl::Send))
@@ -175,9 +172,7 @@ void CChatDlg::OnFaceChosen(const QString &path, int index)
     if (m_facePicker)
         m_facePicker->hide();
     if (m_doodleMode) {
-        // The face goes onto the board: a built-in one drawn on white, a custom one from its file.
-        putFaceOnBoard(index >= 0 ? CreateBitmapFromImageList(FaceImageList(), index, qRgb(255, 255, 255))
-                                  : LoadBitmapFile(path));
+        PutFaceOnBoard(*m_doodle, path, index);
         return;
     }
     InsertChosenFace(m_input, path, index);

@@ -12,7 +12,6 @@
 #include "chat/faces/CFacePickerDlg.h"
 #include "chat/OutgoingPictures.h"
 #include "chat/PictureFileCommands.h"
-#include "chat/faces/FaceImages.h"
 #include "chat/session/MultiSendSession.h"
 #include "net/PictureStore.h"
 #include "core/CConfig.h"
@@ -231,11 +230,7 @@ void CMultiChatDlg::OnFaceChosen(const QString &path, int index)
     if (m_facePicker)
         m_facePicker->hide();
     if (m_doodleMode && m_doodle) {
-        // On the board the face floats where it can be placed.
-        const QImage face = index >= 0 ? CreateBitmapFromImageList(FaceImageList(), index, qRgb(255, 255, 255))
-                                       : QImage(path);
-        if (!face.isNull())
-            m_doodle->PutBitmap(face, true);
+        PutFaceOnBoard(*m_doodle, path, index);
         return;
     }
     InsertChosenFace(m_input, path, index);

@@ -2,7 +2,9 @@
 
 #include "chat/CMsgRichEdit.h"
 #include "chat/DoodleSurface.h"
+#include "chat/faces/FaceImages.h"
 #include "controls/CHoverButton.h"
+#include "core/BmpFile.h"
 #include "core/PictureId.h"
 #include "remote/DoodleMenus.h"
 
@@ -45,6 +47,20 @@ bool PopUpDoodleMenu(QWidget *window, DoodleSurface &surface, int buttonId)
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const auto *button = window->findChild<QWidget *>(QString::number(buttonId), Qt::FindDirectChildrenOnly);
     menu->popup(button && button->isVisible() ? button->mapToGlobal(QPoint(0, button->height())) : QCursor::pos());
+    return true;
+}
+
+bool PutFaceOnBoard(DoodleSurface &surface, const QString &path, int index)
+{
+    const QImage face
+        = index >= 0 ? CreateBitmapFromImageList(FaceImageList(), index, qRgb(255, 255, 255)) : LoadBitmapFile(path);
+    if (face.isNull())
+        return false;
+    // It floats at the board's corner: the cursor goes to its middle, ready to drag it.
+    surface.PutBitmap(face, true);
+    QWidget *board = surface.board();
+    QCursor::setPos(board->mapToGlobal(QPoint(face.width() / 2, face.height() / 2)));
+    board->setFocus();
     return true;
 }
 

@@ -11,6 +11,7 @@
 class CMsgRichEdit;
 class DoodleSurface;
 class QAbstractButton;
+class QString;
 class QWidget;
 
 // Makes the four buttons (hidden, named by their ids) as children of the
@@ -22,6 +23,12 @@ QHash<int, QAbstractButton *> MakeDoodleButtons(
 // Pops up a button's menu below the button, or at the mouse when the button
 // is hidden; false when the button has no menu for the current tool.
 bool PopUpDoodleMenu(QWidget *window, DoodleSurface &surface, int buttonId);
+
+// A face chosen in the picker, in doodle mode: a built-in face (index >= 0)
+// drawn on white, a custom face (index -1) from its file, floats on the board
+// where the user places it; the mouse cursor moves onto it and the board
+// takes the focus. False when the face gives no picture.
+bool PutFaceOnBoard(DoodleSurface &surface, const QString &path, int index);
 
 // Puts the board's drawing (its selection when there is one) into the input
 // box after whatever is typed there, and clears the board unless a

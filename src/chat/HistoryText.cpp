@@ -14,10 +14,11 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
-void RenderHistoryText(CMsgRichEdit *view, const ChatFont &font, const QString &text, const PictureInserter &picture)
+int RenderHistoryText(
+    CMsgRichEdit *view, const ChatFont &font, const QString &text, const PictureInserter &picture, int at)
 {
     if (!view)
-        return;
+        return 0;
     QStringList runs;
     QList<quint32> flags;
     CMsgRichEdit::SplitFaceText(text, runs, flags);
@@ -26,6 +27,8 @@ void RenderHistoryText(CMsgRichEdit *view, const ChatFont &font, const QString &
     // paragraph). Only a picture goes through the view's caret.
     QTextCursor cursor(view->document());
     cursor.movePosition(QTextCursor::End);
+    if (at >= 0 && at < cursor.position())
+        cursor.setPosition(at);
     cursor.beginEditBlock();
     int pictures = 0;
     for (int i = 0; i < runs.size(); ++i) {
@@ -45,7 +48,7 @@ void RenderHistoryText(CMsgRichEdit *view, const ChatFont &font, const QString &
                 id = 0;
             view->setTextCursor(cursor);
             picture(id, run.mid(12, 3) == QLatin1String("<G~"));
-            cursor.movePosition(QTextCursor::End);
+            cursor.setPosition(view->textCursor().position()); // after the picture
         } else {
             view->InsertTextWithFacesAt(cursor, run, 0);
         }
@@ -53,6 +56,7 @@ void RenderHistoryText(CMsgRichEdit *view, const ChatFont &font, const QString &
     cursor.endEditBlock();
     view->setTextCursor(cursor);
     view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    return cursor.position();
 }
 
 void AppendTextRun(QTextCursor &cursor, const QString &run, const ChatFont &font)

@@ -12,11 +12,14 @@
 class CMsgRichEdit;
 class QTextCursor;
 
-// Inserts the picture of a marker at the view's end.
+// Inserts the picture of a marker at the view's caret.
 using PictureInserter = std::function<void(quint32 id, bool animated)>;
 
-// Appends the text at the end of the view and scrolls there.
-void RenderHistoryText(CMsgRichEdit *view, const ChatFont &font, const QString &text, const PictureInserter &picture);
+// Draws the text at the end of the view, or at the position `at` (what
+// follows it moves on), and scrolls to the end. Returns the position after
+// the text.
+int RenderHistoryText(
+    CMsgRichEdit *view, const ChatFont &font, const QString &text, const PictureInserter &picture, int at = -1);
 // A plain run at the cursor in the font (addresses as links).
 void AppendTextRun(QTextCursor &cursor, const QString &run, const ChatFont &font);
 // The picture of a marker read back from the chat log: searched in every

@@ -8,6 +8,10 @@
 #include "chat/ChatLogBrowser.h"
 #include "chat/ChatLogFilter.h"
 #include "chat/ChatLogRecordModel.h"
+#include "chat/session/ChatPeer.h"
+#include "chat/session/ChatSession.h"
+#include "net/Commands.h"
+#include "net/PacketRecord.h"
 #include "core/Gbk.h"
 #include "net/ChatLogReader.h"
 #include "net/ChatLogWriter.h"
@@ -464,4 +468,69 @@ TEST(ChatWindowLog, ThePeersHistoryFromTheLogInTheWindowAndTheViewerButton)
     ASSERT_NE(dialog, nullptr);
     delete a.window.data();
     EXPECT_TRUE(dialog.isNull());
+}
+
+TEST(ChatWindowLog, MessagesArrivingWhileTheLogIsShownStayBelowItsRecords)
+{
+    ChatTest::Side a(u("甲"));
+    ChatTest::Side b(u("乙"));
+    a.meet(b);
+    // Old records with b, enough for several batches of drawing.
+    const HostRecord &peer = *a.window->peer();
+    constexpr int kOld = 180;
+    for (int i = 0; i < kOld; ++i)
+        a.log->LogSentChatMessage(PeerLogEntry(peer, ChatFont::standard(), u("旧话%1\n").arg(i)));
+    ASSERT_TRUE(a.log->WaitUntilIdle(10000));
+    // A message of b's arrives, as the program hands it to the session.
+    const auto arrive = [&a, key = peer.key](const QString &text) {
+        PacketRecord packet;
+        packet.key = key;
+        packet.commandWord = CMD_SEND_MESSAGE;
+        packet.body = Gbk::encode(text);
+        a.session()->TakeReceivedMessage(packet);
+        return a.session()->ShowReceivedMessage(false, false);
+    };
+
+    CChatDlg::SetLogFilterAsker(
+        [](QWidget *, const ChatLogFilter &preset, const CChatDlg::LogFilterDone &done) { done(preset); });
+    QSignalSpy drawn(a.window.data(), &CChatDlg::loggedHistoryShown);
+    CMsgRichEdit *history = a.window->history();
+    a.window->OnPeerLog();
+    // While the worker reads the log: shown at once.
+    ASSERT_TRUE(arrive(u("读日志时到的")));
+    EXPECT_TRUE(history->toPlainText().contains(u("读日志时到的")));
+
+    // Once the first batch of records is drawn another one arrives; the
+    // first stays in the window after every batch.
+    auto *bar = history->findChild<QProgressBar *>();
+    ASSERT_NE(bar, nullptr);
+    int batches = 0;
+    bool keptWhileDrawing = true;
+    bool arrivedAmongBatches = false;
+    QObject::connect(bar, &QProgressBar::valueChanged, history, [&] {
+        const QString text = history->toPlainText();
+        if (!text.contains(u("旧话0"))) // still reading
+            return;
+        keptWhileDrawing = keptWhileDrawing && text.contains(u("读日志时到的"));
+        if (++batches == 1)
+            QTimer::singleShot(0, history, [&] {
+                arrivedAmongBatches = !history->toPlainText().contains(u("旧话179")) && arrive(u("画记录时到的"));
+            });
+    });
+    ASSERT_TRUE(drawn.wait(10000));
+    CChatDlg::SetLogFilterAsker({});
+    EXPECT_GE(batches, 3);
+    EXPECT_TRUE(arrivedAmongBatches);
+    EXPECT_TRUE(keptWhileDrawing);
+
+    // The log's records in their order, then the new messages in theirs.
+    const QString text = history->toPlainText();
+    const qsizetype first = text.indexOf(u("旧话0"));
+    const qsizetype last = text.indexOf(u("旧话179"));
+    ASSERT_GE(first, 0);
+    EXPECT_LT(first, last);
+    EXPECT_LT(last, text.lastIndexOf(u("读日志时到的"))) << text.toStdString();
+    EXPECT_LT(text.lastIndexOf(u("读日志时到的")), text.indexOf(u("画记录时到的")));
+    EXPECT_EQ(text.count(u("画记录时到的")), 1);
+    EXPECT_TRUE(text.trimmed().endsWith(u("画记录时到的")));
 }

@@ -164,7 +164,7 @@ TEST(ChatSendPlan, QuickRepliesProgramOfferFontBlockAndPictures)
     EXPECT_EQ(PlanOutgoingMessage(in).wireText, in.text) << "a plain peer never gets a block";
 
     in.pictureIds = {0x3e8};
-    EXPECT_EQ(PlanOutgoingMessage(in).action, ComposePlan::Action::OfferProgram);
+    EXPECT_EQ(PlanOutgoingMessage(in).action, ComposePlan::Action::PlainPeerPictures);
     in.peerSpeaksExtensions = true;
     plan = PlanOutgoingMessage(in);
     EXPECT_TRUE(plan.withPictures);

@@ -288,15 +288,26 @@ TEST(ChatWindow, PicturesGoToPeersThatTakeThem)
     EXPECT_EQ(b.received.first().bodyText(), u("/~#>12345678<B~看图"));
     EXPECT_TRUE(waitFor([&] { return b.dispatched.contains(CMD_PICTURE_DATA | OPT_FILE_ATTACH); }));
 
-    // A plain peer cannot show pictures: the user is asked whether to offer the program instead.
+    // A plain peer (a Windows IP Messenger) cannot show pictures, have its
+    // shared files browsed, or take part in assistance or voice chat: the
+    // history says so, nothing is asked, and nothing goes to it (our program
+    // file least of all: it would be a Linux executable).
     a.window->peer()->extension = 0;
     a.window->input()->InsertPicture(picture, 0x22222222);
-    prompter.queueButton(Prompter::Button::No);
     a.window->OnSend();
-    ASSERT_EQ(prompter.calls().size(), 1);
-    EXPECT_TRUE(prompter.calls().first().text.contains(u("飞鸽传书")));
-    QTest::qWait(100);
-    EXPECT_EQ(b.received.size(), 1);
+    EXPECT_EQ(ListObjects(a.window->input()->document()).size(), 1) << "the input keeps the picture";
+    a.window->button(ChatCtl::Shares)->click();
+    a.window->button(ChatCtl::Assistance)->click();
+    a.window->button(ChatCtl::Voice)->click();
+    const QString history = a.window->history()->toPlainText();
+    for (const char *told : { "发送失败!对方正在使用飞鸽传书(IPMSG),无法接收图片或表情信息!",
+             "对方正在使用飞鸽传书(IPMSG),没有文件共享这功能!", "对方正在使用飞鸽传书(IPMSG),无法进行协助连接!",
+             "对方正在使用飞鸽传书(IPMSG),无法进行与您进行语音聊天!" })
+        EXPECT_TRUE(history.contains(u(told))) << told;
+    EXPECT_FALSE(history.contains(u("Kwel程序")));
+    EXPECT_TRUE(prompter.calls().isEmpty());
+    QTest::qWait(200);
+    EXPECT_EQ(b.received.size(), 1) << "no message, no file offered";
 }
 
 TEST(ChatWindow, LinksWindowsAndLayout)

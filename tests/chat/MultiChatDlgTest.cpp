@@ -2,6 +2,7 @@
 #include "chat/CMsgRichEdit.h"
 #include "chat/CMultiChatDlg.h"
 #include "chat/DoodleSurface.h"
+#include "chat/faces/FaceImages.h"
 #include "remote/CDoodleBoard.h"
 #include "remote/DoodleCommands.h"
 #include "chat/ChatTestUtil.h"
@@ -17,6 +18,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QMenu>
 #include <QPointer>
 #include <QTest>
@@ -325,6 +327,23 @@ TEST(MultiChatDlg, FacesFromThePickerGoIntoTheInputOrOntoTheBoard)
     g.window->OnFaceChosen(custom, -1);
     EXPECT_EQ(FakeBoard::floats, 2) << "on the board, floating";
     EXPECT_TRUE(g.window->input()->document()->isEmpty());
+
+    // On the real board the face floats at the corner and the mouse cursor
+    // is put in its middle, ready to drag it where it goes.
+    WindowFixture h;
+    h.window->show();
+    h.window->OnModeButton();
+    auto *board = qobject_cast<CDoodleBoard *>(h.window->findChild<QWidget *>(u("1179")));
+    ASSERT_NE(board, nullptr);
+    QCursor::setPos(0, 0);
+    h.window->OnFaceChosen(custom, -1);
+    EXPECT_EQ(board->canvas().floatingRect(), QRect(0, 0, 16, 16));
+    EXPECT_EQ(QCursor::pos(), board->mapToGlobal(QPoint(8, 8)));
+    const QSize builtIn = FaceImageList().at(3).size();
+    h.window->OnFaceChosen(QString(), 3);
+    EXPECT_EQ(board->canvas().floatingRect(), QRect(QPoint(0, 0), builtIn));
+    EXPECT_EQ(QCursor::pos(), board->mapToGlobal(QPoint(builtIn.width() / 2, builtIn.height() / 2)));
+    EXPECT_TRUE(h.window->input()->document()->isEmpty());
 }
 
 namespace {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Four copies of the program on a private LAN. The first sends from its
 # multi-user window ("多人群发"): to one peer, to two (each through its chat
-# window) and to three (one sender for all). Each recipient shows the text
+# window) and to three (one sender for all), and puts a face on its doodle
+# board. Each recipient shows the text
 # once, in the sender's font; the second copy's spam rule that takes only
 # multi-sends blocks the messages sent to two and three peers and lets the
 # one sent to it alone through. Then the second copy reads its chat log
@@ -59,6 +60,11 @@ for i in $(seq 1 50); do [ "$(grep -c "^BLOCKED $A1 " "$work/kwel2.events")" = 2
 [ "$(grep -c "^BLOCKED $A1 " "$work/kwel2.events")" = 2 ] || lan_fail "copy 2 did not block the send to three peers"
 drive 1 "multi grab $work/multi.png"
 expect 1 "DRIVER ok multi grab"
+# In doodle mode a face goes onto the board, the mouse cursor with it.
+drive 1 "multi press 1186"
+expect 1 "DRIVER ok multi press 1186"
+drive 1 "multi face 3"
+expect 1 "DRIVER ok multi face 3"
 
 # Nothing arrives twice.
 sleep 3
@@ -95,4 +101,4 @@ log=$(find "$work/h1" -name kwel.kwl | head -1)
 for text in 广告一 广告二 开会了 广告三; do
   LC_ALL=C grep -q -a -F "$(printf '%s' "$text" | iconv -f UTF-8 -t GBK)" "$log" || lan_fail "the sender's log lacks $text"
 done
-echo "PASS: multi-user send to one, two and three peers, fonts, the multi-send scope of the spam rules, the log read back"
+echo "PASS: multi-user send to one, two and three peers, a face on the doodle board, fonts, the multi-send scope of the spam rules, the log read back"

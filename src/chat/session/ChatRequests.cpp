@@ -5,7 +5,6 @@
 #include "chat/session/ChatSessionView.h"
 #include "chat/session/IncomingMessagePolicy.h"
 #include "core/CConfig.h"
-#include "core/Prompter.h"
 #include "net/CNetManager.h"
 #include "net/Commands.h"
 #include "net/MessengerEngine.h"
@@ -98,16 +97,15 @@ bool ChatRequests::peerIsSelf() const
     return peer->key.address == e.net().ownAddress() && peer->key.port == e.net().port();
 }
 
-bool ChatRequests::mayAsk(const QString &plainQuestion, const QString &programText, quint32 blockBit,
-    const QString &blockedText, const QString &selfText)
+bool ChatRequests::mayAsk(
+    const QString &plainText, quint32 blockBit, const QString &blockedText, const QString &selfText)
 {
     const HostRecord *peer = m_session.peer();
     if (!peer || !m_session.services().engine)
         return false;
+    // A plain peer cannot take part.
     if (peer->extension == 0) {
-        ChatSessionView *view = m_session.view();
-        if (Prompter::current().askYesNo(view ? view->PromptOwner() : nullptr, plainQuestion, text("提示")))
-            m_session.SendProgramFile(programText);
+        notice(plainText);
         return false;
     }
     if (blockBit && (peer->featureBlocks & blockBit)) {
@@ -125,8 +123,7 @@ bool ChatRequests::mayAsk(const QString &plainQuestion, const QString &programTe
 
 void ChatRequests::OnAssistance()
 {
-    if (!mayAsk(text("对方正在使用飞鸽传书(IPMSG),无法进行协助连接! 您是否发送您的Kwel程序给对方？"),
-            text("想请求你远程协助，你目前版本不支持，这是Kwel，支持远程协助功能。"), HostRecord::BlocksAssistance,
+    if (!mayAsk(text("对方正在使用飞鸽传书(IPMSG),无法进行协助连接!"), HostRecord::BlocksAssistance,
             text("对方屏蔽了远程协助功能。"), text("您不能和自己进行远程协助。")))
         return;
     if (m_shared.state(Kind::Assistance) == 0) {
@@ -175,8 +172,7 @@ void ChatRequests::OnControl()
 
 void ChatRequests::OnVoice()
 {
-    if (!mayAsk(text("对方正在使用飞鸽传书(IPMSG),无法进行与您进行语音聊天! 您是否发送您的Kwel程序给对方？"),
-            text("想与你进行语音聊天，你目前版本不支持，这是Kwel，支持语音聊功能。"), HostRecord::BlocksVoice,
+    if (!mayAsk(text("对方正在使用飞鸽传书(IPMSG),无法进行与您进行语音聊天!"), HostRecord::BlocksVoice,
             text("对方屏蔽了语音聊天功能。"), text("您不能和自己进行语音聊天。")))
         return;
     if (!m_shared.hasVoiceDevice()) {

@@ -74,8 +74,7 @@ private:
     bool ownsConfirmed(Kind kind) const;
     bool owns(Kind kind) const;
     // The checks of a new request: false (and the reason shown) when it may not go.
-    bool mayAsk(const QString &plainQuestion, const QString &programText, quint32 blockBit, const QString &blockedText,
-        const QString &selfText);
+    bool mayAsk(const QString &plainText, quint32 blockBit, const QString &blockedText, const QString &selfText);
     bool peerIsSelf() const;
     void send(quint32 command);
     void notice(const QString &text);

@@ -8,7 +8,7 @@ ComposePlan PlanOutgoingMessage(const ComposeInput &in)
     plan.selected = in.checkedFiles + in.checkedFolders;
     const bool hasPictures = !in.pictureIds.isEmpty();
     if (hasPictures && !in.peerSpeaksExtensions) {
-        plan.action = ComposePlan::Action::OfferProgram;
+        plan.action = ComposePlan::Action::PlainPeerPictures;
         return plan;
     }
     if (in.text.isEmpty() && plan.selected == 0) {
@@ -54,14 +54,9 @@ QString PicturesRefusedNotice()
     return QStringLiteral("对方屏蔽了图片和表情接收功能,将无法接收到您发送的图片表情信息。");
 }
 
-QString PlainPeerPictureQuestion()
+QString PlainPeerPicturesNotice()
 {
-    return QStringLiteral("发送失败!对方正在使用飞鸽传书(IPMSG),无法接收图片或表情信息! 您是否发送您的Kwel程序给对方？");
-}
-
-QString ProgramOfferText()
-{
-    return QStringLiteral("想发送图片和表情给你，你目前版本不支持，这是Kwel，支持表情和图片功能。");
+    return QStringLiteral("发送失败!对方正在使用飞鸽传书(IPMSG),无法接收图片或表情信息!");
 }
 
 QString BusyText()

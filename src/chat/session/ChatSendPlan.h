@@ -26,7 +26,7 @@ struct ComposePlan
 {
     enum class Action {
         QuickReplies, // nothing to send: pop up the quick replies
-        OfferProgram, // pictures for a plain peer: ask whether to offer the program
+        PlainPeerPictures, // pictures for a plain peer, which cannot show them: nothing goes
         Send,
     };
     Action action = Action::Send;
@@ -51,8 +51,8 @@ QString FilesSentNotice(const QString &nick, int files, int folders, const QStri
 // The same without the time: what a message of the multi-user window offered.
 QString FilesOfferedNotice(const QString &nick, int files, int folders);
 QString PicturesRefusedNotice();
-QString PlainPeerPictureQuestion();
-QString ProgramOfferText();
+// A plain peer cannot show pictures: the send fails.
+QString PlainPeerPicturesNotice();
 QString BusyText();
 // The send button's tip for Enter or Ctrl+Enter as the send key.
 QString SendButtonTip(bool sendWithEnter);

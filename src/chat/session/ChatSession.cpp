@@ -553,7 +553,7 @@ SendOutcome ChatSession::Send(const OutgoingMessage &message)
     in.ownFont = message.font;
     in.standardFont = m_standardFont;
     const ComposePlan plan = PlanOutgoingMessage(in);
-    if (plan.action == ComposePlan::Action::OfferProgram)
+    if (plan.action == ComposePlan::Action::PlainPeerPictures)
         return SendOutcome::PlainPeerPictures;
     if (plan.action == ComposePlan::Action::QuickReplies)
         return SendOutcome::QuickReplies;
@@ -703,11 +703,6 @@ CMsgSenderWnd *ChatSession::SendMessageToPeers(
     }
     emit messageSent(sender->packetNumber(), sender->commandWord());
     return sender;
-}
-
-void ChatSession::SendProgramFile(const QString &text)
-{
-    SendMessageToPeers(text, m_standardFont, { QCoreApplication::applicationFilePath() }, {});
 }
 
 QList<CMsgSenderWnd *> ChatSession::activeSenders() const

@@ -67,7 +67,7 @@ enum class SendOutcome {
     Sent,
     Refused, // busy, no peer, too long, files that cannot be offered: nothing went out
     QuickReplies, // nothing to send: the quick replies are offered
-    PlainPeerPictures, // pictures for a plain peer: the program may be offered instead
+    PlainPeerPictures, // pictures for a plain peer, which cannot show them: nothing is sent
 };
 
 // A picture marker of a shown message whose picture has not arrived.
@@ -207,8 +207,6 @@ public:
     // message box and null; nothing is sent then.
     CMsgSenderWnd *SendMessageToPeers(
         const QString &text, const ChatFont &font, const QStringList &files, const SendOptions &options);
-    // Offers the program's own file to the peer with the text.
-    void SendProgramFile(const QString &text);
     // Sends one picture the message names (a picture whose id is in flight
     // already, or for a plain peer, is not sent). The chunks go out paced and
     // are resent by timer 0x120 until acknowledged or the tries are spent.

@@ -3,7 +3,6 @@
 #include "chat/session/ChatSession.h"
 #include "core/CConfig.h"
 #include "core/Password.h"
-#include "core/Prompter.h"
 #include "net/CMsgSenderWnd.h"
 #include "net/Commands.h"
 #include "net/MessengerEngine.h"
@@ -34,11 +33,8 @@ bool ChatShares::OnSharesButton()
     if (!peer || !m_session.services().engine)
         return false;
     if (peer->extension == 0) {
-        ChatSessionView *view = m_session.view();
-        if (Prompter::current().askYesNo(view ? view->PromptOwner() : nullptr,
-                QStringLiteral("对方正在使用飞鸽传书(IPMSG),没有文件共享这功能! 您是否发送您的Kwel程序给对方？"),
-                QStringLiteral("提示")))
-            m_session.SendProgramFile(QStringLiteral("你目前版本不支持文件共享功能，这是Kwel，支持文件共享功能。"));
+        // A plain peer has no shared files to offer.
+        m_session.AppendSystemText(QStringLiteral("对方正在使用飞鸽传书(IPMSG),没有文件共享这功能!"));
         return false;
     }
     if (waiting())
