@@ -2,6 +2,7 @@
 
 #include "mainwnd/ContactCommands.h"
 #include "mainwnd/DialogButtons.h"
+#include "platform/WindowTitleRoom.h"
 
 #include <QFormLayout>
 #include <QLineEdit>
@@ -29,6 +30,7 @@ CChangeUserNameDlg::CChangeUserNameDlg(const QString &displayName, const QString
         form->addRow(QString::fromUtf16(labels[i]), edit);
     }
     AddOkCancel(this, layout);
+    WindowTitleRoom::KeepTitleWhole(*this);
 }
 
 QString CChangeUserNameDlg::memoName() const
