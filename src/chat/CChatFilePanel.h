@@ -49,10 +49,12 @@ public:
 
     // The send list's last column shows an outgoing row's state; its
     // percentage (item data of this role) is drawn as a bar under its name,
-    // which is always in view.
+    // and its short state (OutgoingRowBadge) at the name's right end: both
+    // are always in view.
     static constexpr int kStateColumn = 3;
     static constexpr int kBarColumn = 0;
     static constexpr int kOutgoingProgressRole = Qt::UserRole + 1;
+    static constexpr int kOutgoingBadgeRole = Qt::UserRole + 2;
 
     // config: LASTOPEN_STR and the chat colours (may be null).
     CChatFilePanel(ChatFileTransfers &files, CConfig *config, QWidget *parent = nullptr);
