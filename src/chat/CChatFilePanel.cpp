@@ -394,6 +394,9 @@ void CChatFilePanel::applyLayout()
             it.value()->setGeometry(rect.translated(-origin));
         it.value()->setVisible(visible);
     }
+    // One line in the bar's width, whatever the rate and the sizes.
+    m_progress->setFormat(
+        FitProgressText(m_progressText, m_progress->fontMetrics(), m_geometry.rect(Id::Progress).width() - kProgressPadding));
     update();
 }
 

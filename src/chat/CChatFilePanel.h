@@ -26,6 +26,7 @@
 class CConfig;
 class ChatFileTransfers;
 class QAbstractButton;
+class QFontMetrics;
 class QMenu;
 class QMimeData;
 class QProgressBar;
@@ -103,6 +104,10 @@ public:
     // Percent 0..100 shows the progress display in place of the receive
     // buttons; anything else hides it again.
     void SetProgress(int percent, const QString &text);
+    // The progress text in one line of the room: the leading parts (the
+    // bytes so far and the size) give way first, so the rate and the
+    // percentage stay; the whole text is the bar's tip.
+    static QString FitProgressText(const QString &text, const QFontMetrics &fm, int room);
 
 signals:
     // Every command of the panel is a user action (the window's read notices).
@@ -137,6 +142,7 @@ private:
     void fitAttachmentColumns();
     static constexpr int kMinNameWidth = 100; // check box, icon and a short name
     static constexpr int kCellPadding = 12;
+    static constexpr int kProgressPadding = 8; // the bar's frame beside its text
     void setFileListsShown(bool shown);
     void updateReceiveButtons();
     void enableControl(int id, bool on);
@@ -166,4 +172,5 @@ private:
     QTreeWidget *m_receivedList = nullptr;
     QTreeWidget *m_attachmentList = nullptr;
     QProgressBar *m_progress = nullptr;
+    QString m_progressText; // the receive's progress as reported; the bar shows what fits
 };

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QStandardPaths>
+#include <QTextDocument>
 #include <QTreeWidget>
 
 namespace {
@@ -167,15 +168,23 @@ void CChatFilePanel::OnStopTransfer()
 void CChatFilePanel::SetProgress(int percent, const QString &text)
 {
     m_progressShown = percent >= 0 && percent <= 100;
-    if (m_progressShown) {
-        m_progress->setValue(percent);
-        m_progress->setFormat(text);
-    } else {
-        m_progress->setValue(0);
-        m_progress->setFormat(QString());
-    }
+    m_progressText = m_progressShown ? text : QString();
+    m_progress->setValue(m_progressShown ? percent : 0);
+    m_progress->setToolTip(Qt::convertFromPlainText(m_progressText, Qt::WhiteSpaceNoWrap));
     applyLayout();
     updateReceiveButtons();
+}
+
+QString CChatFilePanel::FitProgressText(const QString &text, const QFontMetrics &fm, int room)
+{
+    QString shown = text;
+    while (fm.horizontalAdvance(shown) > room) {
+        const qsizetype space = shown.indexOf(QLatin1Char(' '));
+        if (space < 0)
+            return fm.elidedText(shown, Qt::ElideLeft, room);
+        shown = shown.mid(space + 1);
+    }
+    return shown;
 }
 
 // ---- received files -----------------------------------------------------

@@ -436,6 +436,22 @@ TEST_F(FilePanelTest, RendersOffscreen)
     const QImage offers = window.grab().toImage();
     panel->SetProgress(42, QStringLiteral("41KB/97KB 20KB/s(42%)"));
     const QImage receiving = window.grab().toImage();
+    // A fast receive of a big file: one line in the bar, the rate and the
+    // percentage kept, the whole text in its tip.
+    auto *bar = qobject_cast<QProgressBar *>(panel->control(Id::Progress));
+    const QString fast = QStringLiteral("1023.45/2047.99MB 123.45MB/s(50%)");
+    panel->SetProgress(50, fast);
+    EXPECT_EQ(bar->format(), QStringLiteral("123.45MB/s(50%)"));
+    EXPECT_LE(bar->fontMetrics().horizontalAdvance(bar->text()), bar->width());
+    EXPECT_TRUE(bar->toolTip().contains(QStringLiteral("2047.99MB")));
+    const QFontMetrics fm(bar->font());
+    EXPECT_EQ(CChatFilePanel::FitProgressText(fast, fm, fm.horizontalAdvance(fast)), fast) << "whole when it fits";
+    const int room = fm.horizontalAdvance(QStringLiteral("123.45MB/s(50%)")) - 1;
+    const QString narrow = CChatFilePanel::FitProgressText(fast, fm, room);
+    EXPECT_TRUE(narrow.endsWith(QStringLiteral("MB/s(50%)"))) << narrow.toStdString();
+    EXPECT_LE(fm.horizontalAdvance(narrow), room);
+    panel->SetProgress(42, QStringLiteral("41KB/97KB 20KB/s(42%)"));
+    EXPECT_EQ(bar->format(), QStringLiteral("41KB/97KB 20KB/s(42%)"));
     if (qEnvironmentVariableIsSet("KWEL_SCREENSHOT")) {
         empty.save(qEnvironmentVariable("KWEL_SCREENSHOT") + QStringLiteral("-empty.png"));
         offers.save(qEnvironmentVariable("KWEL_SCREENSHOT") + QStringLiteral("-offers.png"));
