@@ -147,7 +147,7 @@ private:
     void updateReceiveButtons();
     void enableControl(int id, bool on);
     // The save dialog for an item; the chosen path (LASTOPEN_STR becomes its
-    // folder), empty when the user cancelled.
+    // folder, made when missing), empty when the user cancelled.
     QString chooseTarget(const QString &name, bool isFile);
     // The row of an offered item still waiting, or -1.
     int offeredRowOf(quint32 packetNumber, quint32 fileId) const;

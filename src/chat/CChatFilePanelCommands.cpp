@@ -78,10 +78,20 @@ void CChatFilePanel::onMoreOffersWaiting()
 QString CChatFilePanel::chooseTarget(const QString &name, bool isFile)
 {
     const QString folder = m_config && !m_config->LASTOPEN_STR.isEmpty() ? m_config->LASTOPEN_STR : QDir::homePath();
-    const QString chosen = Prompter::current().saveFile(window(), QStringLiteral("另存为"), JoinPath(folder, name),
-        Prompter::filterFromWindows(u"All Files (*.*)|*.*||"));
-    if (chosen.isEmpty())
-        return QString();
+    QString chosen;
+    for (QString suggestion = JoinPath(folder, name);; suggestion = chosen) {
+        chosen = Prompter::current().saveFile(window(), QStringLiteral("另存为"), suggestion,
+            Prompter::filterFromWindows(u"All Files (*.*)|*.*||"));
+        if (chosen.isEmpty())
+            return QString();
+        // A folder typed into the name that does not exist yet is made; one
+        // that cannot be made is refused and the dialog asks again.
+        const QString parent = GetParentDirectory(chosen).value_or(QString());
+        if (parent.isEmpty() || QFileInfo(parent).isDir() || QDir().mkpath(parent))
+            break;
+        Prompter::current().messageBox(window(), QStringLiteral("无法创建文件夹:\n%1").arg(QDir::toNativeSeparators(parent)),
+            QStringLiteral("另存为"), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    }
     const QString path = WithDefaultExtension(chosen, name, isFile);
     // The dialog asked about the name as typed; the added extension may name
     // another file that exists.

@@ -179,6 +179,26 @@ TEST_F(FilePanelTest, ReceiveAllMovesTheRowsToTheReceivedList)
     EXPECT_FALSE(panel->fileListsShown()); // nothing left to show
 }
 
+TEST_F(FilePanelTest, AFolderThatDoesNotExistIsMadeOrTheChoiceAskedAgain)
+{
+    ScriptedSender sender([](int fd, const FileRequest &r) { SendAll(fd, Pattern(500, int(r.fileId))); });
+    open(sender);
+    ASSERT_EQ(addOffer(0x56, { OfferEntry(1, QStringLiteral("a.bin"), 500) }), 1);
+    // First a folder below a file (it cannot be made), then a new folder two deep.
+    ASSERT_TRUE(TestEnv::writeAll(base + QStringLiteral("/plain"), "x"));
+    prompter.queueSaveFile(base + QStringLiteral("/plain/sub/a.bin"));
+    const QString made = base + QStringLiteral("/new/sub");
+    prompter.queueSaveFile(made + QStringLiteral("/a.bin"));
+    panel->OnReceiveAll();
+    ASSERT_EQ(prompter.calls().size(), 3);
+    EXPECT_EQ(prompter.calls()[1].kind, ScriptedPrompter::Kind::MessageBox);
+    EXPECT_TRUE(prompter.calls()[1].text.contains(base + QStringLiteral("/plain/sub")));
+    EXPECT_EQ(prompter.calls()[2].directory, base + QStringLiteral("/plain/sub/a.bin")) << "asked again with the choice";
+    ASSERT_TRUE(waitFor([&] { return panel->model().receivedRows().size() == 1; }));
+    EXPECT_EQ(TestEnv::readAll(made + QStringLiteral("/a.bin")), Pattern(500, 1));
+    EXPECT_EQ(config.LASTOPEN_STR, made);
+}
+
 TEST_F(FilePanelTest, TheReceivedFilesMenuOpensAndDeletesWhatIsChosen)
 {
     ScriptedSender sender([](int fd, const FileRequest &r) { SendAll(fd, Pattern(100, int(r.fileId))); });
