@@ -131,8 +131,10 @@ void CChatFilePanel::createControls()
     // type); the path (or the state of a sent item) lies right of them.
     m_attachmentList->setTextElideMode(Qt::ElideMiddle);
     m_attachmentList->viewport()->installEventFilter(this);
-    m_attachmentList->setItemDelegate(new TransferProgressDelegate(
-        kBarColumn, kOutgoingProgressRole, TransferProgressDelegate::Style::Underlay, m_attachmentList));
+    auto *bars = new TransferProgressDelegate(
+        kBarColumn, kOutgoingProgressRole, TransferProgressDelegate::Style::Underlay, m_attachmentList);
+    bars->SetBadgeRole(kOutgoingBadgeRole);
+    m_attachmentList->setItemDelegate(bars);
 
     makeButton(Id::RemoveAttachments, QStringLiteral("取消"), QStringLiteral("取消选中的文件"),
         [this] { OnRemoveAttachments(); });
@@ -297,6 +299,7 @@ void CChatFilePanel::updateOutgoingRow(int row)
     item->setToolTip(0, Qt::convertFromPlainText(r.stateText + QLatin1Char('\n') + r.fullPath, Qt::WhiteSpaceNoWrap));
     item->setToolTip(kStateColumn, Qt::convertFromPlainText(r.stateText, Qt::WhiteSpaceNoWrap));
     item->setData(kBarColumn, kOutgoingProgressRole, r.percent);
+    item->setData(kBarColumn, kOutgoingBadgeRole, OutgoingRowBadge(r));
     m_filling = filling;
 }
 
@@ -391,6 +394,9 @@ void CChatFilePanel::applyLayout()
             it.value()->setGeometry(rect.translated(-origin));
         it.value()->setVisible(visible);
     }
+    // One line in the bar's width, whatever the rate and the sizes.
+    m_progress->setFormat(
+        FitProgressText(m_progressText, m_progress->fontMetrics(), m_geometry.rect(Id::Progress).width() - kProgressPadding));
     update();
 }
 

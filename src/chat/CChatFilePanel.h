@@ -26,6 +26,7 @@
 class CConfig;
 class ChatFileTransfers;
 class QAbstractButton;
+class QFontMetrics;
 class QMenu;
 class QMimeData;
 class QProgressBar;
@@ -49,10 +50,12 @@ public:
 
     // The send list's last column shows an outgoing row's state; its
     // percentage (item data of this role) is drawn as a bar under its name,
-    // which is always in view.
+    // and its short state (OutgoingRowBadge) at the name's right end: both
+    // are always in view.
     static constexpr int kStateColumn = 3;
     static constexpr int kBarColumn = 0;
     static constexpr int kOutgoingProgressRole = Qt::UserRole + 1;
+    static constexpr int kOutgoingBadgeRole = Qt::UserRole + 2;
 
     // config: LASTOPEN_STR and the chat colours (may be null).
     CChatFilePanel(ChatFileTransfers &files, CConfig *config, QWidget *parent = nullptr);
@@ -101,6 +104,10 @@ public:
     // Percent 0..100 shows the progress display in place of the receive
     // buttons; anything else hides it again.
     void SetProgress(int percent, const QString &text);
+    // The progress text in one line of the room: the leading parts (the
+    // bytes so far and the size) give way first, so the rate and the
+    // percentage stay; the whole text is the bar's tip.
+    static QString FitProgressText(const QString &text, const QFontMetrics &fm, int room);
 
 signals:
     // Every command of the panel is a user action (the window's read notices).
@@ -135,11 +142,12 @@ private:
     void fitAttachmentColumns();
     static constexpr int kMinNameWidth = 100; // check box, icon and a short name
     static constexpr int kCellPadding = 12;
+    static constexpr int kProgressPadding = 8; // the bar's frame beside its text
     void setFileListsShown(bool shown);
     void updateReceiveButtons();
     void enableControl(int id, bool on);
     // The save dialog for an item; the chosen path (LASTOPEN_STR becomes its
-    // folder), empty when the user cancelled.
+    // folder, made when missing), empty when the user cancelled.
     QString chooseTarget(const QString &name, bool isFile);
     // The row of an offered item still waiting, or -1.
     int offeredRowOf(quint32 packetNumber, quint32 fileId) const;
@@ -164,4 +172,5 @@ private:
     QTreeWidget *m_receivedList = nullptr;
     QTreeWidget *m_attachmentList = nullptr;
     QProgressBar *m_progress = nullptr;
+    QString m_progressText; // the receive's progress as reported; the bar shows what fits
 };

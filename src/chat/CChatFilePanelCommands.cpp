@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QStandardPaths>
+#include <QTextDocument>
 #include <QTreeWidget>
 
 namespace {
@@ -77,10 +78,20 @@ void CChatFilePanel::onMoreOffersWaiting()
 QString CChatFilePanel::chooseTarget(const QString &name, bool isFile)
 {
     const QString folder = m_config && !m_config->LASTOPEN_STR.isEmpty() ? m_config->LASTOPEN_STR : QDir::homePath();
-    const QString chosen = Prompter::current().saveFile(window(), QStringLiteral("另存为"), JoinPath(folder, name),
-        Prompter::filterFromWindows(u"All Files (*.*)|*.*||"));
-    if (chosen.isEmpty())
-        return QString();
+    QString chosen;
+    for (QString suggestion = JoinPath(folder, name);; suggestion = chosen) {
+        chosen = Prompter::current().saveFile(window(), QStringLiteral("另存为"), suggestion,
+            Prompter::filterFromWindows(u"All Files (*.*)|*.*||"));
+        if (chosen.isEmpty())
+            return QString();
+        // A folder typed into the name that does not exist yet is made; one
+        // that cannot be made is refused and the dialog asks again.
+        const QString parent = GetParentDirectory(chosen).value_or(QString());
+        if (parent.isEmpty() || QFileInfo(parent).isDir() || QDir().mkpath(parent))
+            break;
+        Prompter::current().messageBox(window(), QStringLiteral("无法创建文件夹:\n%1").arg(QDir::toNativeSeparators(parent)),
+            QStringLiteral("另存为"), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    }
     const QString path = WithDefaultExtension(chosen, name, isFile);
     // The dialog asked about the name as typed; the added extension may name
     // another file that exists.
@@ -167,15 +178,23 @@ void CChatFilePanel::OnStopTransfer()
 void CChatFilePanel::SetProgress(int percent, const QString &text)
 {
     m_progressShown = percent >= 0 && percent <= 100;
-    if (m_progressShown) {
-        m_progress->setValue(percent);
-        m_progress->setFormat(text);
-    } else {
-        m_progress->setValue(0);
-        m_progress->setFormat(QString());
-    }
+    m_progressText = m_progressShown ? text : QString();
+    m_progress->setValue(m_progressShown ? percent : 0);
+    m_progress->setToolTip(Qt::convertFromPlainText(m_progressText, Qt::WhiteSpaceNoWrap));
     applyLayout();
     updateReceiveButtons();
+}
+
+QString CChatFilePanel::FitProgressText(const QString &text, const QFontMetrics &fm, int room)
+{
+    QString shown = text;
+    while (fm.horizontalAdvance(shown) > room) {
+        const qsizetype space = shown.indexOf(QLatin1Char(' '));
+        if (space < 0)
+            return fm.elidedText(shown, Qt::ElideLeft, room);
+        shown = shown.mid(space + 1);
+    }
+    return shown;
 }
 
 // ---- received files -----------------------------------------------------

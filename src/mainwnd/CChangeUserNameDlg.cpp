@@ -3,6 +3,7 @@
 #include "controls/GbkByteLimit.h"
 #include "mainwnd/ContactCommands.h"
 #include "mainwnd/DialogButtons.h"
+#include "platform/WindowTitleRoom.h"
 
 #include <QFormLayout>
 #include <QLineEdit>
@@ -30,6 +31,7 @@ CChangeUserNameDlg::CChangeUserNameDlg(const QString &displayName, const QString
         form->addRow(QString::fromUtf16(labels[i]), edit);
     }
     AddOkCancel(this, layout);
+    WindowTitleRoom::KeepTitleWhole(*this);
 }
 
 QString CChangeUserNameDlg::memoName() const

@@ -37,6 +37,7 @@
 #include <QMenu>
 #include <QMetaMethod>
 #include <QScreen>
+#include <QTimer>
 #include <QWindowStateChangeEvent>
 
 namespace {
@@ -274,10 +275,14 @@ void CMainPanelDlg::InitPanel(bool autoStart)
     else if (config.AutoMemMin)
         TrimWorkingSet(); // stays in the tray
 
-    // After the panel is placed, so that a failure is told over it.
+    // After the panel is placed, so that a failure is told over it; told
+    // from the event loop, once the start has announced us: the box waits
+    // for the user, the start and the network do not.
     if (RegisterStoredHotKey(*m_hotKey, config.modifiers, config.virtualcode) == GlobalHotKey::Result::Failed) {
-        Prompter::current().messageBox(this, QStringLiteral("热键注册失败，可能重复了！"), QStringLiteral("Kwel"),
-            Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        QTimer::singleShot(0, this, [this] {
+            Prompter::current().messageBox(this, QStringLiteral("热键注册失败，可能重复了！"), QStringLiteral("Kwel"),
+                Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        });
     }
     m_versions->Start();
 }

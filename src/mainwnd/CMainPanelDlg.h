@@ -52,7 +52,8 @@ public:
 
     // The start: position, hot key, shown or kept in the tray, transparency
     // and the tray icon of the user's state. autoStart: launched by the
-    // session's auto-start entry.
+    // session's auto-start entry. A hot key that cannot be registered is
+    // told from the event loop, after the start.
     void InitPanel(bool autoStart);
 
     CMessengerDlg *messengerPage() const { return m_messenger; }

@@ -1,9 +1,13 @@
 #include "platform/QtPrompter.h"
 
 #include "platform/FileDialogTexts.h"
+#include "platform/WindowTitleRoom.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 
 namespace {
 
@@ -82,6 +86,16 @@ Prompter::Button QtPrompter::messageBox(
     // Texts carry peer and file names: they are shown as written, never
     // read as markup.
     box.setTextFormat(Qt::PlainText);
+    // The box sizes itself to its text; a short text under a long caption
+    // would leave the window manager to cut the caption.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        const QMargins margins = grid->contentsMargins();
+        int need = WindowTitleRoom::TitleBarWidth(caption);
+        if (const QScreen *screen = box.screen())
+            need = std::min(need, screen->availableGeometry().width());
+        grid->addItem(new QSpacerItem(need - margins.left() - margins.right(), 0, QSizePolicy::Fixed, QSizePolicy::Fixed),
+            grid->rowCount(), 0, 1, grid->columnCount());
+    }
     return pressed(box.exec(), buttons);
 }
 

@@ -13,6 +13,7 @@
 #include "platform/ScriptedPrompter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTimer>
@@ -206,6 +207,43 @@ TEST(FaceManager, DeletesExportsAndImports)
     EXPECT_FALSE(progress.CheckCancel());
     progress.Destroy();
     EXPECT_TRUE(again.isEnabled());
+}
+
+TEST(FaceManager, AnIndexThatCannotBeWrittenKeepsTheEditsAndTheDialog)
+{
+    Library lib(QStringLiteral("manager-unwritable"));
+    lib.add(QStringLiteral("a"));
+    lib.add(QStringLiteral("b"), Qt::green);
+    ScriptedPrompter answers;
+    PrompterScope scope(answers);
+    CFaceManagerDlg manager(lib.store);
+    manager.show();
+    manager.list()->topLevelItem(0)->setSelected(true);
+    manager.findChild<QPushButton *>(QStringLiteral("1002"))->click();
+    ASSERT_EQ(manager.list()->topLevelItemCount(), 1);
+
+    // A folder in the index's place: neither "确定" nor an import may act as saved.
+    const QString index = lib.store.index().path();
+    const QByteArray before = TestEnv::readAll(index);
+    ASSERT_TRUE(QFile::remove(index));
+    ASSERT_TRUE(QDir(index).mkpath(QStringLiteral("held")));
+    manager.findChild<QPushButton *>(QStringLiteral("1005"))->click();
+    EXPECT_TRUE(answers.calls().last().text.startsWith(QStringLiteral("保存失败!")));
+    EXPECT_TRUE(answers.calls().last().text.contains(QStringLiteral("face.xml")));
+    EXPECT_TRUE(manager.isVisible());
+    EXPECT_EQ(manager.list()->topLevelItemCount(), 1) << "the deletion waits for another try";
+    const int calls = int(answers.calls().size());
+    answers.queueOpenFile(lib.root + QStringLiteral("/any.kcf"));
+    manager.findChild<QPushButton *>(QStringLiteral("1008"))->click();
+    ASSERT_EQ(answers.calls().size(), calls + 2) << "the chooser, then the failure; no import";
+    EXPECT_TRUE(answers.calls().last().text.startsWith(QStringLiteral("保存失败!")));
+
+    // With the index back, "确定" writes the deletion and closes.
+    ASSERT_TRUE(QDir(index).removeRecursively());
+    TestEnv::writeAll(index, before);
+    manager.findChild<QPushButton *>(QStringLiteral("1005"))->click();
+    EXPECT_EQ(manager.result(), QDialog::Accepted);
+    EXPECT_EQ(lib.faces().size(), 1);
 }
 
 TEST(FaceLibraryAdder, AddsAPictureShownInAMessage)

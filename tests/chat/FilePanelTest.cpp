@@ -179,6 +179,26 @@ TEST_F(FilePanelTest, ReceiveAllMovesTheRowsToTheReceivedList)
     EXPECT_FALSE(panel->fileListsShown()); // nothing left to show
 }
 
+TEST_F(FilePanelTest, AFolderThatDoesNotExistIsMadeOrTheChoiceAskedAgain)
+{
+    ScriptedSender sender([](int fd, const FileRequest &r) { SendAll(fd, Pattern(500, int(r.fileId))); });
+    open(sender);
+    ASSERT_EQ(addOffer(0x56, { OfferEntry(1, QStringLiteral("a.bin"), 500) }), 1);
+    // First a folder below a file (it cannot be made), then a new folder two deep.
+    ASSERT_TRUE(TestEnv::writeAll(base + QStringLiteral("/plain"), "x"));
+    prompter.queueSaveFile(base + QStringLiteral("/plain/sub/a.bin"));
+    const QString made = base + QStringLiteral("/new/sub");
+    prompter.queueSaveFile(made + QStringLiteral("/a.bin"));
+    panel->OnReceiveAll();
+    ASSERT_EQ(prompter.calls().size(), 3);
+    EXPECT_EQ(prompter.calls()[1].kind, ScriptedPrompter::Kind::MessageBox);
+    EXPECT_TRUE(prompter.calls()[1].text.contains(base + QStringLiteral("/plain/sub")));
+    EXPECT_EQ(prompter.calls()[2].directory, base + QStringLiteral("/plain/sub/a.bin")) << "asked again with the choice";
+    ASSERT_TRUE(waitFor([&] { return panel->model().receivedRows().size() == 1; }));
+    EXPECT_EQ(TestEnv::readAll(made + QStringLiteral("/a.bin")), Pattern(500, 1));
+    EXPECT_EQ(config.LASTOPEN_STR, made);
+}
+
 TEST_F(FilePanelTest, TheReceivedFilesMenuOpensAndDeletesWhatIsChosen)
 {
     ScriptedSender sender([](int fd, const FileRequest &r) { SendAll(fd, Pattern(100, int(r.fileId))); });
@@ -436,6 +456,22 @@ TEST_F(FilePanelTest, RendersOffscreen)
     const QImage offers = window.grab().toImage();
     panel->SetProgress(42, QStringLiteral("41KB/97KB 20KB/s(42%)"));
     const QImage receiving = window.grab().toImage();
+    // A fast receive of a big file: one line in the bar, the rate and the
+    // percentage kept, the whole text in its tip.
+    auto *bar = qobject_cast<QProgressBar *>(panel->control(Id::Progress));
+    const QString fast = QStringLiteral("1023.45/2047.99MB 123.45MB/s(50%)");
+    panel->SetProgress(50, fast);
+    EXPECT_EQ(bar->format(), QStringLiteral("123.45MB/s(50%)"));
+    EXPECT_LE(bar->fontMetrics().horizontalAdvance(bar->text()), bar->width());
+    EXPECT_TRUE(bar->toolTip().contains(QStringLiteral("2047.99MB")));
+    const QFontMetrics fm(bar->font());
+    EXPECT_EQ(CChatFilePanel::FitProgressText(fast, fm, fm.horizontalAdvance(fast)), fast) << "whole when it fits";
+    const int room = fm.horizontalAdvance(QStringLiteral("123.45MB/s(50%)")) - 1;
+    const QString narrow = CChatFilePanel::FitProgressText(fast, fm, room);
+    EXPECT_TRUE(narrow.endsWith(QStringLiteral("MB/s(50%)"))) << narrow.toStdString();
+    EXPECT_LE(fm.horizontalAdvance(narrow), room);
+    panel->SetProgress(42, QStringLiteral("41KB/97KB 20KB/s(42%)"));
+    EXPECT_EQ(bar->format(), QStringLiteral("41KB/97KB 20KB/s(42%)"));
     if (qEnvironmentVariableIsSet("KWEL_SCREENSHOT")) {
         empty.save(qEnvironmentVariable("KWEL_SCREENSHOT") + QStringLiteral("-empty.png"));
         offers.save(qEnvironmentVariable("KWEL_SCREENSHOT") + QStringLiteral("-offers.png"));

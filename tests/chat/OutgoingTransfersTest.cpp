@@ -4,12 +4,14 @@
 #include "LoopbackChat.h"
 #include "TestEnv.h"
 #include "chat/CChatFilePanel.h"
+#include "chat/TransferProgressDelegate.h"
 #include "chat/session/ChatFileTransfers.h"
 #include "net/CFileOfferTable.h"
 #include "platform/ScriptedPrompter.h"
 
 #include <QDir>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTreeWidget>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -34,12 +36,13 @@ TEST(OutgoingTransfers, TheSendersRowProgressesAndCompletes)
     EXPECT_EQ(list->topLevelItem(0)->text(3), u("等待对方接收"));
 
     // What the row shows each time it changes.
-    QStringList shown;
+    QStringList shown, badges;
     QList<int> bars;
     QObject::connect(&a.session()->files(), &ChatFileTransfers::outgoingRowChanged, list, [&](int row) {
         QTreeWidgetItem *item = list->topLevelItem(row);
         shown << item->text(3);
         bars << item->data(CChatFilePanel::kBarColumn, CChatFilePanel::kOutgoingProgressRole).toInt();
+        badges << item->data(CChatFilePanel::kBarColumn, CChatFilePanel::kOutgoingBadgeRole).toString();
     });
     const QString target = b.dir + QStringLiteral("/in");
     QDir().mkpath(target);
@@ -53,6 +56,19 @@ TEST(OutgoingTransfers, TheSendersRowProgressesAndCompletes)
         << shown.join(u("|")).toStdString();
     EXPECT_EQ(bars.last(), 100);
     EXPECT_EQ(list->topLevelItem(0)->text(3), u("对方接收完成"));
+    // Beside the name, where the sender sees it: the percentage, then the end.
+    EXPECT_EQ(badges.last(), u("完成"));
+    EXPECT_TRUE(std::any_of(badges.begin(), badges.end(), [](const QString &s) { return s.endsWith(QLatin1Char('%')); }))
+        << badges.join(u("|")).toStdString();
+    // At the window's default size the badge lies whole in the list's view.
+    a.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(a.window.data()));
+    const QRect cell = list->visualItemRect(list->topLevelItem(0));
+    const QRect nameCell(cell.left(), cell.top(), list->columnWidth(CChatFilePanel::kBarColumn), cell.height());
+    const QFontMetrics fm(list->font());
+    const QRect badge = TransferProgressDelegate::BadgeRect(nameCell, badges.last(), fm);
+    EXPECT_TRUE(list->viewport()->rect().contains(badge));
+    EXPECT_GE(badge.width(), fm.horizontalAdvance(badges.last())) << "the badge's text is cut";
     // The offer is done and gone; the completed row stays.
     EXPECT_TRUE(waitFor([&] { return a.engine->fileOffers().offers().empty(); }));
     EXPECT_EQ(list->topLevelItemCount(), 1);
@@ -72,12 +88,18 @@ TEST(OutgoingTransfers, RowsAreKeptWithinTheirBoundAndRowsOfOffersThatWentLeave)
     ASSERT_EQ(model.outgoingRows().size(), 3);
     EXPECT_EQ(OutgoingRowTexts(model.outgoingRows()[0]),
         (QStringList { QStringLiteral("f0.txt"), u("文件"), QStringLiteral("1KB"), u("等待对方接收") }));
+    EXPECT_EQ(OutgoingRowBadge(model.outgoingRows()[1]), u("等待"));
+    EXPECT_EQ(model.SetOutgoingStatus(7, 1, TransferReceiving), 1);
+    EXPECT_EQ(OutgoingRowBadge(model.outgoingRows()[1]), QStringLiteral("0%")) << "before the first progress";
     EXPECT_EQ(model.SetOutgoingProgress(7, 1, 250, QStringLiteral("x")), 1);
     EXPECT_EQ(model.outgoingRows()[1].percent, 100) << "kept within 100";
+    EXPECT_EQ(OutgoingRowBadge(model.outgoingRows()[1]), QStringLiteral("100%"));
     EXPECT_EQ(model.SetOutgoingStatus(7, 2, TransferReceived), 2);
     EXPECT_EQ(model.SetOutgoingProgress(7, 2, 50, QStringLiteral("late")), -1) << "a complete row stays complete";
     EXPECT_EQ(model.SetOutgoingStatus(7, 1, TransferWaiting), 1);
     EXPECT_EQ(model.outgoingRows()[1].percent, -1) << "a failed send clears its bar";
+    EXPECT_EQ(OutgoingRowBadge(model.outgoingRows()[1]), u("等待"));
+    EXPECT_EQ(OutgoingRowBadge(model.outgoingRows()[2]), u("完成"));
     EXPECT_EQ(model.SetOutgoingStatus(8, 1, TransferReceived), -1) << "another offer";
     // The offer went: what the peer did not get leaves, the complete row stays.
     EXPECT_TRUE(model.DropUnfinishedOutgoing(7));

@@ -122,6 +122,33 @@ TEST_F(ShareDialogs, SettingsKeepOneRowPerPathAndDropWhatIsGone)
     EXPECT_EQ(stored[0].path, QFileInfo(dir + QStringLiteral("/docs")).canonicalFilePath());
 }
 
+TEST_F(ShareDialogs, SettingsThatCannotBeWrittenKeepTheDialogOpen)
+{
+    const QString a = file(QStringLiteral("a.txt"));
+    CShareSettingsDlg dlg(&config);
+    dlg.show();
+    ASSERT_EQ(dlg.AddPaths({ a }), 1);
+    // A folder where the settings file should be: nothing can replace it.
+    ASSERT_TRUE(QDir(dir).mkpath(QStringLiteral("kwel.ini/held")));
+    click(&dlg, 1006);
+    EXPECT_TRUE(lastMessage(prompter).startsWith(u("设置失败！"))) << lastMessage(prompter).toStdString();
+    EXPECT_TRUE(lastMessage(prompter).contains(QStringLiteral("kwel.ini")));
+    EXPECT_EQ(prompter.calls().last().icon, Prompter::Icon::Warning);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(config.FileShareInfo.isEmpty()) << "peers are not offered a list the file does not hold";
+
+    // Once the file can be written the same list is stored.
+    ASSERT_TRUE(QDir(dir + QStringLiteral("/kwel.ini")).removeRecursively());
+    click(&dlg, 1006);
+    EXPECT_EQ(lastMessage(prompter), u("设置成功！"));
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    CConfig reread(dir + QStringLiteral("/kwel.ini"));
+    ASSERT_TRUE(reread.Load());
+    const auto stored = ShareList::ParseStored(reread.FileShareInfo);
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].path, a);
+}
+
 TEST_F(ShareDialogs, PasswordChangeAsksForTheOldOneOnlyWhenSet)
 {
     {

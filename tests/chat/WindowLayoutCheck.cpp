@@ -3,6 +3,7 @@
 #include "mainwnd/CSkinHeaderCtrl.h"
 
 #include "controls/CImageButton.h"
+#include "platform/WindowTitleRoom.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
@@ -195,6 +196,17 @@ void walk(const QWidget &w, const QString &windowName, QStringList &out)
 QStringList Problems(const QWidget &window, const QString &windowName)
 {
     QStringList out;
+    // A framed window's title bar: the window manager cuts what does not fit.
+    const Qt::WindowType type = window.windowType();
+    if (window.isWindow() && !window.windowFlags().testFlag(Qt::FramelessWindowHint) && type != Qt::Popup
+        && type != Qt::ToolTip && type != Qt::SplashScreen) {
+        const int need = WindowTitleRoom::TitleBarWidth(window.windowTitle());
+        if (need > window.width())
+            out << windowName + QStringLiteral("/title: \"%1\" needs %2 px, the window is %3")
+                                    .arg(WindowTitleRoom::ShownTitle(window.windowTitle()))
+                                    .arg(need)
+                                    .arg(window.width());
+    }
     walk(window, windowName, out);
     return out;
 }

@@ -2,7 +2,8 @@
 // read whole. A label, button, check box, tab or header title that is elided
 // or wider (or taller) than its widget, a column that lies outside its view,
 // and a child widget outside its parent's visible area are each one problem,
-// named "<window>/<widget>: <what>".
+// named "<window>/<widget>: <what>"; so is a framed window narrower than its
+// title bar needs ("<window>/title: ...").
 #pragma once
 
 #include <QFont>

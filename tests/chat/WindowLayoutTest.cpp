@@ -25,7 +25,17 @@
 #include "controls/CQuickReplyDlg.h"
 #include "controls/SkinFont.h"
 #include "core/ChatFont.h"
+#include "chat/shares/CSharePasswordDlg.h"
+#include "chat/shares/CSharePasswordInputDlg.h"
+#include "chat/shares/CShareSettingsDlg.h"
+#include "mainwnd/CAutoReplyTextDlg.h"
+#include "mainwnd/CChangeUserNameDlg.h"
 #include "mainwnd/CFindUserDlg.h"
+#include "mainwnd/CNewUserGroupDlg.h"
+#include "mainwnd/COtherSubnetFriendsDlg.h"
+#include "mainwnd/CTodayNoteDlg.h"
+#include "mainwnd/CTransparencyDlg.h"
+#include "mainwnd/CRenameUserGroupDlg.h"
 #include "mainwnd/CHelpDlg.h"
 #include "mainwnd/CMessengerDlg.h"
 #include "mainwnd/CMsgTipDlg.h"
@@ -418,6 +428,33 @@ TEST(WindowLayout, SmallDialogsOfTheChatWindows)
     EXPECT_NO_PROBLEMS(shownProblems(overwrite, u("COverwritePromptDlg")));
     CQuickReplyDlg quick;
     EXPECT_NO_PROBLEMS(shownProblems(quick, u("CQuickReplyDlg")));
+}
+
+// Small dialogs whose title is longer than what they hold: the window
+// manager shows the title whole (the check of every window's title bar).
+TEST(WindowLayout, SmallDialogsOfContactsAndShares)
+{
+    CChangeUserNameDlg rename(u("王小明"), QString());
+    EXPECT_NO_PROBLEMS(shownProblems(rename, u("CChangeUserNameDlg")));
+    CRenameUserGroupDlg group(u("研发部"));
+    EXPECT_NO_PROBLEMS(shownProblems(group, u("CRenameUserGroupDlg")));
+    CNewUserGroupDlg newGroup;
+    EXPECT_NO_PROBLEMS(shownProblems(newGroup, u("CNewUserGroupDlg")));
+    CAutoReplyTextDlg reply;
+    EXPECT_NO_PROBLEMS(shownProblems(reply, u("CAutoReplyTextDlg")));
+    CTransparencyDlg alpha({ 0, 10, 20, 30 });
+    EXPECT_NO_PROBLEMS(shownProblems(alpha, u("CTransparencyDlg")));
+    COtherSubnetFriendsDlg subnets({ u("192.168.100.200") });
+    EXPECT_NO_PROBLEMS(shownProblems(subnets, u("COtherSubnetFriendsDlg")));
+    CTodayNoteDlg today;
+    EXPECT_NO_PROBLEMS(shownProblems(today, u("CTodayNoteDlg")));
+    CConfig config(TestEnv::freshDir(u("layout-shares")) + u("/kwel.ini"));
+    CSharePasswordDlg password(&config);
+    EXPECT_NO_PROBLEMS(shownProblems(password, u("CSharePasswordDlg")));
+    CSharePasswordInputDlg asked(u("用户名:王小明(主机:WANG-PC)IP地址:192.168.100.200"));
+    EXPECT_NO_PROBLEMS(shownProblems(asked, u("CSharePasswordInputDlg")));
+    CShareSettingsDlg settings(&config);
+    EXPECT_NO_PROBLEMS(shownProblems(settings, u("CShareSettingsDlg")));
 }
 
 TEST(WindowLayout, FaceWindows)

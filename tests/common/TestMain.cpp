@@ -31,5 +31,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("TARPELON"));
     QApplication::setApplicationName(QStringLiteral("Kwel"));
+    // As the program names itself: the desktop shows it after every title.
+    QApplication::setApplicationDisplayName(QStringLiteral("Kwel"));
     return RUN_ALL_TESTS();
 }

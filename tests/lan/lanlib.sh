@@ -239,3 +239,12 @@ lan_xvfb() {
   [ -n "$screen" ] || lan_fail "Xvfb did not start: $(cat "$LAN_WORK/xvfb.out")"
   LAN_DISPLAY=(QT_QPA_PLATFORM=xcb DISPLAY=":$screen")
 }
+
+# The same, with a window manager (openbox) on the screen when one is installed.
+lan_xvfb_wm() {
+  lan_xvfb "$1"
+  if command -v openbox >/dev/null; then
+    lan_in_host "$1" env "${LAN_DISPLAY[@]}" openbox >"$LAN_WORK/openbox.out" 2>&1 &
+    LAN_PIDS+=("$!")
+  fi
+}

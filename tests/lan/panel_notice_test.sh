@@ -35,11 +35,7 @@ UpgradePageURL1=$site/upgrade.htm
 EOT
 
 LAN_DISPLAY=()
-lan_xvfb 1
-if command -v openbox >/dev/null; then
-  lan_in_host 1 env "${LAN_DISPLAY[@]}" openbox >"$work/openbox.out" 2>&1 &
-  LAN_PIDS+=("$!")
-fi
+lan_xvfb_wm 1
 lan_start_copy "$kwel" 1 1 "${LAN_DISPLAY[@]}"
 shot() { [ -z "${KWEL_LAN_SHOT:-}" ] || { drive 1 "grabscreen $KWEL_LAN_SHOT/$1"; expect 1 "DRIVER ok grabscreen $KWEL_LAN_SHOT/$1"; }; }
 

@@ -117,6 +117,8 @@ TEST(CMainPanelDlg, HotKeyFailureIsToldAndZeroRegistersNothing)
         Panel p;
         p.hotKey->answer = GlobalHotKey::Result::Failed;
         p.panel->InitPanel(false);
+        EXPECT_TRUE(prompter.calls().isEmpty()) << "the start (and its announcement) does not wait for the user";
+        QCoreApplication::processEvents();
         ASSERT_EQ(prompter.calls().size(), 1);
         EXPECT_EQ(prompter.calls()[0].text, QStringLiteral("热键注册失败，可能重复了！"));
         EXPECT_TRUE(p.panel->isVisible()) << "the panel runs without a hot key";

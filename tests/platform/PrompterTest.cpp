@@ -2,10 +2,12 @@
 #include "platform/QtPrompter.h"
 #include "TestEnv.h"
 #include "platform/ScriptedPrompter.h"
+#include "platform/WindowTitleRoom.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -136,6 +138,30 @@ TEST(QtPrompter, ShowsTextAsWritten)
     prompter.messageBox(nullptr, name, name, Prompter::Buttons::Ok, Prompter::Icon::Warning);
     EXPECT_EQ(*format, Qt::PlainText);
     EXPECT_EQ(*seen, name);
+}
+
+// A short text under a long caption: the box is as wide as the title bar
+// needs, and a long text still sets the width itself.
+TEST(QtPrompter, TheBoxIsWideEnoughForItsCaption)
+{
+    QtPrompter prompter;
+    for (const QString &caption : { u("提示"), u("文件共享设置(支持文件拖放)"), u("/home/用户/下载/很长的文件夹名字/另一个文件夹") }) {
+        for (const QString &text : { u("设置成功！"), u("创建文件失败"), QString(60, QLatin1Char('x')) }) {
+            auto width = std::make_shared<int>(0);
+            auto *timer = new QTimer;
+            QObject::connect(timer, &QTimer::timeout, [timer, width] {
+                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                    timer->deleteLater();
+                    *width = box->width();
+                    box->button(QMessageBox::Ok)->click();
+                }
+            });
+            timer->start(10);
+            prompter.messageBox(nullptr, text, caption, Prompter::Buttons::Ok, Prompter::Icon::Information);
+            EXPECT_GE(*width, WindowTitleRoom::TitleBarWidth(caption)) << caption.toStdString() << " / " << text.toStdString();
+            EXPECT_GE(*width, QFontMetrics(QApplication::font()).horizontalAdvance(text)) << text.toStdString();
+        }
+    }
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "core/Prompter.h"
 #include "core/SaveFileChoice.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -199,11 +200,17 @@ void CFaceManagerDlg::OnMoveDown()
     selectRow(moved);
 }
 
-void CFaceManagerDlg::ApplyChanges(bool close)
+bool CFaceManagerDlg::ApplyChanges(bool close)
 {
-    m_model.Apply(m_store);
+    if (m_model.HasChanges() && !m_model.Apply(m_store)) {
+        Prompter::current().messageBox(this,
+            QStringLiteral("保存失败!表情索引文件不能写入:\n%1").arg(QDir::toNativeSeparators(m_store.index().path())),
+            windowTitle(), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return false;
+    }
     if (close)
         accept();
+    return true;
 }
 
 void CFaceManagerDlg::OnExport()
@@ -230,7 +237,8 @@ void CFaceManagerDlg::OnImport()
     if (path.isEmpty())
         return;
     // The pending edits go first, so the list the import reloads holds them.
-    ApplyChanges(false);
+    if (!ApplyChanges(false))
+        return;
     CFaceProgressDlg progress(QStringLiteral("导入"), this);
     progress.Create();
     const FaceStore::ImportResult result = m_store.ImportPackage(path, &progress);
@@ -258,7 +266,8 @@ void CFaceManagerDlg::OnImportQQFaces()
         tell(this, QStringLiteral("导入失败,末发现QQ表情库文件"));
         return;
     }
-    ApplyChanges(false);
+    if (!ApplyChanges(false))
+        return;
     CFaceProgressDlg progress(QStringLiteral("导入"), this);
     progress.Create();
     const FaceStore::BatchResult result

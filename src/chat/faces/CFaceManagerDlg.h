@@ -20,8 +20,10 @@ public:
 
     void LoadFaceList();
     void RefreshList();
-    // Writes the changes; with close the dialog ends with OK.
-    void ApplyChanges(bool close);
+    // Writes the changes; with close the dialog ends with OK. When the index
+    // cannot be written the user is told, the edits stay in the list and the
+    // dialog stays open: false.
+    bool ApplyChanges(bool close);
 
     void OnEdit();
     void OnListClick();

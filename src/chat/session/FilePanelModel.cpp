@@ -355,6 +355,18 @@ QStringList OutgoingRowTexts(const OutgoingRow &row)
     return FileRowTexts(shown, true);
 }
 
+QString OutgoingRowBadge(const OutgoingRow &row)
+{
+    switch (row.status) {
+    case TransferWaiting:
+        return QStringLiteral("等待");
+    case TransferReceived:
+        return QStringLiteral("完成");
+    default:
+        return QStringLiteral("%1%").arg(std::max(row.percent, 0));
+    }
+}
+
 void FilePanelModel::AddOutgoing(quint32 packetNumber, const std::vector<OfferedFile> &entries)
 {
     for (const OfferedFile &entry : entries) {

@@ -85,6 +85,10 @@ uint32_t FileRowTextColor(const FileInfoRecord &row);
 // offered and received lists, "名称", "类型", "大小", "路径" for attachments.
 QStringList FileRowTexts(const FileInfoRecord &row, bool attachment);
 QStringList OutgoingRowTexts(const OutgoingRow &row);
+// The short state the send list shows beside an outgoing row's name, where
+// it is in view however narrow the list: "等待", the percentage fetched,
+// "完成".
+QString OutgoingRowBadge(const OutgoingRow &row);
 QStringList OfferedColumnTitles();
 QStringList AttachmentColumnTitles();
 

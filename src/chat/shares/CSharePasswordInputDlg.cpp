@@ -1,6 +1,7 @@
 #include "chat/shares/CSharePasswordInputDlg.h"
 
 #include "chat/shares/ShareListWidget.h"
+#include "platform/WindowTitleRoom.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -28,6 +29,8 @@ CSharePasswordInputDlg::CSharePasswordInputDlg(const QString &title, QWidget *pa
     connect(AddShareButton(row, 2, QStringLiteral("取消")), &QPushButton::clicked, this, &QDialog::reject);
     layout->addLayout(row);
     setMinimumWidth(360);
+    // The title names the peer: the window manager shows it whole.
+    WindowTitleRoom::KeepTitleWhole(*this);
 }
 
 QString CSharePasswordInputDlg::typed() const

@@ -5,6 +5,7 @@
 #include "core/CConfig.h"
 #include "core/Prompter.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHBoxLayout>
@@ -114,13 +115,24 @@ void CShareSettingsDlg::OnPassword()
 
 void CShareSettingsDlg::accept()
 {
-    if (m_config) {
-        m_config->FileShareInfo = m_model.StoredText();
-        m_config->Save(CFG_GENERAL);
-        Prompter::current().messageBox(this, QStringLiteral("设置成功！"), windowTitle());
-    } else {
+    if (!m_config) {
         Prompter::current().messageBox(this, QStringLiteral("设置失败！"), windowTitle());
+        QDialog::accept();
+        return;
     }
+    // A list the settings file did not take would be lost at the next start,
+    // while peers were offered it now: it stays as stored, and the dialog
+    // stays open for another try or "取消".
+    const QString stored = m_config->FileShareInfo;
+    m_config->FileShareInfo = m_model.StoredText();
+    if (!m_config->Save(CFG_GENERAL)) {
+        m_config->FileShareInfo = stored;
+        Prompter::current().messageBox(this,
+            QStringLiteral("设置失败！设置文件不能写入:\n%1").arg(QDir::toNativeSeparators(m_config->StorePath())),
+            windowTitle(), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return;
+    }
+    Prompter::current().messageBox(this, QStringLiteral("设置成功！"), windowTitle());
     QDialog::accept();
 }
 
