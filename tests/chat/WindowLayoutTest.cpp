@@ -438,7 +438,7 @@ TEST(WindowLayout, SmallDialogsOfContactsAndShares)
     EXPECT_NO_PROBLEMS(shownProblems(rename, u("CChangeUserNameDlg")));
     CRenameUserGroupDlg group(u("研发部"));
     EXPECT_NO_PROBLEMS(shownProblems(group, u("CRenameUserGroupDlg")));
-    CNewUserGroupDlg newGroup;
+    CNewUserGroupDlg newGroup({});
     EXPECT_NO_PROBLEMS(shownProblems(newGroup, u("CNewUserGroupDlg")));
     CAutoReplyTextDlg reply;
     EXPECT_NO_PROBLEMS(shownProblems(reply, u("CAutoReplyTextDlg")));
