@@ -285,7 +285,14 @@ void CMsgRichEdit::insertNotFoundAt(QTextCursor &cursor, quint32 id)
 
 void CMsgRichEdit::insertPictureAt(QTextCursor &cursor, const QImage &bitmap, quint32 id)
 {
-    if (!InsertBitmapObject(cursor, bitmap, ObjectKind::Picture, id))
+    // An input box keeps the user's picture at its size: it is what is sent.
+    // A history holds it as a window shows it, within the budget of all
+    // windows.
+    bool deferred = false;
+    const QImage shown = m_nViewMode == HistoryView ? DecodedPictures::Shared().Hold(bitmap, &deferred) : bitmap;
+    if (deferred)
+        InsertFileObject(cursor, pictureSpaceArt(), id, QString(), true);
+    else if (!InsertBitmapObject(cursor, shown, ObjectKind::Picture, id))
         insertNotFoundAt(cursor, id);
 }
 

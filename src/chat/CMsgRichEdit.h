@@ -82,7 +82,9 @@ public:
     // Built-in face `index` at the caret, drawn on white. With a nonzero id
     // the face is a placeholder of that picture, else its value is the index.
     void InsertFace(int index, quint32 id);
-    // A static picture; a null bitmap inserts "/<NF>" carrying the id.
+    // A static picture; a null bitmap inserts "/<NF>" carrying the id. A
+    // history view holds it as a window shows it (DecodedPictures::Hold),
+    // or shows its place when all windows' bitmaps leave no room.
     void InsertPicture(const QImage &bitmap, quint32 id);
     // A picture file as a static picture, shown no larger than a window
     // shows it (the program's one bitmap of it), or as its place while the

@@ -168,7 +168,8 @@ void InsertFileObject(QTextCursor &cursor, const QImage &bitmap, quint32 userVal
     if (bitmap.isNull() || !cursor.document())
         return;
     QTextImageFormat format = bitmapFormat(cursor.document(), bitmap, ObjectKind::Picture, userValue, false);
-    format.setProperty(ObjectProperty::FilePath, path);
+    if (!path.isEmpty())
+        format.setProperty(ObjectProperty::FilePath, path);
     if (deferred)
         format.setProperty(ObjectProperty::Deferred, true);
     cursor.insertImage(format);
@@ -182,9 +183,11 @@ QImage FindObjectBitmap(const QTextDocument *document, quint32 userValue, bool &
         return {};
     if (fromFile(*object)) {
         const QImage full = LoadBitmapFile(object->filePath);
-        if (!full.isNull() || object->deferred)
+        if (!full.isNull())
             return full;
     }
+    if (object->deferred)
+        return {};
     return document->resource(QTextDocument::ImageResource, QUrl(object->imageName)).value<QImage>();
 }
 

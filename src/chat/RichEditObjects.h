@@ -70,7 +70,8 @@ bool InsertBitmapObject(QTextCursor &cursor, const QImage &bitmap, ObjectKind ki
 // Inserts the picture of a stored file at the cursor: `bitmap` as the
 // window shows it or, `deferred`, the program's art that holds the
 // picture's place. The object keeps the file, which gives the picture at
-// its own size.
+// its own size (a picture without a file has an empty path: its place
+// stays).
 void InsertFileObject(QTextCursor &cursor, const QImage &bitmap, quint32 userValue, const QString &path, bool deferred);
 
 // The bitmap of the first object with the user value that is not a

@@ -67,18 +67,8 @@ QImage DecodedPictures::Shown(const QString &path, bool *deferred)
     const QString key = keyOf(path);
     if (key.isEmpty())
         return {};
-    if (const auto it = m_entries.find(key); it != m_entries.end()) {
-        m_order.splice(m_order.end(), m_order, it->use);
-        // Held already, another holder costs nothing more.
-        if (!it->image.isDetached() || fits(it->cost)) {
-            const QImage image = it->image;
-            trim(); // bitmaps released since the last call may go now
-            return image;
-        }
-        if (deferred)
-            *deferred = true;
-        return {};
-    }
+    if (const auto it = m_entries.find(key); it != m_entries.end())
+        return handOut(it, deferred);
     // A picture that cannot be held is not decoded when the file tells its size.
     const QSize size = QImageReader(path).size();
     if (size.isValid()) {
@@ -100,6 +90,39 @@ QImage DecodedPictures::Shown(const QString &path, bool *deferred)
     if (deferred)
         *deferred = true;
     return {};
+}
+
+QImage DecodedPictures::handOut(QHash<QString, Entry>::iterator it, bool *deferred)
+{
+    m_order.splice(m_order.end(), m_order, it->use);
+    // Held already, another holder costs nothing more.
+    if (!it->image.isDetached() || fits(it->cost)) {
+        const QImage image = it->image;
+        trim(); // bitmaps released since the last call may go now
+        return image;
+    }
+    if (deferred)
+        *deferred = true;
+    return {};
+}
+
+QImage DecodedPictures::Hold(const QImage &image, bool *deferred)
+{
+    if (deferred)
+        *deferred = false;
+    if (image.isNull())
+        return {};
+    const QString key = QStringLiteral("bitmap:%1").arg(image.cacheKey());
+    if (const auto it = m_entries.find(key); it != m_entries.end())
+        return handOut(it, deferred);
+    const QImage shown = ShownBitmap(image);
+    if (!fits(costOf(shown))) {
+        if (deferred)
+            *deferred = true;
+        return {};
+    }
+    insert(key, shown);
+    return shown;
 }
 
 void DecodedPictures::Remember(const QString &path, const QImage &image)

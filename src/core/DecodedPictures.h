@@ -48,6 +48,10 @@ public:
     // picture just written from the bitmap received), so that it is not read
     // again.
     void Remember(const QString &path, const QImage &image);
+    // The bitmap of a picture that has no file, scaled as shown, for a
+    // history to hold within the same budget: null with `deferred` set when
+    // it would pass it.
+    QImage Hold(const QImage &image, bool *deferred = nullptr);
 
     // The bitmap of `image` as a window shows it: no larger than
     // ShownPictureSize, the same bitmap when it fits.
@@ -74,6 +78,7 @@ private:
     static qint64 costOf(const QImage &image);
     static QString keyOf(const QString &path);
     bool fits(qint64 cost) const;
+    QImage handOut(QHash<QString, Entry>::iterator it, bool *deferred);
     void insert(const QString &key, const QImage &image);
     void drop(QHash<QString, Entry>::iterator it);
     void trim();

@@ -376,6 +376,20 @@ TEST_F(MsgRichEditTest, WindowsHoldStoredPicturesScaledDownWithinABudget)
     second.setTextCursor(cursor);
     EXPECT_TRUE(second.IsSingleStaticPictureSelected());
 
+    // A picture without a file (one received that could not be stored, the
+    // user's own) is held the same way in a history; an input box keeps it
+    // at its size, to send.
+    const QImage wide = ChatTest::patternImage(3840, 1080, qRgb(5, 5, 5));
+    CMsgRichEdit input;
+    input.InsertPicture(wide, 0x904);
+    EXPECT_EQ(shownBitmap(input, 0x904).size(), QSize(3840, 1080));
+    second.moveCursor(QTextCursor::End);
+    second.InsertTextWithFaces(u"/<RB>", 0x904);
+    EXPECT_TRUE(second.ReplacePicturePlaceholder(0x904, wide));
+    EXPECT_TRUE(objectOf(second, 0x904)->deferred);
+    EXPECT_TRUE(second.GetPictureBitmap(0x904, animated).isNull()) << "its place is not the picture";
+    EXPECT_LE(cache.heldBytes(), 2 * oneShown + 4 * DecodedPictures::kEntryOverhead);
+
     // Room frees when the first window goes; the place shows its picture
     // when its window shows.
     EXPECT_EQ(second.ShowDeferredPictures(), 0);
@@ -384,7 +398,12 @@ TEST_F(MsgRichEditTest, WindowsHoldStoredPicturesScaledDownWithinABudget)
     QCoreApplication::processEvents();
     EXPECT_FALSE(objectOf(second, 0x902)->deferred);
     EXPECT_EQ(shownBitmap(second, 0x902).size(), QSize(1920, 540));
-    EXPECT_EQ(marked(second), u"/~#>00000902<B~/~#>00000900<B~");
+    EXPECT_EQ(marked(second), u"/~#>00000902<B~/~#>00000900<B~/~#>00000904<B~");
+    cache.setHeldBytes(DecodedPictures::kHeldBytes);
+    CMsgRichEdit history;
+    history.SetViewMode(CMsgRichEdit::HistoryView);
+    history.InsertPicture(wide, 0x905);
+    EXPECT_EQ(shownBitmap(history, 0x905).size(), QSize(1920, 540));
 
     // A wide GIF plays scaled down too.
     const QString gif = dir + QStringLiteral("/wide.gif");
@@ -394,8 +413,6 @@ TEST_F(MsgRichEditTest, WindowsHoldStoredPicturesScaledDownWithinABudget)
     ASSERT_TRUE(movie);
     EXPECT_EQ(movie->state(), QMovie::Running);
     EXPECT_EQ(shownBitmap(second, 0x903).width(), 1920);
-
-    cache.setHeldBytes(DecodedPictures::kHeldBytes);
 }
 
 TEST_F(MsgRichEditTest, InsertFaceByIdCopiesFromTheSourceOrTheCustomFaces)
