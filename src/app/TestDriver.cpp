@@ -89,9 +89,13 @@ void TestDriver::poll()
 
 HostRecord *TestDriver::host(const QString &address) const
 {
-    const quint32 ip = QHostAddress(address).toIPv4Address();
+    // "IP" is the peer at our own port, "IP:PORT" one at another port.
+    const quint32 ip = QHostAddress(address.section(QLatin1Char(':'), 0, 0)).toIPv4Address();
     MessengerEngine *engine = m_app.engine();
-    return engine ? engine->FindHost(ip, engine->net().port()) : nullptr;
+    if (!engine)
+        return nullptr;
+    const QString port = address.section(QLatin1Char(':'), 1);
+    return engine->FindHost(ip, port.isEmpty() ? engine->net().port() : quint16(port.toUInt()));
 }
 
 CChatDlg *TestDriver::window(const QString &address, bool open)

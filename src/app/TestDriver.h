@@ -3,7 +3,8 @@
 // command, carried out on the GUI thread in order. What happens is written
 // to the event log (KWEL_EVENT_LOG) as "DRIVER ok|failed <command>".
 //
-//   open IP                          open the peer's chat window (as a double click)
+//   open IP                          open the peer's chat window (as a double click);
+//                                    IP:PORT names a peer at another port than ours
 //   font IP FACE HEIGHT WEIGHT RGB   choose the chat font (colour as 6 hex digits, RRGGBB)
 //   type IP TEXT                     type into the input box (face shortcuts become faces)
 //   readnotice IP on|off             the send option "对方打开信息时进行通知"

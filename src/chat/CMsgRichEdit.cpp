@@ -10,6 +10,7 @@
 #include "core/MessageMarkers.h"
 
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTextDocument>
 
@@ -17,6 +18,27 @@ namespace {
 
 bool g_sendMsgEnter = true;
 constexpr QRgb kFaceBackground = 0xFFFFFFFF;
+
+// The art that holds the place of a picture waiting for room: a framed
+// picture of a hill under the sun, drawn once and shared by every place.
+const QImage &pictureSpaceArt()
+{
+    static const QImage art = [] {
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(QColor(0xF0, 0xF0, 0xF0));
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QColor(0x90, 0x90, 0x90));
+        p.drawRect(QRectF(0.5, 0.5, 63, 47));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0xE8, 0xB0, 0x30));
+        p.drawEllipse(QPointF(46, 14), 5, 5);
+        p.setBrush(QColor(0x70, 0xA0, 0x60));
+        p.drawPolygon(QPolygonF({ QPointF(6, 42), QPointF(24, 18), QPointF(36, 32), QPointF(42, 26), QPointF(58, 42) }));
+        return image;
+    }();
+    return art;
+}
 
 } // namespace
 
@@ -117,9 +139,7 @@ void CMsgRichEdit::InsertPicture(const QImage &bitmap, quint32 id)
 
 void CMsgRichEdit::InsertPictureFile(const QString &path, quint32 id)
 {
-    // A file that does not load gives a null bitmap and so "/<NF>". Every
-    // window shares the one bitmap of a file, and the document holds it once.
-    InsertPicture(DecodedPictures::Shared().Picture(path), id);
+    atCaret([&](QTextCursor &cursor) { insertFileAt(cursor, path, id); });
 }
 
 void CMsgRichEdit::InsertAnimatedPicture(const QString &path, quint32 id)
@@ -145,6 +165,14 @@ template <typename Insert> bool CMsgRichEdit::replacePlaceholders(quint32 id, In
     }
     if (positions.isEmpty())
         return false;
+    replaceObjects(positions, insert);
+    return true;
+}
+
+// Replaces the objects at the positions (in document order) by what
+// `insert` puts at the cursor.
+template <typename Insert> void CMsgRichEdit::replaceObjects(const QList<int> &positions, Insert insert)
+{
     // A reader at the end of the history stays there when the picture,
     // taller than its placeholder, arrives.
     QScrollBar *bar = verticalScrollBar();
@@ -156,17 +184,16 @@ template <typename Insert> bool CMsgRichEdit::replacePlaceholders(quint32 id, In
         cursor.setPosition(*it);
         cursor.setPosition(*it + 1, QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
-        insert(cursor);
+        insert(cursor, *it);
     }
     cursor.endEditBlock();
     if (atEnd)
         bar->setValue(bar->maximum());
-    return true;
 }
 
 bool CMsgRichEdit::ReplacePicturePlaceholder(quint32 id, const QImage &bitmap)
 {
-    return replacePlaceholders(id, [&](QTextCursor &cursor) { insertPictureAt(cursor, bitmap, id); });
+    return replacePlaceholders(id, [&](QTextCursor &cursor, int) { insertPictureAt(cursor, bitmap, id); });
 }
 
 bool CMsgRichEdit::ReplacePlaceholderByFile(quint32 id, const QString &path)
@@ -174,8 +201,46 @@ bool CMsgRichEdit::ReplacePlaceholderByFile(quint32 id, const QString &path)
     // A stored bitmap is the program's one bitmap of the file, not a movie
     // of its own.
     if (!path.endsWith(QLatin1String(".gif"), Qt::CaseInsensitive))
-        return ReplacePicturePlaceholder(id, DecodedPictures::Shared().Picture(path));
-    return replacePlaceholders(id, [&](QTextCursor &cursor) { insertAnimatedAt(cursor, path, id); });
+        return replacePlaceholders(id, [&](QTextCursor &cursor, int) { insertFileAt(cursor, path, id); });
+    return replacePlaceholders(id, [&](QTextCursor &cursor, int) { insertAnimatedAt(cursor, path, id); });
+}
+
+int CMsgRichEdit::ShowDeferredPictures()
+{
+    QHash<int, std::pair<QImage, RichEditObject>> shown;
+    QList<int> positions;
+    for (const RichEditObject &object : ListObjects(document())) {
+        if (!object.deferred)
+            continue;
+        bool deferred = false;
+        const QImage bitmap = DecodedPictures::Shared().Shown(object.filePath, &deferred);
+        if (deferred)
+            break; // no room yet: the later ones wait too
+        if (bitmap.isNull())
+            continue; // the file is gone: its place stays
+        shown.insert(object.position, { bitmap, object });
+        positions.append(object.position);
+    }
+    if (!positions.isEmpty()) {
+        replaceObjects(positions, [&](QTextCursor &cursor, int position) {
+            const auto &[bitmap, object] = shown.value(position);
+            InsertFileObject(cursor, bitmap, object.userValue, object.filePath, false);
+        });
+    }
+    return int(positions.size());
+}
+
+void CMsgRichEdit::showEvent(QShowEvent *event)
+{
+    QTextEdit::showEvent(event);
+    ShowDeferredPictures();
+}
+
+void CMsgRichEdit::changeEvent(QEvent *event)
+{
+    QTextEdit::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible())
+        ShowDeferredPictures();
 }
 
 QImage CMsgRichEdit::GetPictureBitmap(quint32 id, bool &animated) const
@@ -220,8 +285,27 @@ void CMsgRichEdit::insertNotFoundAt(QTextCursor &cursor, quint32 id)
 
 void CMsgRichEdit::insertPictureAt(QTextCursor &cursor, const QImage &bitmap, quint32 id)
 {
-    if (!InsertBitmapObject(cursor, bitmap, ObjectKind::Picture, id))
+    // An input box keeps the user's picture at its size: it is what is sent.
+    // A history holds it as a window shows it, within the budget of all
+    // windows.
+    bool deferred = false;
+    const QImage shown = m_nViewMode == HistoryView ? DecodedPictures::Shared().Hold(bitmap, &deferred) : bitmap;
+    if (deferred)
+        InsertFileObject(cursor, pictureSpaceArt(), id, QString(), true);
+    else if (!InsertBitmapObject(cursor, shown, ObjectKind::Picture, id))
         insertNotFoundAt(cursor, id);
+}
+
+void CMsgRichEdit::insertFileAt(QTextCursor &cursor, const QString &path, quint32 id)
+{
+    // A file that does not load shows "/<NF>". Every window shares the one
+    // bitmap of a file, and the document holds it once.
+    bool deferred = false;
+    const QImage bitmap = DecodedPictures::Shared().Shown(path, &deferred);
+    if (bitmap.isNull() && !deferred)
+        insertNotFoundAt(cursor, id);
+    else
+        InsertFileObject(cursor, deferred ? pictureSpaceArt() : bitmap, id, path, deferred);
 }
 
 void CMsgRichEdit::insertAnimatedAt(QTextCursor &cursor, const QString &path, quint32 id)

@@ -82,9 +82,14 @@ public:
     // Built-in face `index` at the caret, drawn on white. With a nonzero id
     // the face is a placeholder of that picture, else its value is the index.
     void InsertFace(int index, quint32 id);
-    // A static picture; a null bitmap inserts "/<NF>" carrying the id.
+    // A static picture; a null bitmap inserts "/<NF>" carrying the id. A
+    // history view holds it as a window shows it (DecodedPictures::Hold),
+    // or shows its place when all windows' bitmaps leave no room.
     void InsertPicture(const QImage &bitmap, quint32 id);
-    // A picture file as a static picture; "/<NF>" when it is missing or unreadable.
+    // A picture file as a static picture, shown no larger than a window
+    // shows it (the program's one bitmap of it), or as its place while the
+    // bitmaps of all windows leave no room (DecodedPictures); "/<NF>" when it
+    // is missing or unreadable.
     void InsertPictureFile(const QString &path, quint32 id);
     // A GIF file as an animated picture; "/<NF>" when it is missing or unreadable.
     void InsertAnimatedPicture(const QString &path, quint32 id);
@@ -95,13 +100,17 @@ public:
     // "/<NF>" for a null bitmap; true when there was one.
     bool ReplacePicturePlaceholder(quint32 id, const QImage &bitmap);
     // The same with the picture of the file: a GIF as an animated picture,
-    // any other as the program's one bitmap of it ("/<NF>" when it is
-    // missing).
+    // any other as InsertPictureFile shows it ("/<NF>" when it is missing).
     bool ReplacePlaceholderByFile(quint32 id, const QString &path);
+    // Shows the pictures whose places wait for room, in document order, as
+    // far as there is room now (done when the view shows and when its
+    // window becomes active); the count shown.
+    int ShowDeferredPictures();
 
-    // The bitmap of the first static picture with the id; null with
-    // `animated` set for an animated one, null when there is none (a
-    // placeholder is not the picture).
+    // The bitmap of the first static picture with the id, at its own size
+    // (a stored picture read from its file); null with `animated` set for an
+    // animated one, null when there is none (a placeholder is not the
+    // picture).
     QImage GetPictureBitmap(quint32 id, bool &animated) const;
 
     void Copy() { copy(); }
@@ -135,15 +144,19 @@ protected:
     // Only what the document holds (faces, pictures, the program's art)
     // shows: a name in markup never reads a file or an address.
     QVariant loadResource(int type, const QUrl &name) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void insertTextWithFacesAt(QTextCursor &cursor, QStringView text, quint32 id);
     void insertFaceAt(QTextCursor &cursor, int index, quint32 id, bool markerAnimated = false);
     void insertPictureAt(QTextCursor &cursor, const QImage &bitmap, quint32 id);
     void insertAnimatedAt(QTextCursor &cursor, const QString &path, quint32 id);
+    void insertFileAt(QTextCursor &cursor, const QString &path, quint32 id);
     void insertNotFoundAt(QTextCursor &cursor, quint32 id);
     template <typename Insert> void atCaret(Insert insert);
     template <typename Insert> bool replacePlaceholders(quint32 id, Insert insert);
+    template <typename Insert> void replaceObjects(const QList<int> &positions, Insert insert);
 
     void pasteClipBlock(const MessageClipBlock &block);
     void selectObjectAt(const QPoint &viewportPos);

@@ -7,7 +7,6 @@
 #include "chat/RichEditObjects.h"
 #include "net/PictureStore.h"
 #include "core/BmpFile.h"
-#include "core/DecodedPictures.h"
 #include "core/ClipBlock.h"
 #include "core/Dib.h"
 #include "core/FaceShortcuts.h"
@@ -141,7 +140,10 @@ void CMsgRichEdit::pasteClipBlock(const MessageClipBlock &block)
         QString path = GetPicturePath(marker.id, PictureFileKind::Bitmap, {}, true);
         if (path.isEmpty())
             path = GetPicturePath(marker.id, PictureFileKind::Jpeg, {}, true);
-        insertPictureAt(cursor, path.isEmpty() ? QImage() : DecodedPictures::Shared().Picture(path), marker.id);
+        if (path.isEmpty())
+            insertNotFoundAt(cursor, marker.id);
+        else
+            insertFileAt(cursor, path, marker.id);
     }
     cursor.endEditBlock();
     setTextCursor(cursor);

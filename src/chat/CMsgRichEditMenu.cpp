@@ -53,8 +53,7 @@ bool CMsgRichEdit::IsSingleStaticPictureSelected() const
     const std::optional<PictureMarkerInfo> marker = ParsePictureMarker(text);
     if (text.size() != PictureMarkerLength || ids.size() != 1 || !marker || marker->animated)
         return false;
-    bool animated = false;
-    return !GetPictureBitmap(ids.front(), animated).isNull() && !animated;
+    return HasObjectBitmap(document(), ids.front());
 }
 
 QMenu *CMsgRichEdit::CreateContextMenu(QWidget *parent)

@@ -1,6 +1,7 @@
 #include "chat/GifAnimator.h"
 
 #include "chat/RichEditObjects.h"
+#include "core/PictureLimits.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFileInfo>
@@ -35,6 +36,10 @@ QSharedPointer<QMovie> sharedMovie(const QString &key)
         return movie;
     movies.removeIf([](const auto &entry) { return entry.value().isNull(); });
     auto *raw = new QMovie(key);
+    // Played no larger than a window shows it, as a still picture is.
+    const QSize screen = QImageReader(key).size();
+    if (ShownPictureSize(screen) != screen)
+        raw->setScaledSize(ShownPictureSize(screen));
     const qint64 cost = raw->isValid() ? allFramesBytes(*raw) : 0;
     const bool cached = cost <= GifAnimator::kMovieFrameBytes && g_cachedFrameBytes + cost <= GifAnimator::kAllFrameBytes;
     raw->setCacheMode(cached ? QMovie::CacheAll : QMovie::CacheNone);

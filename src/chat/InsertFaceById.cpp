@@ -18,6 +18,8 @@ void InsertFaceById(CMsgRichEdit *target, const CMsgRichEdit *source, quint32 id
             continue;
         if (object.isAnimated()) {
             target->InsertAnimatedPicture(object.filePath, id);
+        } else if (!object.filePath.isEmpty() && QFileInfo(object.filePath).isFile()) {
+            target->InsertPictureFile(object.filePath, id);
         } else {
             bool animated = false;
             target->InsertPicture(source->GetPictureBitmap(id, animated), id);

@@ -1,9 +1,11 @@
 #include "chat/RichEditObjects.h"
 
+#include "core/BmpFile.h"
 #include "core/FaceShortcuts.h"
 #include "core/MessageMarkers.h"
 
 #include <QAtomicInteger>
+#include <QFileInfo>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QUrl>
@@ -68,6 +70,32 @@ void walkContent(
     }
 }
 
+// The format of a new object showing `bitmap`, which the document now holds
+// as a resource. One resource per bitmap: a picture shown many times (copies
+// of one QImage) is held once (adding it again only shares the same data).
+QTextImageFormat bitmapFormat(QTextDocument *document, const QImage &bitmap, ObjectKind kind, quint32 userValue, bool placeholder)
+{
+    const QString name = QStringLiteral("kwel-bitmap:%1").arg(bitmap.cacheKey());
+    document->addResource(QTextDocument::ImageResource, QUrl(name), bitmap);
+    return MakeObjectFormat(name, bitmap.deviceIndependentSize(), kind, userValue, placeholder);
+}
+
+// The first object with the user value that is not a placeholder (a
+// placeholder only holds the place: it is not the picture).
+std::optional<RichEditObject> findPicture(const QTextDocument *document, quint32 userValue)
+{
+    for (const RichEditObject &object : ListObjects(document)) {
+        if (object.userValue == userValue && !object.placeholder)
+            return object;
+    }
+    return std::nullopt;
+}
+
+bool fromFile(const RichEditObject &object)
+{
+    return object.kind == ObjectKind::Picture && !object.filePath.isEmpty();
+}
+
 } // namespace
 
 std::optional<RichEditObject> ObjectFromFormat(const QTextCharFormat &format, int position)
@@ -83,6 +111,7 @@ std::optional<RichEditObject> ObjectFromFormat(const QTextCharFormat &format, in
     object.userValue = format.property(ObjectProperty::UserValue).toUInt();
     object.placeholder = format.boolProperty(ObjectProperty::Placeholder);
     object.markerAnimated = format.boolProperty(ObjectProperty::MarkerAnimated);
+    object.deferred = format.boolProperty(ObjectProperty::Deferred);
     object.imageName = format.toImageFormat().name();
     object.filePath = format.stringProperty(ObjectProperty::FilePath);
     return object;
@@ -102,7 +131,8 @@ QTextCharFormat PlainTextFormat(const QTextCharFormat &format)
     for (int property : { int(QTextFormat::ObjectType), int(QTextFormat::ObjectIndex), int(QTextFormat::ImageName),
              int(QTextFormat::ImageWidth), int(QTextFormat::ImageHeight), int(QTextFormat::ImageQuality),
              int(ObjectProperty::UserValue), int(ObjectProperty::Kind), int(ObjectProperty::Placeholder),
-             int(ObjectProperty::MarkerAnimated), int(ObjectProperty::FilePath) })
+             int(ObjectProperty::MarkerAnimated), int(ObjectProperty::FilePath),
+             int(ObjectProperty::Deferred) })
         plain.clearProperty(property);
     return plain;
 }
@@ -126,31 +156,49 @@ bool InsertBitmapObject(QTextCursor &cursor, const QImage &bitmap, ObjectKind ki
 {
     if (bitmap.isNull() || !cursor.document())
         return false;
-    // One resource per bitmap: a picture shown many times (copies of one
-    // QImage) is held once (adding it again only shares the same data).
-    const QString name = QStringLiteral("kwel-bitmap:%1").arg(bitmap.cacheKey());
-    cursor.document()->addResource(QTextDocument::ImageResource, QUrl(name), bitmap);
-    QTextImageFormat format = MakeObjectFormat(name, bitmap.deviceIndependentSize(), kind, userValue, placeholder);
+    QTextImageFormat format = bitmapFormat(cursor.document(), bitmap, kind, userValue, placeholder);
     if (placeholder && markerAnimated)
         format.setProperty(ObjectProperty::MarkerAnimated, true);
     cursor.insertImage(format);
     return true;
 }
 
+void InsertFileObject(QTextCursor &cursor, const QImage &bitmap, quint32 userValue, const QString &path, bool deferred)
+{
+    if (bitmap.isNull() || !cursor.document())
+        return;
+    QTextImageFormat format = bitmapFormat(cursor.document(), bitmap, ObjectKind::Picture, userValue, false);
+    if (!path.isEmpty())
+        format.setProperty(ObjectProperty::FilePath, path);
+    if (deferred)
+        format.setProperty(ObjectProperty::Deferred, true);
+    cursor.insertImage(format);
+}
+
 QImage FindObjectBitmap(const QTextDocument *document, quint32 userValue, bool &animated)
 {
-    animated = false;
-    for (const RichEditObject &object : ListObjects(document)) {
-        // A placeholder only holds the place: it is not the picture.
-        if (object.userValue != userValue || object.placeholder)
-            continue;
-        if (object.isAnimated()) {
-            animated = true;
-            return {};
-        }
-        return document->resource(QTextDocument::ImageResource, QUrl(object.imageName)).value<QImage>();
+    const std::optional<RichEditObject> object = findPicture(document, userValue);
+    animated = object && object->isAnimated();
+    if (!object || animated)
+        return {};
+    if (fromFile(*object)) {
+        const QImage full = LoadBitmapFile(object->filePath);
+        if (!full.isNull())
+            return full;
     }
-    return {};
+    if (object->deferred)
+        return {};
+    return document->resource(QTextDocument::ImageResource, QUrl(object->imageName)).value<QImage>();
+}
+
+bool HasObjectBitmap(const QTextDocument *document, quint32 userValue)
+{
+    const std::optional<RichEditObject> object = findPicture(document, userValue);
+    if (!object || object->isAnimated())
+        return false;
+    if (fromFile(*object) && QFileInfo(object->filePath).isFile())
+        return true;
+    return !object->deferred && !document->resource(QTextDocument::ImageResource, QUrl(object->imageName)).value<QImage>().isNull();
 }
 
 void WriteMarkedText(const QTextDocument *document, int from, int to, MarkedTextWriter &writer)

@@ -29,7 +29,8 @@ enum : int {
     Kind,
     Placeholder, // bool: stands for the picture with the id until it arrives
     MarkerAnimated, // bool, placeholders only: the marker it came from said "<G~"
-    FilePath, // custom faces: the GIF file shown
+    FilePath, // custom faces: the GIF file shown; stored pictures: the file shown
+    Deferred, // bool, stored pictures: shows the picture's place until there is room for its bitmap
 };
 }
 
@@ -40,6 +41,7 @@ struct RichEditObject
     quint32 userValue = 0;
     bool placeholder = false;
     bool markerAnimated = false;
+    bool deferred = false;
     QString imageName; // the document resource that holds its picture
     QString filePath;
 
@@ -65,10 +67,21 @@ QTextImageFormat MakeObjectFormat(
 bool InsertBitmapObject(QTextCursor &cursor, const QImage &bitmap, ObjectKind kind, quint32 userValue,
     bool placeholder = false, bool markerAnimated = false);
 
+// Inserts the picture of a stored file at the cursor: `bitmap` as the
+// window shows it or, `deferred`, the program's art that holds the
+// picture's place. The object keeps the file, which gives the picture at
+// its own size (a picture without a file has an empty path: its place
+// stays).
+void InsertFileObject(QTextCursor &cursor, const QImage &bitmap, quint32 userValue, const QString &path, bool deferred);
+
 // The bitmap of the first object with the user value that is not a
-// placeholder: a copy of a static picture's bitmap; null with `animated` set
-// for a custom face; null when there is none.
+// placeholder, at its own size: a stored picture's read from its file (as
+// shown when the file is gone), a copy of any other static picture's
+// bitmap; null with `animated` set for a custom face; null when there is
+// none.
 QImage FindObjectBitmap(const QTextDocument *document, quint32 userValue, bool &animated);
+// Whether FindObjectBitmap gives a static picture, without decoding it.
+bool HasObjectBitmap(const QTextDocument *document, quint32 userValue);
 
 // Writes the content in [from, to) as message text: text as it stands, each
 // block end as a line break, faces as their shortcuts, pictures and

@@ -335,9 +335,8 @@ bool IncomingPictures::answerFromStore(const PacketRecord &packet, const Picture
         pumpAcks();
     }
     ReceivedPicture picture = snapshot(h, packet.key, packet.macText);
+    // The windows show the file (DecodedPictures): nothing is decoded here.
     picture.filePath = path;
-    if (h.kind != KindGif)
-        picture.image = DecodedPictures::Shared().Picture(path);
     picture.fromStore = true;
     emit pictureReceived(picture);
     return true;

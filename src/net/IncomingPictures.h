@@ -38,7 +38,7 @@ struct ReceivedPicture
     HostKey sender;
     QString senderMac;
     QString filePath; // the stored file; empty when it could not be stored
-    QImage image; // the bitmap; null for a GIF face (show the file)
+    QImage image; // the bitmap; null for a GIF face or a picture from the store (show the file)
     bool fromStore = false; // the picture was on disk already: nothing was received
 };
 

@@ -12,6 +12,10 @@
 #include "net/PeerBounds.h"
 
 #include <QDir>
+#include <QMovie>
+#include <QTextDocument>
+#include <QUrl>
+#include "chat/GifAnimator.h"
 #include <QScrollBar>
 #include <QSet>
 #include <QSignalSpy>
@@ -36,6 +40,25 @@ int placeholderCount(const CMsgRichEdit &edit, quint32 id)
     for (const RichEditObject &object : ListObjects(edit.document()))
         count += object.placeholder && object.userValue == id;
     return count;
+}
+
+// The bitmap a document shows for the first object with the id.
+QImage shownBitmap(const CMsgRichEdit &edit, quint32 id)
+{
+    for (const RichEditObject &object : ListObjects(edit.document())) {
+        if (object.userValue == id)
+            return edit.document()->resource(QTextDocument::ImageResource, QUrl(object.imageName)).value<QImage>();
+    }
+    return {};
+}
+
+std::optional<RichEditObject> objectOf(const CMsgRichEdit &edit, quint32 id)
+{
+    for (const RichEditObject &object : ListObjects(edit.document())) {
+        if (object.userValue == id)
+            return object;
+    }
+    return std::nullopt;
 }
 
 class MsgRichEditTest : public ::testing::Test
@@ -291,18 +314,105 @@ TEST_F(MsgRichEditTest, AStoredPictureIsOneBitmapForEveryWindow)
                 names.insert(object.imageName);
         }
         EXPECT_EQ(names.size(), 1) << "one document resource for the picture";
-        bool animated = false;
-        bitmaps.insert(view.GetPictureBitmap(0x400, animated).cacheKey());
+        bitmaps.insert(shownBitmap(view, 0x400).cacheKey());
     }
     // A placeholder the stored file replaces later shows the same bitmap.
     CMsgRichEdit late;
     late.InsertTextWithFaces(u"/<RB>", 0x400);
     EXPECT_TRUE(late.ReplacePlaceholderByFile(0x400, big));
-    bool animated = true;
-    bitmaps.insert(late.GetPictureBitmap(0x400, animated).cacheKey());
-    EXPECT_FALSE(animated);
+    bitmaps.insert(shownBitmap(late, 0x400).cacheKey());
     EXPECT_EQ(bitmaps.size(), 1) << "one bitmap for every window";
     EXPECT_EQ(DecodedPictures::Shared().reads() - readsBefore, 131) << "each file read once";
+}
+
+// Every window shows a stored picture no larger than it can show it, while
+// its file keeps it at its own size for saving, copying and sending; the
+// bitmaps all windows hold stay within their budget: beyond it a picture
+// shows as its place, which reads back as the same marker and shows the
+// picture when the window shows again after room freed. GIFs still play,
+// scaled down as well.
+TEST_F(MsgRichEditTest, WindowsHoldStoredPicturesScaledDownWithinABudget)
+{
+    DecodedPictures &cache = DecodedPictures::Shared();
+    cache.clear();
+    const qint64 oneShown = 1920 * 540 * 4 + DecodedPictures::kEntryOverhead;
+    cache.setHeldBytes(2 * oneShown + 4 * DecodedPictures::kEntryOverhead);
+    const QString dir = TestEnv::freshDir(QStringLiteral("held"));
+    QStringList paths;
+    for (int i = 0; i < 3; ++i) {
+        paths.append(dir + QStringLiteral("/%1.bmp").arg(0x900 + i, 8, 16, QLatin1Char('0')));
+        ASSERT_TRUE(ChatTest::patternImage(3840, 1080, qRgb(i, 9, 9)).save(paths.last()));
+    }
+    auto first = std::make_unique<CMsgRichEdit>();
+    first->SetViewMode(CMsgRichEdit::HistoryView);
+    first->InsertPictureFile(paths[0], 0x900);
+    first->InsertTextWithFaces(u"/<RB>", 0x901);
+    EXPECT_TRUE(first->ReplacePlaceholderByFile(0x901, paths[1]));
+    CMsgRichEdit second;
+    second.SetViewMode(CMsgRichEdit::HistoryView);
+    second.InsertPictureFile(paths[2], 0x902);
+    second.InsertPictureFile(paths[0], 0x900); // held already: costs nothing more
+
+    const std::optional<RichEditObject> shown = objectOf(*first, 0x901);
+    ASSERT_TRUE(shown);
+    EXPECT_FALSE(shown->deferred);
+    EXPECT_EQ(shownBitmap(*first, 0x901).size(), QSize(1920, 540));
+    EXPECT_FALSE(objectOf(second, 0x900)->deferred);
+    const std::optional<RichEditObject> place = objectOf(second, 0x902);
+    ASSERT_TRUE(place);
+    EXPECT_TRUE(place->deferred) << "beyond the budget";
+    EXPECT_LT(shownBitmap(second, 0x902).sizeInBytes(), 64 * 1024);
+    EXPECT_LE(cache.heldBytes(), 2 * oneShown + 4 * DecodedPictures::kEntryOverhead);
+    EXPECT_EQ(marked(second), u"/~#>00000902<B~/~#>00000900<B~");
+
+    // Saved, copied and sent at its own size, from the file, place or not.
+    bool animated = true;
+    EXPECT_TRUE(ChatTest::sameRgb(first->GetPictureBitmap(0x901, animated), ChatTest::patternImage(3840, 1080, qRgb(1, 9, 9))));
+    EXPECT_FALSE(animated);
+    EXPECT_EQ(second.GetPictureBitmap(0x902, animated).size(), QSize(3840, 1080));
+    QTextCursor cursor(second.document());
+    cursor.setPosition(place->position);
+    cursor.setPosition(place->position + 1, QTextCursor::KeepAnchor);
+    second.setTextCursor(cursor);
+    EXPECT_TRUE(second.IsSingleStaticPictureSelected());
+
+    // A picture without a file (one received that could not be stored, the
+    // user's own) is held the same way in a history; an input box keeps it
+    // at its size, to send.
+    const QImage wide = ChatTest::patternImage(3840, 1080, qRgb(5, 5, 5));
+    CMsgRichEdit input;
+    input.InsertPicture(wide, 0x904);
+    EXPECT_EQ(shownBitmap(input, 0x904).size(), QSize(3840, 1080));
+    second.moveCursor(QTextCursor::End);
+    second.InsertTextWithFaces(u"/<RB>", 0x904);
+    EXPECT_TRUE(second.ReplacePicturePlaceholder(0x904, wide));
+    EXPECT_TRUE(objectOf(second, 0x904)->deferred);
+    EXPECT_TRUE(second.GetPictureBitmap(0x904, animated).isNull()) << "its place is not the picture";
+    EXPECT_LE(cache.heldBytes(), 2 * oneShown + 4 * DecodedPictures::kEntryOverhead);
+
+    // Room frees when the first window goes; the place shows its picture
+    // when its window shows.
+    EXPECT_EQ(second.ShowDeferredPictures(), 0);
+    first.reset();
+    second.show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(objectOf(second, 0x902)->deferred);
+    EXPECT_EQ(shownBitmap(second, 0x902).size(), QSize(1920, 540));
+    EXPECT_EQ(marked(second), u"/~#>00000902<B~/~#>00000900<B~/~#>00000904<B~");
+    cache.setHeldBytes(DecodedPictures::kHeldBytes);
+    CMsgRichEdit history;
+    history.SetViewMode(CMsgRichEdit::HistoryView);
+    history.InsertPicture(wide, 0x905);
+    EXPECT_EQ(shownBitmap(history, 0x905).size(), QSize(1920, 540));
+
+    // A wide GIF plays scaled down too.
+    const QString gif = dir + QStringLiteral("/wide.gif");
+    ASSERT_TRUE(ChatTest::writeGif(gif, { Qt::red, Qt::blue }, 3840, 20));
+    second.InsertAnimatedPicture(gif, 0x903);
+    QMovie *movie = second.Animator()->movieFor(gif);
+    ASSERT_TRUE(movie);
+    EXPECT_EQ(movie->state(), QMovie::Running);
+    EXPECT_EQ(shownBitmap(second, 0x903).width(), 1920);
 }
 
 TEST_F(MsgRichEditTest, InsertFaceByIdCopiesFromTheSourceOrTheCustomFaces)

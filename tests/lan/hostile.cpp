@@ -145,14 +145,14 @@ struct RawPeer::Socket
     QUdpSocket udp;
 };
 
-RawPeer::RawPeer(quint32 target, quint16 targetPort, const QString &login, quint32 from)
+RawPeer::RawPeer(quint32 target, quint16 targetPort, const QString &login, quint32 from, quint16 fromPort)
     : m_socket(std::make_shared<Socket>())
     , m_target(target)
     , m_port(targetPort)
 {
     m_own.userName = login;
     m_own.hostName = login + QStringLiteral("-pc");
-    m_socket->udp.bind(from ? QHostAddress(from) : QHostAddress(QHostAddress::AnyIPv4), 0);
+    m_socket->udp.bind(from ? QHostAddress(from) : QHostAddress(QHostAddress::AnyIPv4), fromPort);
 }
 
 bool RawPeer::isOpen() const

@@ -81,11 +81,14 @@ int ChurnIdentities(
 class RawPeer
 {
 public:
-    // from: the source address to bind (0: the system's choice).
-    RawPeer(quint32 target, quint16 targetPort, const QString &login, quint32 from = 0);
+    // from, fromPort: the source address and port to bind (0: the system's choice).
+    RawPeer(quint32 target, quint16 targetPort, const QString &login, quint32 from = 0, quint16 fromPort = 0);
     bool isOpen() const;
     quint16 localPort() const;
     void setMac(const QString &macText) { m_own.macText = macText; }
+    // Packets are numbered on from `number` (a later run of the same peer
+    // must not look like a resend of an earlier one).
+    void setNumber(quint32 number) { m_number = number; }
     // Sends one packet; returns its size (0 when it was not sent).
     qint64 send(quint32 commandWord, QByteArrayView body, QByteArrayView extension = {});
     // The entry, then what comes back within 500 ms is thrown away: the

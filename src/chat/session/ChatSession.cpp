@@ -396,8 +396,10 @@ void ChatSession::OnPictureArrived(quint32 id, const QImage &image, const QStrin
 {
     if (!m_view)
         return;
-    const bool replaced = image.isNull() ? m_view->ReplacePictureByFile(id, path)
-                                         : m_view->ReplacePicturePlaceholder(id, image);
+    // A stored picture shows from its file, as large as a window shows it;
+    // the bitmap only when it could not be stored.
+    const bool replaced = !path.isEmpty() || image.isNull() ? m_view->ReplacePictureByFile(id, path)
+                                                            : m_view->ReplacePicturePlaceholder(id, image);
     if (replaced) {
         m_placeholders.removeIf([id](const PendingPlaceholder &p) { return p.id == id; });
         emitEvent(QStringLiteral("PICTURE"), PictureIdText(id));
