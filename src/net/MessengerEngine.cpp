@@ -205,12 +205,17 @@ void MessengerEngine::SendEntryAnswer(const HostKey &peer, quint32 commandWord)
 bool MessengerEngine::MayReach(quint32 address)
 {
     const qint64 now = PeerRateLimiter::Now();
-    const quint32 mask = m_net.ownNetmask();
-    if ((address & mask) == (m_net.ownAddress() & mask) || m_budget.IsProven(address, now)
+    if (onOwnNetwork(address) || m_budget.IsProven(address, now)
         || m_offNetworkAnswers.allow(now))
         return true;
     Refuse(PeerRefusal::AnswerBudget, address);
     return false;
+}
+
+bool MessengerEngine::onOwnNetwork(quint32 address) const
+{
+    const quint32 mask = m_net.ownNetmask();
+    return (address & mask) == (m_net.ownAddress() & mask);
 }
 
 bool MessengerEngine::MayAnswerBytes(quint32 address, qint64 bytes)
@@ -393,41 +398,32 @@ HostRecord *MessengerEngine::AddOrUpdateHost(const PacketRecord &packet, quint32
     return host.data();
 }
 
-qsizetype MessengerEngine::hostsAt(quint32 address) const
-{
-    qsizetype position = 0;
-    m_hosts.Search(CHostTable::ByAddress, HostKey(QString(), QString(), address, 0), &position);
-    qsizetype n = 0;
-    while (const HostRecord *h = m_hosts.At(CHostTable::ByAddress, position + n)) {
-        if (h->key.address != address)
-            break;
-        ++n;
-    }
-    return n;
-}
-
 MessengerEngine::Room MessengerEngine::roomForNewHost(const PacketRecord &packet)
 {
     const quint32 address = packet.key.address;
-    if (hostsAt(address) >= PeerBounds::kHostsPerAddress) {
+    const qsizetype own = m_hosts.CountAt(address);
+    if (own >= PeerBounds::kHostsPerAddress) {
         Refuse(PeerRefusal::HostTableFull, address);
         return Room::No;
     }
     if (m_hosts.Count() < PeerBounds::kHosts)
         return Room::Yes;
     const qint64 now = PeerRateLimiter::Now();
-    if (!m_budget.IsProven(address, now)) {
+    if (!m_budget.IsProven(address, now) && !answersIntroduction(packet)) {
         Refuse(PeerRefusal::HostTableFull, address);
         return Room::ForReceivers;
     }
-    // The latest record whose address never proved itself goes: in a flood
-    // of forged entries, one of the flood's.
+    // A fair share per address: the address that holds the most records
+    // (the sender's own when it holds as many) gives up its latest, so that
+    // peers of one record stay while any address holds more. When each holds
+    // one, the latest record whose address never proved itself goes: in a
+    // flood of forged entries, one of the flood's.
+    const qsizetype most = m_hosts.MostAtOneAddress();
     HostRecord *drop = nullptr;
-    for (qsizetype i = 0; i < m_hosts.Count(); ++i) {
-        HostRecord *h = m_hosts.At(CHostTable::ByAddress, i);
-        if (!m_budget.IsProven(h->key.address, now) && (!drop || h->listedOrder > drop->listedOrder))
-            drop = h;
-    }
+    if (most > 1)
+        drop = m_hosts.LatestAt(own >= most ? address : m_hosts.FullestAddress());
+    else
+        drop = m_hosts.Latest([&](const HostRecord &h) { return !m_budget.IsProven(h.key.address, now); });
     if (!drop) {
         Refuse(PeerRefusal::HostTableFull, address);
         return Room::No;
@@ -435,6 +431,22 @@ MessengerEngine::Room MessengerEngine::roomForNewHost(const PacketRecord &packet
     Refuse(PeerRefusal::HostTableFull, drop->key.address);
     RemoveHost(drop, false);
     return Room::Yes;
+}
+
+void MessengerEngine::forgetIntroductions(qint64 nowMs)
+{
+    while (!m_introduced.empty() && m_introduced.front().until <= nowMs)
+        m_introduced.pop_front();
+}
+
+bool MessengerEngine::answersIntroduction(const PacketRecord &packet)
+{
+    if (packet.command() != CMD_ANSWER_ENTRY || !onOwnNetwork(packet.key.address))
+        return false;
+    const qint64 now = PeerRateLimiter::Now();
+    forgetIntroductions(now);
+    return std::any_of(m_introduced.cbegin(), m_introduced.cend(),
+        [&](const Introduced &i) { return i.address == packet.key.address && i.port == packet.key.port; });
 }
 
 void MessengerEngine::RemoveHost(HostRecord *host, bool notify)
@@ -551,6 +563,11 @@ void MessengerEngine::Introduce(const PacketRecord &packet)
         return;
     }
     SendEntryAnswer(packet.key, CMD_ANNOUNCE_ENTRY);
+    // Its answer is let into a full host table: a peer that a forged exit
+    // removed gets back on the list with its next message.
+    const qint64 now = PeerRateLimiter::Now();
+    forgetIntroductions(now);
+    m_introduced.push_back({ packet.key.address, packet.key.port, now + PeerBounds::kIntroductionAnswerMs });
 }
 
 void MessengerEngine::handleMessage(const PacketRecord &packet)
