@@ -197,9 +197,9 @@ void MessengerEngine::AnswerEntry(const HostKey &peer, quint32 commandWord)
     m_net.SendTextToHost(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
 }
 
-void MessengerEngine::SendEntryAnswer(const HostKey &peer, quint32 commandWord)
+bool MessengerEngine::SendEntryAnswer(const HostKey &peer, quint32 commandWord)
 {
-    SendTextAnswer(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
+    return SendTextAnswer(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
 }
 
 bool MessengerEngine::MayReach(quint32 address)
@@ -352,6 +352,7 @@ HostRecord *MessengerEngine::AddOrUpdateHost(const PacketRecord &packet, quint32
         if (room == Room::ForReceivers) {
             // No place now: a sender that shows it receives there gets one
             // (its record is made when it echoes).
+            m_recordAwaitsEcho = true;
             AnswerWhenReceiver(packet.key, this, [this, packet, commandWord, nameText, groupText, extVersion,
                                                      headIcon, statusBits, macText, headPictureSize,
                                                      customPictureSize] {
@@ -586,10 +587,17 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
     HostRecord *sender = FindHost(packet.key.address, packet.key.port);
     switch (command) {
     case CMD_ANNOUNCE_ENTRY:
+        m_recordAwaitsEcho = false;
         AddOrUpdateHost(packet, packet.commandWord, packet.bodyText(), packet.extensionText(), packet.extVersion,
             packet.headIcon, packet.statusBits, packet.macText, packet.headPictureSize, packet.customPictureSize);
-        if (!isOwnPacket(packet) && MayAnswer(packet.key, CMD_ANNOUNCE_ENTRY))
-            SendEntryAnswer(packet.key, CMD_ANSWER_ENTRY);
+        if (isOwnPacket(packet) || !MayAnswer(packet.key, CMD_ANNOUNCE_ENTRY))
+            break;
+        if (SendEntryAnswer(packet.key, CMD_ANSWER_ENTRY) || !m_recordAwaitsEcho)
+            break;
+        // A newcomer to a full table whose challenge took the credit its
+        // entry brought: the answer goes with its record when it echoes (a
+        // round trip later).
+        AnswerWhenReceiver(packet.key, this, [this, to = packet.key] { SendEntryAnswer(to, CMD_ANSWER_ENTRY); });
         break;
     case CMD_ANSWER_ENTRY:
     case CMD_ANNOUNCE_STATUS:

@@ -89,8 +89,9 @@ public:
     // Answers one peer with a presence command carrying the own bits, display
     // name and group.
     void AnswerEntry(const HostKey &peer, quint32 commandWord);
-    // The same in answer to the peer's packet: within the answer budget.
-    void SendEntryAnswer(const HostKey &peer, quint32 commandWord);
+    // The same in answer to the peer's packet: within the answer budget
+    // (false when it did not go).
+    bool SendEntryAnswer(const HostKey &peer, quint32 commandWord);
     // A refresh request: with clearFirst the table is emptied before the
     // entry is announced again.
     void RefreshUsers(bool clearFirst);
@@ -213,6 +214,8 @@ private:
         qint64 until = 0;
     };
     std::deque<Introduced> m_introduced;
+    // Set by AddOrUpdateHost when the record waits for the sender's echo.
+    bool m_recordAwaitsEcho = false;
     std::vector<WaitingAnswer> m_waiting;
     QTimer m_waitingSweep;
 };

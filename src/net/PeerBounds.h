@@ -125,9 +125,6 @@ inline constexpr int kOffNetworkAnswersPerSecond = 50;
 // Records at most, all senders together, and from one address (ports).
 inline constexpr qsizetype kHosts = 4096;
 inline constexpr qsizetype kHostsPerAddress = 32;
-// Entry announcements handled in one turn of the event loop; the rest of a
-// flood waits for the next turn, newcomers after the peers already listed.
-inline constexpr int kEntriesPerTurn = 64;
 
 } // namespace PeerBounds
 

@@ -49,6 +49,7 @@ printf 'attack %s echoentry 3\nexit\n' "$A1" | (lan_in_host 4 "$peer" --name new
 read -r _ _ nport _ challenges _ answers < <(grep '^ECHOENTRY ' "$work/newcomer.out")
 echo "FIGURE a newcomer that echoes in the full table: challenged $challenges times, entry answers $answers, listed $(grep -c "^ADDED $A4 $nport " "$events") times"
 grep -q "^ADDED $A4 $nport " "$events" || lan_fail "the newcomer that echoed was not listed"
+[ "${answers:-0}" -ge 1 ] || lan_fail "the newcomer's entry was not answered"
 [ "$(grep -c "^REMOVED $A3 " "$events")" -eq 0 ] || lan_fail "the real peer was evicted for the newcomer"
 kill -TERM "$kwel_pid"
 wait "$kwel_pid" || lan_fail "the program ended badly"
