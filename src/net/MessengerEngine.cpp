@@ -424,7 +424,9 @@ MessengerEngine::Room MessengerEngine::roomForNewHost(const PacketRecord &packet
     if (most > 1)
         drop = m_hosts.LatestAt(own >= most ? address : m_hosts.FullestAddress());
     else
-        drop = m_hosts.Latest([&](const HostRecord &h) { return !m_budget.IsProven(h.key.address, now); });
+        drop = m_hosts.Latest([&](const HostRecord &h) {
+            return !isOwnKey(h.key) && !m_budget.IsProven(h.key.address, now);
+        });
     if (!drop) {
         Refuse(PeerRefusal::HostTableFull, address);
         return Room::No;
@@ -468,9 +470,14 @@ void MessengerEngine::RemoveAllHosts()
         RemoveHost(m_hosts.At(CHostTable::ByAddress, m_hosts.Count() - 1), true);
 }
 
+bool MessengerEngine::isOwnKey(const HostKey &key) const
+{
+    return key.address == m_net.ownAddress() && key.port == m_net.port();
+}
+
 bool MessengerEngine::isOwnPacket(const PacketRecord &packet) const
 {
-    return packet.key.address == m_net.ownAddress() && packet.key.port == m_net.port();
+    return isOwnKey(packet.key);
 }
 
 void MessengerEngine::AddUsersFromText(const PacketRecord &packet)

@@ -164,6 +164,7 @@ private:
     void handleMessage(const PacketRecord &packet);
     void sendExtAnnounce();
     bool isOwnPacket(const PacketRecord &packet) const;
+    bool isOwnKey(const HostKey &key) const;
     void applyMemo(HostRecord &host) const;
     void challengeEchoed(const PacketRecord &packet);
     // Whether a new record of the packet's sender fits the host table's
