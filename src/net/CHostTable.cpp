@@ -112,6 +112,7 @@ bool CHostTable::Insert(HostRecord *host)
     }
     host->ref.ref();
     ++m_count;
+    place(host);
     return true;
 }
 
@@ -131,6 +132,7 @@ bool CHostTable::Remove(HostRecord *host)
     }
     if (found) {
         --m_count;
+        unplace(host);
         release(host);
     }
     return found;
@@ -151,4 +153,71 @@ void CHostTable::Clear()
             release(host);
     }
     m_count = 0;
+    m_placed.clear();
+    m_perAddress.clear();
+    m_byCount.clear();
+    m_byOrder.clear();
+}
+
+void CHostTable::place(HostRecord *host)
+{
+    m_placed.insert(host, { host->key.address, host->listedOrder });
+    m_byOrder.emplace(host->listedOrder, host);
+    countAt(host->key.address, 1);
+}
+
+void CHostTable::unplace(HostRecord *host)
+{
+    const auto it = m_placed.constFind(host);
+    if (it == m_placed.cend())
+        return;
+    m_byOrder.erase({ it->order, host });
+    countAt(it->address, -1);
+    m_placed.erase(it);
+}
+
+void CHostTable::countAt(quint32 address, qsizetype delta)
+{
+    const qsizetype before = m_perAddress.value(address);
+    const qsizetype after = before + delta;
+    if (before > 0)
+        m_byCount[size_t(before)].remove(address);
+    if (after > 0) {
+        if (m_byCount.size() <= size_t(after))
+            m_byCount.resize(size_t(after) + 1);
+        m_byCount[size_t(after)].insert(address);
+        m_perAddress.insert(address, after);
+    } else {
+        m_perAddress.remove(address);
+    }
+    while (!m_byCount.empty() && m_byCount.back().isEmpty())
+        m_byCount.pop_back();
+}
+
+quint32 CHostTable::FullestAddress() const
+{
+    return m_byCount.empty() ? 0 : *m_byCount.back().cbegin();
+}
+
+HostRecord *CHostTable::LatestAt(quint32 address) const
+{
+    // The records of one address lie together in the address index.
+    if (!isEnabled(ByAddress))
+        return nullptr;
+    qsizetype position = 0;
+    searchBy(ByAddress, kCompareKind[ByAddress], HostKey(QString(), QString(), address, 0), &position);
+    HostRecord *latest = nullptr;
+    for (HostRecord *h = At(ByAddress, position); h && h->key.address == address; h = At(ByAddress, ++position)) {
+        if (!latest || h->listedOrder > latest->listedOrder)
+            latest = h;
+    }
+    return latest;
+}
+
+HostRecord *CHostTable::Latest(const std::function<bool(const HostRecord &)> &test) const
+{
+    for (auto it = m_byOrder.crbegin(); it != m_byOrder.crend(); ++it)
+        if (test(*it->second))
+            return it->second;
+    return nullptr;
 }

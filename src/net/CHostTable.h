@@ -4,7 +4,12 @@
 
 #include "net/HostRecord.h"
 
+#include <QHash>
+#include <QSet>
+
 #include <array>
+#include <functional>
+#include <set>
 #include <vector>
 
 class CHostTable
@@ -48,6 +53,18 @@ public:
     // Removes every record.
     void Clear();
 
+    // ---- what the bounds of the table weigh, kept as records come and go ----
+    // Records of one address (its ports).
+    qsizetype CountAt(quint32 address) const { return m_perAddress.value(address); }
+    // The most records one address holds (0 for an empty table), and an
+    // address that holds that many.
+    qsizetype MostAtOneAddress() const { return m_byCount.empty() ? 0 : qsizetype(m_byCount.size()) - 1; }
+    quint32 FullestAddress() const;
+    // The record of the address taken in last (by listedOrder); nullptr for none.
+    HostRecord *LatestAt(quint32 address) const;
+    // The latest record taken in for which test is true; nullptr for none.
+    HostRecord *Latest(const std::function<bool(const HostRecord &)> &test) const;
+
 private:
     qsizetype find(int kind, const HostRecord *host) const;
     HostRecord *searchBy(int kind, int cmpKind, const HostKey &key, qsizetype *position) const;
@@ -55,4 +72,19 @@ private:
     int m_enabled;
     qsizetype m_count = 0;
     std::array<std::vector<HostRecord *>, KindCount> m_index;
+    // Where each record was filed (its key may change while it is listed).
+    struct Placed
+    {
+        quint32 address = 0;
+        quint64 order = 0;
+    };
+    void place(HostRecord *host);
+    void unplace(HostRecord *host);
+    void countAt(quint32 address, qsizetype delta);
+    QHash<const HostRecord *, Placed> m_placed;
+    QHash<quint32, qsizetype> m_perAddress;
+    // The addresses by how many records they hold (index 0 unused; the last
+    // set is never empty).
+    std::vector<QSet<quint32>> m_byCount;
+    std::set<std::pair<quint64, HostRecord *>> m_byOrder;
 };

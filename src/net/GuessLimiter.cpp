@@ -10,33 +10,38 @@ GuessLimiter::GuessLimiter(const Limits &limits)
 {
 }
 
-void GuessLimiter::forget(qint64 nowMs)
+void GuessLimiter::makeRoom(qint64 nowMs)
 {
     m_entries.removeIf([&](const auto &item) {
         const Entry &e = item.value();
-        return nowMs >= e.silentUntil && (e.wrong.isEmpty() || nowMs - e.wrong.last() >= m_limits.periodMs);
+        return nowMs >= e.silentUntil && nowMs - e.last >= m_limits.periodMs;
     });
+    if (m_entries.size() < m_limits.addresses || m_entries.isEmpty())
+        return;
+    auto stalest = m_entries.begin();
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
+        if (it->last < stalest->last)
+            stalest = it;
+    m_entries.erase(stalest);
 }
 
-bool GuessLimiter::IsSilenced(quint32 address, qint64 nowMs)
+bool GuessLimiter::IsSilenced(quint32 address, qint64 nowMs) const
 {
     const auto it = m_entries.constFind(address);
-    if (it != m_entries.cend())
-        return nowMs < it->silentUntil;
-    if (m_entries.size() < m_limits.addresses)
-        return false;
-    forget(nowMs);
-    return m_entries.size() >= m_limits.addresses;
+    return it != m_entries.cend() && nowMs < it->silentUntil;
 }
 
 bool GuessLimiter::Wrong(quint32 address, qint64 nowMs)
 {
     if (IsSilenced(address, nowMs))
         return false;
+    if (!m_entries.contains(address) && m_entries.size() >= m_limits.addresses)
+        makeRoom(nowMs);
     Entry &e = m_entries[address];
     while (!e.wrong.isEmpty() && nowMs - e.wrong.first() >= m_limits.periodMs)
         e.wrong.removeFirst();
     e.wrong.append(nowMs);
+    e.last = nowMs;
     if (e.wrong.size() < m_limits.tries)
         return false;
     e.wrong.clear();

@@ -1,7 +1,8 @@
 // Wrong guesses of a secret (the share password) by address: a few in a
 // period, then the address is not answered at all for a while, right guess
-// or wrong. The table is bounded; when it is full and no address in it can
-// go, a new address counts as silenced.
+// or wrong. The table is bounded; when it is full and no address in it is
+// done with, the address that guessed wrong least recently gives way, so that
+// an address is never silenced for guesses it did not make.
 #pragma once
 
 #include "net/PeerBounds.h"
@@ -24,7 +25,7 @@ public:
     explicit GuessLimiter(const Limits &limits);
 
     // True while the address is not to be answered.
-    bool IsSilenced(quint32 address, qint64 nowMs);
+    bool IsSilenced(quint32 address, qint64 nowMs) const;
     // A wrong guess: true when it starts the silence.
     bool Wrong(quint32 address, qint64 nowMs);
 
@@ -32,9 +33,10 @@ private:
     struct Entry
     {
         QList<qint64> wrong; // within the period, oldest first
+        qint64 last = 0; // the latest wrong guess
         qint64 silentUntil = -1;
     };
-    void forget(qint64 nowMs);
+    void makeRoom(qint64 nowMs);
 
     Limits m_limits;
     QHash<quint32, Entry> m_entries;

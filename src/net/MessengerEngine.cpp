@@ -199,9 +199,9 @@ void MessengerEngine::AnswerEntry(const HostKey &peer, quint32 commandWord)
     m_net.SendTextToHost(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
 }
 
-void MessengerEngine::SendEntryAnswer(const HostKey &peer, quint32 commandWord)
+bool MessengerEngine::SendEntryAnswer(const HostKey &peer, quint32 commandWord)
 {
-    SendTextAnswer(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
+    return SendTextAnswer(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
 }
 
 bool MessengerEngine::MayReach(quint32 address)
@@ -213,12 +213,17 @@ bool MessengerEngine::MayReach(quint32 address)
         return false;
     }
     const qint64 now = PeerRateLimiter::Now();
-    const quint32 mask = m_net.ownNetmask();
-    if ((address & mask) == (m_net.ownAddress() & mask) || m_budget.IsProven(address, now)
+    if (onOwnNetwork(address) || m_budget.IsProven(address, now)
         || m_offNetworkAnswers.allow(now))
         return true;
     Refuse(PeerRefusal::AnswerBudget, address);
     return false;
+}
+
+bool MessengerEngine::onOwnNetwork(quint32 address) const
+{
+    const quint32 mask = m_net.ownNetmask();
+    return (address & mask) == (m_net.ownAddress() & mask);
 }
 
 bool MessengerEngine::MayAnswerBytes(quint32 address, qint64 bytes)
@@ -355,6 +360,7 @@ HostRecord *MessengerEngine::AddOrUpdateHost(const PacketRecord &packet, quint32
         if (room == Room::ForReceivers) {
             // No place now: a sender that shows it receives there gets one
             // (its record is made when it echoes).
+            m_recordAwaitsEcho = true;
             AnswerWhenReceiver(packet.key, this, [this, packet, commandWord, nameText, groupText, extVersion,
                                                      headIcon, statusBits, macText, headPictureSize,
                                                      customPictureSize] {
@@ -401,41 +407,34 @@ HostRecord *MessengerEngine::AddOrUpdateHost(const PacketRecord &packet, quint32
     return host.data();
 }
 
-qsizetype MessengerEngine::hostsAt(quint32 address) const
-{
-    qsizetype position = 0;
-    m_hosts.Search(CHostTable::ByAddress, HostKey(QString(), QString(), address, 0), &position);
-    qsizetype n = 0;
-    while (const HostRecord *h = m_hosts.At(CHostTable::ByAddress, position + n)) {
-        if (h->key.address != address)
-            break;
-        ++n;
-    }
-    return n;
-}
-
 MessengerEngine::Room MessengerEngine::roomForNewHost(const PacketRecord &packet)
 {
     const quint32 address = packet.key.address;
-    if (hostsAt(address) >= PeerBounds::kHostsPerAddress) {
+    const qsizetype own = m_hosts.CountAt(address);
+    if (own >= PeerBounds::kHostsPerAddress) {
         Refuse(PeerRefusal::HostTableFull, address);
         return Room::No;
     }
     if (m_hosts.Count() < PeerBounds::kHosts)
         return Room::Yes;
     const qint64 now = PeerRateLimiter::Now();
-    if (!m_budget.IsProven(address, now)) {
+    if (!m_budget.IsProven(address, now) && !answersIntroduction(packet)) {
         Refuse(PeerRefusal::HostTableFull, address);
         return Room::ForReceivers;
     }
-    // The latest record whose address never proved itself goes: in a flood
-    // of forged entries, one of the flood's.
+    // A fair share per address: the address that holds the most records
+    // (the sender's own when it holds as many) gives up its latest, so that
+    // peers of one record stay while any address holds more. When each holds
+    // one, the latest record whose address never proved itself goes: in a
+    // flood of forged entries, one of the flood's.
+    const qsizetype most = m_hosts.MostAtOneAddress();
     HostRecord *drop = nullptr;
-    for (qsizetype i = 0; i < m_hosts.Count(); ++i) {
-        HostRecord *h = m_hosts.At(CHostTable::ByAddress, i);
-        if (!m_budget.IsProven(h->key.address, now) && (!drop || h->listedOrder > drop->listedOrder))
-            drop = h;
-    }
+    if (most > 1)
+        drop = m_hosts.LatestAt(own >= most ? address : m_hosts.FullestAddress());
+    else
+        drop = m_hosts.Latest([&](const HostRecord &h) {
+            return !isOwnKey(h.key) && !m_budget.IsProven(h.key.address, now);
+        });
     if (!drop) {
         Refuse(PeerRefusal::HostTableFull, address);
         return Room::No;
@@ -443,6 +442,22 @@ MessengerEngine::Room MessengerEngine::roomForNewHost(const PacketRecord &packet
     Refuse(PeerRefusal::HostTableFull, drop->key.address);
     RemoveHost(drop, false);
     return Room::Yes;
+}
+
+void MessengerEngine::forgetIntroductions(qint64 nowMs)
+{
+    while (!m_introduced.empty() && m_introduced.front().until <= nowMs)
+        m_introduced.pop_front();
+}
+
+bool MessengerEngine::answersIntroduction(const PacketRecord &packet)
+{
+    if (packet.command() != CMD_ANSWER_ENTRY || !onOwnNetwork(packet.key.address))
+        return false;
+    const qint64 now = PeerRateLimiter::Now();
+    forgetIntroductions(now);
+    return std::any_of(m_introduced.cbegin(), m_introduced.cend(),
+        [&](const Introduced &i) { return i.address == packet.key.address && i.port == packet.key.port; });
 }
 
 void MessengerEngine::RemoveHost(HostRecord *host, bool notify)
@@ -463,9 +478,14 @@ void MessengerEngine::RemoveAllHosts()
         RemoveHost(m_hosts.At(CHostTable::ByAddress, m_hosts.Count() - 1), true);
 }
 
+bool MessengerEngine::isOwnKey(const HostKey &key) const
+{
+    return key.address == m_net.ownAddress() && key.port == m_net.port();
+}
+
 bool MessengerEngine::isOwnPacket(const PacketRecord &packet) const
 {
-    return packet.key.address == m_net.ownAddress() && packet.key.port == m_net.port();
+    return isOwnKey(packet.key);
 }
 
 void MessengerEngine::AddUsersFromText(const PacketRecord &packet)
@@ -559,6 +579,11 @@ void MessengerEngine::Introduce(const PacketRecord &packet)
         return;
     }
     SendEntryAnswer(packet.key, CMD_ANNOUNCE_ENTRY);
+    // Its answer is let into a full host table: a peer that a forged exit
+    // removed gets back on the list with its next message.
+    const qint64 now = PeerRateLimiter::Now();
+    forgetIntroductions(now);
+    m_introduced.push_back({ packet.key.address, packet.key.port, now + PeerBounds::kIntroductionAnswerMs });
 }
 
 void MessengerEngine::handleMessage(const PacketRecord &packet)
@@ -577,10 +602,17 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
     HostRecord *sender = FindHost(packet.key.address, packet.key.port);
     switch (command) {
     case CMD_ANNOUNCE_ENTRY:
+        m_recordAwaitsEcho = false;
         AddOrUpdateHost(packet, packet.commandWord, packet.bodyText(), packet.extensionText(), packet.extVersion,
             packet.headIcon, packet.statusBits, packet.macText, packet.headPictureSize, packet.customPictureSize);
-        if (!isOwnPacket(packet) && MayAnswer(packet.key, CMD_ANNOUNCE_ENTRY))
-            SendEntryAnswer(packet.key, CMD_ANSWER_ENTRY);
+        if (isOwnPacket(packet) || !MayAnswer(packet.key, CMD_ANNOUNCE_ENTRY))
+            break;
+        if (SendEntryAnswer(packet.key, CMD_ANSWER_ENTRY) || !m_recordAwaitsEcho)
+            break;
+        // A newcomer to a full table whose challenge took the credit its
+        // entry brought: the answer goes with its record when it echoes (a
+        // round trip later).
+        AnswerWhenReceiver(packet.key, this, [this, to = packet.key] { SendEntryAnswer(to, CMD_ANSWER_ENTRY); });
         break;
     case CMD_ANSWER_ENTRY:
     case CMD_ANNOUNCE_STATUS:

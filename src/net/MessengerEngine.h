@@ -17,6 +17,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -88,8 +89,9 @@ public:
     // Answers one peer with a presence command carrying the own bits, display
     // name and group.
     void AnswerEntry(const HostKey &peer, quint32 commandWord);
-    // The same in answer to the peer's packet: within the answer budget.
-    void SendEntryAnswer(const HostKey &peer, quint32 commandWord);
+    // The same in answer to the peer's packet: within the answer budget
+    // (false when it did not go).
+    bool SendEntryAnswer(const HostKey &peer, quint32 commandWord);
     // A refresh request: with clearFirst the table is emptied before the
     // entry is announced again.
     void RefreshUsers(bool clearFirst);
@@ -162,14 +164,19 @@ private:
     void handleMessage(const PacketRecord &packet);
     void sendExtAnnounce();
     bool isOwnPacket(const PacketRecord &packet) const;
+    bool isOwnKey(const HostKey &key) const;
     void applyMemo(HostRecord &host) const;
     void challengeEchoed(const PacketRecord &packet);
     // Whether a new record of the packet's sender fits the host table's
-    // bounds (making room by dropping a record no one proved, for an address
-    // that proved itself); a refusal is counted.
+    // bounds. In a full table a sender that proved itself, or that answers
+    // our introduction from our network, takes the place of a record of the
+    // address that holds the most (or, when each holds one, of the latest
+    // record no one proved); others are challenged. A refusal is counted.
     enum class Room { Yes, No, ForReceivers };
     Room roomForNewHost(const PacketRecord &packet);
-    qsizetype hostsAt(quint32 address) const;
+    bool answersIntroduction(const PacketRecord &packet);
+    void forgetIntroductions(qint64 nowMs);
+    bool onOwnNetwork(quint32 address) const;
     void dropWaitingAnswers(qint64 nowMs);
 
     // An answer waiting for its address to echo the challenge.
@@ -199,6 +206,17 @@ private:
     RateBudget m_offNetworkAnswers{PeerBounds::kOffNetworkAnswersPerSecond, 1000};
     AnswerBudget m_budget;
     quint64 m_listedCount = 0;
+    // The senders we introduced ourselves to, oldest first, and until when
+    // their entry answer is let in (PeerBounds::kIntroductionAnswerMs).
+    struct Introduced
+    {
+        quint32 address = 0;
+        quint16 port = 0;
+        qint64 until = 0;
+    };
+    std::deque<Introduced> m_introduced;
+    // Set by AddOrUpdateHost when the record waits for the sender's echo.
+    bool m_recordAwaitsEcho = false;
     std::vector<WaitingAnswer> m_waiting;
     QTimer m_waitingSweep;
 };

@@ -82,6 +82,9 @@ inline constexpr qint64 kSmallAnswerIntervalMs = 1000;
 // Introductions to senders the host table does not list (our entry, so that
 // they answer with theirs): at most this many a second, all senders together.
 inline constexpr int kIntroductionsPerSecond = 20;
+// An entry answer from our network within this time of our introduction
+// to that address and port is listed even when the host table is full.
+inline constexpr qint64 kIntroductionAnswerMs = 10000;
 // Peers the answer limiters remember at once (further ones are refused).
 inline constexpr qsizetype kAnswerPeers = 4096;
 
@@ -122,9 +125,6 @@ inline constexpr int kOffNetworkAnswersPerSecond = 50;
 // Records at most, all senders together, and from one address (ports).
 inline constexpr qsizetype kHosts = 4096;
 inline constexpr qsizetype kHostsPerAddress = 32;
-// Entry announcements handled in one turn of the event loop; the rest of a
-// flood waits for the next turn, newcomers after the peers already listed.
-inline constexpr int kEntriesPerTurn = 64;
 
 } // namespace PeerBounds
 

@@ -36,6 +36,9 @@ ShareService::ShareService(MessengerEngine &engine, QObject *parent)
     , m_engine(engine)
 {
     connect(&engine, &MessengerEngine::packetDispatched, this, &ShareService::OnPacket);
+    m_echoedSweep.setSingleShot(true);
+    m_echoedSweep.setInterval(0);
+    connect(&m_echoedSweep, &QTimer::timeout, this, &ShareService::weighEchoedPasswords);
 }
 
 std::optional<LiveShare> ShareService::Inspect(const QString &path)
@@ -160,6 +163,48 @@ void ShareService::answer(const PacketRecord &packet, quint32 command, const QSt
         m_engine.AnswerWhenReceiver(packet.key, this, send);
 }
 
+void ShareService::weighEchoedPasswords()
+{
+    // The passwords that waited for the same echo are weighed together: a
+    // right one among them is answered, and wrong ones count as one guess
+    // (someone may have forged them from the address before its owner asked).
+    std::vector<PacketRecord> echoed;
+    echoed.swap(m_echoedPasswords);
+    while (!echoed.empty()) {
+        const quint32 address = echoed.front().key.address;
+        std::vector<PacketRecord> ofAddress;
+        std::erase_if(echoed, [&](PacketRecord &p) {
+            if (p.key.address != address)
+                return false;
+            ofAddress.push_back(std::move(p));
+            return true;
+        });
+        weighPasswords(ofAddress);
+    }
+}
+
+void ShareService::weighPasswords(const std::vector<PacketRecord> &requests)
+{
+    // An address that guessed wrong too often hears nothing, not even
+    // whether the next guess was right.
+    const PacketRecord &last = requests.back();
+    const qint64 now = PeerRateLimiter::Now();
+    if (m_guesses.IsSilenced(last.key.address, now)) {
+        m_engine.Refuse(PeerRefusal::SharePassword, last.key.address);
+        return;
+    }
+    const CConfig &config = m_engine.config();
+    for (const PacketRecord &p : requests) {
+        if (mayOmitPassword(p) || PasswordMatches(config, p.body)) {
+            answer(p, CMD_SHARE_LIST, BuildReply(config), QStringLiteral("list"));
+            return;
+        }
+    }
+    answer(last, CMD_SHARE_LIST, QLatin1String(ShareList::kWrongPassword), QStringLiteral("wrong-password"));
+    if (m_guesses.Wrong(last.key.address, now))
+        emit event(QStringLiteral("SHAREPASSWORD %1 silenced").arg(dotted(last.key.address)));
+}
+
 void ShareService::OnPacket(const PacketRecord &packet, HostRecord *sender)
 {
     const CConfig &config = m_engine.config();
@@ -170,23 +215,20 @@ void ShareService::OnPacket(const PacketRecord &packet, HostRecord *sender)
         else
             answer(packet, CMD_SHARE_LIST, QLatin1String(ShareList::kNeedPassword), QStringLiteral("need-password"));
         break;
-    case CMD_GET_SHARE_LIST_PASSWORD: {
-        // An address that guessed wrong too often hears nothing, not even
-        // whether the next guess was right.
-        const qint64 now = PeerRateLimiter::Now();
-        if (m_guesses.IsSilenced(packet.key.address, now)) {
-            m_engine.Refuse(PeerRefusal::SharePassword, packet.key.address);
-            break;
+    case CMD_GET_SHARE_LIST_PASSWORD:
+        // A password is weighed only for an address that shows it receives
+        // there: a guess forged from someone else's address is never
+        // checked, nor counted against it.
+        if (m_engine.IsReceiver(packet.key.address)) {
+            weighPasswords({ packet });
+        } else {
+            m_engine.AnswerWhenReceiver(packet.key, this, [this, packet] {
+                m_echoedPasswords.push_back(packet);
+                if (!m_echoedSweep.isActive())
+                    m_echoedSweep.start();
+            });
         }
-        if (mayOmitPassword(packet) || PasswordMatches(config, packet.body)) {
-            answer(packet, CMD_SHARE_LIST, BuildReply(config), QStringLiteral("list"));
-            break;
-        }
-        answer(packet, CMD_SHARE_LIST, QLatin1String(ShareList::kWrongPassword), QStringLiteral("wrong-password"));
-        if (m_guesses.Wrong(packet.key.address, now))
-            emit event(QStringLiteral("SHAREPASSWORD %1 silenced").arg(dotted(packet.key.address)));
         break;
-    }
     case CMD_GET_ALL_SHARES: {
         // Only shares anyone may see are listed to everyone; a hidden user
         // does not show himself this way.

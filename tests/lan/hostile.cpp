@@ -5,6 +5,7 @@
 #include "hostile_engineapp.h"
 #include "hostile_netbudget.h"
 #include "hostile_wire.h"
+#include "hostile_hosts.h"
 
 #include "core/Dib.h"
 #include "core/Lzw.h"
@@ -16,6 +17,11 @@
 #include <QDeadlineTimer>
 #include <QTcpSocket>
 #include <QUdpSocket>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 constexpr int kHeldAfterMs = 1000; // a connection the server kept this long was held, not refused
@@ -212,6 +218,58 @@ void RawPeer::collect(int ms)
     }
 }
 
+void PumpEvents(int ms)
+{
+    for (QDeadlineTimer t(ms); !t.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+ForgedPeer::ForgedPeer(quint32 from, quint16 fromPort, quint32 target, quint16 targetPort, const QString &login)
+    : m_target(target)
+    , m_port(targetPort)
+{
+    m_own.userName = login;
+    m_own.hostName = login + QStringLiteral("-pc");
+    m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (m_fd < 0)
+        return;
+    const int on = 1;
+    // Any source address at all (root only).
+    ::setsockopt(m_fd, IPPROTO_IP, IP_TRANSPARENT, &on, sizeof on);
+    ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in a {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(from);
+    a.sin_port = htons(fromPort);
+    if (::bind(m_fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+ForgedPeer::~ForgedPeer()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+qint64 ForgedPeer::send(quint32 commandWord, QByteArrayView body, QByteArrayView extension)
+{
+    const QByteArray packet
+        = PacketCodec::BuildPacket(m_own, ++m_number, commandWord, body, extension, qint32(extension.size()));
+    sockaddr_in to {};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(m_target);
+    to.sin_port = htons(m_port);
+    if (m_fd < 0 || packet.isEmpty()
+        || ::sendto(m_fd, packet.constData(), size_t(packet.size()), 0, reinterpret_cast<sockaddr *>(&to), sizeof to)
+            != packet.size())
+        return 0;
+    m_sent += packet.size();
+    ++m_packets;
+    return packet.size();
+}
+
 QList<QPair<QByteArray, QByteArray>> PictureChunks(
     quint32 id, const QByteArray &data, qint32 kind, qint32 compression, qint32 purpose, qint32 chunkSize)
 {
@@ -288,6 +346,8 @@ bool RunAttack(const QStringList &words, quint32 target, quint16 port, const std
     if (const auto done = RunBudgetAttack(words, target, port, report))
         return *done;
     if (const auto done = RunWireAttack(words, target, port, report))
+        return *done;
+    if (const auto done = RunHostAttack(words, target, port, report))
         return *done;
     const QString attack = words[0];
     const int n = words.size() > 1 ? qBound(1, words[1].toInt(), 100000) : 1;

@@ -116,6 +116,35 @@ private:
     QList<PacketRecord> m_answers;
 };
 
+// Runs the event loop for ms milliseconds.
+void PumpEvents(int ms);
+
+// Sends packets with a source address and port of our choosing (the address
+// need not be ours: IP_TRANSPARENT, root only) and reads nothing.
+class ForgedPeer
+{
+public:
+    ForgedPeer(quint32 from, quint16 fromPort, quint32 target, quint16 targetPort, const QString &login);
+    ~ForgedPeer();
+    ForgedPeer(const ForgedPeer &) = delete;
+    ForgedPeer &operator=(const ForgedPeer &) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    // Sends one packet; returns its size (0 when it was not sent).
+    qint64 send(quint32 commandWord, QByteArrayView body, QByteArrayView extension = {});
+    qint64 sent() const { return m_sent; }
+    qint64 packets() const { return m_packets; }
+
+private:
+    int m_fd = -1;
+    quint32 m_target;
+    quint16 m_port;
+    OwnHeader m_own;
+    quint32 m_number = 9000000;
+    qint64 m_sent = 0;
+    qint64 m_packets = 0;
+};
+
 // The chunks of one picture as CMD_PICTURE_DATA sends them: header text and
 // bytes (chunkSize bytes each, the last shorter).
 QList<QPair<QByteArray, QByteArray>> PictureChunks(

@@ -14,86 +14,11 @@
 #include <QRandomGenerator>
 #include <QUdpSocket>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <algorithm>
 #include <memory>
 #include <vector>
 
 namespace {
-
-// Sends packets with a source address and port of our choosing (the address
-// need not be ours) and reads nothing.
-class ForgedPeer
-{
-public:
-    ForgedPeer(quint32 from, quint16 fromPort, quint32 target, quint16 targetPort, const QString &login)
-        : m_target(target)
-        , m_port(targetPort)
-    {
-        m_own.userName = login;
-        m_own.hostName = login + QStringLiteral("-pc");
-        m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        if (m_fd < 0)
-            return;
-        const int on = 1;
-        // Any source address at all (root only).
-        ::setsockopt(m_fd, IPPROTO_IP, IP_TRANSPARENT, &on, sizeof on);
-        ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in a {};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(from);
-        a.sin_port = htons(fromPort);
-        if (::bind(m_fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-    ~ForgedPeer()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    ForgedPeer(const ForgedPeer &) = delete;
-    ForgedPeer &operator=(const ForgedPeer &) = delete;
-
-    bool isOpen() const { return m_fd >= 0; }
-    qint64 send(quint32 commandWord, QByteArrayView body, QByteArrayView extension = {})
-    {
-        const QByteArray packet
-            = PacketCodec::BuildPacket(m_own, ++m_number, commandWord, body, extension, qint32(extension.size()));
-        sockaddr_in to {};
-        to.sin_family = AF_INET;
-        to.sin_addr.s_addr = htonl(m_target);
-        to.sin_port = htons(m_port);
-        if (m_fd < 0 || packet.isEmpty()
-            || ::sendto(m_fd, packet.constData(), size_t(packet.size()), 0, reinterpret_cast<sockaddr *>(&to), sizeof to)
-                != packet.size())
-            return 0;
-        m_sent += packet.size();
-        ++m_packets;
-        return packet.size();
-    }
-    qint64 sent() const { return m_sent; }
-    qint64 packets() const { return m_packets; }
-
-private:
-    int m_fd = -1;
-    quint32 m_target;
-    quint16 m_port;
-    OwnHeader m_own;
-    quint32 m_number = 9000000;
-    qint64 m_sent = 0;
-    qint64 m_packets = 0;
-};
-
-void pump(int ms)
-{
-    for (QDeadlineTimer t(ms); !t.hasExpired();)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
 
 bool sink(const QStringList &words, const std::function<void(const QString &)> &report)
 {
@@ -164,7 +89,7 @@ bool reflect(const QStringList &words, quint32 target, quint16 port, const std::
         sent += peer.sent();
         packets += peer.packets();
         if (i % 8 == 7)
-            pump(2);
+            PumpEvents(2);
     }
     report(QStringLiteral("REFLECT %1 sent %2 packets %3").arg(kind).arg(sent).arg(packets));
     return true;
@@ -251,7 +176,7 @@ bool entryflood(const QStringList &words, quint32 target, quint16 port, const st
             if (peer.send(CMD_ANNOUNCE_ENTRY | OPT_FILE_ATTACH, QStringLiteral("flood%1").arg(n).toUtf8()) > 0)
                 ++sent;
         }
-        pump(1);
+        PumpEvents(1);
     }
     report(QStringLiteral("ENTRYFLOOD sent %1").arg(sent));
     return true;
@@ -284,7 +209,7 @@ bool entrytime(const QStringList &words, quint32 target, quint16 port, const std
         } else {
             worst = std::max<qint64>(worst, 3000);
         }
-        pump(int(std::max<qint64>(0, 500 - clock.elapsed())));
+        PumpEvents(int(std::max<qint64>(0, 500 - clock.elapsed())));
     }
     report(QStringLiteral("ENTRYTIME tries %1 answered %2 max-ms %3 each %4")
                .arg(tries)

@@ -2,16 +2,21 @@
 # Guessing the share password: a listed peer in host 2 sends 2,000 wrong
 # passwords as fast as it can, then the right one. The program answers the
 # first few, then nothing from that address for a while, not even the right
-# one; its event log says the address was silenced. Prints the answers.
+# one; its event log says the address was silenced.
+# Then guesses forged from others' addresses, which never echo the challenge:
+# three wrong passwords from host 3's address, after which host 3's own right
+# password is answered 4 times of 4; and 9,000 wrong passwords from 4,200
+# forged addresses, after which a fresh address (host 4) with the right
+# password gets the list. Prints the answers.
 set -u
 kwel=$1
 peer=$2
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lanlib.sh"
 LAN=kwg$$
-lan_test_begin 2
+lan_test_begin 4
 work=$LAN_WORK
-A1=$(lan_addr 1); A2=$(lan_addr 2)
+A1=$(lan_addr 1); A2=$(lan_addr 2); A3=$(lan_addr 3); A4=$(lan_addr 4)
 mkdir -p "$work/share"
 echo "shared" >"$work/share/a.txt"
 
@@ -29,4 +34,26 @@ echo "FIGURE 2000 wrong share passwords in $ms ms: $wrong answered wrong, $lists
 [ "${wrong:-99}" -le 3 ] || lan_fail "$wrong wrong passwords were answered"
 [ "${lists:-1}" -eq 0 ] && [ "${right:-1}" -eq 0 ] || lan_fail "a silenced address was answered"
 grep -q "^SHAREPASSWORD $A2 silenced" "$work/kwel1.events" || lan_fail "the event log does not say the address was silenced"
-echo "PASS: share passwords cannot be guessed at speed"
+
+# Guesses forged from the victim's address are never weighed against it.
+printf 'attack %s forgeguess %s 3\nexit\n' "$A1" "$A3" | (lan_in_host 2 "$peer" --name forger >"$work/forge.out" 2>&1) \
+  || lan_fail "the forged guesses did not run"
+printf 'attack %s rightpassword 口令r 4\nexit\n' "$A1" | (lan_in_host 3 "$peer" --name victim >"$work/victim.out" 2>&1) \
+  || lan_fail "the victim did not run"
+victim=$(awk '$1 == "RIGHTPASSWORD" { print $5 }' "$work/victim.out")
+echo "FIGURE 3 wrong passwords forged from the victim's address: its right password answered $victim times of 4; silenced: $(grep -c "^SHAREPASSWORD $A3 silenced" "$work/kwel1.events")"
+[ "${victim:-0}" -eq 4 ] || lan_fail "the victim's right password was answered $victim times of 4"
+grep -q "^SHAREPASSWORD $A3 silenced" "$work/kwel1.events" && lan_fail "the victim was silenced for guesses it never made"
+
+# A flood of forged guesses fills nothing that a fresh address needs.
+start=$(date +%s%N)
+printf 'attack %s guessflood 9000 4200\nexit\n' "$A1" | (lan_in_host 2 "$peer" --name flood >"$work/flood.out" 2>&1) \
+  || lan_fail "the forged guesses did not run"
+flood_ms=$(( ($(date +%s%N) - start) / 1000000 ))
+printf 'attack %s rightpassword 口令r 1\nexit\n' "$A1" | (lan_in_host 4 "$peer" --name fresh >"$work/fresh.out" 2>&1) \
+  || lan_fail "the fresh address did not run"
+fresh=$(awk '$1 == "RIGHTPASSWORD" { print $5 }' "$work/fresh.out")
+echo "FIGURE 9000 wrong passwords from 4200 forged addresses in $flood_ms ms ($(grep -c '^SHARELIST 10\.97\.' "$work/kwel1.events") answered, $(grep -c '^SHAREPASSWORD 10\.97\.' "$work/kwel1.events") silenced); a fresh address's right password at once: $fresh list"
+[ "$(grep -c '^SHAREPASSWORD 10\.97\.' "$work/kwel1.events")" -eq 0 ] || lan_fail "forged addresses were counted"
+[ "${fresh:-0}" -eq 1 ] || lan_fail "the fresh address with the right password got nothing"
+echo "PASS: share passwords cannot be guessed at speed, nor held shut by forged guesses"

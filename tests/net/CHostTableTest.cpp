@@ -172,3 +172,51 @@ TEST(CHostTable, IndexesStayConsistentUnderABurst)
     table.Clear();
     EXPECT_TRUE(std::all_of(peers.cbegin(), peers.cend(), [](const HostPtr &p) { return p->refCount() == 1; }));
 }
+
+TEST(CHostTable, CountsPerAddressAndTheLatestRecordsFollowTheTable)
+{
+    CHostTable table;
+    QList<HostPtr> peers;
+    quint64 order = 0;
+    const auto add = [&](quint32 address, quint16 port) {
+        HostPtr h = makeHost(QStringLiteral("u%1").arg(port), QStringLiteral("pc"), address, port);
+        h->listedOrder = ++order;
+        peers.append(h);
+        return table.Insert(h.data());
+    };
+    EXPECT_EQ(table.MostAtOneAddress(), 0);
+    EXPECT_EQ(table.LatestAt(1), nullptr);
+    for (quint16 port = 1; port <= 3; ++port)
+        ASSERT_TRUE(add(1, port));
+    ASSERT_TRUE(add(2, 9));
+    ASSERT_TRUE(add(1, 4));
+    ASSERT_TRUE(add(3, 1));
+    EXPECT_FALSE(add(3, 1)) << "a second record of one port is refused and not counted";
+    EXPECT_EQ(table.CountAt(1), 4);
+    EXPECT_EQ(table.CountAt(3), 1);
+    EXPECT_EQ(table.CountAt(7), 0);
+    EXPECT_EQ(table.MostAtOneAddress(), 4);
+    EXPECT_EQ(table.FullestAddress(), 1u);
+    EXPECT_EQ(table.LatestAt(1)->key.port, 4);
+    EXPECT_EQ(table.LatestAt(2)->key.port, 9);
+    EXPECT_EQ(table.Latest([](const HostRecord &h) { return h.key.address != 3; })->key.port, 4);
+
+    // The counts follow removals, also of a record whose names changed.
+    HostRecord *renamed = table.Search(CHostTable::ByAddress, HostKey(QString(), QString(), 1, 4));
+    ASSERT_NE(renamed, nullptr);
+    renamed->key = HostKey(QStringLiteral("other"), QStringLiteral("pc"), 1, 4);
+    ASSERT_TRUE(table.Remove(renamed));
+    ASSERT_TRUE(table.Remove(table.LatestAt(1)));
+    EXPECT_EQ(table.CountAt(1), 2);
+    EXPECT_EQ(table.LatestAt(1)->key.port, 2);
+    ASSERT_TRUE(table.Remove(table.LatestAt(1)));
+    ASSERT_TRUE(table.Remove(table.LatestAt(1)));
+    EXPECT_EQ(table.CountAt(1), 0);
+    EXPECT_EQ(table.MostAtOneAddress(), 1);
+    EXPECT_EQ(table.Latest([](const HostRecord &) { return true; })->key.address, 3u);
+    EXPECT_EQ(table.Latest([](const HostRecord &) { return false; }), nullptr);
+    table.Clear();
+    EXPECT_EQ(table.MostAtOneAddress(), 0);
+    EXPECT_EQ(table.CountAt(2), 0);
+    EXPECT_EQ(table.Latest([](const HostRecord &) { return true; }), nullptr);
+}

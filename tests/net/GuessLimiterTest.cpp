@@ -23,9 +23,15 @@ TEST(GuessLimiter, AFewWrongGuessesThenSilenceForAWhile)
     EXPECT_FALSE(guesses.IsSilenced(a, 362000));
     EXPECT_FALSE(guesses.IsSilenced(b, 62000)) << "one address's guesses silence only it";
 
-    // A full table silences newcomers until an address can be forgotten.
+    // A full table never silences an address it has not counted: the one
+    // that guessed least recently gives way to it.
     EXPECT_FALSE(guesses.Wrong(a, 362000)) << "the silence over, guesses count again";
-    EXPECT_FALSE(guesses.Wrong(b, 362000));
-    EXPECT_TRUE(guesses.IsSilenced(c, 362001));
-    EXPECT_FALSE(guesses.IsSilenced(c, 362000 + 60000));
+    EXPECT_FALSE(guesses.Wrong(b, 362100));
+    EXPECT_FALSE(guesses.IsSilenced(c, 362200));
+    EXPECT_FALSE(guesses.Wrong(c, 362200));
+    EXPECT_FALSE(guesses.Wrong(c, 362300));
+    EXPECT_TRUE(guesses.Wrong(c, 362400)) << "the newcomer's own guesses count";
+    EXPECT_FALSE(guesses.Wrong(b, 362500)) << "b stayed: its second guess";
+    EXPECT_TRUE(guesses.Wrong(b, 362600));
+    EXPECT_TRUE(guesses.IsSilenced(c, 362600));
 }

@@ -401,7 +401,7 @@ TEST(MessengerEngine, VisibleToListRecordsOnlyWhenItNamesUs)
 
 } // namespace
 
-TEST(MessengerEngine, HostTableBoundedByAddressAndInAllForSendersNoOneProved)
+TEST(MessengerEngine, HostTableBoundedByAddressAndInAllWithAFairSharePerAddress)
 {
     Fixture f;
     QSignalSpy removed(f.engine.get(), &MessengerEngine::hostRemoved);
@@ -411,13 +411,19 @@ TEST(MessengerEngine, HostTableBoundedByAddressAndInAllForSendersNoOneProved)
         p.key = HostKey(QStringLiteral("u%1").arg(port), QStringLiteral("pc"), address, port);
         return f.engine->AddOrUpdateHost(p, CMD_ANNOUNCE_ENTRY, QStringLiteral("n"), QString(), 1, 1, 0, QString(), 0, 0);
     };
+    AnswerBudget &budget = f.engine->answerBudget();
+    const auto prove = [&](quint32 address) {
+        const qint64 now = PeerRateLimiter::Now();
+        budget.Echo(address, budget.Challenge(address, now).value_or(0), now);
+    };
     // The ports of one address.
+    constexpr quint32 many = 0x0A000001;
     for (quint16 port = 1; port <= PeerBounds::kHostsPerAddress; ++port)
-        ASSERT_NE(add(0x0A000001, port), nullptr);
-    EXPECT_EQ(add(0x0A000001, 999), nullptr);
+        ASSERT_NE(add(many, port), nullptr);
+    EXPECT_EQ(add(many, 999), nullptr);
     ASSERT_EQ(refused.size(), 1);
     EXPECT_EQ(refused.last().at(0).value<PeerRefusal>(), PeerRefusal::HostTableFull);
-    EXPECT_NE(add(0x0A000001, 1), nullptr) << "a listed port is updated as ever";
+    EXPECT_NE(add(many, 1), nullptr) << "a listed port is updated as ever";
 
     // In all: once full, a sender no one proved gets no place...
     quint32 address = 0x0A010000;
@@ -429,15 +435,46 @@ TEST(MessengerEngine, HostTableBoundedByAddressAndInAllForSendersNoOneProved)
     EXPECT_TRUE(removed.isEmpty());
 
     // ...and one that echoed our challenge takes the place of the latest
-    // record whose address never did; the views hear of it.
-    AnswerBudget &budget = f.engine->answerBudget();
-    const qint64 now = PeerRateLimiter::Now();
+    // record of the address that holds the most; the peers of one record
+    // stay, and the views hear of the record dropped.
     const quint32 proven = 0x0A020002;
-    budget.Echo(proven, budget.Challenge(proven, now).value_or(0), now);
+    prove(proven);
     ASSERT_NE(add(proven, 2425), nullptr);
     EXPECT_EQ(f.engine->hostTable().Count(), PeerBounds::kHosts);
     ASSERT_EQ(removed.size(), 1);
     EXPECT_FALSE(removed.first().at(1).toBool()) << "no offline notice for a record dropped";
-    EXPECT_EQ(f.engine->FindHost(latest, 2425), nullptr);
-    EXPECT_NE(f.engine->FindHost(latest - 1, 2425), nullptr);
+    EXPECT_EQ(f.engine->FindHost(many, PeerBounds::kHostsPerAddress), nullptr);
+    EXPECT_EQ(f.engine->hostTable().CountAt(many), PeerBounds::kHostsPerAddress - 1);
+    EXPECT_NE(f.engine->FindHost(latest, 2425), nullptr);
+
+    // The two share what the full table gives them; then a proven address
+    // as full as the fullest gives up its own latest record.
+    quint16 port = 2425;
+    while (f.engine->hostTable().CountAt(proven) < f.engine->hostTable().CountAt(many))
+        ASSERT_NE(add(proven, ++port), nullptr);
+    EXPECT_EQ(f.engine->hostTable().CountAt(proven), PeerBounds::kHostsPerAddress / 2);
+    const qsizetype before = removed.size();
+    ASSERT_NE(add(proven, 3000), nullptr);
+    EXPECT_EQ(removed.size(), before + 1);
+    EXPECT_EQ(f.engine->FindHost(proven, port), nullptr);
+    EXPECT_EQ(f.engine->hostTable().CountAt(proven), PeerBounds::kHostsPerAddress / 2);
+    EXPECT_EQ(f.engine->hostTable().CountAt(many), PeerBounds::kHostsPerAddress / 2);
+    EXPECT_NE(f.engine->FindHost(latest, 2425), nullptr);
+
+    // When every address holds one record, the latest one no one proved goes.
+    for (HostRecord *h = f.engine->hostTable().LatestAt(many); f.engine->hostTable().CountAt(many) > 1;
+         h = f.engine->hostTable().LatestAt(many))
+        f.engine->RemoveHost(h);
+    for (HostRecord *h = f.engine->hostTable().LatestAt(proven); f.engine->hostTable().CountAt(proven) > 1;
+         h = f.engine->hostTable().LatestAt(proven))
+        f.engine->RemoveHost(h);
+    while (f.engine->hostTable().Count() < PeerBounds::kHosts)
+        ASSERT_NE(add(++address, 2425), nullptr);
+    prove(address); // the latest record now belongs to a proven address
+    const quint32 other = 0x0A030001;
+    prove(other);
+    ASSERT_NE(add(other, 2425), nullptr);
+    EXPECT_NE(f.engine->FindHost(address, 2425), nullptr);
+    EXPECT_EQ(f.engine->FindHost(address - 1, 2425), nullptr);
+    EXPECT_EQ(f.engine->hostTable().MostAtOneAddress(), 1);
 }
