@@ -4,6 +4,7 @@
 #include "hostile_pictures.h"
 #include "hostile_engineapp.h"
 #include "hostile_netbudget.h"
+#include "hostile_budget.h"
 
 #include "core/Dib.h"
 #include "core/Lzw.h"
@@ -15,6 +16,10 @@
 #include <QDeadlineTimer>
 #include <QTcpSocket>
 #include <QUdpSocket>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 constexpr int kHeldAfterMs = 1000; // a connection the server kept this long was held, not refused
@@ -202,13 +207,32 @@ void RawPeer::collect(int ms)
                 // A peer that receives here says so, as every peer does: it
                 // echoes a read notice that asks for its check.
                 if (p.command() == CMD_MESSAGE_OPENED && p.hasOption(OPT_READ_CHECK))
-                    send(CMD_ANSWER_READ, p.body);
+                    send(CMD_ANSWER_READ, m_echoNumber ? PacketCodec::FormatNumber(p.packetNumber) : p.body);
                 m_answers.append(p);
             }
         }
         if (!m_socket->udp.hasPendingDatagrams())
             m_socket->udp.waitForReadyRead(5);
     }
+}
+
+int OpenForgedSocket(quint32 from, quint16 fromPort)
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_IP, IP_TRANSPARENT, &on, sizeof on);
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in a {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(from);
+    a.sin_port = htons(fromPort);
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 QList<QPair<QByteArray, QByteArray>> PictureChunks(
@@ -285,6 +309,8 @@ bool RunAttack(const QStringList &words, quint32 target, quint16 port, const std
     if (RunLogAttack(words, target, port, report))
         return true;
     if (const auto done = RunBudgetAttack(words, target, port, report))
+        return *done;
+    if (const auto done = RunAnswerBudgetAttack(words, target, port, report))
         return *done;
     const QString attack = words[0];
     const int n = words.size() > 1 ? qBound(1, words[1].toInt(), 100000) : 1;

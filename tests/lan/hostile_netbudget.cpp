@@ -35,21 +35,8 @@ public:
     {
         m_own.userName = login;
         m_own.hostName = login + QStringLiteral("-pc");
-        m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        if (m_fd < 0)
-            return;
-        const int on = 1;
         // Any source address at all (root only).
-        ::setsockopt(m_fd, IPPROTO_IP, IP_TRANSPARENT, &on, sizeof on);
-        ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in a {};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(from);
-        a.sin_port = htons(fromPort);
-        if (::bind(m_fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
+        m_fd = OpenForgedSocket(from, fromPort);
     }
     ~ForgedPeer()
     {

@@ -72,7 +72,7 @@ struct Receiver
         , in(config, store)
     {
         // Each acknowledgement goes out kAckCopies times: one is recorded.
-        in.setAckSender([this](const HostKey &, const QByteArray &body) {
+        in.setAckSender([this](const HostKey &, const QByteArray &body, qint32) {
             if (++ackCopies % IncomingPictures::kAckCopies == 0)
                 acks.append(ParseAck(body)->chunkNumber);
         });
@@ -199,7 +199,7 @@ struct LossyLink
         , random(seed)
         , loss(lossPercent)
     {
-        receiver.in.setAckSender([this](const HostKey &, const QByteArray &body) {
+        receiver.in.setAckSender([this](const HostKey &, const QByteArray &body, qint32) {
             if (drop())
                 return;
             const auto ack = ParseAck(body);
@@ -421,7 +421,7 @@ TEST(IncomingPictures, ReassemblesWithLossDuplicatesAndReordering)
     ASSERT_TRUE(
         QFile::copy(p.filePath, again.store.picturePath(PictureStore::recvFace(), 0x5000, QStringLiteral("bmp"))));
     QList<qint32> raw;
-    again.in.setAckSender([&](const HostKey &, const QByteArray &body) { raw.append(ParseAck(body)->chunkNumber); });
+    again.in.setAckSender([&](const HostKey &, const QByteArray &body, qint32) { raw.append(ParseAck(body)->chunkNumber); });
     again.feed(chunks[2]);
     EXPECT_LE(raw.size(), PictureSendTable::kChunksPerStep) << "paced, not all at once";
     again.feed(chunks[0]);
@@ -445,7 +445,7 @@ TEST(IncomingPictures, ReassemblesWithLossDuplicatesAndReordering)
     stranger.in.setRefusalSink([&](PeerRefusal why, quint32) { refusals.append(why); });
     stranger.in.setHostLookup([](const HostKey &) -> const HostRecord * { return nullptr; });
     raw.clear();
-    stranger.in.setAckSender([&](const HostKey &, const QByteArray &body) { raw.append(ParseAck(body)->chunkNumber); });
+    stranger.in.setAckSender([&](const HostKey &, const QByteArray &body, qint32) { raw.append(ParseAck(body)->chunkNumber); });
     stranger.feed(chunks[2]);
     QTest::qWait(50);
     EXPECT_TRUE(raw.isEmpty()) << "the host table must list the sender of any one-to-one picture";
@@ -694,7 +694,7 @@ TEST(IncomingPictures, ReserveForNewSenders)
     limits.reserveBytes = 4000; // 1000 for each reserve entry
     r.in.setLimits(limits);
     QList<quint32> acked;
-    r.in.setAckSender([&](const HostKey &to, const QByteArray &) { acked.append(to.address); });
+    r.in.setAckSender([&](const HostKey &to, const QByteArray &, qint32) { acked.append(to.address); });
     const auto send = [&](const QList<Chunk> &chunks, quint32 address) {
         for (const Chunk &c : chunks) {
             PacketRecord p = packetOf(c);
