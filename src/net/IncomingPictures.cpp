@@ -90,7 +90,7 @@ void IncomingPictures::AttachTo(MessengerEngine &engine)
 {
     CNetManager &net = engine.net();
     m_ackSender = [&engine](const HostKey &to, const QByteArray &body, qint32 answering) {
-        engine.SendReply(to, answering, CMD_PICTURE_ACK, body);
+        return engine.SendReply(to, answering, CMD_PICTURE_ACK, body);
     };
     m_receiverCheck = [this, &engine](const HostKey &key) {
         if (engine.IsReceiver(key.address))
@@ -352,8 +352,10 @@ void IncomingPictures::pumpAcks()
     for (int i = 0; i < PictureSendTable::kChunksPerStep && !m_ackQueue.empty(); ++i) {
         const QueuedAck next = std::move(m_ackQueue.front());
         m_ackQueue.pop_front();
-        if (m_ackSender)
-            m_ackSender(next.to, next.body, 0);
+        // Beyond the peer's answer budget the rest would be refused one by
+        // one: they go no further.
+        if (m_ackSender && !m_ackSender(next.to, next.body, 0))
+            std::erase_if(m_ackQueue, [&](const QueuedAck &a) { return a.to == next.to; });
     }
     if (m_ackQueue.empty())
         m_ackPacer.stop();

@@ -74,8 +74,10 @@ public:
     using Clock = std::function<qint64()>;
     // Sends the body of a CMD_PICTURE_ACK to a peer, in answer to a chunk of
     // `answering` bytes (0: to none, as the acknowledgements of a stored
-    // picture beyond the chunk that came).
-    using AckSender = std::function<void(const HostKey &to, const QByteArray &body, qint32 answering)>;
+    // picture beyond the chunk that came); false when the answer budget
+    // refused it (the acknowledgements of a stored picture queued for that
+    // peer are dropped then).
+    using AckSender = std::function<bool(const HostKey &to, const QByteArray &body, qint32 answering)>;
     // True when a group chat with this id is known.
     using GroupLookup = std::function<bool(quint32 groupId)>;
     // The listed peer of an address and port; none when the host table does
