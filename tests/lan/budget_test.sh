@@ -3,14 +3,16 @@
 # host 1 (a head picture, shares without a password); host 2 attacks with
 # forged source addresses, hosts 3 and 4 are real peers. Phases, each with
 # its figure:
-#  1. 9,000 forged addresses send one-byte datagrams, 1,000 a second, for 9 s;
-#     then 60,000 send well-formed empty packets, 15,000 a second, for 5 s: a
-#     newcomer every 500 ms (host 3) has its entry answered and its message
-#     receipted, within a second; the program's CPU time for the second flood.
+#  1. 9,000 forged addresses send one-byte datagrams, 1,000 a second, for 13 s
+#     (a newcomer every 500 ms from host 3 in the last 3 s, when they would
+#     have filled the table); then 60,000 send well-formed empty packets, 15,000
+#     a second, for 5 s (a newcomer every 500 ms meanwhile): each newcomer has
+#     its entry answered and its message receipted, within a second; the
+#     program's CPU time before and after each flood.
 #  2. A plain IP Messenger peer (host 4) announces itself and says "在吗": the
 #     receipt comes at once, no answer refused.
-#  3. 16 forged addresses of our network, 4 ports each, ask for the pictures and
-#     the share list every second: a newcomer (host 3) is challenged (a
+#  3. 16 forged addresses of our network, 4 ports each, ask for the pictures or
+#     the share list, each port once a second (about 1.6 KB a second in all): a newcomer (host 3) is challenged (a
 #     challenge within twice what it sent) and gets the head picture and the
 #     list; one that echoes the challenge's packet number instead of its body
 #     (host 4, as plain peers do) gets them too.
@@ -52,10 +54,10 @@ figure() { awk -v w="$2" -v n="$3" '$1 == w { print $n }' "$work/$1.out"; }
 cpu_s() { awk '{ printf "%.1f", ($14 + $15) / 100 }' "/proc/$kwel_pid/stat"; }
 
 # 1. Forged floods.
-for phase in "junk 9 1000 9000 10" "noop 5 15000 60000 6"; do
-  read -r kind seconds rate count watch <<<"$phase"
+for phase in "junk 13 1000 9000 3 10" "noop 5 15000 60000 6 0.5"; do
+  read -r kind seconds rate count watch after_s <<<"$phase"
   rate=$((rate / scale))
-  attack 3 "newcomer-$kind" newcomer "$watch" &
+  (sleep "$after_s"; attack 3 "newcomer-$kind" newcomer "$watch") &
   watcher=$!
   sleep 0.5
   before=$(cpu_s)

@@ -187,15 +187,17 @@ bool holdslots(const QStringList &words, quint32 target, quint16 port, const std
     };
     QElapsedTimer clock;
     clock.start();
-    // One request an address a second, from its ports in turn.
+    // One request a port a second, the kinds in turn.
     const quint32 requests[] = { CMD_GET_PICTURE, CMD_GET_CUSTOM_PICTURE, CMD_GET_SHARE_LIST };
     for (int round = 0; clock.elapsed() < qint64(seconds) * 1000; ++round) {
         for (int a = 0; a < count; ++a) {
-            for (int p = 0; p < ports && round == 0; ++p)
-                send(*senders[size_t(p)], first + quint32(a), CMD_ANNOUNCE_ENTRY, "holder");
-            const quint32 command = requests[(round + a) % 3];
-            send(*senders[size_t(round % ports)], first + quint32(a), command,
-                command == CMD_GET_SHARE_LIST ? QByteArrayView() : QByteArrayView("0"));
+            for (int p = 0; p < ports; ++p) {
+                if (round == 0)
+                    send(*senders[size_t(p)], first + quint32(a), CMD_ANNOUNCE_ENTRY, "holder");
+                const quint32 command = requests[(round + a + p) % 3];
+                send(*senders[size_t(p)], first + quint32(a), command,
+                    command == CMD_GET_SHARE_LIST ? QByteArrayView() : QByteArrayView("0"));
+            }
         }
         pump(int(std::max<qint64>(0, qint64(round + 1) * 1000 - clock.elapsed())));
     }

@@ -9,9 +9,9 @@
 //                                  receipts R max-ms M" (3000: none in 3 s)
 //   holdslots FIRST COUNT PORTS SECONDS
 //                                  COUNT forged addresses from FIRST on, PORTS
-//                                  ports each, announced; each address asks for
-//                                  the head or custom picture or the share list
-//                                  once a second, from its ports in turn:
+//                                  ports each, announced; each port asks for the
+//                                  head or custom picture or the share list
+//                                  once a second, the kinds in turn:
 //                                  "HOLDSLOTS sent B packets P"
 //   fetcher body|number            a new peer asks for the head picture and the
 //                                  share list and echoes the challenge with its
