@@ -13,23 +13,51 @@ AnswerBudget::AnswerBudget(const Limits &limits)
 {
 }
 
-bool AnswerBudget::forgettable(const Entry &e, qint64 nowMs) const
+bool AnswerBudget::makeRoom(qint64 nowMs)
 {
-    return nowMs - e.heard >= m_limits.forgetMs && nowMs >= e.provenUntil && nowMs >= e.challengeUntil;
+    // The address heard from longest ago that never proved itself; else one
+    // whose proof has lapsed (the earliest proven is the first to lapse).
+    std::list<quint32> *from = nullptr;
+    if (!m_unproven.empty())
+        from = &m_unproven;
+    else if (!m_proven.empty() && nowMs >= m_entries.value(m_proven.front()).provenUntil)
+        from = &m_proven;
+    if (!from)
+        return false;
+    m_entries.remove(from->front());
+    from->pop_front();
+    return true;
 }
 
 AnswerBudget::Entry *AnswerBudget::entry(quint32 address, qint64 nowMs)
 {
     if (auto it = m_entries.find(address); it != m_entries.end())
         return &it.value();
-    if (m_entries.size() >= m_limits.addresses) {
-        m_entries.removeIf([&](const auto &item) { return forgettable(item.value(), nowMs); });
-        if (m_entries.size() >= m_limits.addresses)
-            return nullptr;
-    }
+    if (m_entries.size() >= m_limits.addresses && !makeRoom(nowMs))
+        return nullptr;
     Entry &e = m_entries[address];
-    e.heard = nowMs;
+    e.place = m_unproven.insert(m_unproven.end(), address);
     return &e;
+}
+
+void AnswerBudget::lapse(Entry &e, qint64 nowMs)
+{
+    if (!e.proven || nowMs < e.provenUntil)
+        return;
+    const quint32 address = *e.place;
+    m_proven.erase(e.place);
+    e.place = m_unproven.insert(m_unproven.end(), address);
+    e.proven = false;
+    e.credit = std::min<qint64>(e.credit, 0);
+}
+
+void AnswerBudget::topUp(Entry &e, qint64 nowMs) const
+{
+    if (!e.proven || nowMs <= e.toppedUp)
+        return;
+    const qint64 grown = (nowMs - e.toppedUp) * m_limits.provenBytesPerSecond / 1000;
+    e.credit = std::max(e.credit, std::min(m_limits.creditBytes, e.credit + grown));
+    e.toppedUp = nowMs;
 }
 
 void AnswerBudget::Received(quint32 address, qint64 bytes, qint64 nowMs)
@@ -39,8 +67,12 @@ void AnswerBudget::Received(quint32 address, qint64 bytes, qint64 nowMs)
     Entry *e = entry(address, nowMs);
     if (!e)
         return;
-    e->heard = nowMs;
-    e->credit = std::min(m_limits.creditBytes, e->credit + bytes * m_limits.ratio);
+    lapse(*e, nowMs);
+    if (!e->proven)
+        m_unproven.splice(m_unproven.end(), m_unproven, e->place);
+    topUp(*e, nowMs);
+    const qint64 ratio = e->proven ? m_limits.provenRatio : m_limits.ratio;
+    e->credit = std::max(e->credit, std::min(m_limits.creditBytes, e->credit + bytes * ratio));
 }
 
 void AnswerBudget::refill(qint64 nowMs)
@@ -50,20 +82,31 @@ void AnswerBudget::refill(qint64 nowMs)
     m_refilled = nowMs;
 }
 
-AnswerBudget::Verdict AnswerBudget::Spend(quint32 address, qint64 bytes, qint64 nowMs)
+AnswerBudget::Verdict AnswerBudget::Spend(quint32 address, qint64 bytes, qint64 nowMs, qint64 answering)
 {
+    // What the packet answered brought in goes back free.
+    const qint64 charged = bytes - std::clamp<qint64>(answering, 0, bytes);
+    if (charged <= 0)
+        return Verdict::Allowed;
     refill(nowMs);
     // One answer may overdraw the second's budget (a picture larger than
     // it); the ones after it wait until it is paid back.
     if (m_tokens <= 0)
         return Verdict::AllBusy;
-    if (!IsProven(address, nowMs)) {
+    if (!IsLoopback(address)) {
         const auto it = m_entries.find(address);
-        if (it == m_entries.end() || it->credit < bytes)
+        if (it == m_entries.end())
             return Verdict::NoCredit;
-        it->credit -= bytes;
+        Entry &e = it.value();
+        lapse(e, nowMs);
+        topUp(e, nowMs);
+        // A proven address may overdraw its part with one answer (its head
+        // picture); an unproven one never.
+        if (e.proven ? e.credit <= 0 : e.credit < charged)
+            return Verdict::NoCredit;
+        e.credit -= charged;
     }
-    m_tokens -= bytes;
+    m_tokens -= charged;
     return Verdict::Allowed;
 }
 
@@ -78,30 +121,42 @@ bool AnswerBudget::IsProven(quint32 address, qint64 nowMs) const
 std::optional<quint32> AnswerBudget::Challenge(quint32 address, qint64 nowMs)
 {
     Entry *e = entry(address, nowMs);
-    if (!e || nowMs < e->challengeUntil)
+    if (!e)
         return std::nullopt;
+    e->previous = nowMs < e->challengeUntil ? e->challenge : 0;
     // Never 0: a body that does not parse reads as 0.
     e->challenge = QRandomGenerator::system()->bounded(1u, 0xFFFFFFFFu);
     e->challengeUntil = nowMs + m_limits.challengeMs;
+    e->challenged = nowMs;
     return e->challenge;
 }
 
-std::optional<quint32> AnswerBudget::OpenChallenge(quint32 address, qint64 nowMs) const
+bool AnswerBudget::ChallengePending(quint32 address, qint64 nowMs) const
 {
     const auto it = m_entries.constFind(address);
-    if (it == m_entries.cend() || it->challenge == 0 || nowMs >= it->challengeUntil)
-        return std::nullopt;
-    return it->challenge;
+    return it != m_entries.cend() && nowMs < it->challengeUntil && nowMs - it->challenged < m_limits.challengeRepeatMs;
 }
 
 bool AnswerBudget::Echo(quint32 address, quint32 number, qint64 nowMs)
 {
     const auto it = m_entries.find(address);
-    if (it == m_entries.end() || number == 0 || nowMs >= it->challengeUntil || number != it->challenge)
+    if (it == m_entries.end() || number == 0 || nowMs >= it->challengeUntil
+        || (number != it->challenge && number != it->previous))
         return false;
-    it->challenge = 0;
-    it->challengeUntil = -1;
-    it->provenUntil = nowMs + m_limits.provenMs;
+    Entry &e = it.value();
+    e.challenge = e.previous = 0;
+    e.challengeUntil = -1;
+    e.provenUntil = nowMs + m_limits.provenMs;
+    // The proven go in the order their proof lapses.
+    std::list<quint32> &from = e.proven ? m_proven : m_unproven;
+    m_proven.splice(m_proven.end(), from, e.place);
+    // A full credit to begin with: its head picture, custom picture and
+    // share list go at once.
+    if (!e.proven) {
+        e.toppedUp = nowMs;
+        e.credit = std::max(e.credit, m_limits.creditBytes);
+    }
+    e.proven = true;
     return true;
 }
 

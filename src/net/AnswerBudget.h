@@ -1,18 +1,31 @@
-// The bytes we send in answer to what arrives. Toward an address that has
-// not shown it receives there, the answers stay within PeerBounds::kAnswerRatio
-// times the bytes that came from that address (whatever port they came
-// from), so that a forged source address never makes us send its owner more
-// than the forger sent. An address shows it receives by echoing a random
-// number we sent it (Challenge, Echo); from then on its answers are bounded
-// by the rate limiters and the one budget of all answers a second.
+// The bytes we send in answer to what arrives, per address (whatever port the
+// packets came from). An answer no larger than the packet it answers costs
+// nothing (a receipt, an entry answer, an echo cannot amplify); the rest is
+// charged. Toward an address that has not shown it receives there, the
+// charged bytes stay within PeerBounds::kAnswerRatio times the bytes that came
+// from that address, so that a forged source address never makes us send its
+// owner much more than the forger sent. An address shows it receives by
+// echoing a random number we sent it (Challenge, Echo); from then on its
+// charged answers stay within a full credit to begin with, then
+// kProvenAnswerRatio times what came from it plus kProvenAnswerBytesPerSecond
+// (one answer may overdraw that and the next ones wait until it is paid
+// back), since a forger may use a proven address as well. All charged
+// answers together share one budget a second.
 //
-// Loopback addresses count as proven: the kernel takes them from no wire.
+// The addresses are remembered in the order they were last heard from: when
+// the table is full, the one heard from longest ago among those that never
+// proved themselves gives way (in constant time), so a flood of forged
+// addresses never keeps a newcomer out.
+//
+// Loopback addresses count as proven and are not limited: the kernel takes
+// them from no wire.
 #pragma once
 
 #include "net/PeerBounds.h"
 
 #include <QHash>
 #include <QtGlobal>
+#include <list>
 #include <optional>
 
 class AnswerBudget
@@ -21,37 +34,41 @@ public:
     struct Limits
     {
         int ratio = PeerBounds::kAnswerRatio;
+        int provenRatio = PeerBounds::kProvenAnswerRatio;
         qint64 creditBytes = PeerBounds::kAnswerCreditBytes;
+        qint64 provenBytesPerSecond = PeerBounds::kProvenAnswerBytesPerSecond;
         qint64 bytesPerSecond = PeerBounds::kAnswerBytesPerSecond;
         qsizetype addresses = PeerBounds::kAnswerAddresses;
-        qint64 forgetMs = PeerBounds::kAnswerForgetMs;
         qint64 provenMs = PeerBounds::kReceiverProvenMs;
         qint64 challengeMs = PeerBounds::kChallengeMs;
+        qint64 challengeRepeatMs = PeerBounds::kChallengeRepeatMs;
     };
     enum class Verdict {
         Allowed,
-        NoCredit, // the address has not sent enough, nor shown it receives
+        NoCredit, // the address's own part is spent (or it sent too little)
         AllBusy, // every answer of this second is spent
     };
 
     AnswerBudget();
     explicit AnswerBudget(const Limits &limits);
 
-    // Bytes arrived from the address (every datagram, whatever it holds).
+    // A well-formed packet of that many bytes arrived from the address.
     void Received(quint32 address, qint64 bytes, qint64 nowMs);
-    // Asks to send bytes toward the address in answer; when allowed, they
-    // are taken from its credit (unless proven) and from the second's budget.
-    Verdict Spend(quint32 address, qint64 bytes, qint64 nowMs);
+    // Asks to send bytes toward the address in answer to a packet of
+    // `answering` bytes from it (0: to none); when allowed, what exceeds that
+    // packet is taken from the address's credit and from the second's budget.
+    Verdict Spend(quint32 address, qint64 bytes, qint64 nowMs, qint64 answering = 0);
 
     bool IsProven(quint32 address, qint64 nowMs) const;
-    // A random number for the address to echo; none while one is open
-    // already or the address is not remembered (the table is full).
+    // A new random number for the address to echo (never 0); the one sent
+    // before it stays good too, as its echo may be on the way. None when the
+    // table has no room (every address in it proved itself).
     std::optional<quint32> Challenge(quint32 address, qint64 nowMs);
-    // The challenge open for the address, if any (to be sent again when the
-    // address asks again: the first one, or its echo, may have been lost).
-    std::optional<quint32> OpenChallenge(quint32 address, qint64 nowMs) const;
-    // The address echoed a number: true when it is the open challenge, which
-    // proves the address from now on.
+    // True while the last challenge to the address is on its way (sent less
+    // than challengeRepeatMs ago): no new one is to go yet.
+    bool ChallengePending(quint32 address, qint64 nowMs) const;
+    // The address echoed a number: true when it is one of its open
+    // challenges, which proves the address from now on.
     bool Echo(quint32 address, quint32 number, qint64 nowMs);
 
     qsizetype addressCount() const { return m_entries.size(); }
@@ -63,17 +80,25 @@ private:
     struct Entry
     {
         qint64 credit = 0;
-        qint64 heard = 0; // last datagram from it
+        qint64 toppedUp = 0; // when a proven address's credit last grew with time
         qint64 provenUntil = -1;
         qint64 challengeUntil = -1;
+        qint64 challenged = 0; // when the last challenge went
         quint32 challenge = 0;
+        quint32 previous = 0; // the challenge sent before, still good
+        bool proven = false; // in m_proven (else in m_unproven)
+        std::list<quint32>::iterator place;
     };
     Entry *entry(quint32 address, qint64 nowMs);
-    bool forgettable(const Entry &e, qint64 nowMs) const;
+    bool makeRoom(qint64 nowMs);
+    void topUp(Entry &e, qint64 nowMs) const;
+    void lapse(Entry &e, qint64 nowMs);
     void refill(qint64 nowMs);
 
     Limits m_limits;
     QHash<quint32, Entry> m_entries;
+    std::list<quint32> m_unproven; // heard from longest ago first
+    std::list<quint32> m_proven; // proven earliest first
     qint64 m_tokens = 0;
     qint64 m_refilled = -1;
 };

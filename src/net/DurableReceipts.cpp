@@ -40,14 +40,14 @@ quint64 DurableReceipts::Mark() const
     return m_log ? m_log->LastQueued() : 0;
 }
 
-void DurableReceipts::Confirm(const HostKey &peer, quint32 packetNumber, quint64 mark)
+void DurableReceipts::Confirm(const HostKey &peer, quint32 packetNumber, quint64 mark, qint32 answering)
 {
     const quint64 last = Mark();
     if (!m_log || last == mark) {
-        send(peer, packetNumber);
+        send(peer, packetNumber, answering);
         return;
     }
-    m_waiting.append({ peer, packetNumber, last });
+    m_waiting.append({ peer, packetNumber, last, answering });
     // Records that wait for an explicit flush would hold the receipt back.
     m_log->FlushChatLog();
 }
@@ -75,13 +75,13 @@ void DurableReceipts::Written(quint64 upTo)
     const QList<Waiting> ready = m_waiting.first(done);
     m_waiting.remove(0, done);
     for (const Waiting &w : ready)
-        send(w.peer, w.packetNumber);
+        send(w.peer, w.packetNumber, w.answering);
 }
 
-void DurableReceipts::send(const HostKey &peer, quint32 packetNumber)
+void DurableReceipts::send(const HostKey &peer, quint32 packetNumber, qint32 answering)
 {
     if (m_sender)
-        m_sender(peer, packetNumber);
+        m_sender(peer, packetNumber, answering);
     else
         m_net.SendNumber(peer, CMD_MESSAGE_RECEIVED, packetNumber);
 }

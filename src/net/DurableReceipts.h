@@ -25,15 +25,17 @@ public:
     void SetChatLog(ChatLogWriter *log);
 
     // How a receipt goes out (by default straight through the network
-    // manager); the engine sends it within the answer budget.
-    using Sender = std::function<void(const HostKey &peer, quint32 packetNumber)>;
+    // manager); the engine sends it within the answer budget, as the answer
+    // to a message of `answering` bytes.
+    using Sender = std::function<void(const HostKey &peer, quint32 packetNumber, qint32 answering)>;
     void SetSender(Sender sender) { m_sender = std::move(sender); }
 
     // Taken before a message is handled: the records queued up to now.
     quint64 Mark() const;
     // After the message was handled: its receipt leaves now when handling it
     // queued no chat-log record since `mark`, else once that record is written.
-    void Confirm(const HostKey &peer, quint32 packetNumber, quint64 mark);
+    // `answering`: the bytes of the message's datagram.
+    void Confirm(const HostKey &peer, quint32 packetNumber, quint64 mark, qint32 answering = 0);
     // A resent copy of a message whose receipt is still waiting gets none of
     // its own: the one waiting goes when the record is written.
     bool IsWaiting(quint32 address, quint16 port, quint32 packetNumber) const;
@@ -51,8 +53,9 @@ private:
         HostKey peer;
         quint32 packetNumber = 0;
         quint64 sequence = 0;
+        qint32 answering = 0;
     };
-    void send(const HostKey &peer, quint32 packetNumber);
+    void send(const HostKey &peer, quint32 packetNumber, qint32 answering);
 
     CNetManager &m_net;
     ChatLogWriter *m_log = nullptr;

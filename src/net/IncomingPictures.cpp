@@ -89,7 +89,9 @@ void IncomingPictures::setLimits(const Limits &limits)
 void IncomingPictures::AttachTo(MessengerEngine &engine)
 {
     CNetManager &net = engine.net();
-    m_ackSender = [&engine](const HostKey &to, const QByteArray &body) { engine.SendAnswer(to, CMD_PICTURE_ACK, body); };
+    m_ackSender = [&engine](const HostKey &to, const QByteArray &body, qint32 answering) {
+        return engine.SendReply(to, answering, CMD_PICTURE_ACK, body);
+    };
     m_receiverCheck = [this, &engine](const HostKey &key) {
         if (engine.IsReceiver(key.address))
             return true;
@@ -156,15 +158,16 @@ bool IncomingPictures::sameHead(const PictureChunkHeader &a, const PictureChunkH
         && a.compression == b.compression && a.purpose == b.purpose && a.groupId == b.groupId;
 }
 
-void IncomingPictures::acknowledge(const HostKey &to, quint32 id, qint32 chunkNumber, int copies)
+void IncomingPictures::acknowledge(const PacketRecord &chunk, quint32 id, qint32 chunkNumber, int copies)
 {
-    if (!m_ackSender)
+    if (!m_ackSender || copies <= 0)
         return;
     // An acknowledgement of a chunk that arrived goes out twice: a lost one
     // costs the sender a needless resend, and a repeated one counts once.
+    // Together they answer the chunk.
     const QByteArray body = FormatAck(id, chunkNumber);
     for (int copy = 0; copy < copies; ++copy)
-        m_ackSender(to, body);
+        m_ackSender(chunk.key, body, chunk.datagramBytes / copies);
 }
 
 void IncomingPictures::OnPictureData(const PacketRecord &packet)
@@ -192,7 +195,7 @@ void IncomingPictures::OnPictureData(const PacketRecord &packet)
     } else if (m_done.contains(key)) {
         // A late copy of a finished picture: the sender missed our answer.
         if (ack)
-            acknowledge(packet.key, h.id, h.chunkNumber);
+            acknowledge(packet, h.id, h.chunkNumber);
         return;
     } else if (h.groupId == 0 && !listed) {
         // Not acknowledged: a real peer's resend comes after its entry.
@@ -216,7 +219,7 @@ void IncomingPictures::OnPictureData(const PacketRecord &packet)
     // (making room may have moved the entries)
     entry = &m_entries[key];
     if (ack)
-        acknowledge(packet.key, h.id, h.chunkNumber);
+        acknowledge(packet, h.id, h.chunkNumber);
     if (!entry->whole && entry->arrivedCount == entry->head.chunkCount)
         complete(key);
 }
@@ -310,18 +313,19 @@ bool IncomingPictures::answerFromStore(const PacketRecord &packet, const Picture
         return false;
     remember(Key { h.id, packet.key.address, packet.key.port });
     // The answer can be far larger than the chunk: only a listed peer gets
-    // it, once per picture in the interval, each chunk acknowledged once and
+    // it, once per address (whatever the port) and picture in the interval,
+    // each chunk acknowledged once and
     // at the picture pace. Anyone else has this chunk acknowledged.
     // All of them go only to an address that has shown it receives there.
     if (listed && m_receiverCheck && !m_receiverCheck(packet.key)) {
         if (ack)
-            acknowledge(packet.key, h.id, h.chunkNumber, 1);
+            acknowledge(packet, h.id, h.chunkNumber, 1);
         return true;
     }
-    if (!listed || !m_storeAnswers.allow(packet.key.address, packet.key.port, now(), h.id)) {
+    if (!listed || !m_storeAnswers.allow(packet.key.address, 0, now(), h.id)) {
         refuse(listed ? PeerRefusal::AnswerRate : PeerRefusal::AnswerUnlisted, packet.key.address);
         if (ack)
-            acknowledge(packet.key, h.id, h.chunkNumber, 1);
+            acknowledge(packet, h.id, h.chunkNumber, 1);
         return true;
     }
     if (ack) {
@@ -347,8 +351,10 @@ void IncomingPictures::pumpAcks()
     for (int i = 0; i < PictureSendTable::kChunksPerStep && !m_ackQueue.empty(); ++i) {
         const QueuedAck next = std::move(m_ackQueue.front());
         m_ackQueue.pop_front();
-        if (m_ackSender)
-            m_ackSender(next.to, next.body);
+        // Beyond the peer's answer budget the rest would be refused one by
+        // one: they go no further.
+        if (m_ackSender && !m_ackSender(next.to, next.body, 0))
+            std::erase_if(m_ackQueue, [&](const QueuedAck &a) { return a.to == next.to; });
     }
     if (m_ackQueue.empty())
         m_ackPacer.stop();

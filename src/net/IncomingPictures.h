@@ -72,8 +72,12 @@ public:
     static constexpr int kMaxQueuedAcks = 16000;
     // Milliseconds of a monotonic clock.
     using Clock = std::function<qint64()>;
-    // Sends the body of a CMD_PICTURE_ACK to a peer.
-    using AckSender = std::function<void(const HostKey &to, const QByteArray &body)>;
+    // Sends the body of a CMD_PICTURE_ACK to a peer, in answer to a chunk of
+    // `answering` bytes (0: to none, as the acknowledgements of a stored
+    // picture beyond the chunk that came); false when the answer budget
+    // refused it (the acknowledgements of a stored picture queued for that
+    // peer are dropped then).
+    using AckSender = std::function<bool(const HostKey &to, const QByteArray &body, qint32 answering)>;
     // True when a group chat with this id is known.
     using GroupLookup = std::function<bool(quint32 groupId)>;
     // The listed peer of an address and port; none when the host table does
@@ -174,7 +178,7 @@ private:
 
     bool accepts(const PacketRecord &packet, const PictureChunkHeader &h) const;
     bool sameHead(const PictureChunkHeader &a, const PictureChunkHeader &b) const;
-    void acknowledge(const HostKey &to, quint32 id, qint32 chunkNumber, int copies = kAckCopies);
+    void acknowledge(const PacketRecord &chunk, quint32 id, qint32 chunkNumber, int copies = kAckCopies);
     bool answerFromStore(const PacketRecord &packet, const PictureChunkHeader &h, bool ack, bool listed);
     Entry *newEntry(const Key &key, const PacketRecord &packet, const PictureChunkHeader &h, const HostRecord *host);
     bool store(const Key &key, const PictureChunkHeader &h, const QByteArray &bytes);

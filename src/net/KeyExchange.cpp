@@ -135,7 +135,7 @@ void KeyExchange::answerRequest(const PacketRecord &packet, const HostRecord *se
     // Blowfish; everyone else gets the 512-bit key for RC2.
     const bool large = m_keys.pair1024 && (!m_keys.pair512 || ((*asker & CAP_RSA_1024) && (*asker & CAP_BLOWFISH_128)));
     const Crypto::RsaKeyPair &pair = large ? *m_keys.pair1024 : *m_keys.pair512;
-    m_engine.SendAnswer(packet.key, CMD_PUBLIC_KEY, FormatPublicKeyAnswer(ownCapabilities(), pair.publicKey()));
+    m_engine.SendReply(packet, CMD_PUBLIC_KEY, FormatPublicKeyAnswer(ownCapabilities(), pair.publicKey()));
 }
 
 void KeyExchange::takeAnswer(const PacketRecord &packet, HostRecord *sender)

@@ -50,8 +50,8 @@ MessengerEngine::MessengerEngine(CConfig &config, CNetManager &net, QObject *par
     m_net.setConnectionHandler([this](qintptr descriptor) { m_fileServer.Serve(descriptor); });
     m_waitingSweep.setSingleShot(true);
     connect(&m_waitingSweep, &QTimer::timeout, this, [this] { dropWaitingAnswers(PeerRateLimiter::Now()); });
-    m_receipts.SetSender([this](const HostKey &peer, quint32 packetNumber) {
-        SendAnswer(peer, CMD_MESSAGE_RECEIVED, PacketCodec::FormatNumber(packetNumber));
+    m_receipts.SetSender([this](const HostKey &peer, quint32 packetNumber, qint32 answering) {
+        SendReply(peer, answering, CMD_MESSAGE_RECEIVED, PacketCodec::FormatNumber(packetNumber));
     });
 }
 
@@ -199,9 +199,9 @@ void MessengerEngine::AnswerEntry(const HostKey &peer, quint32 commandWord)
     m_net.SendTextToHost(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
 }
 
-bool MessengerEngine::SendEntryAnswer(const HostKey &peer, quint32 commandWord)
+bool MessengerEngine::SendEntryAnswer(const PacketRecord &packet, quint32 commandWord)
 {
-    return SendTextAnswer(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
+    return SendTextReply(packet, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
 }
 
 bool MessengerEngine::MayReach(quint32 address)
@@ -226,11 +226,11 @@ bool MessengerEngine::onOwnNetwork(quint32 address) const
     return (address & mask) == (m_net.ownAddress() & mask);
 }
 
-bool MessengerEngine::MayAnswerBytes(quint32 address, qint64 bytes)
+bool MessengerEngine::MayAnswerBytes(quint32 address, qint64 bytes, qint64 answering)
 {
     if (!MayReach(address))
         return false;
-    if (m_budget.Spend(address, bytes, PeerRateLimiter::Now()) == AnswerBudget::Verdict::Allowed)
+    if (m_budget.Spend(address, bytes, PeerRateLimiter::Now(), answering) == AnswerBudget::Verdict::Allowed)
         return true;
     Refuse(PeerRefusal::AnswerBudget, address);
     return false;
@@ -241,19 +241,43 @@ bool MessengerEngine::IsReceiver(quint32 address) const
     return m_budget.IsProven(address, PeerRateLimiter::Now());
 }
 
+bool MessengerEngine::sendAnswer(const HostKey &to, qint64 answering, quint32 packetNumber, quint32 commandWord,
+    QByteArrayView body, QByteArrayView extension, qint32 extLen)
+{
+    const QByteArray packet = m_net.BuildPacket(packetNumber, commandWord, body, extension, extLen);
+    if (packet.isEmpty() || !MayAnswerBytes(to.address, packet.size(), answering))
+        return false;
+    return m_net.SendDatagram(to.address, to.port, packet);
+}
+
 bool MessengerEngine::SendAnswer(
     const HostKey &to, quint32 commandWord, QByteArrayView body, QByteArrayView extension, qint32 extLen)
 {
-    const QByteArray packet = m_net.BuildPacket(m_net.NextPacketNumber(), commandWord, body, extension, extLen);
-    if (packet.isEmpty() || !MayAnswerBytes(to.address, packet.size()))
-        return false;
-    return m_net.SendDatagram(to.address, to.port, packet);
+    return sendAnswer(to, 0, m_net.NextPacketNumber(), commandWord, body, extension, extLen);
+}
+
+bool MessengerEngine::SendReply(
+    const PacketRecord &packet, quint32 commandWord, QByteArrayView body, QByteArrayView extension, qint32 extLen)
+{
+    return SendReply(packet.key, packet.datagramBytes, commandWord, body, extension, extLen);
+}
+
+bool MessengerEngine::SendReply(const HostKey &to, qint64 answering, quint32 commandWord, QByteArrayView body,
+    QByteArrayView extension, qint32 extLen)
+{
+    return sendAnswer(to, answering, m_net.NextPacketNumber(), commandWord, body, extension, extLen);
 }
 
 bool MessengerEngine::SendTextAnswer(
     const HostKey &to, quint32 commandWord, const QString &body, const QString &extension)
 {
     return SendAnswer(to, commandWord, Gbk::encode(body), Gbk::encode(extension));
+}
+
+bool MessengerEngine::SendTextReply(
+    const PacketRecord &packet, quint32 commandWord, const QString &body, const QString &extension)
+{
+    return SendReply(packet, commandWord, Gbk::encode(body), Gbk::encode(extension));
 }
 
 void MessengerEngine::AnswerWhenReceiver(const HostKey &to, QObject *context, std::function<void()> answer)
@@ -265,63 +289,46 @@ void MessengerEngine::AnswerWhenReceiver(const HostKey &to, QObject *context, st
     }
     dropWaitingAnswers(now);
     // A read notice asking for its check, for a message that never was: a
-    // peer that receives there echoes the number, and shows nothing for it.
-    const auto sendChallenge = [&](quint32 number) {
-        return SendAnswer(to, CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(number));
-    };
-    // The address asks again while our challenge is open: the challenge or
-    // its echo may have been lost on the way, so the same number goes again.
-    const std::optional<quint32> open = m_budget.OpenChallenge(to.address, now);
-    if (open)
-        sendChallenge(*open);
-    const auto ofAddress = std::count_if(
-        m_waiting.cbegin(), m_waiting.cend(), [&](const WaitingAnswer &w) { return w.address == to.address; });
-    if (m_waiting.size() >= size_t(PeerBounds::kWaitingAnswers) || ofAddress >= PeerBounds::kWaitingAnswersPerAddress) {
-        Refuse(PeerRefusal::AnswerUnproven, to.address);
-        return;
-    }
-    if (!open) {
+    // peer that receives there echoes its body or its packet number (both
+    // the challenge), and shows nothing for it. A request after the last
+    // challenge's second is challenged anew (the challenge or its echo may
+    // have been lost on the way, and a peer would take a copy of the same
+    // packet for one it has seen); the number before stays good.
+    if (!m_budget.ChallengePending(to.address, now)) {
         const std::optional<quint32> challenge = m_budget.Challenge(to.address, now);
         if (!challenge) {
-            // No challenge can go: the budget remembers no more addresses.
+            // No challenge can go: every address remembered proved itself.
             Refuse(PeerRefusal::AnswerUnproven, to.address);
             return;
         }
-        if (!sendChallenge(*challenge))
+        if (!sendAnswer(
+                to, 0, *challenge, CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(*challenge)))
             return;
     }
-    m_waiting.push_back({ to.address, now + PeerBounds::kChallengeMs, context, std::move(answer) });
+    if (const std::optional<quint32> gave
+        = m_waiting.Add({ to.address, now + PeerBounds::kChallengeMs, context, std::move(answer) }))
+        Refuse(PeerRefusal::AnswerUnproven, *gave);
     if (!m_waitingSweep.isActive())
         m_waitingSweep.start(int(PeerBounds::kChallengeMs));
 }
 
 void MessengerEngine::dropWaitingAnswers(qint64 nowMs)
 {
-    std::erase_if(m_waiting, [&](const WaitingAnswer &w) {
-        if (w.context && nowMs < w.until)
-            return false;
-        if (w.context)
-            Refuse(PeerRefusal::AnswerUnproven, w.address);
-        return true;
-    });
-    if (!m_waiting.empty())
-        m_waitingSweep.start(int(std::max<qint64>(1, m_waiting.front().until - nowMs)));
+    for (const quint32 address : m_waiting.Expire(nowMs))
+        Refuse(PeerRefusal::AnswerUnproven, address);
+    if (const std::optional<qint64> due = m_waiting.NextDue())
+        m_waitingSweep.start(int(std::max<qint64>(1, *due - nowMs)));
 }
 
 void MessengerEngine::challengeEchoed(const PacketRecord &packet)
 {
+    // The echo names the challenge in its body, or (as the plain protocol's
+    // receipts do) echoes the challenge's packet number: both are the same.
     if (!m_budget.Echo(packet.key.address, EchoedPacketNumber(packet), PeerRateLimiter::Now()))
         return;
-    std::vector<WaitingAnswer> ready;
-    std::erase_if(m_waiting, [&](WaitingAnswer &w) {
-        if (w.address != packet.key.address)
-            return false;
-        ready.push_back(std::move(w));
-        return true;
-    });
-    for (const WaitingAnswer &w : ready)
+    for (const WaitingAnswers::Answer &w : m_waiting.Take(packet.key.address))
         if (w.context)
-            w.answer();
+            w.run();
 }
 
 void MessengerEngine::RefreshUsers(bool clearFirst)
@@ -518,12 +525,13 @@ bool MessengerEngine::MayAnswerListed(const HostKey &peer, quint32 command)
 
 void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, quint16 port)
 {
-    m_budget.Received(address, data.size(), PeerRateLimiter::Now());
     if (m_restricted && m_restricted(address))
         return;
     PacketRecord packet;
     if (PacketCodec::ParsePacket(data, address, port, packet) != PacketStatus::Ok)
         return;
+    // Only a well-formed packet is remembered for its address.
+    m_budget.Received(address, data.size(), PeerRateLimiter::Now());
     if (m_admission && m_admission(packet))
         return;
     if (packet.command() == CMD_EXT_ANNOUNCE) {
@@ -551,13 +559,13 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
             if (wantsReceipt && m_receipts.IsWaiting(address, port, packet.packetNumber))
                 m_receipts.RetryLog();
             else if (wantsReceipt)
-                SendAnswer(packet.key, CMD_MESSAGE_RECEIVED, PacketCodec::FormatNumber(packet.packetNumber));
+                SendReply(packet, CMD_MESSAGE_RECEIVED, PacketCodec::FormatNumber(packet.packetNumber));
             return;
         }
         const quint64 mark = m_receipts.Mark();
         handleMessage(packet);
         if (wantsReceipt)
-            m_receipts.Confirm(packet.key, packet.packetNumber, mark);
+            m_receipts.Confirm(packet.key, packet.packetNumber, mark, packet.datagramBytes);
         return;
     }
     const bool seen = m_recent.Contains(packet.packetNumber, address, port);
@@ -578,7 +586,7 @@ void MessengerEngine::Introduce(const PacketRecord &packet)
         Refuse(PeerRefusal::AnswerRate, packet.key.address);
         return;
     }
-    SendEntryAnswer(packet.key, CMD_ANNOUNCE_ENTRY);
+    SendEntryAnswer(packet, CMD_ANNOUNCE_ENTRY);
     // Its answer is let into a full host table: a peer that a forged exit
     // removed gets back on the list with its next message.
     const qint64 now = PeerRateLimiter::Now();
@@ -607,12 +615,12 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
             packet.headIcon, packet.statusBits, packet.macText, packet.headPictureSize, packet.customPictureSize);
         if (isOwnPacket(packet) || !MayAnswer(packet.key, CMD_ANNOUNCE_ENTRY))
             break;
-        if (SendEntryAnswer(packet.key, CMD_ANSWER_ENTRY) || !m_recordAwaitsEcho)
+        if (SendEntryAnswer(packet, CMD_ANSWER_ENTRY) || !m_recordAwaitsEcho)
             break;
         // A newcomer to a full table whose challenge took the credit its
         // entry brought: the answer goes with its record when it echoes (a
         // round trip later).
-        AnswerWhenReceiver(packet.key, this, [this, to = packet.key] { SendEntryAnswer(to, CMD_ANSWER_ENTRY); });
+        AnswerWhenReceiver(packet.key, this, [this, packet] { SendEntryAnswer(packet, CMD_ANSWER_ENTRY); });
         break;
     case CMD_ANSWER_ENTRY:
     case CMD_ANNOUNCE_STATUS:
@@ -626,8 +634,11 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
         emit receiptArrived(sender, EchoedPacketNumber(packet));
         break;
     case CMD_MESSAGE_OPENED:
-        if (packet.hasOption(OPT_READ_CHECK))
-            SendAnswer(packet.key, CMD_ANSWER_READ, packet.body);
+        // The echo of a read notice that asks for its check names the notice
+        // (its packet number), whatever its body held; once a second per
+        // peer, as the other short answers.
+        if (packet.hasOption(OPT_READ_CHECK) && MayAnswer(packet.key, CMD_MESSAGE_OPENED))
+            SendReply(packet, CMD_ANSWER_READ, PacketCodec::FormatNumber(packet.packetNumber));
         emit readNoticeArrived(sender, EchoedPacketNumber(packet));
         break;
     case CMD_ANSWER_READ:
@@ -642,11 +653,11 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
     case CMD_CHAT_PROBE:
         // A chat window asks for our current details: the entry answer.
         if (sender && !isHidden() && !isOwnPacket(packet) && MayAnswer(packet.key, CMD_CHAT_PROBE))
-            SendEntryAnswer(packet.key, CMD_ANSWER_ENTRY);
+            SendEntryAnswer(packet, CMD_ANSWER_ENTRY);
         break;
     case CMD_GET_INFO:
         if (MayAnswer(packet.key, CMD_GET_INFO)) {
-            SendTextAnswer(packet.key, CMD_SEND_INFO,
+            SendTextReply(packet, CMD_SEND_INFO,
                 QStringLiteral("Kwel %1 (Linux)").arg(QCoreApplication::applicationVersion()));
         }
         break;
@@ -661,7 +672,7 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
             else if (index >= 0 && index < int(m_config.AwayNames.size()) && !m_config.AwayNames[index].isEmpty())
                 text = m_config.AwayNames[index];
         }
-        SendTextAnswer(packet.key, CMD_SEND_ABSENCE_INFO, text);
+        SendTextReply(packet, CMD_SEND_ABSENCE_INFO, text);
         break;
     }
     case CMD_GET_PROGRAM:

@@ -13,6 +13,7 @@
 #include "net/PeerRateLimiter.h"
 #include "net/PacketRecord.h"
 #include "net/RecentPackets.h"
+#include "net/WaitingAnswers.h"
 
 #include <QObject>
 #include <QPointer>
@@ -91,7 +92,7 @@ public:
     void AnswerEntry(const HostKey &peer, quint32 commandWord);
     // The same in answer to the peer's packet: within the answer budget
     // (false when it did not go).
-    bool SendEntryAnswer(const HostKey &peer, quint32 commandWord);
+    bool SendEntryAnswer(const PacketRecord &packet, quint32 commandWord);
     // A refresh request: with clearFirst the table is emptied before the
     // entry is announced again.
     void RefreshUsers(bool clearFirst);
@@ -131,18 +132,30 @@ public:
     bool SendAnswer(const HostKey &to, quint32 commandWord, QByteArrayView body, QByteArrayView extension = {},
         qint32 extLen = 0);
     bool SendTextAnswer(const HostKey &to, quint32 commandWord, const QString &body, const QString &extension = {});
-    // True when an answer of that many bytes may go to the address now (and
-    // they are taken from its budget); a refusal is counted.
-    bool MayAnswerBytes(quint32 address, qint64 bytes);
+    // The one answer to a packet (its receipt, echo, entry answer...): as
+    // many of its bytes as the packet's datagram had go free, only the rest
+    // is charged.
+    bool SendReply(const PacketRecord &packet, quint32 commandWord, QByteArrayView body,
+        QByteArrayView extension = {}, qint32 extLen = 0);
+    // The same toward a peer for a datagram of `answering` bytes from it.
+    bool SendReply(const HostKey &to, qint64 answering, quint32 commandWord, QByteArrayView body,
+        QByteArrayView extension = {}, qint32 extLen = 0);
+    bool SendTextReply(
+        const PacketRecord &packet, quint32 commandWord, const QString &body, const QString &extension = {});
+    // True when an answer of that many bytes may go to the address now, in
+    // answer to a datagram of `answering` bytes (0: to none), and the excess
+    // is taken from its budget; a refusal is counted.
+    bool MayAnswerBytes(quint32 address, qint64 bytes, qint64 answering = 0);
     // True when something a peer's packet makes us send may go to its
     // address: one of our network, or one that showed it receives there;
     // others share PeerBounds::kOffNetworkAnswersPerSecond. A refusal is counted.
     bool MayReach(quint32 address);
     bool IsReceiver(quint32 address) const;
     // Runs answer (an answer larger than its request) at once when the
-    // address has shown it receives there; otherwise challenges it and runs
-    // answer when it echoes, within PeerBounds::kChallengeMs (an answer that
-    // waited in vain is refused). Nothing runs once context is gone.
+    // address has shown it receives there; otherwise challenges it (always:
+    // the challenge is small) and runs answer when it echoes, within
+    // PeerBounds::kChallengeMs (an answer that waited in vain, or gave way to
+    // a newer one, is refused). Nothing runs once context is gone.
     void AnswerWhenReceiver(const HostKey &to, QObject *context, std::function<void()> answer);
     AnswerBudget &answerBudget() { return m_budget; }
 
@@ -178,15 +191,8 @@ private:
     void forgetIntroductions(qint64 nowMs);
     bool onOwnNetwork(quint32 address) const;
     void dropWaitingAnswers(qint64 nowMs);
-
-    // An answer waiting for its address to echo the challenge.
-    struct WaitingAnswer
-    {
-        quint32 address = 0;
-        qint64 until = 0;
-        QPointer<QObject> context;
-        std::function<void()> answer;
-    };
+    bool sendAnswer(const HostKey &to, qint64 answering, quint32 packetNumber, quint32 commandWord,
+        QByteArrayView body, QByteArrayView extension = {}, qint32 extLen = 0);
 
     CConfig &m_config;
     CNetManager &m_net;
@@ -217,6 +223,6 @@ private:
     std::deque<Introduced> m_introduced;
     // Set by AddOrUpdateHost when the record waits for the sender's echo.
     bool m_recordAwaitsEcho = false;
-    std::vector<WaitingAnswer> m_waiting;
+    WaitingAnswers m_waiting;
     QTimer m_waitingSweep;
 };

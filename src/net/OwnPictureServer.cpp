@@ -55,7 +55,9 @@ void OwnPictureServer::HandlePacket(const PacketRecord &packet, HostRecord *send
             m_engine->Refuse(PeerRefusal::AnswerUnlisted, packet.key.address);
         return;
     }
-    if (!m_answers.allow(packet.key.address, packet.key.port, PeerRateLimiter::Now(), quint32(purpose))) {
+    // Once per address and picture, whatever port asks (a forger may ask
+    // from many ports of an address it does not own).
+    if (!m_answers.allow(packet.key.address, 0, PeerRateLimiter::Now(), quint32(purpose))) {
         if (m_engine)
             m_engine->Refuse(PeerRefusal::AnswerRate, packet.key.address);
         return;

@@ -4,8 +4,10 @@
 // 1, compression 1, purpose 1 or 2, group 0). Peers do not acknowledge these
 // chunks, so they go out once, at the picture pace. The answer is far larger
 // than the request: only peers the host table lists get it, at most once
-// per peer and picture in PeerBounds::kLargeAnswerIntervalMs. The sizes of these answers are what the own
-// packets announce; the packed bytes are made again only when a file changes.
+// per address (whatever the port) and picture in
+// PeerBounds::kLargeAnswerIntervalMs, and within the address's answer
+// budget. The sizes of these answers are what the own packets announce; the
+// packed bytes are made again only when a file changes.
 #pragma once
 
 #include "net/PictureSender.h"

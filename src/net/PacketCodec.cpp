@@ -203,6 +203,7 @@ PacketStatus ParsePacket(QByteArrayView data, quint32 address, quint16 port, Pac
         return PacketStatus::Empty;
     if (data.size() > kMaxPacket)
         return PacketStatus::TooLong;
+    out.datagramBytes = qint32(data.size());
 
     // version:packet:user:host:command:
     std::array<QByteArrayView, 5> field;

@@ -27,6 +27,9 @@ struct PacketRecord
     // Everything after the body's terminating NUL, with its true length: a
     // text (group name, file list) or the raw bytes of a picture chunk.
     QByteArray extension;
+    // The bytes of the datagram that carried it (what an answer to it may
+    // take back for free).
+    qint32 datagramBytes = 0;
 
     uint32_t command() const { return GET_MODE(commandWord); }
     bool hasOption(uint32_t bit) const { return (commandWord & bit) != 0; }

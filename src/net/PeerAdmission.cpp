@@ -126,7 +126,7 @@ bool PeerAdmission::Admit(const PacketRecord &packet)
             packet.customPictureSize);
     }
     if (d.answerEntry)
-        m_engine.SendEntryAnswer(packet.key, CMD_ANSWER_ENTRY | (d.answerVisible ? OPT_VISIBLE_WHEN_HIDDEN : 0));
+        m_engine.SendEntryAnswer(packet, CMD_ANSWER_ENTRY | (d.answerVisible ? OPT_VISIBLE_WHEN_HIDDEN : 0));
     if (d.removeSender) {
         // A hidden peer is not to be seen: it leaves the list without a notice.
         m_engine.RemoveHost(m_engine.FindHost(packet.key.address, packet.key.port), false);

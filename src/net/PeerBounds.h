@@ -74,7 +74,7 @@ inline constexpr qsizetype kRequestedOfferEntries = 4096;
 // ---- answers ----
 // Answers that can be larger than their request (the own pictures, the
 // acknowledgements of a picture already stored): listed peers only, at most
-// once per peer and picture in this interval.
+// once per address (whatever the port) and picture in this interval.
 inline constexpr qint64 kLargeAnswerIntervalMs = 10000;
 // Short answers (entry answers, information, absence text, the entry sent to
 // an unknown sender): at most one per peer and command in this interval.
@@ -89,23 +89,34 @@ inline constexpr qint64 kIntroductionAnswerMs = 10000;
 inline constexpr qsizetype kAnswerPeers = 4096;
 
 // ---- bytes sent in answer (AnswerBudget) ----
-// Toward an address that has not shown it receives there, the answers stay
+// An answer no larger than the packet it answers costs nothing; of the rest,
+// toward an address that has not shown it receives there, the answers stay
 // within this many times the bytes that arrived from it...
 inline constexpr int kAnswerRatio = 2;
-// ...of which at most this much credit is saved up.
+// ...of which at most this much credit is saved up (proven or not).
 inline constexpr qint64 kAnswerCreditBytes = 64 << 10;
+// Toward an address that has shown it receives there (a forger may use its
+// address too): this many times what arrived from it, and this many bytes a
+// second (one answer may overdraw it, the next ones wait until it is paid).
+inline constexpr int kProvenAnswerRatio = 4;
+inline constexpr qint64 kProvenAnswerBytesPerSecond = 64 << 10;
 // All answers together, to every address, proven or not, per second.
 inline constexpr qint64 kAnswerBytesPerSecond = qint64(4) << 20;
-// Addresses the budget remembers at once; one not heard from for
-// kAnswerForgetMs makes room (a new one is refused while none can go).
+// Addresses the budget remembers at once; when full, the one heard from
+// longest ago that never proved itself gives way.
 inline constexpr qsizetype kAnswerAddresses = 8192;
-inline constexpr qint64 kAnswerForgetMs = 60000;
 // An address that echoed our challenge (a random number in a read notice
-// asking for its check) counts as receiving there for this long...
+// asking for its check, as its body and its packet number) counts as
+// receiving there for this long...
 inline constexpr qint64 kReceiverProvenMs = 30 * 60000;
-// ...and the challenge waits this long for its echo, with the answers that
-// need it (at most kWaitingAnswers, kWaitingAnswersPerAddress of one address).
+// ...and a challenge waits this long for its echo, with the answers that
+// need it: at most kWaitingAnswers, kWaitingAnswersPerAddress of one address;
+// beyond, the address that holds the most gives up its oldest.
 inline constexpr qint64 kChallengeMs = 10000;
+// A new challenge goes to an address at most once in this interval (peers
+// echo one read notice a second); what is asked meanwhile waits for the one
+// on its way.
+inline constexpr qint64 kChallengeRepeatMs = 1000;
 inline constexpr int kWaitingAnswers = 64;
 inline constexpr int kWaitingAnswersPerAddress = 4;
 

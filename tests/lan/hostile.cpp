@@ -6,6 +6,7 @@
 #include "hostile_netbudget.h"
 #include "hostile_wire.h"
 #include "hostile_hosts.h"
+#include "hostile_budget.h"
 
 #include "core/Dib.h"
 #include "core/Lzw.h"
@@ -209,7 +210,7 @@ void RawPeer::collect(int ms)
                 // A peer that receives here says so, as every peer does: it
                 // echoes a read notice that asks for its check.
                 if (p.command() == CMD_MESSAGE_OPENED && p.hasOption(OPT_READ_CHECK))
-                    send(CMD_ANSWER_READ, p.body);
+                    send(CMD_ANSWER_READ, m_echoNumber ? PacketCodec::FormatNumber(p.packetNumber) : p.body);
                 m_answers.append(p);
             }
         }
@@ -224,27 +225,33 @@ void PumpEvents(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-ForgedPeer::ForgedPeer(quint32 from, quint16 fromPort, quint32 target, quint16 targetPort, const QString &login)
-    : m_target(target)
-    , m_port(targetPort)
+int OpenForgedSocket(quint32 from, quint16 fromPort)
 {
-    m_own.userName = login;
-    m_own.hostName = login + QStringLiteral("-pc");
-    m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (m_fd < 0)
-        return;
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
     const int on = 1;
     // Any source address at all (root only).
-    ::setsockopt(m_fd, IPPROTO_IP, IP_TRANSPARENT, &on, sizeof on);
-    ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    ::setsockopt(fd, IPPROTO_IP, IP_TRANSPARENT, &on, sizeof on);
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in a {};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(from);
     a.sin_port = htons(fromPort);
-    if (::bind(m_fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
-        ::close(m_fd);
-        m_fd = -1;
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
+        ::close(fd);
+        return -1;
     }
+    return fd;
+}
+
+ForgedPeer::ForgedPeer(quint32 from, quint16 fromPort, quint32 target, quint16 targetPort, const QString &login)
+    : m_fd(OpenForgedSocket(from, fromPort))
+    , m_target(target)
+    , m_port(targetPort)
+{
+    m_own.userName = login;
+    m_own.hostName = login + QStringLiteral("-pc");
 }
 
 ForgedPeer::~ForgedPeer()
@@ -348,6 +355,8 @@ bool RunAttack(const QStringList &words, quint32 target, quint16 port, const std
     if (const auto done = RunWireAttack(words, target, port, report))
         return *done;
     if (const auto done = RunHostAttack(words, target, port, report))
+        return *done;
+    if (const auto done = RunAnswerBudgetAttack(words, target, port, report))
         return *done;
     const QString attack = words[0];
     const int n = words.size() > 1 ? qBound(1, words[1].toInt(), 100000) : 1;

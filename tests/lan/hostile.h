@@ -89,6 +89,9 @@ public:
     // Packets are numbered on from `number` (a later run of the same peer
     // must not look like a resend of an earlier one).
     void setNumber(quint32 number) { m_number = number; }
+    // A read notice asking for its check is echoed with its body (as this
+    // program does), or with its packet number (as plain peers do).
+    void setEchoPacketNumber(bool number) { m_echoNumber = number; }
     // Sends one packet; returns its size (0 when it was not sent).
     qint64 send(quint32 commandWord, QByteArrayView body, QByteArrayView extension = {});
     // The entry, then what comes back within 500 ms is thrown away: the
@@ -110,6 +113,7 @@ private:
     quint16 m_port;
     OwnHeader m_own;
     quint32 m_number = 5000000;
+    bool m_echoNumber = false;
     qint64 m_bytesIn = 0;
     qint64 m_bytesOut = 0;
     qint64 m_packetsIn = 0;
@@ -152,6 +156,9 @@ QList<QPair<QByteArray, QByteArray>> PictureChunks(
 // An LZW container that unpacks to a bitmap of width x height, 24 bits, all
 // black: a few kilobytes that decode to width * height * 3 bytes.
 QByteArray LzwBomb(int width, int height);
+// A UDP socket bound to from:fromPort, where from need not be one of ours
+// (IP_TRANSPARENT, root only; 0: any address); -1 when it cannot be had.
+int OpenForgedSocket(quint32 from, quint16 fromPort);
 
 // The hostile peers' attacks on one target (address, port), each ending
 // with one or more figure lines given to `report`:

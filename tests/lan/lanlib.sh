@@ -167,20 +167,37 @@ lan_until_ok() {
   lan_fail "copy $i: \"$cmd\" not ok within $seconds s"
 }
 
-# Copy I shares the PATHs behind the password PASSWORD through the shares
-# dialog: "确定" of each of its two dialogs ends in a message box, closed once
-# it shows.
+# Copy I shares the PATHs behind the password PASSWORD (none when empty)
+# through the shares dialog: "确定" of each of its two dialogs ends in a
+# message box, closed once it shows.
 lan_share_files() {
   local i=$1 password=$2
   shift 2
   drive "$i" "shares add $*"
   expect "$i" "DRIVER ok shares add"
-  drive "$i" "shares password $password"
-  expect "$i" "DRIVER ok shares password"
-  lan_until_ok "$i" "closemodal"
+  if [ -n "$password" ]; then
+    drive "$i" "shares password $password"
+    expect "$i" "DRIVER ok shares password"
+    lan_until_ok "$i" "closemodal"
+  fi
   drive "$i" "shares save"
   expect "$i" "DRIVER ok shares save"
   lan_until_ok "$i" "closemodal"
+}
+
+# Gives the program of host I a head picture, a custom picture (32 x 32
+# noise) and a stored chat picture 5eed5eed, before it starts.
+lan_noise_pictures() {
+  local data="$LAN_WORK/h$1/.local/share/TARPELON/Kwel/kwel"
+  mkdir -p "$data/UserHeadPhoto" "$data/RecvFace"
+  {
+    printf 'BM\x36\x0c\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00'
+    printf '\x28\x00\x00\x00\x20\x00\x00\x00\x20\x00\x00\x00\x01\x00\x18\x00\x00\x00\x00\x00\x00\x0c\x00\x00'
+    printf '\x13\x0b\x00\x00\x13\x0b\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+    head -c 3072 /dev/urandom
+  } >"$data/UserHeadPhoto/MyHeadPicture.bmp"
+  cp "$data/UserHeadPhoto/MyHeadPicture.bmp" "$data/UserHeadPhoto/MyCustomPicture.bmp"
+  cp "$data/UserHeadPhoto/MyHeadPicture.bmp" "$data/RecvFace/5eed5eed.bmp"
 }
 
 # The resident size of a process in kB, from /proc.

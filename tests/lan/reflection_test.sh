@@ -18,25 +18,13 @@ work=$LAN_WORK
 A1=$(lan_addr 1); V=$(lan_addr 3)
 
 # The program's own head picture and a stored chat picture (32 x 32 noise).
-data="$work/h1/.local/share/TARPELON/Kwel/kwel"
-mkdir -p "$data/UserHeadPhoto" "$data/RecvFace" "$work/share"
-{
-  printf 'BM\x36\x0c\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00'
-  printf '\x28\x00\x00\x00\x20\x00\x00\x00\x20\x00\x00\x00\x01\x00\x18\x00\x00\x00\x00\x00\x00\x0c\x00\x00'
-  printf '\x13\x0b\x00\x00\x13\x0b\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'
-  head -c 3072 /dev/urandom
-} >"$data/UserHeadPhoto/MyHeadPicture.bmp"
-cp "$data/UserHeadPhoto/MyHeadPicture.bmp" "$data/UserHeadPhoto/MyCustomPicture.bmp"
-cp "$data/UserHeadPhoto/MyHeadPicture.bmp" "$data/RecvFace/5eed5eed.bmp"
+lan_noise_pictures 1
+mkdir -p "$work/share"
 # Shares without a password: a list of many entries is what a request brings.
 for i in $(seq 1 60); do echo "$i" >"$work/share/shared-file-with-a-long-name-$i.txt"; done
 
 lan_start_copy "$kwel" 1 1
-drive 1 "shares add $(echo "$work"/share/*)"
-expect 1 "DRIVER ok shares add"
-drive 1 "shares save"
-expect 1 "DRIVER ok shares save"
-lan_until_ok 1 "closemodal"
+lan_share_files 1 "" "$work"/share/*
 events=$work/kwel1.events
 
 # phase NAME PORT KIND...: host 3 counts while host 2 sends; prints the figure.

@@ -1,16 +1,24 @@
 #include "net/AnswerBudget.h"
+#include "net/WaitingAnswers.h"
 
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 namespace {
 constexpr quint32 kVictim = 0x0A000005; // 10.0.0.5
 constexpr quint32 kOther = 0x0A000006;
+using V = AnswerBudget::Verdict;
+
+// Proves the address at nowMs.
+void prove(AnswerBudget &budget, quint32 address, qint64 nowMs)
+{
+    ASSERT_TRUE(budget.Echo(address, budget.Challenge(address, nowMs).value_or(0), nowMs));
+}
 } // namespace
 
 TEST(AnswerBudget, TwiceWhatArrivedUntilTheAddressEchoesItsChallenge)
 {
     AnswerBudget budget;
-    using V = AnswerBudget::Verdict;
     EXPECT_EQ(budget.Spend(kVictim, 1, 0), V::NoCredit) << "nothing arrived from it";
 
     // Every port of the address feeds the same credit: 100 bytes buy 200.
@@ -25,37 +33,91 @@ TEST(AnswerBudget, TwiceWhatArrivedUntilTheAddressEchoesItsChallenge)
     budget.Received(kOther, PeerBounds::kAnswerCreditBytes * 10, 4);
     EXPECT_EQ(budget.credit(kOther), PeerBounds::kAnswerCreditBytes);
 
-    // A wrong or late echo proves nothing; the open challenge does.
-    const auto challenge = budget.Challenge(kVictim, 10);
-    ASSERT_TRUE(challenge);
-    EXPECT_FALSE(budget.Challenge(kVictim, 11)) << "one open challenge per address";
-    EXPECT_EQ(budget.OpenChallenge(kVictim, 11), challenge) << "the same number goes again on a retry";
-    EXPECT_FALSE(budget.Echo(kVictim, *challenge + 1, 12));
-    EXPECT_FALSE(budget.Echo(kOther, *challenge, 12)) << "echoed from another address";
+    // A wrong or late echo proves nothing; an open challenge does, the one
+    // sent before the latest too (its echo may be on the way).
+    const auto first = budget.Challenge(kVictim, 10);
+    EXPECT_TRUE(budget.ChallengePending(kVictim, 10 + PeerBounds::kChallengeRepeatMs - 1)) << "on its way";
+    EXPECT_FALSE(budget.ChallengePending(kVictim, 10 + PeerBounds::kChallengeRepeatMs));
+    const auto second = budget.Challenge(kVictim, 11);
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(*first, *second) << "each challenge is a new number";
+    EXPECT_FALSE(budget.Echo(kVictim, *second + 1, 12));
+    EXPECT_FALSE(budget.Echo(kOther, *second, 12)) << "echoed from another address";
     EXPECT_FALSE(budget.IsProven(kVictim, 12));
-    EXPECT_TRUE(budget.Echo(kVictim, *challenge, 13));
-    EXPECT_FALSE(budget.Echo(kVictim, *challenge, 14)) << "a challenge is used once";
-    EXPECT_FALSE(budget.OpenChallenge(kVictim, 14));
-    EXPECT_EQ(budget.Spend(kVictim, 100000, 15), V::Allowed) << "a proven address has no ratio";
+    EXPECT_TRUE(budget.Echo(kVictim, *first, 13));
+    EXPECT_FALSE(budget.Echo(kVictim, *second, 14)) << "a challenge is used once";
+    EXPECT_TRUE(budget.IsProven(kVictim, 14));
     EXPECT_FALSE(budget.IsProven(kVictim, 13 + PeerBounds::kReceiverProvenMs)) << "proof lasts a while";
 
     const auto late = budget.Challenge(kOther, 100);
     ASSERT_TRUE(late);
-    EXPECT_FALSE(budget.OpenChallenge(kOther, 100 + PeerBounds::kChallengeMs));
     EXPECT_FALSE(budget.Echo(kOther, *late, 100 + PeerBounds::kChallengeMs));
 
     // Loopback never comes from a wire.
     EXPECT_TRUE(budget.IsProven(0x7F000001, 0));
+    EXPECT_EQ(budget.Spend(0x7F000001, 1 << 20, 200), V::Allowed);
+}
+
+// A receipt, an echo or an entry answer no larger than the packet it answers
+// cannot amplify: it never waits on the budget, and only what exceeds the
+// packet is charged.
+TEST(AnswerBudget, WhatExceedsThePacketAnsweredIsCharged)
+{
+    AnswerBudget::Limits limits;
+    limits.bytesPerSecond = 1000;
+    AnswerBudget budget(limits);
+    EXPECT_EQ(budget.Spend(kVictim, 80, 0, 80), V::Allowed) << "free, even from an address never heard of";
+    budget.Received(kVictim, 30, 0); // 60 of credit
+    EXPECT_EQ(budget.Spend(kVictim, 100, 0, 30), V::NoCredit) << "70 over the packet, 60 of credit";
+    EXPECT_EQ(budget.Spend(kVictim, 90, 0, 30), V::Allowed);
+    EXPECT_EQ(budget.credit(kVictim), 0);
+    EXPECT_EQ(budget.Spend(kVictim, 30, 0, 30), V::Allowed) << "no credit left, and none needed";
+
+    // The second's budget is spent: only free answers go.
+    budget.Received(kOther, 10000, 0);
+    EXPECT_EQ(budget.Spend(kOther, 1100, 0), V::Allowed);
+    EXPECT_EQ(budget.Spend(kOther, 10, 1), V::AllBusy);
+    EXPECT_EQ(budget.Spend(kOther, 10, 1, 10), V::Allowed);
+}
+
+// An address that proved itself may still be forged by others: its answers
+// stay within four times what came from it and a fixed budget a second;
+// one answer (its head picture) may overdraw that, the next ones wait.
+TEST(AnswerBudget, AProvenAddressHasABudgetASecondToo)
+{
+    AnswerBudget::Limits limits;
+    limits.provenBytesPerSecond = 1000;
+    limits.creditBytes = 1000;
+    AnswerBudget budget(limits);
+    budget.Received(kVictim, 10, 0);
+    prove(budget, kVictim, 0);
+    EXPECT_EQ(budget.credit(kVictim), 1000) << "a full credit to begin with";
+    EXPECT_EQ(budget.Spend(kVictim, 5980, 0), V::Allowed) << "one answer overdraws";
+    EXPECT_EQ(budget.credit(kVictim), 20 - 5000);
+    EXPECT_EQ(budget.Spend(kVictim, 1, 4000), V::NoCredit) << "paid back at 1000 bytes a second";
+    budget.Received(kVictim, 100, 4000); // four times its bytes
+    EXPECT_EQ(budget.credit(kVictim), 20 - 5000 + 4000 + 400);
+    EXPECT_EQ(budget.Spend(kVictim, 1, 4579), V::NoCredit);
+    EXPECT_EQ(budget.Spend(kVictim, 1, 4600), V::Allowed);
+    EXPECT_EQ(budget.credit(kVictim), 19);
+    // Saved up at most the cap, however long it was quiet.
+    EXPECT_EQ(budget.Spend(kVictim, 1, 1000000), V::Allowed);
+    EXPECT_EQ(budget.credit(kVictim), 999);
+
+    // Once the proof lapses, it is charged as any address again, from nothing.
+    const qint64 lapsed = PeerBounds::kReceiverProvenMs + 1;
+    budget.Received(kVictim, 10, lapsed);
+    EXPECT_FALSE(budget.IsProven(kVictim, lapsed));
+    EXPECT_EQ(budget.Spend(kVictim, 21, lapsed), V::NoCredit);
+    EXPECT_EQ(budget.Spend(kVictim, 20, lapsed), V::Allowed);
 }
 
 TEST(AnswerBudget, AllAnswersShareOneBudgetASecondAndTheTableIsBounded)
 {
     AnswerBudget::Limits limits;
     limits.bytesPerSecond = 1000;
-    limits.addresses = 2;
-    limits.forgetMs = 500;
+    limits.addresses = 3;
     AnswerBudget budget(limits);
-    using V = AnswerBudget::Verdict;
     budget.Received(kVictim, 10000, 0);
     budget.Received(kOther, 10000, 0);
     // One answer may overdraw the second; the next waits until it is paid.
@@ -63,12 +125,86 @@ TEST(AnswerBudget, AllAnswersShareOneBudgetASecondAndTheTableIsBounded)
     EXPECT_EQ(budget.Spend(kOther, 1, 100), V::AllBusy);
     EXPECT_EQ(budget.Spend(kOther, 1, 600), V::Allowed) << "refilled at 1000 bytes a second";
 
-    // A third address finds no room until one is forgotten.
-    constexpr quint32 kThird = 0x0A000007;
-    budget.Received(kThird, 100, 100);
-    EXPECT_EQ(budget.credit(kThird), 0);
-    EXPECT_FALSE(budget.Challenge(kThird, 100));
+    // When full, the address heard from longest ago that never proved
+    // itself gives way: a newcomer always finds room.
+    constexpr quint32 kThird = 0x0A000007, kFourth = 0x0A000008, kFifth = 0x0A000009;
     budget.Received(kThird, 100, 700);
-    EXPECT_EQ(budget.credit(kThird), 200);
-    EXPECT_EQ(budget.addressCount(), 1);
+    budget.Received(kVictim, 1, 701); // heard again: now the latest
+    budget.Received(kFourth, 100, 702);
+    EXPECT_EQ(budget.addressCount(), 3);
+    EXPECT_EQ(budget.credit(kOther), 0) << "the one heard from longest ago went";
+    EXPECT_EQ(budget.credit(kFourth), 200);
+    EXPECT_GT(budget.credit(kVictim), 0);
+
+    // A proven address stays while unproven ones come and go.
+    prove(budget, kFourth, 800);
+    for (quint32 forged = 0x0B000000; forged < 0x0B000100; ++forged)
+        budget.Received(forged, 1, 900);
+    EXPECT_EQ(budget.addressCount(), 3);
+    EXPECT_TRUE(budget.IsProven(kFourth, 900));
+    budget.Received(kFifth, 100, 901);
+    EXPECT_EQ(budget.credit(kFifth), 200);
+
+    // Only when all are proven is a newcomer refused (until a proof lapses).
+    prove(budget, kFifth, 902);
+    prove(budget, 0x0B0000FF, 903);
+    EXPECT_FALSE(budget.Challenge(kThird, 904));
+    EXPECT_TRUE(budget.Challenge(kThird, 802 + PeerBounds::kReceiverProvenMs));
+}
+
+// Remembering an address takes constant time: 200,000 forged addresses
+// through a full table cost about 25 times as much as 8,000 that fit it (a
+// sweep of the table for each newcomer would cost thousands of times more).
+TEST(AnswerBudget, AFloodOfAddressesCostsConstantTimeEach)
+{
+    const auto run = [](quint32 count) {
+        AnswerBudget budget;
+        QElapsedTimer clock;
+        clock.start();
+        for (quint32 i = 0; i < count; ++i)
+            budget.Received(0x0A000000u + i, 1, qint64(i / 16));
+        EXPECT_EQ(budget.addressCount(), std::min<qsizetype>(count, PeerBounds::kAnswerAddresses));
+        return clock.nsecsElapsed();
+    };
+    run(8000); // warm
+    const qint64 small = run(8000);
+    const qint64 large = run(200000);
+    EXPECT_LT(large, small * 150) << "25 times the addresses";
+}
+
+// Addresses that never echo cannot keep a newcomer's answer out: the one
+// that holds the most gives up its oldest.
+TEST(WaitingAnswers, ANewAnswerAlwaysFindsAPlace)
+{
+    WaitingAnswers waiting(4, 2);
+    QObject context;
+    int ran = 0;
+    const auto add = [&](quint32 address, qint64 until) {
+        return waiting.Add({ address, until, &context, [&ran, address] { ran += int(address); } });
+    };
+    EXPECT_FALSE(add(1, 10));
+    EXPECT_FALSE(add(1, 11));
+    EXPECT_EQ(add(1, 12), 1u) << "its own oldest gives way beyond its share";
+    EXPECT_EQ(waiting.countOf(1), 2);
+    EXPECT_FALSE(add(2, 13));
+    EXPECT_FALSE(add(3, 14));
+    EXPECT_EQ(add(4, 15), 1u) << "full: the address holding the most";
+    EXPECT_EQ(add(5, 16), 1u);
+    EXPECT_EQ(add(6, 17), 2u) << "a tie: the oldest answer's address";
+    EXPECT_EQ(waiting.size(), 4);
+    EXPECT_EQ(waiting.NextDue(), 14);
+
+    // An echo runs the address's answers; time drops the rest as refused,
+    // and those whose context went without a word.
+    for (const WaitingAnswers::Answer &a : waiting.Take(4))
+        a.run();
+    EXPECT_EQ(ran, 4);
+    {
+        QObject gone;
+        waiting.Add({ 7, 18, &gone, [] {} });
+    }
+    EXPECT_EQ(waiting.Expire(15), (std::vector<quint32> { 3 }));
+    EXPECT_EQ(waiting.size(), 2);
+    EXPECT_EQ(waiting.Expire(100), (std::vector<quint32> { 5, 6 }));
+    EXPECT_FALSE(waiting.NextDue());
 }

@@ -284,15 +284,19 @@ TEST(MessengerEngine, ReadNoticesReceiptsAndRequests)
     h.hostName = QStringLiteral("probe-pc");
     f.probe.send(PacketCodec::BuildTextPacket(h, 5, CMD_MESSAGE_OPENED | OPT_READ_CHECK, QStringLiteral("77")),
         f.net.port());
+    // A second notice within the second is not echoed, whatever it holds.
+    f.probe.send(PacketCodec::BuildPacket(h, 8, CMD_MESSAGE_OPENED | OPT_READ_CHECK, QByteArray(16000, '7')),
+        f.net.port());
     f.probe.send(PacketCodec::BuildTextPacket(h, 6, CMD_MESSAGE_RECEIVED, QStringLiteral("78")), f.net.port());
     f.probe.send(PacketCodec::BuildTextPacket(h, 7, CMD_GET_ABSENCE_INFO, {}), f.net.port());
     const auto answers = f.probe.collect(150, 2);
     ASSERT_EQ(answers.size(), 2);
+    // The echo names the notice by its packet number, not by its body.
     EXPECT_EQ(answers[0].command(), CMD_ANSWER_READ);
-    EXPECT_EQ(answers[0].bodyText(), QStringLiteral("77"));
+    EXPECT_EQ(answers[0].bodyText(), QStringLiteral("5"));
     EXPECT_EQ(answers[1].command(), CMD_SEND_ABSENCE_INFO);
     EXPECT_EQ(answers[1].bodyText(), QStringLiteral("Not absence mode"));
-    ASSERT_EQ(read.size(), 1);
+    ASSERT_EQ(read.size(), 2);
     EXPECT_EQ(read.first().at(1).toUInt(), 77u);
     ASSERT_EQ(receipts.size(), 1);
     EXPECT_EQ(receipts.first().at(1).toUInt(), 78u);

@@ -72,9 +72,10 @@ struct Receiver
         , in(config, store)
     {
         // Each acknowledgement goes out kAckCopies times: one is recorded.
-        in.setAckSender([this](const HostKey &, const QByteArray &body) {
+        in.setAckSender([this](const HostKey &, const QByteArray &body, qint32) {
             if (++ackCopies % IncomingPictures::kAckCopies == 0)
                 acks.append(ParseAck(body)->chunkNumber);
+            return true;
         });
         in.setClock([this] { return clock; });
         // Reassembly alone: the message that names the picture is not needed.
@@ -199,11 +200,12 @@ struct LossyLink
         , random(seed)
         , loss(lossPercent)
     {
-        receiver.in.setAckSender([this](const HostKey &, const QByteArray &body) {
+        receiver.in.setAckSender([this](const HostKey &, const QByteArray &body, qint32) {
             if (drop())
-                return;
+                return true;
             const auto ack = ParseAck(body);
             table.OnPictureChunkAck(ack->id, ack->chunkNumber, clock);
+            return true;
         });
         table.setFinishedHandler([this](const PictureSendStats &s) { finished.append(s); });
     }
@@ -421,7 +423,10 @@ TEST(IncomingPictures, ReassemblesWithLossDuplicatesAndReordering)
     ASSERT_TRUE(
         QFile::copy(p.filePath, again.store.picturePath(PictureStore::recvFace(), 0x5000, QStringLiteral("bmp"))));
     QList<qint32> raw;
-    again.in.setAckSender([&](const HostKey &, const QByteArray &body) { raw.append(ParseAck(body)->chunkNumber); });
+    again.in.setAckSender([&](const HostKey &, const QByteArray &body, qint32) {
+        raw.append(ParseAck(body)->chunkNumber);
+        return true;
+    });
     again.feed(chunks[2]);
     EXPECT_LE(raw.size(), PictureSendTable::kChunksPerStep) << "paced, not all at once";
     again.feed(chunks[0]);
@@ -436,6 +441,22 @@ TEST(IncomingPictures, ReassemblesWithLossDuplicatesAndReordering)
     EXPECT_TRUE(again.got.first().image.isNull()) << "the windows show the file; nothing is decoded for them here";
     EXPECT_EQ(LoadBitmapFile(again.got.first().filePath).convertToFormat(QImage::Format_RGB32), image);
 
+    // Beyond the peer's answer budget the acknowledgements of a stored
+    // picture stop at the first refused: no refusal for each of the rest.
+    Receiver broke(QStringLiteral("pictures-stored-broke"));
+    broke.store.CreateFolders();
+    ASSERT_TRUE(
+        QFile::copy(p.filePath, broke.store.picturePath(PictureStore::recvFace(), 0x5000, QStringLiteral("bmp"))));
+    int tries = 0;
+    broke.in.setAckSender([&](const HostKey &, const QByteArray &, qint32) {
+        ++tries;
+        return false;
+    });
+    broke.feed(chunks[2]);
+    QTest::qWait(50);
+    EXPECT_EQ(tries, 1);
+    EXPECT_EQ(broke.in.queuedAcks(), 0);
+
     // A peer the host table does not list gets the one chunk acknowledged
     // once, nothing shown, and the refusal is counted.
     Receiver stranger(QStringLiteral("pictures-stored-unlisted"));
@@ -446,7 +467,10 @@ TEST(IncomingPictures, ReassemblesWithLossDuplicatesAndReordering)
     stranger.in.setRefusalSink([&](PeerRefusal why, quint32) { refusals.append(why); });
     stranger.in.setHostLookup([](const HostKey &) -> const HostRecord * { return nullptr; });
     raw.clear();
-    stranger.in.setAckSender([&](const HostKey &, const QByteArray &body) { raw.append(ParseAck(body)->chunkNumber); });
+    stranger.in.setAckSender([&](const HostKey &, const QByteArray &body, qint32) {
+        raw.append(ParseAck(body)->chunkNumber);
+        return true;
+    });
     stranger.feed(chunks[2]);
     QTest::qWait(50);
     EXPECT_TRUE(raw.isEmpty()) << "the host table must list the sender of any one-to-one picture";
@@ -695,7 +719,10 @@ TEST(IncomingPictures, ReserveForNewSenders)
     limits.reserveBytes = 4000; // 1000 for each reserve entry
     r.in.setLimits(limits);
     QList<quint32> acked;
-    r.in.setAckSender([&](const HostKey &to, const QByteArray &) { acked.append(to.address); });
+    r.in.setAckSender([&](const HostKey &to, const QByteArray &, qint32) {
+        acked.append(to.address);
+        return true;
+    });
     const auto send = [&](const QList<Chunk> &chunks, quint32 address) {
         for (const Chunk &c : chunks) {
             PacketRecord p = packetOf(c);
