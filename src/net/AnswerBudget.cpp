@@ -118,7 +118,7 @@ bool AnswerBudget::IsProven(quint32 address, qint64 nowMs) const
     return it != m_entries.cend() && nowMs < it->provenUntil;
 }
 
-std::optional<quint32> AnswerBudget::Challenge(quint32 address, qint64 nowMs)
+std::optional<quint32> AnswerBudget::Challenge(quint32 address, qint64 nowMs, quint16 port)
 {
     Entry *e = entry(address, nowMs);
     if (!e)
@@ -128,7 +128,19 @@ std::optional<quint32> AnswerBudget::Challenge(quint32 address, qint64 nowMs)
     e->challenge = QRandomGenerator::system()->bounded(1u, 0xFFFFFFFFu);
     e->challengeUntil = nowMs + m_limits.challengeMs;
     e->challenged = nowMs;
+    e->challengedPort = port;
     return e->challenge;
+}
+
+std::optional<quint32> AnswerBudget::ChallengeAnotherPort(quint32 address, quint16 port, qint64 nowMs)
+{
+    if (!ChallengePending(address, nowMs))
+        return std::nullopt;
+    Entry &e = m_entries[address];
+    if (e.challengedPort == port)
+        return std::nullopt;
+    e.challengedPort = port;
+    return e.challenge;
 }
 
 bool AnswerBudget::ChallengePending(quint32 address, qint64 nowMs) const

@@ -63,10 +63,15 @@ public:
     // A new random number for the address to echo (never 0); the one sent
     // before it stays good too, as its echo may be on the way. None when the
     // table has no room (every address in it proved itself).
-    std::optional<quint32> Challenge(quint32 address, qint64 nowMs);
+    std::optional<quint32> Challenge(quint32 address, qint64 nowMs, quint16 port = 0);
     // True while the last challenge to the address is on its way (sent less
     // than challengeRepeatMs ago): no new one is to go yet.
     bool ChallengePending(quint32 address, qint64 nowMs) const;
+    // While a challenge is on its way to one port of the address, a request
+    // from another port gets the same number (the first port's may have been
+    // forged, and its owner never saw that challenge): the number, once per
+    // change of port.
+    std::optional<quint32> ChallengeAnotherPort(quint32 address, quint16 port, qint64 nowMs);
     // The address echoed a number: true when it is one of its open
     // challenges, which proves the address from now on.
     bool Echo(quint32 address, quint32 number, qint64 nowMs);
@@ -86,6 +91,7 @@ private:
         qint64 challenged = 0; // when the last challenge went
         quint32 challenge = 0;
         quint32 previous = 0; // the challenge sent before, still good
+        quint16 challengedPort = 0; // where the last one went
         bool proven = false; // in m_proven (else in m_unproven)
         std::list<quint32>::iterator place;
     };

@@ -293,16 +293,22 @@ void MessengerEngine::AnswerWhenReceiver(const HostKey &to, QObject *context, st
     // the challenge), and shows nothing for it. A request after the last
     // challenge's second is challenged anew (the challenge or its echo may
     // have been lost on the way, and a peer would take a copy of the same
-    // packet for one it has seen); the number before stays good.
-    if (!m_budget.ChallengePending(to.address, now)) {
-        const std::optional<quint32> challenge = m_budget.Challenge(to.address, now);
+    // packet for one it has seen); the number before stays good. While one is
+    // on its way to another port of the address, this port gets the same
+    // number: the other may have been forged in the address's name.
+    const auto sendChallenge = [&](quint32 number) {
+        return sendAnswer(to, 0, number, CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(number));
+    };
+    if (const std::optional<quint32> again = m_budget.ChallengeAnotherPort(to.address, to.port, now)) {
+        sendChallenge(*again);
+    } else if (!m_budget.ChallengePending(to.address, now)) {
+        const std::optional<quint32> challenge = m_budget.Challenge(to.address, now, to.port);
         if (!challenge) {
             // No challenge can go: every address remembered proved itself.
             Refuse(PeerRefusal::AnswerUnproven, to.address);
             return;
         }
-        if (!sendAnswer(
-                to, 0, *challenge, CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(*challenge)))
+        if (!sendChallenge(*challenge))
             return;
     }
     if (const std::optional<quint32> gave

@@ -49,8 +49,16 @@ TEST(AnswerBudget, TwiceWhatArrivedUntilTheAddressEchoesItsChallenge)
     EXPECT_TRUE(budget.IsProven(kVictim, 14));
     EXPECT_FALSE(budget.IsProven(kVictim, 13 + PeerBounds::kReceiverProvenMs)) << "proof lasts a while";
 
-    const auto late = budget.Challenge(kOther, 100);
+    const auto late = budget.Challenge(kOther, 100, 2425);
     ASSERT_TRUE(late);
+    // A request from another port of the address while the challenge is on
+    // its way gets the same number (the first port may be a forger's), once
+    // per change of port.
+    EXPECT_FALSE(budget.ChallengeAnotherPort(kOther, 2425, 101));
+    EXPECT_EQ(budget.ChallengeAnotherPort(kOther, 40000, 101), late);
+    EXPECT_FALSE(budget.ChallengeAnotherPort(kOther, 40000, 102));
+    EXPECT_FALSE(budget.ChallengeAnotherPort(kOther, 40001, 100 + PeerBounds::kChallengeRepeatMs))
+        << "past its second a new challenge goes";
     EXPECT_FALSE(budget.Echo(kOther, *late, 100 + PeerBounds::kChallengeMs));
 
     // Loopback never comes from a wire.
