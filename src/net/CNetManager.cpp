@@ -254,11 +254,22 @@ bool CNetManager::IsPeerAddress(quint32 address) const
 
 void CNetManager::findOwnNetworks()
 {
-    m_ownNetworks = SourceAddress::OwnNetworks();
+    // The networks of every interface that is up, and which interfaces are
+    // loopback ones.
+    m_ownNetworks.clear();
     m_loopbackInterfaces.clear();
-    for (const QNetworkInterface &iface : QNetworkInterface::allInterfaces())
-        if (iface.flags() & QNetworkInterface::IsLoopBack)
+    for (const QNetworkInterface &iface : QNetworkInterface::allInterfaces()) {
+        const auto flags = iface.flags();
+        if (flags & QNetworkInterface::IsLoopBack) {
             m_loopbackInterfaces.append(uint(iface.index()));
+            continue;
+        }
+        if (!(flags & QNetworkInterface::IsUp))
+            continue;
+        for (const QNetworkAddressEntry &entry : iface.addressEntries())
+            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol)
+                m_ownNetworks.append({ entry.ip().toIPv4Address(), entry.netmask().toIPv4Address() });
+    }
 }
 
 OwnHeader CNetManager::ownHeader() const

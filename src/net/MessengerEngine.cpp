@@ -213,8 +213,7 @@ bool MessengerEngine::MayReach(quint32 address)
         return false;
     }
     const qint64 now = PeerRateLimiter::Now();
-    if (onOwnNetwork(address) || m_budget.IsProven(address, now)
-        || m_offNetworkAnswers.allow(now))
+    if (onOwnNetwork(address) || m_budget.IsProven(address, now) || m_offNetworkAnswers.allow(now))
         return true;
     Refuse(PeerRefusal::AnswerBudget, address);
     return false;

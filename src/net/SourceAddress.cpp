@@ -1,7 +1,5 @@
 #include "net/SourceAddress.h"
 
-#include <QNetworkInterface>
-
 namespace SourceAddress {
 
 bool IsPeer(quint32 address, bool viaLoopback, const QList<Network> &ownNetworks)
@@ -22,20 +20,6 @@ bool IsPeer(quint32 address, bool viaLoopback, const QList<Network> &ownNetworks
             return false;
     }
     return true;
-}
-
-QList<Network> OwnNetworks()
-{
-    QList<Network> out;
-    for (const QNetworkInterface &iface : QNetworkInterface::allInterfaces()) {
-        const auto flags = iface.flags();
-        if (!(flags & QNetworkInterface::IsUp) || (flags & QNetworkInterface::IsLoopBack))
-            continue;
-        for (const QNetworkAddressEntry &entry : iface.addressEntries())
-            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol)
-                out.append({ entry.ip().toIPv4Address(), entry.netmask().toIPv4Address() });
-    }
-    return out;
 }
 
 } // namespace SourceAddress

@@ -25,7 +25,4 @@ struct Network
 // whose every address is a host).
 bool IsPeer(quint32 address, bool viaLoopback, const QList<Network> &ownNetworks);
 
-// The networks of every interface that is up, loopback ones excepted.
-QList<Network> OwnNetworks();
-
 } // namespace SourceAddress

@@ -7,7 +7,6 @@
 #include "net/PacketCodec.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QNetworkDatagram>
@@ -81,12 +80,6 @@ OwnHeader header(const QString &login)
     return own;
 }
 
-void pump(int ms)
-{
-    for (QDeadlineTimer t(ms); !t.hasExpired();)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
 bool has(const RawPeer &peer, quint32 command)
 {
     return std::any_of(peer.answers().cbegin(), peer.answers().cend(),
@@ -126,7 +119,7 @@ bool flood(const QStringList &words, quint32 target, quint16 port, const std::fu
             if (sender.send(from, junk ? QByteArray(1, 'x') : noop))
                 ++sent;
         }
-        pump(1);
+        PumpEvents(1);
     }
     report(QStringLiteral("FLOOD sent %1").arg(sent));
     return true;
@@ -153,7 +146,7 @@ bool newcomer(const QStringList &words, quint32 target, quint16 port, const std:
         entries += entry >= 0;
         receipts += receipt >= 0;
         worst = std::max({ worst, entry < 0 ? 3000 : entry, receipt < 0 ? 3000 : receipt });
-        pump(int(std::max<qint64>(0, 500 - clock.elapsed())));
+        PumpEvents(int(std::max<qint64>(0, 500 - clock.elapsed())));
     }
     report(QStringLiteral("NEWCOMER tries %1 entries %2 receipts %3 max-ms %4")
                .arg(tries)
@@ -199,7 +192,7 @@ bool holdslots(const QStringList &words, quint32 target, quint16 port, const std
                     command == CMD_GET_SHARE_LIST ? QByteArrayView() : QByteArrayView("0"));
             }
         }
-        pump(int(std::max<qint64>(0, qint64(round + 1) * 1000 - clock.elapsed())));
+        PumpEvents(int(std::max<qint64>(0, qint64(round + 1) * 1000 - clock.elapsed())));
     }
     report(QStringLiteral("HOLDSLOTS sent %1 packets %2").arg(bytes).arg(packets));
     return true;
@@ -288,7 +281,7 @@ bool receipts(const QStringList &words, quint32 target, quint16 port, const std:
         const qint64 took = awaitAnswer(peer, CMD_MESSAGE_RECEIVED, 1000);
         got += took >= 0;
         worst = std::max(worst, took < 0 ? 1000 : took);
-        pump(int(std::max<qint64>(0, 250 - clock.elapsed())));
+        PumpEvents(int(std::max<qint64>(0, 250 - clock.elapsed())));
     }
     report(QStringLiteral("RECEIPTS sent %1 got %2 max-ms %3").arg(n).arg(got).arg(worst));
     return true;
@@ -321,7 +314,7 @@ bool plainchat(quint32 target, quint16 port, const std::function<void(const QStr
     socket.writeDatagram(PacketCodec::BuildPlainPacket(login, host, 300001, CMD_ANNOUNCE_ENTRY, "plain", "group"),
         QHostAddress(target), port);
     const bool answered = await(CMD_ANSWER_ENTRY, 2000) >= 0;
-    pump(300);
+    PumpEvents(300);
     socket.writeDatagram(PacketCodec::BuildPlainPacket(login, host, 300002, CMD_SEND_MESSAGE | OPT_SEND_CHECK,
                              Gbk::encode(QString::fromUtf8("在吗"))),
         QHostAddress(target), port);
