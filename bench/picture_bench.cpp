@@ -66,10 +66,10 @@ Run sendOnce(const QString &folder, quint32 id, int lossPercent, quint32 seed)
         run.stats = s;
         QTimer::singleShot(0, &loop, &QEventLoop::quit);
     });
-    receiver.setAckSender([&](const HostKey &, const QByteArray &body) {
+    receiver.setAckSender([&](const HostKey &, const QByteArray &body, qint32) {
         if (drop()) {
-            ++run.lostAcks;
-            return;
+            ++run.lostAcks; // lost on the wire: sent as far as the receiver knows
+            return true;
         }
         // Acknowledgements come back through the event loop, as from a socket.
         if (const auto ack = PictureChunk::ParseAck(body)) {
@@ -78,6 +78,7 @@ Run sendOnce(const QString &folder, quint32 id, int lossPercent, quint32 seed)
                 pacer.Kick();
             });
         }
+        return true;
     });
     QObject::connect(
         &receiver, &IncomingPictures::pictureReceived, [&](const ReceivedPicture &) { run.received = true; });
