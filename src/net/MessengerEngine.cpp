@@ -317,6 +317,18 @@ void MessengerEngine::AnswerWhenReceiver(const HostKey &to, QObject *context, st
         m_waitingSweep.start(int(PeerBounds::kChallengeMs));
 }
 
+std::optional<quint32> MessengerEngine::ChallengeRequest(const HostKey &to)
+{
+    const std::optional<quint32> number = m_budget.Challenge(to.address, PeerRateLimiter::Now(), to.port);
+    if (!number) {
+        Refuse(PeerRefusal::AnswerUnproven, to.address);
+        return std::nullopt;
+    }
+    if (!sendAnswer(to, 0, *number, CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(*number)))
+        return std::nullopt;
+    return number;
+}
+
 void MessengerEngine::dropWaitingAnswers(qint64 nowMs)
 {
     for (const quint32 address : m_waiting.Expire(nowMs))
