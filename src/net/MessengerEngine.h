@@ -159,7 +159,8 @@ public:
     void AnswerWhenReceiver(const HostKey &to, QObject *context, std::function<void()> answer);
     // A challenge of its own for one request that has to show it came from
     // its address (a share password), whatever the address showed before:
-    // the number its echo names; none when it could not go (refusal counted).
+    // the number its echo names (packetDispatched passes the echo on); none
+    // when it could not go (a refusal is counted).
     std::optional<quint32> ChallengeRequest(const HostKey &to);
     AnswerBudget &answerBudget() { return m_budget; }
 
