@@ -10,6 +10,7 @@
 #include "net/VisibleToList.h"
 
 #include <QCoreApplication>
+#include <QRandomGenerator>
 #include <QSysInfo>
 #include <QThread>
 #include <algorithm>
@@ -315,6 +316,26 @@ void MessengerEngine::AnswerWhenReceiver(const HostKey &to, QObject *context, st
         Refuse(PeerRefusal::AnswerUnproven, *gave);
     if (!m_waitingSweep.isActive())
         m_waitingSweep.start(int(PeerBounds::kChallengeMs));
+}
+
+std::optional<quint32> MessengerEngine::ChallengeRequest(const HostKey &to)
+{
+    // Its echo proves the address too when the number is the address's
+    // challenge; that is renewed at most once a second as ever, so that a
+    // flood of such requests in a peer's name never pushes out the number
+    // the peer is echoing. Meanwhile the number is the request's alone
+    // (never 0: a body that does not parse reads as 0).
+    const qint64 now = PeerRateLimiter::Now();
+    const std::optional<quint32> number = m_budget.ChallengePending(to.address, now)
+        ? std::optional<quint32>(QRandomGenerator::system()->bounded(1u, 0xFFFFFFFFu))
+        : m_budget.Challenge(to.address, now, to.port);
+    if (!number) {
+        Refuse(PeerRefusal::AnswerUnproven, to.address);
+        return std::nullopt;
+    }
+    if (!sendAnswer(to, 0, *number, CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(*number)))
+        return std::nullopt;
+    return number;
 }
 
 void MessengerEngine::dropWaitingAnswers(qint64 nowMs)

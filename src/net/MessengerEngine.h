@@ -157,6 +157,11 @@ public:
     // PeerBounds::kChallengeMs (an answer that waited in vain, or gave way to
     // a newer one, is refused). Nothing runs once context is gone.
     void AnswerWhenReceiver(const HostKey &to, QObject *context, std::function<void()> answer);
+    // A challenge of its own for one request that has to show it came from
+    // its address (a share password), whatever the address showed before:
+    // the number its echo names (packetDispatched passes the echo on); none
+    // when it could not go (a refusal is counted).
+    std::optional<quint32> ChallengeRequest(const HostKey &to);
     AnswerBudget &answerBudget() { return m_budget; }
 
 signals:

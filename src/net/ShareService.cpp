@@ -36,9 +36,6 @@ ShareService::ShareService(MessengerEngine &engine, QObject *parent)
     , m_engine(engine)
 {
     connect(&engine, &MessengerEngine::packetDispatched, this, &ShareService::OnPacket);
-    m_echoedSweep.setSingleShot(true);
-    m_echoedSweep.setInterval(0);
-    connect(&m_echoedSweep, &QTimer::timeout, this, &ShareService::weighEchoedPasswords);
 }
 
 std::optional<LiveShare> ShareService::Inspect(const QString &path)
@@ -163,46 +160,66 @@ void ShareService::answer(const PacketRecord &packet, quint32 command, const QSt
         m_engine.AnswerWhenReceiver(packet.key, this, send);
 }
 
-void ShareService::weighEchoedPasswords()
+bool ShareService::silenced(quint32 address, qint64 nowMs)
 {
-    // The passwords that waited for the same echo are weighed together: a
-    // right one among them is answered, and wrong ones count as one guess
-    // (someone may have forged them from the address before its owner asked).
-    std::vector<PacketRecord> echoed;
-    echoed.swap(m_echoedPasswords);
-    while (!echoed.empty()) {
-        const quint32 address = echoed.front().key.address;
-        std::vector<PacketRecord> ofAddress;
-        std::erase_if(echoed, [&](PacketRecord &p) {
-            if (p.key.address != address)
-                return false;
-            ofAddress.push_back(std::move(p));
-            return true;
-        });
-        weighPasswords(ofAddress);
-    }
+    // An address that guessed wrong too often hears nothing, not even a
+    // challenge, nor whether the next guess was right.
+    if (!m_guesses.IsSilenced(address, nowMs))
+        return false;
+    m_engine.Refuse(PeerRefusal::SharePassword, address);
+    return true;
 }
 
-void ShareService::weighPasswords(const std::vector<PacketRecord> &requests)
+void ShareService::challengePassword(const PacketRecord &packet)
 {
-    // An address that guessed wrong too often hears nothing, not even
-    // whether the next guess was right.
-    const PacketRecord &last = requests.back();
+    const quint32 address = packet.key.address;
     const qint64 now = PeerRateLimiter::Now();
-    if (m_guesses.IsSilenced(last.key.address, now)) {
-        m_engine.Refuse(PeerRefusal::SharePassword, last.key.address);
+    if (silenced(address, now))
+        return;
+    // Each password waits for the echo of a challenge of its own, even from
+    // an address that showed before that it receives there: a guess forged
+    // in someone else's name is never checked, nor counted against him.
+    // (Nothing on a wire can come from a loopback address.)
+    if (AnswerBudget::IsLoopback(address)) {
+        weighPassword(packet);
         return;
     }
+    dropUnechoedPasswords(now);
+    const std::optional<quint32> number = m_engine.ChallengeRequest(packet.key);
+    if (!number)
+        return;
+    if (const std::optional<quint32> gave = m_passwords.Add(
+            { address, now + PeerBounds::kChallengeMs, this, [this, packet] { weighPassword(packet); }, *number }))
+        m_engine.Refuse(PeerRefusal::AnswerUnproven, *gave);
+}
+
+void ShareService::passwordEchoed(const PacketRecord &echo)
+{
+    dropUnechoedPasswords(PeerRateLimiter::Now());
+    for (const WaitingAnswers::Answer &w : m_passwords.TakeEcho(echo.key.address, EchoedPacketNumber(echo)))
+        w.run();
+}
+
+void ShareService::dropUnechoedPasswords(qint64 nowMs)
+{
+    for (const quint32 address : m_passwords.Expire(nowMs))
+        m_engine.Refuse(PeerRefusal::AnswerUnproven, address);
+}
+
+void ShareService::weighPassword(const PacketRecord &packet)
+{
+    const quint32 address = packet.key.address;
+    const qint64 now = PeerRateLimiter::Now();
+    if (silenced(address, now))
+        return;
     const CConfig &config = m_engine.config();
-    for (const PacketRecord &p : requests) {
-        if (mayOmitPassword(p) || PasswordMatches(config, p.body)) {
-            answer(p, CMD_SHARE_LIST, BuildReply(config), QStringLiteral("list"));
-            return;
-        }
+    if (mayOmitPassword(packet) || PasswordMatches(config, packet.body)) {
+        answer(packet, CMD_SHARE_LIST, BuildReply(config), QStringLiteral("list"));
+        return;
     }
-    answer(last, CMD_SHARE_LIST, QLatin1String(ShareList::kWrongPassword), QStringLiteral("wrong-password"));
-    if (m_guesses.Wrong(last.key.address, now))
-        emit event(QStringLiteral("SHAREPASSWORD %1 silenced").arg(dotted(last.key.address)));
+    answer(packet, CMD_SHARE_LIST, QLatin1String(ShareList::kWrongPassword), QStringLiteral("wrong-password"));
+    if (m_guesses.Wrong(address, now))
+        emit event(QStringLiteral("SHAREPASSWORD %1 silenced").arg(dotted(address)));
 }
 
 void ShareService::OnPacket(const PacketRecord &packet, HostRecord *sender)
@@ -216,18 +233,10 @@ void ShareService::OnPacket(const PacketRecord &packet, HostRecord *sender)
             answer(packet, CMD_SHARE_LIST, QLatin1String(ShareList::kNeedPassword), QStringLiteral("need-password"));
         break;
     case CMD_GET_SHARE_LIST_PASSWORD:
-        // A password is weighed only for an address that shows it receives
-        // there: a guess forged from someone else's address is never
-        // checked, nor counted against it.
-        if (m_engine.IsReceiver(packet.key.address)) {
-            weighPasswords({ packet });
-        } else {
-            m_engine.AnswerWhenReceiver(packet.key, this, [this, packet] {
-                m_echoedPasswords.push_back(packet);
-                if (!m_echoedSweep.isActive())
-                    m_echoedSweep.start();
-            });
-        }
+        challengePassword(packet);
+        break;
+    case CMD_ANSWER_READ:
+        passwordEchoed(packet);
         break;
     case CMD_GET_ALL_SHARES: {
         // Only shares anyone may see are listed to everyone; a hidden user

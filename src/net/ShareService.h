@@ -6,20 +6,21 @@
 // The share password guards everything: a list, a download or an
 // all-shares answer goes to a peer that gave the password, or whose user
 // group may see the shares without it (the rights query; by default no group
-// may). A password is checked, and a wrong one counted, only for an address
-// that echoed our challenge (MessengerEngine::AnswerWhenReceiver). A download serves only entries of the share list as it stands,
+// may). A password is checked, and a wrong one counted, only when the
+// challenge sent for that very request is echoed
+// (MessengerEngine::ChallengeRequest). A download serves only entries of the share list as it stands,
 // whose paths are still regular files or folders reached without any
 // symbolic link.
 #pragma once
 
 #include "net/GuessLimiter.h"
 #include "net/ShareList.h"
+#include "net/WaitingAnswers.h"
 
 #include "net/PacketRecord.h"
 
 #include <QObject>
 #include <QStringList>
-#include <QTimer>
 #include <functional>
 #include <vector>
 
@@ -80,18 +81,20 @@ signals:
 
 private:
     bool mayOmitPassword(const PacketRecord &packet) const;
-    // Password requests (CMD_GET_SHARE_LIST_PASSWORD) of one address: the
-    // list for a right one, else one wrong guess counted.
-    void weighPasswords(const std::vector<PacketRecord> &requests);
-    void weighEchoedPasswords();
+    // True (and the refusal counted) while the address is not answered.
+    bool silenced(quint32 address, qint64 nowMs);
+    // A password request (CMD_GET_SHARE_LIST_PASSWORD) is challenged and
+    // waits for that challenge's echo; then the list for a right one, else
+    // one wrong guess counted.
+    void challengePassword(const PacketRecord &packet);
+    void passwordEchoed(const PacketRecord &echo);
+    void dropUnechoedPasswords(qint64 nowMs);
+    void weighPassword(const PacketRecord &packet);
     void answer(const PacketRecord &packet, quint32 command, const QString &text, const QString &how);
 
     MessengerEngine &m_engine;
     RightsQuery m_rights;
     GuessLimiter m_guesses;
-    // Password requests whose address just echoed our challenge, weighed in
-    // the next turn of the event loop (every request one echo releases is
-    // there by then).
-    std::vector<PacketRecord> m_echoedPasswords;
-    QTimer m_echoedSweep;
+    // Password requests waiting for the echo of their own challenge.
+    WaitingAnswers m_passwords;
 };

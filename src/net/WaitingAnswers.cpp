@@ -54,6 +54,18 @@ std::vector<WaitingAnswers::Answer> WaitingAnswers::Take(quint32 address)
     return taken;
 }
 
+std::vector<WaitingAnswers::Answer> WaitingAnswers::TakeEcho(quint32 address, quint32 number)
+{
+    std::vector<Answer> taken;
+    std::erase_if(m_answers, [&](Answer &a) {
+        if (a.address != address || a.number != number)
+            return false;
+        taken.push_back(std::move(a));
+        return true;
+    });
+    return taken;
+}
+
 std::vector<quint32> WaitingAnswers::Expire(qint64 nowMs)
 {
     std::vector<quint32> vain;

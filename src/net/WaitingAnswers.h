@@ -23,6 +23,7 @@ public:
         qint64 until = 0;
         QPointer<QObject> context; // nothing runs once it is gone
         std::function<void()> run;
+        quint32 number = 0; // the challenge of its own it waits for (TakeEcho)
     };
 
     explicit WaitingAnswers(
@@ -32,6 +33,8 @@ public:
     std::optional<quint32> Add(Answer answer);
     // The answers of the address, taken out in their order.
     std::vector<Answer> Take(quint32 address);
+    // The answers of the address that wait for the echo of that number.
+    std::vector<Answer> TakeEcho(quint32 address, quint32 number);
     // Drops the answers whose time is over or whose context is gone;
     // returns the addresses of those that waited in vain.
     std::vector<quint32> Expire(qint64 nowMs);

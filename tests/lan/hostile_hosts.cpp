@@ -161,6 +161,8 @@ bool rightpassword(
         return false;
     int lists = 0;
     for (int i = 0; i < tries; ++i) {
+        // Its challenges echoed as this program does, then as plain peers do.
+        peer.setEchoPacketNumber(i % 2 == 1);
         peer.reset();
         peer.send(CMD_GET_SHARE_LIST_PASSWORD, ScramblePassword(words.value(1)));
         peer.collect(1500);

@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QUdpSocket>
 
 #include <algorithm>
@@ -219,6 +220,60 @@ bool entrytime(const QStringList &words, quint32 target, quint16 port, const std
     return true;
 }
 
+bool spamflood(const QStringList &words, quint32 target, quint16 port, const std::function<void(const QString &)> &report)
+{
+    const int n = qBound(0, words.value(1).toInt(), 10000);
+    const QByteArray text = words.value(2).toUtf8();
+    RawPeer peer(target, port, QStringLiteral("spammer"), 0, quint16(words.value(3).toUInt()));
+    if (!peer.isOpen() || !peer.announce())
+        return false;
+    peer.send(CMD_GET_SHARE_LIST, {});
+    peer.collect(500);
+    peer.reset();
+    QSet<quint32> receipted;
+    qsizetype seen = 0;
+    QElapsedTimer clock;
+    clock.start();
+    const quint32 first = 7000000;
+    for (int group = 0; group < n; group += 20) {
+        const int end = std::min(n, group + 20);
+        const auto done = [&] {
+            for (int i = group; i < end; ++i)
+                if (!receipted.contains(first + quint32(i)))
+                    return false;
+            return true;
+        };
+        // A real sender's pace: what is not receipted within 500 ms goes
+        // again under its own number, 20 tries at most.
+        for (int round = 0; round < 20 && !done(); ++round) {
+            for (int i = group; i < end; ++i) {
+                if (receipted.contains(first + quint32(i)))
+                    continue;
+                peer.setNumber(first + quint32(i) - 1);
+                peer.send(CMD_SEND_MESSAGE | OPT_SEND_CHECK, text);
+            }
+            QElapsedTimer wait;
+            wait.start();
+            while (wait.elapsed() < 500 && !done()) {
+                peer.collect(10);
+                for (; seen < peer.answers().size(); ++seen)
+                    if (peer.answers().at(seen).command() == CMD_MESSAGE_RECEIVED)
+                        receipted.insert(EchoedPacketNumber(peer.answers().at(seen)));
+            }
+        }
+    }
+    peer.collect(1500);
+    const auto replies = std::count_if(peer.answers().cbegin(), peer.answers().cend(), [](const PacketRecord &p) {
+        return p.command() == CMD_SEND_MESSAGE && p.hasOption(OPT_AUTO_RETURN);
+    });
+    report(QStringLiteral("SPAMFLOOD sent %1 receipted %2 replies %3 ms %4")
+               .arg(n)
+               .arg(receipted.size())
+               .arg(replies)
+               .arg(clock.elapsed()));
+    return true;
+}
+
 } // namespace
 
 std::optional<bool> RunBudgetAttack(
@@ -239,5 +294,7 @@ std::optional<bool> RunBudgetAttack(
         return entryflood(words, target, port, report);
     if (attack == QLatin1String("entrytime"))
         return entrytime(words, target, port, report);
+    if (attack == QLatin1String("spamflood"))
+        return spamflood(words, target, port, report);
     return std::nullopt;
 }

@@ -25,6 +25,13 @@
 //   entrytime SECONDS              a new peer's entry every 500 ms, each from a
 //                                  new port: "ENTRYTIME tries T answered A
 //                                  max-ms M each MS,..." (-1: no answer in 3 s)
+//   spamflood N TEXT [PORT]        a listed peer (from PORT) that receives at its
+//                                  address (it echoes the challenge of a share-list
+//                                  request) sends N messages TEXT, 20 at a time, each group
+//                                  resent until receipted; then waits 1.5 s for
+//                                  what comes late: "SPAMFLOOD sent N receipted R
+//                                  replies P ms MS" (replies: automatic replies,
+//                                  MS from the first message to the end)
 // The forged sources need root (IP_TRANSPARENT).
 #pragma once
 

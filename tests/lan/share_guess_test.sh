@@ -4,8 +4,10 @@
 # first few, then nothing from that address for a while, not even the right
 # one; its event log says the address was silenced.
 # Then guesses forged from others' addresses, which never echo the challenge:
-# three wrong passwords from host 3's address, after which host 3's own right
-# password is answered 4 times of 4; and 9,000 wrong passwords from 4,200
+# host 3 fetches the list with the right password (its address has shown it
+# receives there), then three wrong passwords are forged from host 3's address,
+# after which host 3's own right password is answered 4 times of 4 (its
+# challenges echoed by body and by packet number in turn); and 9,000 wrong passwords from 4,200
 # forged addresses, after which a fresh address (host 4) with the right
 # password gets the list. Prints the answers.
 set -u
@@ -35,13 +37,17 @@ echo "FIGURE 2000 wrong share passwords in $ms ms: $wrong answered wrong, $lists
 [ "${lists:-1}" -eq 0 ] && [ "${right:-1}" -eq 0 ] || lan_fail "a silenced address was answered"
 grep -q "^SHAREPASSWORD $A2 silenced" "$work/kwel1.events" || lan_fail "the event log does not say the address was silenced"
 
-# Guesses forged from the victim's address are never weighed against it.
+# Guesses forged from the victim's address are never weighed against it, not
+# even once the victim's own request proved that address.
+printf 'attack %s rightpassword 口令r 1\nexit\n' "$A1" | (lan_in_host 3 "$peer" --name victim >"$work/fetch.out" 2>&1) \
+  || lan_fail "the victim did not run"
+[ "$(awk '$1 == "RIGHTPASSWORD" { print $5 }' "$work/fetch.out")" = 1 ] || lan_fail "the victim did not get the list"
 printf 'attack %s forgeguess %s 3\nexit\n' "$A1" "$A3" | (lan_in_host 2 "$peer" --name forger >"$work/forge.out" 2>&1) \
   || lan_fail "the forged guesses did not run"
 printf 'attack %s rightpassword 口令r 4\nexit\n' "$A1" | (lan_in_host 3 "$peer" --name victim >"$work/victim.out" 2>&1) \
   || lan_fail "the victim did not run"
 victim=$(awk '$1 == "RIGHTPASSWORD" { print $5 }' "$work/victim.out")
-echo "FIGURE 3 wrong passwords forged from the victim's address: its right password answered $victim times of 4; silenced: $(grep -c "^SHAREPASSWORD $A3 silenced" "$work/kwel1.events")"
+echo "FIGURE the list fetched, then 3 wrong passwords forged from the victim's address: its right password answered $victim times of 4; silenced: $(grep -c "^SHAREPASSWORD $A3 silenced" "$work/kwel1.events")"
 [ "${victim:-0}" -eq 4 ] || lan_fail "the victim's right password was answered $victim times of 4"
 grep -q "^SHAREPASSWORD $A3 silenced" "$work/kwel1.events" && lan_fail "the victim was silenced for guesses it never made"
 

@@ -337,9 +337,12 @@ void ChatSession::releaseReceivedOffer()
 void ChatSession::sendAutoReply(const QString &text)
 {
     // Its own packet number, no receipt asked for, no resends: the user's own
-    // message and its resends are not touched.
-    if (m_services.engine && m_peer)
-        m_services.engine->net().SendTextToHost(m_peer->key, CMD_SEND_MESSAGE | OPT_AUTO_RETURN, text);
+    // message and its resends are not touched. An answer like the away
+    // reply: one to the peer in its interval, within the answer budget.
+    MessengerEngine *engine = m_services.engine;
+    constexpr quint32 reply = CMD_SEND_MESSAGE | OPT_AUTO_RETURN;
+    if (engine && m_peer && engine->MayAnswer(m_peer->key, reply))
+        engine->SendTextAnswer(m_peer->key, reply, text);
 }
 
 void ChatSession::SendReadNotice()
