@@ -4,6 +4,8 @@
 //                           lists an outgoing row NAME in STATE: "waiting",
 //                           "sending" (its bar between 1 and 99 %) or "done";
 //                           the row's state text is the event line's tail
+//   offered IP COUNT NAME   ok when the chat window of IP (not made) lists
+//                           COUNT offered rows, the first named NAME
 #include "app/TestDriver.h"
 
 #include "chat/CChatDlg.h"
@@ -13,9 +15,15 @@
 
 std::optional<bool> TestDriver::runTransferCommand(const QString &verb, const QString &rest)
 {
+    const QStringList words = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (verb == QLatin1String("offered")) {
+        CChatDlg *chat = words.size() == 3 ? window(words[0], false) : nullptr;
+        const QTreeWidget *list = chat ? chat->receiveList() : nullptr;
+        return list && list->topLevelItemCount() == words[1].toInt() && list->topLevelItem(0)
+            && list->topLevelItem(0)->text(0) == words[2];
+    }
     if (verb != QLatin1String("sendrow"))
         return std::nullopt;
-    const QStringList words = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     CChatDlg *chat = words.size() == 3 ? window(words[0], true) : nullptr;
     if (!chat)
         return false;

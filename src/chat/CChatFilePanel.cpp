@@ -228,10 +228,19 @@ QIcon CChatFilePanel::iconFor(const FileInfoRecord &row)
 
 void CChatFilePanel::fillRows(QTreeWidget *list, const QList<FileInfoRecord> &rows, bool attachment)
 {
-    m_filling = true;
+    const bool filling = std::exchange(m_filling, true);
     list->clear();
+    appendRows(list, rows, 0, attachment);
+    m_filling = filling;
+}
+
+void CChatFilePanel::appendRows(QTreeWidget *list, const QList<FileInfoRecord> &rows, qsizetype from, bool attachment)
+{
+    const bool filling = std::exchange(m_filling, true);
     QList<QTreeWidgetItem *> items;
-    for (const FileInfoRecord &row : rows) {
+    items.reserve(qMax<qsizetype>(0, rows.size() - from));
+    for (qsizetype i = from; i < rows.size(); ++i) {
+        const FileInfoRecord &row = rows[i];
         auto *item = new QTreeWidgetItem(FileRowTexts(row, attachment));
         item->setIcon(0, iconFor(row));
         item->setToolTip(0, PlainText::ToolTip(row.fullPath.isEmpty() ? row.name : row.fullPath));
@@ -246,7 +255,7 @@ void CChatFilePanel::fillRows(QTreeWidget *list, const QList<FileInfoRecord> &ro
         items.append(item);
     }
     list->addTopLevelItems(items);
-    m_filling = false;
+    m_filling = filling;
 }
 
 void CChatFilePanel::FillOfferedList()
@@ -258,6 +267,13 @@ void CChatFilePanel::FillOfferedList()
     m_selectedOffered = -1;
     enableControl(Id::Receive, false);
     enableControl(Id::Reject, false);
+}
+
+void CChatFilePanel::AppendOfferedRows(int first)
+{
+    if (first == 0 && !model().offeredRows().isEmpty())
+        setFileListsShown(true);
+    appendRows(m_offeredList, model().offeredRows(), first, false);
 }
 
 void CChatFilePanel::FillReceivedList()

@@ -133,7 +133,11 @@ private:
     void FillAttachmentList();
     // One outgoing row (below the attachments) from the session's row.
     void updateOutgoingRow(int row);
+    // An offer came: its rows (from `first` on) are added below those shown,
+    // which stay as they are, selection included.
+    void AppendOfferedRows(int first);
     void fillRows(QTreeWidget *list, const QList<FileInfoRecord> &rows, bool attachment);
+    void appendRows(QTreeWidget *list, const QList<FileInfoRecord> &rows, qsizetype from, bool attachment);
     void onOfferedRowsChanged(int firstNew);
     void onMoreOffersWaiting();
     QIcon iconFor(const FileInfoRecord &row);

@@ -44,7 +44,11 @@ void CChatFilePanel::popup(QMenu *menu)
 
 void CChatFilePanel::onOfferedRowsChanged(int firstNew)
 {
-    FillOfferedList();
+    // A new offer's rows come after those listed: only they are drawn.
+    if (firstNew >= 0 && firstNew == m_offeredList->topLevelItemCount())
+        AppendOfferedRows(firstNew);
+    else
+        FillOfferedList();
     if (firstNew >= 0) {
         if (QTreeWidgetItem *item = m_offeredList->topLevelItem(firstNew))
             m_offeredList->scrollToItem(item);

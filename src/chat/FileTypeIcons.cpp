@@ -16,10 +16,20 @@ QHash<QString, QIcon> &cache()
     return icons;
 }
 
+// The icon of each file type the desktop knows: peers' suffixes beyond the
+// cache above still find their icon here without asking the theme again
+// (a suffix no type claims is a plain file).
+QHash<QString, QIcon> &typeIcons()
+{
+    static QHash<QString, QIcon> icons;
+    return icons;
+}
+
 // The icons go with the application, not after it.
 void dropIcons()
 {
     cache().clear();
+    typeIcons().clear();
 }
 
 } // namespace
@@ -39,8 +49,14 @@ QIcon FileTypeIcon(const QString &name, bool folder)
     } else {
         static const QMimeDatabase mimes;
         const QMimeType mime = mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
-        icon = QIcon::fromTheme(
-            mime.iconName(), QIcon::fromTheme(mime.genericIconName(), style->standardIcon(QStyle::SP_FileIcon)));
+        QHash<QString, QIcon> &known = typeIcons();
+        if (const auto it = known.constFind(mime.name()); it != known.constEnd()) {
+            icon = *it;
+        } else {
+            icon = QIcon::fromTheme(
+                mime.iconName(), QIcon::fromTheme(mime.genericIconName(), style->standardIcon(QStyle::SP_FileIcon)));
+            known.insert(mime.name(), icon);
+        }
     }
     if (icons.size() >= kFileTypeIconsKept)
         icons.clear();

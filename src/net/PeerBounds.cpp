@@ -25,6 +25,8 @@ QString PeerRefusalWord(PeerRefusal refusal)
         return QStringLiteral("offer-budget");
     case PeerRefusal::OfferExpired:
         return QStringLiteral("offer-expired");
+    case PeerRefusal::OfferedFiles:
+        return QStringLiteral("offered-files");
     case PeerRefusal::WindowRate:
         return QStringLiteral("window-rate");
     case PeerRefusal::ShakeRate:

@@ -71,6 +71,14 @@ inline constexpr int kRequestedOffersPerAddress = 16;
 inline constexpr int kRequestedOffers = 128;
 inline constexpr qsizetype kRequestedOfferEntries = 4096;
 
+// ---- files peers offer us in their messages ----
+// Files and folders one address offers (all its conversations together)
+// that the user has neither received nor refused yet; an offer that would
+// go beyond is refused whole and released to the sender.
+inline constexpr qsizetype kOfferedFilesPerAddress = 1000;
+// The same, all addresses together.
+inline constexpr qsizetype kOfferedFiles = 20000;
+
 // ---- answers ----
 // Answers that can be larger than their request (the own pictures, the
 // acknowledgements of a picture already stored): listed peers only, at most
@@ -154,6 +162,7 @@ enum class PeerRefusal {
     MessageUnlisted, // a message from a sender the host table does not list
     OfferBudget, // a download request beyond the offers a peer may hold
     OfferExpired, // an offer made at a peer's request that the peer never confirmed
+    OfferedFiles, // a peer's offer beyond the files waiting to be received that it may hold
     WindowRate, // a chat window the network may not open this minute
     ShakeRate, // a screen shake too soon after the peer's last
     RequestRate, // a request notice too soon after the peer's last

@@ -174,8 +174,16 @@ quint16 RawPeer::localPort() const
 
 qint64 RawPeer::send(quint32 commandWord, QByteArrayView body, QByteArrayView extension)
 {
-    const QByteArray packet = PacketCodec::BuildPacket(
-        m_own, ++m_number, commandWord, body, extension, qint32(extension.size()));
+    return sendPacket(build(commandWord, body, extension));
+}
+
+QByteArray RawPeer::build(quint32 commandWord, QByteArrayView body, QByteArrayView extension)
+{
+    return PacketCodec::BuildPacket(m_own, ++m_number, commandWord, body, extension, qint32(extension.size()));
+}
+
+qint64 RawPeer::sendPacket(const QByteArray &packet)
+{
     if (packet.isEmpty() || m_socket->udp.writeDatagram(packet, QHostAddress(m_target), m_port) != packet.size())
         return 0;
     m_bytesOut += packet.size();

@@ -94,6 +94,10 @@ public:
     void setEchoPacketNumber(bool number) { m_echoNumber = number; }
     // Sends one packet; returns its size (0 when it was not sent).
     qint64 send(quint32 commandWord, QByteArrayView body, QByteArrayView extension = {});
+    // The packet send() would send next (it takes the next number), unsent;
+    // sendPacket sends a built packet as it is (a resend keeps its number).
+    QByteArray build(quint32 commandWord, QByteArrayView body, QByteArrayView extension = {});
+    qint64 sendPacket(const QByteArray &packet);
     // The entry, then what comes back within 500 ms is thrown away: the
     // target lists this port afterwards.
     bool announce();

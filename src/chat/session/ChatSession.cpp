@@ -23,6 +23,7 @@
 #include "net/FileServer.h"
 #include "net/KeyExchange.h"
 #include "net/MessengerEngine.h"
+#include "net/PeerBounds.h"
 #include "net/PicturePayload.h"
 #include "net/PictureStore.h"
 #include "net/RemoteRequests.h"
@@ -303,10 +304,8 @@ bool ChatSession::ShowReceivedMessage(bool filterFlag, bool notify)
                 + (m_received.mode ? QStringLiteral("mode=%1 ").arg(m_received.mode, 0, 16) : QString())
                 + plan.logBody.trimmed());
     }
-    if (!plan.offerNotice.isEmpty()) {
-        AppendSystemText(plan.offerNotice);
-        m_files->AddReceivedOffer(packet.packetNumber, m_received.files);
-    }
+    if (!plan.offerNotice.isEmpty())
+        takeReceivedOffer(plan.offerNotice);
     if (plan.queueReadNotice)
         m_readNotices.Add(packet.packetNumber, packet.commandWord);
     if (plan.showTip)
@@ -326,6 +325,35 @@ void ChatSession::LogUnshownMessage()
     const QString text = stripped.text.trimmed();
     if (!text.isEmpty())
         m_services.chatLog->LogChatMessage(peerLogEntry(stripped.font, text));
+}
+
+qsizetype ChatSession::waitingOfferedFiles() const
+{
+    return m_files->model().offeredRows().size();
+}
+
+QString ChatSession::OffersRefusedText(const QString &nick)
+{
+    return QStringLiteral("%1 发来而未接收的文件(夹)已达上限，其后发来的文件已拒收，请先接收或拒收列表中的文件。")
+        .arg(nick);
+}
+
+void ChatSession::takeReceivedOffer(const QString &notice)
+{
+    const qsizetype own = waitingOfferedFiles();
+    const WaitingOfferedFiles waiting
+        = m_offeredFiles && m_peer ? m_offeredFiles(m_peer->key.address) : WaitingOfferedFiles { own, own };
+    if (OfferFitsBounds(qsizetype(m_received.files.size()), waiting)) {
+        m_offersRefusedTold = false;
+        AppendSystemText(notice);
+        m_files->AddReceivedOffer(m_received.packet.packetNumber, m_received.files);
+        return;
+    }
+    if (m_services.engine && m_peer)
+        m_services.engine->Refuse(PeerRefusal::OfferedFiles, m_peer->key.address);
+    releaseReceivedOffer();
+    if (!std::exchange(m_offersRefusedTold, true))
+        AppendSystemText(OffersRefusedText(m_peer ? m_peer->displayName : QString()));
 }
 
 void ChatSession::releaseReceivedOffer()

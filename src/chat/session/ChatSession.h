@@ -11,6 +11,7 @@
 #include "chat/session/ChatSendPlan.h"
 #include "chat/session/ChatSessionView.h"
 #include "chat/session/ChatTimers.h"
+#include "chat/session/FilePanelModel.h"
 #include "chat/session/ReadNoticeQueue.h"
 #include "core/ChatFont.h"
 #include "net/FileList.h"
@@ -236,6 +237,16 @@ public:
     // list of windows with unread messages).
     using KeptQuery = std::function<bool(const ChatSession &)>;
     void setKeptQuery(KeptQuery query) { m_kept = std::move(query); }
+    // The files offered to us that wait in the conversations of an address
+    // and in all of them (the program's); without it, this session's own.
+    using OfferedFilesQuery = std::function<WaitingOfferedFiles(quint32 address)>;
+    void setOfferedFilesQuery(OfferedFilesQuery query) { m_offeredFiles = std::move(query); }
+    // The files of the peer's offers that wait here (listed, not yet
+    // received nor refused).
+    qsizetype waitingOfferedFiles() const;
+    // The history line that tells the peer's offers are refused: their
+    // waiting files reached the bound.
+    static QString OffersRefusedText(const QString &nick);
 
     // ---- the history ----
     // A program line "/<V> text" in the standard font and the colour; it
@@ -309,6 +320,9 @@ private:
     void appendHeader(const QString &line, uint32_t color);
     ChatLogEntry peerLogEntry(const ChatFont &font, const QString &text) const;
     void releaseReceivedOffer();
+    // Lists the offer of the message taken last, or refuses it when it does
+    // not fit the bounds: released, counted, told once until an offer fits.
+    void takeReceivedOffer(const QString &notice);
     void sendAutoReply(const QString &text);
     void onSenderFinished();
     void checkSettled();
@@ -324,6 +338,8 @@ private:
     ChatSessionView *m_view = nullptr;
     ViewFactory m_viewFactory;
     KeptQuery m_kept;
+    OfferedFilesQuery m_offeredFiles;
+    bool m_offersRefusedTold = false; // since an offer of the peer was last listed
     std::unique_ptr<ChatFileTransfers> m_files;
     ChatRequests *m_requests = nullptr; // a child
     ChatShares *m_shares = nullptr; // a child, made when first used

@@ -106,6 +106,7 @@ ChatSession *ChatSessions::make(HostRecord *peer)
     auto *session = new ChatSession(m_services, peer, this);
     session->SetPeerReadsLzw(peer && m_lzwPeers.contains(LzwPeerKey(*peer)));
     session->setKeptQuery(m_kept);
+    session->setOfferedFilesQuery([this](quint32 address) { return waitingOfferedFiles(address); });
     session->timers().setSidePaneShown(&m_sidePaneShown);
     session->setViewFactory([this](ChatSession &s) {
         ChatSessionView *view = m_viewFactory ? m_viewFactory(s) : nullptr;
@@ -154,6 +155,18 @@ ChatSessionView *ChatSessions::OpenView(HostRecord *peer, OpenMode mode)
     else if (mode == OpenMode::Front)
         view->BringToFront(false);
     return view;
+}
+
+WaitingOfferedFiles ChatSessions::waitingOfferedFiles(quint32 address) const
+{
+    WaitingOfferedFiles waiting;
+    for (const ChatSession *session : m_sessions) {
+        const qsizetype files = session->waitingOfferedFiles();
+        waiting.all += files;
+        if (session->peer() && session->peer()->key.address == address)
+            waiting.ofAddress += files;
+    }
+    return waiting;
 }
 
 void ChatSessions::ExpectReadNotice(const HostRecord &peer, quint32 packetNumber)

@@ -78,6 +78,9 @@ public:
     // none can be made.
     ChatSessionView *OpenView(HostRecord *peer, OpenMode mode);
     QList<ChatSession *> sessions() const;
+    // The files offered to us that wait in the conversations of the address
+    // (whatever its ports) and in all conversations.
+    WaitingOfferedFiles waitingOfferedFiles(quint32 address) const;
     const SentReadChecks &sentReadChecks() const { return m_readChecks; }
     const HeldReadNotices &heldReadNotices() const { return m_heldNotices; }
     qsizetype lzwPeerCount() const { return m_lzwPeers.size(); }

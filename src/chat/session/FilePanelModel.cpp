@@ -4,8 +4,10 @@
 #include "core/PathUtil.h"
 #include "core/SizeFormat.h"
 #include "net/CFileOfferTable.h"
+#include "net/PeerBounds.h"
 
 #include <QDir>
+#include <QHash>
 #include <algorithm>
 
 uint32_t FileRowTextColor(const FileInfoRecord &row)
@@ -60,6 +62,12 @@ ShowInFolderPlan PlanShowInFolder(const QString &path)
 
 // ---- offers -------------------------------------------------------------
 
+bool OfferFitsBounds(qsizetype entries, const WaitingOfferedFiles &waiting)
+{
+    return entries <= PeerBounds::kOfferedFilesPerAddress - waiting.ofAddress
+        && entries <= PeerBounds::kOfferedFiles - waiting.all;
+}
+
 int FilePanelModel::AddOffer(quint32 packetNumber, const DecodedFileList &entries, const QDateTime &now)
 {
     if (entries.empty() || findOffer(packetNumber))
@@ -68,6 +76,9 @@ int FilePanelModel::AddOffer(quint32 packetNumber, const DecodedFileList &entrie
     added.packetNumber = packetNumber;
     added.entries = entries;
     const int first = int(m_offered.size());
+    // The rows before keep their places: only the new ones are numbered.
+    const int position = int(m_offers.size()) + 1;
+    m_offered.reserve(m_offered.size() + qsizetype(added.entries.size()));
     for (DecodedFileEntry &entry : added.entries) {
         entry.link = m_nextLink++;
         entry.pending = 0;
@@ -78,11 +89,11 @@ int FilePanelModel::AddOffer(quint32 packetNumber, const DecodedFileList &entrie
         row.packetNumber = packetNumber;
         row.fileId = entry.fileId;
         row.link = entry.link;
+        row.queuePosition = position;
         row.time = now;
         m_offered.append(row);
     }
     m_offers.push_back(std::move(added));
-    renumber();
     return first;
 }
 
@@ -131,8 +142,13 @@ std::optional<OfferRelease> FilePanelModel::EndCurrentOffer()
 
 void FilePanelModel::renumber()
 {
+    // One pass over the offers and one over the rows, however many of each.
+    QHash<quint32, int> positions;
+    positions.reserve(qsizetype(m_offers.size()));
+    for (size_t i = 0; i < m_offers.size(); ++i)
+        positions.insert(m_offers[i].packetNumber, int(i) + 1);
     for (FileInfoRecord &row : m_offered)
-        row.queuePosition = queuePosition(row.packetNumber);
+        row.queuePosition = positions.value(row.packetNumber);
 }
 
 // ---- offered rows -------------------------------------------------------

@@ -63,6 +63,18 @@ struct OutgoingRow
     bool isComplete() const;
 };
 
+// The files and folders offered to us and neither received nor refused yet
+// (rows of the offered lists): those of one address, and those of all.
+struct WaitingOfferedFiles
+{
+    qsizetype ofAddress = 0;
+    qsizetype all = 0;
+};
+// Whether an offer of that many entries may be listed beside those waiting:
+// within PeerBounds::kOfferedFilesPerAddress and kOfferedFiles; an offer
+// that does not fit is refused whole.
+bool OfferFitsBounds(qsizetype entries, const WaitingOfferedFiles &waiting);
+
 // Outgoing rows one conversation keeps; beyond, the oldest go first.
 inline constexpr int kOutgoingRowsKept = 256;
 
@@ -115,8 +127,9 @@ public:
 
     // ---- offers ----
     // Queues a received offer: every entry gets the next link number and a
-    // row in status 3. Returns the index of the first new row, -1 when the
-    // offer brought no entries (or repeats a queued packet number).
+    // row in status 3, after the rows already listed (those stay as they
+    // are). Returns the index of the first new row, -1 when the offer
+    // brought no entries (or repeats a queued packet number).
     int AddOffer(quint32 packetNumber, const DecodedFileList &entries, const QDateTime &now);
     qsizetype offerCount() const { return qsizetype(m_offers.size()); }
     const QueuedOffer *currentOffer() const { return m_offers.empty() ? nullptr : &m_offers.front(); }

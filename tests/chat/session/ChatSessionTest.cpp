@@ -321,3 +321,82 @@ TEST(ChatSessions, MessagesHeldBackByTheWindowBoundAreLoggedReleasedAndTold)
     EXPECT_EQ(told.last(), ChatSessions::HeldBackTipText(heldBack - 1));
 }
 
+
+// The files an address may have offered and not yet had received or refused
+// are bounded, over all its ports: an offer beyond is refused whole,
+// released to the sender and counted; the history says so once until an
+// offer of the peer fits again.
+TEST(ChatSessions, OffersBeyondTheWaitingFilesOfAnAddressAreRefusedReleasedAndToldOnce)
+{
+    ViewSide a(u("a"));
+    Side b(u("b"));
+    Side c(u("c")); // the same address, another port
+    know(a, b);
+    know(a, c);
+    QSignalSpy refused(a.engine.get(), &MessengerEngine::refused);
+    QList<quint32> releases;
+    QObject::connect(&b.net, &CNetManager::datagramReceived, [&releases](const QByteArray &data, quint32, quint16) {
+        PacketRecord packet;
+        if (PacketCodec::ParsePacket(data, 0x7F000001, 0, packet) == PacketStatus::Ok
+            && packet.command() == CMD_RELEASE_FILES)
+            releases.append(packet.bodyText().toUInt());
+    });
+    constexpr int kFiles = 250;
+    static_assert(PeerBounds::kOfferedFilesPerAddress % kFiles == 0);
+    constexpr int kFit = int(PeerBounds::kOfferedFilesPerAddress / kFiles);
+    const auto offer = [&](Side &from, int message, int files) {
+        QByteArray list;
+        for (int j = 0; j < files; ++j)
+            list += QByteArray::number(j + 1) + ":m" + QByteArray::number(message) + "_" + QByteArray::number(j)
+                + ".txt:5:5f5e1000:1:\a";
+        const quint32 number = from.net.NextPacketNumber();
+        const qsizetype before = a.received.size();
+        from.net.SendDatagram(0x7F000001, a.net.port(),
+            from.net.BuildPacket(number, CMD_SEND_MESSAGE | OPT_FILE_ATTACH, "files", list, qint32(list.size())));
+        EXPECT_TRUE(waitFor([&] { return a.received.size() == before + 1; }));
+        return number;
+    };
+    const auto refusals = [&] {
+        int n = 0;
+        for (const QList<QVariant> &r : refused)
+            n += r.at(0).value<PeerRefusal>() == PeerRefusal::OfferedFiles;
+        return n;
+    };
+    for (int i = 0; i < kFit; ++i)
+        offer(b, i, kFiles);
+    ChatSession *session = a.sessionOf(b);
+    ASSERT_NE(session, nullptr);
+    EXPECT_EQ(session->waitingOfferedFiles(), PeerBounds::kOfferedFilesPerAddress);
+    EXPECT_EQ(refusals(), 0);
+
+    const quint32 beyond = offer(b, kFit, kFiles);
+    offer(b, kFit + 1, 1);
+    ASSERT_TRUE(waitFor([&] { return releases.size() == 2; }));
+    EXPECT_EQ(releases.first(), beyond);
+    EXPECT_EQ(refusals(), 2);
+    EXPECT_EQ(session->waitingOfferedFiles(), PeerBounds::kOfferedFilesPerAddress);
+    const QString told = ChatSession::OffersRefusedText(a.peerOf(b)->displayName);
+    const auto toldCount = [&](const RecordingView &view) {
+        return std::count_if(view.entries.cbegin(), view.entries.cend(), [&](const QString &e) { return e.contains(told); });
+    };
+    ASSERT_EQ(a.views.size(), 1u);
+    EXPECT_EQ(toldCount(*a.views[0]), 1);
+    // Another port of the address shares its bound.
+    offer(c, 0, 1);
+    EXPECT_EQ(refusals(), 3);
+    EXPECT_EQ(a.sessionOf(c)->waitingOfferedFiles(), 0);
+    EXPECT_EQ(a.sessions->waitingOfferedFiles(0x7F000001).ofAddress, PeerBounds::kOfferedFilesPerAddress);
+
+    // The user refuses the first offer: the next one fits, and the one
+    // after is told again.
+    session->files().RejectCurrentOffer();
+    ASSERT_TRUE(waitFor([&] { return releases.size() == 3; }));
+    offer(b, kFit + 2, kFiles);
+    EXPECT_EQ(refusals(), 3);
+    EXPECT_EQ(session->waitingOfferedFiles(), PeerBounds::kOfferedFilesPerAddress);
+    offer(b, kFit + 3, 1);
+    EXPECT_EQ(refusals(), 4);
+    EXPECT_EQ(toldCount(*a.views[0]), 2);
+    // The rows of the first offers are still there, in order.
+    EXPECT_EQ(session->files().model().offeredRows().first().name, u("m1_0.txt"));
+}

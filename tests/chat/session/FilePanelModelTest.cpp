@@ -3,6 +3,7 @@
 #include "TestEnv.h"
 #include "chat/session/ChatCloseRules.h"
 #include "chat/FilePanelLayout.h"
+#include "net/PeerBounds.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -110,6 +111,28 @@ TEST(FilePanelModel, OffersLeaveTheQueueAndTellThePeerWhatWasNotTaken)
     EXPECT_TRUE(r && r->packetNumber == 10 && r->notifyPeer);
     EXPECT_TRUE(m.offeredRows().isEmpty());
     EXPECT_FALSE(m.EndCurrentOffer());
+}
+
+// An offer's rows go after those listed, which keep their places; leaving
+// the current offer numbers the rest again however many there are. An offer
+// is listed whole within the bounds of waiting files, or not at all.
+TEST(FilePanelModel, OffersAppendTheirRowsAndTheBoundsDecideWhole)
+{
+    FilePanelModel m;
+    const DecodedFileList entries { OfferEntry(1, QStringLiteral("f0"), 1), OfferEntry(2, QStringLiteral("f1"), 1),
+        OfferEntry(3, QStringLiteral("f2"), 1) };
+    for (quint32 n = 1; n <= 100; ++n)
+        EXPECT_EQ(m.AddOffer(n, entries, kNow), int(n - 1) * 3);
+    EXPECT_EQ(m.offeredRows().last().queuePosition, 100);
+    ASSERT_TRUE(m.EndCurrentOffer());
+    EXPECT_EQ(m.offeredRows().first().queuePosition, 1);
+    EXPECT_EQ(m.offeredRows().last().queuePosition, 99);
+
+    const qsizetype perAddress = PeerBounds::kOfferedFilesPerAddress;
+    EXPECT_TRUE(OfferFitsBounds(1, { perAddress - 1, perAddress - 1 }));
+    EXPECT_FALSE(OfferFitsBounds(2, { perAddress - 1, perAddress - 1 })); // never in part
+    EXPECT_FALSE(OfferFitsBounds(perAddress + 1, {}));
+    EXPECT_FALSE(OfferFitsBounds(1, { 0, PeerBounds::kOfferedFiles }));
 }
 
 TEST(FilePanelModel, AttachmentsAreUniqueExistingPathsTickedForSending)
