@@ -76,8 +76,11 @@ inline constexpr qsizetype kRequestedOfferEntries = 4096;
 // that the user has neither received nor refused yet; an offer that would
 // go beyond is refused whole and released to the sender.
 inline constexpr qsizetype kOfferedFilesPerAddress = 1000;
-// The same, all addresses together.
+// The same, all addresses together; it refuses only an address that would
+// then hold more than kOfferedFilesAlwaysListed, so that forged peers that
+// filled it refuse themselves, never a peer with an ordinary offer.
 inline constexpr qsizetype kOfferedFiles = 20000;
+inline constexpr qsizetype kOfferedFilesAlwaysListed = 200;
 
 // ---- answers ----
 // Answers that can be larger than their request (the own pictures, the

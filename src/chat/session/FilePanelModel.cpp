@@ -65,7 +65,8 @@ ShowInFolderPlan PlanShowInFolder(const QString &path)
 bool OfferFitsBounds(qsizetype entries, const WaitingOfferedFiles &waiting)
 {
     return entries <= PeerBounds::kOfferedFilesPerAddress - waiting.ofAddress
-        && entries <= PeerBounds::kOfferedFiles - waiting.all;
+        && (entries <= PeerBounds::kOfferedFilesAlwaysListed - waiting.ofAddress
+            || entries <= PeerBounds::kOfferedFiles - waiting.all);
 }
 
 int FilePanelModel::AddOffer(quint32 packetNumber, const DecodedFileList &entries, const QDateTime &now)

@@ -71,7 +71,8 @@ struct WaitingOfferedFiles
     qsizetype all = 0;
 };
 // Whether an offer of that many entries may be listed beside those waiting:
-// within PeerBounds::kOfferedFilesPerAddress and kOfferedFiles; an offer
+// within PeerBounds::kOfferedFilesPerAddress and kOfferedFiles (which never
+// refuses an address within kOfferedFilesAlwaysListed); an offer
 // that does not fit is refused whole.
 bool OfferFitsBounds(qsizetype entries, const WaitingOfferedFiles &waiting);
 

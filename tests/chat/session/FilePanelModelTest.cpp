@@ -132,7 +132,12 @@ TEST(FilePanelModel, OffersAppendTheirRowsAndTheBoundsDecideWhole)
     EXPECT_TRUE(OfferFitsBounds(1, { perAddress - 1, perAddress - 1 }));
     EXPECT_FALSE(OfferFitsBounds(2, { perAddress - 1, perAddress - 1 })); // never in part
     EXPECT_FALSE(OfferFitsBounds(perAddress + 1, {}));
-    EXPECT_FALSE(OfferFitsBounds(1, { 0, PeerBounds::kOfferedFiles }));
+    // A full total refuses the addresses that hold many, never an ordinary
+    // offer of an address that holds few (forged peers filled it first).
+    const qsizetype always = PeerBounds::kOfferedFilesAlwaysListed;
+    EXPECT_FALSE(OfferFitsBounds(1, { always, PeerBounds::kOfferedFiles }));
+    EXPECT_TRUE(OfferFitsBounds(always, { 0, PeerBounds::kOfferedFiles }));
+    EXPECT_FALSE(OfferFitsBounds(always + 1, { 0, PeerBounds::kOfferedFiles }));
 }
 
 TEST(FilePanelModel, AttachmentsAreUniqueExistingPathsTickedForSending)
