@@ -436,7 +436,7 @@ TEST(WindowLayout, SmallDialogsOfContactsAndShares)
 {
     CChangeUserNameDlg rename(u("王小明"), QString());
     EXPECT_NO_PROBLEMS(shownProblems(rename, u("CChangeUserNameDlg")));
-    CRenameUserGroupDlg group(u("研发部"));
+    CRenameUserGroupDlg group(u("研发部"), {});
     EXPECT_NO_PROBLEMS(shownProblems(group, u("CRenameUserGroupDlg")));
     CNewUserGroupDlg newGroup({});
     EXPECT_NO_PROBLEMS(shownProblems(newGroup, u("CNewUserGroupDlg")));
