@@ -125,4 +125,21 @@ ImportResult Import(CXmlDocument &doc, CConfig &config, Mode mode, const QString
     return result;
 }
 
+Kept::Kept(const CConfig &config)
+    : m_groups(config.MemberGroups)
+    , m_groupNames(config.memoGroupNames)
+    , m_nickNames(config.memoNickNames)
+    , m_infos(config.memoUsesInfos)
+{
+}
+
+void Kept::PutBack(CConfig &config) const
+{
+    config.MemberGroups = m_groups;
+    config.RebuildGroupIndex();
+    config.memoGroupNames = m_groupNames;
+    config.memoNickNames = m_nickNames;
+    config.memoUsesInfos = m_infos;
+}
+
 } // namespace GroupFile
