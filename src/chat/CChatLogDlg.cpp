@@ -116,6 +116,11 @@ void CChatLogDlg::createControls()
     m_records->setRootIsDecorated(false);
     m_records->setUniformRowHeights(true);
     m_records->setModel(m_recordModel);
+    // The name, host and address of a hit take what their texts need (the
+    // rows in view are measured); its text has the rest of the pane.
+    for (int column = 0; column < ChatLogRecordModel::kTextColumn; ++column)
+        m_records->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    m_records->header()->setSectionResizeMode(ChatLogRecordModel::kTextColumn, QHeaderView::Stretch);
     connect(m_records, &QTreeView::doubleClicked, this, [this](const QModelIndex &index) {
         OnRecordDoubleClicked(index.row());
     });

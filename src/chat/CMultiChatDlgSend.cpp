@@ -31,7 +31,8 @@ void CMultiChatDlg::OnSend()
     if (recipients.isEmpty())
         return;
     // In doodle mode the drawing goes as a picture after the typed text.
-    if (m_doodleMode && m_doodle && !AddDrawingToInput(m_input, *m_doodle))
+    DrawingInInput drawing;
+    if (m_doodleMode && m_doodle && !drawing.Take(m_input, *m_doodle))
         return;
     OutgoingMessage message;
     QList<quint32> ids;
@@ -39,8 +40,13 @@ void CMultiChatDlg::OnSend()
     message.pictures = CollectOutgoingPictures(*m_input, ids);
     message.font = m_ownFont;
     const MultiSendSession::Outcome outcome = m_session.Send(message, recipients);
-    if (!outcome.sent)
-        return; // nothing to send, or refused with a message: the input stays
+    if (!outcome.sent) {
+        // Nothing to send, or refused with a message: the input and the
+        // board stay as they were.
+        drawing.Refused();
+        return;
+    }
+    drawing.Sent();
     if (outcome.plainPeersWithoutPictures > 0)
         Prompter::current().messageBox(
             this, MultiSendTexts::PlainPeersWarning(outcome.plainPeersWithoutPictures), QStringLiteral("提示"));

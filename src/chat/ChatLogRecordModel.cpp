@@ -1,6 +1,7 @@
 #include "chat/ChatLogRecordModel.h"
 
 #include "chat/session/ChatPeer.h"
+#include "core/PlainText.h"
 #include "net/ChatLogReader.h"
 
 ChatLogRecordModel::ChatLogRecordModel(QObject *parent)
@@ -37,12 +38,12 @@ int ChatLogRecordModel::rowCount(const QModelIndex &parent) const
 
 int ChatLogRecordModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : 4;
+    return parent.isValid() ? 0 : kTextColumn + 1;
 }
 
 QVariant ChatLogRecordModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > 3)
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > kTextColumn)
         return {};
     static const char16_t *const titles[] = { u"用户名", u"主机", u"IP地址", u"内容" };
     return QString::fromUtf16(titles[section]);
@@ -72,8 +73,10 @@ const QStringList *ChatLogRecordModel::rowTexts(int row) const
 
 QVariant ChatLogRecordModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.column() > 3)
+    const bool tip = role == Qt::ToolTipRole && index.column() == kTextColumn;
+    if ((role != Qt::DisplayRole && !tip) || !index.isValid() || index.column() > kTextColumn)
         return {};
     const QStringList *texts = rowTexts(index.row());
-    return texts ? texts->at(index.column()) : QString();
+    const QString text = texts ? texts->at(index.column()) : QString();
+    return tip ? PlainText::ToolTip(text) : text;
 }

@@ -1,6 +1,6 @@
 // The rows of the chat-log viewer's record list (the search results): one
 // row per record with the user name, the host name, the dotted address and
-// the text on one line. A row's record is read from the file when the row is
+// the text on one line (its tip shows a long one whole). A row's record is read from the file when the row is
 // first shown, so a search with a million hits holds no texts.
 #pragma once
 
@@ -17,6 +17,8 @@ class ChatLogRecordModel : public QAbstractTableModel
     Q_OBJECT
 public:
     static constexpr int kCachedRows = 512;
+    // The columns: user name, host name, address, and the text.
+    static constexpr int kTextColumn = 3;
 
     explicit ChatLogRecordModel(QObject *parent = nullptr);
 

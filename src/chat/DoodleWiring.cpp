@@ -11,6 +11,7 @@
 #include <QCursor>
 #include <QMenu>
 #include <QTextCursor>
+#include <QTextDocument>
 
 QHash<int, QAbstractButton *> MakeDoodleButtons(
     QWidget *window, DoodleSurface &surface, const std::function<void()> &beforeMenu)
@@ -66,6 +67,15 @@ bool PutFaceOnBoard(DoodleSurface &surface, const QString &path, int index)
 
 bool AddDrawingToInput(CMsgRichEdit *input, DoodleSurface &surface)
 {
+    DrawingInInput drawing;
+    if (!drawing.Take(input, surface))
+        return false;
+    drawing.Sent();
+    return true;
+}
+
+bool DrawingInInput::Take(CMsgRichEdit *input, DoodleSurface &surface)
+{
     surface.CommitFloating();
     const QImage drawing = surface.Picture();
     if (drawing.isNull())
@@ -75,8 +85,31 @@ bool AddDrawingToInput(CMsgRichEdit *input, DoodleSurface &surface)
     QTextCursor end = input->textCursor();
     end.movePosition(QTextCursor::End);
     input->setTextCursor(end);
+    const int before = input->document()->characterCount();
+    m_start = end.position();
     input->InsertPicture(drawing, GenerateRandomId());
-    if (!surface.HasSelection())
-        surface.Command(DoodleSurface::kClearImage, 0);
+    m_end = m_start + input->document()->characterCount() - before;
+    m_input = input;
+    m_surface = &surface;
     return true;
+}
+
+void DrawingInInput::Sent()
+{
+    if (m_surface && !m_surface->HasSelection())
+        m_surface->Command(DoodleSurface::kClearImage, 0);
+    m_input = nullptr;
+    m_surface = nullptr;
+}
+
+void DrawingInInput::Refused()
+{
+    if (m_input) {
+        QTextCursor taken(m_input->document());
+        taken.setPosition(m_start);
+        taken.setPosition(m_end, QTextCursor::KeepAnchor);
+        taken.removeSelectedText();
+    }
+    m_input = nullptr;
+    m_surface = nullptr;
 }

@@ -34,3 +34,21 @@ bool PutFaceOnBoard(DoodleSurface &surface, const QString &path, int index);
 // box after whatever is typed there, and clears the board unless a
 // selection went. False when the board holds no drawing.
 bool AddDrawingToInput(CMsgRichEdit *input, DoodleSurface &surface);
+
+// The same in two steps, for a send that may be refused: the drawing goes
+// into the input box, then either the board is cleared (the send went) or
+// the drawing is taken out of the input box again and the board keeps it.
+class DrawingInInput
+{
+public:
+    // False when the board holds no drawing.
+    bool Take(CMsgRichEdit *input, DoodleSurface &surface);
+    void Sent();
+    void Refused();
+
+private:
+    CMsgRichEdit *m_input = nullptr;
+    DoodleSurface *m_surface = nullptr;
+    int m_start = 0;
+    int m_end = 0;
+};

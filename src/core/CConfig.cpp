@@ -4,6 +4,7 @@
 #include "core/ConfigValues.h"
 #include "core/Gbk.h"
 
+#include <QDir>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTimer>
@@ -108,6 +109,11 @@ CConfig::~CConfig()
 QString CConfig::StorePath() const
 {
     return CRegistryKey(kCompany, kProduct, m_storePath).FilePath();
+}
+
+QString CConfig::UnwritableText(const QString &failure) const
+{
+    return failure + QStringLiteral("设置文件不能写入:\n%1").arg(QDir::toNativeSeparators(StorePath()));
 }
 
 QString CConfig::DefaultWorkDir()

@@ -59,6 +59,9 @@ public:
     CConfig &operator=(const CConfig &) = delete;
 
     QString StorePath() const;
+    // What the user is told when a save failed: the failure, then
+    // "设置文件不能写入:" and the settings file's path on a line of its own.
+    QString UnwritableText(const QString &failure) const;
     static QString DefaultWorkDir();
 
     // Every value back to its default (nothing is written).

@@ -85,6 +85,17 @@ inline UserGroupRecord InitUserGroupRecord(const QString &name = QString())
     return r;
 }
 
+// A group the user makes, by name or in an imported group file: every field
+// but the name zero, so that it starts open and the peers moved into it stay
+// in sight.
+inline UserGroupRecord OpenUserGroupRecord(const QString &name)
+{
+    UserGroupRecord r = InitUserGroupRecord(name);
+    r.collapsed = 0;
+    r.secondFlag = 0;
+    return r;
+}
+
 // One spam rule; the rules act in list order.
 struct SpamRuleRecord
 {

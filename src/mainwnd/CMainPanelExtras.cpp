@@ -210,10 +210,18 @@ void CMainPanelDlg::OnImportGroups()
     CXmlDocument doc;
     doc.LoadFile(path);
     CConfig &config = m_engine.config();
+    const GroupFile::Kept before(config);
     const GroupFile::ImportResult result = GroupFile::Import(doc, config,
         answer == Prompter::Button::Yes ? GroupFile::Mode::Replace : GroupFile::Mode::Append, m_engine.net().ownMac());
     if (result.changed) {
-        config.Save(CFG_GENERAL);
+        // Groups the settings file did not take would be gone at the next
+        // start: the list stays as it was, and the import can be tried again.
+        if (!config.Save(CFG_GENERAL)) {
+            before.PutBack(config);
+            Prompter::current().messageBox(this, config.UnwritableText(QStringLiteral("导入失败！")), kCaption,
+                Prompter::Buttons::Ok, Prompter::Icon::Warning);
+            return;
+        }
         m_messenger->RebuildUserViews(true);
     }
     tell(this, result.hadGroups ? QStringLiteral("导入成功！") : QStringLiteral("导入失败！"));

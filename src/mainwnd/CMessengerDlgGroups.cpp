@@ -319,10 +319,16 @@ void CMessengerDlg::OnRenameGroup()
     }
     if (!ContactCommands::CanRename(target.node))
         return;
-    CRenameUserGroupDlg dialog(target.node, window());
+    CConfig &config = m_engine.config();
+    // A refused name is told while the dialog stays open with it.
+    CRenameUserGroupDlg dialog(
+        target.node,
+        [&config, &target](const QString &name) {
+            return ContactCommands::NameCheckText(ContactCommands::CheckGroupName(config, name, target.node), true);
+        },
+        window());
     if (dialog.exec() != QDialog::Accepted)
         return;
-    CConfig &config = m_engine.config();
     const auto check = ContactCommands::RenameGroup(
         config, HostsInTableOrder(m_engine.hostTable()), target.node, dialog.newName());
     if (check != ContactCommands::NameCheck::Ok) {

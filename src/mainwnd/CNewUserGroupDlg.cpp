@@ -1,6 +1,8 @@
 #include "mainwnd/CNewUserGroupDlg.h"
 
+#include "controls/GbkByteLimit.h"
 #include "core/Prompter.h"
+#include "mainwnd/ContactCommands.h"
 #include "mainwnd/DialogButtons.h"
 
 #include <QCheckBox>
@@ -16,7 +18,7 @@ CNewUserGroupDlg::CNewUserGroupDlg(NameCheck check, QWidget *parent)
     setWindowTitle(QStringLiteral("新建组"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("请输入新的组名:"), this));
-    m_name = new QLineEdit(this);
+    m_name = MakeGroupNameEdit(QString(), this);
     layout->addWidget(m_name);
     m_first = new QCheckBox(QStringLiteral("新建的组放在最前面"), this);
     layout->addWidget(m_first);
@@ -35,12 +37,23 @@ bool CNewUserGroupDlg::insertFirst() const
 
 void CNewUserGroupDlg::accept()
 {
-    const QString refusal = m_check ? m_check(name()) : QString();
-    if (!refusal.isEmpty()) {
-        Prompter::current().messageBox(
-            this, refusal, QStringLiteral("提示"), Prompter::Buttons::Ok, Prompter::Icon::Information);
-        m_name->setFocus();
-        return;
-    }
-    QDialog::accept();
+    if (!RefuseGroupName(this, m_name, m_check ? m_check(name()) : QString()))
+        QDialog::accept();
+}
+
+QLineEdit *MakeGroupNameEdit(const QString &text, QWidget *parent)
+{
+    auto *edit = new QLineEdit(text, parent);
+    LimitGbkBytes(edit, ContactCommands::kGroupNameBytes);
+    return edit;
+}
+
+bool RefuseGroupName(QWidget *dialog, QLineEdit *edit, const QString &refusal)
+{
+    if (refusal.isEmpty())
+        return false;
+    Prompter::current().messageBox(
+        dialog, refusal, QStringLiteral("提示"), Prompter::Buttons::Ok, Prompter::Icon::Information);
+    edit->setFocus();
+    return true;
 }

@@ -1,5 +1,6 @@
-// "新建组": the name of a new user group and whether it goes first. A name
-// the check refuses is told and the dialog stays open with it.
+// "新建组": the name of a new user group and whether it goes first. The name
+// box takes no more GBK bytes than a group name holds; a name the check
+// refuses is told and the dialog stays open with it.
 #pragma once
 
 #include <QDialog>
@@ -29,3 +30,10 @@ private:
     QLineEdit *m_name = nullptr;
     QCheckBox *m_first = nullptr;
 };
+
+// The group dialogs' name box: text typed or pasted is cut to the bytes a
+// group name holds.
+QLineEdit *MakeGroupNameEdit(const QString &text, QWidget *parent);
+// Tells the refusal, if any, with the dialog open and the name box focused;
+// true when the name was refused.
+bool RefuseGroupName(QWidget *dialog, QLineEdit *edit, const QString &refusal);

@@ -7,16 +7,16 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-CRenameUserGroupDlg::CRenameUserGroupDlg(const QString &oldName, QWidget *parent)
+CRenameUserGroupDlg::CRenameUserGroupDlg(const QString &oldName, CNewUserGroupDlg::NameCheck check, QWidget *parent)
     : QDialog(parent)
+    , m_check(std::move(check))
 {
     setObjectName(QStringLiteral("CRenameUserGroupDlg"));
     setWindowTitle(QStringLiteral("修改组名"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PlainLabel(QStringLiteral("原组名: %1").arg(oldName), this));
     layout->addWidget(new QLabel(QStringLiteral("新组名:"), this));
-    m_name = new QLineEdit(oldName, this);
-    m_name->setMaxLength(kMaxChars);
+    m_name = MakeGroupNameEdit(oldName, this);
     m_name->selectAll();
     layout->addWidget(m_name);
     AddOkCancel(this, layout);
@@ -25,4 +25,10 @@ CRenameUserGroupDlg::CRenameUserGroupDlg(const QString &oldName, QWidget *parent
 QString CRenameUserGroupDlg::newName() const
 {
     return m_name->text().trimmed();
+}
+
+void CRenameUserGroupDlg::accept()
+{
+    if (!RefuseGroupName(this, m_name, m_check ? m_check(newName()) : QString()))
+        QDialog::accept();
 }

@@ -35,6 +35,8 @@ CSearchPanelDlg::CSearchPanelDlg(CMessengerDlg *messenger, QWidget *searchBox, Q
     m_list->SetLargeIcons(true);
     m_list->verticalHeader()->setDefaultSectionSize(SearchLayout::kRowHeight);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The columns the match is not in give way to those it is in.
+    m_list->horizontalHeader()->setMinimumSectionSize(0);
     connect(m_list, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) { OpenResult(index.row()); });
 
     static const char *const ids[] = { "1235", "1237", "1238" };
@@ -68,26 +70,20 @@ void CSearchPanelDlg::Search(const QString &text, const QRect &strip)
         l->resize(l->sizeHint().width(), SearchLayout::kLinksHeight);
         l->setVisible(m_showLinks && !l->GetURL().isEmpty());
     }
-    // The name (with its icon) and the address fit their texts; the other
-    // columns share what is left of the panel's width.
-    const int width = rects.list.width() - 2 * m_list->frameWidth();
-    int rest = width;
-    for (int c : { int(ContactEntry::NickField), int(ContactEntry::AddressField) }) {
+    // The name (with its icon) and the field that holds the match show their
+    // texts whole, the address too where there is room.
+    QList<int> read;
+    for (const UserPickEntry &result : std::as_const(m_results))
+        read.append(UserSearch::MatchedField(result, text));
+    QList<int> needs;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
         m_list->resizeColumnToContents(c);
-        rest -= m_list->columnWidth(c);
+        needs.append(m_list->columnWidth(c));
     }
-    const int others = m_model->columnCount() - 2;
-    const int narrowest = std::max(12, m_list->horizontalHeader()->minimumSectionSize());
-    for (int c = 1; c < ContactEntry::AddressField && others > 0; ++c)
-        m_list->setColumnWidth(c, std::max(narrowest, rest / others));
-    // The narrow columns never push the address out of view: the name gives way.
-    int total = 0;
-    for (int c = 0; c < m_model->columnCount(); ++c)
-        total += m_list->columnWidth(c);
-    if (total > width) {
-        const int nick = m_list->columnWidth(ContactEntry::NickField);
-        m_list->setColumnWidth(ContactEntry::NickField, std::max(narrowest, nick - (total - width)));
-    }
+    const QList<int> widths = SearchLayout::ColumnWidths(rects.list.width() - 2 * m_list->frameWidth(), needs, read,
+        ContactEntry::NickField, ContactEntry::AddressField, SearchLayout::kNarrowColumn);
+    for (int c = 0; c < widths.size(); ++c)
+        m_list->setColumnWidth(c, widths[c]);
     show();
     m_focusTimer.start(kFocusTimerMs, this);
 }

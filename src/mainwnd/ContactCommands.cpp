@@ -57,9 +57,9 @@ NameCheck AddGroup(CConfig &config, const QString &name, bool first)
     if (check != NameCheck::Ok)
         return check;
     if (first)
-        config.MemberGroups.prepend(InitUserGroupRecord(name));
+        config.MemberGroups.prepend(OpenUserGroupRecord(name));
     else
-        config.MemberGroups.append(InitUserGroupRecord(name));
+        config.MemberGroups.append(OpenUserGroupRecord(name));
     config.RebuildGroupIndex();
     return NameCheck::Ok;
 }

@@ -40,7 +40,8 @@ NameCheck CheckGroupName(const CConfig &config, const QString &name, const QStri
 // and "修改后的组名已存在。", and texts of our own for the rest.
 QString NameCheckText(NameCheck check, bool rename);
 
-// A new user group, first or last. Nothing is changed unless the name is Ok.
+// A new user group, first or last, open. Nothing is changed unless the name
+// is Ok.
 NameCheck AddGroup(CConfig &config, const QString &name, bool first);
 // Renames a group everywhere: its record, the group index, the stored
 // custom groups and the peers' custom group names.

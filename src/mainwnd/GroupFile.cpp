@@ -19,13 +19,7 @@ bool usableEntry(const QString &mac, const QString &name)
 
 void addGroup(CConfig &config, const QString &name, ImportResult &result)
 {
-    // Every field but the name zero: the group starts open, so the peers
-    // moved into it stay in sight.
-    UserGroupRecord record;
-    record.name = name;
-    record.collapsed = 0;
-    record.secondFlag = 0;
-    config.MemberGroups.append(record);
+    config.MemberGroups.append(OpenUserGroupRecord(name));
     config.MemberGroupIndex.insert(name, int(config.MemberGroups.size() - 1));
     result.newGroups.append(name);
 }
@@ -129,6 +123,23 @@ ImportResult Import(CXmlDocument &doc, CConfig &config, Mode mode, const QString
         doc.LeaveElement();
     }
     return result;
+}
+
+Kept::Kept(const CConfig &config)
+    : m_groups(config.MemberGroups)
+    , m_groupNames(config.memoGroupNames)
+    , m_nickNames(config.memoNickNames)
+    , m_infos(config.memoUsesInfos)
+{
+}
+
+void Kept::PutBack(CConfig &config) const
+{
+    config.MemberGroups = m_groups;
+    config.RebuildGroupIndex();
+    config.memoGroupNames = m_groupNames;
+    config.memoNickNames = m_nickNames;
+    config.memoUsesInfos = m_infos;
 }
 
 } // namespace GroupFile

@@ -13,7 +13,11 @@
 // Widget-free; the panel asks for the file and tells the outcome.
 #pragma once
 
+#include "core/ConfigRecords.h"
+
 #include <QByteArray>
+#include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -51,6 +55,19 @@ struct ImportResult
 // - an existing memo name is never replaced;
 // - a group name that is not a user group yet becomes a new one.
 ImportResult Import(CXmlDocument &document, CConfig &config, Mode mode, const QString &ownMac);
+
+// What an import changes in the configuration, kept to be put back when the
+// imported state cannot be stored.
+class Kept
+{
+public:
+    explicit Kept(const CConfig &config);
+    void PutBack(CConfig &config) const;
+
+private:
+    QList<UserGroupRecord> m_groups;
+    QMap<QString, QString> m_groupNames, m_nickNames, m_infos;
+};
 
 // "a#~$#b#~$#" from the six details: each trimmed, any separator inside one
 // removed so that the fields cannot shift; empty when all six are empty.

@@ -1,6 +1,7 @@
 #include "mainwnd/SearchLayout.h"
 
 #include <QUrl>
+#include <algorithm>
 
 namespace SearchLayout {
 
@@ -38,6 +39,40 @@ QString LinkAddress(int link, const QString &text, const QString &forumPrefix)
         return {};
     const QString prefix = link < 2 ? QString::fromLatin1(engines[link]) : forumPrefix;
     return prefix.isEmpty() ? QString() : prefix + QString::fromLatin1(QUrl::toPercentEncoding(text));
+}
+
+QList<int> ColumnWidths(int width, const QList<int> &needs, const QList<int> &read, int name, int address,
+    int narrowest)
+{
+    const int count = int(needs.size());
+    QList<bool> fitted(count, false);
+    int rest = width;
+    int others = count;
+    const auto fit = [&](int column) {
+        if (column < 0 || column >= count || fitted[column])
+            return;
+        fitted[column] = true;
+        rest -= needs[column];
+        --others;
+    };
+    fit(name);
+    for (const int column : read)
+        fit(column);
+    if (address >= 0 && address < count && !fitted[address]
+        && rest - needs[address] >= (others - 1) * narrowest)
+        fit(address);
+    // The others share what is left: at least `narrowest` while there is
+    // room, less rather than cut a column read.
+    const int share = others > 0 ? std::max(0, rest / others) : 0;
+    QList<int> widths(count);
+    int total = 0;
+    for (int c = 0; c < count; ++c) {
+        widths[c] = fitted[c] ? needs[c] : share;
+        total += widths[c];
+    }
+    if (total > width && name >= 0 && name < count)
+        widths[name] = std::max(narrowest, widths[name] - (total - width));
+    return widths;
 }
 
 } // namespace SearchLayout

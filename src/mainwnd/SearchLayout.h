@@ -2,6 +2,7 @@
 // addresses of the result panel's web searches: pure geometry and text.
 #pragma once
 
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -12,6 +13,7 @@ namespace SearchLayout {
 inline constexpr int kRowHeight = 32; // a result row (large head icons)
 inline constexpr int kLinksHeight = 13; // the web-search links above the list
 inline constexpr int kLinkCount = 3;
+inline constexpr int kNarrowColumn = 12; // a result column the match is not in, while there is room
 
 // The strip of width w: the status button, the small search icon, the clear
 // button and the search box.
@@ -31,6 +33,15 @@ struct Panel
     std::array<QPoint, kLinkCount> links;
 };
 Panel PanelRects(const QRect &strip, int count, bool showLinks);
+
+// The widths of the result list's columns in a list `width` wide, from what
+// each column's texts need: the name and the columns read (those holding the
+// match) get what they need, and so does the address while the other
+// columns keep at least `narrowest`; the others share what is left (less
+// than `narrowest` rather than cut a column read). When even the columns
+// read do not fit, the name gives way.
+QList<int> ColumnWidths(int width, const QList<int> &needs, const QList<int> &read, int name, int address,
+    int narrowest);
 
 // The links' texts ("Google搜索", "百度搜索", "蓝雀论坛搜索") and the
 // addresses that search the text there: the public engines' query prefixes,

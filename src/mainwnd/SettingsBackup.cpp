@@ -93,8 +93,12 @@ Result BackupSettings(CConfig &config, int kind, QObject *owner)
     if (path.isEmpty())
         return Result::Cancelled;
     // The file holds what the user sees, scheduled changes included.
-    config.FlushScheduledSave();
-    config.Save(CFG_ALL);
+    // A store the values could not be written to holds older ones: such a
+    // backup would not be what the user sees.
+    if (!config.FlushScheduledSave() || !config.Save(CFG_ALL)) {
+        tell(owner, config.UnwritableText(QStringLiteral("备份失败！")));
+        return Result::Failed;
+    }
     const CRegistryKey store = openStore(config);
     if (!store.ReadOk()) {
         tell(owner, QStringLiteral("备份失败！\r\n失败原因：打开注册表失败！"));

@@ -45,10 +45,11 @@ enum class Result {
     Failed,
 };
 
-// Saves the settings, asks for a file and writes the kind's section to it
+// Asks for a file, saves the settings and writes the kind's section to it
 // (through a temporary file that replaces the chosen one when complete). A
 // name without the kind's extension gets it, and an existing file of that
-// name is replaced only when the user says so.
+// name is replaced only when the user says so. Settings that cannot be
+// saved are told with the settings file's path, and no backup is written.
 Result BackupSettings(CConfig &config, int kind, QObject *owner);
 // Asks for a backup file and whether to restore it, then replaces the
 // section its extension names. A file that does not hold that section, or

@@ -1,11 +1,13 @@
 #include "mainwnd/UserSearch.h"
 
 #include "core/Pinyin.h"
+#include "core/PinyinForms.h"
 #include "net/EngineEventLog.h"
 #include "net/HostRecord.h"
 
 #include <algorithm>
 #include <array>
+#include <span>
 #include <vector>
 
 namespace UserSearch {
@@ -111,6 +113,29 @@ QList<UserPickEntry> Run(const QList<HostRecord *> &peers, QStringView text, int
         return byPinyin && f.pinyin->Contains(needle);
     });
     return found.take();
+}
+
+int MatchedField(const UserPickEntry &entry, QStringView text)
+{
+    if (text.isEmpty())
+        return -1;
+    const QString folded = text.toString().toCaseFolded();
+    const bool byPinyin = !HasNonAscii(folded);
+    const PinyinForms::Needle needle(folded);
+    const QStringList texts = entry.fieldTexts();
+    for (int i = 0; i < texts.size(); ++i) {
+        bool match = contains(texts[i], text);
+        // The address (the last field) matches as text only.
+        if (!match && byPinyin && i + 1 < texts.size()) {
+            PinyinForms forms;
+            const QString *name = &texts[i];
+            forms.Update(std::span(&name, 1));
+            match = forms.Contains(needle);
+        }
+        if (match)
+            return i;
+    }
+    return -1;
 }
 
 QList<UserPickEntry> RunPlain(const QList<HostRecord *> &peers, QStringView text, int max)

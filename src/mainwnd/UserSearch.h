@@ -26,6 +26,12 @@ inline constexpr int kMaxResults = 10;
 // two peers behind one address are two results.
 QList<UserPickEntry> Run(const QList<HostRecord *> &peers, QStringView text, int max = kMaxResults);
 
+// The first field of a result, as a position in its fieldTexts(), that
+// holds the text as the search compares it (as text, or for a name holding
+// Chinese text by its pinyin); -1 when none does. The result list shows it
+// whole.
+int MatchedField(const UserPickEntry &entry, QStringView text);
+
 // What the search would do without pinyin: the substring pass over the six
 // fields (the benchmark's baseline).
 QList<UserPickEntry> RunPlain(const QList<HostRecord *> &peers, QStringView text, int max = kMaxResults);

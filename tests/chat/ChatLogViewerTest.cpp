@@ -23,6 +23,7 @@
 #include "platform/ScriptedPrompter.h"
 
 #include "TestEnv.h"
+#include "core/PlainText.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -346,6 +347,8 @@ TEST(ChatLogDlg, SearchThenDeleteOnePeersLogKeepingTheOthersByteForByte)
     EXPECT_TRUE(f.dialog->recordList()->isVisibleTo(f.dialog.get()));
     ASSERT_EQ(f.dialog->recordList()->model()->rowCount(), 2);
     EXPECT_EQ(f.dialog->recordList()->model()->index(0, 3).data().toString(), u("会议3"));
+    EXPECT_EQ(f.dialog->recordList()->model()->index(0, 3).data(Qt::ToolTipRole).toString(), PlainText::ToolTip(u("会议3")))
+        << "a text too long for its column is read in its tip, never as markup";
     EXPECT_FALSE(f.dialog->pageLabel()->isVisibleTo(f.dialog.get())) << "no pages for search results";
     f.dialog->OnRecordDoubleClicked(1);
     EXPECT_EQ(f.dialog->textView()->toPlainText(), u("会议3\n"));

@@ -1,6 +1,7 @@
 // The multi-user window over a sender and three receivers on loopback.
 #include "chat/CMsgRichEdit.h"
 #include "chat/CMultiChatDlg.h"
+#include "chat/RichEditObjects.h"
 #include "chat/DoodleSurface.h"
 #include "chat/faces/FaceImages.h"
 #include "remote/CDoodleBoard.h"
@@ -11,6 +12,7 @@
 #include "mainwnd/CUserListCtrl.h"
 #include "mainwnd/UserListModel.h"
 #include "net/Commands.h"
+#include "net/ListBusyCounter.h"
 #include "platform/ScriptedPrompter.h"
 
 #include "TestEnv.h"
@@ -405,4 +407,43 @@ TEST(MultiChatDlg, TheDoodleToolsMenusAndADrawingAfterTheText)
     const QString body = f.peers[1]->received.last().bodyText();
     EXPECT_TRUE(body.startsWith(u("看这个")) && body.contains(u("<B~"))) << body.toStdString();
     EXPECT_FALSE(board->HasDrawing()) << "the board is cleared";
+}
+
+// A send refused while a list is being changed leaves the drawing on the
+// board and nothing of it in the input box; the next send takes it once.
+TEST(MultiChatDlg, ARefusedSendLeavesTheDrawingOnTheBoard)
+{
+    ScriptedPrompter prompts;
+    PrompterScope scope(prompts);
+    WindowFixture f;
+    f.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.window.get()));
+    f.window->input()->InsertTextWithFaces(u("看这个"), 0);
+    f.window->OnModeButton();
+    auto *board = f.window->findChild<CDoodleBoard *>(u("1179"));
+    ASSERT_NE(board, nullptr);
+    board->Command(DoodleTool::Line);
+    board->canvas().Press(QPoint(2, 2), Qt::LeftButton);
+    board->canvas().Move(QPoint(40, 20));
+    board->canvas().Release(QPoint(40, 20));
+    const QImage drawn = board->GetBitmap();
+    ASSERT_FALSE(drawn.isNull());
+    f.window->SelectMembers({ f.host(0), f.host(1), f.host(2) });
+    {
+        const ListBusyCounter::Raiser busy;
+        f.window->OnSend();
+    }
+    ASSERT_FALSE(prompts.calls().isEmpty());
+    EXPECT_EQ(prompts.calls().last().text, u("正忙...正稍候重试!"));
+    EXPECT_TRUE(board->HasDrawing());
+    EXPECT_EQ(board->GetBitmap(), drawn);
+    EXPECT_TRUE(ListObjects(f.window->input()->document()).isEmpty()) << "the drawing left the input box";
+    EXPECT_EQ(f.window->input()->toPlainText(), u("看这个"));
+
+    f.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return f.peers[1]->received.size() == 1; }));
+    const QString body = f.peers[1]->received.last().bodyText();
+    EXPECT_TRUE(body.startsWith(u("看这个"))) << body.toStdString();
+    EXPECT_EQ(body.count(u("<B~")), 1) << body.toStdString();
+    EXPECT_FALSE(board->HasDrawing());
 }

@@ -177,6 +177,31 @@ TEST_F(ShareDialogs, PasswordChangeAsksForTheOldOneOnlyWhenSet)
     EXPECT_TRUE(ShareService::PasswordSet(config) == false) << "an empty new password removes the protection";
 }
 
+TEST_F(ShareDialogs, APasswordThatCannotBeSavedIsNotTakenAndTheDialogStays)
+{
+    config.FileSharePwd = ScrambleForField(u("旧的"));
+    CSharePasswordDlg dlg(&config);
+    dlg.show();
+    dlg.oldBox()->setText(u("旧的"));
+    dlg.newBox()->setText(u("新的"));
+    dlg.againBox()->setText(u("新的"));
+    ASSERT_TRUE(QDir(dir).mkpath(QStringLiteral("kwel.ini/held")));
+    click(&dlg, 1);
+    EXPECT_TRUE(lastMessage(prompter).startsWith(u("密码修改失败！"))) << lastMessage(prompter).toStdString();
+    EXPECT_TRUE(lastMessage(prompter).contains(QStringLiteral("kwel.ini")));
+    EXPECT_EQ(config.FileSharePwd, ScrambleForField(u("旧的"))) << "peers are still asked for the old one";
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.newBox()->text(), u("新的"));
+
+    ASSERT_TRUE(QDir(dir + QStringLiteral("/kwel.ini")).removeRecursively());
+    click(&dlg, 1);
+    EXPECT_EQ(lastMessage(prompter), u("密码修改成功！"));
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    CConfig reread(dir + QStringLiteral("/kwel.ini"));
+    ASSERT_TRUE(reread.Load());
+    EXPECT_EQ(reread.FileSharePwd, ScrambleForField(u("新的")));
+}
+
 TEST_F(ShareDialogs, BrowseBuildsTheRequestOfTheCheckedRows)
 {
     CShareBrowseDlg plain(QString(), kList, {});

@@ -106,11 +106,13 @@ TEST(Shares, BrowseBehindThePasswordAndDownloadByteForByte)
     EXPECT_TRUE(sa.events.filter(QStringLiteral("SHAREDOWNLOAD")).first().endsWith(QStringLiteral(" 0")));
 
     // The right one, typed into the prompt, gives the list; an answer nobody
-    // waits for is ignored.
+    // waits for is ignored. The prompt names the peer as Bob knows her, not
+    // by her login.
+    b.peerOf(a)->displayName = u("艾米");
     auto *prompt = qobject_cast<CSharePasswordInputDlg *>(
         OpenShareAnswerDialog(*b.session(), ChatShares::Answer::NeedPassword, QString(), nullptr));
     ASSERT_NE(prompt, nullptr);
-    EXPECT_EQ(prompt->windowTitle(), shares.PeerTitle());
+    EXPECT_TRUE(prompt->windowTitle().startsWith(u("用户名:艾米(主机:"))) << prompt->windowTitle().toStdString();
     prompt->passwordBox()->setText(u("口令r"));
     prompt->accept();
     ASSERT_TRUE(waitFor([&] { return sb.answers.size() == 3; }));

@@ -17,6 +17,8 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QTabBar>
+#include <QTableView>
+#include <QTreeView>
 #include <QToolButton>
 
 namespace LayoutCheck {
@@ -221,6 +223,31 @@ QStringList Unexcused(const QStringList &problems, const QList<Exception> &excep
         });
         if (!excused)
             out << problem;
+    }
+    return out;
+}
+
+QStringList CellTexts(const QAbstractItemView &view, const QList<int> &columns, const QString &where)
+{
+    const QHeaderView *header = nullptr;
+    if (const auto *tree = qobject_cast<const QTreeView *>(&view))
+        header = tree->header();
+    else if (const auto *table = qobject_cast<const QTableView *>(&view))
+        header = table->horizontalHeader();
+    QStringList out;
+    if (!header || !view.model())
+        return out;
+    for (const int column : columns) {
+        const QString title = view.model()->headerData(column, Qt::Horizontal).toString();
+        // The view's own measure of its widest cell in the rows shown: text,
+        // icon, margins and, for the first column of a tree, its indent.
+        const int need = view.sizeHintForColumn(column);
+        const int size = header->isSectionHidden(column) ? 0 : header->sectionSize(column);
+        if (need > size)
+            out << where + QStringLiteral(": the texts of column \"%1\" need %2 px, it has %3").arg(title).arg(need).arg(size);
+        const int right = header->sectionViewportPosition(column) + size;
+        if (right > header->viewport()->width())
+            out << where + QStringLiteral(": column \"%1\" ends at %2, the view at %3").arg(title).arg(right).arg(header->viewport()->width());
     }
     return out;
 }

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+class QAbstractItemView;
 class QWidget;
 
 namespace LayoutCheck {
@@ -29,6 +30,10 @@ struct Exception
 QStringList Problems(const QWidget &window, const QString &windowName);
 // The problems that no exception allows.
 QStringList Unexcused(const QStringList &problems, const QList<Exception> &exceptions);
+
+// For the columns a user reads in a list or table: one problem for each
+// column whose texts, in the rows shown, need more than the column has.
+QStringList CellTexts(const QAbstractItemView &view, const QList<int> &columns, const QString &where);
 
 // For text a window paints itself: one problem when the lines (word-wrapped
 // when `wrap`) do not fit the rectangle in the font.

@@ -46,6 +46,7 @@
 #include "mainwnd/CSelectUsersDlg.h"
 #include "mainwnd/CSendToAddressDlg.h"
 #include "mainwnd/CUpgradePromptDlg.h"
+#include "mainwnd/ContactEntry.h"
 #include "mainwnd/ContactNotices.h"
 #include "mainwnd/TipGeometry.h"
 #include "net/IncomingPictures.h"
@@ -95,8 +96,8 @@ const QList<Exception> kExceptions = {
     {u("CChatDlg+attachments"), u("1052"), u("send arrow, 8 pixels wide by the window's layout")},
     {u("CChatDlg+attachments"), u("1033"), u("capture arrow, 8 pixels wide by the window's layout")},
     // The result panel sizes its columns to its own width: the name and the
-    // address fit their texts, the four others share what is left, however
-    // narrow. The address itself is always in view.
+    // field that holds the match fit their texts (the address too where there
+    // is room), the others share what is left, however narrow.
     {u("CSearchPanelDlg"), u("0"), u("columns sized to the panel's width"), u("its title needs")},
     {u("CMultiChatDlg"), u("1030"), u("capture arrow, 8 × 19 by the window's layout")},
     {u("CMultiChatDlg+doodle"), u("1052"), u("send arrow, 8 × 18 by the window's layout")},
@@ -193,6 +194,21 @@ TEST(WindowLayout, MainPanelAndItsDialogs)
     ASSERT_TRUE(ChatTest::waitFor([&] { return p.panel->searchStrip()->resultPanel()->isVisible(); }, 3000));
     EXPECT_NO_PROBLEMS(LayoutCheck::Unexcused(
         LayoutCheck::Problems(*p.panel->searchStrip()->resultPanel(), u("CSearchPanelDlg")), kExceptions));
+    // Whichever field holds the match, it shows whole beside the name.
+    const std::pair<QString, int> searches[] = { { u("wang"), ContactEntry::NickField },
+        { u("login"), ContactEntry::LoginField }, { u("yfb"), ContactEntry::GroupField },
+        { u("-pc"), ContactEntry::HostField }, { u("168.100"), ContactEntry::AddressField } };
+    for (const auto &[text, field] : searches) {
+        box->clear();
+        QTest::keyClicks(box, text);
+        CSearchPanelDlg *results = p.panel->searchStrip()->resultPanel();
+        ASSERT_TRUE(ChatTest::waitFor([&] { return results->isVisible() && results->resultCount() > 0; }, 3000))
+            << text.toStdString();
+        if (const QByteArray shot = qgetenv("KWEL_LAYOUT_SHOTS"); !shot.isEmpty())
+            results->grab().save(QString::fromLocal8Bit(shot) + QStringLiteral("/search-%1.png").arg(field));
+        EXPECT_NO_PROBLEMS(LayoutCheck::CellTexts(*results->findChild<QAbstractItemView *>(u("1081")),
+            { int(ContactEntry::NickField), field }, u("CSearchPanelDlg/") + text));
+    }
     p.panel->searchStrip()->HidePanel();
 
     CFindUserDlg find;
@@ -385,12 +401,27 @@ TEST(WindowLayout, MultiUserWindowAndLogViewer)
     QCoreApplication::processEvents();
     EXPECT_NO_PROBLEMS(LayoutCheck::Unexcused(LayoutCheck::Problems(window, u("CMultiChatDlg")), kExceptions));
 
-    ASSERT_EQ(sender.logged().size(), 2);
+    // And a message as an office sends it, from a peer known by a MAC.
+    hosts.first()->keyText = u("00163E0A0B01");
+    sender.log->LogChatMessage(PeerLogEntry(*hosts.first(), ChatFont::standard(), u("明天三点开会，你好好准备")));
+    ASSERT_EQ(sender.logged().size(), 3);
     CChatLogDlg viewer(nullptr, sender.log->GetChatLogPath(), nullptr);
     QSignalSpy loaded(&viewer, &CChatLogDlg::taskFinished);
     ASSERT_TRUE(loaded.wait(10000) || !viewer.isWorking());
-    ASSERT_EQ(viewer.userList()->topLevelItemCount(), 2);
+    ASSERT_EQ(viewer.userList()->topLevelItemCount(), 3);
     EXPECT_NO_PROBLEMS(shownProblems(viewer, u("CChatLogDlg")));
+    // Every column of the peers tells them apart; a search hit shows its
+    // peer's name and its text.
+    EXPECT_NO_PROBLEMS(LayoutCheck::CellTexts(*viewer.userList(), {0, 1, 2, 3, 4, 5}, u("CChatLogDlg/1081")));
+    viewer.searchText()->setText(u("你好"));
+    viewer.findChild<QAbstractButton *>(u("1003"))->click();
+    ASSERT_TRUE(loaded.wait(10000) || !viewer.isWorking());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(viewer.recordList()->model()->rowCount(), 3);
+    if (const QByteArray shot = qgetenv("KWEL_LAYOUT_SHOTS"); !shot.isEmpty())
+        viewer.grab().save(QString::fromLocal8Bit(shot) + QStringLiteral("/chat-log-search.png"));
+    EXPECT_NO_PROBLEMS(LayoutCheck::Unexcused(LayoutCheck::Problems(viewer, u("CChatLogDlg+search")), kExceptions));
+    EXPECT_NO_PROBLEMS(LayoutCheck::CellTexts(*viewer.recordList(), {0, 3}, u("CChatLogDlg+search/1093")));
     CUserLogFilterDlg filter;
     EXPECT_NO_PROBLEMS(shownProblems(filter, u("CUserLogFilterDlg")));
 }
@@ -436,7 +467,7 @@ TEST(WindowLayout, SmallDialogsOfContactsAndShares)
 {
     CChangeUserNameDlg rename(u("王小明"), QString());
     EXPECT_NO_PROBLEMS(shownProblems(rename, u("CChangeUserNameDlg")));
-    CRenameUserGroupDlg group(u("研发部"));
+    CRenameUserGroupDlg group(u("研发部"), {});
     EXPECT_NO_PROBLEMS(shownProblems(group, u("CRenameUserGroupDlg")));
     CNewUserGroupDlg newGroup({});
     EXPECT_NO_PROBLEMS(shownProblems(newGroup, u("CNewUserGroupDlg")));

@@ -83,17 +83,22 @@ struct Page
     std::unique_ptr<CMessengerDlg> page;
 };
 
-// Runs the command; the modal dialog of type T it opens gets handled.
+// Runs the command; the modal dialog of type T it opens gets handled. The
+// timer ends with the call: a command that opens no dialog leaves nothing
+// to fire into the next one.
 template <typename T> bool withDialog(Page &p, int command, const std::function<void(T *)> &handle)
 {
     bool seen = false;
-    QTimer::singleShot(0, [&] {
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
         auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
         if (!dialog)
             return;
         seen = true;
         handle(dialog);
     });
+    timer.start(0);
     p.page->OnMenuCommand(command);
     return seen;
 }
@@ -197,6 +202,68 @@ TEST(GroupCommands, RenameReachesTheTreeThePeersAndTheStore)
     EXPECT_FALSE(withDialog<CRenameUserGroupDlg>(p, ContactListMenu::RenameGroup, [](CRenameUserGroupDlg *) {}));
     ASSERT_EQ(p.prompter.calls().size(), 1);
     EXPECT_TRUE(p.prompter.calls()[0].text.startsWith(u("您当前选择的组下的用户是您还没有分组的用户")));
+}
+
+// The rename dialog takes names as the new-group dialog does: typing stops
+// at the bytes a group name holds, and a refused name is told while the
+// dialog stays open with it.
+TEST(GroupCommands, RenameKeepsARefusedNameInTheOpenDialog)
+{
+    Page p;
+    p.add(u("老李"), 0x0A000002, u("AAAAAAAAAAAA"), u("同事"));
+    p.page->RebuildUserList();
+    ASSERT_TRUE(p.page->SelectNode(u("同事"), true));
+    const QString fits = QString(24, QChar(0x4E2D));
+    EXPECT_TRUE(withDialog<CRenameUserGroupDlg>(p, ContactListMenu::RenameGroup, [&fits](CRenameUserGroupDlg *d) {
+        d->nameEdit()->clear();
+        typeIn(d->nameEdit(), fits + QChar(0x4E2D));
+        EXPECT_EQ(d->nameEdit()->text(), fits) << "the 25th character is not taken";
+        for (const QString &name : { ContactTreeModel::UngroupedPeers(), u("黑名单"), u("  ") }) {
+            d->nameEdit()->setText(name);
+            click(d, "1");
+            EXPECT_TRUE(d->isVisible()) << name.toStdString();
+            EXPECT_EQ(d->nameEdit()->text(), name);
+        }
+        d->nameEdit()->setText(fits);
+        click(d, "1");
+    }));
+    ASSERT_EQ(p.prompter.calls().size(), 3);
+    EXPECT_EQ(p.prompter.calls()[0].text, u("该组名为系统保留,请换一个组名."));
+    EXPECT_EQ(p.prompter.calls()[1].text, u("修改后的组名已存在。"));
+    EXPECT_EQ(p.prompter.calls()[2].text, u("组名不能为空."));
+    EXPECT_EQ(p.config.FindMemberGroup(u("同事")), -1);
+    EXPECT_GE(p.load()->FindMemberGroup(fits), 0);
+}
+
+// A group made with "新建组" starts open, also after a restart: a friend
+// moved into it stays in sight.
+TEST(GroupCommands, ANewGroupStartsOpen)
+{
+    Page p;
+    HostRecord *li = p.add(u("老李"), 0x0A000002, u("AAAAAAAAAAAA"));
+    p.page->RebuildUserList();
+    for (const bool first : { false, true }) {
+        const QString name = first ? u("前面") : u("朋友");
+        EXPECT_TRUE(withDialog<CNewUserGroupDlg>(p, ContactListMenu::NewGroup, [&](CNewUserGroupDlg *d) {
+            typeIn(d->nameEdit(), name);
+            d->firstBox()->setChecked(first);
+            click(d, "1");
+        }));
+        const int stored = p.load()->FindMemberGroup(name);
+        ASSERT_GE(stored, 0);
+        EXPECT_EQ(p.load()->MemberGroups[stored].collapsed, 0u);
+        EXPECT_EQ(p.load()->MemberGroups[stored].secondFlag, 0u);
+        EXPECT_FALSE(p.tree().IsGroupCollapsed(name, true));
+        ASSERT_TRUE(p.page->Select(li));
+        std::unique_ptr<QMenu> menu(p.page->MakeContactMenu());
+        QMenu *move = ContactListMenu::MoveSubmenu(menu.get());
+        ASSERT_TRUE(move);
+        for (QAction *action : move->actions())
+            if (action->property("group").toString() == name)
+                action->trigger();
+        EXPECT_EQ(li->customGroup, name);
+        EXPECT_EQ(p.tree().hostAt(p.tree().rowOfGroup(name, true) + 1), li);
+    }
 }
 
 TEST(GroupCommands, RightsDialogShowsTheSystemSettingAndStoresOnOk)

@@ -6,6 +6,7 @@
 #include "mainwnd/GroupFile.h"
 #include "platform/ScriptedPrompter.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace {
@@ -204,6 +205,30 @@ TEST(GroupFile, PanelCommandsTellTheOutcome)
     prompter.queueButton(Prompter::Button::No);
     p.panel->OnImportGroups();
     EXPECT_EQ(prompter.calls().last().text, QStringLiteral("导入失败！"));
+
+    // Groups the settings file cannot take are told with its path; the
+    // groups and memos stay as they were, and the import can be tried again.
+    ASSERT_TRUE(TestEnv::writeAll(dir + QStringLiteral("/new.xml"),
+        "<?xml version=\"1.0\"?><MemoGroups><UserGroup MAC=\"AABBCCDDEE02\" GroupName=\"sales\" /></MemoGroups>"));
+    const QList<UserGroupRecord> groups = p.config.MemberGroups;
+    const QMap<QString, QString> memos = p.config.memoGroupNames;
+    ASSERT_TRUE(QFile::remove(p.config.StorePath()));
+    ASSERT_TRUE(QDir().mkpath(p.config.StorePath() + QStringLiteral("/held")));
+    prompter.queueOpenFile(dir + QStringLiteral("/new.xml"));
+    prompter.queueButton(Prompter::Button::No);
+    p.panel->OnImportGroups();
+    EXPECT_TRUE(prompter.calls().last().text.startsWith(QStringLiteral("导入失败！")));
+    EXPECT_TRUE(prompter.calls().last().text.contains(p.config.StorePath())) << prompter.calls().last().text.toStdString();
+    EXPECT_EQ(p.config.MemberGroups, groups);
+    EXPECT_EQ(p.config.FindMemberGroup(QStringLiteral("sales")), -1);
+    EXPECT_EQ(p.config.memoGroupNames, memos);
+    EXPECT_EQ(tree->rowOfGroup(QStringLiteral("sales"), true), -1);
+    ASSERT_TRUE(QDir(p.config.StorePath()).removeRecursively());
+    prompter.queueOpenFile(dir + QStringLiteral("/new.xml"));
+    prompter.queueButton(Prompter::Button::No);
+    p.panel->OnImportGroups();
+    EXPECT_EQ(prompter.calls().last().text, QStringLiteral("导入成功！"));
+    EXPECT_EQ(p.config.memoGroupNames.value(kB), QStringLiteral("sales"));
 }
 
 } // namespace

@@ -159,6 +159,34 @@ TEST(SettingsBackup, DamagedOrMismatchedFilesChangeNothing)
     EXPECT_EQ(s.config.LastPersonTexts.size(), 1);
 }
 
+// Settings that cannot be saved are not backed up as if they were: the store
+// would hold older values than the user sees.
+TEST(SettingsBackup, SettingsThatCannotBeSavedAreToldAndNotBackedUp)
+{
+    Store s;
+    const QString store = s.config.StorePath();
+    // The settings file gives way to a link into a folder that is gone: the
+    // store reads as empty and takes nothing.
+    ASSERT_TRUE(QFile::rename(store, s.file("aside.ini")));
+    ASSERT_TRUE(QFile::link(s.file("gone/kwel.ini"), store));
+    s.config.StrReply = QStringLiteral("出差");
+    s.prompter.queueSaveFile(s.file("all"));
+    EXPECT_EQ(SettingsBackup::BackupSettings(s.config, 0, nullptr), SettingsBackup::Result::Failed);
+    EXPECT_TRUE(s.prompter.calls().last().text.startsWith(QStringLiteral("备份失败！")));
+    EXPECT_TRUE(s.prompter.calls().last().text.contains(store)) << s.prompter.calls().last().text.toStdString();
+    EXPECT_FALSE(QFile::exists(s.file("all.kr1")));
+
+    // Once the file can be written again the new value is stored and backed up.
+    ASSERT_TRUE(QFile::remove(store));
+    ASSERT_TRUE(QFile::rename(s.file("aside.ini"), store));
+    s.prompter.queueSaveFile(s.file("all"));
+    EXPECT_EQ(SettingsBackup::BackupSettings(s.config, 0, nullptr), SettingsBackup::Result::Done);
+    EXPECT_EQ(s.prompter.calls().last().text, QStringLiteral("备份成功！"));
+    CConfig stored(store);
+    ASSERT_TRUE(stored.Load());
+    EXPECT_EQ(stored.StrReply, QStringLiteral("出差"));
+}
+
 // A backup killed while it writes leaves either the old file or a whole new
 // one, never a part.
 TEST(SettingsBackup, AKilledBackupLeavesAWholeFile)

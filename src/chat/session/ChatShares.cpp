@@ -111,5 +111,5 @@ QString ChatShares::PeerTitle() const
 QString ChatShares::PeerTitle(const HostRecord &peer)
 {
     return QStringLiteral("用户名:%1(主机:%2)IP地址:%3")
-        .arg(peer.key.loginName(), peer.key.hostName(), QHostAddress(peer.key.address).toString());
+        .arg(peer.displayName, peer.key.hostName(), QHostAddress(peer.key.address).toString());
 }

@@ -50,7 +50,8 @@ public:
     bool ServeShareDownload(const QStringList &paths);
     static QString ServeRefusedText(const QString &why);
 
-    // "用户名:%s(主机:%s)IP地址:%s" of the peer, and the browser's caption.
+    // "用户名:%s(主机:%s)IP地址:%s" of the peer (its name as the user knows
+    // it, its host and its address), and the browser's caption.
     QString PeerTitle() const;
     static QString PeerTitle(const HostRecord &peer);
     QString BrowseCaption() const { return QStringLiteral("文件共享--来自 ") + PeerTitle(); }

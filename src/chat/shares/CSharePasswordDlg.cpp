@@ -73,9 +73,17 @@ void CSharePasswordDlg::accept()
     case PasswordChange::Accepted:
         break;
     }
+    // A password the settings file did not take would be gone at the next
+    // start while peers were asked for it now: the old one stays, and the
+    // dialog stays open for another try or "取消".
+    const QByteArray stored = m_config->FileSharePwd;
     m_config->FileSharePwd = ScrambleForField(m_new->text());
-    const bool saved = m_config->Save(CFG_GENERAL);
-    prompter.messageBox(
-        this, saved ? QStringLiteral("密码修改成功！") : QStringLiteral("密码修改失败！"), windowTitle());
+    if (!m_config->Save(CFG_GENERAL)) {
+        m_config->FileSharePwd = stored;
+        prompter.messageBox(this, m_config->UnwritableText(QStringLiteral("密码修改失败！")), windowTitle(),
+            Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return;
+    }
+    prompter.messageBox(this, QStringLiteral("密码修改成功！"), windowTitle());
     QDialog::accept();
 }

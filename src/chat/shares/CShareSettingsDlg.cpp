@@ -5,7 +5,6 @@
 #include "core/CConfig.h"
 #include "core/Prompter.h"
 
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHBoxLayout>
@@ -128,7 +127,7 @@ void CShareSettingsDlg::accept()
     if (!m_config->Save(CFG_GENERAL)) {
         m_config->FileShareInfo = stored;
         Prompter::current().messageBox(this,
-            QStringLiteral("设置失败！设置文件不能写入:\n%1").arg(QDir::toNativeSeparators(m_config->StorePath())),
+            m_config->UnwritableText(QStringLiteral("设置失败！")),
             windowTitle(), Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return;
     }
