@@ -2,7 +2,8 @@
 # A send that fails for its destination drops nothing queued. Host 1 has no
 # default route: an answer to an entry from another subnet (192.168.77.5,
 # forged by the peer of host 2) fails at once. Three times the entry, and at
-# once behind it 30 messages of the listed peer: every message receipted.
+# once behind it 30 messages of the listed peer, all waiting in the socket
+# when the program reads the entry: every message receipted.
 set -u
 kwel=$1
 peer=$2
@@ -27,11 +28,16 @@ lan_wait_line "$events" "ADDED $A2 2425 " 30 || lan_fail "the peer was not liste
 
 receipts() { grep -c '^RECEIPT ' "$work/real.out"; }
 for round in 1 2 3; do
+  # The program is held while they arrive, so that all 31 wait in its
+  # socket when it reads the entry (as on a busy machine).
+  kill -STOP "$kwel_pid"
   {
     printf 'attack %s fromaddr %s 2425\n' "$A1" "$far"
     for i in $(seq 1 30); do printf 'send %s round%s-%s\n' "$A1" "$round" "$i"; done
     printf 'waitcount %s RECEIPT 20\n' $((round * 30))
   } >&3
+  lan_wait_line "$work/real.out" "# waitcount $((round * 30)) " 30 || { kill -CONT "$kwel_pid"; lan_fail "the peer did not send"; }
+  kill -CONT "$kwel_pid"
   for _ in $(seq 1 250); do
     [ "$(receipts)" -ge $((round * 30)) ] && break
     kill -0 "$real" 2>/dev/null || break
