@@ -23,8 +23,8 @@ constexpr int kMaxDatagram = 65536;
 // timers; the socket, still readable, brings the rest in the next turn.
 constexpr int kDatagramsPerTurn = 256;
 constexpr int kListenBacklog = 1024;
-// Datagrams read from a socket that is opened anew, handed on after (at most
-// what a full receive buffer holds of the smallest packets).
+// Datagrams read from a socket before it is opened anew, handed on after:
+// more than its receive buffer can hold.
 constexpr int kHeldDatagrams = 8192;
 // How often a bind that failed is tried again.
 constexpr int kRebindRetryMs = 1000;
