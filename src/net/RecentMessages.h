@@ -12,10 +12,10 @@
 // (and within it the port) that holds the most gives up its oldest message;
 // the sender's own when it holds as many, else among equals the one whose
 // oldest came first. So a sender's traffic pushes out only its own messages,
-// and a peer's last messages go only when as many addresses as the table
-// holds messages have each sent one since (or more addresses hold as many as
-// it does), never because one sender, or another port of the peer's
-// address, sends much.
+// never those of another port of its address or of an address that holds
+// fewer; a peer loses its oldest only once the table is full of addresses
+// that hold as many as it does (holding one each: as many addresses as the
+// table holds, each of which sent a message since the peer's).
 #pragma once
 
 #include "net/PeerBounds.h"
