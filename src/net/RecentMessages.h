@@ -11,8 +11,8 @@
 // (PeerBounds::kRecentMessages). Beyond either, a fair share: the address
 // (and within it the port) that holds the most gives up its oldest message;
 // the sender's own when it holds as many, else among equals the one whose
-// oldest came first. So a sender's traffic pushes out only its own messages,
-// never those of a port (of its own address too) or an address that holds
+// oldest came first. So a sender's traffic pushes out its own messages
+// first, never those of a port (of its own address too) or an address that holds
 // fewer; a peer loses its oldest only once the table is full of addresses
 // that hold as many as it does (holding one each: as many addresses as the
 // table holds, each of which sent a message since the peer's).
