@@ -109,6 +109,15 @@ std::optional<int> CMessengerApp::InitInstance()
     // exit(), not quit(): quit() first asks every window to close, and the
     // panel answers a close by going to the tray.
     connect(m_panel.get(), &CMainPanelDlg::quitRequested, this, [] { QApplication::exit(0); }, Qt::QueuedConnection);
+    // A socket that could not be opened again leaves the program deaf to
+    // its LAN until it can: the user is told, and told again when it hears.
+    connect(m_net.get(), &CNetManager::listeningChanged, this, [this](bool listening, const QString &error) {
+        const QString text = listening
+            ? QStringLiteral("已重新打开端口 %1，可以收到消息了。").arg(m_net->port())
+            : QStringLiteral("无法打开端口 %1，收不到局域网的消息，正在重试。(%2)").arg(m_net->port()).arg(error);
+        if (m_panel)
+            m_panel->ShowTipNotice(TipNotice{ -1, QStringLiteral("网络"), text, QString() });
+    });
     wireChatPanel();
     wireContactPage();
     wireSharePanel();

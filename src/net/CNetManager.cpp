@@ -8,11 +8,14 @@
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
 #include <QSet>
+#include <QSocketNotifier>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 constexpr int kMaxDatagram = 65536;
@@ -20,6 +23,11 @@ constexpr int kMaxDatagram = 65536;
 // timers; the socket, still readable, brings the rest in the next turn.
 constexpr int kDatagramsPerTurn = 256;
 constexpr int kListenBacklog = 1024;
+// Datagrams read from a socket before it is opened anew, handed on after:
+// more than its receive buffer can hold.
+constexpr int kHeldDatagrams = 8192;
+// How often a bind that failed is tried again.
+constexpr int kRebindRetryMs = 1000;
 // How long accepting pauses when waiting connections could not be refused.
 constexpr int kAcceptRetryMs = 100;
 
@@ -91,6 +99,16 @@ CNetManager::CNetManager(QObject *parent)
     // IP Messenger peers take the clock as the first packet number.
     m_packetCounter = quint32(QDateTime::currentSecsSinceEpoch());
     connect(&m_udp, &QUdpSocket::readyRead, this, &CNetManager::readPendingDatagrams);
+    connect(&m_rebind, &QTimer::timeout, this, &CNetManager::rebindUdp);
+    // Our networks follow the interfaces as they change (a VPN, a new
+    // network, a container bridge), not only at start.
+    if (m_interfaces.descriptor() >= 0) {
+        auto *notifier = new QSocketNotifier(m_interfaces.descriptor(), QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] {
+            if (m_interfaces.Changed())
+                findOwnNetworks();
+        });
+    }
     connect(&m_tcp, &QTcpServer::newConnection, this, &CNetManager::tcpConnectionArrived);
 }
 
@@ -125,6 +143,7 @@ bool CNetManager::Open(const Options &options)
 
 void CNetManager::Close()
 {
+    m_rebind.stop();
     m_udp.close();
     m_tcp.close();
 }
@@ -174,17 +193,70 @@ void CNetManager::findOwnIdentity()
 
 bool CNetManager::SendDatagram(quint32 address, quint16 port, const QByteArray &packet)
 {
+    // While the socket could not be opened again nothing goes out (the
+    // system would send from a port of its choosing).
+    if (m_udp.state() != QAbstractSocket::BoundState && (!m_rebind.isActive() || !rebindUdp()))
+        return false;
     const QHostAddress to(address);
     if (m_udp.writeDatagram(packet, to, port) == packet.size())
         return true;
-    // The socket went bad under us (the network went down and came back):
-    // open it again and try once more. A refused destination is not that.
-    if (m_udp.state() == QAbstractSocket::BoundState && m_udp.error() != QAbstractSocket::NetworkError)
-        return false;
-    m_udp.close();
-    if (!bindUdp())
+    // A send fails for its destination (no route to it, a firewall rule, a
+    // full buffer) while the socket stays as it was: that is no reason to
+    // touch it. Only a socket that is no longer ours is opened again.
+    if (udpHealthy() || !reopenUdp())
         return false;
     return m_udp.writeDatagram(packet, to, port) == packet.size();
+}
+
+bool CNetManager::udpHealthy() const
+{
+    if (m_udp.state() != QAbstractSocket::BoundState)
+        return false;
+    sockaddr_in bound {};
+    socklen_t length = sizeof bound;
+    const auto fd = int(m_udp.socketDescriptor());
+    return fd >= 0 && ::getsockname(fd, reinterpret_cast<sockaddr *>(&bound), &length) == 0
+        && bound.sin_family == AF_INET && ntohs(bound.sin_port) == m_options.port;
+}
+
+bool CNetManager::reopenUdp()
+{
+    // What the old socket still holds is read first and handed on in the
+    // next turn of the event loop (we may be in the middle of a packet).
+    for (int i = 0; i < kHeldDatagrams && m_udp.hasPendingDatagrams(); ++i) {
+        const QNetworkDatagram datagram = m_udp.receiveDatagram(kMaxDatagram);
+        if (datagram.isValid())
+            m_held.append(datagram);
+    }
+    if (!m_held.isEmpty())
+        QMetaObject::invokeMethod(this, &CNetManager::deliverHeld, Qt::QueuedConnection);
+    m_udp.close();
+    return rebindUdp();
+}
+
+bool CNetManager::rebindUdp()
+{
+    if (bindUdp()) {
+        if (m_rebind.isActive()) {
+            m_rebind.stop();
+            emit listeningChanged(true, QString());
+        }
+        return true;
+    }
+    // Never deaf without a word: the user is told, and the bind is tried
+    // again until it succeeds.
+    if (!m_rebind.isActive()) {
+        m_rebind.start(kRebindRetryMs);
+        emit listeningChanged(false, m_error);
+    }
+    return false;
+}
+
+void CNetManager::deliverHeld()
+{
+    const QList<QNetworkDatagram> held = std::exchange(m_held, {});
+    for (const QNetworkDatagram &datagram : held)
+        deliver(datagram);
 }
 
 void CNetManager::Broadcast(const QByteArray &packet, const QList<quint32> &subnetAddresses)
@@ -236,6 +308,9 @@ void CNetManager::deliver(const QNetworkDatagram &datagram)
     const quint32 from = datagram.senderAddress().toIPv4Address(&ok);
     if (!ok)
         return;
+    // An address added or removed since the last datagram counts for this one.
+    if (m_interfaces.Changed())
+        findOwnNetworks();
     // The interface is unknown (0) only where the system does not tell it;
     // then the kernel's own rule stands: it takes loopback sources from no wire.
     const uint index = datagram.interfaceIndex();

@@ -3,11 +3,13 @@
 #pragma once
 
 #include "net/HostKey.h"
+#include "net/InterfaceWatch.h"
 #include "net/PacketCodec.h"
 #include "net/SourceAddress.h"
 
 #include <QHostAddress>
 #include <QList>
+#include <QNetworkDatagram>
 #include <QObject>
 #include <QTcpServer>
 #include <QTimer>
@@ -15,7 +17,6 @@
 #include <functional>
 
 class HostRecord;
-class QNetworkDatagram;
 
 // The TCP listener: accepted connections go to a handler (the file server)
 // as raw descriptors, or are queued the ordinary way when none is set.
@@ -84,15 +85,20 @@ public:
     QString ownMac() const { return m_ownMac; }
     // False for an address no peer can have: 0.0.0.0, multicast, the limited
     // broadcast, or the network or broadcast address of one of our networks.
-    // Datagrams from such a source are dropped as they are read.
+    // Datagrams from such a source are dropped as they are read. Our
+    // networks are read again whenever the interfaces change, before the
+    // next datagram is judged.
     bool IsPeerAddress(quint32 address) const;
     void setOwnIdentity(quint32 address, const QString &mac);
 
     // Every sender takes the next packet number from here (read, then incremented).
     quint32 NextPacketNumber() { return m_packetCounter++; }
 
-    // Sends an already built packet. When the socket has gone bad it is opened
-    // again and the send is tried once more.
+    // Sends an already built packet. A send that fails for its destination
+    // leaves the socket alone. When the socket is no longer ours it is opened
+    // again (what it still held is handed on after) and the send is tried
+    // once more; a bind that fails is told (listeningChanged) and tried
+    // again every second until it succeeds.
     bool SendDatagram(quint32 address, quint16 port, const QByteArray &packet);
     // To 255.255.255.255 (or the test targets), each interface's directed
     // broadcast and the given subnet addresses, on the own port.
@@ -126,10 +132,21 @@ signals:
     void datagramReceived(const QByteArray &data, quint32 address, quint16 port);
     // A datagram from a source no peer can have, dropped unread.
     void sourceRefused(quint32 address);
+    // The UDP socket could not be opened again (listening false, with the
+    // error), or is open again after that (true).
+    void listeningChanged(bool listening, const QString &error);
     void tcpConnectionArrived();
 
 private:
     bool bindUdp();
+    // True while the UDP socket is bound to our port.
+    bool udpHealthy() const;
+    // Reads what the socket holds (handed on later), closes and binds it again.
+    bool reopenUdp();
+    // Binds the socket again; a failure is told once and tried again every
+    // kRebindRetryMs, the success after it told too.
+    bool rebindUdp();
+    void deliverHeld();
     void readPendingDatagrams();
     void deliver(const QNetworkDatagram &datagram);
     void findOwnIdentity();
@@ -137,11 +154,14 @@ private:
 
     Options m_options;
     QUdpSocket m_udp;
+    QTimer m_rebind;
+    QList<QNetworkDatagram> m_held;
     TcpListener m_tcp;
     QString m_error;
     quint32 m_ownAddress = 0x7F000001;
     quint32 m_ownNetmask = 0xFFFFFF00;
     QString m_ownMac;
+    InterfaceWatch m_interfaces;
     QList<SourceAddress::Network> m_ownNetworks;
     QList<uint> m_loopbackInterfaces;
     quint32 m_packetCounter = 0;

@@ -1,5 +1,6 @@
 #include "net/EngineEventLog.h"
 
+#include "net/CNetManager.h"
 #include "net/MessengerEngine.h"
 
 #include <QFile>
@@ -72,6 +73,9 @@ EngineEventLog::EngineEventLog(MessengerEngine &engine, Sink sink, QObject *pare
     connect(&engine, &MessengerEngine::readNoticeArrived, this, [=](HostRecord *h, quint32 number) {
         emitLine(QStringLiteral("READ ") + (h ? dotted(h->key.address) : QStringLiteral("?")) + QLatin1Char(' ')
             + QString::number(number));
+    });
+    connect(&engine.net(), &CNetManager::listeningChanged, this, [=](bool listening, const QString &error) {
+        emitLine(listening ? QStringLiteral("LISTENING on") : QStringLiteral("LISTENING off ") + error);
     });
     // Every connection the file server ended or refused, with the number it
     // still holds afterwards: what the load tests count the caps by.

@@ -7,6 +7,7 @@
 #include "net/PacketRecord.h"
 #include "net/PublicKeyText.h"
 
+#include <QPointer>
 #include <QThread>
 #include <memory>
 
@@ -29,6 +30,10 @@ KeyExchange::KeyExchange(MessengerEngine &engine, QObject *parent)
 {
     m_clock.start();
     connect(&engine, &MessengerEngine::packetDispatched, this, &KeyExchange::onPacket);
+    // The engine tells a resend encrypted anew by its text.
+    engine.setMessageTextReader([self = QPointer<KeyExchange>(this)](const PacketRecord &packet) {
+        return self ? self->decrypted(packet).text : packet.body;
+    });
 }
 
 KeyExchange::~KeyExchange()
@@ -89,6 +94,7 @@ void KeyExchange::setOwnKeys(OwnKeyState keys)
 
 void KeyExchange::applyKeys()
 {
+    m_lastBody.clear();
     m_engine.setEncryptionReady(m_keys.ready());
 }
 
@@ -160,11 +166,20 @@ DecryptedMessage KeyExchange::DecryptReceivedMessage(const PacketRecord &packet)
         plain.text = packet.body;
         return plain;
     }
-    DecryptedMessage result = DecryptMessageBody(m_keys, packet.body);
+    DecryptedMessage result = decrypted(packet);
     // The notice tells the sender whether a body decrypted, which a forger
     // can use as an oracle: it goes out once per peer and interval only.
     if (result.status != CryptStatus::Ok && !packet.hasOption(OPT_BROADCAST)
         && m_errorReplies.allow(packet.key.address, packet.key.port, now()))
         m_engine.net().SendTextToHost(packet.key, kErrorReplyCommand, errorReplyText());
     return result;
+}
+
+const DecryptedMessage &KeyExchange::decrypted(const PacketRecord &packet)
+{
+    if (m_lastBody.isNull() || packet.body != m_lastBody) {
+        m_lastDecrypted = DecryptMessageBody(m_keys, packet.body);
+        m_lastBody = packet.body.isNull() ? QByteArray("") : packet.body;
+    }
+    return m_lastDecrypted;
 }

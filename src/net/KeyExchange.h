@@ -73,6 +73,9 @@ private:
     void takeAnswer(const PacketRecord &packet, HostRecord *sender);
     void generate1024(const QString &keyFile);
     void applyKeys();
+    // The body decrypted with the own pairs; the last one is kept, so that
+    // the engine's look at a message and its reading decrypt it once.
+    const DecryptedMessage &decrypted(const PacketRecord &packet);
     qint64 now() const;
 
     MessengerEngine &m_engine;
@@ -82,4 +85,6 @@ private:
     std::function<qint64()> m_now;
     QHash<quint64, qint64> m_pending; // address << 16 | port -> request time
     PeerRateLimiter m_errorReplies;
+    QByteArray m_lastBody;
+    DecryptedMessage m_lastDecrypted;
 };

@@ -10,6 +10,7 @@
 #include "net/VisibleToList.h"
 
 #include <QCoreApplication>
+#include <QHashFunctions>
 #include <QRandomGenerator>
 #include <QSysInfo>
 #include <QThread>
@@ -40,6 +41,7 @@ MessengerEngine::MessengerEngine(CConfig &config, CNetManager &net, QObject *par
     , m_net(net)
     , m_login(systemLoginName())
     , m_host(QSysInfo::machineHostName())
+    , m_hashSeed(size_t(QRandomGenerator::system()->generate64()))
 {
     m_net.setHeaderSource([this] { return ownHeader(); });
     connect(&m_net, &CNetManager::datagramReceived, this, &MessengerEngine::HandleDatagram);
@@ -573,12 +575,11 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
             Refuse(PeerRefusal::MessageUnlisted, address);
             return;
         }
-        const bool seen = m_recent.Contains(packet.packetNumber, address, port);
-        if (!seen)
-            m_recent.Add(packet.packetNumber, address, port);
-        // A resent copy means our receipt was lost: confirm it again, but
-        // show the message only once. The receipt of a message that is
-        // logged leaves once its record is in the log file.
+        // A resent copy (the same number and text from the same sender)
+        // means our receipt was lost: confirm it again, but show the message
+        // only once. The receipt of a message that is logged leaves once its
+        // record is in the log file.
+        const bool seen = m_recentMessages.SeenBefore(address, port, packet.packetNumber, messageTextHash(packet));
         const bool wantsReceipt = packet.hasOption(OPT_SEND_CHECK) && !packet.hasOption(OPT_BROADCAST)
             && !packet.hasOption(OPT_AUTO_RETURN);
         if (seen) {
@@ -594,11 +595,22 @@ void MessengerEngine::HandleDatagram(const QByteArray &data, quint32 address, qu
             m_receipts.Confirm(packet.key, packet.packetNumber, mark, packet.datagramBytes);
         return;
     }
-    const bool seen = m_recent.Contains(packet.packetNumber, address, port);
-    if (!seen) {
-        m_recent.Add(packet.packetNumber, address, port);
+    // Any other packet is handled once: a copy has the same bytes.
+    const quint64 bytes = qHash(QByteArrayView(data), m_hashSeed);
+    if (!m_recent.Contains(packet.packetNumber, address, port, bytes)) {
+        m_recent.Add(packet.packetNumber, address, port, bytes);
         dispatch(packet);
     }
+}
+
+quint64 MessengerEngine::messageTextHash(const PacketRecord &packet) const
+{
+    // The text as read: a resend may be encrypted anew, with another key.
+    QByteArray text = packet.hasOption(OPT_ENCRYPT) && m_messageText ? m_messageText(packet) : packet.body;
+    if (const qsizetype nul = text.indexOf('\0'); nul >= 0)
+        text.truncate(nul);
+    text.removeIf([](char c) { return c == '\r'; });
+    return qHash(QByteArrayView(text), m_hashSeed) ^ (qHash(QByteArrayView(packet.extension), m_hashSeed) * 31);
 }
 
 void MessengerEngine::Introduce(const PacketRecord &packet)

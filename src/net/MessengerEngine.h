@@ -12,6 +12,7 @@
 #include "net/PeerBounds.h"
 #include "net/PeerRateLimiter.h"
 #include "net/PacketRecord.h"
+#include "net/RecentMessages.h"
 #include "net/RecentPackets.h"
 #include "net/WaitingAnswers.h"
 
@@ -70,6 +71,11 @@ public:
     // Senders whose packets are dropped before anything else.
     using RestrictedFilter = std::function<bool(quint32 address)>;
     void setRestrictedFilter(RestrictedFilter filter) { m_restricted = std::move(filter); }
+    // How the text of an encrypted message is read (decrypted), so that a
+    // resend encrypted anew is known for a copy. Without one, its body as it
+    // came.
+    using MessageTextReader = std::function<QByteArray(const PacketRecord &)>;
+    void setMessageTextReader(MessageTextReader reader) { m_messageText = std::move(reader); }
 
     bool isHidden() const;
     bool isAway() const;
@@ -196,6 +202,9 @@ private:
     void forgetIntroductions(qint64 nowMs);
     bool onOwnNetwork(quint32 address) const;
     void dropWaitingAnswers(qint64 nowMs);
+    // The text of a message as read (no CR, up to its NUL) and its file
+    // list, hashed: what tells a copy from another message of that number.
+    quint64 messageTextHash(const PacketRecord &packet) const;
     bool sendAnswer(const HostKey &to, qint64 answering, quint32 packetNumber, quint32 commandWord,
         QByteArrayView body, QByteArrayView extension = {}, qint32 extLen = 0);
 
@@ -205,11 +214,14 @@ private:
     CFileOfferTable m_offers;
     FileServer m_fileServer{&m_offers};
     RecentPackets m_recent;
+    RecentMessages m_recentMessages;
+    MessageTextReader m_messageText;
     DurableReceipts m_receipts{m_net};
     AdmissionHook m_admission;
     RestrictedFilter m_restricted;
     QString m_login;
     QString m_host;
+    size_t m_hashSeed = 0;
     OwnPictureSource m_ownPictures;
     bool m_encryptionReady = false;
     PeerRateLimiter m_answers{PeerBounds::kSmallAnswerIntervalMs, PeerBounds::kAnswerPeers};

@@ -64,6 +64,16 @@ inline constexpr qint64 kIncomingShakeIntervalMs = 5000;
 // answer does not fit): one history line per peer in this interval.
 inline constexpr qint64 kServeNoticeIntervalMs = 10000;
 
+// ---- messages remembered, so that a resent copy is shown only once ----
+// Messages of one address (its ports together); beyond, the port that holds
+// the most gives up its oldest. Peers resend a message a few times within
+// seconds (three tries 1.5 s apart, six times that with pictures), so a
+// sender's last messages are what its resends name.
+inline constexpr qsizetype kRecentMessagesPerAddress = 64;
+// Messages of all senders; beyond, the address that holds the most gives up
+// its oldest.
+inline constexpr qsizetype kRecentMessages = 16384;
+
 // ---- file offers made at a peer's request (share downloads) ----
 // Offers one address holds that it asked for and has not fetched yet.
 inline constexpr int kRequestedOffersPerAddress = 16;

@@ -1,5 +1,8 @@
-// The packets handled last, so that a resent copy of a message is
-// acknowledged again but handled only once.
+// The packets other than messages handled last, so that a copy of one (the
+// same sender, packet number and bytes) is handled only once. A packet that
+// differs in anything but carries another's number hides nothing: only the
+// very same packet counts as seen. Messages have their own memory per
+// sender (RecentMessages).
 #pragma once
 
 #include <QtGlobal>
@@ -10,12 +13,13 @@ class RecentPackets
 public:
     static constexpr int kSize = 256;
 
-    bool Contains(quint32 packetNumber, quint32 address, quint16 port) const;
-    void Add(quint32 packetNumber, quint32 address, quint16 port);
+    bool Contains(quint32 packetNumber, quint32 address, quint16 port, quint64 bytesHash) const;
+    void Add(quint32 packetNumber, quint32 address, quint16 port, quint64 bytesHash);
 
 private:
     struct Entry
     {
+        quint64 bytesHash = 0;
         quint32 packetNumber = 0;
         quint32 address = 0;
         quint16 port = 0;

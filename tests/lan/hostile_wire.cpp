@@ -153,5 +153,19 @@ std::optional<bool> RunWireAttack(
         report(QStringLiteral("FROMADDR sent %1").arg(sent));
         return from != 0 && sent == 3;
     }
+    if (attack == QLatin1String("numbers")) {
+        const quint32 from = QHostAddress(words.value(1)).toIPv4Address();
+        const quint16 fromPort = quint16(words.value(2).toUInt());
+        const quint32 first = words.value(3).toUInt();
+        const int n = qBound(1, words.value(4).toInt(), 10000);
+        int sent = 0;
+        for (int i = 0; i < n; ++i)
+            sent += sendFrame(ipDatagram(from, fromPort, target, port,
+                        packet(QStringLiteral("numbers"), first + quint32(i), 0, {})))
+                ? 1
+                : 0;
+        report(QStringLiteral("NUMBERS sent %1").arg(sent));
+        return from != 0 && sent == n;
+    }
     return std::nullopt;
 }

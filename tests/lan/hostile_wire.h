@@ -8,6 +8,8 @@
 //   fromaddr ADDR PORT   an entry, an information request and a read notice
 //                        asking for its check, "from" ADDR:PORT (say, our
 //                        network's broadcast address): "FROMADDR sent N"
+//   numbers ADDR PORT FIRST N   N empty packets (command 0) "from" ADDR:PORT
+//                        numbered FIRST, FIRST + 1, ...: "NUMBERS sent N"
 #pragma once
 
 #include <QStringList>

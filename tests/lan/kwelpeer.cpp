@@ -13,6 +13,7 @@
 //   sendenc IP TEXT               send a message through the message sender,
 //                                 encrypted (the peer must announce that it decrypts)
 //   resend                        send the last message again, byte for byte
+//   number                        the packet number the peer takes next: NUMBER n
 //   wait PREFIX [SECONDS]         wait until an event line starts with PREFIX
 //   count PREFIX N                the number of event lines starting with PREFIX is N
 //   sleep MS
@@ -459,6 +460,8 @@ int main(int argc, char **argv)
         } else if (verb == QLatin1String("sendenc") && engine) {
             ok = sendEncrypted(*engine, *keys, parseAddress(rest.section(QLatin1Char(' '), 0, 0)), port,
                 rest.section(QLatin1Char(' '), 1));
+        } else if (verb == QLatin1String("number") && engine) {
+            event(QStringLiteral("NUMBER %1").arg(net.NextPacketNumber() + 1));
         } else if (verb == QLatin1String("resend") && engine) {
             ok = net.SendDatagram(lastTo, port, lastMessage);
         } else if (verb == QLatin1String("offer") && engine) {

@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTcpSocket>
+#include <QUdpSocket>
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -68,6 +69,66 @@ TEST(CNetManager, BroadcastSendsEachAddressOnce)
     ASSERT_TRUE(self.wait(2000));
     QTest::qWait(100);
     EXPECT_EQ(self.size(), 1);
+}
+
+// The descriptor of the UDP socket bound to the port (-1 for none).
+int udpDescriptorOf(quint16 port)
+{
+    for (int fd = 3; fd < 1024; ++fd) {
+        sockaddr_in bound {};
+        socklen_t length = sizeof bound;
+        int type = 0;
+        socklen_t typeLength = sizeof type;
+        if (::getsockname(fd, reinterpret_cast<sockaddr *>(&bound), &length) == 0 && bound.sin_family == AF_INET
+            && ntohs(bound.sin_port) == port && ::getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &typeLength) == 0
+            && type == SOCK_DGRAM)
+            return fd;
+    }
+    return -1;
+}
+
+// A send that fails for its destination leaves the socket, and the
+// datagrams queued on it, alone. A socket that is no longer ours is opened
+// again; a bind that fails then is told, tried again, and told when it works.
+TEST(CNetManager, AFailedSendLosesNothingQueuedAndNeverDeafensSilently)
+{
+    auto o = loopbackOptions();
+    o.listenTcp = false;
+    CNetManager a, b;
+    ASSERT_TRUE(a.Open(o));
+    ASSERT_TRUE(b.Open(o));
+    QSignalSpy received(&a, &CNetManager::datagramReceived);
+    QSignalSpy listening(&a, &CNetManager::listeningChanged);
+    for (const char *text : { "one", "two", "three" })
+        ASSERT_TRUE(b.SendDatagram(0x7F000001u, a.port(), QByteArray(text)));
+    // A socket bound to loopback reaches no other network.
+    EXPECT_FALSE(a.SendDatagram(0x0AFFFF01u, 2425, QByteArrayLiteral("x")));
+    for (int i = 0; i < 100 && received.size() < 3; ++i)
+        QTest::qWait(20);
+    EXPECT_EQ(received.size(), 3);
+    EXPECT_TRUE(listening.isEmpty());
+
+    // The socket's descriptor turns into another file; another socket takes the port.
+    const int fd = udpDescriptorOf(a.port());
+    ASSERT_GE(fd, 0);
+    const int other = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(::dup2(other, fd), 0);
+    ::close(other);
+    QUdpSocket thief;
+    ASSERT_TRUE(thief.bind(kLoopback, a.port()));
+    EXPECT_FALSE(a.SendDatagram(0x7F000001u, b.port(), QByteArrayLiteral("y")));
+    ASSERT_EQ(listening.size(), 1);
+    EXPECT_FALSE(listening.at(0).at(0).toBool());
+    EXPECT_FALSE(listening.at(0).at(1).toString().isEmpty());
+    EXPECT_FALSE(a.SendDatagram(0x7F000001u, b.port(), QByteArrayLiteral("y")));
+    EXPECT_EQ(listening.size(), 1);
+    thief.close();
+    ASSERT_TRUE(listening.wait(5000));
+    EXPECT_TRUE(listening.at(1).at(0).toBool());
+    received.clear();
+    ASSERT_TRUE(b.SendDatagram(0x7F000001u, a.port(), QByteArrayLiteral("back")));
+    ASSERT_TRUE(received.wait(2000));
+    EXPECT_EQ(received.at(0).at(0).toByteArray(), QByteArrayLiteral("back"));
 }
 
 TEST(CNetManager, PacketNumbersIncrease)

@@ -274,6 +274,66 @@ TEST(MessengerEngine, ReceiptForEveryCopyMessageShownOnce)
     EXPECT_EQ(messages.size(), 2);
 }
 
+// A copy is the same sender's message of the same number and text: packets
+// of other kinds forged with a peer's next numbers, and other senders'
+// traffic between a message and its resend, change nothing.
+TEST(MessengerEngine, OnlyTheSendersOwnMessageMakesACopy)
+{
+    Fixture f;
+    f.probe.send(f.probe.entry(1, QStringLiteral("li"), u("老李"), {}), f.net.port());
+    f.probe.collect();
+    QSignalSpy messages(f.engine.get(), &MessengerEngine::messageReceived);
+    OwnHeader h;
+    h.userName = QStringLiteral("li");
+    h.hostName = QStringLiteral("probe-pc");
+    const auto message = [&](quint32 number, const char *text) {
+        return PacketCodec::BuildTextPacket(h, number, CMD_SEND_MESSAGE | OPT_SEND_CHECK, u(text));
+    };
+    // Empty packets from the peer's address and port with its next numbers.
+    for (quint32 n = 500; n < 520; ++n)
+        f.probe.send(PacketCodec::BuildPacket(h, n, 0, {}), f.net.port());
+    f.probe.collect();
+    for (quint32 n = 500; n < 505; ++n)
+        f.probe.send(message(n, "在吗"), f.net.port());
+    EXPECT_EQ(f.probe.collect(150, 5).size(), 5);
+    EXPECT_EQ(messages.size(), 5);
+    // Another text under a number already shown is another message; its
+    // own resend is a copy.
+    f.probe.send(message(505, "第一"), f.net.port());
+    f.probe.send(message(505, "第二"), f.net.port());
+    f.probe.send(message(505, "第二"), f.net.port());
+    EXPECT_EQ(commands(f.probe.collect(150, 3)), QList<quint32>(3, CMD_MESSAGE_RECEIVED));
+    EXPECT_EQ(messages.size(), 7);
+
+    // 300 packets of other senders between a message and its resend.
+    f.probe.send(message(600, "开会"), f.net.port());
+    f.probe.collect(150, 1);
+    // (Another port of the same address, listed: its messages do not push
+    // the first port's out of the address's share.)
+    Probe others;
+    others.send(others.entry(2, QStringLiteral("zhang"), u("老张"), {}), f.net.port());
+    others.collect();
+    OwnHeader o = h;
+    o.userName = QStringLiteral("zhang");
+    for (quint32 n = 600; n < 900; ++n)
+        others.send(PacketCodec::BuildPacket(o, n, n % 2 ? CMD_SEND_MESSAGE : 0, "x"), f.net.port());
+    others.collect(150, 150);
+    const qsizetype before = messages.size();
+    f.probe.send(message(600, "开会"), f.net.port());
+    EXPECT_EQ(commands(f.probe.collect(150, 1)), QList<quint32>{CMD_MESSAGE_RECEIVED});
+    EXPECT_EQ(messages.size(), before);
+
+    // Any other packet is handled once when it comes again byte for byte,
+    // and a different one of the same number is handled.
+    QSignalSpy receipts(f.engine.get(), &MessengerEngine::receiptArrived);
+    const QByteArray receipt = PacketCodec::BuildTextPacket(h, 700, CMD_MESSAGE_RECEIVED, QStringLiteral("11"));
+    f.probe.send(receipt, f.net.port());
+    f.probe.send(receipt, f.net.port());
+    f.probe.send(PacketCodec::BuildTextPacket(h, 700, CMD_MESSAGE_RECEIVED, QStringLiteral("12")), f.net.port());
+    f.probe.collect();
+    EXPECT_EQ(receipts.size(), 2);
+}
+
 TEST(MessengerEngine, ReadNoticesReceiptsAndRequests)
 {
     Fixture f;

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Our networks follow the interfaces while the program runs. Host 1 gets the
+# address 10.99.0.1/24 after start; at once a forger in host 3 sends entries,
+# an information request and a read notice "from" the new network's broadcast
+# and network addresses (10.99.0.255, 10.99.0.0): all dropped (REFUSED
+# source-address), none listed, nothing sent there (a listener in host 2,
+# on 10.99.0.2, would hear the link-layer broadcast).
+set -u
+kwel=$1
+peer=$2
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/lanlib.sh"
+LAN=kwv$$
+lan_test_begin 3
+work=$LAN_WORK
+A1=$(lan_addr 1)
+events=$work/kwel1.events
+
+lan_start_copy "$kwel" 1 1
+ip -n "$LAN-2" addr add 10.99.0.2/24 dev eth0
+printf 'attack %s sink 41500 1 4\nexit\n' "$A1" | (lan_in_host 2 "$peer" --name listener >"$work/sink.out" 2>&1) &
+sink=$!
+sleep 0.5
+ip -n "$LAN-1" addr add 10.99.0.1/24 dev eth0 || lan_fail "the address was not added"
+printf 'attack %s fromaddr 10.99.0.255 41500\nattack %s fromaddr 10.99.0.0 41500\nexit\n' "$A1" "$A1" \
+  | (lan_in_host 3 "$peer" --name forger >"$work/forger.out" 2>&1) || lan_fail "the forged sources were not sent"
+wait "$sink" || lan_fail "the listener did not run"
+refused=$(grep -c '^REFUSED source-address 10\.99\.0\.\(255\|0\)$' "$events")
+heard=$(awk '$1 == "SINK" { print $5 }' "$work/sink.out")
+echo "FIGURE entries from the broadcast and network addresses of a network added after start: $refused of 6 datagrams refused, $heard answers heard"
+grep -q '^ADDED 10\.99\.0\.' "$events" && lan_fail "a forged source of the new network was listed"
+[ "$refused" -eq 6 ] || lan_fail "only $refused of the 6 datagrams were refused"
+[ "${heard:-1}" -eq 0 ] || lan_fail "$heard answers went to the new network's broadcast address"
+kill -TERM "$kwel_pid"
+wait "$kwel_pid" || lan_fail "the program ended badly"
+echo "PASS: a network added while running is known before its next datagram"
