@@ -10,9 +10,10 @@
 //
 // Every queued record gets a sequence number (1, 2, ...). After each batch
 // the worker reports the highest number written to the file and handed to the
-// operating system, or passed over for want of room (below; records of a
-// failed write wait for the next hand-over and are reported once written). A receipt that may only leave once its message
-// is in the file waits for that report.
+// operating system, or passed over for want of room (below); records of a
+// failed write wait for the next hand-over and are reported once written. A
+// receipt that may only leave once its message is in the file waits for that
+// report.
 //
 // The log never takes the last of its disk: while its file system is down
 // to its free-space floor (FreeSpaceFloor) records are passed over, not
@@ -85,9 +86,10 @@ public:
     // The sequence number of the last record queued (0: none yet).
     quint64 LastQueued() const;
     // Called on the worker thread after each batch with the highest sequence
-    // number written (or passed over) up to then (none: nothing is reported). It must not
-    // call back into the writer; the call is made under the writer's lock,
-    // so a receiver that clears it is never called afterwards.
+    // number written (or passed over) up to then (none: nothing is
+    // reported). It must not call back into the writer; the call is made
+    // under the writer's lock, so a receiver that clears it is never called
+    // afterwards.
     using WrittenCallback = std::function<void(quint64 upTo)>;
     void SetWrittenCallback(WrittenCallback callback);
     // Called on the worker thread, under the writer's lock as above, after

@@ -24,7 +24,8 @@ std::optional<FreeSpaceFloor::Space> spaceOf(const QString &folder)
     struct statvfs fs {};
     if (statvfs(QFile::encodeName(path).constData(), &fs) != 0 || fs.f_frsize == 0)
         return std::nullopt;
-    return FreeSpaceFloor::Space { qint64(fs.f_blocks) * qint64(fs.f_frsize), qint64(fs.f_bavail) * qint64(fs.f_frsize) };
+    return FreeSpaceFloor::Space { qint64(fs.f_blocks) * qint64(fs.f_frsize),
+        qint64(fs.f_bavail) * qint64(fs.f_frsize) };
 }
 
 QElapsedTimer startedTimer()
