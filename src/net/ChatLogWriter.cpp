@@ -10,6 +10,7 @@
 ChatLogWriter::ChatLogWriter(const QString &baseDirectory)
     : m_path(ChatLogPathIn(baseDirectory))
     , m_clock([] { return QDateTime::currentDateTime(); })
+    , m_floor(GetPathDirectory(m_path))
 {
 }
 
@@ -99,6 +100,18 @@ void ChatLogWriter::SetWrittenCallback(WrittenCallback callback)
     m_written = std::move(callback);
 }
 
+void ChatLogWriter::SetPassedOverCallback(PassedOverCallback callback)
+{
+    std::lock_guard lock(m_mutex);
+    m_passedOver = std::move(callback);
+}
+
+void ChatLogWriter::SetFreeSpaceFloor(const FreeSpaceFloor &floor)
+{
+    std::lock_guard lock(m_mutex);
+    m_floor = floor;
+}
+
 bool ChatLogWriter::HasLog() const
 {
     {
@@ -170,12 +183,15 @@ void ChatLogWriter::ChatLogWriterThread()
         const QList<Item> batch = std::move(m_queue);
         m_queue.clear();
         lock.unlock();
-        const qsizetype written = writeBatch(batch);
+        QList<quint32> passedOver;
+        const qsizetype written = writeBatch(batch, passedOver);
         lock.lock();
         if (written < batch.size()) {
             // Kept for the next hand-over, ahead of anything queued since.
             m_pending = batch.sliced(written) + m_pending;
         }
+        if (m_passedOver && !passedOver.isEmpty())
+            m_passedOver(passedOver, m_floor.floorBytes());
         if (m_written && written > 0)
             m_written(batch.at(written - 1).sequence);
         if (m_queue.isEmpty()) {
@@ -216,7 +232,19 @@ bool ChatLogWriter::prepareFile(QFile &file)
     return file.seek(file.size());
 }
 
-qsizetype ChatLogWriter::writeBatch(const QList<Item> &batch)
+QByteArray ChatLogWriter::recordBytes(const Item &item) const
+{
+    QByteArray bytes;
+    if (item.day != m_lastDay) {
+        ChatLogEntry dated = item.entry;
+        dated.font = ChatFont::standard();
+        dated.text = ChatLogFormat::dateLine(item.day);
+        bytes = ChatLogFormat::encodeRecord(dated);
+    }
+    return bytes + ChatLogFormat::encodeRecord(item.entry);
+}
+
+qsizetype ChatLogWriter::writeBatch(const QList<Item> &batch, QList<quint32> &passedOver)
 {
     if (m_fileReplaced.exchange(false)) {
         // The file may be another one now, of any length: scanned again.
@@ -224,21 +252,21 @@ qsizetype ChatLogWriter::writeBatch(const QList<Item> &batch)
         m_lastDay = QDate();
     }
     QFile file(m_path);
-    if (!prepareFile(file)) {
+    // Without room the file is not even opened (a new one would take its header).
+    const bool room = m_floor.Admits(0);
+    if (room && !prepareFile(file)) {
         qWarning("chat log: cannot open %s for writing", qPrintable(m_path));
         m_knownSize = -1;
         return 0;
     }
     qsizetype written = 0;
     for (const Item &item : batch) {
-        QByteArray bytes;
-        if (item.day != m_lastDay) {
-            ChatLogEntry dated = item.entry;
-            dated.font = ChatFont::standard();
-            dated.text = ChatLogFormat::dateLine(item.day);
-            bytes = ChatLogFormat::encodeRecord(dated);
+        const QByteArray bytes = room ? recordBytes(item) : QByteArray();
+        if (!room || !m_floor.Admits(bytes.size())) {
+            passedOver.append(item.entry.address);
+            ++written;
+            continue;
         }
-        bytes += ChatLogFormat::encodeRecord(item.entry);
         const qint64 at = file.pos();
         if (file.write(bytes) != bytes.size() || !file.flush()) {
             qWarning("chat log: writing %s failed", qPrintable(m_path));
@@ -248,6 +276,7 @@ qsizetype ChatLogWriter::writeBatch(const QList<Item> &batch)
         m_lastDay = item.day;
         ++written;
     }
-    m_knownSize = file.size();
+    if (room)
+        m_knownSize = file.size();
     return written;
 }

@@ -10,12 +10,19 @@
 //
 // Every queued record gets a sequence number (1, 2, ...). After each batch
 // the worker reports the highest number written to the file and handed to the
-// operating system (records of a failed write wait for the next hand-over and
-// are reported once written). A receipt that may only leave once its message
-// is in the file waits for that report.
+// operating system, or passed over for want of room (below); records of a
+// failed write wait for the next hand-over and are reported once written. A
+// receipt that may only leave once its message is in the file waits for that
+// report.
+//
+// The log never takes the last of its disk: while its file system is down
+// to its free-space floor (FreeSpaceFloor) records are passed over, not
+// written, and reported as if written, so that their receipts leave as when
+// logging is off; writing resumes by itself once there is room.
 #pragma once
 
 #include "net/ChatLogFormat.h"
+#include "net/FreeSpaceFloor.h"
 
 #include <QDateTime>
 #include <QList>
@@ -79,11 +86,20 @@ public:
     // The sequence number of the last record queued (0: none yet).
     quint64 LastQueued() const;
     // Called on the worker thread after each batch with the highest sequence
-    // number written up to then (none: nothing is reported). It must not
-    // call back into the writer; the call is made under the writer's lock,
-    // so a receiver that clears it is never called afterwards.
+    // number written (or passed over) up to then (none: nothing is
+    // reported). It must not call back into the writer; the call is made
+    // under the writer's lock, so a receiver that clears it is never called
+    // afterwards.
     using WrittenCallback = std::function<void(quint64 upTo)>;
     void SetWrittenCallback(WrittenCallback callback);
+    // Called on the worker thread, under the writer's lock as above, after
+    // a batch that passed records over for want of room: the address of
+    // each such record's peer, and the floor of the file system.
+    using PassedOverCallback = std::function<void(const QList<quint32> &addresses, qint64 floorBytes)>;
+    void SetPassedOverCallback(PassedOverCallback callback);
+    // How the worker learns the free space (tests give their own); set
+    // before the first record.
+    void SetFreeSpaceFloor(const FreeSpaceFloor &floor);
     // The log file can be read, or records for it are on their way.
     bool HasLog() const;
 
@@ -113,8 +129,12 @@ private:
     void queue(ChatLogEntry entry, const QDateTime &at);
     void handOverLocked();
     void ChatLogWriterThread();
-    // The number of items appended (all of them unless a write failed).
-    qsizetype writeBatch(const QList<Item> &batch);
+    // The number of items appended or passed over for want of room (all
+    // of them unless a write failed); `passedOver` gets the addresses of
+    // the latter.
+    qsizetype writeBatch(const QList<Item> &batch, QList<quint32> &passedOver);
+    // The item's record, after a date line when it opens a new day.
+    QByteArray recordBytes(const Item &item) const;
     bool prepareFile(QFile &file);
 
     const QString m_path;
@@ -132,10 +152,12 @@ private:
     int m_holds = 0;
     quint64 m_lastQueued = 0;
     WrittenCallback m_written;
+    PassedOverCallback m_passedOver;
     std::thread m_thread;
     std::atomic<bool> m_fileReplaced { false }; // another party rewrote the file
 
     // Worker thread only.
     QDate m_lastDay;
     qint64 m_knownSize = -1; // the file's length after the last append
+    FreeSpaceFloor m_floor;
 };

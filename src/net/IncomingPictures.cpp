@@ -62,6 +62,7 @@ IncomingPictures::IncomingPictures(CConfig &config, const PictureStore &store, Q
     , m_config(config)
     , m_store(store)
     , m_folders(store)
+    , m_diskFloor(store.dataFolder())
 {
     setLimits(m_limits);
     m_folders.setEvictionSink([this](quint32 address, const QString &, bool atBound) {
@@ -511,6 +512,12 @@ void IncomingPictures::keep(const Key &key)
 
 bool IncomingPictures::roomFor(qint64 bytes, quint32 address)
 {
+    // Nothing is stored while the disk is down to its floor.
+    if (!m_diskFloor.Admits(bytes)) {
+        refuse(PeerRefusal::DiskFloor, address);
+        emit diskFloorReached(m_diskFloor.floorBytes());
+        return false;
+    }
     // The sender's own oldest pictures make room within its share, then the
     // heaviest sender's within the bound; only a picture larger than a
     // share is refused.

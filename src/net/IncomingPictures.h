@@ -5,6 +5,7 @@
 // windows hear of both through signals carrying value snapshots.
 #pragma once
 
+#include "net/FreeSpaceFloor.h"
 #include "net/HostKey.h"
 #include "net/PictureChunk.h"
 #include "net/PeerBounds.h"
@@ -105,6 +106,8 @@ public:
     void setReceiverCheck(ReceiverCheck check) { m_receiverCheck = std::move(check); }
     void setClock(Clock clock) { m_clock = std::move(clock); }
     void setLimits(const Limits &limits);
+    // How the free space of the data folder's disk is learnt (tests give their own).
+    void setFreeSpaceFloor(const FreeSpaceFloor &floor) { m_diskFloor = floor; }
 
     // The handler of packetDispatched: CMD_PICTURE_DATA, 0x7c, 0x7e and CMD_PICTURE_ACK.
     void HandlePacket(const PacketRecord &packet, HostRecord *sender);
@@ -137,6 +140,9 @@ signals:
     // heaviest sender make room (said once a run, with the text for the
     // system log).
     void pictureFoldersFull(const QString &text);
+    // A picture was not stored: the disk of the data folder is down to its
+    // free-space floor (floorBytes; counted as a refusal too).
+    void diskFloorReached(qint64 floorBytes);
 
 private:
     struct Key
@@ -222,6 +228,7 @@ private:
     QTimer m_ackPacer;
     PeerRateLimiter m_storeAnswers { PeerBounds::kLargeAnswerIntervalMs, PeerBounds::kAnswerPeers };
     PictureFolderShares m_folders;
+    FreeSpaceFloor m_diskFloor;
     bool m_saidFull = false;
     QTimer m_expiry;
 };

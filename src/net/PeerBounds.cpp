@@ -49,6 +49,8 @@ QString PeerRefusalWord(PeerRefusal refusal)
         return QStringLiteral("host-table-full");
     case PeerRefusal::SourceAddress:
         return QStringLiteral("source-address");
+    case PeerRefusal::DiskFloor:
+        return QStringLiteral("disk-floor");
     }
     return QString::number(int(refusal));
 }

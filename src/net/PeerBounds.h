@@ -42,6 +42,19 @@ inline constexpr qint64 kPictureFolderBytes = qint64(512) << 20;
 // pictures go first.
 inline constexpr int kPictureFolderShareDivisor = 8;
 
+// ---- the data folder's disk ----
+// What peers make the program write there (the chat log, the received
+// pictures) is not written while the file system would keep less free than
+// this, or than this part of it in per cent, whichever is larger
+// (FreeSpaceFloor; KWEL_FREE_SPACE_FLOOR, in bytes, takes the place of the
+// first for tests)...
+inline constexpr qint64 kFreeSpaceFloorBytes = qint64(200) << 20;
+inline constexpr int kFreeSpaceFloorPercent = 1;
+// ...the file system is asked again once this much was written since, or
+// this long after (other programs write too), never for every record.
+inline constexpr qint64 kFreeSpaceCheckBytes = qint64(1) << 20;
+inline constexpr qint64 kFreeSpaceCheckMs = 1000;
+
 // ---- showing messages ----
 // Picture markers of one message shown as pictures; those beyond show as text.
 inline constexpr int kPicturesPerMessage = 64;
@@ -186,6 +199,7 @@ enum class PeerRefusal {
     SharePassword, // a share password from an address that guessed wrong too often
     MacUnconfirmed, // a group right claimed with a MAC the neighbour table does not confirm
     HostTableFull, // a record the host table has no room for (or one it dropped)
+    DiskFloor, // a chat-log record or picture not written: the disk is down to its free-space floor
 };
 
 QString PeerRefusalWord(PeerRefusal refusal);

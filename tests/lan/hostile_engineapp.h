@@ -6,10 +6,15 @@
 #include <QStringList>
 #include <functional>
 
-//   logflood ROUND COUNT RATE   COUNT messages "rROUND-NUMBER" (NUMBER: the packet
+//   logflood ROUND COUNT RATE [BYTES]
+//                               COUNT messages "rROUND-NUMBER" (NUMBER: the packet
 //                               number) at RATE a second from a listed port;
 //                               one "RECEIPTED rROUND-NUMBER" line per receipt,
-//                               then "LOGFLOOD round R sent S receipts C"
+//                               then "LOGFLOOD round R sent S receipts C". With
+//                               BYTES each text is filled up to that size ("x"
+//                               after a blank), and the messages without a
+//                               receipt are sent again (same number and text),
+//                               up to 10 times while each time brings receipts
 //   logread PATH                the chat log at PATH: "LOGGED TEXT" for each record
 //                               (its lines joined by "|"), then "LOGREAD records N"
 // False when the words name no attack of this file (or the target cannot be

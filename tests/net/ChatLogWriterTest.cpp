@@ -1,5 +1,6 @@
 #include "net/ChatLogWriter.h"
 #include "net/ChatLogReader.h"
+#include "net/PeerBounds.h"
 
 #include "TestEnv.h"
 
@@ -7,6 +8,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <atomic>
+#include <mutex>
 
 namespace {
 
@@ -157,4 +160,72 @@ TEST(ChatLogWriter, ManyRecordsWhileTheWriterRunsAndTheExitDrain)
     ASSERT_EQ(got.size(), kCount + 51);
     for (int i = 0; i < kCount + 50; ++i)
         ASSERT_EQ(got[i + 1], QString::number(i));
+}
+
+TEST(ChatLogWriter, BelowTheFreeSpaceFloorRecordsArePassedOverAndCountAsWritten)
+{
+    const QString base = TestEnv::freshDir(QStringLiteral("chatlog-floor"));
+    const QString path = ChatLogWriter::ChatLogPathIn(base);
+    const qint64 floorBytes = FreeSpaceFloor::MinimumFloor();
+    std::atomic<qint64> available = floorBytes - 1;
+    std::atomic<qint64> now = 0;
+    FreeSpaceFloor floor(base);
+    floor.setProbe([&] { return std::optional(FreeSpaceFloor::Space { qint64(1) << 30, available.load() }); });
+    floor.setClock([&] { return now.load(); });
+
+    ChatLogWriter w(base);
+    w.SetFreeSpaceFloor(floor);
+    w.SetClock([] { return QDateTime(QDate(2024, 5, 1), QTime(12, 0)); });
+    std::mutex m;
+    quint64 reported = 0;
+    QList<quint32> passedOver;
+    qint64 told = 0;
+    w.SetWrittenCallback([&](quint64 upTo) {
+        std::lock_guard lock(m);
+        reported = upTo;
+    });
+    w.SetPassedOverCallback([&](const QList<quint32> &addresses, qint64 floorSeen) {
+        std::lock_guard lock(m);
+        passedOver += addresses;
+        told = floorSeen;
+    });
+    // Down to the floor from the start: not even a file is made.
+    w.LogChatMessage(peer(QStringLiteral("lost")));
+    ASSERT_TRUE(w.WaitUntilIdle(10000));
+    EXPECT_FALSE(QFile::exists(path));
+    {
+        std::lock_guard lock(m);
+        EXPECT_EQ(reported, 1u) << "reported as written: its receipt leaves";
+        EXPECT_EQ(passedOver, QList<quint32> { 0x0A000002 });
+        EXPECT_EQ(told, floorBytes);
+    }
+
+    // Room: written; the disk fills up again: passed over, nothing pending.
+    available = floorBytes + (1 << 20);
+    now += PeerBounds::kFreeSpaceCheckMs;
+    w.LogChatMessage(peer(QStringLiteral("one")));
+    ASSERT_TRUE(w.WaitUntilIdle(10000));
+    available = floorBytes - 1;
+    now += PeerBounds::kFreeSpaceCheckMs;
+    w.SetChatLogWriteAtOnce(false);
+    w.LogChatMessage(peer(QStringLiteral("two")));
+    w.LogSentChatMessage(peer(QStringLiteral("three")));
+    w.SetChatLogWriteAtOnce(true);
+    ASSERT_TRUE(w.WaitUntilIdle(10000));
+    EXPECT_EQ(w.PendingCount(), 0);
+    {
+        std::lock_guard lock(m);
+        EXPECT_EQ(reported, 4u);
+        EXPECT_EQ(passedOver.size(), 3);
+    }
+    // Writing resumes once the file system is asked again and has room.
+    available = floorBytes + (1 << 20);
+    w.LogChatMessage(peer(QStringLiteral("four")));
+    ASSERT_TRUE(w.WaitUntilIdle(10000));
+    now += PeerBounds::kFreeSpaceCheckMs;
+    w.LogChatMessage(peer(QStringLiteral("five")));
+    w.Shutdown();
+    EXPECT_EQ(texts(path),
+        QStringList({ QString::fromUtf8("日期:2024-05-01\n"), QStringLiteral("bob 12:00:00\n  one\n"),
+            QStringLiteral("bob 12:00:00\n  five\n") }));
 }

@@ -847,3 +847,35 @@ TEST(IncomingPictures, PictureFoldersFairShares)
     EXPECT_EQ(QDir(h.store.folderPath(PictureStore::userHeadPhoto())).entryList(QDir::Files).size(), 1);
     EXPECT_EQ(h.in.folderBytes(), file);
 }
+
+TEST(IncomingPictures, NothingStoredWhileTheDiskIsDownToItsFloor)
+{
+    Receiver r(QStringLiteral("pictures-disk-floor"));
+    const QByteArray dib = BitmapToDib(testImage(64, 64), {}, 24);
+    const qint64 file = dib.size() + 14;
+    qint64 available = FreeSpaceFloor::MinimumFloor() + file - 1;
+    qint64 now = 0;
+    FreeSpaceFloor floor(r.folder);
+    floor.setProbe([&] { return std::optional(FreeSpaceFloor::Space { qint64(1) << 30, available }); });
+    floor.setClock([&] { return now; });
+    r.in.setFreeSpaceFloor(floor);
+    QList<PeerRefusal> refused;
+    r.in.setRefusalSink([&](PeerRefusal why, quint32) { refused.append(why); });
+    QSignalSpy low(&r.in, &IncomingPictures::diskFloorReached);
+    const auto send = [&](quint32 id) {
+        for (const Chunk &c : chunksOf(id, dib, KindDib, CompressionNone, 4096))
+            r.feed(c);
+        return QFileInfo::exists(r.store.picturePath(PictureStore::recvFace(), id, QStringLiteral("bmp")));
+    };
+    EXPECT_FALSE(send(0x400)) << "a file that would take the disk past its floor";
+    EXPECT_EQ(refused, QList<PeerRefusal> { PeerRefusal::DiskFloor });
+    ASSERT_EQ(low.size(), 1);
+    EXPECT_EQ(low[0][0].toLongLong(), FreeSpaceFloor::MinimumFloor());
+    EXPECT_TRUE(r.got.isEmpty());
+    // Room again: seen at the next look, a second later.
+    available += 10 * file;
+    EXPECT_FALSE(send(0x401));
+    now += PeerBounds::kFreeSpaceCheckMs;
+    EXPECT_TRUE(send(0x402));
+    EXPECT_EQ(r.got.size(), 1);
+}

@@ -54,10 +54,26 @@ ChatSessions::ChatSessions(const ChatServices &services, QObject *parent)
         connect(engine, &MessengerEngine::hostUpdated, this, &ChatSessions::OnPeerChanged);
         connect(engine, &MessengerEngine::packetDispatched, this, &ChatSessions::OnPacketDispatched);
     }
+    if (ChatLogWriter *log = m_services.chatLog) {
+        // Records the log passed over for want of room: counted, and told.
+        log->SetPassedOverCallback([this](const QList<quint32> &addresses, qint64 floorBytes) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, addresses, floorBytes] {
+                    if (MessengerEngine *engine = m_services.engine)
+                        for (const quint32 address : addresses)
+                            engine->Refuse(PeerRefusal::DiskFloor, address);
+                    tellDiskFloor(floorBytes);
+                },
+                Qt::QueuedConnection);
+        });
+    }
 }
 
 ChatSessions::~ChatSessions()
 {
+    if (m_services.chatLog)
+        m_services.chatLog->SetPassedOverCallback({});
     const QList<ChatSession *> sessions = m_sessions;
     m_sessions.clear();
     for (ChatSession *session : sessions) {
@@ -78,6 +94,7 @@ void ChatSessions::AttachPictures(IncomingPictures &pictures)
         entry.text = text;
         m_services.chatLog->LogChatMessage(entry);
     });
+    connect(&pictures, &IncomingPictures::diskFloorReached, this, &ChatSessions::tellDiskFloor);
     connect(&pictures, &IncomingPictures::pictureReceived, this, &ChatSessions::OnPictureReceived);
     connect(&pictures, &IncomingPictures::pictureChunkAcked, this,
         [this](quint32 id, qint32 chunk, const HostKey &from) {
@@ -256,6 +273,26 @@ void ChatSessions::tellHeldBack()
     emit tipRequested(HeldBackTipTitle(), HeldBackTipText(m_heldBack), 0, QString());
     emit event(QStringLiteral("HELDBACK %1").arg(m_heldBack));
     m_heldBack = 0;
+}
+
+void ChatSessions::tellDiskFloor(qint64 floorBytes)
+{
+    if (m_toldDiskFloor)
+        return;
+    m_toldDiskFloor = true;
+    emit tipRequested(DiskFloorTipTitle(), DiskFloorTipText(floorBytes), -1, QString());
+    emit event(QStringLiteral("DISKFLOOR %1").arg(floorBytes));
+}
+
+QString ChatSessions::DiskFloorTipTitle()
+{
+    return QStringLiteral("磁盘空间不足");
+}
+
+QString ChatSessions::DiskFloorTipText(qint64 floorBytes)
+{
+    return QStringLiteral("数据文件夹所在磁盘的剩余空间不足 %1 MB，聊天记录和收到的图片暂停保存，消息照常显示；有空间后自动恢复保存。")
+        .arg((floorBytes + (1 << 20) - 1) >> 20);
 }
 
 QString ChatSessions::HeldBackTipTitle()

@@ -105,6 +105,10 @@ public:
     // The tip that tells of messages the window bound held back.
     static QString HeldBackTipTitle();
     static QString HeldBackTipText(int count);
+    // The tip that tells, once a run, that the disk of the data folder is
+    // down to its floor of floorBytes: the chat log and the pictures wait.
+    static QString DiskFloorTipTitle();
+    static QString DiskFloorTipText(qint64 floorBytes);
 
 signals:
     // A message was shown. unread: its window stays hidden (only a tip) and
@@ -120,6 +124,7 @@ private:
     // most once in PeerBounds::kHeldBackTipIntervalMs.
     void noteHeldBack();
     void tellHeldBack();
+    void tellDiskFloor(qint64 floorBytes);
     static QString LzwPeerKey(const HostRecord &peer);
     void freeIfIdle(ChatSession *session);
     void showHeldNotices(ChatSession &session);
@@ -139,4 +144,5 @@ private:
     int m_heldBack = 0; // held back since the last tip
     QElapsedTimer m_lastHeldBackTip;
     QTimer m_heldBackTip;
+    bool m_toldDiskFloor = false;
 };
