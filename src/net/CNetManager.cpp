@@ -174,6 +174,8 @@ void CNetManager::findOwnIdentity()
 
 bool CNetManager::SendDatagram(quint32 address, quint16 port, const QByteArray &packet)
 {
+    if (m_sendObserver)
+        m_sendObserver(address, packet);
     const QHostAddress to(address);
     if (m_udp.writeDatagram(packet, to, port) == packet.size())
         return true;
