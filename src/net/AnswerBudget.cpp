@@ -51,15 +51,6 @@ void AnswerBudget::lapse(Entry &e, qint64 nowMs)
     e.credit = std::min<qint64>(e.credit, 0);
 }
 
-void AnswerBudget::topUp(Entry &e, qint64 nowMs) const
-{
-    if (!e.proven || nowMs <= e.toppedUp)
-        return;
-    const qint64 grown = (nowMs - e.toppedUp) * m_limits.provenBytesPerSecond / 1000;
-    e.credit = std::max(e.credit, std::min(m_limits.creditBytes, e.credit + grown));
-    e.toppedUp = nowMs;
-}
-
 void AnswerBudget::Received(quint32 address, qint64 bytes, qint64 nowMs)
 {
     if (IsLoopback(address) || bytes <= 0)
@@ -70,7 +61,6 @@ void AnswerBudget::Received(quint32 address, qint64 bytes, qint64 nowMs)
     lapse(*e, nowMs);
     if (!e->proven)
         m_unproven.splice(m_unproven.end(), m_unproven, e->place);
-    topUp(*e, nowMs);
     const qint64 ratio = e->proven ? m_limits.provenRatio : m_limits.ratio;
     e->credit = std::max(e->credit, std::min(m_limits.creditBytes, e->credit + bytes * ratio));
 }
@@ -99,12 +89,13 @@ AnswerBudget::Verdict AnswerBudget::Spend(quint32 address, qint64 bytes, qint64 
             return Verdict::NoCredit;
         Entry &e = it.value();
         lapse(e, nowMs);
-        topUp(e, nowMs);
-        // A proven address may overdraw its part with one answer (its head
-        // picture); an unproven one never.
-        if (e.proven ? e.credit <= 0 : e.credit < charged)
-            return Verdict::NoCredit;
-        e.credit -= charged;
+        // The answers an echo released were asked for by the address itself:
+        // they leave its part as it was.
+        if (address != m_releasing) {
+            if (e.credit < charged)
+                return Verdict::NoCredit;
+            e.credit -= charged;
+        }
     }
     m_tokens -= charged;
     return Verdict::Allowed;
@@ -118,18 +109,22 @@ bool AnswerBudget::IsProven(quint32 address, qint64 nowMs) const
     return it != m_entries.cend() && nowMs < it->provenUntil;
 }
 
-std::optional<quint32> AnswerBudget::Challenge(quint32 address, qint64 nowMs, quint16 port)
+std::optional<quint32> AnswerBudget::Challenge(
+    quint32 address, qint64 nowMs, quint16 port, const std::function<bool(quint32 number)> &send)
 {
-    Entry *e = entry(address, nowMs);
-    if (!e)
+    if (!entry(address, nowMs))
         return std::nullopt;
-    e->previous = nowMs < e->challengeUntil ? e->challenge : 0;
     // Never 0: a body that does not parse reads as 0.
-    e->challenge = QRandomGenerator::system()->bounded(1u, 0xFFFFFFFFu);
-    e->challengeUntil = nowMs + m_limits.challengeMs;
-    e->challenged = nowMs;
-    e->challengedPort = port;
-    return e->challenge;
+    const quint32 number = QRandomGenerator::system()->bounded(1u, 0xFFFFFFFFu);
+    if (send && !send(number))
+        return std::nullopt;
+    Entry &e = m_entries[address]; // sending remembers no address
+    e.previous = nowMs < e.challengeUntil ? e.challenge : 0;
+    e.challenge = number;
+    e.challengeUntil = nowMs + m_limits.challengeMs;
+    e.challenged = nowMs;
+    e.challengedPort = port;
+    return number;
 }
 
 std::optional<quint32> AnswerBudget::ChallengeAnotherPort(quint32 address, quint16 port, qint64 nowMs)
@@ -162,14 +157,13 @@ bool AnswerBudget::Echo(quint32 address, quint32 number, qint64 nowMs)
     // The proven go in the order their proof lapses.
     std::list<quint32> &from = e.proven ? m_proven : m_unproven;
     m_proven.splice(m_proven.end(), from, e.place);
-    // A full credit to begin with: its head picture, custom picture and
-    // share list go at once.
-    if (!e.proven) {
-        e.toppedUp = nowMs;
-        e.credit = std::max(e.credit, m_limits.creditBytes);
-    }
     e.proven = true;
     return true;
+}
+
+void AnswerBudget::BeginRelease(quint32 address)
+{
+    m_releasing = address;
 }
 
 qint64 AnswerBudget::credit(quint32 address) const

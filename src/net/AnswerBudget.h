@@ -6,11 +6,13 @@
 // from that address, so that a forged source address never makes us send its
 // owner much more than the forger sent. An address shows it receives by
 // echoing a random number we sent it (Challenge, Echo); from then on its
-// charged answers stay within a full credit to begin with, then
-// kProvenAnswerRatio times what came from it plus kProvenAnswerBytesPerSecond
-// (one answer may overdraw that and the next ones wait until it is paid
-// back), since a forger may use a proven address as well. All charged
-// answers together share one budget a second.
+// charged answers stay within kProvenAnswerRatio times what came from it (a
+// forger may use a proven address as well), so that with the free answers
+// an address never gets more than four times what came from it. The answers
+// that waited for an echo (Release) go outside the address's part: the echo
+// asked for them, and a copy of this program echoes only a challenge its own
+// request provoked.
+// All charged answers together share one budget a second.
 //
 // The addresses are remembered in the order they were last heard from: when
 // the table is full, the one heard from longest ago among those that never
@@ -25,6 +27,7 @@
 
 #include <QHash>
 #include <QtGlobal>
+#include <functional>
 #include <list>
 #include <optional>
 
@@ -36,7 +39,6 @@ public:
         int ratio = PeerBounds::kAnswerRatio;
         int provenRatio = PeerBounds::kProvenAnswerRatio;
         qint64 creditBytes = PeerBounds::kAnswerCreditBytes;
-        qint64 provenBytesPerSecond = PeerBounds::kProvenAnswerBytesPerSecond;
         qint64 bytesPerSecond = PeerBounds::kAnswerBytesPerSecond;
         qsizetype addresses = PeerBounds::kAnswerAddresses;
         qint64 provenMs = PeerBounds::kReceiverProvenMs;
@@ -60,10 +62,13 @@ public:
     Verdict Spend(quint32 address, qint64 bytes, qint64 nowMs, qint64 answering = 0);
 
     bool IsProven(quint32 address, qint64 nowMs) const;
-    // A new random number for the address to echo (never 0); the one sent
-    // before it stays good too, as its echo may be on the way. None when the
-    // table has no room (every address in it proved itself).
-    std::optional<quint32> Challenge(quint32 address, qint64 nowMs, quint16 port = 0);
+    // A new random number for the address to echo (never 0), given to send
+    // (none: it went); the one sent before it stays good too, as its echo may
+    // be on the way. None when the table has no room (every address in it
+    // proved itself) or when send did not send it: then nothing is on its way
+    // and the next request challenges anew.
+    std::optional<quint32> Challenge(quint32 address, qint64 nowMs, quint16 port = 0,
+        const std::function<bool(quint32 number)> &send = {});
     // True while the last challenge to the address is on its way (sent less
     // than challengeRepeatMs ago): no new one is to go yet.
     bool ChallengePending(quint32 address, qint64 nowMs) const;
@@ -75,6 +80,10 @@ public:
     // The address echoed a number: true when it is one of its open
     // challenges, which proves the address from now on.
     bool Echo(quint32 address, quint32 number, qint64 nowMs);
+    // While the answers an echo released run, the address's answers leave
+    // its credit as it was (they still count against all answers' second).
+    void BeginRelease(quint32 address);
+    void EndRelease() { m_releasing = 0; }
 
     qsizetype addressCount() const { return m_entries.size(); }
     qint64 credit(quint32 address) const;
@@ -85,7 +94,6 @@ private:
     struct Entry
     {
         qint64 credit = 0;
-        qint64 toppedUp = 0; // when a proven address's credit last grew with time
         qint64 provenUntil = -1;
         qint64 challengeUntil = -1;
         qint64 challenged = 0; // when the last challenge went
@@ -97,7 +105,6 @@ private:
     };
     Entry *entry(quint32 address, qint64 nowMs);
     bool makeRoom(qint64 nowMs);
-    void topUp(Entry &e, qint64 nowMs) const;
     void lapse(Entry &e, qint64 nowMs);
     void refill(qint64 nowMs);
 
@@ -107,4 +114,5 @@ private:
     std::list<quint32> m_proven; // proven earliest first
     qint64 m_tokens = 0;
     qint64 m_refilled = -1;
+    quint32 m_releasing = 0; // the address whose released answers run
 };

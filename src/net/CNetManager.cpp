@@ -197,6 +197,8 @@ bool CNetManager::SendDatagram(quint32 address, quint16 port, const QByteArray &
     // system would send from a port of its choosing).
     if (m_udp.state() != QAbstractSocket::BoundState && (!m_rebind.isActive() || !rebindUdp()))
         return false;
+    if (m_sendObserver)
+        m_sendObserver(address, packet);
     const QHostAddress to(address);
     if (m_udp.writeDatagram(packet, to, port) == packet.size())
         return true;

@@ -106,6 +106,9 @@ public:
 
     // The sender fields of every packet built here (names, status, MAC...).
     void setHeaderSource(std::function<OwnHeader()> source) { m_headerSource = std::move(source); }
+    // Hears of every datagram sent, with its destination (broadcasts too).
+    using SendObserver = std::function<void(quint32 address, QByteArrayView packet)>;
+    void setSendObserver(SendObserver observer) { m_sendObserver = std::move(observer); }
     OwnHeader ownHeader() const;
 
     // Formats a complete packet with the next packet number; see PacketCodec::BuildPacket.
@@ -166,4 +169,5 @@ private:
     QList<uint> m_loopbackInterfaces;
     quint32 m_packetCounter = 0;
     std::function<OwnHeader()> m_headerSource;
+    SendObserver m_sendObserver;
 };

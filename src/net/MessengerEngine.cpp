@@ -56,11 +56,13 @@ MessengerEngine::MessengerEngine(CConfig &config, CNetManager &net, QObject *par
     m_receipts.SetSender([this](const HostKey &peer, quint32 packetNumber, qint32 answering) {
         SendReply(peer, answering, CMD_MESSAGE_RECEIVED, PacketCodec::FormatNumber(packetNumber));
     });
+    m_net.setSendObserver([this](quint32 address, QByteArrayView packet) { noteSent(address, packet); });
 }
 
 MessengerEngine::~MessengerEngine()
 {
     m_net.setHeaderSource({});
+    m_net.setSendObserver({});
     m_net.setConnectionHandler({});
     m_hosts.Clear();
 }
@@ -193,13 +195,24 @@ void MessengerEngine::AnnounceExit()
     AnnouncePresence(CMD_ANNOUNCE_EXIT);
 }
 
-void MessengerEngine::AnswerEntry(const HostKey &peer, quint32 commandWord)
+bool MessengerEngine::AnswerEntry(const HostKey &peer, quint32 commandWord)
 {
-    if (commandWord == 0) {
-        m_net.SendToHost(peer, 0, {});
-        return;
-    }
-    m_net.SendTextToHost(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
+    if (commandWord == 0)
+        return m_net.SendToHost(peer, 0, {});
+    return m_net.SendTextToHost(peer, commandWord | GetOwnOptionBits(), GetOwnDisplayName(), m_config.GROUPNAMESTR_STR);
+}
+
+bool MessengerEngine::answerEntry(const PacketRecord &entry)
+{
+    // A plain peer announces itself once, with a short entry, and lists us
+    // only from our answer: to an entry from our network it goes whatever
+    // the length of our names, once per address in a few seconds (which
+    // bounds it); any other within the answer budget.
+    const quint32 address = entry.key.address;
+    if (onOwnNetwork(address) && m_net.IsPeerAddress(address)
+        && m_entryAnswers.allow(address, 0, PeerRateLimiter::Now()))
+        return AnswerEntry(entry.key, CMD_ANSWER_ENTRY);
+    return SendEntryAnswer(entry, CMD_ANSWER_ENTRY);
 }
 
 bool MessengerEngine::SendEntryAnswer(const PacketRecord &packet, quint32 commandWord)
@@ -284,12 +297,16 @@ bool MessengerEngine::SendTextReply(
 
 void MessengerEngine::AnswerWhenReceiver(const HostKey &to, QObject *context, std::function<void()> answer)
 {
-    const qint64 now = PeerRateLimiter::Now();
-    if (m_budget.IsProven(to.address, now)) {
+    // Loopback takes nothing from a wire.
+    if (AnswerBudget::IsLoopback(to.address)) {
         answer();
         return;
     }
+    const qint64 now = PeerRateLimiter::Now();
     dropWaitingAnswers(now);
+    // Each such answer waits for an echo of its own, whether the address
+    // proved itself before or not: a forger may use a proven address too,
+    // and a copy of this program echoes only what its own request provoked.
     // A read notice asking for its check, for a message that never was: a
     // peer that receives there echoes its body or its packet number (both
     // the challenge), and shows nothing for it. A request after the last
@@ -298,20 +315,24 @@ void MessengerEngine::AnswerWhenReceiver(const HostKey &to, QObject *context, st
     // packet for one it has seen); the number before stays good. While one is
     // on its way to another port of the address, this port gets the same
     // number: the other may have been forged in the address's name.
+    bool tried = false;
     const auto sendChallenge = [&](quint32 number) {
+        tried = true;
         return sendAnswer(to, 0, number, CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(number));
     };
     if (const std::optional<quint32> again = m_budget.ChallengeAnotherPort(to.address, to.port, now)) {
         sendChallenge(*again);
     } else if (!m_budget.ChallengePending(to.address, now)) {
-        const std::optional<quint32> challenge = m_budget.Challenge(to.address, now, to.port);
-        if (!challenge) {
-            // No challenge can go: every address remembered proved itself.
-            Refuse(PeerRefusal::AnswerUnproven, to.address);
+        // Only a sender really challenged takes a place among the waiting
+        // answers: one the budget or the off-network bound kept the
+        // challenge from is challenged anew with its next request.
+        if (!m_budget.Challenge(to.address, now, to.port, sendChallenge)) {
+            // None went: its send was refused (and counted), or every
+            // address remembered proved itself.
+            if (!tried)
+                Refuse(PeerRefusal::AnswerUnproven, to.address);
             return;
         }
-        if (!sendChallenge(*challenge))
-            return;
     }
     if (const std::optional<quint32> gave
         = m_waiting.Add({ to.address, now + PeerBounds::kChallengeMs, context, std::move(answer) }))
@@ -354,9 +375,70 @@ void MessengerEngine::challengeEchoed(const PacketRecord &packet)
     // receipts do) echoes the challenge's packet number: both are the same.
     if (!m_budget.Echo(packet.key.address, EchoedPacketNumber(packet), PeerRateLimiter::Now()))
         return;
+    // What the address asked for goes outside its part of the budget.
+    m_budget.BeginRelease(packet.key.address);
     for (const WaitingAnswers::Answer &w : m_waiting.Take(packet.key.address))
         if (w.context)
             w.run();
+    m_budget.EndRelease();
+}
+
+void MessengerEngine::noteSent(quint32 address, QByteArrayView packet)
+{
+    quint32 packetNumber = 0, commandWord = 0;
+    if (!PacketCodec::ReadHead(packet, packetNumber, commandWord))
+        return;
+    const qint64 now = PeerRateLimiter::Now();
+    switch (GET_MODE(commandWord)) {
+    case CMD_SEND_MESSAGE:
+        // The peer's read notice for it is echoed whenever it comes (its
+        // resends are the same message).
+        if ((commandWord & OPT_READ_CHECK) && !sentReadCheck(address, packetNumber)) {
+            if (qsizetype(m_sentReadChecks.size()) >= PeerBounds::kSentReadChecks)
+                m_sentReadChecks.pop_front();
+            m_sentReadChecks.push_back({ address, packetNumber });
+        }
+        return;
+    case CMD_ANNOUNCE_ENTRY:
+    case CMD_ANNOUNCE_STATUS:
+        // Our broadcast entry asks every peer for a place in its list (an
+        // entry to one address, which a forged packet can bring about,
+        // does not).
+        if (!m_net.IsPeerAddress(address))
+            m_askedAllUntil = now + PeerBounds::kAskedEchoMs;
+        return;
+    case CMD_GET_PICTURE:
+    case CMD_GET_CUSTOM_PICTURE:
+    case CMD_GET_SHARE_LIST:
+    case CMD_GET_SHARE_LIST_PASSWORD:
+    case CMD_GET_ALL_SHARES:
+    case CMD_PICTURE_DATA:
+        break;
+    default:
+        return; // no request a peer would challenge
+    }
+    if (m_asked.size() >= PeerBounds::kAnswerPeers && !m_asked.contains(address))
+        m_asked.removeIf([now](const QHash<quint32, qint64>::iterator &it) { return it.value() <= now; });
+    if (m_asked.size() < PeerBounds::kAnswerPeers || m_asked.contains(address))
+        m_asked[address] = now + PeerBounds::kAskedEchoMs;
+}
+
+bool MessengerEngine::echoes(const PacketRecord &notice) const
+{
+    // A notice for a message we sent there asking for it; or a challenge,
+    // which names no message, from an address we asked something of: one
+    // we did not provoke is a forger's, proving its requests in our name.
+    const quint32 address = notice.key.address;
+    if (sentReadCheck(address, EchoedPacketNumber(notice)))
+        return true;
+    const qint64 now = PeerRateLimiter::Now();
+    return now < m_askedAllUntil || now < m_asked.value(address, 0);
+}
+
+bool MessengerEngine::sentReadCheck(quint32 address, quint32 packetNumber) const
+{
+    return std::any_of(m_sentReadChecks.cbegin(), m_sentReadChecks.cend(),
+        [&](const SentReadCheck &c) { return c.address == address && c.packetNumber == packetNumber; });
 }
 
 void MessengerEngine::RefreshUsers(bool clearFirst)
@@ -653,7 +735,7 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
             packet.headIcon, packet.statusBits, packet.macText, packet.headPictureSize, packet.customPictureSize);
         if (isOwnPacket(packet) || !MayAnswer(packet.key, CMD_ANNOUNCE_ENTRY))
             break;
-        if (SendEntryAnswer(packet, CMD_ANSWER_ENTRY) || !m_recordAwaitsEcho)
+        if (answerEntry(packet) || !m_recordAwaitsEcho)
             break;
         // A newcomer to a full table whose challenge took the credit its
         // entry brought: the answer goes with its record when it echoes (a
@@ -674,8 +756,8 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
     case CMD_MESSAGE_OPENED:
         // The echo of a read notice that asks for its check names the notice
         // (its packet number), whatever its body held; once a second per
-        // peer, as the other short answers.
-        if (packet.hasOption(OPT_READ_CHECK) && MayAnswer(packet.key, CMD_MESSAGE_OPENED))
+        // peer, as the other short answers; only for a notice we gave cause for.
+        if (packet.hasOption(OPT_READ_CHECK) && echoes(packet) && MayAnswer(packet.key, CMD_MESSAGE_OPENED))
             SendReply(packet, CMD_ANSWER_READ, PacketCodec::FormatNumber(packet.packetNumber));
         emit readNoticeArrived(sender, EchoedPacketNumber(packet));
         break;

@@ -94,8 +94,8 @@ public:
     // asked for none.
     void AnnounceExit();
     // Answers one peer with a presence command carrying the own bits, display
-    // name and group.
-    void AnswerEntry(const HostKey &peer, quint32 commandWord);
+    // name and group (false when it did not go).
+    bool AnswerEntry(const HostKey &peer, quint32 commandWord);
     // The same in answer to the peer's packet: within the answer budget
     // (false when it did not go).
     bool SendEntryAnswer(const PacketRecord &packet, quint32 commandWord);
@@ -157,11 +157,11 @@ public:
     // others share PeerBounds::kOffNetworkAnswersPerSecond. A refusal is counted.
     bool MayReach(quint32 address);
     bool IsReceiver(quint32 address) const;
-    // Runs answer (an answer larger than its request) at once when the
-    // address has shown it receives there; otherwise challenges it (always:
-    // the challenge is small) and runs answer when it echoes, within
-    // PeerBounds::kChallengeMs (an answer that waited in vain, or gave way to
-    // a newer one, is refused). Nothing runs once context is gone.
+    // Challenges the address (the challenge is small; one on its way serves)
+    // and runs answer (an answer larger than its request) when it echoes,
+    // within PeerBounds::kChallengeMs, outside the address's part of the
+    // answer budget (an answer that waited in vain, or gave way to a newer
+    // one, is refused); at once for loopback. Nothing runs once context is gone.
     void AnswerWhenReceiver(const HostKey &to, QObject *context, std::function<void()> answer);
     // A challenge of its own for one request that has to show it came from
     // its address (a share password), whatever the address showed before:
@@ -191,6 +191,13 @@ private:
     bool isOwnKey(const HostKey &key) const;
     void applyMemo(HostRecord &host) const;
     void challengeEchoed(const PacketRecord &packet);
+    // The answer to an entry (false when it did not go).
+    bool answerEntry(const PacketRecord &entry);
+    // What we send that a peer would challenge (a request, an entry), and
+    // the messages that ask for a read notice: what our echo answers.
+    void noteSent(quint32 address, QByteArrayView packet);
+    bool echoes(const PacketRecord &notice) const;
+    bool sentReadCheck(quint32 address, quint32 packetNumber) const;
     // Whether a new record of the packet's sender fits the host table's
     // bounds. In a full table a sender that proved itself, or that answers
     // our introduction from our network, takes the place of a record of the
@@ -227,6 +234,7 @@ private:
     PeerRateLimiter m_answers{PeerBounds::kSmallAnswerIntervalMs, PeerBounds::kAnswerPeers};
     RateBudget m_introductions{PeerBounds::kIntroductionsPerSecond, 1000};
     RateBudget m_offNetworkAnswers{PeerBounds::kOffNetworkAnswersPerSecond, 1000};
+    PeerRateLimiter m_entryAnswers{PeerBounds::kEntryAnswerIntervalMs, PeerBounds::kAnswerPeers};
     AnswerBudget m_budget;
     quint64 m_listedCount = 0;
     // The senders we introduced ourselves to, oldest first, and until when
@@ -242,4 +250,14 @@ private:
     bool m_recordAwaitsEcho = false;
     WaitingAnswers m_waiting;
     QTimer m_waitingSweep;
+    // Until when we echo a challenge from an address we asked something of
+    // (PeerBounds::kAskedEchoMs), and from any after a broadcast entry.
+    QHash<quint32, qint64> m_asked;
+    qint64 m_askedAllUntil = 0;
+    struct SentReadCheck
+    {
+        quint32 address = 0;
+        quint32 packetNumber = 0;
+    };
+    std::deque<SentReadCheck> m_sentReadChecks; // oldest first
 };

@@ -98,6 +98,23 @@ std::optional<quint32> parseNumber(QByteArrayView field)
     return static_cast<quint32>(value);
 }
 
+// The header's fields "version:packet:user:host:command:"; start is where
+// the payload begins.
+bool headerFields(QByteArrayView data, std::array<QByteArrayView, 5> &field, qsizetype &start)
+{
+    start = 0;
+    for (auto &f : field) {
+        qsizetype end = start;
+        while (end < data.size() && data[end] != ':' && data[end] != '\0')
+            ++end;
+        if (end == data.size() || data[end] != ':')
+            return false;
+        f = data.sliced(start, end - start);
+        start = end + 1;
+    }
+    return true;
+}
+
 qsizetype leadingDigits(QByteArrayView text)
 {
     qsizetype n = 0;
@@ -196,6 +213,21 @@ QByteArray BuildPlainPacket(const QString &userName, const QString &hostName, qu
     return appendPayload(std::move(packet), commandWord, body, 0, extension, extLen);
 }
 
+bool ReadHead(QByteArrayView data, quint32 &packetNumber, quint32 &commandWord)
+{
+    std::array<QByteArrayView, 5> field;
+    qsizetype start = 0;
+    if (data.size() > kMaxPacket || !headerFields(data, field, start))
+        return false;
+    const auto number = parseNumber(field[1]);
+    const auto command = parseNumber(field[4]);
+    if (!number || !command)
+        return false;
+    packetNumber = *number;
+    commandWord = *command;
+    return true;
+}
+
 PacketStatus ParsePacket(QByteArrayView data, quint32 address, quint16 port, PacketRecord &out)
 {
     out = PacketRecord();
@@ -205,18 +237,10 @@ PacketStatus ParsePacket(QByteArrayView data, quint32 address, quint16 port, Pac
         return PacketStatus::TooLong;
     out.datagramBytes = qint32(data.size());
 
-    // version:packet:user:host:command:
     std::array<QByteArrayView, 5> field;
     qsizetype start = 0;
-    for (auto &f : field) {
-        qsizetype end = start;
-        while (end < data.size() && data[end] != ':' && data[end] != '\0')
-            ++end;
-        if (end == data.size() || data[end] != ':')
-            return PacketStatus::BadHeader;
-        f = data.sliced(start, end - start);
-        start = end + 1;
-    }
+    if (!headerFields(data, field, start))
+        return PacketStatus::BadHeader;
 
     const PacketStatus version = parseVersion(field[0], out);
     if (version != PacketStatus::Ok)

@@ -61,6 +61,10 @@ QByteArray BuildTextPacket(const OwnHeader &own, quint32 packetNumber, quint32 c
 QByteArray BuildPlainPacket(const QString &userName, const QString &hostName, quint32 packetNumber, quint32 commandWord,
     QByteArrayView body, QByteArrayView extension = {}, qint32 extLen = 0);
 
+// The packet number and command word of a datagram's header, read without
+// the rest (false when the header does not parse).
+bool ReadHead(QByteArrayView data, quint32 &packetNumber, quint32 &commandWord);
+
 // Parses one datagram from address:port (host byte order) into out. out is
 // only meaningful when the result is PacketStatus::Ok.
 PacketStatus ParsePacket(QByteArrayView data, quint32 address, quint16 port, PacketRecord &out);

@@ -113,6 +113,11 @@ inline constexpr qint64 kLargeAnswerIntervalMs = 10000;
 // Short answers (entry answers, information, absence text, the entry sent to
 // an unknown sender): at most one per peer and command in this interval.
 inline constexpr qint64 kSmallAnswerIntervalMs = 1000;
+// The entry answer to an entry from an address of our own network goes
+// whatever the length of our names (a plain peer announces itself once, with
+// a short entry, and would never list us): once per address in this interval;
+// any other within the answer budget.
+inline constexpr qint64 kEntryAnswerIntervalMs = 3000;
 // Introductions to senders the host table does not list (our entry, so that
 // they answer with theirs): at most this many a second, all senders together.
 inline constexpr int kIntroductionsPerSecond = 20;
@@ -130,10 +135,10 @@ inline constexpr int kAnswerRatio = 2;
 // ...of which at most this much credit is saved up (proven or not).
 inline constexpr qint64 kAnswerCreditBytes = 64 << 10;
 // Toward an address that has shown it receives there (a forger may use its
-// address too): this many times what arrived from it, and this many bytes a
-// second (one answer may overdraw it, the next ones wait until it is paid).
-inline constexpr int kProvenAnswerRatio = 4;
-inline constexpr qint64 kProvenAnswerBytesPerSecond = 64 << 10;
+// address too): this many times what arrived from it, so that with the free
+// answers it never gets more than four times what came. Only the answers
+// that waited for an echo of its own go beyond it.
+inline constexpr int kProvenAnswerRatio = 3;
 // All answers together, to every address, proven or not, per second.
 inline constexpr qint64 kAnswerBytesPerSecond = qint64(4) << 20;
 // Addresses the budget remembers at once; when full, the one heard from
@@ -151,6 +156,14 @@ inline constexpr qint64 kChallengeMs = 10000;
 // echo one read notice a second); what is asked meanwhile waits for the one
 // on its way.
 inline constexpr qint64 kChallengeRepeatMs = 1000;
+// We echo a challenge (a read notice asking for its check that names no
+// message of ours) only from an address we asked something of within this
+// time: else any host could have our echo prove its requests forged in our
+// name to whoever challenges them.
+inline constexpr qint64 kAskedEchoMs = 5000;
+// The messages we sent asking for a read notice, remembered so that the
+// peer's notice for one is echoed whenever it comes (the oldest go first).
+inline constexpr qsizetype kSentReadChecks = 1024;
 inline constexpr int kWaitingAnswers = 64;
 inline constexpr int kWaitingAnswersPerAddress = 4;
 

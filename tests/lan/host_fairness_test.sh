@@ -8,6 +8,10 @@
 #    exit forged for the real peer of host 3: its next messages bring it back
 #    on the list within seconds (it answers the introduction they bring), and
 #    the messages after get their receipts.
+# 3. The table full of forged entries from far addresses, then 3,000 new ones
+#    a second: newcomers that echo the challenge 100 ms after it came are
+#    listed (the forged senders whose challenge could not go hold no place
+#    among the answers waiting for an echo).
 # Prints the records, the evictions, the time to the listing and the receipts.
 set -u
 kwel=$1
@@ -84,6 +88,27 @@ wait "$filler" || lan_fail "the forged fill did not run"
 echo "FIGURE $(awk '$1 == "HOSTFILL" { print $3 }' "$work/fill.out") forged entries, $(listed_records "$events") records; the real peer removed by a forged exit was listed again $relisted ms after its first message; receipts for $receipts of its 10 messages"
 [ "$relisted" -ge 0 ] && [ "$relisted" -le 3000 ] || lan_fail "the real peer was not listed again within 3 s ($relisted ms)"
 [ "$receipts" -ge 8 ] || lan_fail "only $receipts receipts"
+kill -TERM "$kwel_pid"
+wait "$kwel_pid" || lan_fail "the program ended badly"
+
+# ---- 3. newcomers while forged far entries flood a full table ----
+events=$work/kwel3.events
+lan_start_copy "$kwel" 3 1
+printf 'attack %s hostfill 4096 3000 15\nexit\n' "$A1" | (lan_in_host 2 "$peer" --name flood >"$work/flood.out" 2>&1) &
+flooder=$!
+lan_wait_line "$events" "REFUSED host-table-full " 30 || lan_fail "the table did not fill"
+# One newcomer from each of hosts 4, 3 and 2: three addresses never heard of.
+listed=0
+for i in 4 3 2; do
+  printf 'attack %s:2425 echoentry 2 100\nexit\n' "$A1" | (lan_in_host "$i" "$peer" --port 2426 --name "late$i" >"$work/late$i.out" 2>&1) \
+    || lan_fail "the newcomer did not run"
+  read -r _ _ nport _ challenges _ answers < <(grep '^ECHOENTRY ' "$work/late$i.out")
+  echo "FIGURE a newcomer echoing 100 ms after its challenge, during the flood: challenged ${challenges:-0} times, entry answers ${answers:-0}, listed $(grep -c "^ADDED $(lan_addr "$i") ${nport:-0} " "$events") times"
+  grep -q "^ADDED $(lan_addr "$i") ${nport:-0} " "$events" && listed=$((listed + 1))
+done
+wait "$flooder" || lan_fail "the forged flood did not run"
+echo "FIGURE $(awk '$1 == "HOSTFILL" { print $3 }' "$work/flood.out") forged far entries (3,000 a second after the first 4,096): $listed of 3 newcomers listed"
+[ "$listed" -eq 3 ] || lan_fail "a newcomer that echoed within its second was not listed"
 kill -TERM "$kwel_pid"
 wait "$kwel_pid" || lan_fail "the program ended badly"
 echo "PASS: the host table keeps a fair share per address and lets a removed peer back in"

@@ -218,10 +218,18 @@ void RawPeer::collect(int ms)
                 // A peer that receives here says so, as every peer does: it
                 // echoes a read notice that asks for its check.
                 if (p.command() == CMD_MESSAGE_OPENED && p.hasOption(OPT_READ_CHECK))
-                    send(CMD_ANSWER_READ, m_echoNumber ? PacketCodec::FormatNumber(p.packetNumber) : p.body);
+                    m_echoes.push_back({ QDeadlineTimer(m_echoDelayMs),
+                        m_echoNumber ? PacketCodec::FormatNumber(p.packetNumber) : p.body });
                 m_answers.append(p);
             }
         }
+        // The echoes that are due go, the others wait.
+        std::erase_if(m_echoes, [this](const std::pair<QDeadlineTimer, QByteArray> &e) {
+            if (!e.first.hasExpired())
+                return false;
+            send(CMD_ANSWER_READ, e.second);
+            return true;
+        });
         if (!m_socket->udp.hasPendingDatagrams())
             m_socket->udp.waitForReadyRead(5);
     }

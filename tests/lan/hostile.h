@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QList>
@@ -92,6 +93,8 @@ public:
     // A read notice asking for its check is echoed with its body (as this
     // program does), or with its packet number (as plain peers do).
     void setEchoPacketNumber(bool number) { m_echoNumber = number; }
+    // ...this long after it came (0: at once), as a slow peer does.
+    void setEchoDelay(int ms) { m_echoDelayMs = ms; }
     // Sends one packet; returns its size (0 when it was not sent).
     qint64 send(quint32 commandWord, QByteArrayView body, QByteArrayView extension = {});
     // The packet send() would send next (it takes the next number), unsent;
@@ -118,6 +121,8 @@ private:
     OwnHeader m_own;
     quint32 m_number = 5000000;
     bool m_echoNumber = false;
+    int m_echoDelayMs = 0;
+    std::vector<std::pair<QDeadlineTimer, QByteArray>> m_echoes; // due, body
     qint64 m_bytesIn = 0;
     qint64 m_bytesOut = 0;
     qint64 m_packetsIn = 0;

@@ -110,6 +110,7 @@ bool echoentry(const QStringList &words, quint32 target, quint16 port, const std
 {
     const int seconds = qBound(1, words.value(1).toInt(), 60);
     RawPeer peer(target, port, QStringLiteral("newcomer"));
+    peer.setEchoDelay(qBound(0, words.value(2).toInt(), 10000));
     if (!peer.isOpen() || peer.send(CMD_ANNOUNCE_ENTRY, "newcomer") == 0)
         return false;
     // collect echoes each challenge as it comes.

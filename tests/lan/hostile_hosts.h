@@ -9,9 +9,9 @@
 //                                  added to its interface) each echo the challenge
 //                                  and announce PORTS ports: "FAIRSHARE addresses A
 //                                  echoed E entries N"
-//   echoentry SECONDS              a newcomer's entry from a new port, echoing every
-//                                  challenge for SECONDS: "ECHOENTRY port P
-//                                  challenges C answers A"
+//   echoentry SECONDS [DELAY]      a newcomer's entry from a new port, echoing every
+//                                  challenge (DELAY ms after it came) for SECONDS:
+//                                  "ECHOENTRY port P challenges C answers A"
 //   forgeguess VICTIM N            N wrong share passwords forged from VICTIM's
 //                                  address (port 2425): "FORGEGUESS sent N"
 //   guessflood N ADDRESSES         N wrong share passwords from ADDRESSES forged

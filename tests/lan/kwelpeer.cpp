@@ -30,8 +30,10 @@
 //   slowend                       wait until the slow requests are over
 //   churn IP COUNT [PACE_MS]      COUNT identities: exit, answer-entry under a new
 //                                 login name, read notice for a number never sent
-//   attack IP NAME [ARGS...]      a hostile peer's attack on IP from sockets of its own
-//                                 (see RunAttack in hostile.h); its figure lines are events
+//   attack IP[:PORT] NAME [ARGS...]
+//                                 a hostile peer's attack on IP (at PORT, else our own
+//                                 port) from sockets of its own (see RunAttack in
+//                                 hostile.h); its figure lines are events
 //   exit                          announce the exit and stop
 //
 // Event lines (printed as they happen, escaped as the program's event log is):
@@ -548,7 +550,9 @@ int main(int argc, char **argv)
             ok = to != 0 && done == count;
         } else if (verb == QLatin1String("attack")) {
             const QStringList parts = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            ok = parts.size() >= 2 && RunAttack(parts.mid(1), parseAddress(parts[0]), port, event);
+            const QString at = parts.value(0);
+            const quint16 to = at.contains(QLatin1Char(':')) ? quint16(at.section(QLatin1Char(':'), 1).toUInt()) : port;
+            ok = parts.size() >= 2 && RunAttack(parts.mid(1), parseAddress(at.section(QLatin1Char(':'), 0, 0)), to, event);
         } else if (verb == QLatin1String("count")) {
             const QString prefix = rest.section(QLatin1Char(' '), 0, -2);
             const int want = rest.section(QLatin1Char(' '), -1).toInt();

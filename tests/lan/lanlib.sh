@@ -200,6 +200,18 @@ lan_noise_pictures() {
   cp "$data/UserHeadPhoto/MyHeadPicture.bmp" "$data/RecvFace/5eed5eed.bmp"
 }
 
+# Waits until copy I holds a peer's head picture and custom picture (files
+# 0... and 1... of its UserHeadPhoto folder), within about SECONDS.
+lan_wait_photos() {
+  local photos="$LAN_WORK/h$1/.local/share/TARPELON/Kwel/kwel/UserHeadPhoto" n
+  for n in $(seq 1 $(($2 * 10))); do
+    [ -n "$(ls "$photos"/0????????????????????.bmp 2>/dev/null)" ] \
+      && [ -n "$(ls "$photos"/1????????????????????.bmp 2>/dev/null)" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # The resident size of a process in kB, from /proc.
 lan_rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status" 2>/dev/null; }
 

@@ -61,6 +61,19 @@ TEST(AnswerBudget, TwiceWhatArrivedUntilTheAddressEchoesItsChallenge)
         << "past its second a new challenge goes";
     EXPECT_FALSE(budget.Echo(kOther, *late, 100 + PeerBounds::kChallengeMs));
 
+    // A challenge the budget kept from going is not on its way: nothing is
+    // to wait for it, and the next request challenges anew.
+    constexpr quint32 kThird = 0x0A000007;
+    quint32 lost = 0;
+    EXPECT_FALSE(budget.Challenge(kThird, 200, 2425, [&](quint32 n) { return lost = n, false; }));
+    EXPECT_NE(lost, 0u);
+    EXPECT_FALSE(budget.ChallengePending(kThird, 201));
+    EXPECT_FALSE(budget.Echo(kThird, lost, 201));
+    const auto sent = budget.Challenge(kThird, 202, 2425, [](quint32) { return true; });
+    ASSERT_TRUE(sent);
+    EXPECT_TRUE(budget.ChallengePending(kThird, 203));
+    EXPECT_TRUE(budget.Echo(kThird, *sent, 203));
+
     // Loopback never comes from a wire.
     EXPECT_TRUE(budget.IsProven(0x7F000001, 0));
     EXPECT_EQ(budget.Spend(0x7F000001, 1 << 20, 200), V::Allowed);
@@ -89,35 +102,43 @@ TEST(AnswerBudget, WhatExceedsThePacketAnsweredIsCharged)
 }
 
 // An address that proved itself may still be forged by others: its answers
-// stay within four times what came from it and a fixed budget a second;
-// one answer (its head picture) may overdraw that, the next ones wait.
-TEST(AnswerBudget, AProvenAddressHasABudgetASecondToo)
+// stay within three times what came from it (four with the free ones),
+// whatever the time between, so a slow trickle buys no more than a flood.
+// The answers its echo released (it asked for them) leave its part as it was.
+TEST(AnswerBudget, AProvenAddressGetsThreeTimesWhatCameAtATrickleToo)
 {
     AnswerBudget::Limits limits;
-    limits.provenBytesPerSecond = 1000;
     limits.creditBytes = 1000;
+    limits.bytesPerSecond = 100000;
     AnswerBudget budget(limits);
     budget.Received(kVictim, 10, 0);
     prove(budget, kVictim, 0);
-    EXPECT_EQ(budget.credit(kVictim), 1000) << "a full credit to begin with";
-    EXPECT_EQ(budget.Spend(kVictim, 5980, 0), V::Allowed) << "one answer overdraws";
-    EXPECT_EQ(budget.credit(kVictim), 20 - 5000);
-    EXPECT_EQ(budget.Spend(kVictim, 1, 4000), V::NoCredit) << "paid back at 1000 bytes a second";
-    budget.Received(kVictim, 100, 4000); // four times its bytes
-    EXPECT_EQ(budget.credit(kVictim), 20 - 5000 + 4000 + 400);
-    EXPECT_EQ(budget.Spend(kVictim, 1, 4579), V::NoCredit);
-    EXPECT_EQ(budget.Spend(kVictim, 1, 4600), V::Allowed);
-    EXPECT_EQ(budget.credit(kVictim), 19);
-    // Saved up at most the cap, however long it was quiet.
-    EXPECT_EQ(budget.Spend(kVictim, 1, 1000000), V::Allowed);
-    EXPECT_EQ(budget.credit(kVictim), 999);
+    EXPECT_EQ(budget.credit(kVictim), 20) << "no credit for the echo itself";
+    budget.BeginRelease(kVictim);
+    EXPECT_EQ(budget.Spend(kVictim, 3000, 1), V::Allowed) << "the answers the echo released";
+    EXPECT_EQ(budget.Spend(kVictim, 2000, 1), V::Allowed);
+    EXPECT_EQ(budget.Spend(kOther, 1, 1), V::NoCredit) << "only that address's";
+    budget.EndRelease();
+    EXPECT_EQ(budget.credit(kVictim), 20);
+    EXPECT_EQ(budget.Spend(kVictim, 21, 2), V::NoCredit);
 
-    // Once the proof lapses, it is charged as any address again, from nothing.
+    // A trickle: a byte every 10 s for ten minutes buys three times its bytes.
+    qint64 now = 2;
+    for (int i = 0; i < 60; ++i, now += 10000)
+        budget.Received(kVictim, 1, now);
+    EXPECT_EQ(budget.Spend(kVictim, 20 + 181, now), V::NoCredit);
+    EXPECT_EQ(budget.Spend(kVictim, 20 + 180, now), V::Allowed);
+    budget.Received(kVictim, 10000, now);
+    EXPECT_EQ(budget.credit(kVictim), 1000) << "saved up at most the cap";
+
+    // Once the proof lapses, it is charged as any address again.
     const qint64 lapsed = PeerBounds::kReceiverProvenMs + 1;
-    budget.Received(kVictim, 10, lapsed);
-    EXPECT_FALSE(budget.IsProven(kVictim, lapsed));
-    EXPECT_EQ(budget.Spend(kVictim, 21, lapsed), V::NoCredit);
-    EXPECT_EQ(budget.Spend(kVictim, 20, lapsed), V::Allowed);
+    budget.Received(kOther, 10, 0);
+    prove(budget, kOther, 0);
+    budget.Received(kOther, 10, lapsed);
+    EXPECT_FALSE(budget.IsProven(kOther, lapsed));
+    EXPECT_EQ(budget.Spend(kOther, 21, lapsed), V::NoCredit);
+    EXPECT_EQ(budget.Spend(kOther, 20, lapsed), V::Allowed);
 }
 
 TEST(AnswerBudget, AllAnswersShareOneBudgetASecondAndTheTableIsBounded)

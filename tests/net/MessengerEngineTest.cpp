@@ -342,24 +342,49 @@ TEST(MessengerEngine, ReadNoticesReceiptsAndRequests)
     OwnHeader h;
     h.userName = QStringLiteral("li");
     h.hostName = QStringLiteral("probe-pc");
-    f.probe.send(PacketCodec::BuildTextPacket(h, 5, CMD_MESSAGE_OPENED | OPT_READ_CHECK, QStringLiteral("77")),
-        f.net.port());
-    // A second notice within the second is not echoed, whatever it holds.
-    f.probe.send(PacketCodec::BuildPacket(h, 8, CMD_MESSAGE_OPENED | OPT_READ_CHECK, QByteArray(16000, '7')),
-        f.net.port());
+    const auto notice = [&](Probe &from, quint32 number, const QByteArray &body) {
+        from.send(PacketCodec::BuildPacket(h, number, CMD_MESSAGE_OPENED | OPT_READ_CHECK, body), f.net.port());
+    };
+    // A notice for no message of ours, from an address we asked nothing of,
+    // is not echoed: our echo would prove requests forged in our name.
+    notice(f.probe, 5, "77");
     f.probe.send(PacketCodec::BuildTextPacket(h, 6, CMD_MESSAGE_RECEIVED, QStringLiteral("78")), f.net.port());
     f.probe.send(PacketCodec::BuildTextPacket(h, 7, CMD_GET_ABSENCE_INFO, {}), f.net.port());
-    const auto answers = f.probe.collect(150, 2);
-    ASSERT_EQ(answers.size(), 2);
-    // The echo names the notice by its packet number, not by its body.
-    EXPECT_EQ(answers[0].command(), CMD_ANSWER_READ);
-    EXPECT_EQ(answers[0].bodyText(), QStringLiteral("5"));
-    EXPECT_EQ(answers[1].command(), CMD_SEND_ABSENCE_INFO);
-    EXPECT_EQ(answers[1].bodyText(), QStringLiteral("Not absence mode"));
-    ASSERT_EQ(read.size(), 2);
+    auto answers = f.probe.collect(150, 1);
+    ASSERT_EQ(answers.size(), 1);
+    EXPECT_EQ(answers[0].command(), CMD_SEND_ABSENCE_INFO);
+    EXPECT_EQ(answers[0].bodyText(), QStringLiteral("Not absence mode"));
+    ASSERT_EQ(read.size(), 1);
     EXPECT_EQ(read.first().at(1).toUInt(), 77u);
     ASSERT_EQ(receipts.size(), 1);
     EXPECT_EQ(receipts.first().at(1).toUInt(), 78u);
+
+    // The peer's notice for a message we sent asking for it is echoed, by
+    // the notice's packet number, not by its body; a second notice within
+    // the second is not, whatever it holds.
+    const HostKey probe(QString(), QString(), kLoopback, f.probe.port());
+    ASSERT_TRUE(f.net.SendTextToHost(probe, CMD_SEND_MESSAGE | OPT_READ_CHECK | OPT_SECRET, QStringLiteral("hi")));
+    const auto sent = f.probe.collect(150, 1);
+    ASSERT_EQ(sent.size(), 1);
+    notice(f.probe, 8, PacketCodec::FormatNumber(sent[0].packetNumber));
+    notice(f.probe, 9, PacketCodec::FormatNumber(sent[0].packetNumber));
+    answers = f.probe.collect(150, 1);
+    ASSERT_EQ(answers.size(), 1);
+    EXPECT_EQ(answers[0].command(), CMD_ANSWER_READ);
+    EXPECT_EQ(answers[0].bodyText(), QStringLiteral("8"));
+
+    // A challenge (its number as body and packet number) from an address we
+    // asked something of is echoed: our request goes on.
+    Probe other;
+    notice(other, 4242, "4242");
+    EXPECT_TRUE(other.collect(150).isEmpty()) << "not asked yet";
+    ASSERT_TRUE(f.net.SendNumber(HostKey(QString(), QString(), kLoopback, other.port()), CMD_GET_PICTURE, 0));
+    other.collect(150, 1);
+    notice(other, 4343, "4343");
+    answers = other.collect(150, 1);
+    ASSERT_EQ(answers.size(), 1);
+    EXPECT_EQ(answers[0].command(), CMD_ANSWER_READ);
+    EXPECT_EQ(answers[0].bodyText(), QStringLiteral("4343"));
 }
 
 // Packet numbers echoed in a body are written as the header writes them
