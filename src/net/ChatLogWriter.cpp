@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtDebug>
 
 ChatLogWriter::ChatLogWriter(const QString &baseDirectory)
@@ -99,6 +100,29 @@ void ChatLogWriter::SetWrittenCallback(WrittenCallback callback)
     m_written = std::move(callback);
 }
 
+quint64 ChatLogWriter::Mark()
+{
+    std::lock_guard lock(m_mutex);
+    MarkEnd mark { m_lastQueued, -1 };
+    if (m_lastQueued == m_lastWritten) {
+        // All is written: the file ends there (nothing written yet: as it is).
+        const QFileInfo file(m_path);
+        mark.end = m_writtenEnd >= 0 ? m_writtenEnd : file.exists() ? file.size() : 0;
+    }
+    m_marks.append(mark);
+    return mark.mark;
+}
+
+qint64 ChatLogWriter::TakeMarkEnd(quint64 mark)
+{
+    std::lock_guard lock(m_mutex);
+    for (qsizetype i = 0; i < m_marks.size(); ++i) {
+        if (m_marks[i].mark == mark)
+            return m_marks.takeAt(i).end;
+    }
+    return -1;
+}
+
 bool ChatLogWriter::HasLog() const
 {
     {
@@ -150,6 +174,12 @@ void ChatLogWriter::Release()
     if (m_holds == 0)
         return;
     m_fileReplaced = true;
+    // Lengths of the file before it was rewritten say nothing of it now.
+    m_writtenEnd = -1;
+    for (MarkEnd &mark : m_marks) {
+        if (mark.mark <= m_lastWritten)
+            mark.end = -1;
+    }
     if (--m_holds == 0 && m_writeAtOnce)
         handOverLocked();
 }
@@ -170,8 +200,19 @@ void ChatLogWriter::ChatLogWriterThread()
         const QList<Item> batch = std::move(m_queue);
         m_queue.clear();
         lock.unlock();
-        const qsizetype written = writeBatch(batch);
+        QList<qint64> ends;
+        const qsizetype written = writeBatch(batch, ends);
         lock.lock();
+        for (qsizetype i = 0; i < written; ++i) {
+            for (MarkEnd &mark : m_marks) {
+                if (mark.mark == batch[i].sequence)
+                    mark.end = ends[i];
+            }
+        }
+        if (written > 0) {
+            m_lastWritten = batch[written - 1].sequence;
+            m_writtenEnd = ends[written - 1];
+        }
         if (written < batch.size()) {
             // Kept for the next hand-over, ahead of anything queued since.
             m_pending = batch.sliced(written) + m_pending;
@@ -216,7 +257,7 @@ bool ChatLogWriter::prepareFile(QFile &file)
     return file.seek(file.size());
 }
 
-qsizetype ChatLogWriter::writeBatch(const QList<Item> &batch)
+qsizetype ChatLogWriter::writeBatch(const QList<Item> &batch, QList<qint64> &ends)
 {
     if (m_fileReplaced.exchange(false)) {
         // The file may be another one now, of any length: scanned again.
@@ -246,6 +287,7 @@ qsizetype ChatLogWriter::writeBatch(const QList<Item> &batch)
             break;
         }
         m_lastDay = item.day;
+        ends.append(file.pos());
         ++written;
     }
     m_knownSize = file.size();

@@ -84,6 +84,14 @@ public:
     // so a receiver that clears it is never called afterwards.
     using WrittenCallback = std::function<void(quint64 upTo)>;
     void SetWrittenCallback(WrittenCallback callback);
+    // Marks where the log stands now, for a reader that must not see the
+    // records queued after this call: the mark is the last record queued.
+    quint64 Mark();
+    // The length of the file up to and with the marked record, once it is
+    // written; -1 when that is not known (it is not written yet, or the
+    // file was rewritten since). Each mark is taken once.
+    qint64 TakeMarkEnd(quint64 mark);
+
     // The log file can be read, or records for it are on their way.
     bool HasLog() const;
 
@@ -113,8 +121,9 @@ private:
     void queue(ChatLogEntry entry, const QDateTime &at);
     void handOverLocked();
     void ChatLogWriterThread();
-    // The number of items appended (all of them unless a write failed).
-    qsizetype writeBatch(const QList<Item> &batch);
+    // The number of items appended (all of them unless a write failed);
+    // `ends` receives the file's length after each of them.
+    qsizetype writeBatch(const QList<Item> &batch, QList<qint64> &ends);
     bool prepareFile(QFile &file);
 
     const QString m_path;
@@ -131,6 +140,14 @@ private:
     bool m_stopping = false;
     int m_holds = 0;
     quint64 m_lastQueued = 0;
+    quint64 m_lastWritten = 0; // the sequence number of the last record appended
+    qint64 m_writtenEnd = -1; // the file's length after it (-1: not known)
+    struct MarkEnd
+    {
+        quint64 mark = 0;
+        qint64 end = -1; // -1: not known (yet)
+    };
+    QList<MarkEnd> m_marks; // taken and not yet given back
     WrittenCallback m_written;
     std::thread m_thread;
     std::atomic<bool> m_fileReplaced { false }; // another party rewrote the file
