@@ -129,6 +129,11 @@ public:
 
     GifAnimator *Animator() const { return m_animator; }
 
+    // True when the content holds characters GBK cannot carry (a peer would
+    // get '?' for them): the user is told which through the prompter, and
+    // the send command stops before anything leaves.
+    bool RefuseUncarriedSend(QObject *owner) const;
+
 signals:
     // The send key was pressed (the send button's command).
     void sendCommand();
@@ -137,6 +142,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
@@ -158,6 +164,9 @@ private:
     template <typename Insert> bool replacePlaceholders(quint32 id, Insert insert);
     template <typename Insert> void replaceObjects(const QList<int> &positions, Insert insert);
 
+    // An input box takes no character GBK cannot carry: the text without
+    // them, a note at the caret naming what was refused.
+    QString refuseUncarried(const QString &text);
     void pasteClipBlock(const MessageClipBlock &block);
     void selectObjectAt(const QPoint &viewportPos);
     void repaintDocumentRects(const QList<QRectF> &rects);

@@ -1,5 +1,6 @@
 #include "mainwnd/CNewUserGroupDlg.h"
 
+#include "controls/GbkByteLimit.h"
 #include "core/Prompter.h"
 #include "mainwnd/DialogButtons.h"
 
@@ -17,6 +18,7 @@ CNewUserGroupDlg::CNewUserGroupDlg(NameCheck check, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("请输入新的组名:"), this));
     m_name = new QLineEdit(this);
+    RefuseUncarried(m_name);
     layout->addWidget(m_name);
     m_first = new QCheckBox(QStringLiteral("新建的组放在最前面"), this);
     layout->addWidget(m_first);

@@ -50,6 +50,9 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
+#include <QClipboard>
+#include <QToolTip>
+#include <QKeyEvent>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -145,6 +148,49 @@ TEST(ChatWindow, RefusedMessagesAreNotShownLoggedOrCleared)
     EXPECT_TRUE(a.session()->activeSenders().isEmpty());
     a.window->OnQuickReply(CChatDlg::CmdQuickReplyFirst + 2);
     EXPECT_EQ(a.window->input()->toPlainText(), a.config.QuickReplies[2]);
+}
+
+// What GBK cannot carry never leaves changed: the input box refuses it as it
+// is typed or pasted, with a note, and a text that holds it anyway (a quick
+// reply from the settings file) stops the send with a message naming it.
+TEST(ChatWindow, CharactersGbkCannotCarryAreRefusedBeforeAnythingLeaves)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    ScriptedPrompter prompter;
+    PrompterScope scope(prompter);
+    CMsgRichEdit *input = a.window->input();
+    input->setFocus();
+    QTest::keyClicks(input, QStringLiteral("emoji"));
+    // A key that types an emoji, as the desktop sends it.
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, u("😀"));
+    QApplication::sendEvent(input, &key);
+    EXPECT_EQ(input->toPlainText(), u("emoji"));
+    QInputMethodEvent ime;
+    ime.setCommitString(u("好👍"));
+    QApplication::sendEvent(input, &ime);
+    EXPECT_EQ(input->toPlainText(), u("emoji好"));
+    QGuiApplication::clipboard()->setText(u("李四<b>%1😀…"));
+    input->Paste();
+    EXPECT_EQ(input->toPlainText(), u("emoji好李四<b>%1…"));
+    EXPECT_TRUE(QToolTip::text().contains(u("😀"))) << QToolTip::text().toStdString();
+    EXPECT_TRUE(prompter.calls().isEmpty()) << "a note, no box";
+    a.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+    EXPECT_EQ(b.received.first().bodyText(), u("emoji好李四<b>%1…"));
+    EXPECT_TRUE(a.historyText().contains(u("emoji好李四<b>%1…")));
+
+    a.config.QuickReplies[0] = u("马上到🚗/:)");
+    a.window->OnQuickReply(CChatDlg::CmdQuickReplyFirst);
+    a.window->OnSend();
+    ASSERT_EQ(prompter.calls().size(), 1);
+    EXPECT_TRUE(prompter.calls().first().text.contains(u("🚗")));
+    EXPECT_FALSE(prompter.calls().first().text.contains(u("/:)")));
+    EXPECT_EQ(input->toPlainText().left(3), u("马上到")) << "the input stays";
+    EXPECT_EQ(a.eventsOf(u("SENT")).size(), 1);
+    QTest::qWait(100);
+    EXPECT_EQ(b.received.size(), 1);
+    EXPECT_FALSE(a.historyText().contains(u("马上到")));
 }
 
 TEST(ChatWindow, EncryptedMessagesDecryptAndATamperedOneGetsOneNotice)
