@@ -12,10 +12,12 @@
 #include "core/FaceShortcuts.h"
 #include "core/MessageMarkers.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace {
 
@@ -43,6 +45,14 @@ const QImage &pictureSpaceArt()
     return art;
 }
 
+// The history views that exist: when one goes, the bitmaps it held make
+// room for the places the others show.
+QList<CMsgRichEdit *> &historyViews()
+{
+    static QList<CMsgRichEdit *> views;
+    return views;
+}
+
 } // namespace
 
 CMsgRichEdit::CMsgRichEdit(QWidget *parent)
@@ -59,7 +69,19 @@ CMsgRichEdit::CMsgRichEdit(QWidget *parent)
     });
 }
 
-CMsgRichEdit::~CMsgRichEdit() = default;
+CMsgRichEdit::~CMsgRichEdit()
+{
+    if (!historyViews().removeOne(this))
+        return;
+    // Its document (and the bitmaps it holds) goes after this body: the
+    // others look for room once it is gone.
+    QTimer::singleShot(0, QCoreApplication::instance(), [] {
+        for (CMsgRichEdit *view : std::as_const(historyViews())) {
+            if (view->isVisible())
+                view->ShowDeferredPictures();
+        }
+    });
+}
 
 QVariant CMsgRichEdit::loadResource(int, const QUrl &name)
 {
@@ -70,6 +92,9 @@ void CMsgRichEdit::SetViewMode(int mode)
 {
     m_nViewMode = mode;
     const bool history = mode == HistoryView;
+    historyViews().removeOne(this);
+    if (history)
+        historyViews().append(this);
     setReadOnly(history);
     setUndoRedoEnabled(!history);
     if (history)
@@ -220,7 +245,7 @@ int CMsgRichEdit::ShowDeferredPictures()
         if (deferred)
             break; // no room yet: the later ones wait too
         if (bitmap.isNull())
-            continue; // the file is gone: its place stays
+            continue; // no file (gone, or never kept): its place stays
         shown.insert(object.position, { bitmap, object });
         positions.append(object.position);
     }

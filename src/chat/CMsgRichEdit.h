@@ -103,8 +103,8 @@ public:
     // any other as InsertPictureFile shows it ("/<NF>" when it is missing).
     bool ReplacePlaceholderByFile(quint32 id, const QString &path);
     // Shows the pictures whose places wait for room, in document order, as
-    // far as there is room now (done when the view shows and when its
-    // window becomes active); the count shown.
+    // far as there is room now (done when the view shows, when its window
+    // becomes active and when another history view goes); the count shown.
     int ShowDeferredPictures();
 
     // The bitmap of the first static picture with the id, at its own size
