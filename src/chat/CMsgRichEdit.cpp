@@ -71,7 +71,7 @@ CMsgRichEdit::CMsgRichEdit(QWidget *parent)
 
 CMsgRichEdit::~CMsgRichEdit()
 {
-    if (!historyViews().removeOne(this))
+    if (!historyViews().removeOne(this) || !QCoreApplication::instance())
         return;
     // Its document (and the bitmaps it holds) goes after this body: the
     // others look for room once it is gone.
