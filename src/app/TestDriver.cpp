@@ -324,12 +324,13 @@ bool TestDriver::Run(const QString &command)
     if (verb == QLatin1String("grab"))
         return chat->grab().save(rest);
     if (verb == QLatin1String("shown")) {
-        // The history shows the picture of this id (hex) in place, not a placeholder.
+        // The history shows the picture of this id (hex) in place: not a
+        // placeholder, nor the place of a picture waiting for room.
         bool ok = false;
         const quint32 id = rest.toUInt(&ok, 16);
         const QList<RichEditObject> objects = ListObjects(chat->history()->document());
         return ok && std::any_of(objects.cbegin(), objects.cend(), [id](const RichEditObject &object) {
-            return object.userValue == id && !object.placeholder;
+            return object.userValue == id && !object.placeholder && !object.deferred;
         });
     }
     if (verb == QLatin1String("addface")) {

@@ -15,6 +15,7 @@
 //   close IP                         the window's close box
 //   grab IP PATH                     save a picture of the window
 //   shown IP ID                      ok when the history shows picture ID (hex) in place
+//                                    (not a placeholder, nor its place waiting for room)
 //   addface IP ID                    "添加到表情库(&T)" on that picture, its name confirmed
 //   peerlog IP                       "聊天记录" with the filter as preset; when it is
 //                                    drawn: "LOGSHOWN IP <history, lines joined by |>"

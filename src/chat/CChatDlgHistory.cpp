@@ -64,14 +64,20 @@ void CChatDlg::insertPictureMarker(quint32 id, bool animated, Source source, con
         else
             m_history->InsertPictureFile(path, id);
     };
+    // A still picture the user sent shows from the copy kept of it, so that
+    // its place fills in once there is room for it.
+    const auto own = std::find_if(pictures.begin(), pictures.end(), [id](const OutgoingPicture &p) { return p.id == id; });
+    if (own != pictures.end() && !own->keptPath.isEmpty() && QFileInfo(own->keptPath).isFile()) {
+        m_history->InsertPictureFile(own->keptPath, id);
+        return;
+    }
     switch (source) {
     case Source::OwnMessage:
         InsertFaceById(m_history, m_input, id);
         break;
     case Source::OtherWindowInput: {
         // The pictures came with the message from the window it was typed in.
-        const auto it = std::find_if(
-            pictures.begin(), pictures.end(), [id](const OutgoingPicture &p) { return p.id == id; });
+        const auto it = own;
         if (it != pictures.end() && !it->bitmap.isNull())
             m_history->InsertPicture(it->bitmap, id);
         else if (it != pictures.end() && !it->gifPath.isEmpty())

@@ -3,7 +3,8 @@
 // sets; "全部记录" (1083) opens the chat-log viewer. The log is read on a
 // worker, with a bar at the foot of the history; the records are drawn a
 // batch at a time so the window stays responsive however long the history is.
-// Messages that arrive meanwhile are shown at once and stay below the records.
+// Messages that arrive meanwhile are shown at once and stay below the records,
+// which are those logged before the reading began.
 #include "chat/CChatDlg.h"
 
 #include "chat/CMsgRichEdit.h"

@@ -58,6 +58,8 @@ void CChatDlg::OnSend()
     if (!m_session) {
         return;
     }
+    if (m_input->RefuseUncarriedSend(this))
+        return;
     if (m_doodleMode && !prepareDoodleSend())
         return;
     OutgoingMessage message;

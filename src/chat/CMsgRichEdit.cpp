@@ -2,6 +2,9 @@
 #include "core/PlainText.h"
 
 #include "chat/GifAnimator.h"
+#include "controls/GbkByteLimit.h"
+#include "core/Gbk.h"
+#include "core/Prompter.h"
 #include "chat/RichEditObjects.h"
 #include "net/PictureStore.h"
 #include "chat/faces/FaceImages.h"
@@ -9,10 +12,12 @@
 #include "core/FaceShortcuts.h"
 #include "core/MessageMarkers.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace {
 
@@ -40,6 +45,14 @@ const QImage &pictureSpaceArt()
     return art;
 }
 
+// The history views that exist: when one goes, the bitmaps it held make
+// room for the places the others show.
+QList<CMsgRichEdit *> &historyViews()
+{
+    static QList<CMsgRichEdit *> views;
+    return views;
+}
+
 } // namespace
 
 CMsgRichEdit::CMsgRichEdit(QWidget *parent)
@@ -56,7 +69,19 @@ CMsgRichEdit::CMsgRichEdit(QWidget *parent)
     });
 }
 
-CMsgRichEdit::~CMsgRichEdit() = default;
+CMsgRichEdit::~CMsgRichEdit()
+{
+    if (!historyViews().removeOne(this) || !QCoreApplication::instance())
+        return;
+    // Its document (and the bitmaps it holds) goes after this body: the
+    // others look for room once it is gone.
+    QTimer::singleShot(0, QCoreApplication::instance(), [] {
+        for (CMsgRichEdit *view : std::as_const(historyViews())) {
+            if (view->isVisible())
+                view->ShowDeferredPictures();
+        }
+    });
+}
 
 QVariant CMsgRichEdit::loadResource(int, const QUrl &name)
 {
@@ -67,6 +92,9 @@ void CMsgRichEdit::SetViewMode(int mode)
 {
     m_nViewMode = mode;
     const bool history = mode == HistoryView;
+    historyViews().removeOne(this);
+    if (history)
+        historyViews().append(this);
     setReadOnly(history);
     setUndoRedoEnabled(!history);
     if (history)
@@ -217,7 +245,7 @@ int CMsgRichEdit::ShowDeferredPictures()
         if (deferred)
             break; // no room yet: the later ones wait too
         if (bitmap.isNull())
-            continue; // the file is gone: its place stays
+            continue; // no file (gone, or never kept): its place stays
         shown.insert(object.position, { bitmap, object });
         positions.append(object.position);
     }
@@ -330,8 +358,52 @@ void CMsgRichEdit::repaintDocumentRects(const QList<QRectF> &rects)
         viewport()->update(rect.translated(-scroll).toAlignedRect().adjusted(-1, -1, 1, 1));
 }
 
+QString CMsgRichEdit::refuseUncarried(const QString &text)
+{
+    const QString refused = m_nViewMode == HistoryView ? QString() : Gbk::uncarried(text);
+    if (refused.isEmpty())
+        return text;
+    ShowUncarriedNote(this, viewport()->mapToGlobal(cursorRect().bottomLeft()), refused);
+    return Gbk::withoutUncarried(text);
+}
+
+bool CMsgRichEdit::RefuseUncarriedSend(QObject *owner) const
+{
+    QString text;
+    QList<quint32> ids;
+    const QString refused = Gbk::uncarried(GetTextWithMarkers(text, ids, false));
+    if (refused.isEmpty())
+        return false;
+    Prompter::current().messageBox(owner, QStringLiteral("消息中有对方无法接收的字符:%1\r\n请去掉后再发送。").arg(refused),
+        QStringLiteral("提示"), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    return true;
+}
+
+void CMsgRichEdit::inputMethodEvent(QInputMethodEvent *event)
+{
+    const QString commit = event->commitString();
+    const QString kept = refuseUncarried(commit);
+    if (kept.size() == commit.size()) {
+        QTextEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
+    QTextEdit::inputMethodEvent(&filtered);
+    event->accept();
+}
+
 void CMsgRichEdit::keyPressEvent(QKeyEvent *event)
 {
+    if (!event->text().isEmpty() && !isReadOnly()) {
+        const QString kept = refuseUncarried(event->text());
+        if (kept.size() != event->text().size()) {
+            event->accept();
+            if (!kept.isEmpty())
+                insertPlainText(kept);
+            return;
+        }
+    }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         const bool ctrl = event->modifiers() & Qt::ControlModifier;
         if (ctrl != g_sendMsgEnter) {

@@ -103,8 +103,8 @@ public:
     // any other as InsertPictureFile shows it ("/<NF>" when it is missing).
     bool ReplacePlaceholderByFile(quint32 id, const QString &path);
     // Shows the pictures whose places wait for room, in document order, as
-    // far as there is room now (done when the view shows and when its
-    // window becomes active); the count shown.
+    // far as there is room now (done when the view shows, when its window
+    // becomes active and when another history view goes); the count shown.
     int ShowDeferredPictures();
 
     // The bitmap of the first static picture with the id, at its own size
@@ -129,6 +129,11 @@ public:
 
     GifAnimator *Animator() const { return m_animator; }
 
+    // True when the content holds characters GBK cannot carry (a peer would
+    // get '?' for them): the user is told which through the prompter, and
+    // the send command stops before anything leaves.
+    bool RefuseUncarriedSend(QObject *owner) const;
+
 signals:
     // The send key was pressed (the send button's command).
     void sendCommand();
@@ -137,6 +142,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
@@ -158,6 +164,9 @@ private:
     template <typename Insert> bool replacePlaceholders(quint32 id, Insert insert);
     template <typename Insert> void replaceObjects(const QList<int> &positions, Insert insert);
 
+    // An input box takes no character GBK cannot carry: the text without
+    // them, a note at the caret naming what was refused.
+    QString refuseUncarried(const QString &text);
     void pasteClipBlock(const MessageClipBlock &block);
     void selectObjectAt(const QPoint &viewportPos);
     void repaintDocumentRects(const QList<QRectF> &rects);

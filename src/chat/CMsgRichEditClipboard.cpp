@@ -101,7 +101,7 @@ void CMsgRichEdit::insertFromMimeData(const QMimeData *source)
     }
     if (source->hasText()) {
         QTextCursor cursor = textCursor();
-        cursor.insertText(PrepareInsertedText(source->text()), PlainTextFormat(cursor.charFormat()));
+        cursor.insertText(PrepareInsertedText(refuseUncarried(source->text())), PlainTextFormat(cursor.charFormat()));
         setTextCursor(cursor);
         ensureCursorVisible();
         return;

@@ -28,7 +28,7 @@
 void CMultiChatDlg::OnSend()
 {
     const QList<HostRecord *> recipients = SelectedMembers();
-    if (recipients.isEmpty())
+    if (recipients.isEmpty() || m_input->RefuseUncarriedSend(this))
         return;
     // In doodle mode the drawing goes as a picture after the typed text.
     DrawingInInput drawing;

@@ -151,15 +151,23 @@ bool ChatLogTasks::Remove(const QString &path, ChatLogRewrite::RemovePredicate r
 
 bool ChatLogTasks::CollectHistory(const QString &path, const ChatLogFilter &filter, const QDate &today)
 {
-    return start([this, path, filter, today] {
+    if (m_busy)
+        return false;
+    // Records queued from now on are not gathered: their messages show
+    // below the records, as they arrive.
+    const quint64 mark = m_writer ? m_writer->Mark() : 0;
+    return start([this, path, filter, today, mark] {
         QList<ChatLogEntry> entries;
-        if (std::shared_ptr<const ChatLogIndex> index = readIndex(path)) {
+        std::shared_ptr<const ChatLogIndex> index = readIndex(path);
+        const qint64 end = m_writer ? m_writer->TakeMarkEnd(mark) : -1;
+        if (index) {
             std::vector<bool> peers;
             for (const ChatLogPeer &peer : index->peers())
                 peers.push_back(filter.MatchesPeer(peer));
             std::vector<qint32> records;
             index->forEachRecordPeer([&](qsizetype i, qint32 peer) {
-                if (peers[size_t(peer)] && filter.MatchesDay(index->recordDay(i), today))
+                if (peers[size_t(peer)] && filter.MatchesDay(index->recordDay(i), today)
+                    && (end < 0 || index->recordEnd(i) <= end))
                     records.push_back(qint32(i));
             });
             if (!m_cancel)

@@ -39,7 +39,8 @@ public:
     // Removes the records of the peers the predicate names, then reads the
     // log again (removed, then loaded).
     bool Remove(const QString &path, ChatLogRewrite::RemovePredicate remove);
-    // The records of the filter's peer and period (historyCollected).
+    // The records of the filter's peer and period (historyCollected) that
+    // were queued before the call: the later ones are not among them.
     bool CollectHistory(const QString &path, const ChatLogFilter &filter, const QDate &today);
 
     // How long a task waits for the writer to finish what it writes.

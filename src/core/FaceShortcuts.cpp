@@ -91,3 +91,28 @@ bool SplitFaceText(QStringView text, QStringList &runs, QList<quint32> &flags)
     }
     return anyPlain;
 }
+
+QString MessageTextInWords(QStringView text)
+{
+    QString out;
+    for (const FaceTextPiece &piece : TokenizeFaceText(text)) {
+        switch (piece.kind) {
+        case FaceTextPiece::Kind::Plain:
+            out += piece.text;
+            break;
+        case FaceTextPiece::Kind::Marker:
+            out += ParsePictureMarker(piece.text)->animated ? kCustomFaceWord : kPictureWord;
+            break;
+        case FaceTextPiece::Kind::Face:
+            if (piece.face < kBuiltInFaceCount) {
+                // The tip is the name, a blank and the shortcut.
+                const QStringView tip = FaceTipTable[size_t(piece.face)];
+                out += QLatin1Char('[') + tip.first(tip.lastIndexOf(QLatin1Char(' '))) + QLatin1Char(']');
+            } else if (piece.face != kFaceProgramLine) {
+                out += kPictureWord;
+            }
+            break;
+        }
+    }
+    return out;
+}

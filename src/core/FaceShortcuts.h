@@ -52,3 +52,15 @@ QList<FaceTextPiece> TokenizeFaceText(QStringView text);
 // The same split as runs and flags (1 plain text, 0 a token or a marker);
 // true when at least one run is plain text.
 bool SplitFaceText(QStringView text, QStringList &runs, QList<quint32> &flags);
+
+// What a picture marker or a missing-picture token reads as in words: a
+// static picture (a doodle is one too), an animated picture or custom face.
+inline constexpr QStringView kPictureWord = u"[图片]";
+inline constexpr QStringView kCustomFaceWord = u"[表情]";
+
+// Message text as a user reads it where no faces or pictures can be drawn
+// (the message tip): every built-in face as its tip name in brackets
+// ("[微笑]"), every picture marker as kPictureWord or kCustomFaceWord, the
+// waiting and missing-picture tokens as kPictureWord, the program-line token
+// dropped; plain text as it stands.
+QString MessageTextInWords(QStringView text);

@@ -31,9 +31,55 @@ bool isAscii(QStringView text)
     return true;
 }
 
+// Calls `each` with every code point of the text (a lone surrogate is one of
+// its own) and whether GBK carries it unchanged. GBK has no character beyond
+// the Basic Multilingual Plane (emoji among them).
+template <typename Each> void forEachCodePoint(QStringView text, Each each)
+{
+    for (qsizetype i = 0; i < text.size();) {
+        qsizetype len = 1;
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            len = 2;
+        const QStringView point = text.sliced(i, len);
+        const bool carried = point[0].unicode() < 0x80
+            || (!point[0].isSurrogate() && Gbk::decode(Gbk::encode(point)) == point);
+        each(point, carried);
+        i += len;
+    }
+}
+
+bool carriedWhole(QStringView text)
+{
+    return isAscii(text) || Gbk::decode(Gbk::encode(text)) == text;
+}
+
 } // namespace
 
 namespace Gbk {
+
+QString uncarried(QStringView text)
+{
+    QString out;
+    if (carriedWhole(text))
+        return out;
+    forEachCodePoint(text, [&out](QStringView point, bool carried) {
+        if (!carried && !out.contains(point))
+            out += point;
+    });
+    return out;
+}
+
+QString withoutUncarried(QStringView text)
+{
+    if (carriedWhole(text))
+        return text.toString();
+    QString out;
+    forEachCodePoint(text, [&out](QStringView point, bool carried) {
+        if (carried)
+            out += point;
+    });
+    return out;
+}
 
 QString decode(QByteArrayView bytes)
 {

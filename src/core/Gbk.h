@@ -18,6 +18,13 @@ QByteArray encode(QStringView text);
 
 inline bool isLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 
+// The characters of the text that GBK cannot carry (a peer or a GBK file
+// would get '?' or another character in their place), each once, in the
+// order they first appear; empty when the whole text can go.
+QString uncarried(QStringView text);
+// The text without those characters.
+QString withoutUncarried(QStringView text);
+
 qsizetype byteLength(QStringView text);
 // The largest length <= n that does not split a double-byte character of bytes.
 qsizetype charBoundary(QByteArrayView bytes, qsizetype n);

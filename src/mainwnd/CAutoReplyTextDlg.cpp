@@ -1,5 +1,7 @@
 #include "mainwnd/CAutoReplyTextDlg.h"
 
+#include "controls/GbkByteLimit.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +17,7 @@ CAutoReplyTextDlg::CAutoReplyTextDlg(QWidget *parent)
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(QStringLiteral("1067"));
     m_edit->setMaxLength(kMaxLength);
+    RefuseUncarried(m_edit);
     m_edit->setMinimumWidth(300);
 
     auto *ok = new QPushButton(QStringLiteral("确定"), this);

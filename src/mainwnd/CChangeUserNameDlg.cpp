@@ -27,6 +27,7 @@ CChangeUserNameDlg::CChangeUserNameDlg(const QString &displayName, const QString
     const QStringList fields = ContactCommands::SplitMemoDetails(details);
     for (int i = 0; i < ContactCommands::kMemoDetailCount; ++i) {
         auto *edit = new QLineEdit(fields.value(i), this);
+        RefuseUncarried(edit);
         m_details.append(edit);
         form->addRow(QString::fromUtf16(labels[i]), edit);
     }

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtDebug>
 
 ChatLogWriter::ChatLogWriter(const QString &baseDirectory)
@@ -112,6 +113,29 @@ void ChatLogWriter::SetFreeSpaceFloor(const FreeSpaceFloor &floor)
     m_floor = floor;
 }
 
+quint64 ChatLogWriter::Mark()
+{
+    std::lock_guard lock(m_mutex);
+    MarkEnd mark { m_lastQueued, -1 };
+    if (m_lastQueued == m_lastWritten) {
+        // All is written: the file ends there (nothing written yet: as it is).
+        const QFileInfo file(m_path);
+        mark.end = m_writtenEnd >= 0 ? m_writtenEnd : file.exists() ? file.size() : 0;
+    }
+    m_marks.append(mark);
+    return mark.mark;
+}
+
+qint64 ChatLogWriter::TakeMarkEnd(quint64 mark)
+{
+    std::lock_guard lock(m_mutex);
+    for (qsizetype i = 0; i < m_marks.size(); ++i) {
+        if (m_marks[i].mark == mark)
+            return m_marks.takeAt(i).end;
+    }
+    return -1;
+}
+
 bool ChatLogWriter::HasLog() const
 {
     {
@@ -163,6 +187,12 @@ void ChatLogWriter::Release()
     if (m_holds == 0)
         return;
     m_fileReplaced = true;
+    // Lengths of the file before it was rewritten say nothing of it now.
+    m_writtenEnd = -1;
+    for (MarkEnd &mark : m_marks) {
+        if (mark.mark <= m_lastWritten)
+            mark.end = -1;
+    }
     if (--m_holds == 0 && m_writeAtOnce)
         handOverLocked();
 }
@@ -184,8 +214,19 @@ void ChatLogWriter::ChatLogWriterThread()
         m_queue.clear();
         lock.unlock();
         QList<quint32> passedOver;
-        const qsizetype written = writeBatch(batch, passedOver);
+        QList<qint64> ends;
+        const qsizetype written = writeBatch(batch, passedOver, ends);
         lock.lock();
+        for (qsizetype i = 0; i < written; ++i) {
+            for (MarkEnd &mark : m_marks) {
+                if (mark.mark == batch[i].sequence)
+                    mark.end = ends[i];
+            }
+        }
+        if (written > 0) {
+            m_lastWritten = batch[written - 1].sequence;
+            m_writtenEnd = ends[written - 1];
+        }
         if (written < batch.size()) {
             // Kept for the next hand-over, ahead of anything queued since.
             m_pending = batch.sliced(written) + m_pending;
@@ -244,7 +285,7 @@ QByteArray ChatLogWriter::recordBytes(const Item &item) const
     return bytes + ChatLogFormat::encodeRecord(item.entry);
 }
 
-qsizetype ChatLogWriter::writeBatch(const QList<Item> &batch, QList<quint32> &passedOver)
+qsizetype ChatLogWriter::writeBatch(const QList<Item> &batch, QList<quint32> &passedOver, QList<qint64> &ends)
 {
     if (m_fileReplaced.exchange(false)) {
         // The file may be another one now, of any length: scanned again.
@@ -264,6 +305,7 @@ qsizetype ChatLogWriter::writeBatch(const QList<Item> &batch, QList<quint32> &pa
         const QByteArray bytes = room ? recordBytes(item) : QByteArray();
         if (!room || !m_floor.Admits(bytes.size())) {
             passedOver.append(item.entry.address);
+            ends.append(room ? file.pos() : m_knownSize);
             ++written;
             continue;
         }
@@ -274,6 +316,7 @@ qsizetype ChatLogWriter::writeBatch(const QList<Item> &batch, QList<quint32> &pa
             break;
         }
         m_lastDay = item.day;
+        ends.append(file.pos());
         ++written;
     }
     if (room)

@@ -100,6 +100,14 @@ public:
     // How the worker learns the free space (tests give their own); set
     // before the first record.
     void SetFreeSpaceFloor(const FreeSpaceFloor &floor);
+    // Marks where the log stands now, for a reader that must not see the
+    // records queued after this call: the mark is the last record queued.
+    quint64 Mark();
+    // The length of the file up to and with the marked record, once it is
+    // written; -1 when that is not known (it is not written yet, or the
+    // file was rewritten since). Each mark is taken once.
+    qint64 TakeMarkEnd(quint64 mark);
+
     // The log file can be read, or records for it are on their way.
     bool HasLog() const;
 
@@ -131,8 +139,9 @@ private:
     void ChatLogWriterThread();
     // The number of items appended or passed over for want of room (all
     // of them unless a write failed); `passedOver` gets the addresses of
-    // the latter.
-    qsizetype writeBatch(const QList<Item> &batch, QList<quint32> &passedOver);
+    // the latter, `ends` the file's length after each of them (-1: not
+    // known).
+    qsizetype writeBatch(const QList<Item> &batch, QList<quint32> &passedOver, QList<qint64> &ends);
     // The item's record, after a date line when it opens a new day.
     QByteArray recordBytes(const Item &item) const;
     bool prepareFile(QFile &file);
@@ -151,6 +160,14 @@ private:
     bool m_stopping = false;
     int m_holds = 0;
     quint64 m_lastQueued = 0;
+    quint64 m_lastWritten = 0; // the sequence number of the last record appended
+    qint64 m_writtenEnd = -1; // the file's length after it (-1: not known)
+    struct MarkEnd
+    {
+        quint64 mark = 0;
+        qint64 end = -1; // -1: not known (yet)
+    };
+    QList<MarkEnd> m_marks; // taken and not yet given back
     WrittenCallback m_written;
     PassedOverCallback m_passedOver;
     std::thread m_thread;

@@ -537,3 +537,55 @@ TEST(ChatWindowLog, MessagesArrivingWhileTheLogIsShownStayBelowItsRecords)
     EXPECT_EQ(text.count(u("画记录时到的")), 1);
     EXPECT_TRUE(text.trimmed().endsWith(u("画记录时到的")));
 }
+
+// A message that arrives while "聊天记录" reads the log is in the log too by
+// the time the log is read; it shows once, below the records, not also
+// among them. The writer is still busy with a long batch when it arrives,
+// so its record is in the file before the log is read.
+TEST(ChatWindowLog, AMessageArrivingWhileTheLogIsReadShowsOnce)
+{
+    ChatTest::Side a(u("甲"));
+    ChatTest::Side b(u("乙"));
+    ChatTest::Side c(u("丙"));
+    a.meet(c);
+    a.meet(b);
+    const HostRecord &peer = *a.window->peer();
+    for (int i = 0; i < 3; ++i)
+        a.log->LogSentChatMessage(PeerLogEntry(peer, ChatFont::standard(), u("旧话%1\n").arg(i)));
+    ASSERT_TRUE(a.log->WaitUntilIdle(10000));
+    // Another peer's records, handed to the writer as one batch.
+    a.log->SetChatLogWriteAtOnce(false);
+    const HostRecord &other = *a.peerOf(c);
+    for (int i = 0; i < 20000; ++i)
+        a.log->LogSentChatMessage(PeerLogEntry(other, ChatFont::standard(), u("别人%1\n").arg(i)));
+    a.log->SetChatLogWriteAtOnce(true);
+
+    CChatDlg::SetLogFilterAsker(
+        [](QWidget *, const ChatLogFilter &preset, const CChatDlg::LogFilterDone &done) { done(preset); });
+    QSignalSpy drawn(a.window.data(), &CChatDlg::loggedHistoryShown);
+    a.window->OnPeerLog();
+    PacketRecord packet;
+    packet.key = peer.key;
+    packet.commandWord = CMD_SEND_MESSAGE;
+    packet.body = Gbk::encode(u("读日志时到的"));
+    a.session()->TakeReceivedMessage(packet);
+    ASSERT_TRUE(a.session()->ShowReceivedMessage(false, false));
+    ASSERT_TRUE(drawn.wait(30000));
+    CChatDlg::SetLogFilterAsker({});
+    ASSERT_TRUE(a.log->WaitUntilIdle(10000));
+    EXPECT_EQ(a.logged().last().text.count(u("读日志时到的")), 1) << "it is in the log";
+
+    const QString text = a.window->history()->toPlainText();
+    EXPECT_EQ(text.count(u("读日志时到的")), 1) << text.toStdString();
+    EXPECT_LT(text.indexOf(u("旧话2")), text.indexOf(u("读日志时到的")));
+    EXPECT_FALSE(text.contains(u("别人")));
+
+    // Read again, it is among the records, once.
+    QSignalSpy again(a.window.data(), &CChatDlg::loggedHistoryShown);
+    CChatDlg::SetLogFilterAsker(
+        [](QWidget *, const ChatLogFilter &preset, const CChatDlg::LogFilterDone &done) { done(preset); });
+    a.window->OnPeerLog();
+    ASSERT_TRUE(again.wait(30000));
+    CChatDlg::SetLogFilterAsker({});
+    EXPECT_EQ(a.window->history()->toPlainText().count(u("读日志时到的")), 1);
+}

@@ -16,6 +16,7 @@
 #include "net/PeerBounds.h"
 #include "net/IncomingPictures.h"
 #include "net/PictureStore.h"
+#include "core/DecodedPictures.h"
 #include "net/PictureChunk.h"
 #include "chat/session/ChatSendPlan.h"
 #include "chat/session/ChatTimers.h"
@@ -50,6 +51,11 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
+#include <QScopeGuard>
+#include <optional>
+#include <QClipboard>
+#include <QToolTip>
+#include <QKeyEvent>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -145,6 +151,49 @@ TEST(ChatWindow, RefusedMessagesAreNotShownLoggedOrCleared)
     EXPECT_TRUE(a.session()->activeSenders().isEmpty());
     a.window->OnQuickReply(CChatDlg::CmdQuickReplyFirst + 2);
     EXPECT_EQ(a.window->input()->toPlainText(), a.config.QuickReplies[2]);
+}
+
+// What GBK cannot carry never leaves changed: the input box refuses it as it
+// is typed or pasted, with a note, and a text that holds it anyway (a quick
+// reply from the settings file) stops the send with a message naming it.
+TEST(ChatWindow, CharactersGbkCannotCarryAreRefusedBeforeAnythingLeaves)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    ScriptedPrompter prompter;
+    PrompterScope scope(prompter);
+    CMsgRichEdit *input = a.window->input();
+    input->setFocus();
+    QTest::keyClicks(input, QStringLiteral("emoji"));
+    // A key that types an emoji, as the desktop sends it.
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, u("😀"));
+    QApplication::sendEvent(input, &key);
+    EXPECT_EQ(input->toPlainText(), u("emoji"));
+    QInputMethodEvent ime;
+    ime.setCommitString(u("好👍"));
+    QApplication::sendEvent(input, &ime);
+    EXPECT_EQ(input->toPlainText(), u("emoji好"));
+    QGuiApplication::clipboard()->setText(u("李四<b>%1😀…"));
+    input->Paste();
+    EXPECT_EQ(input->toPlainText(), u("emoji好李四<b>%1…"));
+    EXPECT_TRUE(QToolTip::text().contains(u("😀"))) << QToolTip::text().toStdString();
+    EXPECT_TRUE(prompter.calls().isEmpty()) << "a note, no box";
+    a.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
+    EXPECT_EQ(b.received.first().bodyText(), u("emoji好李四<b>%1…"));
+    EXPECT_TRUE(a.historyText().contains(u("emoji好李四<b>%1…")));
+
+    a.config.QuickReplies[0] = u("马上到🚗/:)");
+    a.window->OnQuickReply(CChatDlg::CmdQuickReplyFirst);
+    a.window->OnSend();
+    ASSERT_EQ(prompter.calls().size(), 1);
+    EXPECT_TRUE(prompter.calls().first().text.contains(u("🚗")));
+    EXPECT_FALSE(prompter.calls().first().text.contains(u("/:)")));
+    EXPECT_EQ(input->toPlainText().left(3), u("马上到")) << "the input stays";
+    EXPECT_EQ(a.eventsOf(u("SENT")).size(), 1);
+    QTest::qWait(100);
+    EXPECT_EQ(b.received.size(), 1);
+    EXPECT_FALSE(a.historyText().contains(u("马上到")));
 }
 
 TEST(ChatWindow, EncryptedMessagesDecryptAndATamperedOneGetsOneNotice)
@@ -713,6 +762,53 @@ TEST(ChatWindow, APastedPictureShowsInThePeersHistoryAsJpegUntilOurContainerIsKn
     ASSERT_TRUE(waitFor([&] { return b.shown == before + 1; }));
     QTest::qWait(100);
     EXPECT_TRUE(compressions.isEmpty());
+}
+
+// The user's own picture, pasted and sent while another window's pictures
+// fill the budget of shown bitmaps, shows its place; the copy kept in
+// SendFace fills it in once that window goes and room frees.
+TEST(ChatWindow, TheUsersOwnPictureFillsItsPlaceOnceThereIsRoom)
+{
+    Side a(u("a")), b(u("b"));
+    a.meet(b);
+    b.meet(a);
+    DecodedPictures &cache = DecodedPictures::Shared();
+    cache.clear();
+    const QImage big = ChatTest::patternImage(1920, 1080, 7);
+    const qint64 oneShown = DecodedPictures::ShownBitmap(big).sizeInBytes() + DecodedPictures::kEntryOverhead;
+    cache.setHeldBytes(oneShown + DecodedPictures::kEntryOverhead);
+    const auto restore = qScopeGuard([&cache] { cache.setHeldBytes(DecodedPictures::kHeldBytes); });
+    auto other = std::make_unique<CMsgRichEdit>();
+    other->SetViewMode(CMsgRichEdit::HistoryView);
+    other->InsertPicture(ChatTest::patternImage(1920, 1080, 9), 0x5001);
+    ASSERT_FALSE(ListObjects(other->document()).first().deferred);
+
+    a.window->show();
+    QGuiApplication::clipboard()->setImage(big);
+    a.window->input()->Paste();
+    const QList<RichEditObject> pasted = ListObjects(a.window->input()->document());
+    ASSERT_EQ(pasted.size(), 1);
+    const quint32 id = pasted.first().userValue;
+    type(*a.window, u("看图"));
+    a.window->OnSend();
+    const auto place = [&]() -> std::optional<RichEditObject> {
+        for (const RichEditObject &object : ListObjects(a.window->history()->document()))
+            if (object.userValue == id)
+                return object;
+        return std::nullopt;
+    };
+    ASSERT_TRUE(place());
+    EXPECT_TRUE(place()->deferred) << "no room yet";
+    const PictureStore store(a.dir + QStringLiteral("/kwel"));
+    EXPECT_EQ(place()->filePath, store.picturePath(PictureStore::sendFace(), id, QStringLiteral("bmp")));
+    EXPECT_EQ(a.window->history()->ShowDeferredPictures(), 0);
+
+    other.reset();
+    ASSERT_TRUE(waitFor([&] { return !place()->deferred; })) << "filled in once room freed";
+    bool animated = true;
+    EXPECT_TRUE(ChatTest::sameRgb(a.window->history()->GetPictureBitmap(id, animated), big));
+    EXPECT_TRUE(a.historyText().contains(u("看图")));
+    ASSERT_TRUE(waitFor([&] { return b.shown == 1; }));
 }
 
 TEST(ChatWindow, TheProbeRefreshesThePeerAndTheTitle)

@@ -78,6 +78,23 @@ TEST(FaceShortcuts, SplitsTextIntoRunsAndTokens)
     EXPECT_EQ(pieces[2].text, u"/;bi");
 }
 
+// Where faces and pictures cannot be drawn, they read as words: no
+// shortcut or marker syntax is left, faces that share a name stay apart
+// from their shortcuts, and near misses stay the text they are.
+TEST(FaceShortcuts, MessageTextInWords)
+{
+    EXPECT_EQ(MessageTextInWords(u"看/~#>b7f20b1a<B~和/~#>0000abcd<G~/:)/;x/|-)"),
+        u"看[图片]和[表情][微笑][嘘...][困]");
+    EXPECT_EQ(MessageTextInWords(u"/<V> 系统/<RB>/<NF>"), u" 系统[图片][图片]");
+    EXPECT_EQ(MessageTextInWords(u"a/b /~#>000003e<G~ /:p"), u"a/b /~#>000003e<G~ /:p");
+    EXPECT_EQ(MessageTextInWords(u""), u"");
+    for (int i = 0; i < kBuiltInFaceCount; ++i) {
+        const QString words = MessageTextInWords(FaceShortcutTable[size_t(i)]);
+        EXPECT_TRUE(words.startsWith(QLatin1Char('[')) && words.endsWith(QLatin1Char(']'))) << i;
+        EXPECT_FALSE(words.contains(QLatin1Char('/'))) << i;
+    }
+}
+
 TEST(MessageMarkers, WritesAndReadsMarkers)
 {
     EXPECT_EQ(PictureMarker(0x3e8, false), u"/~#>000003e8<B~");

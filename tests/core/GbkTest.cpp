@@ -25,6 +25,27 @@ TEST(Gbk, CodePage936Specifics)
     EXPECT_EQ(Gbk::byteLength(u("a😀b")), 3);
 }
 
+// What GBK cannot carry is named before anything is sent: emoji (beyond the
+// Basic Multilingual Plane), characters GBK lacks or would write as another
+// one, lone surrogates; each named once, in order, and taken out whole.
+TEST(Gbk, NamesTheCharactersItCannotCarry)
+{
+    EXPECT_EQ(Gbk::uncarried(u("李四 abc €·、")), QString());
+    EXPECT_EQ(Gbk::withoutUncarried(u("李四 abc")), u("李四 abc"));
+    const QString text = u("emoji😀李四<b>%1😀…한👍");
+    EXPECT_EQ(Gbk::uncarried(text), u("😀한👍"));
+    EXPECT_EQ(Gbk::withoutUncarried(text), u("emoji李四<b>%1…"));
+    const QString lone = QString(u("a")) + QChar(0xD83D) + u("b") + QChar(0xDE00);
+    EXPECT_EQ(Gbk::uncarried(lone).size(), 2);
+    EXPECT_EQ(Gbk::withoutUncarried(lone), u("ab"));
+    // Whatever is left goes through GBK unchanged.
+    for (const QString &sample : { text, lone, u("\u00e9\u0101\u30fb\u2022\u00a0\ufffd") }) {
+        const QString kept = Gbk::withoutUncarried(sample);
+        EXPECT_EQ(Gbk::decode(Gbk::encode(kept)), kept) << sample.toStdString();
+        EXPECT_TRUE(Gbk::uncarried(kept).isEmpty());
+    }
+}
+
 TEST(Gbk, TrailBytesThatLookLikeAscii)
 {
     // 0x5C ('\') and 0x7C ('|') are valid trail bytes: they must never be

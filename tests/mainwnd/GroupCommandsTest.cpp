@@ -35,6 +35,9 @@
 #include <QSlider>
 #include <QTimer>
 #include <functional>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 using namespace ContactTest;
@@ -545,6 +548,18 @@ TEST(GroupCommands, SettingsDialogAppliesNameColumnsAndTreeBackground)
         d->nickEdit()->setText(u("小王"));
         typeIn(d->groupEdit(), u("ab") + QString(30, QChar(0x738B)));
         EXPECT_EQ(d->groupEdit()->text(), u("ab") + QString(23, QChar(0x738B)));
+        // Characters GBK cannot carry are refused as they are typed or
+        // pasted, and a note names them: peers would get "?" for them.
+        d->groupEdit()->clear();
+        typeIn(d->groupEdit(), u("李四😀组"));
+        EXPECT_EQ(d->groupEdit()->text(), u("李四组"));
+        d->groupEdit()->setCursorPosition(2);
+        QGuiApplication::clipboard()->setText(u("<b>%1👍…"));
+        d->groupEdit()->paste();
+        EXPECT_EQ(d->groupEdit()->text(), u("李四<b>%1…组"));
+        EXPECT_EQ(d->groupEdit()->cursorPosition(), 8) << "the caret stays after what was pasted";
+        EXPECT_TRUE(QToolTip::text().contains(u("👍"))) << QToolTip::text().toStdString();
+        d->groupEdit()->setText(u("ab") + QString(23, QChar(0x738B)));
         d->columnsEdit()->setText(u("61"));
         d->treeEditor()->backgroundBox()->setCurrentIndex(0);
         click(d, "1");

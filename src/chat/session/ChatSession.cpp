@@ -29,6 +29,7 @@
 #include "net/RemoteRequests.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTime>
 #include <memory>
@@ -501,7 +502,6 @@ void ChatSession::SendFace(const OutgoingPicture &picture)
 {
     if (!m_services.engine || !m_peer || m_peer->extension == 0 || m_pictures.Contains(picture.id))
         return;
-    const PictureStore store(m_services.dataFolder);
     std::optional<PicturePayload> payload;
     if (!picture.gifPath.isEmpty()) {
         const auto bytes = readPictureFile(picture.gifPath);
@@ -511,12 +511,9 @@ void ChatSession::SendFace(const OutgoingPicture &picture)
         const auto packing = m_peerReadsLzw ? PicturePayloads::Packing::LzwBelowThreshold
                                             : PicturePayloads::Packing::JpegOnly;
         payload = PicturePayloads::EncodeBitmap(picture.bitmap, m_config ? m_config->SendBmpZip != 0 : true, packing);
-        if (payload) {
-            // The sent picture stays in SendFace for the chat log.
-            const QString kept = store.picturePath(PictureStore::sendFace(), picture.id, QStringLiteral("bmp"));
-            if (!QFileInfo::exists(kept))
-                SaveDibToFile(kept, payload->dib);
-        }
+        // The sent picture stays in SendFace for the chat log.
+        if (payload)
+            keepPicture(picture);
     }
     if (!payload)
         return;
@@ -536,6 +533,26 @@ void ChatSession::SendFace(const OutgoingPicture &picture)
         m_timers.start(ChatTimerId::PictureChunks, kPictureResendMs);
     if (large && m_config && m_config->AutoMemMin)
         TrimWorkingSet();
+}
+
+QString ChatSession::keepPicture(const OutgoingPicture &picture) const
+{
+    if (picture.bitmap.isNull() || !picture.gifPath.isEmpty())
+        return {};
+    const PictureStore store(m_services.dataFolder);
+    const QString kept = store.picturePath(PictureStore::sendFace(), picture.id, QStringLiteral("bmp"));
+    // The bitmap as it goes to peers: a 24-bit DIB.
+    if (QFileInfo::exists(kept)
+        || (QDir().mkpath(store.folderPath(PictureStore::sendFace()))
+            && SaveDibToFile(kept, BitmapToDib(picture.bitmap, {}, 24))))
+        return kept;
+    return {};
+}
+
+void ChatSession::keepOwnPictures(QList<OutgoingPicture> &pictures) const
+{
+    for (OutgoingPicture &picture : pictures)
+        picture.keptPath = keepPicture(picture);
 }
 
 void ChatSession::SendPictures(const QList<OutgoingPicture> &pictures)
@@ -601,14 +618,17 @@ SendOutcome ChatSession::Send(const OutgoingMessage &message)
     if (!sender)
         return SendOutcome::Refused; // nothing is shown or logged, the input stays
     const QString time = TimeText();
+    QList<OutgoingPicture> pictures = message.pictures;
+    keepOwnPictures(pictures);
     if (!message.text.isEmpty())
-        echoOwnMessage({ message.font, plan.echoText, ChatHistoryEntry::Source::OwnMessage }, sender->packetNumber());
+        echoOwnMessage(
+            { message.font, plan.echoText, ChatHistoryEntry::Source::OwnMessage, pictures }, sender->packetNumber());
     if (plan.selected > 0)
         AppendSystemText(ChatSendTexts::FilesSentNotice(m_peer->displayName, files, folders, time));
     if (plan.picturesRefused)
         AppendSystemText(ChatSendTexts::PicturesRefusedNotice());
     if (plan.withPictures)
-        SendPictures(message.pictures);
+        SendPictures(pictures);
     if (plan.selected > 0)
         m_files->AttachmentsSent();
     emit recentContact(m_peer.data());
@@ -648,19 +668,21 @@ bool ChatSession::SendPreparedMessage(const PreparedMessage &message)
     CMsgSenderWnd *sender = SendMessageToPeers(wire, message.font, message.files, options);
     if (!sender)
         return false;
+    QList<OutgoingPicture> pictures = message.pictures;
+    keepOwnPictures(pictures);
     if (!message.text.isEmpty()) {
         // The text without its trailing blanks, indented as the window's own.
         QString shown = message.text;
         while (!shown.isEmpty() && shown.back().isSpace())
             shown.chop(1);
         const ChatHistoryEntry entry { message.font, QStringLiteral("  ") + shown + QLatin1Char('\n'),
-            ChatHistoryEntry::Source::OtherWindowInput, message.pictures };
+            ChatHistoryEntry::Source::OtherWindowInput, pictures };
         echoOwnMessage(entry, sender->packetNumber());
     }
     if (!message.files.isEmpty())
         AppendSystemText(ChatSendTexts::FilesOfferedNotice(m_peer->displayName, message.fileCount, message.folderCount));
     if (withPictures)
-        SendPictures(message.pictures);
+        SendPictures(pictures);
     emit recentContact(m_peer.data());
     return true;
 }

@@ -317,6 +317,12 @@ private:
     void appendSystemLine(const QString &text, uint32_t color);
     // The user's own message in the history (entry.text: the echo text) and the log.
     void echoOwnMessage(const ChatHistoryEntry &entry, quint32 packetNumber);
+    // Keeps a still picture the user sends in SendFace (once per id): its
+    // file, empty for an animated one or when it cannot be written.
+    QString keepPicture(const OutgoingPicture &picture) const;
+    // The same for every picture of a message, before the history shows
+    // it, noting where each is kept.
+    void keepOwnPictures(QList<OutgoingPicture> &pictures) const;
     void appendHeader(const QString &line, uint32_t color);
     ChatLogEntry peerLogEntry(const ChatFont &font, const QString &text) const;
     void releaseReceivedOffer();

@@ -18,6 +18,9 @@ struct OutgoingPicture
     quint32 id = 0;
     QImage bitmap; // a still picture
     QString gifPath; // an animated face: its file
+    // A still picture sent: the copy kept in SendFace, from which a history
+    // shows it (again, once there is room) and the chat log finds it.
+    QString keptPath = {};
 };
 
 // One piece of the history, drawn at its end.
@@ -34,7 +37,7 @@ struct ChatHistoryEntry
     ChatFont font;
     QString text; // faces as shortcuts, pictures as markers
     Source source = Source::ReceivedMessage;
-    QList<OutgoingPicture> pictures = {}; // OtherWindowInput: the pictures the text names
+    QList<OutgoingPicture> pictures = {}; // the user's own messages: the pictures the text names
 };
 
 class ChatSessionView

@@ -2,6 +2,7 @@
 
 #include "chat/session/ChatPeer.h"
 #include "chat/session/ChatSendPlan.h"
+#include "core/FaceShortcuts.h"
 #include "core/FontBlock.h"
 
 StrippedText StripFontBlock(const QString &text)
@@ -37,7 +38,7 @@ ReceivedPlan PlanReceivedMessage(const ReceivedInput &in)
         plan.blocked = true;
         plan.tip = SpamActionTips(rule.action);
         plan.tipTitle = ReceivedTexts::BlockedTipTitle();
-        plan.tipText = FormatMessageTipText(in.nick, in.hostName, in.multiSend, text, in.files);
+        plan.tipText = FormatMessageTipText(in.nick, in.hostName, in.multiSend, MessageTextInWords(text), in.files);
         plan.log = SpamActionLogs(rule.action);
         if (plan.log) {
             plan.logText = QStringLiteral("%1(%2)%3 %4").arg(in.nick, in.hostName, DottedAddress(in.address), in.time);
@@ -65,7 +66,7 @@ ReceivedPlan PlanReceivedMessage(const ReceivedInput &in)
     plan.queueReadNotice = in.sealed;
     plan.showTip = in.notify;
     plan.tipTitle = in.nick;
-    plan.tipText = FormatMessageTipText(in.nick, in.hostName, in.multiSend, text, in.files);
+    plan.tipText = FormatMessageTipText(in.nick, in.hostName, in.multiSend, MessageTextInWords(text), in.files);
     return plan;
 }
 

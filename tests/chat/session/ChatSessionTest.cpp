@@ -262,6 +262,33 @@ TEST(ChatSessions, FloodsOfShakesAndRequestsReachTheUserBounded)
 // logged like shown ones (the font block read, not kept as text), their
 // offered files released to the sender, and the user told their count in
 // one tip per interval.
+// The tip at the screen corner tells a message's pictures and faces in
+// words, for a shown message and for a blocked one alike.
+TEST(ChatSessions, TheTipTellsPicturesAndFacesInWords)
+{
+    ViewSide a(u("a"));
+    Side b(u("b"));
+    know(a, b);
+    a.config.NOPOPUPCHECK_STR = 1;
+    SpamRuleRecord rule;
+    rule.keyword = u("广告");
+    rule.matchMode = 1;
+    rule.action = 2; // blocked, with a tip
+    a.config.SpamRules = { rule };
+    QSignalSpy tips(a.sessions.get(), &ChatSessions::tipRequested);
+    b.net.SendTextToHost(b.peerOf(a)->key, CMD_SEND_MESSAGE, u("看/~#>b7f20b1a<B~和/:)"));
+    ASSERT_TRUE(waitFor([&] { return tips.size() == 1; }));
+    b.net.SendTextToHost(b.peerOf(a)->key, CMD_SEND_MESSAGE, u("广告/~#>0000abcd<G~"));
+    ASSERT_TRUE(waitFor([&] { return tips.size() == 2; }));
+    const QString shown = tips.at(0).at(1).toString();
+    const QString blocked = tips.at(1).at(1).toString();
+    EXPECT_TRUE(shown.contains(u("发送内容:看[图片]和[微笑]\r\n"))) << shown.toStdString();
+    EXPECT_TRUE(blocked.contains(u("发送内容:广告[表情]\r\n"))) << blocked.toStdString();
+    // The history still shows the message as it came.
+    ASSERT_EQ(a.views.size(), 1u);
+    EXPECT_TRUE(a.views[0]->entries.last().contains(u("/~#>b7f20b1a<B~和/:)")));
+}
+
 TEST(ChatSessions, MessagesHeldBackByTheWindowBoundAreLoggedReleasedAndTold)
 {
     ViewSide a(u("a"));
