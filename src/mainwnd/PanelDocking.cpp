@@ -129,8 +129,10 @@ void PanelDocking::place(const Dock::Box &box)
 
 void PanelDocking::applyMinimumSize()
 {
+    // While auto-hide is on, a panel the user may dock any moment keeps the
+    // docked minimum, docked or not.
     const QSize normal = PanelGeometry::kMinimumSize;
-    m_panel.setMinimumSize(m_state.side != Dock::None ? normal.expandedTo(Dock::kDockedMinimum) : normal);
+    m_panel.setMinimumSize(isEnabled() ? normal.expandedTo(Dock::kDockedMinimum) : normal);
 }
 
 void PanelDocking::startTicking()
@@ -205,13 +207,16 @@ void PanelDocking::Settle(QPoint cursor)
 void PanelDocking::OnAutoHideChanged()
 {
     if (m_config.AutoHideWnd != 0) {
+        applyMinimumSize();
         startTicking();
         return;
     }
     m_tick.stop();
     m_drag.Reset();
-    if (m_state.side == Dock::None)
+    if (m_state.side == Dock::None) {
+        applyMinimumSize();
         return;
+    }
     m_watching = false;
     m_slide.stop();
     Dock::Box box = m_lastPlaced;
