@@ -174,8 +174,13 @@ quint16 RawPeer::localPort() const
 
 qint64 RawPeer::send(quint32 commandWord, QByteArrayView body, QByteArrayView extension)
 {
+    return resend(++m_number, commandWord, body, extension);
+}
+
+qint64 RawPeer::resend(quint32 number, quint32 commandWord, QByteArrayView body, QByteArrayView extension)
+{
     const QByteArray packet = PacketCodec::BuildPacket(
-        m_own, ++m_number, commandWord, body, extension, qint32(extension.size()));
+        m_own, number, commandWord, body, extension, qint32(extension.size()));
     if (packet.isEmpty() || m_socket->udp.writeDatagram(packet, QHostAddress(m_target), m_port) != packet.size())
         return 0;
     m_bytesOut += packet.size();

@@ -94,6 +94,10 @@ public:
     void setEchoPacketNumber(bool number) { m_echoNumber = number; }
     // Sends one packet; returns its size (0 when it was not sent).
     qint64 send(quint32 commandWord, QByteArrayView body, QByteArrayView extension = {});
+    // The number of the last packet sent.
+    quint32 lastNumber() const { return m_number; }
+    // Sends a packet again under the number it went with before.
+    qint64 resend(quint32 number, quint32 commandWord, QByteArrayView body, QByteArrayView extension = {});
     // The entry, then what comes back within 500 ms is thrown away: the
     // target lists this port afterwards.
     bool announce();
