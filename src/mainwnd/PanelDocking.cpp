@@ -45,6 +45,14 @@ private:
     std::function<void()> m_entered;
 };
 
+// How much wider and taller the window manager's frame makes the window.
+QSize frameShare(const QWidget &window)
+{
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    return QSize(outer.width() - inner.width(), outer.height() - inner.height());
+}
+
 } // namespace
 
 PanelDocking::PanelDocking(QWidget &panel, CConfig &config, std::function<bool()> hiddenByUser, QObject *parent)
@@ -118,10 +126,9 @@ bool PanelDocking::eventFilter(QObject *watched, QEvent *event)
 
 void PanelDocking::place(const Dock::Box &box)
 {
-    const QRect outer = m_panel.frameGeometry();
-    const QRect inner = m_panel.geometry();
-    const QSize decoration(outer.width() - inner.width(), outer.height() - inner.height());
+    const QSize decoration = frameShare(m_panel);
     m_lastPlaced = box;
+    m_placedDecoration = decoration;
     m_settling = 2;
     m_panel.resize(std::max(1, box.width() - decoration.width()), std::max(1, box.height() - decoration.height()));
     m_panel.move(box.left, box.top);
@@ -294,6 +301,13 @@ void PanelDocking::tick()
         case Dock::DragWatch::Event::None:
             break;
         }
+    }
+    // Shown again before the window manager had framed it, the panel was
+    // placed as if it had no frame (its title bar above the screen): once
+    // the frame is known it goes where it was meant to be.
+    if (m_state.side != Dock::None && !button && m_settling == 0 && frameShare(m_panel) != m_placedDecoration) {
+        place(m_lastPlaced);
+        return;
     }
     // A menu or list open over the panel holds it in view.
     if (!m_watching || m_state.side == Dock::None || QApplication::activePopupWidget())
