@@ -10,9 +10,13 @@
 //                         window (a message box's text); for a message box
 //                         also "MODALTEXT plain|rich|auto <its text>", how
 //                         Qt takes it
+//   prompt CAPTION|TEXT   shows a message box with the caption and text as
+//                         the program's own boxes show theirs (after the
+//                         command has returned; closemodal closes it)
 #include "app/TestDriver.h"
 
 #include "app/CMessengerApp.h"
+#include "core/Prompter.h"
 #include "mainwnd/CMainPanelDlg.h"
 #include "mainwnd/CNewVersionDlg.h"
 #include "mainwnd/ColorRefEdit.h"
@@ -76,6 +80,16 @@ std::optional<bool> TestDriver::runUxCommand(const QString &verb, const QString 
         if (index < 0 || index >= fields.size())
             return false;
         clickLater(fields[index]->swatch());
+        return true;
+    }
+    if (verb == QLatin1String("prompt")) {
+        if (!m_app.mainPanel())
+            return false;
+        const QString caption = rest.section(QLatin1Char('|'), 0, 0);
+        const QString text = rest.section(QLatin1Char('|'), 1);
+        QTimer::singleShot(0, m_app.mainPanel(), [panel = m_app.mainPanel(), caption, text] {
+            Prompter::current().messageBox(panel, text, caption, Prompter::Buttons::Ok, Prompter::Icon::Information);
+        });
         return true;
     }
     if (verb == QLatin1String("modaltext")) {

@@ -1,5 +1,7 @@
 #include "chat/CUserLogFilterDlg.h"
 
+#include "platform/WindowTitleRoom.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGridLayout>
@@ -44,6 +46,7 @@ CUserLogFilterDlg::CUserLogFilterDlg(QWidget *parent)
 {
     setObjectName(QStringLiteral("162"));
     setWindowTitle(QStringLiteral("设置过滤条件"));
+    WindowTitleRoom::KeepTitleWhole(*this);
 
     auto *fields = new QGroupBox(QStringLiteral("日志过滤条件"), this);
     auto *fieldGrid = new QGridLayout(fields);

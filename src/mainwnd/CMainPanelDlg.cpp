@@ -268,12 +268,18 @@ void CMainPanelDlg::InitPanel(bool autoStart)
     m_docking->InitialHide();
     SyncAutostart();
 
-    if (!PanelGeometry::StartsHidden(autoStart, config.StartAutoMin != 0, config.DbClickAutoMin != 0))
+    if (!PanelGeometry::StartsHidden(autoStart, config.StartAutoMin != 0, config.DbClickAutoMin != 0)) {
         show();
-    else if (!hasTray())
+    } else if (!hasTray()) {
         showMinimized(); // no tray to go to: the taskbar keeps it
-    else if (config.AutoMemMin)
-        TrimWorkingSet(); // stays in the tray
+    } else {
+        // In the tray as if the user had put it there: a docked panel stays
+        // out of view (no strip, no touch of the edge) until the tray or the
+        // hot key brings it back.
+        m_hiddenByUser = true;
+        if (config.AutoMemMin)
+            TrimWorkingSet();
+    }
 
     // After the panel is placed, so that a failure is told over it; told
     // from the event loop, once the start has announced us: the box waits

@@ -4,6 +4,7 @@
 #include "core/Prompter.h"
 #include "mainwnd/ContactCommands.h"
 #include "mainwnd/DialogButtons.h"
+#include "platform/WindowTitleRoom.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -16,6 +17,7 @@ CNewUserGroupDlg::CNewUserGroupDlg(NameCheck check, QWidget *parent)
 {
     setObjectName(QStringLiteral("CNewUserGroupDlg"));
     setWindowTitle(QStringLiteral("新建组"));
+    WindowTitleRoom::KeepTitleWhole(*this);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("请输入新的组名:"), this));
     m_name = MakeGroupNameEdit(QString(), this);

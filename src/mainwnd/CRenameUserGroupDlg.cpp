@@ -2,6 +2,7 @@
 #include "controls/PlainLabel.h"
 
 #include "mainwnd/DialogButtons.h"
+#include "platform/WindowTitleRoom.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@ CRenameUserGroupDlg::CRenameUserGroupDlg(const QString &oldName, CNewUserGroupDl
 {
     setObjectName(QStringLiteral("CRenameUserGroupDlg"));
     setWindowTitle(QStringLiteral("修改组名"));
+    WindowTitleRoom::KeepTitleWhole(*this);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PlainLabel(QStringLiteral("原组名: %1").arg(oldName), this));
     layout->addWidget(new QLabel(QStringLiteral("新组名:"), this));

@@ -45,6 +45,14 @@ private:
     std::function<void()> m_entered;
 };
 
+// How much wider and taller the window manager's frame makes the window.
+QSize frameShare(const QWidget &window)
+{
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    return QSize(outer.width() - inner.width(), outer.height() - inner.height());
+}
+
 } // namespace
 
 PanelDocking::PanelDocking(QWidget &panel, CConfig &config, std::function<bool()> hiddenByUser, QObject *parent)
@@ -118,10 +126,9 @@ bool PanelDocking::eventFilter(QObject *watched, QEvent *event)
 
 void PanelDocking::place(const Dock::Box &box)
 {
-    const QRect outer = m_panel.frameGeometry();
-    const QRect inner = m_panel.geometry();
-    const QSize decoration(outer.width() - inner.width(), outer.height() - inner.height());
+    const QSize decoration = frameShare(m_panel);
     m_lastPlaced = box;
+    m_placedDecoration = decoration;
     m_settling = 2;
     m_panel.resize(std::max(1, box.width() - decoration.width()), std::max(1, box.height() - decoration.height()));
     m_panel.move(box.left, box.top);
@@ -129,8 +136,10 @@ void PanelDocking::place(const Dock::Box &box)
 
 void PanelDocking::applyMinimumSize()
 {
+    // While auto-hide is on, a panel the user may dock any moment keeps the
+    // docked minimum, docked or not.
     const QSize normal = PanelGeometry::kMinimumSize;
-    m_panel.setMinimumSize(m_state.side != Dock::None ? normal.expandedTo(Dock::kDockedMinimum) : normal);
+    m_panel.setMinimumSize(isEnabled() ? normal.expandedTo(Dock::kDockedMinimum) : normal);
 }
 
 void PanelDocking::startTicking()
@@ -205,13 +214,16 @@ void PanelDocking::Settle(QPoint cursor)
 void PanelDocking::OnAutoHideChanged()
 {
     if (m_config.AutoHideWnd != 0) {
+        applyMinimumSize();
         startTicking();
         return;
     }
     m_tick.stop();
     m_drag.Reset();
-    if (m_state.side == Dock::None)
+    if (m_state.side == Dock::None) {
+        applyMinimumSize();
         return;
+    }
     m_watching = false;
     m_slide.stop();
     Dock::Box box = m_lastPlaced;
@@ -289,6 +301,13 @@ void PanelDocking::tick()
         case Dock::DragWatch::Event::None:
             break;
         }
+    }
+    // Shown again before the window manager had framed it, the panel was
+    // placed as if it had no frame (its title bar above the screen): once
+    // the frame is known it goes where it was meant to be.
+    if (m_state.side != Dock::None && !button && m_settling == 0 && frameShare(m_panel) != m_placedDecoration) {
+        place(m_lastPlaced);
+        return;
     }
     // A menu or list open over the panel holds it in view.
     if (!m_watching || m_state.side == Dock::None || QApplication::activePopupWidget())

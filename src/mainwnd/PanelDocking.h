@@ -95,6 +95,7 @@ private:
     QTimer m_tick;
     QTimer m_slide;
     Dock::Box m_lastPlaced;
+    QSize m_placedDecoration; // the frame's share of the panel when last placed
     bool m_watching = false; // timer 1 of the Windows program
     bool m_hiding = false; // slide direction
     bool m_slideDone = true;

@@ -27,7 +27,8 @@ listed_records() { echo $(( $(grep -c '^ADDED ' "$1") - $(grep -c '^REMOVED ' "$
 # The real peer, fed through a pipe for both parts.
 mkfifo "$work/real.in"
 (lan_in_host 3 "$peer" --name real <"$work/real.in" >"$work/real.out" 2>&1) &
-LAN_PIDS+=("$!")
+real_pid=$!
+LAN_PIDS+=("$real_pid")
 exec 3>"$work/real.in"
 
 # ---- 1. proven addresses that hold many records ----
@@ -72,7 +73,7 @@ lan_wait_line "$events" "REMOVED $A3 2425" 10 || lan_fail "the forged exit did n
 start=$(date +%s%N)
 relisted=-1
 for i in $(seq 1 10); do
-  printf 'send %s message%s\nsleep 900\n' "$A1" "$i" >&3
+  printf 'sendretry %s message%s\nsleep 900\n' "$A1" "$i" >&3
   for _ in 1 2 3 4 5 6 7 8 9 10; do
     if [ "$relisted" -lt 0 ] && [ "$(grep -c "^ADDED $A3 2425 " "$events")" -ge 2 ]; then
       relisted=$(( ($(date +%s%N) - start) / 1000000 ))
@@ -82,7 +83,8 @@ for i in $(seq 1 10); do
 done
 printf 'sleep 3000\nexit\n' >&3
 exec 3>&-
-sleep 4
+# Every message sent and resent until its receipt (or its tries spent).
+wait "$real_pid"
 receipts=$(grep -c '^RECEIPT ' "$work/real.out")
 wait "$filler" || lan_fail "the forged fill did not run"
 echo "FIGURE $(awk '$1 == "HOSTFILL" { print $3 }' "$work/fill.out") forged entries, $(listed_records "$events") records; the real peer removed by a forged exit was listed again $relisted ms after its first message; receipts for $receipts of its 10 messages"

@@ -182,6 +182,11 @@ QByteArray RawPeer::build(quint32 commandWord, QByteArrayView body, QByteArrayVi
     return PacketCodec::BuildPacket(m_own, ++m_number, commandWord, body, extension, qint32(extension.size()));
 }
 
+qint64 RawPeer::resend(quint32 number, quint32 commandWord, QByteArrayView body, QByteArrayView extension)
+{
+    return sendPacket(PacketCodec::BuildPacket(m_own, number, commandWord, body, extension, qint32(extension.size())));
+}
+
 qint64 RawPeer::sendPacket(const QByteArray &packet)
 {
     if (packet.isEmpty() || m_socket->udp.writeDatagram(packet, QHostAddress(m_target), m_port) != packet.size())

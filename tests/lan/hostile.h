@@ -101,6 +101,10 @@ public:
     // sendPacket sends a built packet as it is (a resend keeps its number).
     QByteArray build(quint32 commandWord, QByteArrayView body, QByteArrayView extension = {});
     qint64 sendPacket(const QByteArray &packet);
+    // The number of the last packet sent.
+    quint32 lastNumber() const { return m_number; }
+    // Sends a packet again under the number it went with before.
+    qint64 resend(quint32 number, quint32 commandWord, QByteArrayView body, QByteArrayView extension = {});
     // The entry, then what comes back within 500 ms is thrown away: the
     // target lists this port afterwards.
     bool announce();

@@ -4,8 +4,11 @@
 #include "core/Dib.h"
 #include "core/Lzw.h"
 #include "net/Commands.h"
+#include "net/PictureChunk.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
+#include <set>
 
 namespace {
 
@@ -55,6 +58,63 @@ void storeLarge(RawPeer &owner, quint32 id)
     name(owner, { id });
     sendChunks(owner, id, largest(), 0, 1);
     owner.collect(3000);
+}
+
+// The decimal number a body starts with (a receipt names its message so).
+quint32 leadingNumber(const QByteArray &body)
+{
+    qsizetype end = 0;
+    while (end < body.size() && body[end] >= '0' && body[end] <= '9')
+        ++end;
+    return body.left(end).toUInt();
+}
+
+// A message naming one picture, and the picture, delivered as a real peer
+// does: what has not been receipted or acknowledged goes again every
+// kResendMs, under its own number, until everything has arrived or the tries
+// are spent. A busy receiver only makes it slower. True when it all arrived.
+bool deliver(RawPeer &peer, quint32 id, const QByteArray &data, qint32 kind, qint32 compression)
+{
+    constexpr int kResendMs = 1000;
+    constexpr int kTries = 30;
+    const QByteArray text = QStringLiteral("/~#>%1<B~").arg(id, 8, 16, QLatin1Char('0')).toLatin1();
+    const auto chunks = PictureChunks(id, data, kind, compression, 0, 4096);
+    peer.send(CMD_SEND_MESSAGE | OPT_SEND_CHECK, text);
+    const quint32 number = peer.lastNumber();
+    std::vector<quint32> chunkNumbers;
+    for (const auto &[header, bytes] : chunks) {
+        peer.send(CMD_PICTURE_DATA | OPT_FILE_ATTACH, header, bytes);
+        chunkNumbers.push_back(peer.lastNumber());
+    }
+    bool receipted = false;
+    std::set<qint32> acked;
+    qsizetype seen = 0;
+    for (int tries = 0;; ++tries) {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < kResendMs) {
+            peer.collect(20);
+            const QList<PacketRecord> &answers = peer.answers();
+            for (; seen < answers.size(); ++seen) {
+                const PacketRecord &p = answers[seen];
+                if (p.command() == CMD_MESSAGE_RECEIVED && leadingNumber(p.body) == number)
+                    receipted = true;
+                if (p.command() == CMD_PICTURE_ACK)
+                    if (const auto ack = PictureChunk::ParseAck(p.body); ack && ack->id == id
+                        && ack->chunkNumber >= 1 && ack->chunkNumber <= chunks.size())
+                        acked.insert(ack->chunkNumber);
+            }
+            if (receipted && qsizetype(acked.size()) >= chunks.size())
+                return true;
+        }
+        if (tries == kTries)
+            return false;
+        if (!receipted)
+            peer.resend(number, CMD_SEND_MESSAGE | OPT_SEND_CHECK, text);
+        for (qsizetype c = 0; c < chunks.size(); ++c)
+            if (!acked.count(qint32(c + 1)))
+                peer.resend(chunkNumbers[size_t(c)], CMD_PICTURE_DATA | OPT_FILE_ATTACH, chunks[c].first, chunks[c].second);
+    }
 }
 
 quint32 address(const QString &text)
@@ -118,23 +178,19 @@ bool RunPictureAttack(
         return true;
     }
     if (attack == QLatin1String("newlarge")) {
-        // N messages, each naming a new picture of the largest size, sent
-        // after it at the pace the receiver decodes and stores them; the
-        // picture ids count on from the FIRST given. From port 2430, so that
-        // every run is the same peer, whose window a user can open.
+        // N messages, each naming a new picture of the largest size, each
+        // sent after the last was receipted and acknowledged; the picture ids
+        // count on from the FIRST given. From port 2430, so that every run is
+        // the same peer, whose window a user can open.
         RawPeer peer(target, port, QStringLiteral("wide"), 0, 2430);
         const quint32 first = quint32(qBound(0, words.value(2).toInt(), 0xFFFF));
         peer.setNumber(5000000 + first * 16); // a picture takes 5 packets
         peer.announce();
         const QByteArray picture = largest();
-        for (int i = 0; i < n; ++i) {
-            const quint32 id = kLargeId + 0x10000 + first + quint32(i);
-            name(peer, { id });
-            sendChunks(peer, id, picture, 0, 1);
-            peer.collect(350);
-        }
-        peer.collect(2000);
-        report(QStringLiteral("NEWLARGE messages %1 out %2").arg(n).arg(peer.bytesOut()));
+        int delivered = 0;
+        for (int i = 0; i < n; ++i)
+            delivered += deliver(peer, kLargeId + 0x10000 + first + quint32(i), picture, 0, 1) ? 1 : 0;
+        report(QStringLiteral("NEWLARGE messages %1 delivered %2 out %3").arg(n).arg(delivered).arg(peer.bytesOut()));
         return true;
     }
     if (attack == QLatin1String("diskflood")) {

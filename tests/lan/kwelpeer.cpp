@@ -10,6 +10,8 @@
 //   plainexit                     the exit meant for plain IP Messenger peers only,
 //                                 as a hidden or incompatible peer sends it
 //   send IP TEXT                  send a message that asks for a receipt
+//   sendretry IP TEXT             the same, resent every second until its receipt
+//                                 comes (five tries at most), as a real peer does
 //   sendenc IP TEXT               send a message through the message sender,
 //                                 encrypted (the peer must announce that it decrypts)
 //   resend                        send the last message again, byte for byte
@@ -459,6 +461,22 @@ int main(int argc, char **argv)
             lastMessage = net.BuildPacket(net.NextPacketNumber(), CMD_SEND_MESSAGE | OPT_SEND_CHECK,
                 rest.section(QLatin1Char(' '), 1).toUtf8());
             ok = net.SendDatagram(lastTo, port, lastMessage);
+        } else if (verb == QLatin1String("sendretry") && engine) {
+            constexpr int kTries = 5;
+            constexpr int kResendMs = 1000;
+            lastTo = parseAddress(rest.section(QLatin1Char(' '), 0, 0));
+            const quint32 number = net.NextPacketNumber();
+            lastMessage = net.BuildPacket(
+                number, CMD_SEND_MESSAGE | OPT_SEND_CHECK, rest.section(QLatin1Char(' '), 1).toUtf8());
+            bool receipted = false;
+            const QMetaObject::Connection receipt = QObject::connect(engine.get(), &MessengerEngine::receiptArrived,
+                [&](HostRecord *, quint32 n) { receipted = receipted || n == number; });
+            for (int tries = 0; ok && !receipted && tries < kTries; ++tries) {
+                ok = net.SendDatagram(lastTo, port, lastMessage);
+                for (QDeadlineTimer deadline(kResendMs); !receipted && !deadline.hasExpired();)
+                    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            }
+            QObject::disconnect(receipt);
         } else if (verb == QLatin1String("sendenc") && engine) {
             ok = sendEncrypted(*engine, *keys, parseAddress(rest.section(QLatin1Char(' '), 0, 0)), port,
                 rest.section(QLatin1Char(' '), 1));

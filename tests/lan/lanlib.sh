@@ -269,11 +269,18 @@ lan_xvfb() {
   LAN_DISPLAY=(QT_QPA_PLATFORM=xcb DISPLAY=":$screen")
 }
 
-# The same, with a window manager (openbox) on the screen when one is installed.
+# The same, with a window manager (openbox) on the screen when one is
+# installed, and waits until it manages the screen.
 lan_xvfb_wm() {
+  local i
   lan_xvfb "$1"
   if command -v openbox >/dev/null; then
-    lan_in_host "$1" env "${LAN_DISPLAY[@]}" openbox >"$LAN_WORK/openbox.out" 2>&1 &
+    lan_in_host "$1" env "${LAN_DISPLAY[@]}" openbox --sm-disable >"$LAN_WORK/openbox.out" 2>&1 &
     LAN_PIDS+=("$!")
+    for i in $(seq 1 100); do
+      (lan_in_host "$1" env "${LAN_DISPLAY[@]}" xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) | grep -q 'window id' && return 0
+      sleep 0.1
+    done
+    lan_fail "openbox did not start: $(cat "$LAN_WORK/openbox.out")"
   fi
 }

@@ -17,7 +17,9 @@
 #   icon and the panel leaves the taskbar; the close box then hides the panel
 #   into it; when the area ends, the hidden panel is minimised to the taskbar.
 # The shortcut and autostart items write their desktop entries; docked right
-# when the program ends, the next start puts the panel slid out there. Each
+# when the program ends, the next start puts the panel slid out there; one
+# started into the tray stays there when the pointer touches that edge,
+# until the tray's "打开窗口" brings it back. Each
 # step prints how much of the screen the panel covers ("VISIBLE WxH+X+Y", from
 # a screenshot). With KWEL_LAN_SHOT=DIR the screens are kept there.
 set -u
@@ -32,14 +34,8 @@ lan_test_begin 1
 work=$LAN_WORK
 h1="$work/h1"
 
-lan_xvfb 1
+lan_xvfb_wm 1
 x() { (lan_in_host 1 env "${LAN_DISPLAY[@]}" "$@"); }
-x openbox --sm-disable >"$work/openbox.out" 2>&1 &
-LAN_PIDS+=("$!")
-for i in $(seq 1 50); do
-  x xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.1
-done
 
 run=1 # the program's run: its driver file and event log
 drive() { printf '%s\n' "$*" >>"$work/drive$run"; }
@@ -81,9 +77,26 @@ drag_to() {
   sleep "$hold"
   x xdotool mouseup 1
 }
-window_id() { x xdotool search --name '^蓝雀Kwel$' | head -1; }
-map_state() { x xwininfo -id "${1:-$(window_id)}" | sed -n 's/.*Map State: //p'; }
-wm_state() { x xprop -id "$(window_id)" WM_STATE _NET_WM_STATE; }
+# The panel's window. A search that meets a window going away (a tip) fails
+# with BadWindow and is made again.
+window_id() {
+  local i id
+  for i in $(seq 1 50); do
+    id=$(x xdotool search --name '^蓝雀Kwel$' 2>/dev/null | head -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+}
+# Never asks without a window: xwininfo and xprop would wait for a click.
+map_state() {
+  local id=${1:-$(window_id)}
+  if [ -n "$id" ]; then x xwininfo -id "$id" | sed -n 's/.*Map State: //p'; else echo NoWindow; fi
+}
+wm_state() {
+  local id
+  id=$(window_id)
+  if [ -n "$id" ]; then x xprop -id "$id" WM_STATE _NET_WM_STATE; else echo "no window"; fi
+}
 # The width, height, left and top of the visible part.
 geometry() { sed 's/[x+]/ /g' <<<"$VISIBLE"; }
 
@@ -196,7 +209,12 @@ visible 10-tray-appeared
 # transients: minimising or activating one leaves the other alone.
 drive "open $(lan_addr 1)"
 expect "DRIVER ok open $(lan_addr 1)"
-chat=$(x xdotool search --name '聊天中' | head -1)
+chat=""
+for i in $(seq 1 50); do
+  chat=$(x xdotool search --name '聊天中' 2>/dev/null | head -1)
+  [ -n "$chat" ] && break
+  sleep 0.1
+done
 [ -n "$chat" ] || lan_fail "no chat window"
 x xdotool windowminimize "$chat" sleep 0.5 windowactivate "$(window_id)" sleep 0.5
 [ "$(map_state)" = IsViewable ] || lan_fail "minimising the chat window took the panel: $(wm_state)"
@@ -266,6 +284,43 @@ x xdotool mousemove 400 300
 lan_start_copy "$kwel" 2 1 "${LAN_DISPLAY[@]}"
 slide_out_and_back 4 11-started-slid-out 400 300 4 600 796 0 798 300
 visible 12-right-back
+drive "tray 32809"
+wait "$kwel_pid" || lan_fail "the program did not end cleanly"
+
+# Started into the tray (DbClickAutoMin) while docked at the right edge: the
+# pointer at that edge brings nothing out; "打开窗口" of the tray does.
+grep -q '^HideMode=@Int(4)$' "$ini" || lan_fail "the dock side was not stored again: $(grep HideMode "$ini")"
+sed -i '/^DbClickAutoMin=/d; /^HideMode=/a DbClickAutoMin=@Int(1)' "$ini"
+lan_in_host 1 env "${LAN_DISPLAY[@]}" trayer --edge bottom --align left --widthtype pixel --width 100 --heighttype pixel --height 24 \
+  >"$work/trayer2.out" 2>&1 &
+tray_pid=$!
+LAN_PIDS+=("$tray_pid")
+for i in $(seq 1 50); do x xwininfo -root -tree | grep -q 'trayer' && break; sleep 0.2; done
+run=3
+x xdotool mousemove 400 300
+lan_start_copy "$kwel" 3 1 "${LAN_DISPLAY[@]}"
+for i in $(seq 1 50); do x xwininfo -root -tree | grep -q '"Kwel": ("kwel"' && break; sleep 0.2; done
+x xwininfo -root -tree | grep -q '"Kwel": ("kwel"' || lan_fail "the icon never went into the tray"
+x xdotool mousemove 799 300
+# Each answer is a pass of the program's event loop, with its docking watch.
+for i in $(seq 1 8); do
+  n=$(lan_count_lines "$work/kwel$run.events" "DRIVER ok panel" "DRIVER failed panel")
+  drive "panel"
+  for t in $(seq 1 600); do
+    [ "$(lan_count_lines "$work/kwel$run.events" "DRIVER ok panel" "DRIVER failed panel")" -gt "$n" ] && break
+    sleep 0.1
+  done
+  [ "$(map_state)" != IsViewable ] || lan_fail "started in the tray, the panel came out at the pointer's touch: $(wm_state)"
+  sleep 0.25
+done
+visible 13-started-in-tray
+read -r w _ vx _ <<<"$(geometry)"
+[ $((vx + w)) -lt 790 ] || lan_fail "started in the tray, something stands at the right edge: $VISIBLE"
+x xdotool mousemove 400 300
+drive "tray 32771"
+panel_is 4 0
+[ "$(map_state)" = IsViewable ] || lan_fail "the tray did not bring the panel back: $(wm_state)"
+visible 14-back-from-tray
 kill -TERM "$kwel_pid"
 wait "$kwel_pid" || lan_fail "the program did not end cleanly"
-echo "PASS: under openbox the panel docks at each edge by a drag, leaves a 4-pixel strip, follows a held drag, undocks with its height; Escape keeps it; a tray that comes later gets the icon, one that goes leaves the panel minimised"
+echo "PASS: under openbox the panel docks at each edge by a drag, leaves a 4-pixel strip, follows a held drag, undocks with its height; Escape keeps it; a tray that comes later gets the icon, one that goes leaves the panel minimised; started in the tray it stays there"

@@ -40,8 +40,7 @@ lan_start_copy "$kwel" 1 1 "${LAN_DISPLAY[@]}"
 shot() { [ -z "${KWEL_LAN_SHOT:-}" ] || { drive 1 "grabscreen $KWEL_LAN_SHOT/$1"; expect 1 "DRIVER ok grabscreen $KWEL_LAN_SHOT/$1"; }; }
 
 lan_until_ok 1 newversion 60
-sleep 1.5 # the slide: ten steps of 100 ms
-lan_until_ok 1 notice 30
+lan_until_ok 1 notice 30 # once the slide has brought it wholly in
 shot notice.png
 drive 1 noticedownload
 lan_until_ok 1 modaltext 30
@@ -56,11 +55,13 @@ expect 1 "DRIVER failed notice closed" # the button closes the notice
 
 # "自定义" skin colours: the left-top swatch opens Qt's colour dialog.
 drive 1 "tray 33123"
-sleep 1
-drive 1 "swatch 1"
-sleep 1
-drive 1 "modaltext colours"
-expect 1 "DRIVER ok modaltext colours"
+lan_until_ok 1 "swatch 1" 30
+# Asked until the colour dialog is the modal window, not the skin dialog.
+for i in $(seq 1 50); do
+  lan_until_ok 1 "modaltext colours" 30
+  grep "^MODAL " "$work/kwel1.events" | tail -1 | grep -q "^MODAL 左上渐变颜色|" && break
+  sleep 0.2
+done
 grep "^MODAL " "$work/kwel1.events" | tail -1 | grep -q "^MODAL 左上渐变颜色|" \
   || lan_fail "the swatch opened: $(grep '^MODAL' "$work/kwel1.events" | tail -1)"
 shot colours.png

@@ -387,4 +387,47 @@ TEST(PanelDocking, StartsSlidOutAtTheStoredSideOnlyWithAutoHide)
     }
 }
 
+// Started into the tray with a stored dock side: the pointer at that edge
+// brings nothing out (there is no strip to touch); the tray does. With
+// auto-hide on, the docked minimum holds docked or not.
+TEST(PanelDocking, StartedInTheTrayStaysThereUntilTheUserBringsItBack)
+{
+    Panel p(true, [](CConfig &c) {
+        c.AutoHideWnd = 1;
+        c.HideMode = Dock::Left;
+        c.DbClickAutoMin = 1;
+    });
+    p.panel->setWindowFlag(Qt::FramelessWindowHint);
+    PanelDocking *dock = p.panel->docking();
+    auto fake = std::make_unique<FakeProbe>();
+    FakeProbe *probe = fake.get();
+    dock->SetProbe(std::move(fake));
+    p.panel->InitPanel(false);
+    const Dock::Metrics m = dock->metrics();
+    EXPECT_TRUE(p.panel->isHiddenByUser());
+    probe->pos = QPoint(m.area.left + 1, m.area.top + 300);
+    QTest::qWait(5 * PanelDocking::kWatchMs);
+    EXPECT_FALSE(p.panel->isVisible());
+    EXPECT_FALSE(dock->strip() && dock->strip()->isVisible());
+    EXPECT_TRUE(dock->isSlidOut());
+
+    probe->pos = QPoint(m.area.right - 100, m.area.top + 300);
+    p.panel->ShowPanel();
+    QTRY_VERIFY_WITH_TIMEOUT(!dock->isSliding() && !dock->isSlidOut(), 3000);
+    EXPECT_TRUE(p.panel->isVisible());
+
+    // Undocked by a drag away from the edges: still at least 200 x 400.
+    p.panel->move(m.area.left + 300, m.area.top + 100);
+    dock->Settle(QPoint(m.area.left + 400, m.area.top + 300));
+    ASSERT_EQ(dock->side(), Dock::None);
+    EXPECT_GE(p.panel->minimumWidth(), Dock::kDockedMinimum.width());
+    EXPECT_GE(p.panel->minimumHeight(), Dock::kDockedMinimum.height());
+    // Switched off, the panel's own minimum; on again, the docked one.
+    QAction *autoHide = TrayMenu::Find(p.panel->trayMenu(), 32848);
+    autoHide->trigger();
+    EXPECT_LT(p.panel->minimumHeight(), Dock::kDockedMinimum.height());
+    autoHide->trigger();
+    EXPECT_GE(p.panel->minimumHeight(), Dock::kDockedMinimum.height());
+}
+
 } // namespace
