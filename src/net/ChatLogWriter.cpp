@@ -305,7 +305,7 @@ qsizetype ChatLogWriter::writeBatch(const QList<Item> &batch, QList<quint32> &pa
         const QByteArray bytes = room ? recordBytes(item) : QByteArray();
         if (!room || !m_floor.Admits(bytes.size())) {
             passedOver.append(item.entry.address);
-            ends.append(room ? file.pos() : m_knownSize);
+            ends.append(room ? file.pos() : m_knownSize >= 0 ? m_knownSize : QFileInfo(m_path).size());
             ++written;
             continue;
         }

@@ -349,15 +349,19 @@ std::optional<quint32> MessengerEngine::ChallengeRequest(const HostKey &to)
     // the peer is echoing. Meanwhile the number is the request's alone
     // (never 0: a body that does not parse reads as 0).
     const qint64 now = PeerRateLimiter::Now();
-    const std::optional<quint32> number = m_budget.ChallengePending(to.address, now)
-        ? std::optional<quint32>(QRandomGenerator::system()->bounded(1u, 0xFFFFFFFFu))
-        : m_budget.Challenge(to.address, now, to.port);
-    if (!number) {
-        Refuse(PeerRefusal::AnswerUnproven, to.address);
-        return std::nullopt;
+    bool tried = false;
+    const auto sendChallenge = [&](quint32 number) {
+        tried = true;
+        return sendAnswer(to, 0, number, CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(number));
+    };
+    if (m_budget.ChallengePending(to.address, now)) {
+        const quint32 own = QRandomGenerator::system()->bounded(1u, 0xFFFFFFFFu);
+        return sendChallenge(own) ? std::optional<quint32>(own) : std::nullopt;
     }
-    if (!sendAnswer(to, 0, *number, CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(*number)))
-        return std::nullopt;
+    // Marked as on its way only when it went (a refused send is counted).
+    const std::optional<quint32> number = m_budget.Challenge(to.address, now, to.port, sendChallenge);
+    if (!number && !tried)
+        Refuse(PeerRefusal::AnswerUnproven, to.address);
     return number;
 }
 
@@ -413,6 +417,8 @@ void MessengerEngine::noteSent(quint32 address, QByteArrayView packet)
     case CMD_GET_SHARE_LIST_PASSWORD:
     case CMD_GET_ALL_SHARES:
     case CMD_PICTURE_DATA:
+    case CMD_HEAD_PICTURE_DATA:
+    case CMD_CUSTOM_PICTURE_DATA:
         break;
     default:
         return; // no request a peer would challenge

@@ -142,7 +142,8 @@ bool ShareService::mayOmitPassword(const PacketRecord &packet) const
     return !PasswordSet(m_engine.config()) || (m_rights && m_rights(packet));
 }
 
-void ShareService::answer(const PacketRecord &packet, quint32 command, const QString &text, const QString &how)
+void ShareService::answer(
+    const PacketRecord &packet, quint32 command, const QString &text, const QString &how, Proof proof)
 {
     // A list can be many times the request: listed peers only, once a second
     // (the short password answers go to anyone who asks).
@@ -155,8 +156,14 @@ void ShareService::answer(const PacketRecord &packet, quint32 command, const QSt
         send();
         return;
     }
-    // ...and to an address that shows it receives there.
-    if (m_engine.MayAnswerListed(packet.key, command))
+    // ...and to an address that shows it receives there (a second
+    // challenge right after the first would wait for a peer that echoes
+    // one a second).
+    if (!m_engine.MayAnswerListed(packet.key, command))
+        return;
+    if (proof == Proof::Shown)
+        send();
+    else
         m_engine.AnswerWhenReceiver(packet.key, this, send);
 }
 
@@ -196,8 +203,11 @@ void ShareService::challengePassword(const PacketRecord &packet)
 void ShareService::passwordEchoed(const PacketRecord &echo)
 {
     dropUnechoedPasswords(PeerRateLimiter::Now());
+    // What the address asked for goes outside its part of the budget.
+    m_engine.answerBudget().BeginRelease(echo.key.address);
     for (const WaitingAnswers::Answer &w : m_passwords.TakeEcho(echo.key.address, EchoedPacketNumber(echo)))
         w.run();
+    m_engine.answerBudget().EndRelease();
 }
 
 void ShareService::dropUnechoedPasswords(qint64 nowMs)
@@ -214,7 +224,8 @@ void ShareService::weighPassword(const PacketRecord &packet)
         return;
     const CConfig &config = m_engine.config();
     if (mayOmitPassword(packet) || PasswordMatches(config, packet.body)) {
-        answer(packet, CMD_SHARE_LIST, BuildReply(config), QStringLiteral("list"));
+        // Weighed only once the request's own challenge came back.
+        answer(packet, CMD_SHARE_LIST, BuildReply(config), QStringLiteral("list"), Proof::Shown);
         return;
     }
     answer(packet, CMD_SHARE_LIST, QLatin1String(ShareList::kWrongPassword), QStringLiteral("wrong-password"));

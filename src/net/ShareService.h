@@ -90,7 +90,11 @@ private:
     void passwordEchoed(const PacketRecord &echo);
     void dropUnechoedPasswords(qint64 nowMs);
     void weighPassword(const PacketRecord &packet);
-    void answer(const PacketRecord &packet, quint32 command, const QString &text, const QString &how);
+    // Whether the request showed it came from its address: a list waits
+    // for an echo unless the request's own challenge was echoed.
+    enum class Proof { Asked, Shown };
+    void answer(const PacketRecord &packet, quint32 command, const QString &text, const QString &how,
+        Proof proof = Proof::Asked);
 
     MessengerEngine &m_engine;
     RightsQuery m_rights;
