@@ -234,7 +234,8 @@ bool spamflood(const QStringList &words, quint32 target, quint16 port, const std
     qsizetype seen = 0;
     QElapsedTimer clock;
     clock.start();
-    const quint32 first = 7000000;
+    // Numbers from the fifth word (a later run's are not copies of these).
+    const quint32 first = words.size() > 4 ? words.value(4).toUInt() : 7000000;
     for (int group = 0; group < n; group += 20) {
         const int end = std::min(n, group + 20);
         const auto done = [&] {
