@@ -228,15 +228,22 @@ TEST(MessengerEngine, PlainPeerIsListedAndGetsPlainAnswers)
     EXPECT_EQ(host->displayName, QStringLiteral("Old Timer"));
 }
 
-TEST(MessengerEngine, ReceiptForEveryCopyMessageShownOnce)
+// The probe listed as 老李: the header its messages go under.
+OwnHeader listProbe(Fixture &f)
 {
-    Fixture f;
     f.probe.send(f.probe.entry(1, QStringLiteral("li"), u("老李"), {}), f.net.port());
     f.probe.collect();
-    QSignalSpy messages(f.engine.get(), &MessengerEngine::messageReceived);
     OwnHeader h;
     h.userName = QStringLiteral("li");
     h.hostName = QStringLiteral("probe-pc");
+    return h;
+}
+
+TEST(MessengerEngine, ReceiptForEveryCopyMessageShownOnce)
+{
+    Fixture f;
+    const OwnHeader h = listProbe(f);
+    QSignalSpy messages(f.engine.get(), &MessengerEngine::messageReceived);
     const QByteArray msg = PacketCodec::BuildTextPacket(h, 4242, CMD_SEND_MESSAGE | OPT_SEND_CHECK, u("你好"));
     f.probe.send(msg, f.net.port());
     f.probe.send(msg, f.net.port()); // the receipt was lost: the sender tries again
@@ -280,12 +287,8 @@ TEST(MessengerEngine, ReceiptForEveryCopyMessageShownOnce)
 TEST(MessengerEngine, OnlyTheSendersOwnMessageMakesACopy)
 {
     Fixture f;
-    f.probe.send(f.probe.entry(1, QStringLiteral("li"), u("老李"), {}), f.net.port());
-    f.probe.collect();
+    const OwnHeader h = listProbe(f);
     QSignalSpy messages(f.engine.get(), &MessengerEngine::messageReceived);
-    OwnHeader h;
-    h.userName = QStringLiteral("li");
-    h.hostName = QStringLiteral("probe-pc");
     const auto message = [&](quint32 number, const char *text) {
         return PacketCodec::BuildTextPacket(h, number, CMD_SEND_MESSAGE | OPT_SEND_CHECK, u(text));
     };
