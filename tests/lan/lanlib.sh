@@ -255,9 +255,12 @@ lan_web_site() {
 lan_xvfb() {
   local screen="" i
   # Xvfb picks a free display itself and writes its number: two suites that
-  # run side by side cannot take the same one.
+  # run side by side cannot take the same one. Without -noreset the server
+  # starts over when its last client leaves, and a client that connects in
+  # that moment is closed before it is set up (a probe that ends just as the
+  # window manager connects was enough, about 1 start in 20).
   : >"$LAN_WORK/xvfb.display"
-  lan_in_host "$1" Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp \
+  lan_in_host "$1" Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset \
     3>"$LAN_WORK/xvfb.display" >"$LAN_WORK/xvfb.out" 2>&1 &
   LAN_PIDS+=("$!")
   for i in $(seq 1 100); do
