@@ -83,6 +83,12 @@ bool ChatLogWriter::WaitUntilIdle(int msecs)
     return m_idle.wait_for(lock, std::chrono::milliseconds(msecs), [this] { return !m_busy; });
 }
 
+bool ChatLogWriter::IsPassingOver() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_passingOver;
+}
+
 qsizetype ChatLogWriter::PendingCount() const
 {
     std::lock_guard lock(m_mutex);
@@ -231,6 +237,8 @@ void ChatLogWriter::ChatLogWriterThread()
             // Kept for the next hand-over, ahead of anything queued since.
             m_pending = batch.sliced(written) + m_pending;
         }
+        if (written > 0)
+            m_passingOver = !passedOver.isEmpty();
         if (m_passedOver && !passedOver.isEmpty())
             m_passedOver(passedOver, m_floor.floorBytes());
         if (m_written && written > 0)

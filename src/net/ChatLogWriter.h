@@ -79,6 +79,9 @@ public:
     bool ChatLogWriteAtOnce() const;
     // True from the moment records are handed over until they are written.
     bool IsChatLogWriterBusy() const;
+    // The last records the worker handled were passed over for want of room
+    // (none written since): what is queued now is likely passed over too.
+    bool IsPassingOver() const;
     // Waits until the writer is idle; false when it is still busy after msecs.
     bool WaitUntilIdle(int msecs);
     // Records queued but not yet handed to the writer.
@@ -158,6 +161,7 @@ private:
     bool m_writeAtOnce = true;
     bool m_busy = false;
     bool m_stopping = false;
+    bool m_passingOver = false;
     int m_holds = 0;
     quint64 m_lastQueued = 0;
     quint64 m_lastWritten = 0; // the sequence number of the last record appended

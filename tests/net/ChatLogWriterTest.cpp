@@ -199,12 +199,14 @@ TEST(ChatLogWriter, BelowTheFreeSpaceFloorRecordsArePassedOverAndCountAsWritten)
         EXPECT_EQ(passedOver, QList<quint32> { 0x0A000002 });
         EXPECT_EQ(told, floorBytes);
     }
+    EXPECT_TRUE(w.IsPassingOver());
 
     // Room: written; the disk fills up again: passed over, nothing pending.
     available = floorBytes + (1 << 20);
     now += PeerBounds::kFreeSpaceCheckMs;
     w.LogChatMessage(peer(QStringLiteral("one")));
     ASSERT_TRUE(w.WaitUntilIdle(10000));
+    EXPECT_FALSE(w.IsPassingOver());
     available = floorBytes - 1;
     now += PeerBounds::kFreeSpaceCheckMs;
     w.SetChatLogWriteAtOnce(false);

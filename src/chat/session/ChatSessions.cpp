@@ -270,7 +270,12 @@ void ChatSessions::tellHeldBack()
     if (m_heldBack == 0)
         return;
     m_lastHeldBackTip.start();
-    emit tipRequested(HeldBackTipTitle(), HeldBackTipText(m_heldBack), 0, QString());
+    // Whether they were logged, as the log last found the disk.
+    const ChatLogWriter *log = m_services.chatLog;
+    const HeldBackLog where = !log || !log->IsLoggingEnabled() ? HeldBackLog::LogOff
+        : log->IsPassingOver()                               ? HeldBackLog::DiskFull
+                                                             : HeldBackLog::Logged;
+    emit tipRequested(HeldBackTipTitle(), HeldBackTipText(m_heldBack, where), 0, QString());
     emit event(QStringLiteral("HELDBACK %1").arg(m_heldBack));
     m_heldBack = 0;
 }
@@ -300,8 +305,16 @@ QString ChatSessions::HeldBackTipTitle()
     return QStringLiteral("消息");
 }
 
-QString ChatSessions::HeldBackTipText(int count)
+QString ChatSessions::HeldBackTipText(int count, HeldBackLog log)
 {
+    switch (log) {
+    case HeldBackLog::LogOff:
+        return QStringLiteral("有 %1 条消息来得太快，未打开聊天窗口；聊天记录未开启，这些消息未保存。").arg(count);
+    case HeldBackLog::DiskFull:
+        return QStringLiteral("有 %1 条消息来得太快，未打开聊天窗口；磁盘空间不足，这些消息未能记入聊天记录。").arg(count);
+    case HeldBackLog::Logged:
+        break;
+    }
     return QStringLiteral("有 %1 条消息来得太快，未打开聊天窗口，已记入聊天记录。").arg(count);
 }
 

@@ -102,9 +102,11 @@ public:
     void OnPacketDispatched(const PacketRecord &packet, HostRecord *sender);
     // The program's request states (remote assistance, control, voice).
     RemoteRequests &requests() { return *m_services.requests; }
-    // The tip that tells of messages the window bound held back.
+    // The tip that tells of messages the window bound held back, and where
+    // they went.
+    enum class HeldBackLog { Logged, LogOff, DiskFull };
     static QString HeldBackTipTitle();
-    static QString HeldBackTipText(int count);
+    static QString HeldBackTipText(int count, HeldBackLog log);
     // The tip that tells, once a run, that the disk of the data folder is
     // down to its floor of floorBytes: the chat log and the pictures wait.
     static QString DiskFloorTipTitle();

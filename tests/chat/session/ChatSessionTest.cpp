@@ -343,9 +343,45 @@ TEST(ChatSessions, MessagesHeldBackByTheWindowBoundAreLoggedReleasedAndTold)
                 told << tip.at(1).toString();
         return told;
     };
-    EXPECT_EQ(collect(), QStringList { ChatSessions::HeldBackTipText(1) });
+    EXPECT_EQ(collect(), QStringList { ChatSessions::HeldBackTipText(1, ChatSessions::HeldBackLog::Logged) });
     ASSERT_TRUE(waitFor([&] { return collect().size() == 2; }, int(PeerBounds::kHeldBackTipIntervalMs) + 5000));
-    EXPECT_EQ(told.last(), ChatSessions::HeldBackTipText(heldBack - 1));
+    EXPECT_EQ(told.last(), ChatSessions::HeldBackTipText(heldBack - 1, ChatSessions::HeldBackLog::Logged));
+}
+
+
+// The held-back tip says where the messages went: not "logged" while the
+// disk is down to its floor, nor while the chat log is off.
+TEST(ChatSessions, TheHeldBackTipSaysWhenTheMessagesWereNotLogged)
+{
+    const auto firstHeldBackTip = [](ViewSide &a, Side &b) {
+        know(a, b);
+        QSignalSpy tips(a.sessions.get(), &ChatSessions::tipRequested);
+        for (int i = 0; i <= PeerBounds::kNetworkWindowsPerMinute; ++i) {
+            if (i == PeerBounds::kNetworkWindowsPerMinute && a.log->IsLoggingEnabled()) {
+                EXPECT_TRUE(waitFor([&] { return a.log->IsPassingOver(); }));
+            }
+            b.net.SendTextToHost(b.peerOf(a)->key, CMD_SEND_MESSAGE, u("第%1条").arg(i));
+            EXPECT_TRUE(waitFor([&] { return a.received.size() == i + 1; }));
+            for (auto &view : a.views)
+                view->Dispose();
+        }
+        EXPECT_TRUE(waitFor([&] { return !tips.isEmpty() && tips.last().at(0).toString() == ChatSessions::HeldBackTipTitle(); }));
+        return tips.isEmpty() ? QString() : tips.last().at(1).toString();
+    };
+    {
+        ViewSide a(u("a"));
+        Side b(u("b"));
+        FreeSpaceFloor floor(a.dir);
+        floor.setProbe([] { return std::optional(FreeSpaceFloor::Space { qint64(1) << 30, 0 }); });
+        a.log->SetFreeSpaceFloor(floor);
+        EXPECT_EQ(firstHeldBackTip(a, b), ChatSessions::HeldBackTipText(1, ChatSessions::HeldBackLog::DiskFull));
+    }
+    {
+        ViewSide a(u("a"));
+        Side b(u("b"));
+        a.log->SetLoggingEnabled(false);
+        EXPECT_EQ(firstHeldBackTip(a, b), ChatSessions::HeldBackTipText(1, ChatSessions::HeldBackLog::LogOff));
+    }
 }
 
 
