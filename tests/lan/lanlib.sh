@@ -151,20 +151,27 @@ lan_count_lines() {
 # given). Each try is answered before the next is given, so that no try is
 # left over to run later.
 lan_until_ok() {
-  local i=$1 cmd=$2 seconds=${3:-10} events="$LAN_WORK/kwel$1.events" n t ok answered
+  local i=$1 cmd=$2 seconds=${3:-10} n
   for n in $(seq 1 $((seconds * 4))); do
-    ok=$(lan_count_lines "$events" "DRIVER ok $cmd")
-    answered=$(lan_count_lines "$events" "DRIVER ok $cmd" "DRIVER failed $cmd")
-    printf '%s\n' "$cmd" >>"$LAN_WORK/drive$i"
-    for t in $(seq 1 600); do
-      [ "$(lan_count_lines "$events" "DRIVER ok $cmd" "DRIVER failed $cmd")" -gt "$answered" ] && break
-      sleep 0.1
-    done
-    [ "$(lan_count_lines "$events" "DRIVER ok $cmd")" -gt "$ok" ] && return 0
-    [ "$t" -lt 600 ] || lan_fail "copy $i: no answer to \"$cmd\""
+    lan_try_once "$i" "$cmd" && return 0
     sleep 0.25
   done
   lan_fail "copy $i: \"$cmd\" not ok within $seconds s"
+}
+
+# Gives copy I the driver command once and waits for its answer: true when
+# it is ok; fails the test when no answer comes within a minute.
+lan_try_once() {
+  local i=$1 cmd=$2 events="$LAN_WORK/kwel$1.events" t ok answered
+  ok=$(lan_count_lines "$events" "DRIVER ok $cmd")
+  answered=$(lan_count_lines "$events" "DRIVER ok $cmd" "DRIVER failed $cmd")
+  printf '%s\n' "$cmd" >>"$LAN_WORK/drive$i"
+  for t in $(seq 1 600); do
+    [ "$(lan_count_lines "$events" "DRIVER ok $cmd" "DRIVER failed $cmd")" -gt "$answered" ] && break
+    sleep 0.1
+  done
+  [ "$t" -lt 600 ] || lan_fail "copy $i: no answer to \"$cmd\""
+  [ "$(lan_count_lines "$events" "DRIVER ok $cmd")" -gt "$ok" ]
 }
 
 # Copy I shares the PATHs behind the password PASSWORD (none when empty)

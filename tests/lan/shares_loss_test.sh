@@ -43,22 +43,15 @@ gave_up() { grep -c "请求共享文件信息失败" "$work/kwel2.events"; }
 # shown), pressing again once if the program gives the request up meanwhile.
 asked_again=0
 until_shown() {
-  local cmd="shares download 1" events="$work/kwel2.events" given=$(gave_up) again=0 k t ok answered
+  local given again=0 k
+  given=$(gave_up)
   for k in $(seq 1 120); do
     if [ "$(gave_up)" -gt "$given" ]; then
       [ "$again" -eq 0 ] || lan_fail "copy 2 gave up on the share list twice in a row"
       again=1 given=$(gave_up) asked_again=$((asked_again + 1))
       drive 2 "press $A1 1031"
     fi
-    ok=$(lan_count_lines "$events" "DRIVER ok $cmd")
-    answered=$(lan_count_lines "$events" "DRIVER ok $cmd" "DRIVER failed $cmd")
-    drive 2 "$cmd"
-    for t in $(seq 1 600); do
-      [ "$(lan_count_lines "$events" "DRIVER ok $cmd" "DRIVER failed $cmd")" -gt "$answered" ] && break
-      sleep 0.1
-    done
-    [ "$(lan_count_lines "$events" "DRIVER ok $cmd")" -gt "$ok" ] && return 0
-    [ "$t" -lt 600 ] || lan_fail "copy 2: no answer to \"$cmd\""
+    lan_try_once 2 "shares download 1" && return 0
     sleep 0.25
   done
   lan_fail "copy 2: no share list after 120 tries"
