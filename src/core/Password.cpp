@@ -22,8 +22,10 @@ QByteArray ScramblePassword(QStringView plain)
     return ScramblePassword(Gbk::encode(plain));
 }
 
-QByteArray ScrambleForField(QStringView plain)
+std::optional<QByteArray> ScrambleForField(QStringView plain)
 {
+    if (!Gbk::uncarried(plain).isEmpty())
+        return std::nullopt;
     // Scrambled bytes are all below 0x80: any cut is a character boundary.
     return ScramblePassword(plain).left(kScrambledFieldBytes - 1);
 }
@@ -36,5 +38,5 @@ bool VerifyScrambledPassword(QByteArrayView typed, QByteArrayView stored)
 
 bool VerifyScrambledPassword(QStringView typed, QByteArrayView stored)
 {
-    return VerifyScrambledPassword(Gbk::encode(typed), stored);
+    return Gbk::uncarried(typed).isEmpty() && VerifyScrambledPassword(Gbk::encode(typed), stored);
 }

@@ -15,7 +15,10 @@
 #include "net/ShareService.h"
 #include "platform/ScriptedPrompter.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
+#include <QInputMethodEvent>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMimeData>
@@ -162,7 +165,7 @@ TEST_F(ShareDialogs, PasswordChangeAsksForTheOldOneOnlyWhenSet)
         dlg.againBox()->setText(u("密码"));
         click(&dlg, 1);
         EXPECT_EQ(lastMessage(prompter), u("密码修改成功！"));
-        EXPECT_EQ(config.FileSharePwd, ScrambleForField(u("密码")));
+        EXPECT_EQ(config.FileSharePwd, ScrambleForField(u("密码")).value());
     }
     CSharePasswordDlg dlg(&config);
     EXPECT_FALSE(dlg.oldBox()->isReadOnly());
@@ -179,7 +182,7 @@ TEST_F(ShareDialogs, PasswordChangeAsksForTheOldOneOnlyWhenSet)
 
 TEST_F(ShareDialogs, APasswordThatCannotBeSavedIsNotTakenAndTheDialogStays)
 {
-    config.FileSharePwd = ScrambleForField(u("旧的"));
+    config.FileSharePwd = ScrambleForField(u("旧的")).value();
     CSharePasswordDlg dlg(&config);
     dlg.show();
     dlg.oldBox()->setText(u("旧的"));
@@ -189,7 +192,7 @@ TEST_F(ShareDialogs, APasswordThatCannotBeSavedIsNotTakenAndTheDialogStays)
     click(&dlg, 1);
     EXPECT_TRUE(lastMessage(prompter).startsWith(u("密码修改失败！"))) << lastMessage(prompter).toStdString();
     EXPECT_TRUE(lastMessage(prompter).contains(QStringLiteral("kwel.ini")));
-    EXPECT_EQ(config.FileSharePwd, ScrambleForField(u("旧的"))) << "peers are still asked for the old one";
+    EXPECT_EQ(config.FileSharePwd, ScrambleForField(u("旧的")).value()) << "peers are still asked for the old one";
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(dlg.newBox()->text(), u("新的"));
 
@@ -199,7 +202,42 @@ TEST_F(ShareDialogs, APasswordThatCannotBeSavedIsNotTakenAndTheDialogStays)
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     CConfig reread(dir + QStringLiteral("/kwel.ini"));
     ASSERT_TRUE(reread.Load());
-    EXPECT_EQ(reread.FileSharePwd, ScrambleForField(u("新的")));
+    EXPECT_EQ(reread.FileSharePwd, ScrambleForField(u("新的")).value());
+}
+
+// A share password keeps the characters it was typed with. The boxes refuse
+// what GBK cannot carry as it is typed or pasted ("🔒🔒🔒" would be stored
+// as the "???" anyone can type); a password that holds such a character
+// anyway is not stored (a failure, the old one stays), and never verifies.
+TEST_F(ShareDialogs, PasswordsKeepOnlyWhatGbkCarries)
+{
+    CSharePasswordDlg dlg(&config);
+    CSharePasswordInputDlg input(u("li"));
+    for (QLineEdit *box : { dlg.oldBox(), dlg.newBox(), dlg.againBox(), input.passwordBox() }) {
+        box->setReadOnly(false);
+        QGuiApplication::clipboard()->setText(u("🔒密🔒"));
+        box->paste();
+        QInputMethodEvent ime;
+        ime.setCommitString(u("码👍"));
+        QApplication::sendEvent(box, &ime);
+        EXPECT_EQ(box->text(), u("密码")) << box->objectName().toStdString();
+    }
+
+    config.FileSharePwd = ScrambleForField(u("旧的")).value();
+    dlg.oldBox()->setText(u("旧的"));
+    dlg.newBox()->setText(u("🔒🔒🔒"));
+    dlg.againBox()->setText(u("🔒🔒🔒"));
+    click(&dlg, 1);
+    EXPECT_EQ(lastMessage(prompter), CSharePasswordDlg::UnstorableText());
+    EXPECT_EQ(prompter.calls().last().icon, Prompter::Icon::Warning);
+    EXPECT_NE(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(config.FileSharePwd, ScrambleForField(u("旧的")).value()) << "peers are still asked for the old one";
+
+    EXPECT_FALSE(ScrambleForField(u("🔒🔒🔒")).has_value());
+    EXPECT_FALSE(ScrambleForField(u("ab\u00a0")).has_value()) << "a no-break space is no space to a peer";
+    const QByteArray questionMarks = ScrambleForField(u("???")).value();
+    EXPECT_TRUE(VerifyScrambledPassword(u("???"), questionMarks));
+    EXPECT_FALSE(VerifyScrambledPassword(u("🔒🔒🔒"), questionMarks));
 }
 
 TEST_F(ShareDialogs, BrowseBuildsTheRequestOfTheCheckedRows)

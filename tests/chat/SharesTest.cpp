@@ -85,7 +85,7 @@ TEST(Shares, BrowseBehindThePasswordAndDownloadByteForByte)
     const QString docs = QFileInfo(root + QStringLiteral("/docs")).canonicalFilePath();
     const QString c = QFileInfo(root + QStringLiteral("/c.dat")).canonicalFilePath();
     a.config.FileShareInfo = ShareList::BuildStored({ { 1, docs }, { 2, c } });
-    a.config.FileSharePwd = ScrambleForField(u("口令r"));
+    a.config.FileSharePwd = ScrambleForField(u("口令r")).value();
 
     ChatShares &shares = b.session()->shares();
     ASSERT_TRUE(shares.OnSharesButton());
@@ -94,8 +94,15 @@ TEST(Shares, BrowseBehindThePasswordAndDownloadByteForByte)
     EXPECT_EQ(sb.answers.last(), ChatShares::Answer::NeedPassword);
     EXPECT_FALSE(b.session()->timers().isRunning(ChatTimerId::ShareList)) << "answered: no more resends";
 
+    // A password with a character the peer's GBK cannot carry is not sent
+    // (it would arrive as '?'): the history says so.
+    EXPECT_FALSE(shares.SendPassword(u("口令🔒")));
+    EXPECT_TRUE(b.historyText().contains(ChatShares::UnsendablePasswordText()));
+    EXPECT_FALSE(b.session()->timers().isRunning(ChatTimerId::SharePassword));
+    EXPECT_TRUE(shares.password().isEmpty());
+
     // A wrong password is said in the history.
-    shares.SendPassword(u("口令x"));
+    EXPECT_TRUE(shares.SendPassword(u("口令x")));
     ASSERT_TRUE(waitFor([&] { return sb.answers.size() == 2; }));
     EXPECT_EQ(sb.answers.last(), ChatShares::Answer::WrongPassword);
     EXPECT_TRUE(b.historyText().contains(ChatShares::WrongPasswordText()));

@@ -125,20 +125,20 @@ TEST(SharePassword, HighCharactersAndScrambledCarriageReturnsVerify)
 {
     Shares s;
     // Characters above 127 cannot be unscrambled: they verify by scrambling.
-    s.config.FileSharePwd = ScrambleForField(u("密码"));
+    s.config.FileSharePwd = ScrambleForField(u("密码")).value();
     EXPECT_TRUE(VerifyScrambledPassword(u("密码"), s.config.FileSharePwd));
     EXPECT_FALSE(VerifyScrambledPassword(u("密吗"), s.config.FileSharePwd));
     // A long password verifies against its cut stored form.
     const QString longPw(48, u'长');
-    EXPECT_TRUE(VerifyScrambledPassword(longPw, ScrambleForField(longPw)));
+    EXPECT_TRUE(VerifyScrambledPassword(longPw, ScrambleForField(longPw).value()));
 
     // 'r' scrambles to CR, which the packet layer drops.
-    s.config.FileSharePwd = ScrambleForField(u("are"));
+    s.config.FileSharePwd = ScrambleForField(u("are")).value();
     ASSERT_TRUE(s.config.FileSharePwd.contains('\r'));
     EXPECT_TRUE(ShareService::PasswordMatches(s.config, PacketCodec::StripCarriageReturns(s.config.FileSharePwd)));
-    EXPECT_FALSE(ShareService::PasswordMatches(s.config, ScrambleForField(u("ate"))));
+    EXPECT_FALSE(ShareService::PasswordMatches(s.config, ScrambleForField(u("ate")).value()));
     // A password that is nothing but CR after scrambling is never opened by an empty text.
-    s.config.FileSharePwd = ScrambleForField(u("rr"));
+    s.config.FileSharePwd = ScrambleForField(u("rr")).value();
     EXPECT_FALSE(ShareService::PasswordMatches(s.config, QByteArray()));
 }
 
@@ -149,10 +149,10 @@ TEST(ShareService, DownloadsAreRefusedUnlessEveryRuleHolds)
     EXPECT_EQ(s.resolve(both), (QStringList { s.a, s.docs })) << "no password set";
     EXPECT_EQ(s.resolve(s.item(3, s.a) + QLatin1Char(';') + s.item(3, s.a)), QStringList { s.a }) << "once each";
 
-    s.config.FileSharePwd = ScrambleForField(u("secret"));
+    s.config.FileSharePwd = ScrambleForField(u("secret")).value();
     const QString pw = QString::fromLatin1(s.config.FileSharePwd);
     EXPECT_TRUE(s.resolve(both).isEmpty()) << "no \"||\"";
-    EXPECT_TRUE(s.resolve(QString::fromLatin1(ScrambleForField(u("wrong"))) + QStringLiteral("||") + both).isEmpty());
+    EXPECT_TRUE(s.resolve(QString::fromLatin1(ScrambleForField(u("wrong")).value()) + QStringLiteral("||") + both).isEmpty());
     EXPECT_TRUE(s.resolve(QStringLiteral("||") + both).isEmpty()) << "an empty password";
     EXPECT_TRUE(s.resolve(pw + QStringLiteral("||x||") + both).isEmpty()) << "three parts";
     EXPECT_EQ(s.resolve(pw + QStringLiteral("||") + both).size(), 2);
@@ -178,7 +178,7 @@ TEST(ShareService, DownloadsAreRefusedUnlessEveryRuleHolds)
 TEST(ShareService, AnswersListRequestsBehindThePassword)
 {
     Shares s;
-    s.config.FileSharePwd = ScrambleForField(u("secret"));
+    s.config.FileSharePwd = ScrambleForField(u("secret")).value();
     CNetManager net;
     ASSERT_TRUE(TestNet::openLoopback(net));
     MessengerEngine engine(s.config, net);
@@ -209,10 +209,10 @@ TEST(ShareService, AnswersListRequestsBehindThePassword)
     ASSERT_EQ(first.size(), 1);
     EXPECT_EQ(first[0].command(), CMD_SHARE_LIST);
     EXPECT_EQ(first[0].body, QByteArray(ShareList::kNeedPassword));
-    auto wrong = ask(CMD_GET_SHARE_LIST_PASSWORD, ScrambleForField(u("guess")));
+    auto wrong = ask(CMD_GET_SHARE_LIST_PASSWORD, ScrambleForField(u("guess")).value());
     ASSERT_EQ(wrong.size(), 1);
     EXPECT_EQ(wrong[0].body, QByteArray(ShareList::kWrongPassword));
-    auto right = ask(CMD_GET_SHARE_LIST_PASSWORD, ScrambleForField(u("secret")));
+    auto right = ask(CMD_GET_SHARE_LIST_PASSWORD, ScrambleForField(u("secret")).value());
     ASSERT_EQ(right.size(), 1);
     const auto listed = ShareList::ParseReceived(right[0].bodyText());
     ASSERT_EQ(listed.size(), 3u);

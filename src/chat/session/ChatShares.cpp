@@ -59,13 +59,19 @@ ChatShares::Answer ChatShares::TakeAnswer(const QString &body)
     return Answer::List;
 }
 
-void ChatShares::SendPassword(const QString &typed)
+bool ChatShares::SendPassword(const QString &typed)
 {
     if (!m_session.peer())
-        return;
-    m_password = ScrambleForField(typed);
+        return false;
+    const std::optional<QByteArray> scrambled = ScrambleForField(typed);
+    if (!scrambled) {
+        m_session.AppendSystemText(UnsendablePasswordText());
+        return false;
+    }
+    m_password = *scrambled;
     m_session.SendCommand(CMD_GET_SHARE_LIST_PASSWORD, m_password);
     m_session.timers().startShareRequest(CMD_GET_SHARE_LIST_PASSWORD, m_password, retryPeriod());
+    return true;
 }
 
 bool ChatShares::SendDownloadRequest(const QByteArray &request)

@@ -34,8 +34,10 @@ public:
     };
     Answer TakeAnswer(const QString &body);
     // The typed password, scrambled and cut to its field, is kept and sent
-    // with CMD_GET_SHARE_LIST_PASSWORD.
-    void SendPassword(const QString &typed);
+    // with CMD_GET_SHARE_LIST_PASSWORD. A password with a character GBK
+    // cannot carry is not sent (the peer would get '?' for it): false, and
+    // the history says so.
+    bool SendPassword(const QString &typed);
     // The scrambled password the browser puts in front of its request
     // (empty when none was asked for).
     QByteArray password() const { return m_password; }
@@ -57,6 +59,7 @@ public:
     QString BrowseCaption() const { return QStringLiteral("文件共享--来自 ") + PeerTitle(); }
 
     static QString WrongPasswordText() { return QStringLiteral("您查看对方共享文件时，输入的密码不正确！"); }
+    static QString UnsendablePasswordText() { return QStringLiteral("密码中有对方无法接收的字符，没有发出。"); }
 
 private:
     int retryPeriod() const;

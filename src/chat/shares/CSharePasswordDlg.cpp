@@ -2,6 +2,7 @@
 
 #include "chat/shares/ShareListWidget.h"
 #include "chat/shares/ShareRecords.h"
+#include "controls/GbkByteLimit.h"
 #include "core/CConfig.h"
 #include "core/Password.h"
 #include "core/Prompter.h"
@@ -21,6 +22,7 @@ QLineEdit *passwordBox(int id)
     box->setObjectName(QString::number(id));
     box->setEchoMode(QLineEdit::Password);
     box->setMaxLength(CSharePasswordDlg::kMaxChars);
+    RefuseUncarried(box);
     return box;
 }
 
@@ -76,8 +78,13 @@ void CSharePasswordDlg::accept()
     // A password the settings file did not take would be gone at the next
     // start while peers were asked for it now: the old one stays, and the
     // dialog stays open for another try or "取消".
+    const std::optional<QByteArray> scrambled = ScrambleForField(m_new->text());
+    if (!scrambled) {
+        prompter.messageBox(this, UnstorableText(), windowTitle(), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return;
+    }
     const QByteArray stored = m_config->FileSharePwd;
-    m_config->FileSharePwd = ScrambleForField(m_new->text());
+    m_config->FileSharePwd = *scrambled;
     if (!m_config->Save(CFG_GENERAL)) {
         m_config->FileSharePwd = stored;
         prompter.messageBox(this, m_config->UnwritableText(QStringLiteral("密码修改失败！")), windowTitle(),
@@ -86,4 +93,9 @@ void CSharePasswordDlg::accept()
     }
     prompter.messageBox(this, QStringLiteral("密码修改成功！"), windowTitle());
     QDialog::accept();
+}
+
+QString CSharePasswordDlg::UnstorableText()
+{
+    return QStringLiteral("密码修改失败！\n新密码中有无法保存的字符，请去掉后再输入。");
 }

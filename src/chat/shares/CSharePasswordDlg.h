@@ -1,6 +1,6 @@
 // "文件共享密码": the share password changed after the old one is given (the
 // old-password box is read-only while none is set); an empty new password
-// removes the protection.
+// removes the protection. The boxes take no character GBK cannot carry.
 #pragma once
 
 #include <QDialog>
@@ -19,6 +19,10 @@ public:
     QLineEdit *oldBox() const { return m_old; }
     QLineEdit *newBox() const { return m_new; }
     QLineEdit *againBox() const { return m_again; }
+
+    // A new password with a character GBK cannot carry is not taken (the
+    // boxes refuse such characters as they are typed or pasted).
+    static QString UnstorableText();
 
 public slots:
     void accept() override;

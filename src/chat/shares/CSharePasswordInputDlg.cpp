@@ -1,6 +1,7 @@
 #include "chat/shares/CSharePasswordInputDlg.h"
 
 #include "chat/shares/ShareListWidget.h"
+#include "controls/GbkByteLimit.h"
 #include "platform/WindowTitleRoom.h"
 
 #include <QHBoxLayout>
@@ -20,6 +21,7 @@ CSharePasswordInputDlg::CSharePasswordInputDlg(const QString &title, QWidget *pa
     m_box->setObjectName(QStringLiteral("1078"));
     m_box->setEchoMode(QLineEdit::Password);
     m_box->setMaxLength(kMaxChars);
+    RefuseUncarried(m_box);
     layout->addWidget(m_box);
     auto *row = new QHBoxLayout;
     row->addStretch();

@@ -1,4 +1,5 @@
-// "输入密码": the password a peer's shares ask for.
+// "输入密码": the password a peer's shares ask for. The box takes no
+// character GBK cannot carry.
 #pragma once
 
 #include <QDialog>
