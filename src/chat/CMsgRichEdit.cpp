@@ -360,11 +360,12 @@ void CMsgRichEdit::repaintDocumentRects(const QList<QRectF> &rects)
 
 QString CMsgRichEdit::refuseUncarried(const QString &text)
 {
-    const QString refused = m_nViewMode == HistoryView ? QString() : Gbk::uncarried(text);
-    if (refused.isEmpty())
+    if (m_nViewMode == HistoryView)
         return text;
-    ShowUncarriedNote(this, viewport()->mapToGlobal(cursorRect().bottomLeft()), refused);
-    return Gbk::withoutUncarried(text);
+    const Gbk::Kept kept = Gbk::keepCarried(text, u"\n");
+    if (!kept.refused.isEmpty())
+        ShowUncarriedNote(this, viewport()->mapToGlobal(cursorRect().bottomLeft()), kept.refused);
+    return kept.text;
 }
 
 bool CMsgRichEdit::RefuseUncarriedSend(QObject *owner) const
@@ -383,7 +384,7 @@ void CMsgRichEdit::inputMethodEvent(QInputMethodEvent *event)
 {
     const QString commit = event->commitString();
     const QString kept = refuseUncarried(commit);
-    if (kept.size() == commit.size()) {
+    if (kept == commit) {
         QTextEdit::inputMethodEvent(event);
         return;
     }
@@ -397,7 +398,7 @@ void CMsgRichEdit::keyPressEvent(QKeyEvent *event)
 {
     if (!event->text().isEmpty() && !isReadOnly()) {
         const QString kept = refuseUncarried(event->text());
-        if (kept.size() != event->text().size()) {
+        if (kept != event->text()) {
             event->accept();
             if (!kept.isEmpty())
                 insertPlainText(kept);

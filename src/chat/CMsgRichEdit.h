@@ -165,7 +165,8 @@ private:
     template <typename Insert> void replaceObjects(const QList<int> &positions, Insert insert);
 
     // An input box takes no character GBK cannot carry: the text without
-    // them, a note at the caret naming what was refused.
+    // them, a note at the caret naming what was refused. A pasted no-break
+    // space becomes a space, a line or paragraph separator a new line.
     QString refuseUncarried(const QString &text);
     void pasteClipBlock(const MessageClipBlock &block);
     void selectObjectAt(const QPoint &viewportPos);

@@ -13,19 +13,20 @@ namespace {
 void keepGbkText(QLineEdit *edit, qsizetype maxBytes)
 {
     QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, maxBytes](const QString &text) {
-        const QString refused = Gbk::uncarried(text);
-        QString kept = refused.isEmpty() ? text : Gbk::withoutUncarried(text);
-        if (maxBytes >= 0 && Gbk::byteLength(kept) > maxBytes)
-            kept = Gbk::truncate(kept, maxBytes);
-        if (kept.size() == text.size())
+        // One line: a line or paragraph separator is a space here, as the
+        // field shows it.
+        Gbk::Kept kept = Gbk::keepCarried(text, u" ");
+        if (maxBytes >= 0 && Gbk::byteLength(kept.text) > maxBytes)
+            kept.text = Gbk::truncate(kept.text, maxBytes);
+        if (kept.text == text)
             return;
         // The caret stays after what was typed, less what was taken out before it.
         const int cursor = edit->cursorPosition();
-        const int removedBefore = int(text.first(cursor).size() - Gbk::withoutUncarried(text.first(cursor)).size());
-        edit->setText(kept);
-        edit->setCursorPosition(std::min(cursor - removedBefore, int(kept.size())));
-        if (!refused.isEmpty())
-            ShowUncarriedNote(edit, edit->mapToGlobal(edit->rect().bottomLeft()), refused);
+        const int removedBefore = int(cursor - Gbk::keepCarried(text.first(cursor), u" ").text.size());
+        edit->setText(kept.text);
+        edit->setCursorPosition(std::min(cursor - removedBefore, int(kept.text.size())));
+        if (!kept.refused.isEmpty())
+            ShowUncarriedNote(edit, edit->mapToGlobal(edit->rect().bottomLeft()), kept.refused);
     });
 }
 

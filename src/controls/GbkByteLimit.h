@@ -2,7 +2,9 @@
 // text typed or pasted past the limit is cut at a character boundary, so
 // what the user sees is what is stored. Characters GBK cannot carry (emoji
 // and the like) are refused as they are typed or pasted, with a short note
-// at the field: peers and GBK files would get '?' in their place.
+// at the field: peers and GBK files would get '?' in their place. A space
+// GBK has no code for (a pasted no-break space) becomes a plain space, and
+// a line or paragraph separator a space too, as the one-line field shows it.
 #pragma once
 
 #include <QPoint>

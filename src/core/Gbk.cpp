@@ -81,6 +81,50 @@ QString withoutUncarried(QStringView text)
     return out;
 }
 
+QString plainLayout(QStringView text, QStringView lineBreak)
+{
+    QString out;
+    bool changed = false;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.unicode() < 0x80)
+            continue;
+        QStringView plain;
+        switch (c.category()) {
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+            plain = lineBreak;
+            break;
+        case QChar::Separator_Space:
+            if (carriedWhole(text.sliced(i, 1)))
+                continue; // the ideographic space
+            plain = u" ";
+            break;
+        default:
+            continue;
+        }
+        out += text.sliced(from, i - from);
+        out += plain;
+        from = i + 1;
+        changed = true;
+    }
+    if (!changed)
+        return text.toString();
+    out += text.sliced(from);
+    return out;
+}
+
+Kept keepCarried(QStringView text, QStringView lineBreak)
+{
+    Kept kept;
+    kept.text = plainLayout(text, lineBreak);
+    kept.refused = uncarried(kept.text);
+    if (!kept.refused.isEmpty())
+        kept.text = withoutUncarried(kept.text);
+    return kept;
+}
+
 QString decode(QByteArrayView bytes)
 {
     if (bytes.isEmpty())

@@ -25,6 +25,23 @@ QString uncarried(QStringView text);
 // The text without those characters.
 QString withoutUncarried(QStringView text);
 
+// Characters that only lay text out, as the user meant them where GBK has
+// no code for them: a space of another kind (the no-break space of text
+// copied from a web page or an office document, a thin space) becomes a
+// plain space, a line or paragraph separator becomes `lineBreak`. The rest
+// of the text stays as it is.
+QString plainLayout(QStringView text, QStringView lineBreak);
+
+// What is kept of text the user typed, pasted or committed: its layout
+// made plain, then the characters GBK still cannot carry taken out;
+// `refused` names those (as uncarried() does), empty when none was.
+struct Kept
+{
+    QString text;
+    QString refused;
+};
+Kept keepCarried(QStringView text, QStringView lineBreak);
+
 qsizetype byteLength(QStringView text);
 // The largest length <= n that does not split a double-byte character of bytes.
 qsizetype charBoundary(QByteArrayView bytes, qsizetype n);

@@ -1,5 +1,6 @@
 #include "core/MessageMarkers.h"
 
+#include "core/Gbk.h"
 #include "core/HexText.h"
 #include "core/PictureId.h"
 
@@ -44,16 +45,7 @@ std::optional<PictureMarkerInfo> ParsePictureMarker(QStringView text)
 
 void MarkedTextWriter::appendText(QStringView text)
 {
-    qsizetype from = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) {
-            m_text += text.sliced(from, i - from);
-            m_text += m_lineEnd;
-            from = i + 1;
-        }
-    }
-    m_text += text.sliced(from);
+    m_text += Gbk::plainLayout(text, m_lineEnd);
 }
 
 void MarkedTextWriter::appendFace(int index)

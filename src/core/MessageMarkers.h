@@ -44,7 +44,8 @@ public:
     {
     }
 
-    // Paragraph and line separators (U+2029, U+2028) become the line end.
+    // Paragraph and line separators (U+2029, U+2028) become the line end, a
+    // space GBK has no code for (U+00A0...) a plain space (Gbk::plainLayout).
     void appendText(QStringView text);
     void appendLineBreak() { m_text += m_lineEnd; }
     // A built-in face or special token; out-of-range indexes write nothing.

@@ -156,6 +156,7 @@ TEST(ChatWindow, RefusedMessagesAreNotShownLoggedOrCleared)
 // What GBK cannot carry never leaves changed: the input box refuses it as it
 // is typed or pasted, with a note, and a text that holds it anyway (a quick
 // reply from the settings file) stops the send with a message naming it.
+// Spaces and line breaks GBK has no code for are no such characters.
 TEST(ChatWindow, CharactersGbkCannotCarryAreRefusedBeforeAnythingLeaves)
 {
     Side a(u("a")), b(u("b"));
@@ -194,6 +195,34 @@ TEST(ChatWindow, CharactersGbkCannotCarryAreRefusedBeforeAnythingLeaves)
     QTest::qWait(100);
     EXPECT_EQ(b.received.size(), 1);
     EXPECT_FALSE(a.historyText().contains(u("马上到")));
+
+    // Text copied from a web page or an office document keeps its spaces
+    // and lines: a no-break space typed, pasted or committed is a space, a
+    // line or paragraph separator a new line, and no note names an
+    // invisible character; a text that holds them anyway (a quick reply)
+    // goes with them made plain.
+    input->clear();
+    prompter.clear();
+    QToolTip::hideText();
+    ASSERT_TRUE(waitFor([] { return !QToolTip::isVisible(); }));
+    QGuiApplication::clipboard()->setText(u("下午\u00a03点\u2028第二行\u2029"));
+    input->Paste();
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, u("\u00a0"));
+    QApplication::sendEvent(input, &space);
+    QInputMethodEvent lines;
+    lines.setCommitString(u("好\u2029再见"));
+    QApplication::sendEvent(input, &lines);
+    EXPECT_EQ(input->toPlainText(), u("下午 3点\n第二行\n 好\n再见"));
+    EXPECT_FALSE(QToolTip::isVisible()) << "no note: " << QToolTip::text().toStdString();
+    a.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return b.received.size() == 2; }));
+    EXPECT_EQ(b.received.last().bodyText().remove(QLatin1Char('\r')), u("下午 3点\n第二行\n 好\n再见"));
+    a.config.QuickReplies[0] = u("马上\u00a0到\u2028好");
+    a.window->OnQuickReply(CChatDlg::CmdQuickReplyFirst);
+    a.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return b.received.size() == 3; }));
+    EXPECT_TRUE(prompter.calls().isEmpty());
+    EXPECT_EQ(b.received.last().bodyText().remove(QLatin1Char('\r')), u("马上 到\n好"));
 }
 
 TEST(ChatWindow, EncryptedMessagesDecryptAndATamperedOneGetsOneNotice)

@@ -19,6 +19,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QMenu>
@@ -172,6 +173,19 @@ TEST(MultiChatDlg, SendsToTheChosenMembersAndEmptiesTheInput)
     EXPECT_EQ(f.peers[1]->received.size(), 3);
     EXPECT_EQ(f.peers[2]->received.size(), 1);
     EXPECT_EQ(f.peers[2]->received.last().bodyText(), u("三个人"));
+}
+
+// Its input box keeps pasted spaces and line breaks as the chat window's does.
+TEST(MultiChatDlg, PastedSpacesAndLineBreaksStay)
+{
+    WindowFixture f;
+    f.window->show();
+    QGuiApplication::clipboard()->setText(u("下午\u00a03点\u2029见"));
+    f.window->input()->Paste();
+    f.window->SelectMembers({ f.host(0) });
+    f.window->OnSend();
+    ASSERT_TRUE(waitFor([&] { return f.peers[0]->received.size() == 1; }));
+    EXPECT_EQ(f.peers[0]->received.last().bodyText().remove(QLatin1Char('\r')), u("下午 3点\n见"));
 }
 
 TEST(MultiChatDlg, FilesListedOnceAndTheirTicksCount)

@@ -46,6 +46,22 @@ TEST(Gbk, NamesTheCharactersItCannotCarry)
     }
 }
 
+// Pasted layout is kept as the user meant it, not taken out: a no-break or
+// thin space is a space, a line or paragraph separator the line break the
+// place asks for; the ideographic space GBK has stays itself, and only what
+// GBK still cannot carry is named.
+TEST(Gbk, LayoutCharactersBecomeTheirPlainForms)
+{
+    EXPECT_EQ(Gbk::plainLayout(u("下午\u00a03点\u2028第二行\u2029第三段\u2009\u202f!\u3000"), u"\r\n"),
+        u("下午 3点\r\n第二行\r\n第三段  !\u3000"));
+    EXPECT_EQ(Gbk::plainLayout(u("\u2029a"), u" "), u(" a"));
+    const Gbk::Kept kept = Gbk::keepCarried(u("\u00a0下午😀\u2028b"), u"\n");
+    EXPECT_EQ(kept.text, u(" 下午\nb"));
+    EXPECT_EQ(kept.refused, u("😀"));
+    EXPECT_EQ(Gbk::decode(Gbk::encode(kept.text)), kept.text);
+    EXPECT_TRUE(Gbk::keepCarried(u("a\u00a0b\u2029"), u"\n").refused.isEmpty());
+}
+
 TEST(Gbk, TrailBytesThatLookLikeAscii)
 {
     // 0x5C ('\') and 0x7C ('|') are valid trail bytes: they must never be
