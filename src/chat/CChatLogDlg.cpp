@@ -70,8 +70,9 @@ CChatLogDlg::CChatLogDlg(ChatLogWriter *writer, const QString &path, CConfig *co
     connect(m_tasks, &ChatLogTasks::loaded, this, &CChatLogDlg::onLoaded);
     connect(m_tasks, &ChatLogTasks::searched, this, [this](const QList<qint32> &records) {
         setWorking(false);
-        m_recordModel->SetRecords(m_browser.sharedIndex(), m_path, records);
+        m_recordModel->SetRecords(m_browser.sharedIndex(), m_path, records, m_found);
         showTextView(false);
+        fitRecordColumns();
         for (const int id : { FirstPage, PreviousPage, NextPage, LastPage })
             m_buttons.value(id)->hide();
         for (QWidget *w : std::initializer_list<QWidget *> { m_pageLabel, m_pageCombo,
@@ -116,11 +117,14 @@ void CChatLogDlg::createControls()
     m_records->setRootIsDecorated(false);
     m_records->setUniformRowHeights(true);
     m_records->setModel(m_recordModel);
-    // The name, host and address of a hit take what their texts need (the
-    // rows in view are measured); its text has the rest of the pane.
+    m_records->setItemDelegateForColumn(ChatLogRecordModel::kTextColumn, new ChatLogHitDelegate(m_records));
+    // The name, host and address of a hit are sized by fitRecordColumns;
+    // its text has the rest of the pane.
     for (int column = 0; column < ChatLogRecordModel::kTextColumn; ++column)
-        m_records->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+        m_records->header()->setSectionResizeMode(column, QHeaderView::Fixed);
     m_records->header()->setSectionResizeMode(ChatLogRecordModel::kTextColumn, QHeaderView::Stretch);
+    m_records->viewport()->installEventFilter(this);
+    connect(m_records->verticalScrollBar(), &QScrollBar::valueChanged, this, &CChatLogDlg::fitRecordColumns);
     connect(m_records, &QTreeView::doubleClicked, this, [this](const QModelIndex &index) {
         OnRecordDoubleClicked(index.row());
     });
@@ -328,6 +332,7 @@ void CChatLogDlg::OnSearch()
     if (text.isEmpty() || !m_browser.index() || m_tasks->isBusy())
         return;
     setWorking(true);
+    m_found = text;
     m_tasks->Search(m_browser.sharedIndex(), m_path, text);
 }
 
@@ -374,8 +379,25 @@ bool CChatLogDlg::OpenLink(const QString &href)
     return DesktopServices::current().openUrl(url);
 }
 
+void CChatLogDlg::fitRecordColumns()
+{
+    const QAbstractItemView &view = *m_records;
+    QHeaderView &header = *m_records->header();
+    QList<int> needed;
+    QList<int> titles;
+    for (int column = 0; column < ChatLogRecordModel::kTextColumn; ++column) {
+        titles.append(header.sectionSizeHint(column));
+        needed.append(std::max(view.sizeHintForColumn(column), titles.last()));
+    }
+    const QList<int> widths = ChatLogRecordModel::KeyColumnWidths(needed, titles, m_records->viewport()->width() / 2);
+    for (int column = 0; column < ChatLogRecordModel::kTextColumn; ++column)
+        header.resizeSection(column, widths[column]);
+}
+
 bool CChatLogDlg::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_records->viewport() && event->type() == QEvent::Resize)
+        fitRecordColumns();
     if (watched == m_text->viewport()) {
         if (event->type() == QEvent::MouseButtonRelease) {
             const auto *mouse = static_cast<QMouseEvent *>(event);

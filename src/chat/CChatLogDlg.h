@@ -95,6 +95,12 @@ private:
     QList<int> selectedRows() const;
     void showPage();
     void showTextView(bool text);
+    // The name, host and address columns of the hits take what their texts
+    // need in the rows in view, but together at most half the list, so the
+    // text that matched keeps the other half whatever the names' length (a
+    // long name is cut there, whole in its tip). Run when the hits, the
+    // rows in view or the list's width change.
+    void fitRecordColumns();
 
     ChatLogWriter *m_writer;
     QString m_path;
@@ -112,4 +118,5 @@ private:
     QProgressBar *m_progress = nullptr;
     QHash<int, QAbstractButton *> m_buttons;
     bool m_fillingCombo = false;
+    QString m_found; // the text of the last search
 };

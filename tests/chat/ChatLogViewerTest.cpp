@@ -18,6 +18,7 @@
 #include "net/PeerBounds.h"
 #include "core/MessageMarkers.h"
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <cstdio>
 #include "net/HostRecord.h"
 #include "platform/ScriptedPrompter.h"
@@ -260,6 +261,42 @@ struct ViewerFixture
 
 } // namespace
 
+// The name, host and address of a hit take what they need while together
+// they fit half the list; past that, the short ones keep their need while the
+// others keep room for their titles, and the long ones share the rest.
+TEST(ChatLogRecordModel, KeyColumnsTakeAtMostHalfTheList)
+{
+    const QList<int> titles { 50, 40, 50 };
+    EXPECT_EQ(ChatLogRecordModel::KeyColumnWidths({ 60, 50, 90 }, titles, 300), (QList<int>{ 60, 50, 90 }));
+    EXPECT_EQ(ChatLogRecordModel::KeyColumnWidths({ 320, 50, 90 }, titles, 200), (QList<int>{ 60, 50, 90 }));
+    EXPECT_EQ(ChatLogRecordModel::KeyColumnWidths({ 320, 300, 90 }, titles, 200), (QList<int>{ 55, 55, 90 }));
+    // Too narrow for that: an even share each, what a column does not need
+    // going to the others.
+    EXPECT_EQ(ChatLogRecordModel::KeyColumnWidths({ 320, 30, 90 }, titles, 120), (QList<int>{ 45, 30, 45 }));
+    EXPECT_EQ(ChatLogRecordModel::KeyColumnWidths({ 320, 300, 90 }, titles, -5), (QList<int>{ 0, 0, 0 }));
+}
+
+// A hit's text shows what matched: as it is while the match fits the cell,
+// from a little before the match otherwise, however far in it lies.
+TEST(ChatLogRecordModel, AHitsTextShowsWhatMatched)
+{
+    const QFontMetrics fm(QApplication::font());
+    const QString heading = u("华东区市场营销部销售经理王小明的笔记本电脑备用机 07:36:01   ");
+    const int width = fm.horizontalAdvance(heading) / 2;
+    const QString shortText = u("王小明 08:00:00   你好");
+    ASSERT_LE(fm.horizontalAdvance(shortText), width);
+    EXPECT_EQ(ChatLogRecordModel::AroundMatch(shortText, u("你好"), fm, width), shortText);
+    EXPECT_EQ(ChatLogRecordModel::AroundMatch(heading + u("没有"), u("你好"), fm, width), heading + u("没有"));
+    for (const QString &text : QStringList{ heading + u("你好，三点的会改到四点"), QString(100000, u'x') + u("你好") }) {
+        const QString shown = ChatLogRecordModel::AroundMatch(text, u("你好"), fm, width);
+        ASSERT_TRUE(shown.startsWith(QChar(0x2026)));
+        EXPECT_TRUE(text.endsWith(shown.mid(1)));
+        const qsizetype at = shown.indexOf(u("你好"));
+        ASSERT_GT(at, 1) << "a little of what comes before";
+        EXPECT_LE(fm.horizontalAdvance(shown.left(at + 2)), width);
+    }
+}
+
 TEST(ChatLogDlg, ReadsTheWritersLogUpToATornLastRecord)
 {
     ViewerFixture f(u("viewer-torn"));
@@ -349,6 +386,10 @@ TEST(ChatLogDlg, SearchThenDeleteOnePeersLogKeepingTheOthersByteForByte)
     EXPECT_EQ(f.dialog->recordList()->model()->index(0, 3).data().toString(), u("会议3"));
     EXPECT_EQ(f.dialog->recordList()->model()->index(0, 3).data(Qt::ToolTipRole).toString(), PlainText::ToolTip(u("会议3")))
         << "a text too long for its column is read in its tip, never as markup";
+    const QModelIndex name = f.dialog->recordList()->model()->index(0, 0);
+    ASSERT_FALSE(name.data().toString().isEmpty());
+    EXPECT_EQ(name.data(Qt::ToolTipRole).toString(), PlainText::ToolTip(name.data().toString()))
+        << "so is a name cut at its column's edge";
     EXPECT_FALSE(f.dialog->pageLabel()->isVisibleTo(f.dialog.get())) << "no pages for search results";
     f.dialog->OnRecordDoubleClicked(1);
     EXPECT_EQ(f.dialog->textView()->toPlainText(), u("会议3\n"));

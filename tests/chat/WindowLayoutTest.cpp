@@ -13,6 +13,7 @@
 #include "chat/COverwritePromptDlg.h"
 #include "chat/CUserLogFilterDlg.h"
 #include "chat/ChatLayout.h"
+#include "chat/ChatLogRecordModel.h"
 #include "chat/faces/CEditFaceDlg.h"
 #include "chat/faces/CFaceManagerDlg.h"
 #include "chat/faces/CFacePickerDlg.h"
@@ -25,6 +26,7 @@
 #include "controls/CQuickReplyDlg.h"
 #include "controls/SkinFont.h"
 #include "core/ChatFont.h"
+#include "core/PlainText.h"
 #include "chat/shares/CSharePasswordDlg.h"
 #include "chat/shares/CSharePasswordInputDlg.h"
 #include "chat/shares/CShareSettingsDlg.h"
@@ -57,10 +59,13 @@
 #include <QAbstractButton>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTextDocument>
 #include <cmath>
@@ -422,6 +427,59 @@ TEST(WindowLayout, MultiUserWindowAndLogViewer)
         viewer.grab().save(QString::fromLocal8Bit(shot) + QStringLiteral("/chat-log-search.png"));
     EXPECT_NO_PROBLEMS(LayoutCheck::Unexcused(LayoutCheck::Problems(viewer, u("CChatLogDlg+search")), kExceptions));
     EXPECT_NO_PROBLEMS(LayoutCheck::CellTexts(*viewer.recordList(), {0, 3}, u("CChatLogDlg+search/1093")));
+    viewer.close();
+
+    // A peer of a long name (24 characters, as much as a name field holds):
+    // the text keeps at least half the list at the default size and
+    // narrower, and each hit shows what matched, also where the long name
+    // heads the text; the name is cut in its column, whole in its tip.
+    const QString longName = u("华东区市场营销部销售经理王小明的笔记本电脑备用机");
+    ASSERT_EQ(longName.size(), 24);
+    hosts.first()->displayName = longName;
+    sender.log->LogChatMessage(PeerLogEntry(*hosts.first(), ChatFont::standard(), u("你好，三点的会改到四点")));
+    ASSERT_EQ(sender.logged().size(), 4);
+    CChatLogDlg longNames(nullptr, sender.log->GetChatLogPath(), nullptr);
+    QSignalSpy longLoaded(&longNames, &CChatLogDlg::taskFinished);
+    ASSERT_TRUE(longLoaded.wait(10000) || !longNames.isWorking());
+    longNames.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&longNames));
+    longNames.searchText()->setText(u("你好"));
+    longNames.findChild<QAbstractButton *>(u("1003"))->click();
+    ASSERT_TRUE(longLoaded.wait(10000) || !longNames.isWorking());
+    QTreeView &hits = *longNames.recordList();
+    const QAbstractItemModel &rows = *hits.model();
+    ASSERT_EQ(rows.rowCount(), 4);
+    const QModelIndex longCell = rows.match(rows.index(0, 0), Qt::DisplayRole, longName, 1, Qt::MatchExactly).value(0);
+    ASSERT_TRUE(longCell.isValid());
+    EXPECT_EQ(rows.data(longCell, Qt::ToolTipRole).toString(), PlainText::ToolTip(longName));
+    const int defaultWidth = longNames.width();
+    for (const int width : {defaultWidth, 720}) {
+        longNames.resize(width, longNames.height());
+        QCoreApplication::processEvents();
+        if (const QByteArray shot = qgetenv("KWEL_LAYOUT_SHOTS"); !shot.isEmpty())
+            longNames.grab().save(QString::fromLocal8Bit(shot) + QStringLiteral("/chat-log-search-long-name-%1.png").arg(width));
+        const QString where = u("CChatLogDlg+long name %1/1093").arg(width);
+        EXPECT_GE(2 * hits.header()->sectionSize(ChatLogRecordModel::kTextColumn), hits.viewport()->width()) << where.toStdString();
+        for (int row = 0; row < rows.rowCount(); ++row) {
+            const QModelIndex cell = rows.index(row, ChatLogRecordModel::kTextColumn);
+            const auto *delegate = qobject_cast<const ChatLogHitDelegate *>(hits.itemDelegateForIndex(cell));
+            ASSERT_NE(delegate, nullptr);
+            QStyleOptionViewItem option;
+            option.initFrom(&hits);
+            option.widget = &hits;
+            option.rect = hits.visualRect(cell);
+            const QString shown = delegate->ShownText(option, cell);
+            const qsizetype at = shown.indexOf(u("你好"));
+            ASSERT_GE(at, 0) << where.toStdString();
+            EXPECT_LE(option.fontMetrics.horizontalAdvance(shown.left(at + 2)), option.rect.width() - 4)
+                << where.toStdString() << ": what matched is out of view in \"" << shown.toStdString() << "\"";
+        }
+        EXPECT_NO_PROBLEMS(LayoutCheck::Unexcused(LayoutCheck::Problems(hits, where), kExceptions));
+        EXPECT_LT(hits.header()->sectionSize(0), static_cast<const QAbstractItemView &>(hits).sizeHintForColumn(0))
+            << "the long name is cut";
+        if (width == defaultWidth)
+            EXPECT_NO_PROBLEMS(LayoutCheck::CellTexts(hits, {1, 2}, where)); // the host and address stay whole
+    }
     CUserLogFilterDlg filter;
     EXPECT_NO_PROBLEMS(shownProblems(filter, u("CUserLogFilterDlg")));
 }
