@@ -68,7 +68,8 @@ bool PictureFolderShares::evictOldest(quint32 address, bool atBound, const QSet<
     const auto it = m_senders.find(address);
     if (it == m_senders.end())
         return false;
-    const auto oldest = std::find_if(it->files.cbegin(), it->files.cend(), [&](const File &f) { return !kept.contains(f.path); });
+    const auto oldest
+        = std::find_if(it->files.cbegin(), it->files.cend(), [&](const File &f) { return !kept.contains(f.path); });
     if (oldest == it->files.cend())
         return false;
     const QString path = oldest->path;

@@ -137,7 +137,8 @@ QStringList PictureStore::HeadPhotoFiles(int kindDigit, const QString &macText) 
     const QDir dir(folderPath(userHeadPhoto()));
     const QString prefix = QString::number(kindDigit) + macText;
     QStringList paths;
-    for (const QString &name : dir.entryList({ prefix + QStringLiteral("*.bmp") }, QDir::Files | QDir::Hidden, QDir::Name))
+    for (const QString &name :
+        dir.entryList({ prefix + QStringLiteral("*.bmp") }, QDir::Files | QDir::Hidden, QDir::Name))
         paths.append(dir.filePath(name));
     return paths;
 }

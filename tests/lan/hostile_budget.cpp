@@ -287,7 +287,8 @@ bool receipts(const QStringList &words, quint32 target, quint16 port, const std:
     return true;
 }
 
-bool plainchat(const QStringList &words, quint32 target, quint16 port, const std::function<void(const QString &)> &report)
+bool plainchat(
+    const QStringList &words, quint32 target, quint16 port, const std::function<void(const QString &)> &report)
 {
     QUdpSocket socket;
     if (!socket.bind(QHostAddress(QHostAddress::AnyIPv4), 0))

@@ -914,9 +914,8 @@ TEST(IncomingPictures, AHeadPictureStaysUntilTheNewOneIsStored)
         const auto found = r.store.FindHeadPhotoFile(0, mac, true);
         return found ? found->path : QString();
     };
-    const auto headFiles = [&] {
-        return QDir(r.store.folderPath(PictureStore::userHeadPhoto())).entryList(QDir::Files).size();
-    };
+    const auto headFiles
+        = [&] { return QDir(r.store.folderPath(PictureStore::userHeadPhoto())).entryList(QDir::Files).size(); };
 
     sendHead(0x900, 32);
     const QString first = storedPath();
