@@ -181,8 +181,6 @@ void CNetManager::findOwnIdentity()
             if (m_options.bindAddress != QHostAddress(QHostAddress::AnyIPv4) && entry.ip() != m_options.bindAddress)
                 continue;
             m_ownAddress = entry.ip().toIPv4Address();
-            if (const quint32 mask = entry.netmask().toIPv4Address())
-                m_ownNetmask = mask;
             m_ownMac = iface.hardwareAddress().remove(QLatin1Char(':')).toUpper();
             if (m_ownMac.size() != 12)
                 m_ownMac.clear();
@@ -327,6 +325,16 @@ void CNetManager::deliver(const QNetworkDatagram &datagram)
 bool CNetManager::IsPeerAddress(quint32 address) const
 {
     return SourceAddress::IsPeer(address, true, m_ownNetworks);
+}
+
+bool CNetManager::IsOnOwnNetwork(quint32 address)
+{
+    if (m_interfaces.Changed())
+        findOwnNetworks();
+    const auto loopback = [](quint32 a) { return (a >> 24) == 127; };
+    if (loopback(address))
+        return loopback(m_ownAddress);
+    return SourceAddress::OnNetwork(address, m_ownNetworks);
 }
 
 void CNetManager::findOwnNetworks()

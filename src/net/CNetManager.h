@@ -80,8 +80,6 @@ public:
 
     // The user's own IPv4 address (host order) and MAC text (12 upper-case hex digits).
     quint32 ownAddress() const { return m_ownAddress; }
-    // The netmask of the own address's network (host order).
-    quint32 ownNetmask() const { return m_ownNetmask; }
     QString ownMac() const { return m_ownMac; }
     // False for an address no peer can have: 0.0.0.0, multicast, the limited
     // broadcast, or the network or broadcast address of one of our networks.
@@ -89,6 +87,11 @@ public:
     // networks are read again whenever the interfaces change, before the
     // next datagram is judged.
     bool IsPeerAddress(quint32 address) const;
+    // True when the address is on one of our networks: that of an address
+    // of an interface that is up now (read again when the interfaces
+    // changed since the last look, as for a datagram), or the loopback
+    // network while our own address is a loopback one.
+    bool IsOnOwnNetwork(quint32 address);
     void setOwnIdentity(quint32 address, const QString &mac);
 
     // Every sender takes the next packet number from here (read, then incremented).
@@ -162,7 +165,6 @@ private:
     TcpListener m_tcp;
     QString m_error;
     quint32 m_ownAddress = 0x7F000001;
-    quint32 m_ownNetmask = 0xFFFFFF00;
     QString m_ownMac;
     InterfaceWatch m_interfaces;
     QList<SourceAddress::Network> m_ownNetworks;

@@ -510,7 +510,7 @@ void IncomingPictures::keep(const Key &key)
         TrimWorkingSet();
 }
 
-bool IncomingPictures::roomFor(qint64 bytes, quint32 address)
+bool IncomingPictures::roomFor(qint64 bytes, quint32 address, const QStringList &replaced)
 {
     // Nothing is stored while the disk is down to its floor.
     if (!m_diskFloor.Admits(bytes)) {
@@ -521,7 +521,7 @@ bool IncomingPictures::roomFor(qint64 bytes, quint32 address)
     // The sender's own oldest pictures make room within its share, then the
     // heaviest sender's within the bound; only a picture larger than a
     // share is refused.
-    if (m_folders.MakeRoom(address, bytes))
+    if (m_folders.MakeRoom(address, bytes, replaced))
         return true;
     refuse(PeerRefusal::PictureFolderFull, address);
     return false;
@@ -581,17 +581,19 @@ void IncomingPictures::finish(Entry &entry)
     } else {
         // One file per address and kind: the new one replaces the one the
         // address stored before, whatever MAC either names, and the one
-        // stored under this MAC.
+        // stored under this MAC. Those stay until it is written: a refusal
+        // (the disk floor, the folders' bound) or a failed write leaves the
+        // peer the picture it had.
         const auto use = h.purpose == PurposeHeadPicture ? PictureFolderShares::Use::HeadPicture
                                                          : PictureFolderShares::Use::CustomPicture;
-        m_folders.DropHeadPhotos(entry.sender.address, use);
-        if (const auto old = m_store.FindHeadPhotoFile(h.purpose - 1, entry.senderMac, false))
-            m_folders.Forget(old->path);
-        if (!roomFor(fileBytes, entry.sender.address))
+        const int kindDigit = h.purpose - 1;
+        const QStringList replaced
+            = m_folders.HeadPhotos(entry.sender.address, use) + m_store.HeadPhotoFiles(kindDigit, entry.senderMac);
+        if (!roomFor(fileBytes, entry.sender.address, replaced))
             return;
-        picture.filePath = m_store.SaveHeadPhoto(bmpFileFromDib(dib), h.purpose - 1, entry.senderMac, h.totalSize);
+        picture.filePath = m_store.SaveHeadPhoto(bmpFileFromDib(dib), kindDigit, entry.senderMac, h.totalSize);
         if (!picture.filePath.isEmpty())
-            m_folders.Added(entry.sender.address, picture.filePath, use);
+            m_folders.Replace(entry.sender.address, picture.filePath, use, replaced);
     }
     // Every window showing the stored file shares this bitmap.
     if (!picture.filePath.isEmpty())

@@ -192,7 +192,7 @@ private:
     void keep(const Key &key);
     void finish(Entry &entry);
     bool claimed(const Key &key) const;
-    bool roomFor(qint64 bytes, quint32 address);
+    bool roomFor(qint64 bytes, quint32 address, const QStringList &replaced = {});
     bool generalRoomFor(const Entry &entry, qint64 bytes) const;
     bool takeReserve(const Key &key, qint64 bytes);
     bool yieldReserve(quint32 address);

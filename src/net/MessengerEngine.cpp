@@ -235,10 +235,9 @@ bool MessengerEngine::MayReach(quint32 address)
     return false;
 }
 
-bool MessengerEngine::onOwnNetwork(quint32 address) const
+bool MessengerEngine::onOwnNetwork(quint32 address)
 {
-    const quint32 mask = m_net.ownNetmask();
-    return (address & mask) == (m_net.ownAddress() & mask);
+    return m_net.IsOnOwnNetwork(address);
 }
 
 bool MessengerEngine::MayAnswerBytes(quint32 address, qint64 bytes, qint64 answering)

@@ -207,7 +207,7 @@ private:
     Room roomForNewHost(const PacketRecord &packet);
     bool answersIntroduction(const PacketRecord &packet);
     void forgetIntroductions(qint64 nowMs);
-    bool onOwnNetwork(quint32 address) const;
+    bool onOwnNetwork(quint32 address);
     void dropWaitingAnswers(qint64 nowMs);
     // The text of a message as read (no CR, up to its NUL) and its file
     // list, hashed: what tells a copy from another message of that number.

@@ -68,8 +68,7 @@ bool PeerAdmission::KeyConfirmed(const QString &key, quint32 address) const
 {
     if (!isMacText(key))
         return true;
-    const CNetManager &net = m_engine.net();
-    if ((address & net.ownNetmask()) != (net.ownAddress() & net.ownNetmask()))
+    if (!m_engine.net().IsOnOwnNetwork(address))
         return false;
     NeighbourTable neighbours;
     neighbours.Load(m_neighbourPath);

@@ -63,32 +63,64 @@ int PictureFolderShares::fileCount()
     return int(m_owner.size());
 }
 
-void PictureFolderShares::evictOldest(quint32 address, bool atBound)
+bool PictureFolderShares::evictOldest(quint32 address, bool atBound, const QSet<QString> &kept)
 {
     const auto it = m_senders.find(address);
-    if (it == m_senders.end() || it->files.empty())
-        return;
-    const File file = it->files.front();
-    QFile::remove(file.path);
-    removeRecord(address, file.path);
+    if (it == m_senders.end())
+        return false;
+    const auto oldest
+        = std::find_if(it->files.cbegin(), it->files.cend(), [&](const File &f) { return !kept.contains(f.path); });
+    if (oldest == it->files.cend())
+        return false;
+    const QString path = oldest->path;
+    QFile::remove(path);
+    removeRecord(address, path);
     if (m_evicted)
-        m_evicted(address, file.path, atBound);
+        m_evicted(address, path, atBound);
+    return true;
 }
 
-bool PictureFolderShares::MakeRoom(quint32 address, qint64 bytes)
+bool PictureFolderShares::MakeRoom(quint32 address, qint64 bytes, const QStringList &replaced)
 {
     scan();
     const qint64 cost = costOf(bytes);
     if (cost > shareBytes())
         return false;
+    // What the new file replaces is set aside: counted for no one.
+    QSet<QString> kept;
+    QHash<quint32, qint64> keptBytes;
+    qint64 keptTotal = 0;
+    for (const QString &path : replaced) {
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        const auto owner = m_owner.constFind(absolute);
+        if (owner == m_owner.cend() || kept.contains(absolute))
+            continue;
+        kept.insert(absolute);
+        const std::deque<File> &files = m_senders.constFind(owner.value())->files;
+        const auto file = std::find_if(files.cbegin(), files.cend(), [&](const File &f) { return f.path == absolute; });
+        if (file != files.cend()) {
+            keptBytes[owner.value()] += file->cost;
+            keptTotal += file->cost;
+        }
+    }
+    const auto counted = [&](quint32 sender) { return bytesOf(sender) - keptBytes.value(sender); };
     // The sender's own oldest first while it would pass its share...
-    while (bytesOf(address) > 0 && bytesOf(address) + cost > shareBytes())
-        evictOldest(address, false);
+    while (counted(address) > 0 && counted(address) + cost > shareBytes()) {
+        if (!evictOldest(address, false, kept))
+            break;
+    }
     // ...then the heaviest sender's while all together would pass the bound.
-    while (m_total + cost > m_limits.totalBytes && !m_senders.isEmpty()) {
-        const auto heaviest = std::max_element(m_senders.cbegin(), m_senders.cend(),
-            [](const Sender &a, const Sender &b) { return a.bytes < b.bytes; });
-        evictOldest(heaviest.key(), true);
+    while (m_total - keptTotal + cost > m_limits.totalBytes) {
+        quint32 heaviest = 0;
+        qint64 most = 0;
+        for (auto it = m_senders.cbegin(); it != m_senders.cend(); ++it) {
+            if (counted(it.key()) > most) {
+                most = counted(it.key());
+                heaviest = it.key();
+            }
+        }
+        if (most == 0 || !evictOldest(heaviest, true, kept))
+            break;
     }
     return true;
 }
@@ -114,21 +146,31 @@ void PictureFolderShares::Forget(const QString &path)
         removeRecord(owner.value(), absolute);
 }
 
-void PictureFolderShares::DropHeadPhotos(quint32 address, Use use)
+void PictureFolderShares::Replace(quint32 address, const QString &path, Use use, const QStringList &replaced)
+{
+    const QString written = QFileInfo(path).absoluteFilePath();
+    for (const QString &old : replaced) {
+        const QString absolute = QFileInfo(old).absoluteFilePath();
+        if (absolute == written)
+            continue;
+        QFile::remove(absolute);
+        Forget(absolute);
+    }
+    Added(address, written, use);
+}
+
+QStringList PictureFolderShares::HeadPhotos(quint32 address, Use use)
 {
     scan();
+    QStringList paths;
     const auto it = m_senders.constFind(address);
     if (it == m_senders.cend())
-        return;
-    QStringList paths;
+        return paths;
     for (const File &file : it->files) {
         if (file.use == use)
             paths.append(file.path);
     }
-    for (const QString &path : std::as_const(paths)) {
-        QFile::remove(path);
-        removeRecord(address, path);
-    }
+    return paths;
 }
 
 void PictureFolderShares::removeRecord(quint32 address, const QString &path)

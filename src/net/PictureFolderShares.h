@@ -14,7 +14,9 @@
 #include "net/PictureStore.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <functional>
 
@@ -45,16 +47,21 @@ public:
     // Makes room for a new file of `bytes` from the address: its own oldest
     // pictures go while it would hold more than its share, then the oldest
     // of the heaviest sender while all would hold more than the total.
+    // The files the new one is to replace (`replaced`) are not counted and
+    // never deleted here: they stay until the new one is written (Replace).
     // False when the file is larger than a share (nothing is deleted).
-    bool MakeRoom(quint32 address, qint64 bytes);
+    bool MakeRoom(quint32 address, qint64 bytes, const QStringList &replaced = {});
     // The file was written for the address (one at the same path before is
     // replaced in the accounting).
     void Added(quint32 address, const QString &path, Use use);
+    // The file was written for the address in place of the replaced ones,
+    // which are deleted now.
+    void Replace(quint32 address, const QString &path, Use use, const QStringList &replaced);
     // The file is gone (deleted by someone else).
     void Forget(const QString &path);
-    // Deletes the head or custom picture the address stored before: a new
-    // one from the same address replaces it, whatever MAC it names.
-    void DropHeadPhotos(quint32 address, Use use);
+    // The head or custom pictures the address stored before: a new one from
+    // the same address replaces them, whatever MAC it names.
+    QStringList HeadPhotos(quint32 address, Use use);
 
     qint64 totalBytes();
     qint64 bytesOf(quint32 address);
@@ -75,7 +82,8 @@ private:
     };
     static qint64 costOf(qint64 bytes) { return qMax(bytes, kFileCost); }
     void scan();
-    void evictOldest(quint32 address, bool atBound);
+    // False when the address has no file but those kept.
+    bool evictOldest(quint32 address, bool atBound, const QSet<QString> &kept);
     void removeRecord(quint32 address, const QString &path);
 
     PictureStore m_store;

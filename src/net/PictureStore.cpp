@@ -6,6 +6,7 @@
 #include "net/HostRecord.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -115,16 +116,31 @@ QString PictureStore::SaveHeadPhoto(QByteArrayView bmpFile, int kindDigit, const
 {
     if (bmpFile.isEmpty() || value == 0 || (kindDigit != 0 && kindDigit != 1) || !IsMacText(macText))
         return {};
-    const QString folder = folderPath(userHeadPhoto());
-    if (!QDir().mkpath(folder))
+    if (!QDir().mkpath(folderPath(userHeadPhoto())))
         return {};
-    const QString prefix = QString::number(kindDigit) + macText;
-    QDir dir(folder);
-    const QStringList old = dir.entryList({ prefix + QStringLiteral("*.bmp") }, QDir::Files | QDir::Hidden);
-    for (const QString &name : old)
-        dir.remove(name);
+    // The photo stored before stays until the new one is written.
     const QString path = HeadPhotoPath(kindDigit, macText, value);
-    return writePictureFile(path, bmpFile) ? path : QString();
+    if (!writePictureFile(path, bmpFile))
+        return {};
+    const QString written = QFileInfo(path).absoluteFilePath();
+    for (const QString &old : HeadPhotoFiles(kindDigit, macText)) {
+        if (QFileInfo(old).absoluteFilePath() != written)
+            QFile::remove(old);
+    }
+    return path;
+}
+
+QStringList PictureStore::HeadPhotoFiles(int kindDigit, const QString &macText) const
+{
+    if ((kindDigit != 0 && kindDigit != 1) || !IsMacText(macText))
+        return {};
+    const QDir dir(folderPath(userHeadPhoto()));
+    const QString prefix = QString::number(kindDigit) + macText;
+    QStringList paths;
+    for (const QString &name :
+        dir.entryList({ prefix + QStringLiteral("*.bmp") }, QDir::Files | QDir::Hidden, QDir::Name))
+        paths.append(dir.filePath(name));
+    return paths;
 }
 
 QString PictureStore::HeadPhotoPath(int kindDigit, const QString &macText, quint32 value) const
@@ -145,19 +161,15 @@ QString PictureStore::ownCustomPicturePath() const
 
 std::optional<HeadPhotoFile> PictureStore::FindHeadPhotoFile(int kindDigit, const QString &macText, bool wholeName) const
 {
-    if ((kindDigit != 0 && kindDigit != 1) || !IsMacText(macText))
-        return std::nullopt;
-    const QString prefix = QString::number(kindDigit) + macText;
-    const QDir dir(folderPath(userHeadPhoto()));
-    const QStringList names = dir.entryList({ prefix + QStringLiteral("*.bmp") }, QDir::Files | QDir::Hidden, QDir::Name);
-    for (const QString &name : names) {
+    for (const QString &path : HeadPhotoFiles(kindDigit, macText)) {
         // Title: the kind digit, 12 MAC digits and 8 hex digits of the value.
+        const QString name = QFileInfo(path).fileName();
         const QStringView title = QStringView(name).chopped(4);
         const bool ok = title.size() == 21 && isHexText(title.right(8));
         const quint32 value = ok ? title.right(8).toUInt(nullptr, 16) : 0;
         if (wholeName && !ok)
             continue;
-        return HeadPhotoFile { dir.filePath(name), ok ? value : 0 };
+        return HeadPhotoFile { path, ok ? value : 0 };
     }
     return std::nullopt;
 }

@@ -7,6 +7,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 inline constexpr QStringView kCustomFaceFolder = u"CustomFace";
@@ -64,12 +65,16 @@ public:
 
     // A peer's head photo: "UserHeadPhoto/%d%s%08x.bmp" (kind digit 0 the
     // head picture, 1 the custom picture; the 12 hex digits of the MAC text;
-    // the value). Earlier files of the same kind and MAC are deleted first.
-    // Returns the path, empty when refused (kind not 0 or 1, value 0, MAC
-    // text not 12 hex digits) or not written.
+    // the value). The other files of the same kind and MAC are deleted once
+    // it is written (none when it is not). Returns the path, empty when
+    // refused (kind not 0 or 1, value 0, MAC text not 12 hex digits) or not
+    // written.
     QString SaveHeadPhoto(QByteArrayView bmpFile, int kindDigit, const QString &macText, quint32 value) const;
     // Where SaveHeadPhoto keeps that photo, whether or not it exists.
     QString HeadPhotoPath(int kindDigit, const QString &macText, quint32 value) const;
+    // Every stored photo of that kind and MAC, whatever its value (none for
+    // a MAC text that is not 12 hex digits).
+    QStringList HeadPhotoFiles(int kindDigit, const QString &macText) const;
     // The stored photo of that kind: the first file (in name order) whose
     // name is the kind digit, the MAC text and anything ending in ".bmp".
     // With wholeName only a name of exactly that form ("%d%s%08x.bmp") is

@@ -1,5 +1,7 @@
 #include "net/SourceAddress.h"
 
+#include <algorithm>
+
 namespace SourceAddress {
 
 bool IsPeer(quint32 address, bool viaLoopback, const QList<Network> &ownNetworks)
@@ -13,13 +15,20 @@ bool IsPeer(quint32 address, bool viaLoopback, const QList<Network> &ownNetworks
         return viaLoopback;
     for (const Network &own : ownNetworks) {
         const quint32 mask = own.netmask;
-        if (mask == 0 || mask >= 0xFFFFFFFEu || (address & mask) != (own.address & mask))
+        if (mask >= 0xFFFFFFFEu || !OnNetwork(address, { own }))
             continue;
         const quint32 hostPart = address & ~mask;
         if (hostPart == 0 || hostPart == ~mask)
             return false;
     }
     return true;
+}
+
+bool OnNetwork(quint32 address, const QList<Network> &networks)
+{
+    return std::any_of(networks.cbegin(), networks.cend(), [address](const Network &network) {
+        return network.netmask != 0 && (address & network.netmask) == (network.address & network.netmask);
+    });
 }
 
 } // namespace SourceAddress

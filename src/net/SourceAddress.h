@@ -24,5 +24,8 @@ struct Network
 // addresses of each own network are refused (not for /31 and /32 networks,
 // whose every address is a host).
 bool IsPeer(quint32 address, bool viaLoopback, const QList<Network> &ownNetworks);
+// True when the address is on one of the networks (their network and
+// broadcast addresses too); a network without a mask holds nothing.
+bool OnNetwork(quint32 address, const QList<Network> &networks);
 
 } // namespace SourceAddress

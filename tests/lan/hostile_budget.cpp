@@ -287,13 +287,15 @@ bool receipts(const QStringList &words, quint32 target, quint16 port, const std:
     return true;
 }
 
-bool plainchat(quint32 target, quint16 port, const std::function<void(const QString &)> &report)
+bool plainchat(
+    const QStringList &words, quint32 target, quint16 port, const std::function<void(const QString &)> &report)
 {
     QUdpSocket socket;
     if (!socket.bind(QHostAddress(QHostAddress::AnyIPv4), 0))
         return false;
-    const QString login = QStringLiteral("plain");
-    const QString host = QStringLiteral("plain-pc");
+    const bool shortNames = words.value(1) == QLatin1String("short");
+    const QString login = shortNames ? QStringLiteral("li") : QStringLiteral("plain");
+    const QString host = shortNames ? QStringLiteral("pc") : QStringLiteral("plain-pc");
     const auto await = [&](quint32 command, int ms) -> qint64 {
         QElapsedTimer clock;
         clock.start();
@@ -311,8 +313,10 @@ bool plainchat(quint32 target, quint16 port, const std::function<void(const QStr
         }
         return -1;
     };
-    socket.writeDatagram(PacketCodec::BuildPlainPacket(login, host, 300001, CMD_ANNOUNCE_ENTRY, "plain", "group"),
-        QHostAddress(target), port);
+    const QByteArray entry = shortNames
+        ? PacketCodec::BuildPlainPacket(login, host, 300001, CMD_ANNOUNCE_ENTRY, "li")
+        : PacketCodec::BuildPlainPacket(login, host, 300001, CMD_ANNOUNCE_ENTRY, "plain", "group");
+    socket.writeDatagram(entry, QHostAddress(target), port);
     const bool answered = await(CMD_ANSWER_ENTRY, 2000) >= 0;
     PumpEvents(300);
     socket.writeDatagram(PacketCodec::BuildPlainPacket(login, host, 300002, CMD_SEND_MESSAGE | OPT_SEND_CHECK,
@@ -344,6 +348,6 @@ std::optional<bool> RunAnswerBudgetAttack(
     if (attack == QLatin1String("receipts"))
         return receipts(words, target, port, report);
     if (attack == QLatin1String("plainchat"))
-        return plainchat(target, port, report);
+        return plainchat(words, target, port, report);
     return std::nullopt;
 }

@@ -23,9 +23,11 @@
 //                                  numbers-only Y|N"
 //   receipts N                     a listed peer's N messages, 250 ms apart:
 //                                  "RECEIPTS sent N got R max-ms M"
-//   plainchat                      a plain IP Messenger peer's entry, then a
+//   plainchat [short]              a plain IP Messenger peer's entry, then a
 //                                  short message asking for its receipt:
-//                                  "PLAINCHAT entry-answer Y|N receipt-ms M"
+//                                  "PLAINCHAT entry-answer Y|N receipt-ms M";
+//                                  short: names of one or two letters and no
+//                                  group (an entry of about 20 bytes)
 // The forged sources need root (IP_TRANSPARENT).
 #pragma once
 

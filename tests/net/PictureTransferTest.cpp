@@ -99,6 +99,25 @@ struct Receiver
     qint64 clock = 0;
 };
 
+// The receiver's disk floor, on a disk of kDiskBytes with the free space
+// and the clock the test sets; the refusals are recorded.
+constexpr qint64 kDiskBytes = qint64(1) << 30;
+struct DiskFloor
+{
+    DiskFloor(Receiver &r, qint64 freeBytes)
+        : available(freeBytes)
+    {
+        FreeSpaceFloor floor(r.folder);
+        floor.setProbe([this] { return std::optional(FreeSpaceFloor::Space { kDiskBytes, available }); });
+        floor.setClock([this] { return now; });
+        r.in.setFreeSpaceFloor(floor);
+        r.in.setRefusalSink([this](PeerRefusal why, quint32) { refused.append(why); });
+    }
+    qint64 available;
+    qint64 now = 0;
+    QList<PeerRefusal> refused;
+};
+
 } // namespace
 
 TEST(PictureChunk, HeaderAndAckTexts)
@@ -853,14 +872,10 @@ TEST(IncomingPictures, NothingStoredWhileTheDiskIsDownToItsFloor)
     Receiver r(QStringLiteral("pictures-disk-floor"));
     const QByteArray dib = BitmapToDib(testImage(64, 64), {}, 24);
     const qint64 file = dib.size() + 14;
-    qint64 available = FreeSpaceFloor::MinimumFloor() + file - 1;
-    qint64 now = 0;
-    FreeSpaceFloor floor(r.folder);
-    floor.setProbe([&] { return std::optional(FreeSpaceFloor::Space { qint64(1) << 30, available }); });
-    floor.setClock([&] { return now; });
-    r.in.setFreeSpaceFloor(floor);
-    QList<PeerRefusal> refused;
-    r.in.setRefusalSink([&](PeerRefusal why, quint32) { refused.append(why); });
+    DiskFloor disk(r, FreeSpaceFloor::MinimumFloor() + file - 1);
+    qint64 &available = disk.available;
+    qint64 &now = disk.now;
+    QList<PeerRefusal> &refused = disk.refused;
     QSignalSpy low(&r.in, &IncomingPictures::diskFloorReached);
     const auto send = [&](quint32 id) {
         for (const Chunk &c : chunksOf(id, dib, KindDib, CompressionNone, 4096))
@@ -878,4 +893,57 @@ TEST(IncomingPictures, NothingStoredWhileTheDiskIsDownToItsFloor)
     now += PeerBounds::kFreeSpaceCheckMs;
     EXPECT_TRUE(send(0x402));
     EXPECT_EQ(r.got.size(), 1);
+}
+
+TEST(IncomingPictures, AHeadPictureStaysUntilTheNewOneIsStored)
+{
+    Receiver r(QStringLiteral("pictures-head-kept"));
+    DiskFloor disk(r, kDiskBytes / 2);
+    qint64 &available = disk.available;
+    qint64 &now = disk.now;
+    const QList<PeerRefusal> &refused = disk.refused;
+    const QString mac = packetOf({}).macText;
+    // The stored file is named by the picture's size on the wire.
+    const auto sendHead = [&](quint32 id, int side) {
+        const QByteArray packed = LzwCompressGlobal(BitmapToDib(testImage(side, side), {}, 24));
+        for (const Chunk &c : chunksOf(id, packed, KindDib, CompressionLzw, 4096, PurposeHeadPicture))
+            r.in.OnPictureData(packetOf(c, CMD_HEAD_PICTURE_DATA));
+        return quint32(packed.size());
+    };
+    const auto storedPath = [&] {
+        const auto found = r.store.FindHeadPhotoFile(0, mac, true);
+        return found ? found->path : QString();
+    };
+    const auto headFiles
+        = [&] { return QDir(r.store.folderPath(PictureStore::userHeadPhoto())).entryList(QDir::Files).size(); };
+
+    sendHead(0x900, 32);
+    const QString first = storedPath();
+    ASSERT_FALSE(first.isEmpty());
+    const qint64 bytes = r.in.folderBytes();
+
+    // The disk is down to its floor: the new picture is refused, the old stays.
+    available = FreeSpaceFloor::MinimumFloor();
+    now += PeerBounds::kFreeSpaceCheckMs;
+    const quint32 newValue = sendHead(0x901, 48);
+    EXPECT_EQ(refused, QList<PeerRefusal> { PeerRefusal::DiskFloor });
+    EXPECT_EQ(storedPath(), first);
+    EXPECT_EQ(headFiles(), 1);
+    EXPECT_EQ(r.in.folderBytes(), bytes);
+
+    // Room again, but the new file cannot be written: the old one stays.
+    available = kDiskBytes / 2;
+    now += PeerBounds::kFreeSpaceCheckMs;
+    const QString next = r.store.HeadPhotoPath(0, mac, newValue);
+    ASSERT_TRUE(QDir().mkpath(next));
+    EXPECT_EQ(sendHead(0x902, 48), newValue);
+    EXPECT_EQ(storedPath(), first) << "a failed write deletes nothing";
+    EXPECT_EQ(r.in.folderBytes(), bytes);
+
+    // Once written, the new picture takes the old one's place, on disk and in the accounting.
+    ASSERT_TRUE(QDir(next).removeRecursively());
+    sendHead(0x903, 48);
+    EXPECT_EQ(storedPath(), next);
+    EXPECT_EQ(headFiles(), 1);
+    EXPECT_EQ(r.in.folderBytes(), qMax<qint64>(QFileInfo(next).size(), PictureFolderShares::kFileCost));
 }

@@ -3,6 +3,7 @@
 #include "net/CNetManager.h"
 
 #include <QHostAddress>
+#include <QNetworkInterface>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -72,6 +73,37 @@ TEST(SourceAddress, LoopbackPeersStillReachEachOther)
     EXPECT_TRUE(b.IsPeerAddress(0x7F000001u));
     EXPECT_FALSE(b.IsPeerAddress(0));
     EXPECT_FALSE(b.IsPeerAddress(0xFFFFFFFFu));
+}
+
+TEST(SourceAddress, OurNetworksAreThoseOfEveryInterfaceNotOfOurAddress)
+{
+    // Bound to loopback our own address is 127.0.0.1, on none of the
+    // machine's networks: each of them counts all the same.
+    CNetManager::Options options;
+    options.bindAddress = QHostAddress(QHostAddress::LocalHost);
+    options.port = 0;
+    CNetManager net;
+    ASSERT_TRUE(net.Open(options));
+    ASSERT_EQ(net.ownAddress(), 0x7F000001u);
+    const quint32 elsewhere = ip("203.0.113.9");
+    bool elsewhereOurs = false;
+    for (const QNetworkInterface &iface : QNetworkInterface::allInterfaces()) {
+        if (!(iface.flags() & QNetworkInterface::IsUp) || (iface.flags() & QNetworkInterface::IsLoopBack))
+            continue;
+        for (const QNetworkAddressEntry &entry : iface.addressEntries()) {
+            const quint32 mask = entry.netmask().toIPv4Address();
+            if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol || mask == 0)
+                continue;
+            // Another host of that network (the lowest bit of the host part flipped).
+            const quint32 other = entry.ip().toIPv4Address() ^ (~mask & 1u);
+            EXPECT_TRUE(net.IsOnOwnNetwork(other)) << qPrintable(entry.ip().toString());
+            elsewhereOurs = elsewhereOurs || (elsewhere & mask) == (entry.ip().toIPv4Address() & mask);
+        }
+    }
+    EXPECT_EQ(net.IsOnOwnNetwork(elsewhere), elsewhereOurs);
+    EXPECT_TRUE(net.IsOnOwnNetwork(ip("127.0.0.2"))) << "loopback, while our own address is a loopback one";
+    net.setOwnIdentity(ip("198.51.100.1"), QString());
+    EXPECT_FALSE(net.IsOnOwnNetwork(ip("127.0.0.2")));
 }
 
 } // namespace
