@@ -56,6 +56,11 @@ ChatSessions::ChatSessions(const ChatServices &services, QObject *parent)
         connect(engine, &MessengerEngine::hostUpdated, this, &ChatSessions::OnPeerChanged);
         connect(engine, &MessengerEngine::packetDispatched, this, &ChatSessions::OnPacketDispatched);
     }
+    // The recent contacts of the runs before count as peers talked with
+    // (those of this run may be strangers whose messages were shown).
+    if (m_services.config)
+        for (const QString &key : std::as_const(m_services.config->LastPersonKeys))
+            m_talked.insert(key);
     if (ChatLogWriter *log = m_services.chatLog) {
         // Records the log passed over for want of room: counted, and told.
         log->SetPassedOverCallback([this](const QList<quint32> &addresses, qint64 floorBytes) {

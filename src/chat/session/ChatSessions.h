@@ -133,7 +133,8 @@ private:
     // Whether the network may open the peer's window now (counted when
     // refused).
     bool mayOpenWindow(const HostRecord &peer, qint64 nowMs);
-    // The user sent the peer a message in this run, or keeps a memo for it.
+    // The user sent the peer a message in this run, had it among the recent
+    // contacts when the run began, or keeps a memo for it.
     bool talkedWith(const HostRecord &peer) const;
     void freeIfIdle(ChatSession *session);
     void showHeldNotices(ChatSession &session);
@@ -146,7 +147,7 @@ private:
     HeldReadNotices m_heldNotices;
     QSet<QString> m_sidePaneShown; // the peers whose side page was shown once
     QSet<QString> m_lzwPeers; // peers that sent us our LZW container
-    QSet<QString> m_talked; // peers the user sent messages to
+    QSet<QString> m_talked; // peers the user sent messages to, and the recent contacts at start
     IncomingPictures *m_pictures = nullptr; // lives as long as the sessions
     NetworkWindows m_windows;
     PeerRateLimiter m_shakes{PeerBounds::kIncomingShakeIntervalMs, PeerBounds::kAnswerPeers};
