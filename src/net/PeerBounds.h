@@ -73,8 +73,8 @@ inline constexpr qint64 kNetworkWindowsPeriodMs = 60000;
 inline constexpr int kEarlierWindowsPerAddress = 10;
 inline constexpr int kEarlierWindowsPerMinute = 20;
 inline constexpr int kEarlierWindowsMax = 60;
-// A peer the user talked with (sent a message to in this run, or keeps a memo
-// for) has, before both, one window of its own in this interval.
+// A peer the user talked with (sent a message to in this run, had among the
+// recent contacts when the run began, or keeps a memo for) has, before both, one window of its own in this interval.
 inline constexpr qint64 kOwnPeerWindowIntervalMs = 10000;
 // Peers the user sent messages to that are remembered as talked with.
 inline constexpr qsizetype kTalkedPeersKept = 1024;

@@ -4,7 +4,8 @@
 // before them need:
 //
 //  - a peer the user has talked with (one it sent a message to in this run,
-//    or one it keeps a memo for) first has an allowance of its own: one
+//    one of the recent contacts when the run began, or one it keeps a memo
+//    for) first has an allowance of its own: one
 //    window in kOwnPeerWindowIntervalMs, per peer key;
 //  - any peer then shares the network's allowance, kNetworkWindowsPerMinute;
 //  - when that is used up, a spell begins, and lasts while it stays used up.
