@@ -5,8 +5,8 @@
 //
 //  - a peer the user has talked with (one it sent a message to in this run,
 //    one of the recent contacts when the run began, or one it keeps a memo
-//    for) first has an allowance of its own: one
-//    window in kOwnPeerWindowIntervalMs, per peer key;
+//    for) first has an allowance of its own: one window in
+//    kOwnPeerWindowIntervalMs, per peer key;
 //  - any peer then shares the network's allowance, kNetworkWindowsPerMinute;
 //  - when that is used up, a spell begins, and lasts while it stays used up.
 //    The peers listed before the windows of the spell's first period began
@@ -17,9 +17,10 @@
 //    the period; of it, peers listed no later than the asker (talked-with
 //    peers first of all) have had fewer than kEarlierWindowsPerMinute; and
 //    all of it is bounded by kEarlierWindowsMax. So a flood of new
-//    identities never refuses an earlier peer; identities a forger listed
-//    before the flood refuse only the peers listed after them, and together
-//    never open more than the bounds.
+//    identities never takes an earlier peer's window; identities a forger
+//    listed before the flood take those of the peers listed after them, and
+//    those of older peers only by opening kEarlierWindowsMax in a period;
+//    all together never open more than the bounds.
 // Widget-free and clocked by the caller (milliseconds of a monotonic clock).
 #pragma once
 
