@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QStandardPaths>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -214,6 +215,10 @@ void CConfig::loadLists(const CRegistryKey &key)
 
     BroadcastList = key.ReadList(kBroadcastSection, BroadcastEntryBytes);
     for (const QString &text : key.ReadList(kRecentSection, RecentEntryBytes)) {
+        if (LastPersonTexts.size() >= RecentContactsKept) {
+            m_recentOverflowed = true;
+            break;
+        }
         if (const auto k = RecentKeyFromText(text)) {
             LastPersonTexts.append(text);
             LastPersonKeys.append(*k);
@@ -253,16 +258,24 @@ bool CConfig::Load()
     if (m_timer)
         m_timer->stop();
     ResetToDefaults();
-    CRegistryKey key(kCompany, kProduct, m_storePath);
-    loadScalars(key);
-    loadLists(key);
+    m_recentOverflowed = false;
+    bool ok = true;
+    {
+        CRegistryKey key(kCompany, kProduct, m_storePath);
+        loadScalars(key);
+        loadLists(key);
+        ok = key.ReadOk();
+    }
     normalizeGroups();
     RebuildGroupIndex();
     m_written.clear();
     for (uint32_t bit = 1; bit <= CFG_ALL; bit <<= 1)
         if (bit & CFG_ALL)
             m_written[bit] = BuildSectionImage(bit);
-    return key.ReadOk();
+    // A stored list of recent contacts longer than is kept loses the rest.
+    if (ok && std::exchange(m_recentOverflowed, false))
+        Save(CFG_RECENT, true);
+    return ok;
 }
 
 CConfig::SectionImage CConfig::BuildSectionImage(uint32_t bit) const
@@ -303,7 +316,7 @@ CConfig::SectionImage CConfig::BuildSectionImage(uint32_t bit) const
         img.lists = { { kBroadcastSection, fittingEntries(BroadcastList, BroadcastEntryBytes) } };
         break;
     case CFG_RECENT:
-        img.lists = { { kRecentSection, fittingEntries(LastPersonTexts, RecentEntryBytes) } };
+        img.lists = { { kRecentSection, fittingEntries(LastPersonTexts.mid(0, RecentContactsKept), RecentEntryBytes) } };
         break;
     case CFG_SPAMRULES: {
         QStringList rules;

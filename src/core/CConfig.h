@@ -48,6 +48,9 @@ public:
     static constexpr int FileSharePwdBytes = 50;
     static constexpr int BroadcastEntryBytes = 200;
     static constexpr int RecentEntryBytes = 1024;
+    // Recent contacts kept, newest first (the ten the menus show): older
+    // ones are dropped, also from a stored list that holds more.
+    static constexpr qsizetype RecentContactsKept = 10;
     static constexpr int MemoTextBytes = 1024;
     static constexpr int ScheduledSaveDelayMs = 500;
 
@@ -178,4 +181,5 @@ private:
     std::map<uint32_t, SectionImage> m_written;
     uint32_t m_pendingMask = 0;
     std::unique_ptr<QTimer> m_timer;
+    bool m_recentOverflowed = false; // the stored recent contacts held more than are kept
 };

@@ -101,6 +101,9 @@ bool AddRecentContact(CConfig &config, const HostRecord &host)
     }
     config.LastPersonKeys.prepend(host.keyText);
     config.LastPersonTexts.prepend(text);
+    // Only the newest are kept: the oldest one goes.
+    config.LastPersonKeys = config.LastPersonKeys.mid(0, CConfig::RecentContactsKept);
+    config.LastPersonTexts = config.LastPersonTexts.mid(0, CConfig::RecentContactsKept);
     config.Save(CFG_RECENT);
     return true;
 }

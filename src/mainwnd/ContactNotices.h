@@ -33,5 +33,6 @@ std::optional<TipNotice> OfflineNotice(const HostRecord &host, const NoticeConte
 // and the key (a 12-character key shown as six pairs joined by "-").
 QString FormatRecentContactText(const HostRecord &host);
 // Puts the peer at the front of the recent contacts. A new entry is saved
-// (section 0x20) and gives true; one already listed only moves to the front.
+// (section 0x20), the oldest dropped beyond CConfig::RecentContactsKept, and
+// gives true; one already listed only moves to the front.
 bool AddRecentContact(CConfig &config, const HostRecord &host);

@@ -3,6 +3,8 @@
 // windows know.
 #pragma once
 
+#include "core/CConfig.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -34,8 +36,9 @@ constexpr int ViewList = 33069;
 constexpr int ViewTree = 33070;
 constexpr int IpMsgCompatible = 33097;
 constexpr int FirstRecent = 32776;
-constexpr int RecentCount = 10;
+constexpr int RecentCount = int(CConfig::RecentContactsKept); // the recent contacts kept, 32776..32785
 constexpr int SendToAddress = 32786;
+static_assert(FirstRecent + RecentCount <= SendToAddress);
 constexpr int FirstAway = 32932; // the eight away kinds, 32932..32939
 constexpr int AwayCount = 8;
 constexpr int AutoReply = 32940;

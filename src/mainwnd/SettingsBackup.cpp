@@ -33,10 +33,12 @@ CRegistryKey openStore(const CConfig &config)
 }
 
 // Appends the texts of a restored recent-contacts list that carry a MAC
-// address and are not listed yet.
+// address and are not listed yet, while fewer than are kept are listed.
 void mergeRecent(CConfig &config, const QStringList &texts)
 {
     for (const QString &text : texts) {
+        if (config.LastPersonTexts.size() >= CConfig::RecentContactsKept)
+            break;
         const auto key = CConfig::RecentKeyFromText(text);
         if (!key || config.LastPersonKeys.contains(*key))
             continue;

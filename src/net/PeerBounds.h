@@ -64,6 +64,20 @@ inline constexpr int kHistoryBlocks = 5000;
 // Chat windows that messages from the network may open in one minute.
 inline constexpr int kNetworkWindowsPerMinute = 20;
 inline constexpr qint64 kNetworkWindowsPeriodMs = 60000;
+// While that allowance is used up, the peers listed before the flood that
+// used it (and the peers the user talked with) have one more in each period
+// (NetworkWindows): an address gets a window from it while it has had fewer
+// than kEarlierWindowsPerAddress in the period; the peers listed no later
+// than the asker have had fewer than kEarlierWindowsPerMinute of it; all
+// together at most kEarlierWindowsMax.
+inline constexpr int kEarlierWindowsPerAddress = 10;
+inline constexpr int kEarlierWindowsPerMinute = 20;
+inline constexpr int kEarlierWindowsMax = 60;
+// A peer the user talked with (sent a message to in this run, had among the
+// recent contacts when the run began, or keeps a memo for) has, before both, one window of its own in this interval.
+inline constexpr qint64 kOwnPeerWindowIntervalMs = 10000;
+// Peers the user sent messages to that are remembered as talked with.
+inline constexpr qsizetype kTalkedPeersKept = 1024;
 // Messages held back by that bound are told in one tip with their count, at
 // most once in this interval.
 inline constexpr qint64 kHeldBackTipIntervalMs = 10000;

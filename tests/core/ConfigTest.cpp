@@ -236,6 +236,36 @@ TEST(Config, ListsAreRepairedOnLoad)
     EXPECT_EQ(c.chatFont, ChatFont::standard());
 }
 
+// A stored recent-contacts list longer than is kept (an earlier version kept
+// every peer) is cut to the newest on load, and the file with it.
+TEST(Config, AnOversizeRecentContactsListIsCutOnLoad)
+{
+    const QString path = storeIn("cfg-recent");
+    const auto entry = [](int i) {
+        return QStringLiteral("p%1(PC)(IP:10.0.0.%1)(w)(00-11-22-33-44-%2)").arg(i).arg(i, 2, 16, QLatin1Char('0'));
+    };
+    QStringList texts;
+    for (int i = 0; i < 3 * CConfig::RecentContactsKept; ++i)
+        texts.append(entry(i));
+    {
+        CRegistryKey key(kCompany, kProduct, path);
+        key.WriteList(QStringLiteral("LASTPERSON_STR"), texts);
+        ASSERT_TRUE(key.Flush());
+    }
+    CConfig c(path);
+    ASSERT_TRUE(c.Load());
+    EXPECT_EQ(c.LastPersonTexts, texts.mid(0, CConfig::RecentContactsKept));
+    EXPECT_EQ(c.LastPersonKeys.size(), CConfig::RecentContactsKept);
+    EXPECT_EQ(c.LastPersonKeys.first(), QStringLiteral("001122334400"));
+    EXPECT_EQ(CRegistryKey(kCompany, kProduct, path).ReadList(QStringLiteral("LASTPERSON_STR")),
+        texts.mid(0, CConfig::RecentContactsKept));
+    // A list set longer in memory is written cut too.
+    c.LastPersonTexts = texts;
+    ASSERT_TRUE(c.Save(CFG_RECENT));
+    EXPECT_EQ(CRegistryKey(kCompany, kProduct, path).ReadList(QStringLiteral("LASTPERSON_STR")).size(),
+        CConfig::RecentContactsKept);
+}
+
 TEST(Config, BadFilesGiveDefaults)
 {
     const QString path = storeIn("cfg-bad");

@@ -48,11 +48,8 @@ notices_taken() {
 
 # One scripted peer, fed through a pipe: a first round warms the program up
 # (its first peers, windows and caches), then the churn once that is measured.
-mkfifo "$work/churner.in"
-(lan_in_host 2 "$peer" --name churner <"$work/churner.in" >"$work/churner.out" 2>&1) &
-churner=$!
-LAN_PIDS+=("$churner")
-exec 3>"$work/churner.in"
+lan_fifo_peer 2 "$peer" churner
+churner=$fifo_peer_pid
 printf 'announce\nwait ADDED %s 30\nchurn %s 200 1\n' "$A1" "$A1" >&3
 lan_wait_line "$work/churner.out" "CHURNED 200" 60 || lan_fail "the warm-up round did not run"
 warm=$(notices_taken)

@@ -26,11 +26,8 @@ A1=$(lan_addr 1); A3=$(lan_addr 3); A4=$(lan_addr 4)
 listed_records() { echo $(( $(grep -c '^ADDED ' "$1") - $(grep -c '^REMOVED ' "$1") )); }
 
 # The real peer, fed through a pipe for both parts.
-mkfifo "$work/real.in"
-(lan_in_host 3 "$peer" --name real <"$work/real.in" >"$work/real.out" 2>&1) &
-real_pid=$!
-LAN_PIDS+=("$real_pid")
-exec 3>"$work/real.in"
+lan_fifo_peer 3 "$peer" real
+real_pid=$fifo_peer_pid
 
 # ---- 1. proven addresses that hold many records ----
 events=$work/kwel1.events

@@ -7,6 +7,7 @@
 #include "hostile_wire.h"
 #include "hostile_hosts.h"
 #include "hostile_budget.h"
+#include "hostile_strangers.h"
 
 #include "core/Dib.h"
 #include "core/Lzw.h"
@@ -378,6 +379,8 @@ bool RunAttack(const QStringList &words, quint32 target, quint16 port, const std
     if (const auto done = RunHostAttack(words, target, port, report))
         return *done;
     if (const auto done = RunAnswerBudgetAttack(words, target, port, report))
+        return *done;
+    if (const auto done = RunStrangerAttack(words, target, port, report))
         return *done;
     const QString attack = words[0];
     const int n = words.size() > 1 ? qBound(1, words[1].toInt(), 100000) : 1;

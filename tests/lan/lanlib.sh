@@ -131,6 +131,19 @@ lan_start_copies() {
 # The same for two copies (hosts 1 and 2), with the commands that run them.
 lan_start_two_copies() { lan_start_copies "$1" 2 "${2:-}" "${3:-}"; }
 
+# Starts the scripted peer PEER in host I as NAME, reading its commands from a
+# FIFO in the work folder that file descriptor 3 of the script writes, so
+# that the script gives them as it goes (its output in NAME.out). Sets
+# fifo_peer_pid.
+lan_fifo_peer() {
+  local i=$1 peer=$2 name=$3
+  mkfifo "$LAN_WORK/$name.in"
+  (lan_in_host "$i" "$peer" --name "$name" <"$LAN_WORK/$name.in" >"$LAN_WORK/$name.out" 2>&1) &
+  fifo_peer_pid=$!
+  LAN_PIDS+=("$fifo_peer_pid")
+  exec 3>"$LAN_WORK/$name.in"
+}
+
 # Appends a command to the driver file of copy I.
 drive() { local i=$1; shift; printf '%s\n' "$*" >>"$LAN_WORK/drive$i"; }
 # Waits for an event line of copy I.

@@ -18,10 +18,7 @@ log=$work/h1/.local/share/TARPELON/Kwel/kwel/kwel.kwl
 shown() { grep -c "^SHOWN $A2 .* $1\$" "$events"; }
 
 lan_start_copy "$kwel" 1 1
-mkfifo "$work/real.in"
-(lan_in_host 2 "$peer" --name real <"$work/real.in" >"$work/real.out" 2>&1) &
-LAN_PIDS+=("$!")
-exec 3>"$work/real.in"
+lan_fifo_peer 2 "$peer" real
 printf 'announce\nwait ADDED %s 20\nnumber\n' "$A1" >&3
 lan_wait_line "$events" "ADDED $A2 2425 " 30 || lan_fail "the peer was not listed"
 lan_wait_line "$work/real.out" "NUMBER " 30 || lan_fail "the peer did not tell its next number"

@@ -18,11 +18,8 @@ far=192.168.77.5
 
 lan_exec 1 ip route del default || lan_fail "host 1 keeps its default route"
 lan_start_copy "$kwel" 1 1
-mkfifo "$work/real.in"
-(lan_in_host 2 "$peer" --name real <"$work/real.in" >"$work/real.out" 2>&1) &
-real=$!
-LAN_PIDS+=("$real")
-exec 3>"$work/real.in"
+lan_fifo_peer 2 "$peer" real
+real=$fifo_peer_pid
 printf 'announce\nwait ADDED %s 20\n' "$A1" >&3
 lan_wait_line "$events" "ADDED $A2 2425 " 30 || lan_fail "the peer was not listed"
 

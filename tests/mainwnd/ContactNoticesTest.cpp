@@ -105,6 +105,26 @@ TEST(ContactNotices, RecentContacts)
     EXPECT_EQ(c->LastPersonKeys.size(), 2);
 }
 
+// Every new peer whose message is shown goes first; only the newest are
+// kept, in memory and in the settings file, however many come.
+TEST(ContactNotices, RecentContactsKeepOnlyTheNewest)
+{
+    auto c = config({ { u("我的好友"), false } });
+    const int peers = 3 * int(CConfig::RecentContactsKept);
+    QStringList keys;
+    for (int i = 0; i < peers; ++i) {
+        const HostPtr h = host(u("p%1").arg(i), u("g"), 0x0A000100 + quint32(i), u("l%1").arg(i), u("PC"));
+        h->keyText = QStringLiteral("0016%1").arg(i, 8, 16, QLatin1Char('0')).toUpper();
+        keys.prepend(h->keyText);
+        EXPECT_TRUE(AddRecentContact(*c, *h));
+    }
+    EXPECT_EQ(c->LastPersonKeys, keys.mid(0, CConfig::RecentContactsKept));
+    EXPECT_EQ(c->LastPersonTexts.size(), CConfig::RecentContactsKept);
+    CConfig stored(c->StorePath());
+    stored.Load();
+    EXPECT_EQ(stored.LastPersonKeys, keys.mid(0, CConfig::RecentContactsKept));
+}
+
 TEST(PeerKeyCompletion, NeighbourTableMapAndMadeKeys)
 {
     QHash<quint32, QString> table;

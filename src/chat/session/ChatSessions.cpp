@@ -51,9 +51,16 @@ ChatSessions::ChatSessions(const ChatServices &services, QObject *parent)
         connect(engine, &MessengerEngine::readNoticeArrived, this, &ChatSessions::OnReadNotice);
         connect(engine, &MessengerEngine::receiptArrived, this, &ChatSessions::OnReceipt);
         connect(engine, &MessengerEngine::hostAdded, this, &ChatSessions::OnPeerChanged);
+        connect(engine, &MessengerEngine::hostAdded, this,
+            [this](HostRecord *host) { m_windows.NoteListed(host->listedOrder, PeerRateLimiter::Now()); });
         connect(engine, &MessengerEngine::hostUpdated, this, &ChatSessions::OnPeerChanged);
         connect(engine, &MessengerEngine::packetDispatched, this, &ChatSessions::OnPacketDispatched);
     }
+    // The recent contacts of the runs before count as peers talked with
+    // (those of this run may be strangers whose messages were shown).
+    if (m_services.config)
+        for (const QString &key : std::as_const(m_services.config->LastPersonKeys))
+            m_talked.insert(key);
     if (ChatLogWriter *log = m_services.chatLog) {
         // Records the log passed over for want of room: counted, and told.
         log->SetPassedOverCallback([this](const QList<quint32> &addresses, qint64 floorBytes) {
@@ -121,7 +128,7 @@ ChatSession *ChatSessions::Find(const HostRecord &peer) const
 ChatSession *ChatSessions::make(HostRecord *peer)
 {
     auto *session = new ChatSession(m_services, peer, this);
-    session->SetPeerReadsLzw(peer && m_lzwPeers.contains(LzwPeerKey(*peer)));
+    session->SetPeerReadsLzw(peer && m_lzwPeers.contains(RememberedPeerKey(*peer)));
     session->setKeptQuery(m_kept);
     session->setOfferedFilesQuery([this](quint32 address) { return waitingOfferedFiles(address); });
     session->timers().setSidePaneShown(&m_sidePaneShown);
@@ -136,8 +143,16 @@ ChatSession *ChatSessions::make(HostRecord *peer)
     connect(session, &ChatSession::tipRequested, this, &ChatSessions::tipRequested);
     connect(session, &ChatSession::recentContact, this, &ChatSessions::recentContact);
     connect(session, &ChatSession::messageSent, this, [this, session](quint32 packetNumber, quint32 command) {
-        if ((command & OPT_READ_CHECK) && session->peer())
+        if (!session->peer())
+            return;
+        if (command & OPT_READ_CHECK)
             m_readChecks.Add(session->peer()->key.address, session->peer()->key.port, packetNumber);
+        // What the user sent, not what the program sent on the peer's request.
+        if (!(command & OPT_AUTO_SEND)) {
+            if (m_talked.size() >= PeerBounds::kTalkedPeersKept)
+                m_talked.clear();
+            m_talked.insert(RememberedPeerKey(*session->peer()));
+        }
     });
     connect(session, &ChatSession::settled, this, &ChatSessions::freeIfIdle, Qt::QueuedConnection);
     m_sessions.append(session);
@@ -221,10 +236,10 @@ void ChatSessions::OnMessageReceived(const PacketRecord &packet, HostRecord *sen
         return;
     const IncomingMessagePolicy policy = IncomingMessagePolicy::For(*m_services.config, *sender);
     ChatSession *existing = Find(*sender);
-    if ((!existing || !existing->view()) && !m_windowRate.allow(PeerRateLimiter::Now())) {
+    if ((!existing || !existing->view()) && !mayOpenWindow(*sender, PeerRateLimiter::Now())) {
         // The network may open only so many windows a minute: beyond that
-        // the message is kept in the chat log, not shown.
-        engine->Refuse(PeerRefusal::WindowRate, sender->key.address);
+        // the message is kept in the chat log, not shown, and the files it
+        // offers are released.
         ChatSession *session = Open(sender);
         session->TakeReceivedMessage(packet);
         session->LogUnshownMessage();
@@ -375,7 +390,7 @@ void ChatSessions::OnPictureReceived(const ReceivedPicture &picture)
         // one of theirs again.
         if (m_lzwPeers.size() >= kLzwPeersKept)
             m_lzwPeers.clear();
-        m_lzwPeers.insert(LzwPeerKey(*host));
+        m_lzwPeers.insert(RememberedPeerKey(*host));
         if (session)
             session->SetPeerReadsLzw(true);
     }
@@ -418,8 +433,7 @@ void ChatSessions::OnPacketDispatched(const PacketRecord &packet, HostRecord *se
     }
     ChatSession *existing = Find(*sender);
     const bool opens = command == CMD_SCREEN_SHAKE || (request && !quiet);
-    if (opens && (!existing || !existing->view()) && !m_windowRate.allow(now)) {
-        engine->Refuse(PeerRefusal::WindowRate, address);
+    if (opens && (!existing || !existing->view()) && !mayOpenWindow(*sender, now)) {
         if (!request)
             return;
         quiet = true;
@@ -429,7 +443,31 @@ void ChatSessions::OnPacketDispatched(const PacketRecord &packet, HostRecord *se
     freeIfIdle(session);
 }
 
-QString ChatSessions::LzwPeerKey(const HostRecord &peer)
+bool ChatSessions::talkedWith(const HostRecord &peer) const
+{
+    if (m_talked.contains(RememberedPeerKey(peer)))
+        return true;
+    const CConfig *config = m_services.config;
+    return config && !peer.keyText.isEmpty()
+        && (config->memoNickNames.contains(peer.keyText) || config->memoGroupNames.contains(peer.keyText));
+}
+
+bool ChatSessions::mayOpenWindow(const HostRecord &peer, qint64 nowMs)
+{
+    NetworkWindows::Asker asker;
+    asker.address = peer.key.address;
+    asker.listedOrder = peer.listedOrder;
+    asker.talkedWith = talkedWith(peer);
+    if (asker.talkedWith)
+        asker.key = RememberedPeerKey(peer);
+    if (m_windows.Allow(asker, nowMs) != NetworkWindows::Grant::Refused)
+        return true;
+    if (m_services.engine)
+        m_services.engine->Refuse(PeerRefusal::WindowRate, peer.key.address);
+    return false;
+}
+
+QString ChatSessions::RememberedPeerKey(const HostRecord &peer)
 {
     return peer.keyText.isEmpty() ? QStringLiteral("%1:%2").arg(peer.key.address).arg(peer.key.port) : peer.keyText;
 }

@@ -9,6 +9,7 @@
 
 #include "chat/session/ChatSession.h"
 #include "chat/session/HeldReadNotices.h"
+#include "chat/session/NetworkWindows.h"
 #include "net/PeerBounds.h"
 #include "net/PeerRateLimiter.h"
 
@@ -127,7 +128,14 @@ private:
     void noteHeldBack();
     void tellHeldBack();
     void tellDiskFloor(qint64 floorBytes);
-    static QString LzwPeerKey(const HostRecord &peer);
+    // What a peer is remembered by: its memo key, else its address and port.
+    static QString RememberedPeerKey(const HostRecord &peer);
+    // Whether the network may open the peer's window now (counted when
+    // refused).
+    bool mayOpenWindow(const HostRecord &peer, qint64 nowMs);
+    // The user sent the peer a message in this run, had it among the recent
+    // contacts when the run began, or keeps a memo for it.
+    bool talkedWith(const HostRecord &peer) const;
     void freeIfIdle(ChatSession *session);
     void showHeldNotices(ChatSession &session);
 
@@ -139,8 +147,9 @@ private:
     HeldReadNotices m_heldNotices;
     QSet<QString> m_sidePaneShown; // the peers whose side page was shown once
     QSet<QString> m_lzwPeers; // peers that sent us our LZW container
+    QSet<QString> m_talked; // peers the user sent messages to, and the recent contacts at start
     IncomingPictures *m_pictures = nullptr; // lives as long as the sessions
-    RateBudget m_windowRate{PeerBounds::kNetworkWindowsPerMinute, PeerBounds::kNetworkWindowsPeriodMs};
+    NetworkWindows m_windows;
     PeerRateLimiter m_shakes{PeerBounds::kIncomingShakeIntervalMs, PeerBounds::kAnswerPeers};
     PeerRateLimiter m_requestNotices{PeerBounds::kRequestNoticeIntervalMs, PeerBounds::kAnswerPeers};
     int m_heldBack = 0; // held back since the last tip

@@ -5,6 +5,7 @@
 #include "chat/session/ChatSession.h"
 #include "chat/session/ChatSessionView.h"
 #include "chat/session/ChatSessions.h"
+#include "chat/session/NetworkWindows.h"
 #include "net/CMsgSenderWnd.h"
 #include "net/Commands.h"
 #include "core/FontBlock.h"
@@ -348,6 +349,106 @@ TEST(ChatSessions, MessagesHeldBackByTheWindowBoundAreLoggedReleasedAndTold)
     EXPECT_EQ(told.last(), ChatSessions::HeldBackTipText(heldBack - 1, ChatSessions::HeldBackLog::Logged));
 }
 
+
+// New identities, each on an address of its own (127.0.0.2 on): listed by
+// an entry, then one message each, straight to a's sessions (the packets are
+// built by `via`).
+void floodWithStrangers(ViewSide &a, Side &via, int count)
+{
+    static quint32 next = 0x7F000002;
+    for (int i = 0; i < count; ++i) {
+        const quint32 address = next++;
+        PacketRecord entry, message;
+        ASSERT_EQ(PacketCodec::ParsePacket(
+                      via.net.BuildPacket(via.net.NextPacketNumber(), CMD_ANNOUNCE_ENTRY, "s", {}, 0), address, 2425, entry),
+            PacketStatus::Ok);
+        HostRecord *stranger = a.engine->AddOrUpdateHost(
+            entry, CMD_ANNOUNCE_ENTRY, u("s%1").arg(i), QString(), 1, 1, 0, QString(), 0, 0);
+        ASSERT_NE(stranger, nullptr);
+        ASSERT_EQ(PacketCodec::ParsePacket(
+                      via.net.BuildPacket(via.net.NextPacketNumber(), CMD_SEND_MESSAGE | OPT_SEND_CHECK, "hi", {}, 0),
+                      address, 2425, message),
+            PacketStatus::Ok);
+        a.sessions->OnMessageReceived(message, stranger);
+    }
+}
+
+// New identities, each with one short message, use up the windows the
+// network may open; a peer listed before them still has its message shown
+// and its one-file offer listed (not released), while the strangers after
+// the allowance stay held back.
+TEST(ChatSessions, AFloodOfNewIdentitiesLeavesAListedPeerItsWindowAndItsOffer)
+{
+    ViewSide a(u("a"));
+    Side b(u("b"));
+    know(a, b);
+    const qint64 listedAt = PeerRateLimiter::Now();
+    // The flood comes later than the peer was listed (a bucket of listing
+    // times further).
+    ASSERT_TRUE(waitFor([&] { return PeerRateLimiter::Now() >= listedAt + 2 * NetworkWindows::kListedBucketMs; }));
+    QSignalSpy refused(a.engine.get(), &MessengerEngine::refused);
+    int releases = 0, marks = 0;
+    QObject::connect(&b.net, &CNetManager::datagramReceived, [&](const QByteArray &data, quint32, quint16) {
+        PacketRecord packet;
+        if (PacketCodec::ParsePacket(data, 0x7F000001, 0, packet) != PacketStatus::Ok)
+            return;
+        releases += packet.command() == CMD_RELEASE_FILES;
+        marks += packet.command() == CMD_NO_OPERATION;
+    });
+    const int strangers = PeerBounds::kNetworkWindowsPerMinute + 10;
+    floodWithStrangers(a, b, strangers);
+    ASSERT_EQ(a.views.size(), size_t(PeerBounds::kNetworkWindowsPerMinute));
+    const QByteArray files = "1:a.txt:5:5f5e1000:1:\a";
+    b.net.SendDatagram(0x7F000001, a.net.port(),
+        b.net.BuildPacket(b.net.NextPacketNumber(), CMD_SEND_MESSAGE | OPT_SEND_CHECK | OPT_FILE_ATTACH,
+            Gbk::encode(u("这是文件")), files, qint32(files.size())));
+    ASSERT_TRUE(waitFor([&] { return a.received.size() == 1; }));
+    ChatSession *session = a.sessionOf(b);
+    ASSERT_NE(session, nullptr);
+    ASSERT_NE(session->view(), nullptr) << "the listed peer's window";
+    EXPECT_EQ(session->waitingOfferedFiles(), 1);
+    ASSERT_EQ(a.views.size(), size_t(PeerBounds::kNetworkWindowsPerMinute) + 1);
+    EXPECT_TRUE(a.views.back()->entries.join(QString()).contains(u("这是文件")));
+    // A release would have gone before this.
+    a.net.SendDatagram(0x7F000001, b.net.port(), a.net.BuildPacket(a.net.NextPacketNumber(), CMD_NO_OPERATION, {}, {}, 0));
+    ASSERT_TRUE(waitFor([&] { return marks == 1; }));
+    EXPECT_EQ(releases, 0);
+    int windowRefusals = 0;
+    for (const QList<QVariant> &r : refused)
+        windowRefusals += r.at(0).value<PeerRefusal>() == PeerRefusal::WindowRate;
+    EXPECT_EQ(windowRefusals, strangers - PeerBounds::kNetworkWindowsPerMinute) << "the strangers only";
+}
+
+// A peer listed while the flood goes on is a stranger too, until the user
+// writes to it: then it has a window of its own whenever it answers (the
+// program's own sends on a peer's request do not count).
+TEST(ChatSessions, APeerTheUserWroteToHasItsOwnWindowDuringAFlood)
+{
+    ViewSide a(u("a"));
+    Side b(u("b"));
+    Side c(u("c"));
+    floodWithStrangers(a, c, PeerBounds::kNetworkWindowsPerMinute + 1);
+    know(a, b);
+    know(a, c);
+    QSignalSpy refused(a.engine.get(), &MessengerEngine::refused);
+    c.net.SendTextToHost(c.peerOf(a)->key, CMD_SEND_MESSAGE, u("陌生人"));
+    ASSERT_TRUE(waitFor([&] { return refused.size() == 1; }));
+    EXPECT_EQ(a.sessionOf(c), nullptr) << "held back";
+
+    ChatSession *toB = a.sessions->Open(a.peerOf(b));
+    ChatSession::PreparedMessage hello;
+    hello.text = u("你好");
+    ASSERT_TRUE(toB->SendPreparedMessage(hello));
+    ASSERT_TRUE(waitFor([&] { return b.received.size() == 1; }));
+    for (auto &view : a.views)
+        view->Dispose();
+    b.net.SendTextToHost(b.peerOf(a)->key, CMD_SEND_MESSAGE, u("回复"));
+    ASSERT_TRUE(waitFor([&] { return a.received.size() == 2; }));
+    ASSERT_NE(a.sessionOf(b), nullptr);
+    ASSERT_NE(a.sessionOf(b)->view(), nullptr);
+    EXPECT_TRUE(a.views.back()->entries.join(QString()).contains(u("回复")));
+    EXPECT_EQ(refused.size(), 1);
+}
 
 // The held-back tip says where the messages went: not "logged" while the
 // disk is down to its floor, nor while the chat log is off.
