@@ -1,5 +1,7 @@
 #include "net/GuessLimiter.h"
 
+#include <algorithm>
+
 GuessLimiter::GuessLimiter()
     : GuessLimiter(Limits {})
 {
@@ -8,14 +10,12 @@ GuessLimiter::GuessLimiter()
 GuessLimiter::GuessLimiter(const Limits &limits)
     : m_limits(limits)
 {
+    m_limits.tries = std::max(1, m_limits.tries);
 }
 
 void GuessLimiter::makeRoom(qint64 nowMs)
 {
-    m_entries.removeIf([&](const auto &item) {
-        const Entry &e = item.value();
-        return nowMs >= e.silentUntil && nowMs - e.last >= m_limits.periodMs;
-    });
+    m_entries.removeIf([&](const auto &item) { return item.value().fullAt <= nowMs; });
     if (m_entries.size() < m_limits.addresses || m_entries.isEmpty())
         return;
     auto stalest = m_entries.begin();
@@ -27,8 +27,10 @@ void GuessLimiter::makeRoom(qint64 nowMs)
 
 bool GuessLimiter::IsSilenced(quint32 address, qint64 nowMs) const
 {
+    // Each wrong guess puts the time all checks are back one try later; no
+    // check is left while that is more than tries - 1 of them away.
     const auto it = m_entries.constFind(address);
-    return it != m_entries.cend() && nowMs < it->silentUntil;
+    return it != m_entries.cend() && it->fullAt - nowMs > (m_limits.tries - 1) * m_limits.tryMs;
 }
 
 bool GuessLimiter::Wrong(quint32 address, qint64 nowMs)
@@ -38,13 +40,7 @@ bool GuessLimiter::Wrong(quint32 address, qint64 nowMs)
     if (!m_entries.contains(address) && m_entries.size() >= m_limits.addresses)
         makeRoom(nowMs);
     Entry &e = m_entries[address];
-    while (!e.wrong.isEmpty() && nowMs - e.wrong.first() >= m_limits.periodMs)
-        e.wrong.removeFirst();
-    e.wrong.append(nowMs);
+    e.fullAt = std::max(e.fullAt, nowMs) + m_limits.tryMs;
     e.last = nowMs;
-    if (e.wrong.size() < m_limits.tries)
-        return false;
-    e.wrong.clear();
-    e.silentUntil = nowMs + m_limits.silenceMs;
-    return true;
+    return IsSilenced(address, nowMs);
 }

@@ -340,27 +340,19 @@ void MessengerEngine::AnswerWhenReceiver(const HostKey &to, QObject *context, st
         m_waitingSweep.start(int(PeerBounds::kChallengeMs));
 }
 
-std::optional<quint32> MessengerEngine::ChallengeRequest(const HostKey &to)
+std::optional<quint32> MessengerEngine::ChallengeRequest(const HostKey &to, quint32 requestNumber)
 {
-    // Its echo proves the address too when the number is the address's
-    // challenge; that is renewed at most once a second as ever, so that a
-    // flood of such requests in a peer's name never pushes out the number
-    // the peer is echoing. Meanwhile the number is the request's alone
-    // (never 0: a body that does not parse reads as 0).
-    const qint64 now = PeerRateLimiter::Now();
-    bool tried = false;
-    const auto sendChallenge = [&](quint32 number) {
-        tried = true;
-        return sendAnswer(to, 0, number, CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(number));
-    };
-    if (m_budget.ChallengePending(to.address, now)) {
-        const quint32 own = QRandomGenerator::system()->bounded(1u, 0xFFFFFFFFu);
-        return sendChallenge(own) ? std::optional<quint32>(own) : std::nullopt;
-    }
-    // Marked as on its way only when it went (a refused send is counted).
-    const std::optional<quint32> number = m_budget.Challenge(to.address, now, to.port, sendChallenge);
-    if (!number && !tried)
-        Refuse(PeerRefusal::AnswerUnproven, to.address);
+    // The number is the request's alone (never 0: a body that does not parse
+    // reads as 0), never the address's challenge: that one goes again, naming
+    // no request, to a request from another port, and a copy of this program
+    // echoes such a challenge for any request it sent the address, a picture
+    // request too. The request's packet number after the body tells our
+    // copies which request it is for; plain peers echo the number as ever.
+    // (A refused send is counted.)
+    const quint32 number = QRandomGenerator::system()->bounded(1u, 0xFFFFFFFFu);
+    if (!sendAnswer(to, 0, number, CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(number),
+            PacketCodec::FormatNumber(requestNumber)))
+        return std::nullopt;
     return number;
 }
 
@@ -396,11 +388,8 @@ void MessengerEngine::noteSent(quint32 address, QByteArrayView packet)
     case CMD_SEND_MESSAGE:
         // The peer's read notice for it is echoed whenever it comes (its
         // resends are the same message).
-        if ((commandWord & OPT_READ_CHECK) && !sentReadCheck(address, packetNumber)) {
-            if (qsizetype(m_sentReadChecks.size()) >= PeerBounds::kSentReadChecks)
-                m_sentReadChecks.pop_front();
-            m_sentReadChecks.push_back({ address, packetNumber });
-        }
+        if (commandWord & OPT_READ_CHECK)
+            m_sentReadChecks.Add(address, packetNumber);
         return;
     case CMD_ANNOUNCE_ENTRY:
     case CMD_ANNOUNCE_STATUS:
@@ -410,10 +399,14 @@ void MessengerEngine::noteSent(quint32 address, QByteArrayView packet)
         if (!m_net.IsPeerAddress(address))
             m_askedAllUntil = now + PeerBounds::kAskedEchoMs;
         return;
+    case CMD_GET_SHARE_LIST_PASSWORD:
+        // The challenge that names it is echoed once; it opens the window
+        // below as well, for copies whose challenges name no request.
+        m_sentPasswords.Add(address, packetNumber, now + PeerBounds::kAskedEchoMs);
+        break;
     case CMD_GET_PICTURE:
     case CMD_GET_CUSTOM_PICTURE:
     case CMD_GET_SHARE_LIST:
-    case CMD_GET_SHARE_LIST_PASSWORD:
     case CMD_GET_ALL_SHARES:
     case CMD_PICTURE_DATA:
     case CMD_HEAD_PICTURE_DATA:
@@ -428,22 +421,29 @@ void MessengerEngine::noteSent(quint32 address, QByteArrayView packet)
         m_asked[address] = now + PeerBounds::kAskedEchoMs;
 }
 
-bool MessengerEngine::echoes(const PacketRecord &notice) const
+bool MessengerEngine::mayEcho(const PacketRecord &notice)
 {
-    // A notice for a message we sent there asking for it; or a challenge,
-    // which names no message, from an address we asked something of: one
-    // we did not provoke is a forger's, proving its requests in our name.
+    // Only a notice we gave cause for: one we did not provoke is a forger's,
+    // proving its requests in our name. A notice for a message we sent there
+    // asking for it...
     const quint32 address = notice.key.address;
-    if (sentReadCheck(address, EchoedPacketNumber(notice)))
-        return true;
     const qint64 now = PeerRateLimiter::Now();
-    return now < m_askedAllUntil || now < m_asked.value(address, 0);
-}
-
-bool MessengerEngine::sentReadCheck(quint32 address, quint32 packetNumber) const
-{
-    return std::any_of(m_sentReadChecks.cbegin(), m_sentReadChecks.cend(),
-        [&](const SentReadCheck &c) { return c.address == address && c.packetNumber == packetNumber; });
+    bool echo = m_sentReadChecks.Contains(address, EchoedPacketNumber(notice), now);
+    if (!echo) {
+        if (const std::optional<quint32> request = ChallengedRequest(notice)) {
+            // ...a challenge that names the request it is for (a share
+            // password): once, and only for such a request we sent there
+            // lately, so a challenge that follows our picture request proves
+            // no password forged in our name. Bounded by our own requests, it
+            // takes no turn of the short answers: notices forged in the
+            // peer's name never crowd it out.
+            return m_sentPasswords.Take(address, *request, now);
+        }
+        // ...or a challenge that names none, from an address we asked
+        // something of lately, or from any after our broadcast entry.
+        echo = now < m_askedAllUntil || now < m_asked.value(address, 0);
+    }
+    return echo && MayAnswer(notice.key, CMD_MESSAGE_OPENED);
 }
 
 void MessengerEngine::RefreshUsers(bool clearFirst)
@@ -762,7 +762,7 @@ void MessengerEngine::dispatch(const PacketRecord &packet)
         // The echo of a read notice that asks for its check names the notice
         // (its packet number), whatever its body held; once a second per
         // peer, as the other short answers; only for a notice we gave cause for.
-        if (packet.hasOption(OPT_READ_CHECK) && echoes(packet) && MayAnswer(packet.key, CMD_MESSAGE_OPENED))
+        if (packet.hasOption(OPT_READ_CHECK) && mayEcho(packet))
             SendReply(packet, CMD_ANSWER_READ, PacketCodec::FormatNumber(packet.packetNumber));
         emit readNoticeArrived(sender, EchoedPacketNumber(packet));
         break;

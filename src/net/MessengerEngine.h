@@ -14,6 +14,7 @@
 #include "net/PacketRecord.h"
 #include "net/RecentMessages.h"
 #include "net/RecentPackets.h"
+#include "net/SentRequests.h"
 #include "net/WaitingAnswers.h"
 
 #include <QObject>
@@ -165,9 +166,10 @@ public:
     void AnswerWhenReceiver(const HostKey &to, QObject *context, std::function<void()> answer);
     // A challenge of its own for one request that has to show it came from
     // its address (a share password), whatever the address showed before:
-    // the number its echo names (packetDispatched passes the echo on); none
-    // when it could not go (a refusal is counted).
-    std::optional<quint32> ChallengeRequest(const HostKey &to);
+    // it names the request's packet number after its body, and the number
+    // its echo names is never the address's challenge (packetDispatched
+    // passes the echo on); none when it could not go (a refusal is counted).
+    std::optional<quint32> ChallengeRequest(const HostKey &to, quint32 requestNumber);
     AnswerBudget &answerBudget() { return m_budget; }
 
 signals:
@@ -196,8 +198,9 @@ private:
     // What we send that a peer would challenge (a request, an entry), and
     // the messages that ask for a read notice: what our echo answers.
     void noteSent(quint32 address, QByteArrayView packet);
-    bool echoes(const PacketRecord &notice) const;
-    bool sentReadCheck(quint32 address, quint32 packetNumber) const;
+    // Whether a read notice asking for its check is echoed (a refusal is
+    // counted).
+    bool mayEcho(const PacketRecord &notice);
     // Whether a new record of the packet's sender fits the host table's
     // bounds. In a full table a sender that proved itself, or that answers
     // our introduction from our network, takes the place of a record of the
@@ -250,14 +253,12 @@ private:
     bool m_recordAwaitsEcho = false;
     WaitingAnswers m_waiting;
     QTimer m_waitingSweep;
-    // Until when we echo a challenge from an address we asked something of
-    // (PeerBounds::kAskedEchoMs), and from any after a broadcast entry.
+    // Until when we echo a challenge that names no request from an address
+    // we asked something of (PeerBounds::kAskedEchoMs), and from any after a
+    // broadcast entry.
     QHash<quint32, qint64> m_asked;
     qint64 m_askedAllUntil = 0;
-    struct SentReadCheck
-    {
-        quint32 address = 0;
-        quint32 packetNumber = 0;
-    };
-    std::deque<SentReadCheck> m_sentReadChecks; // oldest first
+    SentRequests m_sentReadChecks{PeerBounds::kSentReadChecks};
+    // The share password requests a challenge may name.
+    SentRequests m_sentPasswords{PeerBounds::kSentPasswordRequests};
 };

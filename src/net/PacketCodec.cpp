@@ -294,11 +294,27 @@ QString PacketRecord::extensionText() const
     return Gbk::decodeField(extension);
 }
 
-quint32 EchoedPacketNumber(const PacketRecord &packet)
+namespace {
+
+// A packet number as peers write it ("%ld", or unsigned as older copies did).
+std::optional<quint32> readPacketNumber(const QByteArray &text)
 {
     bool ok = false;
-    const qint64 value = packet.body.trimmed().toLongLong(&ok);
+    const qint64 value = text.trimmed().toLongLong(&ok);
     if (!ok || value < INT32_MIN || value > UINT32_MAX)
-        return 0;
+        return std::nullopt;
     return quint32(value);
+}
+
+} // namespace
+
+quint32 EchoedPacketNumber(const PacketRecord &packet)
+{
+    return readPacketNumber(packet.body).value_or(0);
+}
+
+std::optional<quint32> ChallengedRequest(const PacketRecord &challenge)
+{
+    const qsizetype nul = challenge.extension.indexOf('\0');
+    return readPacketNumber(nul < 0 ? challenge.extension : challenge.extension.left(nul));
 }

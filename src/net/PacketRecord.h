@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 struct PacketRecord
 {
@@ -42,3 +43,7 @@ struct PacketRecord
 // Peers write it as the header does ("%ld"), so numbers above 0x7FFFFFFF
 // come back negative; 0 when the body holds no number.
 quint32 EchoedPacketNumber(const PacketRecord &packet);
+// The request a challenge (a read notice asking for its check) is for, when
+// it names one after its body: that request's packet number. Plain peers read
+// the body alone and echo as ever.
+std::optional<quint32> ChallengedRequest(const PacketRecord &challenge);

@@ -182,11 +182,15 @@ inline constexpr int kWaitingAnswers = 64;
 inline constexpr int kWaitingAnswersPerAddress = 4;
 
 // ---- share passwords ----
-// Wrong share passwords from one address: this many in kSharePasswordPeriodMs,
-// then no answer at all for kSharePasswordLockMs.
+// Wrong share passwords from one address are checked at a rate: this many at
+// once, then one more each kSharePasswordTryMs (12 a minute); a password
+// from an address that has none left is not answered, right or wrong, so a
+// right one waits a few seconds at most.
 inline constexpr int kSharePasswordTries = 3;
-inline constexpr qint64 kSharePasswordPeriodMs = 60000;
-inline constexpr qint64 kSharePasswordLockMs = 5 * 60000;
+inline constexpr qint64 kSharePasswordTryMs = 5000;
+// The share password requests we sent, remembered for kAskedEchoMs so that
+// the challenge that names one is echoed, once.
+inline constexpr qsizetype kSentPasswordRequests = 256;
 
 // ---- the host table ----
 // Answers to addresses off our network that have not shown they receive

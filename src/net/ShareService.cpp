@@ -169,8 +169,10 @@ void ShareService::answer(
 
 bool ShareService::silenced(quint32 address, qint64 nowMs)
 {
-    // An address that guessed wrong too often hears nothing, not even a
-    // challenge, nor whether the next guess was right.
+    // An address that guessed wrong faster than the rate hears nothing
+    // until its next check, not even a challenge, nor whether the guess was
+    // right. Only guesses whose own challenge was echoed take checks, so
+    // guesses forged in its name never hold an address back.
     if (!m_guesses.IsSilenced(address, nowMs))
         return false;
     m_engine.Refuse(PeerRefusal::SharePassword, address);
@@ -192,7 +194,7 @@ void ShareService::challengePassword(const PacketRecord &packet)
         return;
     }
     dropUnechoedPasswords(now);
-    const std::optional<quint32> number = m_engine.ChallengeRequest(packet.key);
+    const std::optional<quint32> number = m_engine.ChallengeRequest(packet.key, packet.packetNumber);
     if (!number)
         return;
     if (const std::optional<quint32> gave = m_passwords.Add(

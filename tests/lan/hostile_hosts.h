@@ -13,10 +13,21 @@
 //                                  challenge (DELAY ms after it came) for SECONDS:
 //                                  "ECHOENTRY port P challenges C answers A"
 //   forgeguess VICTIM N            N wrong share passwords forged from VICTIM's
-//                                  address (port 2425): "FORGEGUESS sent N"
+//                                  address (ports 20000 on): "FORGEGUESS sent N"
 //   guessflood N ADDRESSES         N wrong share passwords from ADDRESSES forged
 //                                  addresses of 10.97.0.0/16 in turn:
 //                                  "GUESSFLOOD sent N"
+//   shareslock VICTIM N GAP SIZE   an entry forged from this target's address (a
+//                                  spare port) to VICTIM's program, announcing a head
+//                                  picture of SIZE bytes (VICTIM asks that record for
+//                                  it), then N wrong share passwords forged from
+//                                  VICTIM's address and port to the target, GAP ms
+//                                  apart: "SHARESLOCK entries E guesses G"
+//   forgenotices SENDER SECONDS    read notices asking for their check that name no
+//                                  request (challenges), forged from SENDER's address
+//                                  and this target's port, 10 a second for SECONDS:
+//                                  "FORGENOTICES started" after the first, then
+//                                  "FORGENOTICES sent N"
 //   rightpassword RIGHT TRIES      a listed peer sends the right password (scrambled
 //                                  RIGHT) TRIES times, 1.5 s apart, echoing the
 //                                  challenge: "RIGHTPASSWORD tries T lists L"

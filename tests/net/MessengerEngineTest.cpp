@@ -390,6 +390,82 @@ TEST(MessengerEngine, ReadNoticesReceiptsAndRequests)
     EXPECT_EQ(answers[0].bodyText(), QStringLiteral("4343"));
 }
 
+// Two copies: the target challenges share password requests, naming each
+// request after the challenge's body; the victim echoes such a challenge only
+// for a password request it sent, once, also right after another echo, and
+// never because it asked the target for something else.
+TEST(MessengerEngine, ChallengesThatNameARequestAreEchoedOnlyForOurOwnOnce)
+{
+    Fixture victim, target;
+    QSignalSpy dispatched(target.engine.get(), &MessengerEngine::packetDispatched);
+    const HostKey toTarget(QString(), QString(), kLoopback, target.net.port());
+    const HostKey toVictim(QString(), QString(), kLoopback, victim.net.port());
+    const auto arrived = [&](quint32 command) {
+        QList<PacketRecord> out;
+        for (const QList<QVariant> &args : dispatched)
+            if (args.at(0).value<PacketRecord>().command() == command)
+                out.append(args.at(0).value<PacketRecord>());
+        return out;
+    };
+    const auto echoed = [&](quint32 number) {
+        const QList<PacketRecord> echoes = arrived(CMD_ANSWER_READ);
+        return std::any_of(echoes.cbegin(), echoes.cend(), [&](const PacketRecord &p) { return EchoedPacketNumber(p) == number; });
+    };
+    // The victim's password request as the target got it: its number.
+    const auto request = [&]() -> quint32 {
+        const qsizetype before = arrived(CMD_GET_SHARE_LIST_PASSWORD).size();
+        if (!victim.net.SendToHost(toTarget, CMD_GET_SHARE_LIST_PASSWORD, "pw"))
+            return 0;
+        for (int i = 0; i < 500 && arrived(CMD_GET_SHARE_LIST_PASSWORD).size() == before; ++i)
+            QTest::qWait(10);
+        const QList<PacketRecord> got = arrived(CMD_GET_SHARE_LIST_PASSWORD);
+        return got.size() > before ? got.last().packetNumber : 0;
+    };
+    const auto waitEcho = [&](quint32 number) {
+        for (int i = 0; i < 500 && !echoed(number); ++i)
+            QTest::qWait(10);
+        return echoed(number);
+    };
+
+    // The challenge names the request after its body, the number in both
+    // body and packet number, where plain peers read it.
+    Probe plain;
+    const std::optional<quint32> number
+        = target.engine->ChallengeRequest(HostKey(QString(), QString(), kLoopback, plain.port()), 0x80000005u);
+    ASSERT_TRUE(number);
+    const QList<PacketRecord> got = plain.collect(150, 1);
+    ASSERT_EQ(got.size(), 1);
+    EXPECT_EQ(got[0].commandWord, CMD_MESSAGE_OPENED | OPT_READ_CHECK);
+    EXPECT_EQ(got[0].packetNumber, *number);
+    EXPECT_EQ(EchoedPacketNumber(got[0]), *number);
+    EXPECT_EQ(ChallengedRequest(got[0]), 0x80000005u);
+
+    // The victim asked the target for its picture; then the target
+    // challenges password requests the victim never sent (one numbered 0),
+    // sends a challenge that names no request (the picture request explains
+    // it), and challenges the victim's own password request twice.
+    ASSERT_TRUE(victim.net.SendNumber(toTarget, CMD_GET_PICTURE, 0));
+    const std::optional<quint32> forged = target.engine->ChallengeRequest(toVictim, 4242);
+    const std::optional<quint32> zero = target.engine->ChallengeRequest(toVictim, 0);
+    ASSERT_TRUE(target.net.SendNumber(toVictim, CMD_MESSAGE_OPENED | OPT_READ_CHECK, 777));
+    const quint32 own = request();
+    ASSERT_NE(own, 0u);
+    const std::optional<quint32> first = target.engine->ChallengeRequest(toVictim, own);
+    const std::optional<quint32> again = target.engine->ChallengeRequest(toVictim, own);
+    const quint32 next = request();
+    const std::optional<quint32> last = target.engine->ChallengeRequest(toVictim, next);
+    ASSERT_TRUE(forged && zero && first && again && last);
+
+    // Its own requests' challenges are echoed, each right after another
+    // echo (they take no turn of the short answers), and once.
+    ASSERT_TRUE(waitEcho(*first));
+    ASSERT_TRUE(waitEcho(*last));
+    EXPECT_FALSE(echoed(*forged)) << "a request it never sent, though it asked the target for a picture";
+    EXPECT_FALSE(echoed(*zero));
+    EXPECT_FALSE(echoed(*again)) << "a request's challenge is echoed once";
+    EXPECT_EQ(arrived(CMD_ANSWER_READ).size(), 3) << "the challenge that names no request is echoed as before";
+}
+
 // Packet numbers echoed in a body are written as the header writes them
 // ("%ld"): a Windows peer whose numbers have passed 2^31 finds its own number
 // in our receipts, read notices and releases. Both forms are read.
