@@ -57,12 +57,16 @@ MessengerEngine::MessengerEngine(CConfig &config, CNetManager &net, QObject *par
         SendReply(peer, answering, CMD_MESSAGE_RECEIVED, PacketCodec::FormatNumber(packetNumber));
     });
     m_net.setSendObserver([this](quint32 address, QByteArrayView packet) { noteSent(address, packet); });
+    m_net.setProvenFilter([this](quint32 address) { return IsReceiver(address); });
+    connect(&m_net, &CNetManager::sendRefused, this,
+        [this](quint32 address) { Refuse(PeerRefusal::SendUnresolved, address); });
 }
 
 MessengerEngine::~MessengerEngine()
 {
     m_net.setHeaderSource({});
     m_net.setSendObserver({});
+    m_net.setProvenFilter({});
     m_net.setConnectionHandler({});
     m_hosts.Clear();
 }
@@ -624,7 +628,8 @@ void MessengerEngine::AddUsersFromText(const PacketRecord &packet)
 
 bool MessengerEngine::MayAnswer(const HostKey &peer, quint32 command)
 {
-    if (m_answers.allow(peer.address, peer.port, PeerRateLimiter::Now(), command))
+    const qint64 now = PeerRateLimiter::Now();
+    if (m_answers.allow(peer.address, peer.port, now, command) && m_addressAnswers.allow(peer.address, 0, now, command))
         return true;
     Refuse(PeerRefusal::AnswerRate, peer.address);
     return false;
