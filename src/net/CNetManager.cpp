@@ -201,7 +201,8 @@ void CNetManager::findOwnIdentity()
 
 bool CNetManager::SendDatagram(quint32 address, quint16 port, const QByteArray &packet)
 {
-    if (!mayWaitFor(address, packet.size())) {
+    // (A socket that is not open sends nothing anyway, see writeOnce.)
+    if (m_udp.state() == QAbstractSocket::BoundState && !mayWaitFor(address, packet.size())) {
         emit sendRefused(address);
         return false;
     }

@@ -628,8 +628,7 @@ void MessengerEngine::AddUsersFromText(const PacketRecord &packet)
 
 bool MessengerEngine::MayAnswer(const HostKey &peer, quint32 command)
 {
-    const qint64 now = PeerRateLimiter::Now();
-    if (m_answers.allow(peer.address, peer.port, now, command) && m_addressAnswers.allow(peer.address, 0, now, command))
+    if (m_answers.allow(peer.address, peer.port, PeerRateLimiter::Now(), command))
         return true;
     Refuse(PeerRefusal::AnswerRate, peer.address);
     return false;

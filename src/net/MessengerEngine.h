@@ -121,9 +121,8 @@ public:
     // Something a peer sent was refused by a bound: the event log counts it.
     void Refuse(PeerRefusal refusal, quint32 address) { emit refused(refusal, address); }
     // True when a short answer of that command may go to the peer now (at
-    // most one per peer and command in PeerBounds::kSmallAnswerIntervalMs,
-    // and kSmallAnswersPerAddress to its address, whatever the port); a
-    // refusal is counted.
+    // most one per peer and command in PeerBounds::kSmallAnswerIntervalMs);
+    // a refusal is counted.
     bool MayAnswer(const HostKey &peer, quint32 command);
     // The same for an answer that can be many times its request (a share
     // list): only to a peer the host table lists.
@@ -233,8 +232,6 @@ private:
     OwnPictureSource m_ownPictures;
     bool m_encryptionReady = false;
     PeerRateLimiter m_answers{PeerBounds::kSmallAnswerIntervalMs, PeerBounds::kAnswerPeers};
-    PeerRateLimiter m_addressAnswers{
-        PeerBounds::kSmallAnswerIntervalMs, PeerBounds::kAnswerPeers, PeerBounds::kSmallAnswersPerAddress};
     RateBudget m_introductions{PeerBounds::kIntroductionsPerSecond, 1000};
     RateBudget m_offNetworkAnswers{PeerBounds::kOffNetworkAnswersPerSecond, 1000};
     PeerRateLimiter m_entryAnswers{PeerBounds::kEntryAnswerIntervalMs, PeerBounds::kAnswerPeers};

@@ -126,10 +126,6 @@ inline constexpr int kIntroductionsPerSecond = 20;
 inline constexpr qint64 kIntroductionAnswerMs = 10000;
 // Peers the answer limiters remember at once (further ones are refused).
 inline constexpr qsizetype kAnswerPeers = 4096;
-// The short answers of one address, its ports together: at most this many
-// per command in kSmallAnswerIntervalMs (a few copies behind one address
-// each get theirs; a new source port buys no more).
-inline constexpr int kSmallAnswersPerAddress = 4;
 
 // ---- what waits in the kernel toward an address (UnresolvedSends) ----
 // A datagram to an address that no host has answered the kernel's neighbour

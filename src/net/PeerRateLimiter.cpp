@@ -2,10 +2,9 @@
 
 #include <QElapsedTimer>
 
-PeerRateLimiter::PeerRateLimiter(qint64 intervalMs, qsizetype maxPeers, int perInterval)
+PeerRateLimiter::PeerRateLimiter(qint64 intervalMs, qsizetype maxPeers)
     : m_interval(intervalMs)
     , m_maxPeers(maxPeers)
-    , m_perInterval(perInterval)
 {
 }
 
@@ -20,25 +19,21 @@ qint64 PeerRateLimiter::Now()
 bool PeerRateLimiter::allow(quint32 address, quint16 port, qint64 nowMs, quint32 subject)
 {
     const Key key { address, port, subject };
-    const auto it = m_last.find(key);
-    if (it != m_last.end() && nowMs - it->start < m_interval) {
-        if (it->count >= m_perInterval)
-            return false;
-        ++it->count;
-        return true;
-    }
-    if (it == m_last.end() && m_last.size() >= m_maxPeers) {
+    const auto it = m_last.constFind(key);
+    if (it != m_last.cend() && nowMs - it.value() < m_interval)
+        return false;
+    if (it == m_last.cend() && m_last.size() >= m_maxPeers) {
         dropExpired(nowMs);
         if (m_last.size() >= m_maxPeers)
             return false;
     }
-    m_last.insert(key, { nowMs, 1 });
+    m_last.insert(key, nowMs);
     return true;
 }
 
 void PeerRateLimiter::dropExpired(qint64 nowMs)
 {
-    m_last.removeIf([&](const auto &entry) { return nowMs - entry.value().start >= m_interval; });
+    m_last.removeIf([&](const auto &entry) { return nowMs - entry.value() >= m_interval; });
 }
 
 RateBudget::RateBudget(int count, qint64 periodMs)

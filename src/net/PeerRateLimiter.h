@@ -1,5 +1,5 @@
-// At most one event (or perInterval events) per peer (address and port) and
-// subject in each interval, for answers that a peer can provoke at will. The subject tells
+// At most one event per peer (address and port) and subject in each
+// interval, for answers that a peer can provoke at will. The subject tells
 // events of one peer apart (a command, a picture id; 0 when there is one
 // kind). The table is bounded: when it is full and nothing in it has
 // expired, further peers are refused too.
@@ -12,11 +12,11 @@
 class PeerRateLimiter
 {
 public:
-    PeerRateLimiter(qint64 intervalMs, qsizetype maxPeers, int perInterval = 1);
+    PeerRateLimiter(qint64 intervalMs, qsizetype maxPeers);
 
-    // True (and the event is noted) when the peer had fewer than perInterval
-    // events of that subject within the interval that began with the first
-    // of them (nowMs: a monotonic clock in milliseconds).
+    // True (and the time is noted) when the peer had no event of that
+    // subject within the interval before nowMs (a monotonic clock in
+    // milliseconds).
     bool allow(quint32 address, quint16 port, qint64 nowMs, quint32 subject = 0);
 
     // Milliseconds of the monotonic clock the callers share.
@@ -34,16 +34,9 @@ private:
 
     void dropExpired(qint64 nowMs);
 
-    struct Window
-    {
-        qint64 start = 0;
-        int count = 0;
-    };
-
     qint64 m_interval;
     qsizetype m_maxPeers;
-    int m_perInterval;
-    QHash<Key, Window> m_last;
+    QHash<Key, qint64> m_last;
 };
 
 // At most `count` events in any period, whoever causes them (the chat

@@ -390,26 +390,6 @@ TEST(MessengerEngine, ReadNoticesReceiptsAndRequests)
     EXPECT_EQ(answers[0].bodyText(), QStringLiteral("4343"));
 }
 
-// New source ports buy no new answers: the short answers of one address,
-// its ports together, stay within their number a second.
-TEST(MessengerEngine, ShortAnswersAreBoundedPerAddressWhateverThePort)
-{
-    Fixture f;
-    std::vector<std::unique_ptr<Probe>> ports;
-    OwnHeader h;
-    h.userName = QStringLiteral("li");
-    h.hostName = QStringLiteral("probe-pc");
-    for (int i = 0; i < 3 * PeerBounds::kSmallAnswersPerAddress; ++i) {
-        ports.push_back(std::make_unique<Probe>());
-        ports.back()->send(PacketCodec::BuildTextPacket(h, quint32(100 + i), CMD_GET_ABSENCE_INFO, {}), f.net.port());
-    }
-    f.settle(300);
-    int answered = 0;
-    for (auto &p : ports)
-        answered += int(p->collect(50).size());
-    EXPECT_EQ(answered, PeerBounds::kSmallAnswersPerAddress);
-}
-
 // Packet numbers echoed in a body are written as the header writes them
 // ("%ld"): a Windows peer whose numbers have passed 2^31 finds its own number
 // in our receipts, read notices and releases. Both forms are read.
