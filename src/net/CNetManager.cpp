@@ -252,25 +252,28 @@ bool CNetManager::mayWaitFor(quint32 address, qint64 bytes)
     if (AnswerBudget::IsLoopback(address))
         return true;
     const qint64 now = PeerRateLimiter::Now();
-    if (neighbourResolved(address, now))
+    if (neighbourResolved(address, now, PeerBounds::kNeighbourReadMs))
         return true;
     int queued = 0;
     const auto fd = int(m_udp.socketDescriptor());
     if (fd < 0 || ::ioctl(fd, SIOCOUTQ, &queued) != 0)
         queued = 0;
-    return m_unresolved.Allow(
-        address, bytes, now, m_proven && m_proven(address), { qint64(queued), m_sendBuffer });
+    if (m_unresolved.Allow(address, bytes, now, m_proven && m_proven(address), { qint64(queued), m_sendBuffer }))
+        return true;
+    // Before a refusal the table is read again sooner: a new peer that
+    // sends a burst at once was resolved by our first answer a moment ago.
+    return neighbourResolved(address, now, PeerBounds::kNeighbourRecheckMs);
 }
 
-bool CNetManager::neighbourResolved(quint32 address, qint64 nowMs)
+bool CNetManager::neighbourResolved(quint32 address, qint64 nowMs, qint64 readAgainMs)
 {
     // The kernel's table as read a moment ago: read again (at most once in
-    // kNeighbourReadMs) when it does not know the address, and before it is
+    // readAgainMs) when it does not know the address, and before it is
     // older than the time a neighbour takes to fail.
     const bool fresh = m_neighboursRead >= 0 && nowMs - m_neighboursRead < PeerBounds::kNeighbourResolveMs;
     if (fresh && m_neighbours.Mac(address))
         return true;
-    if (fresh && nowMs - m_neighboursRead < PeerBounds::kNeighbourReadMs)
+    if (fresh && nowMs - m_neighboursRead < readAgainMs)
         return false;
     m_neighboursRead = nowMs;
     m_neighbours.Load();

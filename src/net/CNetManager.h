@@ -162,7 +162,7 @@ private:
     bool writeOnce(quint32 address, quint16 port, const QByteArray &packet);
     // True when a datagram of that many bytes may go to the address now.
     bool mayWaitFor(quint32 address, qint64 bytes);
-    bool neighbourResolved(quint32 address, qint64 nowMs);
+    bool neighbourResolved(quint32 address, qint64 nowMs, qint64 readAgainMs);
     void reportFailedSends();
     // True while the UDP socket is bound to our port.
     bool udpHealthy() const;

@@ -149,8 +149,10 @@ inline constexpr int kUnresolvedShareDivisor = 2;
 // Addresses remembered for the bound per address (further ones wait).
 inline constexpr qsizetype kUnresolvedAddresses = 8192;
 // How often the kernel's neighbour table is read again for an address it
-// did not resolve.
+// did not resolve, and for one that reached its bound (a new peer that
+// sends a burst at once, resolved by our first answer a moment ago).
 inline constexpr qint64 kNeighbourReadMs = 250;
+inline constexpr qint64 kNeighbourRecheckMs = 10;
 // Sends that failed are counted in the event log at most once in this
 // interval.
 inline constexpr qint64 kSendFailureReportMs = 1000;
