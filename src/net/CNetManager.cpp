@@ -1,7 +1,9 @@
 #include "net/CNetManager.h"
 
 #include "core/Gbk.h"
+#include "net/AnswerBudget.h"
 #include "net/HostRecord.h"
+#include "net/PeerRateLimiter.h"
 #include "net/SourceAddress.h"
 
 #include <QDateTime>
@@ -12,7 +14,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <netinet/in.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <utility>
@@ -100,6 +104,8 @@ CNetManager::CNetManager(QObject *parent)
     m_packetCounter = quint32(QDateTime::currentSecsSinceEpoch());
     connect(&m_udp, &QUdpSocket::readyRead, this, &CNetManager::readPendingDatagrams);
     connect(&m_rebind, &QTimer::timeout, this, &CNetManager::rebindUdp);
+    m_failureReport.setSingleShot(true);
+    connect(&m_failureReport, &QTimer::timeout, this, &CNetManager::reportFailedSends);
     // Our networks follow the interfaces as they change (a VPN, a new
     // network, a container bridge), not only at start.
     if (m_interfaces.descriptor() >= 0) {
@@ -155,6 +161,8 @@ bool CNetManager::bindUdp()
         return false;
     }
     m_udp.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 1 << 20);
+    m_udp.setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, PeerBounds::kSendBufferBytes);
+    m_sendBuffer = m_udp.socketOption(QAbstractSocket::SendBufferSizeSocketOption).toLongLong();
     return true;
 }
 
@@ -191,6 +199,26 @@ void CNetManager::findOwnIdentity()
 
 bool CNetManager::SendDatagram(quint32 address, quint16 port, const QByteArray &packet)
 {
+    // (A socket that is not open sends nothing anyway, see writeOnce.)
+    if (m_udp.state() == QAbstractSocket::BoundState && !mayWaitFor(address, packet.size())) {
+        emit sendRefused(address);
+        return false;
+    }
+    return sendNow(address, port, packet);
+}
+
+bool CNetManager::sendNow(quint32 address, quint16 port, const QByteArray &packet)
+{
+    if (writeOnce(address, port, packet))
+        return true;
+    ++m_failedSends;
+    if (!m_failureReport.isActive())
+        m_failureReport.start(int(PeerBounds::kSendFailureReportMs));
+    return false;
+}
+
+bool CNetManager::writeOnce(quint32 address, quint16 port, const QByteArray &packet)
+{
     // While the socket could not be opened again nothing goes out (the
     // system would send from a port of its choosing).
     if (m_udp.state() != QAbstractSocket::BoundState && (!m_rebind.isActive() || !rebindUdp()))
@@ -206,6 +234,48 @@ bool CNetManager::SendDatagram(quint32 address, quint16 port, const QByteArray &
     if (udpHealthy() || !reopenUdp())
         return false;
     return m_udp.writeDatagram(packet, to, port) == packet.size();
+}
+
+void CNetManager::reportFailedSends()
+{
+    const quint64 count = m_failedSends - m_failedReported;
+    m_failedReported = m_failedSends;
+    if (count > 0)
+        emit sendsFailed(count);
+}
+
+bool CNetManager::mayWaitFor(quint32 address, qint64 bytes)
+{
+    // Loopback takes nothing from a wire, and no neighbour.
+    if (AnswerBudget::IsLoopback(address))
+        return true;
+    const qint64 now = PeerRateLimiter::Now();
+    if (neighbourResolved(address, now, PeerBounds::kNeighbourReadMs))
+        return true;
+    int queued = 0;
+    const auto fd = int(m_udp.socketDescriptor());
+    if (fd < 0 || ::ioctl(fd, SIOCOUTQ, &queued) != 0)
+        queued = 0;
+    if (m_unresolved.Allow(address, bytes, now, m_proven && m_proven(address), { qint64(queued), m_sendBuffer }))
+        return true;
+    // Before a refusal the table is read again sooner: a new peer that
+    // sends a burst at once was resolved by our first answer a moment ago.
+    return neighbourResolved(address, now, PeerBounds::kNeighbourRecheckMs);
+}
+
+bool CNetManager::neighbourResolved(quint32 address, qint64 nowMs, qint64 readAgainMs)
+{
+    // The kernel's table as read a moment ago: read again (at most once in
+    // readAgainMs) when it does not know the address, and before it is
+    // older than the time a neighbour takes to fail.
+    const bool fresh = m_neighboursRead >= 0 && nowMs - m_neighboursRead < PeerBounds::kNeighbourResolveMs;
+    if (fresh && m_neighbours.Mac(address))
+        return true;
+    if (fresh && nowMs - m_neighboursRead < readAgainMs)
+        return false;
+    m_neighboursRead = nowMs;
+    m_neighbours.Load();
+    return m_neighbours.Mac(address).has_value();
 }
 
 bool CNetManager::udpHealthy() const
@@ -268,7 +338,8 @@ void CNetManager::Broadcast(const QByteArray &packet, const QList<quint32> &subn
         if (address == 0 || sent.contains(address))
             return;
         sent.insert(address);
-        SendDatagram(address, m_options.broadcastPort ? m_options.broadcastPort : m_options.port, packet);
+        // Our own announcement, to broadcast addresses: no neighbour to wait for.
+        sendNow(address, m_options.broadcastPort ? m_options.broadcastPort : m_options.port, packet);
     };
     if (!m_options.broadcastTargets.isEmpty()) {
         for (const QHostAddress &target : m_options.broadcastTargets)

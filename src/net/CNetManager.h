@@ -4,8 +4,10 @@
 
 #include "net/HostKey.h"
 #include "net/InterfaceWatch.h"
+#include "net/NeighbourTable.h"
 #include "net/PacketCodec.h"
 #include "net/SourceAddress.h"
+#include "net/UnresolvedSends.h"
 
 #include <QHostAddress>
 #include <QList>
@@ -101,8 +103,15 @@ public:
     // leaves the socket alone. When the socket is no longer ours it is opened
     // again (what it still held is handed on after) and the send is tried
     // once more; a bind that fails is told (listeningChanged) and tried
-    // again every second until it succeeds.
+    // again every second until it succeeds. Toward an address whose
+    // neighbour the kernel has not resolved, only within UnresolvedSends
+    // (a datagram refused is told: sendRefused).
     bool SendDatagram(quint32 address, quint16 port, const QByteArray &packet);
+    // Which addresses echoed our challenge: an unresolved one of them is held
+    // to its own bound only, not to the share of all unresolved ones.
+    void setProvenFilter(std::function<bool(quint32 address)> filter) { m_proven = std::move(filter); }
+    // The size of the socket's send buffer, as the kernel gave it.
+    qint64 sendBufferBytes() const { return m_sendBuffer; }
     // To 255.255.255.255 (or the test targets), each interface's directed
     // broadcast and the given subnet addresses, on the own port.
     void Broadcast(const QByteArray &packet, const QList<quint32> &subnetAddresses);
@@ -142,9 +151,22 @@ signals:
     // error), or is open again after that (true).
     void listeningChanged(bool listening, const QString &error);
     void tcpConnectionArrived();
+    // A datagram toward an unresolved address not sent (UnresolvedSends).
+    void sendRefused(quint32 address);
+    // Sends the kernel refused (a full send buffer, no route...) since the
+    // last report, told at most once in PeerBounds::kSendFailureReportMs.
+    void sendsFailed(quint64 count);
 
 private:
     bool bindUdp();
+    // Writes the datagram, opening the socket again when it is no longer
+    // ours; a failure is counted.
+    bool sendNow(quint32 address, quint16 port, const QByteArray &packet);
+    bool writeOnce(quint32 address, quint16 port, const QByteArray &packet);
+    // True when a datagram of that many bytes may go to the address now.
+    bool mayWaitFor(quint32 address, qint64 bytes);
+    bool neighbourResolved(quint32 address, qint64 nowMs, qint64 readAgainMs);
+    void reportFailedSends();
     // True while the UDP socket is bound to our port.
     bool udpHealthy() const;
     // Reads what the socket holds (handed on later), closes and binds it again.
@@ -170,6 +192,14 @@ private:
     QList<SourceAddress::Network> m_ownNetworks;
     QList<uint> m_loopbackInterfaces;
     quint32 m_packetCounter = 0;
+    qint64 m_sendBuffer = 0;
+    UnresolvedSends m_unresolved;
+    NeighbourTable m_neighbours;
+    qint64 m_neighboursRead = -1;
+    std::function<bool(quint32)> m_proven;
+    quint64 m_failedSends = 0;
+    quint64 m_failedReported = 0;
+    QTimer m_failureReport;
     std::function<OwnHeader()> m_headerSource;
     SendObserver m_sendObserver;
 };

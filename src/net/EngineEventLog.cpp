@@ -77,6 +77,10 @@ EngineEventLog::EngineEventLog(MessengerEngine &engine, Sink sink, QObject *pare
     connect(&engine.net(), &CNetManager::listeningChanged, this, [=](bool listening, const QString &error) {
         emitLine(listening ? QStringLiteral("LISTENING on") : QStringLiteral("LISTENING off ") + error);
     });
+    // Sends the kernel refused (a full send buffer, no route...), a count at
+    // most once a second.
+    connect(&engine.net(), &CNetManager::sendsFailed, this,
+        [=](quint64 count) { emitLine(QStringLiteral("SENDFAILED ") + QString::number(count)); });
     // Every connection the file server ended or refused, with the number it
     // still holds afterwards: what the load tests count the caps by.
     FileServer *server = &engine.fileServer();

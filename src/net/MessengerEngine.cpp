@@ -57,12 +57,16 @@ MessengerEngine::MessengerEngine(CConfig &config, CNetManager &net, QObject *par
         SendReply(peer, answering, CMD_MESSAGE_RECEIVED, PacketCodec::FormatNumber(packetNumber));
     });
     m_net.setSendObserver([this](quint32 address, QByteArrayView packet) { noteSent(address, packet); });
+    m_net.setProvenFilter([this](quint32 address) { return IsReceiver(address); });
+    connect(&m_net, &CNetManager::sendRefused, this,
+        [this](quint32 address) { Refuse(PeerRefusal::SendUnresolved, address); });
 }
 
 MessengerEngine::~MessengerEngine()
 {
     m_net.setHeaderSource({});
     m_net.setSendObserver({});
+    m_net.setProvenFilter({});
     m_net.setConnectionHandler({});
     m_hosts.Clear();
 }

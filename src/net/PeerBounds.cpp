@@ -51,6 +51,8 @@ QString PeerRefusalWord(PeerRefusal refusal)
         return QStringLiteral("source-address");
     case PeerRefusal::DiskFloor:
         return QStringLiteral("disk-floor");
+    case PeerRefusal::SendUnresolved:
+        return QStringLiteral("send-unresolved");
     }
     return QString::number(int(refusal));
 }

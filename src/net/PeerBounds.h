@@ -141,6 +141,36 @@ inline constexpr qint64 kIntroductionAnswerMs = 10000;
 // Peers the answer limiters remember at once (further ones are refused).
 inline constexpr qsizetype kAnswerPeers = 4096;
 
+// ---- what waits in the kernel toward an address (UnresolvedSends) ----
+// A datagram to an address that no host has answered the kernel's neighbour
+// (ARP) query for waits in the kernel's queue for it this long, charged to
+// our one UDP socket's send buffer; when that buffer is full, every send
+// fails, to anyone.
+inline constexpr qint64 kNeighbourResolveMs = 3000;
+// The send buffer asked for (the kernel gives at most twice its
+// net.core.wmem_max).
+inline constexpr int kSendBufferBytes = 1 << 20;
+// What a small datagram takes of the send buffer beyond its bytes (the
+// kernel's own bookkeeping: a 120-byte datagram takes 832 bytes).
+inline constexpr qint64 kDatagramOverheadBytes = 768;
+// Toward an address whose neighbour the kernel has not resolved: at most
+// this much of the send buffer in kNeighbourResolveMs, whatever the port...
+inline constexpr qint64 kUnresolvedBytesPerAddress = 16 << 10;
+// ...and toward all such addresses that never echoed our challenge, only
+// while the socket holds less than this part of its send buffer: the rest
+// is kept for the peers that showed they exist.
+inline constexpr int kUnresolvedShareDivisor = 2;
+// Addresses remembered for the bound per address (further ones wait).
+inline constexpr qsizetype kUnresolvedAddresses = 8192;
+// How often the kernel's neighbour table is read again for an address it
+// did not resolve, and for one that reached its bound (a new peer that
+// sends a burst at once, resolved by our first answer a moment ago).
+inline constexpr qint64 kNeighbourReadMs = 250;
+inline constexpr qint64 kNeighbourRecheckMs = 10;
+// Sends that failed are counted in the event log at most once in this
+// interval.
+inline constexpr qint64 kSendFailureReportMs = 1000;
+
 // ---- bytes sent in answer (AnswerBudget) ----
 // An answer no larger than the packet it answers costs nothing; of the rest,
 // toward an address that has not shown it receives there, the answers stay
@@ -231,6 +261,7 @@ enum class PeerRefusal {
     MacUnconfirmed, // a group right claimed with a MAC the neighbour table does not confirm
     HostTableFull, // a record the host table has no room for (or one it dropped)
     DiskFloor, // a chat-log record or picture not written: the disk is down to its free-space floor
+    SendUnresolved, // a datagram not sent: its address never showed it exists, and what waits there is at its bound
 };
 
 QString PeerRefusalWord(PeerRefusal refusal);

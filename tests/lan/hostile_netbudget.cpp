@@ -183,6 +183,35 @@ bool entryflood(const QStringList &words, quint32 target, quint16 port, const st
     return true;
 }
 
+bool unheldflood(const QStringList &words, quint32 target, quint16 port, const std::function<void(const QString &)> &report)
+{
+    const quint32 first = QHostAddress(words.value(1)).toIPv4Address();
+    const int count = qBound(1, words.value(2).toInt(), 65536);
+    const int seconds = qBound(1, words.value(3).toInt(), 60);
+    const int rate = qBound(1, words.value(4).toInt(), 10000);
+    // Entries of about 120 bytes: no smaller than the answer, so each is
+    // answered for free.
+    constexpr qsizetype kBodyBytes = 60;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 n = 0, sent = 0, bytes = 0;
+    while (clock.elapsed() < qint64(seconds) * 1000) {
+        for (const qint64 due = clock.elapsed() * rate / 1000; n < due; ++n) {
+            const QString name = QStringLiteral("unheld%1").arg(n);
+            // A new source port each (our own 2425 is taken by kwelpeer itself).
+            ForgedPeer peer(first + quint32(n % count), quint16(20000 + n % 40000), target, port, name);
+            QByteArray body = name.toUtf8();
+            body.append(QByteArray(std::max<qsizetype>(1, kBodyBytes - body.size()), 'x'));
+            const qint64 size = peer.send(CMD_ANNOUNCE_ENTRY | OPT_FILE_ATTACH, body);
+            sent += size > 0;
+            bytes += size;
+        }
+        PumpEvents(1);
+    }
+    report(QStringLiteral("UNHELDFLOOD sent %1 bytes %2").arg(sent).arg(bytes));
+    return true;
+}
+
 bool entrytime(const QStringList &words, quint32 target, quint16 port, const std::function<void(const QString &)> &report)
 {
     const int seconds = qBound(1, words.value(1).toInt(), 120);
@@ -293,6 +322,8 @@ std::optional<bool> RunBudgetAttack(
         return receiver(target, port, report);
     if (attack == QLatin1String("entryflood"))
         return entryflood(words, target, port, report);
+    if (attack == QLatin1String("unheldflood"))
+        return unheldflood(words, target, port, report);
     if (attack == QLatin1String("entrytime"))
         return entrytime(words, target, port, report);
     if (attack == QLatin1String("spamflood"))

@@ -22,6 +22,11 @@
 //   entryflood SECONDS RATE        entries from forged addresses of 10.99.0.0/16
 //                                  (and every tenth from a new port of our own):
 //                                  "ENTRYFLOOD sent N"
+//   unheldflood FIRST COUNT SECONDS RATE
+//                                  entries of 120 bytes forged from the addresses
+//                                  FIRST.. (COUNT of them in turn), a new source
+//                                  port each, RATE a second for SECONDS:
+//                                  "UNHELDFLOOD sent N bytes B"
 //   entrytime SECONDS              a new peer's entry every 500 ms, each from a
 //                                  new port: "ENTRYTIME tries T answered A
 //                                  max-ms M each MS,..." (-1: no answer in 3 s)

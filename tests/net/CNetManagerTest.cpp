@@ -1,4 +1,5 @@
 #include "net/CNetManager.h"
+#include "net/PeerBounds.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -101,12 +102,19 @@ TEST(CNetManager, AFailedSendLosesNothingQueuedAndNeverDeafensSilently)
     QSignalSpy listening(&a, &CNetManager::listeningChanged);
     for (const char *text : { "one", "two", "three" })
         ASSERT_TRUE(b.SendDatagram(0x7F000001u, a.port(), QByteArray(text)));
-    // A socket bound to loopback reaches no other network.
-    EXPECT_FALSE(a.SendDatagram(0x0AFFFF01u, 2425, QByteArrayLiteral("x")));
+    // A socket bound to loopback reaches no other network. The failures
+    // are counted, told once for the second however many there were.
+    QSignalSpy failed(&a, &CNetManager::sendsFailed);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(a.SendDatagram(0x0AFFFF01u, quint16(2425 + i), QByteArrayLiteral("x")));
     for (int i = 0; i < 100 && received.size() < 3; ++i)
         QTest::qWait(20);
     EXPECT_EQ(received.size(), 3);
     EXPECT_TRUE(listening.isEmpty());
+    ASSERT_TRUE(failed.size() == 1 || failed.wait(3000));
+    EXPECT_EQ(failed.at(0).at(0).toULongLong(), 5u);
+    QTest::qWait(int(PeerBounds::kSendFailureReportMs) + 200);
+    EXPECT_EQ(failed.size(), 1);
 
     // The socket's descriptor turns into another file; another socket takes the port.
     const int fd = udpDescriptorOf(a.port());
@@ -129,6 +137,29 @@ TEST(CNetManager, AFailedSendLosesNothingQueuedAndNeverDeafensSilently)
     ASSERT_TRUE(b.SendDatagram(0x7F000001u, a.port(), QByteArrayLiteral("back")));
     ASSERT_TRUE(received.wait(2000));
     EXPECT_EQ(received.at(0).at(0).toByteArray(), QByteArrayLiteral("back"));
+}
+
+// No host ever answered the kernel's neighbour query for 10.255.255.1: what
+// goes there, whatever the port, stays within its part of the send buffer.
+TEST(CNetManager, WhatWaitsTowardAnUnresolvedAddressIsBoundedWhateverThePort)
+{
+    auto o = loopbackOptions();
+    o.listenTcp = false;
+    CNetManager a;
+    ASSERT_TRUE(a.Open(o));
+    EXPECT_GT(a.sendBufferBytes(), 0);
+    QSignalSpy refused(&a, &CNetManager::sendRefused);
+    const QByteArray packet(100, 'x');
+    const int fits = int(PeerBounds::kUnresolvedBytesPerAddress / UnresolvedSends::Charge(packet.size()));
+    for (int i = 0; i < fits + 10; ++i)
+        a.SendDatagram(0x0AFFFF01u, quint16(20000 + i), packet);
+    EXPECT_EQ(refused.size(), 10);
+    EXPECT_EQ(refused.at(0).at(0).toUInt(), 0x0AFFFF01u);
+    // Loopback waits for no neighbour.
+    refused.clear();
+    for (int i = 0; i < fits + 10; ++i)
+        a.SendDatagram(0x7F000001u, quint16(20000 + i), packet);
+    EXPECT_TRUE(refused.isEmpty());
 }
 
 TEST(CNetManager, PacketNumbersIncrease)
