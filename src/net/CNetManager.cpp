@@ -246,8 +246,11 @@ void CNetManager::reportFailedSends()
 
 bool CNetManager::mayWaitFor(quint32 address, qint64 bytes)
 {
-    // Loopback takes nothing from a wire, and no neighbour.
-    if (AnswerBudget::IsLoopback(address))
+    // Loopback takes nothing from a wire, and no neighbour. Only toward an
+    // address of one of our networks is the address itself the neighbour;
+    // beyond them the datagram goes to a router, which answers (and what an
+    // answer may send beyond our networks is bounded before it gets here).
+    if (AnswerBudget::IsLoopback(address) || !IsOnOwnNetwork(address))
         return true;
     const qint64 now = PeerRateLimiter::Now();
     if (neighbourResolved(address, now, PeerBounds::kNeighbourReadMs))

@@ -263,9 +263,22 @@ bool MessengerEngine::sendAnswer(const HostKey &to, qint64 answering, quint32 pa
     QByteArrayView body, QByteArrayView extension, qint32 extLen)
 {
     const QByteArray packet = m_net.BuildPacket(packetNumber, commandWord, body, extension, extLen);
-    if (packet.isEmpty() || !MayAnswerBytes(to.address, packet.size(), answering))
+    if (packet.isEmpty() || !mayAnswerStranger(to) || !MayAnswerBytes(to.address, packet.size(), answering))
         return false;
     return m_net.SendDatagram(to.address, to.port, packet);
+}
+
+bool MessengerEngine::mayAnswerStranger(const HostKey &to)
+{
+    // A flood from one address with a new source port each: each packet may
+    // buy an answer no larger than itself, but only so many of them a second
+    // go toward that address together.
+    if (AnswerBudget::IsLoopback(to.address) || FindHost(to.address, to.port)
+        || m_strangerAnswers.Charge(
+            to.address, 1, PeerBounds::kStrangerAnswersPerSecond, PeerRateLimiter::Now()))
+        return true;
+    Refuse(PeerRefusal::AnswerRate, to.address);
+    return false;
 }
 
 bool MessengerEngine::SendAnswer(

@@ -4,6 +4,7 @@
 // list plugs in as a hook.
 #pragma once
 
+#include "net/AddressWindows.h"
 #include "net/AnswerBudget.h"
 #include "net/CFileOfferTable.h"
 #include "net/CHostTable.h"
@@ -215,6 +216,10 @@ private:
     // The text of a message as read (no CR, up to its NUL) and its file
     // list, hashed: what tells a copy from another message of that number.
     quint64 messageTextHash(const PacketRecord &packet) const;
+    // True when an answer may go to the sender: always to a listed one; to
+    // others of its address together at most kStrangerAnswersPerSecond (a
+    // refusal is counted).
+    bool mayAnswerStranger(const HostKey &to);
     bool sendAnswer(const HostKey &to, qint64 answering, quint32 packetNumber, quint32 commandWord,
         QByteArrayView body, QByteArrayView extension = {}, qint32 extLen = 0);
 
@@ -239,6 +244,7 @@ private:
     RateBudget m_offNetworkAnswers{PeerBounds::kOffNetworkAnswersPerSecond, 1000};
     PeerRateLimiter m_entryAnswers{PeerBounds::kEntryAnswerIntervalMs, PeerBounds::kAnswerPeers};
     AnswerBudget m_budget;
+    AddressWindows m_strangerAnswers{PeerBounds::kStrangerAnswersPeriodMs, PeerBounds::kAnswerPeers};
     quint64 m_listedCount = 0;
     // The senders we introduced ourselves to, oldest first, and until when
     // their entry answer is let in (PeerBounds::kIntroductionAnswerMs).

@@ -160,7 +160,8 @@ inline constexpr qint64 kUnresolvedBytesPerAddress = 16 << 10;
 // while the socket holds less than this part of its send buffer: the rest
 // is kept for the peers that showed they exist.
 inline constexpr int kUnresolvedShareDivisor = 2;
-// Addresses remembered for the bound per address (further ones wait).
+// Addresses remembered for the bound per address (beyond, the one whose
+// time began first gives way).
 inline constexpr qsizetype kUnresolvedAddresses = 8192;
 // How often the kernel's neighbour table is read again for an address it
 // did not resolve, and for one that reached its bound (a new peer that
@@ -223,6 +224,13 @@ inline constexpr qint64 kSharePasswordTryMs = 5000;
 inline constexpr qsizetype kSentPasswordRequests = 256;
 
 // ---- the host table ----
+// Answers toward one address to senders the host table does not list,
+// whatever their source ports: at most this many a second, free answers
+// too, so that new ports buy no new answers (the listed peers of the
+// address are answered as ever).
+inline constexpr int kStrangerAnswersPerSecond = 20;
+inline constexpr qint64 kStrangerAnswersPeriodMs = 1000;
+
 // Answers to addresses off our network that have not shown they receive
 // there: at most this many a second, all together (a flood from forged
 // addresses would fill the kernel's neighbour table, and the answers to the

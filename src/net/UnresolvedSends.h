@@ -10,9 +10,9 @@
 // the peers that showed they exist.
 #pragma once
 
+#include "net/AddressWindows.h"
 #include "net/PeerBounds.h"
 
-#include <QHash>
 #include <QtGlobal>
 
 class UnresolvedSends
@@ -31,9 +31,13 @@ public:
         qint64 bufferBytes = 0; // its size
     };
 
-    UnresolvedSends() = default;
+    UnresolvedSends()
+        : UnresolvedSends(Limits())
+    {
+    }
     explicit UnresolvedSends(const Limits &limits)
         : m_limits(limits)
+        , m_windows(limits.windowMs, limits.addresses)
     {
     }
 
@@ -46,13 +50,6 @@ public:
     bool Allow(quint32 address, qint64 bytes, qint64 nowMs, bool proven, const Socket &socket);
 
 private:
-    struct Window
-    {
-        qint64 start = 0;
-        qint64 charged = 0;
-    };
-
     Limits m_limits;
-    QHash<quint32, Window> m_windows;
-    qint64 m_swept = -1;
+    AddressWindows m_windows;
 };

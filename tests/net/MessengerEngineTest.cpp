@@ -646,3 +646,35 @@ TEST(MessengerEngine, HostTableBoundedByAddressAndInAllWithAFairSharePerAddress)
     EXPECT_EQ(f.engine->FindHost(address - 1, 2425), nullptr);
     EXPECT_EQ(f.engine->hostTable().MostAtOneAddress(), 1);
 }
+
+// One address, a new source port for every entry: the ports its records
+// hold are answered, the rest together only so many a second; its listed
+// peers and other addresses are answered as ever.
+TEST(MessengerEngine, NewPortsOfOneAddressBuyNoNewAnswers)
+{
+    Fixture f;
+    QSignalSpy refused(f.engine.get(), &MessengerEngine::refused);
+    const auto rateRefusals = [&](quint32 address) {
+        qsizetype n = 0;
+        for (const QList<QVariant> &r : refused)
+            n += r.at(0).value<PeerRefusal>() == PeerRefusal::AnswerRate && r.at(1).toUInt() == address;
+        return n;
+    };
+    constexpr quint32 forged = 0x0A0B0C0D;
+    constexpr int kPorts = 200;
+    for (int i = 0; i < kPorts; ++i) {
+        const quint16 port = quint16(30000 + i);
+        f.engine->HandleDatagram(f.probe.entry(quint32(i + 1), QStringLiteral("u%1").arg(port), u("某人"), {}),
+            forged, port);
+    }
+    EXPECT_EQ(f.engine->hostTable().CountAt(forged), PeerBounds::kHostsPerAddress);
+    EXPECT_EQ(rateRefusals(forged), kPorts - PeerBounds::kHostsPerAddress - PeerBounds::kStrangerAnswersPerSecond);
+
+    const qsizetype before = rateRefusals(forged);
+    f.engine->HandleDatagram(f.probe.entry(900, QStringLiteral("x"), u("某人"), {}, 0, CMD_GET_INFO), forged, 30001);
+    EXPECT_EQ(rateRefusals(forged), before) << "a listed port is answered";
+    f.engine->HandleDatagram(f.probe.entry(901, QStringLiteral("x"), u("某人"), {}, 0, CMD_GET_INFO), forged, 40000);
+    EXPECT_EQ(rateRefusals(forged), before + 1) << "another new port is not";
+    f.engine->HandleDatagram(f.probe.entry(902, QStringLiteral("x"), u("某人"), {}, 0, CMD_GET_INFO), forged + 1, 40000);
+    EXPECT_EQ(rateRefusals(forged + 1), 0) << "another address has its own";
+}
