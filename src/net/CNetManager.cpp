@@ -405,9 +405,8 @@ bool CNetManager::IsOnOwnNetwork(quint32 address)
 {
     if (m_interfaces.Changed())
         findOwnNetworks();
-    const auto loopback = [](quint32 a) { return (a >> 24) == 127; };
-    if (loopback(address))
-        return loopback(m_ownAddress);
+    if (AnswerBudget::IsLoopback(address))
+        return AnswerBudget::IsLoopback(m_ownAddress);
     return SourceAddress::OnNetwork(address, m_ownNetworks);
 }
 

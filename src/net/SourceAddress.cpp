@@ -15,7 +15,7 @@ bool IsPeer(quint32 address, bool viaLoopback, const QList<Network> &ownNetworks
         return viaLoopback;
     for (const Network &own : ownNetworks) {
         const quint32 mask = own.netmask;
-        if (mask >= 0xFFFFFFFEu || !OnNetwork(address, { own }))
+        if (mask >= 0xFFFFFFFEu || !InNetwork(address, own))
             continue;
         const quint32 hostPart = address & ~mask;
         if (hostPart == 0 || hostPart == ~mask)
@@ -24,11 +24,15 @@ bool IsPeer(quint32 address, bool viaLoopback, const QList<Network> &ownNetworks
     return true;
 }
 
+bool InNetwork(quint32 address, const Network &network)
+{
+    return network.netmask != 0 && (address & network.netmask) == (network.address & network.netmask);
+}
+
 bool OnNetwork(quint32 address, const QList<Network> &networks)
 {
-    return std::any_of(networks.cbegin(), networks.cend(), [address](const Network &network) {
-        return network.netmask != 0 && (address & network.netmask) == (network.address & network.netmask);
-    });
+    return std::any_of(
+        networks.cbegin(), networks.cend(), [address](const Network &network) { return InNetwork(address, network); });
 }
 
 } // namespace SourceAddress

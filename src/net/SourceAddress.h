@@ -24,8 +24,10 @@ struct Network
 // addresses of each own network are refused (not for /31 and /32 networks,
 // whose every address is a host).
 bool IsPeer(quint32 address, bool viaLoopback, const QList<Network> &ownNetworks);
-// True when the address is on one of the networks (their network and
-// broadcast addresses too); a network without a mask holds nothing.
+// True when the address is on the network (its network and broadcast
+// addresses too); a network without a mask holds nothing.
+bool InNetwork(quint32 address, const Network &network);
+// True when the address is on one of the networks.
 bool OnNetwork(quint32 address, const QList<Network> &networks);
 
 } // namespace SourceAddress

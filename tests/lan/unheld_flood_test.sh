@@ -56,8 +56,8 @@ round() {
 # same time: the floods come at a quarter of the rates there.
 one_rate=1000 range_rate=2000
 [ -z "${KWEL_SANITIZED:-}" ] || { one_rate=250; range_rate=500; }
-for spec in "one $unheld 1 $one_rate" "range $(lan_addr 2) 253 $range_rate"; do
-  read -r name first count rate <<<"$spec"
+for round in "one $unheld 1 $one_rate" "range $(lan_addr 2) 253 $range_rate"; do
+  read -r name first count rate <<<"$round"
   round "$name" "$first" "$count" "$rate"
   got=0
   for i in 1 2 3 4 5 6; do grep -q "^MESSAGE $A3 [0-9]* $name-$i\$" "$events" && got=$((got + 1)); done
